@@ -1,0 +1,104 @@
+#include "message.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "flags.h"
+#include "string_table.h"
+
+namespace {
+
+constexpr std::size_t kMessageBufferSize = 512;
+
+// Writes to standard error; questions get their negative answer, so that an
+// unattended run never stops at one.
+class CStandardErrorPresenter : public IMessagePresenter {
+public:
+    int Present(OwnerHandle, unsigned style, const std::string& text, const std::string&) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        switch (style & MB_TYPEMASK) {
+        case MB_OK: return IDOK;
+        case MB_YESNO: return IDNO;
+        default: return IDCANCEL;
+        }
+    }
+};
+
+CStandardErrorPresenter g_standardErrorPresenter;
+IMessagePresenter* g_pPresenter = &g_standardErrorPresenter;
+
+std::string FormatV(int messageId, va_list args)
+{
+    const char* pszFormat = LoadResourceString(messageId);
+    if (pszFormat == nullptr)
+        return std::string();
+    char buffer[kMessageBufferSize];
+    // vsnprintf always terminates and cuts a longer result to 511 characters.
+    int n = std::vsnprintf(buffer, sizeof buffer, pszFormat, args);
+    if (n < 0)
+        return std::string();
+    return std::string(buffer);
+}
+
+// Rewrites the log from the start with the text and one line end.
+int WriteLog(const std::string& strLogName, const std::string& text)
+{
+    std::FILE* pFile = std::fopen(strLogName.c_str(), "w");
+    if (pFile == nullptr)
+        return 0;
+    bool bOk = std::fputs(text.c_str(), pFile) >= 0 && std::fputc('\n', pFile) != EOF;
+    bOk = (std::fclose(pFile) == 0) && bOk;
+    return bOk ? 1 : 0;
+}
+
+}  // namespace
+
+CProcessFlags& ProcessFlags()
+{
+    static CProcessFlags flags;
+    return flags;
+}
+
+void SetMessagePresenter(IMessagePresenter* pPresenter)
+{
+    g_pPresenter = pPresenter != nullptr ? pPresenter : &g_standardErrorPresenter;
+}
+
+IMessagePresenter* GetMessagePresenter()
+{
+    return g_pPresenter;
+}
+
+std::string FormatMessageText(int messageId, ...)
+{
+    va_list args;
+    va_start(args, messageId);
+    std::string text = FormatV(messageId, args);
+    va_end(args);
+    return text;
+}
+
+int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...)
+{
+    va_list args;
+    va_start(args, messageId);
+    std::string text = FormatV(messageId, args);
+    va_end(args);
+
+    const CProcessFlags& flags = ProcessFlags();
+    if (flags.m_bDebug) {
+        WriteLog(flags.m_strDebugLog, text);  // a log that cannot be written is passed over
+        return 0;
+    }
+    const char* pszCaption = LoadResourceString(IDS_CAPTION);
+    return g_pPresenter->Present(owner, style, text, pszCaption != nullptr ? pszCaption : "");
+}
+
+int StartDebugLog(const std::string& strLogName)
+{
+    CProcessFlags& flags = ProcessFlags();
+    flags.m_bDebug = 1;
+    flags.m_strDebugLog = strLogName;
+    return WriteLog(strLogName, std::string());
+}

@@ -1,0 +1,132 @@
+// One edit descriptor of the statement: its text, its sample and the modes
+// it inherits, kept in agreement by evaluation in either direction.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "descriptor_kind.h"
+
+using CStringArray = std::vector<std::string>;
+
+// The value of a number token of at most five characters (a C-style decimal
+// conversion: leading blanks, a sign, the leading digits); 2147483647 for a
+// token of six characters or more.
+int CountValue(const char* digits);
+
+// 1 for the characters 0 to 7, else 0.
+int IsOctalDigit(char c);
+
+class CDescriptorList;
+
+class CDescriptor {
+public:
+    // A new descriptor has empty strings, evaluates from its text and is not
+    // linked; the list creates and owns the ones of the statement.
+    CDescriptor() = default;
+    virtual ~CDescriptor() = default;
+    CDescriptor(const CDescriptor&) = delete;
+    CDescriptor& operator=(const CDescriptor&) = delete;
+
+    void SetText(const char* text);
+    void GetText(std::string& out) const { out = m_strText; }
+    void SetSample(const char* text);
+    void GetSample(std::string& out) const { out = m_strSample; }
+    void GetRepeatedSample(std::string& out) const;
+    int SetValue(const char* text);
+    void GetValue(std::string& out) const { out = m_strValue; }
+    int IsChanged() const { return m_bChanged; }
+    void ClearChanged() { m_bChanged = 0; }
+    void RevertToGood();
+    int GetColumn() const;
+    int NeedsComma() const;
+
+    // Evaluates in the current direction and brings the later descriptors
+    // that depend on this one up to date. 1 on success, 0 on failure.
+    int Evaluate();
+    int EvaluateFromText();
+
+    // Evaluates this descriptor alone, without touching the ones after it.
+    // `column`, when not negative, is the print column before it, already
+    // known to the caller (saves walking back for tab descriptors).
+    int EvaluateSelf(long long column = -1);
+
+    // Recognition: the lexer cuts a text into tokens with one class letter
+    // each; the classifier finds the kind in the descriptor table in force.
+    static int Lex(const char* text, std::string& classes, CStringArray& tokens);
+    static int Classify(const char* classes, const CStringArray& tokens, int& hasRepeat,
+                        int& upperCase);
+
+    // Writes the sample one pass of the descriptor prints; 0 when its numbers
+    // are impossible.
+    int Render(std::string& sample, const char* value, DescriptorKind kind,
+               const CStringArray& tokens, int hasRepeat);
+
+    // Writes a descriptor text of the same kind that prints `sample`; 0 when
+    // there is none.
+    int Derive(const char* sample, std::string& text, DescriptorKind kind,
+               const CStringArray& tokens, int hasRepeat, int upperCase);
+
+    // Read access for the list's callers and the tests.
+    const std::string& Text() const { return m_strText; }
+    const std::string& Sample() const { return m_strSample; }
+    const std::string& Value() const { return m_strValue; }
+    const std::string& GoodText() const { return m_strGoodText; }
+    const std::string& GoodSample() const { return m_strGoodSample; }
+    const CDescriptor* Prev() const { return m_pPrev; }
+    const CDescriptor* Next() const { return m_pNext; }
+    int IsFromText() const { return m_bFromText; }
+    int Repeat() const { return m_nRepeat; }
+    int Scale() const { return m_nScale; }
+    int Plus() const { return m_bPlus; }
+    int Kind() const { return m_nKind; }
+    int GoodKind() const { return m_nGoodKind; }
+    int GoodRepeat() const { return m_nGoodRepeat; }
+
+private:
+    friend class CDescriptorList;
+    friend struct SDescriptorTestAccess;  // the tests' reference evaluation
+
+    int EvaluateTextToSample();
+    int EvaluateSampleToText();
+    void RecordGood();
+    long long ColumnWidth() const;
+    static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents,
+                               bool bEveryOne);
+    long long PrintColumn() const;
+    int RenderGroupClose(std::string& sample) const;
+
+    std::string m_strText;
+    std::string m_strSample;
+    std::string m_strValue;
+    std::string m_strGoodText;
+    std::string m_strGoodSample;
+    CDescriptor* m_pPrev = nullptr;
+    CDescriptor* m_pNext = nullptr;
+    int m_bFromText = 1;
+    int m_bChanged = 1;
+    int m_nRepeat = 1;
+    int m_nScale = 0;
+    int m_bPlus = 0;
+    int m_nKind = KIND_NONE;
+
+    // What the last successful evaluation left, for RevertToGood: besides the
+    // good text and sample, the kind, the repeat count and the modes.
+    int m_nGoodKind = KIND_NONE;
+    int m_nGoodRepeat = 1;
+    int m_nGoodScale = 0;
+    int m_bGoodPlus = 0;
+
+    // The print column handed in by EvaluateSelf, or -1 to walk back for it.
+    long long m_nPassColumn = -1;
+};
+
+// The marker that stands in the sample, or the text, of a descriptor whose
+// evaluation failed.
+inline constexpr const char* INVALID_MARKER = "??????";
+
+// The longest sample one descriptor may have. A group's closing parenthesis
+// shows all its extra passes, which multiply with the nesting; a group that
+// would print more than this in one record is taken as invalid instead of
+// exhausting memory.
+inline constexpr long long MAX_SAMPLE_LENGTH = 1 << 20;

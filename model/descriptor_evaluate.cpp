@@ -1,0 +1,145 @@
+// Evaluation: keeps a descriptor's text and sample in agreement and passes
+// the scale factor and the plus-sign mode on to the descriptors after it.
+#include "descriptor.h"
+
+namespace {
+
+constexpr int kMaxRepeat = 99;
+
+}  // namespace
+
+int CDescriptor::EvaluateFromText()
+{
+    m_bFromText = 1;
+    return Evaluate();
+}
+
+int CDescriptor::Evaluate()
+{
+    // A descriptor that was a mode descriptor before this evaluation has
+    // changed the modes of every later one too, even when it is no longer one.
+    const bool bWasMode = IsModeKind(m_nGoodKind);
+    if (!EvaluateSelf())
+        return 0;
+    if (m_pNext != nullptr) {
+        const long long nColumn = EndsRecord(m_nKind) ? 0 : GetColumn() + ColumnWidth();
+        EvaluateOnward(m_pNext, nColumn, bWasMode || IsModeKind(m_nKind), true, false);
+    }
+    return 1;
+}
+
+int CDescriptor::EvaluateSelf(long long column)
+{
+    m_bChanged = 1;
+    if (m_pPrev != nullptr) {
+        m_nScale = m_pPrev->m_nScale;
+        m_bPlus = m_pPrev->m_bPlus;
+    } else {
+        m_nScale = 0;
+        m_bPlus = 0;
+    }
+    m_nPassColumn = column;
+    int nResult = m_bFromText ? EvaluateTextToSample() : EvaluateSampleToText();
+    m_nPassColumn = -1;
+    return nResult;
+}
+
+int CDescriptor::EvaluateTextToSample()
+{
+    std::string classes;
+    CStringArray tokens;
+    int hasRepeat = 0;
+    int upperCase = 0;
+    int nKind = KIND_NONE;
+    bool bOk = Lex(m_strText.c_str(), classes, tokens) != 0;
+    if (bOk) {
+        nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
+        bOk = nKind != KIND_NONE;
+    }
+    if (bOk)
+        bOk = Render(m_strSample, m_strValue.c_str(), static_cast<DescriptorKind>(nKind), tokens,
+                     hasRepeat) != 0;
+    int nRepeat = (bOk && hasRepeat) ? CountValue(tokens[0].c_str()) : 1;
+
+    if (!bOk || nRepeat > kMaxRepeat) {
+        m_strSample = INVALID_MARKER;
+        m_nRepeat = 1;
+        m_nKind = KIND_NONE;
+        return 0;
+    }
+    m_nRepeat = nRepeat;
+    m_nKind = nKind;
+    m_strGoodText = m_strText;
+    RecordGood();
+    return 1;
+}
+
+int CDescriptor::EvaluateSampleToText()
+{
+    std::string classes;
+    CStringArray tokens;
+    int hasRepeat = 0;
+    int upperCase = 0;
+    int nKind = KIND_NONE;
+    bool bOk = Lex(m_strGoodText.c_str(), classes, tokens) != 0;
+    if (bOk) {
+        nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
+        bOk = nKind != KIND_NONE;
+    }
+    std::string strText;
+    if (bOk)
+        bOk = Derive(m_strSample.c_str(), strText, static_cast<DescriptorKind>(nKind), tokens,
+                     hasRepeat, upperCase) != 0;
+    if (!bOk) {
+        m_strText = INVALID_MARKER;
+        return 0;
+    }
+    m_nRepeat = hasRepeat ? CountValue(tokens[0].c_str()) : 1;
+    m_strText = strText;
+    m_strGoodText = m_strText;
+    RecordGood();
+    return 1;
+}
+
+void CDescriptor::RecordGood()
+{
+    m_strGoodSample = m_strSample;
+    m_nGoodKind = m_nKind;
+    m_nGoodRepeat = m_nRepeat;
+    m_nGoodScale = m_nScale;
+    m_bGoodPlus = m_bPlus;
+}
+
+long long CDescriptor::ColumnWidth() const
+{
+    return static_cast<long long>(m_strSample.size()) * m_nRepeat;
+}
+
+// After a successful evaluation, every later ")" and T descriptor depends on
+// what stands before it (the group's contents, the print column), and after a
+// mode descriptor every later descriptor depends on the modes; each of those
+// is evaluated again from its text, and each such evaluation would in turn
+// re-evaluate the ones after it. One forward pass does the same work: each
+// descriptor is evaluated at most once, after everything before it is final,
+// so the result equals the recursive re-evaluation at linear cost.
+//
+// bDependents: an evaluation before pFirst succeeded, so ")" and T are due.
+// bAll: a mode descriptor before pFirst changed, so every descriptor is due.
+// bEveryOne: evaluate the others too, in their own direction.
+void CDescriptor::EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents,
+                                 bool bEveryOne)
+{
+    for (CDescriptor* r = pFirst; r != nullptr; r = r->m_pNext) {
+        const bool bDue = bAll || (bDependents && (r->m_nKind == KIND_CLOSE || r->m_nKind == KIND_T));
+        if (bDue)
+            r->m_bFromText = 1;
+        if (bDue || bEveryOne) {
+            const bool bWasMode = IsModeKind(r->m_nGoodKind);
+            if (r->EvaluateSelf(nColumn)) {
+                bDependents = true;
+                bAll = bAll || bWasMode || IsModeKind(r->m_nKind);
+            }
+        }
+        nColumn = EndsRecord(r->m_nKind) ? 0 : nColumn + r->ColumnWidth();
+    }
+}

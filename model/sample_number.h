@@ -1,0 +1,42 @@
+// A number typed as a custom sample value, kept as decimal digits (never as
+// binary floating point) and laid out as an I, F or E field would print it.
+#pragma once
+
+#include <string>
+
+class CSampleNumber {
+public:
+    CSampleNumber();
+
+    void SetScale(int k) { m_nScale = k; }
+    void SetPlus(int plus) { m_bPlus = plus; }
+    void SetZero();
+    int GetExponent() const;
+
+    // Reads a number such as "-1.5E3", " + 1 . 5 E - 2 " or "1.5+3"; 0 when
+    // the text is not a number.
+    int Parse(const char* text);
+
+    // Layouts into out; each answers 0 when the number cannot be laid out in
+    // w characters (out is then unspecified).
+    int FormatInteger(std::string& out, int w, int m) const;
+    int FormatFixed(std::string& out, int w, int d) const;
+    int FormatExponent(std::string& out, int w, int d, int e) const;
+
+    const std::string& Digits() const { return m_strDigits; }
+    char Sign() const { return m_chSign; }
+
+private:
+    void Normalize();
+    bool ExponentTooLarge() const;
+    long long Exponent() const;
+    // The sign character when one is shown (plus mode or a negative number).
+    bool ShowsSign() const { return m_bPlus || m_chSign == '-'; }
+
+    int m_nScale = 0;
+    int m_bPlus = 0;
+    char m_chSign = '+';
+    char m_chExpSign = '+';
+    std::string m_strDigits;    // significant digits: the number is 0.digits x 10^exponent
+    std::string m_strExponent;  // the exponent's magnitude, decimal digits
+};

@@ -1,0 +1,67 @@
+#include "string_table.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct SStringEntry {
+    int nId;
+    const char* pszText;
+};
+
+// Sorted by ID; there are no strings 4 and 15.
+constexpr SStringEntry kStrings[] = {
+    {1, "Quillmark"},
+    {2, "Unable to open file \"%s\""},
+    {3, "Line %d was not found in file \"%s\""},
+    {5, "FORMAT parse failed in column %d"},
+    {6, "Unable to save FORMAT statement to file\nExit anyway?"},
+    {7, "Unable to create temporary filename"},
+    {8, "File \"%s\" has changed since last read"},
+    {9, "'Character String'"},
+    {10, "A10"},
+    {11, "L2"},
+    {12, "I5"},
+    {13, "F7.3"},
+    {14, "E15.8"},
+    {16, "\"%s\" is not a valid descriptor\n\nInsertion aborted"},
+    {17, "Unable to delete the current descriptor\nDelete aborted"},
+    {18, "Illegal value for default value\nDefault value unchanged"},
+    {19, "Unable to find the helpfile \"%s\""},
+    {20, "KELDRANO"},
+    {21, "Second command line parameter must be a line number"},
+    {22, "A Format statement must have at least one descriptor"},
+    {23, "Mismatched repeatables detected in Format statement\nExit aborted"},
+    {24, "The file \"%s\" is read-only; changes will be saved to a different file\nContinue anyway?"},
+    {25, "Unable to write to file \"%s\"\nPress OK to save under a different name"},
+    {26, "Character &String"},
+    {27, "Character &Variable"},
+    {28, "&Logical"},
+    {29, "&Integer"},
+    {30, "&Fixed-point"},
+    {31, "Scientific &Notation"},
+    {32, "Cannot find descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an I/O edit descriptor"},
+    {33, "Not a valid descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an I/O edit descriptor"},
+    {34, "Format statement must begin past column 6"},
+    {35, "Quillmark"},
+    {36, " - line "},
+    {37, "&Format Statement"},
+    {38, "&New Field..."},
+    {39, "&Remove Field"},
+    {40, "&Change Value..."},
+    {41, "OK"},
+    {42, "Cancel"},
+    {43, "&Help"},
+    {44, "FORTRAN Files (*.for) | *.for | All Files (*.*) | *.* ||"},
+};
+
+}  // namespace
+
+const char* LoadResourceString(int id)
+{
+    const auto* pEnd = std::end(kStrings);
+    const auto* p = std::lower_bound(std::begin(kStrings), pEnd, id,
+                                     [](const SStringEntry& e, int n) { return e.nId < n; });
+    return (p != pEnd && p->nId == id) ? p->pszText : nullptr;
+}

@@ -1,0 +1,102 @@
+// ShowMessage, the string table and the debug log.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "flags.h"
+#include "message.h"
+#include "recording_presenter.h"
+#include "string_table.h"
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class DebugLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = std::filesystem::temp_directory_path() /
+                 ("quillmark-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+    }
+    void TearDown() override
+    {
+        ProcessFlags() = CProcessFlags();
+        std::filesystem::remove(m_path);
+    }
+    std::filesystem::path m_path;
+};
+
+}  // namespace
+
+TEST(StringTable, HoldsFortyTwoStringsAndNoOthers)
+{
+    int nCount = 0;
+    for (int id = -5; id <= 100; ++id)
+        nCount += LoadResourceString(id) != nullptr;
+    EXPECT_EQ(nCount, 42);
+    EXPECT_EQ(LoadResourceString(4), nullptr);
+    EXPECT_EQ(LoadResourceString(15), nullptr);
+    EXPECT_STREQ(LoadResourceString(IDS_CAPTION), "Quillmark");
+    EXPECT_STREQ(LoadResourceString(IDS_UNBALANCED), "Mismatched repeatables detected in Format statement\nExit aborted");
+    EXPECT_STREQ(LoadResourceString(IDS_SAVE_FILTER), "FORTRAN Files (*.for) | *.for | All Files (*.*) | *.* ||");
+}
+
+TEST(ShowMessage, FormatsTheStringAndHandsItToThePresenterWithTheCaption)
+{
+    CRecordingPresenter presenter(IDYES);
+    int dummy = 0;
+    const int nAnswer = ShowMessage(&dummy, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY, "prog.for");
+    EXPECT_EQ(nAnswer, IDYES);
+    ASSERT_EQ(presenter.m_messages.size(), 1u);
+    EXPECT_EQ(presenter.m_messages[0].owner, &dummy);
+    EXPECT_EQ(presenter.m_messages[0].style, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+    EXPECT_EQ(presenter.m_messages[0].caption, "Quillmark");
+    EXPECT_EQ(presenter.m_messages[0].text,
+              "The file \"prog.for\" is read-only; changes will be saved to a different file\nContinue anyway?");
+}
+
+TEST(ShowMessage, CutsALongTextTo511Characters)
+{
+    CRecordingPresenter presenter;
+    const std::string strLongName(2000, 'x');
+    ShowMessage(nullptr, MB_OK, IDS_READ_ONLY, strLongName.c_str());
+    ASSERT_EQ(presenter.m_messages.size(), 1u);
+    EXPECT_EQ(presenter.m_messages[0].text.size(), 511u);
+    EXPECT_EQ(presenter.m_messages[0].text.substr(0, 10), "The file \"");
+}
+
+TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
+{
+    CRecordingPresenter presenter;
+    ASSERT_EQ(StartDebugLog(m_path.string()), 1);
+    EXPECT_EQ(ReadFile(m_path), "\n");
+    EXPECT_EQ(ShowMessage(nullptr, MB_ICONEXCLAMATION, IDS_PARSE_FAILED, 17), 0);
+    EXPECT_EQ(ReadFile(m_path), "FORMAT parse failed in column 17\n");
+    // A question takes its negative answer: the result is 0, never IDYES.
+    EXPECT_EQ(ShowMessage(nullptr, MB_YESNO | MB_ICONEXCLAMATION, IDS_READ_ONLY, "a.for"), 0);
+    EXPECT_EQ(ReadFile(m_path), "The file \"a.for\" is read-only; changes will be saved to a different file\n"
+                                "Continue anyway?\n");
+    EXPECT_TRUE(presenter.m_messages.empty());
+}
+
+TEST_F(DebugLog, ALogThatCannotBeWrittenIsPassedOverSilently)
+{
+    CRecordingPresenter presenter;
+    const std::string strBad = (m_path / "no-such-dir" / "log.txt").string();
+    EXPECT_EQ(StartDebugLog(strBad), 0);
+    EXPECT_EQ(ProcessFlags().m_bDebug, 1);
+    EXPECT_EQ(ShowMessage(nullptr, MB_OK, IDS_UNBALANCED), 0);
+    EXPECT_TRUE(presenter.m_messages.empty());
+}

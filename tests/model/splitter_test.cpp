@@ -1,0 +1,158 @@
+// Splitting descriptor-list texts into descriptors: separators, groups,
+// character and Hollerith constants, comments, the tail, and failures
+// reported with their column.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model_helpers.h"
+#include "recording_presenter.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct SSplitCase {
+    const char* text;
+    Strings descriptors;
+    const char* tail;
+};
+
+void PrintTo(const SSplitCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "'";
+}
+
+class SplitText : public ::testing::TestWithParam<SSplitCase> {};
+
+TEST_P(SplitText, YieldsTheDescriptorsAndTheTail)
+{
+    const SSplitCase& c = GetParam();
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    ASSERT_EQ(list.Split(c.text), 1) << c.text;
+    EXPECT_EQ(Texts(list), c.descriptors) << c.text;
+    EXPECT_EQ(list.m_strTail, c.tail) << c.text;
+    EXPECT_TRUE(presenter.m_messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SplitText,
+    ::testing::Values(
+        SSplitCase{"(I5, 2X, F7.3)\n", {"I5", "2X", "F7.3"}, "\n"},
+        SSplitCase{"(1PE12.4/2(I3,:,'a,b'))\n", {"1P", "E12.4", "/", "2(", "I3", ":", "'a,b'", ")"}, "\n"},
+        SSplitCase{"(3Ha,b,I2)\n", {"3Ha,b", "I2"}, "\n"},
+        SSplitCase{"(//A)\n", {"/", "/", "A"}, "\n"},
+        SSplitCase{"(2 (I5))\n", {"2 (", "I5", ")"}, "\n"},
+        SSplitCase{"(A,'it''s')\n", {"A", "'it''s'"}, "\n"},
+        SSplitCase{"($)\n", {"$"}, "\n"},
+        SSplitCase{"(2PF7.3, -1P E12.4)\n", {"2P", "F7.3", "-1P", "E12.4"}, "\n"},
+        SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"},
+        SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5 ", ") "}, "\n"},
+        SSplitCase{"(I5 , F7.3 )) N\n", {"I5 ", "F7.3 "}, ") N\n"},
+        SSplitCase{"(I5,\\,:)\n", {"I5", "\\", ":"}, "\n"},
+        SSplitCase{"(I5/,/A)\n", {"I5", "/", "/", "A"}, "\n"},
+        SSplitCase{"(I5,   ! count\n  F7.3)\n", {"I5", "F7.3"}, "\n"},
+        SSplitCase{"  ! lead\n(I5)\n", {"I5"}, "\n"},
+        SSplitCase{"(4H)(,/,I2)\n", {"4H)(,/", "I2"}, "\n"},
+        SSplitCase{"(0H,I5)\n", {"0H", "I5"}, "\n"},
+        SSplitCase{"('')\n", {"''"}, "\n"},
+        SSplitCase{"(I5)", {"I5"}, ""}));
+
+struct SFailCase {
+    const char* text;
+    int column;
+};
+
+void PrintTo(const SFailCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "'";
+}
+
+class SplitFailure : public ::testing::TestWithParam<SFailCase> {};
+
+TEST_P(SplitFailure, ReportsTheColumnWhereTheScanStopped)
+{
+    const SFailCase& c = GetParam();
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    int owner = 0;
+    list.m_hOwnerWnd = &owner;
+    EXPECT_EQ(list.Split(c.text), 0) << c.text;
+    ASSERT_EQ(presenter.m_messages.size(), 1u) << c.text;
+    EXPECT_EQ(presenter.m_messages[0].text, "FORMAT parse failed in column " + std::to_string(c.column)) << c.text;
+    EXPECT_EQ(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION | MB_OK));
+    EXPECT_EQ(presenter.m_messages[0].owner, &owner);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SplitFailure,
+    ::testing::Values(SFailCase{"(I5\n", 5},          // ends before the list is closed
+                      SFailCase{"I5)\n", 1},          // no opening parenthesis
+                      SFailCase{"(2 I5)\n", 4},       // the number is taken as a group count
+                      SFailCase{"()\n", 2},           // an empty item does not evaluate
+                      SFailCase{"(I5,,A3)\n", 5},
+                      SFailCase{"(I5,Q7)\n", 7},      // at the separator after the descriptor
+                      SFailCase{"('ab'x)\n", 6},      // something follows a character constant
+                      SFailCase{"(5Habc)\n", 9},      // a Hollerith constant runs past the end
+                      SFailCase{"(4H)(,/I2)\n", 8},  // and after one a separator must follow
+                      SFailCase{"(2Q,I5)\n", 4},
+                      SFailCase{"(100(I5))\n", 6},    // a group count above 99: after the parenthesis
+                      SFailCase{"(I5,T1000)\n", 10},
+                      SFailCase{"(I5\xe9)\n", 5},
+                      SFailCase{"", 1}));
+
+TEST(SplitFailure, AScaleFactorFailsAfterItsLetter)
+{
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    EXPECT_FALSE(list.Split("(I5, +-2P)\n"));
+    EXPECT_EQ(presenter.m_messages.at(0).text, "FORMAT parse failed in column 10");
+}
+
+TEST(SplitFailure, TheStrictTableRefusesDollar)
+{
+    CRecordingPresenter presenter;
+    CStrictTable strict;
+    CDescriptorList list;
+    EXPECT_FALSE(list.Split("($)\n"));
+    EXPECT_EQ(presenter.m_messages.at(0).text, "FORMAT parse failed in column 3");
+}
+
+TEST(Split, ReplacesTheWholeList)
+{
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    ASSERT_TRUE(list.Split("(I5, A3, L2)\n"));
+    ASSERT_TRUE(list.Split("(F7.3)\n"));
+    EXPECT_EQ(Texts(list), Strings{"F7.3"});
+    EXPECT_EQ(list.At(0).Prev(), nullptr);
+}
+
+TEST(Split, LeavesTheTextItWasGivenUnchanged)
+{
+    CRecordingPresenter presenter;
+    const std::string strOriginal = "(1PE12.4/2(I3,:,'a,b'), 3Hx,y)) tail\n";
+    std::string strText = strOriginal;
+    CDescriptorList list;
+    ASSERT_TRUE(list.Split(strText.c_str()));
+    EXPECT_EQ(strText, strOriginal);
+    const char* pEnd = nullptr;
+    CDescriptorList other;
+    ASSERT_TRUE(other.ScanList(strText.c_str(), &pEnd));
+    EXPECT_EQ(std::string(pEnd), ")) tail\n") << "*end is the list's closing parenthesis";
+}
+
+TEST(Split, NestingDeeperThanAnyRealFormatFailsInsteadOfOverflowingTheStack)
+{
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    const std::string strDeep = std::string(200, '(') + "I5" + std::string(200, ')') + "\n";
+    EXPECT_TRUE(list.Split(strDeep.c_str()));
+    EXPECT_EQ(list.size(), 2 * 199 + 1);
+    const std::string strTooDeep = std::string(100000, '(') + "I5" + std::string(100000, ')') + "\n";
+    EXPECT_FALSE(list.Split(strTooDeep.c_str()));
+    EXPECT_EQ(presenter.m_messages.size(), 1u);
+}
+
+}  // namespace
