@@ -175,7 +175,7 @@ int CSampleNumber::FormatInteger(std::string& out, int w, int m) const
         return 0;
     const long long E = Exponent();
     const long long c = static_cast<long long>(m_strDigits.size());
-    const long long f = ShowsSign() ? 1 : 0;
+    const long long f = SignWidth();
     if (E < c)
         return 0;  // the number has a fraction
     const long long z = std::max(0LL, m - E);
@@ -191,35 +191,43 @@ int CSampleNumber::FormatInteger(std::string& out, int w, int m) const
     return 1;
 }
 
+// b blanks, the sign, the digits before the point and their trailing zeros,
+// the point, the zeros after it, the digits after it and the zeros that
+// fill the d places.
+void CSampleNumber::AppendPointed(std::string& out, long long b, const SPointLayout& layout) const
+{
+    out.clear();
+    Append(out, b, ' ');
+    if (SignWidth())
+        out += m_chSign == '-' ? '-' : '+';
+    out.append(m_strDigits, 0, static_cast<std::size_t>(layout.L));
+    Append(out, layout.IZ, '0');
+    out += '.';
+    Append(out, layout.Z, '0');
+    out.append(m_strDigits, static_cast<std::size_t>(layout.L), static_cast<std::size_t>(std::max(0LL, layout.D)));
+    Append(out, layout.T, '0');
+}
+
 int CSampleNumber::FormatFixed(std::string& out, int w, int d) const
 {
     if (ExponentTooLarge())
         return 0;
     const long long c = static_cast<long long>(m_strDigits.size());
-    const long long f = ShowsSign() ? 1 : 0;
     const long long P = Exponent() + m_nScale;
-    const long long L = Clamp(P, 0, c);
-    const long long IZ = std::max(0LL, P - c);
-    const long long Z = P < 0 ? std::min(-P, static_cast<long long>(d)) : 0;
-    long long D = c - L;
-    long long T = d - D - Z;
-    if (T < 0) {
-        D = d - Z;
-        T = 0;
+    SPointLayout layout;
+    layout.L = Clamp(P, 0, c);
+    layout.IZ = std::max(0LL, P - c);
+    layout.Z = P < 0 ? std::min(-P, static_cast<long long>(d)) : 0;
+    layout.D = c - layout.L;
+    layout.T = d - layout.D - layout.Z;
+    if (layout.T < 0) {
+        layout.D = d - layout.Z;  // the digits beyond the d places are dropped
+        layout.T = 0;
     }
-    const long long b = w - (f + L + IZ + 1 + Z + D + T);
+    const long long b = w - (SignWidth() + layout.Width());
     if (b < 0)
         return 0;
-    out.clear();
-    Append(out, b, ' ');
-    if (f)
-        out += m_chSign == '-' ? '-' : '+';
-    out.append(m_strDigits, 0, static_cast<std::size_t>(L));
-    Append(out, IZ, '0');
-    out += '.';
-    Append(out, Z, '0');
-    out.append(m_strDigits, static_cast<std::size_t>(L), static_cast<std::size_t>(std::max(0LL, D)));
-    Append(out, T, '0');
+    AppendPointed(out, b, layout);
     return 1;
 }
 
@@ -228,31 +236,22 @@ int CSampleNumber::FormatExponent(std::string& out, int w, int d, int e) const
     if (ExponentTooLarge())
         return 0;
     const long long c = static_cast<long long>(m_strDigits.size());
-    const long long f = ShowsSign() ? 1 : 0;
     const long long k = m_nScale;
     const long long X = Exponent() - k;
-    const long long L = Clamp(k, 0, c);
-    const long long IZ = std::max(0LL, k - c);
-    const long long Z = std::min(std::max(0LL, -k), static_cast<long long>(d));
-    long long D = c - L;
-    if (Z + D > d)
-        D = d - Z;
-    const long long T = d - D - Z;
+    SPointLayout layout;
+    layout.L = Clamp(k, 0, c);
+    layout.IZ = std::max(0LL, k - c);
+    layout.Z = std::min(std::max(0LL, -k), static_cast<long long>(d));
+    layout.D = c - layout.L;
+    if (layout.Z + layout.D > d)
+        layout.D = d - layout.Z;
+    layout.T = d - layout.D - layout.Z;
     const std::string x = std::to_string(X < 0 ? -X : X);
     const long long EZ = std::max(0LL, e - static_cast<long long>(x.size()));
-    const long long b = w - (f + L + IZ + 1 + Z + D + T + 1 + EZ + static_cast<long long>(x.size()));
+    const long long b = w - (SignWidth() + layout.Width() + 1 + EZ + static_cast<long long>(x.size()));
     if (b < 0)
         return 0;
-    out.clear();
-    Append(out, b, ' ');
-    if (f)
-        out += m_chSign == '-' ? '-' : '+';
-    out.append(m_strDigits, 0, static_cast<std::size_t>(L));
-    Append(out, IZ, '0');
-    out += '.';
-    Append(out, Z, '0');
-    out.append(m_strDigits, static_cast<std::size_t>(L), static_cast<std::size_t>(std::max(0LL, D)));
-    Append(out, T, '0');
+    AppendPointed(out, b, layout);
     out += X < 0 ? '-' : '+';
     Append(out, EZ, '0');
     out += x;

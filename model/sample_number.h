@@ -27,11 +27,20 @@ public:
     char Sign() const { return m_chSign; }
 
 private:
+    // Where the digits of a number written with a point go: L significant
+    // digits before the point, IZ zeros after them, the point, Z zeros, D
+    // significant digits, T zeros.
+    struct SPointLayout {
+        long long L = 0, IZ = 0, Z = 0, D = 0, T = 0;
+        long long Width() const { return L + IZ + 1 + Z + D + T; }
+    };
+
     void Normalize();
+    void AppendPointed(std::string& out, long long b, const SPointLayout& layout) const;
     bool ExponentTooLarge() const;
     long long Exponent() const;
-    // The sign character when one is shown (plus mode or a negative number).
-    bool ShowsSign() const { return m_bPlus || m_chSign == '-'; }
+    // 1 when a sign is shown (plus mode or a negative number), else 0.
+    long long SignWidth() const { return (m_bPlus || m_chSign == '-') ? 1 : 0; }
 
     int m_nScale = 0;
     int m_bPlus = 0;

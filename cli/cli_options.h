@@ -1,0 +1,43 @@
+// The command line of quillmark-text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum EditAction {
+    EDIT_INSERT,  // --insert I:TEXT   New Field before field I
+    EDIT_REMOVE,  // --remove I        Remove Field
+    EDIT_TEXT,    // --text I:TEXT     type TEXT into the text row of field I
+    EDIT_SAMPLE,  // --sample I:TEXT   type TEXT into the sample row of field I
+    EDIT_VALUE,   // --value I:VALUE   Change Value
+};
+
+struct SEdit {
+    EditAction action;
+    long long nIndex;
+    std::string strText;
+    std::string strOption;  // the option as given, for messages
+};
+
+struct SCliOptions {
+    bool bStrict = false;  // --fps4
+    bool bJson = false;    // --json
+    bool bLive = false;    // --live
+    bool bHasList = false;
+    std::string strList;   // --list TEXT
+    std::vector<SEdit> edits;
+};
+
+enum ParseOutcome {
+    PARSE_RUN,
+    PARSE_HELP,
+    PARSE_VERSION,
+    PARSE_USAGE_ERROR,
+};
+
+// Reads the arguments after the program name. On PARSE_USAGE_ERROR, strError
+// says what was wrong.
+ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError);
+
+// The text --help prints.
+const char* CliUsageText();

@@ -1,0 +1,224 @@
+// quillmark-text run as a process: splitting, edits, both outputs, refused
+// operations, usage errors, and arbitrary bytes as input.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <regex>
+
+#include "process_runner.h"
+
+namespace {
+
+SProcessResult RunText(const std::vector<std::string>& args)
+{
+    return RunProcess(QUILLMARK_TEXT, args);
+}
+
+// The values of one member of every field object, in order.
+std::vector<std::string> Member(const std::string& strJson, const std::string& strName)
+{
+    std::vector<std::string> values;
+    const std::regex re("\"" + strName + "\": (\"((\\\\.|[^\"\\\\])*)\"|-?[0-9]+|true|false)");
+    for (auto it = std::sregex_iterator(strJson.begin(), strJson.end(), re); it != std::sregex_iterator(); ++it)
+        values.push_back((*it)[2].matched ? (*it)[2].str() : (*it)[1].str());
+    return values;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(ListText, SplitsAsTheEditorDoesAndShowsEveryField)
+{
+    const SProcessResult r = RunText({"--list", "(1PE12.4/2(I3,:,'a,b'))", "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"1P", "E12.4", "/", "2(", "I3", ":", "'a,b'", ")"}));
+    EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"", "123.1234E+12", "", "", "123", "", "a,b", "123a,b"}));
+    EXPECT_EQ(Member(r.strOut, "kind"), (Strings{"45", "18", "50", "40", "11", "52", "1", "41"}));
+    EXPECT_EQ(Member(r.strOut, "repeat"), (Strings{"1", "1", "1", "2", "1", "1", "1", "1"}));
+    EXPECT_EQ(Member(r.strOut, "column"), (Strings{"0", "0", "12", "0", "0", "3", "3", "6"}));
+    EXPECT_EQ(Member(r.strOut, "scale"), (Strings(8, "1")));
+    EXPECT_NE(r.strOut.find("\"balanced\": true"), std::string::npos);
+    EXPECT_NE(r.strOut.find("\"messages\": []"), std::string::npos);
+    EXPECT_TRUE(r.strErr.empty()) << r.strErr;
+}
+
+TEST(ListText, PlainOutputPlacesTextsOverSamplesWithARuler)
+{
+    const SProcessResult r = RunText({"--list", "(I5, 2X, 'x=', SP, 2I3/F7.3)"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut,
+              "I5   2X  SP    /\n"
+              "       'x='\n"
+              "         2I3\n"
+              "12345  x=+12+12\n"
+              "....:....|....:\n"
+              "        10\n"
+              "\n"
+              "F7.3\n"
+              "+12.123\n"
+              "....:..\n"
+              "\n"
+              "field   col  text  sample\n"
+              "    0     1  I5    |12345|\n"
+              "    1     6  2X    |  |\n"
+              "    2     8  'x='  |x=|\n"
+              "    3    10  SP    ||\n"
+              "    4    10  2I3   |+12+12|\n"
+              "    5    16  /     ||\n"
+              "    6     1  F7.3  |+12.123|\n");
+}
+
+TEST(Edits, AreAppliedInOrderAsTheEditorAppliesThem)
+{
+    const SProcessResult r = RunText({"--list", "(I3, F7.3)", "--insert", "0:SP", "--sample", "1:  -42", "--value",
+                                  "2:1.5", "--remove", "0", "--text", "1:F6.1", "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F6.1"}));
+    EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"12345", "   1.5"}));
+    EXPECT_EQ(Member(r.strOut, "value"), (Strings{"", "1.5"}));
+    EXPECT_EQ(Member(r.strOut, "plus"), (Strings{"false", "false"}));
+}
+
+TEST(Edits, ATypedTextThatDoesNotEvaluateIsTakenBackUnlessLive)
+{
+    const SProcessResult left = RunText({"--list", "(I5, F7.3)", "--text", "0:Q5", "--json"});
+    ASSERT_EQ(left.nExitStatus, 0);
+    EXPECT_EQ(Member(left.strOut, "text"), (Strings{"I5", "F7.3"}));
+    EXPECT_NE(left.strErr.find("does not evaluate"), std::string::npos);
+
+    const SProcessResult live = RunText({"--list", "(I5, F7.3)", "--text", "0:Q5", "--live", "--json"});
+    ASSERT_EQ(live.nExitStatus, 0);
+    EXPECT_EQ(Member(live.strOut, "text"), (Strings{"Q5", "F7.3"}));
+    EXPECT_EQ(Member(live.strOut, "sample"), (Strings{"??????", "123.123"}));
+
+    const SProcessResult sample = RunText({"--list", "(F7.3)", "--sample", "0:125", "--live", "--json"});
+    EXPECT_EQ(Member(sample.strOut, "text"), (Strings{"??????"}));
+    EXPECT_EQ(Member(sample.strOut, "sample"), (Strings{"125"}));
+
+    const SProcessResult plain = RunText({"--list", "(I5, F7.3)", "--text", "1:F7.", "--live"});
+    EXPECT_NE(plain.strOut.find("\n     ^^^^^^  <- invalid\n"), std::string::npos) << plain.strOut;
+}
+
+TEST(Edits, ALiveSampleShowsTheDerivedTextBeforeItIsEvaluatedAgain)
+{
+    const SProcessResult live = RunText({"--list", "(3I5)", "--sample", "0:12", "--live", "--json"});
+    EXPECT_EQ(Member(live.strOut, "text"), (Strings{"3I2"}));
+    EXPECT_EQ(Member(live.strOut, "sample"), (Strings{"12"}));
+    const SProcessResult left = RunText({"--list", "(3I5)", "--sample", "0:  -42", "--json"});
+    EXPECT_EQ(Member(left.strOut, "sample"), (Strings{"12345"}));
+    EXPECT_EQ(Member(left.strOut, "repeated_sample"), (Strings{"123451234512345"}));
+}
+
+struct SRefusal {
+    Strings args;
+    const char* message;
+};
+
+void PrintTo(const SRefusal& c, std::ostream* os)
+{
+    for (const std::string& a : c.args)
+        *os << a << ' ';
+}
+
+class Refused : public ::testing::TestWithParam<SRefusal> {};
+
+TEST_P(Refused, PrintsTheSystemsMessageChangesNothingAndExitsOne)
+{
+    Strings args = GetParam().args;
+    args.push_back("--json");
+    const SProcessResult r = RunText(args);
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(r.strErr, std::string(GetParam().message) + "\n");
+    std::string strEscaped;
+    for (char c : std::string(GetParam().message))
+        strEscaped += c == '\n' ? std::string("\\n") : c == '"' ? std::string("\\\"") : std::string(1, c);
+    EXPECT_NE(r.strOut.find("\"messages\": [\"" + strEscaped + "\"]"), std::string::npos) << r.strOut;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Operations, Refused,
+    ::testing::Values(
+        SRefusal{{"--list", "(I5"}, "FORMAT parse failed in column 5"},
+        SRefusal{{"--list", "(I5,Q7)"}, "FORMAT parse failed in column 7"},
+        SRefusal{{"--list", "(F)", "--fps4"}, "FORMAT parse failed in column 3"},
+        SRefusal{{"--list", "(I5)", "--insert", "1:F7."}, "\"F7.\" is not a valid descriptor\n\nInsertion aborted"},
+        SRefusal{{"--list", "(I5)", "--remove", "0"}, "A Format statement must have at least one descriptor"},
+        SRefusal{{"--list", "(F7.3)", "--value", "0:0", "--text", "0:F3.3", "--value", "0:"},
+                 "Illegal value for default value\nDefault value unchanged"}));
+
+TEST(Refused, LaterEditsAreNotAppliedAndTheStateBeforeTheRefusalShows)
+{
+    const SProcessResult r =
+        RunText({"--list", "(I5)", "--insert", "1:A3", "--insert", "0:Q9", "--insert", "0:L2", "--json"});
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "A3"}));
+}
+
+TEST(Refused, AListThatDoesNotSplitShowsNoFields)
+{
+    const SProcessResult plain = RunText({"--list", "(I5,,A3)"});
+    EXPECT_EQ(plain.nExitStatus, 1);
+    EXPECT_EQ(plain.strOut, "");
+    const SProcessResult json = RunText({"--list", "(I5,,A3)", "--json"});
+    EXPECT_NE(json.strOut.find("{\"fields\": []"), std::string::npos) << json.strOut;
+}
+
+TEST(Usage, ErrorsExitTwoWithTheUsageText)
+{
+    for (const Strings& args : {Strings{}, Strings{"--json"}, Strings{"--list"}, Strings{"--list", "(I5)", "--bogus"},
+                                Strings{"--list", "(I5)", "--remove", "x"}, Strings{"--list", "(I5)", "--text", "0"},
+                                Strings{"--list", "(I5)", "--text", "3:I6"}, Strings{"--list", "(I5)", "--insert", "2:I6"},
+                                Strings{"--list", "(I5)", "--remove", "99999999999999999999"},
+                                Strings{"--list", "(I5)", "--list", "(I6)"}, Strings{"--json=yes", "--list", "(I5)"}}) {
+        const SProcessResult r = RunText(args);
+        EXPECT_EQ(r.nExitStatus, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(r.strErr.find("Usage: quillmark-text"), std::string::npos);
+        EXPECT_EQ(r.strOut, "");
+    }
+    const SProcessResult help = RunText({"--help"});
+    EXPECT_EQ(help.nExitStatus, 0);
+    EXPECT_NE(help.strOut.find("--sample I:TEXT"), std::string::npos);
+    const SProcessResult version = RunText({"--version"});
+    EXPECT_EQ(version.nExitStatus, 0);
+    EXPECT_EQ(version.strOut.rfind("quillmark-text ", 0), 0u);
+}
+
+TEST(Json, EscapesEveryByteSoThatTheStringsComeBackExactly)
+{
+    const SProcessResult r = RunText({"--list", "('say \"hi\"\\', 3H\x01\xe9\t, A3)", "--value", "2:\x7f\"", "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"'say \\\"hi\\\"\\\\'", "3H\\u0001\\u00e9\\t", "A3"}));
+    EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"say \\\"hi\\\"\\\\", "\\u0001\\u00e9\\t", " \\u007f\\\""}));
+}
+
+TEST(AnyBytes, EndInAResultOrAMessageNeverACrash)
+{
+    std::mt19937 rng(20261208);
+    const std::string strAlphabet = "()'\",/\\:!$ -+.0123456789IFEDGLAXTPSHhQBOZNe\n\t\x01\x7f\x80\xff";
+    auto randomText = [&](std::size_t nMax) {
+        std::string s;
+        const std::size_t n = std::uniform_int_distribution<std::size_t>(0, nMax)(rng);
+        for (std::size_t i = 0; i < n; ++i)
+            s += strAlphabet[std::uniform_int_distribution<std::size_t>(0, strAlphabet.size() - 1)(rng)];
+        return s;
+    };
+    for (int round = 0; round < 150; ++round) {
+        const std::string strList = round % 3 == 0 ? "(" + randomText(30) + ")" : "(I5, 2(F7.3, A), SP, T10)";
+        Strings args = {"--list", strList};
+        if (round % 2)
+            args.push_back("--json");
+        for (int e = 0; e < 3; ++e) {
+            const char* const kOptions[] = {"--text", "--sample", "--value", "--insert"};
+            args.push_back(kOptions[std::uniform_int_distribution<int>(0, 3)(rng)]);
+            args.push_back(std::to_string(std::uniform_int_distribution<int>(0, 3)(rng)) + ":" + randomText(12));
+        }
+        const SProcessResult r = RunText(args);
+        EXPECT_EQ(r.nSignal, 0) << ::testing::PrintToString(args);
+        EXPECT_TRUE(r.nExitStatus == 0 || r.nExitStatus == 1 || r.nExitStatus == 2)
+            << ::testing::PrintToString(args) << " exited " << r.nExitStatus << "\n" << r.strErr;
+        if (r.nExitStatus != 0) {
+            EXPECT_FALSE(r.strErr.empty()) << ::testing::PrintToString(args);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include "process_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                          const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment)
+{
+    SProcessResult result;
+    char szTemplate[] = "/tmp/quillmark-run-XXXXXX";
+    const char* pszDir = mkdtemp(szTemplate);
+    if (pszDir == nullptr)
+        return result;
+    const std::filesystem::path dir(pszDir);
+    const std::string strOut = (dir / "out").string();
+    const std::string strErr = (dir / "err").string();
+
+    std::vector<std::string> environment;
+    for (char** p = environ; *p != nullptr; ++p)
+        environment.emplace_back(*p);
+    environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fdOut = open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fdErr = open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fdIn = open("/dev/null", O_RDONLY);
+        if (fdOut < 0 || fdErr < 0 || fdIn < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0 || dup2(fdIn, 0) < 0)
+            _exit(127);
+        if (!strWorkDir.empty() && chdir(strWorkDir.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(strProgram.c_str()));
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const std::string& e : environment)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        execve(strProgram.c_str(), argv.data(), envp.data());
+        _exit(127);
+    }
+    int nStatus = 0;
+    if (pid > 0 && waitpid(pid, &nStatus, 0) == pid) {
+        if (WIFEXITED(nStatus))
+            result.nExitStatus = WEXITSTATUS(nStatus);
+        else if (WIFSIGNALED(nStatus))
+            result.nSignal = WTERMSIG(nStatus);
+    }
+    result.strOut = ReadAll(strOut);
+    result.strErr = ReadAll(strErr);
+    std::filesystem::remove_all(dir);
+    return result;
+}

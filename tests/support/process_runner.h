@@ -1,0 +1,18 @@
+// Runs a program as its own process and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SProcessResult {
+    int nExitStatus = -1;  // the exit status, or -1 when the process did not exit normally
+    int nSignal = 0;       // the signal that ended it, if any
+    std::string strOut;
+    std::string strErr;
+};
+
+// Runs program with args (no shell), in strWorkDir when not empty, with
+// extra environment entries "NAME=value" added to the current environment.
+SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                          const std::string& strWorkDir = std::string(),
+                          const std::vector<std::string>& extraEnvironment = {});
