@@ -77,4 +77,10 @@ public:
     int m_nParenBlanks = 0;       // blanks after the opening parenthesis
     int m_bFixedForm = 0;         // 1 for fixed source form
     char m_chDelimiter = 0;       // 'f' for FORMAT, else the constant's quote
+
+    // What the writer checks and keeps: the source lines from the first line
+    // to the statement's last, as they read when it was located (to notice a
+    // file changed meanwhile), and the file's line end ("\n" or "\r\n").
+    std::vector<std::string> m_arrOriginalLines;
+    std::string m_strLineEnd = "\n";
 };

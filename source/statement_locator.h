@@ -1,0 +1,45 @@
+// Finding the statement in a Fortran source file: the FORMAT statement or
+// the format string of an I/O statement that starts on a given line, followed
+// over its continuation lines in fixed or free source form.
+#pragma once
+
+#include <string>
+
+#include "descriptor_list.h"
+
+enum LocateResult : int {
+    LOCATE_FAILED = 0,   // a message has been shown
+    LOCATE_BLANK = 1,    // the line is blank: no statement there
+    LOCATE_NO_LIST = 2,  // no valid descriptor list at this place; a message has been shown
+    LOCATE_FOUND = 3,    // split into descriptors, every statement field set
+};
+
+// Locates the statement starting on `line` (1-based). `column` is the 1-based
+// cursor column that bounds the search for a character constant.
+// `interactive` is 0 in debug mode (questions then take their negative
+// answer). Messages are owned by list.m_hOwnerWnd.
+int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
+                    int interactive);
+
+// Starts a new FORMAT statement holding the one descriptor firstText at the
+// blank line `line`; 0 when that descriptor cannot be inserted.
+int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText);
+
+// 1 for fixed source form: every file whose extension is not ".f90" (in any case).
+int IsFixedForm(const std::string& fileName);
+
+// 1 when the path exists and is not writable.
+int IsReadOnlyFile(const std::string& path);
+
+// 1 when the path exists and is a regular file (links followed).
+int IsRegularFile(const std::string& path);
+
+// The fixed-form image of a raw line: tabs in the label and continuation
+// field expanded, at most 72 characters.
+std::string ExpandFixedLine(const std::string& source);
+
+// Takes the content of a character constant out of text, in place: doubled
+// quotes become single, and after the closing quote the rest of the text is
+// kept behind the content. With stopAtAmpersand an "&" followed only by white
+// space ends the text (and is dropped). 1 when the closing quote was found.
+int Unquote(std::string& text, char quote, bool stopAtAmpersand);

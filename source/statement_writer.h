@@ -1,0 +1,36 @@
+// Writing the edited statement back: the statement rebuilt from its head,
+// descriptor texts and tail, broken into lines with the continuation marks of
+// its source form, and the whole file replaced safely through a temporary
+// file beside it.
+#pragma once
+
+#include <string>
+
+#include "descriptor_list.h"
+#include "message.h"
+
+// The Save As dialog the writer offers when the file cannot be replaced.
+class ISaveAsDialog {
+public:
+    virtual ~ISaveAsDialog() = default;
+    // Asks for a file name; false when cancelled. The dialog has the default
+    // suffix "for", the filter of string 44, the overwrite prompt on.
+    virtual bool AskFileName(OwnerHandle owner, std::string& path) = 0;
+};
+
+// Installs the dialog (nullptr: none, so every Save As counts as cancelled).
+// The caller keeps ownership.
+void SetSaveAsDialog(ISaveAsDialog* pDialog);
+
+// Writes the list's statement into its file in place of the old one. 1 when
+// the file (or the file chosen in Save As) now holds the edited statement; 0
+// otherwise, after a message, with the file untouched. `interactive` is 0 in
+// debug mode.
+int WriteStatement(const CDescriptorList& list, int interactive);
+
+// The statement's lines as they will be written, each without its line end,
+// for the form the list's statement fields say.
+std::vector<std::string> BuildStatementLines(const CDescriptorList& list);
+
+// The descriptor text with every quote character doubled.
+std::string QuoteText(const std::string& text, char quote);
