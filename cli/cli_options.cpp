@@ -69,9 +69,30 @@ void SplitInlineValue(std::string& strWord, std::string& strValue, bool& bHasVal
 
 }  // namespace
 
+long long DecimalPrefix(const std::string& word)
+{
+    std::size_t i = 0;
+    while (i < word.size() && (word[i] == ' ' || word[i] == '\t' || word[i] == '\n' || word[i] == '\v' ||
+                               word[i] == '\f' || word[i] == '\r'))
+        ++i;
+    bool bNegative = false;
+    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
+        bNegative = word[i++] == '-';
+    long long n = 0;
+    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i)
+        n = n < 100000000000000LL ? n * 10 + (word[i] - '0') : n;  // saturates far above any line
+    return bNegative ? -n : n;
+}
+
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError)
 {
+    std::vector<std::string> positional;
+    bool bPositionalOnly = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (bPositionalOnly) {
+            positional.push_back(args[i]);
+            continue;
+        }
         std::string strWord = args[i];
         std::string strValue;
         bool bHasValue = false;
@@ -106,10 +127,10 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             options.bStrict = true;
             continue;
         }
-        if (strWord == "--json" || strWord == "--live") {
+        if (strWord == "--json" || strWord == "--live" || strWord == "--write") {
             if (!flagOnly())
                 return PARSE_USAGE_ERROR;
-            (strWord == "--json" ? options.bJson : options.bLive) = true;
+            (strWord == "--json" ? options.bJson : strWord == "--live" ? options.bLive : options.bWrite) = true;
             continue;
         }
         if (strWord == "--list") {
@@ -135,11 +156,34 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
         }
         if (bEdit)
             continue;
-        strError = "unknown option or argument '" + args[i] + "'";
+        const bool bNumber = strWord.size() > 1 && strWord[1] >= '0' && strWord[1] <= '9';
+        if (strWord.rfind("-", 0) == 0 && strWord.size() > 1 && !bNumber) {
+            if (strWord == "--") {
+                bPositionalOnly = true;
+                continue;
+            }
+            strError = "unknown option '" + args[i] + "'";
+            return PARSE_USAGE_ERROR;
+        }
+        positional.push_back(args[i]);
+    }
+    if (positional.size() == 3) {
+        options.bHasFile = true;
+        options.strFile = positional[0];
+        options.strLine = positional[1];
+        options.nLine = DecimalPrefix(positional[1]);
+        options.nColumn = DecimalPrefix(positional[2]);
+    } else if (!positional.empty()) {
+        strError = "give FILE LINE COLUMN (three words), not " + std::to_string(positional.size());
         return PARSE_USAGE_ERROR;
     }
-    if (!options.bHasList) {
-        strError = "nothing to show: give --list 'TEXT'";
+    if (options.bHasList == options.bHasFile) {
+        strError = options.bHasList ? "give either --list 'TEXT' or FILE LINE COLUMN, not both"
+                                    : "nothing to show: give FILE LINE COLUMN or --list 'TEXT'";
+        return PARSE_USAGE_ERROR;
+    }
+    if (options.bWrite && !options.bHasFile) {
+        strError = "--write needs FILE LINE COLUMN";
         return PARSE_USAGE_ERROR;
     }
     return PARSE_RUN;
@@ -147,14 +191,19 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
 
 const char* CliUsageText()
 {
-    return "Usage: quillmark-text [options] --list 'TEXT'\n"
+    return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
+           "       quillmark-text [options] --list 'TEXT'\n"
            "\n"
-           "Shows the edit descriptors of a Fortran descriptor list such as\n"
-           "'(I5, 2X, 3(F7.3))' as fields: each descriptor's text above what it\n"
-           "prints, with a column ruler, and applies edits to them.\n"
+           "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"
+           "each descriptor's text above what it prints, with a column ruler, and\n"
+           "applies edits to them. FILE LINE COLUMN names the statement that starts\n"
+           "on LINE of a source file (COLUMN, the cursor column, picks the format\n"
+           "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT.\n"
            "\n"
            "Options:\n"
-           "  --list TEXT        the descriptor list, parentheses included\n"
+           "  --list TEXT        a descriptor list alone, parentheses included:\n"
+           "                     '(I5, 2X, 3(F7.3))'\n"
+           "  --write            after the edits, write the statement back into FILE\n"
            "  --fps4             recognise only descriptors with explicit widths\n"
            "                     (no I, F, E, ... without a width, no $)\n"
            "  --json             print the fields as one JSON object\n"
@@ -172,6 +221,7 @@ const char* CliUsageText()
            "  --value I:VALUE    give field I a custom sample value (empty: default)\n"
            "\n"
            "A typed text or sample that does not evaluate is taken back, as in the\n"
-           "editor. Exit status: 0 done, 1 an operation was refused (the message\n"
-           "says why), 2 a usage error.\n";
+           "editor. Exit status: 0 done (with --write: the file holds the edited\n"
+           "statement), 1 the statement was not found or an operation or the save\n"
+           "was refused (the message says why), 2 a usage error.\n";
 }

@@ -23,8 +23,15 @@ struct SCliOptions {
     bool bStrict = false;  // --fps4
     bool bJson = false;    // --json
     bool bLive = false;    // --live
+    bool bWrite = false;   // --write
     bool bHasList = false;
     std::string strList;   // --list TEXT
+    // FILE LINE COLUMN: the statement in a source file.
+    bool bHasFile = false;
+    std::string strFile;
+    std::string strLine;    // as typed, for messages
+    long long nLine = 0;    // converted as the C library's decimal conversion does
+    long long nColumn = 0;
     std::vector<SEdit> edits;
 };
 
@@ -38,6 +45,11 @@ enum ParseOutcome {
 // Reads the arguments after the program name. On PARSE_USAGE_ERROR, strError
 // says what was wrong.
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError);
+
+// The value of a number word the way the C library's decimal conversion
+// reads it: leading blanks, an optional sign, then the leading digits; 0
+// when there are none. Saturates instead of overflowing.
+long long DecimalPrefix(const std::string& word);
 
 // The text --help prints.
 const char* CliUsageText();

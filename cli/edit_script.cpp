@@ -1,5 +1,7 @@
 #include "edit_script.h"
 
+#include <algorithm>
+
 #include "string_table.h"
 
 namespace {
@@ -88,6 +90,7 @@ SEditReport ApplyEdits(CDescriptorList& list, const std::vector<SEdit>& edits, b
         const bool bLeave = !(bLive && i + 1 == edits.size());
         if (!ApplyEdit(list, edits[i], bLeave, report))
             break;
+        report.nCurrent = std::min(static_cast<int>(edits[i].nIndex), list.size() - 1);
     }
     return report;
 }

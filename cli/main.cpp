@@ -1,5 +1,6 @@
-// quillmark-text: the descriptor list of a FORMAT statement, shown and
-// edited from a terminal or a script.
+// quillmark-text: the FORMAT statement at a line of a Fortran source file,
+// or a descriptor list alone, shown and edited from a terminal or a script.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,9 @@
 #include "field_output.h"
 #include "flags.h"
 #include "message.h"
+#include "statement_locator.h"
+#include "statement_writer.h"
+#include "string_table.h"
 
 #ifndef QUILLMARK_VERSION
 #define QUILLMARK_VERSION "0"
@@ -20,22 +24,26 @@ namespace {
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
 // Every message the system raises goes to standard error and into the JSON
-// output; a question takes its negative answer, as in an unattended run.
+// output. Questions take their negative answer, as in an unattended run,
+// unless the run only shows the statement: then "Continue anyway?" is yes.
 class CCollectingPresenter : public IMessagePresenter {
 public:
+    explicit CCollectingPresenter(bool bAgree) : m_bAgree(bAgree) {}
+
     int Present(OwnerHandle, unsigned style, const std::string& text, const std::string&) override
     {
         std::cerr << text << '\n';
         m_messages.push_back(text);
         switch (style & MB_TYPEMASK) {
         case MB_OK: return IDOK;
-        case MB_YESNO: return IDNO;
+        case MB_YESNO: return m_bAgree ? IDYES : IDNO;
         default: return IDCANCEL;
         }
     }
     const std::vector<std::string>& Messages() const { return m_messages; }
 
 private:
+    bool m_bAgree;
     std::vector<std::string> m_messages;
 };
 
@@ -45,10 +53,59 @@ int UsageError(const std::string& strError)
     return EXIT_USAGE;
 }
 
+// Fills the list from the options: a list text split as the locator hands
+// it over, or the statement located in a file. False when there is none.
+bool LoadStatement(const SCliOptions& options, CDescriptorList& list)
+{
+    if (options.bHasList) {
+        std::string strList = options.strList;
+        if (!strList.empty() && strList.back() != '\n')
+            strList += '\n';
+        return list.Split(strList.c_str()) != 0;
+    }
+    switch (LocateStatement(list, options.nLine, options.nColumn, options.strFile, options.bWrite ? 0 : 1)) {
+    case LOCATE_FOUND: return true;
+    case LOCATE_BLANK: return NewStatement(list, options.nLine, options.strFile, NEW_STATEMENT_TEXT) != 0;
+    default: return false;
+    }
+}
+
+// Saves as OK does in the unattended run: the current field back to its
+// last good state, the parentheses checked, the statement written.
+bool SaveStatement(CDescriptorList& list, int nCurrent)
+{
+    if (list.size() > 0)
+        list.RevertToGood(nCurrent);
+    if (!list.IsBalanced()) {
+        ShowMessage(list.m_hOwnerWnd, MB_OK, IDS_UNBALANCED);
+        return false;
+    }
+    return WriteStatement(list, 0) != 0;
+}
+
+std::string StatementJson(const CDescriptorList& list)
+{
+    std::string strLines = "[";
+    for (std::size_t i = 0; i < list.m_arrLines.size(); ++i)
+        strLines += (i ? ", " : "") + std::to_string(list.m_arrLines[i]);
+    strLines += "]";
+    return "\"statement\": {\"file\": " + JsonString(list.m_strFileName) +
+           ", \"first_line\": " + std::to_string(list.m_nFirstLine) + ", \"lines\": " + strLines +
+           ", \"head\": " + JsonString(list.m_strHead) + ", \"tail\": " + JsonString(list.m_strTail) +
+           ", \"paren_blanks\": " + std::to_string(list.m_nParenBlanks) +
+           ", \"fixed_form\": " + (list.m_bFixedForm ? "true" : "false") +
+           ", \"delimiter\": " + JsonString(std::string(1, list.m_chDelimiter)) + "}";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // A write past the file-size limit must fail like a full disk, not end
+    // the process halfway through a save.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     const std::vector<std::string> args(argv + 1, argv + argc);
     SCliOptions options;
     std::string strError;
@@ -59,18 +116,14 @@ int main(int argc, char** argv)
     case PARSE_RUN: break;
     }
 
-    CCollectingPresenter presenter;
+    CCollectingPresenter presenter(!options.bWrite);
     SetMessagePresenter(&presenter);
     ProcessFlags().m_bStrictTable = options.bStrict ? 1 : 0;
 
     CDescriptorList list;
     int nStatus = EXIT_DONE;
-    // As the locator hands it over: a list text ends with a line end.
-    std::string strList = options.strList;
-    if (!strList.empty() && strList.back() != '\n')
-        strList += '\n';
-    if (!list.Split(strList.c_str())) {
-        list.Clear();  // a list that does not split is not shown in part
+    if (!LoadStatement(options, list)) {
+        list.Clear();  // a statement that was not found is not shown in part
         nStatus = EXIT_REFUSED;
     } else {
         const SEditReport report = ApplyEdits(list, options.edits, options.bLive);
@@ -82,12 +135,18 @@ int main(int argc, char** argv)
         }
         if (report.outcome == EDITS_REFUSED)
             nStatus = EXIT_REFUSED;
+        else if (options.bWrite && !SaveStatement(list, report.nCurrent))
+            nStatus = EXIT_REFUSED;
     }
 
-    if (options.bJson)
-        WriteJson(std::cout, list, presenter.Messages());
-    else if (list.size() > 0)
+    if (options.bJson) {
+        JsonMembers extra;
+        if (options.bHasFile)
+            extra.push_back(StatementJson(list));
+        WriteJson(std::cout, list, presenter.Messages(), extra);
+    } else if (list.size() > 0) {
         WritePlain(std::cout, list);
+    }
     std::cout.flush();
     SetMessagePresenter(nullptr);
     return nStatus;

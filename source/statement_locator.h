@@ -6,6 +6,7 @@
 #include <string>
 
 #include "descriptor_list.h"
+#include "source_file.h"
 
 enum LocateResult : int {
     LOCATE_FAILED = 0,   // a message has been shown
@@ -21,18 +22,12 @@ enum LocateResult : int {
 int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
                     int interactive);
 
+// The one descriptor a new statement starts with.
+inline constexpr const char* NEW_STATEMENT_TEXT = "'First Descriptor'";
+
 // Starts a new FORMAT statement holding the one descriptor firstText at the
 // blank line `line`; 0 when that descriptor cannot be inserted.
 int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText);
-
-// 1 for fixed source form: every file whose extension is not ".f90" (in any case).
-int IsFixedForm(const std::string& fileName);
-
-// 1 when the path exists and is not writable.
-int IsReadOnlyFile(const std::string& path);
-
-// 1 when the path exists and is a regular file (links followed).
-int IsRegularFile(const std::string& path);
 
 // The fixed-form image of a raw line: tabs in the label and continuation
 // field expanded, at most 72 characters.

@@ -5,7 +5,10 @@
 #include <random>
 #include <regex>
 
+#include <sys/stat.h>
+
 #include "process_runner.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -218,6 +221,137 @@ TEST(AnyBytes, EndInAResultOrAMessageNeverACrash)
         if (r.nExitStatus != 0) {
             EXPECT_FALSE(r.strErr.empty()) << ::testing::PrintToString(args);
         }
+    }
+}
+
+}  // namespace
+
+// --- a statement in a source file --------------------------------------------
+
+namespace {
+
+class FileMode : public ::testing::Test {
+protected:
+    std::string Write(const std::string& strName, const std::string& strContents)
+    {
+        m_strFile = m_dir.Write(strName, strContents);
+        return m_strFile;
+    }
+    std::string Contents() const { return ReadWholeFile(m_strFile); }
+
+    CTempDir m_dir;
+    std::string m_strFile;
+};
+
+TEST_F(FileMode, ShowsTheStatementAndItsPlaceInTheFile)
+{
+    Write("p.for", "      PROGRAM P\n  100 FORMAT(I5,\nC     note\n     +  F7.3)\n      END\n");
+    const SProcessResult r = RunText({m_strFile, "2", "7", "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F7.3"}));
+    EXPECT_NE(r.strOut.find("\"statement\": {\"file\": \"" + m_strFile +
+                            "\", \"first_line\": 2, \"lines\": [2, 4], \"head\": \"  100 FORMAT\", \"tail\": \"\\n\", "
+                            "\"paren_blanks\": 0, \"fixed_form\": true, \"delimiter\": \"f\"}"),
+              std::string::npos)
+        << r.strOut;
+}
+
+TEST_F(FileMode, WritesTheEditedStatementBack)
+{
+    Write("w.for", "      WRITE (6, '(1X, I5)') N\n      END\n");
+    const SProcessResult r = RunText({m_strFile, "1", "17", "--text", "1:I8", "--insert", "1:'x='", "--write"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "      WRITE (6, '(1X, ''x='', I8)') N\n      END\n");
+    EXPECT_EQ(m_dir.Listing(), "w.for ");
+}
+
+TEST_F(FileMode, ABlankLineStartsANewStatement)
+{
+    Write("n.f90", "x = 1\n\ny = 2\n");
+    const SProcessResult r = RunText({m_strFile, "2", "1", "--text", "0:I5", "--write"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "x = 1\nlabel  FORMAT(I5)\ny = 2\n");
+}
+
+TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
+{
+    Write("m.for", "  100 FORMAT(I5)\n");
+    struct SCase {
+        Strings args;
+        std::string message;
+    };
+    const SCase cases[] = {
+        {{m_strFile, "3", "7"}, "Line 3 was not found in file \"" + m_strFile + "\""},
+        {{m_strFile, "0", "7"}, "Second command line parameter must be a line number"},
+        {{m_strFile, "-5", "7"}, "Second command line parameter must be a line number"},
+        {{m_strFile, "x12", "7"}, "Second command line parameter must be a line number"},
+        {{m_dir.File("none.for"), "1", "7"}, "Unable to open file \"" + m_dir.File("none.for") + "\""},
+    };
+    for (const SCase& c : cases) {
+        const SProcessResult r = RunText(c.args);
+        EXPECT_EQ(r.nExitStatus, 1) << c.message;
+        EXPECT_EQ(r.strErr, c.message + "\n");
+        EXPECT_EQ(r.strOut, "");
+    }
+}
+
+TEST_F(FileMode, AnUnbalancedListIsNotWritten)
+{
+    const std::string strContents = "  100 FORMAT(2(I5))\n";
+    Write("u.for", strContents);
+    const SProcessResult r = RunText({m_strFile, "1", "7", "--remove", "0", "--write"});
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(r.strErr, "Mismatched repeatables detected in Format statement\nExit aborted\n");
+    EXPECT_EQ(Contents(), strContents);
+}
+
+TEST_F(FileMode, WritingTakesTheLastTypedFieldBackToItsGoodState)
+{
+    Write("g.for", "  100 FORMAT(I5, F7.3)\n");
+    const SProcessResult r = RunText({m_strFile, "1", "7", "--text", "0:I6", "--text", "1:F7.", "--live", "--write"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "  100 FORMAT(I6, F7.3)\n");
+}
+
+TEST_F(FileMode, AReadOnlyFileIsShownButNotWritten)
+{
+    const std::string strContents = "  100 FORMAT(I5)\n";
+    Write("ro.for", strContents);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0444), 0);
+    const SProcessResult shown = RunText({m_strFile, "1", "7"});
+    EXPECT_EQ(shown.nExitStatus, 0);
+    EXPECT_NE(shown.strErr.find("is read-only"), std::string::npos);
+    const SProcessResult written = RunText({m_strFile, "1", "7", "--text", "0:I6", "--write"});
+    EXPECT_EQ(written.nExitStatus, 1);
+    EXPECT_EQ(written.strErr, "The file \"" + m_strFile +
+                                  "\" is read-only; changes will be saved to a different file\nContinue anyway?\n");
+    EXPECT_EQ(Contents(), strContents);
+}
+
+TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
+{
+    std::string strContents;
+    for (int i = 0; i < 3000; ++i)
+        strContents += "C     filler " + std::to_string(i) + "\n";
+    strContents += "  100 FORMAT(I5)\n";
+    Write("f.for", strContents);
+    // A file-size limit of 8 blocks: the save fails like a full disk.
+    const SProcessResult r = RunProcess("/bin/sh", {"-c", "ulimit -f 8 && exec \"$0\" \"$@\"", QUILLMARK_TEXT,
+                                                    m_strFile, "3001", "7", "--text", "0:I6", "--write"});
+    EXPECT_EQ(r.nSignal, 0);
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(r.strErr, "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name\n");
+    EXPECT_EQ(Contents(), strContents);
+    EXPECT_EQ(m_dir.Listing(), "f.for ");
+}
+
+TEST_F(FileMode, UsageErrors)
+{
+    Write("x.for", "  100 FORMAT(I5)\n");
+    for (const Strings& args : {Strings{m_strFile, "1"}, Strings{m_strFile, "1", "7", "9"},
+                                Strings{"--list", "(I5)", "--write"}, Strings{m_strFile, "1", "7", "--list", "(I5)"}}) {
+        const SProcessResult r = RunText(args);
+        EXPECT_EQ(r.nExitStatus, 2) << ::testing::PrintToString(args);
     }
 }
 

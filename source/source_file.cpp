@@ -1,0 +1,112 @@
+#include "source_file.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+
+#if defined(_WIN32)
+#include <io.h>
+#define QM_ACCESS _access
+#define QM_W_OK 2
+#else
+#include <unistd.h>
+#define QM_ACCESS access
+#define QM_W_OK W_OK
+#endif
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 16;
+
+}  // namespace
+
+int IsFixedForm(const std::string& fileName)
+{
+    const std::size_t nSlash = fileName.find_last_of("/\\");
+    const std::string strName = nSlash == std::string::npos ? fileName : fileName.substr(nSlash + 1);
+    const std::size_t nDot = strName.rfind('.');
+    if (nDot == std::string::npos)
+        return 1;
+    std::string strExtension = strName.substr(nDot);
+    for (char& c : strExtension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return strExtension == ".f90" ? 0 : 1;
+}
+
+int IsReadOnlyFile(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return 0;
+    // Read-only when no write permission bit is set, even for a user who
+    // could write anyway, or when this user may not write it.
+    const bool bNoWriteBit = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return (bNoWriteBit || QM_ACCESS(path.c_str(), QM_W_OK) != 0) ? 1 : 0;
+}
+
+int IsRegularFile(const std::string& path)
+{
+    struct stat st {};
+    return (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ? 1 : 0;
+}
+
+bool CLineReader::Open(const std::string& path)
+{
+    if (!IsRegularFile(path))
+        return false;
+    m_pFile.reset(std::fopen(path.c_str(), "rb"));
+    if (!m_pFile)
+        return false;
+    m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    m_nPos = m_nLength = 0;
+    m_bEnd = false;
+    return true;
+}
+
+bool CLineReader::Fill()
+{
+    if (!m_pFile)
+        return false;
+    m_nPos = 0;
+    m_nLength = std::fread(m_pBuffer.get(), 1, kBufferSize, m_pFile.get());
+    return m_nLength > 0;
+}
+
+bool CLineReader::Failed() const
+{
+    return m_pFile && std::ferror(m_pFile.get()) != 0;
+}
+
+int CLineReader::ReadSourceLine(std::string& line)
+{
+    line.clear();
+    m_strLineEnd.clear();
+    for (;;) {
+        if (m_nPos == m_nLength && !Fill()) {
+            m_bEnd = true;
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();  // a carriage return never belongs to a line's text
+                m_strLineEnd = "\r";
+            }
+            return 2;
+        }
+        const char* pStart = m_pBuffer.get() + m_nPos;
+        const std::size_t nAvail = m_nLength - m_nPos;
+        const void* pEol = std::memchr(pStart, '\n', nAvail);
+        if (pEol == nullptr) {
+            line.append(pStart, nAvail);
+            m_nPos = m_nLength;
+            continue;
+        }
+        const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(pEol) - pStart);
+        line.append(pStart, n);
+        m_nPos += n + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            m_strLineEnd = "\r\n";
+        } else {
+            m_strLineEnd = "\n";
+        }
+        return 1;
+    }
+}

@@ -1,0 +1,98 @@
+// Reading a source file line by line, whatever the lines' length, and the
+// file tests the locator and the writer share.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+// 1 for fixed source form: every file whose extension is not ".f90" (in any case).
+int IsFixedForm(const std::string& fileName);
+
+// 1 when the path exists and is not writable.
+int IsReadOnlyFile(const std::string& path);
+
+// 1 when the path exists and is a regular file (links followed).
+int IsRegularFile(const std::string& path);
+
+// Streams a file's lines through a fixed buffer. A line end is "\n" or
+// "\r\n"; the carriage return is never part of a line, and each line's own
+// end is kept so that lines can be copied unchanged.
+class CLineReader {
+public:
+    CLineReader() = default;
+    CLineReader(const CLineReader&) = delete;
+    CLineReader& operator=(const CLineReader&) = delete;
+
+    // Opens an existing file for reading; false when it cannot be opened.
+    bool Open(const std::string& path);
+
+    // Reads the next line into line: 1 when a line end followed it and was
+    // consumed, 2 when the end of the file was reached (line then holds what
+    // stood before it, possibly nothing).
+    int ReadSourceLine(std::string& line);
+
+    // The line end of the line just read: "\n", "\r\n", or "" at the end.
+    const std::string& LineEnd() const { return m_strLineEnd; }
+
+    // Whether the end of the file has been reached.
+    bool AtEnd() const { return m_bEnd; }
+
+    // Whether reading failed (an I/O error, not the end of the file).
+    bool Failed() const;
+
+    // Passes the next n lines to sink(data, size) exactly as they stand,
+    // line ends included, in blocks; returns the number of lines passed
+    // (fewer at the end of the file), or -1 when the sink failed.
+    template <typename Sink>
+    long long CopyLines(long long n, Sink&& sink);
+
+private:
+    bool Fill();
+
+    struct SFileCloser {
+        void operator()(std::FILE* p) const { std::fclose(p); }
+    };
+    std::unique_ptr<std::FILE, SFileCloser> m_pFile;
+    std::unique_ptr<char[]> m_pBuffer;
+    std::size_t m_nPos = 0;
+    std::size_t m_nLength = 0;
+    bool m_bEnd = false;
+    std::string m_strLineEnd;
+};
+
+template <typename Sink>
+long long CLineReader::CopyLines(long long n, Sink&& sink)
+{
+    long long nCopied = 0;
+    bool bPartial = false;  // the bytes passed last did not end their line
+    while (nCopied < n) {
+        if (m_nPos == m_nLength && !Fill()) {
+            m_bEnd = true;
+            if (bPartial)
+                ++nCopied;  // the last line of a file without a final line end
+            break;
+        }
+        const char* pStart = m_pBuffer.get() + m_nPos;
+        const std::size_t nAvail = m_nLength - m_nPos;
+        std::size_t nTake = 0;
+        // Whole lines out of the buffer while lines are still owed; a line
+        // longer than what is buffered goes in parts.
+        while (nCopied < n && nTake < nAvail) {
+            const void* pEol = std::memchr(pStart + nTake, '\n', nAvail - nTake);
+            if (pEol == nullptr) {
+                nTake = nAvail;
+                bPartial = true;
+                break;
+            }
+            nTake = static_cast<std::size_t>(static_cast<const char*>(pEol) - pStart) + 1;
+            bPartial = false;
+            ++nCopied;
+        }
+        if (!sink(pStart, nTake))
+            return -1;
+        m_nPos += nTake;
+    }
+    return nCopied;
+}

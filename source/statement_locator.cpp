@@ -1,0 +1,476 @@
+#include "statement_locator.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "string_table.h"
+
+namespace {
+
+constexpr std::size_t kFixedLineLength = 72;
+constexpr std::size_t kFixedTextStart = 6;  // column 7
+
+bool IsWhite(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsBlankLine(const std::string& line)
+{
+    return std::all_of(line.begin(), line.end(), IsWhite);
+}
+
+int ClampToInt(long long n)
+{
+    return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX));
+}
+
+// A fixed-form comment line: C, c, * or ! in column 1, or a first non-blank
+// ! anywhere but in the continuation column. A label's digits in column 1
+// do not make one.
+bool IsFixedComment(const std::string& expanded)
+{
+    if (expanded.empty())
+        return false;
+    const char c = expanded[0];
+    if (c == 'C' || c == 'c' || c == '*' || c == '!')
+        return true;
+    const std::size_t nFirst = expanded.find_first_not_of(" \t");
+    return nFirst != std::string::npos && expanded[nFirst] == '!' && nFirst != kFixedTextStart - 1;
+}
+
+// A fixed-form line that continues the statement: column 6 holds a mark.
+bool IsFixedContinuation(const std::string& expanded)
+{
+    return expanded.size() >= kFixedTextStart && expanded[kFixedTextStart - 1] != ' ';
+}
+
+// A free-form comment line: its first non-blank character is !.
+bool IsFreeComment(const std::string& line)
+{
+    const std::size_t nFirst = line.find_first_not_of(" \t");
+    return nFirst != std::string::npos && line[nFirst] == '!';
+}
+
+// Where a free-form continuation line's text resumes: after a leading &,
+// else at its first character.
+std::size_t FreeContinuationStart(const std::string& line)
+{
+    const std::size_t nFirst = line.find_first_not_of(" \t");
+    return (nFirst != std::string::npos && line[nFirst] == '&') ? nFirst + 1 : 0;
+}
+
+bool OnlyWhiteFrom(const std::string& s, std::size_t nFrom)
+{
+    return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(std::min(nFrom, s.size())), s.end(), IsWhite);
+}
+
+// Reads the statement's lines after its first one, counting their numbers
+// and keeping each as it reads, so the writer can later notice a change.
+class CStatementReader {
+public:
+    CStatementReader(CLineReader& reader, CDescriptorList& list, long long nLine)
+        : m_reader(reader), m_list(list), m_nLine(nLine)
+    {
+    }
+
+    // The next line, or false when the file has no further line.
+    bool Next(std::string& raw)
+    {
+        if (m_reader.AtEnd())
+            return false;
+        if (m_reader.ReadSourceLine(raw) == 2 && raw.empty() && m_reader.LineEnd().empty())
+            return false;
+        ++m_nLine;
+        m_list.m_arrOriginalLines.push_back(raw);
+        return true;
+    }
+
+    // The current line belongs to the statement.
+    void Take() { m_list.m_arrLines.push_back(static_cast<int>(std::min<long long>(m_nLine, INT_MAX))); }
+
+private:
+    CLineReader& m_reader;
+    CDescriptorList& m_list;
+    long long m_nLine;
+};
+
+// Quote state of a FORMAT statement's text, carried from line to line:
+// outside or inside a character constant, and which quote opened it.
+struct SQuoteState {
+    char chQuote = 0;  // 0 outside a constant
+
+    // Scans text from nFrom; stops at the end or at a comment (a ! outside
+    // a constant). Returns where it stopped.
+    std::size_t ScanFixed(const std::string& text, std::size_t nFrom)
+    {
+        std::size_t i = nFrom;
+        for (; i < text.size(); ++i) {
+            const char c = text[i];
+            if (chQuote == 0) {
+                if (c == '!')
+                    break;
+                if (c == '\'' || c == '"')
+                    chQuote = c;
+            } else if (c == chQuote) {
+                if (i + 1 < text.size() && text[i + 1] == chQuote)
+                    ++i;  // a doubled quote is one character
+                else
+                    chQuote = 0;
+            }
+        }
+        return i;
+    }
+};
+
+// Reads past comment lines to the next continuation line and gives its text
+// from column 7; false when the statement has ended.
+bool NextFixedContinuation(CStatementReader& lines, std::string& piece, std::size_t& nLineLength)
+{
+    std::string raw, expanded;
+    do {
+        if (!lines.Next(raw))
+            return false;
+        expanded = ExpandFixedLine(raw);
+    } while (IsFixedComment(expanded));
+    if (!IsFixedContinuation(expanded))
+        return false;
+    piece = expanded.substr(kFixedTextStart);
+    nLineLength = expanded.size();
+    return true;
+}
+
+void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart,
+                        std::string& text)
+{
+    SQuoteState state;
+    std::string piece = firstLine.substr(nListStart);
+    std::size_t nLineLength = firstLine.size();
+    for (;;) {
+        lines.Take();
+        state.ScanFixed(piece, 0);
+        text += piece;
+        if (state.chQuote == 0)
+            text += '\n';
+        else
+            text.append(kFixedLineLength - std::min(nLineLength, kFixedLineLength), ' ');  // the line reads as filled to column 72
+
+        if (!NextFixedContinuation(lines, piece, nLineLength))
+            return;
+    }
+}
+
+void CollectFixedString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char quote,
+                        std::string& text)
+{
+    std::string piece = firstLine.substr(nAfterQuote);
+    std::size_t nLineLength = firstLine.size();
+    for (;;) {
+        lines.Take();
+        const int bClosed = Unquote(piece, quote, false);
+        text += piece;
+        if (bClosed)
+            return;
+        text.append(kFixedLineLength - std::min(nLineLength, kFixedLineLength), ' ');  // blanks up to column 72
+
+        if (!NextFixedContinuation(lines, piece, nLineLength))
+            return;
+    }
+}
+
+// Scans a free-form piece from its start: returns the position of the & that
+// continues the statement, or npos when the statement ends with this piece.
+std::size_t ScanFree(const std::string& piece, SQuoteState& state)
+{
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        const char c = piece[i];
+        if (state.chQuote == 0) {
+            if (c == '!')
+                return std::string::npos;  // a comment: an & in it continues nothing
+            if (c == '&')
+                return i;
+            if (c == '\'' || c == '"')
+                state.chQuote = c;
+        } else if (c == state.chQuote) {
+            if (i + 1 < piece.size() && piece[i + 1] == state.chQuote)
+                ++i;
+            else
+                state.chQuote = 0;
+        } else if (c == '&' && OnlyWhiteFrom(piece, i + 1)) {
+            return i;  // the constant goes on on the next line
+        }
+    }
+    return std::string::npos;
+}
+
+// Reads past free-form comment lines; false at the end of the file.
+bool NextFreeLine(CStatementReader& lines, std::string& raw)
+{
+    do {
+        if (!lines.Next(raw))
+            return false;
+    } while (IsFreeComment(raw));
+    return true;
+}
+
+void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart,
+                       std::string& text)
+{
+    SQuoteState state;
+    std::string piece = firstLine.substr(nListStart);
+    for (;;) {
+        lines.Take();
+        const std::size_t nAmpersand = ScanFree(piece, state);
+        if (nAmpersand == std::string::npos) {
+            text += piece;
+            text += '\n';
+            return;
+        }
+        text.append(piece, 0, nAmpersand);
+        std::string raw;
+        if (!NextFreeLine(lines, raw))
+            return;
+        piece = raw.substr(FreeContinuationStart(raw));
+    }
+}
+
+void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char quote,
+                       std::string& text)
+{
+    std::string piece = firstLine.substr(nAfterQuote);
+    for (;;) {
+        lines.Take();
+        const int bClosed = Unquote(piece, quote, true);
+        text += piece;
+        if (bClosed) {
+            text += '\n';
+            return;
+        }
+        std::string raw;
+        if (!NextFreeLine(lines, raw))
+            return;
+        piece = raw.substr(FreeContinuationStart(raw));
+    }
+}
+
+// The opening quote of the constant the cursor is in or after: the latest
+// one that opens a constant before the cursor column.
+std::size_t FindOpeningQuote(const std::string& line, long long column)
+{
+    std::size_t nOpening = std::string::npos;
+    if (column <= 0)
+        return nOpening;
+    const std::size_t nEnd = static_cast<std::size_t>(std::min<long long>(column, static_cast<long long>(line.size())));
+    char chQuote = 0;
+    for (std::size_t i = 0; i < nEnd; ++i) {
+        const char c = line[i];
+        if (chQuote == 0) {
+            if (c == '\'' || c == '"') {
+                chQuote = c;
+                nOpening = i;
+            }
+        } else if (c == chQuote) {
+            if (i + 1 < nEnd && line[i + 1] == chQuote)
+                ++i;
+            else
+                chQuote = 0;
+        }
+    }
+    return nOpening;
+}
+
+// Where the second word of a line starts (npos when there is none).
+std::size_t SecondWord(const std::string& line)
+{
+    std::size_t i = line.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos)
+        return i;
+    while (i < line.size() && !IsWhite(line[i]))
+        ++i;
+    while (i < line.size() && IsWhite(line[i]))
+        ++i;
+    return i < line.size() ? i : std::string::npos;
+}
+
+bool StartsWithFormat(const std::string& line, std::size_t k)
+{
+    static const char kKeyword[] = "FORMAT";
+    if (line.size() < k + 6)
+        return false;
+    for (std::size_t i = 0; i < 6; ++i)
+        if (std::toupper(static_cast<unsigned char>(line[k + i])) != kKeyword[i])
+            return false;
+    return true;
+}
+
+void ForgetStatement(CDescriptorList& list)
+{
+    list.m_arrLines.clear();
+    list.m_arrOriginalLines.clear();
+    list.m_strFileName.clear();
+}
+
+}  // namespace
+
+std::string ExpandFixedLine(const std::string& source)
+{
+    std::string target;
+    std::size_t i = 0;
+    for (; i < source.size() && target.size() < kFixedTextStart; ++i) {
+        const char c = source[i];
+        if (c != '\t') {
+            target += c;
+            continue;
+        }
+        // A tab before a letter (or what may start the statement text) goes
+        // to column 7; before a digit, to the continuation column.
+        const char next = i + 1 < source.size() ? source[i + 1] : '\0';
+        const bool bToText = next == '\0' || std::isalpha(static_cast<unsigned char>(next)) || next == '$' ||
+                             next == ' ' || next == '\t' || next == '!';
+        const std::size_t nColumn = bToText ? kFixedTextStart : kFixedTextStart - 1;
+        if (target.size() < nColumn)
+            target.append(nColumn - target.size(), ' ');
+    }
+    for (; i < source.size() && target.size() < kFixedLineLength; ++i)
+        target += source[i];
+    return target;
+}
+
+int Unquote(std::string& text, char quote, bool stopAtAmpersand)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == quote) {
+            if (i + 1 < text.size() && text[i + 1] == quote) {
+                out += quote;  // a doubled quote
+                ++i;
+                continue;
+            }
+            out.append(text, i + 1, std::string::npos);  // the closing quote and what follows it
+            text = out;
+            return 1;
+        }
+        if (stopAtAmpersand && c == '&' && OnlyWhiteFrom(text, i + 1)) {
+            text = out;
+            return 0;
+        }
+        out += c;
+    }
+    text = out;
+    return 0;
+}
+
+int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
+                    int interactive)
+{
+    const OwnerHandle owner = list.m_hOwnerWnd;
+    CLineReader reader;
+    if (!reader.Open(fileName)) {
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, fileName.c_str());
+        return LOCATE_FAILED;
+    }
+    list.m_bFixedForm = IsFixedForm(fileName);
+    if (IsReadOnlyFile(fileName)) {
+        const int nAnswer = ShowMessage(owner, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY,
+                                        fileName.c_str());
+        if (nAnswer != IDYES || !interactive)
+            return LOCATE_FAILED;
+    }
+    // Line 0, and a negative number that would read no line at all.
+    if (line <= 0) {
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_LINE_NOT_NUMBER);
+        return LOCATE_FAILED;
+    }
+
+    std::string raw;
+    long long nReads = 0;
+    list.m_strLineEnd = "\n";
+    bool bLineEndKnown = false;
+    while (nReads < line && !reader.AtEnd()) {
+        reader.ReadSourceLine(raw);
+        ++nReads;
+        if (!bLineEndKnown && !reader.LineEnd().empty()) {
+            list.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";
+            bLineEndKnown = true;
+        }
+    }
+    if (reader.Failed() || nReads < line) {
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_LINE_NOT_FOUND, ClampToInt(line), fileName.c_str());
+        return LOCATE_FAILED;
+    }
+
+    const std::string lineText = list.m_bFixedForm ? ExpandFixedLine(raw) : raw;
+    list.m_arrLines.clear();
+    list.m_arrOriginalLines.assign(1, raw);
+    list.m_nFirstLine = ClampToInt(line);
+    if (IsBlankLine(lineText))
+        return LOCATE_BLANK;
+
+    CStatementReader lines(reader, list, line);
+    std::string text;
+    const std::size_t k = SecondWord(lineText);
+    if (k != std::string::npos && StartsWithFormat(lineText, k)) {
+        if (list.m_bFixedForm && k < kFixedTextStart) {
+            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FORMAT_COLUMN);
+            return LOCATE_FAILED;
+        }
+        std::size_t nListStart = lineText.find('(', k + 6);
+        if (nListStart == std::string::npos)
+            nListStart = lineText.size();
+        const std::size_t nBlanks = nListStart < lineText.size() ? lineText.find_first_not_of(' ', nListStart + 1) : nListStart;
+        list.m_nParenBlanks = nListStart < lineText.size()
+                                  ? static_cast<int>((nBlanks == std::string::npos ? lineText.size() : nBlanks) - nListStart - 1)
+                                  : 0;
+        list.m_strHead = lineText.substr(0, nListStart);
+        if (list.m_bFixedForm)
+            CollectFixedFormat(lines, lineText, nListStart, text);
+        else
+            CollectFreeFormat(lines, lineText, nListStart, text);
+        list.m_chDelimiter = 'f';
+    } else {
+        const std::size_t nQuote = FindOpeningQuote(lineText, column);
+        if (nQuote == std::string::npos) {
+            ForgetStatement(list);
+            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NO_LIST);
+            return LOCATE_NO_LIST;
+        }
+        list.m_strHead = lineText.substr(0, nQuote);
+        list.m_nParenBlanks = 0;
+        list.m_chDelimiter = lineText[nQuote];
+        if (list.m_bFixedForm)
+            CollectFixedString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+        else
+            CollectFreeString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+    }
+    // The original lines run to the statement's last line, not to the line
+    // that ended it.
+    const long long nLast = list.m_arrLines.empty() ? line : list.m_arrLines.back();
+    list.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
+
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    if (!list.Split(text.c_str())) {
+        ForgetStatement(list);
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_INVALID_LIST);
+        return LOCATE_NO_LIST;
+    }
+    list.m_strFileName = fileName;
+    return LOCATE_FOUND;
+}
+
+int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText)
+{
+    list.Clear();
+    if (!list.InsertDescriptor(0, firstText))
+        return 0;
+    list.m_arrLines.clear();
+    list.m_nFirstLine = ClampToInt(line);
+    list.m_strFileName = fileName;
+    list.m_strHead = "label  FORMAT";
+    list.m_strTail = "\n";
+    list.m_bFixedForm = IsFixedForm(fileName);
+    list.m_chDelimiter = 'f';
+    return 1;
+}

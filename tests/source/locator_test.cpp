@@ -1,0 +1,322 @@
+// Locating the statement: FORMAT statements and format strings, both source
+// forms, continuation and comment lines, the cursor column, and every
+// message the locator gives.
+#include <sys/stat.h>
+
+#include "source_helpers.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+using Lines = std::vector<int>;
+
+// --- fixed form -----------------------------------------------------------
+
+TEST_F(SourceTest, FixedFormatStatementOnOneLine)
+{
+    ASSERT_EQ(Locate("prog.for", "      PROGRAM P\n  100 FORMAT(I5, F7.3)\n      END\n", 2, 7), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "F7.3"}));
+    EXPECT_EQ(m_list.m_strHead, "  100 FORMAT");
+    EXPECT_EQ(m_list.m_strTail, "\n");
+    EXPECT_EQ(m_list.m_arrLines, (Lines{2}));
+    EXPECT_EQ(m_list.m_nFirstLine, 2);
+    EXPECT_EQ(m_list.m_chDelimiter, 'f');
+    EXPECT_EQ(m_list.m_bFixedForm, 1);
+    EXPECT_EQ(m_list.m_nParenBlanks, 0);
+    EXPECT_EQ(m_list.m_strFileName, m_strFile);
+    EXPECT_TRUE(m_presenter.m_messages.empty());
+}
+
+TEST_F(SourceTest, FixedFormKeywordPlacement)
+{
+    EXPECT_EQ(Locate("a.f", "100 FORMAT(I5)\n", 1), LOCATE_FAILED);
+    EXPECT_EQ(Message(), "Format statement must begin past column 6");
+    EXPECT_EQ(Locate("b.f", "  100 FORMAT (  I5)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_strHead, "  100 FORMAT ");
+    EXPECT_EQ(m_list.m_nParenBlanks, 2);
+    EXPECT_EQ(Locate("c.f", "      100 format(i5)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"i5"}));
+    // Without a label the keyword is the first word: the line is searched
+    // for a format string instead.
+    EXPECT_EQ(Locate("d.f", "      FORMAT(I5)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Message(1), "Cannot find descriptor list\nThe cursor must be positioned on the first line of\n"
+                          "a FORMAT statement or an I/O edit descriptor");
+}
+
+TEST_F(SourceTest, FixedFormTabsExpandToTheirColumns)
+{
+    EXPECT_EQ(ExpandFixedLine("100\tFORMAT(I5)"), "100   FORMAT(I5)");
+    EXPECT_EQ(ExpandFixedLine("\t1X, I5)"), "     1X, I5)");  // a tab before a digit: the continuation column
+    EXPECT_EQ(ExpandFixedLine("\t\tX"), "      \tX");
+    EXPECT_EQ(ExpandFixedLine("123456\tX"), "123456\tX");
+    EXPECT_EQ(ExpandFixedLine(std::string(80, 'x')), std::string(72, 'x'));
+    ASSERT_EQ(Locate("t.f", "100\tFORMAT(I5,\n\t1X)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "X"}));  // continuation mark 1, text "X)"
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 2}));
+}
+
+TEST_F(SourceTest, FixedFormContinuationAndCommentLines)
+{
+    const std::string strFile = "  100 FORMAT(1X, I5,\n"
+                                "C     a comment between the lines\n"
+                                "*     another\n"
+                                "     +  F7.3,\n"
+                                "     1  A3)\n"
+                                "\n"
+                                "     +  I9)\n";
+    ASSERT_EQ(Locate("c.for", strFile, 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"1X", "I5", "F7.3", "A3"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 4, 5}));
+    EXPECT_EQ(m_list.m_arrOriginalLines.size(), 5u);
+}
+
+TEST_F(SourceTest, FixedFormLabelInColumnOneIsNotAComment)
+{
+    // A statement directly followed by another labelled FORMAT with its own
+    // continuation lines: the second must not become part of the first.
+    const std::string strFile = "99999 FORMAT(' first', I5)\n"
+                                "99998 FORMAT(' second',\n"
+                                "     *       I6)\n";
+    ASSERT_EQ(Locate("l.f", strFile, 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"' first'", "I5"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1}));
+    ASSERT_EQ(Locate("l.f", strFile, 2), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"' second'", "I6"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{2, 3}));
+    // A ! as first non-blank character is a comment anywhere but in column 6.
+    ASSERT_EQ(Locate("m.f", "  100 FORMAT(I5,\n   ! note\n     !  I6)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "I6"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 3}));
+}
+
+TEST_F(SourceTest, FixedFormConstantAcrossLinesKeepsTheBlanksUpToColumn72)
+{
+    const std::string strFirst = "  100 FORMAT('Hello,";  // 20 columns; the constant goes on
+    const std::string strFile = strFirst + "\n     + world', I3)\n";
+    ASSERT_EQ(Locate("s.f", strFile, 1), LOCATE_FOUND);
+    ASSERT_EQ(m_list.size(), 2);
+    EXPECT_EQ(m_list.At(0).Text(), "'Hello," + std::string(72 - strFirst.size(), ' ') + " world'");
+    EXPECT_EQ(m_list.At(0).Sample(), "Hello," + std::string(52, ' ') + " world");
+}
+
+TEST_F(SourceTest, FixedFormCommentMarkInsideAConstantIsText)
+{
+    ASSERT_EQ(Locate("q.f", "  100 FORMAT('Hi!', I5, ! count\n     +       F7.3)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"'Hi!'", "I5", "F7.3"}));
+}
+
+TEST_F(SourceTest, FixedFormFormatString)
+{
+    const std::string strLine = "      WRITE (6, '(1X, I5)') N\n";
+    ASSERT_EQ(Locate("w.for", strLine, 1, 17), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"1X", "I5"}));
+    EXPECT_EQ(m_list.m_strHead, "      WRITE (6, ");
+    EXPECT_EQ(m_list.m_chDelimiter, '\'');
+    EXPECT_EQ(m_list.m_strTail, ") N\n");
+    EXPECT_EQ(m_list.m_nParenBlanks, 0);
+    // The cursor anywhere in the constant or after it finds it; before it, nothing.
+    EXPECT_EQ(Locate("w.for", strLine, 1, 40), LOCATE_FOUND);
+    EXPECT_EQ(Locate("w.for", strLine, 1, 16), LOCATE_NO_LIST);
+    EXPECT_EQ(Locate("w.for", strLine, 1, 0), LOCATE_NO_LIST);
+    EXPECT_EQ(m_list.m_strFileName, "");
+}
+
+TEST_F(SourceTest, FormatStringsWithDoubledQuotesAndTwoConstants)
+{
+    ASSERT_EQ(Locate("d.for", "      PRINT '(''A'', I2)', 5\n", 1, 13), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"'A'", "I2"}));
+    const std::string strTwo = "      WRITE (6, '(I5)') N, '(A3)'\n";
+    ASSERT_EQ(Locate("e.for", strTwo, 1, 20), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5"}));
+    ASSERT_EQ(Locate("e.for", strTwo, 1, 30), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"A3"}));
+    // Double quotes delimit a constant too; a single quote inside is text.
+    ASSERT_EQ(Locate("f.for", "      WRITE (6, \"(A, 'x''y')\") S\n", 1, 18), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"A", "'x''y'"}));
+    EXPECT_EQ(m_list.m_chDelimiter, '"');
+}
+
+TEST_F(SourceTest, FixedFormFormatStringOverContinuationLines)
+{
+    const std::string strFirst = "      WRITE (6, '(1X, I5,";
+    const std::string strFile = strFirst + "\nC comment\n     + F7.3)') N\n      X = 1\n";
+    ASSERT_EQ(Locate("v.for", strFile, 1, 17), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"1X", "I5", "F7.3"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 3}));
+    EXPECT_EQ(m_list.m_strTail, ") N\n");
+    // Closed on its first line: the statement ends there even with a
+    // continuation line after it.
+    ASSERT_EQ(Locate("u.for", "      WRITE (6, '(I5)') N,\n     +  M\n", 1, 17), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1}));
+}
+
+// --- free form ------------------------------------------------------------
+
+TEST_F(SourceTest, FreeFormFormatStatement)
+{
+    const std::string strFile = "program p\n"
+                                "100 format(1x, i5, &   ! trailing comment dropped\n"
+                                "   ! a comment line\n"
+                                "         & f7.3, &\n"
+                                "   a3) ! kept in the tail\n";
+    ASSERT_EQ(Locate("p.F90", strFile, 2, 1), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_bFixedForm, 0);
+    EXPECT_EQ(Texts(m_list), (Strings{"1x", "i5", "f7.3", "a3"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{2, 4, 5}));
+    EXPECT_EQ(m_list.m_strTail, " ! kept in the tail\n");
+    EXPECT_EQ(m_list.m_strHead, "100 format");
+    // Any column will do in free form.
+    EXPECT_EQ(Locate("q.f90", "100 FORMAT(I5)\n", 1), LOCATE_FOUND);
+}
+
+TEST_F(SourceTest, FreeFormBlankLineAfterAnAmpersandEndsTheStatement)
+{
+    ASSERT_EQ(Locate("b.f90", "100 format(i5, &\n\n  f7.3)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Message(), "FORMAT parse failed in column 7");
+    EXPECT_EQ(m_list.m_arrLines, (Lines{}));
+}
+
+TEST_F(SourceTest, FreeFormAmpersandInATrailingCommentContinuesNothing)
+{
+    const std::string strFile = "100 format(i5) ! see A & B\n200 format(i6)\n";
+    ASSERT_EQ(Locate("c.f90", strFile, 1), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1}));
+    EXPECT_EQ(m_list.m_strTail, " ! see A & B\n");
+}
+
+TEST_F(SourceTest, FreeFormFormatStrings)
+{
+    const std::string strFile = "write (*, '(1x, i5, &\n"
+                                "  ! comment\n"
+                                "     & f7.3)') n, x\n";
+    ASSERT_EQ(Locate("s.f90", strFile, 1, 12), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"1x", "i5", "f7.3"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 3}));
+    EXPECT_EQ(m_list.m_strTail, ") n, x\n");
+    // An & inside a constant that is not at the end of the line is text.
+    ASSERT_EQ(Locate("t.f90", "print \"('a&b', i2)\", k\n", 1, 7), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"'a&b'", "i2"}));
+}
+
+TEST_F(SourceTest, ALongFreeFormLineIsReadWhole)
+{
+    std::string strList = "(1x";
+    for (int i = 0; i < 300; ++i)
+        strList += ", i" + std::to_string(i % 9 + 1);
+    strList += ")";
+    const std::string strLine = "write (*, '" + strList + "') k\n";
+    ASSERT_GT(strLine.size(), 1000u);
+    ASSERT_EQ(Locate("long.f90", "program p\n" + strLine + "end\n", 2, 12), LOCATE_FOUND);
+    EXPECT_EQ(m_list.size(), 301);
+    EXPECT_EQ(m_list.m_strTail, ") k\n");
+}
+
+TEST_F(SourceTest, LastLineWithoutLineEndIsCollected)
+{
+    ASSERT_EQ(Locate("n.for", "  100 FORMAT(I5,\n     + A3)", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "A3"}));
+    EXPECT_EQ(m_list.m_strTail, "\n");
+    ASSERT_EQ(Locate("n.f90", "100 format(i5, &\n a3)", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"i5", "a3"}));
+}
+
+TEST_F(SourceTest, CarriageReturnsAreLineEndsNotText)
+{
+    ASSERT_EQ(Locate("r.for", "      X = 1\r\n  100 FORMAT(I5,\r\n     + A3) \r\n", 2), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "A3"}));
+    EXPECT_EQ(m_list.m_strTail, " \n");
+    EXPECT_EQ(m_list.m_strLineEnd, "\r\n");
+    ASSERT_EQ(Locate("r.f90", "write (*, '(i5)') k\r\n", 1, 12), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_strTail, ") k\n");
+}
+
+TEST_F(SourceTest, LineNumbersBeyond16Bits)
+{
+    std::string strFile;
+    for (int i = 1; i < 70000; ++i)
+        strFile += "C     line " + std::to_string(i) + "\n";
+    strFile += "70000 FORMAT(I5,\n     + A3)\n";
+    ASSERT_EQ(Locate("big.for", strFile, 70000), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_nFirstLine, 70000);
+    EXPECT_EQ(m_list.m_arrLines, (Lines{70000, 70001}));
+}
+
+// --- blank lines and failures ----------------------------------------------
+
+TEST_F(SourceTest, BlankLinesStartNewStatements)
+{
+    EXPECT_EQ(Locate("n.for", "      X = 1\n   \t \n", 2), LOCATE_BLANK);
+    ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
+    EXPECT_EQ(Texts(m_list), (Strings{"'First Descriptor'"}));
+    EXPECT_EQ(m_list.m_strHead, "label  FORMAT");
+    EXPECT_EQ(m_list.m_strTail, "\n");
+    EXPECT_TRUE(m_list.m_arrLines.empty());
+    EXPECT_EQ(m_list.m_chDelimiter, 'f');
+    // One past the last line of a file that ends with a line end is blank;
+    // two past is not there.
+    EXPECT_EQ(Locate("n.for", "      X = 1\n", 2), LOCATE_BLANK);
+    EXPECT_EQ(Locate("n.for", "      X = 1\n", 3), LOCATE_FAILED);
+    EXPECT_EQ(Message(), "Line 3 was not found in file \"" + m_strFile + "\"");
+    EXPECT_EQ(Locate("n.for", "      X = 1", 2), LOCATE_FAILED);
+}
+
+TEST_F(SourceTest, MessagesForWhatCannotBeLocated)
+{
+    EXPECT_EQ(LocateStatement(m_list, 1, 1, m_dir.File("missing.for"), 1), LOCATE_FAILED);
+    EXPECT_EQ(Message(0), "Unable to open file \"" + m_dir.File("missing.for") + "\"");
+    EXPECT_EQ(LocateStatement(m_list, 1, 1, m_dir.Path().string(), 1), LOCATE_FAILED) << "a folder is no source";
+    EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5)\n", 0), LOCATE_FAILED);
+    EXPECT_EQ(Message(2), "Second command line parameter must be a line number");
+    EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5)\n", -5), LOCATE_FAILED);
+    EXPECT_EQ(Message(3), "Second command line parameter must be a line number");
+    EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5,,A3)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Message(4), "FORMAT parse failed in column 5");
+    EXPECT_EQ(Message(5), "Not a valid descriptor list\nThe cursor must be positioned on the first line of\n"
+                          "a FORMAT statement or an I/O edit descriptor");
+    EXPECT_TRUE(m_list.m_arrLines.empty());
+    EXPECT_EQ(m_list.m_strFileName, "");
+}
+
+TEST_F(SourceTest, AReadOnlyFileAsksBeforeGoingOn)
+{
+    const std::string strFile = m_dir.Write("ro.for", "  100 FORMAT(I5)\n");
+    ASSERT_EQ(chmod(strFile.c_str(), 0444), 0);
+    m_presenter.m_nAnswer = IDYES;
+    EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FOUND);
+    EXPECT_EQ(Message(), "The file \"" + strFile + "\" is read-only; changes will be saved to a different file\n"
+                         "Continue anyway?");
+    EXPECT_EQ(m_presenter.m_messages[0].style, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+    m_presenter.m_nAnswer = IDNO;
+    EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FAILED);
+    m_presenter.m_nAnswer = IDYES;
+    EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 0), LOCATE_FAILED) << "unattended: the answer counts as No";
+}
+
+TEST(Unquote, TakesTheConstantsContentOut)
+{
+    std::string s = "(''A'', I2)') N";
+    EXPECT_EQ(Unquote(s, '\'', false), 1);
+    EXPECT_EQ(s, "('A', I2)) N");
+    s = "(I5, &  ";
+    EXPECT_EQ(Unquote(s, '\'', true), 0);
+    EXPECT_EQ(s, "(I5, ");
+    s = "a&b";
+    EXPECT_EQ(Unquote(s, '\'', true), 0);
+    EXPECT_EQ(s, "a&b");
+    s = "(I5, &  ";
+    EXPECT_EQ(Unquote(s, '\'', false), 0);
+    EXPECT_EQ(s, "(I5, &  ");
+}
+
+TEST(SourceForm, OnlyF90IsFreeForm)
+{
+    EXPECT_EQ(IsFixedForm("a.f90"), 0);
+    EXPECT_EQ(IsFixedForm("dir.x/A.F90"), 0);
+    EXPECT_EQ(IsFixedForm("a.for"), 1);
+    EXPECT_EQ(IsFixedForm("a.f"), 1);
+    EXPECT_EQ(IsFixedForm("a.f95"), 1);
+    EXPECT_EQ(IsFixedForm("f90"), 1);
+    EXPECT_EQ(IsFixedForm("dir.f90/prog"), 1);
+}
+
+}  // namespace

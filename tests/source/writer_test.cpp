@@ -1,0 +1,394 @@
+// Writing the statement back: line building in both forms, merging with the
+// file, and a save that either replaces the file completely or leaves it as
+// it was.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "source_helpers.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A list filled by hand: head, descriptors, tail and form.
+void Fill(CDescriptorList& list, const std::string& head, const Strings& texts, bool bFixed, char delimiter = 'f',
+          const std::string& tail = "\n")
+{
+    list.Clear();
+    ASSERT_TRUE(Append(list, texts));
+    list.m_strHead = head;
+    list.m_strTail = tail;
+    list.m_bFixedForm = bFixed ? 1 : 0;
+    list.m_chDelimiter = delimiter;
+    list.m_nParenBlanks = 0;
+}
+
+std::string Joined(const Strings& lines)
+{
+    std::string s;
+    for (const std::string& line : lines)
+        s += line + "\n";
+    return s;
+}
+
+const Strings kRecords = {"'Records read:'", "I8", "'Records written:'", "I8", "'Elapsed seconds:'", "F10.2"};
+
+TEST(BuildStatement, OneLine)
+{
+    CDescriptorList list;
+    Fill(list, "  100 FORMAT", {"1X", "I5", "F7.2"}, true);
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(1X, I5, F7.2)\n");
+    list.m_nParenBlanks = 2;
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(  1X, I5, F7.2)\n");
+}
+
+TEST(BuildStatement, FixedFormBreaksBeforeADescriptorThatDoesNotFit)
+{
+    CDescriptorList list;
+    Fill(list, "  100 FORMAT", kRecords, true);
+    const Strings lines = BuildStatementLines(list);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "  100 FORMAT('Records read:', I8, 'Records written:', I8, ");
+    EXPECT_EQ(lines[0].size(), 58u);
+    EXPECT_EQ(lines[1], "     + 'Elapsed seconds:', F10.2)");
+}
+
+TEST(BuildStatement, FreeFormEndsContinuedLinesWithAmpersand)
+{
+    CDescriptorList list;
+    Fill(list, "100 FORMAT", kRecords, false);
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "100 FORMAT('Records read:', I8, 'Records written:', I8, &\n"
+                                                 "      & 'Elapsed seconds:', F10.2)\n");
+}
+
+TEST(BuildStatement, ALongConstantIsSplitAtColumn72)
+{
+    const std::string strConstant = "'" + std::string(68, 'x') + "'";  // 70 characters
+    CDescriptorList list;
+    Fill(list, "  100 FORMAT", {"I5", strConstant, "A3"}, true);
+    Strings lines = BuildStatementLines(list);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 72u);
+    EXPECT_EQ(lines[0], "  100 FORMAT(I5, " + strConstant.substr(0, 55));
+    EXPECT_EQ(lines[1], "     +" + strConstant.substr(55) + ", A3)");
+
+    Fill(list, "100 FORMAT", {"I5", strConstant, "A3"}, false);
+    lines = BuildStatementLines(list);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "100 FORMAT(I5, " + strConstant.substr(0, 57) + "&");
+    EXPECT_EQ(lines[0].size(), 73u);
+    EXPECT_EQ(lines[1], "      &" + strConstant.substr(57) + ", A3)");
+}
+
+TEST(BuildStatement, A62CharacterTextInFreeFormIsWrittenNotLoopedOver)
+{
+    const std::string strConstant = "'" + std::string(60, 'y') + "'";
+    CDescriptorList list;
+    Fill(list, "100 FORMAT", {std::string("'") + std::string(50, 'a') + "'", strConstant, "I2"}, false);
+    const Strings lines = BuildStatementLines(list);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "      & " + strConstant + ", &");
+    EXPECT_EQ(lines[2], "      & I2)");
+    for (const std::string& line : lines)
+        EXPECT_LE(line.size(), 73u);
+}
+
+TEST(BuildStatement, EveryTextLengthAndHeadLengthEndsInBoundedLines)
+{
+    for (const bool bFixed : {true, false}) {
+        for (std::size_t nHead : {6u, 40u, 71u, 72u, 90u}) {
+            for (std::size_t n = 1; n <= 150; ++n) {
+                CDescriptorList list;
+                Fill(list, std::string(nHead, 'h'), {"I5", "'" + std::string(n, 'z') + "'", "I6"}, bFixed);
+                const Strings lines = BuildStatementLines(list);
+                std::string strBack;
+                for (std::size_t i = 0; i < lines.size(); ++i) {
+                    std::string line = lines[i];
+                    if (!bFixed && i + 1 < lines.size()) {
+                        ASSERT_EQ(line.back(), '&');
+                        line.pop_back();
+                    }
+                    if (i > 0)
+                        line.erase(0, bFixed ? 6 : 7);  // the continuation mark
+                    strBack += line;
+                }
+                // Nothing lost: taking the marks out gives the statement back
+                // up to the blanks that start continuation lines.
+                std::string strCompact;
+                for (char c : strBack)
+                    if (c != ' ')
+                        strCompact += c;
+                EXPECT_EQ(strCompact, std::string(nHead, 'h') + "(I5,'" + std::string(n, 'z') + "',I6)")
+                    << nHead << " " << n;
+                EXPECT_LE(lines.size(), 5u);
+            }
+        }
+    }
+}
+
+TEST(BuildStatement, FormatStringsDoubleTheirQuotes)
+{
+    CDescriptorList list;
+    Fill(list, "      WRITE (6, ", {"1X", "'x='", "I5"}, true, '\'', ") N\n");
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "      WRITE (6, '(1X, ''x='', I5)') N\n");
+    EXPECT_EQ(QuoteText("'it''s'", '\''), "''it''''s''");
+    EXPECT_EQ(QuoteText("'x'", '"'), "'x'");
+}
+
+TEST(BuildStatement, AFixedFormTailThatDoesNotFitGetsALineOfItsOwn)
+{
+    CDescriptorList list;
+    Fill(list, "      WRITE (6, ", {"1X", "I5"}, true, '\'', ") N, " + std::string(60, 'V') + "\n");
+    const Strings lines = BuildStatementLines(list);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "      WRITE (6, '(1X, I5)'");
+    EXPECT_EQ(lines[1], "     + ) N, " + std::string(60, 'V'));
+    // The free form keeps its tail on the last line.
+    list.m_bFixedForm = 0;
+    EXPECT_EQ(BuildStatementLines(list).size(), 1u);
+}
+
+TEST(BuildStatement, LineEndsInsideTextsBecomeContinuationLines)
+{
+    CDescriptorList list;
+    Fill(list, "  100 FORMAT", {"2(\n", "I5\n", ")"}, true);
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(2(\n     +I5\n     +))\n");
+}
+
+// --- saving -----------------------------------------------------------------
+
+class SaveTest : public SourceTest {
+protected:
+    int Save(int interactive = 0) { return WriteStatement(m_list, interactive); }
+};
+
+TEST_F(SaveTest, ReplacesTheStatementAndKeepsEverythingElse)
+{
+    const std::string strFile = "      PROGRAM P\n"
+                                "  100 FORMAT(I5,\n"
+                                "     + A3)\n"
+                                "      END";
+    ASSERT_EQ(Locate("p.for", strFile, 2), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I6"));
+    ASSERT_EQ(Save(), 1) << Message();
+    EXPECT_EQ(Contents(), "      PROGRAM P\n  100 FORMAT(I6, A3)\n      END");
+    EXPECT_EQ(m_dir.Listing(), "p.for ") << "no temporary file is left";
+}
+
+TEST_F(SaveTest, AGrowingStatementKeepsTheLineAfterIt)
+{
+    ASSERT_EQ(Locate("g.for", "  100 FORMAT(I5)\n      END\n", 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.InsertDescriptor(1, ("'" + std::string(60, 'g') + "'").c_str()));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "  100 FORMAT(I5, \n     + '" + std::string(60, 'g') + "')\n      END\n");
+}
+
+TEST_F(SaveTest, AShrinkingStatementLeavesNoTraceButKeepsCommentLines)
+{
+    const std::string strFile = "  100 FORMAT(I5,\n"
+                                "C     keep me\n"
+                                "     +  A3,\n"
+                                "     +  F7.3)\n"
+                                "      END\n";
+    ASSERT_EQ(Locate("s.for", strFile, 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.RemoveDescriptor(2));
+    ASSERT_TRUE(m_list.RemoveDescriptor(1));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "  100 FORMAT(I5)\nC     keep me\n      END\n");
+}
+
+TEST_F(SaveTest, CommentLinesBetweenOldLinesFollowTheLineBeforeThem)
+{
+    const std::string strFile = "  100 FORMAT('" + std::string(50, 'a') + "',\n"
+                                "C     between\n"
+                                "     +  '" + std::string(50, 'b') + "')\n";
+    ASSERT_EQ(Locate("c.for", strFile, 1), LOCATE_FOUND);
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "  100 FORMAT('" + std::string(50, 'a') + "', \nC     between\n     + '" +
+                              std::string(50, 'b') + "')\n");
+}
+
+TEST_F(SaveTest, ANewStatementTakesThePlaceOfItsBlankLine)
+{
+    ASSERT_EQ(Locate("n.for", "      X = 1\n\n      END", 2), LOCATE_BLANK);
+    ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "      X = 1\nlabel  FORMAT('First Descriptor')\n      END");
+    ASSERT_EQ(Locate("e.f90", "x = 1\n", 2), LOCATE_BLANK);
+    ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "x = 1\nlabel  FORMAT('First Descriptor')\n");
+}
+
+TEST_F(SaveTest, CarriageReturnLineEndsStayOnEveryLine)
+{
+    const std::string strFile = "      X = 1\r\n  100 FORMAT(I5)\r\n      END\r\n";
+    ASSERT_EQ(Locate("r.for", strFile, 2), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.InsertDescriptor(1, ("'" + std::string(70, 'r') + "'").c_str()));
+    ASSERT_EQ(Save(), 1);
+    const std::string strContents = Contents();
+    EXPECT_EQ(strContents.substr(0, 13), "      X = 1\r\n");
+    std::size_t nLines = 0;
+    for (std::size_t i = 0; i < strContents.size(); ++i)
+        if (strContents[i] == '\n') {
+            ++nLines;
+            EXPECT_EQ(strContents[i - 1], '\r') << "line " << nLines;
+        }
+    EXPECT_EQ(nLines, 4u);
+    EXPECT_EQ(strContents.find("\r\r"), std::string::npos);
+}
+
+TEST_F(SaveTest, AStatementAtLine70000IsWrittenInPlace)
+{
+    std::string strFile;
+    for (int i = 1; i < 70000; ++i)
+        strFile += "C     line " + std::to_string(i) + "\n";
+    const std::string strBefore = strFile;
+    strFile += "70000 FORMAT(I5,\n     + A3)\nC     after\n";
+    ASSERT_EQ(Locate("big.for", strFile, 70000), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(1, "A4"));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), strBefore + "70000 FORMAT(I5, A4)\nC     after\n");
+}
+
+TEST_F(SaveTest, ALongLineElsewhereIsCopiedWhole)
+{
+    const std::string strLong = "! " + std::string(5000, 'L');
+    ASSERT_EQ(Locate("l.f90", strLong + "\n100 format(i5)\n" + strLong, 2), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "i6"));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), strLong + "\n100 format(i6)\n" + strLong);
+}
+
+TEST_F(SaveTest, PermissionBitsAreKept)
+{
+    ASSERT_EQ(Locate("m.for", "  100 FORMAT(I5)\n", 1), LOCATE_FOUND);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0751), 0);
+    ASSERT_EQ(Save(), 1);
+    struct stat st {};
+    ASSERT_EQ(stat(m_strFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u);
+}
+
+TEST_F(SaveTest, ALinkedFileIsRewrittenAndTheLinkStays)
+{
+    const std::string strReal = m_dir.Write("real.for", "  100 FORMAT(I5)\n");
+    const std::string strLink = m_dir.File("link.for");
+    ASSERT_EQ(symlink("real.for", strLink.c_str()), 0);
+    ASSERT_EQ(LocateStatement(m_list, 1, 1, strLink, 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    ASSERT_EQ(Save(), 1);
+    struct stat st {};
+    ASSERT_EQ(lstat(strLink.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(strReal), "  100 FORMAT(I7)\n");
+    EXPECT_EQ(m_dir.Listing(), "link.for real.for ");
+}
+
+TEST_F(SaveTest, TheTemporaryFileLivesBesideTheTargetNotInTheCurrentFolder)
+{
+    // The current folder on another file system: a rename from there could
+    // not replace the file.
+    struct stat stShm {}, stDir {};
+    if (stat("/dev/shm", &stShm) != 0 || stat(m_dir.Path().c_str(), &stDir) != 0 || stShm.st_dev == stDir.st_dev)
+        GTEST_SKIP() << "needs /dev/shm on a file system of its own";
+    ASSERT_EQ(Locate("x.for", "  100 FORMAT(I5)\n", 1), LOCATE_FOUND);
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path("/dev/shm");
+    const int nResult = Save();
+    std::filesystem::current_path(old);
+    EXPECT_EQ(nResult, 1) << Message();
+    EXPECT_EQ(Contents(), "  100 FORMAT(I5)\n");
+}
+
+TEST_F(SaveTest, AFailedWriteLeavesTheFileAndNoTemporaryFile)
+{
+    std::string strFile;
+    for (int i = 0; i < 2000; ++i)
+        strFile += "C     filler line " + std::to_string(i) + "\n";
+    strFile += "  100 FORMAT(I5)\n";
+    ASSERT_EQ(Locate("f.for", strFile, 2001), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I6"));
+    // A file-size limit smaller than the file: writing fails as on a full disk.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int nResult = Save(0);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(nResult, 0);
+    EXPECT_EQ(Message(), "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name");
+    EXPECT_EQ(Contents(), strFile);
+    EXPECT_EQ(m_dir.Listing(), "f.for ");
+}
+
+TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)
+{
+    const std::string strFile = "  100 FORMAT(I5)\n";
+    ASSERT_EQ(Locate("ro.for", strFile, 1), LOCATE_FOUND);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0444), 0);
+    ASSERT_TRUE(m_list.SetText(0, "I9"));
+
+    m_presenter.m_messages.clear();
+    EXPECT_EQ(Save(0), 0) << "unattended: no Save As";
+    EXPECT_EQ(Message(), "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name");
+    EXPECT_EQ(m_presenter.m_messages[0].style, unsigned(MB_OKCANCEL | MB_ICONEXCLAMATION));
+
+    struct CChooser : ISaveAsDialog {
+        std::string strPath;
+        int nAsked = 0;
+        bool AskFileName(OwnerHandle, std::string& path) override
+        {
+            ++nAsked;
+            path = strPath;
+            return !strPath.empty();
+        }
+    } chooser;
+    SetSaveAsDialog(&chooser);
+    m_presenter.m_nAnswer = IDOK;
+    EXPECT_EQ(Save(1), 0) << "Save As cancelled";
+    EXPECT_EQ(chooser.nAsked, 1);
+    chooser.strPath = m_dir.File("copy.for");
+    EXPECT_EQ(Save(1), 1);
+    SetSaveAsDialog(nullptr);
+    EXPECT_EQ(ReadWholeFile(chooser.strPath), "  100 FORMAT(I9)\n");
+    EXPECT_EQ(Contents(), strFile);
+    EXPECT_EQ(m_dir.Listing(), "copy.for ro.for ");
+}
+
+TEST_F(SaveTest, AFileChangedSinceItWasReadIsNotOverwritten)
+{
+    const std::string strFile = "      X = 1\n  100 FORMAT(I5,\n     + A3)\n      END\n";
+    ASSERT_EQ(Locate("c.for", strFile, 2), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I6"));
+    const std::string strEdited = "      X = 1\n  100 FORMAT(I5,\n     + A4)\n      END\n";
+    m_dir.Write("c.for", strEdited);
+    EXPECT_EQ(Save(), 0);
+    EXPECT_EQ(Message(), "File \"" + m_strFile + "\" has changed since last read");
+    EXPECT_EQ(Contents(), strEdited);
+    // A line inserted above moves the statement: noticed as well.
+    m_dir.Write("c.for", "C     new\n" + strFile);
+    EXPECT_EQ(Save(), 0);
+    // Too short now.
+    m_dir.Write("c.for", "      X = 1\n");
+    EXPECT_EQ(Save(), 0);
+    EXPECT_EQ(Contents(), "      X = 1\n");
+    EXPECT_EQ(m_dir.Listing(), "c.for ");
+    // Unchanged: written.
+    m_dir.Write("c.for", strFile);
+    EXPECT_EQ(Save(), 1);
+}
+
+TEST_F(SaveTest, NothingRecordedNothingWritten)
+{
+    EXPECT_EQ(WriteStatement(m_list, 1), 0);
+    EXPECT_TRUE(m_presenter.m_messages.empty());
+}
+
+}  // namespace
