@@ -15,8 +15,6 @@
 
 namespace {
 
-const char* const kFirstDescriptor = "'First Descriptor'";
-
 // Dialogs and message boxes: a light grey ground with black text.
 void SetDialogColours()
 {
@@ -24,6 +22,14 @@ void SetDialogColours()
     palette.setColor(QPalette::Window, QColor(192, 192, 192));
     palette.setColor(QPalette::WindowText, Qt::black);
     QApplication::setPalette(palette, "QDialog");
+}
+
+// Off screen, nobody reads the toolkit's notes about the desktop it misses;
+// a script reads the log and the exit status. Only real errors get through.
+void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QString& strMessage)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(strMessage));
 }
 
 }  // namespace
@@ -54,6 +60,8 @@ int CEditorApp::Run(int argc, char** argv)
         return commandLine.bError ? EXIT_BAD_COMMAND_LINE : EXIT_NOT_WRITTEN;
     }
     UsePlatform(platform);
+    if (IsOffscreenFallback())
+        qInstallMessageHandler(QuietToolkitMessages);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmark"));
@@ -84,7 +92,7 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     switch (LocateStatement(m_list, nLine, nColumn, words[0], interactive)) {
     case LOCATE_FOUND: break;
     case LOCATE_BLANK:
-        if (!NewStatement(m_list, nLine, words[0], kFirstDescriptor))
+        if (!NewStatement(m_list, nLine, words[0], NEW_STATEMENT_TEXT))
             return false;
         break;
     default: return false;  // the locator has said why

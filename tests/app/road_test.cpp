@@ -85,6 +85,7 @@ void RoadTest::rewritesAFixedFormFileUnattended()
     QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
     QCOMPARE(ReadWholeFile(strFile), std::string("C     Two records\n  100 FORMAT(I5, F7.3)\n      END\n"));
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
+    QCOMPARE(result.strErr, std::string());  // a script sees the log and the status, nothing else
 }
 
 void RoadTest::rewritesAFreeFormFileUnattended()
