@@ -35,7 +35,11 @@ void UsePlatform(PlatformChoice choice)
 {
     if (choice != PLATFORM_OFFSCREEN)
         return;
+#if defined(_WIN32)
+    _putenv_s("QT_QPA_PLATFORM", "offscreen");
+#else
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+#endif
     g_bOffscreenFallback = true;
 }
 

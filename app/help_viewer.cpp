@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "help.h"
 #include "help_channel.h"
 
 namespace {
@@ -31,7 +32,10 @@ CHelpViewer::CHelpViewer(QWidget* pParent)
     pBack->setShortcut(QKeySequence::Back);
     QAction* pForward = pToolBar->addAction(tr("&Forward"), m_pBrowser, &QTextBrowser::forward);
     pForward->setShortcut(QKeySequence::Forward);
-    pToolBar->addAction(tr("&Contents"), m_pBrowser, &QTextBrowser::home);
+    pToolBar->addAction(tr("&Contents"), this, [this] {
+        if (!m_strFile.isEmpty())
+            ShowTopic(m_strFile, HELP_KEY, QStringLiteral("contents"));
+    });
     QAction* pClose = pToolBar->addAction(tr("C&lose"), this, &QWidget::close);
     pClose->setShortcut(QKeySequence::Close);
     connect(m_pBrowser, &QTextBrowser::backwardAvailable, pBack, &QAction::setEnabled);

@@ -80,6 +80,17 @@ private slots:
     void okInDebugModeClosesAfterAFailedWrite();
     void okTakesTheCurrentFieldBackToItsLastGoodState();
     void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
+
+private:
+    // A fixed-form source file holding the text, in this test's own folder.
+    std::string SourceFile(const char* pszText)
+    {
+        const std::string strFile = QDir(m_dir.path()).filePath("prog.for").toStdString();
+        WriteWholeFile(strFile, pszText);
+        return strFile;
+    }
+
+    QTemporaryDir m_dir;
 };
 
 void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
@@ -255,9 +266,7 @@ void FrameTest::aClickMakesItsControlCurrent()
 
 void FrameTest::okRefusesUnbalancedParentheses()
 {
-    QTemporaryDir dir;
-    const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
-    WriteWholeFile(strFile, "  100 FORMAT(2(I5))\n");
+    const std::string strFile = SourceFile("  100 FORMAT(2(I5))\n");
     CRecordingPresenter presenter;
     SWindow window(strFile, 1);
     QVERIFY(window.bLocated);
@@ -296,8 +305,7 @@ void FrameTest::okAsksToExitAnywayWhenTheWriteFails()
 
 void FrameTest::okInDebugModeClosesAfterAFailedWrite()
 {
-    QTemporaryDir dir;
-    const std::string strLog = QDir(dir.path()).filePath("run.log").toStdString();
+    const std::string strLog = QDir(m_dir.path()).filePath("run.log").toStdString();
     CRecordingPresenter presenter;
     StartDebugLog(strLog);
     SWindow window({"I5"});
@@ -311,9 +319,7 @@ void FrameTest::okInDebugModeClosesAfterAFailedWrite()
 
 void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
 {
-    QTemporaryDir dir;
-    const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
-    WriteWholeFile(strFile, "  100 FORMAT(I5, F7.3)\n");
+    const std::string strFile = SourceFile("  100 FORMAT(I5, F7.3)\n");
     CRecordingPresenter presenter;
     SWindow window(strFile, 1);
     QVERIFY(window.bLocated);

@@ -59,8 +59,8 @@ class RoadTest : public QObject {
 private slots:
     void init() { QVERIFY(m_dir.isValid()); }
 
-    void rewritesAFixedFormFileUnattended();
-    void rewritesAFreeFormFileUnattended();
+    void rewritesAFileOfEitherFormUnattended_data();
+    void rewritesAFileOfEitherFormUnattended();
     void rewritesTheBundledExamples();
     void takesAQuotedNameWithBlanksAndOptionsInAnyOrder();
     void leavesAReadOnlyFileUntouched();
@@ -76,27 +76,34 @@ private:
     QTemporaryDir m_dir;
 };
 
-void RoadTest::rewritesAFixedFormFileUnattended()
+void RoadTest::rewritesAFileOfEitherFormUnattended_data()
 {
-    const std::string strFile = Path("prog.for");
-    const std::string strLog = Path("run.log");
-    WriteWholeFile(strFile, "C     Two records\n  100 FORMAT(I5,\n     +       F7.3)\n      END\n");
-    const SProcessResult result = RunQuillmark({strFile, "2", "7", "-d:1:" + strLog});
-    QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
-    QCOMPARE(ReadWholeFile(strFile), std::string("C     Two records\n  100 FORMAT(I5, F7.3)\n      END\n"));
-    QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
-    QCOMPARE(result.strErr, std::string());  // a script sees the log and the status, nothing else
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("fixed form, continued") << "prog.for" << "7"
+                                           << "C     Two records\n  100 FORMAT(I5,\n     +       F7.3)\n      END\n"
+                                           << "C     Two records\n  100 FORMAT(I5, F7.3)\n      END\n";
+    QTest::newRow("free form, format string") << "prog.f90" << "25"
+                                              << "program p\n  write (6, '(1x,i5)') 42\nend program p\n"
+                                              << "program p\n  write (6, '(1x, i5)') 42\nend program p\n";
 }
 
-void RoadTest::rewritesAFreeFormFileUnattended()
+void RoadTest::rewritesAFileOfEitherFormUnattended()
 {
-    const std::string strFile = Path("prog.f90");
+    QFETCH(QString, name);
+    QFETCH(QString, column);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const std::string strFile = Path(name.toStdString());
     const std::string strLog = Path("run.log");
-    WriteWholeFile(strFile, "program p\n  write (6, '(1x,i5)') 42\nend program p\n");
-    const SProcessResult result = RunQuillmark({strFile, "2", "25", "-d:1:" + strLog});
+    WriteWholeFile(strFile, before.toStdString());
+    const SProcessResult result = RunQuillmark({strFile, "2", column.toStdString(), "-d:1:" + strLog});
     QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
-    QCOMPARE(ReadWholeFile(strFile), std::string("program p\n  write (6, '(1x, i5)') 42\nend program p\n"));
+    QCOMPARE(ReadWholeFile(strFile), after.toStdString());
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
+    QCOMPARE(result.strErr, std::string());  // a script sees the log and the status, nothing else
 }
 
 void RoadTest::rewritesTheBundledExamples()
