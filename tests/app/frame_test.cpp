@@ -154,9 +154,13 @@ void FrameTest::tabAndShiftTabCycleThroughTheControlsWithTheDefaultButton()
     QTest::keyClick(window.Focus(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(frame.CurrentControl(), 5);
     QTest::keyClick(window.Focus(), Qt::Key_Tab);
-    QTest::keyClick(window.Focus(), Qt::Key_Tab);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ControlModifier);  // a held key changes nothing
     QCOMPARE(frame.CurrentControl(), 0);
     QVERIFY(window.Button(kOkRow)->isDefault());
+    // Alt+Tab belongs to the desktop: neither the table nor the toolkit moves.
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::AltModifier);
+    QCOMPARE(frame.CurrentControl(), 0);
+    QCOMPARE(window.Focus(), frame.Control(0));
 }
 
 void FrameTest::enterInTheStripActsAsOk()
