@@ -2,7 +2,7 @@
 
 #include "string_table.h"
 
-const std::array<SControlSpec, kControlRows> g_controlSpecs = {{
+const std::array<SControlEntry, kControlRows> g_controlTable = {{
     {CMD_FORMAT_STATEMENT, IDS_STRIP_CAPTION, 1, 0},
     {CMD_NEW_FIELD, IDS_BUTTON_NEW, 1, 1},
     {CMD_REMOVE_FIELD, IDS_BUTTON_REMOVE, 1, 1},
@@ -28,7 +28,7 @@ int NextTabRow(int nRow, bool bBackwards)
     // Every row but the sentinel has a tab stop, so this ends within one lap.
     for (int nStep = 0; nStep < kControlRows; ++nStep) {
         nRow = bBackwards ? (nRow == 0 ? kSentinelRow : nRow - 1) : (nRow == kSentinelRow ? 0 : nRow + 1);
-        if (g_controlSpecs[static_cast<std::size_t>(nRow)].bTabStop)
+        if (g_controlTable[static_cast<std::size_t>(nRow)].bTabStop)
             return nRow;
     }
     return kStripRow;

@@ -26,7 +26,7 @@ enum ControlRectKind : int {
     RECT_MINIMUM_CLIENT = 8,
 };
 
-struct SControlSpec {
+struct SControlEntry {
     int nCommandId;
     int nCaptionId;  // string-table ID of the caption; 0 for the sentinel
     int bTabStop;
@@ -38,7 +38,7 @@ constexpr int kStripRow = 0;
 constexpr int kOkRow = 4;
 constexpr int kSentinelRow = 7;
 
-extern const std::array<SControlSpec, kControlRows> g_controlSpecs;
+extern const std::array<SControlEntry, kControlRows> g_controlTable;
 
 // The character after the first '&' of the caption; 0 when there is none
 // or the '&' ends the caption.

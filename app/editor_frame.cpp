@@ -51,11 +51,11 @@ void CEditorFrame::CreateControls()
                                      GetControlRect(RECT_STRIP), this, m_list);
     m_arrControls[kStripRow] = m_pStrip;
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
-        const SControlSpec& spec = g_controlSpecs[static_cast<std::size_t>(nRow)];
-        auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(spec.nCaptionId)), this);
-        pButton->setGeometry(GetControlRect(spec.nCommandId));
+        const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
+        auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
+        pButton->setGeometry(GetControlRect(entry.nCommandId));
         pButton->setAutoDefault(false);
-        const int nCommand = spec.nCommandId;
+        const int nCommand = entry.nCommandId;
         connect(pButton, &QPushButton::clicked, this, [this, nCommand] { OnCommand(nCommand); });
         m_arrControls[static_cast<std::size_t>(nRow)] = pButton;
     }
@@ -102,7 +102,7 @@ QRect CEditorFrame::GetControlRect(int nKind)
 void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
 {
     // While the strip is current, OK is the default button.
-    const int nButtonRow = g_controlSpecs[static_cast<std::size_t>(nRow)].bPushButton ? nRow : kOkRow;
+    const int nButtonRow = g_controlTable[static_cast<std::size_t>(nRow)].bPushButton ? nRow : kOkRow;
     if (auto* pButton = qobject_cast<QPushButton*>(Control(nButtonRow)))
         pButton->setDefault(bDefault);
 }

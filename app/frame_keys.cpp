@@ -50,7 +50,7 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
     switch (pEvent->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        const int nCommand = g_controlSpecs[static_cast<std::size_t>(m_pFrame->CurrentControl())].nCommandId;
+        const int nCommand = g_controlTable[static_cast<std::size_t>(m_pFrame->CurrentControl())].nCommandId;
         m_pFrame->PostCommand(nCommand == CMD_FORMAT_STATEMENT ? CMD_OK : nCommand);
         return true;
     }
@@ -77,7 +77,7 @@ bool CFramePreTranslator::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
         return true;  // the key press follows and is handled then
     m_pFrame->SetCurrentControl(nRow);
     // No OK in place of the strip here: Alt+F only moves to the strip.
-    m_pFrame->PostCommand(g_controlSpecs[static_cast<std::size_t>(nRow)].nCommandId);
+    m_pFrame->PostCommand(g_controlTable[static_cast<std::size_t>(nRow)].nCommandId);
     return true;
 }
 
