@@ -5,7 +5,11 @@
 #   tools/setup.sh DIR [cmake options...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+# qt6-base-dev brings Qt 6 Widgets, Network, Test and the offscreen platform
+# the window's tests run on; CMake's Qt packages look for OpenGL and EGL, and
+# text is measured with a real font even off screen.
+packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

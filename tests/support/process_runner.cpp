@@ -1,6 +1,7 @@
 #include "process_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,7 +26,8 @@ std::string ReadAll(const std::filesystem::path& path)
 }  // namespace
 
 SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
-                          const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment)
+                          const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment,
+                          int nTimeoutSeconds)
 {
     SProcessResult result;
     char szTemplate[] = "/tmp/quillmark-run-XXXXXX";
@@ -36,9 +38,17 @@ SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::
     const std::string strOut = (dir / "out").string();
     const std::string strErr = (dir / "err").string();
 
+    // An extra entry replaces the inherited one of the same name.
     std::vector<std::string> environment;
-    for (char** p = environ; *p != nullptr; ++p)
-        environment.emplace_back(*p);
+    for (char** p = environ; *p != nullptr; ++p) {
+        const std::string strEntry(*p);
+        const std::string strName = strEntry.substr(0, strEntry.find('=') + 1);
+        bool bReplaced = false;
+        for (const std::string& e : extraEnvironment)
+            bReplaced = bReplaced || e.compare(0, strName.size(), strName) == 0;
+        if (!bReplaced)
+            environment.push_back(strEntry);
+    }
     environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
 
     const pid_t pid = fork();
@@ -62,8 +72,20 @@ SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::
         execve(strProgram.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    // A process that outlives the time allowed is killed, so that a hang
+    // fails the test instead of stopping the suite.
     int nStatus = 0;
-    if (pid > 0 && waitpid(pid, &nStatus, 0) == pid) {
+    pid_t nWaited = 0;
+    for (int nTenths = 0; pid > 0 && nWaited == 0; ++nTenths) {
+        nWaited = waitpid(pid, &nStatus, WNOHANG);
+        if (nWaited == 0 && nTenths >= nTimeoutSeconds * 10) {
+            kill(pid, SIGKILL);
+            nWaited = waitpid(pid, &nStatus, 0);
+        } else if (nWaited == 0) {
+            usleep(100000);
+        }
+    }
+    if (pid > 0 && nWaited == pid) {
         if (WIFEXITED(nStatus))
             result.nExitStatus = WEXITSTATUS(nStatus);
         else if (WIFSIGNALED(nStatus))

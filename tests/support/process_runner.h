@@ -12,7 +12,9 @@ struct SProcessResult {
 };
 
 // Runs program with args (no shell), in strWorkDir when not empty, with
-// extra environment entries "NAME=value" added to the current environment.
+// extra environment entries "NAME=value" added to the current environment
+// (replacing an inherited entry of the same name). A process still running
+// after nTimeoutSeconds is killed (nSignal tells).
 SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
                           const std::string& strWorkDir = std::string(),
-                          const std::vector<std::string>& extraEnvironment = {});
+                          const std::vector<std::string>& extraEnvironment = {}, int nTimeoutSeconds = 120);

@@ -1,0 +1,122 @@
+#include "command_line.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <strings.h>
+#include <system_error>
+
+#include "flags.h"
+#include "message.h"
+#include "string_table.h"
+
+namespace {
+
+constexpr std::size_t kMinWords = 3;
+constexpr std::size_t kMaxWords = 5;
+constexpr std::size_t kOptionPrefixLength = 5;
+
+bool IsBlank(char ch)
+{
+    return ch == ' ' || ch == '\t';
+}
+
+// Appends the words of text[from...] split at blanks and tabs.
+void SplitWords(const std::string& strText, std::size_t nFrom, std::vector<std::string>& words)
+{
+    std::size_t i = nFrom;
+    while (i < strText.size()) {
+        while (i < strText.size() && IsBlank(strText[i]))
+            ++i;
+        const std::size_t nStart = i;
+        while (i < strText.size() && !IsBlank(strText[i]))
+            ++i;
+        if (i > nStart)
+            words.push_back(strText.substr(nStart, i - nStart));
+    }
+}
+
+// The first five characters of the word equal the option, regardless of case.
+bool StartsWithOption(const std::string& strWord, const char* pszOption)
+{
+    return strWord.size() >= kOptionPrefixLength && strncasecmp(strWord.c_str(), pszOption, kOptionPrefixLength) == 0;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& strText)
+{
+    std::vector<std::string> words;
+    std::size_t nFrom = 0;
+    if (!strText.empty() && strText[0] == '"') {
+        const std::size_t nClose = strText.find('"', 1);
+        if (nClose != std::string::npos) {
+            words.push_back(strText.substr(1, nClose - 1));
+            nFrom = nClose + 1;
+        }
+    }
+    SplitWords(strText, nFrom, words);
+    return words;
+}
+
+std::vector<std::string> CommandLineWords(const std::vector<std::string>& args)
+{
+    if (args.size() == 1 && args[0].find_first_of(" \t") != std::string::npos)
+        return SplitCommandLine(args[0]);
+    return args;
+}
+
+SCommandLine ParseCommandLine(const std::vector<std::string>& words)
+{
+    SCommandLine commandLine;
+    commandLine.arrWords = words;
+    if (words.size() < kMinWords || words.size() > kMaxWords) {
+        commandLine.bError = 1;
+        return commandLine;
+    }
+    for (std::size_t i = kMinWords; i < words.size(); ++i) {
+        const std::string& strWord = words[i];
+        if (StartsWithOption(strWord, "-d:1:")) {
+            commandLine.arrOptions.push_back({OPTION_DEBUG_LOG, strWord.substr(kOptionPrefixLength)});
+            commandLine.bDebug = 1;
+        } else if (StartsWithOption(strWord, "-fps4")) {
+            commandLine.arrOptions.push_back({OPTION_STRICT_TABLE, std::string()});
+            commandLine.bStrictTable = 1;
+        } else {
+            commandLine.arrOptions.push_back({OPTION_UNKNOWN, strWord});
+            commandLine.bError = 1;
+        }
+    }
+    return commandLine;
+}
+
+void ApplyCommandLine(const SCommandLine& commandLine)
+{
+    CProcessFlags& flags = ProcessFlags();
+    for (const SCommandOption& option : commandLine.arrOptions) {
+        if (option.nKind == OPTION_DEBUG_LOG)
+            StartDebugLog(option.strArgument);  // a log that cannot be created is passed over
+        else if (option.nKind == OPTION_STRICT_TABLE)
+            flags.m_bStrictTable = 1;
+    }
+    if (commandLine.bError)
+        flags.m_bCommandLineError = 1;
+}
+
+long long ConvertNumber(const std::string& strWord)
+{
+    return std::strtoll(strWord.c_str(), nullptr, 10);
+}
+
+std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord)
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(strFileWord, error);
+    const std::string strPath = error ? strFileWord : path.lexically_normal().string();
+    return std::string(LoadResourceString(IDS_TITLE)) + " - " + strPath + LoadResourceString(IDS_TITLE_LINE) +
+           strLineWord;
+}
+
+const char* CommandLineUsage()
+{
+    return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4]";
+}

@@ -1,0 +1,57 @@
+// The program's command line: FILE LINE COLUMN [-d:1:LOG] [-fps4].
+// Toolkit-free, so that the program can read it before the toolkit starts
+// (the debug option decides whether a display is needed at all).
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum CommandOptionKind {
+    OPTION_DEBUG_LOG,     // "-d:1:" followed by the log's name
+    OPTION_STRICT_TABLE,  // "-fps4"
+    OPTION_UNKNOWN,       // anything else: a command-line error
+};
+
+struct SCommandOption {
+    CommandOptionKind nKind;
+    std::string strArgument;  // the debug log's name for OPTION_DEBUG_LOG
+};
+
+struct SCommandLine {
+    std::vector<std::string> arrWords;    // every word, the file name first
+    std::vector<SCommandOption> arrOptions;  // words 4 and 5, in order
+    int bError = 0;                       // fewer than three or more than five words, or an unknown option
+    int bDebug = 0;                       // a debug option was given
+    int bStrictTable = 0;                 // -fps4 was given
+};
+
+// Splits a command-line text into words at blanks and tabs. When the text
+// starts with a double quote and another one follows, the text between them
+// is the first word, blanks included; without the closing quote the text is
+// split as a whole, the opening quote included.
+std::vector<std::string> SplitCommandLine(const std::string& strText);
+
+// The words of the program's arguments. The shell has already split them,
+// so each argument is one word (a quoted file name with blanks arrives
+// whole); a single argument that holds blanks or tabs is a whole command
+// line handed over as one text, as some tools do, and is split as above.
+std::vector<std::string> CommandLineWords(const std::vector<std::string>& args);
+
+// Checks the word count and reads the options; changes nothing outside.
+SCommandLine ParseCommandLine(const std::vector<std::string>& words);
+
+// Sets the process-wide flags from a parsed command line and creates the
+// debug log (with its single line end) for each debug option, in order.
+void ApplyCommandLine(const SCommandLine& commandLine);
+
+// A line or column word as the C library's decimal conversion reads it:
+// leading white space, an optional sign, the leading digits; 0 when there
+// are none. Values beyond the range of long long saturate.
+long long ConvertNumber(const std::string& strWord);
+
+// The main window's title: "Quillmark - ABSOLUTE PATH - line LINEWORD", the
+// path made absolute from the current directory, the line word as typed.
+std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord);
+
+// One line that tells how the program is called.
+const char* CommandLineUsage();

@@ -1,0 +1,77 @@
+#include "control_table.h"
+
+#include "string_table.h"
+
+const std::array<SControlEntry, kControlRows> g_controlTable = {{
+    {CMD_FORMAT_STATEMENT, IDS_STRIP_CAPTION, 1, 0},
+    {CMD_NEW_FIELD, IDS_BUTTON_NEW, 1, 1},
+    {CMD_REMOVE_FIELD, IDS_BUTTON_REMOVE, 1, 1},
+    {CMD_CHANGE_VALUE, IDS_BUTTON_VALUE, 1, 1},
+    {CMD_OK, IDS_BUTTON_OK, 1, 1},
+    {CMD_CANCEL, IDS_BUTTON_CANCEL, 1, 1},
+    {CMD_HELP, IDS_BUTTON_HELP, 1, 1},
+    {CMD_SENTINEL, 0, 0, 0},
+}};
+
+char GetHotKeyLetter(const char* pszCaption)
+{
+    if (pszCaption == nullptr)
+        return 0;
+    for (const char* p = pszCaption; *p != '\0'; ++p)
+        if (*p == '&')
+            return p[1];
+    return 0;
+}
+
+int NextTabRow(int nRow, bool bBackwards)
+{
+    // Every row but the sentinel has a tab stop, so this ends within one lap.
+    for (int nStep = 0; nStep < kControlRows; ++nStep) {
+        nRow = bBackwards ? (nRow == 0 ? kSentinelRow : nRow - 1) : (nRow == kSentinelRow ? 0 : nRow + 1);
+        if (g_controlTable[static_cast<std::size_t>(nRow)].bTabStop)
+            return nRow;
+    }
+    return kStripRow;
+}
+
+namespace {
+
+// Horizontal place of each button, in average character widths: measured
+// from the left edge, or (bFromRight) from the right edge of the client area.
+struct SButtonColumns {
+    int nLeft;
+    int nRight;
+    bool bFromRight;
+};
+
+constexpr std::array<SButtonColumns, 6> kButtonColumns = {{
+    {1, 17, false},   // New Field
+    {18, 34, false},  // Remove Field
+    {35, 51, false},  // Change Value
+    {24, 17, true},   // OK
+    {16, 9, true},    // Cancel
+    {8, 1, true},     // Help
+}};
+
+constexpr int kStripMargin = 10;
+constexpr int kStripBottom = 60;
+constexpr int kMinimumWidthInChars = 76;
+
+}  // namespace
+
+SControlRect ControlRect(int nKind, const SLayoutMetrics& m)
+{
+    const int cw = m.nCharWidth;
+    const int lh = m.nLineHeight;
+    if (nKind == RECT_STRIP)
+        return {kStripMargin, kStripMargin, m.nClientWidth - kStripMargin, kStripBottom};
+    if (nKind == RECT_MINIMUM_CLIENT)
+        return {0, 0, kMinimumWidthInChars * cw, m.nStripClientHeight + 3 * lh + (7 * lh) / 4};
+    if (nKind < RECT_FIRST_BUTTON || nKind > RECT_LAST_BUTTON)
+        return {0, 0, 0, 0};
+    const SButtonColumns& c = kButtonColumns[static_cast<std::size_t>(nKind - RECT_FIRST_BUTTON)];
+    const int nBase = c.bFromRight ? m.nClientWidth : 0;
+    const int nSign = c.bFromRight ? -1 : 1;
+    const int nBottom = m.nClientHeight - lh;
+    return {nBase + nSign * c.nLeft * cw, nBottom - (7 * lh) / 4, nBase + nSign * c.nRight * cw, nBottom};
+}

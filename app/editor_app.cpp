@@ -1,0 +1,122 @@
+#include "editor_app.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPalette>
+#include <cstdio>
+
+#include "command_line.h"
+#include "display.h"
+#include "editor_frame.h"
+#include "flags.h"
+#include "help.h"
+#include "statement_locator.h"
+#include "statement_writer.h"
+
+namespace {
+
+// Dialogs and message boxes: a light grey ground with black text.
+void SetDialogColours()
+{
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    QApplication::setPalette(palette, "QDialog");
+}
+
+// Off screen, nobody reads the toolkit's notes about the desktop it misses;
+// a script reads the log and the exit status. Only real errors get through.
+void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QString& strMessage)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(strMessage));
+}
+
+}  // namespace
+
+CEditorApp::CEditorApp()
+{
+    SetMessagePresenter(&m_presenter);
+    SetSaveAsDialog(&m_saveAsDialog);
+}
+
+CEditorApp::~CEditorApp()
+{
+    m_pFrame.reset();
+    SetSaveAsDialog(nullptr);
+    SetMessagePresenter(nullptr);
+}
+
+int CEditorApp::Run(int argc, char** argv)
+{
+    const std::vector<std::string> words = CommandLineWords(std::vector<std::string>(argv + 1, argv + argc));
+    const SCommandLine commandLine = ParseCommandLine(words);
+    const PlatformChoice platform = ChoosePlatform(commandLine.bDebug != 0);
+    if (commandLine.bError)
+        std::fprintf(stderr, "quillmark: %s\n", CommandLineUsage());
+    if (platform == PLATFORM_NONE) {
+        if (!commandLine.bError)
+            std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark"));
+        return commandLine.bError ? EXIT_BAD_COMMAND_LINE : EXIT_NOT_WRITTEN;
+    }
+    UsePlatform(platform);
+    if (IsOffscreenFallback())
+        qInstallMessageHandler(QuietToolkitMessages);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quillmark"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    if (InitInstance(words)) {
+        QObject::connect(m_pFrame.get(), &CEditorFrame::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        QApplication::exec();
+    }
+    return ExitInstance();
+}
+
+bool CEditorApp::InitInstance(const std::vector<std::string>& words)
+{
+    SetDialogColours();
+    m_list.Clear();
+    m_pFrame = std::make_unique<CEditorFrame>(m_list);
+
+    const SCommandLine commandLine = ParseCommandLine(words);
+    ApplyCommandLine(commandLine);
+    if (commandLine.bError) {
+        ShowHelp(m_list.m_hOwnerWnd, HELP_KEY, "command line");
+        return false;
+    }
+
+    const long long nLine = ConvertNumber(words[1]);
+    const long long nColumn = ConvertNumber(words[2]);
+    const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
+    switch (LocateStatement(m_list, nLine, nColumn, words[0], interactive)) {
+    case LOCATE_FOUND: break;
+    case LOCATE_BLANK:
+        if (!NewStatement(m_list, nLine, words[0], NEW_STATEMENT_TEXT))
+            return false;
+        break;
+    default: return false;  // the locator has said why
+    }
+
+    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(words[0], words[1]).c_str()));
+    m_pFrame->CreateControls();
+    m_pFrame->SetCurrentControl(kStripRow);
+    m_pFrame->show();
+    if (ProcessFlags().m_bDebug)
+        m_pFrame->PostCommand(CMD_OK);
+    return true;
+}
+
+int CEditorApp::ExitInstance()
+{
+    int nStatus = EXIT_NOT_WRITTEN;
+    if (ProcessFlags().m_bCommandLineError)
+        nStatus = EXIT_BAD_COMMAND_LINE;
+    else if (m_pFrame != nullptr && m_pFrame->FileWritten())
+        nStatus = EXIT_WRITTEN;
+    if (m_pFrame != nullptr) {
+        m_pFrame->OnDestroy();
+        m_pFrame.reset();
+    }
+    return nStatus;
+}

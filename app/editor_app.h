@@ -1,0 +1,50 @@
+// The application: start-up from the command line to the shown window, the
+// run, and the exit status that tells an editor whether to reload the file.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "descriptor_list.h"
+#include "message_box.h"
+#include "save_as_dialog.h"
+
+class CEditorFrame;
+
+enum ExitStatus : int {
+    EXIT_WRITTEN = 0,           // OK wrote the file
+    EXIT_NOT_WRITTEN = 1,       // ended without writing it: Cancel, a refused or failed save,
+                                // a statement that could not be located, no display
+    EXIT_BAD_COMMAND_LINE = 2,  // the command line was rejected
+};
+
+class CEditorApp {
+public:
+    CEditorApp();
+    ~CEditorApp();
+    CEditorApp(const CEditorApp&) = delete;
+    CEditorApp& operator=(const CEditorApp&) = delete;
+
+    // The whole program: reads the arguments, picks the display platform,
+    // starts the toolkit, runs start-up and the window. Returns the exit status.
+    int Run(int argc, char** argv);
+
+    // Start-up with the command line's words, on a running toolkit: true when
+    // the window is shown and the event loop should run, false when the
+    // program ends at once (a bad command line, a statement not located).
+    bool InitInstance(const std::vector<std::string>& words);
+
+    // Ends the window (the help viewer is closed unless the command line was
+    // bad) and returns the exit status.
+    int ExitInstance();
+
+    CEditorFrame* Frame() const { return m_pFrame.get(); }
+    CDescriptorList& List() { return m_list; }
+
+private:
+    CDescriptorList m_list;
+    CMessageBoxPresenter m_presenter;
+    CSaveAsDialog m_saveAsDialog;
+    std::unique_ptr<CEditorFrame> m_pFrame;
+};

@@ -1,0 +1,222 @@
+#include "editor_frame.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QMetaObject>
+#include <QPushButton>
+#include <algorithm>
+#include <cctype>
+
+#include "descriptor_list.h"
+#include "flags.h"
+#include "frame_keys.h"
+#include "help.h"
+#include "message_box.h"
+#include "save_statement.h"
+#include "string_table.h"
+#include "strip_placeholder.h"
+
+namespace {
+
+struct SCommandHandler {
+    int nCommandId;
+    void (CEditorFrame::*pHandler)();
+};
+
+QRect ToQRect(const SControlRect& r)
+{
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+}  // namespace
+
+CEditorFrame::CEditorFrame(CDescriptorList& list) : QWidget(nullptr), m_list(list)
+{
+    setWindowTitle(QString());
+    setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    m_list.m_hOwnerWnd = OwnerOf(this);
+}
+
+CEditorFrame::~CEditorFrame()
+{
+    if (m_list.m_hOwnerWnd == OwnerOf(this))
+        m_list.m_hOwnerWnd = nullptr;
+}
+
+void CEditorFrame::CreateControls()
+{
+    m_pStrip = new CStripPlaceholder(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)),
+                                     GetControlRect(RECT_STRIP), this, m_list);
+    m_arrControls[kStripRow] = m_pStrip;
+    for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
+        const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
+        auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
+        pButton->setGeometry(GetControlRect(entry.nCommandId));
+        pButton->setAutoDefault(false);
+        const int nCommand = entry.nCommandId;
+        connect(pButton, &QPushButton::clicked, this, [this, nCommand] { OnCommand(nCommand); });
+        m_arrControls[static_cast<std::size_t>(nRow)] = pButton;
+    }
+    SetDefaultStyle(kOkRow, true);
+
+    // Hot keys, in row order; a later row takes a letter from an earlier one.
+    // Controls without a letter get no entry, so that no key stands for them.
+    for (int nRow = 0; nRow < kControlRows; ++nRow) {
+        QWidget* pControl = m_arrControls[static_cast<std::size_t>(nRow)];
+        if (pControl == nullptr)
+            continue;
+        const auto* pButton = qobject_cast<const QPushButton*>(pControl);
+        const QByteArray caption = (pButton != nullptr ? pButton->text() : pControl->windowTitle()).toLatin1();
+        const char chLetter = GetHotKeyLetter(caption.constData());
+        m_arrHotKeys[static_cast<std::size_t>(nRow)] = chLetter;
+        if (chLetter != 0)
+            m_hotKeyMap[static_cast<unsigned short>(std::toupper(static_cast<unsigned char>(chLetter)))] = nRow;
+    }
+
+    const QRect minimum = GetControlRect(RECT_MINIMUM_CLIENT);
+    setMinimumWidth(minimum.width());
+    setFixedHeight(minimum.height());
+    resize(minimum.size());
+    new CFramePreTranslator(this);
+}
+
+void CEditorFrame::MeasureFont()
+{
+    if (m_nCharWidth > 0)
+        return;
+    const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_nCharWidth = std::max(1, metrics.averageCharWidth());
+    m_nLineHeight = std::max(1, metrics.height() + std::max(0, metrics.leading()));
+}
+
+QRect CEditorFrame::GetControlRect(int nKind)
+{
+    MeasureFont();
+    const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0}));
+    const int nStripHeight = m_pStrip != nullptr ? m_pStrip->contentsRect().height() : stripRect.height();
+    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight}));
+}
+
+void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
+{
+    // While the strip is current, OK is the default button.
+    const int nButtonRow = g_controlTable[static_cast<std::size_t>(nRow)].bPushButton ? nRow : kOkRow;
+    if (auto* pButton = qobject_cast<QPushButton*>(Control(nButtonRow)))
+        pButton->setDefault(bDefault);
+}
+
+void CEditorFrame::SetCurrentControl(int nRow)
+{
+    if (nRow < 0 || nRow >= kSentinelRow || Control(nRow) == nullptr)
+        return;
+    SetDefaultStyle(m_nCurrentRow, false);
+    SetDefaultStyle(nRow, true);
+    m_nCurrentRow = nRow;
+    Control(nRow)->setFocus(Qt::OtherFocusReason);
+}
+
+void CEditorFrame::PostCommand(int nCommandId)
+{
+    QMetaObject::invokeMethod(this, [this, nCommandId] { OnCommand(nCommandId); }, Qt::QueuedConnection);
+}
+
+void CEditorFrame::OnCommand(int nCommandId)
+{
+    static constexpr SCommandHandler kHandlers[] = {
+        {CMD_FORMAT_STATEMENT, &CEditorFrame::OnFormatStatement},
+        {CMD_NEW_FIELD, &CEditorFrame::OnFieldCommand},
+        {CMD_REMOVE_FIELD, &CEditorFrame::OnFieldCommand},
+        {CMD_CHANGE_VALUE, &CEditorFrame::OnFieldCommand},
+        {CMD_OK, &CEditorFrame::OnOk},
+        {CMD_CANCEL, &CEditorFrame::OnCancel},
+        {CMD_HELP, &CEditorFrame::OnHelp},
+    };
+    for (const SCommandHandler& handler : kHandlers)
+        if (handler.nCommandId == nCommandId)
+            (this->*handler.pHandler)();
+}
+
+QWidget* CEditorFrame::Control(int nRow) const
+{
+    return nRow >= 0 && nRow < kControlRows ? m_arrControls[static_cast<std::size_t>(nRow)] : nullptr;
+}
+
+int CEditorFrame::RowOfControl(const QWidget* pControl) const
+{
+    if (pControl == nullptr)
+        return -1;
+    for (int nRow = 0; nRow < kSentinelRow; ++nRow)
+        if (m_arrControls[static_cast<std::size_t>(nRow)] == pControl)
+            return nRow;
+    return -1;
+}
+
+int CEditorFrame::HotKeyRow(int nKey) const
+{
+    if (nKey <= 0 || nKey > 0xFFFF)
+        return -1;
+    const auto it = m_hotKeyMap.find(static_cast<unsigned short>(nKey));
+    return it != m_hotKeyMap.end() ? it->second : -1;
+}
+
+char CEditorFrame::HotKeyLetter(int nRow) const
+{
+    return nRow >= 0 && nRow < kControlRows ? m_arrHotKeys[static_cast<std::size_t>(nRow)] : 0;
+}
+
+void CEditorFrame::OnDestroy()
+{
+    if (!ProcessFlags().m_bCommandLineError)
+        ShowHelp(OwnerOf(this), HELP_QUIT);
+}
+
+void CEditorFrame::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    if (m_pStrip == nullptr)
+        return;
+    m_pStrip->setGeometry(GetControlRect(RECT_STRIP));
+    for (int nKind = RECT_FIRST_BUTTON; nKind <= RECT_LAST_BUTTON; ++nKind)
+        Control(nKind - 1)->setGeometry(GetControlRect(nKind));
+}
+
+void CEditorFrame::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->accept();
+    emit Closed();
+}
+
+void CEditorFrame::OnFormatStatement()
+{
+    // Reaching the strip is the whole effect of its hot key.
+}
+
+void CEditorFrame::OnFieldCommand()
+{
+    // New Field, Remove Field and Change Value edit the strip's fields; they
+    // come with the field strip. Until then they only hand the keys back to it.
+    SetCurrentControl(kStripRow);
+}
+
+void CEditorFrame::OnOk()
+{
+    const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
+    int bWritten = 0;
+    const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
+    if (SaveStatement(m_list, nIndex, OwnerOf(m_pStrip), interactive, bWritten)) {
+        m_bWritten = bWritten != 0;
+        close();
+    }
+}
+
+void CEditorFrame::OnCancel()
+{
+    close();
+}
+
+void CEditorFrame::OnHelp()
+{
+    ShowHelp(OwnerOf(this), HELP_CONTEXT, "1");
+}

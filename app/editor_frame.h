@@ -1,0 +1,85 @@
+// The main window: the field strip across the top, six push buttons along
+// the bottom, the keyboard model that moves between these seven controls,
+// and the commands the controls stand for.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <array>
+#include <map>
+
+#include "control_table.h"
+
+class CDescriptorList;
+class CStripPlaceholder;
+
+class CEditorFrame : public QWidget {
+    Q_OBJECT
+
+public:
+    // Creates the window hidden, with an empty title and the program's icon;
+    // it owns the messages of the descriptor list from now on.
+    explicit CEditorFrame(CDescriptorList& list);
+    ~CEditorFrame() override;
+    CEditorFrame(const CEditorFrame&) = delete;
+    CEditorFrame& operator=(const CEditorFrame&) = delete;
+
+    // Creates the strip and the six buttons at their places, fills the
+    // hot-key letters and map from their captions, fixes the window's height
+    // and minimum width, and starts taking the keys of the window.
+    void CreateControls();
+
+    // Kinds 1..7: where a control goes in the client area; kind 8: the
+    // minimum client size.
+    QRect GetControlRect(int nKind);
+
+    // Makes a row of the control table current: the default-button style
+    // moves to it (to OK when the strip is current) and it takes the focus.
+    void SetCurrentControl(int nRow);
+    int CurrentControl() const { return m_nCurrentRow; }
+
+    // Runs a command once the event loop comes round to it.
+    void PostCommand(int nCommandId);
+    // Runs a command now: commands 1 to 7 of the control table.
+    void OnCommand(int nCommandId);
+
+    // The control of a row (nullptr for the sentinel), the row of a control
+    // (-1 for none), the row a hot key stands for (-1 for none).
+    QWidget* Control(int nRow) const;
+    int RowOfControl(const QWidget* pControl) const;
+    int HotKeyRow(int nKey) const;
+    char HotKeyLetter(int nRow) const;
+
+    // True when OK wrote the file.
+    bool FileWritten() const { return m_bWritten; }
+
+    // The window is going away: the help viewer is closed, unless the
+    // command line was bad and the viewer shows its help.
+    void OnDestroy();
+
+signals:
+    void Closed();
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void MeasureFont();
+    void SetDefaultStyle(int nRow, bool bDefault);
+    void OnFormatStatement();
+    void OnFieldCommand();
+    void OnOk();
+    void OnCancel();
+    void OnHelp();
+
+    CDescriptorList& m_list;
+    CStripPlaceholder* m_pStrip = nullptr;
+    std::array<QWidget*, kControlRows> m_arrControls{};
+    std::array<char, kControlRows> m_arrHotKeys{};
+    std::map<unsigned short, int> m_hotKeyMap;  // hot-key letter -> control-table row
+    int m_nCurrentRow = kStripRow;
+    int m_nCharWidth = 0;   // average character width of the fixed font, 0 until measured
+    int m_nLineHeight = 0;  // its line height
+    bool m_bWritten = false;
+};

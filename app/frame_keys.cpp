@@ -1,0 +1,92 @@
+#include "frame_keys.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "control_table.h"
+#include "editor_frame.h"
+
+namespace {
+
+bool IsAltHeld(const QKeyEvent* pEvent)
+{
+    const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
+}  // namespace
+
+CFramePreTranslator::CFramePreTranslator(CEditorFrame* pFrame) : QObject(pFrame), m_pFrame(pFrame)
+{
+    qApp->installEventFilter(this);
+}
+
+bool CFramePreTranslator::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    QWidget* pWidget = qobject_cast<QWidget*>(pObject);
+    if (pWidget == nullptr || pWidget->window() != m_pFrame)
+        return false;
+    switch (pEvent->type()) {
+    case QEvent::ShortcutOverride:
+        // A button's own mnemonic would click it; the hot key is ours.
+        return OnHotKey(static_cast<QKeyEvent*>(pEvent), true);
+    case QEvent::KeyPress: return OnKeyPress(static_cast<QKeyEvent*>(pEvent));
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(pEvent)->button() == Qt::LeftButton && pWidget != m_pFrame)
+            OnLeftButtonDown(pWidget);
+        return false;  // the click is then processed as usual
+    default: return false;
+    }
+}
+
+bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
+{
+    if (IsAltHeld(pEvent))
+        return OnHotKey(pEvent, false);
+    if (pEvent->modifiers() & Qt::AltModifier)
+        return false;
+    switch (pEvent->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const int nCommand = g_controlTable[static_cast<std::size_t>(m_pFrame->CurrentControl())].nCommandId;
+        m_pFrame->PostCommand(nCommand == CMD_FORMAT_STATEMENT ? CMD_OK : nCommand);
+        return true;
+    }
+    case Qt::Key_Escape: m_pFrame->PostCommand(CMD_CANCEL); return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        const bool bBackwards = pEvent->key() == Qt::Key_Backtab || (pEvent->modifiers() & Qt::ShiftModifier);
+        m_pFrame->SetCurrentControl(NextTabRow(m_pFrame->CurrentControl(), bBackwards));
+        return true;
+    }
+    default: return false;
+    }
+}
+
+bool CFramePreTranslator::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
+{
+    if (!IsAltHeld(pEvent))
+        return false;
+    const int nRow = m_pFrame->HotKeyRow(pEvent->key());
+    if (nRow < 0)
+        return false;
+    pEvent->accept();
+    if (bOverrideOnly)
+        return true;  // the key press follows and is handled then
+    m_pFrame->SetCurrentControl(nRow);
+    // No OK in place of the strip here: Alt+F only moves to the strip.
+    m_pFrame->PostCommand(g_controlTable[static_cast<std::size_t>(nRow)].nCommandId);
+    return true;
+}
+
+void CFramePreTranslator::OnLeftButtonDown(QWidget* pWidget)
+{
+    QWidget* pChild = pWidget;
+    while (pChild->parentWidget() != nullptr && pChild->parentWidget() != m_pFrame)
+        pChild = pChild->parentWidget();
+    const int nRow = m_pFrame->RowOfControl(pChild);
+    if (nRow >= 0)
+        m_pFrame->SetCurrentControl(nRow);
+}

@@ -1,0 +1,64 @@
+#include "help.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "help_link.h"
+#include "statement_locator.h"
+#include "string_table.h"
+
+namespace {
+
+IHelpViewer* g_pViewer = nullptr;
+
+IHelpViewer& Viewer()
+{
+    if (g_pViewer != nullptr)
+        return *g_pViewer;
+    static CHelpViewerProcess processViewer;
+    return processViewer;
+}
+
+std::string HelpFileName()
+{
+    return std::string(LoadResourceString(IDS_HELP_BASE_NAME)) + ".HLP";
+}
+
+}  // namespace
+
+std::string FindHelpFile(const std::string& strProgramPath)
+{
+    const std::filesystem::path programDir = std::filesystem::path(strProgramPath).parent_path();
+    for (const std::filesystem::path& candidate :
+         {programDir / ".." / "help" / HelpFileName(), programDir / HelpFileName()}) {
+        if (IsRegularFile(candidate.string())) {
+            std::error_code error;
+            const std::filesystem::path canonical = std::filesystem::canonical(candidate, error);
+            return error ? candidate.string() : canonical.string();
+        }
+    }
+    return std::string();
+}
+
+void SetHelpViewer(IHelpViewer* pViewer)
+{
+    g_pViewer = pViewer;
+}
+
+void ShowHelp(OwnerHandle owner, int nCommand, const std::string& strData)
+{
+    // Closing the viewer needs no help file: a missing file is reported when
+    // help is asked for, not again when the window closes.
+    if (nCommand == HELP_QUIT) {
+        Viewer().Quit();
+        return;
+    }
+    const std::string strFile = FindHelpFile(QCoreApplication::applicationFilePath().toStdString());
+    if (strFile.empty()) {
+        ShowMessage(owner, MB_OK, IDS_NO_HELP_FILE, HelpFileName().c_str());
+        return;
+    }
+    Viewer().Show(owner, strFile, nCommand, strData);
+}

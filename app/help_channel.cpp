@@ -1,0 +1,124 @@
+#include "help_channel.h"
+
+#include <QCoreApplication>
+#include <QLocalSocket>
+#include <QList>
+
+#include "help.h"
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 1000;
+constexpr int kReplyTimeoutMs = 3000;
+
+QByteArray Field(const QString& strText)
+{
+    return strText.toUtf8().toPercentEncoding();
+}
+
+QString Text(const QByteArray& field)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(field));
+}
+
+QList<QByteArray> Words(const QByteArray& line)
+{
+    return line.trimmed().split(' ');
+}
+
+}  // namespace
+
+QByteArray EncodeHelpRequest(const SHelpRequest& request)
+{
+    switch (request.nKind) {
+    case HELP_REQUEST_QUIT: return "quit\n";
+    case HELP_REQUEST_STATUS: return "status\n";
+    case HELP_REQUEST_SHOW: break;
+    }
+    return "show " + QByteArray::number(request.nCommand) + ' ' + Field(request.strFile) + ' ' +
+           Field(request.strData) + '\n';
+}
+
+bool DecodeHelpRequest(const QByteArray& line, SHelpRequest& request)
+{
+    const QList<QByteArray> words = Words(line);
+    request = SHelpRequest();
+    if (words.size() == 1 && words[0] == "quit") {
+        request.nKind = HELP_REQUEST_QUIT;
+        return true;
+    }
+    if (words.size() == 1 && words[0] == "status") {
+        request.nKind = HELP_REQUEST_STATUS;
+        return true;
+    }
+    if (words.size() != 4 || words[0] != "show")
+        return false;
+    bool bNumber = false;
+    request.nCommand = words[1].toInt(&bNumber);
+    if (!bNumber || (request.nCommand != HELP_KEY && request.nCommand != HELP_CONTEXT))
+        return false;
+    request.strFile = Text(words[2]);
+    request.strData = Text(words[3]);
+    return !request.strFile.isEmpty();
+}
+
+QByteArray EncodeHelpStatus(const QString& strFile, const QString& strAnchor)
+{
+    return Field(strFile) + ' ' + Field(strAnchor) + '\n';
+}
+
+bool DecodeHelpStatus(const QByteArray& line, QString& strFile, QString& strAnchor)
+{
+    const QList<QByteArray> words = Words(line);
+    if (words.size() != 2)
+        return false;
+    strFile = Text(words[0]);
+    strAnchor = Text(words[1]);
+    return true;
+}
+
+QString HelpAnchor(int nCommand, const QString& strData)
+{
+    if (nCommand == HELP_CONTEXT)
+        return QStringLiteral("context-") + strData.trimmed();
+    QString strAnchor;
+    bool bSeparator = false;
+    for (const QChar ch : strData.trimmed().toLower()) {
+        if (ch.isLetterOrNumber()) {
+            if (bSeparator && !strAnchor.isEmpty())
+                strAnchor += QLatin1Char('-');
+            strAnchor += ch;
+            bSeparator = false;
+        } else {
+            bSeparator = true;
+        }
+    }
+    return strAnchor;
+}
+
+QString DefaultHelpChannel()
+{
+    const QString strChannel = qEnvironmentVariable("QUILLMARK_HELP_CHANNEL");
+    if (!strChannel.isEmpty())
+        return strChannel;
+    return QStringLiteral("quillmark-help-%1").arg(QCoreApplication::applicationPid());
+}
+
+bool SendHelpRequest(const QString& strChannel, const SHelpRequest& request, QByteArray* pReply)
+{
+    QLocalSocket socket;
+    socket.connectToServer(strChannel);
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    socket.write(EncodeHelpRequest(request));
+    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
+        return false;
+    if (pReply != nullptr) {
+        while (!socket.canReadLine())
+            if (!socket.waitForReadyRead(kReplyTimeoutMs))
+                return false;
+        *pReply = socket.readLine();
+    }
+    socket.disconnectFromServer();
+    return true;
+}

@@ -1,0 +1,48 @@
+// The channel between the program and its help viewer: a local socket named
+// per run (or by QUILLMARK_HELP_CHANNEL), carrying one request per line.
+//
+//   show COMMAND FILE DATA   show a topic (COMMAND 257 keyword, 1 context)
+//   quit                     close the viewer
+//   status                   the viewer answers "FILE ANCHOR" of what it shows
+//
+// FILE, DATA and the answer's fields are percent-encoded, so blanks and line
+// ends inside them cannot break a line apart.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+enum HelpRequestKind {
+    HELP_REQUEST_SHOW,
+    HELP_REQUEST_QUIT,
+    HELP_REQUEST_STATUS,
+};
+
+struct SHelpRequest {
+    HelpRequestKind nKind = HELP_REQUEST_SHOW;
+    int nCommand = 0;  // HELP_KEY or HELP_CONTEXT, for a show request
+    QString strFile;
+    QString strData;
+};
+
+QByteArray EncodeHelpRequest(const SHelpRequest& request);
+// false for a line that is no request.
+bool DecodeHelpRequest(const QByteArray& line, SHelpRequest& request);
+
+// The answer to a status request.
+QByteArray EncodeHelpStatus(const QString& strFile, const QString& strAnchor);
+bool DecodeHelpStatus(const QByteArray& line, QString& strFile, QString& strAnchor);
+
+// The anchor in the help document that a request names: the keyword in
+// lower case with every run of other characters than letters and digits
+// made one '-' ("command line" -> "command-line"), or "context-N".
+QString HelpAnchor(int nCommand, const QString& strData);
+
+// This run's channel: QUILLMARK_HELP_CHANNEL when set (so that several runs,
+// or a script, can share one viewer), else one of this process's own.
+QString DefaultHelpChannel();
+
+// Sends one request to the viewer listening on the channel; with pReply it
+// waits for the one-line answer. false when no viewer listens or it did not
+// answer within the time.
+bool SendHelpRequest(const QString& strChannel, const SHelpRequest& request, QByteArray* pReply = nullptr);

@@ -1,0 +1,113 @@
+#include "help_viewer.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QUrl>
+
+#include "help.h"
+#include "help_channel.h"
+
+namespace {
+
+constexpr int kViewerWidth = 720;
+constexpr int kViewerHeight = 640;
+
+}  // namespace
+
+CHelpViewer::CHelpViewer(QWidget* pParent)
+    : QMainWindow(pParent), m_pBrowser(new QTextBrowser(this)), m_pServer(new QLocalServer(this))
+{
+    setWindowTitle(tr("Quillmark Help"));
+    setCentralWidget(m_pBrowser);
+    m_pBrowser->setOpenExternalLinks(true);
+
+    QToolBar* pToolBar = addToolBar(tr("Navigation"));
+    pToolBar->setMovable(false);
+    QAction* pBack = pToolBar->addAction(tr("&Back"), m_pBrowser, &QTextBrowser::backward);
+    pBack->setShortcut(QKeySequence::Back);
+    QAction* pForward = pToolBar->addAction(tr("&Forward"), m_pBrowser, &QTextBrowser::forward);
+    pForward->setShortcut(QKeySequence::Forward);
+    pToolBar->addAction(tr("&Contents"), this, [this] {
+        if (!m_strFile.isEmpty())
+            ShowTopic(m_strFile, HELP_KEY, QStringLiteral("contents"));
+    });
+    QAction* pClose = pToolBar->addAction(tr("C&lose"), this, &QWidget::close);
+    pClose->setShortcut(QKeySequence::Close);
+    connect(m_pBrowser, &QTextBrowser::backwardAvailable, pBack, &QAction::setEnabled);
+    connect(m_pBrowser, &QTextBrowser::forwardAvailable, pForward, &QAction::setEnabled);
+    pBack->setEnabled(false);
+    pForward->setEnabled(false);
+
+    connect(m_pServer, &QLocalServer::newConnection, this, &CHelpViewer::OnConnection);
+    resize(kViewerWidth, kViewerHeight);
+}
+
+void CHelpViewer::ShowTopic(const QString& strFile, int nCommand, const QString& strData)
+{
+    m_strFile = strFile;
+    m_strAnchor = HelpAnchor(nCommand, strData);
+    if (!QFileInfo(strFile).isReadable()) {
+        m_pBrowser->setPlainText(tr("The help file \"%1\" cannot be read.").arg(strFile));
+    } else {
+        QUrl url = QUrl::fromLocalFile(QFileInfo(strFile).absoluteFilePath());
+        if (!m_strAnchor.isEmpty())
+            url.setFragment(m_strAnchor);
+        m_pBrowser->setSource(url, QTextDocument::HtmlResource);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+ListenResult CHelpViewer::Listen(const QString& strChannel)
+{
+    if (m_pServer->listen(strChannel))
+        return LISTEN_OK;
+    QLocalSocket probe;
+    probe.connectToServer(strChannel);
+    if (probe.waitForConnected(1000))
+        return LISTEN_OTHER_VIEWER;
+    // Nobody answers: the name is left over from a viewer that has ended.
+    QLocalServer::removeServer(strChannel);
+    return m_pServer->listen(strChannel) ? LISTEN_OK : LISTEN_FAILED;
+}
+
+void CHelpViewer::OnConnection()
+{
+    while (QLocalSocket* pSocket = m_pServer->nextPendingConnection()) {
+        connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] { OnReadyRead(pSocket); });
+        connect(pSocket, &QLocalSocket::disconnected, pSocket, &QObject::deleteLater);
+        if (pSocket->canReadLine())
+            OnReadyRead(pSocket);
+    }
+}
+
+void CHelpViewer::OnReadyRead(QLocalSocket* pSocket)
+{
+    while (pSocket->canReadLine()) {
+        SHelpRequest request;
+        if (DecodeHelpRequest(pSocket->readLine(), request))
+            Handle(request, pSocket);
+    }
+}
+
+void CHelpViewer::Handle(const SHelpRequest& request, QLocalSocket* pSocket)
+{
+    switch (request.nKind) {
+    case HELP_REQUEST_SHOW: ShowTopic(request.strFile, request.nCommand, request.strData); break;
+    case HELP_REQUEST_STATUS:
+        pSocket->write(EncodeHelpStatus(m_strFile, m_strAnchor));
+        pSocket->flush();
+        break;
+    case HELP_REQUEST_QUIT:
+        m_pServer->close();
+        close();
+        QCoreApplication::quit();
+        break;
+    }
+}

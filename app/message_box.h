@@ -1,0 +1,28 @@
+// The window's message presenter: a modal QMessageBox whose icon, buttons
+// and default button follow the message-box style bits, and whose answer is
+// mapped back to IDOK, IDCANCEL, IDYES or IDNO.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include "message.h"
+
+class QWidget;
+
+// Owner handles in the window are widgets.
+OwnerHandle OwnerOf(QWidget* pWidget);
+// The live widget behind a handle, or nullptr for any other value (a
+// handle whose widget is gone included).
+QWidget* WidgetOf(OwnerHandle owner);
+
+// Gives the box its caption, plain text, icon, buttons and default button.
+void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strText, const QString& strCaption);
+
+// The answer a button stands for; IDCANCEL for anything else.
+int AnswerOf(QMessageBox::StandardButton button);
+
+class CMessageBoxPresenter : public IMessagePresenter {
+public:
+    int Present(OwnerHandle owner, unsigned style, const std::string& text, const std::string& caption) override;
+};

@@ -1,0 +1,358 @@
+// The main window: its size, its keyboard model and its commands.
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "control_table.h"
+#include "descriptor_list.h"
+#include "editor_frame.h"
+#include "gui_helpers.h"
+#include "recording_presenter.h"
+#include "statement_locator.h"
+#include "string_table.h"
+
+namespace {
+
+const char* const kUnbalanced = "Mismatched repeatables detected in Format statement\nExit aborted";
+const char* const kSaveFailed = "Unable to save FORMAT statement to file\nExit anyway?";
+const char* const kNoHelpFile = "Unable to find the helpfile \"KELDRANO.HLP\"";
+
+// A shown main window over a list of the given descriptors, whose file
+// does not exist; or over the statement located at a line of a real file.
+struct SWindow {
+    explicit SWindow(const std::vector<const char*>& texts)
+    {
+        for (const char* pszText : texts)
+            list.InsertDescriptor(list.size(), pszText);
+        list.m_strFileName = "/no/such/dir/prog.for";
+        list.m_nFirstLine = 1;
+        list.m_arrLines = {1};
+        list.m_strHead = "  100 FORMAT";
+        list.m_strTail = "\n";
+        list.m_bFixedForm = 1;
+        list.m_chDelimiter = 'f';
+        Open();
+    }
+    SWindow(const std::string& strFile, long long nLine)
+    {
+        bLocated = LocateStatement(list, nLine, 7, strFile, 1) == LOCATE_FOUND;
+        Open();
+    }
+    void Open()
+    {
+        pFrame = std::make_unique<CEditorFrame>(list);
+        pFrame->CreateControls();
+        pFrame->SetCurrentControl(kStripRow);
+        pFrame->show();
+    }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    QPushButton* Button(int nRow) const { return qobject_cast<QPushButton*>(pFrame->Control(nRow)); }
+
+    CDescriptorList list;
+    bool bLocated = false;
+    std::unique_ptr<CEditorFrame> pFrame;
+};
+
+}  // namespace
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ProcessFlags() = CProcessFlags(); }
+    void cleanup() { ProcessFlags() = CProcessFlags(); }
+
+    void keepsItsHeightAndAMinimumWidthOf76Characters();
+    void laysTheButtonsOutInsideTheWindowWithoutOverlap();
+    void tabAndShiftTabCycleThroughTheControlsWithTheDefaultButton();
+    void enterInTheStripActsAsOk();
+    void enterOnAButtonActsAsThatButton();
+    void escapeActsAsCancelFromAnyControl();
+    void altLetterMakesItsControlCurrentAndRunsItsCommand();
+    void aClickMakesItsControlCurrent();
+    void okRefusesUnbalancedParentheses();
+    void okAsksToExitAnywayWhenTheWriteFails();
+    void okInDebugModeClosesAfterAFailedWrite();
+    void okTakesTheCurrentFieldBackToItsLastGoodState();
+    void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
+
+private:
+    // A fixed-form source file holding the text, in this test's own folder.
+    std::string SourceFile(const char* pszText)
+    {
+        const std::string strFile = QDir(m_dir.path()).filePath("prog.for").toStdString();
+        WriteWholeFile(strFile, pszText);
+        return strFile;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
+{
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const int nMinWidth = 76 * metrics.averageCharWidth();
+    const QRect minimum = frame.GetControlRect(RECT_MINIMUM_CLIENT);
+    QCOMPARE(minimum.width(), nMinWidth);
+    QVERIFY(minimum.height() > 60);  // the strip and a row of buttons
+
+    frame.resize(nMinWidth + 200, minimum.height() + 300);
+    QCOMPARE(frame.size(), QSize(nMinWidth + 200, minimum.height()));
+    frame.resize(nMinWidth / 2, minimum.height() / 2);
+    QCOMPARE(frame.size(), QSize(nMinWidth, minimum.height()));
+    frame.resize(nMinWidth + 1, minimum.height() + 1);
+    QCOMPARE(frame.size(), QSize(nMinWidth + 1, minimum.height()));
+}
+
+void FrameTest::laysTheButtonsOutInsideTheWindowWithoutOverlap()
+{
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    for (int nWidth : {0, 400}) {
+        frame.resize(frame.minimumWidth() + nWidth, frame.height());
+        QApplication::processEvents();
+        const QRect client = frame.rect();
+        QCOMPARE(frame.Control(0)->geometry(), QRect(10, 10, client.width() - 20, 50));
+        for (int nRow = 0; nRow < kSentinelRow; ++nRow) {
+            const QRect r = frame.Control(nRow)->geometry();
+            QVERIFY2(client.contains(r), qPrintable(QString("row %1 outside").arg(nRow)));
+            for (int nOther = 0; nOther < nRow; ++nOther)
+                QVERIFY2(!r.intersects(frame.Control(nOther)->geometry()),
+                         qPrintable(QString("rows %1 and %2 overlap").arg(nOther).arg(nRow)));
+        }
+        // OK, Cancel and Help keep to the right edge.
+        QCOMPARE(frame.Control(6)->geometry().right() + 1, client.width() - frame.GetControlRect(2).left());
+    }
+}
+
+void FrameTest::tabAndShiftTabCycleThroughTheControlsWithTheDefaultButton()
+{
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QCOMPARE(window.Focus(), frame.Control(0));
+    for (int nStep = 1; nStep <= 7; ++nStep) {
+        QTest::keyClick(window.Focus(), Qt::Key_Tab);
+        const int nRow = nStep % 7;
+        QCOMPARE(frame.CurrentControl(), nRow);
+        QCOMPARE(window.Focus(), frame.Control(nRow));
+        // The current button is the default one; while the strip is current, OK is.
+        const int nDefaultRow = nRow == 0 ? kOkRow : nRow;
+        for (int nButton = 1; nButton <= 6; ++nButton)
+            QCOMPARE(window.Button(nButton)->isDefault(), nButton == nDefaultRow);
+    }
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(frame.CurrentControl(), 6);
+    QCOMPARE(window.Focus(), frame.Control(6));
+    QTest::keyClick(window.Focus(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(frame.CurrentControl(), 5);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ControlModifier);  // a held key changes nothing
+    QCOMPARE(frame.CurrentControl(), 0);
+    QVERIFY(window.Button(kOkRow)->isDefault());
+    // Alt+Tab belongs to the desktop: neither the table nor the toolkit moves.
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::AltModifier);
+    QCOMPARE(frame.CurrentControl(), 0);
+    QCOMPARE(window.Focus(), frame.Control(0));
+}
+
+void FrameTest::enterInTheStripActsAsOk()
+{
+    CRecordingPresenter presenter;
+    SWindow window({"2(", "I5"});  // unbalanced: OK refuses and says why
+    QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+    QTest::keyClick(window.Focus(), Qt::Key_Return);
+    QTRY_COMPARE(presenter.m_messages.size(), size_t(1));
+    QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
+    QVERIFY(window.pFrame->isVisible());
+}
+
+void FrameTest::enterOnAButtonActsAsThatButton()
+{
+    CRecordingPresenter presenter;
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Help
+    QTest::keyClick(window.Focus(), Qt::Key_Enter);
+    QTRY_COMPARE(presenter.m_messages.size(), size_t(1));
+    QCOMPARE(presenter.m_messages[0].text, std::string(kNoHelpFile));
+    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(&frame));
+    QVERIFY(frame.isVisible());
+
+    QSignalSpy closed(&frame, &CEditorFrame::Closed);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Cancel
+    QCOMPARE(frame.CurrentControl(), 5);
+    QTest::keyClick(window.Focus(), Qt::Key_Return);
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(!frame.isVisible());
+    QVERIFY(!frame.FileWritten());
+    QCOMPARE(presenter.m_messages.size(), size_t(1));  // Cancel saves nothing and asks nothing
+}
+
+void FrameTest::escapeActsAsCancelFromAnyControl()
+{
+    for (int nTabs : {0, 4}) {  // from the strip, and from OK
+        CRecordingPresenter presenter;
+        SWindow window({"I5"});
+        QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+        for (int i = 0; i < nTabs; ++i)
+            QTest::keyClick(window.Focus(), Qt::Key_Tab);
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        QTest::keyClick(window.Focus(), Qt::Key_Escape);
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(presenter.m_messages.empty());
+        QVERIFY(!window.pFrame->FileWritten());
+    }
+}
+
+void FrameTest::altLetterMakesItsControlCurrentAndRunsItsCommand()
+{
+    CRecordingPresenter presenter;
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+    QTest::keyClick(window.Focus(), Qt::Key_H, Qt::AltModifier);
+    QCOMPARE(frame.CurrentControl(), 6);
+    QCOMPARE(window.Focus(), frame.Control(6));
+    QVERIFY(window.Button(6)->isDefault());
+    QTRY_COMPARE(presenter.m_messages.size(), size_t(1));
+    QCOMPARE(presenter.m_messages[0].text, std::string(kNoHelpFile));
+
+    // Alt+F only moves to the strip: no OK in its place.
+    QTest::keyClick(window.Focus(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(frame.CurrentControl(), 0);
+    QCOMPARE(window.Focus(), frame.Control(0));
+    QTest::qWait(50);
+    QCOMPARE(presenter.m_messages.size(), size_t(1));
+    QVERIFY(frame.isVisible());
+
+    // A letter that no caption marks does nothing.
+    QTest::keyClick(window.Focus(), Qt::Key_O, Qt::AltModifier);
+    QTest::keyClick(window.Focus(), Qt::Key_X, Qt::AltModifier);
+    QTest::qWait(50);
+    QCOMPARE(frame.CurrentControl(), 0);
+    QCOMPARE(presenter.m_messages.size(), size_t(1));
+    QVERIFY(frame.isVisible());
+
+    // The field commands return to the strip.
+    QTest::keyClick(window.Focus(), Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(frame.CurrentControl(), 2);
+    QTRY_COMPARE(frame.CurrentControl(), 0);
+    QCOMPARE(window.Focus(), frame.Control(0));
+}
+
+void FrameTest::aClickMakesItsControlCurrent()
+{
+    CRecordingPresenter presenter;
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QTest::keyClick(window.Focus(), Qt::Key_Tab);
+    QCOMPARE(frame.CurrentControl(), 1);
+    QTest::mouseClick(frame.Control(0), Qt::LeftButton);
+    QCOMPARE(frame.CurrentControl(), 0);
+    QVERIFY(window.Button(kOkRow)->isDefault());
+
+    QSignalSpy closed(&frame, &CEditorFrame::Closed);
+    QTest::mouseClick(frame.Control(5), Qt::LeftButton);  // Cancel
+    QCOMPARE(frame.CurrentControl(), 5);
+    QCOMPARE(closed.count(), 1);
+}
+
+void FrameTest::okRefusesUnbalancedParentheses()
+{
+    const std::string strFile = SourceFile("  100 FORMAT(2(I5))\n");
+    CRecordingPresenter presenter;
+    SWindow window(strFile, 1);
+    QVERIFY(window.bLocated);
+    QCOMPARE(window.list.size(), 3);
+    window.list.RemoveDescriptor(2);  // the group's ")"
+    window.pFrame->OnCommand(CMD_OK);
+    QCOMPARE(presenter.m_messages.size(), size_t(1));
+    QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
+    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_OK));
+    // Messages of the save are owned by the strip.
+    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(window.pFrame->Control(0)));
+    QVERIFY(window.pFrame->isVisible());
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(2(I5))\n"));
+}
+
+void FrameTest::okAsksToExitAnywayWhenTheWriteFails()
+{
+    struct SCase {
+        int nAnswer;
+        bool bCloses;
+    };
+    for (const SCase& c : {SCase{IDNO, false}, SCase{IDCANCEL, false}, SCase{IDYES, true}}) {
+        CRecordingPresenter presenter;
+        presenter.m_answers = {IDOK, c.nAnswer};  // the write's own message, then string 6
+        SWindow window({"I5", "F7.3"});           // its file does not exist
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        window.pFrame->OnCommand(CMD_OK);
+        QVERIFY(presenter.m_messages.size() >= 2);
+        const SRecordedMessage& question = presenter.m_messages.back();
+        QCOMPARE(question.text, std::string(kSaveFailed));
+        QCOMPARE(question.style, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+        QCOMPARE(closed.count(), c.bCloses ? 1 : 0);
+        QVERIFY(!window.pFrame->FileWritten());
+    }
+}
+
+void FrameTest::okInDebugModeClosesAfterAFailedWrite()
+{
+    const std::string strLog = QDir(m_dir.path()).filePath("run.log").toStdString();
+    CRecordingPresenter presenter;
+    StartDebugLog(strLog);
+    SWindow window({"I5"});
+    QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+    window.pFrame->OnCommand(CMD_OK);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!window.pFrame->FileWritten());
+    QVERIFY(presenter.m_messages.empty());
+    QCOMPARE(ReadWholeFile(strLog), std::string(kSaveFailed) + "\n");
+}
+
+void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
+{
+    const std::string strFile = SourceFile("  100 FORMAT(I5, F7.3)\n");
+    CRecordingPresenter presenter;
+    SWindow window(strFile, 1);
+    QVERIFY(window.bLocated);
+    // An edit in progress that never became valid is dropped, not written.
+    window.list.SetText(0, "I5(");
+    QCOMPARE(window.list.m_bInvalid, 1);
+    QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+    window.pFrame->OnCommand(CMD_OK);
+    QVERIFY2(presenter.m_messages.empty(),
+             presenter.m_messages.empty() ? "" : presenter.m_messages[0].text.c_str());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(window.pFrame->FileWritten());
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5, F7.3)\n"));
+    QCOMPARE(window.list.m_bInvalid, 0);
+}
+
+void FrameTest::closingQuitsTheHelpViewerUnlessTheCommandLineWasBad()
+{
+    CRecordingHelpViewer viewer;
+    {
+        SWindow window({"I5"});
+        window.pFrame->OnDestroy();
+        QCOMPARE(viewer.m_nQuits, 1);
+    }
+    ProcessFlags().m_bCommandLineError = 1;
+    SWindow window({"I5"});
+    window.pFrame->OnDestroy();
+    QCOMPARE(viewer.m_nQuits, 1);
+}
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"

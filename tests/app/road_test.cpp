@@ -1,0 +1,265 @@
+// The program as a process: the unattended road from the command line to
+// the rewritten file, the exit status, a bad command line and its help, and
+// running without a display.
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "gui_helpers.h"
+#include "help_channel.h"
+#include "process_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// No display, and no platform named: the program has to decide by itself.
+const std::vector<std::string> kHeadless = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+
+SProcessResult RunQuillmark(const std::vector<std::string>& args, const std::vector<std::string>& environment = kHeadless,
+                            const std::string& strProgram = QUILLMARK_PROGRAM)
+{
+    return RunProcess(strProgram, args, std::string(), environment);
+}
+
+std::string Describe(const SProcessResult& result)
+{
+    return "exit " + std::to_string(result.nExitStatus) + " signal " + std::to_string(result.nSignal) +
+           "\nstderr: " + result.strErr;
+}
+
+// A bad command line with a viewer that records its arguments.
+std::vector<std::string> FakeViewerEnvironment(const std::string& strArgsFile)
+{
+    return {"QT_QPA_PLATFORM=offscreen", "QUILLMARK_HELP_VIEWER=" FAKE_HELP_VIEWER,
+            "QUILLMARK_FAKE_HELP_LOG=" + strArgsFile};
+}
+
+// The viewer's arguments, one a line, once it has written them.
+QStringList WaitForViewerArgs(const std::string& strArgsFile)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        const std::string strText = ReadWholeFile(strArgsFile);
+        if (!strText.empty() && strText.back() == '\n')
+            return QString::fromStdString(strText).split('\n', Qt::SkipEmptyParts);
+        QTest::qWait(50);
+    }
+    return {};
+}
+
+}  // namespace
+
+class RoadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void rewritesAFileOfEitherFormUnattended_data();
+    void rewritesAFileOfEitherFormUnattended();
+    void rewritesTheBundledExamples();
+    void takesAQuotedNameWithBlanksAndOptionsInAnyOrder();
+    void leavesAReadOnlyFileUntouched();
+    void logsAMissingFileAndALinePastTheEnd();
+    void needsADisplayUnlessUnattended();
+    void rejectsABadCommandLineWithItsHelpTopic();
+    void leavesTheViewerOpenAfterABadCommandLine();
+    void findsTheHelpFileInAnInstalledTree();
+
+private:
+    std::string Path(const std::string& strName) const { return QDir(m_dir.path()).filePath(QString::fromStdString(strName)).toStdString(); }
+
+    QTemporaryDir m_dir;
+};
+
+void RoadTest::rewritesAFileOfEitherFormUnattended_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("fixed form, continued") << "prog.for" << "7"
+                                           << "C     Two records\n  100 FORMAT(I5,\n     +       F7.3)\n      END\n"
+                                           << "C     Two records\n  100 FORMAT(I5, F7.3)\n      END\n";
+    QTest::newRow("free form, format string") << "prog.f90" << "25"
+                                              << "program p\n  write (6, '(1x,i5)') 42\nend program p\n"
+                                              << "program p\n  write (6, '(1x, i5)') 42\nend program p\n";
+}
+
+void RoadTest::rewritesAFileOfEitherFormUnattended()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, column);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const std::string strFile = Path(name.toStdString());
+    const std::string strLog = Path("run.log");
+    WriteWholeFile(strFile, before.toStdString());
+    const SProcessResult result = RunQuillmark({strFile, "2", column.toStdString(), "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strFile), after.toStdString());
+    QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
+    QCOMPARE(result.strErr, std::string());  // a script sees the log and the status, nothing else
+}
+
+void RoadTest::rewritesTheBundledExamples()
+{
+    struct SExample {
+        const char* pszName;
+        const char* pszLine;
+        const char* pszColumn;
+        const char* pszRewritten;
+    };
+    for (const SExample& e : {SExample{"report.for", "16", "7", "  110 FORMAT(1X, I6, 4X, F11.3, 4X, E13.5)\n"},
+                              SExample{"report.f90", "14", "1", "110 format(1x, i6, 4x, f11.3, 4x, es13.5)\n"}}) {
+        const std::string strFile = Path(e.pszName);
+        const std::string strLog = Path("run.log");
+        fs::copy_file(fs::path(QUILLMARK_EXAMPLES) / e.pszName, strFile, fs::copy_options::overwrite_existing);
+        const std::string strBefore = ReadWholeFile(strFile);
+        const SProcessResult result = RunQuillmark({strFile, e.pszLine, e.pszColumn, "-d:1:" + strLog});
+        QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
+        QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
+        const std::string strAfter = ReadWholeFile(strFile);
+        QVERIFY2(strAfter.find(e.pszRewritten) != std::string::npos, strAfter.c_str());
+        // Everything before the statement is as it was.
+        const std::size_t nStatement = strBefore.find(std::string(e.pszRewritten).substr(0, 12));
+        QCOMPARE(strAfter.substr(0, nStatement), strBefore.substr(0, nStatement));
+    }
+}
+
+void RoadTest::takesAQuotedNameWithBlanksAndOptionsInAnyOrder()
+{
+    const std::string strFile = Path("my prog.for");
+    const std::string strLog = Path("run log.txt");
+    const std::string strLog2 = Path("log2");
+    // As the shell hands the words over, and as one command-line text.
+    const std::vector<std::vector<std::string>> runs = {
+        {strFile, "1", "7", "-FPS4", "-D:1:" + strLog},
+        {"\"" + strFile + "\" 1 7 -fps4 -d:1:" + strLog2},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        WriteWholeFile(strFile, "  100 FORMAT(I5,F7.3)\n");
+        const SProcessResult result = RunQuillmark(args);
+        QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
+        QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5, F7.3)\n"));
+    }
+    QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
+    QCOMPARE(ReadWholeFile(strLog2), std::string("\n"));
+}
+
+void RoadTest::leavesAReadOnlyFileUntouched()
+{
+    const std::string strFile = Path("locked.for");
+    const std::string strLog = Path("run.log");
+    const std::string strText = "  100 FORMAT(I5,F7.3)\n";
+    WriteWholeFile(strFile, strText);
+    fs::permissions(strFile, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const SProcessResult result = RunQuillmark({strFile, "1", "7", "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strLog), "The file \"" + strFile +
+                                        "\" is read-only; changes will be saved to a different file\n"
+                                        "Continue anyway?\n");
+    QCOMPARE(ReadWholeFile(strFile), strText);
+    QCOMPARE(fs::status(strFile).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+void RoadTest::logsAMissingFileAndALinePastTheEnd()
+{
+    const std::string strLog = Path("run.log");
+    const std::string strMissing = Path("missing.for");
+    SProcessResult result = RunQuillmark({strMissing, "1", "7", "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strLog), "Unable to open file \"" + strMissing + "\"\n");
+    QVERIFY(!fs::exists(strMissing));
+
+    const std::string strFile = Path("short.for");
+    WriteWholeFile(strFile, "  100 FORMAT(I5)\n      END\n");
+    result = RunQuillmark({strFile, "9", "7", "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strLog), "Line 9 was not found in file \"" + strFile + "\"\n");
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5)\n      END\n"));
+
+    result = RunQuillmark({strFile, "0", "7", "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strLog), std::string("Second command line parameter must be a line number\n"));
+}
+
+void RoadTest::needsADisplayUnlessUnattended()
+{
+    const std::string strFile = Path("prog.for");
+    WriteWholeFile(strFile, "  100 FORMAT(I5,F7.3)\n");
+    const SProcessResult result = RunQuillmark({strFile, "1", "7"});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(std::count(result.strErr.begin(), result.strErr.end(), '\n'), 1L);
+    QVERIFY2(result.strErr.find("no display") != std::string::npos, result.strErr.c_str());
+    QVERIFY2(result.strErr.find("-d:1:") != std::string::npos, result.strErr.c_str());
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5,F7.3)\n"));
+}
+
+void RoadTest::rejectsABadCommandLineWithItsHelpTopic()
+{
+    const std::string strArgs = Path("viewer-args");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"p.for", "12"}, std::vector<std::string>{"p.for", "12", "7", "-fps4", "-fps4", "x"},
+          std::vector<std::string>{"p.for", "12", "7", "-x"}}) {
+        fs::remove(strArgs);
+        const SProcessResult result = RunQuillmark(args, FakeViewerEnvironment(strArgs));
+        QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
+        QVERIFY2(result.strErr.find("usage: quillmark FILE LINE COLUMN") != std::string::npos, result.strErr.c_str());
+        const QStringList viewerArgs = WaitForViewerArgs(strArgs);
+        QCOMPARE(viewerArgs.size(), 6);
+        QCOMPARE(viewerArgs[0], QString("--channel"));
+        QCOMPARE(viewerArgs[2], QString("--file"));
+        QCOMPARE(viewerArgs[3].toStdString(), fs::canonical(QUILLMARK_BUILT_HELP).string());
+        QCOMPARE(viewerArgs[4], QString("--keyword"));
+        QCOMPARE(viewerArgs[5], QString("command line"));
+    }
+}
+
+void RoadTest::leavesTheViewerOpenAfterABadCommandLine()
+{
+    const QString strChannel = QStringLiteral("quillmark-road-%1").arg(QCoreApplication::applicationPid());
+    const SProcessResult result = RunQuillmark(
+        {"p.for", "12"}, {"QT_QPA_PLATFORM=offscreen", "QUILLMARK_HELP_CHANNEL=" + strChannel.toStdString(),
+                          "QUILLMARK_HELP_VIEWER=" QUILLMARK_HELP_PROGRAM});
+    QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
+    // The program has ended; its viewer is still there, on the topic.
+    SHelpRequest status;
+    status.nKind = HELP_REQUEST_STATUS;
+    QByteArray reply;
+    const QDeadlineTimer deadline(10000);
+    while (!SendHelpRequest(strChannel, status, &reply) && !deadline.hasExpired())
+        QTest::qWait(50);
+    SHelpRequest quit;
+    quit.nKind = HELP_REQUEST_QUIT;
+    const bool bQuit = SendHelpRequest(strChannel, quit);
+    QString strFile, strAnchor;
+    QVERIFY(DecodeHelpStatus(reply, strFile, strAnchor));
+    QCOMPARE(strAnchor, QString("command-line"));
+    QCOMPARE(strFile.toStdString(), fs::canonical(QUILLMARK_BUILT_HELP).string());
+    QVERIFY(bQuit);
+}
+
+void RoadTest::findsTheHelpFileInAnInstalledTree()
+{
+    const std::string strPrefix = Path("prefix");
+    const SProcessResult install =
+        RunProcess(CMAKE_COMMAND, {"--install", QUILLMARK_BUILD_DIR, "--prefix", strPrefix}, std::string(), {});
+    QVERIFY2(install.nExitStatus == 0, (install.strOut + install.strErr).c_str());
+    QVERIFY(fs::is_regular_file(fs::path(strPrefix) / "bin" / "quillmark"));
+    QVERIFY(fs::is_regular_file(fs::path(strPrefix) / "bin" / "quillmark-help"));
+
+    const std::string strArgs = Path("viewer-args");
+    const SProcessResult result = RunQuillmark({"p.for"}, FakeViewerEnvironment(strArgs),
+                                               (fs::path(strPrefix) / "bin" / "quillmark").string());
+    QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
+    const QStringList viewerArgs = WaitForViewerArgs(strArgs);
+    QCOMPARE(viewerArgs.value(3).toStdString(), fs::canonical(fs::path(strPrefix) / "help" / "KELDRANO.HLP").string());
+}
+
+QTEST_MAIN(RoadTest)
+#include "road_test.moc"
