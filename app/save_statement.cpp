@@ -5,17 +5,11 @@
 
 int SaveStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive, int& bWritten)
 {
-    bWritten = 0;
-    if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
-        list.RevertToGood(nCurrentIndex);
-    if (!list.IsBalanced()) {
-        ShowMessage(owner, MB_OK, IDS_UNBALANCED);
-        return 0;
-    }
-    if (WriteStatement(list, interactive)) {
-        bWritten = 1;
+    bWritten = CommitStatement(list, nCurrentIndex, owner, interactive);
+    if (bWritten)
         return 1;
-    }
+    if (!list.IsBalanced())
+        return 0;  // string 23 has been shown; the window stays open
     const int nAnswer = ShowMessage(owner, MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_SAVE_FAILED_EXIT);
     return (nAnswer == IDYES || !interactive) ? 1 : 0;
 }

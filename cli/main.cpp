@@ -70,19 +70,6 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list)
     }
 }
 
-// Saves as OK does in the unattended run: the current field back to its
-// last good state, the parentheses checked, the statement written.
-bool SaveStatement(CDescriptorList& list, int nCurrent)
-{
-    if (list.size() > 0)
-        list.RevertToGood(nCurrent);
-    if (!list.IsBalanced()) {
-        ShowMessage(list.m_hOwnerWnd, MB_OK, IDS_UNBALANCED);
-        return false;
-    }
-    return WriteStatement(list, 0) != 0;
-}
-
 std::string StatementJson(const CDescriptorList& list)
 {
     std::string strLines = "[";
@@ -135,7 +122,7 @@ int main(int argc, char** argv)
         }
         if (report.outcome == EDITS_REFUSED)
             nStatus = EXIT_REFUSED;
-        else if (options.bWrite && !SaveStatement(list, report.nCurrent))
+        else if (options.bWrite && !CommitStatement(list, report.nCurrent, list.m_hOwnerWnd, 0))
             nStatus = EXIT_REFUSED;
     }
 

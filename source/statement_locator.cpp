@@ -419,10 +419,11 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
         std::size_t nListStart = lineText.find('(', k + 6);
         if (nListStart == std::string::npos)
             nListStart = lineText.size();
-        const std::size_t nBlanks = nListStart < lineText.size() ? lineText.find_first_not_of(' ', nListStart + 1) : nListStart;
-        list.m_nParenBlanks = nListStart < lineText.size()
-                                  ? static_cast<int>((nBlanks == std::string::npos ? lineText.size() : nBlanks) - nListStart - 1)
-                                  : 0;
+        // The spaces (not tabs) right after the parenthesis.
+        std::size_t nBlanks = 0;
+        while (nListStart + 1 + nBlanks < lineText.size() && lineText[nListStart + 1 + nBlanks] == ' ')
+            ++nBlanks;
+        list.m_nParenBlanks = static_cast<int>(nBlanks);
         list.m_strHead = lineText.substr(0, nListStart);
         if (list.m_bFixedForm)
             CollectFixedFormat(lines, lineText, nListStart, text);

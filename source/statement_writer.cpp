@@ -245,6 +245,17 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
     return builder.Finish();
 }
 
+int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive)
+{
+    if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
+        list.RevertToGood(nCurrentIndex);
+    if (!list.IsBalanced()) {
+        ShowMessage(owner, MB_OK, IDS_UNBALANCED);
+        return 0;
+    }
+    return WriteStatement(list, interactive);
+}
+
 int WriteStatement(const CDescriptorList& list, int interactive)
 {
     if (list.m_strFileName.empty())

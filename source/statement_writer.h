@@ -28,6 +28,13 @@ void SetSaveAsDialog(ISaveAsDialog* pDialog);
 // debug mode.
 int WriteStatement(const CDescriptorList& list, int interactive);
 
+// What OK does before it decides whether the window may close: takes field
+// nCurrentIndex back to its last good state (an edit in progress that never
+// became valid is dropped), refuses unbalanced parentheses (string 23, owned
+// by `owner`), and writes the statement. 1 when the file holds the edited
+// statement.
+int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive);
+
 // The statement's lines as they will be written, each without its line end,
 // for the form the list's statement fields say.
 std::vector<std::string> BuildStatementLines(const CDescriptorList& list);

@@ -11,16 +11,9 @@
 #include "message.h"
 #include "recording_presenter.h"
 #include "string_table.h"
+#include "temp_dir.h"
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class DebugLog : public ::testing::Test {
 protected:
@@ -81,12 +74,12 @@ TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
 {
     CRecordingPresenter presenter;
     ASSERT_EQ(StartDebugLog(m_path.string()), 1);
-    EXPECT_EQ(ReadFile(m_path), "\n");
+    EXPECT_EQ(ReadWholeFile(m_path.string()), "\n");
     EXPECT_EQ(ShowMessage(nullptr, MB_ICONEXCLAMATION, IDS_PARSE_FAILED, 17), 0);
-    EXPECT_EQ(ReadFile(m_path), "FORMAT parse failed in column 17\n");
+    EXPECT_EQ(ReadWholeFile(m_path.string()), "FORMAT parse failed in column 17\n");
     // A question takes its negative answer: the result is 0, never IDYES.
     EXPECT_EQ(ShowMessage(nullptr, MB_YESNO | MB_ICONEXCLAMATION, IDS_READ_ONLY, "a.for"), 0);
-    EXPECT_EQ(ReadFile(m_path), "The file \"a.for\" is read-only; changes will be saved to a different file\n"
+    EXPECT_EQ(ReadWholeFile(m_path.string()), "The file \"a.for\" is read-only; changes will be saved to a different file\n"
                                 "Continue anyway?\n");
     EXPECT_TRUE(presenter.m_messages.empty());
 }

@@ -1,5 +1,7 @@
 #include "process_runner.h"
 
+#include "temp_dir.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,18 +14,6 @@
 #include <sstream>
 
 extern char** environ;
-
-namespace {
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-}  // namespace
 
 SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
                           const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment,
@@ -91,8 +81,8 @@ SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::
         else if (WIFSIGNALED(nStatus))
             result.nSignal = WTERMSIG(nStatus);
     }
-    result.strOut = ReadAll(strOut);
-    result.strErr = ReadAll(strErr);
+    result.strOut = ReadWholeFile(strOut);
+    result.strErr = ReadWholeFile(strErr);
     std::filesystem::remove_all(dir);
     return result;
 }
