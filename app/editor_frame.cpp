@@ -10,13 +10,13 @@
 #include <cctype>
 
 #include "descriptor_list.h"
+#include "field_strip.h"
 #include "flags.h"
 #include "frame_keys.h"
 #include "help.h"
 #include "message_box.h"
 #include "save_statement.h"
 #include "string_table.h"
-#include "strip_placeholder.h"
 
 namespace {
 
@@ -47,8 +47,9 @@ CEditorFrame::~CEditorFrame()
 
 void CEditorFrame::CreateControls()
 {
-    m_pStrip = new CStripPlaceholder(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)),
-                                     GetControlRect(RECT_STRIP), this, m_list);
+    m_pStrip = new CFieldStrip(this);
+    m_pStrip->Create(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)), GetControlRect(RECT_STRIP), this,
+                     &m_list, CMD_FORMAT_STATEMENT);
     m_arrControls[kStripRow] = m_pStrip;
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
         const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
@@ -95,7 +96,7 @@ QRect CEditorFrame::GetControlRect(int nKind)
 {
     MeasureFont();
     const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0}));
-    const int nStripHeight = m_pStrip != nullptr ? m_pStrip->contentsRect().height() : stripRect.height();
+    const int nStripHeight = m_pStrip != nullptr ? m_pStrip->ClientRect().height() : stripRect.height();
     return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight}));
 }
 
@@ -177,7 +178,7 @@ void CEditorFrame::resizeEvent(QResizeEvent* pEvent)
     QWidget::resizeEvent(pEvent);
     if (m_pStrip == nullptr)
         return;
-    m_pStrip->setGeometry(GetControlRect(RECT_STRIP));
+    m_pStrip->Resize(GetControlRect(RECT_STRIP), true);
     for (int nKind = RECT_FIRST_BUTTON; nKind <= RECT_LAST_BUTTON; ++nKind)
         Control(nKind - 1)->setGeometry(GetControlRect(nKind));
 }
@@ -208,6 +209,14 @@ void CEditorFrame::OnOk()
     if (SaveStatement(m_list, nIndex, OwnerOf(m_pStrip), interactive, bWritten)) {
         m_bWritten = bWritten != 0;
         close();
+        return;
+    }
+    // The window stays open: the field taken back shows as it now is.
+    if (m_pStrip != nullptr) {
+        m_pStrip->Rebuild(0);
+        if (m_nCurrentRow == kStripRow)
+            m_pStrip->GiveFocus();
+        m_pStrip->update();
     }
 }
 

@@ -11,7 +11,7 @@
 #include "control_table.h"
 
 class CDescriptorList;
-class CStripPlaceholder;
+class CFieldStrip;
 
 class CEditorFrame : public QWidget {
     Q_OBJECT
@@ -50,6 +50,8 @@ public:
     int HotKeyRow(int nKey) const;
     char HotKeyLetter(int nRow) const;
 
+    CFieldStrip* Strip() const { return m_pStrip; }
+
     // True when OK wrote the file.
     bool FileWritten() const { return m_bWritten; }
 
@@ -74,7 +76,7 @@ private:
     void OnHelp();
 
     CDescriptorList& m_list;
-    CStripPlaceholder* m_pStrip = nullptr;
+    CFieldStrip* m_pStrip = nullptr;
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};
     std::map<unsigned short, int> m_hotKeyMap;  // hot-key letter -> control-table row

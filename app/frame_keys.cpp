@@ -87,6 +87,10 @@ void CFramePreTranslator::OnLeftButtonDown(QWidget* pWidget)
     while (pChild->parentWidget() != nullptr && pChild->parentWidget() != m_pFrame)
         pChild = pChild->parentWidget();
     const int nRow = m_pFrame->RowOfControl(pChild);
+    // A click into the text box being typed in, in the current control, only
+    // moves its caret: making the control current again would end the edit.
+    if (nRow == m_pFrame->CurrentControl() && pWidget != pChild && pWidget == QApplication::focusWidget())
+        return;
     if (nRow >= 0)
         m_pFrame->SetCurrentControl(nRow);
 }

@@ -53,21 +53,6 @@ constexpr unsigned kDefaultButtonShift = 8;  // MB_DEFBUTTON2 is 0x100, MB_DEFBU
 
 }  // namespace
 
-OwnerHandle OwnerOf(QWidget* pWidget)
-{
-    return static_cast<OwnerHandle>(pWidget);
-}
-
-QWidget* WidgetOf(OwnerHandle owner)
-{
-    if (owner == nullptr)
-        return nullptr;
-    for (QWidget* pWidget : QApplication::allWidgets())
-        if (OwnerOf(pWidget) == owner)
-            return pWidget;
-    return nullptr;
-}
-
 void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strText, const QString& strCaption)
 {
     box.setWindowTitle(strCaption);

@@ -7,14 +7,7 @@
 #include <QString>
 
 #include "message.h"
-
-class QWidget;
-
-// Owner handles in the window are widgets.
-OwnerHandle OwnerOf(QWidget* pWidget);
-// The live widget behind a handle, or nullptr for any other value (a
-// handle whose widget is gone included).
-QWidget* WidgetOf(OwnerHandle owner);
+#include "owner_window.h"
 
 // Gives the box its caption, plain text, icon, buttons and default button.
 void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strText, const QString& strCaption);

@@ -2,79 +2,48 @@
 
 #include <algorithm>
 
-#include "string_table.h"
+#include "field_commands.h"
 
 namespace {
 
-bool IndexInRange(const SEdit& edit, int nSize, SEditReport& report)
+bool IndexInRange(const CDescriptorList& list, const SEdit& edit, SEditReport& report)
 {
-    const long long nLast = edit.action == EDIT_INSERT ? nSize : nSize - 1L;
-    if (edit.nIndex <= nLast)
+    const bool bInsert = edit.action == EDIT_INSERT;
+    if (bInsert ? IsInsertionIndex(list, edit.nIndex) : IsFieldIndex(list, edit.nIndex))
         return true;
     report.outcome = EDITS_USAGE_ERROR;
     report.strError = edit.strOption + ": there is no field " + std::to_string(edit.nIndex) +
-                      (edit.action == EDIT_INSERT ? " to insert before" : "") + " (the fields are 0 to " +
-                      std::to_string(nSize - 1) + ")";
+                      (bInsert ? " to insert before" : "") + " (the fields are 0 to " +
+                      std::to_string(list.size() - 1) + ")";
     return false;
 }
 
-// Leaves a field as the in-place editor does when it loses the focus: an
-// edit that did not evaluate is taken back, and a sample edit is evaluated
-// once more from the text derived from it.
-void LeaveField(CDescriptorList& list, int index, bool bSampleRow, const SEdit& edit, SEditReport& report)
+// The outcome of one field command: false (refused, its message shown) ends
+// the edits.
+bool Done(int nResult, SEditReport& report)
 {
-    if (list.m_bInvalid) {
-        list.RevertToGood(index);
-        report.notes.push_back(edit.strOption + ": does not evaluate; field " + std::to_string(index) +
-                               " keeps its last good text");
-    }
-    if (bSampleRow)
-        list.EvaluateFromText(index);
-}
-
-bool Refuse(SEditReport& report)
-{
-    report.outcome = EDITS_REFUSED;
-    return false;
+    if (!nResult)
+        report.outcome = EDITS_REFUSED;
+    return nResult != 0;
 }
 
 bool ApplyEdit(CDescriptorList& list, const SEdit& edit, bool bLeave, SEditReport& report)
 {
-    if (!IndexInRange(edit, list.size(), report))
+    if (!IndexInRange(list, edit, report))
         return false;
     const int index = static_cast<int>(edit.nIndex);
+    const char* pszText = edit.strText.c_str();
     switch (edit.action) {
-    case EDIT_INSERT:
-        if (!list.InsertDescriptor(index, edit.strText.c_str())) {
-            ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_INVALID_DESCRIPTOR, edit.strText.c_str());
-            return Refuse(report);
-        }
-        return true;
-    case EDIT_REMOVE:
-        if (list.size() <= 1) {
-            ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_LAST_DESCRIPTOR);
-            return Refuse(report);
-        }
-        if (!list.RemoveDescriptor(index)) {
-            ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_CANNOT_DELETE);
-            return Refuse(report);
-        }
-        return true;
-    case EDIT_VALUE:
-        if (!list.SetValue(index, edit.strText.c_str())) {
-            ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_ILLEGAL_VALUE);
-            return Refuse(report);
-        }
-        return true;
+    case EDIT_INSERT: return Done(InsertField(list, index, pszText), report);
+    case EDIT_REMOVE: return Done(RemoveField(list, index), report);
+    case EDIT_VALUE: return Done(ChangeFieldValue(list, index, pszText), report);
     case EDIT_TEXT:
     case EDIT_SAMPLE: {
-        const bool bSampleRow = edit.action == EDIT_SAMPLE;
-        if (bSampleRow)
-            list.SetSample(index, edit.strText.c_str());
-        else
-            list.SetText(index, edit.strText.c_str());
-        if (bLeave)
-            LeaveField(list, index, bSampleRow, edit, report);
+        const FieldRow row = edit.action == EDIT_SAMPLE ? ROW_SAMPLE : ROW_TEXT;
+        TypeIntoField(list, index, row, pszText);
+        if (bLeave && LeaveField(list, index, row))
+            report.notes.push_back(edit.strOption + ": does not evaluate; field " + std::to_string(index) +
+                                   " keeps its last good text");
         return true;
     }
     }

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "field_layout.h"
+
 namespace {
 
-// Control characters would break the columns; they show as "~".
 std::string Printable(const std::string& text)
 {
     std::string s = text;
     for (char& c : s)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = '~';
+        c = ShownChar(c);
     return s;
 }
 
@@ -28,8 +28,10 @@ void PutAt(std::string& line, long long nColumn, const std::string& text)
 void WriteRuler(std::ostream& out, std::size_t nWidth)
 {
     std::string ticks, labels;
+    // The mark under a character is the one at the boundary after it.
+    static constexpr char kMarks[] = {'.', ':', '|'};
     for (std::size_t c = 1; c <= nWidth; ++c)
-        ticks += c % 10 == 0 ? '|' : (c % 5 == 0 ? ':' : '.');
+        ticks += kMarks[RulerTickAt(static_cast<long long>(c))];
     for (std::size_t c = 10; c <= nWidth; c += 10) {
         const std::string strLabel = std::to_string(c);
         PutAt(labels, static_cast<long long>(c - strLabel.size()), strLabel);
@@ -42,15 +44,17 @@ void WriteRuler(std::ostream& out, std::size_t nWidth)
 // One output record: the texts, each above the start of its sample, spread
 // over as many lines as they need not to overlap; the samples as printed;
 // marks under invalid fields; the ruler.
-void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldLayout>& layout,
+void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldPlace>& layout,
                  int nFirst, int nEnd)
 {
     std::vector<std::string> lanes;
     std::vector<long long> laneFree;  // first column each lane has free
     std::string strSamples, strMarks;
     for (int i = nFirst; i < nEnd; ++i) {
-        const SFieldLayout& f = layout[static_cast<std::size_t>(i)];
+        const SFieldPlace& f = layout[static_cast<std::size_t>(i)];
         const std::string strText = Printable(list.At(i).Text());
+        std::string strRepeated;
+        list.GetRepeatedSample(i, strRepeated);
         std::size_t nLane = 0;
         while (nLane < lanes.size() && laneFree[nLane] > f.nColumn)
             ++nLane;
@@ -60,9 +64,9 @@ void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vect
         }
         PutAt(lanes[nLane], f.nColumn, strText);
         laneFree[nLane] = f.nColumn + static_cast<long long>(strText.size()) + 1;
-        strSamples += Printable(f.strRepeated);
+        strSamples += Printable(strRepeated);
         if (IsInvalidField(list.At(i)))
-            PutAt(strMarks, f.nColumn, std::string(std::max<std::size_t>(1, f.strRepeated.size()), '^'));
+            PutAt(strMarks, f.nColumn, std::string(std::max<std::size_t>(1, strRepeated.size()), '^'));
     }
     for (const std::string& lane : lanes)
         out << lane << '\n';
@@ -72,7 +76,7 @@ void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vect
     WriteRuler(out, std::max<std::size_t>(strSamples.size(), 1));
 }
 
-void WriteFieldTable(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldLayout>& layout)
+void WriteFieldTable(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldPlace>& layout)
 {
     std::size_t nTextWidth = 4;
     for (int i = 0; i < list.size(); ++i)
@@ -82,46 +86,24 @@ void WriteFieldTable(std::ostream& out, const CDescriptorList& list, const std::
                   "sample");
     out << szHead << '\n';
     for (int i = 0; i < list.size(); ++i) {
-        const SFieldLayout& f = layout[static_cast<std::size_t>(i)];
+        const SFieldPlace& f = layout[static_cast<std::size_t>(i)];
         std::string strText = Printable(list.At(i).Text());
+        std::string strRepeated;
+        list.GetRepeatedSample(i, strRepeated);
         strText.resize(std::max(strText.size(), nTextWidth), ' ');
         char szIndex[48];
         std::snprintf(szIndex, sizeof szIndex, "%5d %5lld  ", i, f.nColumn + 1);
-        out << szIndex << strText << "  |" << Printable(f.strRepeated) << '|'
+        out << szIndex << strText << "  |" << Printable(strRepeated) << '|'
             << (IsInvalidField(list.At(i)) ? "  invalid" : "") << '\n';
     }
 }
 
 }  // namespace
 
-bool IsInvalidField(const CDescriptor& d)
-{
-    return d.Kind() == KIND_NONE || d.Text() == INVALID_MARKER;
-}
-
-std::vector<SFieldLayout> LayOutFields(const CDescriptorList& list)
-{
-    std::vector<SFieldLayout> layout;
-    layout.reserve(static_cast<std::size_t>(list.size()));
-    int nRecord = 0;
-    long long nColumn = 0;
-    for (int i = 0; i < list.size(); ++i) {
-        const CDescriptor& d = list.At(i);
-        SFieldLayout f{nRecord, nColumn, std::string()};
-        d.GetRepeatedSample(f.strRepeated);
-        nColumn += static_cast<long long>(f.strRepeated.size());
-        layout.push_back(std::move(f));
-        if (EndsRecord(d.Kind())) {
-            ++nRecord;
-            nColumn = 0;
-        }
-    }
-    return layout;
-}
 
 void WritePlain(std::ostream& out, const CDescriptorList& list)
 {
-    const std::vector<SFieldLayout> layout = LayOutFields(list);
+    const std::vector<SFieldPlace> layout = LayOutFields(list);
     int nFirst = 0;
     for (int i = 0; i <= list.size(); ++i) {
         if (i < list.size() && (i == 0 || layout[static_cast<std::size_t>(i)].nRecord == layout[static_cast<std::size_t>(i - 1)].nRecord))
@@ -166,14 +148,16 @@ std::string JsonString(const std::string& text)
 void WriteJson(std::ostream& out, const CDescriptorList& list, const std::vector<std::string>& messages,
                const JsonMembers& extra)
 {
-    const std::vector<SFieldLayout> layout = LayOutFields(list);
+    const std::vector<SFieldPlace> layout = LayOutFields(list);
     out << "{\"fields\": [";
     for (int i = 0; i < list.size(); ++i) {
         const CDescriptor& d = list.At(i);
-        const SFieldLayout& f = layout[static_cast<std::size_t>(i)];
+        const SFieldPlace& f = layout[static_cast<std::size_t>(i)];
+        std::string strRepeated;
+        list.GetRepeatedSample(i, strRepeated);
         out << (i ? ",\n  " : "\n  ") << "{\"text\": " << JsonString(d.Text())
             << ", \"sample\": " << JsonString(d.Sample())
-            << ", \"repeated_sample\": " << JsonString(f.strRepeated)
+            << ", \"repeated_sample\": " << JsonString(strRepeated)
             << ", \"value\": " << JsonString(d.Value())
             << ", \"kind\": " << d.Kind()
             << ", \"repeat\": " << d.Repeat()

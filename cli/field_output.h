@@ -7,16 +7,7 @@
 #include <vector>
 
 #include "descriptor_list.h"
-
-// One field as shown: where its sample starts and what it prints.
-struct SFieldLayout {
-    int nRecord;                  // 0 for the first output record; each /, n/ or \ starts the next
-    long long nColumn;            // characters printed in the record before it (GetColumn)
-    std::string strRepeated;      // the sample written repeat-count times
-};
-
-// The layout of every field, computed in one pass.
-std::vector<SFieldLayout> LayOutFields(const CDescriptorList& list);
+#include "field_layout.h"
 
 // The strip: per output record the descriptor texts over the samples they
 // print and a column ruler; then one line per field with its index.
@@ -31,6 +22,3 @@ void WriteJson(std::ostream& out, const CDescriptorList& list, const std::vector
 // A JSON string literal: quotes, escapes, and every byte above 127 written
 // as the code point of the same value, so the bytes come back exactly.
 std::string JsonString(const std::string& text);
-
-// Whether a field's last evaluation failed.
-bool IsInvalidField(const CDescriptor& d);

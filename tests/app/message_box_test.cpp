@@ -1,4 +1,4 @@
-// The window's message boxes and the Save As filter.
+// The window's message boxes.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include "message_box.h"
-#include "save_as_dialog.h"
 #include "string_table.h"
 
 class MessageBoxTest : public QObject {
@@ -19,8 +18,6 @@ private slots:
     void showsTheTextAsPlainText();
     void answersWithTheButtonPressed_data();
     void answersWithTheButtonPressed();
-    void ownsTheBoxByALiveWidgetOnly();
-    void turnsTheSaveFilterIntoQtNameFilters();
 };
 
 using Buttons = QList<QMessageBox::StandardButton>;
@@ -104,26 +101,6 @@ void MessageBoxTest::answersWithTheButtonPressed()
                                           "Unable to save FORMAT statement to file\nExit anyway?", "Quillmark");
     QCOMPARE(nResult, answer);
     QCOMPARE(strShownText, QString("Unable to save FORMAT statement to file\nExit anyway?"));
-}
-
-void MessageBoxTest::ownsTheBoxByALiveWidgetOnly()
-{
-    auto pWidget = std::make_unique<QWidget>();
-    const OwnerHandle owner = OwnerOf(pWidget.get());
-    QCOMPARE(WidgetOf(owner), pWidget.get());
-    QCOMPARE(WidgetOf(nullptr), nullptr);
-    pWidget.reset();
-    QCOMPARE(WidgetOf(owner), nullptr);  // a handle whose window is gone owns nothing
-    int notAWidget = 0;
-    QCOMPARE(WidgetOf(&notAWidget), nullptr);
-}
-
-void MessageBoxTest::turnsTheSaveFilterIntoQtNameFilters()
-{
-    QCOMPARE(QtNameFilters(LoadResourceString(IDS_SAVE_FILTER)),
-             (QStringList{"FORTRAN Files (*.for)", "All Files (*)"}));
-    QCOMPARE(QtNameFilters("Fortran (*.f;*.for) | *.f;*.for ||"), QStringList{"Fortran (*.f *.for)"});
-    QCOMPARE(QtNameFilters(""), QStringList{});
 }
 
 QTEST_MAIN(MessageBoxTest)

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 
-#include "message_box.h"
+#include "owner_window.h"
 #include "string_table.h"
 
 QStringList QtNameFilters(const char* pszFilter)

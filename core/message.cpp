@@ -54,12 +54,6 @@ int WriteLog(const std::string& strLogName, const std::string& text)
 
 }  // namespace
 
-CProcessFlags& ProcessFlags()
-{
-    static CProcessFlags flags;
-    return flags;
-}
-
 void SetMessagePresenter(IMessagePresenter* pPresenter)
 {
     g_pPresenter = pPresenter != nullptr ? pPresenter : &g_standardErrorPresenter;

@@ -1,0 +1,7 @@
+#include "flags.h"
+
+CProcessFlags& ProcessFlags()
+{
+    static CProcessFlags flags;
+    return flags;
+}

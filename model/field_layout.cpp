@@ -1,0 +1,32 @@
+#include "field_layout.h"
+
+std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list)
+{
+    std::vector<SFieldPlace> places;
+    places.reserve(static_cast<std::size_t>(list.size()));
+    int nRecord = 0;
+    long long nColumn = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        const CDescriptor& d = list.At(i);
+        const long long nWidth = static_cast<long long>(d.Sample().size()) * (d.Repeat() > 1 ? d.Repeat() : 1);
+        places.push_back({nRecord, nColumn, nWidth});
+        nColumn += nWidth;
+        if (EndsRecord(d.Kind())) {
+            ++nRecord;
+            nColumn = 0;
+        }
+    }
+    return places;
+}
+
+RulerTick RulerTickAt(long long nColumn)
+{
+    if (nColumn % 10 == 0)
+        return TICK_LONG;
+    return nColumn % 5 == 0 ? TICK_MEDIUM : TICK_SHORT;
+}
+
+bool IsInvalidField(const CDescriptor& d)
+{
+    return d.Kind() == KIND_NONE || d.Text() == INVALID_MARKER;
+}

@@ -1,0 +1,111 @@
+// Renders the Quillmark window off screen to PNG pictures, one per state of
+// the field strip, so that what a user sees can be looked at without a
+// display: quillmark-pictures OUTPUT_DIR (see tools/render_pictures.sh).
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "descriptor_list.h"
+#include "editor_frame.h"
+#include "string_table.h"
+
+namespace {
+
+struct SPicture {
+    const char* pszName;
+    const char* pszList;  // the descriptor list, as it follows FORMAT
+    std::function<void()> keys;  // what the user types before the picture
+};
+
+QWidget* Focus()
+{
+    return QApplication::focusWidget();
+}
+
+void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int nTimes = 1)
+{
+    for (int i = 0; i < nTimes; ++i) {
+        QTest::keyClick(Focus(), key, modifiers);
+        QApplication::processEvents();
+    }
+}
+
+void Type(const char* pszText)
+{
+    QTest::keyClicks(Focus(), QString::fromLatin1(pszText));
+    QApplication::processEvents();
+}
+
+std::string LongList()
+{
+    std::string strList = "(1X, 'Step', I6";
+    for (int i = 1; i <= 30; ++i)
+        strList += ", 2X, 'T" + std::to_string(i) + "=', F8.3";
+    return strList + ")";
+}
+
+bool Render(const SPicture& picture, const QString& strPath)
+{
+    CDescriptorList list;
+    const std::string strText = std::string(picture.pszList) + "\n";
+    if (!list.Split(strText.c_str()))
+        return false;
+    list.m_strFileName = "report.for";
+    list.m_strHead = "  100 FORMAT";
+    list.m_bFixedForm = 1;
+    list.m_chDelimiter = 'f';
+    CEditorFrame frame(list);
+    frame.setWindowTitle(QStringLiteral("Quillmark - /home/ana/src/report.for - line 16"));
+    frame.CreateControls();
+    frame.SetCurrentControl(0);
+    frame.show();
+    if (!QTest::qWaitForWindowActive(&frame))
+        return false;
+    if (picture.keys)
+        picture.keys();
+    QTest::qWait(20);
+    return frame.grab().save(strPath);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString strDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures");
+    QDir().mkpath(strDir);
+    static const std::string strLong = LongList();
+    const SPicture pictures[] = {
+        {"short", "(1X, I5, F7.2)", [] { Keys(Qt::Key_Right, Qt::ControlModifier); }},
+        {"long-scrolled", strLong.c_str(),
+         [] {
+             Keys(Qt::Key_Right, Qt::ControlModifier, 40);
+         }},
+        {"invalid-field", "(1X, I5, F7.2, 2X, A)",
+         [] {
+             Keys(Qt::Key_Right, Qt::ControlModifier, 2);
+             Keys(Qt::Key_End);
+             Keys(Qt::Key_Backspace, Qt::NoModifier, 2);
+             Type("x");
+         }},
+        {"group-repeated", "(1X, 3(I4, 1X, 'a'), 2F6.1)", [] { Keys(Qt::Key_Right, Qt::ControlModifier, 5); }},
+        {"sample-row", "(SP, I5, F9.3, E12.4)",
+         [] {
+             Keys(Qt::Key_Right, Qt::ControlModifier, 2);
+             Keys(Qt::Key_Down);
+             Keys(Qt::Key_A, Qt::ControlModifier);
+             Type("-12.5");
+         }},
+    };
+    int nStatus = 0;
+    for (const SPicture& picture : pictures) {
+        const QString strPath = QDir(strDir).filePath(QString::fromLatin1(picture.pszName) + ".png");
+        const bool bOk = Render(picture, strPath);
+        std::printf("%s %s\n", bOk ? "wrote" : "FAILED", qPrintable(strPath));
+        nStatus |= bOk ? 0 : 1;
+    }
+    return nStatus;
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Renders the Quillmark window off screen to PNG pictures of the field strip
+# in a handful of states (a short FORMAT, a long one scrolled, an invalid
+# field, a group with its repeated sample, the editor in the sample row).
+#
+#   tools/render_pictures.sh [OUTPUT_DIR]     (default: build/pictures)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$top/build/pictures}
+"$top/tools/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+QT_QPA_PLATFORM=offscreen "$top/build/tools/pictures/quillmark-pictures" "$out"

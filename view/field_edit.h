@@ -1,0 +1,59 @@
+// The in-place editor: a single-line edit that sits on the strip's current
+// cell, grows and shrinks with its text, and turns the keys that move between
+// fields into notifications for the strip. Every other key edits the text.
+//
+//   Ctrl+Right, Ctrl+Left      FEN_NEXT, FEN_PREV
+//   Ctrl+Home, Ctrl+End        FEN_FIRST, FEN_LAST
+//   Up, Down                   FEN_UP, FEN_DOWN
+//   Ctrl+Up, Ctrl+Down         FEN_CTRL_UP, FEN_CTRL_DOWN
+//
+// The text's changes reach the strip at once (TextUpdated); losing the focus
+// to another control reaches it at once too (KillFocus). The field keys are
+// reported after the key has been handled (Notify, queued by the strip).
+#pragma once
+
+#include <QLineEdit>
+#include <QRect>
+
+class CFieldEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    explicit CFieldEdit(QWidget* pParent);
+
+    // Sets the editor up hidden at rect; with bBorder it is one letter wider
+    // than its text. Returns 1.
+    int Create(bool bBorder, const QRect& rect);
+
+    // Moves the editor to rect, then fits its width to its text.
+    void MoveTo(const QRect& rect, bool bRepaint);
+
+    // Keeps the left edge, top and height and makes the editor as wide as
+    // its text plus one letter of the application font (with a border), or
+    // its frame where that is wider, so that the text never scrolls out of
+    // sight. Returns the rectangle after fitting.
+    QRect FitToText();
+
+    // The least the editor needs around its text: its border, the line
+    // edit's margins (where the highlight is drawn) and the caret.
+    int FrameWidth() const;
+
+    // 1 while the editor holds an edit: from its placement on a cell until
+    // it loses the focus.
+    bool IsEditing() const { return m_bEditing; }
+    void SetEditing(bool bEditing) { m_bEditing = bEditing; }
+
+signals:
+    void Notify(int nCode);
+    void TextUpdated();
+    void KillFocus();
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
+
+private:
+    int m_bBorder = 0;
+    bool m_bEditing = false;
+};

@@ -1,0 +1,432 @@
+// The field strip: creation, placement, the cells' layout and the focus
+// hand-over to the in-place editor.
+#include "field_strip.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <algorithm>
+
+#include "descriptor_list.h"
+#include "field_edit.h"
+#include "field_strip_accessible.h"
+#include "strip_text.h"
+
+CFieldStrip::CFieldStrip(QWidget* pParent) : QWidget(pParent)
+{
+    InstallFieldStripAccessibility();
+    setFocusPolicy(Qt::NoFocus);  // it takes the focus only when given it, and hands it on
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    hide();
+}
+
+CFieldStrip::~CFieldStrip()
+{
+    // The cells go first (their areas are the strip's); the frame is a
+    // sibling and goes with the parent, the editor and scroll bar with the strip.
+    if (m_wndEdit != nullptr)
+        m_wndEdit->SetEditing(false);
+    m_arrTextCells.clear();
+    m_arrSampleCells.clear();
+}
+
+int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList,
+                        int nId)
+{
+    m_pList = pList;
+    if (parentWidget() != pParent)
+        setParent(pParent);
+
+    m_wndFrame = new QFrame(pParent);
+    m_wndFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_wndFrame->setLineWidth(1);
+    m_wndFrame->setEnabled(false);
+    m_wndFrame->setGeometry(rect);
+    m_wndFrame->setObjectName(QStringLiteral("fieldStripFrame"));
+    m_wndFrame->show();
+
+    m_bCreating = 1;
+    setObjectName(QStringLiteral("fieldStrip%1").arg(nId));
+    setWindowTitle(strCaption);
+    setGeometry(rect.adjusted(1, 0, -1, 0));
+    m_pScrollBar = new QScrollBar(Qt::Horizontal, this);
+    m_pScrollBar->setFocusPolicy(Qt::NoFocus);
+    m_pScrollBar->setTracking(false);
+    connect(m_pScrollBar, &QScrollBar::actionTriggered, this, [this](int nAction) {
+        OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition());
+    });
+    connect(m_pScrollBar, &QScrollBar::sliderReleased, this,
+            [this] { OnHScroll(SB_THUMBPOSITION, m_pScrollBar->sliderPosition()); });
+    show();
+    m_wndFrame->stackUnder(this);
+    m_bCreating = 0;
+
+    SetStripFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    CreateCells(0, rect);
+
+    m_wndEdit = new CFieldEdit(this);
+    m_wndEdit->Create(true, QRect(0, 0, 10, 10));
+    m_wndEdit->setFont(m_hFont);
+    connect(m_wndEdit, &QLineEdit::textChanged, this, [this] { OnCommand(EDITOR_ID, EN_UPDATE); });
+    connect(m_wndEdit, &CFieldEdit::KillFocus, this, [this] { OnCommand(EDITOR_ID, EN_KILLFOCUS); });
+    // The field keys act once the key itself has been handled.
+    connect(m_wndEdit, &CFieldEdit::Notify, this, [this](int nCode) { OnCommand(EDITOR_ID, nCode); },
+            Qt::QueuedConnection);
+
+    SetScrollRange(m_pList->size());
+    m_pScrollBar->setValue(0);
+    Resize(rect, true);
+    Rebuild(0);  // a hidden widget hears of its size only when shown
+    return 1;
+}
+
+void CFieldStrip::Resize(const QRect& rect, bool bRepaint)
+{
+    const int nHeight = GetLayoutY(LAYOUT_HEIGHT);
+    if (m_wndFrame != nullptr)
+        m_wndFrame->setGeometry(rect.left(), rect.top(), rect.width(), nHeight);
+    setGeometry(rect.left() + 1, rect.top(), std::max(0, rect.width() - 2), nHeight);
+    if (bRepaint)
+        update();
+}
+
+void CFieldStrip::SetStripFont(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    m_nFontHeight = std::max(1, metrics.height());
+    m_nCharWidth = std::max(1, metrics.averageCharWidth());
+    m_hFont = GridFont(font, m_nCharWidth);
+    setFont(m_hFont);
+    if (m_wndEdit != nullptr)
+        m_wndEdit->setFont(m_hFont);
+}
+
+int CFieldStrip::GetLayoutY(int nWhich) const
+{
+    const int h = m_nFontHeight;
+    switch (nWhich) {
+    case LAYOUT_TEXT_ROW: return 2 * h;
+    case LAYOUT_SAMPLE_ROW: return 5 * h + 2 * (h / 2);
+    case LAYOUT_RULER: return 7 * h + 2 * (h / 2);
+    default: return 11 * h + 2 * (h / 2) + 8;
+    }
+}
+
+int CFieldStrip::ScrollBarHeight() const
+{
+    return m_pScrollBar != nullptr ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pScrollBar) : 0;
+}
+
+QRect CFieldStrip::ClientRect() const
+{
+    return QRect(0, 0, width(), std::max(0, height() - ScrollBarHeight()));
+}
+
+void CFieldStrip::SetScrollRange(int nFields)
+{
+    if (m_pScrollBar == nullptr)
+        return;
+    const QSignalBlocker blocker(m_pScrollBar);
+    m_pScrollBar->setRange(0, std::max(0, nFields - 1));
+    m_pScrollBar->setEnabled(nFields > 1);
+}
+
+CFieldCell* CFieldStrip::TextCell(int nIndex) const
+{
+    return nIndex >= 0 && nIndex < CellCount() ? m_arrTextCells[static_cast<std::size_t>(nIndex)].get() : nullptr;
+}
+
+CFieldCell* CFieldStrip::SampleCell(int nIndex) const
+{
+    return nIndex >= 0 && nIndex < CellCount() ? m_arrSampleCells[static_cast<std::size_t>(nIndex)].get() : nullptr;
+}
+
+CFieldCell* CFieldStrip::Cell(int nId) const
+{
+    return IsSampleRow(nId) ? SampleCell(CellIndex(nId)) : TextCell(CellIndex(nId));
+}
+
+void CFieldStrip::CreateCells(int nIndex, const QRect& rect)
+{
+    std::string strText;
+    m_pList->GetText(nIndex, strText);
+    auto pText = std::make_unique<CFieldCell>(this, TextCellId(nIndex), strText, rect);
+    pText->SetKind(CELL_TEXT);
+    m_arrTextCells.push_back(std::move(pText));
+
+    m_pList->GetRepeatedSample(nIndex, strText);
+    auto pSample = std::make_unique<CFieldCell>(this, SampleCellId(nIndex), strText, rect);
+    pSample->SetKind(CELL_SAMPLE);
+    m_arrSampleCells.push_back(std::move(pSample));
+}
+
+void CFieldStrip::Rebuild(int bRefreshAll)
+{
+    if (m_pList == nullptr)
+        return;
+    const int nSize = m_pList->size();
+    m_nFirst = std::clamp(m_nFirst, 0, std::max(0, nSize - 1));
+    if (m_pScrollBar != nullptr && m_pScrollBar->value() != m_nFirst && !m_pScrollBar->isSliderDown()) {
+        const QSignalBlocker blocker(m_pScrollBar);
+        m_pScrollBar->setValue(m_nFirst);
+    }
+
+    // Grow and shrink: cell i always belongs to descriptor i, by position.
+    for (int i = CellCount(); i < nSize; ++i)
+        CreateCells(i, QRect());
+    if (CellCount() > nSize) {
+        m_arrTextCells.resize(static_cast<std::size_t>(nSize));
+        m_arrSampleCells.resize(static_cast<std::size_t>(nSize));
+    }
+
+    // Refresh the texts that changed.
+    std::string strText;
+    for (int i = 0; i < nSize; ++i) {
+        if (!bRefreshAll && !m_pList->IsChanged(i))
+            continue;
+        m_pList->GetText(i, strText);
+        TextCell(i)->SetText(strText);
+        m_pList->GetRepeatedSample(i, strText);
+        SampleCell(i)->SetText(strText);
+        m_pList->ClearChanged(i);
+    }
+
+    // Leftwards: the fields before the first visible one end at the left
+    // margin, the nearest showing its right end there.
+    const int cw = m_nCharWidth;
+    const int yText = GetLayoutY(LAYOUT_TEXT_ROW);
+    const int ySample = GetLayoutY(LAYOUT_SAMPLE_ROW);
+    int x1 = cw;
+    int x2 = cw;
+    for (int j = m_nFirst - 1; j >= 0; --j) {
+        CFieldCell* pText = TextCell(j);
+        x1 -= pText->Width();
+        pText->MoveTo(QPoint(x1, yText));
+        pText->Show(true);
+        CFieldCell* pSample = SampleCell(j);
+        x2 -= pSample->Width();
+        pSample->MoveTo(QPoint(x2, ySample));
+        pSample->Show(true);
+    }
+
+    // Rightwards, until neither row fits: neighbouring cells share their
+    // one-pixel border, and the cell that reaches the edge is still placed.
+    const int nRight = ClientRect().width();
+    x1 = x2 = cw;
+    m_nLastText = m_nLastSample = nSize - 1;
+    bool bTextFits = true;
+    bool bSampleFits = true;
+    int k = m_nFirst;
+    for (; k < nSize && (bTextFits || bSampleFits); ++k) {
+        const auto place = [&](CFieldCell* pCell, int& x, int y, bool& bFits, int& nLast) {
+            const int w = pCell->Width();
+            if (bFits && x + w >= nRight) {
+                bFits = false;
+                nLast = k == m_nFirst ? k : k - 1;
+            }
+            pCell->MoveTo(QPoint(x, y));
+            pCell->Show(true);
+            x += w - 1;
+        };
+        place(TextCell(k), x1, yText, bTextFits, m_nLastText);
+        place(SampleCell(k), x2, ySample, bSampleFits, m_nLastSample);
+    }
+    m_nPlacedEnd = k;
+    for (; k < nSize; ++k) {
+        TextCell(k)->Show(false);
+        SampleCell(k)->Show(false);
+    }
+    m_nLaidOutFirst = m_nFirst;
+    if (m_pScrollBar != nullptr)
+        m_pScrollBar->setPageStep(std::max(1, std::min(m_nLastText, m_nLastSample) - m_nFirst + 1));
+    if (m_wndEdit != nullptr && m_wndEdit->isVisible())
+        m_wndEdit->raise();
+}
+
+bool CFieldStrip::IsPlaced(int nIndex) const
+{
+    return nIndex >= m_nFirst && nIndex < m_nPlacedEnd;
+}
+
+int CFieldStrip::LastFitting(bool bSampleRow) const
+{
+    return bSampleRow ? m_nLastSample : m_nLastText;
+}
+
+int CFieldStrip::FirstFieldShowing(int nIndex, bool bSampleRow) const
+{
+    // The first visible field that shows field nIndex wholly at the right,
+    // laid out as Rebuild lays out the row: right edge = cw + the widths of
+    // the fields before it, less their shared borders, + its own width.
+    const auto width = [&](int i) { return (bSampleRow ? SampleCell(i) : TextCell(i))->Width(); };
+    const int nRight = ClientRect().width();
+    int x = m_nCharWidth + width(nIndex);
+    int nFirst = nIndex;
+    while (nFirst > 0 && x + width(nFirst - 1) - 1 < nRight) {
+        x += width(nFirst - 1) - 1;
+        --nFirst;
+    }
+    return nFirst;
+}
+
+void CFieldStrip::ShowCurrentField()
+{
+    if (m_nLaidOutFirst != m_nFirst)
+        Rebuild(0);
+    const int i = CurrentIndex();
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    int nFirst = m_nFirst;
+    if (i < m_nFirst)
+        nFirst = i;
+    else if (i > LastFitting(bSampleRow))
+        nFirst = FirstFieldShowing(i, bSampleRow);
+    if (nFirst != m_nFirst) {
+        m_nFirst = nFirst;
+        Rebuild(0);
+        Invalidate();
+    }
+}
+
+void CFieldStrip::GiveFocus()
+{
+    const int nBefore = m_nFocusChanges;
+    setFocus(Qt::OtherFocusReason);
+    if (m_nFocusChanges == nBefore) {
+        // No focus events came (the window is not the active one, or the
+        // strip had the focus already): do what they would have done.
+        if (m_wndEdit->IsEditing())
+            OnEditKillFocus();
+        OnSetFocus();
+    }
+}
+
+void CFieldStrip::focusInEvent(QFocusEvent* pEvent)
+{
+    QWidget::focusInEvent(pEvent);
+    if (m_pList == nullptr || m_wndEdit == nullptr)
+        return;
+    if (m_wndEdit->IsEditing())
+        OnEditKillFocus();
+    OnSetFocus();
+}
+
+void CFieldStrip::OnSetFocus()
+{
+    ++m_nFocusChanges;
+    const int nSize = m_pList->size();
+    if (nSize <= 0)
+        return;
+    // A focus target past the end (fields were removed) means the last field.
+    if (CellIndex(m_nFocusId) >= nSize || CellIndex(m_nFocusId) < 0)
+        m_nFocusId = (IsSampleRow(m_nFocusId) ? SampleCellId(nSize - 1) : TextCellId(nSize - 1));
+    InvalidateConnectorBand();
+    m_nCurrentId = m_nFocusId;
+    ShowCurrentField();
+    LoadEditor();
+    PlaceEditor();
+    InvalidateConnectorBand();
+    NotifyAccessibility();
+}
+
+void CFieldStrip::LoadEditor()
+{
+    const int i = CurrentIndex();
+    if (IsSampleRow(m_nCurrentId))
+        m_pList->GetSample(i, m_strLoadedBytes);
+    else
+        m_pList->GetText(i, m_strLoadedBytes);
+    m_strLoaded = ToScreen(m_strLoadedBytes);
+    // The loaded text is the list's own: it is not typed, so it is not
+    // evaluated again (that would derive a new text from a sample nobody typed).
+    const QSignalBlocker blocker(m_wndEdit);
+    m_wndEdit->setText(m_strLoaded);
+}
+
+void CFieldStrip::PlaceEditor()
+{
+    const CFieldCell* pCell = Cell(m_nCurrentId);
+    if (pCell == nullptr)
+        return;
+    QRect r = pCell->Rect();
+    if (IsSampleRow(m_nCurrentId))
+        r.setLeft(r.left() - 4);
+    if (!IsPlaced(CurrentIndex())) {
+        // Scrolled out of view: the editor keeps the keys but is drawn out
+        // of sight; typing brings its field back into view.
+        r.moveRight(-1 - width());
+    }
+    m_wndEdit->MoveTo(r, true);
+    m_wndEdit->SetEditing(true);
+    m_wndEdit->show();
+    m_wndEdit->setFocus(Qt::OtherFocusReason);
+    m_wndEdit->raise();
+    m_wndEdit->setAccessibleName(CurrentFieldDescription());
+}
+
+void CFieldStrip::InvalidateConnectorBand()
+{
+    // The connector runs between the rows; the band holds all of it.
+    const CFieldCell* pText = TextCell(CurrentIndex());
+    const int nTop = pText != nullptr ? pText->Rect().top() : 0;
+    update(QRect(0, nTop, width(), GetLayoutY(LAYOUT_SAMPLE_ROW) - nTop + 1 + m_nFontHeight));
+}
+
+void CFieldStrip::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    if (m_pScrollBar != nullptr)
+        m_pScrollBar->setGeometry(0, height() - ScrollBarHeight(), width(), ScrollBarHeight());
+    if (!m_bCreating && m_pList != nullptr)
+        Rebuild(0);
+}
+
+void CFieldStrip::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton && m_pList != nullptr) {
+        if (const CFieldCell* pCell = CellAt(pEvent->position().toPoint()))
+            pCell->OnLeftButtonDown();
+        else if (QApplication::focusWidget() != this)
+            GiveFocus();  // the editor leaves its field and comes back to it
+    }
+    QWidget::mousePressEvent(pEvent);
+}
+
+const CFieldCell* CFieldStrip::CellAt(const QPoint& point) const
+{
+    const CFieldCell* pFound = nullptr;
+    ForEachShownCell(QRect(point, QSize(1, 1)), [&](const CFieldCell& cell) { pFound = &cell; });
+    return pFound;
+}
+
+QString CFieldStrip::CurrentFieldDescription() const
+{
+    const int i = CurrentIndex();
+    if (m_pList == nullptr || i < 0 || i >= m_pList->size())
+        return QString();
+    std::string strText, strSample;
+    m_pList->GetText(i, strText);
+    m_pList->GetRepeatedSample(i, strSample);
+    return tr("Field %1 of %2, %3: descriptor %4, sample \"%5\"")
+        .arg(i + 1)
+        .arg(m_pList->size())
+        .arg(IsSampleRow(m_nCurrentId) ? tr("sample row") : tr("text row"))
+        .arg(ToScreen(strText), ToScreen(strSample));
+}
+
+void CFieldStrip::NotifyAccessibility()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+    if (m_wndEdit != nullptr && m_wndEdit->hasFocus()) {
+        QAccessibleEvent focus(m_wndEdit, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}

@@ -1,0 +1,259 @@
+// The field strip: the whole descriptor list as a strip of fields across the
+// top of the main window. Each field is two cells, its descriptor text in
+// the upper row and its sample in the lower row; the rows are laid out
+// independently, a connector joins the current field's two cells, and a
+// column ruler runs under the samples. The in-place editor sits on the
+// current cell and holds the keyboard focus; what is typed there goes into
+// the list at once.
+//
+// Cells are painted by the strip itself (they are light items, not widgets),
+// so that a statement of thousands of fields lays out and paints in time
+// with the keys. The editor is a real line edit, a child of the strip.
+#pragma once
+
+#include <QFont>
+#include <QLine>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "field_cell.h"
+
+class CDescriptorList;
+class CFieldEdit;
+class QFrame;
+class QScrollBar;
+
+// Cell IDs: field index + 2 for the text row, the same with bit 15 set for
+// the sample row (so up to 32766 fields). ID 1 is the editor, so no cell ID
+// is 0 or 1.
+constexpr int EDITOR_ID = 1;
+constexpr int SAMPLE_ROW_BIT = 0x8000;
+
+constexpr int CellIndex(int nId) { return (nId & ~SAMPLE_ROW_BIT) - 2; }
+constexpr bool IsSampleRow(int nId) { return (nId & SAMPLE_ROW_BIT) != 0; }
+constexpr int TextCellId(int nIndex) { return nIndex + 2; }
+constexpr int SampleCellId(int nIndex) { return (nIndex + 2) | SAMPLE_ROW_BIT; }
+
+// Notifications of the editor (what it reports with its own ID).
+enum EditorNotification : int {
+    EN_KILLFOCUS = 0x200,
+    EN_UPDATE = 0x400,
+    FEN_NEXT = 0x702,
+    FEN_PREV = 0x703,
+    FEN_FIRST = 0x704,
+    FEN_LAST = 0x705,
+    FEN_UP = 0x706,
+    FEN_DOWN = 0x707,
+    FEN_CTRL_UP = 0x708,
+    FEN_CTRL_DOWN = 0x709,
+};
+
+// Horizontal scroll requests, as the scroll bar makes them.
+enum ScrollRequest : int {
+    SB_LINELEFT = 0,
+    SB_LINERIGHT = 1,
+    SB_PAGELEFT = 2,
+    SB_PAGERIGHT = 3,
+    SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5,
+    SB_LEFT = 6,
+    SB_RIGHT = 7,
+    SB_ENDSCROLL = 8,
+};
+
+// Which vertical position GetLayoutY gives.
+enum LayoutY : int {
+    LAYOUT_TEXT_ROW = 0,
+    LAYOUT_SAMPLE_ROW = 1,
+    LAYOUT_RULER = 2,
+    LAYOUT_HEIGHT = 3,
+};
+
+// The request a scroll bar action stands for.
+int ScrollRequestOf(int nSliderAction);
+
+class CFieldStrip : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CFieldStrip(QWidget* pParent);
+    ~CFieldStrip() override;
+    CFieldStrip(const CFieldStrip&) = delete;
+    CFieldStrip& operator=(const CFieldStrip&) = delete;
+
+    // Creates the strip with its caption at rect in the parent, over the
+    // list (which must hold at least one descriptor), with the cells of the
+    // first field and the hidden editor; the first layout follows from the
+    // size it is given. Returns 1.
+    int Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList, int nId);
+
+    // Places the frame and the strip for a rectangle in the parent's
+    // coordinates. The strip's height follows its font, not the rectangle.
+    void Resize(const QRect& rect, bool bRepaint);
+
+    // Brings the cells in line with the list and lays them out: with
+    // bRefreshAll every cell's text is reloaded, else only those of the
+    // fields that report a change.
+    void Rebuild(int bRefreshAll);
+
+    // Moves the editor onto the current cell, shows it and gives it the
+    // focus. When the current cell lies outside the client area, the editor
+    // keeps the focus but is drawn out of sight, not over another field.
+    void PlaceEditor();
+
+    // Gives the strip the focus: the editor first leaves its field (the edit
+    // is kept or taken back), then the focus target becomes the current cell
+    // and the editor moves there. The one way a new current cell takes effect.
+    void GiveFocus();
+
+    // Layout metrics, from the strip's fixed-pitch font.
+    int GetLayoutY(int nWhich) const;
+    int GetFontHeight() const { return m_nFontHeight; }
+    int GetFontCharWidth() const { return m_nCharWidth; }
+
+    // The strip's font (WM_SETFONT / WM_GETFONT); cells and the editor measure and
+    // draw in it.
+    void SetStripFont(const QFont& font);
+    const QFont& GetStripFont() const { return m_hFont; }
+
+    // Moving the current cell (the editor's keys and clicks on cells).
+    void NextField();
+    void PrevField();
+    void FirstField();
+    void LastField();
+    void ToTextRow();
+    void ToSampleRow();
+    void SelectCell(int nId);
+
+    // A horizontal scroll request with the thumb position it carries.
+    void OnHScroll(int nRequest, int nPosition);
+
+    // A notification of a child: the editor's codes, or a click on a cell
+    // (code 0 with the cell's ID). 1 when handled.
+    int OnCommand(int nId, int nCode);
+
+    // The editor's text changed, and the editor lost the focus.
+    void OnEditUpdate();
+    void OnEditKillFocus();
+
+    // The horizontal scroll range: 0 .. nFields − 1.
+    void SetScrollRange(int nFields);
+
+    // State, for the main window and the tests.
+    CDescriptorList* List() const { return m_pList; }
+    int CurrentId() const { return m_nCurrentId; }
+    int CurrentIndex() const { return CellIndex(m_nCurrentId); }
+    int FocusId() const { return m_nFocusId; }
+    void SetFocusId(int nId) { m_nFocusId = nId; }
+    int First() const { return m_nFirst; }
+    int LastText() const { return m_nLastText; }
+    int LastSample() const { return m_nLastSample; }
+    int CellCount() const { return static_cast<int>(m_arrTextCells.size()); }
+    CFieldCell* TextCell(int nIndex) const;
+    CFieldCell* SampleCell(int nIndex) const;
+    CFieldCell* Cell(int nId) const;
+    CFieldEdit* Editor() const { return m_wndEdit; }
+    QScrollBar* ScrollBar() const { return m_pScrollBar; }
+    QFrame* Frame() const { return m_wndFrame; }
+
+    // The client area: the strip without its scroll bar along the bottom.
+    QRect ClientRect() const;
+    int ScrollBarHeight() const;
+
+    // True while a paint lays the cells out (they need not ask for painting).
+    bool IsPainting() const { return m_bPainting; }
+
+    // The connector's two segments as last drawn.
+    const std::array<QLine, 2>& Connector() const { return m_connector; }
+
+    // The current field's description for assistive technology: which field
+    // and row, its descriptor text and its sample.
+    QString CurrentFieldDescription() const;
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void wheelEvent(QWheelEvent* pEvent) override;
+
+private:
+    void OnSetFocus();
+    void CreateCells(int nIndex, const QRect& rect);
+    const CFieldCell* CellAt(const QPoint& point) const;
+    template <typename F>
+    void ForEachShownCell(const QRect& area, F&& visit) const;
+    int LastFitting(bool bSampleRow) const;
+    bool IsPlaced(int nIndex) const;
+    int FirstFieldShowing(int nIndex, bool bSampleRow) const;
+    void ShowCurrentField();
+    void SetFirst(int nFirst);  // the first visible field; invalidates the strip
+    void ResetThumb();
+    int PageLeft() const;
+    void LoadEditor();
+    void Invalidate() { update(); }
+    void InvalidateConnectorBand();
+    void NotifyAccessibility();
+
+    void DrawConnector(QPainter& painter);
+    void DrawRuler(QPainter& painter, const QRect& updateRect);
+    void DrawFrame(QPainter& painter);
+    void DrawCells(QPainter& painter, const QRect& updateRect) const;
+
+    CDescriptorList* m_pList = nullptr;
+    CFieldEdit* m_wndEdit = nullptr;  // a child of the strip
+    std::vector<std::unique_ptr<CFieldCell>> m_arrTextCells;
+    std::vector<std::unique_ptr<CFieldCell>> m_arrSampleCells;
+    int m_nFirst = 0;
+    int m_nLastText = 0;
+    int m_nLastSample = 0;
+    int m_nCurrentId = 2;
+    int m_nFocusId = 2;
+    QFont m_hFont;
+    QFrame* m_wndFrame = nullptr;  // a sibling in the parent; its border is the strip's left and right edge
+    int m_bLayoutOnPaint = 0;
+    int m_bCreating = 0;
+
+    // Of our own: the scroll bar along the bottom, the metrics of the font,
+    // how many fields the last layout placed, the connector last drawn, and
+    // what the editor was last loaded with (so that a program-set text keeps
+    // its exact bytes).
+    QScrollBar* m_pScrollBar = nullptr;
+    int m_nFontHeight = 1;
+    int m_nCharWidth = 1;
+    int m_nPlacedEnd = 0;     // fields m_nFirst .. m_nPlacedEnd − 1 were placed by the last layout
+    int m_nLaidOutFirst = 0;  // m_nFirst of the last layout
+    std::array<QLine, 2> m_connector{};
+    QString m_strLoaded;
+    std::string m_strLoadedBytes;
+    int m_nFocusChanges = 0;  // counts OnSetFocus, to tell whether focus events came
+    bool m_bPainting = false;
+};
+
+// Visits the cells that are shown and meet area, in both rows: the placed
+// ones and those before the first visible field whose right end still
+// reaches into the left margin.
+template <typename F>
+void CFieldStrip::ForEachShownCell(const QRect& area, F&& visit) const
+{
+    for (const auto* pRow : {&m_arrTextCells, &m_arrSampleCells}) {
+        const auto& row = *pRow;
+        const int nEnd = std::min(m_nPlacedEnd, static_cast<int>(row.size()));
+        for (int j = std::min(m_nFirst, nEnd) - 1; j >= 0 && row[static_cast<std::size_t>(j)]->Rect().right() >= 0; --j)
+            if (row[static_cast<std::size_t>(j)]->IsVisible() && row[static_cast<std::size_t>(j)]->Rect().intersects(area))
+                visit(*row[static_cast<std::size_t>(j)]);
+        for (int j = m_nFirst; j < nEnd; ++j) {
+            const CFieldCell& cell = *row[static_cast<std::size_t>(j)];
+            if (cell.Rect().left() > area.right())
+                break;
+            if (cell.IsVisible() && cell.Rect().intersects(area))
+                visit(cell);
+        }
+    }
+}

@@ -1,0 +1,94 @@
+// The editing cycle: what the editor's notifications do. Every keystroke is
+// stored and evaluated at once; leaving the field keeps a valid edit and takes
+// an invalid one back.
+#include "descriptor_list.h"
+#include "field_commands.h"
+#include "field_edit.h"
+#include "field_strip.h"
+#include "strip_text.h"
+
+namespace {
+
+struct SNotification {
+    int nCode;
+    void (CFieldStrip::*pHandler)();
+};
+
+constexpr SNotification kEditorNotifications[] = {
+    {EN_UPDATE, &CFieldStrip::OnEditUpdate},   {EN_KILLFOCUS, &CFieldStrip::OnEditKillFocus},
+    {FEN_NEXT, &CFieldStrip::NextField},       {FEN_PREV, &CFieldStrip::PrevField},
+    {FEN_FIRST, &CFieldStrip::FirstField},     {FEN_LAST, &CFieldStrip::LastField},
+    {FEN_UP, &CFieldStrip::ToTextRow},         {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
+    {FEN_DOWN, &CFieldStrip::ToSampleRow},     {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
+};
+
+}  // namespace
+
+int CFieldStrip::OnCommand(int nId, int nCode)
+{
+    if (m_pList == nullptr)
+        return 0;
+    if (nId != EDITOR_ID) {
+        if (nCode != 0)
+            return 0;
+        SelectCell(nId);  // a click on a cell
+        return 1;
+    }
+    for (const SNotification& notification : kEditorNotifications) {
+        if (notification.nCode == nCode) {
+            (this->*notification.pHandler)();
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void CFieldStrip::OnEditUpdate()
+{
+    const int i = CurrentIndex();
+    if (!m_wndEdit->IsEditing() || i < 0 || i >= m_pList->size())
+        return;
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    // What the editor was loaded with keeps its exact bytes, even where the
+    // line edit shows them otherwise.
+    const QString strEdit = m_wndEdit->text();
+    const std::string strText = strEdit == m_strLoaded ? m_strLoadedBytes : FromScreen(strEdit);
+    TypeIntoField(*m_pList, i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
+    if (CFieldCell* pCell = Cell(m_nCurrentId)) {
+        if (bSampleRow) {
+            std::string strRepeated;
+            m_pList->GetRepeatedSample(i, strRepeated);
+            pCell->SetText(strRepeated);
+        } else {
+            pCell->SetText(strText);
+        }
+    }
+    m_wndEdit->FitToText();
+
+    if (m_nFirst <= i && i <= LastFitting(bSampleRow)) {
+        // In view: the next paint lays the rows out again with the new widths
+        // and reloads every field the evaluation changed.
+        m_bLayoutOnPaint = 1;
+        Invalidate();
+    } else {
+        // Cut off or scrolled away: the field becomes the first visible one
+        // and the editor goes along, keeping what was typed.
+        m_nFirst = i;
+        Rebuild(0);
+        PlaceEditor();
+        Invalidate();
+    }
+    m_wndEdit->setAccessibleName(CurrentFieldDescription());
+    NotifyAccessibility();
+}
+
+void CFieldStrip::OnEditKillFocus()
+{
+    m_wndEdit->SetEditing(false);
+    m_wndEdit->hide();
+    const int i = CurrentIndex();
+    if (i >= 0 && i < m_pList->size())
+        LeaveField(*m_pList, i, IsSampleRow(m_nCurrentId) ? ROW_SAMPLE : ROW_TEXT);
+    Rebuild(0);  // reloads the field, which leaving it marked changed
+    Invalidate();
+}

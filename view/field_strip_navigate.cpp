@@ -1,0 +1,192 @@
+// Moving the current cell between fields and rows, and horizontal scrolling.
+#include <QAbstractSlider>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "descriptor_list.h"
+#include "field_edit.h"
+#include "field_strip.h"
+
+namespace {
+
+struct SSliderRequest {
+    int nAction;
+    int nRequest;
+};
+
+constexpr SSliderRequest kSliderRequests[] = {
+    {QAbstractSlider::SliderSingleStepSub, SB_LINELEFT},
+    {QAbstractSlider::SliderSingleStepAdd, SB_LINERIGHT},
+    {QAbstractSlider::SliderPageStepSub, SB_PAGELEFT},
+    {QAbstractSlider::SliderPageStepAdd, SB_PAGERIGHT},
+    {QAbstractSlider::SliderMove, SB_THUMBTRACK},
+    {QAbstractSlider::SliderToMinimum, SB_LEFT},
+    {QAbstractSlider::SliderToMaximum, SB_RIGHT},
+};
+
+}  // namespace
+
+int ScrollRequestOf(int nSliderAction)
+{
+    for (const SSliderRequest& request : kSliderRequests)
+        if (request.nAction == nSliderAction)
+            return request.nRequest;
+    return SB_ENDSCROLL;
+}
+
+void CFieldStrip::NextField()
+{
+    const int i = CurrentIndex();
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    if (i >= m_pList->size() - 1)
+        return;
+    if (i >= LastFitting(bSampleRow))
+        SetFirst(i + 1);  // past the last wholly visible field: a page on
+    m_nFocusId = bSampleRow ? SampleCellId(i + 1) : TextCellId(i + 1);
+    GiveFocus();
+}
+
+void CFieldStrip::PrevField()
+{
+    const int i = CurrentIndex();
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    if (i <= 0)
+        return;
+    if (i <= m_nFirst)
+        SetFirst(i - 1);
+    m_nFocusId = bSampleRow ? SampleCellId(i - 1) : TextCellId(i - 1);
+    GiveFocus();
+}
+
+void CFieldStrip::FirstField()
+{
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    if (CurrentIndex() <= 0)
+        return;
+    SetFirst(0);
+    m_nFocusId = bSampleRow ? SampleCellId(0) : TextCellId(0);
+    GiveFocus();
+}
+
+void CFieldStrip::LastField()
+{
+    const int nLast = m_pList->size() - 1;
+    const bool bSampleRow = IsSampleRow(m_nCurrentId);
+    if (CurrentIndex() >= nLast)
+        return;
+    // A page to the right; when the last field is further still, the strip
+    // goes on until it shows (the focus hand-over sees to that).
+    SetFirst(LastFitting(bSampleRow));
+    m_nFocusId = bSampleRow ? SampleCellId(nLast) : TextCellId(nLast);
+    GiveFocus();
+}
+
+void CFieldStrip::ToTextRow()
+{
+    if (!IsSampleRow(m_nCurrentId))
+        return;
+    m_nFocusId = TextCellId(CurrentIndex());
+    GiveFocus();
+}
+
+void CFieldStrip::ToSampleRow()
+{
+    if (IsSampleRow(m_nCurrentId))
+        return;
+    m_nFocusId = SampleCellId(CurrentIndex());
+    GiveFocus();
+}
+
+void CFieldStrip::SelectCell(int nId)
+{
+    const int i = CellIndex(nId);
+    if (m_pList == nullptr || i < 0 || i >= m_pList->size())
+        return;  // a click on a cell that has gone since
+    if (i > LastFitting(IsSampleRow(nId)) || i < m_nFirst)
+        SetFirst(i);
+    m_nFocusId = nId;
+    GiveFocus();
+}
+
+void CFieldStrip::SetFirst(int nFirst)
+{
+    m_nFirst = nFirst;
+    Invalidate();
+}
+
+int CFieldStrip::PageLeft() const
+{
+    // A page is the client width in characters; go back over whole fields
+    // until either row has filled it.
+    const int nPage = ClientRect().width() / m_nCharWidth;
+    int i = m_nFirst;
+    long long t = m_pList->GetTextLength(i);
+    long long s = m_pList->GetSampleLength(i);
+    while (t < nPage && s < nPage) {
+        if (i == 0)
+            return 0;
+        --i;
+        t += m_pList->GetTextLength(i);
+        s += m_pList->GetSampleLength(i);
+    }
+    if (i == 0)
+        return 0;
+    return i == m_nFirst ? m_nFirst - 1 : i + 1;
+}
+
+void CFieldStrip::OnHScroll(int nRequest, int nPosition)
+{
+    if (m_pList == nullptr)
+        return;
+    int nFirst = m_nFirst;
+    switch (nRequest) {
+    case SB_LINELEFT:
+        if (m_nFirst <= 0)
+            return ResetThumb();
+        nFirst = m_nFirst - 1;
+        break;
+    case SB_LINERIGHT:
+        if (m_nFirst >= CellCount() - 1)
+            return ResetThumb();
+        nFirst = m_nFirst + 1;
+        break;
+    case SB_PAGELEFT: nFirst = PageLeft(); break;
+    case SB_PAGERIGHT: nFirst = std::min(m_nLastText, m_nLastSample); break;
+    case SB_THUMBPOSITION: nFirst = std::clamp(nPosition, 0, std::max(0, m_pList->size() - 1)); break;
+    case SB_THUMBTRACK:
+        if (m_pScrollBar == nullptr || m_pScrollBar->isSliderDown())
+            return;  // the thumb is being dragged: it acts when released
+        if (nPosition == m_nFirst)
+            return ResetThumb();
+        return OnHScroll(nPosition < m_nFirst ? SB_LINELEFT : SB_LINERIGHT, nPosition);  // the wheel
+    default: return ResetThumb();
+    }
+    m_nFirst = nFirst;
+    Rebuild(1);
+    // Scrolling never changes the current cell; the editor follows it when
+    // it holds the edit (else the focus stays where it is).
+    if (m_wndEdit->IsEditing())
+        PlaceEditor();
+    Invalidate();
+    ResetThumb();
+}
+
+void CFieldStrip::ResetThumb()
+{
+    if (m_pScrollBar == nullptr || m_pScrollBar->isSliderDown())
+        return;
+    const QSignalBlocker blocker(m_pScrollBar);
+    m_pScrollBar->setSliderPosition(m_nFirst);
+    m_pScrollBar->setValue(m_nFirst);
+}
+
+void CFieldStrip::wheelEvent(QWheelEvent* pEvent)
+{
+    const QPoint delta = pEvent->angleDelta();
+    const int nDelta = delta.x() != 0 ? delta.x() : delta.y();
+    if (nDelta != 0)
+        OnHScroll(nDelta > 0 ? SB_LINELEFT : SB_LINERIGHT, 0);
+    pEvent->accept();
+}

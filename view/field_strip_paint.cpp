@@ -1,0 +1,148 @@
+// What the strip paints around its cells: the caption on the top line, the
+// connector between the current field's two cells, the column ruler under
+// the samples, and the bottom line.
+#include <QApplication>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <string>
+
+#include "descriptor_list.h"
+#include "field_layout.h"
+#include "field_strip.h"
+#include "strip_text.h"
+
+namespace {
+
+// Tick lengths by ruler mark, and where the labels start below the line.
+constexpr int kTickLength[] = {2, 4, 6};
+constexpr int kLabelGap = 8;
+
+}  // namespace
+
+void CFieldStrip::paintEvent(QPaintEvent* pEvent)
+{
+    if (m_bLayoutOnPaint) {
+        // Typing changed widths: lay out now, once for all the keys since the
+        // last paint. The whole strip is being painted, so the cells need not
+        // ask for it again.
+        m_bLayoutOnPaint = 0;
+        m_bPainting = true;
+        Rebuild(0);
+        m_bPainting = false;
+        if (!pEvent->rect().contains(ClientRect()))
+            update();  // cells may have moved outside this paint's area
+    }
+    const QRect area = pEvent->rect() & ClientRect();
+    QPainter painter(this);
+    painter.setClipRect(area);
+    // The strip is opaque: the area is filled first, which also clears what
+    // shrinking cells and a shorter ruler leave behind.
+    painter.fillRect(area, palette().color(QPalette::Window));
+    ForEachShownCell(area, [&](const CFieldCell& cell) { cell.Paint(painter); });
+    painter.setFont(m_hFont);
+    DrawConnector(painter);
+    DrawRuler(painter, area);
+    DrawFrame(painter);
+}
+
+void CFieldStrip::DrawConnector(QPainter& painter)
+{
+    // The connector of the previous paint goes first.
+    painter.setPen(QPen(palette().color(QPalette::Window), 1));
+    for (const QLine& line : m_connector)
+        if (!line.isNull())
+            painter.drawLine(line);
+
+    const int i = CurrentIndex();
+    const CFieldCell* pText = TextCell(i);
+    const CFieldCell* pSample = SampleCell(i);
+    m_connector = {};
+    if (pText == nullptr || pSample == nullptr || !pText->IsVisible() || !pSample->IsVisible())
+        return;  // a field out of view has no connector
+    // Right and bottom one past the last pixel.
+    const QRect t = pText->Rect();
+    const QRect s = pSample->Rect();
+    m_connector = {QLine(t.left(), t.top() + t.height(), s.left(), s.top()),
+                   QLine(t.left() + t.width(), t.top() + t.height(), s.left() + s.width(), s.top())};
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    for (const QLine& line : m_connector)
+        painter.drawLine(line);
+}
+
+void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
+{
+    const int nSize = m_pList->size();
+    if (nSize <= 0 || CellCount() < nSize)
+        return;
+    // The ruler runs on under the field cut off at the right edge.
+    int nLast = std::max(m_nLastText, m_nLastSample);
+    if (nLast < nSize - 1)
+        ++nLast;
+    const int cw = m_nCharWidth;
+    const int y = GetLayoutY(LAYOUT_RULER);
+    const QRect s = SampleCell(nLast)->Rect();
+    // Past the client area nothing shows: a sample may be far wider.
+    const long long nEnd = std::min<long long>(static_cast<long long>(s.left()) + s.width(), area.right() + 1LL + cw);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    painter.drawLine(cw, y, static_cast<int>(nEnd), y);
+
+    // One tick per column of the fields from the first visible one on.
+    const std::vector<SFieldPlace> places = LayOutFields(*m_pList);
+    const int nLabelTop = y + kLabelGap;
+    long long nColumn = 0;
+    long long nRemaining = 0;
+    int i = m_nFirst;
+    for (long long x = cw; x <= nEnd; x += cw, ++nColumn, --nRemaining) {
+        while (nRemaining == 0 && i <= nLast) {
+            nColumn = places[static_cast<std::size_t>(i)].nColumn;
+            nRemaining = places[static_cast<std::size_t>(i)].nWidth;
+            ++i;
+        }
+        if (x + 3 * cw < area.left())
+            continue;  // left of what is being painted (a label reaches back)
+        const RulerTick tick = RulerTickAt(nColumn);
+        const int nX = static_cast<int>(x);
+        painter.drawLine(nX, y, nX, y + kTickLength[tick]);
+        if (tick == TICK_LONG) {
+            const std::string strLabel = std::to_string(nColumn / 10);
+            DrawFixedText(painter, nX - static_cast<int>(strLabel.size()) * cw / 2, nLabelTop, strLabel);
+        }
+    }
+}
+
+void CFieldStrip::DrawFrame(QPainter& painter)
+{
+    // Only the top and bottom lines of the frame fall inside the client area;
+    // the frame window's border is the left and right edge.
+    const QRect client = ClientRect();
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    painter.drawLine(0, 0, client.width() - 1, 0);
+    painter.drawLine(0, client.height() - 1, client.width() - 1, client.height() - 1);
+
+    // The caption in the application font, on its own ground over the top
+    // line; the character after an '&' is underlined and the '&' not drawn.
+    const QFont plain = QApplication::font();
+    QFont underlined(plain);
+    underlined.setUnderline(true);
+    const QFontMetrics metrics(plain);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(palette().color(QPalette::Window));
+    int x = m_nCharWidth;
+    const int nBaseline = -1 - metrics.leading() + metrics.ascent();
+    bool bUnderline = false;
+    const QString strCaption = windowTitle();
+    for (const QChar ch : strCaption) {
+        if (ch == QLatin1Char('&')) {
+            bUnderline = true;
+            continue;
+        }
+        painter.setFont(bUnderline ? underlined : plain);
+        painter.drawText(x, nBaseline, QString(ch));
+        x += metrics.horizontalAdvance(ch);
+        bUnderline = false;
+    }
+    painter.setBackgroundMode(Qt::TransparentMode);
+    painter.setFont(m_hFont);
+}
