@@ -58,6 +58,7 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_pScrollBar = new QScrollBar(Qt::Horizontal, this);
     m_pScrollBar->setFocusPolicy(Qt::NoFocus);
     m_pScrollBar->setTracking(false);
+    m_pScrollBar->installEventFilter(this);
     connect(m_pScrollBar, &QScrollBar::actionTriggered, this, [this](int nAction) {
         OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition());
     });

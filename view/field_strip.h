@@ -182,6 +182,7 @@ protected:
     void focusInEvent(QFocusEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
     void OnSetFocus();

@@ -155,12 +155,7 @@ void CFieldStrip::OnHScroll(int nRequest, int nPosition)
     case SB_PAGELEFT: nFirst = PageLeft(); break;
     case SB_PAGERIGHT: nFirst = std::min(m_nLastText, m_nLastSample); break;
     case SB_THUMBPOSITION: nFirst = std::clamp(nPosition, 0, std::max(0, m_pList->size() - 1)); break;
-    case SB_THUMBTRACK:
-        if (m_pScrollBar == nullptr || m_pScrollBar->isSliderDown())
-            return;  // the thumb is being dragged: it acts when released
-        if (nPosition == m_nFirst)
-            return ResetThumb();
-        return OnHScroll(nPosition < m_nFirst ? SB_LINELEFT : SB_LINERIGHT, nPosition);  // the wheel
+    case SB_THUMBTRACK: return;  // the thumb is being dragged: it acts when released
     default: return ResetThumb();
     }
     m_nFirst = nFirst;
@@ -184,9 +179,19 @@ void CFieldStrip::ResetThumb()
 
 void CFieldStrip::wheelEvent(QWheelEvent* pEvent)
 {
+    // A turn of the wheel, on the strip or its scroll bar, moves a field.
     const QPoint delta = pEvent->angleDelta();
     const int nDelta = delta.x() != 0 ? delta.x() : delta.y();
     if (nDelta != 0)
         OnHScroll(nDelta > 0 ? SB_LINELEFT : SB_LINERIGHT, 0);
     pEvent->accept();
+}
+
+bool CFieldStrip::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    if (pObject == m_pScrollBar && pEvent->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(pEvent));
+        return true;
+    }
+    return QWidget::eventFilter(pObject, pEvent);
 }

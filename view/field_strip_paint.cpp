@@ -104,7 +104,7 @@ void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
             continue;  // left of what is being painted (a label reaches back)
         const RulerTick tick = RulerTickAt(nColumn);
         const int nX = static_cast<int>(x);
-        painter.drawLine(nX, y, nX, y + kTickLength[tick]);
+        painter.drawLine(nX, y, nX, y + kTickLength[tick] - 1);  // the tick's length counts the line's pixel
         if (tick == TICK_LONG) {
             const std::string strLabel = std::to_string(nColumn / 10);
             DrawFixedText(painter, nX - static_cast<int>(strLabel.size()) * cw / 2, nLabelTop, strLabel);

@@ -1,0 +1,130 @@
+// What both front ends share about fields: where each prints, the ruler's
+// marks, and the field commands with their refusals.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "field_commands.h"
+#include "field_layout.h"
+#include "model_helpers.h"
+#include "recording_presenter.h"
+
+namespace {
+
+struct SPlaceCase {
+    std::vector<std::string> texts;
+    std::vector<SFieldPlace> places;
+};
+
+}  // namespace
+
+TEST(LayOutFields, RecordsColumnsAndWidthsOfEveryField)
+{
+    const SPlaceCase cases[] = {
+        // Repeated samples count every pass; modes, groups' openers and
+        // record ends take no columns; a record end starts the next record.
+        {{"I5", "3I2", "SP", "F6.2", "/", "A3"},
+         {{0, 0, 5}, {0, 5, 6}, {0, 11, 0}, {0, 11, 6}, {0, 17, 0}, {1, 0, 3}}},
+        {{"'ab'", "2(", "I1", ")", "2/", "X", "\\", "L2"},
+         {{0, 0, 2}, {0, 2, 0}, {0, 2, 1}, {0, 3, 1}, {0, 4, 0}, {1, 0, 1}, {1, 1, 0}, {2, 0, 2}}},
+        {{}, {}},
+    };
+    for (const SPlaceCase& c : cases) {
+        CDescriptorList list;
+        ASSERT_TRUE(Append(list, c.texts));
+        const std::vector<SFieldPlace> places = LayOutFields(list);
+        ASSERT_EQ(places.size(), c.places.size());
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            EXPECT_EQ(places[i].nRecord, c.places[i].nRecord) << "field " << i;
+            EXPECT_EQ(places[i].nColumn, c.places[i].nColumn) << "field " << i;
+            EXPECT_EQ(places[i].nWidth, c.places[i].nWidth) << "field " << i;
+        }
+    }
+}
+
+TEST(LayOutFields, AgreesWithEachDescriptorsColumnOnRandomLists)
+{
+    // The one-pass layout and the model's own walk back must never differ.
+    const std::vector<std::string> pool = {"I5", "2I3", "SP", "SS", "1P", "F7.3", "/", "2(", ")", "'x'", "T10",
+                                           "TR2", "3X", ":", "A", "E12.4", "BN"};
+    std::mt19937 random(7);
+    for (int nList = 0; nList < 200; ++nList) {
+        CDescriptorList list;
+        const int nSize = 1 + static_cast<int>(random() % 30);
+        for (int i = 0; i < nSize; ++i)
+            list.InsertDescriptor(list.size(), pool[random() % pool.size()].c_str());
+        const std::vector<SFieldPlace> places = LayOutFields(list);
+        for (int i = 0; i < list.size(); ++i) {
+            std::string strRepeated;
+            list.GetRepeatedSample(i, strRepeated);
+            ASSERT_EQ(places[static_cast<std::size_t>(i)].nColumn, list.GetColumn(i));
+            ASSERT_EQ(places[static_cast<std::size_t>(i)].nWidth, static_cast<long long>(strRepeated.size()));
+        }
+    }
+}
+
+TEST(RulerTickAt, LongEveryTenMediumEveryFive)
+{
+    const std::pair<long long, RulerTick> ticks[] = {
+        {0, TICK_LONG},    {1, TICK_SHORT},  {4, TICK_SHORT},    {5, TICK_MEDIUM},         {9, TICK_SHORT},
+        {10, TICK_LONG},   {23, TICK_SHORT}, {25, TICK_MEDIUM},  {105, TICK_MEDIUM},       {110, TICK_LONG},
+        {2147483650LL, TICK_LONG},
+    };
+    for (const auto& [nColumn, tick] : ticks)
+        EXPECT_EQ(RulerTickAt(nColumn), tick) << nColumn;
+    EXPECT_EQ(ShownChar('\0'), '~');
+    EXPECT_EQ(ShownChar('\t'), '~');
+    EXPECT_EQ(ShownChar('\x7f'), '~');
+    EXPECT_EQ(ShownChar('\xe9'), '\xe9');
+    EXPECT_EQ(ShownChar('A'), 'A');
+}
+
+TEST(LeaveField, KeepsAValidEditAndTakesAnInvalidOneBack)
+{
+    CDescriptorList list;
+    ASSERT_TRUE(Append(list, {"SP", "I5", "F7.3"}));
+    EXPECT_EQ(TypeIntoField(list, 1, ROW_TEXT, "I8"), 1);
+    EXPECT_EQ(LeaveField(list, 1, ROW_TEXT), 0);
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"SP", "I8", "F7.3"}));
+
+    EXPECT_EQ(TypeIntoField(list, 1, ROW_TEXT, "I8x"), 0);
+    EXPECT_EQ(list.At(1).Sample(), INVALID_MARKER);
+    EXPECT_EQ(LeaveField(list, 1, ROW_TEXT), 1);
+    EXPECT_EQ(list.At(1).Text(), "I8");
+    EXPECT_EQ(list.At(1).Sample(), "+1234567");
+    EXPECT_EQ(list.m_bInvalid, 0);
+
+    // A typed sample: the text is derived while typing, and leaving shows
+    // the standard sample of that text.
+    EXPECT_EQ(TypeIntoField(list, 2, ROW_SAMPLE, "-12.5"), 1);
+    EXPECT_EQ(list.At(2).Text(), "F5.1");
+    EXPECT_EQ(list.At(2).Sample(), "-12.5");
+    EXPECT_EQ(LeaveField(list, 2, ROW_SAMPLE), 0);
+    EXPECT_EQ(list.At(2).Sample(), "+12.1");
+}
+
+TEST(FieldCommands, RefuseWithTheirMessagesAndChangeNothing)
+{
+    CRecordingPresenter presenter;
+    CDescriptorList list;
+    ASSERT_TRUE(Append(list, {"I5"}));
+    EXPECT_EQ(RemoveField(list, 0), 0);
+    EXPECT_EQ(InsertField(list, 1, "Q7"), 0);
+    EXPECT_EQ(ChangeFieldValue(list, 0, "12345678"), 1);  // shown as asterisks: accepted
+    EXPECT_EQ(list.At(0).Sample(), "*****");
+    ASSERT_EQ(presenter.m_messages.size(), 2u);
+    EXPECT_EQ(presenter.m_messages[0].text, "A Format statement must have at least one descriptor");
+    EXPECT_EQ(presenter.m_messages[1].text, "\"Q7\" is not a valid descriptor\n\nInsertion aborted");
+    EXPECT_EQ(Texts(list), std::vector<std::string>{"I5"});
+
+    EXPECT_EQ(InsertField(list, 1, "A3"), 1);
+    EXPECT_EQ(RemoveField(list, 0), 1);
+    EXPECT_EQ(Texts(list), std::vector<std::string>{"A3"});
+    EXPECT_TRUE(IsFieldIndex(list, 0));
+    EXPECT_FALSE(IsFieldIndex(list, 1));
+    EXPECT_FALSE(IsFieldIndex(list, -1));
+    EXPECT_TRUE(IsInsertionIndex(list, 1));
+    EXPECT_FALSE(IsInsertionIndex(list, 2));
+}
