@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -87,6 +88,8 @@ private slots:
     void okAsksToExitAnywayWhenTheWriteFails();
     void okInDebugModeClosesAfterAFailedWrite();
     void okTakesTheCurrentFieldBackToItsLastGoodState();
+    void keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning();
+    void aRefusedOkShowsTheFieldTakenBack();
     void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
 
 private:
@@ -349,6 +352,87 @@ void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
     QVERIFY(window.pFrame->FileWritten());
     QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5, F7.3)\n"));
     QCOMPARE(window.list.m_bInvalid, 0);
+}
+
+void FrameTest::keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning()
+{
+    const std::string strFile = SourceFile("  100 FORMAT(1X, I5, F7.2)\n");
+    CRecordingPresenter presenter;
+    SWindow window(strFile, 1);
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    auto* pEditor = qobject_cast<QLineEdit*>(window.Focus());
+    QVERIFY(pEditor != nullptr);
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(window.Focus(), k, m);
+        QCoreApplication::processEvents();
+    };
+    // Field keys, caret keys and typing all reach the editor.
+    key(Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(frame.Strip()->CurrentIndex(), 1);
+    key(Qt::Key_Home);
+    key(Qt::Key_Right);
+    key(Qt::Key_Delete);
+    QTest::keyClicks(window.Focus(), "8");
+    key(Qt::Key_End);
+    QCOMPARE(pEditor->text(), QString("I8"));
+    QCOMPARE(pEditor->cursorPosition(), 2);
+    key(Qt::Key_Down);
+    QVERIFY(IsSampleRow(frame.Strip()->CurrentId()));
+    key(Qt::Key_Up);
+    key(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(frame.Strip()->CurrentIndex(), 2);
+    // A click into the editor only moves its caret: the edit goes on.
+    QTest::keyClicks(window.Focus(), "x");
+    QTest::mouseClick(pEditor, Qt::LeftButton, {}, QPoint(pEditor->width() - 3, pEditor->height() / 2));
+    QCOMPARE(window.list.At(2).Text(), std::string("F7.2x"));
+    QCOMPARE(pEditor->text(), QString("F7.2x"));
+    // Tab leaves the field (taking the invalid edit back) for New Field.
+    key(Qt::Key_Tab);
+    QCOMPARE(frame.CurrentControl(), 1);
+    QCOMPARE(window.list.At(2).Text(), std::string("F7.2"));
+    QVERIFY(!pEditor->isVisible());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(window.Focus(), pEditor);
+    QCOMPARE(frame.Strip()->CurrentIndex(), 2);
+    // Enter on the strip is OK.
+    QSignalSpy closed(&frame, &CEditorFrame::Closed);
+    key(Qt::Key_Return);
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(frame.FileWritten());
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(1X, I8, F7.2)\n"));
+
+    // Escape is Cancel, from inside the editor too.
+    WriteWholeFile(strFile, "  100 FORMAT(1X, I5, F7.2)\n");
+    SWindow again(strFile, 1);
+    QVERIFY(QTest::qWaitForWindowActive(again.pFrame.get()));
+    QTest::keyClicks(again.Focus(), "9");
+    QSignalSpy cancelled(again.pFrame.get(), &CEditorFrame::Closed);
+    QTest::keyClick(again.Focus(), Qt::Key_Escape);
+    QTRY_COMPARE(cancelled.count(), 1);
+    QVERIFY(!again.pFrame->FileWritten());
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(1X, I5, F7.2)\n"));
+}
+
+void FrameTest::aRefusedOkShowsTheFieldTakenBack()
+{
+    const std::string strFile = SourceFile("  100 FORMAT(2(I5))\n");
+    CRecordingPresenter presenter;
+    SWindow window(strFile, 1);
+    QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+    window.list.RemoveDescriptor(2);  // the group's ")"
+    QTest::keyClicks(window.Focus(), "x");
+    QCOMPARE(window.list.At(0).Text(), std::string("2(x"));
+    window.pFrame->OnCommand(CMD_OK);
+    QCOMPARE(presenter.m_messages.size(), size_t(1));
+    QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
+    // The window stays, the field shows its last good text, and the editor
+    // holds it again.
+    CFieldStrip& strip = *window.pFrame->Strip();
+    QCOMPARE(strip.TextCell(0)->Text(), std::string("2("));
+    QCOMPARE(strip.CellCount(), 2);
+    QCOMPARE(qobject_cast<QLineEdit*>(window.Focus())->text(), QString("2("));
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(2(I5))\n"));
 }
 
 void FrameTest::closingQuitsTheHelpViewerUnlessTheCommandLineWasBad()
