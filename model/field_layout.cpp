@@ -1,12 +1,13 @@
 #include "field_layout.h"
 
-std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list)
+std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount)
 {
+    const int nEnd = nCount < 0 || nCount > list.size() ? list.size() : nCount;
     std::vector<SFieldPlace> places;
-    places.reserve(static_cast<std::size_t>(list.size()));
+    places.reserve(static_cast<std::size_t>(nEnd));
     int nRecord = 0;
     long long nColumn = 0;
-    for (int i = 0; i < list.size(); ++i) {
+    for (int i = 0; i < nEnd; ++i) {
         const CDescriptor& d = list.At(i);
         const long long nWidth = static_cast<long long>(d.Sample().size()) * (d.Repeat() > 1 ? d.Repeat() : 1);
         places.push_back({nRecord, nColumn, nWidth});

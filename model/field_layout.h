@@ -13,8 +13,9 @@ struct SFieldPlace {
     long long nWidth;   // characters the field prints: its sample, repeat-count times
 };
 
-// The place of every field, in one pass over the list.
-std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list);
+// The place of every field, in one pass over the list; or of the first
+// nCount fields only.
+std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount = -1);
 
 // The mark of a column ruler at a column boundary (the number of characters
 // printed before it): the longest every 10 columns, with the tens written

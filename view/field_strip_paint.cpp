@@ -82,6 +82,8 @@ void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
         ++nLast;
     const int cw = m_nCharWidth;
     const int y = GetLayoutY(LAYOUT_RULER);
+    if (area.bottom() < y)
+        return;  // the paint does not reach the ruler
     const QRect s = SampleCell(nLast)->Rect();
     // Past the client area nothing shows: a sample may be far wider.
     const long long nEnd = std::min<long long>(static_cast<long long>(s.left()) + s.width(), area.right() + 1LL + cw);
@@ -89,7 +91,7 @@ void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
     painter.drawLine(cw, y, static_cast<int>(nEnd), y);
 
     // One tick per column of the fields from the first visible one on.
-    const std::vector<SFieldPlace> places = LayOutFields(*m_pList);
+    const std::vector<SFieldPlace> places = LayOutFields(*m_pList, nLast + 1);
     const int nLabelTop = y + kLabelGap;
     long long nColumn = 0;
     long long nRemaining = 0;

@@ -2,6 +2,7 @@
 // marks, and the field commands with their refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,6 +57,12 @@ TEST(LayOutFields, AgreesWithEachDescriptorsColumnOnRandomLists)
         for (int i = 0; i < nSize; ++i)
             list.InsertDescriptor(list.size(), pool[random() % pool.size()].c_str());
         const std::vector<SFieldPlace> places = LayOutFields(list);
+        // A prefix is laid out as the whole list lays it out.
+        const int nCount = static_cast<int>(random() % (list.size() + 2));
+        const std::vector<SFieldPlace> prefix = LayOutFields(list, nCount);
+        ASSERT_EQ(prefix.size(), static_cast<std::size_t>(std::min(nCount, list.size())));
+        for (std::size_t i = 0; i < prefix.size(); ++i)
+            ASSERT_EQ(prefix[i].nColumn, places[i].nColumn);
         for (int i = 0; i < list.size(); ++i) {
             std::string strRepeated;
             list.GetRepeatedSample(i, strRepeated);

@@ -1,0 +1,202 @@
+// One keystroke in the window, from the key event to the end of the paint it
+// causes, in long statements: the key goes to the in-place editor on the
+// first field's text cell, the editor's text is stored and evaluated, and the
+// strip lays its cells out again and repaints. Runs off screen.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QTest>
+#include <memory>
+#include <string>
+
+#include "descriptor_list.h"
+#include "editor_frame.h"
+#include "field_edit.h"
+#include "field_strip.h"
+
+namespace {
+
+// Counts the paint events the strip receives, so that a keystroke can wait
+// for the paint it caused.
+class CPaintCounter : public QObject {
+public:
+    explicit CPaintCounter(QWidget* pWidget) : QObject(pWidget) { pWidget->installEventFilter(this); }
+    int Count() const { return m_nPaints; }
+
+protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            ++m_nPaints;
+        return QObject::eventFilter(pObject, pEvent);
+    }
+
+private:
+    int m_nPaints = 0;
+};
+
+// "(FIRST," then groups "2(I5,2X)," until the list holds about n descriptors:
+// each group is four descriptors, and its ")" depends on what precedes it.
+std::string GroupedList(const char* pszFirst, long long n)
+{
+    std::string s = std::string("(") + pszFirst;
+    for (long long i = 0; i < n / 4; ++i)
+        s += ", 2(I5,2X)";
+    return s + ")\n";
+}
+
+// The window over a statement, shown and active, with the editor on the
+// first field's text cell.
+struct SWindow {
+    CDescriptorList list;
+    std::unique_ptr<CEditorFrame> pFrame;
+    CFieldStrip* pStrip = nullptr;
+    CPaintCounter* pPaints = nullptr;
+
+    bool Open(const std::string& strList)
+    {
+        if (!list.Split(strList.c_str()))
+            return false;
+        list.m_strFileName = "report.for";
+        list.m_strHead = "  100 FORMAT";
+        list.m_bFixedForm = 1;
+        list.m_chDelimiter = 'f';
+        pFrame = std::make_unique<CEditorFrame>(list);
+        pFrame->CreateControls();
+        pFrame->SetCurrentControl(0);
+        pFrame->show();
+        if (!QTest::qWaitForWindowActive(pFrame.get()))
+            return false;
+        pStrip = pFrame->Strip();
+        pPaints = new CPaintCounter(pStrip);
+        QApplication::processEvents();  // the first paints
+        return QApplication::focusWidget() == pStrip->Editor() &&
+               pStrip->CurrentId() == TextCellId(0);
+    }
+
+    // One key pressed and released in the editor, a character as typed
+    // (with its text, so 'P' is a capital) or '\b' for Backspace: the text is
+    // stored and evaluated before this returns.
+    void Press(char chKey)
+    {
+        if (chKey == '\b')
+            QTest::keyClick(pStrip->Editor(), Qt::Key_Backspace);
+        else
+            QTest::keyClick(pStrip->Editor(), chKey);
+    }
+
+    // The events run until the strip has been painted and nothing more is
+    // pending: the paint lays the cells out, and what the layout changes
+    // (the scroll bar's page step, cells outside a partial paint) is painted
+    // in a further round. Returns the number of paints.
+    int Paint()
+    {
+        const int nBefore = pPaints->Count();
+        for (int nRound = 0; nRound < 100; ++nRound) {
+            const int nPaints = pPaints->Count();
+            QApplication::processEvents();
+            if (pPaints->Count() == nPaints && nPaints != nBefore)
+                break;
+        }
+        return pPaints->Count() - nBefore;
+    }
+
+    // A keystroke and the paints it causes.
+    int Key(char chKey)
+    {
+        Press(chKey);
+        return Paint();
+    }
+
+    int DueFields() const
+    {
+        int nDue = 0;
+        for (int i = 0; i < list.size(); ++i)
+            nDue += list.IsChanged(i);
+        return nDue;
+    }
+
+    // Where the second field's text cell starts: it moves when the first
+    // field's width changes, that is when the strip was laid out again.
+    int SecondLeft() const { return pStrip->TextCell(1)->Rect().left(); }
+};
+
+// Types chOn then chOff into the first field, one key per iteration: the
+// first field's text alternates between two widths. Every iteration checks
+// that a paint came and that the cells were laid out again.
+void TypeIntoFirstField(benchmark::State& state, const char* pszFirst, char chOn, char chOff)
+{
+    SWindow window;
+    if (!window.Open(GroupedList(pszFirst, state.range(0)))) {
+        state.SkipWithError("the window did not open with the editor on the first field");
+        return;
+    }
+    CDescriptorList& list = window.list;
+    const int nSize = list.size();
+
+    // Once untimed: the key changes the field's text and leaves fields due,
+    // and the paint lays the strip out and reloads every one of them.
+    const int nLeft = window.SecondLeft();
+    window.Press(chOn);
+    const int nDue = window.DueFields();
+    window.Paint();
+    std::string strFirst;
+    list.GetText(0, strFirst);
+    if (nDue <= 1 || window.SecondLeft() == nLeft || strFirst == pszFirst || window.DueFields() != 0) {
+        state.SkipWithError("the keystroke did not reach the list, or the paint did not lay the strip out");
+        return;
+    }
+    window.Key(chOff);
+    list.GetText(0, strFirst);
+    if (window.SecondLeft() != nLeft || strFirst != pszFirst) {
+        state.SkipWithError("the second keystroke did not restore the first field");
+        return;
+    }
+
+    bool bOn = true;
+    long long nPaints = 0;
+    long long nKeys = 0;
+    for (auto _ : state) {
+        const int nLeftBefore = window.SecondLeft();
+        const int n = window.Key(bOn ? chOn : chOff);
+        if (n == 0 || window.SecondLeft() == nLeftBefore) {
+            state.SkipWithError("a keystroke was not laid out and painted");
+            break;
+        }
+        nPaints += n;
+        ++nKeys;
+        bOn = !bOn;
+    }
+    state.SetComplexityN(nSize);
+    state.counters["descriptors"] = nSize;
+    state.counters["due_per_key"] = nDue;
+    state.counters["paints_per_key"] = nKeys > 0 ? static_cast<double>(nPaints) / static_cast<double>(nKeys) : 0.0;
+}
+
+void Sizes(benchmark::internal::Benchmark* pBenchmark)
+{
+    pBenchmark->Arg(500)->Arg(2000)->Arg(8000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// I5 -> I55 -> I5: no mode changes; the later ")" fields are due.
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstField, "I5", '5', '\b')->Apply(Sizes);
+// SP -> S -> SP: the first field is a sign mode and every later field is due.
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeField, "SP", '\b', 'P')->Apply(Sizes);
+
+}  // namespace
+
+// The benchmarks need one QApplication made before any of them, off screen
+// unless a platform was chosen.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
