@@ -1,6 +1,5 @@
 #include "field_cell.h"
 
-#include <QMetaObject>
 #include <QPainter>
 
 #include "field_strip.h"
@@ -86,10 +85,8 @@ void CFieldCell::Paint(QPainter& painter) const
 
 void CFieldCell::OnLeftButtonDown() const
 {
-    // Made current after the click has been handled, as a posted command.
-    CFieldStrip* pStrip = m_pParent;
-    const int nId = m_nId;
-    QMetaObject::invokeMethod(pStrip, [pStrip, nId] { pStrip->OnCommand(nId, 0); }, Qt::QueuedConnection);
+    // At once, so that keys typed right after the click reach this cell.
+    m_pParent->OnCommand(m_nId, 0);
 }
 
 void CFieldCell::Show(bool bShow)

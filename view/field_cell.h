@@ -44,7 +44,7 @@ public:
 
     void Paint(QPainter& painter) const;
 
-    // A click: the strip makes this cell current once the click is done.
+    // A click: the strip makes this cell current.
     void OnLeftButtonDown() const;
 
     void Show(bool bShow);

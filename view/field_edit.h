@@ -7,9 +7,9 @@
 //   Up, Down                   FEN_UP, FEN_DOWN
 //   Ctrl+Up, Ctrl+Down         FEN_CTRL_UP, FEN_CTRL_DOWN
 //
-// The text's changes reach the strip at once (TextUpdated); losing the focus
-// to another control reaches it at once too (KillFocus). The field keys are
-// reported after the key has been handled (Notify, queued by the strip).
+// The text's changes, losing the focus to another control and the field
+// keys all reach the strip at once (TextUpdated, KillFocus, Notify), before
+// any key typed after them.
 #pragma once
 
 #include <QLineEdit>

@@ -74,11 +74,11 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_wndEdit = new CFieldEdit(this);
     m_wndEdit->Create(true, QRect(0, 0, 10, 10));
     m_wndEdit->setFont(m_hFont);
-    connect(m_wndEdit, &QLineEdit::textChanged, this, [this] { OnCommand(EDITOR_ID, EN_UPDATE); });
+    connect(m_wndEdit, &CFieldEdit::TextUpdated, this, [this] { OnCommand(EDITOR_ID, EN_UPDATE); });
     connect(m_wndEdit, &CFieldEdit::KillFocus, this, [this] { OnCommand(EDITOR_ID, EN_KILLFOCUS); });
-    // The field keys act once the key itself has been handled.
-    connect(m_wndEdit, &CFieldEdit::Notify, this, [this](int nCode) { OnCommand(EDITOR_ID, nCode); },
-            Qt::QueuedConnection);
+    // The field keys act at once, the key taken from the edit: keys typed
+    // ahead, already waiting behind it, then go to the field moved to.
+    connect(m_wndEdit, &CFieldEdit::Notify, this, [this](int nCode) { OnCommand(EDITOR_ID, nCode); });
 
     SetScrollRange(m_pList->size());
     m_pScrollBar->setValue(0);

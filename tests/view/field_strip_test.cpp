@@ -98,6 +98,7 @@ private slots:
     void typesCharacterByCharacterWithALiveSample();
     void leavingAnInvalidTextTakesItBack();
     void aTypedSampleDerivesATextAndShowsTheStandardSampleOnLeaving();
+    void keysTypedAheadOfAFieldMoveGoToTheNewField();
     void upAndDownStayInTheField();
     void plainArrowsMoveTheCaretOnly();
     void fieldKeysStopAtTheEnds();
@@ -183,6 +184,42 @@ void FieldStripTest::aTypedSampleDerivesATextAndShowsTheStandardSampleOnLeaving(
     QCOMPARE(s.Editor()->text(), QString("F4.1"));
     QCOMPARE(s.Sample(1), std::string("12.1"));  // the standard sample of F4.1
     QCOMPARE(s.CellText(SampleCellId(1)), std::string("12.1"));
+}
+
+void FieldStripTest::keysTypedAheadOfAFieldMoveGoToTheNewField()
+{
+    // Keys already waiting when a field key or a click is handled (a fast
+    // typist, a busy machine, a macro) belong to the field moved to.
+    SStrip s({"1X", "I5", "F7.2"});
+    const auto post = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& strText = QString()) {
+        QCoreApplication::postEvent(s.Editor(), new QKeyEvent(QEvent::KeyPress, key, modifiers, strText));
+        QCoreApplication::postEvent(s.Editor(), new QKeyEvent(QEvent::KeyRelease, key, modifiers, strText));
+    };
+    post(Qt::Key_Right, Qt::ControlModifier);
+    post(Qt::Key_Backspace, Qt::NoModifier);
+    post(Qt::Key_8, Qt::NoModifier, "8");
+    post(Qt::Key_Down, Qt::NoModifier);
+    post(Qt::Key_Right, Qt::ControlModifier);
+    post(Qt::Key_A, Qt::ControlModifier);
+    post(Qt::Key_1, Qt::NoModifier, "1");
+    post(Qt::Key_Period, Qt::NoModifier, ".");
+    post(Qt::Key_5, Qt::NoModifier, "5");
+    QCoreApplication::processEvents();
+    QCOMPARE(s.Text(0), std::string("1X"));
+    QCOMPARE(s.Text(1), std::string("I8"));
+    QCOMPARE(s.Current(), SampleCellId(2));
+    QCOMPARE(s.Text(2), std::string("F3.1"));
+
+    const QPoint cell = s.pStrip->TextCell(0)->Rect().center();
+    QCoreApplication::postEvent(s.pStrip, new QMouseEvent(QEvent::MouseButtonPress, cell, s.pStrip->mapToGlobal(cell),
+                                                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(s.pStrip, new QMouseEvent(QEvent::MouseButtonRelease, cell,
+                                                          s.pStrip->mapToGlobal(cell), Qt::LeftButton,
+                                                          Qt::NoButton, Qt::NoModifier));
+    post(Qt::Key_2, Qt::NoModifier, "2");
+    QCoreApplication::processEvents();
+    QCOMPARE(s.Text(0), std::string("1X2"));
+    QCOMPARE(s.Text(2), std::string("F3.1"));
 }
 
 void FieldStripTest::upAndDownStayInTheField()
