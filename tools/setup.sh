@@ -7,9 +7,13 @@ set -euo pipefail
 
 # qt6-base-dev brings Qt 6 Widgets, Network, Test and the offscreen platform
 # the window's tests run on; CMake's Qt packages look for OpenGL and EGL, and
-# text is measured with a real font even off screen.
+# text is measured with a real font even off screen. The road tests that type
+# into the real window run it on a virtual X display (xvfb, xauth) with a
+# session bus of its own (dbus-daemon), as on a desktop, and send the keys
+# with xdotool; xprop (x11-utils) shows when Qt has taken a key.
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core)
+          qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
+          xvfb xauth xdotool x11-utils dbus-daemon)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,364 @@
+#!/usr/bin/env bash
+# The window as a user drives it: runs the real program on a file in a
+# temporary folder, on a virtual X display of its own (no window manager),
+# types into it with xdotool, and checks the exit status and the bytes of the
+# file afterwards. Every wait is bounded, so a window that never shows, never
+# takes the keys or never closes fails its road instead of hanging the suite.
+#
+#   road_keys_test.sh PROGRAM
+#
+# Exits 0 when every road passed, 1 when one failed, 77 (skipped) when the X
+# tools are missing (tools/setup.sh installs them).
+set -uo pipefail
+
+program=${1:?usage: road_keys_test.sh PROGRAM}
+case $program in /*) ;; *) program=$PWD/$program ;; esac
+
+# Limits in seconds. A sanitized build starts several times slower, so they
+# are generous; none of them is reached on a working program.
+readonly kServerWait=20    # the X server tells its display number
+readonly kWindowWait=60    # the window is mapped
+readonly kFocusWait=20     # the window has the keyboard and Qt sees the keys
+readonly kExitWait=30      # the process ends after Enter or Escape
+readonly kStepPause=0.3    # between steps, as a user looks at the screen
+readonly kKeyDelay=60      # milliseconds between the keys of one step
+
+for tool in Xvfb xauth xdotool xprop dbus-daemon gfortran; do
+    if ! command -v "$tool" > /dev/null; then
+        echo "SKIP: $tool is not installed (tools/setup.sh installs it)"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quillmark-keys-XXXXXX")
+work=$(cd "$work" && pwd -P)  # the program names the file by its physical path
+server_pid=
+bus_pid=
+program_pid=
+failures=0
+
+cleanup() {
+    [ -n "$program_pid" ] && kill -KILL "$program_pid" 2> /dev/null
+    [ -n "$bus_pid" ] && kill -TERM "$bus_pid" 2> /dev/null && wait "$bus_pid" 2> /dev/null
+    [ -n "$server_pid" ] && kill -TERM "$server_pid" 2> /dev/null && wait "$server_pid" 2> /dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE
+
+note() { printf '%s\n' "$*"; }
+
+# Waits until "$@" succeeds, polling every tenth of a second, at most
+# $1 seconds. Returns 1 on time-out.
+wait_for() {
+    local limit=$1
+    shift
+    local tenths=$((limit * 10))
+    until "$@"; do
+        ((tenths-- > 0)) || return 1
+        sleep 0.1
+    done
+}
+
+# --- The X server -----------------------------------------------------------
+
+# Xvfb picks a free display number itself (-displayfd) and admits only
+# clients with the cookie, so that parallel runs and a developer's own
+# display never meet.
+start_server() {
+    local cookie
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    : > "$work/server.auth"
+    : > "$work/client.auth"
+    xauth -q -f "$work/server.auth" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
+    Xvfb -displayfd 3 -auth "$work/server.auth" -nolisten tcp -screen 0 1280x800x24 \
+        3> "$work/display" > "$work/xvfb.log" 2>&1 &
+    server_pid=$!
+    if ! wait_for "$kServerWait" grep -sq '^[0-9][0-9]*$' "$work/display"; then
+        note "FAIL: Xvfb did not start:"
+        cat "$work/xvfb.log"
+        exit 1
+    fi
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    export XAUTHORITY="$work/client.auth"
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" MIT-MAGIC-COOKIE-1 "$cookie"
+    # The program picks the platform from these; it must take this display.
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# A desktop session has a session bus, which Qt asks about accessibility.
+# Without one, libdbus's failed attempt to start one leaves a buffer behind
+# that LeakSanitizer reports at exit; a private bus keeps the sanitized runs
+# about the program's own memory.
+start_session_bus() {
+    local address="unix:path=$work/bus"
+    dbus-daemon --session --nofork --nopidfile --address="$address" > "$work/bus.log" 2>&1 &
+    bus_pid=$!
+    if ! wait_for "$kServerWait" test -S "$work/bus"; then
+        note "FAIL: dbus-daemon did not start:"
+        cat "$work/bus.log"
+        exit 1
+    fi
+    export DBUS_SESSION_BUS_ADDRESS=$address
+}
+
+# --- One road -----------------------------------------------------------------
+
+road_name=
+road_failed=0
+road_timed_out=0
+
+fail() {
+    note "FAIL [$road_name]: $*"
+    road_failed=1
+}
+
+# The value of the window's _NET_WM_USER_TIME, which Qt sets each time it
+# handles a key press for the window (empty until the first one).
+user_time() {
+    xprop -id "$1" _NET_WM_USER_TIME 2> /dev/null | sed -n 's/^_NET_WM_USER_TIME(CARDINAL) = //p'
+}
+
+# Sets the keyboard focus on the window and makes sure Qt receives the keys:
+# the X focus is on the window, and a Shift pressed alone (which edits
+# nothing) has reached Qt's handling of the window's keys.
+focus_window() {
+    local window=$1 before
+    before=$(user_time "$window")
+    local tenths=$((kFocusWait * 10))
+    while ((tenths-- > 0)); do
+        timeout 5 xdotool windowfocus --sync "$window" 2> /dev/null
+        if [ "$(xdotool getwindowfocus 2> /dev/null)" = "$window" ]; then
+            xdotool key shift
+            local now
+            for _ in 1 2 3 4 5 6 7 8 9 10; do
+                now=$(user_time "$window")
+                [ -n "$now" ] && [ "$now" != "$before" ] && return 0
+                sleep 0.1
+            done
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Sends one step: "key:K1 K2 ..." presses keys (xdotool names, such as
+# ctrl+Right), "type:TEXT" types text, "burst:K1 K2 ..." presses keys with
+# no delay at all, as a macro would. Each step ends with a pause.
+send_step() {
+    local step=$1 keys
+    case $step in
+        key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
+        burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
+        type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
+        *) fail "unknown step '$step'"; return 1 ;;
+    esac
+    sleep "$kStepPause"
+}
+
+program_ended() { ! kill -0 "$program_pid" 2> /dev/null; }
+
+# Waits for the program to end; sets status to its exit status, or fails
+# the road and kills it when it is still running after kExitWait.
+wait_for_exit() {
+    if ! wait_for "$kExitWait" program_ended; then
+        fail "the program was still running ${kExitWait}s after the last key; killed"
+        road_timed_out=1
+        kill -KILL "$program_pid" 2> /dev/null
+    fi
+    wait "$program_pid"
+    status=$?
+    program_pid=
+}
+
+# road NAME FILE LINE COLUMN STEP...
+# Starts the program in the work folder on FILE (a name relative to it, as an
+# editor in that folder would pass it), gives its window the focus, sends the
+# steps, and waits for it to end. Leaves the exit status in $status and the
+# program's standard error in $work/stderr.
+road() {
+    road_name=$1
+    local file=$2 line=$3 column=$4
+    shift 4
+    road_failed=0
+    road_timed_out=0
+    status=
+    local started=$SECONDS step
+    (cd "$work" && exec "$program" "$file" "$line" "$column") > "$work/stdout" 2> "$work/stderr" &
+    program_pid=$!
+
+    # The window of this process, by its exact title.
+    local title="Quillmark - $work/$file - line $line" window
+    window=$(timeout "$kWindowWait" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
+        --name '^Quillmark - ' 2> /dev/null | head -n 1)
+    if [ -z "$window" ]; then
+        fail "no window within ${kWindowWait}s"
+        road_timed_out=1
+    elif [ "$(xdotool getwindowname "$window")" != "$title" ]; then
+        fail "window title '$(xdotool getwindowname "$window")', expected '$title'"
+    elif ! focus_window "$window"; then
+        fail "the window did not get the keyboard within ${kFocusWait}s"
+        road_timed_out=1
+    else
+        for step in "$@"; do
+            send_step "$step" || break
+        done
+    fi
+    if ((road_failed)); then
+        kill -KILL "$program_pid" 2> /dev/null
+    fi
+    wait_for_exit
+    if grep -Eq 'Sanitizer|runtime error:' "$work/stderr"; then
+        fail "the sanitizers reported:"
+    fi
+    note "road '$road_name': exit $status, $((SECONDS - started))s"
+}
+
+# Ends a road: on failure shows what the program printed and the file.
+# After a time-out the remaining roads would most likely wait in vain too,
+# so the run stops there.
+finish_road() {
+    local file=$1
+    if ((road_failed)); then
+        failures=$((failures + 1))
+        note "--- standard error:"
+        cat "$work/stderr"
+        note "--- $file now:"
+        cat -A "$work/$file"
+        echo
+    fi
+    if ((road_timed_out)); then
+        note "a road timed out: the remaining roads are not run"
+        exit 1
+    fi
+}
+
+expect_status() {
+    [ "$status" = "$1" ] || fail "exit status $status, expected $1"
+}
+
+# The file's bytes must be exactly the expected text.
+expect_file() {
+    local file=$1 expected=$2 actual
+    actual=$(cat "$work/$file"; printf x)  # the x keeps trailing line ends
+    actual=${actual%x}
+    if [ "$actual" != "$expected" ]; then
+        fail "$file differs from what was expected (< expected, > actual):"
+        diff <(printf '%s' "$expected" | cat -A) <(printf '%s' "$actual" | cat -A) | sed 's/^/    /'
+    fi
+}
+
+# The last field of the FORMAT statement on line 2 of FILE, as written.
+last_field() {
+    sed -n '2s/.*[(,] *\([^,()]*\))$/\1/p' "$work/$1"
+}
+
+# A sample typed into the window must come out of a real Fortran program
+# printing VALUE with the descriptor derived from it.
+expect_fortran_prints() {
+    local descriptor=$1 value=$2 printed
+    printf "      PRINT '(%s)', %s\n      END\n" "$descriptor" "$value" > "$work/check.f"
+    if ! gfortran -o "$work/check" "$work/check.f" 2> "$work/check.log"; then
+        fail "gfortran does not take the derived descriptor '$descriptor':"
+        cat "$work/check.log"
+        return
+    fi
+    printed=$("$work/check")
+    [ "$printed" = "$value" ] || fail "'$descriptor' prints '$printed', not '$value'"
+}
+
+# --- The roads ------------------------------------------------------------------
+
+start_server
+start_session_bus
+
+# A fixed-form program whose line 2 is the FORMAT statement; the lines around
+# it carry trailing blanks, a comment and no final line end, which a rewrite
+# must keep byte for byte.
+fixed_with() {
+    printf '      PROGRAM P  \n  100 FORMAT(%s)\n      WRITE (6, 100) N, X\n      END\nC     no line end after this' "$1"
+}
+fixed_before=$(fixed_with '1X, I5, F7.2')
+write_fixed() { printf '%s' "$fixed_before" > "$work/prog.for"; }
+
+# An edited field is written back: Ctrl+Right to I5, BackSpace, 8, Enter.
+write_fixed
+road "edit a field, then OK" prog.for 2 7 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
+finish_road prog.for
+
+# Keys sent in one burst, each field key with the keys after it already
+# waiting, still go to the field moved to.
+write_fixed
+road "edit in one burst of keys" prog.for 2 7 'burst:ctrl+Right BackSpace BackSpace I 8 Down ctrl+Right ctrl+a 1 period 5 Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I8, F3.1')"
+finish_road prog.for
+
+# Leaving a field whose text does not evaluate takes it back: I5 becomes
+# I5x0 (had the x been lost, I50 would be valid and written), Ctrl+Right
+# leaves it, and OK writes the statement as it was.
+write_fixed
+road "leave an invalid field, then OK" prog.for 2 7 'key:ctrl+Right' 'type:x0' 'key:ctrl+Right' 'key:Return'
+expect_status 0
+expect_file prog.for "$fixed_before"
+finish_road prog.for
+
+# It goes back to the field's last good text, not to the one it started
+# with: I5 -> I8 (good) -> I8x (not) -> leave; then Ctrl+Left returns to it
+# and a 0 typed after the restored text makes I80.
+write_fixed
+road "an invalid field goes back to its last good text" prog.for 2 7 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8x' 'key:ctrl+Right' 'key:ctrl+Left' 'key:End' 'type:0' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I80, F7.2')"
+finish_road prog.for
+
+# A typed sample derives the descriptor that prints it: Ctrl+End to F7.2,
+# Down to its sample, replace it by 12.5, Up, OK. F4.1 is the narrowest
+# such descriptor, and gfortran confirms that it prints 12.5.
+write_fixed
+road "type a sample, then OK" prog.for 2 7 'key:ctrl+End' 'key:Down' 'key:ctrl+a' 'type:12.5' 'key:Up' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I5, F4.1')"
+expect_fortran_prints "$(last_field prog.for)" 12.5
+finish_road prog.for
+
+# Field moves keep the row: Ctrl+End, Down (sample row), Ctrl+Home goes to
+# the first field's sample row and Ctrl+Right to I5's sample, where typing
+# -42 derives I3; Ctrl+End and Up then edit F7.2's text.
+write_fixed
+road "move along the sample row" prog.for 2 7 \
+    'key:ctrl+End' 'key:Down' 'key:ctrl+Home' 'key:ctrl+Right' 'key:ctrl+a' 'type:-42' \
+    'key:ctrl+End' 'key:Up' 'key:BackSpace' 'type:3' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I3, F7.3')"
+finish_road prog.for
+
+# Cancel after edits in both rows leaves the file untouched: exit 1.
+write_fixed
+road "edit, then Cancel" prog.for 2 7 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Down' 'key:ctrl+a' 'type:1' 'key:Escape'
+expect_status 1
+expect_file prog.for "$fixed_before"
+finish_road prog.for
+
+# A free-form WRITE statement's format string, the column on the string:
+# Ctrl+Right to i5, BackSpace, 8, Enter. The string holds the new list.
+free_with() { printf "program p\n  write (*, '(%s)') n, x\nend program p\n" "$1"; }
+free_with '1x, i5, f7.2' > "$work/prog.f90"
+road "edit a format string in a free-form file, then OK" prog.f90 2 16 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+free_after=$(free_with '1x, i8, f7.2'; printf x)  # the x keeps the last line end
+expect_file prog.f90 "${free_after%x}"
+finish_road prog.f90
+
+if ((failures)); then
+    note "$failures road(s) failed"
+    exit 1
+fi
+note "all roads passed"
