@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <strings.h>
@@ -73,6 +74,10 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
         commandLine.bError = 1;
         return commandLine;
     }
+    // A line that is no number at all is a bad command line too; one that
+    // starts with digits is taken as far as they go (12abc is line 12).
+    if (!IsNumberWord(words[1]))
+        commandLine.bError = 1;
     for (std::size_t i = kMinWords; i < words.size(); ++i) {
         const std::string& strWord = words[i];
         if (StartsWithOption(strWord, "-d:1:")) {
@@ -100,6 +105,16 @@ void ApplyCommandLine(const SCommandLine& commandLine)
     }
     if (commandLine.bError)
         flags.m_bCommandLineError = 1;
+}
+
+bool IsNumberWord(const std::string& strWord)
+{
+    std::size_t i = 0;
+    while (i < strWord.size() && std::isspace(static_cast<unsigned char>(strWord[i])))
+        ++i;
+    if (i < strWord.size() && (strWord[i] == '+' || strWord[i] == '-'))
+        ++i;
+    return i < strWord.size() && std::isdigit(static_cast<unsigned char>(strWord[i]));
 }
 
 long long ConvertNumber(const std::string& strWord)

@@ -20,7 +20,8 @@ struct SCommandOption {
 struct SCommandLine {
     std::vector<std::string> arrWords;    // every word, the file name first
     std::vector<SCommandOption> arrOptions;  // words 4 and 5, in order
-    int bError = 0;                       // fewer than three or more than five words, or an unknown option
+    int bError = 0;                       // fewer than three or more than five words, a line that is no
+                                          // number, or an unknown option
     int bDebug = 0;                       // a debug option was given
     int bStrictTable = 0;                 // -fps4 was given
 };
@@ -48,6 +49,9 @@ void ApplyCommandLine(const SCommandLine& commandLine);
 // leading white space, an optional sign, the leading digits; 0 when there
 // are none. Values beyond the range of long long saturate.
 long long ConvertNumber(const std::string& strWord);
+
+// True when the word starts (after blanks and a sign) with a digit.
+bool IsNumberWord(const std::string& strWord);
 
 // The main window's title: "Quillmark - ABSOLUTE PATH - line LINEWORD", the
 // path made absolute from the current directory, the line word as typed.

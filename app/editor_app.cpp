@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QPalette>
 #include <cstdio>
 
 #include "command_line.h"
@@ -14,15 +13,6 @@
 #include "statement_writer.h"
 
 namespace {
-
-// Dialogs and message boxes: a light grey ground with black text.
-void SetDialogColours()
-{
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    QApplication::setPalette(palette, "QDialog");
-}
 
 // Off screen, nobody reads the toolkit's notes about the desktop it misses;
 // a script reads the log and the exit status. Only real errors get through.
@@ -75,7 +65,6 @@ int CEditorApp::Run(int argc, char** argv)
 
 bool CEditorApp::InitInstance(const std::vector<std::string>& words)
 {
-    SetDialogColours();
     m_list.Clear();
     m_pFrame = std::make_unique<CEditorFrame>(m_list);
 
@@ -114,6 +103,9 @@ int CEditorApp::ExitInstance()
         nStatus = EXIT_BAD_COMMAND_LINE;
     else if (m_pFrame != nullptr && m_pFrame->FileWritten())
         nStatus = EXIT_WRITTEN;
+    else if (m_pFrame != nullptr && !m_pFrame->SavedElsewhere().empty())
+        std::fprintf(stderr, "quillmark: the statement was saved in \"%s\"; \"%s\" is unchanged\n",
+                     m_pFrame->SavedElsewhere().c_str(), m_list.m_strFileName.c_str());
     if (m_pFrame != nullptr) {
         m_pFrame->OnDestroy();
         m_pFrame.reset();

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "field_strip.h"
 #include "flags.h"
 #include "frame_keys.h"
 #include "help.h"
 #include "message_box.h"
+#include "new_field_dialog.h"
 #include "save_statement.h"
 #include "string_table.h"
 
@@ -127,9 +129,9 @@ void CEditorFrame::OnCommand(int nCommandId)
 {
     static constexpr SCommandHandler kHandlers[] = {
         {CMD_FORMAT_STATEMENT, &CEditorFrame::OnFormatStatement},
-        {CMD_NEW_FIELD, &CEditorFrame::OnFieldCommand},
-        {CMD_REMOVE_FIELD, &CEditorFrame::OnFieldCommand},
-        {CMD_CHANGE_VALUE, &CEditorFrame::OnFieldCommand},
+        {CMD_NEW_FIELD, &CEditorFrame::OnNewField},
+        {CMD_REMOVE_FIELD, &CEditorFrame::OnRemoveField},
+        {CMD_CHANGE_VALUE, &CEditorFrame::OnChangeValue},
         {CMD_OK, &CEditorFrame::OnOk},
         {CMD_CANCEL, &CEditorFrame::OnCancel},
         {CMD_HELP, &CEditorFrame::OnHelp},
@@ -194,10 +196,30 @@ void CEditorFrame::OnFormatStatement()
     // Reaching the strip is the whole effect of its hot key.
 }
 
-void CEditorFrame::OnFieldCommand()
+void CEditorFrame::OnNewField()
 {
-    // New Field, Remove Field and Change Value edit the strip's fields; they
-    // come with the field strip. Until then they only hand the keys back to it.
+    CNewFieldDlg dialog(this);
+    dialog.m_nType = TYPE_STRING;
+    const int nResult = dialog.DoModal();
+    if (nResult == IDC_INSERT_BEFORE || nResult == IDC_INSERT_AFTER)
+        m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom), nResult == IDC_INSERT_AFTER);
+    SetCurrentControl(kStripRow);
+}
+
+void CEditorFrame::OnRemoveField()
+{
+    m_pStrip->RemoveField();
+    SetCurrentControl(kStripRow);
+}
+
+void CEditorFrame::OnChangeValue()
+{
+    std::string strText;
+    m_list.GetText(m_pStrip->CurrentIndex(), strText);
+    CChangeValueDlg dialog(this, strText);
+    m_pStrip->GetFieldValue(dialog.m_strValue);
+    if (dialog.DoModal() == IDOK)
+        m_pStrip->SetFieldValue(dialog.m_strValue);  // a refused value is reported there
     SetCurrentControl(kStripRow);
 }
 
@@ -206,7 +228,7 @@ void CEditorFrame::OnOk()
     const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
-    if (SaveStatement(m_list, nIndex, OwnerOf(m_pStrip), interactive, bWritten)) {
+    if (SaveStatement(m_list, nIndex, OwnerOf(m_pStrip), interactive, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         close();
         return;

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <map>
+#include <string>
 
 #include "control_table.h"
 
@@ -52,8 +53,10 @@ public:
 
     CFieldStrip* Strip() const { return m_pStrip; }
 
-    // True when OK wrote the file.
+    // True when OK wrote the file that was opened; the file Save As wrote
+    // the statement into instead (empty when none).
     bool FileWritten() const { return m_bWritten; }
+    const std::string& SavedElsewhere() const { return m_strSavedElsewhere; }
 
     // The window is going away: the help viewer is closed, unless the
     // command line was bad and the viewer shows its help.
@@ -70,7 +73,9 @@ private:
     void MeasureFont();
     void SetDefaultStyle(int nRow, bool bDefault);
     void OnFormatStatement();
-    void OnFieldCommand();
+    void OnNewField();
+    void OnRemoveField();
+    void OnChangeValue();
     void OnOk();
     void OnCancel();
     void OnHelp();
@@ -84,4 +89,5 @@ private:
     int m_nCharWidth = 0;   // average character width of the fixed font, 0 until measured
     int m_nLineHeight = 0;  // its line height
     bool m_bWritten = false;
+    std::string m_strSavedElsewhere;
 };

@@ -4,10 +4,15 @@
 #include "descriptor_list.h"
 #include "message.h"
 
+#include <string>
+
 // Takes field nCurrentIndex back to its last good state (an edit in progress
 // that never became valid is dropped), refuses unbalanced parentheses, and
 // writes the statement into its file. Returns 1 when the window may close:
-// the file was written (bWritten = 1), or the write failed and the user
-// chose to exit anyway, or the run is not interactive; 0 when the window
-// must stay open. Messages are owned by `owner`.
-int SaveStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive, int& bWritten);
+// the statement was written, or the write failed and the user chose to exit
+// anyway, or the run is not interactive; 0 when the window must stay open.
+// bWritten is 1 only when the file that was opened now holds the statement;
+// when Save As put it into another file, strSavedElsewhere names that file.
+// Messages are owned by `owner`.
+int SaveStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive, int& bWritten,
+                  std::string& strSavedElsewhere);

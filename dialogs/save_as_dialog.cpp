@@ -1,8 +1,10 @@
 #include "save_as_dialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 
+#include "dialog_runner.h"
 #include "owner_window.h"
 #include "string_table.h"
 
@@ -27,14 +29,27 @@ QStringList QtNameFilters(const char* pszFilter)
     return filters;
 }
 
-bool CSaveAsDialog::AskFileName(OwnerHandle owner, std::string& path)
+void ConfigureSaveAsDialog(QFileDialog& dialog, bool bFixedForm, const std::string& strProposed)
 {
-    QFileDialog dialog(WidgetOf(owner));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("for"));
-    dialog.setNameFilters(QtNameFilters(LoadResourceString(IDS_SAVE_FILTER)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog.setNameFilters(QtNameFilters(LoadResourceString(bFixedForm ? IDS_SAVE_FILTER_FIXED : IDS_SAVE_FILTER_FREE)));
+    // A name typed without a suffix gets the file's own, so that the saved
+    // file is read in the same source form next time (free form wants .f90).
+    const QFileInfo proposed(QString::fromLocal8Bit(strProposed.c_str()));
+    const QString strSuffix = proposed.suffix();
+    dialog.setDefaultSuffix(!strSuffix.isEmpty() ? strSuffix : (bFixedForm ? QString() : QStringLiteral("f90")));
+    if (!strProposed.empty()) {
+        dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
+}
+
+bool CSaveAsDialog::AskFileName(OwnerHandle owner, bool bFixedForm, std::string& path)
+{
+    QFileDialog dialog(WidgetOf(owner));
+    ConfigureSaveAsDialog(dialog, bFixedForm, path);
+    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
     return true;

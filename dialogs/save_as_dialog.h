@@ -1,9 +1,13 @@
 // The Save As dialog the writer offers when the source file cannot be
-// replaced: a QFileDialog with the filter of string 44, the default suffix
-// "for" and the overwrite prompt on.
+// replaced: a QFileDialog that proposes the file's own name, shows the files
+// of the statement's source form first, keeps the file's own suffix as the
+// default one and asks before overwriting.
 #pragma once
 
 #include <QStringList>
+#include <string>
+
+class QFileDialog;
 
 #include "statement_writer.h"
 
@@ -12,7 +16,11 @@
 // it does where the pipe form comes from, and becomes "*".
 QStringList QtNameFilters(const char* pszFilter);
 
+// Sets the dialog up for a statement of the given form whose file was
+// strProposed.
+void ConfigureSaveAsDialog(QFileDialog& dialog, bool bFixedForm, const std::string& strProposed);
+
 class CSaveAsDialog : public ISaveAsDialog {
 public:
-    bool AskFileName(OwnerHandle owner, std::string& path) override;
+    bool AskFileName(OwnerHandle owner, bool bFixedForm, std::string& path) override;
 };

@@ -54,6 +54,9 @@ constexpr SStringEntry kStrings[] = {
     {42, "Cancel"},
     {43, "&Help"},
     {44, "FORTRAN Files (*.for) | *.for | All Files (*.*) | *.* ||"},
+    // Save As for a file of each source form: its own kind of file first.
+    {45, "Free-form Fortran Files (*.f90;*.f95;*.f03;*.f08) | *.f90;*.f95;*.f03;*.f08 | All Files (*.*) | *.* ||"},
+    {46, "Fixed-form Fortran Files (*.for;*.f;*.ftn) | *.for;*.f;*.ftn | All Files (*.*) | *.* ||"},
 };
 
 }  // namespace

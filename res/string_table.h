@@ -46,6 +46,8 @@ enum StringId : int {
     IDS_BUTTON_CANCEL = 42,
     IDS_BUTTON_HELP = 43,
     IDS_SAVE_FILTER = 44,
+    IDS_SAVE_FILTER_FREE = 45,
+    IDS_SAVE_FILTER_FIXED = 46,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -1,5 +1,7 @@
 #include "statement_writer.h"
 
+#include <filesystem>
+
 #include <algorithm>
 #include <climits>
 
@@ -245,7 +247,8 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
     return builder.Finish();
 }
 
-int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive)
+int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive,
+                    std::string* pWrittenTo)
 {
     if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
         list.RevertToGood(nCurrentIndex);
@@ -253,10 +256,10 @@ int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner,
         ShowMessage(owner, MB_OK, IDS_UNBALANCED);
         return 0;
     }
-    return WriteStatement(list, interactive);
+    return WriteStatement(list, interactive, pWrittenTo);
 }
 
-int WriteStatement(const CDescriptorList& list, int interactive)
+int WriteStatement(const CDescriptorList& list, int interactive, std::string* pWrittenTo)
 {
     if (list.m_strFileName.empty())
         return 0;
@@ -266,7 +269,10 @@ int WriteStatement(const CDescriptorList& list, int interactive)
     for (;;) {
         const AttemptResult result = IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(list, statement, target);
         switch (result) {
-        case ATTEMPT_WRITTEN: return 1;
+        case ATTEMPT_WRITTEN:
+            if (pWrittenTo != nullptr)
+                *pWrittenTo = target;
+            return 1;
         case ATTEMPT_SOURCE_UNREADABLE:
             ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, list.m_strFileName.c_str());
             return 0;
@@ -278,9 +284,16 @@ int WriteStatement(const CDescriptorList& list, int interactive)
         const int nAnswer = ShowMessage(owner, MB_OKCANCEL | MB_ICONEXCLAMATION, IDS_CANNOT_WRITE, target.c_str());
         if (nAnswer != IDOK || !interactive)
             return 0;
-        std::string chosen;
-        if (g_pSaveAsDialog == nullptr || !g_pSaveAsDialog->AskFileName(owner, chosen) || chosen.empty())
+        std::string chosen = target;
+        if (g_pSaveAsDialog == nullptr || !g_pSaveAsDialog->AskFileName(owner, list.m_bFixedForm != 0, chosen) ||
+            chosen.empty())
             return 0;
         target = chosen;
     }
+}
+
+bool IsSameFile(const std::string& strFirst, const std::string& strSecond)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(strFirst, strSecond, error) && !error;
 }

@@ -142,6 +142,16 @@ public:
     void OnEditUpdate();
     void OnEditKillFocus();
 
+    // The window's commands on the current field. InsertField inserts a
+    // descriptor before or after it and makes the new field current;
+    // RemoveField removes it (the last one stays); SetFieldValue gives it a
+    // value of its own for its sample. Each returns 1, or 0 after the message
+    // that refuses it, with nothing changed.
+    int InsertField(const std::string& strText, bool bAfter);
+    int RemoveField();
+    int GetFieldValue(std::string& strValue) const;
+    int SetFieldValue(const std::string& strValue);
+
     // The horizontal scroll range: 0 .. nFields − 1.
     void SetScrollRange(int nFields);
 

@@ -205,7 +205,7 @@ void RoadTest::rejectsABadCommandLineWithItsHelpTopic()
     const std::string strArgs = Path("viewer-args");
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"p.for", "12"}, std::vector<std::string>{"p.for", "12", "7", "-fps4", "-fps4", "x"},
-          std::vector<std::string>{"p.for", "12", "7", "-x"}}) {
+          std::vector<std::string>{"p.for", "12", "7", "-x"}, std::vector<std::string>{"p.for", "abc", "7"}}) {
         fs::remove(strArgs);
         const SProcessResult result = RunQuillmark(args, FakeViewerEnvironment(strArgs));
         QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());

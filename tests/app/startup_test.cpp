@@ -75,6 +75,12 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("both, debug first") << QStringList{"p.for", "12", "7", "-d:1:l", "-fps4"} << 0 << 1 << 1;
     QTest::newRow("option as third word") << QStringList{"p.for", "12", "-fps4"} << 0 << 0 << 0;
     QTest::newRow("short option") << QStringList{"p.for", "12", "7", "-d:1"} << 1 << 0 << 0;
+    // A line must start with a number: "12abc" is line 12, "abc" no line.
+    QTest::newRow("line with a tail") << QStringList{"p.for", "12abc", "7"} << 0 << 0 << 0;
+    QTest::newRow("line with a sign") << QStringList{"p.for", " -3", "7"} << 0 << 0 << 0;
+    QTest::newRow("line no number") << QStringList{"p.for", "abc", "7"} << 1 << 0 << 0;
+    QTest::newRow("line empty") << QStringList{"p.for", "", "7"} << 1 << 0 << 0;
+    QTest::newRow("line a sign alone") << QStringList{"p.for", "+", "7", "-fps4"} << 1 << 0 << 1;
 }
 
 void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
@@ -177,6 +183,9 @@ void StartUpTest::opensTheStatementWithItsButtonsAndHotKeys()
     QCOMPARE(app.List().size(), 2);
     QCOMPARE(pFrame->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 2abc"));
     QVERIFY(QTest::qWaitForWindowActive(pFrame));
+    // Dialogs and message boxes keep the desktop's colours.
+    QCOMPARE(QApplication::palette("QDialog"), QApplication::palette());
+    QCOMPARE(QApplication::palette("QMessageBox"), QApplication::palette());
 
     const char* const captions[] = {"&New Field...", "&Remove Field", "&Change Value...", "OK", "Cancel", "&Help"};
     for (int nRow = 1; nRow <= 6; ++nRow) {

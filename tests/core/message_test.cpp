@@ -33,12 +33,15 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, HoldsFortyTwoStringsAndNoOthers)
+TEST(StringTable, HoldsFortyFourStringsAndNoOthers)
 {
+    // 1 to 44 but 4 and 15, and the Save As filters of each source form.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 42);
+    EXPECT_EQ(nCount, 44);
+    EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FREE), nullptr);
+    EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FIXED), nullptr);
     EXPECT_EQ(LoadResourceString(4), nullptr);
     EXPECT_EQ(LoadResourceString(15), nullptr);
     EXPECT_STREQ(LoadResourceString(IDS_CAPTION), "Quillmark");

@@ -1,19 +1,293 @@
-// The dialogs' support: owner handles and the Save As filter.
+// The dialogs: New Field and Change Value filled and closed as a user would
+// (never run modally), the Save As dialog's set-up, and owner handles.
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QWidget>
 #include <QtTest>
 #include <memory>
 
+#include "change_value_dialog.h"
+#include "message.h"
+#include "new_field_dialog.h"
 #include "owner_window.h"
 #include "save_as_dialog.h"
 #include "string_table.h"
+
+namespace {
+
+// An owner window away from the screen's corner, shown.
+struct SOwner {
+    SOwner()
+    {
+        window.setGeometry(200, 150, 700, 400);
+        window.show();
+    }
+    QWidget window;
+};
+
+void Press(QWidget* pWidget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(pWidget, key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
 
 class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void newFieldShowsTheTypesWithTheirDescriptors();
+    void theCustomBoxIsUsableExactlyWhileCustomIsChosen();
+    void newFieldEndsWithWhereToInsertAndWhat();
+    void newFieldIsDrivenByItsKeys();
+    void eachTypeStandsForItsDescriptor();
+    void changeValueShowsTheValueAndNamesTheField();
+    void setToDefaultClearsTheValueWhateverWasTyped();
+    void changeValueEndsWithOkOrCancel();
+    void dialogsOpenCentredOnTheirOwner();
+    void saveAsOffersTheFilesOfTheStatementsForm();
     void ownsTheBoxByALiveWidgetOnly();
     void turnsTheSaveFilterIntoQtNameFilters();
 };
+
+void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
+{
+    CNewFieldDlg dialog;
+    QCOMPARE(dialog.m_nType, -1);
+    QVERIFY(dialog.m_strCustom.empty());
+    dialog.m_nType = TYPE_STRING;
+    dialog.OnInitDialog();
+    const QStringList labels{"Character &String", "Character &Variable (A10)", "&Logical (L2)", "&Integer (I5)",
+                             "&Fixed-point (F7.3)", "Scientific &Notation (E15.8)", "&Custom:"};
+    for (int nType = 0; nType < TYPE_COUNT; ++nType)
+        QCOMPARE(dialog.TypeButton(nType)->text(), labels[nType]);
+    QVERIFY(dialog.TypeButton(TYPE_STRING)->isChecked());
+    QCOMPARE(dialog.windowTitle(), QString("New Field"));
+    QVERIFY(dialog.InsertBeforeButton()->isDefault());
+    QCOMPARE(dialog.InsertBeforeButton()->text(), QString("Insert &Before Current Field"));
+    QCOMPARE(dialog.InsertAfterButton()->text(), QString("Insert &After Current Field"));
+
+    // No type set: no button checked.
+    CNewFieldDlg none;
+    none.OnInitDialog();
+    for (int nType = 0; nType < TYPE_COUNT; ++nType)
+        QVERIFY(!none.TypeButton(nType)->isChecked());
+    none.OnInsertBefore();
+    QCOMPARE(none.m_nType, -1);
+}
+
+void DialogsTest::theCustomBoxIsUsableExactlyWhileCustomIsChosen()
+{
+    CNewFieldDlg dialog;
+    dialog.m_nType = TYPE_STRING;
+    dialog.OnInitDialog();
+    QVERIFY(!dialog.CustomBox()->isEnabled());
+    dialog.TypeButton(TYPE_CUSTOM)->click();
+    QVERIFY(dialog.CustomBox()->isEnabled());
+    dialog.TypeButton(TYPE_LOGICAL)->click();
+    QVERIFY(!dialog.CustomBox()->isEnabled());
+    // Opened on Custom, the box starts usable.
+    CNewFieldDlg custom;
+    custom.m_nType = TYPE_CUSTOM;
+    custom.m_strCustom = "2(I3)";
+    custom.OnInitDialog();
+    QVERIFY(custom.CustomBox()->isEnabled());
+    QCOMPARE(custom.CustomBox()->text(), QString("2(I3)"));
+}
+
+void DialogsTest::newFieldEndsWithWhereToInsertAndWhat()
+{
+    struct SCase {
+        int nType;
+        const char* pszTyped;
+        bool bAfter;
+    };
+    for (const SCase& c : {SCase{TYPE_INTEGER, "", false}, SCase{TYPE_CUSTOM, "3(I5", true},
+                           SCase{TYPE_CUSTOM, "", false}}) {
+        CNewFieldDlg dialog;
+        dialog.m_nType = TYPE_STRING;
+        dialog.OnInitDialog();
+        dialog.TypeButton(c.nType)->click();
+        if (dialog.CustomBox()->isEnabled())
+            dialog.CustomBox()->setText(QString::fromLatin1(c.pszTyped));
+        (c.bAfter ? dialog.InsertAfterButton() : dialog.InsertBeforeButton())->click();
+        QCOMPARE(dialog.result(), c.bAfter ? int(IDC_INSERT_AFTER) : int(IDC_INSERT_BEFORE));
+        QCOMPARE(dialog.m_nType, c.nType);
+        QCOMPARE(dialog.m_strCustom, std::string(c.pszTyped));  // returned as typed, even empty
+    }
+    CNewFieldDlg cancelled;
+    cancelled.OnInitDialog();
+    cancelled.reject();
+    QCOMPARE(cancelled.result(), int(IDCANCEL));
+}
+
+void DialogsTest::newFieldIsDrivenByItsKeys()
+{
+    SOwner owner;
+    CNewFieldDlg dialog(&owner.window);
+    dialog.m_nType = TYPE_STRING;
+    dialog.OnInitDialog();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // Alt+C chooses Custom (a mnemonic clicks its button a moment later);
+    // Tab goes on to its box.
+    Press(&dialog, Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(dialog.TypeButton(TYPE_CUSTOM)->isChecked());
+    Press(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), dialog.CustomBox());
+    QTest::keyClicks(dialog.CustomBox(), "3X");
+    // Alt+I chooses Integer, Alt+A inserts after.
+    Press(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
+    QTRY_VERIFY(dialog.TypeButton(TYPE_INTEGER)->isChecked());
+    QVERIFY(!dialog.CustomBox()->isEnabled());
+    Press(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(dialog.result(), int(IDC_INSERT_AFTER));
+    QCOMPARE(dialog.m_nType, int(TYPE_INTEGER));
+    QCOMPARE(dialog.m_strCustom, std::string("3X"));
+
+    // Enter presses Insert Before, Escape cancels.
+    CNewFieldDlg again(&owner.window);
+    again.m_nType = TYPE_STRING;
+    again.OnInitDialog();
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    Press(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(again.result(), int(IDC_INSERT_BEFORE));
+    CNewFieldDlg escaped(&owner.window);
+    escaped.OnInitDialog();
+    escaped.show();
+    QVERIFY(QTest::qWaitForWindowActive(&escaped));
+    Press(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(escaped.result(), int(IDCANCEL));
+}
+
+void DialogsTest::eachTypeStandsForItsDescriptor()
+{
+    const char* const texts[] = {"'Character String'", "A10", "L2", "I5", "F7.3", "E15.8"};
+    for (int nType = 0; nType < TYPE_CUSTOM; ++nType)
+        QCOMPARE(NewFieldText(nType, "ignored"), std::string(texts[nType]));
+    QCOMPARE(NewFieldText(TYPE_CUSTOM, "2(I3)"), std::string("2(I3)"));
+    QCOMPARE(NewFieldText(-1, ""), std::string());
+}
+
+void DialogsTest::changeValueShowsTheValueAndNamesTheField()
+{
+    CChangeValueDlg empty;
+    empty.OnInitDialog();
+    QVERIFY(empty.ValueBox()->text().isEmpty());
+    QCOMPARE(empty.windowTitle(), QString("Change Value"));
+
+    CChangeValueDlg dialog(nullptr, "F7.3");
+    dialog.m_strValue = "3.14159";
+    dialog.OnInitDialog();
+    QCOMPARE(dialog.ValueBox()->text(), QString("3.14159"));
+    QCOMPARE(dialog.windowTitle(), QString("Change Value for F7.3"));
+    QCOMPARE(dialog.ValueLabel()->text(), QString("Custom &Value:"));
+    QCOMPARE(dialog.ValueLabel()->buddy(), dialog.ValueBox());
+    QVERIFY(dialog.OkButton()->isDefault());
+    // Bytes beyond ASCII come back as they went in.
+    CChangeValueDlg bytes;
+    bytes.m_strValue = "caf\xe9";
+    bytes.OnInitDialog();
+    bytes.accept();
+    QCOMPARE(bytes.m_strValue, std::string("caf\xe9"));
+}
+
+void DialogsTest::setToDefaultClearsTheValueWhateverWasTyped()
+{
+    SOwner owner;
+    CChangeValueDlg dialog(&owner.window, "I5");
+    dialog.m_strValue = "42";
+    dialog.OnInitDialog();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // Alt+V reaches the box through its label.
+    Press(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), dialog.ValueBox());
+    QTest::keyClicks(dialog.ValueBox(), "123");
+    Press(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(dialog.result(), int(IDOK));
+    QVERIFY(dialog.m_strValue.empty());
+}
+
+void DialogsTest::changeValueEndsWithOkOrCancel()
+{
+    CChangeValueDlg emptied;
+    emptied.m_strValue = "42";
+    emptied.OnInitDialog();
+    emptied.ValueBox()->clear();
+    emptied.OkButton()->click();
+    QCOMPARE(emptied.result(), int(IDOK));
+    QVERIFY(emptied.m_strValue.empty());  // the default again
+
+    CChangeValueDlg typed;
+    typed.OnInitDialog();
+    typed.ValueBox()->setText("abc");
+    typed.accept();
+    QCOMPARE(typed.result(), int(IDOK));
+    QCOMPARE(typed.m_strValue, std::string("abc"));
+
+    CChangeValueDlg cancelled;
+    cancelled.m_strValue = "7";
+    cancelled.OnInitDialog();
+    cancelled.ValueBox()->setText("8");
+    cancelled.reject();
+    QCOMPARE(cancelled.result(), int(IDCANCEL));
+    QCOMPARE(cancelled.m_strValue, std::string("7"));
+}
+
+void DialogsTest::dialogsOpenCentredOnTheirOwner()
+{
+    SOwner owner;
+    CNewFieldDlg newField(&owner.window);
+    newField.OnInitDialog();
+    CChangeValueDlg changeValue(&owner.window);
+    changeValue.OnInitDialog();
+    for (QWidget* pDialog : {static_cast<QWidget*>(&newField), static_cast<QWidget*>(&changeValue)}) {
+        const QPoint offset = pDialog->frameGeometry().center() - owner.window.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QString("off by %1, %2").arg(offset.x()).arg(offset.y())));
+    }
+}
+
+void DialogsTest::saveAsOffersTheFilesOfTheStatementsForm()
+{
+    struct SCase {
+        bool bFixedForm;
+        const char* pszFile;
+        QStringList filters;
+        QString strSuffix;
+    };
+    const QStringList free{"Free-form Fortran Files (*.f90 *.f95 *.f03 *.f08)", "All Files (*)"};
+    const QStringList fixed{"Fixed-form Fortran Files (*.for *.f *.ftn)", "All Files (*)"};
+    const SCase cases[] = {
+        {false, "ro.f90", free, "f90"},
+        {true, "ro.for", fixed, "for"},
+        {true, "old.f", fixed, "f"},
+        {true, "noext", fixed, ""},
+        {false, "noext", free, "f90"},
+    };
+    QTemporaryDir dir;
+    const QString strDir = QFileInfo(dir.path()).canonicalFilePath();
+    for (const SCase& c : cases) {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        ConfigureSaveAsDialog(dialog, c.bFixedForm, QDir(strDir).filePath(c.pszFile).toStdString());
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog.nameFilters(), c.filters);
+        QCOMPARE(dialog.defaultSuffix(), c.strSuffix);
+        QCOMPARE(dialog.directory().absolutePath(), strDir);
+        // The file's own name is proposed (with the suffix a free-form file needs).
+        const QString strName = QString(c.pszFile) + (c.strSuffix.isEmpty() || QString(c.pszFile).contains('.')
+                                                          ? QString() : "." + c.strSuffix);
+        QCOMPARE(QFileInfo(dialog.selectedFiles().value(0)).fileName(), strName);
+    }
+}
 
 void DialogsTest::ownsTheBoxByALiveWidgetOnly()
 {

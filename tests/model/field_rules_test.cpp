@@ -126,6 +126,17 @@ TEST(FieldCommands, RefuseWithTheirMessagesAndChangeNothing)
     EXPECT_EQ(presenter.m_messages[1].text, "\"Q7\" is not a valid descriptor\n\nInsertion aborted");
     EXPECT_EQ(Texts(list), std::vector<std::string>{"I5"});
 
+    // A value is refused only when the field's own text does not evaluate
+    // (as while it is being typed); the old value stays.
+    ASSERT_EQ(ChangeFieldValue(list, 0, "7"), 1);
+    TypeIntoField(list, 0, ROW_TEXT, "I5x");
+    EXPECT_EQ(ChangeFieldValue(list, 0, "8"), 0);
+    EXPECT_EQ(list.At(0).Value(), "7");
+    ASSERT_EQ(presenter.m_messages.size(), 3u);
+    EXPECT_EQ(presenter.m_messages[2].text, "Illegal value for default value\nDefault value unchanged");
+    LeaveField(list, 0, ROW_TEXT);
+    EXPECT_EQ(list.At(0).Sample(), "    7");
+
     EXPECT_EQ(InsertField(list, 1, "A3"), 1);
     EXPECT_EQ(RemoveField(list, 0), 1);
     EXPECT_EQ(Texts(list), std::vector<std::string>{"A3"});

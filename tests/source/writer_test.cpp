@@ -342,10 +342,14 @@ TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)
 
     struct CChooser : ISaveAsDialog {
         std::string strPath;
+        std::string strProposed;
         int nAsked = 0;
-        bool AskFileName(OwnerHandle, std::string& path) override
+        int bFixedForm = -1;
+        bool AskFileName(OwnerHandle, bool bFixed, std::string& path) override
         {
             ++nAsked;
+            strProposed = path;
+            bFixedForm = bFixed ? 1 : 0;
             path = strPath;
             return !strPath.empty();
         }
@@ -354,8 +358,14 @@ TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)
     m_presenter.m_nAnswer = IDOK;
     EXPECT_EQ(Save(1), 0) << "Save As cancelled";
     EXPECT_EQ(chooser.nAsked, 1);
+    EXPECT_EQ(chooser.strProposed, m_strFile);  // the file's own name is proposed
+    EXPECT_EQ(chooser.bFixedForm, 1);
     chooser.strPath = m_dir.File("copy.for");
-    EXPECT_EQ(Save(1), 1);
+    std::string strWrittenTo;
+    EXPECT_EQ(WriteStatement(m_list, 1, &strWrittenTo), 1);
+    EXPECT_EQ(strWrittenTo, chooser.strPath);
+    EXPECT_FALSE(IsSameFile(strWrittenTo, m_strFile));
+    EXPECT_TRUE(IsSameFile(m_dir.File("./copy.for"), chooser.strPath));
     SetSaveAsDialog(nullptr);
     EXPECT_EQ(ReadWholeFile(chooser.strPath), "  100 FORMAT(I9)\n");
     EXPECT_EQ(Contents(), strFile);

@@ -8,8 +8,10 @@
 #include <functional>
 #include <string>
 
+#include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "editor_frame.h"
+#include "new_field_dialog.h"
 #include "string_table.h"
 
 namespace {
@@ -72,6 +74,29 @@ bool Render(const SPicture& picture, const QString& strPath)
 
 }  // namespace
 
+// The two dialogs as they open over the window.
+bool RenderDialogs(const QString& strDir)
+{
+    QWidget owner;
+    owner.resize(600, 300);
+    owner.show();
+    CNewFieldDlg newField(&owner);
+    newField.m_nType = TYPE_CUSTOM;
+    newField.m_strCustom = "2(I3,1X)";
+    newField.OnInitDialog();
+    newField.show();
+    CChangeValueDlg changeValue(&owner, "F7.3");
+    changeValue.m_strValue = "3.14159";
+    changeValue.OnInitDialog();
+    changeValue.show();
+    QTest::qWait(20);
+    bool bOk = newField.grab().save(QDir(strDir).filePath("new-field.png"));
+    bOk = changeValue.grab().save(QDir(strDir).filePath("change-value.png")) && bOk;
+    std::printf("%s %s and %s\n", bOk ? "wrote" : "FAILED", qPrintable(QDir(strDir).filePath("new-field.png")),
+                qPrintable(QDir(strDir).filePath("change-value.png")));
+    return bOk;
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -107,5 +132,6 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", bOk ? "wrote" : "FAILED", qPrintable(strPath));
         nStatus |= bOk ? 0 : 1;
     }
+    nStatus |= RenderDialogs(strDir) ? 0 : 1;
     return nStatus;
 }

@@ -1,0 +1,79 @@
+#include "change_value_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "dialog_placement.h"
+#include "dialog_runner.h"
+#include "message.h"
+#include "strip_text.h"
+
+CChangeValueDlg::CChangeValueDlg(QWidget* pParent, const std::string& strDescriptor) : QDialog(pParent)
+{
+    setWindowTitle(strDescriptor.empty() ? tr("Change Value")
+                                         : tr("Change Value for %1").arg(ToScreen(strDescriptor)));
+    m_pLabel = new QLabel(tr("Custom &Value:"), this);
+    m_pValue = new QLineEdit(this);
+    m_pLabel->setBuddy(m_pValue);  // the label's mnemonic goes to the box
+    m_pDefault = new QPushButton(tr("&Set to Default"), this);
+    m_pOk = new QPushButton(tr("OK"), this);
+    auto* pCancel = new QPushButton(tr("Cancel"), this);
+    m_pOk->setDefault(true);
+    setTabOrder(m_pValue, m_pDefault);
+    setTabOrder(m_pDefault, m_pOk);
+    setTabOrder(m_pOk, pCancel);
+    connect(m_pDefault, &QPushButton::clicked, this, &CChangeValueDlg::OnSetToDefault);
+    connect(m_pOk, &QPushButton::clicked, this, &CChangeValueDlg::accept);
+    connect(pCancel, &QPushButton::clicked, this, &CChangeValueDlg::reject);
+
+    auto* pLayout = new QGridLayout(this);
+    pLayout->addWidget(m_pLabel, 0, 0);
+    pLayout->addWidget(m_pValue, 0, 1);
+    auto* pButtons = new QHBoxLayout;
+    pButtons->addWidget(m_pDefault);
+    pButtons->addStretch(1);
+    pButtons->addWidget(m_pOk);
+    pButtons->addWidget(pCancel);
+    pLayout->addLayout(pButtons, 1, 0, 1, 2);
+    m_pValue->setMinimumWidth(m_pValue->fontMetrics().averageCharWidth() * 30);
+}
+
+int CChangeValueDlg::DoModal()
+{
+    OnInitDialog();
+    return RunDialog(*this);
+}
+
+void CChangeValueDlg::OnInitDialog()
+{
+    UpdateData(false);
+    CentreOnOwner(*this);
+}
+
+void CChangeValueDlg::UpdateData(bool bSave)
+{
+    if (bSave)
+        m_strValue = FromScreen(m_pValue->text());
+    else
+        m_pValue->setText(ToScreen(m_strValue));
+}
+
+void CChangeValueDlg::OnSetToDefault()
+{
+    m_strValue.clear();
+    done(IDOK);
+}
+
+void CChangeValueDlg::accept()
+{
+    UpdateData(true);
+    done(IDOK);
+}
+
+void CChangeValueDlg::reject()
+{
+    done(IDCANCEL);
+}

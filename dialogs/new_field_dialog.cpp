@@ -1,0 +1,167 @@
+#include "new_field_dialog.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "dialog_placement.h"
+#include "dialog_runner.h"
+#include "message.h"
+#include "string_table.h"
+#include "strip_text.h"
+
+namespace {
+
+// The types' labels as the dialog shows them: the label, and the descriptor
+// the type inserts in brackets. Custom keeps its own label.
+struct STypeLabel {
+    int nType;
+    int nLabelId;
+    int nDescriptorId;  // 0: none shown
+};
+
+constexpr std::array<STypeLabel, 6> kTypeLabels = {{
+    {TYPE_STRING, IDS_OPTION_STRING, 0},
+    {TYPE_CHARACTER, IDS_OPTION_CHARACTER, IDS_NEW_CHARACTER},
+    {TYPE_LOGICAL, IDS_OPTION_LOGICAL, IDS_NEW_LOGICAL},
+    {TYPE_INTEGER, IDS_OPTION_INTEGER, IDS_NEW_INTEGER},
+    {TYPE_FIXED, IDS_OPTION_FIXED, IDS_NEW_FIXED},
+    {TYPE_SCIENTIFIC, IDS_OPTION_SCIENTIFIC, IDS_NEW_SCIENTIFIC},
+}};
+
+// The descriptor each ready-made type inserts.
+constexpr std::array<int, 6> kTypeDescriptors = {IDS_NEW_STRING,  IDS_NEW_CHARACTER, IDS_NEW_LOGICAL,
+                                                 IDS_NEW_INTEGER, IDS_NEW_FIXED,     IDS_NEW_SCIENTIFIC};
+
+// The labels the dialog is laid out with, before it is relabelled.
+constexpr std::array<const char*, TYPE_COUNT> kTemplateLabels = {
+    "Character &String", "Character &Variable", "&Logical", "&Integer", "&Floating-point", "Scientific &Notation",
+    "&Custom:"};
+
+}  // namespace
+
+std::string NewFieldText(int nType, const std::string& strCustom)
+{
+    if (nType >= 0 && nType < static_cast<int>(kTypeDescriptors.size()))
+        return LoadResourceString(kTypeDescriptors[static_cast<std::size_t>(nType)]);
+    return strCustom;
+}
+
+CNewFieldDlg::CNewFieldDlg(QWidget* pParent) : QDialog(pParent)
+{
+    setWindowTitle(tr("New Field"));
+    auto* pGroup = new QGroupBox(tr("Descriptor Type"), this);
+    auto* pGroupLayout = new QVBoxLayout(pGroup);
+    m_pTypes = new QButtonGroup(this);
+    QWidget* pPrevious = nullptr;
+    for (int nType = 0; nType < TYPE_COUNT; ++nType) {
+        auto* pRadio = new QRadioButton(QString::fromLatin1(kTemplateLabels[static_cast<std::size_t>(nType)]), pGroup);
+        m_pTypes->addButton(pRadio, nType);
+        if (nType == TYPE_CUSTOM) {
+            // The Custom box stands beside its button, and comes next on Tab.
+            m_pCustom = new QLineEdit(pGroup);
+            m_pCustom->setAccessibleName(tr("Custom descriptor"));
+            auto* pRow = new QHBoxLayout;
+            pRow->addWidget(pRadio);
+            pRow->addWidget(m_pCustom, 1);
+            pGroupLayout->addLayout(pRow);
+        } else {
+            pGroupLayout->addWidget(pRadio);
+        }
+        if (pPrevious != nullptr)
+            setTabOrder(pPrevious, pRadio);
+        pPrevious = pRadio;
+    }
+    setTabOrder(pPrevious, m_pCustom);
+
+    m_pBefore = new QPushButton(tr("Insert &Before Current Field"), this);
+    m_pAfter = new QPushButton(tr("Insert &After Current Field"), this);
+    auto* pCancel = new QPushButton(tr("Cancel"), this);
+    m_pBefore->setDefault(true);
+    setTabOrder(m_pCustom, m_pBefore);
+    setTabOrder(m_pBefore, m_pAfter);
+    setTabOrder(m_pAfter, pCancel);
+    connect(m_pBefore, &QPushButton::clicked, this, &CNewFieldDlg::OnInsertBefore);
+    connect(m_pAfter, &QPushButton::clicked, this, &CNewFieldDlg::OnInsertAfter);
+    connect(pCancel, &QPushButton::clicked, this, &CNewFieldDlg::reject);
+    // Any choice of type, by click or key, decides whether the box is usable.
+    connect(m_pTypes, &QButtonGroup::idToggled, this, [this] { EnableCustomBox(); });
+
+    auto* pButtons = new QVBoxLayout;
+    pButtons->addWidget(m_pBefore);
+    pButtons->addWidget(m_pAfter);
+    pButtons->addWidget(pCancel);
+    pButtons->addStretch(1);
+    auto* pLayout = new QHBoxLayout(this);
+    pLayout->addWidget(pGroup, 1);
+    pLayout->addLayout(pButtons);
+}
+
+QAbstractButton* CNewFieldDlg::TypeButton(int nType) const
+{
+    return m_pTypes->button(nType);
+}
+
+int CNewFieldDlg::DoModal()
+{
+    OnInitDialog();
+    return RunDialog(*this);
+}
+
+void CNewFieldDlg::OnInitDialog()
+{
+    for (const STypeLabel& label : kTypeLabels) {
+        QString strLabel = QString::fromLatin1(LoadResourceString(label.nLabelId));
+        if (label.nDescriptorId != 0)
+            strLabel += QStringLiteral(" (") + QString::fromLatin1(LoadResourceString(label.nDescriptorId)) +
+                        QLatin1Char(')');
+        TypeButton(label.nType)->setText(strLabel);
+    }
+    UpdateData(false);
+    EnableCustomBox();
+    CentreOnOwner(*this);
+}
+
+void CNewFieldDlg::UpdateData(bool bSave)
+{
+    if (bSave) {
+        m_strCustom = FromScreen(m_pCustom->text());
+        m_nType = m_pTypes->checkedId();
+        return;
+    }
+    m_pCustom->setText(ToScreen(m_strCustom));
+    if (QAbstractButton* pButton = TypeButton(m_nType)) {
+        pButton->setChecked(true);
+    } else if (QAbstractButton* pChecked = m_pTypes->checkedButton()) {
+        // No type: no button checked.
+        m_pTypes->setExclusive(false);
+        pChecked->setChecked(false);
+        m_pTypes->setExclusive(true);
+    }
+}
+
+void CNewFieldDlg::EnableCustomBox()
+{
+    m_pCustom->setEnabled(m_pTypes->checkedId() == TYPE_CUSTOM);
+}
+
+void CNewFieldDlg::OnInsertBefore()
+{
+    UpdateData(true);
+    done(IDC_INSERT_BEFORE);
+}
+
+void CNewFieldDlg::OnInsertAfter()
+{
+    UpdateData(true);
+    done(IDC_INSERT_AFTER);
+}
+
+void CNewFieldDlg::reject()
+{
+    done(IDCANCEL);
+}

@@ -1,0 +1,74 @@
+// New Field: which kind of descriptor to insert (six ready-made types or a
+// text of the user's own) and where, before or after the current field. It
+// only collects the choice; the command inserts the descriptor.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <string>
+
+class QAbstractButton;
+class QButtonGroup;
+class QLineEdit;
+class QPushButton;
+
+// How the dialog ends, besides IDCANCEL.
+enum NewFieldResult : int {
+    IDC_INSERT_BEFORE = 1014,
+    IDC_INSERT_AFTER = 1015,
+};
+
+// The descriptor types in the order of their radio buttons.
+enum NewFieldType : int {
+    TYPE_STRING = 0,
+    TYPE_CHARACTER = 1,
+    TYPE_LOGICAL = 2,
+    TYPE_INTEGER = 3,
+    TYPE_FIXED = 4,
+    TYPE_SCIENTIFIC = 5,
+    TYPE_CUSTOM = 6,
+    TYPE_COUNT = 7,
+};
+
+class CNewFieldDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CNewFieldDlg(QWidget* pParent = nullptr);
+
+    // The text of the Custom box, and the type chosen (−1: none).
+    std::string m_strCustom;
+    int m_nType = -1;
+
+    // Relabels the types, moves the members into the controls, enables the
+    // Custom box as the type says and centres the dialog on its owner; then
+    // runs it. Returns IDC_INSERT_BEFORE, IDC_INSERT_AFTER or IDCANCEL.
+    int DoModal();
+    void OnInitDialog();
+
+    // Moves the controls' contents into the members (bSave) or back.
+    void UpdateData(bool bSave);
+
+    // The buttons' handlers.
+    void OnInsertBefore();
+    void OnInsertAfter();
+    void reject() override;
+
+    // The controls, for the tests.
+    QAbstractButton* TypeButton(int nType) const;
+    QLineEdit* CustomBox() const { return m_pCustom; }
+    QPushButton* InsertBeforeButton() const { return m_pBefore; }
+    QPushButton* InsertAfterButton() const { return m_pAfter; }
+
+private:
+    void EnableCustomBox();
+
+    QButtonGroup* m_pTypes = nullptr;
+    QLineEdit* m_pCustom = nullptr;
+    QPushButton* m_pBefore = nullptr;
+    QPushButton* m_pAfter = nullptr;
+};
+
+// The descriptor text a type stands for: its ready-made descriptor, or for
+// TYPE_CUSTOM the text typed.
+std::string NewFieldText(int nType, const std::string& strCustom);
