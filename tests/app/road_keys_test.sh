@@ -145,12 +145,28 @@ focus_window() {
     return 1
 }
 
+# Waits for a visible window of the program whose title matches the
+# pattern (a dialog, a message box) and gives it the keyboard.
+focus_dialog() {
+    local pattern=$1 window
+    window=$(timeout "$kWindowWait" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
+        --name "$pattern" 2> /dev/null | tail -n 1)
+    if [ -z "$window" ]; then
+        fail "no window '$pattern' within ${kWindowWait}s"
+        return 1
+    fi
+    focus_window "$window" || { fail "the window '$pattern' did not get the keyboard"; return 1; }
+}
+
 # Sends one step: "key:K1 K2 ..." presses keys (xdotool names, such as
 # ctrl+Right), "type:TEXT" types text, "burst:K1 K2 ..." presses keys with
-# no delay at all, as a macro would. Each step ends with a pause.
+# no delay at all, as a macro would, "window:PATTERN" waits for a dialog or
+# message box of that title and gives it the keyboard. Each step ends with
+# a pause.
 send_step() {
     local step=$1 keys
     case $step in
+        window:*) focus_dialog "${step#window:}" || return 1 ;;
         key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
         burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
         type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
@@ -356,6 +372,48 @@ expect_status 0
 free_after=$(free_with '1x, i8, f7.2'; printf x)  # the x keeps the last line end
 expect_file prog.f90 "${free_after%x}"
 finish_road prog.f90
+
+# The window's commands, through their dialogs and keys. Without a window
+# manager nobody hands the keyboard back to the main window when a dialog
+# or message box closes, so the roads do it ("window:^Quillmark - ").
+main='window:^Quillmark - '
+write_fixed
+road "New Field: a custom descriptor after the first field" prog.for 2 7 \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
+finish_road prog.for
+
+write_fixed
+road "New Field: an integer before the last field" prog.for 2 7 \
+    'key:ctrl+End' 'key:alt+n' 'window:^New Field$' 'key:alt+i' 'key:alt+b' "$main" 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I5, I5, F7.2')"
+finish_road prog.for
+
+write_fixed
+road "Remove Field" prog.for 2 7 'key:ctrl+Right' 'key:alt+r' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, F7.2')"
+finish_road prog.for
+
+# An opening parenthesis alone: OK says the statement does not balance and
+# the window stays; Escape closes the message, Escape again cancels.
+write_fixed
+road "New Field: an unbalanced statement is not written" prog.for 2 7 \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
+    'window:^Quillmark$' 'key:Escape' "$main" 'key:Escape'
+expect_status 1
+expect_file prog.for "$fixed_before"
+finish_road prog.for
+
+# A value of one's own only changes the sample: the file keeps I5.
+write_fixed
+road "Change Value" prog.for 2 7 \
+    'key:ctrl+Right' 'key:alt+c' 'window:^Change Value for I5$' 'type:42' 'key:Return' "$main" 'key:Return'
+expect_status 0
+expect_file prog.for "$fixed_before"
+finish_road prog.for
 
 if ((failures)); then
     note "$failures road(s) failed"
