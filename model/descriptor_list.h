@@ -10,6 +10,19 @@
 #include "descriptor.h"
 #include "message.h"
 
+// A file's identity and state as it was read: which file (device and inode)
+// and what it held (size, modification time to the nanosecond). A save
+// checks them again just before it replaces the file.
+struct SFileIdentity {
+    bool bKnown = false;
+    unsigned long long nDevice = 0;
+    unsigned long long nInode = 0;
+    long long nSize = 0;
+    long long nModifiedNs = 0;  // nanoseconds since the epoch
+
+    bool operator==(const SFileIdentity&) const = default;
+};
+
 class CDescriptorList {
 public:
     CDescriptorList() = default;
@@ -83,4 +96,6 @@ public:
     // file changed meanwhile), and the file's line end ("\n" or "\r\n").
     std::vector<std::string> m_arrOriginalLines;
     std::string m_strLineEnd = "\n";
+    // The source file as it was when the statement was read.
+    SFileIdentity m_fileIdentity;
 };
