@@ -10,6 +10,7 @@
 #include "flags.h"
 #include "help.h"
 #include "statement_locator.h"
+#include "source_file.h"
 #include "statement_writer.h"
 
 namespace {
@@ -39,6 +40,7 @@ CEditorApp::~CEditorApp()
 
 int CEditorApp::Run(int argc, char** argv)
 {
+    IgnoreFileSizeSignal();
     const std::vector<std::string> words = CommandLineWords(std::vector<std::string>(argv + 1, argv + argc));
     const SCommandLine commandLine = ParseCommandLine(words);
     const PlatformChoice platform = ChoosePlatform(commandLine.bDebug != 0);

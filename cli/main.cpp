@@ -1,6 +1,5 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
-#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "flags.h"
 #include "message.h"
 #include "statement_locator.h"
+#include "source_file.h"
 #include "statement_writer.h"
 #include "string_table.h"
 
@@ -88,11 +88,7 @@ std::string StatementJson(const CDescriptorList& list)
 
 int main(int argc, char** argv)
 {
-#ifdef SIGXFSZ
-    // A write past the file-size limit must fail like a full disk, not end
-    // the process halfway through a save.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    IgnoreFileSizeSignal();
     const std::vector<std::string> args(argv + 1, argv + argc);
     SCliOptions options;
     std::string strError;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <csignal>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -48,6 +49,13 @@ int IsRegularFile(const std::string& path)
 {
     struct stat st {};
     return (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ? 1 : 0;
+}
+
+void IgnoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 bool CLineReader::Open(const std::string& path)

@@ -16,6 +16,11 @@ int IsReadOnlyFile(const std::string& path);
 // 1 when the path exists and is a regular file (links followed).
 int IsRegularFile(const std::string& path);
 
+// A write past the file-size limit (ulimit -f) must fail like a full disk
+// and be reported, not end the process halfway through a save: both
+// programs call this first.
+void IgnoreFileSizeSignal();
+
 // Streams a file's lines through a fixed buffer. A line end is "\n" or
 // "\r\n"; the carriage return is never part of a line, and each line's own
 // end is kept so that lines can be copied unchanged.

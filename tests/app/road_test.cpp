@@ -2,6 +2,7 @@
 // the rewritten file, the exit status, a bad command line and its help, and
 // running without a display.
 #include <QDeadlineTimer>
+#include <algorithm>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -64,6 +65,7 @@ private slots:
     void rewritesTheBundledExamples();
     void takesAQuotedNameWithBlanksAndOptionsInAnyOrder();
     void leavesAReadOnlyFileUntouched();
+    void failsCleanlyPastTheFileSizeLimit();
     void logsAMissingFileAndALinePastTheEnd();
     void needsADisplayUnlessUnattended();
     void rejectsABadCommandLineWithItsHelpTopic();
@@ -165,6 +167,32 @@ void RoadTest::leavesAReadOnlyFileUntouched()
                                         "Continue anyway?\n");
     QCOMPARE(ReadWholeFile(strFile), strText);
     QCOMPARE(fs::status(strFile).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+void RoadTest::failsCleanlyPastTheFileSizeLimit()
+{
+    // A 36 KB file under a 20 KB file-size limit: the save fails as on a
+    // full disk, reported in the log, and nothing is left behind.
+    const fs::path folder = fs::path(Path("limit"));
+    fs::create_directories(folder);
+    const std::string strFile = (folder / "big.f").string();
+    const std::string strLog = (folder / "limit.log").string();
+    std::string strText = "      PROGRAM P\n  100 FORMAT(I5, F7.3)\n";
+    while (strText.size() < 36 * 1024)
+        strText += "C     padding line to make the file larger than the limit\n";
+    strText += "      END\n";
+    WriteWholeFile(strFile, strText);
+    const SProcessResult result =
+        RunProcess("/bin/sh", {"-c", "ulimit -f 20; exec \"$0\" \"$1\" 2 7 \"-d:1:$2\"", QUILLMARK_PROGRAM, strFile, strLog},
+                   std::string(), kHeadless);
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(strLog), std::string("Unable to save FORMAT statement to file\nExit anyway?\n"));
+    QCOMPARE(ReadWholeFile(strFile), strText);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    QCOMPARE(names, (std::vector<std::string>{"big.f", "limit.log"}));
 }
 
 void RoadTest::logsAMissingFileAndALinePastTheEnd()
