@@ -37,7 +37,8 @@ public:
 
     // Scans one parenthesised list starting at text and appends its
     // descriptors. 1 with *end at the list's closing parenthesis, or 0 with
-    // *end at the position where the scan failed.
+    // *end at the position where the scan failed. Comments found between
+    // descriptors are kept in m_arrComments.
     int ScanList(const char* text, const char** end);
 
     int InsertDescriptor(int index, const char* text);
@@ -72,6 +73,7 @@ private:
     int ScanGroupList(const char* text, const char** end, int nDepth);
 
     std::vector<std::unique_ptr<CDescriptor>> m_arrDescriptors;
+    const char* m_pSplitText = nullptr;  // the text being split, while it is
 
 public:
     // 1 when the last evaluation made through InsertDescriptor, SetText or
@@ -98,4 +100,15 @@ public:
     std::string m_strLineEnd = "\n";
     // The source file as it was when the statement was read.
     SFileIdentity m_fileIdentity;
+
+    // Comments that stood between the descriptors (a "!" to the end of its
+    // line): where the split text had them, and their text. The locator
+    // turns them into the comment of each statement line, which the writer
+    // puts back; "" for a line without one.
+    struct SComment {
+        std::size_t nOffset;
+        std::string strText;
+    };
+    std::vector<SComment> m_arrComments;
+    std::vector<std::string> m_arrLineComments;
 };

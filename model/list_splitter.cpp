@@ -49,6 +49,8 @@ const char* SkipComment(const char* p)
 int CDescriptorList::Split(const char* text)
 {
     Clear();
+    m_arrComments.clear();
+    m_pSplitText = text;
     const char* pEnd = text;
     if (ScanList(text, &pEnd)) {
         m_strTail = pEnd + 1;
@@ -60,7 +62,13 @@ int CDescriptorList::Split(const char* text)
 
 int CDescriptorList::ScanList(const char* text, const char** end)
 {
-    return ScanGroupList(text, end, 0);
+    if (m_pSplitText == nullptr) {
+        m_arrComments.clear();
+        m_pSplitText = text;
+    }
+    const int nResult = ScanGroupList(text, end, 0);
+    m_pSplitText = nullptr;
+    return nResult;
 }
 
 int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDepth)
@@ -82,7 +90,13 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
         if (c == '\0')
             return fail(p);
         if (c == '!' && TakesComments(state)) {
-            p = SkipComment(p);
+            // The comment is no descriptor, but it is the user's text: it is
+            // kept, with where it stood, for the statement's writer.
+            const char* pAfter = SkipComment(p);
+            const char* pStop = (pAfter > p && pAfter[-1] == '\n') ? pAfter - 1 : pAfter;
+            if (m_pSplitText != nullptr)
+                m_arrComments.push_back({static_cast<std::size_t>(p - m_pSplitText), std::string(p, pStop)});
+            p = pAfter;
             continue;
         }
         switch (state) {

@@ -57,6 +57,8 @@ constexpr SStringEntry kStrings[] = {
     // Save As for a file of each source form: its own kind of file first.
     {45, "Free-form Fortran Files (*.f90;*.f95;*.f03;*.f08) | *.f90;*.f95;*.f03;*.f08 | All Files (*.*) | *.* ||"},
     {46, "Fixed-form Fortran Files (*.for;*.f;*.ftn) | *.for;*.f;*.ftn | All Files (*.*) | *.* ||"},
+    {47, "The statement holds a NUL byte in line %d\nIt cannot be edited without changing it"},
+    {48, "The statement would not read back as it is shown\nFile \"%s\" is left as it was"},
 };
 
 }  // namespace

@@ -48,6 +48,8 @@ enum StringId : int {
     IDS_SAVE_FILTER = 44,
     IDS_SAVE_FILTER_FREE = 45,
     IDS_SAVE_FILTER_FIXED = 46,
+    IDS_NUL_BYTE = 47,
+    IDS_WOULD_NOT_READ_BACK = 48,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 
@@ -65,16 +66,34 @@ bool CLineReader::Open(const std::string& path)
     m_pFile.reset(std::fopen(path.c_str(), "rb"));
     if (!m_pFile)
         return false;
+    m_strText.clear();
     m_pBuffer = std::make_unique<char[]>(kBufferSize);
     m_nPos = m_nLength = 0;
     m_bEnd = false;
     return true;
 }
 
+void CLineReader::OpenText(std::string text)
+{
+    m_pFile.reset();
+    m_strText = std::move(text);
+    m_nTextRead = 0;
+    m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    m_nPos = m_nLength = 0;
+    m_bEnd = false;
+}
+
 bool CLineReader::Fill()
 {
-    if (!m_pFile)
+    if (!m_pBuffer)
         return false;
+    if (!m_pFile) {
+        m_nPos = 0;
+        m_nLength = std::min(kBufferSize, m_strText.size() - m_nTextRead);
+        std::memcpy(m_pBuffer.get(), m_strText.data() + m_nTextRead, m_nLength);
+        m_nTextRead += m_nLength;
+        return m_nLength > 0;
+    }
     m_nPos = 0;
     m_nLength = std::fread(m_pBuffer.get(), 1, kBufferSize, m_pFile.get());
     return m_nLength > 0;

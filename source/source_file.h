@@ -33,6 +33,9 @@ public:
     // Opens an existing file for reading; false when it cannot be opened.
     bool Open(const std::string& path);
 
+    // Reads the lines of a text held in memory instead of a file.
+    void OpenText(std::string text);
+
     // Reads the next line into line: 1 when a line end followed it and was
     // consumed, 2 when the end of the file was reached (line then holds what
     // stood before it, possibly nothing).
@@ -60,6 +63,8 @@ private:
         void operator()(std::FILE* p) const { std::fclose(p); }
     };
     std::unique_ptr<std::FILE, SFileCloser> m_pFile;
+    std::string m_strText;        // OpenText: the text read instead of a file
+    std::size_t m_nTextRead = 0;  // how much of it has gone into the buffer
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nPos = 0;
     std::size_t m_nLength = 0;

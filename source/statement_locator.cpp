@@ -39,10 +39,14 @@ bool IsFixedComment(const std::string& expanded)
     return nFirst != std::string::npos && expanded[nFirst] == '!' && nFirst != kFixedTextStart - 1;
 }
 
-// A fixed-form line that continues the statement: column 6 holds a mark.
+// A fixed-form line that continues the statement: column 6 holds a mark,
+// anything but a blank or a zero (a zero there starts a new statement).
 bool IsFixedContinuation(const std::string& expanded)
 {
-    return expanded.size() >= kFixedTextStart && expanded[kFixedTextStart - 1] != ' ';
+    if (expanded.size() < kFixedTextStart)
+        return false;
+    const char chMark = expanded[kFixedTextStart - 1];
+    return chMark != ' ' && chMark != '0';
 }
 
 // A free-form comment line: its first non-blank character is !.
@@ -86,13 +90,30 @@ public:
         return true;
     }
 
-    // The current line belongs to the statement.
-    void Take() { m_list.m_arrLines.push_back(static_cast<int>(std::min<long long>(m_nLine, INT_MAX))); }
+    // The current line belongs to the statement; its text begins at
+    // nTextOffset of the collected list text.
+    void Take(std::size_t nTextOffset)
+    {
+        m_list.m_arrLines.push_back(static_cast<int>(std::min<long long>(m_nLine, INT_MAX)));
+        m_lineStarts.push_back(nTextOffset);
+        m_list.m_arrLineComments.emplace_back();
+    }
+
+    // The current line ends with a comment that the collected text leaves out.
+    void Comment(const std::string& strComment) { m_list.m_arrLineComments.back() = strComment; }
+
+    // The statement line whose text holds offset nTextOffset of the collected text.
+    std::size_t LineAt(std::size_t nTextOffset) const
+    {
+        const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), nTextOffset);
+        return it == m_lineStarts.begin() ? 0 : static_cast<std::size_t>(it - m_lineStarts.begin()) - 1;
+    }
 
 private:
     CLineReader& m_reader;
     CDescriptorList& m_list;
     long long m_nLine;
+    std::vector<std::size_t> m_lineStarts;
 };
 
 // Quote state of a FORMAT statement's text, carried from line to line:
@@ -147,16 +168,19 @@ void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, s
     std::string piece = firstLine.substr(nListStart);
     std::size_t nLineLength = firstLine.size();
     for (;;) {
-        lines.Take();
+        lines.Take(text.size());
         state.ScanFixed(piece, 0);
         text += piece;
-        if (state.chQuote == 0)
+        // A constant still open goes on on the next line: this one reads as
+        // filled to column 72. The statement's last line is not filled.
+        const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
+        const bool bOpen = state.chQuote != 0;
+        if (!bOpen)
             text += '\n';
-        else
-            text.append(kFixedLineLength - std::min(nLineLength, kFixedLineLength), ' ');  // the line reads as filled to column 72
-
         if (!NextFixedContinuation(lines, piece, nLineLength))
             return;
+        if (bOpen)
+            text.append(nFill, ' ');
     }
 }
 
@@ -166,15 +190,15 @@ void CollectFixedString(CStatementReader& lines, const std::string& firstLine, s
     std::string piece = firstLine.substr(nAfterQuote);
     std::size_t nLineLength = firstLine.size();
     for (;;) {
-        lines.Take();
+        lines.Take(text.size());
         const int bClosed = Unquote(piece, quote, false);
         text += piece;
         if (bClosed)
             return;
-        text.append(kFixedLineLength - std::min(nLineLength, kFixedLineLength), ' ');  // blanks up to column 72
-
+        const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
         if (!NextFixedContinuation(lines, piece, nLineLength))
             return;
+        text.append(nFill, ' ');  // the constant goes on: blanks up to column 72
     }
 }
 
@@ -219,7 +243,7 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
     SQuoteState state;
     std::string piece = firstLine.substr(nListStart);
     for (;;) {
-        lines.Take();
+        lines.Take(text.size());
         const std::size_t nAmpersand = ScanFree(piece, state);
         if (nAmpersand == std::string::npos) {
             text += piece;
@@ -227,6 +251,10 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
             return;
         }
         text.append(piece, 0, nAmpersand);
+        // What follows the & is a comment or nothing.
+        const std::size_t nComment = piece.find_first_not_of(" \t", nAmpersand + 1);
+        if (nComment != std::string::npos)
+            lines.Comment(piece.substr(nComment));
         std::string raw;
         if (!NextFreeLine(lines, raw))
             return;
@@ -239,7 +267,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
 {
     std::string piece = firstLine.substr(nAfterQuote);
     for (;;) {
-        lines.Take();
+        lines.Take(text.size());
         const int bClosed = Unquote(piece, quote, true);
         text += piece;
         if (bClosed) {
@@ -306,13 +334,18 @@ bool StartsWithFormat(const std::string& line, std::size_t k)
 void ForgetStatement(CDescriptorList& list)
 {
     list.m_arrLines.clear();
+    list.m_arrLineComments.clear();
     list.m_arrOriginalLines.clear();
     list.m_strFileName.clear();
 }
 
 }  // namespace
 
-std::string ExpandFixedLine(const std::string& source)
+namespace {
+
+// The image of the line's first 72 columns, and how many of the line's
+// characters it took.
+std::string ExpandFixedImage(const std::string& source, std::size_t& nUsed)
 {
     std::string target;
     std::size_t i = 0;
@@ -333,7 +366,23 @@ std::string ExpandFixedLine(const std::string& source)
     }
     for (; i < source.size() && target.size() < kFixedLineLength; ++i)
         target += source[i];
+    nUsed = i;
     return target;
+}
+
+}  // namespace
+
+std::string ExpandFixedLine(const std::string& source)
+{
+    std::size_t nUsed = 0;
+    return ExpandFixedImage(source, nUsed);
+}
+
+std::string FixedSequenceField(const std::string& source)
+{
+    std::size_t nUsed = 0;
+    ExpandFixedImage(source, nUsed);
+    return source.substr(nUsed);
 }
 
 int Unquote(std::string& text, char quote, bool stopAtAmpersand)
@@ -361,6 +410,92 @@ int Unquote(std::string& text, char quote, bool stopAtAmpersand)
     text = out;
     return 0;
 }
+
+namespace {
+
+enum CollectResult {
+    COLLECT_FOUND,
+    COLLECT_BLANK,
+    COLLECT_FORMAT_COLUMN,  // a FORMAT keyword left of column 7 in fixed form
+    COLLECT_NO_LIST,        // neither FORMAT nor a constant at the cursor
+    COLLECT_NUL,            // a statement line holds a NUL byte (nNulLine)
+};
+
+// Collects the statement whose first line (line, already read: raw) the
+// reader has just passed: sets the statement fields of the list that the
+// text gives (head, lines, form's delimiter, blanks, line comments, original
+// lines) and the descriptor-list text to split.
+CollectResult CollectStatement(CDescriptorList& list, long long line, long long column, const std::string& raw,
+                               std::string& text, CStatementReader& lines, int& nNulLine)
+{
+    const std::string lineText = list.m_bFixedForm ? ExpandFixedLine(raw) : raw;
+    list.m_arrLines.clear();
+    list.m_arrLineComments.clear();
+    list.m_arrOriginalLines.assign(1, raw);
+    list.m_nFirstLine = ClampToInt(line);
+    if (IsBlankLine(lineText))
+        return COLLECT_BLANK;
+
+    const std::size_t k = SecondWord(lineText);
+    if (k != std::string::npos && StartsWithFormat(lineText, k)) {
+        if (list.m_bFixedForm && k < kFixedTextStart)
+            return COLLECT_FORMAT_COLUMN;
+        std::size_t nListStart = lineText.find('(', k + 6);
+        if (nListStart == std::string::npos)
+            nListStart = lineText.size();
+        // The spaces (not tabs) right after the parenthesis.
+        std::size_t nBlanks = 0;
+        while (nListStart + 1 + nBlanks < lineText.size() && lineText[nListStart + 1 + nBlanks] == ' ')
+            ++nBlanks;
+        list.m_nParenBlanks = static_cast<int>(nBlanks);
+        list.m_strHead = lineText.substr(0, nListStart);
+        if (list.m_bFixedForm)
+            CollectFixedFormat(lines, lineText, nListStart, text);
+        else
+            CollectFreeFormat(lines, lineText, nListStart, text);
+        list.m_chDelimiter = 'f';
+    } else {
+        const std::size_t nQuote = FindOpeningQuote(lineText, column);
+        if (nQuote == std::string::npos)
+            return COLLECT_NO_LIST;
+        list.m_strHead = lineText.substr(0, nQuote);
+        list.m_nParenBlanks = 0;
+        list.m_chDelimiter = lineText[nQuote];
+        if (list.m_bFixedForm)
+            CollectFixedString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+        else
+            CollectFreeString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+    }
+    // The original lines run to the statement's last line, not to the line
+    // that ended it.
+    const long long nLast = list.m_arrLines.empty() ? line : list.m_arrLines.back();
+    list.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
+
+    // The descriptors are text: a NUL byte in the statement would cut it
+    // short, and the save would drop what followed.
+    for (const int nStatementLine : list.m_arrLines) {
+        if (list.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)].find('\0') != std::string::npos) {
+            nNulLine = nStatementLine;
+            return COLLECT_NUL;
+        }
+    }
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    return COLLECT_FOUND;
+}
+
+// Puts each comment that the split found between the descriptors on the
+// statement line it stood on.
+void PlaceComments(CDescriptorList& list, const CStatementReader& lines)
+{
+    for (const CDescriptorList::SComment& comment : list.m_arrComments) {
+        const std::size_t nLine = lines.LineAt(comment.nOffset);
+        if (nLine < list.m_arrLineComments.size())
+            list.m_arrLineComments[nLine] = comment.strText;
+    }
+}
+
+}  // namespace
 
 int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
                     int interactive)
@@ -401,64 +536,63 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
         return LOCATE_FAILED;
     }
 
-    const std::string lineText = list.m_bFixedForm ? ExpandFixedLine(raw) : raw;
-    list.m_arrLines.clear();
-    list.m_arrOriginalLines.assign(1, raw);
-    list.m_nFirstLine = ClampToInt(line);
-    if (IsBlankLine(lineText))
-        return LOCATE_BLANK;
-
     CStatementReader lines(reader, list, line);
     std::string text;
-    const std::size_t k = SecondWord(lineText);
-    if (k != std::string::npos && StartsWithFormat(lineText, k)) {
-        if (list.m_bFixedForm && k < kFixedTextStart) {
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FORMAT_COLUMN);
-            return LOCATE_FAILED;
-        }
-        std::size_t nListStart = lineText.find('(', k + 6);
-        if (nListStart == std::string::npos)
-            nListStart = lineText.size();
-        // The spaces (not tabs) right after the parenthesis.
-        std::size_t nBlanks = 0;
-        while (nListStart + 1 + nBlanks < lineText.size() && lineText[nListStart + 1 + nBlanks] == ' ')
-            ++nBlanks;
-        list.m_nParenBlanks = static_cast<int>(nBlanks);
-        list.m_strHead = lineText.substr(0, nListStart);
-        if (list.m_bFixedForm)
-            CollectFixedFormat(lines, lineText, nListStart, text);
-        else
-            CollectFreeFormat(lines, lineText, nListStart, text);
-        list.m_chDelimiter = 'f';
-    } else {
-        const std::size_t nQuote = FindOpeningQuote(lineText, column);
-        if (nQuote == std::string::npos) {
-            ForgetStatement(list);
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NO_LIST);
-            return LOCATE_NO_LIST;
-        }
-        list.m_strHead = lineText.substr(0, nQuote);
-        list.m_nParenBlanks = 0;
-        list.m_chDelimiter = lineText[nQuote];
-        if (list.m_bFixedForm)
-            CollectFixedString(lines, lineText, nQuote + 1, lineText[nQuote], text);
-        else
-            CollectFreeString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+    int nNulLine = 0;
+    switch (CollectStatement(list, line, column, raw, text, lines, nNulLine)) {
+    case COLLECT_BLANK: return LOCATE_BLANK;
+    case COLLECT_FORMAT_COLUMN: ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FORMAT_COLUMN); return LOCATE_FAILED;
+    case COLLECT_NO_LIST:
+        ForgetStatement(list);
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NO_LIST);
+        return LOCATE_NO_LIST;
+    case COLLECT_NUL:
+        // Such a statement is left as it is.
+        ForgetStatement(list);
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NUL_BYTE, nNulLine);
+        return LOCATE_FAILED;
+    case COLLECT_FOUND: break;
     }
-    // The original lines run to the statement's last line, not to the line
-    // that ended it.
-    const long long nLast = list.m_arrLines.empty() ? line : list.m_arrLines.back();
-    list.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
-
-    if (!text.empty() && text.back() != '\n')
-        text += '\n';
     if (!list.Split(text.c_str())) {
         ForgetStatement(list);
         ShowMessage(owner, MB_ICONEXCLAMATION, IDS_INVALID_LIST);
         return LOCATE_NO_LIST;
     }
+    PlaceComments(list, lines);
     list.m_strFileName = fileName;
     return LOCATE_FOUND;
+}
+
+bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::string>& statementLines)
+{
+    std::string strText;
+    for (const std::string& strLine : statementLines)
+        strText += strLine + "\n";
+    CLineReader reader;
+    reader.OpenText(std::move(strText));
+    std::string raw;
+    reader.ReadSourceLine(raw);
+
+    CDescriptorList copy;
+    copy.m_bFixedForm = list.m_bFixedForm;
+    CStatementReader lines(reader, copy, 1);
+    std::string text;
+    int nNulLine = 0;
+    // The cursor on the format string's opening quote, where the head ends.
+    const long long nColumn = static_cast<long long>(list.m_strHead.size()) + 1;
+    if (CollectStatement(copy, 1, nColumn, raw, text, lines, nNulLine) != COLLECT_FOUND)
+        return false;
+    const char* pEnd = nullptr;
+    if (!copy.ScanList(text.c_str(), &pEnd))
+        return false;
+    copy.m_strTail = pEnd + 1;
+    if (copy.size() != list.size() || copy.m_strHead != list.m_strHead || copy.m_strTail != list.m_strTail ||
+        copy.m_nParenBlanks != list.m_nParenBlanks || copy.m_chDelimiter != list.m_chDelimiter)
+        return false;
+    for (int i = 0; i < list.size(); ++i)
+        if (copy.At(i).Text() != list.At(i).Text())
+            return false;
+    return true;
 }
 
 int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText)
@@ -467,6 +601,7 @@ int NewStatement(CDescriptorList& list, long long line, const std::string& fileN
     if (!list.InsertDescriptor(0, firstText))
         return 0;
     list.m_arrLines.clear();
+    list.m_arrLineComments.clear();
     list.m_nFirstLine = ClampToInt(line);
     list.m_strFileName = fileName;
     list.m_strHead = "label  FORMAT";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "descriptor_list.h"
 #include "source_file.h"
@@ -22,6 +23,11 @@ enum LocateResult : int {
 int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
                     int interactive);
 
+// True when the statement's lines, as the writer builds them, read back to
+// the list's statement: the same descriptor texts, head, tail, blanks after
+// the parenthesis and delimiter.
+bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::string>& statementLines);
+
 // The one descriptor a new statement starts with.
 inline constexpr const char* NEW_STATEMENT_TEXT = "'First Descriptor'";
 
@@ -32,6 +38,10 @@ int NewStatement(CDescriptorList& list, long long line, const std::string& fileN
 // The fixed-form image of a raw line: tabs in the label and continuation
 // field expanded, at most 72 characters.
 std::string ExpandFixedLine(const std::string& source);
+
+// What a fixed-form line holds beyond column 72 (a sequence number, or
+// nothing), as it stands in the line.
+std::string FixedSequenceField(const std::string& source);
 
 // Takes the content of a character constant out of text, in place: doubled
 // quotes become single, and after the closing quote the rest of the text is

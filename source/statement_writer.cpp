@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "safe_file_writer.h"
 #include "source_file.h"
+#include "statement_locator.h"
 #include "string_table.h"
 
 namespace {
@@ -26,6 +28,7 @@ constexpr std::size_t kSplitColumn = 72;  // a split fills the line to here
 constexpr std::size_t kFitLimit = 73;     // length + remaining + 4 must not pass this
 constexpr std::size_t kFitSlack = 4;
 constexpr std::size_t kSplitOver = 62;    // a text longer than this is split rather than moved
+constexpr std::size_t kFreeLineLength = 132;
 
 // Builds the statement's lines: the text is appended piece by piece, lines
 // are broken with the continuation marks of the form.
@@ -64,6 +67,9 @@ public:
     }
 
     std::string& Line() { return m_line; }
+    bool IsFresh() const { return m_bFresh; }
+    // How long a fresh continuation line is before its text.
+    std::size_t ContinuationLength() const { return std::strlen(m_layout.pszContinuation) + 1; }
 
     // Ends the statement's last line.
     std::vector<std::string> Finish()
@@ -114,16 +120,119 @@ private:
     bool m_bFresh = false;  // the line holds nothing but its continuation mark
 };
 
-// The tail goes on the last line when it fits there (fixed form: up to
-// column 72), else on a continuation line of its own, never split.
-void AppendTail(CStatementBuilder& builder, const std::string& tail, bool bFixedForm)
+// The list's closing parenthesis, the format string's closing quote and the
+// tail go on the last line when they fit there, else together onto a
+// continuation line of their own, never split: a statement continues there
+// as its reader expects (a format string is still open at the break, a
+// FORMAT list still unclosed), so it reads back the same.
+// The tail without the statement's own line end.
+std::string TailText(const std::string& tail)
 {
-    std::string strTail = tail;
-    if (!strTail.empty() && strTail.back() == '\n')
-        strTail.pop_back();  // the statement's own line end
-    if (bFixedForm && builder.Line().size() + strTail.size() > kSplitColumn)
-        builder.Continue(false);
-    builder.AppendFixed(strTail);
+    return !tail.empty() && tail.back() == '\n' ? tail.substr(0, tail.size() - 1) : tail;
+}
+
+// What of the tail stands on the statement's last line.
+std::string TailFirstLine(const std::string& tail)
+{
+    const std::string strTail = TailText(tail);
+    return strTail.substr(0, std::min(strTail.find('\n'), strTail.size()));
+}
+
+void AppendClosing(CStatementBuilder& builder, const std::string& strClosing, const std::string& tail,
+                   std::size_t nLimit)
+{
+    if (!builder.IsFresh() && builder.Line().size() + strClosing.size() + TailFirstLine(tail).size() > nLimit)
+        builder.Continue(true);
+    builder.AppendFixed(strClosing + TailText(tail));
+}
+
+// How long a statement line may grow: 72 columns in fixed form; 132
+// characters in free form, or as long as the statement's longest line was.
+std::size_t LineLimit(const CDescriptorList& list)
+{
+    if (list.m_bFixedForm)
+        return kSplitColumn;
+    std::size_t nLimit = kFreeLineLength;
+    for (const std::string& strLine : list.m_arrOriginalLines)
+        nLimit = std::max(nLimit, strLine.size());
+    return nLimit;
+}
+
+// The physical lines that stand for the statement: each built line with the
+// comment and the sequence number of the old line whose place it takes, a
+// comment that does not fit on its line as a comment line after it; then
+// the comments of old lines that no new line replaces.
+struct SStatementOutput {
+    std::vector<std::vector<std::string>> groups;  // per built line
+    std::vector<std::string> trailing;             // comment lines for the old lines left over
+};
+
+// Whether a character constant is still open at the end of each line of a
+// FORMAT statement (a constant split over lines).
+std::vector<bool> OpenConstants(const std::vector<std::string>& lines)
+{
+    std::vector<bool> open;
+    char chQuote = 0;
+    for (const std::string& line : lines) {
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (chQuote == 0 && c == '!')
+                break;
+            if (chQuote == 0 && (c == '\'' || c == '"'))
+                chQuote = c;
+            else if (c == chQuote && i + 1 < line.size() && line[i + 1] == chQuote)
+                ++i;
+            else if (c == chQuote)
+                chQuote = 0;
+        }
+        open.push_back(chQuote != 0);
+    }
+    return open;
+}
+
+SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vector<std::string>& built)
+{
+    SStatementOutput output;
+    const std::size_t nLimit = LineLimit(list);
+    const auto oldComment = [&](std::size_t k) {
+        return k < list.m_arrLineComments.size() ? list.m_arrLineComments[k] : std::string();
+    };
+    // A comment may stand at the end of a FORMAT statement's line before the
+    // one that closes the list, outside a constant; anywhere else it would
+    // join the tail or a constant, so it becomes a comment line of its own.
+    const std::string strTail = TailText(list.m_strTail);
+    const std::size_t nClosingLine =
+        built.size() - 1 - std::min<std::size_t>(built.size() - 1, static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
+    const std::vector<bool> open = OpenConstants(built);
+    for (std::size_t k = 0; k < built.size(); ++k) {
+        std::vector<std::string> group(1, built[k]);
+        std::string& line = group[0];
+        const std::string strComment = oldComment(k);
+        if (!strComment.empty()) {
+            const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] &&
+                                 line.size() + 1 + strComment.size() <= nLimit;
+            // (a blank goes between the line and the comment unless it ends in one)
+            if (bInline)
+                line += (line.empty() || line.back() != ' ' ? " " : "") + strComment;
+            else
+                group.push_back(strComment);
+        }
+        if (list.m_bFixedForm && k < list.m_arrLines.size()) {
+            const std::size_t nOld = static_cast<std::size_t>(list.m_arrLines[k] - list.m_nFirstLine);
+            const std::string strSequence =
+                nOld < list.m_arrOriginalLines.size() ? FixedSequenceField(list.m_arrOriginalLines[nOld]) : std::string();
+            if (!strSequence.empty()) {
+                if (line.size() < kSplitColumn)
+                    line.append(kSplitColumn - line.size(), ' ');
+                line += strSequence;
+            }
+        }
+        output.groups.push_back(std::move(group));
+    }
+    for (std::size_t k = built.size(); k < list.m_arrLineComments.size(); ++k)
+        if (!list.m_arrLineComments[k].empty())
+            output.trailing.push_back(list.m_arrLineComments[k]);
+    return output;
 }
 
 enum AttemptResult {
@@ -136,7 +245,7 @@ enum AttemptResult {
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it.
-AttemptResult WriteAttempt(const CDescriptorList& list, const std::vector<std::string>& statement,
+AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& statement,
                            const std::string& target)
 {
     CLineReader reader;
@@ -164,6 +273,8 @@ AttemptResult WriteAttempt(const CDescriptorList& list, const std::vector<std::s
     std::size_t nOld = 0;
     long long nCurrent = list.m_nFirstLine;
     std::string line;
+    std::string strLastEnd = "\n";  // the line end of the last old line read
+    bool bLastEmpty = false;        // and whether it was empty
     // Reads the next source line of the old statement's stretch and checks
     // that it still reads as it did when the statement was located.
     auto readChecked = [&](std::string& out) {
@@ -171,35 +282,56 @@ AttemptResult WriteAttempt(const CDescriptorList& list, const std::vector<std::s
         if (reader.AtEnd())
             return false;
         reader.ReadSourceLine(out);
+        strLastEnd = reader.LineEnd();
+        bLastEmpty = out.empty();
         ++nCurrent;
         return !reader.Failed() && nIndex < list.m_arrOriginalLines.size() && out == list.m_arrOriginalLines[nIndex];
     };
+    // Each line's end is written when the next line comes, so that the file's
+    // last line keeps having none when it had none.
+    std::string strPending;
+    auto put = [&](const std::string& text, const std::string& end) {
+        const bool bOk = writer.Write(strPending) && writer.Write(text);
+        strPending = end;
+        return bOk;
+    };
 
-    for (std::size_t k = 0; k < statement.size(); ++k) {
+    for (const std::vector<std::string>& group : statement.groups) {
         while (nOld < oldLines.size() && nCurrent < oldLines[nOld]) {
             if (!readChecked(line))
                 return ATTEMPT_SOURCE_CHANGED;
-            if (!writer.Write(line) || !writer.Write(reader.LineEnd()))
+            if (!put(line, reader.LineEnd()))
                 return ATTEMPT_TARGET_FAILED;
         }
-        if (!writer.Write(statement[k]) || !writer.Write(strEnd))
-            return ATTEMPT_TARGET_FAILED;
         if (nOld < oldLines.size()) {
             if (!readChecked(line))
                 return ATTEMPT_SOURCE_CHANGED;
             ++nOld;
         }
+        for (const std::string& strLine : group)
+            if (!put(strLine, strEnd))
+                return ATTEMPT_TARGET_FAILED;
     }
-    // The rest of the old statement: its remaining lines are dropped, the
-    // comment lines between them kept.
+    // The rest of the old statement: its remaining lines are dropped (their
+    // comments kept as comment lines), the comment lines between them kept.
+    std::size_t nTrailing = 0;
     while (nOld < oldLines.size()) {
         if (!readChecked(line))
             return ATTEMPT_SOURCE_CHANGED;
         if (nCurrent - 1 == oldLines[nOld])
             ++nOld;
-        else if (!writer.Write(line) || !writer.Write(reader.LineEnd()))
+        else if (!put(line, reader.LineEnd()))
             return ATTEMPT_TARGET_FAILED;
     }
+    for (; nTrailing < statement.trailing.size(); ++nTrailing)
+        if (!put(statement.trailing[nTrailing], strEnd))
+            return ATTEMPT_TARGET_FAILED;
+    // The old stretch ended the file with a line that had no line end: so
+    // does the new one. (An empty "line" at the end is only the place after
+    // the file's last line end.)
+    const bool bLastLineOpen = strLastEnd.empty() && reader.AtEnd() && !bLastEmpty;
+    if (!bLastLineOpen && !writer.Write(strPending))
+        return ATTEMPT_TARGET_FAILED;
     if (reader.CopyLines(LLONG_MAX, sink) < 0)
         return ATTEMPT_TARGET_FAILED;
     if (reader.Failed())
@@ -229,21 +361,40 @@ std::string QuoteText(const std::string& text, char quote)
 std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
 {
     const bool bString = list.m_chDelimiter != 'f';
+    const auto written = [&](int i) {
+        const std::string& text = list.At(i).Text();
+        return bString ? QuoteText(text, list.m_chDelimiter) : text;
+    };
+    const std::string strClosing = bString ? ")" + std::string(1, list.m_chDelimiter) : std::string(")");
+    const std::size_t nLimit = LineLimit(list);
+
+    // The descriptors after the last separator belong with the closing
+    // parenthesis: a line may only break after a separator (or the opening
+    // parenthesis), where the reader passes over the blanks a break brings.
+    int nKeepFrom = 0;
+    std::size_t nKeep = strClosing.size() + TailFirstLine(list.m_strTail).size();
+    for (int i = list.size() - 1; i >= 0; --i) {
+        nKeep += written(i).size();
+        if (i > 0 && list.At(i - 1).NeedsComma()) {
+            nKeepFrom = i;
+            break;
+        }
+    }
+
     CStatementBuilder builder(list.m_bFixedForm != 0);
     builder.Start(list.m_strHead);
     if (bString)
         builder.AppendFixed(std::string(1, list.m_chDelimiter));
     builder.AppendFixed("(" + std::string(static_cast<std::size_t>(std::max(0, list.m_nParenBlanks)), ' '));
     for (int i = 0; i < list.size(); ++i) {
-        const std::string& text = list.At(i).Text();
-        builder.AppendDescriptor(bString ? QuoteText(text, list.m_chDelimiter) : text);
+        if (i == nKeepFrom && !builder.IsFresh() && builder.Line().size() + nKeep > nLimit &&
+            builder.ContinuationLength() + nKeep <= nLimit)
+            builder.Continue(false);
+        builder.AppendDescriptor(written(i));
         if (list.At(i).NeedsComma())
             builder.AppendFixed(", ");
     }
-    builder.AppendFixed(")");
-    if (bString)
-        builder.AppendFixed(std::string(1, list.m_chDelimiter));
-    AppendTail(builder, list.m_strTail, list.m_bFixedForm != 0);
+    AppendClosing(builder, strClosing, list.m_strTail, nLimit);
     return builder.Finish();
 }
 
@@ -264,7 +415,17 @@ int WriteStatement(const CDescriptorList& list, int interactive, std::string* pW
     if (list.m_strFileName.empty())
         return 0;
     const OwnerHandle owner = list.m_hOwnerWnd;
-    const std::vector<std::string> statement = BuildStatementLines(list);
+    const std::vector<std::string> built = BuildStatementLines(list);
+    const SStatementOutput statement = DressStatementLines(list, built);
+    // Whatever is written must read back as the statement it was built from;
+    // what would not (the reader would take it otherwise) is not written.
+    std::vector<std::string> physical;
+    for (const std::vector<std::string>& group : statement.groups)
+        physical.insert(physical.end(), group.begin(), group.end());
+    if (!StatementReadsBack(list, physical)) {
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_WOULD_NOT_READ_BACK, list.m_strFileName.c_str());
+        return 0;
+    }
     std::string target = list.m_strFileName;
     for (;;) {
         const AttemptResult result = IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(list, statement, target);

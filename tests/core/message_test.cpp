@@ -33,13 +33,16 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, HoldsFortyFourStringsAndNoOthers)
+TEST(StringTable, HoldsFortySixStringsAndNoOthers)
 {
-    // 1 to 44 but 4 and 15, and the Save As filters of each source form.
+    // 1 to 44 but 4 and 15, the Save As filters of each source form, and the
+    // refusals of a statement holding a NUL byte and of one that would not
+    // read back.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 44);
+    EXPECT_EQ(nCount, 46);
+    EXPECT_NE(LoadResourceString(IDS_NUL_BYTE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FREE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FIXED), nullptr);
     EXPECT_EQ(LoadResourceString(4), nullptr);

@@ -128,6 +128,15 @@ TEST(Modes, AModeDescriptorTakenBackPassesItsOwnModesOnAgain)
     // A later evaluation of the F7.3 inherits the scale factor of the 2P.
     ASSERT_TRUE(list.SetValue(1, "2.5"));
     EXPECT_EQ(list.At(1).Sample(), "250.000");
+
+    // And the plus mode of an SP: a field retyped after the SP was taken
+    // back prints its plus sign.
+    CDescriptorList signs;
+    ASSERT_TRUE(Append(signs, {"SP", "I5"}));
+    EXPECT_FALSE(signs.SetText(0, "SPX"));
+    signs.RevertToGood(0);
+    ASSERT_TRUE(signs.SetText(1, "I6"));
+    EXPECT_EQ(signs.At(1).Sample(), "+12345");
 }
 
 TEST(Dependents, TabsAndGroupClosesAreRenderedAgainAfterAnyChangeBeforeThem)

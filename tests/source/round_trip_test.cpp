@@ -1,23 +1,9 @@
 // Every statement of real fixed- and free-form files, located and written
 // back without an edit, reads the same afterwards, and the file still
 // compiles.
-#include <cstdlib>
-
 #include "source_helpers.h"
 
 namespace {
-
-bool HaveCompiler()
-{
-    static const bool bHave = std::system("gfortran --version > /dev/null 2>&1") == 0;
-    return bHave;
-}
-
-bool Compiles(const std::string& strFile, const std::filesystem::path& dir)
-{
-    const std::string strCommand = "cd '" + dir.string() + "' && gfortran -fsyntax-only '" + strFile + "' > /dev/null 2>&1";
-    return std::system(strCommand.c_str()) == 0;
-}
 
 std::vector<std::string> SplitLines(const std::string& s)
 {
@@ -85,14 +71,29 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
             EXPECT_EQ(Texts(after), Texts(before)) << strWhere;
             EXPECT_EQ(after.m_strTail, before.m_strTail) << strWhere;
             EXPECT_EQ(after.m_strHead, before.m_strHead) << strWhere;
-            // Lines outside the statement are untouched.
+            // Lines outside the statement are untouched; between them stand
+            // the new statement's lines and comment lines, and every comment
+            // the statement held is still there.
             const std::vector<std::string> rewritten = SplitLines(ReadWholeFile(strFile));
-            const std::size_t nOld = before.m_arrLines.size(), nNew = after.m_arrLines.size();
-            ASSERT_EQ(rewritten.size() + nOld, lines.size() + nNew) << strWhere;
-            for (long long n = 1; n < nLine; ++n)
-                EXPECT_EQ(rewritten[static_cast<std::size_t>(n - 1)], lines[static_cast<std::size_t>(n - 1)]);
-            for (std::size_t n = 1; n + static_cast<std::size_t>(before.m_arrLines.back()) <= lines.size(); ++n)
+            const std::size_t nBefore = static_cast<std::size_t>(nLine) - 1;
+            const std::size_t nAfter = lines.size() - static_cast<std::size_t>(before.m_arrLines.back());
+            ASSERT_GE(rewritten.size(), nBefore + nAfter + after.m_arrLines.size()) << strWhere;
+            for (std::size_t n = 0; n < nBefore; ++n)
+                EXPECT_EQ(rewritten[n], lines[n]);
+            for (std::size_t n = 1; n <= nAfter; ++n)
                 EXPECT_EQ(rewritten[rewritten.size() - n], lines[lines.size() - n]) << strWhere;
+            std::string strMiddle;
+            std::size_t nCode = 0;
+            for (std::size_t n = nBefore; n + nAfter < rewritten.size(); ++n) {
+                strMiddle += rewritten[n] + "\n";
+                const std::size_t nFirst = rewritten[n].find_first_not_of(' ');
+                const bool bComment = nFirst == std::string::npos || rewritten[n][nFirst] == '!' ||
+                                      (before.m_bFixedForm && (rewritten[n][0] == 'C' || rewritten[n][0] == 'c'));
+                nCode += bComment ? 0 : 1;
+            }
+            EXPECT_EQ(nCode, after.m_arrLines.size()) << strWhere;
+            for (const std::string& strComment : before.m_arrLineComments)
+                EXPECT_NE(strMiddle.find(strComment), std::string::npos) << strWhere << ": " << strComment;
             if (HaveCompiler()) {
                 EXPECT_TRUE(Compiles(strFile, dir.Path())) << strWhere << "\n" << ReadWholeFile(strFile);
             }

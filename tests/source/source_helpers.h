@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "model_helpers.h"
 #include "recording_presenter.h"
 #include "statement_locator.h"
@@ -40,3 +43,16 @@ protected:
     CDescriptorList m_list;
     std::string m_strFile;
 };
+
+// Whether gfortran is there to tell whether a file still compiles.
+inline bool HaveCompiler()
+{
+    static const bool bHave = std::system("gfortran --version > /dev/null 2>&1") == 0;
+    return bHave;
+}
+
+inline bool Compiles(const std::string& strFile, const std::filesystem::path& dir)
+{
+    const std::string strCommand = "cd '" + dir.string() + "' && gfortran -fsyntax-only '" + strFile + "' > /dev/null 2>&1";
+    return std::system(strCommand.c_str()) == 0;
+}

@@ -138,14 +138,34 @@ TEST(BuildStatement, FormatStringsDoubleTheirQuotes)
     EXPECT_EQ(QuoteText("'x'", '"'), "'x'");
 }
 
+TEST(BuildStatement, ADescriptorFitsWhenTheLineAndItAndFourMoreReach73)
+{
+    // "  100 FORMAT(" is 13, "A" + n "x" + "', " ... a first descriptor of
+    // 40 leaves the line at 55 after its separator; a second text of 14
+    // makes 55 + 14 + 4 = 73: it stays; one of 15 moves on.
+    const std::string strFirst = "'" + std::string(38, 'a') + "'";
+    for (const std::size_t nSecond : {14u, 15u}) {
+        CDescriptorList list;
+        const std::string strSecond = "'" + std::string(nSecond - 2, 'b') + "'";
+        Fill(list, "  100 FORMAT", {strFirst, strSecond, "I5"}, true);
+        const Strings lines = BuildStatementLines(list);
+        ASSERT_EQ(std::string("  100 FORMAT(" + strFirst + ", ").size(), 55u);
+        EXPECT_EQ(lines[0].find(strSecond) != std::string::npos, nSecond == 14u) << lines[0];
+    }
+}
+
 TEST(BuildStatement, AFixedFormTailThatDoesNotFitGetsALineOfItsOwn)
 {
+    // The last descriptor, the closing parenthesis and quote go along with
+    // the tail, so that the format string is still open where the line
+    // breaks (after a separator) and the statement reads back the same.
     CDescriptorList list;
-    Fill(list, "      WRITE (6, ", {"1X", "I5"}, true, '\'', ") N, " + std::string(60, 'V') + "\n");
+    Fill(list, "      WRITE (6, ", {"1X", "I5"}, true, '\'', ") N, " + std::string(50, 'V') + "\n");
     const Strings lines = BuildStatementLines(list);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "      WRITE (6, '(1X, I5)'");
-    EXPECT_EQ(lines[1], "     + ) N, " + std::string(60, 'V'));
+    EXPECT_EQ(lines[0], "      WRITE (6, '(1X, ");
+    EXPECT_EQ(lines[1], "     + I5)') N, " + std::string(50, 'V'));
+    EXPECT_TRUE(StatementReadsBack(list, lines));
     // The free form keeps its tail on the last line.
     list.m_bFixedForm = 0;
     EXPECT_EQ(BuildStatementLines(list).size(), 1u);
