@@ -59,6 +59,7 @@ constexpr SStringEntry kStrings[] = {
     {46, "Fixed-form Fortran Files (*.for;*.f;*.ftn) | *.for;*.f;*.ftn | All Files (*.*) | *.* ||"},
     {47, "The statement holds a NUL byte in line %d\nIt cannot be edited without changing it"},
     {48, "The statement would not read back as it is shown\nFile \"%s\" is left as it was"},
+    {49, "Unable to write to file \"%s\"\nIts new contents are kept in \"%s\""},
 };
 
 }  // namespace

@@ -50,6 +50,7 @@ enum StringId : int {
     IDS_SAVE_FILTER_FIXED = 46,
     IDS_NUL_BYTE = 47,
     IDS_WOULD_NOT_READ_BACK = 48,
+    IDS_BACKUP_KEPT = 49,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #if defined(_WIN32)
 #define NOMINMAX
@@ -16,6 +18,9 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 #endif
 
 namespace fs = std::filesystem;
@@ -24,21 +29,28 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
+std::string DirectoryOf(const std::string& strTarget)
+{
+    const fs::path directory = fs::path(strTarget).parent_path();
+    return directory.empty() ? std::string(".") : directory.string();
+}
+
+#if defined(_WIN32)
+
 // The file a name finally stands for: links followed as far as they lead.
-std::string ResolveLinks(const std::string& target)
+bool ResolveLinks(const std::string& target, std::string& out)
 {
     std::error_code ec;
     fs::path path(target);
     for (int nHops = 0; nHops < 40 && fs::is_symlink(path, ec); ++nHops) {
         fs::path link = fs::read_symlink(path, ec);
         if (ec)
-            break;
+            return false;
         path = link.is_absolute() ? link : path.parent_path() / link;
     }
-    return path.string();
+    out = path.string();
+    return true;
 }
-
-#if defined(_WIN32)
 
 int CreateTemporary(std::string& strTemplate)
 {
@@ -46,9 +58,20 @@ int CreateTemporary(std::string& strTemplate)
         return -1;
     return _open(strTemplate.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
-long long WriteSome(int fd, const char* p, std::size_t n) { return _write(fd, p, static_cast<unsigned>(n)); }
+bool WriteAll(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        const int nDone = _write(fd, p, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
+        if (nDone <= 0)
+            return false;
+        p += nDone;
+        n -= static_cast<std::size_t>(nDone);
+    }
+    return true;
+}
 bool SyncFile(int fd) { return _commit(fd) == 0; }
 bool CloseFile(int fd) { return _close(fd) == 0; }
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 void KeepMode(int, const std::string& strTarget, const std::string& strTemporary)
 {
     struct _stat st {};
@@ -59,52 +82,351 @@ bool ReplaceFile(const std::string& strFrom, const std::string& strTo)
 {
     return MoveFileExA(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
-void SyncDirectory(const std::string&) {}
 
 #else
 
+class CPosixSystemCalls final : public ISystemCalls {
+public:
+    int Mkstemp(char* pszTemplate) override { return ::mkstemp(pszTemplate); }
+    int Open(const char* pszPath, int nFlags, mode_t mode) override { return ::open(pszPath, nFlags, mode); }
+    ssize_t Read(int fd, void* pData, std::size_t nSize) override { return ::read(fd, pData, nSize); }
+    ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
+    int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
+    int Fsync(int fd) override { return ::fsync(fd); }
+    int Close(int fd) override { return ::close(fd); }
+    int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
+    int Unlink(const char* pszPath) override { return ::unlink(pszPath); }
+    int Fchmod(int fd, mode_t mode) override { return ::fchmod(fd, mode); }
+    int Fchown(int fd, uid_t uid, gid_t gid) override { return ::fchown(fd, uid, gid); }
+    mode_t Umask(mode_t mask) override { return ::umask(mask); }
+    int Stat(const char* pszPath, struct stat* pStat) override { return ::stat(pszPath, pStat); }
+    int Lstat(const char* pszPath, struct stat* pStat) override { return ::lstat(pszPath, pStat); }
+    int Fstat(int fd, struct stat* pStat) override { return ::fstat(fd, pStat); }
+    ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
+    {
+        return ::readlink(pszPath, pBuffer, nSize);
+    }
+#if defined(__linux__)
+    ssize_t Listxattr(const char* pszPath, char* pList, std::size_t nSize) override
+    {
+        return ::listxattr(pszPath, pList, nSize);
+    }
+    ssize_t Getxattr(const char* pszPath, const char* pszName, void* pValue, std::size_t nSize) override
+    {
+        return ::getxattr(pszPath, pszName, pValue, nSize);
+    }
+    int Fsetxattr(int fd, const char* pszName, const void* pValue, std::size_t nSize, int nFlags) override
+    {
+        return ::fsetxattr(fd, pszName, pValue, nSize, nFlags);
+    }
+#else
+    ssize_t Listxattr(const char*, char*, std::size_t) override { return NotSupported(); }
+    ssize_t Getxattr(const char*, const char*, void*, std::size_t) override { return NotSupported(); }
+    int Fsetxattr(int, const char*, const void*, std::size_t, int) override { return NotSupported(); }
+
+private:
+    static int NotSupported()
+    {
+        errno = ENOTSUP;
+        return -1;
+    }
+#endif
+};
+
+ISystemCalls* g_pSystemCalls = nullptr;
+
+ISystemCalls& Sys()
+{
+    return g_pSystemCalls != nullptr ? *g_pSystemCalls : PosixSystemCalls();
+}
+
+long long ModifiedNs(const struct stat& st)
+{
+#if defined(__APPLE__)
+    const struct timespec& t = st.st_mtimespec;
+#else
+    const struct timespec& t = st.st_mtim;
+#endif
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + static_cast<long long>(t.tv_nsec);
+}
+
+SFileIdentity IdentityOf(const struct stat& st)
+{
+    SFileIdentity identity;
+    identity.bKnown = true;
+    identity.nDevice = static_cast<unsigned long long>(st.st_dev);
+    identity.nInode = static_cast<unsigned long long>(st.st_ino);
+    identity.nSize = static_cast<long long>(st.st_size);
+    identity.nModifiedNs = ModifiedNs(st);
+    return identity;
+}
+
+// The file a name finally stands for: links followed as far as they lead.
+// False when a link cannot be read: replacing the link itself would cut it
+// off from the file it stands for.
+bool ResolveLinks(const std::string& target, std::string& out)
+{
+    fs::path path(target);
+    for (int nHops = 0; nHops < 40; ++nHops) {
+        struct stat st {};
+        if (Sys().Lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        // A link's size is its length, but some file systems report 0: the
+        // buffer grows until the whole link fits.
+        std::string link(std::max<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, 256),
+                         '\0');
+        ssize_t n = -1;
+        while (link.size() <= (1u << 20)) {
+            n = Sys().Readlink(path.c_str(), link.data(), link.size());
+            if (n < 0 || static_cast<std::size_t>(n) < link.size())
+                break;
+            link.resize(link.size() * 2);
+            n = -1;
+        }
+        if (n < 0)
+            return false;
+        link.resize(static_cast<std::size_t>(n));
+        const fs::path next(link);
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    out = path.string();
+    return true;
+}
+
 int CreateTemporary(std::string& strTemplate)
 {
-    return mkstemp(strTemplate.data());
+    return Sys().Mkstemp(strTemplate.data());
 }
-long long WriteSome(int fd, const char* p, std::size_t n) { return ::write(fd, p, n); }
-bool SyncFile(int fd) { return fsync(fd) == 0; }
-bool CloseFile(int fd) { return ::close(fd) == 0; }
 
-// The replacement keeps the target's permission bits (and owner, where this
-// user may set it); a new file gets the bits the umask allows.
-void KeepMode(int fd, const std::string& strTarget, const std::string&)
+int OpenFile(const std::string& path, int nFlags)
 {
-    struct stat st {};
-    if (stat(strTarget.c_str(), &st) == 0) {
-        // Handing a file to another owner needs privileges most users lack:
-        // the owner is kept where possible, the permission bits always.
-        const int nOwnerKept = fchown(fd, st.st_uid, st.st_gid);
-        static_cast<void>(nOwnerKept);
-        fchmod(fd, st.st_mode & 07777);
-        return;
-    }
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    int fd;
+    do
+        fd = Sys().Open(path.c_str(), nFlags | O_CLOEXEC, 0);
+    while (fd < 0 && errno == EINTR);
+    return fd;
 }
-bool ReplaceFile(const std::string& strFrom, const std::string& strTo)
+
+// Writes all of the data, going on after a short or an interrupted write.
+bool WriteAll(int fd, const char* p, std::size_t n)
 {
-    return std::rename(strFrom.c_str(), strTo.c_str()) == 0;
-}
-// Makes the rename itself durable.
-void SyncDirectory(const std::string& strDirectory)
-{
-    const int fd = ::open(strDirectory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        ::close(fd);
+    while (n > 0) {
+        const ssize_t nDone = Sys().Write(fd, p, n);
+        if (nDone < 0 && errno == EINTR)
+            continue;
+        if (nDone <= 0)
+            return false;  // disk full, file too large, I/O error
+        p += nDone;
+        n -= static_cast<std::size_t>(nDone);
     }
+    return true;
+}
+
+// Reads n bytes, fewer only at the end of the file; -1 on an error.
+ssize_t ReadFull(int fd, char* p, std::size_t n)
+{
+    std::size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t nRead = Sys().Read(fd, p + nDone, n - nDone);
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead < 0)
+            return -1;
+        if (nRead == 0)
+            break;
+        nDone += static_cast<std::size_t>(nRead);
+    }
+    return static_cast<ssize_t>(nDone);
+}
+
+// Linux reports a failed close, yet the descriptor is closed all the same:
+// it is never closed twice.
+bool CloseFile(int fd) { return Sys().Close(fd) == 0; }
+
+void RemoveFile(const std::string& path) { Sys().Unlink(path.c_str()); }
+
+// Whether two files hold the same bytes; false also when either cannot be
+// read to its end.
+bool SameContents(const std::string& strFirst, const std::string& strSecond)
+{
+    const int fdFirst = OpenFile(strFirst, O_RDONLY);
+    if (fdFirst < 0)
+        return false;
+    const int fdSecond = OpenFile(strSecond, O_RDONLY);
+    if (fdSecond < 0) {
+        CloseFile(fdFirst);
+        return false;
+    }
+    const auto pFirst = std::make_unique<char[]>(kBufferSize);
+    const auto pSecond = std::make_unique<char[]>(kBufferSize);
+    bool bSame = false;
+    for (;;) {
+        const ssize_t nFirst = ReadFull(fdFirst, pFirst.get(), kBufferSize);
+        const ssize_t nSecond = ReadFull(fdSecond, pSecond.get(), kBufferSize);
+        if (nFirst < 0 || nFirst != nSecond ||
+            std::memcmp(pFirst.get(), pSecond.get(), static_cast<std::size_t>(nFirst)) != 0)
+            break;
+        if (nFirst == 0) {
+            bSame = true;
+            break;
+        }
+    }
+    CloseFile(fdFirst);
+    CloseFile(fdSecond);
+    return bSame;
+}
+
+enum DirectorySync {
+    DIRECTORY_SYNCED,
+    DIRECTORY_CANNOT,  // the folder cannot be synced here at all
+    DIRECTORY_FAILED,
+};
+
+// Syncs a folder, so that a name created or renamed in it survives a crash.
+// A folder this user may write but not read cannot be opened, and some file
+// systems refuse to sync a folder (EINVAL): both are lasting conditions, not
+// failures of this attempt.
+DirectorySync SyncDirectory(const std::string& strDirectory)
+{
+    const int fd = OpenFile(strDirectory, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return errno == EACCES ? DIRECTORY_CANNOT : DIRECTORY_FAILED;
+    const bool bSynced = Sys().Fsync(fd) == 0;
+    const int nError = errno;
+    CloseFile(fd);
+    if (bSynced)
+        return DIRECTORY_SYNCED;
+    return nError == EINVAL ? DIRECTORY_CANNOT : DIRECTORY_FAILED;
+}
+
+// The replacement keeps the target's owner where this user may set it (else
+// at least its group, where this user belongs to it) and its permission
+// bits; a new file gets the bits the umask allows.
+bool KeepMode(int fd, const struct stat* pTarget)
+{
+    if (pTarget == nullptr) {
+        const mode_t mask = Sys().Umask(0);
+        Sys().Umask(mask);
+        return Sys().Fchmod(fd, 0666 & ~mask) == 0;
+    }
+    // Handing a file to another owner needs privileges most users lack
+    // (EPERM; EINVAL where that owner has no number in this namespace).
+    auto refused = [] { return errno == EPERM || errno == EINVAL; };
+    if (Sys().Fchown(fd, pTarget->st_uid, pTarget->st_gid) != 0) {
+        if (!refused())
+            return false;
+        if (Sys().Fchown(fd, static_cast<uid_t>(-1), pTarget->st_gid) != 0 && !refused())
+            return false;
+    }
+    // After the owner: a change of owner clears the set-user-ID bit.
+    return Sys().Fchmod(fd, pTarget->st_mode & 07777) == 0;
+}
+
+// Reads a list or a value whatever its size: asks for the size, then reads,
+// again when it grew in between (ERANGE). False when it cannot be read.
+template <typename Get>
+bool ReadGrowing(std::vector<char>& out, Get&& get)
+{
+    for (int nTry = 0; nTry < 4; ++nTry) {
+        const ssize_t nSize = get(nullptr, 0);
+        if (nSize < 0)
+            return false;
+        out.resize(static_cast<std::size_t>(nSize));
+        if (nSize == 0)
+            return true;
+        const ssize_t n = get(out.data(), out.size());
+        if (n >= 0) {
+            out.resize(static_cast<std::size_t>(n));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
+    }
+    return false;
+}
+
+// Setting an attribute was refused rather than failed: a namespace this user
+// may not write (security.*, trusted.*), or one the file system does not keep.
+bool IsRefused(int nError)
+{
+#if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
+    if (nError == EOPNOTSUPP)
+        return true;
+#endif
+    return nError == EPERM || nError == EACCES || nError == ENOTSUP;
+}
+
+// Copies every extended attribute of the target onto fd; on Linux its ACLs
+// are among them (system.posix_acl_access). Attributes that cannot be listed
+// or read, and those this user may not set, are left out; false when setting
+// one fails otherwise (an I/O error, no room), as the copy would then lose it.
+bool CopyAttributes(const std::string& strTarget, int fd)
+{
+    std::vector<char> names;
+    if (!ReadGrowing(names, [&](char* p, std::size_t n) { return Sys().Listxattr(strTarget.c_str(), p, n); }))
+        return true;
+    std::vector<char> value;
+    for (std::size_t nAt = 0; nAt < names.size();) {
+        // The list holds names each ended by a NUL.
+        const std::size_t nLength = strnlen(names.data() + nAt, names.size() - nAt);
+        const std::string name(names.data() + nAt, nLength);
+        nAt += nLength + 1;
+        if (name.empty())
+            continue;
+        if (!ReadGrowing(value, [&](char* p, std::size_t n) {
+                return Sys().Getxattr(strTarget.c_str(), name.c_str(), p, n);
+            }))
+            continue;
+        if (Sys().Fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0 && !IsRefused(errno))
+            return false;
+    }
+    return true;
 }
 
 #endif
 
 }  // namespace
+
+#if defined(_WIN32)
+
+bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
+{
+    out = SFileIdentity{};
+    struct _stat64 st {};
+    if (_stat64(path.c_str(), &st) != 0)
+        return false;
+    out.bKnown = true;
+    out.nDevice = static_cast<unsigned long long>(st.st_dev);
+    out.nInode = static_cast<unsigned long long>(st.st_ino);
+    out.nSize = static_cast<long long>(st.st_size);
+    out.nModifiedNs = static_cast<long long>(st.st_mtime) * 1000000000LL;
+    return true;
+}
+
+#else
+
+ISystemCalls& PosixSystemCalls()
+{
+    static CPosixSystemCalls calls;
+    return calls;
+}
+
+void SetSystemCalls(ISystemCalls* pCalls)
+{
+    g_pSystemCalls = pCalls;
+}
+
+bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
+{
+    out = SFileIdentity{};
+    struct stat st {};
+    if (Sys().Stat(path.c_str(), &st) != 0)
+        return false;
+    out = IdentityOf(st);
+    return true;
+}
+
+#endif
 
 CSafeFileWriter::~CSafeFileWriter()
 {
@@ -114,12 +436,14 @@ CSafeFileWriter::~CSafeFileWriter()
 bool CSafeFileWriter::Begin(const std::string& target)
 {
     Abandon();
-    m_strTarget = ResolveLinks(target);
+    m_strBackup.clear();
+    m_written = SFileIdentity{};
+    m_strTarget = target;
+    if (!ResolveLinks(target, m_strTarget))
+        return false;
     const fs::path targetPath(m_strTarget);
-    fs::path directory = targetPath.parent_path();
-    if (directory.empty())
-        directory = ".";
-    std::string strTemplate = (directory / ("." + targetPath.filename().string() + ".XXXXXX")).string();
+    std::string strTemplate =
+        (fs::path(DirectoryOf(m_strTarget)) / ("." + targetPath.filename().string() + ".XXXXXX")).string();
     m_fd = CreateTemporary(strTemplate);
     if (m_fd < 0) {
         m_strTemporary.clear();
@@ -135,16 +459,8 @@ bool CSafeFileWriter::Begin(const std::string& target)
 
 bool CSafeFileWriter::Flush()
 {
-    std::size_t nDone = 0;
-    while (!m_bFailed && nDone < m_nBuffered) {
-        const long long n = WriteSome(m_fd, m_pBuffer.get() + nDone, m_nBuffered - nDone);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            m_bFailed = true;  // disk full, file too large, I/O error
-        else
-            nDone += static_cast<std::size_t>(n);
-    }
+    if (!m_bFailed && m_nBuffered > 0 && !WriteAll(m_fd, m_pBuffer.get(), m_nBuffered))
+        m_bFailed = true;
     m_nBuffered = 0;
     return !m_bFailed;
 }
@@ -165,24 +481,166 @@ bool CSafeFileWriter::Write(const char* pData, std::size_t nSize)
     return true;
 }
 
-bool CSafeFileWriter::Commit()
+#if defined(_WIN32)
+
+CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
+    m_written = SFileIdentity{};
     if (m_fd < 0)
-        return false;
-    bool bOk = Flush() && SyncFile(m_fd);
+        return COMMIT_FAILED;
+    const bool bOk = Flush() && SyncFile(m_fd);
     if (bOk)
         KeepMode(m_fd, m_strTarget, m_strTemporary);
     const bool bClosed = CloseFile(m_fd);
     m_fd = -1;
-    if (!bOk || !bClosed || !ReplaceFile(m_strTemporary, m_strTarget)) {
+    if (!bOk || !bClosed) {
         Abandon();
-        return false;
+        return COMMIT_FAILED;
+    }
+    if (pExpected != nullptr && pExpected->bKnown) {
+        SFileIdentity now;
+        if (!ReadFileIdentity(m_strTarget, now) || !(now == *pExpected)) {
+            Abandon();
+            return COMMIT_CHANGED;
+        }
+    }
+    if (!ReplaceFile(m_strTemporary, m_strTarget)) {
+        Abandon();
+        return COMMIT_FAILED;
     }
     m_strTemporary.clear();
-    const fs::path directory = fs::path(m_strTarget).parent_path();
-    SyncDirectory(directory.empty() ? std::string(".") : directory.string());
-    return true;
+    ReadFileIdentity(m_strTarget, m_written);
+    return COMMIT_WRITTEN;
 }
+
+#else
+
+CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
+{
+    m_written = SFileIdentity{};
+    if (m_fd < 0)
+        return COMMIT_FAILED;
+    auto fail = [this](CommitResult result) {
+        Abandon();
+        return result;
+    };
+    if (!Flush())
+        return fail(COMMIT_FAILED);
+
+    // The copy gets the target's owner, bits and attributes whichever way it
+    // is used below: as the replacement, or as the backup of a target that
+    // is overwritten in place (which then looks like the file it stands for).
+    struct stat before {};
+    const bool bExisted = Sys().Stat(m_strTarget.c_str(), &before) == 0;
+    if (!bExisted && errno != ENOENT)
+        return fail(COMMIT_FAILED);  // there, but it cannot be examined
+    if (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd)))
+        return fail(COMMIT_FAILED);
+    if (Sys().Fsync(m_fd) != 0)
+        return fail(COMMIT_FAILED);
+    // Metadata calls leave the modification time alone: this is the
+    // replacement's identity once it has been renamed into place.
+    struct stat written {};
+    const bool bWrittenKnown = Sys().Fstat(m_fd, &written) == 0;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (!CloseFile(fd))
+        return fail(COMMIT_FAILED);  // a delayed write error
+
+    // The last look at the target before it is replaced: still the file that
+    // was read? Another program's changes are never overwritten.
+    struct stat now {};
+    const bool bExists = Sys().Stat(m_strTarget.c_str(), &now) == 0;
+    if (!bExists && errno != ENOENT)
+        return fail(COMMIT_FAILED);
+    if (pExpected != nullptr && pExpected->bKnown && (!bExists || !(IdentityOf(now) == *pExpected)))
+        return fail(COMMIT_CHANGED);
+    // A rename would cut a file with several names off from the others.
+    if (bExists && now.st_nlink > 1)
+        return OverwriteInPlace(now);
+
+    if (Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str()) != 0)
+        return fail(COMMIT_FAILED);
+    m_strTemporary.clear();
+    // Makes the rename itself durable. The target has been replaced whatever
+    // happens here, so a failure cannot be reported as a failed save.
+    SyncDirectory(DirectoryOf(m_strTarget));
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    return COMMIT_WRITTEN;
+}
+
+// The temporary file holds the complete new contents, synced: it is the
+// backup while the target is overwritten in place (written from the start,
+// then cut to the new length, synced), and is removed only once the target
+// has been read back equal to it.
+CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
+{
+    auto fail = [this](CommitResult result) {
+        Abandon();
+        return result;
+    };
+    // The backup's name must be on disk before the target is touched.
+    if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
+        return fail(COMMIT_FAILED);
+    const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
+    if (fdFrom < 0)
+        return fail(COMMIT_FAILED);
+    const int fdTo = OpenFile(m_strTarget, O_WRONLY);
+    if (fdTo < 0) {
+        CloseFile(fdFrom);
+        return fail(COMMIT_FAILED);
+    }
+    // Opening does not change a file: the one opened must still be the one
+    // just checked, else it is left alone.
+    struct stat opened {};
+    const bool bOpenedKnown = Sys().Fstat(fdTo, &opened) == 0;
+    if (!bOpenedKnown || !(IdentityOf(opened) == IdentityOf(target))) {
+        CloseFile(fdTo);
+        CloseFile(fdFrom);
+        return fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
+    }
+
+    bool bTouched = false;  // a write to the target has been attempted
+    bool bOk = true;
+    off_t nTotal = 0;
+    for (;;) {
+        const ssize_t n = ReadFull(fdFrom, m_pBuffer.get(), kBufferSize);
+        if (n <= 0) {
+            bOk = n == 0;
+            break;
+        }
+        bTouched = true;
+        if (!WriteAll(fdTo, m_pBuffer.get(), static_cast<std::size_t>(n))) {
+            bOk = false;
+            break;
+        }
+        nTotal += static_cast<off_t>(n);
+    }
+    if (bOk) {
+        bTouched = true;
+        bOk = Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+    }
+    struct stat written {};
+    const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;
+    CloseFile(fdFrom);
+    bOk = CloseFile(fdTo) && bOk;
+    if (!bTouched)
+        return fail(COMMIT_FAILED);
+
+    bOk = bOk && SameContents(m_strTarget, m_strTemporary) && Sys().Unlink(m_strTemporary.c_str()) == 0;
+    if (!bOk) {
+        m_strBackup = m_strTemporary;
+        m_strTemporary.clear();
+        return COMMIT_FAILED_BACKUP_KEPT;
+    }
+    m_strTemporary.clear();
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    return COMMIT_WRITTEN;
+}
+
+#endif
 
 void CSafeFileWriter::Abandon()
 {
@@ -191,7 +649,7 @@ void CSafeFileWriter::Abandon()
         m_fd = -1;
     }
     if (!m_strTemporary.empty()) {
-        std::remove(m_strTemporary.c_str());
+        RemoveFile(m_strTemporary);
         m_strTemporary.clear();
     }
 }

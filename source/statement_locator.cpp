@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "safe_file_writer.h"
 #include "string_table.h"
 
 namespace {
@@ -506,6 +507,8 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
         ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, fileName.c_str());
         return LOCATE_FAILED;
     }
+    // The file as it is now: a save checks that it is still so.
+    ReadFileIdentity(fileName, list.m_fileIdentity);
     list.m_bFixedForm = IsFixedForm(fileName);
     if (IsReadOnlyFile(fileName)) {
         const int nAnswer = ShowMessage(owner, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY,

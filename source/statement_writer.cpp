@@ -240,13 +240,36 @@ enum AttemptResult {
     ATTEMPT_SOURCE_UNREADABLE,  // string 2
     ATTEMPT_SOURCE_CHANGED,     // string 8
     ATTEMPT_TARGET_FAILED,      // string 25: another place may do
+    ATTEMPT_BACKUP_KEPT,        // the file was touched; its new contents are in a backup beside it
 };
+
+// Replaces the target with what the writer holds. When the target is the
+// source file, nobody may have changed it since it was read; when it is
+// another file (Save As), the source must still be as it was read too.
+AttemptResult CommitAttempt(CSafeFileWriter& writer, const CDescriptorList& list, std::string& strBackup)
+{
+    const bool bSource = IsSameFile(writer.ResolvedTarget(), list.m_strFileName);
+    if (!bSource && list.m_fileIdentity.bKnown) {
+        SFileIdentity now;
+        if (!ReadFileIdentity(list.m_strFileName, now) || !(now == list.m_fileIdentity)) {
+            writer.Abandon();
+            return ATTEMPT_SOURCE_CHANGED;
+        }
+    }
+    switch (writer.Commit(bSource ? &list.m_fileIdentity : nullptr)) {
+    case COMMIT_WRITTEN: return ATTEMPT_WRITTEN;
+    case COMMIT_CHANGED: return ATTEMPT_SOURCE_CHANGED;
+    case COMMIT_FAILED_BACKUP_KEPT: strBackup = writer.BackupPath(); return ATTEMPT_BACKUP_KEPT;
+    case COMMIT_FAILED: break;
+    }
+    return ATTEMPT_TARGET_FAILED;
+}
 
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it.
 AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& statement,
-                           const std::string& target)
+                           const std::string& target, std::string& strBackup)
 {
     CLineReader reader;
     if (!reader.Open(list.m_strFileName))
@@ -336,7 +359,7 @@ AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& 
         return ATTEMPT_TARGET_FAILED;
     if (reader.Failed())
         return ATTEMPT_SOURCE_UNREADABLE;
-    return writer.Commit() ? ATTEMPT_WRITTEN : ATTEMPT_TARGET_FAILED;
+    return CommitAttempt(writer, list, strBackup);
 }
 
 }  // namespace
@@ -428,7 +451,9 @@ int WriteStatement(const CDescriptorList& list, int interactive, std::string* pW
     }
     std::string target = list.m_strFileName;
     for (;;) {
-        const AttemptResult result = IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(list, statement, target);
+        std::string strBackup;
+        const AttemptResult result =
+            IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(list, statement, target, strBackup);
         switch (result) {
         case ATTEMPT_WRITTEN:
             if (pWrittenTo != nullptr)
@@ -439,6 +464,9 @@ int WriteStatement(const CDescriptorList& list, int interactive, std::string* pW
             return 0;
         case ATTEMPT_SOURCE_CHANGED:
             ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FILE_CHANGED, list.m_strFileName.c_str());
+            return 0;
+        case ATTEMPT_BACKUP_KEPT:
+            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_BACKUP_KEPT, target.c_str(), strBackup.c_str());
             return 0;
         case ATTEMPT_TARGET_FAILED: break;
         }

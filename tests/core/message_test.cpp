@@ -33,15 +33,15 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, HoldsFortySixStringsAndNoOthers)
+TEST(StringTable, HoldsFortySevenStringsAndNoOthers)
 {
-    // 1 to 44 but 4 and 15, the Save As filters of each source form, and the
+    // 1 to 44 but 4 and 15, the Save As filters of each source form, the
     // refusals of a statement holding a NUL byte and of one that would not
-    // read back.
+    // read back, and the backup kept by a failed save.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 46);
+    EXPECT_EQ(nCount, 47);
     EXPECT_NE(LoadResourceString(IDS_NUL_BYTE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FREE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FIXED), nullptr);

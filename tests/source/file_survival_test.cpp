@@ -93,8 +93,9 @@ TEST_P(Save, KeepsWhatTheFileHeld)
     ASSERT_EQ(LocateStatement(after, c.nLine, c.nColumn, m_strFile, 0), LOCATE_FOUND);
     EXPECT_EQ(Texts(after), Texts(m_list));
     EXPECT_EQ(after.m_strTail, m_list.m_strTail);
-    if (c.bProgram && HaveCompiler())
+    if (c.bProgram && HaveCompiler()) {
         EXPECT_TRUE(Compiles(m_strFile, m_dir.Path())) << c.strAfter;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Save, ::testing::ValuesIn(kSaves),
@@ -135,8 +136,9 @@ TEST_F(SourceTest, ALongFreeFormLineIsContinuedRatherThanGrowingPast132)
     std::size_t nFrom = 0;
     for (std::size_t nEnd; (nEnd = strAfter.find('\n', nFrom)) != std::string::npos; nFrom = nEnd + 1)
         EXPECT_LE(nEnd - nFrom, 132u) << strAfter.substr(nFrom, nEnd - nFrom);
-    if (HaveCompiler())
+    if (HaveCompiler()) {
         EXPECT_TRUE(Compiles(m_strFile, m_dir.Path())) << strAfter;
+    }
     // A line that was longer already may stay as long, but grows no longer.
     const std::string strLonger = strWrite + ", nread, nread, nread";
     ASSERT_EQ(Locate("longer.f90", "program p\n" + strLonger + "\nend program p\n", 2, 12), LOCATE_FOUND);

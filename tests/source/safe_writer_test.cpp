@@ -1,12 +1,46 @@
 // CSafeFileWriter: the target holds its old or its new contents, never a
 // part, and no temporary file outlives an attempt.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <vector>
 
 #include "safe_file_writer.h"
 #include "temp_dir.h"
 
 namespace {
+
+namespace fs = std::filesystem;
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+// Every extended attribute of a file (its ACLs among them), name to value.
+std::map<std::string, std::string> AttributesOf(const std::string& path)
+{
+    std::map<std::string, std::string> attributes;
+    std::vector<char> names(65536);
+    const ssize_t nNames = listxattr(path.c_str(), names.data(), names.size());
+    for (ssize_t nAt = 0; nAt < nNames;) {
+        const std::string name(names.data() + nAt);
+        nAt += static_cast<ssize_t>(name.size()) + 1;
+        std::vector<char> value(65536);
+        const ssize_t nValue = getxattr(path.c_str(), name.c_str(), value.data(), value.size());
+        if (nValue >= 0)
+            attributes[name].assign(value.data(), static_cast<std::size_t>(nValue));
+    }
+    return attributes;
+}
 
 TEST(SafeFileWriter, ReplacesTheTargetOnlyOnCommit)
 {
@@ -18,7 +52,7 @@ TEST(SafeFileWriter, ReplacesTheTargetOnlyOnCommit)
         ASSERT_TRUE(writer.Write("new\n"));
         EXPECT_EQ(ReadWholeFile(strTarget), "old\n") << "nothing changes before the commit";
         EXPECT_EQ(std::filesystem::path(writer.TemporaryPath()).parent_path(), dir.Path());
-        ASSERT_TRUE(writer.Commit());
+        ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
     }
     EXPECT_EQ(ReadWholeFile(strTarget), "new\n");
     EXPECT_EQ(dir.Listing(), "t.for ");
@@ -38,7 +72,8 @@ TEST(SafeFileWriter, AnAttemptGivenUpLeavesNothingBehind)
         ASSERT_TRUE(writer.Begin(strTarget));
         writer.Abandon();
         EXPECT_FALSE(writer.Write("late"));
-        EXPECT_FALSE(writer.Commit());
+        EXPECT_EQ(writer.Commit(nullptr), COMMIT_FAILED);
+        EXPECT_NE(writer.Commit(nullptr), COMMIT_WRITTEN);
     }
     EXPECT_EQ(ReadWholeFile(strTarget), "old\n");
     EXPECT_EQ(dir.Listing(), "t.for ");
@@ -54,7 +89,7 @@ TEST(SafeFileWriter, WritesLargeContentsExactly)
     ASSERT_TRUE(writer.Begin(dir.File("big.txt")));
     for (std::size_t i = 0; i < strContents.size(); i += 777)
         ASSERT_TRUE(writer.Write(strContents.data() + i, std::min<std::size_t>(777, strContents.size() - i)));
-    ASSERT_TRUE(writer.Commit());
+    ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
     EXPECT_EQ(ReadWholeFile(dir.File("big.txt")), strContents);
 }
 
@@ -65,7 +100,7 @@ TEST(SafeFileWriter, ANewFileGetsTheUsualPermissions)
     CSafeFileWriter writer;
     ASSERT_TRUE(writer.Begin(dir.File("new.for")));
     ASSERT_TRUE(writer.Write("x\n"));
-    ASSERT_TRUE(writer.Commit());
+    ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
     umask(oldMask);
     struct stat st {};
     ASSERT_EQ(stat(dir.File("new.for").c_str(), &st), 0);
@@ -77,7 +112,7 @@ TEST(SafeFileWriter, NoTemporaryFileWhereThereIsNoFolder)
     CTempDir dir;
     CSafeFileWriter writer;
     EXPECT_FALSE(writer.Begin(dir.File("missing/t.for")));
-    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(writer.Commit(nullptr), COMMIT_FAILED);
 }
 
 TEST(SafeFileWriter, FollowsAChainOfLinks)
@@ -91,10 +126,216 @@ TEST(SafeFileWriter, FollowsAChainOfLinks)
     ASSERT_TRUE(writer.Begin(dir.File("b.for")));
     EXPECT_EQ(writer.ResolvedTarget(), dir.File("sub/real.for"));
     ASSERT_TRUE(writer.Write("new\n"));
-    ASSERT_TRUE(writer.Commit());
+    ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
     EXPECT_EQ(ReadWholeFile(dir.File("sub/real.for")), "new\n");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "b.for"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "a.for"));
+}
+
+TEST(SafeFileWriter, ReadFileIdentityDescribesTheFileALinkStandsFor)
+{
+    CTempDir dir;
+    const std::string strFile = dir.Write("t.for", "12345\n");
+    fs::create_symlink("t.for", dir.Path() / "l.for");
+    struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, strFile.c_str(), times, 0), 0);
+    const struct stat st = StatOf(strFile);
+
+    SFileIdentity identity;
+    ASSERT_TRUE(ReadFileIdentity(dir.File("l.for"), identity));
+    EXPECT_TRUE(identity.bKnown);
+    EXPECT_EQ(identity.nDevice, static_cast<unsigned long long>(st.st_dev));
+    EXPECT_EQ(identity.nInode, static_cast<unsigned long long>(st.st_ino));
+    EXPECT_EQ(identity.nSize, 6);
+    EXPECT_EQ(identity.nModifiedNs, 1700000000123456789LL);
+
+    EXPECT_FALSE(ReadFileIdentity(dir.File("missing.for"), identity));
+    EXPECT_FALSE(identity.bKnown) << "what failed to be read is not known";
+}
+
+// Another program changes the file between the moment it was read and the
+// commit: the file is left exactly as that program left it, and nothing is
+// left beside it.
+struct SOtherChange {
+    const char* pszWhat;
+    bool bTwoNames;  // the file has a second name, so it would be overwritten in place
+    std::function<void(const CTempDir&)> change;
+};
+
+TEST(SafeFileWriter, AFileChangedByAnotherProgramIsLeftAsItWasLeft)
+{
+    const auto append = [](const CTempDir& dir) {
+        std::ofstream(dir.File("t.for"), std::ios::app) << "      CALL OTHER\n";
+    };
+    const auto replace = [](const CTempDir& dir) {
+        dir.Write("other.tmp", "      PROGRAM OTHER\n");
+        ASSERT_EQ(std::rename(dir.File("other.tmp").c_str(), dir.File("t.for").c_str()), 0);
+    };
+    const auto remove = [](const CTempDir& dir) { ASSERT_TRUE(fs::remove(dir.File("t.for"))); };
+    // Same size, same inode: only the modification time tells, by one nanosecond.
+    const auto touch = [](const CTempDir& dir) {
+        struct stat st = StatOf(dir.File("t.for"));
+        st.st_mtim.tv_nsec = (st.st_mtim.tv_nsec + 1) % 1000000000;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+        ASSERT_EQ(utimensat(AT_FDCWD, dir.File("t.for").c_str(), times, 0), 0);
+    };
+    const SOtherChange changes[] = {
+        {"a line appended", false, append},
+        {"replaced by another file with rename", false, replace},
+        {"removed", false, remove},
+        {"touched one nanosecond later", false, touch},
+        {"a line appended to a file with two names", true, append},
+        {"replaced by rename while it had two names", true, replace},
+    };
+    for (const SOtherChange& change : changes) {
+        SCOPED_TRACE(change.pszWhat);
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", "      PROGRAM P\n 100  FORMAT (I5)\n      END\n");
+        if (change.bTwoNames)
+            fs::create_hard_link(strTarget, dir.File("u.for"));
+        SFileIdentity asRead;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, asRead));
+
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        ASSERT_TRUE(writer.Write("      PROGRAM NEW\n"));
+        const std::string strTemporary = fs::path(writer.TemporaryPath()).filename().string();
+        change.change(dir);
+        const bool bExists = fs::exists(strTarget);
+        const std::string strLeft = ReadWholeFile(strTarget);
+        std::string strListing = dir.Listing();
+        strListing.erase(strListing.find(strTemporary + " "), strTemporary.size() + 1);
+
+        EXPECT_EQ(writer.Commit(&asRead), COMMIT_CHANGED);
+        EXPECT_EQ(fs::exists(strTarget), bExists);
+        EXPECT_EQ(ReadWholeFile(strTarget), strLeft);
+        EXPECT_EQ(dir.Listing(), strListing) << "no temporary file is left";
+        EXPECT_EQ(writer.BackupPath(), "");
+    }
+}
+
+TEST(SafeFileWriter, AnUnchangedFileIsSavedAgainAndAgain)
+{
+    for (const bool bTwoNames : {false, true}) {
+        SCOPED_TRACE(bTwoNames ? "two names" : "one name");
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", "old\n");
+        if (bTwoNames)
+            fs::create_hard_link(strTarget, dir.File("u.for"));
+        SFileIdentity expected;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+        for (int nSave = 0; nSave < 3; ++nSave) {
+            CSafeFileWriter writer;
+            ASSERT_TRUE(writer.Begin(strTarget));
+            const std::string strNew = "save " + std::to_string(nSave) + "\n";
+            ASSERT_TRUE(writer.Write(strNew));
+            ASSERT_EQ(writer.Commit(&expected), COMMIT_WRITTEN) << "save " << nSave;
+            EXPECT_EQ(ReadWholeFile(strTarget), strNew);
+            // What this save left is what the next one expects.
+            SFileIdentity now;
+            ASSERT_TRUE(ReadFileIdentity(strTarget, now));
+            EXPECT_EQ(writer.WrittenIdentity(), now);
+            expected = writer.WrittenIdentity();
+        }
+        EXPECT_EQ(dir.Listing(), bTwoNames ? "t.for u.for " : "t.for ");
+    }
+}
+
+TEST(SafeFileWriter, AnIdentityNotKnownIsNotChecked)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", "old\n");
+    const SFileIdentity unknown;
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write("new\n"));
+    dir.Write("t.for", "changed meanwhile\n");
+    EXPECT_EQ(writer.Commit(&unknown), COMMIT_WRITTEN);
+    EXPECT_EQ(ReadWholeFile(strTarget), "new\n");
+}
+
+// The replacement is a new file: it must carry the old one's extended
+// attributes, ACLs among them, and its permission bits.
+TEST(SafeFileWriter, KeepsExtendedAttributesAndAcls)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", "old\n");
+    ASSERT_EQ(chmod(strTarget.c_str(), 0640), 0);
+    if (setxattr(strTarget.c_str(), "user.quillmark.note", "kept\0with a NUL", 15, 0) != 0)
+        GTEST_SKIP() << "this file system keeps no extended attributes";
+    if (std::system(("setfacl -m u:nobody:r '" + strTarget + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "setfacl is missing or this file system keeps no ACLs";
+    const std::map<std::string, std::string> before = AttributesOf(strTarget);
+    ASSERT_EQ(before.count("system.posix_acl_access"), 1u);
+    ASSERT_EQ(before.count("user.quillmark.note"), 1u);
+    const struct stat stBefore = StatOf(strTarget);
+
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write("new\n"));
+    ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
+
+    const struct stat stAfter = StatOf(strTarget);
+    EXPECT_NE(stAfter.st_ino, stBefore.st_ino) << "replaced by a new file";
+    EXPECT_EQ(ReadWholeFile(strTarget), "new\n");
+    EXPECT_EQ(AttributesOf(strTarget), before);
+    EXPECT_EQ(stAfter.st_mode & 07777, stBefore.st_mode & 07777);
+}
+
+// Only a privileged process may give a file to another owner; the set-group-ID
+// bit, which a change of owner clears, survives too.
+TEST(SafeFileWriter, KeepsTheOwnerWhereItMaySetIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another owner needs privileges";
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", "old\n");
+    ASSERT_EQ(chown(strTarget.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(strTarget.c_str(), 02750), 0);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write("new\n"));
+    ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
+    const struct stat st = StatOf(strTarget);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 02750u);
+}
+
+// A file with several names is overwritten in place: every name shows the
+// new contents, whether they are longer, shorter or empty.
+TEST(SafeFileWriter, AFileWithTwoNamesKeepsBoth)
+{
+    std::string strLong;
+    for (int i = 0; strLong.size() < 150000; ++i)
+        strLong += "      X = " + std::to_string(i) + "\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"old\n", strLong},
+        {strLong, "short\n"},
+        {"old\n", ""},
+    };
+    for (const auto& [strOld, strNew] : cases) {
+        SCOPED_TRACE(strNew.size());
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", strOld);
+        fs::create_hard_link(strTarget, dir.File("u.for"));
+        ASSERT_EQ(chmod(strTarget.c_str(), 0604), 0);
+        const ino_t inode = StatOf(strTarget).st_ino;
+
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        ASSERT_TRUE(writer.Write(strNew));
+        ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
+
+        EXPECT_EQ(ReadWholeFile(strTarget), strNew);
+        EXPECT_EQ(ReadWholeFile(dir.File("u.for")), strNew);
+        const struct stat st = StatOf(strTarget);
+        EXPECT_EQ(st.st_ino, inode);
+        EXPECT_EQ(st.st_nlink, 2u);
+        EXPECT_EQ(st.st_mode & 07777, 0604u);
+        EXPECT_EQ(dir.Listing(), "t.for u.for ") << "the backup is removed";
+        EXPECT_EQ(writer.BackupPath(), "");
+    }
 }
 
 }  // namespace

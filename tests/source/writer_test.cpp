@@ -410,9 +410,43 @@ TEST_F(SaveTest, AFileChangedSinceItWasReadIsNotOverwritten)
     EXPECT_EQ(Save(), 0);
     EXPECT_EQ(Contents(), "      X = 1\n");
     EXPECT_EQ(m_dir.Listing(), "c.for ");
-    // Unchanged: written.
+    // Written again with the very same text, by another program meanwhile:
+    // the file is not the one that was read, so it is not overwritten either.
     m_dir.Write("c.for", strFile);
+    EXPECT_EQ(Save(), 0);
+    EXPECT_EQ(Contents(), strFile);
+    // Read again: written.
+    ASSERT_EQ(Locate("c.for", strFile, 2), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I6"));
     EXPECT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "      X = 1\n  100 FORMAT(I6, A3)\n      END\n");
+}
+
+TEST_F(SaveTest, ChangesByAnotherProgramBeforeTheReplacementAreNotLost)
+{
+    // Lines appended, or the file replaced by another one, after the
+    // statement was read: the save notices, whether the statement's own
+    // lines changed or not, and leaves the file as the other program left it.
+    const std::string strFile = "      X = 1\n  100 FORMAT(I5)\n      END\n";
+    for (const bool bReplace : {false, true}) {
+        ASSERT_EQ(Locate("o.for", strFile, 2), LOCATE_FOUND);
+        ASSERT_TRUE(m_list.SetText(0, "I6"));
+        const std::string strNow = strFile + "      SUBROUTINE S\n      END\n";
+        if (bReplace) {
+            m_dir.Write("o.new", strNow);
+            ASSERT_EQ(std::rename(m_dir.File("o.new").c_str(), m_strFile.c_str()), 0);
+        } else {
+            std::FILE* pFile = std::fopen(m_strFile.c_str(), "ab");
+            ASSERT_NE(pFile, nullptr);
+            std::fputs("      SUBROUTINE S\n      END\n", pFile);
+            std::fclose(pFile);
+        }
+        m_presenter.m_messages.clear();
+        EXPECT_EQ(Save(), 0);
+        EXPECT_EQ(Message(), "File \"" + m_strFile + "\" has changed since last read");
+        EXPECT_EQ(Contents(), strNow);
+        EXPECT_EQ(m_dir.Listing(), "o.for ");
+    }
 }
 
 TEST_F(SaveTest, NothingRecordedNothingWritten)
