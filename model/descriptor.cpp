@@ -19,7 +19,7 @@ void CDescriptor::SetSample(const char* text)
 void CDescriptor::GetRepeatedSample(std::string& out) const
 {
     out.clear();
-    int nTimes = m_nRepeat > 1 ? m_nRepeat : 1;
+    const int nTimes = Passes();
     out.reserve(m_strSample.size() * static_cast<std::size_t>(nTimes));
     for (int i = 0; i < nTimes; ++i)
         out += m_strSample;
@@ -54,7 +54,7 @@ int CDescriptor::GetColumn() const
 {
     long long nColumn = 0;
     for (const CDescriptor* p = m_pPrev; p != nullptr && !EndsRecord(p->m_nKind); p = p->m_pPrev) {
-        nColumn += static_cast<long long>(p->m_strSample.size()) * p->m_nRepeat;
+        nColumn += static_cast<long long>(p->m_strSample.size()) * p->Passes();
         if (nColumn >= INT_MAX)
             return INT_MAX;
     }

@@ -62,6 +62,9 @@ public:
     int Render(std::string& sample, const char* value, DescriptorKind kind,
                const CStringArray& tokens, int hasRepeat);
 
+    // 1 when text is a descriptor that prints its default sample.
+    static int IsDescriptorText(const std::string& text);
+
     // Writes a descriptor text of the same kind that prints `sample`; 0 when
     // there is none.
     int Derive(const char* sample, std::string& text, DescriptorKind kind,
@@ -77,6 +80,8 @@ public:
     const CDescriptor* Next() const { return m_pNext; }
     int IsFromText() const { return m_bFromText; }
     int Repeat() const { return m_nRepeat; }
+    // How many times the sample is printed: the repeat count, at least once.
+    int Passes() const { return m_nRepeat > 1 ? m_nRepeat : 1; }
     int Scale() const { return m_nScale; }
     int Plus() const { return m_bPlus; }
     int Kind() const { return m_nKind; }

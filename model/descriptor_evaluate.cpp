@@ -8,6 +8,22 @@ constexpr int kMaxRepeat = 99;
 
 }  // namespace
 
+int CDescriptor::IsDescriptorText(const std::string& text)
+{
+    std::string classes;
+    CStringArray tokens;
+    int hasRepeat = 0;
+    int upperCase = 0;
+    if (!Lex(text.c_str(), classes, tokens))
+        return 0;
+    const int nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
+    if (nKind == KIND_NONE)
+        return 0;
+    CDescriptor probe;
+    std::string strSample;
+    return probe.Render(strSample, "", static_cast<DescriptorKind>(nKind), tokens, hasRepeat);
+}
+
 int CDescriptor::EvaluateFromText()
 {
     m_bFromText = 1;
@@ -90,11 +106,16 @@ int CDescriptor::EvaluateSampleToText()
     if (bOk)
         bOk = Derive(m_strSample.c_str(), strText, static_cast<DescriptorKind>(nKind), tokens,
                      hasRepeat, upperCase) != 0;
+    // The derived text must be a descriptor in its own right (a sample of
+    // 1000 characters would derive I1000, wider than any may be).
+    if (bOk)
+        bOk = IsDescriptorText(strText);
     if (!bOk) {
         m_strText = INVALID_MARKER;
         return 0;
     }
     m_nRepeat = hasRepeat ? CountValue(tokens[0].c_str()) : 1;
+    m_nKind = nKind;
     m_strText = strText;
     m_strGoodText = m_strText;
     RecordGood();
@@ -112,7 +133,7 @@ void CDescriptor::RecordGood()
 
 long long CDescriptor::ColumnWidth() const
 {
-    return static_cast<long long>(m_strSample.size()) * m_nRepeat;
+    return static_cast<long long>(m_strSample.size()) * Passes();
 }
 
 // After a successful evaluation, every later ")" and T descriptor depends on

@@ -146,3 +146,29 @@ TEST(FieldCommands, RefuseWithTheirMessagesAndChangeNothing)
     EXPECT_TRUE(IsInsertionIndex(list, 1));
     EXPECT_FALSE(IsInsertionIndex(list, 2));
 }
+
+TEST(LeaveField, ASampleThatDerivesNoDescriptorIsTakenBack)
+{
+    // A sample wider than any descriptor (I1000) or one that derives a text
+    // that cannot print its own sample is refused as it is typed, and
+    // leaving the field takes it back; a valid sample typed after a refused
+    // one gives the field its kind again.
+    for (const auto& [pszText, strSample] :
+         {std::pair<const char*, std::string>{"I5", std::string(1000, '7')}, {"E12.4", ".+"}}) {
+        CDescriptorList list;
+        ASSERT_TRUE(Append(list, {pszText, "A3"}));
+        EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, strSample.c_str()), 0) << pszText;
+        EXPECT_EQ(list.At(0).Text(), INVALID_MARKER);
+        EXPECT_EQ(LeaveField(list, 0, ROW_SAMPLE), 1);
+        EXPECT_EQ(list.At(0).Text(), pszText);
+        EXPECT_FALSE(IsInvalidField(list.At(0)));
+    }
+    CDescriptorList list;
+    ASSERT_TRUE(Append(list, {"I5"}));
+    EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, std::string(1000, '7').c_str()), 0);
+    EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, "-42"), 1);
+    EXPECT_EQ(list.At(0).Text(), "I3");
+    EXPECT_EQ(list.At(0).Kind(), KIND_IW);
+    EXPECT_EQ(LeaveField(list, 0, ROW_SAMPLE), 0);
+    EXPECT_EQ(list.At(0).Sample(), "123");
+}
