@@ -171,11 +171,14 @@ void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, s
     for (;;) {
         lines.Take(text.size());
         state.ScanFixed(piece, 0);
-        text += piece;
         // A constant still open goes on on the next line: this one reads as
-        // filled to column 72. The statement's last line is not filled.
+        // filled to column 72. The statement's last line is not filled, and
+        // blanks at the end of a line outside a constant mean nothing.
         const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
         const bool bOpen = state.chQuote != 0;
+        if (!bOpen)
+            piece.erase(piece.find_last_not_of(' ') + 1);
+        text += piece;
         if (!bOpen)
             text += '\n';
         if (!NextFixedContinuation(lines, piece, nLineLength))
@@ -193,6 +196,8 @@ void CollectFixedString(CStatementReader& lines, const std::string& firstLine, s
     for (;;) {
         lines.Take(text.size());
         const int bClosed = Unquote(piece, quote, false);
+        if (bClosed)
+            piece.erase(piece.find_last_not_of(' ') + 1);  // blanks after the statement mean nothing
         text += piece;
         if (bClosed)
             return;
@@ -201,6 +206,13 @@ void CollectFixedString(CStatementReader& lines, const std::string& firstLine, s
             return;
         text.append(nFill, ' ');  // the constant goes on: blanks up to column 72
     }
+}
+
+// Whether the rest of a line from nFrom is blank or a comment.
+bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
+{
+    const std::size_t nNext = line.find_first_not_of(" \t\r", nFrom);
+    return nNext == std::string::npos || line[nNext] == '!';
 }
 
 // Scans a free-form piece from its start: returns the position of the & that
@@ -212,8 +224,8 @@ std::size_t ScanFree(const std::string& piece, SQuoteState& state)
         if (state.chQuote == 0) {
             if (c == '!')
                 return std::string::npos;  // a comment: an & in it continues nothing
-            if (c == '&')
-                return i;
+            if (c == '&' && BlankOrCommentFrom(piece, i + 1))
+                return i;  // (an & with more text after it continues nothing either)
             if (c == '\'' || c == '"')
                 state.chQuote = c;
         } else if (c == state.chQuote) {
@@ -269,12 +281,16 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
     std::string piece = firstLine.substr(nAfterQuote);
     for (;;) {
         lines.Take(text.size());
+        const std::size_t nLast = piece.find_last_not_of(" \t");
+        const bool bContinued = nLast != std::string::npos && piece[nLast] == '&';
         const int bClosed = Unquote(piece, quote, true);
         text += piece;
         if (bClosed) {
             text += '\n';
             return;
         }
+        if (!bContinued)
+            return;  // a constant left open without an & ends with its line
         std::string raw;
         if (!NextFreeLine(lines, raw))
             return;

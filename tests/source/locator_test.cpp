@@ -184,6 +184,31 @@ TEST_F(SourceTest, FreeFormAmpersandInATrailingCommentContinuesNothing)
     EXPECT_EQ(m_list.m_strTail, " ! see A & B\n");
 }
 
+TEST_F(SourceTest, LinesThatDoNotContinueTheStatementStayOutOfIt)
+{
+    // Each file's statement is line 1 alone: the next line is not a
+    // continuation, and would be lost if a save rewrote it.
+    struct {
+        const char* pszFile;
+        const char* pszText;
+        int nColumn;
+        const char* pszTail;
+    } const cases[] = {
+        // An & with more text after it continues nothing.
+        {"a.f90", "100 format(i5) ; x = 1 & y\ny = 2\n", 1, " ; x = 1 & y\n"},
+        // A format string left open without an & ends with its line.
+        {"b.f90", "print '(i5)\nx = 1\n", 7, "\n"},
+        // Blanks after a fixed-form statement do not push it past column 72.
+        {"c.f", "  100 FORMAT(I5)                                                    \n      X = 1\n", 1, "\n"},
+    };
+    for (const auto& c : cases) {
+        const int nResult = Locate(c.pszFile, c.pszText, 1, c.nColumn);
+        ASSERT_EQ(nResult, LOCATE_FOUND) << c.pszText;
+        EXPECT_EQ(m_list.m_arrLines, (Lines{1})) << c.pszText;
+        EXPECT_EQ(m_list.m_strTail, c.pszTail) << c.pszText;
+    }
+}
+
 TEST_F(SourceTest, FreeFormFormatStrings)
 {
     const std::string strFile = "write (*, '(1x, i5, &\n"
@@ -222,9 +247,9 @@ TEST_F(SourceTest, LastLineWithoutLineEndIsCollected)
 
 TEST_F(SourceTest, CarriageReturnsAreLineEndsNotText)
 {
-    ASSERT_EQ(Locate("r.for", "      X = 1\r\n  100 FORMAT(I5,\r\n     + A3) \r\n", 2), LOCATE_FOUND);
+    ASSERT_EQ(Locate("r.for", "      X = 1\r\n  100 FORMAT(I5,\r\n     + A3) !x\r\n", 2), LOCATE_FOUND);
     EXPECT_EQ(Texts(m_list), (Strings{"I5", "A3"}));
-    EXPECT_EQ(m_list.m_strTail, " \n");
+    EXPECT_EQ(m_list.m_strTail, " !x\n");
     EXPECT_EQ(m_list.m_strLineEnd, "\r\n");
     ASSERT_EQ(Locate("r.f90", "write (*, '(i5)') k\r\n", 1, 12), LOCATE_FOUND);
     EXPECT_EQ(m_list.m_strTail, ") k\n");
