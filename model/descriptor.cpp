@@ -16,6 +16,16 @@ void CDescriptor::SetSample(const char* text)
     m_bChanged = 1;
 }
 
+std::string CDescriptor::StatementText() const
+{
+    static constexpr const char* kWhite = " \t\n\r\v\f";
+    const std::size_t nFirst = m_strText.find_first_not_of(kWhite);
+    if (nFirst == std::string::npos)
+        return std::string();
+    const std::size_t nEnd = m_nKind == KIND_HOLLERITH ? m_strText.size() : m_strText.find_last_not_of(kWhite) + 1;
+    return m_strText.substr(nFirst, nEnd - nFirst);
+}
+
 void CDescriptor::GetRepeatedSample(std::string& out) const
 {
     out.clear();

@@ -40,6 +40,10 @@ public:
     void RevertToGood();
     int GetColumn() const;
     int NeedsComma() const;
+    // The text as a statement holds it: without the white space around it,
+    // which the splitter does not take into a text either (the blanks a
+    // Hollerith constant ends with are its characters and stay).
+    std::string StatementText() const;
 
     // Evaluates in the current direction and brings the later descriptors
     // that depend on this one up to date. 1 on success, 0 on failure.

@@ -1,6 +1,7 @@
 // The splitter: finds where each descriptor of a descriptor-list text begins
 // and ends and appends it to the list, which evaluates it. Groups become a
 // "(" or "n(" descriptor, their contents, and a ")" descriptor.
+#include <algorithm>
 #include <string>
 
 #include "char_class.h"
@@ -84,6 +85,16 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
     auto append = [this](const char* pFrom, const char* pTo) {
         return InsertDescriptor(size(), std::string(pFrom, pTo).c_str());
     };
+    // The white space between a descriptor and its separator is layout, not
+    // text: a line end there would show in the field and move with it. The
+    // counted characters of a Hollerith constant are text, blanks or not.
+    const char* pKept = text;
+    auto appendItem = [&](const char* pTo) {
+        const char* pFloor = std::max(pStart, pKept);
+        while (pTo > pFloor && IsBlank(pTo[-1]))
+            --pTo;
+        return append(pStart, pTo);
+    };
 
     for (;;) {
         const char c = *p;
@@ -144,7 +155,7 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
                 ++p;
                 break;
             }
-            if (!IsSeparator(c) || !append(pStart, p))
+            if (!IsSeparator(c) || !appendItem(p))
                 return fail(p);
             if (c == ')') {
                 *end = p;
@@ -199,6 +210,7 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
             for (int i = 0; i < n; ++i, ++p)
                 if (*p == '\0')
                     return fail(p);
+            pKept = p;
             state = SCAN_ITEM_END;
             break;
         }

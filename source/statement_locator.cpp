@@ -609,7 +609,7 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
         copy.m_nParenBlanks != list.m_nParenBlanks || copy.m_chDelimiter != list.m_chDelimiter)
         return false;
     for (int i = 0; i < list.size(); ++i)
-        if (copy.At(i).Text() != list.At(i).Text())
+        if (copy.At(i).Text() != list.At(i).StatementText())
             return false;
     return true;
 }

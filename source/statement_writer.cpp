@@ -385,7 +385,7 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
 {
     const bool bString = list.m_chDelimiter != 'f';
     const auto written = [&](int i) {
-        const std::string& text = list.At(i).Text();
+        const std::string text = list.At(i).StatementText();
         return bString ? QuoteText(text, list.m_chDelimiter) : text;
     };
     const std::string strClosing = bString ? ")" + std::string(1, list.m_chDelimiter) : std::string(")");

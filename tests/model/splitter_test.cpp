@@ -48,14 +48,15 @@ INSTANTIATE_TEST_SUITE_P(
         SSplitCase{"($)\n", {"$"}, "\n"},
         SSplitCase{"(2PF7.3, -1P E12.4)\n", {"2P", "F7.3", "-1P", "E12.4"}, "\n"},
         SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"},
-        SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5 ", ") "}, "\n"},
-        SSplitCase{"(I5 , F7.3 )) N\n", {"I5 ", "F7.3 "}, ") N\n"},
+        SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5", ")"}, "\n"},
+        SSplitCase{"(I5 , F7.3 )) N\n", {"I5", "F7.3"}, ") N\n"},
         SSplitCase{"(I5,\\,:)\n", {"I5", "\\", ":"}, "\n"},
         SSplitCase{"(I5/,/A)\n", {"I5", "/", "/", "A"}, "\n"},
         SSplitCase{"(I5,   ! count\n  F7.3)\n", {"I5", "F7.3"}, "\n"},
         SSplitCase{"  ! lead\n(I5)\n", {"I5"}, "\n"},
         SSplitCase{"(4H)(,/,I2)\n", {"4H)(,/", "I2"}, "\n"},
         SSplitCase{"(0H,I5)\n", {"0H", "I5"}, "\n"},
+        SSplitCase{"(3Hab  , 1X\n   )\n", {"3Hab ", "1X"}, "\n"},
         SSplitCase{"('')\n", {"''"}, "\n"},
         SSplitCase{"(I5)", {"I5"}, ""}));
 

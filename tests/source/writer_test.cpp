@@ -174,8 +174,8 @@ TEST(BuildStatement, AFixedFormTailThatDoesNotFitGetsALineOfItsOwn)
 TEST(BuildStatement, LineEndsInsideTextsBecomeContinuationLines)
 {
     CDescriptorList list;
-    Fill(list, "  100 FORMAT", {"2(\n", "I5\n", ")"}, true);
-    EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(2(\n     +I5\n     +))\n");
+    Fill(list, "  100 FORMAT", {"2\n(", "I\n5\n", ")"}, true);
+    EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(2\n     +(I\n     +5))\n");
 }
 
 // --- saving -----------------------------------------------------------------
