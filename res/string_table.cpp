@@ -60,6 +60,7 @@ constexpr SStringEntry kStrings[] = {
     {47, "The statement holds a NUL byte in line %d\nIt cannot be edited without changing it"},
     {48, "The statement would not read back as it is shown\nFile \"%s\" is left as it was"},
     {49, "Unable to write to file \"%s\"\nIts new contents are kept in \"%s\""},
+    {50, "A new statement cannot start on line %d\nThe line after it continues the statement before it"},
 };
 
 }  // namespace

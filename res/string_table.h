@@ -51,6 +51,7 @@ enum StringId : int {
     IDS_NUL_BYTE = 47,
     IDS_WOULD_NOT_READ_BACK = 48,
     IDS_BACKUP_KEPT = 49,
+    IDS_CONTINUATION_AFTER_BLANK = 50,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -559,7 +559,19 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
     std::string text;
     int nNulLine = 0;
     switch (CollectStatement(list, line, column, raw, text, lines, nNulLine)) {
-    case COLLECT_BLANK: return LOCATE_BLANK;
+    case COLLECT_BLANK:
+        // A fixed-form continuation line after the blank line would go on
+        // the new statement instead of the one it continues now.
+        if (list.m_bFixedForm) {
+            std::string piece;
+            std::size_t nLength = 0;
+            if (NextFixedContinuation(lines, piece, nLength)) {
+                ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CONTINUATION_AFTER_BLANK, ClampToInt(line));
+                return LOCATE_FAILED;
+            }
+            list.m_arrOriginalLines.resize(1);  // the lines looked at are none of the statement's
+        }
+        return LOCATE_BLANK;
     case COLLECT_FORMAT_COLUMN: ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FORMAT_COLUMN); return LOCATE_FAILED;
     case COLLECT_NO_LIST:
         ForgetStatement(list);

@@ -41,7 +41,7 @@ TEST(StringTable, HoldsFortySevenStringsAndNoOthers)
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 47);
+    EXPECT_EQ(nCount, 48);
     EXPECT_NE(LoadResourceString(IDS_NUL_BYTE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FREE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FIXED), nullptr);

@@ -283,6 +283,13 @@ TEST_F(SourceTest, BlankLinesStartNewStatements)
     EXPECT_EQ(Locate("n.for", "      X = 1\n", 3), LOCATE_FAILED);
     EXPECT_EQ(Message(), "Line 3 was not found in file \"" + m_strFile + "\"");
     EXPECT_EQ(Locate("n.for", "      X = 1", 2), LOCATE_FAILED);
+    // A new statement there would take the continuation line after it from
+    // the statement it continues.
+    m_presenter.m_messages.clear();
+    EXPECT_EQ(Locate("n.for", "      X = 1 +\n\nC note\n     + 2\n", 2), LOCATE_FAILED);
+    EXPECT_EQ(Message(), "A new statement cannot start on line 2\nThe line after it continues the statement before it");
+    EXPECT_EQ(Locate("n.for", "      X = 1\n\nC note\n      Y = 2\n", 2), LOCATE_BLANK);
+    EXPECT_EQ(m_list.m_arrOriginalLines.size(), 1u);
 }
 
 TEST_F(SourceTest, MessagesForWhatCannotBeLocated)
