@@ -324,6 +324,26 @@ std::size_t FindOpeningQuote(const std::string& line, long long column)
     return nOpening;
 }
 
+// Whether a "!" outside character constants makes a comment of the line's
+// text from somewhere before nEnd (the fixed-form continuation column
+// holds a mark, not a comment).
+bool CommentBefore(const std::string& line, std::size_t nEnd, bool bFixedForm)
+{
+    char chQuote = 0;
+    for (std::size_t i = 0; i < std::min(nEnd, line.size()); ++i) {
+        const char c = line[i];
+        if (chQuote != 0) {
+            if (c == chQuote)
+                chQuote = 0;  // a doubled quote closes and opens again
+        } else if (c == '\'' || c == '"') {
+            chQuote = c;
+        } else if (c == '!' && !(bFixedForm && i == kFixedTextStart - 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Where the second word of a line starts (npos when there is none).
 std::size_t SecondWord(const std::string& line)
 {
@@ -460,6 +480,8 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
         std::size_t nListStart = lineText.find('(', k + 6);
         if (nListStart == std::string::npos)
             nListStart = lineText.size();
+        if (CommentBefore(lineText, nListStart, list.m_bFixedForm))
+            return COLLECT_NO_LIST;  // a FORMAT commented out
         // The spaces (not tabs) right after the parenthesis.
         std::size_t nBlanks = 0;
         while (nListStart + 1 + nBlanks < lineText.size() && lineText[nListStart + 1 + nBlanks] == ' ')
@@ -473,7 +495,7 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
         list.m_chDelimiter = 'f';
     } else {
         const std::size_t nQuote = FindOpeningQuote(lineText, column);
-        if (nQuote == std::string::npos)
+        if (nQuote == std::string::npos || CommentBefore(lineText, nQuote, list.m_bFixedForm))
             return COLLECT_NO_LIST;
         list.m_strHead = lineText.substr(0, nQuote);
         list.m_nParenBlanks = 0;

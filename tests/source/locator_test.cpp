@@ -209,6 +209,18 @@ TEST_F(SourceTest, LinesThatDoNotContinueTheStatementStayOutOfIt)
     }
 }
 
+TEST_F(SourceTest, WhatACommentHoldsIsNoStatement)
+{
+    // A "!" outside constants before the list makes the rest of the line a
+    // comment; inside a constant or in the continuation column it does not.
+    EXPECT_EQ(Locate("a.f90", "11 !0 format(i5)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Locate("b.f90", "11!0 format(i5)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Locate("c.f90", "write (*, *) n ! '(i5)'\n", 1, 18), LOCATE_NO_LIST);
+    EXPECT_EQ(Locate("d.for", "  100 FORMAT !(I5)\n", 1), LOCATE_NO_LIST);
+    EXPECT_EQ(Locate("e.f90", "print '(a)', '!'; write (*, '(i5)') n\n", 1, 30), LOCATE_FOUND);
+    EXPECT_EQ(m_list.m_strHead, "print '(a)', '!'; write (*, ");
+}
+
 TEST_F(SourceTest, FreeFormFormatStrings)
 {
     const std::string strFile = "write (*, '(1x, i5, &\n"
