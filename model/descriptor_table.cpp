@@ -75,8 +75,6 @@ constexpr STableEntry kRows[] = {
     {{KIND_COLON, "P", 0, ":", 0}, STRICT_YES},
 };
 
-constexpr std::size_t kRowCount = std::size(kRows);
-
 template <Strictness which>
 constexpr auto BuildTable()
 {
