@@ -172,17 +172,22 @@ void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, s
         lines.Take(text.size());
         state.ScanFixed(piece, 0);
         // A constant still open goes on on the next line: this one reads as
-        // filled to column 72. The statement's last line is not filled, and
-        // blanks at the end of a line outside a constant mean nothing.
+        // filled to column 72. Blanks at the end of a line outside a
+        // constant mean nothing, and neither do those at the end of the
+        // statement's last line.
         const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
         const bool bOpen = state.chQuote != 0;
+        const std::size_t nTrailing = piece.size() - (piece.find_last_not_of(' ') + 1);
         if (!bOpen)
-            piece.erase(piece.find_last_not_of(' ') + 1);
+            piece.erase(piece.size() - nTrailing);
         text += piece;
         if (!bOpen)
             text += '\n';
-        if (!NextFixedContinuation(lines, piece, nLineLength))
+        if (!NextFixedContinuation(lines, piece, nLineLength)) {
+            if (bOpen)
+                text.erase(text.size() - nTrailing);
             return;
+        }
         if (bOpen)
             text.append(nFill, ' ');
     }
