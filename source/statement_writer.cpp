@@ -205,8 +205,8 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
         built.size() - 1 - std::min<std::size_t>(built.size() - 1, static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
     const std::vector<bool> open = OpenConstants(built);
     for (std::size_t k = 0; k < built.size(); ++k) {
-        std::vector<std::string> group(1, built[k]);
-        std::string& line = group[0];
+        std::string line = built[k];
+        std::vector<std::string> commentLines;
         const std::string strComment = oldComment(k);
         if (!strComment.empty()) {
             const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] &&
@@ -215,7 +215,7 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
             if (bInline)
                 line += (line.empty() || line.back() != ' ' ? " " : "") + strComment;
             else
-                group.push_back(strComment);
+                commentLines.push_back(strComment);
         }
         if (list.m_bFixedForm && k < list.m_arrLines.size()) {
             const std::size_t nOld = static_cast<std::size_t>(list.m_arrLines[k] - list.m_nFirstLine);
@@ -227,7 +227,8 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
                 line += strSequence;
             }
         }
-        output.groups.push_back(std::move(group));
+        commentLines.insert(commentLines.begin(), std::move(line));
+        output.groups.push_back(std::move(commentLines));
     }
     for (std::size_t k = built.size(); k < list.m_arrLineComments.size(); ++k)
         if (!list.m_arrLineComments[k].empty())

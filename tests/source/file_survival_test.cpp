@@ -51,6 +51,9 @@ const SSave kSaves[] = {
     {"fixed-form comment after a shorter statement", "c.for",
      "  100 FORMAT(I5, ! first\n     + F7.3) ! tail\n      END\n", 1, 7, 0, "I6",
      "  100 FORMAT(I6, F7.3) ! tail\n! first\n      END\n", true},
+    {"fixed-form comment line and sequence numbers", "c.for",
+     Padded("  100 FORMAT(I5, ! first", "SEQ1") + "\n" + Padded("     + F7.3)", "SEQ2") + "\n      END\n", 1, 7, 0,
+     "I6", Padded("  100 FORMAT(I6, F7.3)", "SEQ1") + "\n! first\n      END\n", true},
     {"free-form comment after a continuation", "c.f90",
      "100 format('Records read:', i8, 'Records written:', i8, & ! counts\n"
      "      & 'Elapsed seconds:', f10.2) ! time\nend\n",
