@@ -36,7 +36,17 @@ class CStatementBuilder {
 public:
     explicit CStatementBuilder(bool bFixedForm) : m_layout(bFixedForm ? kFixedLayout : kFreeLayout) {}
 
-    void Start(const std::string& head) { m_line = head; m_bFresh = false; }
+    // Starts with the head. A head that runs over lines (a FORMAT keyword
+    // whose list starts on the next line) keeps its lines as they stand:
+    // they carry their own continuation marks.
+    void Start(const std::string& head)
+    {
+        std::size_t nFrom = 0;
+        for (std::size_t nEol; (nEol = head.find('\n', nFrom)) != std::string::npos; nFrom = nEol + 1)
+            m_lines.push_back(head.substr(nFrom, nEol - nFrom));
+        m_line = head.substr(nFrom);
+        m_bFresh = false;
+    }
 
     // Appends a descriptor text, moving it to a new line or splitting it
     // where it does not fit. A line end inside the text breaks the line there.
