@@ -288,15 +288,26 @@ const char* KnownReadBackFault(const CDescriptorList& list, const std::vector<st
     // continuation line follows, the blanks up to column 72 are read into
     // it, and a rebuilt statement whose lines break elsewhere reads back with
     // other blanks.
-    {
+    // So does a fixed-form format string whose closing quote is missing.
+    if (list.m_bFixedForm) {
         char chOpen = 0;
-        for (const char c : list.m_strTail)
-            if (chOpen == 0 && (c == '\'' || c == '"'))
-                chOpen = c;
-            else if (c == chOpen)
-                chOpen = 0;
-        if (chOpen != 0 && list.m_bFixedForm)
+        const auto scan = [&chOpen](const std::string& text) {
+            for (const char c : text)
+                if (chOpen == 0 && (c == '\'' || c == '"'))
+                    chOpen = c;
+                else if (c == chOpen)
+                    chOpen = 0;
+        };
+        scan(list.m_strTail);
+        if (chOpen != 0)
             return "a constant the text after the list leaves open";
+        if (list.m_chDelimiter != 'f') {
+            for (const std::string& line : list.m_arrOriginalLines)
+                scan(&line == &list.m_arrOriginalLines.front() ? line.substr(std::min(line.size(), list.m_strHead.size()))
+                                                               : line);
+            if (chOpen != 0)
+                return "a format string whose closing quote is missing";
+        }
     }
     // A Hollerith constant holding "!", "&" or a quote ("5Hab!cd") is read
     // as a comment, a continuation mark or a constant by the locator's scan
