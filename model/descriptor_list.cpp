@@ -123,7 +123,7 @@ int CDescriptorList::IsBalanced() const
 {
     int nDepth = 0;
     for (const auto& pItem : m_arrDescriptors) {
-        if (pItem->m_nKind == KIND_OPEN)
+        if (OpensGroup(pItem->m_nKind))
             ++nDepth;
         else if (pItem->m_nKind == KIND_CLOSE && --nDepth < 0)
             return 0;
