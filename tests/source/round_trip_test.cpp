@@ -102,6 +102,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
     EXPECT_GE(nStatements, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip, ::testing::Values("report.for", "analysis.f90"));
+INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip, ::testing::Values("report.for", "analysis.f90", "later_standards.for",
+                                                                "later_standards.f90"));
 
 }  // namespace
