@@ -87,7 +87,13 @@ int CDescriptor::GetColumn() const
 
 int CDescriptor::NeedsComma() const
 {
-    return !OpensGroup(m_nKind) && m_pNext != nullptr && m_pNext->m_nKind != KIND_CLOSE;
+    // An empty field is not written, so it takes no comma and needs none.
+    if (OpensGroup(m_nKind) || m_nKind == KIND_EMPTY)
+        return 0;
+    const CDescriptor* pNext = m_pNext;
+    while (pNext != nullptr && pNext->m_nKind == KIND_EMPTY)
+        pNext = pNext->m_pNext;
+    return pNext != nullptr && pNext->m_nKind != KIND_CLOSE;
 }
 
 long long CDescriptor::PrintColumn() const

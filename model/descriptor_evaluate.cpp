@@ -80,6 +80,16 @@ int CDescriptor::EvaluateSelf(long long column)
 
 int CDescriptor::EvaluateTextToSample()
 {
+    // The empty field stays empty while its text is blank; a text typed into
+    // it makes it that descriptor.
+    if (m_nGoodKind == KIND_EMPTY && m_strText.find_first_not_of(" \t\n\r\v\f") == std::string::npos) {
+        m_strSample.clear();
+        m_nRepeat = 1;
+        m_nKind = KIND_EMPTY;
+        m_strGoodText = m_strText;
+        RecordGood();
+        return 1;
+    }
     std::string classes;
     CStringArray tokens;
     int hasRepeat = 0;

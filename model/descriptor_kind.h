@@ -67,6 +67,9 @@ enum DescriptorKind : int {
     KIND_EXWDE = 59,     // EXw.dEe
     KIND_DT = 60,        // DT, DT'text', DT'text'(v-list): user-defined
     KIND_GW = 61,        // Gw: only G0, the general form in minimal width
+    // Not in any table: the empty field the window shows for the empty list
+    // "()", from which the user starts. It prints nothing and is not written.
+    KIND_EMPTY = 62,
 };
 
 constexpr int KIND_FIRST = KIND_STRING;

@@ -302,3 +302,39 @@ INSTANTIATE_TEST_SUITE_P(
         SDeriveLaterCase{"DT'x'", "abc", nullptr}, SDeriveLaterCase{"*(", "", nullptr}));
 
 }  // namespace
+
+namespace {
+
+TEST(EmptyField, PrintsNothingTakesNoCommaAndBecomesWhatIsTypedIntoIt)
+{
+    CDescriptorList list;
+    list.InsertEmptyField(0);
+    EXPECT_EQ(list.At(0).Kind(), KIND_EMPTY);
+    EXPECT_EQ(list.At(0).Sample(), "");
+    EXPECT_EQ(list.IsBalanced(), 1);
+    ASSERT_TRUE(Append(list, {"I5", "2(", "A"}));
+    list.InsertEmptyField(4);
+    ASSERT_TRUE(list.InsertDescriptor(5, ")"));
+    list.InsertEmptyField(6);
+    // The writer leaves empty fields out: no comma before a ")" or at the end.
+    EXPECT_EQ(list.At(0).NeedsComma(), 0);
+    EXPECT_EQ(list.At(1).NeedsComma(), 1);
+    EXPECT_EQ(list.At(3).NeedsComma(), 0);
+    EXPECT_EQ(list.At(5).NeedsComma(), 0);
+    EXPECT_EQ(list.At(5).Sample(), "abcdefghij");
+    // Blank text keeps it empty; a descriptor typed into it makes it that
+    // descriptor, which then cannot be emptied again.
+    EXPECT_TRUE(list.SetText(0, "  "));
+    EXPECT_EQ(list.At(0).Kind(), KIND_EMPTY);
+    EXPECT_FALSE(list.SetSample(0, "12"));
+    list.RevertToGood(0);
+    EXPECT_TRUE(list.SetText(0, "I0"));
+    EXPECT_EQ(list.At(0).Sample(), "1234567");
+    EXPECT_FALSE(list.SetText(0, ""));
+    list.RevertToGood(0);
+    EXPECT_EQ(list.At(0).Text(), "I0");
+    // A blank text typed into an ordinary field stays refused.
+    EXPECT_FALSE(list.SetText(1, ""));
+}
+
+}  // namespace
