@@ -294,7 +294,11 @@ int CDescriptor::Derive(const char* sample, std::string& text, DescriptorKind ki
     }
     if (kind < KIND_FIRST || kind > KIND_LAST || kDerivers[static_cast<std::size_t>(kind)] == nullptr)
         return 0;
-    const std::string strSample = sample;
+    std::string strSample = sample;
+    // After DC a real number is typed with a decimal comma, as it is shown.
+    const bool bReal = (kind >= KIND_F && kind <= KIND_ESWDE) || (kind >= KIND_EX && kind <= KIND_EXWDE);
+    if (m_bComma && bReal)
+        std::replace(strSample.begin(), strSample.end(), ',', '.');
     const SDeriveInput in{strSample, tokens, hasRepeat, kind, upperCase};
     const long long nColumn = kind == KIND_T ? PrintColumn() : 0;
     return kDerivers[static_cast<std::size_t>(kind)](in, nColumn, text);

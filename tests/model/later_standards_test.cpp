@@ -142,6 +142,11 @@ TEST(LaterForm, TheDecimalModeTurnsPointsIntoCommasUntilDP)
     EXPECT_EQ(list.At(3).Sample(), "123.1234E+12");
     ASSERT_TRUE(list.SetText(1, "DC"));
     EXPECT_EQ(list.At(3).Sample(), "123,1234E+12");
+    // A sample typed with a decimal comma derives as one with a point.
+    ASSERT_TRUE(list.SetSample(2, "12,5"));
+    EXPECT_EQ(list.At(2).Text(), "F4.1");
+    ASSERT_TRUE(list.EvaluateFromText(2));
+    EXPECT_EQ(list.At(2).Sample(), " 2,5");  // its custom value 2.5 in the new width
     // Removing it brings the points back; RevertToGood restores its mode.
     ASSERT_TRUE(list.RemoveDescriptor(1));
     EXPECT_EQ(list.At(2).Sample(), "123.1234E+12");
