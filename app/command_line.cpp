@@ -13,7 +13,7 @@
 namespace {
 
 constexpr std::size_t kMinWords = 3;
-constexpr std::size_t kMaxWords = 5;
+constexpr std::size_t kMaxWords = 6;  // FILE LINE COLUMN, -d:1:LOG, -fps4, a source form
 constexpr std::size_t kOptionPrefixLength = 5;
 
 bool IsBlank(char ch)
@@ -80,7 +80,12 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
         commandLine.bError = 1;
     for (std::size_t i = kMinWords; i < words.size(); ++i) {
         const std::string& strWord = words[i];
-        if (StartsWithOption(strWord, "-d:1:")) {
+        const SourceFormOption formOption = ReadSourceFormOption(strWord, commandLine.nSourceForm);
+        if (formOption != FORM_OPTION_NONE) {
+            commandLine.arrOptions.push_back({OPTION_SOURCE_FORM, strWord});
+            if (formOption == FORM_OPTION_CONFLICT)
+                commandLine.bError = 1;
+        } else if (StartsWithOption(strWord, "-d:1:")) {
             commandLine.arrOptions.push_back({OPTION_DEBUG_LOG, strWord.substr(kOptionPrefixLength)});
             commandLine.bDebug = 1;
         } else if (StartsWithOption(strWord, "-fps4")) {
@@ -122,16 +127,20 @@ long long ConvertNumber(const std::string& strWord)
     return std::strtoll(strWord.c_str(), nullptr, 10);
 }
 
-std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord)
+std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord,
+                            const std::string& strNewLabel)
 {
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(strFileWord, error);
     const std::string strPath = error ? strFileWord : path.lexically_normal().string();
-    return std::string(LoadResourceString(IDS_TITLE)) + " - " + strPath + LoadResourceString(IDS_TITLE_LINE) +
-           strLineWord;
+    std::string strTitle = std::string(LoadResourceString(IDS_TITLE)) + " - " + strPath +
+                           LoadResourceString(IDS_TITLE_LINE) + strLineWord;
+    if (!strNewLabel.empty())
+        strTitle += LoadResourceString(IDS_TITLE_LABEL) + strNewLabel;
+    return strTitle;
 }
 
 const char* CommandLineUsage()
 {
-    return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4]";
+    return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]";
 }

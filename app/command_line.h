@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "source_file.h"
+
 enum CommandOptionKind {
     OPTION_DEBUG_LOG,     // "-d:1:" followed by the log's name
     OPTION_STRICT_TABLE,  // "-fps4"
+    OPTION_SOURCE_FORM,   // "--free-form" or "--fixed-form"
     OPTION_UNKNOWN,       // anything else: a command-line error
 };
 
@@ -19,11 +22,12 @@ struct SCommandOption {
 
 struct SCommandLine {
     std::vector<std::string> arrWords;    // every word, the file name first
-    std::vector<SCommandOption> arrOptions;  // words 4 and 5, in order
-    int bError = 0;                       // fewer than three or more than five words, a line that is no
-                                          // number, or an unknown option
+    std::vector<SCommandOption> arrOptions;  // the words after the third, in order
+    int bError = 0;                       // fewer than three or more than six words, a line that is no
+                                          // number, an unknown option, or both source forms
     int bDebug = 0;                       // a debug option was given
     int bStrictTable = 0;                 // -fps4 was given
+    SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form or --fixed-form
 };
 
 // Splits a command-line text into words at blanks and tabs. When the text
@@ -54,8 +58,10 @@ long long ConvertNumber(const std::string& strWord);
 bool IsNumberWord(const std::string& strWord);
 
 // The main window's title: "Quillmark - ABSOLUTE PATH - line LINEWORD", the
-// path made absolute from the current directory, the line word as typed.
-std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord);
+// path made absolute from the current directory, the line word as typed;
+// for a new statement " - label LABEL" follows, the label it was given.
+std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord,
+                            const std::string& strNewLabel = std::string());
 
 // One line that tells how the program is called.
 const char* CommandLineUsage();

@@ -80,11 +80,13 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     const long long nLine = ConvertNumber(words[1]);
     const long long nColumn = ConvertNumber(words[2]);
     const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
-    switch (LocateStatement(m_list, nLine, nColumn, words[0], interactive)) {
+    std::string strNewLabel;
+    switch (LocateStatement(m_list, nLine, nColumn, words[0], interactive, commandLine.nSourceForm)) {
     case LOCATE_FOUND: break;
     case LOCATE_BLANK:
-        if (!NewStatement(m_list, nLine, words[0], NEW_STATEMENT_TEXT))
+        if (!NewStatement(m_list, nLine, words[0], NEW_STATEMENT_TEXT, commandLine.nSourceForm))
             return false;
+        strNewLabel = StatementLabel(m_list);
         break;
     default: return false;  // the locator has said why
     }
@@ -93,7 +95,7 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
 
-    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(words[0], words[1]).c_str()));
+    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(words[0], words[1], strNewLabel).c_str()));
     m_pFrame->CreateControls();
     m_pFrame->SetCurrentControl(kStripRow);
     m_pFrame->show();

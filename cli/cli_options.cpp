@@ -127,6 +127,14 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             options.bStrict = true;
             continue;
         }
+        switch (ReadSourceFormOption(strWord, options.nSourceForm)) {
+        case FORM_OPTION_TAKEN:
+            if (!flagOnly())
+                return PARSE_USAGE_ERROR;
+            continue;
+        case FORM_OPTION_CONFLICT: strError = "--free-form and --fixed-form exclude each other"; return PARSE_USAGE_ERROR;
+        case FORM_OPTION_NONE: break;
+        }
         if (strWord == "--json" || strWord == "--live" || strWord == "--write") {
             if (!flagOnly())
                 return PARSE_USAGE_ERROR;
@@ -198,12 +206,17 @@ const char* CliUsageText()
            "each descriptor's text above what it prints, with a column ruler, and\n"
            "applies edits to them. FILE LINE COLUMN names the statement that starts\n"
            "on LINE of a source file (COLUMN, the cursor column, picks the format\n"
-           "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT.\n"
+           "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT\n"
+           "with a label of its own.\n"
            "\n"
            "Options:\n"
            "  --list TEXT        a descriptor list alone, parentheses included:\n"
            "                     '(I5, 2X, 3(F7.3))'\n"
            "  --write            after the edits, write the statement back into FILE\n"
+           "  --free-form        read FILE in free source form, whatever its suffix\n"
+           "  --fixed-form       read FILE in fixed source form, whatever its suffix\n"
+           "                     (by suffix: .f90 .f95 .f03 .f08 free form, in any\n"
+           "                     case; every other suffix fixed form)\n"
            "  --fps4             recognise only descriptors with explicit widths\n"
            "                     (no I, F, E, ... without a width, no $)\n"
            "  --json             print the fields as one JSON object\n"

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "source_file.h"
+
 enum EditAction {
     EDIT_INSERT,  // --insert I:TEXT   New Field before field I
     EDIT_REMOVE,  // --remove I        Remove Field
@@ -24,6 +26,7 @@ struct SCliOptions {
     bool bJson = false;    // --json
     bool bLive = false;    // --live
     bool bWrite = false;   // --write
+    SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form, --fixed-form
     bool bHasList = false;
     std::string strList;   // --list TEXT
     // FILE LINE COLUMN: the statement in a source file.

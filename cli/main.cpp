@@ -55,22 +55,27 @@ int UsageError(const std::string& strError)
 
 // Fills the list from the options: a list text split as the locator hands
 // it over, or the statement located in a file. False when there is none.
-bool LoadStatement(const SCliOptions& options, CDescriptorList& list)
+// bNew tells whether a blank line started a new statement.
+bool LoadStatement(const SCliOptions& options, CDescriptorList& list, bool& bNew)
 {
+    bNew = false;
     if (options.bHasList) {
         std::string strList = options.strList;
         if (!strList.empty() && strList.back() != '\n')
             strList += '\n';
         return list.Split(strList.c_str()) != 0;
     }
-    switch (LocateStatement(list, options.nLine, options.nColumn, options.strFile, options.bWrite ? 0 : 1)) {
+    switch (LocateStatement(list, options.nLine, options.nColumn, options.strFile, options.bWrite ? 0 : 1,
+                            options.nSourceForm)) {
     case LOCATE_FOUND: return true;
-    case LOCATE_BLANK: return NewStatement(list, options.nLine, options.strFile, NEW_STATEMENT_TEXT) != 0;
+    case LOCATE_BLANK:
+        bNew = NewStatement(list, options.nLine, options.strFile, NEW_STATEMENT_TEXT, options.nSourceForm) != 0;
+        return bNew;
     default: return false;
     }
 }
 
-std::string StatementJson(const CDescriptorList& list)
+std::string StatementJson(const CDescriptorList& list, bool bNew)
 {
     std::string strLines = "[";
     for (std::size_t i = 0; i < list.m_arrLines.size(); ++i)
@@ -81,7 +86,8 @@ std::string StatementJson(const CDescriptorList& list)
            ", \"head\": " + JsonString(list.m_strHead) + ", \"tail\": " + JsonString(list.m_strTail) +
            ", \"paren_blanks\": " + std::to_string(list.m_nParenBlanks) +
            ", \"fixed_form\": " + (list.m_bFixedForm ? "true" : "false") +
-           ", \"delimiter\": " + JsonString(std::string(1, list.m_chDelimiter)) + "}";
+           ", \"delimiter\": " + JsonString(std::string(1, list.m_chDelimiter)) +
+           ", \"label\": " + JsonString(StatementLabel(list)) + ", \"new\": " + (bNew ? "true" : "false") + "}";
 }
 
 }  // namespace
@@ -105,7 +111,8 @@ int main(int argc, char** argv)
 
     CDescriptorList list;
     int nStatus = EXIT_DONE;
-    if (!LoadStatement(options, list)) {
+    bool bNew = false;
+    if (!LoadStatement(options, list, bNew)) {
         list.Clear();  // a statement that was not found is not shown in part
         nStatus = EXIT_REFUSED;
     } else {
@@ -125,9 +132,11 @@ int main(int argc, char** argv)
     if (options.bJson) {
         JsonMembers extra;
         if (options.bHasFile)
-            extra.push_back(StatementJson(list));
+            extra.push_back(StatementJson(list, bNew));
         WriteJson(std::cout, list, presenter.Messages(), extra);
     } else if (list.size() > 0) {
+        if (bNew)
+            std::cout << "New FORMAT statement " << StatementLabel(list) << " on line " << list.m_nFirstLine << "\n\n";
         WritePlain(std::cout, list);
     }
     std::cout.flush();

@@ -167,6 +167,10 @@ void CDescriptorList::RevertToGood(int index)
 {
     Item(index).RevertToGood();
     m_bInvalid = 0;
+    // The good sample may be one the user typed ("abc" for an X field that
+    // became 3X); taken back, the field shows what its text prints.
+    if (Item(index).Text() != INVALID_MARKER)
+        EvaluateFromText(index);
 }
 
 int CDescriptorList::EvaluateFromText(int index)

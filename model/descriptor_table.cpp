@@ -94,8 +94,6 @@ constexpr STableEntry kRows[] = {
     {{KIND_GW, "TW", 1, "G", 0}, STRICT_NO},
 };
 
-constexpr std::size_t kRowCount = std::size(kRows);
-
 template <Strictness which>
 constexpr auto BuildTable()
 {

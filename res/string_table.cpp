@@ -61,6 +61,10 @@ constexpr SStringEntry kStrings[] = {
     {48, "The statement would not read back as it is shown\nFile \"%s\" is left as it was"},
     {49, "Unable to write to file \"%s\"\nIts new contents are kept in \"%s\""},
     {50, "A new statement cannot start on line %d\nThe line after it continues the statement before it"},
+    {51, "No label is free for a new FORMAT statement in file \"%s\"\nEvery multiple of 10 from 100 to 99990 is in use"},
+    {52, "Line %d of the statement stands inside a preprocessor condition or include\n"
+         "The statement cannot be rewritten without changing what the preprocessor chooses"},
+    {53, " - label "},
 };
 
 }  // namespace

@@ -52,6 +52,9 @@ enum StringId : int {
     IDS_WOULD_NOT_READ_BACK = 48,
     IDS_BACKUP_KEPT = 49,
     IDS_CONTINUATION_AFTER_BLANK = 50,
+    IDS_NO_FREE_LABEL = 51,
+    IDS_PREPROCESSOR_CONDITION = 52,
+    IDS_TITLE_LABEL = 53,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

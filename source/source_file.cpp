@@ -22,8 +22,10 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 }  // namespace
 
-int IsFixedForm(const std::string& fileName)
+int IsFixedForm(const std::string& fileName, SourceForm form)
 {
+    if (form != SOURCE_FORM_BY_SUFFIX)
+        return form == SOURCE_FORM_FIXED ? 1 : 0;
     const std::size_t nSlash = fileName.find_last_of("/\\");
     const std::string strName = nSlash == std::string::npos ? fileName : fileName.substr(nSlash + 1);
     const std::size_t nDot = strName.rfind('.');
@@ -32,7 +34,29 @@ int IsFixedForm(const std::string& fileName)
     std::string strExtension = strName.substr(nDot);
     for (char& c : strExtension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return strExtension == ".f90" ? 0 : 1;
+    static const char* const kFreeFormSuffixes[] = {".f90", ".f95", ".f03", ".f08"};
+    for (const char* pszSuffix : kFreeFormSuffixes)
+        if (strExtension == pszSuffix)
+            return 0;
+    return 1;
+}
+
+SourceFormOption ReadSourceFormOption(const std::string& word, SourceForm& form)
+{
+    std::string strLower = word;
+    for (char& c : strLower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    SourceForm named = SOURCE_FORM_BY_SUFFIX;
+    if (strLower == "--free-form")
+        named = SOURCE_FORM_FREE;
+    else if (strLower == "--fixed-form")
+        named = SOURCE_FORM_FIXED;
+    else
+        return FORM_OPTION_NONE;
+    if (form != SOURCE_FORM_BY_SUFFIX && form != named)
+        return FORM_OPTION_CONFLICT;
+    form = named;
+    return FORM_OPTION_TAKEN;
 }
 
 int IsReadOnlyFile(const std::string& path)

@@ -1,9 +1,11 @@
 #include "statement_locator.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 
 #include "safe_file_writer.h"
+#include "source_lines.h"
 #include "string_table.h"
 
 namespace {
@@ -91,10 +93,38 @@ public:
         return true;
     }
 
+    // The current line is a preprocessor line that the statement passes over.
+    void SkipDirective(const std::string& raw)
+    {
+        switch (ClassifyDirective(raw)) {
+        case DIRECTIVE_OPEN: ++m_nGapDepth; break;
+        case DIRECTIVE_BRANCH: m_bGapChooses = m_bGapChooses || m_nGapDepth == 0; break;
+        case DIRECTIVE_CLOSE:
+            m_bGapChooses = m_bGapChooses || m_nGapDepth == 0;
+            m_nGapDepth = std::max(0, m_nGapDepth - 1);
+            break;
+        case DIRECTIVE_INCLUDE: m_bGapChooses = true; break;
+        case DIRECTIVE_OTHER: break;
+        }
+    }
+
+    // The first statement line that a preprocessor condition (or an
+    // include) between the statement's lines makes depend on the
+    // preprocessor; 0 when there is none. Such a statement cannot be
+    // rewritten: its lines are broken anew, so the condition would choose
+    // other text.
+    long long ConditionalLine() const { return m_nConditionalLine; }
+
     // The current line belongs to the statement; its text begins at
     // nTextOffset of the collected list text.
     void Take(std::size_t nTextOffset)
     {
+        // The preprocessor lines since the statement's last line must
+        // close every condition they open, and choose nothing outside them.
+        if ((m_nGapDepth != 0 || m_bGapChooses) && m_nConditionalLine == 0)
+            m_nConditionalLine = m_nLine;
+        m_nGapDepth = 0;
+        m_bGapChooses = false;
         m_list.m_arrLines.push_back(static_cast<int>(std::min<long long>(m_nLine, INT_MAX)));
         m_lineStarts.push_back(nTextOffset);
         m_list.m_arrLineComments.emplace_back();
@@ -115,6 +145,9 @@ private:
     CDescriptorList& m_list;
     long long m_nLine;
     std::vector<std::size_t> m_lineStarts;
+    int m_nGapDepth = 0;          // conditions opened since the last statement line
+    bool m_bGapChooses = false;   // a branch, close or include outside them
+    long long m_nConditionalLine = 0;
 };
 
 // Quote state of a FORMAT statement's text, carried from line to line:
@@ -145,17 +178,30 @@ struct SQuoteState {
     }
 };
 
-// Reads past comment lines to the next continuation line and gives its text
-// from column 7; false when the statement has ended.
-bool NextFixedContinuation(CStatementReader& lines, std::string& piece, std::size_t& nLineLength)
+// Reads past comment and preprocessor lines to the next continuation line
+// and gives its image (ExpandFixedLine); false when the statement has ended.
+bool NextFixedContinuationLine(CStatementReader& lines, std::string& expanded)
 {
-    std::string raw, expanded;
-    do {
+    std::string raw;
+    for (;;) {
         if (!lines.Next(raw))
             return false;
+        if (IsPreprocessorLine(raw, 1)) {
+            lines.SkipDirective(raw);
+            continue;
+        }
         expanded = ExpandFixedLine(raw);
-    } while (IsFixedComment(expanded));
-    if (!IsFixedContinuation(expanded))
+        if (!IsFixedComment(expanded))
+            break;
+    }
+    return IsFixedContinuation(expanded);
+}
+
+// The same, giving the continuation line's text from column 7.
+bool NextFixedContinuation(CStatementReader& lines, std::string& piece, std::size_t& nLineLength)
+{
+    std::string expanded;
+    if (!NextFixedContinuationLine(lines, expanded))
         return false;
     piece = expanded.substr(kFixedTextStart);
     nLineLength = expanded.size();
@@ -172,17 +218,22 @@ void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, s
         lines.Take(text.size());
         state.ScanFixed(piece, 0);
         // A constant still open goes on on the next line: this one reads as
-        // filled to column 72. The statement's last line is not filled, and
-        // blanks at the end of a line outside a constant mean nothing.
+        // filled to column 72. Blanks at the end of a line outside a
+        // constant mean nothing, and neither do those at the end of the
+        // statement's last line.
         const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
         const bool bOpen = state.chQuote != 0;
+        const std::size_t nTrailing = piece.size() - (piece.find_last_not_of(' ') + 1);
         if (!bOpen)
-            piece.erase(piece.find_last_not_of(' ') + 1);
+            piece.erase(piece.size() - nTrailing);
         text += piece;
         if (!bOpen)
             text += '\n';
-        if (!NextFixedContinuation(lines, piece, nLineLength))
+        if (!NextFixedContinuation(lines, piece, nLineLength)) {
+            if (bOpen)
+                text.erase(text.size() - nTrailing);
             return;
+        }
         if (bOpen)
             text.append(nFill, ' ');
     }
@@ -215,11 +266,11 @@ bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
     return nNext == std::string::npos || line[nNext] == '!';
 }
 
-// Scans a free-form piece from its start: returns the position of the & that
+// Scans a free-form piece from nFrom: returns the position of the & that
 // continues the statement, or npos when the statement ends with this piece.
-std::size_t ScanFree(const std::string& piece, SQuoteState& state)
+std::size_t ScanFree(const std::string& piece, SQuoteState& state, std::size_t nFrom = 0)
 {
-    for (std::size_t i = 0; i < piece.size(); ++i) {
+    for (std::size_t i = nFrom; i < piece.size(); ++i) {
         const char c = piece[i];
         if (state.chQuote == 0) {
             if (c == '!')
@@ -240,15 +291,40 @@ std::size_t ScanFree(const std::string& piece, SQuoteState& state)
     return std::string::npos;
 }
 
-// Reads past free-form comment lines; false at the end of the file.
+// Reads past free-form comment and preprocessor lines; false at the end of
+// the file.
 bool NextFreeLine(CStatementReader& lines, std::string& raw)
 {
-    do {
+    for (;;) {
         if (!lines.Next(raw))
             return false;
-    } while (IsFreeComment(raw));
-    return true;
+        if (IsPreprocessorLine(raw, 0))
+            lines.SkipDirective(raw);
+        else if (!IsFreeComment(raw))
+            return true;
+    }
 }
+
+// Follows free-form lines as they are read before a line, to tell whether
+// the last one holding statement text ends with an & that continues it:
+// then the next such line, past blank, comment and preprocessor lines, goes
+// on with that statement.
+class CFreeContinuation {
+public:
+    void Read(const std::string& raw)
+    {
+        if (IsBlankLine(raw) || IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
+            return;
+        if (!m_bOpen)
+            m_state.chQuote = 0;
+        m_bOpen = ScanFree(raw, m_state, m_bOpen ? FreeContinuationStart(raw) : 0) != std::string::npos;
+    }
+    bool Open() const { return m_bOpen; }
+
+private:
+    SQuoteState m_state;
+    bool m_bOpen = false;
+};
 
 void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart,
                        std::string& text)
@@ -456,14 +532,53 @@ enum CollectResult {
     COLLECT_FORMAT_COLUMN,  // a FORMAT keyword left of column 7 in fixed form
     COLLECT_NO_LIST,        // neither FORMAT nor a constant at the cursor
     COLLECT_NUL,            // a statement line holds a NUL byte (nNulLine)
+    COLLECT_CONDITIONAL,    // a preprocessor condition chooses statement lines (nBadLine)
 };
+
+// Whether a FORMAT keyword that ends at nAfter is the last thing on its line
+// (but for a comment; in free form, an & that continues the line), so that
+// the list starts on the next line. Then nHeadEnd is where the line's
+// statement text ends and strComment holds its comment.
+bool ListOnNextLine(const std::string& lineText, std::size_t nAfter, bool bFixedForm, std::size_t& nHeadEnd,
+                    std::string& strComment)
+{
+    std::size_t nNext = lineText.find_first_not_of(" \t\r", nAfter);
+    if (!bFixedForm) {
+        if (nNext == std::string::npos || lineText[nNext] != '&' || !BlankOrCommentFrom(lineText, nNext + 1))
+            return false;
+        nHeadEnd = nNext + 1;
+        nNext = lineText.find_first_not_of(" \t\r", nHeadEnd);
+    } else {
+        if (nNext != std::string::npos && lineText[nNext] != '!')
+            return false;
+        nHeadEnd = lineText.find_last_not_of(" \t\r", nNext == std::string::npos ? std::string::npos : nNext - 1);
+        nHeadEnd = nHeadEnd == std::string::npos ? 0 : nHeadEnd + 1;
+    }
+    strComment = nNext == std::string::npos ? std::string() : lineText.substr(nNext);
+    return true;
+}
+
+// The line, after comment and preprocessor lines, on which a FORMAT list
+// goes on from a line that ends after its keyword, and where its text starts
+// there (its image, in fixed form). False when there is no such line.
+bool NextListLine(CStatementReader& lines, bool bFixedForm, std::string& lineText, std::size_t& nTextStart)
+{
+    if (bFixedForm) {
+        nTextStart = kFixedTextStart;
+        return NextFixedContinuationLine(lines, lineText);
+    }
+    if (!NextFreeLine(lines, lineText))
+        return false;
+    nTextStart = FreeContinuationStart(lineText);
+    return true;
+}
 
 // Collects the statement whose first line (line, already read: raw) the
 // reader has just passed: sets the statement fields of the list that the
 // text gives (head, lines, form's delimiter, blanks, line comments, original
 // lines) and the descriptor-list text to split.
 CollectResult CollectStatement(CDescriptorList& list, long long line, long long column, const std::string& raw,
-                               std::string& text, CStatementReader& lines, int& nNulLine)
+                               std::string& text, CStatementReader& lines, int& nBadLine)
 {
     const std::string lineText = list.m_bFixedForm ? ExpandFixedLine(raw) : raw;
     list.m_arrLines.clear();
@@ -477,21 +592,40 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
     if (k != std::string::npos && StartsWithFormat(lineText, k)) {
         if (list.m_bFixedForm && k < kFixedTextStart)
             return COLLECT_FORMAT_COLUMN;
-        std::size_t nListStart = lineText.find('(', k + 6);
-        if (nListStart == std::string::npos)
-            nListStart = lineText.size();
-        if (CommentBefore(lineText, nListStart, list.m_bFixedForm))
-            return COLLECT_NO_LIST;  // a FORMAT commented out
+        std::string listLine = lineText;  // the line on which the list starts
+        std::size_t nListStart = 0;
+        std::size_t nHeadEnd = 0;
+        std::string strComment;
+        if (ListOnNextLine(lineText, k + 6, list.m_bFixedForm != 0, nHeadEnd, strComment)) {
+            // The head runs over two lines: the keyword's line (with the
+            // free-form &) and the next line's text up to the parenthesis.
+            lines.Take(0);
+            if (!strComment.empty())
+                lines.Comment(strComment);
+            std::size_t nTextStart = 0;
+            if (!NextListLine(lines, list.m_bFixedForm != 0, listLine, nTextStart))
+                return COLLECT_NO_LIST;
+            nListStart = listLine.find_first_not_of(" \t", nTextStart);
+            if (nListStart == std::string::npos || listLine[nListStart] != '(')
+                return COLLECT_NO_LIST;
+            list.m_strHead = lineText.substr(0, nHeadEnd) + "\n" + listLine.substr(0, nListStart);
+        } else {
+            nListStart = lineText.find('(', k + 6);
+            if (nListStart == std::string::npos)
+                nListStart = lineText.size();
+            if (CommentBefore(lineText, nListStart, list.m_bFixedForm))
+                return COLLECT_NO_LIST;  // a FORMAT commented out
+            list.m_strHead = lineText.substr(0, nListStart);
+        }
         // The spaces (not tabs) right after the parenthesis.
         std::size_t nBlanks = 0;
-        while (nListStart + 1 + nBlanks < lineText.size() && lineText[nListStart + 1 + nBlanks] == ' ')
+        while (nListStart + 1 + nBlanks < listLine.size() && listLine[nListStart + 1 + nBlanks] == ' ')
             ++nBlanks;
         list.m_nParenBlanks = static_cast<int>(nBlanks);
-        list.m_strHead = lineText.substr(0, nListStart);
         if (list.m_bFixedForm)
-            CollectFixedFormat(lines, lineText, nListStart, text);
+            CollectFixedFormat(lines, listLine, nListStart, text);
         else
-            CollectFreeFormat(lines, lineText, nListStart, text);
+            CollectFreeFormat(lines, listLine, nListStart, text);
         list.m_chDelimiter = 'f';
     } else {
         const std::size_t nQuote = FindOpeningQuote(lineText, column);
@@ -514,9 +648,13 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
     // short, and the save would drop what followed.
     for (const int nStatementLine : list.m_arrLines) {
         if (list.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)].find('\0') != std::string::npos) {
-            nNulLine = nStatementLine;
+            nBadLine = nStatementLine;
             return COLLECT_NUL;
         }
+    }
+    if (lines.ConditionalLine() != 0) {
+        nBadLine = ClampToInt(lines.ConditionalLine());
+        return COLLECT_CONDITIONAL;
     }
     if (!text.empty() && text.back() != '\n')
         text += '\n';
@@ -537,7 +675,7 @@ void PlaceComments(CDescriptorList& list, const CStatementReader& lines)
 }  // namespace
 
 int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
-                    int interactive)
+                    int interactive, SourceForm form)
 {
     const OwnerHandle owner = list.m_hOwnerWnd;
     CLineReader reader;
@@ -547,7 +685,7 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
     }
     // The file as it is now: a save checks that it is still so.
     ReadFileIdentity(fileName, list.m_fileIdentity);
-    list.m_bFixedForm = IsFixedForm(fileName);
+    list.m_bFixedForm = IsFixedForm(fileName, form);
     if (IsReadOnlyFile(fileName)) {
         const int nAnswer = ShowMessage(owner, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY,
                                         fileName.c_str());
@@ -564,7 +702,10 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
     long long nReads = 0;
     list.m_strLineEnd = "\n";
     bool bLineEndKnown = false;
+    CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
     while (nReads < line && !reader.AtEnd()) {
+        if (nReads > 0 && !list.m_bFixedForm)
+            before.Read(raw);
         reader.ReadSourceLine(raw);
         ++nReads;
         if (!bLineEndKnown && !reader.LineEnd().empty()) {
@@ -579,9 +720,15 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
 
     CStatementReader lines(reader, list, line);
     std::string text;
-    int nNulLine = 0;
-    switch (CollectStatement(list, line, column, raw, text, lines, nNulLine)) {
+    int nBadLine = 0;
+    switch (CollectStatement(list, line, column, raw, text, lines, nBadLine)) {
     case COLLECT_BLANK:
+        // A free-form statement continued past the blank line would take
+        // the new statement as its continuation.
+        if (!list.m_bFixedForm && before.Open()) {
+            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CONTINUATION_AFTER_BLANK, ClampToInt(line));
+            return LOCATE_FAILED;
+        }
         // A fixed-form continuation line after the blank line would go on
         // the new statement instead of the one it continues now.
         if (list.m_bFixedForm) {
@@ -602,7 +749,11 @@ int LocateStatement(CDescriptorList& list, long long line, long long column, con
     case COLLECT_NUL:
         // Such a statement is left as it is.
         ForgetStatement(list);
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NUL_BYTE, nNulLine);
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NUL_BYTE, nBadLine);
+        return LOCATE_FAILED;
+    case COLLECT_CONDITIONAL:
+        ForgetStatement(list);
+        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_PREPROCESSOR_CONDITION, nBadLine);
         return LOCATE_FAILED;
     case COLLECT_FOUND: break;
     }
@@ -630,10 +781,10 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
     copy.m_bFixedForm = list.m_bFixedForm;
     CStatementReader lines(reader, copy, 1);
     std::string text;
-    int nNulLine = 0;
+    int nBadLine = 0;
     // The cursor on the format string's opening quote, where the head ends.
     const long long nColumn = static_cast<long long>(list.m_strHead.size()) + 1;
-    if (CollectStatement(copy, 1, nColumn, raw, text, lines, nNulLine) != COLLECT_FOUND)
+    if (CollectStatement(copy, 1, nColumn, raw, text, lines, nBadLine) != COLLECT_FOUND)
         return false;
     const char* pEnd = nullptr;
     if (!copy.ScanList(text.c_str(), &pEnd))
@@ -653,18 +804,44 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
     return nCopy == copy.size();
 }
 
-int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText)
+int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText,
+                 SourceForm form)
 {
     list.Clear();
     if (!list.InsertDescriptor(0, firstText))
         return 0;
+    const int bFixedForm = IsFixedForm(fileName, form);
+    // The statement gets a label of its own, so that the file compiles
+    // as it is written.
+    CLineReader reader;
+    const int nLabel = reader.Open(fileName) ? FindFreeLabel(reader, bFixedForm) : -1;
+    if (nLabel < 0 || reader.Failed()) {
+        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, fileName.c_str());
+        return 0;
+    }
+    if (nLabel == 0) {
+        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_NO_FREE_LABEL, fileName.c_str());
+        return 0;
+    }
     list.m_arrLines.clear();
     list.m_arrLineComments.clear();
     list.m_nFirstLine = ClampToInt(line);
     list.m_strFileName = fileName;
-    list.m_strHead = "label  FORMAT";
+    list.m_strHead = NewStatementHead(nLabel, bFixedForm);
     list.m_strTail = "\n";
-    list.m_bFixedForm = IsFixedForm(fileName);
+    list.m_bFixedForm = bFixedForm;
     list.m_chDelimiter = 'f';
     return 1;
+}
+
+std::string StatementLabel(const CDescriptorList& list)
+{
+    const std::size_t nStart = list.m_strHead.find_first_not_of(" \t");
+    if (nStart == std::string::npos)
+        return std::string();
+    std::size_t nEnd = nStart;
+    while (nEnd < list.m_strHead.size() && std::isdigit(static_cast<unsigned char>(list.m_strHead[nEnd])))
+        ++nEnd;
+    const bool bWord = nEnd > nStart && (nEnd == list.m_strHead.size() || IsWhite(list.m_strHead[nEnd]));
+    return bWord ? list.m_strHead.substr(nStart, nEnd - nStart) : std::string();
 }

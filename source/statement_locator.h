@@ -19,9 +19,10 @@ enum LocateResult : int {
 // Locates the statement starting on `line` (1-based). `column` is the 1-based
 // cursor column that bounds the search for a character constant.
 // `interactive` is 0 in debug mode (questions then take their negative
-// answer). Messages are owned by list.m_hOwnerWnd.
+// answer). Messages are owned by list.m_hOwnerWnd. `form` overrides the
+// source form that the file's suffix gives.
 int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
-                    int interactive);
+                    int interactive, SourceForm form = SOURCE_FORM_BY_SUFFIX);
 
 // True when the statement's lines, as the writer builds them, read back to
 // the list's statement: the same descriptor texts, head, tail, blanks after
@@ -32,8 +33,16 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
 inline constexpr const char* NEW_STATEMENT_TEXT = "'First Descriptor'";
 
 // Starts a new FORMAT statement holding the one descriptor firstText at the
-// blank line `line`; 0 when that descriptor cannot be inserted.
-int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText);
+// blank line `line`, labelled with the smallest multiple of 10 from 100 up
+// that no statement of the file uses. 0 when that descriptor cannot be
+// inserted, or (after a message) when the file cannot be read or has no such
+// label free.
+int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText,
+                 SourceForm form = SOURCE_FORM_BY_SUFFIX);
+
+// The label that starts the statement's head (the first word, when it is
+// digits); empty when it has none.
+std::string StatementLabel(const CDescriptorList& list);
 
 // The fixed-form image of a raw line: tabs in the label and continuation
 // field expanded, at most 72 characters.

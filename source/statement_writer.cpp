@@ -36,7 +36,17 @@ class CStatementBuilder {
 public:
     explicit CStatementBuilder(bool bFixedForm) : m_layout(bFixedForm ? kFixedLayout : kFreeLayout) {}
 
-    void Start(const std::string& head) { m_line = head; m_bFresh = false; }
+    // Starts with the head. A head that runs over lines (a FORMAT keyword
+    // whose list starts on the next line) keeps its lines as they stand:
+    // they carry their own continuation marks.
+    void Start(const std::string& head)
+    {
+        std::size_t nFrom = 0;
+        for (std::size_t nEol; (nEol = head.find('\n', nFrom)) != std::string::npos; nFrom = nEol + 1)
+            m_lines.push_back(head.substr(nFrom, nEol - nFrom));
+        m_line = head.substr(nFrom);
+        m_bFresh = false;
+    }
 
     // Appends a descriptor text, moving it to a new line or splitting it
     // where it does not fit. A line end inside the text breaks the line there.
@@ -205,8 +215,8 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
         built.size() - 1 - std::min<std::size_t>(built.size() - 1, static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
     const std::vector<bool> open = OpenConstants(built);
     for (std::size_t k = 0; k < built.size(); ++k) {
-        std::vector<std::string> group(1, built[k]);
-        std::string& line = group[0];
+        std::string line = built[k];
+        std::vector<std::string> commentLines;
         const std::string strComment = oldComment(k);
         if (!strComment.empty()) {
             const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] &&
@@ -215,7 +225,7 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
             if (bInline)
                 line += (line.empty() || line.back() != ' ' ? " " : "") + strComment;
             else
-                group.push_back(strComment);
+                commentLines.push_back(strComment);
         }
         if (list.m_bFixedForm && k < list.m_arrLines.size()) {
             const std::size_t nOld = static_cast<std::size_t>(list.m_arrLines[k] - list.m_nFirstLine);
@@ -227,7 +237,8 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
                 line += strSequence;
             }
         }
-        output.groups.push_back(std::move(group));
+        commentLines.insert(commentLines.begin(), std::move(line));
+        output.groups.push_back(std::move(commentLines));
     }
     for (std::size_t k = built.size(); k < list.m_arrLineComments.size(); ++k)
         if (!list.m_arrLineComments[k].empty())

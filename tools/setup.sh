@@ -13,7 +13,7 @@ set -euo pipefail
 # with xdotool; xprop (x11-utils) shows when Qt has taken a key.
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
-          xvfb xauth xdotool x11-utils dbus-daemon acl)
+          xvfb xauth xdotool x11-utils dbus-daemon acl clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -30,6 +30,7 @@ private slots:
     void rejectsABadCommandLineThroughTheHelpTopic();
     void opensTheStatementWithItsButtonsAndHotKeys();
     void savesByItselfInDebugMode();
+    void startsANewLabelledStatementInTheChosenForm();
     void endsWithoutAWindowWhenTheStatementIsNotFound();
 };
 
@@ -63,24 +64,32 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("debug");
     QTest::addColumn<int>("strict");
-    QTest::newRow("three words") << QStringList{"p.for", "12", "7"} << 0 << 0 << 0;
-    QTest::newRow("no column") << QStringList{"p.for", "12"} << 1 << 0 << 0;
-    QTest::newRow("no words") << QStringList{} << 1 << 0 << 0;
-    QTest::newRow("six words") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l", "x"} << 1 << 0 << 0;
-    QTest::newRow("unknown option") << QStringList{"p.for", "12", "7", "-x"} << 1 << 0 << 0;
-    QTest::newRow("unknown after strict") << QStringList{"p.for", "12", "7", "-fps4", "-x"} << 1 << 0 << 1;
-    QTest::newRow("debug, any case") << QStringList{"p.for", "12", "7", "-D:1:log.txt"} << 0 << 1 << 0;
-    QTest::newRow("strict, any case") << QStringList{"p.for", "12", "7", "-FPS4"} << 0 << 0 << 1;
-    QTest::newRow("both, strict first") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l"} << 0 << 1 << 1;
-    QTest::newRow("both, debug first") << QStringList{"p.for", "12", "7", "-d:1:l", "-fps4"} << 0 << 1 << 1;
-    QTest::newRow("option as third word") << QStringList{"p.for", "12", "-fps4"} << 0 << 0 << 0;
-    QTest::newRow("short option") << QStringList{"p.for", "12", "7", "-d:1"} << 1 << 0 << 0;
+    QTest::addColumn<int>("form");  // the source form chosen (SourceForm)
+    QTest::newRow("three words") << QStringList{"p.for", "12", "7"} << 0 << 0 << 0 << 0;
+    QTest::newRow("no column") << QStringList{"p.for", "12"} << 1 << 0 << 0 << 0;
+    QTest::newRow("no words") << QStringList{} << 1 << 0 << 0 << 0;
+    QTest::newRow("seven words") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l", "--free-form", "x"} << 1 << 0 << 0 << 0;
+    // A source form beside the other two options, in any order and case.
+    QTest::newRow("free form") << QStringList{"p.F", "12", "7", "--free-form"} << 0 << 0 << 0 << 2;
+    QTest::newRow("all three") << QStringList{"p.f90", "12", "7", "--FIXED-form", "-d:1:l", "-fps4"} << 0 << 1 << 1 << 1;
+    QTest::newRow("form first") << QStringList{"p.for", "12", "7", "--Free-Form", "-fps4"} << 0 << 0 << 1 << 2;
+    QTest::newRow("same form twice") << QStringList{"p.for", "12", "7", "--free-form", "--free-form"} << 0 << 0 << 0 << 2;
+    QTest::newRow("both forms") << QStringList{"p.for", "12", "7", "--free-form", "--fixed-form"} << 1 << 0 << 0 << 2;
+    QTest::newRow("form misspelt") << QStringList{"p.for", "12", "7", "--free"} << 1 << 0 << 0 << 0;
+    QTest::newRow("unknown option") << QStringList{"p.for", "12", "7", "-x"} << 1 << 0 << 0 << 0;
+    QTest::newRow("unknown after strict") << QStringList{"p.for", "12", "7", "-fps4", "-x"} << 1 << 0 << 1 << 0;
+    QTest::newRow("debug, any case") << QStringList{"p.for", "12", "7", "-D:1:log.txt"} << 0 << 1 << 0 << 0;
+    QTest::newRow("strict, any case") << QStringList{"p.for", "12", "7", "-FPS4"} << 0 << 0 << 1 << 0;
+    QTest::newRow("both, strict first") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l"} << 0 << 1 << 1 << 0;
+    QTest::newRow("both, debug first") << QStringList{"p.for", "12", "7", "-d:1:l", "-fps4"} << 0 << 1 << 1 << 0;
+    QTest::newRow("option as third word") << QStringList{"p.for", "12", "-fps4"} << 0 << 0 << 0 << 0;
+    QTest::newRow("short option") << QStringList{"p.for", "12", "7", "-d:1"} << 1 << 0 << 0 << 0;
     // A line must start with a number: "12abc" is line 12, "abc" no line.
-    QTest::newRow("line with a tail") << QStringList{"p.for", "12abc", "7"} << 0 << 0 << 0;
-    QTest::newRow("line with a sign") << QStringList{"p.for", " -3", "7"} << 0 << 0 << 0;
-    QTest::newRow("line no number") << QStringList{"p.for", "abc", "7"} << 1 << 0 << 0;
-    QTest::newRow("line empty") << QStringList{"p.for", "", "7"} << 1 << 0 << 0;
-    QTest::newRow("line a sign alone") << QStringList{"p.for", "+", "7", "-fps4"} << 1 << 0 << 1;
+    QTest::newRow("line with a tail") << QStringList{"p.for", "12abc", "7"} << 0 << 0 << 0 << 0;
+    QTest::newRow("line with a sign") << QStringList{"p.for", " -3", "7"} << 0 << 0 << 0 << 0;
+    QTest::newRow("line no number") << QStringList{"p.for", "abc", "7"} << 1 << 0 << 0 << 0;
+    QTest::newRow("line empty") << QStringList{"p.for", "", "7"} << 1 << 0 << 0 << 0;
+    QTest::newRow("line a sign alone") << QStringList{"p.for", "+", "7", "-fps4"} << 1 << 0 << 1 << 0;
 }
 
 void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
@@ -89,6 +98,7 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
     QFETCH(int, error);
     QFETCH(int, debug);
     QFETCH(int, strict);
+    QFETCH(int, form);
     Words arrWords;
     for (const QString& word : words)
         arrWords.push_back(word.toStdString());
@@ -96,6 +106,7 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
     QCOMPARE(commandLine.bError, error);
     QCOMPARE(commandLine.bDebug, debug);
     QCOMPARE(commandLine.bStrictTable, strict);
+    QCOMPARE(int(commandLine.nSourceForm), form);
 }
 
 void StartUpTest::createsTheDebugLogEvenWhenTheOtherOptionIsBad()
@@ -136,13 +147,15 @@ void StartUpTest::titlesTheWindowWithTheAbsolutePathAndTheLineAsTyped()
     QVERIFY2(strTitle == strExpected || strTitle == "Quillmark - " + dir.path().toStdString() + "/prog.for - line 12abc",
              strTitle.c_str());
     QCOMPARE(MakeWindowTitle("/abs/prog.for", "7"), std::string("Quillmark - /abs/prog.for - line 7"));
+    QCOMPARE(MakeWindowTitle("/abs/prog.for", "7", "120"), std::string("Quillmark - /abs/prog.for - line 7 - label 120"));
 }
 
 void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::newRow("two words") << QStringList{"p.for", "12"};
-    QTest::newRow("six words") << QStringList{"p.for", "12", "7", "-fps4", "-fps4", "x"};
+    QTest::newRow("seven words") << QStringList{"p.for", "12", "7", "-fps4", "-fps4", "--free-form", "x"};
+    QTest::newRow("both source forms") << QStringList{"p.for", "12", "7", "--fixed-form", "--free-form"};
     QTest::newRow("unknown option") << QStringList{"p.for", "12", "7", "-x"};
 }
 
@@ -235,6 +248,27 @@ void StartUpTest::savesByItselfInDebugMode()
     QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5, F7.3)\n      END\n"));
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
     QVERIFY(presenter.m_messages.empty());
+    QCOMPARE(app.ExitInstance(), int(EXIT_WRITTEN));
+}
+
+void StartUpTest::startsANewLabelledStatementInTheChosenForm()
+{
+    // A .F file holding free-form code: --free-form reads it so, and the new
+    // statement on the blank line gets the first label the file leaves free,
+    // at the start of the line; the title names it.
+    CFlagsReset reset;
+    QTemporaryDir dir;
+    const std::string strFile = QDir(dir.path()).filePath("prog.F").toStdString();
+    const std::string strLog = QDir(dir.path()).filePath("run.log").toStdString();
+    WriteWholeFile(strFile, "program p\n100 format (i3)\n\nend program p\n");
+    CEditorApp app;
+    CRecordingPresenter presenter;
+    CRecordingHelpViewer viewer;
+    QVERIFY(app.InitInstance({strFile, "3", "1", "-d:1:" + strLog, "--FREE-FORM"}));
+    QCOMPARE(app.Frame()->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 3 - label 110"));
+    QTRY_VERIFY(!app.Frame()->isVisible());
+    QCOMPARE(ReadWholeFile(strFile), std::string("program p\n100 format (i3)\n110 FORMAT('First Descriptor')\nend program p\n"));
+    QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
     QCOMPARE(app.ExitInstance(), int(EXIT_WRITTEN));
 }
 

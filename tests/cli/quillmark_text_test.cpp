@@ -251,7 +251,8 @@ TEST_F(FileMode, ShowsTheStatementAndItsPlaceInTheFile)
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F7.3"}));
     EXPECT_NE(r.strOut.find("\"statement\": {\"file\": \"" + m_strFile +
                             "\", \"first_line\": 2, \"lines\": [2, 4], \"head\": \"  100 FORMAT\", \"tail\": \"\\n\", "
-                            "\"paren_blanks\": 0, \"fixed_form\": true, \"delimiter\": \"f\"}"),
+                            "\"paren_blanks\": 0, \"fixed_form\": true, \"delimiter\": \"f\", \"label\": \"100\", "
+                            "\"new\": false}"),
               std::string::npos)
         << r.strOut;
 }
@@ -265,12 +266,50 @@ TEST_F(FileMode, WritesTheEditedStatementBack)
     EXPECT_EQ(m_dir.Listing(), "w.for ");
 }
 
-TEST_F(FileMode, ABlankLineStartsANewStatement)
+TEST_F(FileMode, ABlankLineStartsANewStatementWithALabelOfItsOwn)
 {
-    Write("n.f90", "x = 1\n\ny = 2\n");
-    const SProcessResult r = RunText({m_strFile, "2", "1", "--text", "0:I5", "--write"});
+    // The first multiple of 10 from 100 that no statement uses; the source
+    // form from the suffix, or from the option that overrides it.
+    struct SCase {
+        const char* pszName;
+        std::string strContents;
+        Strings options;
+        std::string strWritten;
+    };
+    const SCase cases[] = {
+        {"n.f90", "x = 1\n\ny = 2\n", {}, "x = 1\n100 FORMAT(I5)\ny = 2\n"},
+        {"n.F08", "100 x = 1\n\n 110 y = 2\n", {}, "100 x = 1\n120 FORMAT(I5)\n 110 y = 2\n"},
+        {"n.for", "  100 X = 1\n\n      END\n", {}, "  100 X = 1\n  110 FORMAT(I5)\n      END\n"},
+        {"n.F", "100 x = 1\n\nend\n", {"--free-form"}, "100 x = 1\n110 FORMAT(I5)\nend\n"},
+        {"n.f90", "  100 X = 1\n\n      END\n", {"--FIXED-FORM"}, "  100 X = 1\n  110 FORMAT(I5)\n      END\n"},
+    };
+    for (const SCase& c : cases) {
+        Write(c.pszName, c.strContents);
+        Strings args = {m_strFile, "2", "1", "--text", "0:I5", "--write"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const SProcessResult r = RunText(args);
+        EXPECT_EQ(r.nExitStatus, 0) << c.pszName << ": " << r.strErr;
+        EXPECT_EQ(Contents(), c.strWritten) << c.pszName;
+    }
+    // The output names the label, in both forms of output.
+    Write("s.for", "  100 X = 1\n\n");
+    SProcessResult r = RunText({m_strFile, "2", "1"});
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
-    EXPECT_EQ(Contents(), "x = 1\nlabel  FORMAT(I5)\ny = 2\n");
+    EXPECT_EQ(r.strOut.rfind("New FORMAT statement 110 on line 2\n\n'First Descriptor'\n", 0), 0u) << r.strOut;
+    r = RunText({m_strFile, "2", "1", "--json"});
+    EXPECT_NE(r.strOut.find("\"head\": \"  110 FORMAT\""), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("\"label\": \"110\", \"new\": true}"), std::string::npos) << r.strOut;
+}
+
+TEST_F(FileMode, SourceFormOptionsAreFlags)
+{
+    Write("f.F", "100 format (i5)\n");
+    EXPECT_EQ(RunText({m_strFile, "1", "1", "--free-form", "--fixed-form"}).nExitStatus, 2);
+    EXPECT_EQ(RunText({m_strFile, "1", "1", "--free-form=yes"}).nExitStatus, 2);
+    EXPECT_EQ(RunText({m_strFile, "1", "1"}).nExitStatus, 1) << "fixed form by the suffix: label field only";
+    const SProcessResult r = RunText({"--free-form", m_strFile, "1", "1", "--json"});
+    EXPECT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"i5"}));
 }
 
 TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)

@@ -33,15 +33,20 @@ protected:
 
 }  // namespace
 
-TEST(StringTable, HoldsFortySevenStringsAndNoOthers)
+TEST(StringTable, HoldsEveryStringAndNoOthers)
 {
     // 1 to 44 but 4 and 15, the Save As filters of each source form, the
     // refusals of a statement holding a NUL byte and of one that would not
-    // read back, and the backup kept by a failed save.
+    // read back, the backup kept by a failed save, the refusal of a new
+    // statement inside another one, of a file without a free label and of
+    // lines chosen by the preprocessor, and the title's label.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 48);
+    EXPECT_EQ(nCount, 51);
+    EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
+    EXPECT_NE(LoadResourceString(IDS_PREPROCESSOR_CONDITION), nullptr);
+    EXPECT_STREQ(LoadResourceString(IDS_TITLE_LABEL), " - label ");
     EXPECT_NE(LoadResourceString(IDS_NUL_BYTE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FREE), nullptr);
     EXPECT_NE(LoadResourceString(IDS_SAVE_FILTER_FIXED), nullptr);

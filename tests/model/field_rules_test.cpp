@@ -172,3 +172,18 @@ TEST(LeaveField, ASampleThatDerivesNoDescriptorIsTakenBack)
     EXPECT_EQ(LeaveField(list, 0, ROW_SAMPLE), 0);
     EXPECT_EQ(list.At(0).Sample(), "123");
 }
+
+TEST(RevertToGood, ShowsWhatTheGoodTextPrints)
+{
+    // A sample typed into an X field derives 3X; taken back later (OK's
+    // take-back, leaving an invalid text), the field shows three blanks,
+    // not the letters typed.
+    CDescriptorList list;
+    ASSERT_TRUE(Append(list, {"I2", "X", "A1"}));
+    ASSERT_EQ(TypeIntoField(list, 1, ROW_SAMPLE, "abc"), 1);
+    EXPECT_EQ(list.At(1).Text(), "3X");
+    list.RevertToGood(1);
+    EXPECT_EQ(list.At(1).Text(), "3X");
+    EXPECT_EQ(list.At(1).Sample(), "   ");
+    EXPECT_EQ(list.At(2).GetColumn(), 5);
+}

@@ -51,6 +51,9 @@ const SSave kSaves[] = {
     {"fixed-form comment after a shorter statement", "c.for",
      "  100 FORMAT(I5, ! first\n     + F7.3) ! tail\n      END\n", 1, 7, 0, "I6",
      "  100 FORMAT(I6, F7.3) ! tail\n! first\n      END\n", true},
+    {"fixed-form comment line and sequence numbers", "c.for",
+     Padded("  100 FORMAT(I5, ! first", "SEQ1") + "\n" + Padded("     + F7.3)", "SEQ2") + "\n      END\n", 1, 7, 0,
+     "I6", Padded("  100 FORMAT(I6, F7.3)", "SEQ1") + "\n! first\n      END\n", true},
     {"free-form comment after a continuation", "c.f90",
      "100 format('Records read:', i8, 'Records written:', i8, & ! counts\n"
      "      & 'Elapsed seconds:', f10.2) ! time\nend\n",
@@ -72,6 +75,13 @@ const SSave kSaves[] = {
     // A zero in column 6 starts a statement; it continues none.
     {"zero in the continuation column", "z.for", "  100 FORMAT(I5)\n     0CONTINUE\n", 1, 7, 0, "I6",
      "  100 FORMAT(I6)\n     0CONTINUE\n"},
+    // A stray quote after the list, with text in columns 73 on: the line
+    // is shorter once rebuilt, and its end is still no part of the tail.
+    {"a quote after the list, text past column 72", "q.for",
+     Padded(kLong1, "SEQ1") + "\n" + Padded("     +   'Elapsed seconds:', F10.2) \"x", "SEQ2") + "\n", 1, 7, 1,
+     "I9",
+     Padded("  100 FORMAT('Records read:', I9, 'Records written:', I8, ", "SEQ1") + "\n" +
+         Padded(kLong2 + " \"x", "SEQ2") + "\n"},
     // Blanks around a typed text and a line end before a separator are
     // layout, not text: the statement saves and reads back.
     {"a typed text with blanks around it", "b.for", "  100 FORMAT(I5, A3)\n", 1, 7, 0, " I6 ",

@@ -285,7 +285,7 @@ TEST_F(SourceTest, BlankLinesStartNewStatements)
     EXPECT_EQ(Locate("n.for", "      X = 1\n   \t \n", 2), LOCATE_BLANK);
     ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
     EXPECT_EQ(Texts(m_list), (Strings{"'First Descriptor'"}));
-    EXPECT_EQ(m_list.m_strHead, "label  FORMAT");
+    EXPECT_EQ(m_list.m_strHead, "  100 FORMAT");  // a label of its own, right-aligned in columns 1 to 5
     EXPECT_EQ(m_list.m_strTail, "\n");
     EXPECT_TRUE(m_list.m_arrLines.empty());
     EXPECT_EQ(m_list.m_chDelimiter, 'f');
@@ -352,15 +352,63 @@ TEST(Unquote, TakesTheConstantsContentOut)
     EXPECT_EQ(s, "(I5, &  ");
 }
 
-TEST(SourceForm, OnlyF90IsFreeForm)
+TEST(SourceForm, FollowsTheSuffixUnlessAnOptionChooses)
 {
-    EXPECT_EQ(IsFixedForm("a.f90"), 0);
-    EXPECT_EQ(IsFixedForm("dir.x/A.F90"), 0);
-    EXPECT_EQ(IsFixedForm("a.for"), 1);
-    EXPECT_EQ(IsFixedForm("a.f"), 1);
-    EXPECT_EQ(IsFixedForm("a.f95"), 1);
-    EXPECT_EQ(IsFixedForm("f90"), 1);
-    EXPECT_EQ(IsFixedForm("dir.f90/prog"), 1);
+    struct SCase {
+        const char* pszName;
+        int bFixed;
+    };
+    const SCase cases[] = {
+        {"a.f90", 0}, {"dir.x/A.F90", 0}, {"a.f95", 0}, {"a.F95", 0}, {"a.f03", 0}, {"a.F03", 0},
+        {"a.f08", 0}, {"b.F08", 0},       {"a.for", 1}, {"a.f", 1},   {"a.F", 1},   {"a.ftn", 1},
+        {"a.f77", 1}, {"a.f18", 1},       {"f90", 1},   {"a.f900", 1}, {"dir.f90/prog", 1}, {"a.f90.bak", 1},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(IsFixedForm(c.pszName), c.bFixed) << c.pszName;
+        EXPECT_EQ(IsFixedForm(c.pszName, SOURCE_FORM_FIXED), 1) << c.pszName;
+        EXPECT_EQ(IsFixedForm(c.pszName, SOURCE_FORM_FREE), 0) << c.pszName;
+    }
+}
+
+TEST(SourceForm, OptionsNameOneFormInAnyCase)
+{
+    struct SCase {
+        std::vector<std::string> words;
+        SourceFormOption last;  // what the last word gives
+        SourceForm form;
+    };
+    const SCase cases[] = {
+        {{"--free-form"}, FORM_OPTION_TAKEN, SOURCE_FORM_FREE},
+        {{"--FIXED-FORM"}, FORM_OPTION_TAKEN, SOURCE_FORM_FIXED},
+        {{"--Free-Form", "--free-form"}, FORM_OPTION_TAKEN, SOURCE_FORM_FREE},
+        {{"--free-form", "--fixed-form"}, FORM_OPTION_CONFLICT, SOURCE_FORM_FREE},
+        {{"-free-form"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
+        {{"--free"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
+        {{"--free-formx"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
+        {{"-fps4"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
+    };
+    for (const SCase& c : cases) {
+        SourceForm form = SOURCE_FORM_BY_SUFFIX;
+        SourceFormOption result = FORM_OPTION_NONE;
+        for (const std::string& word : c.words)
+            result = ReadSourceFormOption(word, form);
+        EXPECT_EQ(result, c.last) << c.words.back();
+        EXPECT_EQ(form, c.form) << c.words.back();
+    }
+}
+
+TEST_F(SourceTest, AnOptionOverridesTheFormOfTheSuffix)
+{
+    const std::string strFree = "900 format (i5, &\n   & f7.2)\n";
+    ASSERT_EQ(Locate("p.F", strFree, 1), LOCATE_FAILED) << "fixed form by its suffix: the keyword stands in column 5";
+    m_presenter.m_messages.clear();
+    ASSERT_EQ(LocateStatement(m_list, 1, 1, m_strFile, 1, SOURCE_FORM_FREE), LOCATE_FOUND) << Message();
+    EXPECT_EQ(m_list.m_bFixedForm, 0);
+    EXPECT_EQ(Texts(m_list), (Strings{"i5", "f7.2"}));
+    EXPECT_EQ(Locate("q.f90", "  100 FORMAT(I5,\n     + F7.2)\n", 1), LOCATE_NO_LIST)
+        << "free form: the + line is no continuation, and the list stays open";
+    ASSERT_EQ(LocateStatement(m_list, 1, 1, m_strFile, 1, SOURCE_FORM_FIXED), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I5", "F7.2"}));
 }
 
 }  // namespace

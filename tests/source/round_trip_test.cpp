@@ -88,6 +88,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
                 strMiddle += rewritten[n] + "\n";
                 const std::size_t nFirst = rewritten[n].find_first_not_of(' ');
                 const bool bComment = nFirst == std::string::npos || rewritten[n][nFirst] == '!' ||
+                                      rewritten[n][nFirst] == '#' ||
                                       (before.m_bFixedForm && (rewritten[n][0] == 'C' || rewritten[n][0] == 'c'));
                 nCode += bComment ? 0 : 1;
             }
@@ -99,10 +100,11 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
             }
         }
     }
-    EXPECT_GE(nStatements, 10);
+    EXPECT_GE(nStatements, strName.rfind("layout", 0) == 0 ? 3 : 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip, ::testing::Values("report.for", "analysis.f90", "later_standards.for",
-                                                                "later_standards.f90"));
+INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip,
+                         ::testing::Values("report.for", "analysis.f90", "layout.F90", "layout.F", "later_standards.for",
+                                           "later_standards.f90"));
 
 }  // namespace

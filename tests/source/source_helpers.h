@@ -51,8 +51,11 @@ inline bool HaveCompiler()
     return bHave;
 }
 
-inline bool Compiles(const std::string& strFile, const std::filesystem::path& dir)
+// strOptions: more options for the compiler (a source form the suffix does
+// not give, -ffree-form).
+inline bool Compiles(const std::string& strFile, const std::filesystem::path& dir, const std::string& strOptions = "")
 {
-    const std::string strCommand = "cd '" + dir.string() + "' && gfortran -fsyntax-only '" + strFile + "' > /dev/null 2>&1";
+    const std::string strCommand =
+        "cd '" + dir.string() + "' && gfortran -fsyntax-only " + strOptions + " '" + strFile + "' > /dev/null 2>&1";
     return std::system(strCommand.c_str()) == 0;
 }

@@ -236,11 +236,11 @@ TEST_F(SaveTest, ANewStatementTakesThePlaceOfItsBlankLine)
     ASSERT_EQ(Locate("n.for", "      X = 1\n\n      END", 2), LOCATE_BLANK);
     ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
     ASSERT_EQ(Save(), 1);
-    EXPECT_EQ(Contents(), "      X = 1\nlabel  FORMAT('First Descriptor')\n      END");
+    EXPECT_EQ(Contents(), "      X = 1\n  100 FORMAT('First Descriptor')\n      END");
     ASSERT_EQ(Locate("e.f90", "x = 1\n", 2), LOCATE_BLANK);
     ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
     ASSERT_EQ(Save(), 1);
-    EXPECT_EQ(Contents(), "x = 1\nlabel  FORMAT('First Descriptor')\n");
+    EXPECT_EQ(Contents(), "x = 1\n100 FORMAT('First Descriptor')\n");
 }
 
 TEST_F(SaveTest, CarriageReturnLineEndsStayOnEveryLine)
