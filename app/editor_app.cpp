@@ -90,6 +90,10 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         break;
     default: return false;  // the locator has said why
     }
+    // The empty list "()" shows one empty field to start from; it is not
+    // written back, so OK without an edit keeps "()".
+    if (m_list.size() == 0)
+        m_list.InsertEmptyField(0);
 
     m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(words[0], words[1], strNewLabel).c_str()));
     m_pFrame->CreateControls();

@@ -1,5 +1,6 @@
 #include "descriptor.h"
 
+#include <algorithm>
 #include <climits>
 
 void CDescriptor::SetText(const char* text)
@@ -26,13 +27,25 @@ std::string CDescriptor::StatementText() const
     return m_strText.substr(nFirst, nEnd - nFirst);
 }
 
+long long CDescriptor::ShownWidth() const
+{
+    const long long nSize = static_cast<long long>(m_strSample.size());
+    if (nSize == 0)
+        return 0;
+    // The sample is at most MAX_SAMPLE_LENGTH long, so the product cannot overflow.
+    return std::min(nSize * Passes(), MAX_SAMPLE_LENGTH);
+}
+
 void CDescriptor::GetRepeatedSample(std::string& out) const
 {
     out.clear();
-    const int nTimes = Passes();
-    out.reserve(m_strSample.size() * static_cast<std::size_t>(nTimes));
-    for (int i = 0; i < nTimes; ++i)
+    const std::size_t nShown = static_cast<std::size_t>(ShownWidth());
+    out.reserve(nShown);
+    // Whole passes, then the part of one that still fits: a huge repeat
+    // count shows cut, not a sample of gigabytes.
+    while (out.size() + m_strSample.size() <= nShown && !m_strSample.empty())
         out += m_strSample;
+    out.append(m_strSample, 0, nShown - out.size());
 }
 
 int CDescriptor::SetValue(const char* text)
@@ -57,6 +70,7 @@ void CDescriptor::RevertToGood()
     // descriptor taken back must pass its own modes on again.
     m_nScale = m_nGoodScale;
     m_bPlus = m_bGoodPlus;
+    m_bComma = m_bGoodComma;
     m_bChanged = 1;
 }
 
@@ -73,7 +87,13 @@ int CDescriptor::GetColumn() const
 
 int CDescriptor::NeedsComma() const
 {
-    return m_nKind != KIND_OPEN && m_pNext != nullptr && m_pNext->m_nKind != KIND_CLOSE;
+    // An empty field is not written, so it takes no comma and needs none.
+    if (OpensGroup(m_nKind) || m_nKind == KIND_EMPTY)
+        return 0;
+    const CDescriptor* pNext = m_pNext;
+    while (pNext != nullptr && pNext->m_nKind == KIND_EMPTY)
+        pNext = pNext->m_pNext;
+    return pNext != nullptr && pNext->m_nKind != KIND_CLOSE;
 }
 
 long long CDescriptor::PrintColumn() const

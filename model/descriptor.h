@@ -86,8 +86,12 @@ public:
     int Repeat() const { return m_nRepeat; }
     // How many times the sample is printed: the repeat count, at least once.
     int Passes() const { return m_nRepeat > 1 ? m_nRepeat : 1; }
+    // How many characters the repeated sample shows: the sample times its
+    // passes, cut to MAX_SAMPLE_LENGTH.
+    long long ShownWidth() const;
     int Scale() const { return m_nScale; }
     int Plus() const { return m_bPlus; }
+    int Comma() const { return m_bComma; }
     int Kind() const { return m_nKind; }
     int GoodKind() const { return m_nGoodKind; }
     int GoodRepeat() const { return m_nGoodRepeat; }
@@ -118,6 +122,9 @@ private:
     int m_nScale = 0;
     int m_bPlus = 0;
     int m_nKind = KIND_NONE;
+    // The decimal mode in force: 1 after DC (numbers print a decimal comma),
+    // 0 after DP and at the start. Inherited like the plus-sign mode.
+    int m_bComma = 0;
 
     // What the last successful evaluation left, for RevertToGood: besides the
     // good text and sample, the kind, the repeat count and the modes.
@@ -125,6 +132,7 @@ private:
     int m_nGoodRepeat = 1;
     int m_nGoodScale = 0;
     int m_bGoodPlus = 0;
+    int m_bGoodComma = 0;
 
     // The print column handed in by EvaluateSelf, or -1 to walk back for it.
     long long m_nPassColumn = -1;
@@ -136,6 +144,8 @@ inline constexpr const char* INVALID_MARKER = "??????";
 
 // The longest sample one descriptor may have. A group's closing parenthesis
 // shows all its extra passes, which multiply with the nesting; a group that
-// would print more than this in one record is taken as invalid instead of
-// exhausting memory.
+// would print more than this in one record is taken as invalid under the
+// strict table, and shown cut to this length under the default table, whose
+// repeat counts go up to 2147483647. A descriptor's repeated sample is cut to
+// this length too, so memory stays bounded whatever the counts.
 inline constexpr long long MAX_SAMPLE_LENGTH = 1 << 20;

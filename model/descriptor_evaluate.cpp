@@ -1,10 +1,26 @@
 // Evaluation: keeps a descriptor's text and sample in agreement and passes
 // the scale factor and the plus-sign mode on to the descriptors after it.
 #include "descriptor.h"
+#include "descriptor_table.h"
 
 namespace {
 
-constexpr int kMaxRepeat = 99;
+// The largest repeat count of the strict table; the default table takes any
+// count an int holds.
+constexpr int kMaxStrictRepeat = 99;
+
+// The repeat count a leading count token gives, or -1 when it is not one:
+// 0 is not a repeat count in either table (a scale factor such as 0P has no
+// repeat count), and the strict table stops at 99.
+long long RepeatCount(const std::string& token)
+{
+    if (!ExtendedFormsInForce()) {
+        const int n = CountValue(token.c_str());
+        return (n < 1 || n > kMaxStrictRepeat) ? -1 : n;
+    }
+    const long long n = RepeatCountValue(token);
+    return n < 1 ? -1 : n;
+}
 
 }  // namespace
 
@@ -50,9 +66,11 @@ int CDescriptor::EvaluateSelf(long long column)
     if (m_pPrev != nullptr) {
         m_nScale = m_pPrev->m_nScale;
         m_bPlus = m_pPrev->m_bPlus;
+        m_bComma = m_pPrev->m_bComma;
     } else {
         m_nScale = 0;
         m_bPlus = 0;
+        m_bComma = 0;
     }
     m_nPassColumn = column;
     int nResult = m_bFromText ? EvaluateTextToSample() : EvaluateSampleToText();
@@ -62,6 +80,16 @@ int CDescriptor::EvaluateSelf(long long column)
 
 int CDescriptor::EvaluateTextToSample()
 {
+    // The empty field stays empty while its text is blank; a text typed into
+    // it makes it that descriptor.
+    if (m_nGoodKind == KIND_EMPTY && m_strText.find_first_not_of(" \t\n\r\v\f") == std::string::npos) {
+        m_strSample.clear();
+        m_nRepeat = 1;
+        m_nKind = KIND_EMPTY;
+        m_strGoodText = m_strText;
+        RecordGood();
+        return 1;
+    }
     std::string classes;
     CStringArray tokens;
     int hasRepeat = 0;
@@ -75,15 +103,15 @@ int CDescriptor::EvaluateTextToSample()
     if (bOk)
         bOk = Render(m_strSample, m_strValue.c_str(), static_cast<DescriptorKind>(nKind), tokens,
                      hasRepeat) != 0;
-    int nRepeat = (bOk && hasRepeat) ? CountValue(tokens[0].c_str()) : 1;
+    const long long nRepeat = (bOk && hasRepeat) ? RepeatCount(tokens[0]) : 1;
 
-    if (!bOk || nRepeat > kMaxRepeat) {
+    if (!bOk || nRepeat < 1) {
         m_strSample = INVALID_MARKER;
         m_nRepeat = 1;
         m_nKind = KIND_NONE;
         return 0;
     }
-    m_nRepeat = nRepeat;
+    m_nRepeat = static_cast<int>(nRepeat);
     m_nKind = nKind;
     m_strGoodText = m_strText;
     RecordGood();
@@ -114,7 +142,7 @@ int CDescriptor::EvaluateSampleToText()
         m_strText = INVALID_MARKER;
         return 0;
     }
-    m_nRepeat = hasRepeat ? CountValue(tokens[0].c_str()) : 1;
+    m_nRepeat = hasRepeat ? static_cast<int>(RepeatCount(tokens[0])) : 1;
     m_nKind = nKind;
     m_strText = strText;
     m_strGoodText = m_strText;
@@ -129,6 +157,7 @@ void CDescriptor::RecordGood()
     m_nGoodRepeat = m_nRepeat;
     m_nGoodScale = m_nScale;
     m_bGoodPlus = m_bPlus;
+    m_bGoodComma = m_bComma;
 }
 
 long long CDescriptor::ColumnWidth() const

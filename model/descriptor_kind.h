@@ -56,13 +56,34 @@ enum DescriptorKind : int {
     KIND_SLASH = 50,     // /
     KIND_BACKSLASH = 51, // \ and $
     KIND_COLON = 52,     // :
+    // Forms of later Fortran revisions; only the default table has most of
+    // them (double-quoted constants are KIND_STRING in both tables).
+    KIND_OPEN_ANY = 53,  // *( : a group repeated as long as data remain
+    KIND_ROUND = 54,     // RU, RD, RZ, RN, RC, RP: rounding modes
+    KIND_DC = 55,        // DC: decimal comma from here on
+    KIND_DP = 56,        // DP: decimal point from here on
+    KIND_EX = 57,        // EX
+    KIND_EXWD = 58,      // EXw.d
+    KIND_EXWDE = 59,     // EXw.dEe
+    KIND_DT = 60,        // DT, DT'text', DT'text'(v-list): user-defined
+    KIND_GW = 61,        // Gw: only G0, the general form in minimal width
+    // Not in any table: the empty field the window shows for the empty list
+    // "()", from which the user starts. It prints nothing and is not written.
+    KIND_EMPTY = 62,
 };
 
 constexpr int KIND_FIRST = KIND_STRING;
-constexpr int KIND_LAST = KIND_COLON;
+constexpr int KIND_LAST = KIND_GW;
 
-// SS, SP, S and kP set the modes that the descriptors after them inherit.
-constexpr bool IsModeKind(int kind) { return kind >= KIND_SS && kind <= KIND_P; }
+// SS, SP, S and kP, and the rounding and decimal modes, set the modes that
+// the descriptors after them inherit.
+constexpr bool IsModeKind(int kind)
+{
+    return (kind >= KIND_SS && kind <= KIND_P) || (kind >= KIND_ROUND && kind <= KIND_DP);
+}
+
+// ( and *( open a group; ) closes it.
+constexpr bool OpensGroup(int kind) { return kind == KIND_OPEN || kind == KIND_OPEN_ANY; }
 
 // n/, / and \ end the current output record.
 constexpr bool EndsRecord(int kind) { return kind >= KIND_NSLASH && kind <= KIND_BACKSLASH; }

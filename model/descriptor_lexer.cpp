@@ -1,6 +1,7 @@
 // The lexer: cuts one descriptor text into tokens and writes one class letter
 // per token (W unsigned number, S signed number, T letters or Hollerith
-// parts, . period, Q character constant, P punctuation).
+// parts, . period, Q character constant in apostrophes or double quotes,
+// P punctuation, V the value list of a user-defined descriptor).
 #include "char_class.h"
 #include "descriptor.h"
 
@@ -76,15 +77,28 @@ private:
             if (c == '\0')
                 return LEX_FAILURE;  // unclosed constant
             Take();
-            return c == '\'' ? LEX_STRING_QUOTE : LEX_STRING;
+            return c == m_chQuote ? LEX_STRING_QUOTE : LEX_STRING;
         case LEX_STRING_QUOTE:
-            if (c == '\'') { Take(); return LEX_STRING; }  // doubled apostrophe
-            if (c != '\0')
-                ++m_p;  // one character after the closing apostrophe is passed over
+            if (c == m_chQuote) { Take(); return LEX_STRING; }  // a doubled quote
+            // One character after the closing quote is passed over; not the
+            // value list that may follow the constant of a DT descriptor.
+            if (c != '\0' && !(c == '(' && !m_classes.empty() && m_classes.back() == 'T'))
+                ++m_p;
             Emit('Q');
             return LEX_START;
         case LEX_PUNCT:
-            if (IsPunct(c) && c != '.' && c != '\'') { Take(); return LEX_PUNCT; }
+            if (IsRunPunct(c)) { Take(); return LEX_PUNCT; }
+            // Blanks inside a run of punctuation ("* (") are layout: the run
+            // goes on. No valid text had blanks there, so none reads anew.
+            if (IsBlank(c)) {
+                const char* q = m_p;
+                while (IsBlank(*q))
+                    ++q;
+                if (IsRunPunct(*q)) {
+                    m_p = q;
+                    return LEX_PUNCT;
+                }
+            }
             Emit('P');
             return LEX_START;
         case LEX_HOLLERITH: return Hollerith();
@@ -104,7 +118,13 @@ private:
         if (IsDigit(c))
             return LEX_DIGITS;
         if (c == '+' || c == '-') { Take(); return LEX_SIGN; }
-        if (c == '\'') { Take(); return LEX_STRING; }
+        if (c == '\'' || c == '"') {
+            m_chQuote = c;
+            Take();
+            return LEX_STRING;
+        }
+        if (c == '(' && !m_classes.empty() && (m_classes.back() == 'T' || m_classes.back() == 'Q') && ValueList())
+            return LEX_START;
         if (c == '.')
             return LEX_PERIOD;
         if (c == 'H' || c == 'h')
@@ -114,6 +134,38 @@ private:
         if (IsPunct(c))
             return LEX_PUNCT;
         return LEX_FAILURE;
+    }
+
+    static bool IsRunPunct(char c) { return IsPunct(c) && c != '.' && c != '\'' && c != '"'; }
+
+    // A parenthesised list of signed or unsigned integers after letters or a
+    // character constant, as in DT'text'(10,2): one V token, blanks left out.
+    // Anything else leaves the parenthesis to the punctuation rules.
+    bool ValueList()
+    {
+        const char* q = m_p + 1;
+        std::string token = "(";
+        for (;;) {
+            while (IsBlank(*q))
+                ++q;
+            if (*q == '+' || *q == '-')
+                token += *q++;
+            if (!IsDigit(*q))
+                return false;
+            while (IsDigit(*q))
+                token += *q++;
+            while (IsBlank(*q))
+                ++q;
+            if (*q == ')')
+                break;
+            if (*q != ',')
+                return false;
+            token += *q++;
+        }
+        m_token = token + ")";
+        m_p = q + 1;
+        Emit('V');
+        return true;
     }
 
     // An H after a number starts a Hollerith constant of that many
@@ -136,6 +188,7 @@ private:
     }
 
     const char* m_p;
+    char m_chQuote = '\'';  // the quote that opened the current constant
     std::string m_token;
     std::string& m_classes;
     CStringArray& m_tokens;

@@ -36,6 +36,23 @@ int CDescriptorList::InsertDescriptor(int index, const char* text)
     return 0;
 }
 
+void CDescriptorList::InsertEmptyField(int index)
+{
+    auto pNew = std::make_unique<CDescriptor>();
+    pNew->m_nGoodKind = KIND_EMPTY;
+    CDescriptor* p = pNew.get();
+    if (index > 0) {
+        p->m_pPrev = &Item(index - 1);
+        p->m_pPrev->m_pNext = p;
+    }
+    if (index < size()) {
+        p->m_pNext = &Item(index);
+        p->m_pNext->m_pPrev = p;
+    }
+    m_arrDescriptors.insert(m_arrDescriptors.begin() + index, std::move(pNew));
+    p->Evaluate();
+}
+
 void CDescriptorList::Unlink(int index)
 {
     CDescriptor& d = Item(index);
@@ -123,7 +140,7 @@ int CDescriptorList::IsBalanced() const
 {
     int nDepth = 0;
     for (const auto& pItem : m_arrDescriptors) {
-        if (pItem->m_nKind == KIND_OPEN)
+        if (OpensGroup(pItem->m_nKind))
             ++nDepth;
         else if (pItem->m_nKind == KIND_CLOSE && --nDepth < 0)
             return 0;

@@ -42,6 +42,10 @@ public:
     int ScanList(const char* text, const char** end);
 
     int InsertDescriptor(int index, const char* text);
+    // Inserts the empty field: a field without text that prints nothing and
+    // that the writer leaves out, so that an empty list "()" can be shown as
+    // one field to start from. Always succeeds.
+    void InsertEmptyField(int index);
     int RemoveDescriptor(int index);
     int GetText(int index, std::string& out) const;
     int SetText(int index, const char* text);

@@ -73,6 +73,25 @@ constexpr STableEntry kRows[] = {
     {{KIND_BACKSLASH, "P", 0, "\\", 0}, STRICT_YES},
     {{KIND_BACKSLASH, "P", 0, "$", 0}, STRICT_NO},
     {{KIND_COLON, "P", 0, ":", 0}, STRICT_YES},
+    // Fortran 90 to 2018: unlimited groups, rounding and decimal modes,
+    // the hexadecimal-significand form and user-defined output.
+    {{KIND_OPEN_ANY, "P", 0, "*(", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RU", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RD", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RZ", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RN", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RC", 0}, STRICT_NO},
+    {{KIND_ROUND, "T", 0, "RP", 0}, STRICT_NO},
+    {{KIND_DC, "T", 0, "DC", 0}, STRICT_NO},
+    {{KIND_DP, "T", 0, "DP", 0}, STRICT_NO},
+    {{KIND_EX, "T", 1, "EX", 0}, STRICT_NO},
+    {{KIND_EXWD, "TW.W", 1, "EX", 0}, STRICT_NO},
+    {{KIND_EXWDE, "TW.WTW", 1, "EX", 0}, STRICT_NO},
+    {{KIND_DT, "T", 1, "DT", 0}, STRICT_NO},
+    {{KIND_DT, "TQ", 1, "DT", 0}, STRICT_NO},
+    {{KIND_DT, "TV", 1, "DT", 0}, STRICT_NO},
+    {{KIND_DT, "TQV", 1, "DT", 0}, STRICT_NO},
+    {{KIND_GW, "TW", 1, "G", 0}, STRICT_NO},
 };
 
 template <Strictness which>
@@ -121,6 +140,24 @@ std::span<const SDescriptorRow> StrictDescriptorTable()
 std::span<const SDescriptorRow> DescriptorTableInForce()
 {
     return ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable();
+}
+
+bool ExtendedFormsInForce()
+{
+    return !ProcessFlags().m_bStrictTable;
+}
+
+long long RepeatCountValue(const std::string& digits)
+{
+    long long nValue = 0;
+    for (char c : digits) {
+        if (!IsDigit(c))
+            return -1;
+        nValue = nValue * 10 + (c - '0');
+        if (nValue > INT_MAX)
+            return -1;
+    }
+    return digits.empty() ? -1 : nValue;
 }
 
 int CDescriptor::Classify(const char* classes, const CStringArray& tokens, int& hasRepeat,

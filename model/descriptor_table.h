@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "descriptor_kind.h"
 
@@ -14,10 +15,20 @@ struct SDescriptorRow {
     int nLettersIndex;       // which token holds them without a repeat count
 };
 
-// The default table (54 rows) and the strict table that -fps4 selects (the
+// The default table (the 54 rows of FORTRAN 77 with its common extensions,
+// and the rows of the later standards) and the strict table that -fps4 selects (the
 // default without the forms written without a width and without $).
 std::span<const SDescriptorRow> DefaultDescriptorTable();
 std::span<const SDescriptorRow> StrictDescriptorTable();
 
 // The table the process-wide strict-table flag selects.
 std::span<const SDescriptorRow> DescriptorTableInForce();
+
+// Whether the table in force is the default one, which also knows the forms
+// of later standards that the strict table refuses: repeat counts above 99,
+// zero widths, unlimited groups, the empty list.
+bool ExtendedFormsInForce();
+
+// The exact value of a repeat-count token (digits only); -1 when it is no
+// number or lies above 2147483647.
+long long RepeatCountValue(const std::string& digits);

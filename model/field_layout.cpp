@@ -9,7 +9,7 @@ std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount)
     long long nColumn = 0;
     for (int i = 0; i < nEnd; ++i) {
         const CDescriptor& d = list.At(i);
-        const long long nWidth = static_cast<long long>(d.Sample().size()) * d.Passes();
+        const long long nWidth = d.ShownWidth();
         places.push_back({nRecord, nColumn, nWidth});
         nColumn += nWidth;
         if (EndsRecord(d.Kind())) {

@@ -10,7 +10,7 @@
 struct SFieldPlace {
     int nRecord;        // 0 for the first output record; each /, n/ or \ starts the next
     long long nColumn;  // characters printed in the record before the field (GetColumn)
-    long long nWidth;   // characters the field prints: its sample, repeat-count times
+    long long nWidth;   // characters the field shows: its sample, repeat-count times, cut as GetRepeatedSample cuts it
 };
 
 // The place of every field, in one pass over the list; or of the first

@@ -6,6 +6,7 @@
 
 #include "char_class.h"
 #include "descriptor_list.h"
+#include "descriptor_table.h"
 #include "string_table.h"
 
 namespace {
@@ -27,6 +28,8 @@ enum ScanState {
     SCAN_GROUP,
     SCAN_AFTER_MARK,
     SCAN_AFTER_SEP,
+    SCAN_ITEM_STRING,  // a character constant inside an item (DT'text')
+    SCAN_ITEM_VALUES,  // the value list of a user-defined item (DT(10,2))
 };
 
 bool IsSeparator(char c) { return c == ',' || c == ')' || c == '/' || c == '\\' || c == ':'; }
@@ -35,7 +38,22 @@ bool IsMark(char c) { return c == '/' || c == '\\' || c == ':'; }
 // States in which "!" starts a comment that runs to the end of its line.
 bool TakesComments(ScanState state)
 {
-    return state != SCAN_STRING && state != SCAN_STRING_QUOTE && state != SCAN_HOLLERITH && state != SCAN_GROUP;
+    return state != SCAN_STRING && state != SCAN_STRING_QUOTE && state != SCAN_HOLLERITH && state != SCAN_GROUP &&
+           state != SCAN_ITEM_STRING;
+}
+
+bool IsQuote(char c) { return c == '\'' || c == '"'; }
+
+// Whether the item from pStart to p is the letters DT so far (blanks
+// aside), possibly with its character constant: a user-defined descriptor,
+// whose constant and value list may hold separators.
+bool IsUserDefinedItem(const char* pStart, const char* p)
+{
+    std::string letters;
+    for (const char* q = pStart; q < p && !IsQuote(*q); ++q)
+        if (!IsBlank(*q))
+            letters += ToUpper(*q);
+    return letters == "DT";
 }
 
 const char* SkipComment(const char* p)
@@ -77,6 +95,9 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
     const char* p = text;
     const char* pStart = text;  // where the current descriptor begins
     ScanState state = SCAN_BEFORE_LIST;
+    char chQuote = '\'';        // the quote of the character constant being passed
+    const bool bExtended = ExtendedFormsInForce();
+    const int nSizeAtStart = size();
 
     auto fail = [end](const char* pAt) {
         *end = pAt;
@@ -126,12 +147,29 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
                 ++p;
                 break;
             }
+            // The empty list, "()", prints an empty record (default table).
+            if (c == ')' && nDepth == 0 && bExtended && size() == nSizeAtStart) {
+                *end = p;
+                return 1;
+            }
             pStart = p;
             if (IsDigit(c) || c == '+' || c == '-')
                 state = SCAN_NUMBER;
-            else if (c == '\'') {
+            else if (IsQuote(c)) {
+                chQuote = c;
                 ++p;
                 state = SCAN_STRING;
+            } else if (c == '*' && bExtended) {
+                // "*(" opens a group repeated as long as data remain.
+                const char* q = p + 1;
+                while (IsBlank(*q))
+                    ++q;
+                if (*q == '(') {
+                    p = q;
+                    state = SCAN_GROUP;
+                } else {
+                    state = SCAN_ITEM;
+                }
             } else if (IsMark(c)) {
                 if (!append(p, p + 1))
                     return fail(p);
@@ -144,10 +182,28 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
             break;
 
         case SCAN_ITEM:
-            if (IsSeparator(c))
+            if (bExtended && (IsQuote(c) || c == '(') && IsUserDefinedItem(pStart, p)) {
+                if (IsQuote(c))
+                    chQuote = c;
+                state = IsQuote(c) ? SCAN_ITEM_STRING : SCAN_ITEM_VALUES;
+                ++p;
+            } else if (IsSeparator(c))
                 state = SCAN_ITEM_END;
             else
                 ++p;
+            break;
+
+        case SCAN_ITEM_STRING:
+            // A doubled quote closes and opens again: the same state follows.
+            ++p;
+            if (c == chQuote)
+                state = SCAN_ITEM;
+            break;
+
+        case SCAN_ITEM_VALUES:
+            ++p;
+            if (c == ')')
+                state = SCAN_ITEM;
             break;
 
         case SCAN_ITEM_END:
@@ -171,12 +227,12 @@ int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDept
 
         case SCAN_STRING:
             ++p;
-            if (c == '\'')
+            if (c == chQuote)
                 state = SCAN_STRING_QUOTE;
             break;
 
         case SCAN_STRING_QUOTE:
-            if (c == '\'') {
+            if (c == chQuote) {
                 ++p;  // a doubled apostrophe
                 state = SCAN_STRING;
             } else {

@@ -1,7 +1,9 @@
 // Derivation: from a typed sample and the descriptor's last good form, a new
 // descriptor text of the same kind whose widths fit the sample. The repeat
 // prefix and the case of the letters are kept.
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <string>
 
 #include "char_class.h"
@@ -30,15 +32,17 @@ struct SDeriveInput {
 
 using DeriveFn = int (*)(const SDeriveInput&, long long column, std::string&);
 
+// The constant keeps its own delimiter, apostrophe or double quote.
 int DeriveString(const SDeriveInput& in, long long, std::string& text)
 {
-    text = "'";
+    const char q = in.tokens[0].empty() ? '\'' : in.tokens[0][0];
+    text = std::string(1, q);
     for (char c : in.sample) {
         text += c;
-        if (c == '\'')
-            text += '\'';
+        if (c == q)
+            text += q;
     }
-    text += '\'';
+    text += q;
     return 1;
 }
 
@@ -221,6 +225,42 @@ int DeriveExponent(const SDeriveInput& in, long long, std::string& text)
     return 1;
 }
 
+// EX: the sample 0X1.hhhP+ee gives w, the hexadecimal digits d and the
+// exponent digits e; two exponent digits need no Ee part.
+int DeriveHexSignificand(const SDeriveInput& in, long long, std::string& text)
+{
+    const std::string& s = in.sample;
+    const std::size_t nPoint = s.find('.');
+    const std::size_t nMark = s.find_first_of("Pp", nPoint == std::string::npos ? 0 : nPoint + 1);
+    if (nPoint == std::string::npos || nMark == std::string::npos || nMark + 1 >= s.size() ||
+        (s[nMark + 1] != '+' && s[nMark + 1] != '-'))
+        return 0;
+    const long long w = in.L();
+    const long long d = static_cast<long long>(nMark - nPoint - 1);
+    const long long e = static_cast<long long>(s.size() - nMark - 2);
+    text = in.Prefix() + in.Letters("EX");
+    if (in.kind == KIND_EX && w == 15 && d == 7 && e == 2)
+        return 1;
+    text += std::to_string(w) + "." + std::to_string(d);
+    if (e != 2 || in.kind == KIND_EXWDE) {
+        const char chLetter = in.kind == KIND_EXWDE ? in.tokens[static_cast<std::size_t>(in.r + 4)][0] : 'E';
+        text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
+        text += std::to_string(e);
+    }
+    return 1;
+}
+
+// Whether the kind is written with a width token after its letters, which
+// may be 0 for the minimal width.
+bool HasWidthToken(int kind)
+{
+    static constexpr int kKinds[] = {KIND_IW,   KIND_IWM,   KIND_FWD,  KIND_DWD,  KIND_EWD,  KIND_EWDE,
+                                     KIND_GWD,  KIND_GWDE,  KIND_ENWD, KIND_ENWDE, KIND_ESWD, KIND_ESWDE,
+                                     KIND_BW,   KIND_BWM,   KIND_OW,   KIND_OWM,  KIND_ZW,   KIND_ZWM,
+                                     KIND_EXWD, KIND_EXWDE, KIND_GW};
+    return std::find(std::begin(kKinds), std::end(kKinds), kind) != std::end(kKinds);
+}
+
 constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
     std::array<DeriveFn, KIND_LAST + 1> fns{};
     fns[KIND_STRING] = DeriveString;
@@ -238,6 +278,7 @@ constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
     fns[KIND_D] = fns[KIND_DWD] = DeriveDouble;
     for (int kind = KIND_E; kind <= KIND_ESWDE; ++kind)
         fns[static_cast<std::size_t>(kind)] = DeriveExponent;
+    fns[KIND_EX] = fns[KIND_EXWD] = fns[KIND_EXWDE] = DeriveHexSignificand;
     return fns;
 }();
 
@@ -246,9 +287,18 @@ constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
 int CDescriptor::Derive(const char* sample, std::string& text, DescriptorKind kind,
                         const CStringArray& tokens, int hasRepeat, int upperCase)
 {
+    // A minimal width (I0, F0.3, G0) fits every sample: the text stays.
+    if (HasWidthToken(kind) && tokens[static_cast<std::size_t>(hasRepeat + 1)].find_first_not_of('0') == std::string::npos) {
+        text = m_strGoodText;
+        return 1;
+    }
     if (kind < KIND_FIRST || kind > KIND_LAST || kDerivers[static_cast<std::size_t>(kind)] == nullptr)
         return 0;
-    const std::string strSample = sample;
+    std::string strSample = sample;
+    // After DC a real number is typed with a decimal comma, as it is shown.
+    const bool bReal = (kind >= KIND_F && kind <= KIND_ESWDE) || (kind >= KIND_EX && kind <= KIND_EXWDE);
+    if (m_bComma && bReal)
+        std::replace(strSample.begin(), strSample.end(), ',', '.');
     const SDeriveInput in{strSample, tokens, hasRepeat, kind, upperCase};
     const long long nColumn = kind == KIND_T ? PrintColumn() : 0;
     return kDerivers[static_cast<std::size_t>(kind)](in, nColumn, text);

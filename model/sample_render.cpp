@@ -2,9 +2,13 @@
 // default built from its widths or a custom value laid out as it would print.
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "char_class.h"
 #include "descriptor.h"
+#include "descriptor_table.h"
 #include "sample_number.h"
 
 namespace {
@@ -21,6 +25,7 @@ struct SRenderInput {
     bool bWidthless;        // written without a width: the defaults below apply
     int nPlus;              // the plus-sign mode in force
     int nScale;             // the scale factor in force
+    int nComma;             // the decimal-comma mode in force
 
     long long Number(int offset) const { return CountValue(tokens[static_cast<std::size_t>(r + offset)].c_str()); }
 };
@@ -83,10 +88,102 @@ SWidths ReadWidths(const SRenderInput& in, SWidths defaults, bool bHasD, bool bH
     return {in.Number(1), bHasD ? in.Number(3) : 0, bHasE ? in.Number(5) : 0};
 }
 
+// A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
+// default value, 1234567 or 1234567.1234567, as the descriptor prints it with
+// no blanks; a custom value laid out in the widest field and its blanks cut.
+// Only the default table knows these forms.
+bool IsMinimalWidth(long long w) { return w == 0 && ExtendedFormsInForce(); }
+
+std::string WithoutLeadingBlanks(const std::string& s)
+{
+    const std::size_t n = s.find_first_not_of(' ');
+    return n == std::string::npos ? std::string() : s.substr(n);
+}
+
+// The digits of a default value brought up to m digits with leading zeros.
+std::string AtLeastDigits(const std::string& digits, long long m)
+{
+    const long long nZeros = m - static_cast<long long>(digits.size());
+    return (nZeros > 0 ? std::string(static_cast<std::size_t>(nZeros), '0') : std::string()) + digits;
+}
+
+std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, long long d, long long e)
+{
+    CSampleNumber number = NumberFor(in);
+    std::string out;
+    const int w = static_cast<int>(kMaxWidth);
+    bool bOk = number.Parse(in.value.c_str()) != 0;
+    if (bOk && chLayout == 'I')
+        bOk = number.FormatInteger(out, w, static_cast<int>(m)) != 0;
+    else if (bOk && chLayout == 'F')
+        bOk = number.FormatFixed(out, w, static_cast<int>(d)) != 0;
+    else if (bOk)
+        bOk = number.FormatExponent(out, w, static_cast<int>(d), static_cast<int>(e)) != 0;
+    return bOk ? WithoutLeadingBlanks(out) : std::string("*");
+}
+
+int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sample)
+{
+    if (m > kMaxWidth)
+        return 0;
+    sample = in.value.empty() ? SignPrefix(in.nPlus) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0, 0);
+    return 1;
+}
+
+int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
+{
+    if (d > kMaxWidth)
+        return 0;
+    sample = in.value.empty() ? SignPrefix(in.nPlus) + "1234567." + CountingRun1(d) : MinimalCustom(in, 'F', 0, d, 0);
+    return 1;
+}
+
+// E0.d, D0.d, ES0.d, EN0.d and G0.d print the default value 1234567.1234567
+// as 0.123E+7, or, scaled to one or up to three digits, as 1.235E+6.
+int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std::string& sample)
+{
+    if (d > kMaxWidth || e > kMaxWidth)
+        return 0;
+    if (!in.value.empty()) {
+        sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
+        return 1;
+    }
+    const bool bScaled = (in.kind >= KIND_EN && in.kind <= KIND_ESWDE);
+    const bool bDouble = in.kind == KIND_DWD;
+    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE) ? ToUpper(in.tokens[static_cast<std::size_t>(in.r + 4)][0]) : (bDouble ? 'D' : 'E');
+    sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
+             AtLeastDigits(bScaled ? "6" : "7", e);
+    return 1;
+}
+
+int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::string& sample);
+
+// G0: the value in the form its type prints in, without blanks.
+int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
+{
+    if (in.Number(1) != 0 || !ExtendedFormsInForce())
+        return 0;  // Gw without .d is only valid with a width of 0
+    if (in.value.empty()) {
+        sample = SignPrefix(in.nPlus) + "1234567.1234567";
+        return 1;
+    }
+    if (LogicalValue(in.value, 1, sample))
+        return 1;
+    CSampleNumber number = NumberFor(in);
+    std::string out;
+    if (number.Parse(in.value.c_str()) && number.FormatInteger(out, static_cast<int>(kMaxWidth), 0))
+        sample = WithoutLeadingBlanks(out);
+    else
+        sample = in.value;
+    return 1;
+}
+
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {7, 0, 0}, in.kind == KIND_IWM, false);
     const long long w = wd.w, m = wd.d;
+    if (IsMinimalWidth(w))
+        return RenderMinimalInteger(in, m, sample);
     if (w > kMaxWidth || m > w)
         return 0;
     if (!in.value.empty()) {
@@ -107,6 +204,8 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
+    if (IsMinimalWidth(w))
+        return RenderMinimalFixed(in, d, sample);
     if (w > kMaxWidth)
         return 0;
     if (!in.value.empty()) {
@@ -142,6 +241,8 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
+    if (IsMinimalWidth(w))
+        return RenderMinimalExponent(in, d, 0, sample);
     if (w > kMaxWidth || w - d - 5 < 0)
         return 0;
     if (!in.value.empty())
@@ -157,6 +258,8 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 2}, true, true);
     const long long w = wd.w, d = wd.d, e = wd.e;
+    if (IsMinimalWidth(w))
+        return RenderMinimalExponent(in, d, e, sample);
     if (w > kMaxWidth || w - d - e - 3 < 0)
         return 0;
     if (!in.value.empty())
@@ -171,6 +274,17 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
+    if (IsMinimalWidth(w) && in.kind == KIND_GWD) {
+        if (!in.value.empty() && LogicalValue(in.value, 1, sample))
+            return 1;
+        CSampleNumber number = NumberFor(in);
+        std::string out;
+        if (!in.value.empty() && number.Parse(in.value.c_str()) && number.FormatInteger(out, static_cast<int>(kMaxWidth), 0)) {
+            sample = WithoutLeadingBlanks(out);
+            return 1;
+        }
+        return RenderMinimalExponent(in, d, 0, sample);
+    }
     if (w > kMaxWidth || w - d - 5 < 0)
         return 0;
     if (!in.value.empty()) {
@@ -253,6 +367,8 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     const bool bWithM = in.kind == KIND_BWM || in.kind == KIND_OWM || in.kind == KIND_ZWM;
     const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, bWithM, false);
     const long long w = wd.w, m = wd.d;
+    if (IsMinimalWidth(w))
+        return RenderMinimalRadix(in, m, base, sample);
     if (w > kMaxWidth || m > w)
         return 0;
     if (!in.value.empty())
@@ -264,18 +380,75 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     return 1;
 }
 
+// B0, O0 and Z0: the default digits, or the custom value's, with no blanks
+// (brought up to m digits with zeros).
+int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::string& sample)
+{
+    if (m > kMaxWidth)
+        return 0;
+    if (in.value.empty()) {
+        sample = AtLeastDigits(DigitRun(1, base == 8 ? 7 : 8, base), m);
+        return 1;
+    }
+    const long long L = static_cast<long long>(in.value.size());
+    sample = L > kMaxWidth ? Asterisks(1) : RadixValue(in.value, std::max(L, m), base);
+    return 1;
+}
+
+// EXw.d, EXw.dEe and EX alone (taken as EX15.7): a hexadecimal significand,
+// 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
+int RenderHexSignificand(const SRenderInput& in, std::string& sample)
+{
+    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, in.kind == KIND_EXWDE);
+    const long long w = wd.w, d = wd.d;
+    const long long e = in.kind == KIND_EXWDE ? wd.e : 2;
+    const bool bMinimal = IsMinimalWidth(w) || in.kind == KIND_EX;
+    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth || (!bMinimal && w - d - e - 6 < 0))
+        return 0;
+    if (in.value.empty()) {
+        const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
+        sample = bMinimal ? SignPrefix(in.nPlus) + body : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
+        return 1;
+    }
+    char* pEnd = nullptr;
+    const double x = std::strtod(in.value.c_str(), &pEnd);
+    while (pEnd != nullptr && IsBlank(*pEnd))
+        ++pEnd;
+    if (pEnd == in.value.c_str() || *pEnd != '\0' || !std::isfinite(x)) {
+        sample = Asterisks(bMinimal ? 1 : w);
+        return 1;
+    }
+    std::string text(static_cast<std::size_t>(d) + 32, '\0');
+    text.resize(static_cast<std::size_t>(std::snprintf(text.data(), text.size(), "%.*A", static_cast<int>(d), x)));
+    // The exponent has at least e digits when EXw.dEe asks for them.
+    const std::size_t nExp = text.find('P') + 2;  // past the P and its sign
+    const long long nDigits = static_cast<long long>(text.size() - nExp);
+    if (in.kind == KIND_EXWDE && nDigits < e)
+        text.insert(nExp, static_cast<std::size_t>(e - nDigits), '0');
+    if (in.nPlus && text[0] != '-')
+        text.insert(0, "+");
+    if (bMinimal)
+        sample = text;
+    else
+        sample = static_cast<long long>(text.size()) > w ? Asterisks(w) : Blanks(w - static_cast<long long>(text.size())) + text;
+    return 1;
+}
+
+// A character constant in apostrophes or double quotes; a doubled quote of
+// the constant's own kind is one character.
 int RenderString(const SRenderInput& in, std::string& sample)
 {
     const std::string& token = in.tokens[0];
-    if (token.empty() || token[0] != '\'')
+    if (token.empty() || (token[0] != '\'' && token[0] != '"'))
         return 0;
+    const char q = token[0];
     sample.clear();
     std::size_t i = 1;
     for (; i < token.size(); ++i) {
-        if (token[i] != '\'') {
+        if (token[i] != q) {
             sample += token[i];
-        } else if (i + 1 < token.size() && token[i + 1] == '\'') {
-            sample += '\'';
+        } else if (i + 1 < token.size() && token[i + 1] == q) {
+            sample += q;
             ++i;
         } else {
             break;  // the closing apostrophe
@@ -366,10 +539,28 @@ constexpr std::array<SRenderRule, KIND_LAST + 1> kRules = [] {
     set(KIND_Z, RenderRadix, true);
     set(KIND_ZW, RenderRadix);
     set(KIND_ZWM, RenderRadix);
-    for (int kind : {KIND_OPEN, KIND_BN, KIND_BZ, KIND_Q, KIND_NSLASH, KIND_SLASH, KIND_BACKSLASH, KIND_COLON})
+    for (int kind : {KIND_OPEN, KIND_BN, KIND_BZ, KIND_Q, KIND_NSLASH, KIND_SLASH, KIND_BACKSLASH, KIND_COLON,
+                     KIND_OPEN_ANY, KIND_ROUND, KIND_DT})
         set(kind, RenderEmpty);
+    set(KIND_EX, RenderHexSignificand, true);
+    set(KIND_EXWD, RenderHexSignificand);
+    set(KIND_EXWDE, RenderHexSignificand);
+    set(KIND_GW, RenderGeneralMinimal);
     return rules;
 }();
+
+// Whether the sample is a number whose decimal point the decimal mode turns
+// into a comma: the real kinds, and a G field unless it shows a value as text.
+bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
+{
+    const bool bReal = (kind >= KIND_F && kind <= KIND_ESWDE) || (kind >= KIND_EX && kind <= KIND_EXWDE) ||
+                       kind == KIND_GW;
+    if (!bReal)
+        return false;
+    const bool bGeneral = (kind >= KIND_G && kind <= KIND_GWDE) || kind == KIND_GW;
+    CSampleNumber number;
+    return !bGeneral || value.empty() || number.Parse(value.c_str());
+}
 
 }  // namespace
 
@@ -394,17 +585,27 @@ int CDescriptor::Render(std::string& sample, const char* value, DescriptorKind k
         m_bPlus = kind == KIND_SP ? 1 : 0;
         sample.clear();
         return 1;
+    case KIND_DC:
+    case KIND_DP:
+        m_bComma = kind == KIND_DC ? 1 : 0;
+        sample.clear();
+        return 1;
     default: break;
     }
     const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
     const std::string strValue = value;
-    const SRenderInput in{tokens, hasRepeat, kind, strValue, rule.bWidthless, m_bPlus, m_nScale};
-    return rule.fn(in, sample);
+    const SRenderInput in{tokens, hasRepeat, kind, strValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma};
+    if (!rule.fn(in, sample))
+        return 0;
+    if (m_bComma && ShowsDecimalPoint(kind, strValue))
+        std::replace(sample.begin(), sample.end(), '.', ',');
+    return 1;
 }
 
 // A group's ")" shows the group's extra passes: one pass is what the
 // descriptors from the opener up to here print, written c - 1 times for an
-// opener with repeat count c.
+// opener with repeat count c. An unlimited group, *(, repeats as long as data
+// remain: its ")" shows no extra passes.
 int CDescriptor::RenderGroupClose(std::string& sample) const
 {
     sample.clear();
@@ -412,32 +613,44 @@ int CDescriptor::RenderGroupClose(std::string& sample) const
     for (int nDepth = 1; pOpen != nullptr; pOpen = pOpen->m_pPrev) {
         if (pOpen->m_nKind == KIND_CLOSE)
             ++nDepth;
-        else if (pOpen->m_nKind == KIND_OPEN && --nDepth == 0)
+        else if (OpensGroup(pOpen->m_nKind) && --nDepth == 0)
             break;
     }
     if (pOpen == nullptr) {
         sample = INVALID_MARKER;
         return 1;
     }
-    const int c = pOpen->m_nRepeat;
-    if (c <= 1)
+    const long long c = pOpen->m_nRepeat;
+    if (c <= 1 || pOpen->m_nKind == KIND_OPEN_ANY)
         return 1;
-    if (c > kMaxGroupRepeat)
+    const bool bCut = ExtendedFormsInForce();
+    if (!bCut && c > kMaxGroupRepeat)
         return 0;
 
+    // The length of one pass (each part is at most MAX_SAMPLE_LENGTH, so the
+    // sum stops growing soon after the limit without overflowing).
     long long nPass = 0;
-    for (const CDescriptor* p = pOpen; p != this; p = p->m_pNext)
-        nPass += static_cast<long long>(p->m_strSample.size()) * std::max(0, p->m_nRepeat);
-    if (nPass * (c - 1) > MAX_SAMPLE_LENGTH)
+    for (const CDescriptor* p = pOpen; p != this && nPass <= MAX_SAMPLE_LENGTH; p = p->m_pNext)
+        nPass += p->ShownWidth();
+    if (nPass == 0)
+        return 1;
+    const long long nTotal = nPass > MAX_SAMPLE_LENGTH ? nPass : nPass * (c - 1);
+    if (nTotal > MAX_SAMPLE_LENGTH && !bCut)
         return 0;
-
+    // Only what is shown is built: one pass, itself cut to the limit.
+    const long long nShown = std::min(nTotal, MAX_SAMPLE_LENGTH);
     std::string strPass;
-    strPass.reserve(static_cast<std::size_t>(nPass));
-    for (const CDescriptor* p = pOpen; p != this; p = p->m_pNext)
-        for (int i = 0; i < p->m_nRepeat; ++i)
-            strPass += p->m_strSample;
-    sample.reserve(static_cast<std::size_t>(nPass * (c - 1)));
-    for (int i = 1; i < c; ++i)
+    for (const CDescriptor* p = pOpen; p != this && static_cast<long long>(strPass.size()) < nShown; p = p->m_pNext) {
+        std::string strRepeated;
+        p->GetRepeatedSample(strRepeated);
+        strPass += strRepeated;
+    }
+    if (static_cast<long long>(strPass.size()) > nShown)
+        strPass.resize(static_cast<std::size_t>(nShown));
+    nPass = static_cast<long long>(strPass.size());
+    sample.reserve(static_cast<std::size_t>(nShown));
+    while (static_cast<long long>(sample.size()) + nPass <= nShown)
         sample += strPass;
+    sample.append(strPass, 0, static_cast<std::size_t>(nShown - static_cast<long long>(sample.size())));
     return 1;
 }

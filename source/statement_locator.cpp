@@ -790,13 +790,18 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
     if (!copy.ScanList(text.c_str(), &pEnd))
         return false;
     copy.m_strTail = pEnd + 1;
-    if (copy.size() != list.size() || copy.m_strHead != list.m_strHead || copy.m_strTail != list.m_strTail ||
+    if (copy.m_strHead != list.m_strHead || copy.m_strTail != list.m_strTail ||
         copy.m_nParenBlanks != list.m_nParenBlanks || copy.m_chDelimiter != list.m_chDelimiter)
         return false;
-    for (int i = 0; i < list.size(); ++i)
-        if (copy.At(i).Text() != list.At(i).StatementText())
+    // The empty field is not written: the others must read back in order.
+    int nCopy = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        if (list.At(i).Kind() == KIND_EMPTY)
+            continue;
+        if (nCopy >= copy.size() || copy.At(nCopy++).Text() != list.At(i).StatementText())
             return false;
-    return true;
+    }
+    return nCopy == copy.size();
 }
 
 int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText,

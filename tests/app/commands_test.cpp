@@ -2,6 +2,7 @@
 // with their dialogs filled as a user would fill them; and where OK leaves
 // the exit status when Save As put the statement into another file.
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -183,6 +184,7 @@ private slots:
     void removeFieldKeepsOneAndMovesToTheNewLast();
     void changeValueShowsTheValueOrTheDefault();
     void saveAsIntoAnotherFileIsNoRewrite();
+    void theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt();
 };
 
 void CommandsTest::newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent()
@@ -365,4 +367,43 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
 }
 
 QTEST_MAIN(CommandsTest)
+// The empty list "()" opens as one empty field; OK without an edit writes
+// "()" back, and New Field starts the list from it.
+void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
+{
+    CRecordingPresenter presenter;
+    CRecordingHelpViewer viewer;
+    CScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
+    const std::string strOriginal = "      WRITE (6, 110)\n  110 FORMAT()\n      END\n";
+    WriteWholeFile(strFile, strOriginal);
+    {
+        CEditorApp app;
+        QVERIFY(app.InitInstance({strFile, "2", "7"}));
+        QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
+        QCOMPARE(app.List().size(), 1);
+        QCOMPARE(app.List().At(0).Kind(), int(KIND_EMPTY));
+        QCOMPARE(app.Frame()->Strip()->CellCount(), 1);
+        QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QString());
+        app.Frame()->OnCommand(CMD_OK);
+        QVERIFY(app.Frame()->FileWritten());
+        QCOMPARE(ReadWholeFile(strFile), strOriginal);
+    }
+    {
+        CEditorApp app;
+        QVERIFY(app.InitInstance({strFile, "2", "7"}));
+        QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
+        dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "I0"), Insert(TYPE_CUSTOM, true, "\"n =\"")};
+        app.Frame()->OnCommand(CMD_NEW_FIELD);
+        app.Frame()->OnCommand(CMD_NEW_FIELD);
+        QCOMPARE(app.List().size(), 3);
+        QCOMPARE(app.Frame()->Strip()->CellCount(), 3);
+        app.Frame()->OnCommand(CMD_OK);
+        QVERIFY(app.Frame()->FileWritten());
+        QCOMPARE(ReadWholeFile(strFile), std::string("      WRITE (6, 110)\n  110 FORMAT(I0, \"n =\")\n      END\n"));
+    }
+    QVERIFY(presenter.m_messages.empty());
+}
+
 #include "commands_test.moc"

@@ -395,3 +395,94 @@ TEST_F(FileMode, UsageErrors)
 }
 
 }  // namespace
+
+// --- forms of Fortran 90 to 2018 -----------------------------------------------
+
+namespace {
+
+struct SLaterList {
+    const char* list;
+    Strings texts;
+    Strings samples;
+    const char* strict;  // the message with --fps4, or nullptr when it opens there too
+};
+
+void PrintTo(const SLaterList& c, std::ostream* os)
+{
+    *os << c.list;
+}
+
+class LaterList : public ::testing::TestWithParam<SLaterList> {};
+
+TEST_P(LaterList, OpensWithTheDefaultTableAndAsBeforeWithFps4)
+{
+    const SLaterList& c = GetParam();
+    const SProcessResult r = RunText({"--list", c.list, "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), c.texts);
+    EXPECT_EQ(Member(r.strOut, "sample"), c.samples);
+    const SProcessResult strict = RunText({"--list", c.list, "--fps4"});
+    if (c.strict == nullptr) {
+        EXPECT_EQ(strict.nExitStatus, 0) << strict.strErr;
+    } else {
+        EXPECT_EQ(strict.nExitStatus, 1);
+        EXPECT_EQ(strict.strErr, std::string(c.strict) + "\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, LaterList,
+    ::testing::Values(
+        SLaterList{"(\"x =\", F8.3, \"say \"\"hi\"\"\")", {"\\\"x =\\\"", "F8.3", "\\\"say \\\"\\\"hi\\\"\\\"\\\""},
+                   {"x =", "1234.123", "say \\\"hi\\\""}, nullptr},
+        SLaterList{"(100A2, 999F10.4)", {"100A2", "999F10.4"}, {"ab", "12345.1234"},
+                   "FORMAT parse failed in column 7"},
+        SLaterList{"(I0, I0.9, B0, F0.3, G0, G0.3, E0.3E2, D0.3)",
+                   {"I0", "I0.9", "B0", "F0.3", "G0", "G0.3", "E0.3E2", "D0.3"},
+                   {"1234567", "001234567", "10101010", "1234567.123", "1234567.1234567", "0.123E+7", "0.123E+07",
+                    "0.123D+7"},
+                   "FORMAT parse failed in column 10"},
+        SLaterList{"(A, *(1X, F8.3))", {"A", "*(", "1X", "F8.3", ")"}, {"abcdefghij", "", " ", "1234.123", ""},
+                   "FORMAT parse failed in column 9"},
+        SLaterList{"(RU, DC, F6.2, DP, F6.2, EX, DT'x'(1,2))", {"RU", "DC", "F6.2", "DP", "F6.2", "EX", "DT'x'(1,2)"},
+                   {"", "", "123,12", "", "123.12", "0X1.1234567P+12", ""}, "FORMAT parse failed in column 4"}));
+
+TEST(LaterList, TheEmptyListOpensWithNoFieldsAndARepeatCountOfZeroIsRefused)
+{
+    const SProcessResult plain = RunText({"--list", "()"});
+    EXPECT_EQ(plain.nExitStatus, 0) << plain.strErr;
+    EXPECT_EQ(plain.strOut, "");
+    const SProcessResult json = RunText({"--list", "()", "--json"});
+    EXPECT_NE(json.strOut.find("{\"fields\": []"), std::string::npos) << json.strOut;
+    EXPECT_NE(json.strOut.find("\"balanced\": true"), std::string::npos) << json.strOut;
+    const SProcessResult inserted = RunText({"--list", "()", "--insert", "0:I0", "--json"});
+    EXPECT_EQ(Member(inserted.strOut, "sample"), (Strings{"1234567"}));
+    for (bool bStrict : {false, true}) {
+        Strings args = {"--list", "(0E16.8)"};
+        if (bStrict)
+            args.push_back("--fps4");
+        const SProcessResult zero = RunText(args);
+        EXPECT_EQ(zero.nExitStatus, 1);
+        EXPECT_EQ(zero.strErr, "FORMAT parse failed in column 8\n");
+    }
+}
+
+TEST(LaterList, AHugeRepeatCountShowsCutAndQuickly)
+{
+    const SProcessResult r = RunText({"--list", "(2147483647(1000000E15.7))"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_LT(r.strOut.size(), 20u * 1024 * 1024);
+    EXPECT_NE(r.strOut.find("123.1234567E+12123.1234567E+12"), std::string::npos);
+}
+
+TEST_F(FileMode, ADoubleQuotedConstantIsWrittenIntoEitherFormatString)
+{
+    Write("d.f90", "print \"(\"\"n =\"\", I6)\", n\nwrite(*, '(\"n =\", I6)') n\nend\n");
+    const SProcessResult first = RunText({m_strFile, "1", "7", "--sample", "0:say \"x\"", "--write"});
+    ASSERT_EQ(first.nExitStatus, 0) << first.strErr;
+    const SProcessResult second = RunText({m_strFile, "2", "10", "--sample", "0:it's", "--write"});
+    ASSERT_EQ(second.nExitStatus, 0) << second.strErr;
+    EXPECT_EQ(Contents(), "print \"(\"\"say \"\"\"\"x\"\"\"\"\"\", I6)\", n\nwrite(*, '(\"it''s\", I6)') n\nend\n");
+}
+
+}  // namespace

@@ -6,8 +6,9 @@
 
 namespace {
 
-TEST(Evaluation, RepeatCountsUpTo99AreAccepted)
+TEST(Evaluation, TheStrictTableTakesRepeatCountsUpTo99)
 {
+    CStrictTable strict;
     CDescriptorList list;
     ASSERT_TRUE(list.InsertDescriptor(0, "99I5"));
     EXPECT_EQ(list.At(0).Repeat(), 99);

@@ -40,7 +40,9 @@ TEST(InsertDescriptor, ATextThatIsNoDescriptorLeavesTheListUnchanged)
 TEST(InsertDescriptor, ADescriptorFailingAtItsPositionIsTakenOutAgain)
 {
     // A ")" after a 99( whose group already prints near the limit evaluates
-    // alone but fails where it is inserted.
+    // alone but fails where it is inserted (the strict table refuses a group
+    // printing more than the limit).
+    CStrictTable strict;
     CDescriptorList list;
     ASSERT_TRUE(Append(list, {"99(", "99(", "99(", "99(", "I1", ")", ")", ")", "I5"}));
     const std::string strBefore = list.At(8).Sample();

@@ -65,7 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
         SLexCase{"", 1, "", {}},
         SLexCase{"   ", 1, "", {}},
         SLexCase{"I5\x01", 0, "", {}},                    // a control character
-        SLexCase{"A\xc3\xa9", 0, "", {}}));               // a byte above the ASCII range
+        SLexCase{"A\xc3\xa9", 0, "", {}},                // a byte above the ASCII range
+        SLexCase{"\"a\"\"b\"", 1, "Q", {"\"a\"\"b\""}},   // a double-quoted constant
+        SLexCase{"\"a'b\"", 1, "Q", {"\"a'b\""}},
+        SLexCase{"'a\"b'", 1, "Q", {"'a\"b'"}},
+        SLexCase{"\"open", 0, "", {}},
+        SLexCase{"* (", 1, "P", {"*("}},                   // blanks inside punctuation are layout
+        SLexCase{"DT'x'( 1, -2 )", 1, "TQV", {"DT", "'x'", "(1,-2)"}},
+        SLexCase{"DT(3)", 1, "TV", {"DT", "(3)"}},
+        SLexCase{"DT(x)", 1, "TPTP", {"DT", "(", "x", ")"}},  // no value list
+        SLexCase{"2(", 1, "WP", {"2", "("}}));
 
 TEST(Lex, AHollerithCountOfSixDigitsOwesMoreThanAnyTextHolds)
 {
@@ -155,17 +164,20 @@ TEST(DescriptorTables, HaveTheirRowsInKindOrder)
 {
     const auto def = DefaultDescriptorTable();
     const auto strict = StrictDescriptorTable();
-    EXPECT_EQ(def.size(), 54u);
+    EXPECT_EQ(def.size(), 71u);
     EXPECT_EQ(strict.size(), 45u);
     for (std::size_t i = 1; i < def.size(); ++i)
         EXPECT_LE(def[i - 1].nKind, def[i].nKind) << "row " << i + 1;
-    // Every kind 1..52 has a row in the default table.
+    // Every kind 1..61 has a row in the default table.
     std::set<int> kinds;
     for (const auto& row : def)
         kinds.insert(row.nKind);
-    EXPECT_EQ(kinds.size(), 52u);
+    EXPECT_EQ(kinds.size(), 61u);
     EXPECT_EQ(*kinds.begin(), 1);
-    EXPECT_EQ(*kinds.rbegin(), 52);
+    EXPECT_EQ(*kinds.rbegin(), 61);
+    // The strict table has none of the later kinds.
+    for (const auto& row : strict)
+        EXPECT_LE(row.nKind, KIND_COLON);
 }
 
 TEST(DescriptorTables, NoTextIsAcceptedByTwoRows)

@@ -103,6 +103,8 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
     EXPECT_GE(nStatements, strName.rfind("layout", 0) == 0 ? 3 : 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip, ::testing::Values("report.for", "analysis.f90", "layout.F90", "layout.F"));
+INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip,
+                         ::testing::Values("report.for", "analysis.f90", "layout.F90", "layout.F", "later_standards.for",
+                                           "later_standards.f90"));
 
 }  // namespace
