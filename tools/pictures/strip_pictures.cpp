@@ -59,6 +59,8 @@ bool Render(const SPicture& picture, const QString& strPath)
     list.m_strHead = "  100 FORMAT";
     list.m_bFixedForm = 1;
     list.m_chDelimiter = 'f';
+    if (list.size() == 0)
+        list.InsertEmptyField(0);  // as start-up does for "()"
     CEditorFrame frame(list);
     frame.setWindowTitle(QStringLiteral("Quillmark - /home/ana/src/report.for - line 16"));
     frame.CreateControls();
@@ -117,6 +119,9 @@ int main(int argc, char** argv)
              Type("x");
          }},
         {"group-repeated", "(1X, 3(I4, 1X, 'a'), 2F6.1)", [] { Keys(Qt::Key_Right, Qt::ControlModifier, 5); }},
+        {"later-forms", "(\"x =\", F8.3, DC, F8.3, 1000A, G0, *(1X, I0))",
+         [] { Keys(Qt::Key_Right, Qt::ControlModifier, 3); }},
+        {"empty-format", "()", nullptr},
         {"sample-row", "(SP, I5, F9.3, E12.4)",
          [] {
              Keys(Qt::Key_Right, Qt::ControlModifier, 2);
