@@ -288,6 +288,11 @@ const char* KnownReadBackFault(const CDescriptorList& list, const std::vector<st
     // continuation line follows, the blanks up to column 72 are read into
     // it, and a rebuilt statement whose lines break elsewhere reads back with
     // other blanks.
+    // Any quote in the text after the list may pair with a quote the
+    // rebuilt lines hold elsewhere, in either form, once the statement is
+    // laid out anew.
+    if (list.m_strTail.find_first_of("'\"") != std::string::npos)
+        return "a quote in the text after the list";
     // So does a fixed-form format string whose closing quote is missing.
     if (list.m_bFixedForm) {
         char chOpen = 0;
