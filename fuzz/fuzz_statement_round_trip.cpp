@@ -232,6 +232,17 @@ std::vector<std::string> TextsOf(const CDescriptorList& list)
     return texts;
 }
 
+// Whether the statement's list is "()", with nothing but blanks inside.
+bool IsEmptyFormat(const CDescriptorList& list)
+{
+    std::string strLines;
+    for (const std::string& line : BuildStatementLines(list))
+        strLines += line;
+    const std::size_t nOpen = strLines.find('(', list.m_strHead.size());
+    const std::size_t nNext = nOpen == std::string::npos ? nOpen : strLines.find_first_not_of(' ', nOpen + 1);
+    return nNext != std::string::npos && strLines[nNext] == ')';
+}
+
 // The texts as the statement holds them: without the white space around
 // them, which the writer does not write.
 std::vector<std::string> StatementTextsOf(const CDescriptorList& list)
@@ -534,8 +545,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      bStatement ? DescribeStatement(list).c_str() : "");
     if (bStatement) {
         // Only the empty format "()" has no field.
-        FUZZ_CHECK(list.size() >= 1 || BuildStatementLines(list).front().find("()") != std::string::npos,
-                   "a statement without a field\n" + strCase);
+        FUZZ_CHECK(list.size() >= 1 || IsEmptyFormat(list), "a statement without a field\n" + strCase);
         // A free-form statement goes on to the next line only after an "&".
         FUZZ_CHECK(!RunsOnWithoutAmpersand(list),
                    "the statement was taken over a line that does not continue it\n" + strCase +

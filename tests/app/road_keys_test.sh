@@ -373,6 +373,23 @@ free_after=$(free_with '1x, i8, f7.2'; printf x)  # the x keeps the last line en
 expect_file prog.f90 "${free_after%x}"
 finish_road prog.f90
 
+# The empty format opens as one empty field: typing a descriptor into it and
+# OK writes the list; and a double-quoted constant inside a format string
+# with later forms is edited like any other field.
+printf 'program p\n100 format()\n  write (*, 100)\nend program p\n' > "$work/empty.f90"
+road "type into the empty format, then OK" empty.f90 2 1 'type:i5' 'key:Return'
+expect_status 0
+empty_after=$(printf 'program p\n100 format(i5)\n  write (*, 100)\nend program p\nx')
+expect_file empty.f90 "${empty_after%x}"
+finish_road empty.f90
+free_with '"n =", i6, dc, *(1x, f8.3)' > "$work/later.f90"
+road "edit a list with later forms, then OK" later.f90 2 16 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:9' 'key:Return'
+expect_status 0
+free_after=$(free_with '"n =", i9, dc, *(1x, f8.3)'; printf x)
+expect_file later.f90 "${free_after%x}"
+finish_road later.f90
+
 # The window's commands, through their dialogs and keys. Without a window
 # manager nobody hands the keyboard back to the main window when a dialog
 # or message box closes, so the roads do it ("window:^Quillmark - ").
