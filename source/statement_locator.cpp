@@ -621,6 +621,8 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
         std::size_t nBlanks = 0;
         while (nListStart + 1 + nBlanks < listLine.size() && listLine[nListStart + 1 + nBlanks] == ' ')
             ++nBlanks;
+        if (nListStart + 1 + nBlanks >= listLine.size())
+            nBlanks = 0;  // blanks that end the line lay nothing out
         list.m_nParenBlanks = static_cast<int>(nBlanks);
         if (list.m_bFixedForm)
             CollectFixedFormat(lines, listLine, nListStart, text);

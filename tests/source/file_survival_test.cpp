@@ -82,6 +82,11 @@ const SSave kSaves[] = {
      "I9",
      Padded("  100 FORMAT('Records read:', I9, 'Records written:', I8, ", "SEQ1") + "\n" +
          Padded(kLong2 + " \"x", "SEQ2") + "\n"},
+    // Blanks that end the line after the opening parenthesis are no
+    // layout to keep in front of the first descriptor.
+    {"the list begins on a continuation line", "p.for",
+     Padded("  100 FORMAT(", "SEQ1") + "\n" + Padded("     +   I5, A3)", "SEQ2") + "\n      END\n", 1, 7, 0, "I6",
+     Padded("  100 FORMAT(I6, A3)", "SEQ1") + "\n      END\n", true},
     // Blanks around a typed text and a line end before a separator are
     // layout, not text: the statement saves and reads back.
     {"a typed text with blanks around it", "b.for", "  100 FORMAT(I5, A3)\n", 1, 7, 0, " I6 ",
