@@ -232,17 +232,6 @@ std::vector<std::string> TextsOf(const CDescriptorList& list)
     return texts;
 }
 
-// Whether the statement's list is "()", with nothing but blanks inside.
-bool IsEmptyFormat(const CDescriptorList& list)
-{
-    std::string strLines;
-    for (const std::string& line : BuildStatementLines(list))
-        strLines += line;
-    const std::size_t nOpen = strLines.find('(', list.m_strHead.size());
-    const std::size_t nNext = nOpen == std::string::npos ? nOpen : strLines.find_first_not_of(' ', nOpen + 1);
-    return nNext != std::string::npos && strLines[nNext] == ')';
-}
-
 // The texts as the statement holds them: without the white space around
 // them, which the writer does not write.
 std::vector<std::string> StatementTextsOf(const CDescriptorList& list)
@@ -544,8 +533,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "located: %d%s\n%s", nLocated, bStatement ? "" : (" " + Escaped(presenter.m_strLast)).c_str(),
                      bStatement ? DescribeStatement(list).c_str() : "");
     if (bStatement) {
-        // Only the empty format "()" has no field.
-        FUZZ_CHECK(list.size() >= 1 || IsEmptyFormat(list), "a statement without a field\n" + strCase);
         // A free-form statement goes on to the next line only after an "&".
         FUZZ_CHECK(!RunsOnWithoutAmpersand(list),
                    "the statement was taken over a line that does not continue it\n" + strCase +
