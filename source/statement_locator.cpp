@@ -433,6 +433,20 @@ std::size_t SecondWord(const std::string& line)
     return i < line.size() ? i : std::string::npos;
 }
 
+// Whether the word before position k (the second word) is a statement
+// label: digits only. "write(u,'(''Molden Format'')')" has FORMAT as its
+// second word too, inside a constant.
+bool FirstWordIsLabel(const std::string& line, std::size_t k)
+{
+    const std::size_t nFirst = line.find_first_not_of(" \t\n\v\f\r");
+    std::size_t nEnd = k;
+    while (nEnd > nFirst && IsWhite(line[nEnd - 1]))
+        --nEnd;
+    return nFirst < nEnd && std::all_of(line.begin() + static_cast<std::ptrdiff_t>(nFirst),
+                                        line.begin() + static_cast<std::ptrdiff_t>(nEnd),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool StartsWithFormat(const std::string& line, std::size_t k)
 {
     static const char kKeyword[] = "FORMAT";
@@ -589,7 +603,7 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
         return COLLECT_BLANK;
 
     const std::size_t k = SecondWord(lineText);
-    if (k != std::string::npos && StartsWithFormat(lineText, k)) {
+    if (k != std::string::npos && FirstWordIsLabel(lineText, k) && StartsWithFormat(lineText, k)) {
         if (list.m_bFixedForm && k < kFixedTextStart)
             return COLLECT_FORMAT_COLUMN;
         std::string listLine = lineText;  // the line on which the list starts

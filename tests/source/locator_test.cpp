@@ -217,6 +217,10 @@ TEST_F(SourceTest, WhatACommentHoldsIsNoStatement)
     EXPECT_EQ(Locate("b.f90", "11!0 format(i5)\n", 1), LOCATE_NO_LIST);
     EXPECT_EQ(Locate("c.f90", "write (*, *) n ! '(i5)'\n", 1, 18), LOCATE_NO_LIST);
     EXPECT_EQ(Locate("d.for", "  100 FORMAT !(I5)\n", 1), LOCATE_NO_LIST);
+    // FORMAT as a second word that follows no label is no FORMAT statement.
+    ASSERT_EQ(Locate("f.f90", "  write (u, '(''Molden Format'')')\n", 1, 14), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"'Molden Format'"}));
+    EXPECT_EQ(Locate("g.for", "      X FORMAT(I5)\n", 1), LOCATE_NO_LIST);
     EXPECT_EQ(Locate("e.f90", "print '(a)', '!'; write (*, '(i5)') n\n", 1, 30), LOCATE_FOUND);
     EXPECT_EQ(m_list.m_strHead, "print '(a)', '!'; write (*, ");
 }
