@@ -71,6 +71,9 @@ int CEditorApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmark"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    // The installed desktop entry (quillmark.desktop): where the desktop
+    // takes the window's icon from the entry rather than from the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmark"));
     if (InitInstance(words)) {
         QObject::connect(m_pFrame.get(), &CEditorFrame::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         QApplication::exec();
