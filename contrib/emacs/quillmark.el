@@ -1,6 +1,5 @@
 ;;; quillmark.el --- Edit the Fortran FORMAT statement at point with Quillmark  -*- lexical-binding: t; -*-
 
-;; Version: 0.1.0
 ;; Keywords: languages, fortran, tools
 
 ;;; Commentary:
@@ -39,8 +38,10 @@ double quotes."
 
 ;;;###autoload
 (defun quillmark ()
-  "Edit the FORMAT statement (or format string) on the line of point with Quillmark.
-Saves the buffer first and reverts it when Quillmark has rewritten the file."
+  "Edit the FORMAT statement or format string on this line with Quillmark.
+Saves the buffer first and reverts it when Quillmark has rewritten the
+file; otherwise reports Quillmark's exit status and output.  Returns the
+exit status."
   (interactive)
   (unless buffer-file-name
     (user-error "Quillmark: this buffer visits no file"))

@@ -42,6 +42,12 @@ cat > "$work/run.el" <<'ELISP'
 (write-region nil nil (test-out "refused.txt"))
 (kill-emacs 0)
 ELISP
+# The plug-in compiles without a warning (an unbound variable, a function
+# this Emacs lacks).
+cp "$plugin" "$work/quillmark.el"
+emacs --batch -Q --eval '(setq byte-compile-error-on-warn t)' -f batch-byte-compile "$work/quillmark.el" \
+    2> "$work/compile.err" || { cat "$work/compile.err" >&2; fail "the plug-in does not compile cleanly"; }
+
 export QUILLMARK_TEST_PLUGIN=$plugin
 timeout 120 emacs --batch -Q -l "$work/run.el" < /dev/null 2> "$work/emacs.err" ||
     { cat "$work/emacs.err" >&2; fail "emacs ended with status $?"; }
