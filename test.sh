@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: once in a normal build, once
-# under AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz
+# Sets everything up and runs every test: once in a normal build, then
+# builds the Debian package from it and checks what it holds; once under
+# AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz
 # target briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -8,6 +9,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 tools/setup.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# The Debian package of the normal build: its files and its dependencies.
+package=$(tools/build_deb.sh build)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+tests/packaging/deb_contents_test.sh "$package" build/app/quillmark "$version"
 
 tools/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

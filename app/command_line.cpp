@@ -144,3 +144,39 @@ const char* CommandLineUsage()
 {
     return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]";
 }
+
+InfoRequest ReadInfoRequest(const std::vector<std::string>& words)
+{
+    if (words.size() != 1)
+        return INFO_NONE;
+    if (words[0] == "--version")
+        return INFO_VERSION;
+    if (words[0] == "--help" || words[0] == "-h")
+        return INFO_HELP;
+    return INFO_NONE;
+}
+
+const char* CommandLineHelp()
+{
+    return "Usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]\n"
+           "       quillmark --help | --version\n"
+           "\n"
+           "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
+           "that starts on LINE of the Fortran source FILE in a window that shows each\n"
+           "edit descriptor as a field; OK writes the statement back into FILE.\n"
+           "COLUMN, the cursor column, picks the format string on its line. A blank\n"
+           "line starts a new FORMAT statement with a label of its own.\n"
+           "\n"
+           "Options (in any order and any case):\n"
+           "  -d:1:LOG       unattended: messages go into the file LOG, questions are\n"
+           "                 answered No and OK is pressed by itself (off screen when\n"
+           "                 there is no display)\n"
+           "  -fps4          recognise only the standard descriptor forms\n"
+           "  --free-form    read FILE in free source form, whatever its suffix\n"
+           "  --fixed-form   read FILE in fixed source form, whatever its suffix\n"
+           "                 (by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"
+           "                 every other suffix fixed form)\n"
+           "\n"
+           "Exit status: 0 the file was written, 1 it was not (Cancel, a refused or\n"
+           "failed save, no statement there, no display), 2 a bad command line.\n";
+}

@@ -65,3 +65,16 @@ std::string MakeWindowTitle(const std::string& strFileWord, const std::string& s
 
 // One line that tells how the program is called.
 const char* CommandLineUsage();
+
+// A request answered without opening a statement: the program's version or
+// its help, asked for by "--version", or "--help" ("-h"), as the only word.
+enum InfoRequest {
+    INFO_NONE,
+    INFO_VERSION,
+    INFO_HELP,
+};
+InfoRequest ReadInfoRequest(const std::vector<std::string>& words);
+
+// The text "--help" prints: the usage line, the arguments and options, the
+// exit status.
+const char* CommandLineHelp();

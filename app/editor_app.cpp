@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstring>
 
 #include "command_line.h"
 #include "display.h"
 #include "editor_frame.h"
 #include "flags.h"
 #include "help.h"
+#include "quillmark_version.h"
 #include "statement_locator.h"
 #include "source_file.h"
 #include "statement_writer.h"
@@ -42,6 +44,17 @@ int CEditorApp::Run(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
     const std::vector<std::string> words = CommandLineWords(std::vector<std::string>(argv + 1, argv + argc));
+    switch (ReadInfoRequest(words)) {
+    case INFO_VERSION:
+        // The Qt the program runs with, and the one it was built against when they differ.
+        std::printf("quillmark %s\nQt %s", QUILLMARK_VERSION, qVersion());
+        if (std::strcmp(qVersion(), QT_VERSION_STR) != 0)
+            std::printf(" (built against %s)", QT_VERSION_STR);
+        std::printf("\n");
+        return EXIT_INFO_SHOWN;
+    case INFO_HELP: std::fputs(CommandLineHelp(), stdout); return EXIT_INFO_SHOWN;
+    case INFO_NONE: break;
+    }
     const SCommandLine commandLine = ParseCommandLine(words);
     const PlatformChoice platform = ChoosePlatform(commandLine.bDebug != 0);
     if (commandLine.bError)
@@ -58,6 +71,9 @@ int CEditorApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmark"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    // The installed desktop entry (quillmark.desktop): where the desktop
+    // takes the window's icon from the entry rather than from the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmark"));
     if (InitInstance(words)) {
         QObject::connect(m_pFrame.get(), &CEditorFrame::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         QApplication::exec();

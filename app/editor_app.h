@@ -17,6 +17,7 @@ enum ExitStatus : int {
     EXIT_NOT_WRITTEN = 1,       // ended without writing it: Cancel, a refused or failed save,
                                 // a statement that could not be located, no display
     EXIT_BAD_COMMAND_LINE = 2,  // the command line was rejected
+    EXIT_INFO_SHOWN = 0,        // --version or --help was answered; no file was opened
 };
 
 class CEditorApp {

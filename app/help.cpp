@@ -32,7 +32,8 @@ std::string FindHelpFile(const std::string& strProgramPath)
 {
     const std::filesystem::path programDir = std::filesystem::path(strProgramPath).parent_path();
     for (const std::filesystem::path& candidate :
-         {programDir / ".." / "help" / HelpFileName(), programDir / HelpFileName()}) {
+         {programDir / ".." / "help" / HelpFileName(), programDir / ".." / "share" / "quillmark" / HelpFileName(),
+          programDir / HelpFileName()}) {
         if (IsRegularFile(candidate.string())) {
             std::error_code error;
             const std::filesystem::path canonical = std::filesystem::canonical(candidate, error);

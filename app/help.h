@@ -16,8 +16,10 @@ enum HelpCommand : int {
 };
 
 // The help file of a program at strProgramPath: KELDRANO.HLP (string 20 and
-// the extension "HLP") in help/ one level above the program's folder, else
-// beside the program. Empty when neither is a regular file.
+// the extension "HLP") in help/ one level above the program's folder (the
+// build tree), else in share/quillmark/ one level above it (an installed
+// tree: PREFIX/bin and PREFIX/share/quillmark), else beside the program.
+// Empty when none is a regular file.
 std::string FindHelpFile(const std::string& strProgramPath);
 
 // Where the requests go: by default a help viewer process of our own.

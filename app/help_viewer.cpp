@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTextBrowser>
@@ -23,6 +24,7 @@ CHelpViewer::CHelpViewer(QWidget* pParent)
     : QMainWindow(pParent), m_pBrowser(new QTextBrowser(this)), m_pServer(new QLocalServer(this))
 {
     setWindowTitle(tr("Quillmark Help"));
+    setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
     setCentralWidget(m_pBrowser);
     m_pBrowser->setOpenExternalLinks(true);
 
@@ -37,7 +39,10 @@ CHelpViewer::CHelpViewer(QWidget* pParent)
             ShowTopic(m_strFile, HELP_KEY, QStringLiteral("contents"));
     });
     QAction* pClose = pToolBar->addAction(tr("C&lose"), this, &QWidget::close);
-    pClose->setShortcut(QKeySequence::Close);
+    // Escape closes the viewer as it closes a dialog; the platform's Close key too.
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys.append(QKeySequence(Qt::Key_Escape));
+    pClose->setShortcuts(closeKeys);
     connect(m_pBrowser, &QTextBrowser::backwardAvailable, pBack, &QAction::setEnabled);
     connect(m_pBrowser, &QTextBrowser::forwardAvailable, pForward, &QAction::setEnabled);
     pBack->setEnabled(false);

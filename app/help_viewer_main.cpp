@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmark-help"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmark"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows Quillmark's help document."));

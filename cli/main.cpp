@@ -13,11 +13,8 @@
 #include "statement_locator.h"
 #include "source_file.h"
 #include "statement_writer.h"
+#include "quillmark_version.h"
 #include "string_table.h"
-
-#ifndef QUILLMARK_VERSION
-#define QUILLMARK_VERSION "0"
-#endif
 
 namespace {
 
@@ -100,7 +97,10 @@ int main(int argc, char** argv)
     std::string strError;
     switch (ParseCliOptions(args, options, strError)) {
     case PARSE_HELP: std::cout << CliUsageText(); return EXIT_DONE;
-    case PARSE_VERSION: std::cout << "quillmark-text " << QUILLMARK_VERSION << '\n'; return EXIT_DONE;
+    case PARSE_VERSION:
+        // The text front end links no toolkit, so there is no Qt version to name.
+        std::cout << "quillmark-text " << QUILLMARK_VERSION << "\nno toolkit (text front end)\n";
+        return EXIT_DONE;
     case PARSE_USAGE_ERROR: return UsageError(strError);
     case PARSE_RUN: break;
     }

@@ -11,9 +11,15 @@ set -euo pipefail
 # into the real window run it on a virtual X display (xvfb, xauth) with a
 # session bus of its own (dbus-daemon), as on a desktop, and send the keys
 # with xdotool; xprop (x11-utils) shows when Qt has taken a key.
+# The manual pages are written for scdoc and checked with man (man-db,
+# groff-base); the desktop entry with desktop-file-validate
+# (desktop-file-utils); completion with bash-completion; the Debian package
+# takes its dependencies from dpkg-shlibdeps (dpkg-dev). The editor plug-ins
+# are tested in the editors themselves, run headless (vim, emacs-nox).
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
-          xvfb xauth xdotool x11-utils dbus-daemon acl clang libclang-rt-14-dev)
+          xvfb xauth xdotool x11-utils dbus-daemon acl clang libclang-rt-14-dev
+          scdoc man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include "help.h"
 #include "help_channel.h"
 #include "help_link.h"
+#include "help_viewer.h"
 #include "recording_presenter.h"
 
 namespace {
@@ -61,6 +63,7 @@ private slots:
     void encodesRequestsWhateverTheFileName();
     void namesTheTopicsTheDocumentHolds();
     void viewerShowsTopicsHandsOverAndQuits();
+    void viewerHasTheIconAndClosesOnEscape();
     void programStartsTheViewerAndClosesIt();
 };
 
@@ -76,13 +79,19 @@ void HelpTest::findsTheHelpFileAboveOrBesideTheProgram()
     WriteWholeFile(root / "bin" / "KELDRANO.HLP", "beside");
     QCOMPARE(FindHelpFile(strProgram), Canonical(root / "bin" / "KELDRANO.HLP"));
 
-    // help/ one level up comes first.
+    // An installed tree's share/quillmark/ comes before the program's folder.
+    std::filesystem::create_directories(root / "share" / "quillmark");
+    WriteWholeFile(root / "share" / "quillmark" / "KELDRANO.HLP", "installed");
+    QCOMPARE(FindHelpFile(strProgram), Canonical(root / "share" / "quillmark" / "KELDRANO.HLP"));
+
+    // help/ one level up (the build tree) comes first.
     std::filesystem::create_directories(root / "help");
     WriteWholeFile(root / "help" / "KELDRANO.HLP", "above");
     QCOMPARE(FindHelpFile(strProgram), Canonical(root / "help" / "KELDRANO.HLP"));
 
     // A folder of that name is no help file; the name's case counts.
     std::filesystem::remove(root / "help" / "KELDRANO.HLP");
+    std::filesystem::remove(root / "share" / "quillmark" / "KELDRANO.HLP");
     std::filesystem::remove(root / "bin" / "KELDRANO.HLP");
     std::filesystem::create_directories(root / "help" / "KELDRANO.HLP");
     WriteWholeFile(root / "bin" / "keldrano.hlp", "lower case");
@@ -190,6 +199,23 @@ void HelpTest::viewerShowsTopicsHandsOverAndQuits()
     QVERIFY(viewer.waitForFinished(10000));
     QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
     QCOMPARE(viewer.exitCode(), 0);
+}
+
+void HelpTest::viewerHasTheIconAndClosesOnEscape()
+{
+    CHelpViewer viewer;
+    // The program's icon, not the platform's default one.
+    const QImage programIcon = QIcon(":/quillmark/quillmark.png").pixmap(64, 64).toImage();
+    QVERIFY(!programIcon.isNull());
+    QCOMPARE(viewer.windowIcon().pixmap(64, 64).toImage(), programIcon);
+    viewer.ShowTopic(QUILLMARK_HELP_SOURCE, HELP_KEY, "command line");
+    QVERIFY(QTest::qWaitForWindowActive(&viewer));
+    QVERIFY(viewer.isVisible());
+    // Escape reaches the viewer with the document's text browser focused.
+    QWidget* pFocus = QApplication::focusWidget();
+    QVERIFY(pFocus != nullptr);
+    QTest::keyClick(pFocus, Qt::Key_Escape);
+    QTRY_VERIFY(!viewer.isVisible());
 }
 
 void HelpTest::programStartsTheViewerAndClosesIt()

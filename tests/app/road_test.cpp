@@ -71,6 +71,7 @@ private slots:
     void rejectsABadCommandLineWithItsHelpTopic();
     void leavesTheViewerOpenAfterABadCommandLine();
     void findsTheHelpFileInAnInstalledTree();
+    void answersVersionAndHelpWithoutADisplay();
 
 private:
     std::string Path(const std::string& strName) const { return QDir(m_dir.path()).filePath(QString::fromStdString(strName)).toStdString(); }
@@ -286,7 +287,28 @@ void RoadTest::findsTheHelpFileInAnInstalledTree()
                                                (fs::path(strPrefix) / "bin" / "quillmark").string());
     QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
     const QStringList viewerArgs = WaitForViewerArgs(strArgs);
-    QCOMPARE(viewerArgs.value(3).toStdString(), fs::canonical(fs::path(strPrefix) / "help" / "KELDRANO.HLP").string());
+    QCOMPARE(viewerArgs.value(3).toStdString(), fs::canonical(fs::path(strPrefix) / "share" / "quillmark" / "KELDRANO.HLP").string());
+}
+
+void RoadTest::answersVersionAndHelpWithoutADisplay()
+{
+    // No display: both are answered on standard output before the toolkit
+    // starts (otherwise the program would end with status 1 or 2).
+    const SProcessResult version = RunQuillmark({"--version"});
+    QVERIFY2(version.nExitStatus == 0, Describe(version).c_str());
+    QCOMPARE(version.strOut.substr(0, version.strOut.find('\n')), std::string("quillmark " QUILLMARK_PROJECT_VERSION));
+    QVERIFY2(version.strOut.find("\nQt " + std::string(qVersion())) != std::string::npos, version.strOut.c_str());
+    QCOMPARE(version.strErr, std::string());
+
+    for (const char* pszHelp : {"--help", "-h"}) {
+        const SProcessResult help = RunQuillmark({pszHelp});
+        QVERIFY2(help.nExitStatus == 0, Describe(help).c_str());
+        QVERIFY2(help.strOut.rfind("Usage: quillmark FILE LINE COLUMN", 0) == 0, help.strOut.c_str());
+        QVERIFY2(help.strOut.find("-d:1:LOG") != std::string::npos, help.strOut.c_str());
+    }
+    // Beside other words they are no request but a bad command line.
+    const SProcessResult mixed = RunQuillmark({"--version", "12", "7", "-x"});
+    QCOMPARE(mixed.nExitStatus, 2);
 }
 
 QTEST_MAIN(RoadTest)

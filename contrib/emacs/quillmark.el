@@ -1,0 +1,78 @@
+;;; quillmark.el --- Edit the Fortran FORMAT statement at point with Quillmark  -*- lexical-binding: t; -*-
+
+;; Keywords: languages, fortran, tools
+
+;;; Commentary:
+
+;; M-x quillmark saves the buffer, starts Quillmark on the file, the line of
+;; point and its column (in bytes from 1, as Quillmark counts), and reverts
+;; the buffer when Quillmark has rewritten the file (exit status 0);
+;; otherwise it reports Quillmark's message and leaves the buffer as it is.
+;;
+;; In your init file:
+;;
+;;   (require 'quillmark)
+;;   (global-set-key (kbd "C-c q") #'quillmark)
+
+;;; Code:
+
+(require 'subr-x)
+
+(defgroup quillmark nil
+  "Edit Fortran FORMAT statements field by field."
+  :group 'tools)
+
+(defcustom quillmark-program "quillmark"
+  "The Quillmark program, a name found on `exec-path' or a file name."
+  :type 'string)
+
+(defcustom quillmark-options ""
+  "Extra options appended to Quillmark's command line, such as \"--free-form\".
+The string is split into words at blanks; a word with blanks goes in
+double quotes."
+  :type 'string)
+
+(defun quillmark--column ()
+  "The column of point in bytes from 1, as Quillmark counts it."
+  (1+ (- (position-bytes (point)) (position-bytes (line-beginning-position)))))
+
+;;;###autoload
+(defun quillmark ()
+  "Edit the FORMAT statement or format string on this line with Quillmark.
+Saves the buffer first and reverts it when Quillmark has rewritten the
+file; otherwise reports Quillmark's exit status and output.  Returns the
+exit status."
+  (interactive)
+  (unless buffer-file-name
+    (user-error "Quillmark: this buffer visits no file"))
+  (save-buffer)
+  ;; No shell: each argument reaches the program as it is.
+  (let ((args (append (list (expand-file-name buffer-file-name)
+                            (number-to-string (line-number-at-pos nil t))
+                            (number-to-string (quillmark--column)))
+                      (split-string-and-unquote quillmark-options)))
+        (status nil)
+        (output nil))
+    (with-temp-buffer
+      (setq status (apply #'call-process quillmark-program nil t nil args))
+      (setq output (string-trim (buffer-string))))
+    (if (eql status 0)
+        ;; The statement's lines may change length: back to the same line
+        ;; and column rather than to the same character position.
+        (let ((line (line-number-at-pos nil t))
+              (column (current-column)))
+          (revert-buffer t t t)
+          (save-restriction
+            (widen)
+            (goto-char (point-min))
+            (forward-line (1- line)))
+          (move-to-column column))
+      ;; 1: nothing written (the window has shown why, or the log holds
+      ;; it); 2: a bad command line. Whatever the program printed follows.
+      (message "Quillmark left the file unchanged (exit status %s)%s"
+               status (if (string-empty-p output) "" (concat ": " output))))
+    status))
+
+(provide 'quillmark)
+
+;;; quillmark.el ends here

@@ -1,0 +1,58 @@
+" Quillmark for Vim: :Quillmark edits the Fortran FORMAT statement (or the
+" format string) on the cursor's line in the Quillmark window.
+"
+" The command saves the buffer, starts Quillmark on the file, the cursor's
+" line and its column (in bytes, as Quillmark counts), and reloads the buffer
+" when Quillmark has rewritten the file (exit status 0); otherwise it reports
+" Quillmark's message and leaves the buffer as it is.
+"
+"   g:quillmark_program   the program (default "quillmark", found on PATH)
+"   g:quillmark_options   extra options appended to the command line as shell
+"                         words, e.g. '--free-form' (default: empty)
+"
+" A key of your own, in ~/.vimrc:   nnoremap <F7> :Quillmark<CR>
+
+if exists('g:loaded_quillmark')
+  finish
+endif
+let g:loaded_quillmark = 1
+
+if !exists('g:quillmark_program')
+  let g:quillmark_program = 'quillmark'
+endif
+if !exists('g:quillmark_options')
+  let g:quillmark_options = ''
+endif
+
+function! s:Quillmark() abort
+  let l:file = expand('%:p')
+  if empty(l:file) || !empty(&buftype)
+    echohl ErrorMsg | echomsg 'Quillmark: this buffer holds no file' | echohl None
+    return
+  endif
+  update
+  " The program and the file name are quoted for the shell; the options are
+  " the user's own shell words.
+  let l:command = shellescape(g:quillmark_program) . ' ' . shellescape(l:file) . ' ' . line('.') . ' ' . col('.')
+  if !empty(g:quillmark_options)
+    let l:command .= ' ' . g:quillmark_options
+  endif
+  let l:output = system(l:command)
+  let l:status = v:shell_error
+  if l:status == 0
+    let l:view = winsaveview()
+    silent edit
+    call winrestview(l:view)
+    return
+  endif
+  " 1: nothing written (the window has shown why, or the log holds it);
+  " 2: a bad command line. Whatever the program printed follows.
+  let l:message = 'Quillmark left the file unchanged (exit status ' . l:status . ')'
+  let l:output = substitute(l:output, '\n\+$', '', '')
+  if !empty(l:output)
+    let l:message .= ': ' . substitute(l:output, '\n', ' | ', 'g')
+  endif
+  echohl WarningMsg | echomsg l:message | echohl None
+endfunction
+
+command! -bar Quillmark call s:Quillmark()

@@ -1,0 +1,51 @@
+# Shared by the editor plug-in tests: a fixed-form program in a file whose
+# name holds a blank and a quote (the plug-ins must pass it to the program
+# whole), and the checks on what the editor's buffer held afterwards.
+#
+# Line 3 is edited in the buffer without being saved (the plug-in saves it),
+# and Quillmark's unattended run rewrites it in its own layout
+# ("I6,F7.3" becomes "I6, F7.3").
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The offscreen platform wants a runtime folder of the user's own.
+mkdir -m 700 "$work/runtime"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime
+source_file="$work/it's my prog.for"
+log="$work/quillmark log.txt"
+cat > "$source_file" <<'FORTRAN'
+      PROGRAM P
+      WRITE (6, 100) 1, 2.0
+  100 FORMAT(I5,F7.3)
+      END
+FORTRAN
+original=$(cat "$source_file")
+edited_line='  100 FORMAT(I6,F7.3)'
+rewritten_line='  100 FORMAT(I6, F7.3)'
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# $1: the buffer as the editor wrote it out after the rewrite; $2: the
+# buffer after a run on line 1, which holds no statement; $3: the message
+# the editor reported then.
+check_results() {
+    local after=$1 refused=$2 message=$3
+    [ -f "$after" ] || fail "the editor did not write its buffer out"
+    [ "$(sed -n 3p "$source_file")" = "$rewritten_line" ] ||
+        fail "the file was not rewritten: $(sed -n 3p "$source_file")"
+    # The buffer was reloaded: it holds the rewritten file, line for line.
+    cmp -s "$after" "$source_file" || {
+        diff "$after" "$source_file" >&2
+        fail "the buffer does not hold the rewritten file"
+    }
+    # Exit status 1: buffer and file unchanged, the outcome reported.
+    cmp -s "$refused" "$source_file" || fail "the buffer changed after a run that wrote nothing"
+    grep -q "^Quillmark left the file unchanged (exit status 1)$" "$message" ||
+        fail "the message after a run that wrote nothing: $(cat "$message")"
+    # The options reached the program: its unattended log holds the refusal
+    # (after a clean run it holds a single line end).
+    [ "$(wc -c < "$log")" -gt 1 ] || fail "the unattended log holds no message: did the options reach the program?"
+}

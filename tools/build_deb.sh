@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds Quillmark's Debian package with CPack from a build tree (configured
+# and built first when it is not there yet) and prints the package's path.
+#
+#   tools/build_deb.sh [BUILD_DIR [OUT_DIR]]     (default: build, BUILD_DIR/package)
+#
+# Install it with: sudo apt-get install ./quillmark_VERSION_ARCH.deb
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build}
+case $build in /*) ;; *) build=$top/$build ;; esac
+out=${2:-$build/package}
+
+if [ -f "$build/CPackConfig.cmake" ]; then
+    cmake --build "$build" > /dev/null
+else
+    case $build in
+        "$top"/*) "$top/tools/setup.sh" "${build#"$top"/}" -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+        *) echo "build_deb.sh: $build is not configured; configure and build it first" >&2; exit 2 ;;
+    esac
+fi
+mkdir -p "$out"
+rm -f "$out"/quillmark_*.deb
+cpack --config "$build/CPackConfig.cmake" -B "$out" > "$out/cpack.log" 2>&1 || {
+    cat "$out/cpack.log" >&2
+    exit 1
+}
+package=$(ls "$out"/quillmark_*.deb)
+echo "$package"
