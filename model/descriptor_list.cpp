@@ -11,16 +11,7 @@ int CDescriptorList::InsertDescriptor(int index, const char* text)
         return 0;
     }
 
-    CDescriptor* p = pNew.get();
-    if (index > 0) {
-        p->m_pPrev = &Item(index - 1);
-        p->m_pPrev->m_pNext = p;
-    }
-    if (index < size()) {
-        p->m_pNext = &Item(index);
-        p->m_pNext->m_pPrev = p;
-    }
-    m_arrDescriptors.insert(m_arrDescriptors.begin() + index, std::move(pNew));
+    CDescriptor* p = LinkIn(index, std::move(pNew));
 
     // Again with its neighbours: it inherits their modes and column, and the
     // descriptors after it that depend on it are brought up to date.
@@ -40,6 +31,11 @@ void CDescriptorList::InsertEmptyField(int index)
 {
     auto pNew = std::make_unique<CDescriptor>();
     pNew->m_nGoodKind = KIND_EMPTY;
+    LinkIn(index, std::move(pNew))->Evaluate();
+}
+
+CDescriptor* CDescriptorList::LinkIn(int index, std::unique_ptr<CDescriptor> pNew)
+{
     CDescriptor* p = pNew.get();
     if (index > 0) {
         p->m_pPrev = &Item(index - 1);
@@ -50,7 +46,7 @@ void CDescriptorList::InsertEmptyField(int index)
         p->m_pNext->m_pPrev = p;
     }
     m_arrDescriptors.insert(m_arrDescriptors.begin() + index, std::move(pNew));
-    p->Evaluate();
+    return p;
 }
 
 void CDescriptorList::Unlink(int index)

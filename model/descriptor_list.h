@@ -73,6 +73,8 @@ public:
 private:
     friend struct SDescriptorTestAccess;  // the tests' reference evaluation
     CDescriptor& Item(int index) { return *m_arrDescriptors[static_cast<std::size_t>(index)]; }
+    // Puts a descriptor at index, linked to its neighbours; returns it.
+    CDescriptor* LinkIn(int index, std::unique_ptr<CDescriptor> pNew);
     void Unlink(int index);
     int ScanGroupList(const char* text, const char** end, int nDepth);
 
