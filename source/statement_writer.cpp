@@ -219,7 +219,13 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
         std::vector<std::string> commentLines;
         const std::string strComment = oldComment(k);
         if (!strComment.empty()) {
-            const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] &&
+            // ... and only after a separator, the opening parenthesis or a
+            // free-form continuation mark: after a descriptor it would become
+            // part of that descriptor's text.
+            const std::size_t nLast = line.find_last_not_of(' ');
+            const bool bAfterSeparator =
+                nLast != std::string::npos && (line[nLast] == ',' || line[nLast] == '(' || line[nLast] == '&');
+            const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] && bAfterSeparator &&
                                  line.size() + 1 + strComment.size() <= nLimit;
             // (a blank goes between the line and the comment unless it ends in one)
             if (bInline)

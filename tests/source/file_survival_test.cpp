@@ -54,6 +54,11 @@ const SSave kSaves[] = {
     {"fixed-form comment line and sequence numbers", "c.for",
      Padded("  100 FORMAT(I5, ! first", "SEQ1") + "\n" + Padded("     + F7.3)", "SEQ2") + "\n      END\n", 1, 7, 0,
      "I6", Padded("  100 FORMAT(I6, F7.3)", "SEQ1") + "\n! first\n      END\n", true},
+    // A comment stays at the end of its line only after a separator: with a
+    // descriptor last on the line, the comment would join its text.
+    {"a comment after a line that ends with a descriptor", "c.for",
+     "  100 FORMAT(1X, ! note\n     + 'a') " + std::string(60, 'R') + "\n", 1, 7, 1, "'bbbbbbbbb'",
+     "  100 FORMAT(1X, 'bbbbbbbbb'\n! note\n     +) " + std::string(60, 'R') + "\n"},
     {"free-form comment after a continuation", "c.f90",
      "100 format('Records read:', i8, 'Records written:', i8, & ! counts\n"
      "      & 'Elapsed seconds:', f10.2) ! time\nend\n",
