@@ -328,13 +328,14 @@ const char* KnownReadBackFault(const CDescriptorList& list, const std::vector<st
             return "a Hollerith constant holding a comment mark, an ampersand or a quote";
     }
     // The lexer passes over one character after a character constant's
-    // closing quote, so "'a')" or "'a'x" is taken as the constant 'a'; saved,
-    // the extra character ends the list early or joins the next descriptor.
+    // closing quote (of either kind), so "'a')" or "'a'x" is taken as the
+    // constant 'a'; saved, the extra character ends the list early or joins
+    // the next descriptor.
     for (int i = 0; i < list.size(); ++i) {
         const std::string& text = list.At(i).Text();
         const std::size_t nFirst = text.find_first_not_of(kWhite);
         const std::size_t nLast = text.find_last_not_of(kWhite);
-        if (nFirst != std::string::npos && text[nFirst] == '\'' && text[nLast] != '\'')
+        if (nFirst != std::string::npos && (text[nFirst] == '\'' || text[nFirst] == '"') && text[nLast] != text[nFirst])
             return "a character after a constant's closing quote";
     }
     // A repeat count followed by a blank ("2 I5", valid Fortran) is accepted
