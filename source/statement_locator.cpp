@@ -635,8 +635,8 @@ CollectResult CollectStatement(CDescriptorList& list, long long line, long long 
         std::size_t nBlanks = 0;
         while (nListStart + 1 + nBlanks < listLine.size() && listLine[nListStart + 1 + nBlanks] == ' ')
             ++nBlanks;
-        if (nListStart + 1 + nBlanks >= listLine.size())
-            nBlanks = 0;  // blanks that end the line lay nothing out
+        if (nListStart + 1 + nBlanks >= listLine.size() || listLine[nListStart + 1 + nBlanks] == '!')
+            nBlanks = 0;  // blanks that end the line (or come before a comment) lay nothing out
         list.m_nParenBlanks = static_cast<int>(nBlanks);
         if (list.m_bFixedForm)
             CollectFixedFormat(lines, listLine, nListStart, text);

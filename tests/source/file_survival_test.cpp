@@ -92,6 +92,9 @@ const SSave kSaves[] = {
     {"the list begins on a continuation line", "p.for",
      Padded("  100 FORMAT(", "SEQ1") + "\n" + Padded("     +   I5, A3)", "SEQ2") + "\n      END\n", 1, 7, 0, "I6",
      Padded("  100 FORMAT(I6, A3)", "SEQ1") + "\n      END\n", true},
+    {"a comment right after the opening parenthesis", "p.for",
+     "  100 FORMAT( ! note\n     +   I5, A3)\n      END\n", 1, 7, 0, "I6",
+     "  100 FORMAT(I6, A3)\n! note\n      END\n", true},
     // Blanks around a typed text and a line end before a separator are
     // layout, not text: the statement saves and reads back.
     {"a typed text with blanks around it", "b.for", "  100 FORMAT(I5, A3)\n", 1, 7, 0, " I6 ",
