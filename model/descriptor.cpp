@@ -78,7 +78,7 @@ int CDescriptor::GetColumn() const
 {
     long long nColumn = 0;
     for (const CDescriptor* p = m_pPrev; p != nullptr && !EndsRecord(p->m_nKind); p = p->m_pPrev) {
-        nColumn += static_cast<long long>(p->m_strSample.size()) * p->Passes();
+        nColumn += p->ColumnWidth();
         if (nColumn >= INT_MAX)
             return INT_MAX;
     }

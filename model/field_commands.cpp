@@ -20,9 +20,11 @@ int TypeIntoField(CDescriptorList& list, int index, FieldRow row, const char* te
 int LeaveField(CDescriptorList& list, int index, FieldRow row)
 {
     const int bTakenBack = list.m_bInvalid;
+    // Taking a field back evaluates its good text again; a field left from
+    // its sample row is evaluated from its text, so it shows what it prints.
     if (bTakenBack)
         list.RevertToGood(index);
-    if (row == ROW_SAMPLE)
+    else if (row == ROW_SAMPLE)
         list.EvaluateFromText(index);
     return bTakenBack;
 }

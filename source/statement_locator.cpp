@@ -150,33 +150,6 @@ private:
     long long m_nConditionalLine = 0;
 };
 
-// Quote state of a FORMAT statement's text, carried from line to line:
-// outside or inside a character constant, and which quote opened it.
-struct SQuoteState {
-    char chQuote = 0;  // 0 outside a constant
-
-    // Scans text from nFrom; stops at the end or at a comment (a ! outside
-    // a constant). Returns where it stopped.
-    std::size_t ScanFixed(const std::string& text, std::size_t nFrom)
-    {
-        std::size_t i = nFrom;
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (chQuote == 0) {
-                if (c == '!')
-                    break;
-                if (c == '\'' || c == '"')
-                    chQuote = c;
-            } else if (c == chQuote) {
-                if (i + 1 < text.size() && text[i + 1] == chQuote)
-                    ++i;  // a doubled quote is one character
-                else
-                    chQuote = 0;
-            }
-        }
-        return i;
-    }
-};
 
 // Reads past comment and preprocessor lines to the next continuation line
 // and gives its image (ExpandFixedLine); false when the statement has ended.
@@ -401,23 +374,14 @@ std::size_t FindOpeningQuote(const std::string& line, long long column)
 }
 
 // Whether a "!" outside character constants makes a comment of the line's
-// text from somewhere before nEnd (the fixed-form continuation column
-// holds a mark, not a comment).
+// text from somewhere before nEnd.
 bool CommentBefore(const std::string& line, std::size_t nEnd, bool bFixedForm)
 {
-    char chQuote = 0;
-    for (std::size_t i = 0; i < std::min(nEnd, line.size()); ++i) {
-        const char c = line[i];
-        if (chQuote != 0) {
-            if (c == chQuote)
-                chQuote = 0;  // a doubled quote closes and opens again
-        } else if (c == '\'' || c == '"') {
-            chQuote = c;
-        } else if (c == '!' && !(bFixedForm && i == kFixedTextStart - 1)) {
-            return true;
-        }
-    }
-    return false;
+    std::string text = line.substr(0, std::min(nEnd, line.size()));
+    if (bFixedForm && text.size() >= kFixedTextStart)
+        text[kFixedTextStart - 1] = ' ';  // the continuation column holds a mark, not a comment
+    SQuoteState state;
+    return state.ScanFixed(text, 0) < text.size();
 }
 
 // Where the second word of a line starts (npos when there is none).

@@ -8,6 +8,7 @@
 
 #include "safe_file_writer.h"
 #include "source_file.h"
+#include "source_lines.h"
 #include "statement_locator.h"
 #include "string_table.h"
 
@@ -182,20 +183,10 @@ struct SStatementOutput {
 std::vector<bool> OpenConstants(const std::vector<std::string>& lines)
 {
     std::vector<bool> open;
-    char chQuote = 0;
+    SQuoteState state;
     for (const std::string& line : lines) {
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (chQuote == 0 && c == '!')
-                break;
-            if (chQuote == 0 && (c == '\'' || c == '"'))
-                chQuote = c;
-            else if (c == chQuote && i + 1 < line.size() && line[i + 1] == chQuote)
-                ++i;
-            else if (c == chQuote)
-                chQuote = 0;
-        }
-        open.push_back(chQuote != 0);
+        state.ScanFixed(line, 0);
+        open.push_back(state.chQuote != 0);
     }
     return open;
 }
