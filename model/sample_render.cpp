@@ -158,22 +158,28 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
 
 int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::string& sample);
 
+// A custom value that G0 and G0.d print as a logical or an integer, without
+// blanks; false when it is neither.
+bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
+{
+    if (LogicalValue(in.value, 1, sample))
+        return true;
+    CSampleNumber number = NumberFor(in);
+    std::string out;
+    if (!number.Parse(in.value.c_str()) || !number.FormatInteger(out, static_cast<int>(kMaxWidth), 0))
+        return false;
+    sample = WithoutLeadingBlanks(out);
+    return true;
+}
+
 // G0: the value in the form its type prints in, without blanks.
 int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 {
     if (in.Number(1) != 0 || !ExtendedFormsInForce())
         return 0;  // Gw without .d is only valid with a width of 0
-    if (in.value.empty()) {
+    if (in.value.empty())
         sample = SignPrefix(in.nPlus) + "1234567.1234567";
-        return 1;
-    }
-    if (LogicalValue(in.value, 1, sample))
-        return 1;
-    CSampleNumber number = NumberFor(in);
-    std::string out;
-    if (number.Parse(in.value.c_str()) && number.FormatInteger(out, static_cast<int>(kMaxWidth), 0))
-        sample = WithoutLeadingBlanks(out);
-    else
+    else if (!GeneralValueWithoutBlanks(in, sample))
         sample = in.value;
     return 1;
 }
@@ -275,14 +281,8 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(w) && in.kind == KIND_GWD) {
-        if (!in.value.empty() && LogicalValue(in.value, 1, sample))
+        if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
             return 1;
-        CSampleNumber number = NumberFor(in);
-        std::string out;
-        if (!in.value.empty() && number.Parse(in.value.c_str()) && number.FormatInteger(out, static_cast<int>(kMaxWidth), 0)) {
-            sample = WithoutLeadingBlanks(out);
-            return 1;
-        }
         return RenderMinimalExponent(in, d, 0, sample);
     }
     if (w > kMaxWidth || w - d - 5 < 0)
