@@ -11,9 +11,10 @@
 #include "flags.h"
 #include "help.h"
 #include "quillmark_version.h"
-#include "statement_locator.h"
+#include "owner_window.h"
 #include "source_file.h"
-#include "statement_writer.h"
+#include "statement_session.h"
+#include "window_questions.h"
 
 namespace {
 
@@ -30,14 +31,17 @@ void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QStri
 CEditorApp::CEditorApp()
 {
     SetMessagePresenter(&m_presenter);
-    SetSaveAsDialog(&m_saveAsDialog);
 }
 
 CEditorApp::~CEditorApp()
 {
     m_pFrame.reset();
-    SetSaveAsDialog(nullptr);
     SetMessagePresenter(nullptr);
+}
+
+OwnerHandle CEditorApp::Owner() const
+{
+    return m_pFrame != nullptr ? OwnerOf(m_pFrame.get()) : nullptr;
 }
 
 int CEditorApp::Run(int argc, char** argv)
@@ -84,28 +88,29 @@ int CEditorApp::Run(int argc, char** argv)
 bool CEditorApp::InitInstance(const std::vector<std::string>& words)
 {
     m_list.Clear();
-    m_pFrame = std::make_unique<CEditorFrame>(m_list);
+    m_site = CStatementSite();
+    m_pFrame = std::make_unique<CEditorFrame>(m_list, m_site);
 
     const SCommandLine commandLine = ParseCommandLine(words);
     ApplyCommandLine(commandLine);
     if (commandLine.bError) {
-        ShowHelp(m_list.m_hOwnerWnd, HELP_KEY, "command line");
+        ShowHelp(Owner(), HELP_KEY, "command line");
         return false;
     }
+    m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
 
-    const long long nLine = ConvertNumber(words[1]);
-    const long long nColumn = ConvertNumber(words[2]);
-    const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
-    std::string strNewLabel;
-    switch (LocateStatement(m_list, nLine, nColumn, words[0], interactive, commandLine.nSourceForm)) {
-    case LOCATE_FOUND: break;
-    case LOCATE_BLANK:
-        if (!NewStatement(m_list, nLine, words[0], NEW_STATEMENT_TEXT, commandLine.nSourceForm))
-            return false;
-        strNewLabel = StatementLabel(m_list);
-        break;
-    default: return false;  // the locator has said why
+    SStatementRequest request;
+    request.strFile = words[0];
+    request.nLine = ConvertNumber(words[1]);
+    request.nColumn = ConvertNumber(words[2]);
+    request.form = commandLine.nSourceForm;
+    CWindowQuestions questions(Owner(), m_saveAsDialog);
+    const CResult opened = OpenStatement(request, m_list, m_site, questions);
+    if (!opened.Ok()) {
+        ShowResult(Owner(), opened);
+        return false;
     }
+    const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The empty list "()" shows one empty field to start from; it is not
     // written back, so OK without an edit keeps "()".
     if (m_list.size() == 0)
@@ -129,7 +134,7 @@ int CEditorApp::ExitInstance()
         nStatus = EXIT_WRITTEN;
     else if (m_pFrame != nullptr && !m_pFrame->SavedElsewhere().empty())
         std::fprintf(stderr, "quillmark: the statement was saved in \"%s\"; \"%s\" is unchanged\n",
-                     m_pFrame->SavedElsewhere().c_str(), m_list.m_strFileName.c_str());
+                     m_pFrame->SavedElsewhere().c_str(), m_site.m_strFileName.c_str());
     if (m_pFrame != nullptr) {
         m_pFrame->OnDestroy();
         m_pFrame.reset();

@@ -9,6 +9,7 @@
 #include "descriptor_list.h"
 #include "message_box.h"
 #include "save_as_dialog.h"
+#include "statement_site.h"
 
 class CEditorFrame;
 
@@ -42,9 +43,13 @@ public:
 
     CEditorFrame* Frame() const { return m_pFrame.get(); }
     CDescriptorList& List() { return m_list; }
+    const CStatementSite& Site() const { return m_site; }
+    // The owner of the messages start-up shows: the main window.
+    OwnerHandle Owner() const;
 
 private:
     CDescriptorList m_list;
+    CStatementSite m_site;
     CMessageBoxPresenter m_presenter;
     CSaveAsDialog m_saveAsDialog;
     std::unique_ptr<CEditorFrame> m_pFrame;

@@ -18,7 +18,9 @@
 #include "message_box.h"
 #include "new_field_dialog.h"
 #include "save_statement.h"
+#include "statement_site.h"
 #include "string_table.h"
+#include "window_questions.h"
 
 namespace {
 
@@ -34,18 +36,13 @@ QRect ToQRect(const SControlRect& r)
 
 }  // namespace
 
-CEditorFrame::CEditorFrame(CDescriptorList& list) : QWidget(nullptr), m_list(list)
+CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidget(nullptr), m_list(list), m_site(site)
 {
     setWindowTitle(QString());
     setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
-    m_list.m_hOwnerWnd = OwnerOf(this);
 }
 
-CEditorFrame::~CEditorFrame()
-{
-    if (m_list.m_hOwnerWnd == OwnerOf(this))
-        m_list.m_hOwnerWnd = nullptr;
-}
+CEditorFrame::~CEditorFrame() = default;
 
 void CEditorFrame::CreateControls()
 {
@@ -202,13 +199,14 @@ void CEditorFrame::OnNewField()
     dialog.m_nType = TYPE_STRING;
     const int nResult = dialog.DoModal();
     if (nResult == IDC_INSERT_BEFORE || nResult == IDC_INSERT_AFTER)
-        m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom), nResult == IDC_INSERT_AFTER);
+        ShowResult(OwnerOf(this),
+                   m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom), nResult == IDC_INSERT_AFTER));
     SetCurrentControl(kStripRow);
 }
 
 void CEditorFrame::OnRemoveField()
 {
-    m_pStrip->RemoveField();
+    ShowResult(OwnerOf(this), m_pStrip->RemoveField());
     SetCurrentControl(kStripRow);
 }
 
@@ -219,16 +217,16 @@ void CEditorFrame::OnChangeValue()
     CChangeValueDlg dialog(this, strText);
     m_pStrip->GetFieldValue(dialog.m_strValue);
     if (dialog.DoModal() == IDOK)
-        m_pStrip->SetFieldValue(dialog.m_strValue);  // a refused value is reported there
+        ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     SetCurrentControl(kStripRow);
 }
 
 void CEditorFrame::OnOk()
 {
-    const int interactive = ProcessFlags().m_bDebug ? 0 : 1;
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
-    if (SaveStatement(m_list, nIndex, OwnerOf(m_pStrip), interactive, bWritten, m_strSavedElsewhere)) {
+    CWindowQuestions questions(OwnerOf(m_pStrip), *m_pSaveAs);
+    if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         close();
         return;

@@ -10,17 +10,19 @@
 #include <string>
 
 #include "control_table.h"
+#include "save_as_dialog.h"
 
 class CDescriptorList;
 class CFieldStrip;
+class CStatementSite;
 
 class CEditorFrame : public QWidget {
     Q_OBJECT
 
 public:
-    // Creates the window hidden, with an empty title and the program's icon;
-    // it owns the messages of the descriptor list from now on.
-    explicit CEditorFrame(CDescriptorList& list);
+    // Creates the window hidden, with an empty title and the program's icon,
+    // over the statement's descriptors and where it stands in its file.
+    CEditorFrame(CDescriptorList& list, CStatementSite& site);
     ~CEditorFrame() override;
     CEditorFrame(const CEditorFrame&) = delete;
     CEditorFrame& operator=(const CEditorFrame&) = delete;
@@ -53,6 +55,10 @@ public:
 
     CFieldStrip* Strip() const { return m_pStrip; }
 
+    // The Save As dialog OK offers when the file cannot be written (the
+    // window's own unless one is given; the caller keeps ownership).
+    void SetSaveAsDialog(ISaveAsDialog* pDialog) { m_pSaveAs = pDialog != nullptr ? pDialog : &m_saveAs; }
+
     // True when OK wrote the file that was opened; the file Save As wrote
     // the statement into instead (empty when none).
     bool FileWritten() const { return m_bWritten; }
@@ -81,6 +87,9 @@ private:
     void OnHelp();
 
     CDescriptorList& m_list;
+    CStatementSite& m_site;
+    CSaveAsDialog m_saveAs;
+    ISaveAsDialog* m_pSaveAs = &m_saveAs;
     CFieldStrip* m_pStrip = nullptr;
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};

@@ -1,23 +1,28 @@
 #include "save_statement.h"
 
+#include "flags.h"
+#include "statement_session.h"
 #include "statement_writer.h"
 #include "string_table.h"
 
-int SaveStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive, int& bWritten,
-                  std::string& strSavedElsewhere)
+int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex, OwnerHandle owner,
+                  IStatementQuestions& questions, int& bWritten, std::string& strSavedElsewhere)
 {
     std::string strWrittenTo;
     bWritten = 0;
     strSavedElsewhere.clear();
-    if (CommitStatement(list, nCurrentIndex, owner, interactive, &strWrittenTo)) {
-        if (IsSameFile(strWrittenTo, list.m_strFileName))
+    const CResult result = CommitStatement(list, site, nCurrentIndex, questions, &strWrittenTo);
+    if (result.Ok()) {
+        if (IsSameFile(strWrittenTo, site.m_strFileName))
             bWritten = 1;
         else
             strSavedElsewhere = strWrittenTo;
         return 1;
     }
-    if (!list.IsBalanced())
-        return 0;  // string 23 has been shown; the window stays open
+    ShowResult(owner, result);
+    // A statement that cannot be saved as it stands: the window stays open.
+    if (result.StringId() == IDS_UNBALANCED || result.StringId() == IDS_EMPTY_GROUP_EXIT)
+        return 0;
     const int nAnswer = ShowMessage(owner, MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_SAVE_FAILED_EXIT);
-    return (nAnswer == IDYES || !interactive) ? 1 : 0;
+    return (nAnswer == IDYES || ProcessFlags().m_bDebug) ? 1 : 0;
 }

@@ -18,13 +18,14 @@ bool IndexInRange(const CDescriptorList& list, const SEdit& edit, SEditReport& r
     return false;
 }
 
-// The outcome of one field command: false (refused, its message shown) ends
-// the edits.
-bool Done(int nResult, SEditReport& report)
+// The outcome of one field command: a refusal ends the edits.
+bool Done(const CResult& result, SEditReport& report)
 {
-    if (!nResult)
+    if (!result.Ok()) {
         report.outcome = EDITS_REFUSED;
-    return nResult != 0;
+        report.refusal = result;
+    }
+    return result.Ok();
 }
 
 bool ApplyEdit(CDescriptorList& list, const SEdit& edit, bool bLeave, SEditReport& report)

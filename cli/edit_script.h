@@ -7,10 +7,11 @@
 
 #include "cli_options.h"
 #include "descriptor_list.h"
+#include "result.h"
 
 enum EditOutcome {
     EDITS_DONE,
-    EDITS_REFUSED,      // an operation was refused; its message has been shown
+    EDITS_REFUSED,      // an operation was refused: refusal says why
     EDITS_USAGE_ERROR,  // an index does not name a field
 };
 
@@ -19,6 +20,7 @@ struct SEditReport {
     std::string strError;               // for EDITS_USAGE_ERROR
     std::vector<std::string> notes;     // typed edits that were taken back
     int nCurrent = 0;                   // the field the last edit left current
+    CResult refusal;                    // for EDITS_REFUSED
 };
 
 // Applies the edits in order and stops at the first one refused, which

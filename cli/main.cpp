@@ -8,40 +8,66 @@
 #include "descriptor_list.h"
 #include "edit_script.h"
 #include "field_output.h"
-#include "flags.h"
-#include "message.h"
-#include "statement_locator.h"
-#include "source_file.h"
-#include "statement_writer.h"
 #include "quillmark_version.h"
-#include "string_table.h"
+#include "result.h"
+#include "source_file.h"
+#include "statement_session.h"
 
 namespace {
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
-// Every message the system raises goes to standard error and into the JSON
-// output. Questions take their negative answer, as in an unattended run,
-// unless the run only shows the statement: then "Continue anyway?" is yes.
-class CCollectingPresenter : public IMessagePresenter {
+// Every message goes to standard error as it comes, one message at a time,
+// and into the JSON output. Questions take their negative answer, as in an
+// unattended run, unless the run only shows the statement: then "Continue
+// anyway?" is yes.
+class CCliReporter : public IStatementQuestions {
 public:
-    explicit CCollectingPresenter(bool bAgree) : m_bAgree(bAgree) {}
+    explicit CCliReporter(bool bAgree) : m_bAgree(bAgree) {}
 
-    int Present(OwnerHandle, unsigned style, const std::string& text, const std::string&) override
+    void Report(const SMessage& message)
     {
+        const std::string text = MessageText(message);
         std::cerr << text << '\n';
-        m_messages.push_back(text);
-        switch (style & MB_TYPEMASK) {
-        case MB_OK: return IDOK;
-        case MB_YESNO: return m_bAgree ? IDYES : IDNO;
-        default: return IDCANCEL;
-        }
+        m_texts.push_back(text);
+        m_messages.push_back(message);
     }
-    const std::vector<std::string>& Messages() const { return m_messages; }
+    void Report(const CResult& result)
+    {
+        for (const SMessage& message : result.Messages())
+            Report(message);
+    }
+
+    bool ContinueReadOnly(const SMessage& question) override
+    {
+        Report(question);
+        return m_bAgree;
+    }
+    bool ChooseOtherFile(const SMessage& question, bool, std::string&) override
+    {
+        Report(question);
+        return false;
+    }
+
+    const std::vector<std::string>& Texts() const { return m_texts; }
+
+    // Each message with its string ID and the place in the file it concerns.
+    std::string DiagnosticsJson() const
+    {
+        std::string s = "\"diagnostics\": [";
+        for (std::size_t i = 0; i < m_messages.size(); ++i) {
+            const SMessage& m = m_messages[i];
+            s += std::string(i ? ", " : "") + "{\"id\": " + std::to_string(m.nStringId) +
+                 ", \"message\": " + JsonString(m_texts[i]) + ", \"line\": " + std::to_string(m.nLine) +
+                 ", \"column\": " + std::to_string(m.nColumn) + "}";
+        }
+        return s + "]";
+    }
 
 private:
     bool m_bAgree;
-    std::vector<std::string> m_messages;
+    std::vector<std::string> m_texts;
+    std::vector<SMessage> m_messages;
 };
 
 int UsageError(const std::string& strError)
@@ -51,40 +77,42 @@ int UsageError(const std::string& strError)
 }
 
 // Fills the list from the options: a list text split as the locator hands
-// it over, or the statement located in a file. False when there is none.
-// bNew tells whether a blank line started a new statement.
-bool LoadStatement(const SCliOptions& options, CDescriptorList& list, bool& bNew)
+// it over, or the statement opened in a file. False when there is none.
+bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatementSite& site, CCliReporter& reporter)
 {
-    bNew = false;
+    CResult result;
     if (options.bHasList) {
         std::string strList = options.strList;
         if (!strList.empty() && strList.back() != '\n')
             strList += '\n';
-        return list.Split(strList.c_str()) != 0;
+        result = list.Split(strList);
+    } else {
+        SStatementRequest request;
+        request.strFile = options.strFile;
+        request.nLine = options.nLine;
+        request.nColumn = options.nColumn;
+        request.form = options.nSourceForm;
+        result = OpenStatement(request, list, site, reporter);
     }
-    switch (LocateStatement(list, options.nLine, options.nColumn, options.strFile, options.bWrite ? 0 : 1,
-                            options.nSourceForm)) {
-    case LOCATE_FOUND: return true;
-    case LOCATE_BLANK:
-        bNew = NewStatement(list, options.nLine, options.strFile, NEW_STATEMENT_TEXT, options.nSourceForm) != 0;
-        return bNew;
-    default: return false;
-    }
+    reporter.Report(result);
+    return result.Ok();
 }
 
-std::string StatementJson(const CDescriptorList& list, bool bNew)
+std::string StatementJson(const CStatementSite& site)
 {
     std::string strLines = "[";
-    for (std::size_t i = 0; i < list.m_arrLines.size(); ++i)
-        strLines += (i ? ", " : "") + std::to_string(list.m_arrLines[i]);
+    for (std::size_t i = 0; i < site.m_arrLines.size(); ++i)
+        strLines += (i ? ", " : "") + std::to_string(site.m_arrLines[i]);
     strLines += "]";
-    return "\"statement\": {\"file\": " + JsonString(list.m_strFileName) +
-           ", \"first_line\": " + std::to_string(list.m_nFirstLine) + ", \"lines\": " + strLines +
-           ", \"head\": " + JsonString(list.m_strHead) + ", \"tail\": " + JsonString(list.m_strTail) +
-           ", \"paren_blanks\": " + std::to_string(list.m_nParenBlanks) +
-           ", \"fixed_form\": " + (list.m_bFixedForm ? "true" : "false") +
-           ", \"delimiter\": " + JsonString(std::string(1, list.m_chDelimiter)) +
-           ", \"label\": " + JsonString(StatementLabel(list)) + ", \"new\": " + (bNew ? "true" : "false") + "}";
+    return "\"statement\": {\"file\": " + JsonString(site.m_strFileName) +
+           ", \"first_line\": " + std::to_string(site.m_nFirstLine) + ", \"lines\": " + strLines +
+           ", \"head\": " + JsonString(site.m_strHead) + ", \"tail\": " + JsonString(site.m_strTail) +
+           ", \"paren_blanks\": " + std::to_string(site.m_nParenBlanks) +
+           ", \"fixed_form\": " + (site.m_bFixedForm ? "true" : "false") +
+           ", \"delimiter\": " + JsonString(std::string(1, site.m_chDelimiter)) +
+           ", \"label\": " + JsonString(site.Label()) + ", \"new\": " + (site.m_bNew ? "true" : "false") +
+           // A format string: what stands after the list inside it.
+           (site.m_chDelimiter != 'f' ? ", \"inner_tail\": " + JsonString(site.m_strInnerTail) : std::string()) + "}";
 }
 
 }  // namespace
@@ -105,41 +133,41 @@ int main(int argc, char** argv)
     case PARSE_RUN: break;
     }
 
-    CCollectingPresenter presenter(!options.bWrite);
-    SetMessagePresenter(&presenter);
-    ProcessFlags().m_bStrictTable = options.bStrict ? 1 : 0;
-
-    CDescriptorList list;
+    CCliReporter reporter(!options.bWrite);
+    CDescriptorList list(options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable());
+    CStatementSite site;
     int nStatus = EXIT_DONE;
-    bool bNew = false;
-    if (!LoadStatement(options, list, bNew)) {
+    if (!LoadStatement(options, list, site, reporter)) {
         list.Clear();  // a statement that was not found is not shown in part
         nStatus = EXIT_REFUSED;
     } else {
         const SEditReport report = ApplyEdits(list, options.edits, options.bLive);
         for (const std::string& note : report.notes)
             std::cerr << "quillmark-text: " << note << '\n';
-        if (report.outcome == EDITS_USAGE_ERROR) {
-            SetMessagePresenter(nullptr);
+        if (report.outcome == EDITS_USAGE_ERROR)
             return UsageError(report.strError);
+        reporter.Report(report.refusal);
+        if (report.outcome == EDITS_REFUSED) {
+            nStatus = EXIT_REFUSED;
+        } else if (options.bWrite) {
+            const CResult saved = CommitStatement(list, site, report.nCurrent, reporter);
+            reporter.Report(saved);
+            if (!saved.Ok())
+                nStatus = EXIT_REFUSED;
         }
-        if (report.outcome == EDITS_REFUSED)
-            nStatus = EXIT_REFUSED;
-        else if (options.bWrite && !CommitStatement(list, report.nCurrent, list.m_hOwnerWnd, 0))
-            nStatus = EXIT_REFUSED;
     }
 
     if (options.bJson) {
         JsonMembers extra;
         if (options.bHasFile)
-            extra.push_back(StatementJson(list, bNew));
-        WriteJson(std::cout, list, presenter.Messages(), extra);
+            extra.push_back(StatementJson(site));
+        extra.push_back(reporter.DiagnosticsJson());
+        WriteJson(std::cout, list, reporter.Texts(), extra);
     } else if (list.size() > 0) {
-        if (bNew)
-            std::cout << "New FORMAT statement " << StatementLabel(list) << " on line " << list.m_nFirstLine << "\n\n";
+        if (site.m_bNew)
+            std::cout << "New FORMAT statement " << site.Label() << " on line " << site.m_nFirstLine << "\n\n";
         WritePlain(std::cout, list);
     }
     std::cout.flush();
-    SetMessagePresenter(nullptr);
     return nStatus;
 }

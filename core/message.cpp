@@ -52,6 +52,19 @@ int WriteLog(const std::string& strLogName, const std::string& text)
     return bOk ? 1 : 0;
 }
 
+// Shows a formatted text: into the log in debug mode (result 0), else
+// through the presenter.
+int PresentText(OwnerHandle owner, unsigned style, const std::string& text)
+{
+    const CProcessFlags& flags = ProcessFlags();
+    if (flags.m_bDebug) {
+        WriteLog(flags.m_strDebugLog, text);  // a log that cannot be written is passed over
+        return 0;
+    }
+    const char* pszCaption = LoadResourceString(IDS_CAPTION);
+    return g_pPresenter->Present(owner, style, text, pszCaption != nullptr ? pszCaption : "");
+}
+
 }  // namespace
 
 void SetMessagePresenter(IMessagePresenter* pPresenter)
@@ -79,15 +92,29 @@ int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...)
     va_start(args, messageId);
     std::string text = FormatV(messageId, args);
     va_end(args);
-
-    const CProcessFlags& flags = ProcessFlags();
-    if (flags.m_bDebug) {
-        WriteLog(flags.m_strDebugLog, text);  // a log that cannot be written is passed over
-        return 0;
-    }
-    const char* pszCaption = LoadResourceString(IDS_CAPTION);
-    return g_pPresenter->Present(owner, style, text, pszCaption != nullptr ? pszCaption : "");
+    return PresentText(owner, style, text);
 }
+
+int ShowMessage(OwnerHandle owner, unsigned style, const SMessage& message)
+{
+    return PresentText(owner, style, MessageText(message));
+}
+
+unsigned MessageStyle(int nStringId)
+{
+    switch (nStringId) {
+    case IDS_UNBALANCED:
+    case IDS_EMPTY_GROUP_EXIT: return MB_OK;
+    default: return MB_ICONEXCLAMATION;
+    }
+}
+
+void ShowResult(OwnerHandle owner, const CResult& result)
+{
+    for (const SMessage& message : result.Messages())
+        ShowMessage(owner, MessageStyle(message.nStringId), message);
+}
+
 
 int StartDebugLog(const std::string& strLogName)
 {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "result.h"
+
 // An opaque owner window handle; only the presenter interprets it.
 using OwnerHandle = void*;
 
@@ -58,6 +60,17 @@ IMessagePresenter* GetMessagePresenter();
 // most 511 characters, and either writes it to the debug log (debug mode;
 // result 0) or hands it to the presenter (result: the button pressed).
 int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...);
+
+// A message of a result, shown as ShowMessage shows one (the debug log in
+// debug mode); returns the button pressed.
+int ShowMessage(OwnerHandle owner, unsigned style, const SMessage& message);
+
+// The box style a message of the string table is shown with when it tells
+// rather than asks: a warning, but for the plain refusals of OK.
+unsigned MessageStyle(int nStringId);
+
+// Shows every message of a result in turn, each in its style.
+void ShowResult(OwnerHandle owner, const CResult& result);
 
 // The formatting step alone: the text ShowMessage would show.
 std::string FormatMessageText(int messageId, ...);

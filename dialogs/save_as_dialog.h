@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <string>
 
-class QFileDialog;
+#include "message.h"
 
-#include "statement_writer.h"
+class QFileDialog;
 
 // A file-type filter in the pipe form "Text (*.x) | *.x | ... ||" turned into
 // Qt's name filters ("Text (*.x)"). The pattern "*.*" means every file, as
@@ -19,6 +19,15 @@ QStringList QtNameFilters(const char* pszFilter);
 // Sets the dialog up for a statement of the given form whose file was
 // strProposed.
 void ConfigureSaveAsDialog(QFileDialog& dialog, bool bFixedForm, const std::string& strProposed);
+
+// Asks for a file name for a statement of the given source form; path comes
+// in as the name to propose (the file that could not be written) and goes
+// out as the one chosen. False when cancelled.
+class ISaveAsDialog {
+public:
+    virtual ~ISaveAsDialog() = default;
+    virtual bool AskFileName(OwnerHandle owner, bool bFixedForm, std::string& path) = 0;
+};
 
 class CSaveAsDialog : public ISaveAsDialog {
 public:

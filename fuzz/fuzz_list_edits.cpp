@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@
 #include "fuzz_support.h"
 
 namespace {
+
+std::vector<unsigned long long> Revisions(const CDescriptorList& list)
+{
+    std::vector<unsigned long long> revisions;
+    for (int i = 0; i < list.size(); ++i)
+        revisions.push_back(list.Revision(i));
+    return revisions;
+}
 
 using fuzz::Escaped;
 
@@ -56,7 +65,6 @@ void CheckList(const CDescriptorList& list, const std::string& where)
         FUZZ_CHECK(static_cast<long long>(strRepeated.size()) == std::min(nWhole, MAX_SAMPLE_LENGTH), strField());
         for (std::size_t k = 0; k < strRepeated.size(); k += strSample.size())
             FUZZ_CHECK(strRepeated.compare(k, strSample.size(), strSample, 0, strRepeated.size() - k) == 0, strField());
-        static_cast<void>(list.IsChanged(i));
     }
     static_cast<void>(list.IsBalanced());
 
@@ -100,7 +108,7 @@ void CheckList(const CDescriptorList& list, const std::string& where)
 void CheckSettled(const CDescriptorList& list, const std::string& where)
 {
     for (int i = 0; i < list.size(); ++i)
-        FUZZ_CHECK(!IsInvalidField(list.At(i)) || fuzz::KnownEvaluationFault(list.At(i)),
+        FUZZ_CHECK(!IsInvalidField(list.At(i)),
                    where + ": field " + std::to_string(i) + " is invalid though nothing is typed\n" +
                        fuzz::DescribeList(list));
 }
@@ -109,9 +117,7 @@ void CheckSettled(const CDescriptorList& list, const std::string& where)
 // its values (each set as Change Value does) is the same list.
 void CheckRebuilt(const CDescriptorList& list, const std::string& where)
 {
-    if (fuzz::KnownEvaluationFaultIn(list))
-        return;
-    CDescriptorList fresh;
+    CDescriptorList fresh(list.Table());
     for (int i = 0; i < list.size(); ++i)
         FUZZ_CHECK(fresh.InsertDescriptor(i, list.At(i).Text().c_str()),
                    where + ": field " + std::to_string(i) + " does not insert anew\n" + fuzz::DescribeList(list));
@@ -138,7 +144,7 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         session.Leave();
         const int index = fuzz::Reduce(op.nNumber, n + 1);
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
-        const int bDone = InsertField(list, index, pszText);
+        const int bDone = InsertField(list, index, pszText).Ok() ? 1 : 0;
         FUZZ_CHECK(list.size() == n + (bDone ? 1 : 0), where);
         if (bDone) {
             FUZZ_CHECK(list.At(index).Text() == strGiven, where + "\n" + fuzz::DescribeList(list));
@@ -156,8 +162,11 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         session.Leave();
         const int index = fuzz::Reduce(op.nNumber, n);
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
-        const int bDone = RemoveField(list, index);
-        FUZZ_CHECK(bDone == (n > 1 ? 1 : 0), where);
+        // Refused for the last field, and for a group's only descriptor.
+        const bool bOnlyInGroup = index > 0 && index + 1 < n && OpensGroup(list.At(index - 1).Kind()) &&
+                                  list.At(index + 1).Kind() == KIND_CLOSE;
+        const int bDone = RemoveField(list, index).Ok() ? 1 : 0;
+        FUZZ_CHECK(bDone == ((n > 1 && !bOnlyInGroup) ? 1 : 0), where);
         FUZZ_CHECK(list.size() == n - (bDone ? 1 : 0), where);
         if (!bDone)
             FUZZ_CHECK(fuzz::Snapshot(list) == before, where + ": a refused removal changed the list");
@@ -177,7 +186,7 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         FUZZ_CHECK(list.m_bInvalid == (bValid ? 0 : 1), strField());
         FUZZ_CHECK((row == ROW_TEXT ? d.Text() : d.Sample()) == strGiven, strField());
         if (bValid) {
-            FUZZ_CHECK(!IsInvalidField(d) || fuzz::KnownEvaluationFault(d), strField());
+            FUZZ_CHECK(!IsInvalidField(d), strField());
         } else {
             // The row not typed in shows the marker.
             FUZZ_CHECK((row == ROW_TEXT ? d.Sample() : d.Text()) == INVALID_MARKER, strField());
@@ -203,10 +212,9 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         session.Leave();
         const int index = fuzz::Reduce(op.nNumber, n);
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
-        const bool bKnown = fuzz::KnownEvaluationFaultIn(list);
-        if (ChangeFieldValue(list, index, pszText)) {
+        if (ChangeFieldValue(list, index, pszText).Ok()) {
             FUZZ_CHECK(list.At(index).Value() == strGiven, where);
-        } else if (!bKnown) {
+        } else {
             // Refused: the old value is kept and the list shows what it did.
             FUZZ_CHECK(fuzz::Snapshot(list) == before,
                        where + ": a refused value changed the list\n" + fuzz::Compare(before, fuzz::Snapshot(list)));
@@ -223,11 +231,9 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         const auto strField = [&] { return where + "\n" + fuzz::DescribeList(list); };
         FUZZ_CHECK(d.Text() == d.GoodText() && d.Sample() == d.GoodSample() && d.Kind() == d.GoodKind(), strField());
         FUZZ_CHECK(list.m_bInvalid == 0, strField());
-        FUZZ_CHECK(!IsInvalidField(d) || fuzz::KnownEvaluationFault(d), strField());
+        FUZZ_CHECK(!IsInvalidField(d), strField());
         // What the field was taken back to evaluates from its text, to the
         // same text.
-        if (fuzz::KnownEvaluationFaultIn(list))
-            break;
         const bool bFromText = d.IsFromText() != 0;
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
         FUZZ_CHECK(list.EvaluateFromText(index) == 1, strField());
@@ -244,8 +250,6 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         session.Leave();
         const int index = fuzz::Reduce(op.nNumber, n);
         // Nothing is being typed: evaluating any field again changes nothing.
-        if (fuzz::KnownEvaluationFaultIn(list))
-            break;
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
         FUZZ_CHECK(list.EvaluateFromText(index) == 1, where + "\n" + fuzz::Describe(before));
         FUZZ_CHECK(fuzz::Snapshot(list) == before,
@@ -256,9 +260,12 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
     case 'c': {
         if (n == 0)
             break;
-        const int index = fuzz::Reduce(op.nNumber, n);
-        list.ClearChanged(index);
-        FUZZ_CHECK(list.IsChanged(index) == 0, where);
+        // Every descriptor has a revision of its own, which a view keeps to
+        // tell whether what it shows of the field is current.
+        std::set<unsigned long long> revisions;
+        for (int i = 0; i < n; ++i)
+            revisions.insert(list.Revision(i));
+        FUZZ_CHECK(static_cast<int>(revisions.size()) == n, where + ": two fields share a revision");
         break;
     }
     case 'b':
@@ -273,13 +280,13 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static fuzz::CQuietPresenter presenter;
     const std::vector<std::string> fields =
         fuzz::SplitFields(std::string_view(reinterpret_cast<const char*>(data), size));
     if (fields.empty())
         return 0;
 
-    const std::vector<fuzz::SEditOp> ops = fuzz::ReadScript(fields, kMaxOps);
+    const CDescriptorTable* pTable = nullptr;
+    const std::vector<fuzz::SEditOp> ops = fuzz::ReadScript(fields, kMaxOps, &pTable);
 
     std::string strList = fields[0];
     if (strList.empty() || strList.back() != '\n')
@@ -287,8 +294,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FailureContext() = "list " + Escaped(strList) + ", edits";
     for (const fuzz::SEditOp& op : ops)
         fuzz::FailureContext() += std::string(" '") + op.code + std::to_string(op.nNumber) + ":" + Escaped(op.strText) + "'";
-    CDescriptorList list;
-    if (!list.Split(strList.c_str()))
+    CDescriptorList list(*pTable);
+    if (!list.Split(strList))
         return 0;  // no statement to edit: the front ends show none
     // Only the empty format "()" splits into no field; a list that has a
     // field keeps one, since the last field cannot be removed.
@@ -300,8 +307,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; k < ops.size(); ++k) {
         const fuzz::SEditOp& op = ops[k];
         const std::string where = "edit " + std::to_string(k) + " '" + op.code + std::to_string(op.nNumber) + "'";
+        const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
+        const std::vector<unsigned long long> revisionsBefore = Revisions(list);
         ApplyOp(session, op, where);
         CheckList(list, where);
+        // A field that shows anything else than before has a new revision:
+        // the window reloads exactly the fields whose revision it has not shown.
+        if (list.size() == static_cast<int>(before.size())) {
+            const std::vector<fuzz::SFieldState> after = fuzz::Snapshot(list);
+            for (std::size_t i = 0; i < after.size(); ++i)
+                FUZZ_CHECK(after[i] == before[i] || list.Revision(static_cast<int>(i)) != revisionsBefore[i],
+                           where + ": field " + std::to_string(i) + " changed without a new revision\n" +
+                               fuzz::Compare(before, after));
+        }
         if (!session.Typing())
             CheckSettled(list, where);
         FUZZ_CHECK(list.size() >= nFewest, where);

@@ -22,9 +22,9 @@
 #include <system_error>
 #include <vector>
 
-#include "flags.h"
 #include "fuzz_support.h"
-#include "statement_locator.h"
+#include "string_table.h"
+#include "statement_session.h"
 #include "statement_writer.h"
 
 namespace fs = std::filesystem;
@@ -35,8 +35,6 @@ using fuzz::Escaped;
 
 constexpr std::size_t kMaxOps = 16;
 
-// The characters the lexer and the splitter pass over as blanks.
-constexpr const char* kWhite = " \t\n\v\f\r";
 
 // The folder the source file is written into, made once per process and
 // removed at its end (and before it aborts on a failed check).
@@ -242,211 +240,76 @@ std::vector<std::string> StatementTextsOf(const CDescriptorList& list)
     return texts;
 }
 
-std::string DescribeStatement(const CDescriptorList& list)
+// A statement as the front ends hold it: its descriptors and its site.
+struct SStatement {
+    explicit SStatement(const CDescriptorTable& table) : list(table) {}
+    CDescriptorList list;
+    CStatementSite site;
+};
+
+std::string DescribeStatement(const SStatement& statement)
 {
-    std::string s = "  first line " + std::to_string(list.m_nFirstLine) + ", lines";
-    for (int n : list.m_arrLines)
+    const CStatementSite& site = statement.site;
+    std::string s = "  first line " + std::to_string(site.m_nFirstLine) + ", lines";
+    for (int n : site.m_arrLines)
         s += " " + std::to_string(n);
-    s += "\n  head " + Escaped(list.m_strHead) + "\n  tail " + Escaped(list.m_strTail) + "\n  form " +
-         (list.m_bFixedForm ? "fixed" : "free") + ", delimiter " + Escaped(std::string(1, list.m_chDelimiter)) +
-         ", paren blanks " + std::to_string(list.m_nParenBlanks) + "\n  texts";
-    for (const std::string& t : TextsOf(list))
+    s += "\n  head " + Escaped(site.m_strHead) + "\n  inner tail " + Escaped(site.m_strInnerTail) + "\n  tail " +
+         Escaped(site.m_strTail) + "\n  form " + (site.m_bFixedForm ? "fixed" : "free") + ", delimiter " +
+         Escaped(std::string(1, site.m_chDelimiter)) + ", paren blanks " + std::to_string(site.m_nParenBlanks) +
+         "\n  texts";
+    for (const std::string& t : TextsOf(statement.list))
         s += " " + Escaped(t);
     return s + "\n";
+}
+
+// The messages of a result, for a report.
+std::string DescribeResult(const CResult& result)
+{
+    std::string s;
+    for (const SMessage& message : result.Messages())
+        s += Escaped(MessageText(message)) + " ";
+    return s;
 }
 
 // Whether the located statement runs on over a free-form line that does not
 // continue it: every line of a free-form statement but its last must hold
 // the "&" that continues it.
-bool RunsOnWithoutAmpersand(const CDescriptorList& list)
+bool RunsOnWithoutAmpersand(const CStatementSite& site)
 {
-    if (list.m_bFixedForm || list.m_arrLines.size() < 2)
+    if (site.m_bFixedForm || site.m_arrLines.size() < 2)
         return false;
-    for (std::size_t k = 0; k + 1 < list.m_arrLines.size(); ++k) {
-        const std::size_t nOld = static_cast<std::size_t>(list.m_arrLines[k] - list.m_nFirstLine);
-        if (nOld < list.m_arrOriginalLines.size() && list.m_arrOriginalLines[nOld].find('&') == std::string::npos)
+    for (std::size_t k = 0; k + 1 < site.m_arrLines.size(); ++k) {
+        const std::size_t nOld = static_cast<std::size_t>(site.m_arrLines[k] - site.m_nFirstLine);
+        if (nOld < site.m_arrOriginalLines.size() && site.m_arrOriginalLines[nOld].find('&') == std::string::npos)
             return true;
     }
     return false;
 }
 
-// Known faults, kept out of the read-back checks until they are mended.
-// Each makes the writer build lines that would not read back as the fields
-// show them; the save's own read-back check then refuses the statement and
-// leaves the file as it was, so what they cost is a refused OK, not data.
-// Returns the name of the one that applies to a statement, or nullptr.
-const char* KnownReadBackFault(const CDescriptorList& list, const std::vector<std::string>& originalTexts)
-{
-    if (!fuzz::KeepKnownFaultsOut())
-        return nullptr;
-    // A field's text that is refused on its own (fuzz_support.h) would be
-    // refused when the file is read again.
-    if (fuzz::KnownTextRefusedAloneIn(list))
-        return "a text refused on its own";
-    // A stray quote in the text after a fixed-form list that no quote
-    // closes leaves a constant open to the statement's end: when a
-    // continuation line follows, the blanks up to column 72 are read into
-    // it, and a rebuilt statement whose lines break elsewhere reads back with
-    // other blanks.
-    // Any quote in the text after the list may pair with a quote the
-    // rebuilt lines hold elsewhere, in either form, once the statement is
-    // laid out anew.
-    if (list.m_strTail.find_first_of("'\"") != std::string::npos)
-        return "a quote in the text after the list";
-    // So does a fixed-form format string whose closing quote is missing.
-    if (list.m_bFixedForm) {
-        char chOpen = 0;
-        const auto scan = [&chOpen](const std::string& text) {
-            for (const char c : text)
-                if (chOpen == 0 && (c == '\'' || c == '"'))
-                    chOpen = c;
-                else if (c == chOpen)
-                    chOpen = 0;
-        };
-        scan(list.m_strTail);
-        if (chOpen != 0)
-            return "a constant the text after the list leaves open";
-        if (list.m_chDelimiter != 'f') {
-            for (const std::string& line : list.m_arrOriginalLines)
-                scan(&line == &list.m_arrOriginalLines.front() ? line.substr(std::min(line.size(), list.m_strHead.size()))
-                                                               : line);
-            if (chOpen != 0)
-                return "a format string whose closing quote is missing";
-        }
-    }
-    // A Hollerith constant holding "!", "&" or a quote ("5Hab!cd") is read
-    // as a comment, a continuation mark or a constant by the locator's scan
-    // of the statement's lines: once the statement is written on more than
-    // one line, or when a constant continued on the next line follows it in
-    // the file, what reads back differs, or does not read at all.
-    std::vector<std::string> texts = TextsOf(list);
-    texts.insert(texts.end(), originalTexts.begin(), originalTexts.end());
-    for (const std::string& text : texts) {
-        const std::size_t nLetter = text.find_first_not_of("0123456789");
-        if (nLetter != 0 && nLetter != std::string::npos && (text[nLetter] == 'H' || text[nLetter] == 'h') &&
-            text.find_first_of("!&'\"", nLetter) != std::string::npos)
-            return "a Hollerith constant holding a comment mark, an ampersand or a quote";
-    }
-    // The lexer passes over one character after a character constant's
-    // closing quote (of either kind), so "'a')" or "'a'x" is taken as the
-    // constant 'a'; saved, the extra character ends the list early or joins
-    // the next descriptor.
-    for (int i = 0; i < list.size(); ++i) {
-        const std::string& text = list.At(i).Text();
-        const std::size_t nFirst = text.find_first_not_of(kWhite);
-        const std::size_t nLast = text.find_last_not_of(kWhite);
-        if (nFirst != std::string::npos && (text[nFirst] == '\'' || text[nFirst] == '"') && text[nLast] != text[nFirst])
-            return "a character after a constant's closing quote";
-    }
-    // A repeat count followed by a blank ("2 I5", valid Fortran) is accepted
-    // as a typed text, but the splitter takes a number followed by a blank
-    // as a group's repeat count and refuses the list when no "(" follows.
-    for (int i = 0; i < list.size(); ++i) {
-        const std::string& text = list.At(i).Text();
-        std::size_t k = text.find_first_not_of(kWhite);
-        const std::size_t nDigits = k == std::string::npos ? 0 : text.find_first_not_of("0123456789", k);
-        if (k != std::string::npos && nDigits != std::string::npos && nDigits > k &&
-            std::string_view(kWhite).find(text[nDigits]) != std::string_view::npos) {
-            k = text.find_first_not_of(kWhite, nDigits);
-            if (k != std::string::npos && text[k] != '(')
-                return "a repeat count followed by a blank";
-        }
-    }
-    // A descriptor longer than a line that is no character constant (a
-    // long Hollerith constant "70Haaa...") is split at column 72 like one,
-    // but in fixed form the locator joins the lines with a line end outside
-    // quotes: the Hollerith count then ends early, or the text gains a line
-    // end.
-    if (list.m_bFixedForm)
-        for (int i = 0; i < list.size(); ++i) {
-            const std::string& text = list.At(i).Text();
-            const std::size_t nFirst = text.find_first_not_of(kWhite);
-            if (text.size() > 62 && nFirst != std::string::npos && text[nFirst] != '\'')
-                return "a long descriptor split outside quotes";
-        }
-    // A written line whose text ends with a carriage return (a CR byte in
-    // the tail, the line cut at column 72 after it) reads back with that CR
-    // taken for the line end's; a save refuses a statement with a CR byte
-    // inside its lines as one that would not read back.
-    for (const std::string& line : BuildStatementLines(list))
-        if (line.find('\r') != std::string::npos)
-            return "a carriage return in a written line";
-    // Text that is never moved or split (the opening quote and parenthesis,
-    // separators, the closing parenthesis) is appended past column 72 when
-    // the line is full (a format string that opens in column 72); the
-    // locator, like a compiler, ignores what stands beyond column 72.
-    if (list.m_bFixedForm)
-        for (const std::string& line : BuildStatementLines(list))
-            if (line.size() > 72)
-                return "a fixed-form line written past column 72";
-    // Remove Field takes the last descriptor out of a group and leaves an
-    // empty group ("2()"); OK saves it, and the splitter refuses it.
-    for (int i = 0; i + 1 < list.size(); ++i)
-        if (list.At(i).Kind() == KIND_OPEN && list.At(i + 1).Kind() == KIND_CLOSE)
-            return "an empty group";
-    // A doubled quote that the writer splits between its two quotes ("'aa'"
-    // on one line, "'bb'" on the next, with the continuation marks of the
-    // form) reads back as a closing quote at the end of the line.
-    {
-        const std::string strMark = list.m_bFixedForm ? "     +" : "      &";
-        const std::string strEnd = list.m_bFixedForm ? "" : "&";
-        const std::vector<std::string> lines = BuildStatementLines(list);
-        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-            const std::string& line = lines[i];
-            const std::string& next = lines[i + 1];
-            if (line.size() <= strEnd.size() || line.compare(line.size() - strEnd.size(), strEnd.size(), strEnd) != 0)
-                continue;
-            const char chLast = line[line.size() - strEnd.size() - 1];
-            if ((chLast == '\'' || chLast == '"') && next.size() > strMark.size() &&
-                next.compare(0, strMark.size(), strMark) == 0 && next[strMark.size()] == chLast)
-                return "a doubled quote split between two lines";
-        }
-    }
-    return nullptr;
-}
-
 // The cursor column that picks the statement again: any column for a
 // FORMAT statement, the opening quote of a format string.
-long long ReadBackColumn(const CDescriptorList& list)
+long long ReadBackColumn(const CStatementSite& site)
 {
-    return list.m_chDelimiter == 'f' ? 1 : static_cast<long long>(list.m_strHead.size()) + 1;
+    return site.m_chDelimiter == 'f' ? 1 : static_cast<long long>(site.m_strHead.size()) + 1;
 }
 
-std::string DescribeReadBack(const CDescriptorList& back, int nBack)
+// Compares a statement read back with the one it was saved from: every
+// descriptor, the text around the list, the form and the delimiter.
+void CompareReadBack(const SStatement& saved, const SStatement& back, const CResult& located,
+                     const std::string& strContext)
 {
-    return nBack == LOCATE_FOUND ? DescribeStatement(back) : "  not found (" + std::to_string(nBack) + ")\n";
-}
-
-enum ReadBackMatch {
-    READ_BACK_EXACT,  // everything reads back as it was saved
-    READ_BACK_KNOWN,  // it does not, for a known reason
-};
-
-// Compares a statement read back with the list it was saved from; a
-// difference that no known fault explains fails the run.
-int CompareReadBack(const CDescriptorList& list, const std::vector<std::string>& originalTexts,
-                    const CDescriptorList& back, int nBack, const std::string& strContext)
-{
-    const auto strBack = [&] { return strContext + DescribeReadBack(back, nBack); };
-    const char* pszKnown = KnownReadBackFault(list, originalTexts);
-    static const bool bTrace = std::getenv("QUILLMARK_FUZZ_TRACE") != nullptr;
-    if (pszKnown != nullptr) {
-        if (bTrace)
-            std::fprintf(stderr, "read-back checks left out: %s\n", pszKnown);
-        return READ_BACK_KNOWN;
-    }
-    FUZZ_CHECK(nBack == LOCATE_FOUND, "the saved statement does not read back\n" + strBack());
-    FUZZ_CHECK(TextsOf(back) == StatementTextsOf(list),
-               "the descriptors read back differ\n" + strBack());
-    FUZZ_CHECK(back.m_strHead == list.m_strHead, "the head read back differs\n" + strBack());
-    FUZZ_CHECK(back.m_strTail == list.m_strTail,
-               "the tail read back differs\n" + strBack());
-    FUZZ_CHECK(back.m_bFixedForm == list.m_bFixedForm && back.m_chDelimiter == list.m_chDelimiter,
+    const auto strBack = [&] {
+        return strContext + (located.Ok() ? DescribeStatement(back) : "  not found: " + DescribeResult(located) + "\n");
+    };
+    FUZZ_CHECK(located.Ok() && !back.site.m_bNew, "the saved statement does not read back\n" + strBack());
+    FUZZ_CHECK(TextsOf(back.list) == StatementTextsOf(saved.list), "the descriptors read back differ\n" + strBack());
+    FUZZ_CHECK(back.site.m_strHead == saved.site.m_strHead, "the head read back differs\n" + strBack());
+    FUZZ_CHECK(back.site.m_strInnerTail == saved.site.m_strInnerTail,
+               "the text after the list inside the string read back differs\n" + strBack());
+    FUZZ_CHECK(back.site.m_strTail == saved.site.m_strTail, "the tail read back differs\n" + strBack());
+    FUZZ_CHECK(back.site.m_bFixedForm == saved.site.m_bFixedForm &&
+                   back.site.m_chDelimiter == saved.site.m_chDelimiter,
                "the form or delimiter read back differs\n" + strBack());
-    const bool bExact = TextsOf(back) == StatementTextsOf(list) && back.m_strTail == list.m_strTail;
-    if (!bExact && bTrace)
-        std::fprintf(stderr, "read back with a known difference in blanks or tail\n");
-    return bExact ? READ_BACK_EXACT : READ_BACK_KNOWN;
 }
 
 void ApplyEdit(fuzz::CFieldSession& session, const fuzz::SEditOp& op)
@@ -460,7 +323,7 @@ void ApplyEdit(fuzz::CFieldSession& session, const fuzz::SEditOp& op)
     case 'i': {
         session.Leave();
         const int index = fuzz::Reduce(op.nNumber, n + 1);
-        if (InsertField(list, index, pszText))
+        if (InsertField(list, index, pszText).Ok())
             session.SetCurrent(index);
         break;
     }
@@ -494,7 +357,6 @@ void ApplyEdit(fuzz::CFieldSession& session, const fuzz::SEditOp& op)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static fuzz::CQuietPresenter presenter;
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::size_t nHeaderEnd = input.find('\n');
     if (nHeaderEnd == std::string::npos)
@@ -508,7 +370,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t nPos = 1;
     const long long nLine = ReadNumber(fields[0], nPos);
     const long long nColumn = ReadNumber(fields[0], nPos);
-    const std::vector<fuzz::SEditOp> ops = fuzz::ReadScript(fields, kMaxOps);
+    const CDescriptorTable* pTable = nullptr;
+    const std::vector<fuzz::SEditOp> ops = fuzz::ReadScript(fields, kMaxOps, &pTable);
 
     const char* pszName = chForm == 'f' ? "src.f90" : chForm == 'F' ? "src.F90" : "src.for";
     const CSourceFile file((Scratch().Path() / pszName).string());
@@ -521,24 +384,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string strCase = "file " + std::string(pszName) + " line " + std::to_string(nLine) + " column " +
                                 std::to_string(nColumn) + "\n  contents " + Escaped(original) + "\n";
 
-    CDescriptorList list;
-    const int nLocated = LocateStatement(list, nLine, nColumn, file.Path(), 0);
-    FUZZ_CHECK(ReadWhole(file.Path()) == original, "locating changed the file\n" + strCase);
-    bool bStatement = nLocated == LOCATE_FOUND;
-    if (nLocated == LOCATE_BLANK)
-        bStatement = NewStatement(list, nLine, file.Path(), NEW_STATEMENT_TEXT) != 0;
+    // Opened as both front ends open it: the statement there, or a new one
+    // on a blank line. An unattended run answers every question No.
+    CNoQuestions questions;
+    SStatement statement(*pTable);
+    CDescriptorList& list = statement.list;
+    CStatementSite& site = statement.site;
+    SStatementRequest request;
+    request.strFile = file.Path();
+    request.nLine = nLine;
+    request.nColumn = nColumn;
+    const CResult opened = OpenStatement(request, list, site, questions);
+    FUZZ_CHECK(ReadWhole(file.Path()) == original, "opening changed the file\n" + strCase);
     // QUILLMARK_FUZZ_TRACE=1 shows what each run found, for reading a
     // reproducer or checking a seed.
     static const bool bTrace = std::getenv("QUILLMARK_FUZZ_TRACE") != nullptr;
     if (bTrace)
-        std::fprintf(stderr, "located: %d%s\n%s", nLocated, bStatement ? "" : (" " + Escaped(presenter.m_strLast)).c_str(),
-                     bStatement ? DescribeStatement(list).c_str() : "");
-    if (bStatement) {
+        std::fprintf(stderr, "opened: %s\n%s", opened.Ok() ? "yes" : DescribeResult(opened).c_str(),
+                     opened.Ok() ? DescribeStatement(statement).c_str() : "");
+    if (opened.Ok()) {
         // A free-form statement goes on to the next line only after an "&".
-        FUZZ_CHECK(!RunsOnWithoutAmpersand(list),
-                   "the statement was taken over a line that does not continue it\n" + strCase +
-                       DescribeStatement(list));
-        const std::vector<std::string> originalTexts = TextsOf(list);
+        FUZZ_CHECK(!RunsOnWithoutAmpersand(site), "the statement was taken over a line that does not continue it\n" +
+                                                      strCase + DescribeStatement(statement));
         fuzz::CFieldSession session(list);
         std::string strEdits;
         for (const fuzz::SEditOp& op : ops) {
@@ -549,58 +416,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // The lines the statement occupied; a new statement takes the place
         // of its blank line.
-        std::vector<int> oldLines = list.m_arrLines;
+        std::vector<int> oldLines = site.m_arrLines;
         if (oldLines.empty())
-            oldLines.push_back(list.m_nFirstLine);
-        const int nCurrent = session.Current();
-        const int bSaved = CommitStatement(list, nCurrent, nullptr, 0);
-        const std::string saved = ReadWhole(file.Path());
+            oldLines.push_back(site.m_nFirstLine);
+        const CResult saved = CommitStatement(list, site, session.Current(), questions);
+        const std::string strSaved = ReadWhole(file.Path());
         if (bTrace)
-            std::fprintf(stderr, "saved: %d\n%sfile now %s\n", bSaved, DescribeStatement(list).c_str(),
-                         Escaped(saved).c_str());
-        const std::string strState = strWhat + "saved statement:\n" + DescribeStatement(list) + "file now " +
-                                     Escaped(saved) + "\n";
+            std::fprintf(stderr, "saved: %s\n%sfile now %s\n", saved.Ok() ? "yes" : DescribeResult(saved).c_str(),
+                         DescribeStatement(statement).c_str(), Escaped(strSaved).c_str());
+        const std::string strState = strWhat + "saved statement:\n" + DescribeStatement(statement) + "file now " +
+                                     Escaped(strSaved) + "\n";
 
-        if (!bSaved) {
-            // A save that failed leaves the file as it was.
-            FUZZ_CHECK(saved == original, "a failed save changed the file\n" + strState);
-            // OK refuses unbalanced parentheses (after taking the current
-            // field back). A balanced statement is refused only when what
-            // would be written does not read back as it is shown, and then
-            // for a known reason: the statement's lines are read back from a
-            // file of their own to see.
-            if (list.IsBalanced()) {
-                const std::string strRefusal = "a balanced statement was not saved: " + Escaped(presenter.m_strLast) + "\n";
-                const CSourceFile side((Scratch().Path() / ("alone" + fs::path(pszName).extension().string())).string());
-                {
-                    std::ofstream out(side.Path(), std::ios::binary | std::ios::trunc);
-                    for (const std::string& line : BuildStatementLines(list))
-                        out << line << list.m_strLineEnd;
-                }
-                CDescriptorList back;
-                const int nBack = LocateStatement(back, 1, ReadBackColumn(list), side.Path(), 0);
-                const int nMatch = CompareReadBack(list, originalTexts, back, nBack,
-                                                   strRefusal + strState + "its lines alone read back:\n");
-                FUZZ_CHECK(nMatch == READ_BACK_KNOWN, strRefusal + strState + "though its lines alone read back as saved");
-            }
+        if (!saved.Ok()) {
+            // A save that failed leaves the file as it was, and OK refuses
+            // only a statement that is no FORMAT list as it stands: unbalanced
+            // parentheses or a group that holds nothing. Whatever the fields
+            // show otherwise is written and reads back as shown.
+            FUZZ_CHECK(strSaved == original, "a failed save changed the file\n" + strState);
+            FUZZ_CHECK(saved.StringId() == IDS_UNBALANCED || saved.StringId() == IDS_EMPTY_GROUP_EXIT,
+                       "a save was refused after the edits were accepted: " + DescribeResult(saved) + "\n" + strState);
         } else {
             // A save that succeeded: the file holds the statement as it was
             // saved, at the same line, and every other line as it was.
-            CDescriptorList back;
-            const int nBack = LocateStatement(back, list.m_nFirstLine, ReadBackColumn(list), file.Path(), 0);
-            const int nMatch = CompareReadBack(list, originalTexts, back, nBack, strState + "read back:\n");
-            const std::string strBack = strState + "read back:\n" + DescribeReadBack(back, nBack);
+            SStatement back(*pTable);
+            SStatementRequest again = request;
+            again.nLine = site.m_nFirstLine;
+            again.nColumn = ReadBackColumn(site);
+            CResult located;
+            const int nBack = LocateStatement(again, back.list, back.site, questions, located);
+            if (nBack != LOCATE_FOUND && located.Ok())
+                located = CResult::Declined();
+            CompareReadBack(statement, back, located, strState + "read back:\n");
             // Every line outside the statement is as it was.
             std::size_t nRegionEnd = 0;
-            const std::string strOutside = CompareOutside(original, saved, list.m_nFirstLine, oldLines, nRegionEnd);
-            FUZZ_CHECK(strOutside.empty(),
-                       "a line outside the statement changed: " + strOutside + "\n" + strBack);
+            const std::string strOutside = CompareOutside(original, strSaved, site.m_nFirstLine, oldLines, nRegionEnd);
+            FUZZ_CHECK(strOutside.empty(), "a line outside the statement changed: " + strOutside + "\n" + strState);
             // The statement read back starts where it was written and ends
             // within the stretch it was written to.
-            if (nMatch == READ_BACK_EXACT)
-                FUZZ_CHECK(!back.m_arrLines.empty() && back.m_arrLines.front() == list.m_nFirstLine &&
-                               static_cast<std::size_t>(back.m_arrLines.back()) <= nRegionEnd,
-                           "the statement read back does not occupy the lines written\n" + strBack);
+            FUZZ_CHECK(!back.site.m_arrLines.empty() && back.site.m_arrLines.front() == site.m_nFirstLine &&
+                           static_cast<std::size_t>(back.site.m_arrLines.back()) <= nRegionEnd,
+                       "the statement read back does not occupy the lines written\n" + strState);
         }
     }
     std::error_code ec;

@@ -1,6 +1,6 @@
-// Shared by the fuzz targets: a message presenter that keeps quiet, the
-// failure report, the reading of an edit script out of the input, and the
-// edits themselves, made the way both front ends make them.
+// Shared by the fuzz targets: the failure report, the reading of an edit
+// script out of the input, and the edits themselves, made the way both front
+// ends make them.
 //
 // An input names its own separator: its first byte. The fields after it are
 // split at every further occurrence of that byte. An edit is one field:
@@ -31,34 +31,8 @@
 #include "descriptor_list.h"
 #include "field_commands.h"
 #include "field_layout.h"
-#include "flags.h"
-#include "message.h"
 
 namespace fuzz {
-
-// Swallows every message; questions take their negative answer, as in an
-// unattended run.
-class CQuietPresenter : public IMessagePresenter {
-public:
-    CQuietPresenter() { SetMessagePresenter(this); }
-    ~CQuietPresenter() override { SetMessagePresenter(nullptr); }
-    CQuietPresenter(const CQuietPresenter&) = delete;
-    CQuietPresenter& operator=(const CQuietPresenter&) = delete;
-
-    int Present(OwnerHandle, unsigned style, const std::string& text, const std::string&) override
-    {
-        ++m_nCount;
-        m_strLast = text;
-        switch (style & MB_TYPEMASK) {
-        case MB_OK: return IDOK;
-        case MB_YESNO: return IDNO;
-        default: return IDCANCEL;
-        }
-    }
-
-    int m_nCount = 0;
-    std::string m_strLast;
-};
 
 // Run before the process ends on a failed check (a fuzz target removes its
 // temporary files there).
@@ -167,8 +141,10 @@ inline bool ParseOp(const std::string& field, SEditOp& op)
 }
 
 // The edit script in fields[1] on, at most nMax edits. An "x" field
-// chooses the strict table, once, before the list is read: it is set here.
-inline std::vector<SEditOp> ReadScript(const std::vector<std::string>& fields, std::size_t nMax)
+// chooses the strict table, once, before the list is read: pTable receives
+// the table the script reads its list with.
+inline std::vector<SEditOp> ReadScript(const std::vector<std::string>& fields, std::size_t nMax,
+                                       const CDescriptorTable** pTable)
 {
     std::vector<SEditOp> ops;
     bool bStrict = false;
@@ -181,7 +157,7 @@ inline std::vector<SEditOp> ReadScript(const std::vector<std::string>& fields, s
         else
             ops.push_back(op);
     }
-    ProcessFlags().m_bStrictTable = bStrict ? 1 : 0;
+    *pTable = bStrict ? &StrictDescriptorTable() : &DefaultDescriptorTable();
     return ops;
 }
 
@@ -282,52 +258,6 @@ private:
     FieldRow m_row = ROW_TEXT;
     bool m_bTyping = false;
 };
-
-// Every condition named Known... keeps a known fault out of a check until
-// it is mended. QUILLMARK_FUZZ_ALL_CHECKS=1 makes them all false, so that a
-// reproducer shows its fault again (and a mended fault shows that its
-// condition can go).
-inline bool KeepKnownFaultsOut()
-{
-    static const bool bKeep = std::getenv("QUILLMARK_FUZZ_ALL_CHECKS") == nullptr;
-    return bKeep;
-}
-
-// Known fault, kept out of the checks: a text typed into a field that has
-// a value of its own is judged with that value, so "F3.3", whose default
-// sample cannot be printed, is accepted while the value "42" shows as "***".
-// Alone (New Field, the splitter) the same text is refused, so such a
-// statement is not saved: the save refuses it as one that would not read
-// back. True for a field with a value whose text is refused on its own.
-inline bool KnownTextRefusedAlone(const CDescriptor& d)
-{
-    if (!KeepKnownFaultsOut() || d.Value().empty())
-        return false;
-    CDescriptorList alone;
-    return alone.InsertDescriptor(0, d.Text().c_str()) == 0;
-}
-
-inline bool KnownTextRefusedAloneIn(const CDescriptorList& list)
-{
-    for (int i = 0; i < list.size(); ++i)
-        if (KnownTextRefusedAlone(list.At(i)))
-            return true;
-    return false;
-}
-
-// The known fault of the model's evaluation, for one field or a list.
-inline bool KnownEvaluationFault(const CDescriptor& d)
-{
-    return KnownTextRefusedAlone(d);
-}
-
-inline bool KnownEvaluationFaultIn(const CDescriptorList& list)
-{
-    for (int i = 0; i < list.size(); ++i)
-        if (KnownEvaluationFault(list.At(i)))
-            return true;
-    return false;
-}
 
 // An index reduced into 0 .. nCount - 1 (nCount > 0).
 inline int Reduce(long long n, int nCount)

@@ -3,18 +3,30 @@
 #include <algorithm>
 #include <climits>
 
+namespace {
+
+// The revision the next change of any descriptor gets.
+unsigned long long g_nNextRevision = 1;
+
+}  // namespace
+
+void CDescriptor::Touch()
+{
+    m_nRevision = g_nNextRevision++;
+}
+
 void CDescriptor::SetText(const char* text)
 {
     m_strText = text;
     m_bFromText = 1;
-    m_bChanged = 1;
+    Touch();
 }
 
 void CDescriptor::SetSample(const char* text)
 {
     m_strSample = text;
     m_bFromText = 0;
-    m_bChanged = 1;
+    Touch();
 }
 
 std::string CDescriptor::StatementText() const
@@ -52,7 +64,7 @@ int CDescriptor::SetValue(const char* text)
 {
     std::string strOld = m_strValue;
     m_strValue = text;
-    m_bChanged = 1;
+    Touch();
     if (EvaluateFromText())
         return 1;
     m_strValue = strOld;
@@ -71,7 +83,7 @@ void CDescriptor::RevertToGood()
     m_nScale = m_nGoodScale;
     m_bPlus = m_bGoodPlus;
     m_bComma = m_bGoodComma;
-    m_bChanged = 1;
+    Touch();
 }
 
 int CDescriptor::GetColumn() const
@@ -99,4 +111,9 @@ int CDescriptor::NeedsComma() const
 long long CDescriptor::PrintColumn() const
 {
     return m_nPassColumn >= 0 ? m_nPassColumn : GetColumn();
+}
+
+int IsOctalDigit(char c)
+{
+    return c >= '0' && c <= '7';
 }

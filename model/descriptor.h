@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "descriptor_kind.h"
+#include "descriptor_parser.h"
+#include "descriptor_table.h"
+#include "format_scanner.h"
 
 using CStringArray = std::vector<std::string>;
-
-// The value of a number token of at most five characters (a C-style decimal
-// conversion: leading blanks, a sign, the leading digits); 2147483647 for a
-// token of six characters or more.
-int CountValue(const char* digits);
 
 // 1 for the characters 0 to 7, else 0.
 int IsOctalDigit(char c);
@@ -21,9 +19,10 @@ class CDescriptorList;
 
 class CDescriptor {
 public:
-    // A new descriptor has empty strings, evaluates from its text and is not
-    // linked; the list creates and owns the ones of the statement.
-    CDescriptor() = default;
+    // A new descriptor has empty strings, evaluates from its text with the
+    // given table and is not linked; the list creates and owns the ones of
+    // the statement.
+    explicit CDescriptor(const CDescriptorTable& table = DefaultDescriptorTable()) : m_pTable(&table) {}
     virtual ~CDescriptor() = default;
     CDescriptor(const CDescriptor&) = delete;
     CDescriptor& operator=(const CDescriptor&) = delete;
@@ -35,8 +34,6 @@ public:
     void GetRepeatedSample(std::string& out) const;
     int SetValue(const char* text);
     void GetValue(std::string& out) const { out = m_strValue; }
-    int IsChanged() const { return m_bChanged; }
-    void ClearChanged() { m_bChanged = 0; }
     void RevertToGood();
     int GetColumn() const;
     int NeedsComma() const;
@@ -44,6 +41,11 @@ public:
     // which the splitter does not take into a text either (the blanks a
     // Hollerith constant ends with are its characters and stay).
     std::string StatementText() const;
+
+    // A number that grows with every change of the descriptor (every setter
+    // and every evaluation); unique across all descriptors, so that a view
+    // can tell whether what it shows of one is still current.
+    unsigned long long Revision() const { return m_nRevision; }
 
     // Evaluates in the current direction and brings the later descriptors
     // that depend on this one up to date. 1 on success, 0 on failure.
@@ -55,24 +57,18 @@ public:
     // known to the caller (saves walking back for tab descriptors).
     int EvaluateSelf(long long column = -1);
 
-    // Recognition: the lexer cuts a text into tokens with one class letter
-    // each; the classifier finds the kind in the descriptor table in force.
-    static int Lex(const char* text, std::string& classes, CStringArray& tokens);
-    static int Classify(const char* classes, const CStringArray& tokens, int& hasRepeat,
-                        int& upperCase);
+    // Writes the sample one pass of the parsed descriptor prints, with the
+    // value (empty: the default sample) and the modes in force; 0 when its
+    // numbers are impossible. Whether a descriptor is valid never depends on
+    // the value: a value it cannot print shows as asterisks.
+    int Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed);
 
-    // Writes the sample one pass of the descriptor prints; 0 when its numbers
-    // are impossible.
-    int Render(std::string& sample, const char* value, DescriptorKind kind,
-               const CStringArray& tokens, int hasRepeat);
+    // 1 when text is a descriptor of the table that prints its default sample.
+    static int IsDescriptorText(const std::string& text, const CDescriptorTable& table = DefaultDescriptorTable());
 
-    // 1 when text is a descriptor that prints its default sample.
-    static int IsDescriptorText(const std::string& text);
-
-    // Writes a descriptor text of the same kind that prints `sample`; 0 when
-    // there is none.
-    int Derive(const char* sample, std::string& text, DescriptorKind kind,
-               const CStringArray& tokens, int hasRepeat, int upperCase);
+    // Writes a descriptor text of the same kind as the parsed good text that
+    // prints `sample`; 0 when there is none.
+    int Derive(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
 
     // Read access for the list's callers and the tests.
     const std::string& Text() const { return m_strText; }
@@ -95,6 +91,9 @@ public:
     int Kind() const { return m_nKind; }
     int GoodKind() const { return m_nGoodKind; }
     int GoodRepeat() const { return m_nGoodRepeat; }
+    const CDescriptorTable& Table() const { return *m_pTable; }
+    // The record of the last text that evaluated.
+    const SParsedDescriptor& GoodParsed() const { return m_goodParsed; }
 
 private:
     friend class CDescriptorList;
@@ -103,6 +102,8 @@ private:
     int EvaluateTextToSample();
     int EvaluateSampleToText();
     void RecordGood();
+    void Touch();
+    const SParsedDescriptor& ParsedText();
     long long ColumnWidth() const;
     static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents,
                                bool bEveryOne);
@@ -117,7 +118,7 @@ private:
     CDescriptor* m_pPrev = nullptr;
     CDescriptor* m_pNext = nullptr;
     int m_bFromText = 1;
-    int m_bChanged = 1;
+    unsigned long long m_nRevision = 0;
     int m_nRepeat = 1;
     int m_nScale = 0;
     int m_bPlus = 0;
@@ -133,6 +134,15 @@ private:
     int m_nGoodScale = 0;
     int m_bGoodPlus = 0;
     int m_bGoodComma = 0;
+
+    // The table the descriptor is read with.
+    const CDescriptorTable* m_pTable;
+    // The text read last and its record: a text read once is not read again
+    // while it stays the same. The good text's record beside it.
+    std::string m_strParsedText;
+    bool m_bParsed = false;
+    SParsedDescriptor m_parsed;
+    SParsedDescriptor m_goodParsed;
 
     // The print column handed in by EvaluateSelf, or -1 to walk back for it.
     long long m_nPassColumn = -1;

@@ -1,43 +1,15 @@
 // Evaluation: keeps a descriptor's text and sample in agreement and passes
 // the scale factor and the plus-sign mode on to the descriptors after it.
 #include "descriptor.h"
-#include "descriptor_table.h"
 
-namespace {
-
-// The largest repeat count of the strict table; the default table takes any
-// count an int holds.
-constexpr int kMaxStrictRepeat = 99;
-
-// The repeat count a leading count token gives, or -1 when it is not one:
-// 0 is not a repeat count in either table (a scale factor such as 0P has no
-// repeat count), and the strict table stops at 99.
-long long RepeatCount(const std::string& token)
+int CDescriptor::IsDescriptorText(const std::string& text, const CDescriptorTable& table)
 {
-    if (!ExtendedFormsInForce()) {
-        const int n = CountValue(token.c_str());
-        return (n < 1 || n > kMaxStrictRepeat) ? -1 : n;
-    }
-    const long long n = RepeatCountValue(token);
-    return n < 1 ? -1 : n;
-}
-
-}  // namespace
-
-int CDescriptor::IsDescriptorText(const std::string& text)
-{
-    std::string classes;
-    CStringArray tokens;
-    int hasRepeat = 0;
-    int upperCase = 0;
-    if (!Lex(text.c_str(), classes, tokens))
+    const SParsedDescriptor parsed = ParseDescriptor(text, table);
+    if (!parsed.IsValid())
         return 0;
-    const int nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
-    if (nKind == KIND_NONE)
-        return 0;
-    CDescriptor probe;
+    CDescriptor probe(table);
     std::string strSample;
-    return probe.Render(strSample, "", static_cast<DescriptorKind>(nKind), tokens, hasRepeat);
+    return probe.Render(strSample, std::string(), parsed);
 }
 
 int CDescriptor::EvaluateFromText()
@@ -62,7 +34,7 @@ int CDescriptor::Evaluate()
 
 int CDescriptor::EvaluateSelf(long long column)
 {
-    m_bChanged = 1;
+    Touch();
     if (m_pPrev != nullptr) {
         m_nScale = m_pPrev->m_nScale;
         m_bPlus = m_pPrev->m_bPlus;
@@ -78,6 +50,18 @@ int CDescriptor::EvaluateSelf(long long column)
     return nResult;
 }
 
+// The record of the current text, read only when the text changed since it
+// was read last.
+const SParsedDescriptor& CDescriptor::ParsedText()
+{
+    if (!m_bParsed || m_strParsedText != m_strText) {
+        m_parsed = ParseDescriptor(m_strText, *m_pTable);
+        m_strParsedText = m_strText;
+        m_bParsed = true;
+    }
+    return m_parsed;
+}
+
 int CDescriptor::EvaluateTextToSample()
 {
     // The empty field stays empty while its text is blank; a text typed into
@@ -90,62 +74,46 @@ int CDescriptor::EvaluateTextToSample()
         RecordGood();
         return 1;
     }
-    std::string classes;
-    CStringArray tokens;
-    int hasRepeat = 0;
-    int upperCase = 0;
-    int nKind = KIND_NONE;
-    bool bOk = Lex(m_strText.c_str(), classes, tokens) != 0;
-    if (bOk) {
-        nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
-        bOk = nKind != KIND_NONE;
-    }
-    if (bOk)
-        bOk = Render(m_strSample, m_strValue.c_str(), static_cast<DescriptorKind>(nKind), tokens,
-                     hasRepeat) != 0;
-    const long long nRepeat = (bOk && hasRepeat) ? RepeatCount(tokens[0]) : 1;
-
-    if (!bOk || nRepeat < 1) {
+    const SParsedDescriptor& parsed = ParsedText();
+    if (!parsed.IsValid() || !Render(m_strSample, m_strValue, parsed)) {
         m_strSample = INVALID_MARKER;
         m_nRepeat = 1;
         m_nKind = KIND_NONE;
         return 0;
     }
-    m_nRepeat = static_cast<int>(nRepeat);
-    m_nKind = nKind;
+    m_nRepeat = static_cast<int>(parsed.nRepeat);
+    m_nKind = parsed.nKind;
     m_strGoodText = m_strText;
+    m_goodParsed = parsed;
     RecordGood();
     return 1;
 }
 
 int CDescriptor::EvaluateSampleToText()
 {
-    std::string classes;
-    CStringArray tokens;
-    int hasRepeat = 0;
-    int upperCase = 0;
-    int nKind = KIND_NONE;
-    bool bOk = Lex(m_strGoodText.c_str(), classes, tokens) != 0;
-    if (bOk) {
-        nKind = Classify(classes.c_str(), tokens, hasRepeat, upperCase);
-        bOk = nKind != KIND_NONE;
-    }
     std::string strText;
-    if (bOk)
-        bOk = Derive(m_strSample.c_str(), strText, static_cast<DescriptorKind>(nKind), tokens,
-                     hasRepeat, upperCase) != 0;
+    bool bOk = m_goodParsed.IsValid() && Derive(m_strSample, strText, m_goodParsed) != 0;
     // The derived text must be a descriptor in its own right (a sample of
     // 1000 characters would derive I1000, wider than any may be).
-    if (bOk)
-        bOk = IsDescriptorText(strText);
+    SParsedDescriptor derived;
+    if (bOk) {
+        derived = ParseDescriptor(strText, *m_pTable);
+        std::string strProbe;
+        CDescriptor probe(*m_pTable);
+        bOk = derived.IsValid() && probe.Render(strProbe, std::string(), derived) != 0;
+    }
     if (!bOk) {
         m_strText = INVALID_MARKER;
         return 0;
     }
-    m_nRepeat = hasRepeat ? static_cast<int>(RepeatCount(tokens[0])) : 1;
-    m_nKind = nKind;
+    m_nRepeat = static_cast<int>(m_goodParsed.nRepeat);
+    m_nKind = m_goodParsed.nKind;
     m_strText = strText;
     m_strGoodText = m_strText;
+    m_parsed = derived;
+    m_strParsedText = m_strText;
+    m_bParsed = true;
+    m_goodParsed = derived;
     RecordGood();
     return 1;
 }

@@ -1,89 +1,131 @@
-// The kinds of edit descriptor. The numeric values matter: code tests them by
-// range (mode kinds, record ends, group parentheses).
+// The kinds of edit descriptor, and what each kind is: its family, whether
+// it sets a mode for the descriptors after it, whether it ends a record or
+// opens a group. Code asks these questions of the traits, never of the
+// kinds' numeric values.
 #pragma once
 
 enum DescriptorKind : int {
-    KIND_NONE = 0,       // no valid descriptor (left by a failed evaluation)
-    KIND_STRING = 1,     // 'text'
-    KIND_HOLLERITH = 2,  // nHtext
-    KIND_T = 3,          // Tn
-    KIND_TL = 4,         // TLn
-    KIND_TR = 5,         // TRn
-    KIND_NX = 6,         // nX
-    KIND_X = 7,          // X
-    KIND_A = 8,          // A
-    KIND_AW = 9,         // Aw
-    KIND_I = 10,         // I
-    KIND_IW = 11,        // Iw
-    KIND_IWM = 12,       // Iw.m
-    KIND_F = 13,         // F
-    KIND_FWD = 14,       // Fw.d
-    KIND_D = 15,         // D
-    KIND_DWD = 16,       // Dw.d
-    KIND_E = 17,         // E
-    KIND_EWD = 18,       // Ew.d
-    KIND_EWDE = 19,      // Ew.dEe
-    KIND_G = 20,         // G
-    KIND_GWD = 21,       // Gw.d
-    KIND_GWDE = 22,      // Gw.dEe
-    KIND_EN = 23,        // EN
-    KIND_ENWD = 24,      // ENw.d
-    KIND_ENWDE = 25,     // ENw.dEe
-    KIND_ES = 26,        // ES
-    KIND_ESWD = 27,      // ESw.d
-    KIND_ESWDE = 28,     // ESw.dEe
-    KIND_L = 29,         // L
-    KIND_LW = 30,        // Lw
-    KIND_B = 31,         // B
-    KIND_BW = 32,        // Bw
-    KIND_BWM = 33,       // Bw.m
-    KIND_O = 34,         // O
-    KIND_OW = 35,        // Ow
-    KIND_OWM = 36,       // Ow.m
-    KIND_Z = 37,         // Z
-    KIND_ZW = 38,        // Zw
-    KIND_ZWM = 39,       // Zw.m
-    KIND_OPEN = 40,      // ( or n(
-    KIND_CLOSE = 41,     // )
-    KIND_SS = 42,        // SS
-    KIND_SP = 43,        // SP
-    KIND_S = 44,         // S
-    KIND_P = 45,         // kP, the scale factor
-    KIND_BN = 46,        // BN
-    KIND_BZ = 47,        // BZ
-    KIND_Q = 48,         // Q
-    KIND_NSLASH = 49,    // n/
-    KIND_SLASH = 50,     // /
-    KIND_BACKSLASH = 51, // \ and $
-    KIND_COLON = 52,     // :
+    KIND_NONE,       // no valid descriptor (left by a failed evaluation)
+    KIND_STRING,     // 'text' or "text"
+    KIND_HOLLERITH,  // nHtext
+    KIND_T,          // Tn
+    KIND_TL,         // TLn
+    KIND_TR,         // TRn
+    KIND_NX,         // nX
+    KIND_X,          // X
+    KIND_A,          // A
+    KIND_AW,         // Aw
+    KIND_I,          // I
+    KIND_IW,         // Iw
+    KIND_IWM,        // Iw.m
+    KIND_F,          // F
+    KIND_FWD,        // Fw.d
+    KIND_D,          // D
+    KIND_DWD,        // Dw.d
+    KIND_E,          // E
+    KIND_EWD,        // Ew.d
+    KIND_EWDE,       // Ew.dEe
+    KIND_G,          // G
+    KIND_GWD,        // Gw.d
+    KIND_GWDE,       // Gw.dEe
+    KIND_EN,         // EN
+    KIND_ENWD,       // ENw.d
+    KIND_ENWDE,      // ENw.dEe
+    KIND_ES,         // ES
+    KIND_ESWD,       // ESw.d
+    KIND_ESWDE,      // ESw.dEe
+    KIND_L,          // L
+    KIND_LW,         // Lw
+    KIND_B,          // B
+    KIND_BW,         // Bw
+    KIND_BWM,        // Bw.m
+    KIND_O,          // O
+    KIND_OW,         // Ow
+    KIND_OWM,        // Ow.m
+    KIND_Z,          // Z
+    KIND_ZW,         // Zw
+    KIND_ZWM,        // Zw.m
+    KIND_OPEN,       // ( or n(
+    KIND_CLOSE,      // )
+    KIND_SS,         // SS
+    KIND_SP,         // SP
+    KIND_S,          // S
+    KIND_P,          // kP, the scale factor
+    KIND_BN,         // BN
+    KIND_BZ,         // BZ
+    KIND_Q,          // Q
+    KIND_NSLASH,     // n/
+    KIND_SLASH,      // /
+    KIND_BACKSLASH,  // \ and $
+    KIND_COLON,      // :
     // Forms of later Fortran revisions; only the default table has most of
     // them (double-quoted constants are KIND_STRING in both tables).
-    KIND_OPEN_ANY = 53,  // *( : a group repeated as long as data remain
-    KIND_ROUND = 54,     // RU, RD, RZ, RN, RC, RP: rounding modes
-    KIND_DC = 55,        // DC: decimal comma from here on
-    KIND_DP = 56,        // DP: decimal point from here on
-    KIND_EX = 57,        // EX
-    KIND_EXWD = 58,      // EXw.d
-    KIND_EXWDE = 59,     // EXw.dEe
-    KIND_DT = 60,        // DT, DT'text', DT'text'(v-list): user-defined
-    KIND_GW = 61,        // Gw: only G0, the general form in minimal width
+    KIND_OPEN_ANY,   // *( : a group repeated as long as data remain
+    KIND_ROUND,      // RU, RD, RZ, RN, RC, RP: rounding modes
+    KIND_DC,         // DC: decimal comma from here on
+    KIND_DP,         // DP: decimal point from here on
+    KIND_EX,         // EX
+    KIND_EXWD,       // EXw.d
+    KIND_EXWDE,      // EXw.dEe
+    KIND_DT,         // DT, DT'text', DT'text'(v-list): user-defined
+    KIND_GW,         // Gw: only G0, the general form in minimal width
     // Not in any table: the empty field the window shows for the empty list
     // "()", from which the user starts. It prints nothing and is not written.
-    KIND_EMPTY = 62,
+    KIND_EMPTY,
+    KIND_COUNT,
 };
 
-constexpr int KIND_FIRST = KIND_STRING;
-constexpr int KIND_LAST = KIND_GW;
+// The family a kind belongs to: the descriptors a renderer or a deriver
+// treats alike.
+enum DescriptorFamily : int {
+    FAMILY_NONE,
+    FAMILY_STRING,      // 'text'
+    FAMILY_HOLLERITH,   // nHtext
+    FAMILY_TAB,         // Tn
+    FAMILY_TAB_LEFT,    // TLn
+    FAMILY_TAB_RIGHT,   // TRn
+    FAMILY_SKIP,        // nX, X
+    FAMILY_CHARACTER,   // A, Aw
+    FAMILY_LOGICAL,     // L, Lw
+    FAMILY_INTEGER,     // I, Iw, Iw.m
+    FAMILY_BINARY,      // B, Bw, Bw.m
+    FAMILY_OCTAL,       // O, Ow, Ow.m
+    FAMILY_HEX,         // Z, Zw, Zw.m
+    FAMILY_FIXED,       // F, Fw.d
+    FAMILY_DOUBLE,      // D, Dw.d
+    FAMILY_EXPONENT,    // E, Ew.d, Ew.dEe
+    FAMILY_ENGINEERING, // EN ...
+    FAMILY_SCIENTIFIC,  // ES ...
+    FAMILY_GENERAL,     // G, Gw.d, Gw.dEe, G0
+    FAMILY_HEX_REAL,    // EX ...
+    FAMILY_GROUP_OPEN,  // ( n( *(
+    FAMILY_GROUP_CLOSE, // )
+    FAMILY_SIGN_MODE,   // SS SP S
+    FAMILY_SCALE,       // kP
+    FAMILY_ROUND_MODE,  // RU RD RZ RN RC RP
+    FAMILY_DECIMAL_MODE,// DC DP
+    FAMILY_CONTROL,     // BN BZ Q : and the record ends
+    FAMILY_USER,        // DT
+    FAMILY_EMPTY,       // the empty field
+};
 
-// SS, SP, S and kP, and the rounding and decimal modes, set the modes that
-// the descriptors after them inherit.
-constexpr bool IsModeKind(int kind)
-{
-    return (kind >= KIND_SS && kind <= KIND_P) || (kind >= KIND_ROUND && kind <= KIND_DP);
-}
+struct SKindTraits {
+    DescriptorFamily family;
+    bool bSetsMode;      // the descriptors after it inherit what it sets
+    bool bEndsRecord;    // n/, / and \ end the current output record
+    bool bOpensGroup;    // ( and *(
+    bool bLaterStandard; // a form of Fortran 90 and later
+};
 
-// ( and *( open a group; ) closes it.
-constexpr bool OpensGroup(int kind) { return kind == KIND_OPEN || kind == KIND_OPEN_ANY; }
+const SKindTraits& KindTraits(int kind);
 
-// n/, / and \ end the current output record.
-constexpr bool EndsRecord(int kind) { return kind >= KIND_NSLASH && kind <= KIND_BACKSLASH; }
+inline DescriptorFamily FamilyOf(int kind) { return KindTraits(kind).family; }
+inline bool IsModeKind(int kind) { return KindTraits(kind).bSetsMode; }
+inline bool OpensGroup(int kind) { return KindTraits(kind).bOpensGroup; }
+inline bool EndsRecord(int kind) { return KindTraits(kind).bEndsRecord; }
+
+// Whether a kind is valid (not KIND_NONE, not out of range).
+inline bool IsKind(int kind) { return kind > KIND_NONE && kind < KIND_COUNT; }
+
+// The real kinds, whose samples show a decimal point (a comma after DC).
+bool IsRealFamily(DescriptorFamily family);

@@ -2,7 +2,7 @@
 
 int CDescriptorList::InsertDescriptor(int index, const char* text)
 {
-    auto pNew = std::make_unique<CDescriptor>();
+    auto pNew = std::make_unique<CDescriptor>(*m_pTable);
     pNew->SetText(text);
 
     // Alone first: a text that is no descriptor never enters the list.
@@ -29,7 +29,7 @@ int CDescriptorList::InsertDescriptor(int index, const char* text)
 
 void CDescriptorList::InsertEmptyField(int index)
 {
-    auto pNew = std::make_unique<CDescriptor>();
+    auto pNew = std::make_unique<CDescriptor>(*m_pTable);
     pNew->m_nGoodKind = KIND_EMPTY;
     LinkIn(index, std::move(pNew))->Evaluate();
 }
@@ -142,16 +142,6 @@ int CDescriptorList::IsBalanced() const
             return 0;
     }
     return nDepth == 0 ? 1 : 0;
-}
-
-int CDescriptorList::IsChanged(int index) const
-{
-    return At(index).IsChanged();
-}
-
-void CDescriptorList::ClearChanged(int index)
-{
-    Item(index).ClearChanged();
 }
 
 int CDescriptorList::GetColumn(int index) const

@@ -1,45 +1,44 @@
 // The statement being edited: its descriptors in statement order, linked to
-// their neighbours, and the fields that say where the statement stands in
-// its source file.
+// their neighbours. Where the statement stands in its file is the source
+// layer's business (statement_site.h).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "descriptor.h"
-#include "message.h"
+#include "result.h"
 
-// A file's identity and state as it was read: which file (device and inode)
-// and what it held (size, modification time to the nanosecond). A save
-// checks them again just before it replaces the file.
-struct SFileIdentity {
-    bool bKnown = false;
-    unsigned long long nDevice = 0;
-    unsigned long long nInode = 0;
-    long long nSize = 0;
-    long long nModifiedNs = 0;  // nanoseconds since the epoch
-
-    bool operator==(const SFileIdentity&) const = default;
+// Where a split found each part of the list text: every descriptor's text,
+// every comment between them, and the list's closing parenthesis.
+struct SSplitLayout {
+    struct SSpan {
+        std::size_t nOffset = 0;
+        std::size_t nLength = 0;
+        std::size_t End() const { return nOffset + nLength; }
+    };
+    std::vector<SSpan> descriptors;  // in list order, one for each descriptor appended
+    std::vector<SSpan> comments;     // each "!" comment, up to its line end
+    std::size_t nClose = 0;          // the list's closing parenthesis
 };
 
 class CDescriptorList {
 public:
-    CDescriptorList() = default;
+    // A list read with the given descriptor table (the strict one for -fps4).
+    explicit CDescriptorList(const CDescriptorTable& table = DefaultDescriptorTable()) : m_pTable(&table) {}
     ~CDescriptorList() = default;
     CDescriptorList(const CDescriptorList&) = delete;
     CDescriptorList& operator=(const CDescriptorList&) = delete;
 
     // Replaces the whole list by the descriptors of a descriptor-list text
-    // such as "(I5, 2X, F7.3)\n" and keeps what follows the list as the tail.
-    // On failure reports "FORMAT parse failed in column N" and returns 0.
-    int Split(const char* text);
-
-    // Scans one parenthesised list starting at text and appends its
-    // descriptors. 1 with *end at the list's closing parenthesis, or 0 with
-    // *end at the position where the scan failed. Comments found between
-    // descriptors are kept in m_arrComments.
-    int ScanList(const char* text, const char** end);
+    // such as "(I5, 2X, F7.3)\n"; pLayout, when given, receives where each
+    // part stood. On failure: "FORMAT parse failed in column N", N counted
+    // from the text's first character (the message's column too); the
+    // descriptors appended before the failure stay.
+    CResult Split(std::string_view text, SSplitLayout* pLayout = nullptr);
 
     int InsertDescriptor(int index, const char* text);
     // Inserts the empty field: a field without text that prints nothing and
@@ -57,8 +56,9 @@ public:
     int GetValue(int index, std::string& out) const;
     int SetValue(int index, const char* text);
     int IsBalanced() const;
-    int IsChanged(int index) const;
-    void ClearChanged(int index);
+    // The descriptor's revision (CDescriptor::Revision): a view that keeps
+    // the revision it last showed knows whether the field changed since.
+    unsigned long long Revision(int index) const { return At(index).Revision(); }
     int GetColumn(int index) const;
     void RevertToGood(int index);
     int EvaluateFromText(int index);
@@ -70,51 +70,28 @@ public:
     // Read access to one descriptor, for the view and the tests.
     const CDescriptor& At(int index) const { return *m_arrDescriptors[static_cast<std::size_t>(index)]; }
 
+    // The table the list reads its descriptors with; a new table empties
+    // the list.
+    const CDescriptorTable& Table() const { return *m_pTable; }
+    void SetTable(const CDescriptorTable& table)
+    {
+        Clear();
+        m_pTable = &table;
+    }
+
 private:
     friend struct SDescriptorTestAccess;  // the tests' reference evaluation
+    friend class CListSplitter;
     CDescriptor& Item(int index) { return *m_arrDescriptors[static_cast<std::size_t>(index)]; }
     // Puts a descriptor at index, linked to its neighbours; returns it.
     CDescriptor* LinkIn(int index, std::unique_ptr<CDescriptor> pNew);
     void Unlink(int index);
-    int ScanGroupList(const char* text, const char** end, int nDepth);
 
     std::vector<std::unique_ptr<CDescriptor>> m_arrDescriptors;
-    const char* m_pSplitText = nullptr;  // the text being split, while it is
+    const CDescriptorTable* m_pTable;
 
 public:
     // 1 when the last evaluation made through InsertDescriptor, SetText or
     // SetSample failed; cleared by RevertToGood.
     int m_bInvalid = 0;
-    // The main window, owner of the messages the list raises.
-    OwnerHandle m_hOwnerWnd = nullptr;
-
-    // Where the statement stands in its source file (filled by the locator,
-    // read by the writer).
-    std::vector<int> m_arrLines;  // the source lines the statement occupies
-    int m_nFirstLine = 0;         // the line at which the statement starts
-    std::string m_strFileName;    // the source file as named on the command line
-    std::string m_strHead;        // the statement text before the descriptor list
-    std::string m_strTail;        // the text after the list's closing parenthesis
-    int m_nParenBlanks = 0;       // blanks after the opening parenthesis
-    int m_bFixedForm = 0;         // 1 for fixed source form
-    char m_chDelimiter = 0;       // 'f' for FORMAT, else the constant's quote
-
-    // What the writer checks and keeps: the source lines from the first line
-    // to the statement's last, as they read when it was located (to notice a
-    // file changed meanwhile), and the file's line end ("\n" or "\r\n").
-    std::vector<std::string> m_arrOriginalLines;
-    std::string m_strLineEnd = "\n";
-    // The source file as it was when the statement was read.
-    SFileIdentity m_fileIdentity;
-
-    // Comments that stood between the descriptors (a "!" to the end of its
-    // line): where the split text had them, and their text. The locator
-    // turns them into the comment of each statement line, which the writer
-    // puts back; "" for a line without one.
-    struct SComment {
-        std::size_t nOffset;
-        std::string strText;
-    };
-    std::vector<SComment> m_arrComments;
-    std::vector<std::string> m_arrLineComments;
 };

@@ -29,31 +29,36 @@ int LeaveField(CDescriptorList& list, int index, FieldRow row)
     return bTakenBack;
 }
 
-int InsertField(CDescriptorList& list, int index, const char* text)
+CResult InsertField(CDescriptorList& list, int index, const char* text)
 {
-    if (list.InsertDescriptor(index, text))
-        return 1;
-    ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_INVALID_DESCRIPTOR, text);
-    return 0;
+    // A ")" right after a group's opener, or an opener right before a ")",
+    // would make a group that holds nothing, which no compiler takes.
+    const DescriptorKind kind = ClassifyText(text, list.Table());
+    const bool bEmptyGroup = (kind == KIND_CLOSE && index > 0 && OpensGroup(list.At(index - 1).Kind())) ||
+                             (OpensGroup(kind) && index < list.size() && list.At(index).Kind() == KIND_CLOSE);
+    if (bEmptyGroup)
+        return Message(IDS_EMPTY_GROUP);
+    if (!list.InsertDescriptor(index, text))
+        return Message(IDS_INVALID_DESCRIPTOR, text);
+    return CResult();
 }
 
-int RemoveField(CDescriptorList& list, int index)
+CResult RemoveField(CDescriptorList& list, int index)
 {
-    if (list.size() <= 1) {
-        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_LAST_DESCRIPTOR);
-        return 0;
-    }
-    if (!list.RemoveDescriptor(index)) {
-        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_CANNOT_DELETE);
-        return 0;
-    }
-    return 1;
+    if (list.size() <= 1)
+        return Message(IDS_LAST_DESCRIPTOR);
+    // The last descriptor of a group stays: the group would hold nothing.
+    if (index > 0 && index + 1 < list.size() && OpensGroup(list.At(index - 1).Kind()) &&
+        list.At(index + 1).Kind() == KIND_CLOSE)
+        return Message(IDS_EMPTY_GROUP);
+    if (!list.RemoveDescriptor(index))
+        return Message(IDS_CANNOT_DELETE);
+    return CResult();
 }
 
-int ChangeFieldValue(CDescriptorList& list, int index, const char* text)
+CResult ChangeFieldValue(CDescriptorList& list, int index, const char* text)
 {
     if (list.SetValue(index, text))
-        return 1;
-    ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_ILLEGAL_VALUE);
-    return 0;
+        return CResult();
+    return Message(IDS_ILLEGAL_VALUE);
 }

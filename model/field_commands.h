@@ -1,10 +1,11 @@
 // The edits a user makes of the statement's fields, as both front ends make
 // them: typing into a field's text or sample, leaving the field, New Field,
 // Remove Field and Change Value, each with the message that refuses it.
-// Messages are owned by the list's owner window.
+// A refusal comes back as a result with its message; the front end shows it.
 #pragma once
 
 #include "descriptor_list.h"
+#include "result.h"
 
 // The two rows of a field: its descriptor text and the sample it prints.
 enum FieldRow : int {
@@ -29,14 +30,15 @@ int TypeIntoField(CDescriptorList& list, int index, FieldRow row, const char* te
 int LeaveField(CDescriptorList& list, int index, FieldRow row);
 
 // New Field: inserts descriptor text before field index (index = size
-// appends). 1, or 0 after "... is not a valid descriptor".
-int InsertField(CDescriptorList& list, int index, const char* text);
+// appends). Refused with "... is not a valid descriptor", the list unchanged.
+CResult InsertField(CDescriptorList& list, int index, const char* text);
 
-// Remove Field. 1, or 0 after "A Format statement must have at least one
-// descriptor" (the last one stays) or "Unable to delete the current descriptor".
-int RemoveField(CDescriptorList& list, int index);
+// Remove Field. Refused with "A Format statement must have at least one
+// descriptor" (the last one stays) or "Unable to delete the current
+// descriptor", the list unchanged.
+CResult RemoveField(CDescriptorList& list, int index);
 
 // Change Value: the field's sample shows the value as the field prints it;
-// an empty value restores the default sample. 1, or 0 after "Illegal value
-// for default value" with the old value kept.
-int ChangeFieldValue(CDescriptorList& list, int index, const char* text);
+// an empty value restores the default sample. Refused with "Illegal value for
+// default value", the old value kept.
+CResult ChangeFieldValue(CDescriptorList& list, int index, const char* text);

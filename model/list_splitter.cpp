@@ -1,12 +1,15 @@
 // The splitter: finds where each descriptor of a descriptor-list text begins
 // and ends and appends it to the list, which evaluates it. Groups become a
-// "(" or "n(" descriptor, their contents, and a ")" descriptor.
+// "(" or "n(" descriptor, their contents, and a ")" descriptor. It reads the
+// text as the scanner's tokens, so a constant or a Hollerith constant is one
+// token whatever separators it holds.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "char_class.h"
 #include "descriptor_list.h"
-#include "descriptor_table.h"
+#include "format_scanner.h"
 #include "string_table.h"
 
 namespace {
@@ -15,315 +18,329 @@ namespace {
 // of recursing without bound on hostile input.
 constexpr int kMaxNesting = 256;
 
-enum ScanState {
-    SCAN_BEFORE_LIST,
-    SCAN_ITEM_START,
-    SCAN_ITEM,
-    SCAN_ITEM_END,
-    SCAN_STRING,
-    SCAN_STRING_QUOTE,
-    SCAN_NUMBER,
-    SCAN_HOLLERITH,
-    SCAN_NUMBER_BLANK,
-    SCAN_GROUP,
-    SCAN_AFTER_MARK,
-    SCAN_AFTER_SEP,
-    SCAN_ITEM_STRING,  // a character constant inside an item (DT'text')
-    SCAN_ITEM_VALUES,  // the value list of a user-defined item (DT(10,2))
-};
-
-bool IsSeparator(char c) { return c == ',' || c == ')' || c == '/' || c == '\\' || c == ':'; }
-bool IsMark(char c) { return c == '/' || c == '\\' || c == ':'; }
-
-// States in which "!" starts a comment that runs to the end of its line.
-bool TakesComments(ScanState state)
-{
-    return state != SCAN_STRING && state != SCAN_STRING_QUOTE && state != SCAN_HOLLERITH && state != SCAN_GROUP &&
-           state != SCAN_ITEM_STRING;
-}
-
-bool IsQuote(char c) { return c == '\'' || c == '"'; }
-
-// Whether the item from pStart to p is the letters DT so far (blanks
-// aside), possibly with its character constant: a user-defined descriptor,
-// whose constant and value list may hold separators.
-bool IsUserDefinedItem(const char* pStart, const char* p)
-{
-    std::string letters;
-    for (const char* q = pStart; q < p && !IsQuote(*q); ++q)
-        if (!IsBlank(*q))
-            letters += ToUpper(*q);
-    return letters == "DT";
-}
-
-const char* SkipComment(const char* p)
-{
-    while (*p != '\0' && *p != '\n')
-        ++p;
-    return *p == '\n' ? p + 1 : p;
-}
+bool IsMark(FormatTokenKind kind) { return kind == TOKEN_SLASH || kind == TOKEN_BACKSLASH || kind == TOKEN_COLON; }
 
 }  // namespace
 
-int CDescriptorList::Split(const char* text)
-{
-    Clear();
-    m_arrComments.clear();
-    m_pSplitText = text;
-    const char* pEnd = text;
-    if (ScanList(text, &pEnd)) {
-        m_strTail = pEnd + 1;
-        return 1;
+class CListSplitter {
+public:
+    CListSplitter(CDescriptorList& list, std::string_view text, SSplitLayout& layout)
+        : m_list(list), m_text(text), m_layout(layout)
+    {
+        CFormatScanner scanner(text, CFormatScanner::MODE_LIST);
+        for (SFormatToken token = scanner.NextToken();; token = scanner.NextToken()) {
+            m_tokens.push_back(token);
+            if (token.kind == TOKEN_END)
+                break;
+        }
     }
-    ShowMessage(m_hOwnerWnd, MB_ICONEXCLAMATION | MB_OK, IDS_PARSE_FAILED, static_cast<int>(pEnd - text) + 1);
-    return 0;
-}
 
-int CDescriptorList::ScanList(const char* text, const char** end)
-{
-    if (m_pSplitText == nullptr) {
-        m_arrComments.clear();
-        m_pSplitText = text;
+    // Scans the list; true with the layout's closing parenthesis set, or
+    // false with nFail at the position where the scan stopped.
+    bool Run(std::size_t& nFail)
+    {
+        std::size_t k = 0;
+        std::size_t nClose = 0;
+        if (!ScanGroupList(k, 0, nClose)) {
+            nFail = m_nFail;
+            return false;
+        }
+        m_layout.nClose = nClose;
+        return true;
     }
-    const int nResult = ScanGroupList(text, end, 0);
-    m_pSplitText = nullptr;
-    return nResult;
-}
 
-int CDescriptorList::ScanGroupList(const char* text, const char** end, int nDepth)
-{
-    const char* p = text;
-    const char* pStart = text;  // where the current descriptor begins
-    ScanState state = SCAN_BEFORE_LIST;
-    char chQuote = '\'';        // the quote of the character constant being passed
-    const bool bExtended = ExtendedFormsInForce();
-    const int nSizeAtStart = size();
+private:
+    enum State { ITEM_START, ITEM_END, AFTER_MARK, AFTER_SEP };
 
-    auto fail = [end](const char* pAt) {
-        *end = pAt;
-        return 0;
-    };
-    auto append = [this](const char* pFrom, const char* pTo) {
-        return InsertDescriptor(size(), std::string(pFrom, pTo).c_str());
-    };
+    const SFormatToken& Tok(std::size_t k) const { return m_tokens[std::min(k, m_tokens.size() - 1)]; }
+
+    bool Fail(std::size_t nAt)
+    {
+        m_nFail = nAt;
+        return false;
+    }
+
+    // Passes blanks, line ends and comments (keeping where each comment stood).
+    void SkipLayout(std::size_t& k)
+    {
+        while (IsLayoutToken(Tok(k).kind)) {
+            if (Tok(k).kind == TOKEN_COMMENT)
+                m_layout.comments.push_back({Tok(k).nOffset, Tok(k).nLength});
+            ++k;
+        }
+    }
+
+    bool Append(std::size_t nFrom, std::size_t nTo)
+    {
+        if (!m_list.InsertDescriptor(m_list.size(), std::string(m_text.substr(nFrom, nTo - nFrom)).c_str()))
+            return false;
+        m_layout.descriptors.push_back({nFrom, nTo - nFrom});
+        return true;
+    }
+
     // The white space between a descriptor and its separator is layout, not
     // text: a line end there would show in the field and move with it. The
     // counted characters of a Hollerith constant are text, blanks or not.
-    const char* pKept = text;
-    auto appendItem = [&](const char* pTo) {
-        const char* pFloor = std::max(pStart, pKept);
-        while (pTo > pFloor && IsBlank(pTo[-1]))
-            --pTo;
-        return append(pStart, pTo);
-    };
+    bool AppendItem(std::size_t nFrom, std::size_t nTo, std::size_t nKept)
+    {
+        const std::size_t nFloor = std::max(nFrom, nKept);
+        while (nTo > nFloor && IsBlank(m_text[nTo - 1]))
+            --nTo;
+        return Append(nFrom, nTo);
+    }
 
-    for (;;) {
-        const char c = *p;
-        if (c == '\0')
-            return fail(p);
-        if (c == '!' && TakesComments(state)) {
-            // The comment is no descriptor, but it is the user's text: it is
-            // kept, with where it stood, for the statement's writer.
-            const char* pAfter = SkipComment(p);
-            const char* pStop = (pAfter > p && pAfter[-1] == '\n') ? pAfter - 1 : pAfter;
-            if (m_pSplitText != nullptr)
-                m_arrComments.push_back({static_cast<std::size_t>(p - m_pSplitText), std::string(p, pStop)});
-            p = pAfter;
-            continue;
+    // Whether the item from nStart up to token k holds only an optional
+    // repeat count, the letters DT and an optional constant: a user-defined
+    // descriptor, whose constant and value list may hold separators.
+    bool IsUserDefinedItem(std::size_t kStart, std::size_t k) const
+    {
+        std::size_t i = kStart;
+        const auto skip = [&] {
+            while (i < k && IsLayoutToken(Tok(i).kind))
+                ++i;
+        };
+        skip();
+        if (i < k && Tok(i).kind == TOKEN_NUMBER) {
+            ++i;
+            skip();
         }
-        switch (state) {
-        case SCAN_BEFORE_LIST:
-            if (IsBlank(c))
-                ++p;
-            else if (c == '(') {
-                ++p;
-                state = SCAN_ITEM_START;
-            } else
-                return fail(p);
-            break;
+        if (i >= k || Tok(i).kind != TOKEN_LETTERS || !EqualsNoCase(std::string(m_text.substr(Tok(i).nOffset, Tok(i).nLength)), "DT"))
+            return false;
+        ++i;
+        skip();
+        if (i < k && Tok(i).kind == TOKEN_CONSTANT) {
+            ++i;
+            skip();
+        }
+        return i == k;
+    }
 
-        case SCAN_ITEM_START:
-            if (IsBlank(c)) {
-                ++p;
-                break;
-            }
-            // The empty list, "()", prints an empty record (default table).
-            if (c == ')' && nDepth == 0 && bExtended && size() == nSizeAtStart) {
-                *end = p;
-                return 1;
-            }
-            pStart = p;
-            if (IsDigit(c) || c == '+' || c == '-')
-                state = SCAN_NUMBER;
-            else if (IsQuote(c)) {
-                chQuote = c;
-                ++p;
-                state = SCAN_STRING;
-            } else if (c == '*' && bExtended) {
-                // "*(" opens a group repeated as long as data remain.
-                const char* q = p + 1;
-                while (IsBlank(*q))
-                    ++q;
-                if (*q == '(') {
-                    p = q;
-                    state = SCAN_GROUP;
-                } else {
-                    state = SCAN_ITEM;
+    // A group: the opener's text runs from nStart past the "(" at token k
+    // and the blanks after it; the group's list follows from there. On
+    // success k is past the group's ")" and nStart at it.
+    bool Group(std::size_t& k, std::size_t& nStart, int nDepth)
+    {
+        std::size_t g = Tok(k).nOffset + 1;
+        while (g < m_text.size() && IsBlank(m_text[g]))
+            ++g;
+        if (!Append(nStart, g))
+            return Fail(g);
+        if (nDepth + 1 >= kMaxNesting)
+            return Fail(Tok(k).nOffset);
+        std::size_t nClose = 0;
+        if (!ScanGroupList(k, nDepth + 1, nClose))
+            return false;
+        nStart = nClose;  // the group's ")" is the next descriptor
+        return true;
+    }
+
+    // A count that blanks follow is a group's repeat count: what comes next
+    // must open the group.
+    bool CountThenBlank(std::size_t& k, std::size_t& nStart, int nDepth)
+    {
+        SkipLayout(k);
+        if (Tok(k).kind == TOKEN_END)
+            return Fail(m_text.size());
+        if (Tok(k).kind != TOKEN_OPEN)
+            return Fail(Tok(k).nOffset);
+        return Group(k, nStart, nDepth);
+    }
+
+    // An item that is no count, constant, mark or group: it runs to the
+    // next separator.
+    bool PlainItem(std::size_t& k, std::size_t kStart)
+    {
+        const bool bExtended = m_list.Table().ExtendedForms();
+        for (;; ++k) {
+            const SFormatToken& t = Tok(k);
+            if (t.kind == TOKEN_END)
+                return Fail(m_text.size());
+            if (t.kind == TOKEN_COMMENT)
+                m_layout.comments.push_back({t.nOffset, t.nLength});
+            if (bExtended && (t.kind == TOKEN_CONSTANT || t.kind == TOKEN_OPEN) && IsUserDefinedItem(kStart, k)) {
+                if (t.kind == TOKEN_CONSTANT && t.bOpen)
+                    return Fail(m_text.size());
+                if (t.kind == TOKEN_OPEN) {
+                    // The value list runs to its ")".
+                    while (Tok(k).kind != TOKEN_CLOSE) {
+                        if (Tok(++k).kind == TOKEN_END)
+                            return Fail(m_text.size());
+                    }
                 }
-            } else if (IsMark(c)) {
-                if (!append(p, p + 1))
-                    return fail(p);
-                ++p;
-                state = SCAN_AFTER_MARK;
-            } else if (c == '(')
-                state = SCAN_GROUP;
-            else
-                state = SCAN_ITEM;
-            break;
-
-        case SCAN_ITEM:
-            if (bExtended && (IsQuote(c) || c == '(') && IsUserDefinedItem(pStart, p)) {
-                if (IsQuote(c))
-                    chQuote = c;
-                state = IsQuote(c) ? SCAN_ITEM_STRING : SCAN_ITEM_VALUES;
-                ++p;
-            } else if (IsSeparator(c))
-                state = SCAN_ITEM_END;
-            else
-                ++p;
-            break;
-
-        case SCAN_ITEM_STRING:
-            // A doubled quote closes and opens again: the same state follows.
-            ++p;
-            if (c == chQuote)
-                state = SCAN_ITEM;
-            break;
-
-        case SCAN_ITEM_VALUES:
-            ++p;
-            if (c == ')')
-                state = SCAN_ITEM;
-            break;
-
-        case SCAN_ITEM_END:
-            if (IsBlank(c)) {
-                ++p;
-                break;
+                continue;
             }
-            if (!IsSeparator(c) || !appendItem(p))
-                return fail(p);
-            if (c == ')') {
-                *end = p;
-                return 1;
+            if (IsSeparatorToken(t.kind))
+                return true;
+            // A constant in an item that takes none cannot make it a
+            // descriptor: the item is refused at the first separator in it.
+            if (t.kind == TOKEN_CONSTANT) {
+                const std::size_t nSeparator = m_text.substr(t.nOffset, t.nLength).find_first_of(",)/\\:");
+                if (nSeparator != std::string_view::npos)
+                    return Fail(t.nOffset + nSeparator);
             }
-            if (c == ',') {
-                ++p;
-                state = SCAN_ITEM_START;
-            } else {
-                state = SCAN_AFTER_SEP;
-            }
-            break;
-
-        case SCAN_STRING:
-            ++p;
-            if (c == chQuote)
-                state = SCAN_STRING_QUOTE;
-            break;
-
-        case SCAN_STRING_QUOTE:
-            if (c == chQuote) {
-                ++p;  // a doubled apostrophe
-                state = SCAN_STRING;
-            } else {
-                state = SCAN_ITEM_END;
-            }
-            break;
-
-        case SCAN_NUMBER:
-            if (IsDigit(c) || c == '+' || c == '-')
-                ++p;
-            else if (c == 'H' || c == 'h')
-                state = SCAN_HOLLERITH;
-            else if (IsBlank(c))
-                state = SCAN_NUMBER_BLANK;
-            else if (c == '(')
-                state = SCAN_GROUP;
-            else if (c == 'P' || c == 'p' || c == '/') {
-                ++p;  // a scale factor such as 2P, or a repeated slash such as 3/
-                if (!append(pStart, p))
-                    return fail(p);
-                state = SCAN_AFTER_MARK;
-            } else
-                state = SCAN_ITEM;
-            break;
-
-        case SCAN_HOLLERITH: {
-            // The characters of a Hollerith constant are skipped by count, so
-            // they may hold separators.
-            const int n = CountValue(std::string(pStart, p).c_str());
-            ++p;
-            for (int i = 0; i < n; ++i, ++p)
-                if (*p == '\0')
-                    return fail(p);
-            pKept = p;
-            state = SCAN_ITEM_END;
-            break;
-        }
-
-        case SCAN_NUMBER_BLANK:
-            if (IsBlank(c))
-                ++p;
-            else
-                state = SCAN_GROUP;  // the number is a group's repeat count
-            break;
-
-        case SCAN_GROUP: {
-            const char* g = p + 1;
-            while (IsBlank(*g))
-                ++g;
-            if (!append(pStart, g))
-                return fail(g);
-            if (nDepth + 1 >= kMaxNesting)
-                return fail(p);
-            const char* pClose = p;
-            if (!ScanGroupList(p, &pClose, nDepth + 1))
-                return fail(pClose);
-            pStart = pClose;  // the group's ")" is the next descriptor
-            p = pClose + 1;
-            state = SCAN_ITEM_END;
-            break;
-        }
-
-        case SCAN_AFTER_MARK:
-            if (IsBlank(c))
-                ++p;
-            else if (c == ')') {
-                *end = p;
-                return 1;
-            } else {
-                if (c == ',')
-                    ++p;
-                state = SCAN_ITEM_START;
-            }
-            break;
-
-        case SCAN_AFTER_SEP:
-            if (IsBlank(c))
-                ++p;
-            else if (IsMark(c)) {
-                if (!append(p, p + 1))
-                    return fail(p);
-                ++p;
-            } else if (c == ')') {
-                *end = p;
-                return 1;
-            } else {
-                if (c == ',')
-                    ++p;
-                state = SCAN_ITEM_START;
-            }
-            break;
         }
     }
+
+    // A count (digits and signs) that starts an item: a scale factor, a
+    // repeated slash, a group's repeat count, or the count of a descriptor.
+    bool CountItem(std::size_t& k, std::size_t& nStart, int nDepth, State& state)
+    {
+        const std::size_t kStart = k;
+        while (Tok(k).kind == TOKEN_NUMBER || Tok(k).kind == TOKEN_SIGN)
+            ++k;
+        const SFormatToken& t = Tok(k);
+        const bool bScale = t.kind == TOKEN_LETTERS && t.nLength == 1 && (m_text[t.nOffset] == 'P' || m_text[t.nOffset] == 'p');
+        if (bScale || t.kind == TOKEN_SLASH) {
+            if (!Append(nStart, t.End()))
+                return Fail(t.End());
+            ++k;
+            state = AFTER_MARK;
+            return true;
+        }
+        if (IsLayoutToken(t.kind)) {
+            if (!CountThenBlank(k, nStart, nDepth))
+                return false;
+        } else if (t.kind == TOKEN_OPEN) {
+            if (!Group(k, nStart, nDepth))
+                return false;
+        } else if (t.kind == TOKEN_END) {
+            return Fail(m_text.size());
+        } else {
+            if (!PlainItem(k, kStart))
+                return false;
+            state = ITEM_END;
+            return true;
+        }
+        state = ITEM_END;
+        return true;
+    }
+
+    // One item from token k (its first token after the layout before it).
+    bool Item(std::size_t& k, std::size_t& nStart, std::size_t& nKept, int nDepth, State& state)
+    {
+        const SFormatToken& t = Tok(k);
+        nStart = t.nOffset;
+        state = ITEM_END;
+        switch (t.kind) {
+        case TOKEN_NUMBER:
+        case TOKEN_SIGN: return CountItem(k, nStart, nDepth, state);
+        case TOKEN_CONSTANT:
+        case TOKEN_HOLLERITH:
+            if (t.bOpen)
+                return Fail(m_text.size());
+            ++k;
+            if (t.kind == TOKEN_HOLLERITH)
+                nKept = t.End();
+            return true;
+        case TOKEN_SLASH:
+        case TOKEN_BACKSLASH:
+        case TOKEN_COLON:
+            if (!Append(t.nOffset, t.End()))
+                return Fail(t.nOffset);
+            ++k;
+            state = AFTER_MARK;
+            return true;
+        case TOKEN_OPEN: return Group(k, nStart, nDepth);
+        case TOKEN_PUNCT:
+            if (m_text[t.nOffset] == '*' && m_list.Table().ExtendedForms()) {
+                // "*(" opens a group repeated as long as data remain.
+                std::size_t q = k + 1;
+                while (Tok(q).kind == TOKEN_BLANK || Tok(q).kind == TOKEN_LINE_END)
+                    ++q;
+                if (Tok(q).kind == TOKEN_OPEN) {
+                    k = q;
+                    return Group(k, nStart, nDepth);
+                }
+            }
+            break;
+        default: break;
+        }
+        const std::size_t kStart = k;
+        return PlainItem(k, kStart);
+    }
+
+    // Scans one parenthesised list whose "(" is the first token at or after
+    // k (after layout). True with nClose at its ")" and k past it.
+    bool ScanGroupList(std::size_t& k, int nDepth, std::size_t& nClose)
+    {
+        SkipLayout(k);
+        if (Tok(k).kind != TOKEN_OPEN)
+            return Fail(Tok(k).kind == TOKEN_END ? m_text.size() : Tok(k).nOffset);
+        ++k;
+        const int nSizeAtStart = m_list.size();
+        const bool bExtended = m_list.Table().ExtendedForms();
+        State state = ITEM_START;
+        std::size_t nStart = 0;  // where the current descriptor begins
+        std::size_t nKept = 0;   // where the last Hollerith constant ended
+        for (;;) {
+            SkipLayout(k);
+            const SFormatToken& t = Tok(k);
+            if (t.kind == TOKEN_END)
+                return Fail(m_text.size());
+            switch (state) {
+            case ITEM_START:
+                // The empty list, "()", prints an empty record (default table).
+                if (t.kind == TOKEN_CLOSE && nDepth == 0 && bExtended && m_list.size() == nSizeAtStart) {
+                    nClose = t.nOffset;
+                    ++k;
+                    return true;
+                }
+                if (!Item(k, nStart, nKept, nDepth, state))
+                    return false;
+                break;
+            case ITEM_END:
+                if (!IsSeparatorToken(t.kind) || !AppendItem(nStart, t.nOffset, nKept))
+                    return Fail(t.nOffset);
+                if (t.kind == TOKEN_CLOSE) {
+                    nClose = t.nOffset;
+                    ++k;
+                    return true;
+                }
+                if (t.kind == TOKEN_COMMA) {
+                    ++k;
+                    state = ITEM_START;
+                } else {
+                    state = AFTER_SEP;
+                }
+                break;
+            case AFTER_MARK:
+            case AFTER_SEP:
+                if (state == AFTER_SEP && IsMark(t.kind)) {
+                    if (!Append(t.nOffset, t.End()))
+                        return Fail(t.nOffset);
+                    ++k;
+                } else if (t.kind == TOKEN_CLOSE) {
+                    nClose = t.nOffset;
+                    ++k;
+                    return true;
+                } else {
+                    if (t.kind == TOKEN_COMMA)
+                        ++k;
+                    state = ITEM_START;
+                }
+                break;
+            }
+        }
+    }
+
+    CDescriptorList& m_list;
+    std::string_view m_text;
+    SSplitLayout& m_layout;
+    std::vector<SFormatToken> m_tokens;
+    std::size_t m_nFail = 0;
+};
+
+CResult CDescriptorList::Split(std::string_view text, SSplitLayout* pLayout)
+{
+    Clear();
+    SSplitLayout layout;
+    CListSplitter splitter(*this, text, layout);
+    std::size_t nFail = 0;
+    const bool bOk = splitter.Run(nFail);
+    if (pLayout != nullptr)
+        *pLayout = std::move(layout);
+    if (bOk)
+        return CResult();
+    const long long nColumn = static_cast<long long>(nFail) + 1;
+    return Message(IDS_PARSE_FAILED, nColumn).At(0, nColumn);
 }

@@ -13,13 +13,12 @@ namespace {
 
 struct SDeriveInput {
     const std::string& sample;
-    const CStringArray& tokens;
-    int r;  // 1 when a repeat count leads the old text
+    const SParsedDescriptor& p;  // the last good text, read
     DescriptorKind kind;
-    int upperCase;
+    bool upperCase;
 
     long long L() const { return static_cast<long long>(sample.size()); }
-    std::string Prefix() const { return r ? tokens[0] : std::string(); }
+    std::string Prefix() const { return p.bHasRepeat ? p.strRepeat : std::string(); }
     // Letters in the case the old text was written in.
     std::string Letters(const char* letters) const
     {
@@ -35,7 +34,7 @@ using DeriveFn = int (*)(const SDeriveInput&, long long column, std::string&);
 // The constant keeps its own delimiter, apostrophe or double quote.
 int DeriveString(const SDeriveInput& in, long long, std::string& text)
 {
-    const char q = in.tokens[0].empty() ? '\'' : in.tokens[0][0];
+    const char q = in.p.chQuote != 0 ? in.p.chQuote : '\'';
     text = std::string(1, q);
     for (char c : in.sample) {
         text += c;
@@ -106,13 +105,12 @@ const SDigitFamily& DigitFamilyOf(DescriptorKind kind)
         {"O", KIND_O, KIND_OWM, 7, IsOctal},
         {"Z", KIND_Z, KIND_ZWM, 8, IsHexDigit},
     };
-    if (kind >= KIND_B && kind <= KIND_BWM)
-        return kFamilies[1];
-    if (kind >= KIND_O && kind <= KIND_OWM)
-        return kFamilies[2];
-    if (kind >= KIND_Z && kind <= KIND_ZWM)
-        return kFamilies[3];
-    return kFamilies[0];
+    switch (FamilyOf(kind)) {
+    case FAMILY_BINARY: return kFamilies[1];
+    case FAMILY_OCTAL: return kFamilies[2];
+    case FAMILY_HEX: return kFamilies[3];
+    default: return kFamilies[0];
+    }
 }
 
 int DeriveDigits(const SDeriveInput& in, long long, std::string& text)
@@ -128,7 +126,7 @@ int DeriveDigits(const SDeriveInput& in, long long, std::string& text)
     if (nFirst < in.sample.size() && in.sample[nFirst] == '0') {
         m = static_cast<long long>(in.sample.size() - nFirst);  // a leading zero asks for digits
     } else if (in.kind == family.withM) {
-        m = CountValue(in.tokens[static_cast<std::size_t>(in.r + 3)].c_str());
+        m = in.p.nD;
         if (m > w)
             m = w;
     }
@@ -172,14 +170,15 @@ int DeriveDouble(const SDeriveInput& in, long long, std::string& text)
     return 1;
 }
 
-// The letters of the exponent family a kind belongs to (codes 17 to 28).
+// The letters of the exponent family a kind belongs to.
 const char* ExponentLetters(DescriptorKind kind)
 {
-    if (kind <= KIND_EWDE)
-        return "E";
-    if (kind <= KIND_GWDE)
-        return "G";
-    return kind <= KIND_ENWDE ? "EN" : "ES";
+    switch (FamilyOf(kind)) {
+    case FAMILY_GENERAL: return "G";
+    case FAMILY_ENGINEERING: return "EN";
+    case FAMILY_SCIENTIFIC: return "ES";
+    default: return "E";
+    }
 }
 
 bool IsWidthlessExponent(DescriptorKind kind)
@@ -217,7 +216,7 @@ int DeriveExponent(const SDeriveInput& in, long long, std::string& text)
     if (IsWidthlessExponent(in.kind) && w == 15 && d == 7 && e == 2)
         return 1;
     text += std::to_string(w) + "." + std::to_string(d);
-    const char chLetter = HasExponentPart(in.kind) ? in.tokens[static_cast<std::size_t>(in.r + 4)][0] : 'E';
+    const char chLetter = HasExponentPart(in.kind) ? in.p.chExponentLetter : 'E';
     if (e == 2 && chLetter == 'E')
         return 1;
     text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
@@ -243,7 +242,7 @@ int DeriveHexSignificand(const SDeriveInput& in, long long, std::string& text)
         return 1;
     text += std::to_string(w) + "." + std::to_string(d);
     if (e != 2 || in.kind == KIND_EXWDE) {
-        const char chLetter = in.kind == KIND_EXWDE ? in.tokens[static_cast<std::size_t>(in.r + 4)][0] : 'E';
+        const char chLetter = in.kind == KIND_EXWDE ? in.p.chExponentLetter : 'E';
         text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
         text += std::to_string(e);
     }
@@ -261,8 +260,8 @@ bool HasWidthToken(int kind)
     return std::find(std::begin(kKinds), std::end(kKinds), kind) != std::end(kKinds);
 }
 
-constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
-    std::array<DeriveFn, KIND_LAST + 1> fns{};
+constexpr std::array<DeriveFn, KIND_COUNT> kDerivers = [] {
+    std::array<DeriveFn, KIND_COUNT> fns{};
     fns[KIND_STRING] = DeriveString;
     fns[KIND_HOLLERITH] = DeriveHollerith;
     fns[KIND_T] = DeriveTab;
@@ -276,7 +275,8 @@ constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
         fns[static_cast<std::size_t>(kind)] = DeriveDigits;
     fns[KIND_F] = fns[KIND_FWD] = DeriveFixed;
     fns[KIND_D] = fns[KIND_DWD] = DeriveDouble;
-    for (int kind = KIND_E; kind <= KIND_ESWDE; ++kind)
+    for (int kind : {KIND_E, KIND_EWD, KIND_EWDE, KIND_G, KIND_GWD, KIND_GWDE, KIND_EN, KIND_ENWD, KIND_ENWDE, KIND_ES,
+                     KIND_ESWD, KIND_ESWDE})
         fns[static_cast<std::size_t>(kind)] = DeriveExponent;
     fns[KIND_EX] = fns[KIND_EXWD] = fns[KIND_EXWDE] = DeriveHexSignificand;
     return fns;
@@ -284,22 +284,21 @@ constexpr std::array<DeriveFn, KIND_LAST + 1> kDerivers = [] {
 
 }  // namespace
 
-int CDescriptor::Derive(const char* sample, std::string& text, DescriptorKind kind,
-                        const CStringArray& tokens, int hasRepeat, int upperCase)
+int CDescriptor::Derive(const std::string& sample, std::string& text, const SParsedDescriptor& good) const
 {
+    const DescriptorKind kind = good.nKind;
     // A minimal width (I0, F0.3, G0) fits every sample: the text stays.
-    if (HasWidthToken(kind) && tokens[static_cast<std::size_t>(hasRepeat + 1)].find_first_not_of('0') == std::string::npos) {
+    if (HasWidthToken(kind) && good.nW == 0) {
         text = m_strGoodText;
         return 1;
     }
-    if (kind < KIND_FIRST || kind > KIND_LAST || kDerivers[static_cast<std::size_t>(kind)] == nullptr)
+    if (!IsKind(kind) || kDerivers[static_cast<std::size_t>(kind)] == nullptr)
         return 0;
     std::string strSample = sample;
     // After DC a real number is typed with a decimal comma, as it is shown.
-    const bool bReal = (kind >= KIND_F && kind <= KIND_ESWDE) || (kind >= KIND_EX && kind <= KIND_EXWDE);
-    if (m_bComma && bReal)
+    if (m_bComma && IsRealFamily(FamilyOf(kind)))
         std::replace(strSample.begin(), strSample.end(), ',', '.');
-    const SDeriveInput in{strSample, tokens, hasRepeat, kind, upperCase};
+    const SDeriveInput in{strSample, good, kind, good.bUpperCase};
     const long long nColumn = kind == KIND_T ? PrintColumn() : 0;
     return kDerivers[static_cast<std::size_t>(kind)](in, nColumn, text);
 }

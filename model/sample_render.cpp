@@ -8,7 +8,6 @@
 
 #include "char_class.h"
 #include "descriptor.h"
-#include "descriptor_table.h"
 #include "sample_number.h"
 
 namespace {
@@ -18,20 +17,29 @@ constexpr int kMaxGroupRepeat = 99;
 
 // What a renderer needs besides the descriptor itself.
 struct SRenderInput {
-    const CStringArray& tokens;
-    int r;                  // 1 when a repeat count leads the text
+    const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
     bool bWidthless;        // written without a width: the defaults below apply
     int nPlus;              // the plus-sign mode in force
     int nScale;             // the scale factor in force
     int nComma;             // the decimal-comma mode in force
-
-    long long Number(int offset) const { return CountValue(tokens[static_cast<std::size_t>(r + offset)].c_str()); }
+    bool bExtended;         // the table in force knows the later forms
 };
 
 std::string Blanks(long long n) { return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string(); }
 std::string Asterisks(long long w) { return w > 0 ? std::string(static_cast<std::size_t>(w), '*') : std::string(); }
+
+// A real field too narrow for any number, its digits and its exponent (F3.3,
+// E8.2E4) is still a descriptor: it prints w asterisks, whatever the value.
+// A width of 0 that is no minimal width prints nothing at all: no descriptor.
+int FieldTooNarrow(long long w, std::string& sample)
+{
+    if (w <= 0)
+        return 0;
+    sample = Asterisks(w);
+    return 1;
+}
 
 // The digits of i mod base for i = from .. to, with 10 to 15 written A to F.
 std::string DigitRun(long long from, long long to, int base)
@@ -85,14 +93,14 @@ SWidths ReadWidths(const SRenderInput& in, SWidths defaults, bool bHasD, bool bH
 {
     if (in.bWidthless)
         return defaults;
-    return {in.Number(1), bHasD ? in.Number(3) : 0, bHasE ? in.Number(5) : 0};
+    return {in.p.nW, bHasD ? in.p.nD : 0, bHasE ? in.p.nE : 0};
 }
 
 // A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
 // default value, 1234567 or 1234567.1234567, as the descriptor prints it with
 // no blanks; a custom value laid out in the widest field and its blanks cut.
 // Only the default table knows these forms.
-bool IsMinimalWidth(long long w) { return w == 0 && ExtendedFormsInForce(); }
+bool IsMinimalWidth(const SRenderInput& in, long long w) { return w == 0 && in.bExtended; }
 
 std::string WithoutLeadingBlanks(const std::string& s)
 {
@@ -148,9 +156,10 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
         sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
         return 1;
     }
-    const bool bScaled = (in.kind >= KIND_EN && in.kind <= KIND_ESWDE);
+    const DescriptorFamily family = FamilyOf(in.kind);
+    const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
     const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE) ? ToUpper(in.tokens[static_cast<std::size_t>(in.r + 4)][0]) : (bDouble ? 'D' : 'E');
+    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE) ? ToUpper(in.p.chExponentLetter) : (bDouble ? 'D' : 'E');
     sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
@@ -175,7 +184,7 @@ bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
 // G0: the value in the form its type prints in, without blanks.
 int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 {
-    if (in.Number(1) != 0 || !ExtendedFormsInForce())
+    if (in.p.nW != 0 || !in.bExtended)
         return 0;  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
         sample = SignPrefix(in.nPlus) + "1234567.1234567";
@@ -188,7 +197,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {7, 0, 0}, in.kind == KIND_IWM, false);
     const long long w = wd.w, m = wd.d;
-    if (IsMinimalWidth(w))
+    if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
     if (w > kMaxWidth || m > w)
         return 0;
@@ -210,9 +219,9 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
-    if (IsMinimalWidth(w))
+    if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
-    if (w > kMaxWidth)
+    if (w > kMaxWidth || d > kMaxWidth)
         return 0;
     if (!in.value.empty()) {
         CSampleNumber number = NumberFor(in);
@@ -221,7 +230,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
         return 1;
     }
     if (w - d - 1 < 0)
-        return 0;
+        return FieldTooNarrow(w, sample);
     const int s = in.nPlus;
     sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
     return 1;
@@ -230,7 +239,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
 // The exponent letter of a Gw.dEe or Ew.dEe form: the letter as typed, in upper case.
 char ExponentLetter(const SRenderInput& in)
 {
-    return ToUpper(in.tokens[static_cast<std::size_t>(in.r + 4)][0]);
+    return ToUpper(in.p.chExponentLetter);
 }
 
 int CustomExponent(const SRenderInput& in, long long w, long long d, long long e, std::string& sample)
@@ -247,10 +256,12 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
-    if (IsMinimalWidth(w))
+    if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, 0, sample);
-    if (w > kMaxWidth || w - d - 5 < 0)
+    if (w > kMaxWidth || d > kMaxWidth)
         return 0;
+    if (w - d - 5 < 0)
+        return FieldTooNarrow(w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, 3, sample);
     const int s = in.nPlus;
@@ -264,10 +275,13 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 2}, true, true);
     const long long w = wd.w, d = wd.d, e = wd.e;
-    if (IsMinimalWidth(w))
+    if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
-    if (w > kMaxWidth || w - d - e - 3 < 0)
+    // An exponent part holds at least one digit.
+    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth || (!in.bWidthless && e < 1))
         return 0;
+    if (w - d - e - 3 < 0)
+        return FieldTooNarrow(w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
     const int s = in.nPlus;
@@ -280,13 +294,15 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
     const long long w = wd.w, d = wd.d;
-    if (IsMinimalWidth(w) && in.kind == KIND_GWD) {
+    if (IsMinimalWidth(in, w) && in.kind == KIND_GWD) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
             return 1;
         return RenderMinimalExponent(in, d, 0, sample);
     }
-    if (w > kMaxWidth || w - d - 5 < 0)
+    if (w > kMaxWidth || d > kMaxWidth)
         return 0;
+    if (w - d - 5 < 0)
+        return FieldTooNarrow(w, sample);
     if (!in.value.empty()) {
         if (LogicalValue(in.value, w, sample))
             return 1;
@@ -306,7 +322,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 
 int RenderLogical(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 2 : in.Number(1);
+    const long long w = in.bWidthless ? 2 : in.p.nW;
     if (w > kMaxWidth)
         return 0;
     if (!in.value.empty()) {
@@ -320,7 +336,7 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 
 int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 10 : in.Number(1);
+    const long long w = in.bWidthless ? 10 : in.p.nW;
     if (w > kMaxWidth)
         return 0;
     if (!in.value.empty()) {
@@ -335,9 +351,11 @@ int RenderCharacter(const SRenderInput& in, std::string& sample)
 
 int RadixOf(DescriptorKind kind)
 {
-    if (kind >= KIND_B && kind <= KIND_BWM)
-        return 2;
-    return (kind >= KIND_O && kind <= KIND_OWM) ? 8 : 16;
+    switch (FamilyOf(kind)) {
+    case FAMILY_BINARY: return 2;
+    case FAMILY_OCTAL: return 8;
+    default: return 16;
+    }
 }
 
 bool IsRadixDigit(char c, int base)
@@ -367,7 +385,7 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     const bool bWithM = in.kind == KIND_BWM || in.kind == KIND_OWM || in.kind == KIND_ZWM;
     const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, bWithM, false);
     const long long w = wd.w, m = wd.d;
-    if (IsMinimalWidth(w))
+    if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
     if (w > kMaxWidth || m > w)
         return 0;
@@ -402,9 +420,11 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     const SWidths wd = ReadWidths(in, {15, 7, 2}, true, in.kind == KIND_EXWDE);
     const long long w = wd.w, d = wd.d;
     const long long e = in.kind == KIND_EXWDE ? wd.e : 2;
-    const bool bMinimal = IsMinimalWidth(w) || in.kind == KIND_EX;
-    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth || (!bMinimal && w - d - e - 6 < 0))
+    const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
+    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth)
         return 0;
+    if (!bMinimal && w - d - e - 6 < 0)
+        return FieldTooNarrow(w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
         sample = bMinimal ? SignPrefix(in.nPlus) + body : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
@@ -434,35 +454,18 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     return 1;
 }
 
-// A character constant in apostrophes or double quotes; a doubled quote of
-// the constant's own kind is one character.
+// A character constant in apostrophes or double quotes prints its characters.
 int RenderString(const SRenderInput& in, std::string& sample)
 {
-    const std::string& token = in.tokens[0];
-    if (token.empty() || (token[0] != '\'' && token[0] != '"'))
-        return 0;
-    const char q = token[0];
-    sample.clear();
-    std::size_t i = 1;
-    for (; i < token.size(); ++i) {
-        if (token[i] != q) {
-            sample += token[i];
-        } else if (i + 1 < token.size() && token[i + 1] == q) {
-            sample += q;
-            ++i;
-        } else {
-            break;  // the closing apostrophe
-        }
-    }
-    return (i < token.size() && i + 1 == token.size()) ? 1 : 0;
+    sample = in.p.strConstant;
+    return 1;
 }
 
 int RenderHollerith(const SRenderInput& in, std::string& sample)
 {
-    const long long n = in.Number(0);
-    if (n > kMaxWidth || n != static_cast<long long>(in.tokens[2].size()))
+    if (in.p.nCount > kMaxWidth)
         return 0;
-    sample = in.tokens[2];
+    sample = in.p.strConstant;
     return 1;
 }
 
@@ -486,8 +489,8 @@ int RenderOneBlank(const SRenderInput&, std::string& sample)
     return 1;
 }
 
-int RenderTabRight(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.Number(1), sample); }
-int RenderSkip(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.Number(0), sample); }
+int RenderTabRight(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.p.nCount, sample); }
+int RenderSkip(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.p.nCount, sample); }
 
 using RenderFn = int (*)(const SRenderInput&, std::string&);
 
@@ -498,8 +501,8 @@ struct SRenderRule {
 
 // How each kind is rendered; the kinds with their own members (T, the group
 // close and the mode descriptors) are handled by CDescriptor::Render itself.
-constexpr std::array<SRenderRule, KIND_LAST + 1> kRules = [] {
-    std::array<SRenderRule, KIND_LAST + 1> rules{};
+constexpr std::array<SRenderRule, KIND_COUNT> kRules = [] {
+    std::array<SRenderRule, KIND_COUNT> rules{};
     auto set = [&rules](int kind, RenderFn fn, bool bWidthless = false) { rules[static_cast<std::size_t>(kind)] = {fn, bWidthless}; };
     set(KIND_STRING, RenderString);
     set(KIND_HOLLERITH, RenderHollerith);
@@ -553,30 +556,28 @@ constexpr std::array<SRenderRule, KIND_LAST + 1> kRules = [] {
 // into a comma: the real kinds, and a G field unless it shows a value as text.
 bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
 {
-    const bool bReal = (kind >= KIND_F && kind <= KIND_ESWDE) || (kind >= KIND_EX && kind <= KIND_EXWDE) ||
-                       kind == KIND_GW;
-    if (!bReal)
+    if (!IsRealFamily(FamilyOf(kind)))
         return false;
-    const bool bGeneral = (kind >= KIND_G && kind <= KIND_GWDE) || kind == KIND_GW;
+    const bool bGeneral = FamilyOf(kind) == FAMILY_GENERAL;
     CSampleNumber number;
     return !bGeneral || value.empty() || number.Parse(value.c_str());
 }
 
 }  // namespace
 
-int CDescriptor::Render(std::string& sample, const char* value, DescriptorKind kind,
-                        const CStringArray& tokens, int hasRepeat)
+int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed)
 {
-    if (kind < KIND_FIRST || kind > KIND_LAST)
+    const DescriptorKind kind = parsed.nKind;
+    if (!IsKind(kind) || kind == KIND_EMPTY)
         return 0;
     switch (kind) {
     case KIND_T: {
-        const long long n = CountValue(tokens[1].c_str());
+        const long long n = parsed.nCount;
         return n > kMaxWidth ? 0 : RenderBlanks(n - PrintColumn(), sample);
     }
     case KIND_CLOSE: return RenderGroupClose(sample);
     case KIND_P:
-        m_nScale = CountValue(tokens[0].c_str());
+        m_nScale = static_cast<int>(parsed.nCount);
         sample.clear();
         return 1;
     case KIND_SP:
@@ -593,11 +594,19 @@ int CDescriptor::Render(std::string& sample, const char* value, DescriptorKind k
     default: break;
     }
     const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
-    const std::string strValue = value;
-    const SRenderInput in{tokens, hasRepeat, kind, strValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma};
-    if (!rule.fn(in, sample))
+    const bool bExtended = m_pTable->ExtendedForms();
+    // The descriptor is judged by its default sample, whatever its value: a
+    // text that is valid with one value is valid with every other.
+    static const std::string kNoValue;
+    const SRenderInput standard{parsed, kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended};
+    if (!rule.fn(standard, sample))
         return 0;
-    if (m_bComma && ShowsDecimalPoint(kind, strValue))
+    if (!value.empty()) {
+        const SRenderInput custom{parsed, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended};
+        if (!rule.fn(custom, sample))
+            return 0;
+    }
+    if (m_bComma && ShowsDecimalPoint(kind, value))
         std::replace(sample.begin(), sample.end(), '.', ',');
     return 1;
 }
@@ -623,7 +632,7 @@ int CDescriptor::RenderGroupClose(std::string& sample) const
     const long long c = pOpen->m_nRepeat;
     if (c <= 1 || pOpen->m_nKind == KIND_OPEN_ANY)
         return 1;
-    const bool bCut = ExtendedFormsInForce();
+    const bool bCut = m_pTable->ExtendedForms();
     if (!bCut && c > kMaxGroupRepeat)
         return 0;
 

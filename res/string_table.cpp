@@ -65,6 +65,13 @@ constexpr SStringEntry kStrings[] = {
     {52, "Line %d of the statement stands inside a preprocessor condition or include\n"
          "The statement cannot be rewritten without changing what the preprocessor chooses"},
     {53, " - label "},
+    {54, "FORMAT parse failed in line %d, column %d"},
+    {55, "The statement holds a carriage return in line %d\nIt cannot be edited without changing it"},
+    {56, "The format string that opens in line %d has no closing quote\nThe statement cannot be rewritten without guessing where it ends"},
+    {57, "The character constant after the statement continues on line %d\nIts blanks would change if the statement were rewritten"},
+    {58, "A group must hold at least one descriptor"},
+    {59, "A group holds no descriptor in Format statement\nExit aborted"},
+    {60, "The format string goes on after its descriptor list onto line %d\nThe statement cannot be rewritten without changing that text"},
 };
 
 }  // namespace

@@ -55,6 +55,13 @@ enum StringId : int {
     IDS_NO_FREE_LABEL = 51,
     IDS_PREPROCESSOR_CONDITION = 52,
     IDS_TITLE_LABEL = 53,
+    IDS_PARSE_FAILED_AT_LINE = 54,
+    IDS_CARRIAGE_RETURN = 55,
+    IDS_NO_CLOSING_QUOTE = 56,
+    IDS_TAIL_CONSTANT_CONTINUED = 57,
+    IDS_EMPTY_GROUP = 58,
+    IDS_EMPTY_GROUP_EXIT = 59,
+    IDS_STRING_GOES_ON = 60,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -18,7 +18,7 @@
 #include <memory>
 #include <string>
 
-#include "descriptor_list.h"
+#include "source_file.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -7,6 +7,19 @@
 #include <memory>
 #include <string>
 
+// A file's identity and state as it was read: which file (device and inode)
+// and what it held (size, modification time to the nanosecond). A save
+// checks them again just before it replaces the file.
+struct SFileIdentity {
+    bool bKnown = false;
+    unsigned long long nDevice = 0;
+    unsigned long long nInode = 0;
+    long long nSize = 0;
+    long long nModifiedNs = 0;  // nanoseconds since the epoch
+
+    bool operator==(const SFileIdentity&) const = default;
+};
+
 // How a file's source form is chosen: by the suffix of its name, as
 // compilers choose it, or by a command-line option that overrides the suffix
 // (code bases that keep free-form code in .F files compile it with a switch).

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <vector>
 
-#include "statement_locator.h"
+#include "statement_text.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ int LineLabel(const std::string& raw, int bFixedForm)
     int nLabel = 0;
     int nDigits = 0;
     if (bFixedForm) {
-        const std::string strField = ExpandFixedLine(raw).substr(0, kLabelField);
+        const std::string strField = SFixedLine(raw).image.substr(0, kLabelField);
         for (const char c : strField) {
             if (c == ' ')
                 continue;

@@ -38,31 +38,3 @@ int FindFreeLabel(CLineReader& reader, int bFixedForm);
 // The label as a new statement's head writes it: in columns 1 to 5, right
 // aligned, in fixed form; at the start of the line in free form.
 std::string NewStatementHead(int nLabel, int bFixedForm);
-
-// Quote state of a statement's text, carried from line to line: outside
-// or inside a character constant, and which quote opened it.
-struct SQuoteState {
-    char chQuote = 0;  // 0 outside a constant
-
-    // Scans text from nFrom; stops at the end or at a comment (a ! outside
-    // a constant). Returns where it stopped.
-    std::size_t ScanFixed(const std::string& text, std::size_t nFrom)
-    {
-        std::size_t i = nFrom;
-        for (; i < text.size(); ++i) {
-            const char c = text[i];
-            if (chQuote == 0) {
-                if (c == '!')
-                    break;
-                if (c == '\'' || c == '"')
-                    chQuote = c;
-            } else if (c == chQuote) {
-                if (i + 1 < text.size() && text[i + 1] == chQuote)
-                    ++i;  // a doubled quote is one character
-                else
-                    chQuote = 0;
-            }
-        }
-        return i;
-    }
-};

@@ -4,80 +4,25 @@
 #include <cctype>
 #include <climits>
 
+#include "format_scanner.h"
 #include "safe_file_writer.h"
 #include "source_lines.h"
+#include "statement_text.h"
 #include "string_table.h"
 
 namespace {
-
-constexpr std::size_t kFixedLineLength = 72;
-constexpr std::size_t kFixedTextStart = 6;  // column 7
-
-bool IsWhite(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsBlankLine(const std::string& line)
-{
-    return std::all_of(line.begin(), line.end(), IsWhite);
-}
 
 int ClampToInt(long long n)
 {
     return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX));
 }
 
-// A fixed-form comment line: C, c, * or ! in column 1, or a first non-blank
-// ! anywhere but in the continuation column. A label's digits in column 1
-// do not make one.
-bool IsFixedComment(const std::string& expanded)
-{
-    if (expanded.empty())
-        return false;
-    const char c = expanded[0];
-    if (c == 'C' || c == 'c' || c == '*' || c == '!')
-        return true;
-    const std::size_t nFirst = expanded.find_first_not_of(" \t");
-    return nFirst != std::string::npos && expanded[nFirst] == '!' && nFirst != kFixedTextStart - 1;
-}
-
-// A fixed-form line that continues the statement: column 6 holds a mark,
-// anything but a blank or a zero (a zero there starts a new statement).
-bool IsFixedContinuation(const std::string& expanded)
-{
-    if (expanded.size() < kFixedTextStart)
-        return false;
-    const char chMark = expanded[kFixedTextStart - 1];
-    return chMark != ' ' && chMark != '0';
-}
-
-// A free-form comment line: its first non-blank character is !.
-bool IsFreeComment(const std::string& line)
-{
-    const std::size_t nFirst = line.find_first_not_of(" \t");
-    return nFirst != std::string::npos && line[nFirst] == '!';
-}
-
-// Where a free-form continuation line's text resumes: after a leading &,
-// else at its first character.
-std::size_t FreeContinuationStart(const std::string& line)
-{
-    const std::size_t nFirst = line.find_first_not_of(" \t");
-    return (nFirst != std::string::npos && line[nFirst] == '&') ? nFirst + 1 : 0;
-}
-
-bool OnlyWhiteFrom(const std::string& s, std::size_t nFrom)
-{
-    return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(std::min(nFrom, s.size())), s.end(), IsWhite);
-}
-
 // Reads the statement's lines after its first one, counting their numbers
 // and keeping each as it reads, so the writer can later notice a change.
 class CStatementReader {
 public:
-    CStatementReader(CLineReader& reader, CDescriptorList& list, long long nLine)
-        : m_reader(reader), m_list(list), m_nLine(nLine)
+    CStatementReader(CLineReader& reader, CStatementSite& site, long long nLine)
+        : m_reader(reader), m_site(site), m_nLine(nLine)
     {
     }
 
@@ -89,9 +34,11 @@ public:
         if (m_reader.ReadSourceLine(raw) == 2 && raw.empty() && m_reader.LineEnd().empty())
             return false;
         ++m_nLine;
-        m_list.m_arrOriginalLines.push_back(raw);
+        m_site.m_arrOriginalLines.push_back(raw);
         return true;
     }
+
+    long long Line() const { return m_nLine; }
 
     // The current line is a preprocessor line that the statement passes over.
     void SkipDirective(const std::string& raw)
@@ -115,9 +62,8 @@ public:
     // other text.
     long long ConditionalLine() const { return m_nConditionalLine; }
 
-    // The current line belongs to the statement; its text begins at
-    // nTextOffset of the collected list text.
-    void Take(std::size_t nTextOffset)
+    // The current line belongs to the statement.
+    void Take()
     {
         // The preprocessor lines since the statement's last line must
         // close every condition they open, and choose nothing outside them.
@@ -125,35 +71,25 @@ public:
             m_nConditionalLine = m_nLine;
         m_nGapDepth = 0;
         m_bGapChooses = false;
-        m_list.m_arrLines.push_back(static_cast<int>(std::min<long long>(m_nLine, INT_MAX)));
-        m_lineStarts.push_back(nTextOffset);
-        m_list.m_arrLineComments.emplace_back();
+        m_site.m_arrLines.push_back(ClampToInt(m_nLine));
+        m_site.m_arrLineComments.emplace_back();
     }
 
     // The current line ends with a comment that the collected text leaves out.
-    void Comment(const std::string& strComment) { m_list.m_arrLineComments.back() = strComment; }
-
-    // The statement line whose text holds offset nTextOffset of the collected text.
-    std::size_t LineAt(std::size_t nTextOffset) const
-    {
-        const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), nTextOffset);
-        return it == m_lineStarts.begin() ? 0 : static_cast<std::size_t>(it - m_lineStarts.begin()) - 1;
-    }
+    void Comment(const std::string& strComment) { m_site.m_arrLineComments.back() = strComment; }
 
 private:
     CLineReader& m_reader;
-    CDescriptorList& m_list;
+    CStatementSite& m_site;
     long long m_nLine;
-    std::vector<std::size_t> m_lineStarts;
     int m_nGapDepth = 0;          // conditions opened since the last statement line
     bool m_bGapChooses = false;   // a branch, close or include outside them
     long long m_nConditionalLine = 0;
 };
 
-
 // Reads past comment and preprocessor lines to the next continuation line
-// and gives its image (ExpandFixedLine); false when the statement has ended.
-bool NextFixedContinuationLine(CStatementReader& lines, std::string& expanded)
+// and gives it; false when the statement has ended.
+bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
 {
     std::string raw;
     for (;;) {
@@ -163,105 +99,11 @@ bool NextFixedContinuationLine(CStatementReader& lines, std::string& expanded)
             lines.SkipDirective(raw);
             continue;
         }
-        expanded = ExpandFixedLine(raw);
-        if (!IsFixedComment(expanded))
+        line = SFixedLine(raw);
+        if (!IsFixedComment(line.image))
             break;
     }
-    return IsFixedContinuation(expanded);
-}
-
-// The same, giving the continuation line's text from column 7.
-bool NextFixedContinuation(CStatementReader& lines, std::string& piece, std::size_t& nLineLength)
-{
-    std::string expanded;
-    if (!NextFixedContinuationLine(lines, expanded))
-        return false;
-    piece = expanded.substr(kFixedTextStart);
-    nLineLength = expanded.size();
-    return true;
-}
-
-void CollectFixedFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart,
-                        std::string& text)
-{
-    SQuoteState state;
-    std::string piece = firstLine.substr(nListStart);
-    std::size_t nLineLength = firstLine.size();
-    for (;;) {
-        lines.Take(text.size());
-        state.ScanFixed(piece, 0);
-        // A constant still open goes on on the next line: this one reads as
-        // filled to column 72. Blanks at the end of a line outside a
-        // constant mean nothing, and neither do those at the end of the
-        // statement's last line.
-        const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
-        const bool bOpen = state.chQuote != 0;
-        const std::size_t nTrailing = piece.size() - (piece.find_last_not_of(' ') + 1);
-        if (!bOpen)
-            piece.erase(piece.size() - nTrailing);
-        text += piece;
-        if (!bOpen)
-            text += '\n';
-        if (!NextFixedContinuation(lines, piece, nLineLength)) {
-            if (bOpen)
-                text.erase(text.size() - nTrailing);
-            return;
-        }
-        if (bOpen)
-            text.append(nFill, ' ');
-    }
-}
-
-void CollectFixedString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char quote,
-                        std::string& text)
-{
-    std::string piece = firstLine.substr(nAfterQuote);
-    std::size_t nLineLength = firstLine.size();
-    for (;;) {
-        lines.Take(text.size());
-        const int bClosed = Unquote(piece, quote, false);
-        if (bClosed)
-            piece.erase(piece.find_last_not_of(' ') + 1);  // blanks after the statement mean nothing
-        text += piece;
-        if (bClosed)
-            return;
-        const std::size_t nFill = kFixedLineLength - std::min(nLineLength, kFixedLineLength);
-        if (!NextFixedContinuation(lines, piece, nLineLength))
-            return;
-        text.append(nFill, ' ');  // the constant goes on: blanks up to column 72
-    }
-}
-
-// Whether the rest of a line from nFrom is blank or a comment.
-bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
-{
-    const std::size_t nNext = line.find_first_not_of(" \t\r", nFrom);
-    return nNext == std::string::npos || line[nNext] == '!';
-}
-
-// Scans a free-form piece from nFrom: returns the position of the & that
-// continues the statement, or npos when the statement ends with this piece.
-std::size_t ScanFree(const std::string& piece, SQuoteState& state, std::size_t nFrom = 0)
-{
-    for (std::size_t i = nFrom; i < piece.size(); ++i) {
-        const char c = piece[i];
-        if (state.chQuote == 0) {
-            if (c == '!')
-                return std::string::npos;  // a comment: an & in it continues nothing
-            if (c == '&' && BlankOrCommentFrom(piece, i + 1))
-                return i;  // (an & with more text after it continues nothing either)
-            if (c == '\'' || c == '"')
-                state.chQuote = c;
-        } else if (c == state.chQuote) {
-            if (i + 1 < piece.size() && piece[i + 1] == state.chQuote)
-                ++i;
-            else
-                state.chQuote = 0;
-        } else if (c == '&' && OnlyWhiteFrom(piece, i + 1)) {
-            return i;  // the constant goes on on the next line
-        }
-    }
-    return std::string::npos;
+    return IsFixedContinuation(line.image);
 }
 
 // Reads past free-form comment and preprocessor lines; false at the end of
@@ -278,72 +120,215 @@ bool NextFreeLine(CStatementReader& lines, std::string& raw)
     }
 }
 
-// Follows free-form lines as they are read before a line, to tell whether
-// the last one holding statement text ends with an & that continues it:
-// then the next such line, past blank, comment and preprocessor lines, goes
-// on with that statement.
-class CFreeContinuation {
-public:
-    void Read(const std::string& raw)
-    {
-        if (IsBlankLine(raw) || IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
-            return;
-        if (!m_bOpen)
-            m_state.chQuote = 0;
-        m_bOpen = ScanFree(raw, m_state, m_bOpen ? FreeContinuationStart(raw) : 0) != std::string::npos;
-    }
-    bool Open() const { return m_bOpen; }
+// The statement's text as it is collected from its lines, with where each
+// character stood in the file.
+struct SCollected {
+    std::string text;                     // the list text, or a format string's content
+    std::vector<SSourcePlace> places;     // for each character of text
+    std::vector<std::size_t> lineStarts;  // where each statement line's text begins in text
+    std::vector<std::size_t> fills;       // where blanks fill a fixed-form line to column 72
+    bool bClosed = true;                  // a format string's closing quote was found
+    std::string strAfterQuote;            // what follows it on its line
+    long long nTailContinued = 0;         // the line on which a constant after the statement goes on
 
-private:
-    SQuoteState m_state;
-    bool m_bOpen = false;
+    // Appends piece[nFrom, nTo) of a line whose piece starts at raw column nColumn.
+    void Append(std::string_view piece, std::size_t nFrom, std::size_t nTo, long long nLine, long long nColumn)
+    {
+        for (std::size_t i = nFrom; i < nTo; ++i) {
+            text += piece[i];
+            places.push_back({nLine, nColumn + static_cast<long long>(i)});
+        }
+    }
+    // Appends characters of no line: a line end, or blanks that fill a line.
+    void AppendMade(char ch, std::size_t n, long long nLine, long long nColumn)
+    {
+        for (std::size_t i = 0; i < n; ++i) {
+            text += ch;
+            places.push_back({nLine, nColumn});
+        }
+    }
+    void Take(CStatementReader& lines)
+    {
+        lines.Take();
+        lineStarts.push_back(text.size());
+    }
 };
 
-void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart,
-                       std::string& text)
+// A fixed-form line whose text runs to column 72 and ends with a quote that
+// closes a constant, followed by a continuation line whose text starts with
+// the same quote: the two are one doubled quote (the constant goes on).
+bool DoubledAcrossLines(const SFixedLine& line, const SPieceScan& scan, const SFixedLine& next)
 {
-    SQuoteState state;
-    std::string piece = firstLine.substr(nListStart);
+    return line.image.size() == kFixedLineLength && scan.chLastClosingQuote != 0 &&
+           next.image.size() > kFixedTextStart && next.image[kFixedTextStart] == scan.chLastClosingQuote;
+}
+
+// A FORMAT statement's list over fixed-form lines: each line's text from
+// column 7 (the first from the list's parenthesis) up to column 72. A
+// constant or Hollerith constant still open at a line's end goes on on the
+// next line, the line read as filled with blanks to column 72; elsewhere a
+// line end separates the lines' texts.
+void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::size_t nListStart, SCollected& out)
+{
+    SFixedLine line = first;
+    std::size_t nFrom = nListStart;
+    SScanState state;
     for (;;) {
-        lines.Take(text.size());
-        const std::size_t nAmpersand = ScanFree(piece, state);
-        if (nAmpersand == std::string::npos) {
-            text += piece;
-            text += '\n';
-            return;
+        out.Take(lines);
+        const long long nLine = lines.Line();
+        const std::string_view piece = std::string_view(line.image).substr(nFrom);
+        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state);
+        const long long nColumn = line.RawColumn(nFrom);
+        SFixedLine next;
+        const bool bNext = NextFixedContinuation(lines, next);
+        const bool bDoubled = !scan.state.InConstant() && bNext && DoubledAcrossLines(line, scan, next);
+        if (scan.state.InConstant() || bDoubled) {
+            // (blanks that end the statement's last line mean nothing, even
+            // in a constant that never closes)
+            out.Append(piece, 0, bNext ? piece.size() : scan.nTrimmed, nLine, nColumn);
+            state = scan.state;
+            if (!bNext)
+                return;
+            const std::size_t nFill = kFixedLineLength - std::min(line.image.size(), kFixedLineLength);
+            out.fills.push_back(out.text.size());
+            out.AppendMade(' ', nFill, nLine, nColumn + static_cast<long long>(piece.size()));
+            state = ScanPiece(std::string(nFill, ' '), CFormatScanner::MODE_LIST, state).state;
+            if (bDoubled)
+                state.chQuote = scan.chLastClosingQuote;  // the next line's first quote is the pair's second
+        } else {
+            // Blanks at the end of a line outside a constant mean nothing.
+            out.Append(piece, 0, scan.nKeep, nLine, nColumn);
+            out.AppendMade('\n', 1, nLine, nColumn + static_cast<long long>(scan.nKeep));
+            state = scan.state;
+            if (!bNext)
+                return;
         }
-        text.append(piece, 0, nAmpersand);
-        // What follows the & is a comment or nothing.
-        const std::size_t nComment = piece.find_first_not_of(" \t", nAmpersand + 1);
-        if (nComment != std::string::npos)
-            lines.Comment(piece.substr(nComment));
-        std::string raw;
-        if (!NextFreeLine(lines, raw))
-            return;
-        piece = raw.substr(FreeContinuationStart(raw));
+        line = next;
+        nFrom = kFixedTextStart + (bDoubled ? 1 : 0);
+        if (bDoubled)
+            out.AppendMade(scan.chLastClosingQuote, 1, lines.Line(), line.RawColumn(kFixedTextStart));
     }
 }
 
-void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char quote,
-                       std::string& text)
+// A FORMAT statement's list over free-form lines: a line goes on on the next
+// one (after comment lines) when its text, up to a comment, ends with "&";
+// the next line's text starts after its own leading "&".
+void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart, SCollected& out)
 {
-    std::string piece = firstLine.substr(nAfterQuote);
+    std::string raw = firstLine;
+    std::size_t nFrom = nListStart;
+    SScanState state;
     for (;;) {
-        lines.Take(text.size());
-        const std::size_t nLast = piece.find_last_not_of(" \t");
-        const bool bContinued = nLast != std::string::npos && piece[nLast] == '&';
-        const int bClosed = Unquote(piece, quote, true);
-        text += piece;
-        if (bClosed) {
-            text += '\n';
+        out.Take(lines);
+        const long long nLine = lines.Line();
+        const std::string_view piece = std::string_view(raw).substr(nFrom);
+        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true);
+        if (!scan.bContinues) {
+            out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
+            out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
             return;
         }
-        if (!bContinued)
-            return;  // a constant left open without an & ends with its line
-        std::string raw;
+        out.Append(piece, 0, scan.nContentEnd, nLine, static_cast<long long>(nFrom) + 1);
+        // What follows the & is a comment or nothing.
+        const std::size_t nComment = piece.find_first_not_of(" \t", scan.nContentEnd + 1);
+        if (nComment != std::string::npos)
+            lines.Comment(std::string(piece.substr(nComment)));
+        state = scan.state;
         if (!NextFreeLine(lines, raw))
             return;
-        piece = raw.substr(FreeContinuationStart(raw));
+        nFrom = FreeContinuationStart(raw);
+    }
+}
+
+// A format string's content over fixed-form lines, from after its opening
+// quote: the constant goes on over continuation lines, each read as filled
+// to column 72, until its closing quote; doubled quotes are one character.
+void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::size_t nAfterQuote, char chQuote,
+                        SCollected& out)
+{
+    SFixedLine line = first;
+    std::size_t nFrom = nAfterQuote;
+    SScanState state;
+    state.chQuote = chQuote;
+    for (;;) {
+        out.Take(lines);
+        const long long nLine = lines.Line();
+        const std::string_view piece = std::string_view(line.image).substr(nFrom);
+        const long long nColumn = line.RawColumn(nFrom);
+        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
+        for (const SConstantPiece::SChar& c : constant.chars)
+            out.AppendMade(c.ch, 1, nLine, nColumn + static_cast<long long>(c.nOffset));
+        SFixedLine next;
+        const bool bFull = line.image.size() == kFixedLineLength;
+        if (constant.bClosed) {
+            const std::string_view after = piece.substr(constant.nEnd);
+            const bool bNext = NextFixedContinuation(lines, next);
+            if (bNext && bFull && constant.nEnd == piece.size() && next.image.size() > kFixedTextStart &&
+                next.image[kFixedTextStart] == chQuote) {
+                // A quote in column 72 and one in column 7: one doubled quote.
+                out.AppendMade(chQuote, 1, nLine, nColumn + static_cast<long long>(piece.size()) - 1);
+                line = next;
+                nFrom = kFixedTextStart + 1;
+                continue;
+            }
+            // Blanks after the statement mean nothing.
+            const std::size_t nLast = after.find_last_not_of(' ');
+            out.strAfterQuote = std::string(after.substr(0, nLast == std::string::npos ? 0 : nLast + 1));
+            if (bNext && ScanPiece(after, CFormatScanner::MODE_STATEMENT, SScanState()).state.InConstant())
+                out.nTailContinued = lines.Line();
+            return;
+        }
+        if (!NextFixedContinuation(lines, next)) {
+            out.bClosed = false;
+            return;
+        }
+        out.fills.push_back(out.text.size());
+        out.AppendMade(' ', kFixedLineLength - std::min(line.image.size(), kFixedLineLength), nLine,
+                       nColumn + static_cast<long long>(piece.size()));
+        line = next;
+        nFrom = kFixedTextStart;
+    }
+}
+
+// A format string's content over free-form lines: an "&" that ends a line
+// inside the constant continues it after the next line's leading "&". A
+// constant left open without one ends with its line.
+void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char chQuote,
+                       SCollected& out)
+{
+    std::string raw = firstLine;
+    std::size_t nFrom = nAfterQuote;
+    for (;;) {
+        out.Take(lines);
+        const long long nLine = lines.Line();
+        const std::string_view piece = std::string_view(raw).substr(nFrom);
+        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
+        const bool bContinued = !constant.bClosed && EndsWithAmpersand(piece);
+        for (const SConstantPiece::SChar& c : constant.chars) {
+            if (bContinued && c.nOffset >= LastNonWhite(piece))
+                break;
+            out.AppendMade(c.ch, 1, nLine, static_cast<long long>(nFrom + c.nOffset) + 1);
+        }
+        if (constant.bClosed) {
+            const std::string_view after = piece.substr(constant.nEnd);
+            // A quote right before the "&" that ends the line, and one right
+            // after the next line's leading "&": one doubled quote.
+            if (EndsWithAmpersand(after) && LastNonWhite(after) == 0) {
+                std::string next;
+                if (NextFreeLine(lines, next) && FreeContinuationStart(next) > 0 &&
+                    FreeContinuationStart(next) < next.size() && next[FreeContinuationStart(next)] == chQuote) {
+                    out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
+                    raw = next;
+                    nFrom = FreeContinuationStart(next) + 1;
+                    continue;
+                }
+            }
+            out.strAfterQuote = std::string(after);
+            return;
+        }
+        if (!bContinued || !NextFreeLine(lines, raw))
+            return;  // a constant left open without an & ends with its line
+        nFrom = FreeContinuationStart(raw);
     }
 }
 
@@ -351,24 +336,16 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
 // one that opens a constant before the cursor column.
 std::size_t FindOpeningQuote(const std::string& line, long long column)
 {
-    std::size_t nOpening = std::string::npos;
     if (column <= 0)
-        return nOpening;
+        return std::string::npos;
     const std::size_t nEnd = static_cast<std::size_t>(std::min<long long>(column, static_cast<long long>(line.size())));
-    char chQuote = 0;
-    for (std::size_t i = 0; i < nEnd; ++i) {
-        const char c = line[i];
-        if (chQuote == 0) {
-            if (c == '\'' || c == '"') {
-                chQuote = c;
-                nOpening = i;
-            }
-        } else if (c == chQuote) {
-            if (i + 1 < nEnd && line[i + 1] == chQuote)
-                ++i;
-            else
-                chQuote = 0;
-        }
+    std::size_t nOpening = std::string::npos;
+    CFormatScanner scanner(std::string_view(line).substr(0, nEnd), CFormatScanner::MODE_STATEMENT);
+    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
+        if (t.kind == TOKEN_CONSTANT)
+            nOpening = t.nOffset;
+        else if (t.kind == TOKEN_COMMENT)
+            break;
     }
     return nOpening;
 }
@@ -380,137 +357,17 @@ bool CommentBefore(const std::string& line, std::size_t nEnd, bool bFixedForm)
     std::string text = line.substr(0, std::min(nEnd, line.size()));
     if (bFixedForm && text.size() >= kFixedTextStart)
         text[kFixedTextStart - 1] = ' ';  // the continuation column holds a mark, not a comment
-    SQuoteState state;
-    return state.ScanFixed(text, 0) < text.size();
+    return ScanPiece(text, CFormatScanner::MODE_STATEMENT, SScanState()).nComment != std::string::npos;
 }
-
-// Where the second word of a line starts (npos when there is none).
-std::size_t SecondWord(const std::string& line)
-{
-    std::size_t i = line.find_first_not_of(" \t\n\v\f\r");
-    if (i == std::string::npos)
-        return i;
-    while (i < line.size() && !IsWhite(line[i]))
-        ++i;
-    while (i < line.size() && IsWhite(line[i]))
-        ++i;
-    return i < line.size() ? i : std::string::npos;
-}
-
-// Whether the word before position k (the second word) is a statement
-// label: digits only. "write(u,'(''Molden Format'')')" has FORMAT as its
-// second word too, inside a constant.
-bool FirstWordIsLabel(const std::string& line, std::size_t k)
-{
-    const std::size_t nFirst = line.find_first_not_of(" \t\n\v\f\r");
-    std::size_t nEnd = k;
-    while (nEnd > nFirst && IsWhite(line[nEnd - 1]))
-        --nEnd;
-    return nFirst < nEnd && std::all_of(line.begin() + static_cast<std::ptrdiff_t>(nFirst),
-                                        line.begin() + static_cast<std::ptrdiff_t>(nEnd),
-                                        [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool StartsWithFormat(const std::string& line, std::size_t k)
-{
-    static const char kKeyword[] = "FORMAT";
-    if (line.size() < k + 6)
-        return false;
-    for (std::size_t i = 0; i < 6; ++i)
-        if (std::toupper(static_cast<unsigned char>(line[k + i])) != kKeyword[i])
-            return false;
-    return true;
-}
-
-void ForgetStatement(CDescriptorList& list)
-{
-    list.m_arrLines.clear();
-    list.m_arrLineComments.clear();
-    list.m_arrOriginalLines.clear();
-    list.m_strFileName.clear();
-}
-
-}  // namespace
-
-namespace {
-
-// The image of the line's first 72 columns, and how many of the line's
-// characters it took.
-std::string ExpandFixedImage(const std::string& source, std::size_t& nUsed)
-{
-    std::string target;
-    std::size_t i = 0;
-    for (; i < source.size() && target.size() < kFixedTextStart; ++i) {
-        const char c = source[i];
-        if (c != '\t') {
-            target += c;
-            continue;
-        }
-        // A tab before a letter (or what may start the statement text) goes
-        // to column 7; before a digit, to the continuation column.
-        const char next = i + 1 < source.size() ? source[i + 1] : '\0';
-        const bool bToText = next == '\0' || std::isalpha(static_cast<unsigned char>(next)) || next == '$' ||
-                             next == ' ' || next == '\t' || next == '!';
-        const std::size_t nColumn = bToText ? kFixedTextStart : kFixedTextStart - 1;
-        if (target.size() < nColumn)
-            target.append(nColumn - target.size(), ' ');
-    }
-    for (; i < source.size() && target.size() < kFixedLineLength; ++i)
-        target += source[i];
-    nUsed = i;
-    return target;
-}
-
-}  // namespace
-
-std::string ExpandFixedLine(const std::string& source)
-{
-    std::size_t nUsed = 0;
-    return ExpandFixedImage(source, nUsed);
-}
-
-std::string FixedSequenceField(const std::string& source)
-{
-    std::size_t nUsed = 0;
-    ExpandFixedImage(source, nUsed);
-    return source.substr(nUsed);
-}
-
-int Unquote(std::string& text, char quote, bool stopAtAmpersand)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == quote) {
-            if (i + 1 < text.size() && text[i + 1] == quote) {
-                out += quote;  // a doubled quote
-                ++i;
-                continue;
-            }
-            out.append(text, i + 1, std::string::npos);  // the closing quote and what follows it
-            text = out;
-            return 1;
-        }
-        if (stopAtAmpersand && c == '&' && OnlyWhiteFrom(text, i + 1)) {
-            text = out;
-            return 0;
-        }
-        out += c;
-    }
-    text = out;
-    return 0;
-}
-
-namespace {
 
 enum CollectResult {
     COLLECT_FOUND,
     COLLECT_BLANK,
     COLLECT_FORMAT_COLUMN,  // a FORMAT keyword left of column 7 in fixed form
     COLLECT_NO_LIST,        // neither FORMAT nor a constant at the cursor
-    COLLECT_NUL,            // a statement line holds a NUL byte (nNulLine)
+    COLLECT_BAD_BYTE,       // a statement line holds a NUL byte or a carriage return (nBadLine)
     COLLECT_CONDITIONAL,    // a preprocessor condition chooses statement lines (nBadLine)
+    COLLECT_UNCLOSED,       // a fixed-form format string has no closing quote
 };
 
 // Whether a FORMAT keyword that ends at nAfter is the last thing on its line
@@ -536,218 +393,326 @@ bool ListOnNextLine(const std::string& lineText, std::size_t nAfter, bool bFixed
     return true;
 }
 
-// The line, after comment and preprocessor lines, on which a FORMAT list
-// goes on from a line that ends after its keyword, and where its text starts
-// there (its image, in fixed form). False when there is no such line.
-bool NextListLine(CStatementReader& lines, bool bFixedForm, std::string& lineText, std::size_t& nTextStart)
-{
-    if (bFixedForm) {
-        nTextStart = kFixedTextStart;
-        return NextFixedContinuationLine(lines, lineText);
-    }
-    if (!NextFreeLine(lines, lineText))
-        return false;
-    nTextStart = FreeContinuationStart(lineText);
-    return true;
-}
+// What the collector found besides the text.
+struct SStatementText {
+    SCollected collected;
+    int nBadLine = 0;
+    bool bNulByte = false;
+};
 
 // Collects the statement whose first line (line, already read: raw) the
-// reader has just passed: sets the statement fields of the list that the
-// text gives (head, lines, form's delimiter, blanks, line comments, original
-// lines) and the descriptor-list text to split.
-CollectResult CollectStatement(CDescriptorList& list, long long line, long long column, const std::string& raw,
-                               std::string& text, CStatementReader& lines, int& nBadLine)
+// reader has just passed: sets the site's fields that the text gives (head,
+// lines, delimiter, blanks, line comments, original lines) and the
+// descriptor-list text to split.
+CollectResult CollectStatement(CStatementSite& site, long long line, long long column, const std::string& raw,
+                               SStatementText& out, CStatementReader& lines)
 {
-    const std::string lineText = list.m_bFixedForm ? ExpandFixedLine(raw) : raw;
-    list.m_arrLines.clear();
-    list.m_arrLineComments.clear();
-    list.m_arrOriginalLines.assign(1, raw);
-    list.m_nFirstLine = ClampToInt(line);
+    const bool bFixed = site.m_bFixedForm != 0;
+    const SFixedLine fixedLine(raw);
+    const std::string lineText = bFixed ? fixedLine.image : raw;
+    site.m_arrLines.clear();
+    site.m_arrLineComments.clear();
+    site.m_arrOriginalLines.assign(1, raw);
+    site.m_nFirstLine = ClampToInt(line);
     if (IsBlankLine(lineText))
         return COLLECT_BLANK;
 
+    SCollected& collected = out.collected;
     const std::size_t k = SecondWord(lineText);
     if (k != std::string::npos && FirstWordIsLabel(lineText, k) && StartsWithFormat(lineText, k)) {
-        if (list.m_bFixedForm && k < kFixedTextStart)
+        if (bFixed && k < kFixedTextStart)
             return COLLECT_FORMAT_COLUMN;
-        std::string listLine = lineText;  // the line on which the list starts
-        std::size_t nListStart = 0;
         std::size_t nHeadEnd = 0;
         std::string strComment;
-        if (ListOnNextLine(lineText, k + 6, list.m_bFixedForm != 0, nHeadEnd, strComment)) {
+        if (ListOnNextLine(lineText, k + 6, bFixed, nHeadEnd, strComment)) {
             // The head runs over two lines: the keyword's line (with the
             // free-form &) and the next line's text up to the parenthesis.
-            lines.Take(0);
+            lines.Take();
             if (!strComment.empty())
                 lines.Comment(strComment);
+            std::string nextRaw;
+            SFixedLine next;
             std::size_t nTextStart = 0;
-            if (!NextListLine(lines, list.m_bFixedForm != 0, listLine, nTextStart))
+            bool bFound = false;
+            if (bFixed) {
+                bFound = NextFixedContinuation(lines, next);
+                nextRaw = next.image;
+                nTextStart = kFixedTextStart;
+            } else {
+                bFound = NextFreeLine(lines, nextRaw);
+                nTextStart = FreeContinuationStart(nextRaw);
+            }
+            if (!bFound)
                 return COLLECT_NO_LIST;
-            nListStart = listLine.find_first_not_of(" \t", nTextStart);
-            if (nListStart == std::string::npos || listLine[nListStart] != '(')
+            const std::size_t nListStart = nextRaw.find_first_not_of(" \t", nTextStart);
+            if (nListStart == std::string::npos || nextRaw[nListStart] != '(')
                 return COLLECT_NO_LIST;
-            list.m_strHead = lineText.substr(0, nHeadEnd) + "\n" + listLine.substr(0, nListStart);
+            site.m_strHead = lineText.substr(0, nHeadEnd) + "\n" + nextRaw.substr(0, nListStart);
+            site.m_nParenBlanks = ParenBlanks(nextRaw, nListStart);
+            if (bFixed)
+                CollectFixedFormat(lines, next, nListStart, collected);
+            else
+                CollectFreeFormat(lines, nextRaw, nListStart, collected);
         } else {
-            nListStart = lineText.find('(', k + 6);
+            std::size_t nListStart = lineText.find('(', k + 6);
             if (nListStart == std::string::npos)
                 nListStart = lineText.size();
-            if (CommentBefore(lineText, nListStart, list.m_bFixedForm))
+            if (CommentBefore(lineText, nListStart, bFixed))
                 return COLLECT_NO_LIST;  // a FORMAT commented out
-            list.m_strHead = lineText.substr(0, nListStart);
+            site.m_strHead = lineText.substr(0, nListStart);
+            site.m_nParenBlanks = ParenBlanks(lineText, nListStart);
+            if (bFixed)
+                CollectFixedFormat(lines, fixedLine, nListStart, collected);
+            else
+                CollectFreeFormat(lines, raw, nListStart, collected);
         }
-        // The spaces (not tabs) right after the parenthesis.
-        std::size_t nBlanks = 0;
-        while (nListStart + 1 + nBlanks < listLine.size() && listLine[nListStart + 1 + nBlanks] == ' ')
-            ++nBlanks;
-        if (nListStart + 1 + nBlanks >= listLine.size() || listLine[nListStart + 1 + nBlanks] == '!')
-            nBlanks = 0;  // blanks that end the line (or come before a comment) lay nothing out
-        list.m_nParenBlanks = static_cast<int>(nBlanks);
-        if (list.m_bFixedForm)
-            CollectFixedFormat(lines, listLine, nListStart, text);
-        else
-            CollectFreeFormat(lines, listLine, nListStart, text);
-        list.m_chDelimiter = 'f';
+        site.m_chDelimiter = 'f';
     } else {
         const std::size_t nQuote = FindOpeningQuote(lineText, column);
-        if (nQuote == std::string::npos || CommentBefore(lineText, nQuote, list.m_bFixedForm))
+        if (nQuote == std::string::npos || CommentBefore(lineText, nQuote, bFixed))
             return COLLECT_NO_LIST;
-        list.m_strHead = lineText.substr(0, nQuote);
-        list.m_nParenBlanks = 0;
-        list.m_chDelimiter = lineText[nQuote];
-        if (list.m_bFixedForm)
-            CollectFixedString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+        site.m_strHead = lineText.substr(0, nQuote);
+        site.m_nParenBlanks = 0;
+        site.m_chDelimiter = lineText[nQuote];
+        if (bFixed)
+            CollectFixedString(lines, fixedLine, nQuote + 1, lineText[nQuote], collected);
         else
-            CollectFreeString(lines, lineText, nQuote + 1, lineText[nQuote], text);
+            CollectFreeString(lines, raw, nQuote + 1, lineText[nQuote], collected);
     }
     // The original lines run to the statement's last line, not to the line
     // that ended it.
-    const long long nLast = list.m_arrLines.empty() ? line : list.m_arrLines.back();
-    list.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
+    const long long nLast = site.m_arrLines.empty() ? line : site.m_arrLines.back();
+    site.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
 
     // The descriptors are text: a NUL byte in the statement would cut it
-    // short, and the save would drop what followed.
-    for (const int nStatementLine : list.m_arrLines) {
-        if (list.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)].find('\0') != std::string::npos) {
-            nBadLine = nStatementLine;
-            return COLLECT_NUL;
+    // short, and the save would drop what followed; a carriage return inside
+    // a line would be taken for a line end once the line is rewritten.
+    for (const int nStatementLine : site.m_arrLines) {
+        const std::string& original = site.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)];
+        if (original.find_first_of(std::string("\0\r", 2)) != std::string::npos) {
+            out.nBadLine = nStatementLine;
+            out.bNulByte = original.find('\0') != std::string::npos;
+            return COLLECT_BAD_BYTE;
         }
     }
     if (lines.ConditionalLine() != 0) {
-        nBadLine = ClampToInt(lines.ConditionalLine());
+        out.nBadLine = ClampToInt(lines.ConditionalLine());
         return COLLECT_CONDITIONAL;
     }
-    if (!text.empty() && text.back() != '\n')
-        text += '\n';
+    if (bFixed && site.m_chDelimiter != 'f' && !collected.bClosed)
+        return COLLECT_UNCLOSED;
     return COLLECT_FOUND;
 }
 
-// Puts each comment that the split found between the descriptors on the
-// statement line it stood on.
-void PlaceComments(CDescriptorList& list, const CStatementReader& lines)
+// The place in the file of an offset of the collected text; its end maps
+// after its last character (to the end of the last line's text when that is
+// a line end).
+SSourcePlace PlaceOf(const SCollected& collected, std::size_t nOffset)
 {
-    for (const CDescriptorList::SComment& comment : list.m_arrComments) {
-        const std::size_t nLine = lines.LineAt(comment.nOffset);
-        if (nLine < list.m_arrLineComments.size())
-            list.m_arrLineComments[nLine] = comment.strText;
-    }
+    if (nOffset < collected.places.size())
+        return collected.places[nOffset];
+    if (collected.places.empty())
+        return SSourcePlace();
+    SSourcePlace place = collected.places.back();
+    if (collected.text.empty() || collected.text.back() != '\n')
+        ++place.nColumn;
+    return place;
 }
 
-}  // namespace
-
-int LocateStatement(CDescriptorList& list, long long line, long long column, const std::string& fileName,
-                    int interactive, SourceForm form)
+// The statement line whose text holds an offset of the collected text.
+std::size_t LineIndexAt(const SCollected& collected, std::size_t nOffset)
 {
-    const OwnerHandle owner = list.m_hOwnerWnd;
-    CLineReader reader;
-    if (!reader.Open(fileName)) {
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, fileName.c_str());
-        return LOCATE_FAILED;
-    }
-    // The file as it is now: a save checks that it is still so.
-    ReadFileIdentity(fileName, list.m_fileIdentity);
-    list.m_bFixedForm = IsFixedForm(fileName, form);
-    if (IsReadOnlyFile(fileName)) {
-        const int nAnswer = ShowMessage(owner, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY,
-                                        fileName.c_str());
-        if (nAnswer != IDYES || !interactive)
-            return LOCATE_FAILED;
-    }
-    // Line 0, and a negative number that would read no line at all.
-    if (line <= 0) {
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_LINE_NOT_NUMBER);
-        return LOCATE_FAILED;
-    }
+    const auto it = std::upper_bound(collected.lineStarts.begin(), collected.lineStarts.end(), nOffset);
+    return it == collected.lineStarts.begin() ? 0 : static_cast<std::size_t>(it - collected.lineStarts.begin()) - 1;
+}
 
-    std::string raw;
+// "FORMAT parse failed" at the place in the file where the scan stopped:
+// the column in the file, and the line when the statement has several.
+SMessage ParseFailure(const CStatementSite& site, const SCollected& collected, std::size_t nFail)
+{
+    const SSourcePlace place = PlaceOf(collected, nFail);
+    SMessage message = site.m_arrLines.size() > 1 ? Message(IDS_PARSE_FAILED_AT_LINE, place.nLine, place.nColumn)
+                                                  : Message(IDS_PARSE_FAILED, place.nColumn);
+    return message.At(place.nLine, place.nColumn);
+}
+
+// Splits the collected text and fills the rest of the site from where its
+// parts stood: the tail, each descriptor's place, the comments' lines.
+CResult SplitCollected(CDescriptorList& list, CStatementSite& site, SCollected& collected)
+{
+    std::string& text = collected.text;
+    if (site.m_chDelimiter == 'f' && !text.empty() && text.back() != '\n')
+        text += '\n';
+    SSplitLayout layout;
+    const CResult split = list.Split(text, &layout);
+    if (!split.Ok()) {
+        const long long nColumn = split.Messages().front().nColumn;
+        return ParseFailure(site, collected, static_cast<std::size_t>(std::max<long long>(nColumn - 1, 0)));
+    }
+    const std::string after = text.substr(layout.nClose + 1);
+    if (site.m_chDelimiter == 'f') {
+        site.m_strInnerTail.clear();
+        site.m_strTail = after;
+        // A constant that the text after the list opens and a line end
+        // leaves open goes on on the next line: its blanks hang on the
+        // columns of the line it starts on.
+        for (const std::size_t nFill : collected.fills)
+            if (nFill > layout.nClose)
+                return Message(IDS_TAIL_CONSTANT_CONTINUED, PlaceOf(collected, nFill).nLine + 1)
+                    .At(PlaceOf(collected, nFill).nLine);
+    } else {
+        // In fixed form the blanks that fill a line inside the string are
+        // its text: after the list they would move once the lines are laid
+        // out anew.
+        for (const std::size_t nFill : collected.fills)
+            if (nFill > layout.nClose)
+                return Message(IDS_STRING_GOES_ON, PlaceOf(collected, nFill).nLine + 1)
+                    .At(PlaceOf(collected, nFill).nLine);
+        site.m_strInnerTail = after;
+        site.m_strTail = collected.strAfterQuote + "\n";
+        if (collected.nTailContinued != 0)
+            return Message(IDS_TAIL_CONSTANT_CONTINUED, collected.nTailContinued).At(collected.nTailContinued);
+    }
+    site.m_arrDescriptorPlaces.clear();
+    for (const SSplitLayout::SSpan& span : layout.descriptors)
+        site.m_arrDescriptorPlaces.push_back(PlaceOf(collected, span.nOffset));
+    // Each comment that stood between the descriptors goes with its line.
+    for (const SSplitLayout::SSpan& comment : layout.comments) {
+        const std::size_t nLine = LineIndexAt(collected, comment.nOffset);
+        if (nLine < site.m_arrLineComments.size())
+            site.m_arrLineComments[nLine] = text.substr(comment.nOffset, comment.nLength);
+    }
+    return CResult();
+}
+
+void ForgetStatement(CStatementSite& site)
+{
+    site.m_arrLines.clear();
+    site.m_arrLineComments.clear();
+    site.m_arrOriginalLines.clear();
+    site.m_arrDescriptorPlaces.clear();
+    site.m_strFileName.clear();
+}
+
+// Reads the file up to the statement's line; false (with the result) when
+// the line is not there. before follows the lines before it in free form.
+bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementRequest& request, std::string& raw,
+                  CFreeContinuation& before, CResult& result)
+{
     long long nReads = 0;
-    list.m_strLineEnd = "\n";
+    site.m_strLineEnd = "\n";
     bool bLineEndKnown = false;
-    CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
-    while (nReads < line && !reader.AtEnd()) {
-        if (nReads > 0 && !list.m_bFixedForm)
+    while (nReads < request.nLine && !reader.AtEnd()) {
+        if (nReads > 0 && !site.m_bFixedForm)
             before.Read(raw);
         reader.ReadSourceLine(raw);
         ++nReads;
         if (!bLineEndKnown && !reader.LineEnd().empty()) {
-            list.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";
+            site.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";
             bLineEndKnown = true;
         }
     }
-    if (reader.Failed() || nReads < line) {
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_LINE_NOT_FOUND, ClampToInt(line), fileName.c_str());
+    if (reader.Failed() || nReads < request.nLine) {
+        result = Message(IDS_LINE_NOT_FOUND, ClampToInt(request.nLine), request.strFile);
+        return false;
+    }
+    return true;
+}
+
+// A blank line may start a new statement unless a statement around it
+// would take the new one as its continuation.
+LocateResult BlankLine(CStatementSite& site, CStatementReader& lines, const CFreeContinuation& before, long long nLine,
+                       CResult& result)
+{
+    const SMessage refusal = Message(IDS_CONTINUATION_AFTER_BLANK, ClampToInt(nLine)).At(nLine);
+    if (!site.m_bFixedForm && before.Open()) {
+        result = refusal;
         return LOCATE_FAILED;
     }
-
-    CStatementReader lines(reader, list, line);
-    std::string text;
-    int nBadLine = 0;
-    switch (CollectStatement(list, line, column, raw, text, lines, nBadLine)) {
-    case COLLECT_BLANK:
-        // A free-form statement continued past the blank line would take
-        // the new statement as its continuation.
-        if (!list.m_bFixedForm && before.Open()) {
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CONTINUATION_AFTER_BLANK, ClampToInt(line));
+    if (site.m_bFixedForm) {
+        SFixedLine next;
+        if (NextFixedContinuation(lines, next)) {
+            result = refusal;
             return LOCATE_FAILED;
         }
-        // A fixed-form continuation line after the blank line would go on
-        // the new statement instead of the one it continues now.
-        if (list.m_bFixedForm) {
-            std::string piece;
-            std::size_t nLength = 0;
-            if (NextFixedContinuation(lines, piece, nLength)) {
-                ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CONTINUATION_AFTER_BLANK, ClampToInt(line));
-                return LOCATE_FAILED;
-            }
-            list.m_arrOriginalLines.resize(1);  // the lines looked at are none of the statement's
-        }
-        return LOCATE_BLANK;
-    case COLLECT_FORMAT_COLUMN: ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FORMAT_COLUMN); return LOCATE_FAILED;
+        site.m_arrOriginalLines.resize(1);  // the lines looked at are none of the statement's
+    }
+    return LOCATE_BLANK;
+}
+
+}  // namespace
+
+LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
+                             IStatementQuestions& questions, CResult& result)
+{
+    result = CResult();
+    list.Clear();
+    site = CStatementSite();
+    const std::string& fileName = request.strFile;
+    CLineReader reader;
+    if (!reader.Open(fileName)) {
+        result = Message(IDS_CANNOT_OPEN_FILE, fileName);
+        return LOCATE_FAILED;
+    }
+    // The file as it is now: a save checks that it is still so.
+    ReadFileIdentity(fileName, site.m_fileIdentity);
+    site.m_bFixedForm = IsFixedForm(fileName, request.form);
+    if (IsReadOnlyFile(fileName) && !questions.ContinueReadOnly(Message(IDS_READ_ONLY, fileName))) {
+        result = CResult::Declined();
+        return LOCATE_FAILED;
+    }
+    // Line 0, and a negative number that would read no line at all.
+    if (request.nLine <= 0) {
+        result = Message(IDS_LINE_NOT_NUMBER);
+        return LOCATE_FAILED;
+    }
+    std::string raw;
+    CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
+    if (!ReadUpToLine(reader, site, request, raw, before, result))
+        return LOCATE_FAILED;
+
+    CStatementReader lines(reader, site, request.nLine);
+    SStatementText text;
+    const CollectResult collected = CollectStatement(site, request.nLine, request.nColumn, raw, text, lines);
+    switch (collected) {
+    case COLLECT_BLANK: return BlankLine(site, lines, before, request.nLine, result);
+    case COLLECT_FORMAT_COLUMN: result = Message(IDS_FORMAT_COLUMN).At(request.nLine); return LOCATE_FAILED;
     case COLLECT_NO_LIST:
-        ForgetStatement(list);
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NO_LIST);
+        ForgetStatement(site);
+        result = Message(IDS_NO_LIST).At(request.nLine);
         return LOCATE_NO_LIST;
-    case COLLECT_NUL:
+    case COLLECT_BAD_BYTE:
         // Such a statement is left as it is.
-        ForgetStatement(list);
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_NUL_BYTE, nBadLine);
+        ForgetStatement(site);
+        result = Message(text.bNulByte ? IDS_NUL_BYTE : IDS_CARRIAGE_RETURN, text.nBadLine).At(text.nBadLine);
         return LOCATE_FAILED;
     case COLLECT_CONDITIONAL:
-        ForgetStatement(list);
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_PREPROCESSOR_CONDITION, nBadLine);
+        ForgetStatement(site);
+        result = Message(IDS_PREPROCESSOR_CONDITION, text.nBadLine).At(text.nBadLine);
+        return LOCATE_FAILED;
+    case COLLECT_UNCLOSED:
+        ForgetStatement(site);
+        result = Message(IDS_NO_CLOSING_QUOTE, ClampToInt(request.nLine)).At(request.nLine);
         return LOCATE_FAILED;
     case COLLECT_FOUND: break;
     }
-    if (!list.Split(text.c_str())) {
-        ForgetStatement(list);
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_INVALID_LIST);
-        return LOCATE_NO_LIST;
+    const CResult split = SplitCollected(list, site, text.collected);
+    if (!split.Ok()) {
+        list.Clear();
+        ForgetStatement(site);
+        result = split;
+        if (split.StringId() == IDS_PARSE_FAILED || split.StringId() == IDS_PARSE_FAILED_AT_LINE) {
+            result.Then(Message(IDS_INVALID_LIST).At(request.nLine));
+            return LOCATE_NO_LIST;
+        }
+        return LOCATE_FAILED;
     }
-    PlaceComments(list, lines);
-    list.m_strFileName = fileName;
+    site.m_strFileName = fileName;
     return LOCATE_FOUND;
 }
 
-bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::string>& statementLines)
+bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
+                        const std::vector<std::string>& statementLines)
 {
     std::string strText;
     for (const std::string& strLine : statementLines)
@@ -757,21 +722,20 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
     std::string raw;
     reader.ReadSourceLine(raw);
 
-    CDescriptorList copy;
-    copy.m_bFixedForm = list.m_bFixedForm;
-    CStatementReader lines(reader, copy, 1);
-    std::string text;
-    int nBadLine = 0;
+    CStatementSite copySite;
+    copySite.m_bFixedForm = site.m_bFixedForm;
+    CStatementReader lines(reader, copySite, 1);
+    SStatementText text;
     // The cursor on the format string's opening quote, where the head ends.
-    const long long nColumn = static_cast<long long>(list.m_strHead.size()) + 1;
-    if (CollectStatement(copy, 1, nColumn, raw, text, lines, nBadLine) != COLLECT_FOUND)
+    const long long nColumn = static_cast<long long>(site.m_strHead.size()) + 1;
+    if (CollectStatement(copySite, 1, nColumn, raw, text, lines) != COLLECT_FOUND)
         return false;
-    const char* pEnd = nullptr;
-    if (!copy.ScanList(text.c_str(), &pEnd))
+    CDescriptorList copy(list.Table());
+    if (!SplitCollected(copy, copySite, text.collected).Ok())
         return false;
-    copy.m_strTail = pEnd + 1;
-    if (copy.m_strHead != list.m_strHead || copy.m_strTail != list.m_strTail ||
-        copy.m_nParenBlanks != list.m_nParenBlanks || copy.m_chDelimiter != list.m_chDelimiter)
+    if (copySite.m_strHead != site.m_strHead || copySite.m_strTail != site.m_strTail ||
+        copySite.m_strInnerTail != site.m_strInnerTail || copySite.m_nParenBlanks != site.m_nParenBlanks ||
+        copySite.m_chDelimiter != site.m_chDelimiter)
         return false;
     // The empty field is not written: the others must read back in order.
     int nCopy = 0;
@@ -784,44 +748,41 @@ bool StatementReadsBack(const CDescriptorList& list, const std::vector<std::stri
     return nCopy == copy.size();
 }
 
-int NewStatement(CDescriptorList& list, long long line, const std::string& fileName, const char* firstText,
-                 SourceForm form)
+CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line, const std::string& fileName,
+                     const char* firstText, SourceForm form)
 {
     list.Clear();
     if (!list.InsertDescriptor(0, firstText))
-        return 0;
+        return Message(IDS_INVALID_DESCRIPTOR, firstText);
     const int bFixedForm = IsFixedForm(fileName, form);
     // The statement gets a label of its own, so that the file compiles
     // as it is written.
     CLineReader reader;
     const int nLabel = reader.Open(fileName) ? FindFreeLabel(reader, bFixedForm) : -1;
-    if (nLabel < 0 || reader.Failed()) {
-        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, fileName.c_str());
-        return 0;
-    }
-    if (nLabel == 0) {
-        ShowMessage(list.m_hOwnerWnd, MB_ICONEXCLAMATION, IDS_NO_FREE_LABEL, fileName.c_str());
-        return 0;
-    }
-    list.m_arrLines.clear();
-    list.m_arrLineComments.clear();
-    list.m_nFirstLine = ClampToInt(line);
-    list.m_strFileName = fileName;
-    list.m_strHead = NewStatementHead(nLabel, bFixedForm);
-    list.m_strTail = "\n";
-    list.m_bFixedForm = bFixedForm;
-    list.m_chDelimiter = 'f';
-    return 1;
+    if (nLabel < 0 || reader.Failed())
+        return Message(IDS_CANNOT_OPEN_FILE, fileName);
+    if (nLabel == 0)
+        return Message(IDS_NO_FREE_LABEL, fileName);
+    site.m_arrLines.clear();
+    site.m_arrLineComments.clear();
+    site.m_arrDescriptorPlaces.clear();
+    site.m_nFirstLine = ClampToInt(line);
+    site.m_strFileName = fileName;
+    site.m_strHead = NewStatementHead(nLabel, bFixedForm);
+    site.m_strInnerTail.clear();
+    site.m_strTail = "\n";
+    site.m_bFixedForm = bFixedForm;
+    site.m_chDelimiter = 'f';
+    site.m_bNew = true;
+    return CResult();
 }
 
-std::string StatementLabel(const CDescriptorList& list)
+std::string ExpandFixedLine(const std::string& source)
 {
-    const std::size_t nStart = list.m_strHead.find_first_not_of(" \t");
-    if (nStart == std::string::npos)
-        return std::string();
-    std::size_t nEnd = nStart;
-    while (nEnd < list.m_strHead.size() && std::isdigit(static_cast<unsigned char>(list.m_strHead[nEnd])))
-        ++nEnd;
-    const bool bWord = nEnd > nStart && (nEnd == list.m_strHead.size() || IsWhite(list.m_strHead[nEnd]));
-    return bWord ? list.m_strHead.substr(nStart, nEnd - nStart) : std::string();
+    return SFixedLine(source).image;
+}
+
+std::string FixedSequenceField(const std::string& source)
+{
+    return source.substr(SFixedLine(source).nUsed);
 }

@@ -10,11 +10,10 @@
 #include "source_file.h"
 #include "source_lines.h"
 #include "statement_locator.h"
+#include "statement_text.h"
 #include "string_table.h"
 
 namespace {
-
-ISaveAsDialog* g_pSaveAsDialog = nullptr;
 
 // How the statement is laid out in each source form.
 struct SLayout {
@@ -35,7 +34,10 @@ constexpr std::size_t kFreeLineLength = 132;
 // are broken with the continuation marks of the form.
 class CStatementBuilder {
 public:
-    explicit CStatementBuilder(bool bFixedForm) : m_layout(bFixedForm ? kFixedLayout : kFreeLayout) {}
+    explicit CStatementBuilder(bool bFixedForm)
+        : m_layout(bFixedForm ? kFixedLayout : kFreeLayout), m_bFixedForm(bFixedForm)
+    {
+    }
 
     // Starts with the head. A head that runs over lines (a FORMAT keyword
     // whose list starts on the next line) keeps its lines as they stand:
@@ -51,17 +53,45 @@ public:
 
     // Appends a descriptor text, moving it to a new line or splitting it
     // where it does not fit. A line end inside the text breaks the line there.
-    void AppendDescriptor(const std::string& text)
+    // nSplitFrom: a constant may be split from this character on (after its
+    // opening quote, or a Hollerith constant's H), where the reader takes the
+    // next line's text as going on with it; npos for a text never split.
+    void AppendDescriptor(const std::string& text, std::size_t nSplitFrom)
     {
         std::size_t nFrom = 0;
         for (;;) {
             const std::size_t nEol = text.find('\n', nFrom);
-            AppendPiece(text.substr(nFrom, nEol == std::string::npos ? std::string::npos : nEol - nFrom));
+            AppendPiece(text.substr(nFrom, nEol == std::string::npos ? std::string::npos : nEol - nFrom),
+                        nFrom == 0 ? nSplitFrom : std::string::npos);
             if (nEol == std::string::npos)
                 return;
             Continue(true);
             nFrom = nEol + 1;
         }
+    }
+
+    // Appends a separator: in fixed form, where it would pass column 72,
+    // without its blank, or on the next line.
+    void AppendSeparator(const std::string& text)
+    {
+        if (m_bFixedForm && !m_bFresh && m_line.size() + text.size() > kSplitColumn) {
+            const std::string strBare = text.substr(0, text.find_last_not_of(' ') + 1);
+            if (m_line.size() + strBare.size() <= kSplitColumn) {
+                m_line += strBare;
+                return;
+            }
+            Continue(false);
+        }
+        AppendFixed(text);
+    }
+
+    // Appends text that is never split (the list's opening parenthesis): in
+    // fixed form it goes on the next line where it would pass column 72.
+    void AppendWhole(const std::string& text)
+    {
+        if (m_bFixedForm && !m_bFresh && m_line.size() + text.size() > kSplitColumn)
+            Continue(true);
+        AppendFixed(text);
     }
 
     // Appends text that is never moved or split (separators, parentheses);
@@ -101,13 +131,15 @@ public:
     }
 
 private:
-    void AppendPiece(const std::string& text)
+    void AppendPiece(const std::string& text, std::size_t nSplitFrom)
     {
         std::string remaining = text;
         for (;;) {
             const std::size_t nLength = m_line.size();
             const bool bFits = nLength + remaining.size() + kFitSlack <= kFitLimit;
-            const bool bSplit = remaining.size() > kSplitOver;
+            // Only a constant is split, and only inside it: anywhere else the
+            // reader would take the line break for a line end in the text.
+            const bool bSplit = remaining.size() > kSplitOver && nSplitFrom != std::string::npos;
             // A text too long to fit on a fresh continuation line but too
             // short to be split (62 characters in free form) is placed there
             // whole: moving it on would only start one new line after another.
@@ -116,16 +148,19 @@ private:
                 m_bFresh = m_bFresh && remaining.empty();
                 return;
             }
-            if (bSplit && nLength < kSplitColumn) {
+            const bool bInside = bSplit && nLength < kSplitColumn && kSplitColumn - nLength > nSplitFrom;
+            if (bInside) {
                 const std::size_t nTake = kSplitColumn - nLength;
                 m_line.append(remaining, 0, nTake);
                 remaining.erase(0, nTake);
+                nSplitFrom = 0;  // the rest is all inside the constant
             }
-            Continue(bSplit);
+            Continue(bInside);
         }
     }
 
     SLayout m_layout;
+    bool m_bFixedForm;
     std::string m_line;
     std::vector<std::string> m_lines;
     bool m_bFresh = false;  // the line holds nothing but its continuation mark
@@ -150,21 +185,29 @@ std::string TailFirstLine(const std::string& tail)
 }
 
 void AppendClosing(CStatementBuilder& builder, const std::string& strClosing, const std::string& tail,
-                   std::size_t nLimit)
+                   std::size_t nLimit, bool bSplittable)
 {
-    if (!builder.IsFresh() && builder.Line().size() + strClosing.size() + TailFirstLine(tail).size() > nLimit)
+    const std::size_t nTail = TailFirstLine(tail).size();
+    if (!builder.IsFresh() && builder.Line().size() + strClosing.size() + nTail > nLimit)
         builder.Continue(true);
+    // A format string's closing that no line holds (what stood after the
+    // list inside it) is split inside the string, as a constant is.
+    if (bSplittable && builder.Line().size() + strClosing.size() + nTail > nLimit) {
+        builder.AppendDescriptor(strClosing, 0);
+        builder.AppendFixed(TailText(tail));
+        return;
+    }
     builder.AppendFixed(strClosing + TailText(tail));
 }
 
 // How long a statement line may grow: 72 columns in fixed form; 132
 // characters in free form, or as long as the statement's longest line was.
-std::size_t LineLimit(const CDescriptorList& list)
+std::size_t LineLimit(const CStatementSite& site)
 {
-    if (list.m_bFixedForm)
+    if (site.m_bFixedForm)
         return kSplitColumn;
     std::size_t nLimit = kFreeLineLength;
-    for (const std::string& strLine : list.m_arrOriginalLines)
+    for (const std::string& strLine : site.m_arrOriginalLines)
         nLimit = std::max(nLimit, strLine.size());
     return nLimit;
 }
@@ -178,33 +221,46 @@ struct SStatementOutput {
     std::vector<std::string> trailing;             // comment lines for the old lines left over
 };
 
-// Whether a character constant is still open at the end of each line of a
-// FORMAT statement (a constant split over lines).
-std::vector<bool> OpenConstants(const std::vector<std::string>& lines)
+// Whether a character or Hollerith constant is still open at the end of each
+// line of a FORMAT statement (a constant split over lines), as the reader
+// takes the lines: from column 7, or after a free-form line's leading "&".
+std::vector<bool> OpenConstants(const std::vector<std::string>& lines, bool bFixedForm)
 {
     std::vector<bool> open;
-    SQuoteState state;
+    SScanState state;
     for (const std::string& line : lines) {
-        state.ScanFixed(line, 0);
-        open.push_back(state.chQuote != 0);
+        std::string piece;
+        if (bFixedForm) {
+            const SFixedLine fixed(line);
+            piece = fixed.image.substr(std::min(fixed.image.size(), kFixedTextStart));
+            state = ScanPiece(piece, CFormatScanner::MODE_LIST, state).state;
+            if (state.InConstant())
+                state = ScanPiece(std::string(kFixedLineLength - std::min(fixed.image.size(), kFixedLineLength), ' '),
+                                  CFormatScanner::MODE_LIST, state)
+                            .state;
+        } else {
+            piece = line.substr(std::min(line.size(), FreeContinuationStart(line)));
+            state = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true).state;
+        }
+        open.push_back(state.InConstant());
     }
     return open;
 }
 
-SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vector<std::string>& built)
+SStatementOutput DressStatementLines(const CStatementSite& site, const std::vector<std::string>& built)
 {
     SStatementOutput output;
-    const std::size_t nLimit = LineLimit(list);
+    const std::size_t nLimit = LineLimit(site);
     const auto oldComment = [&](std::size_t k) {
-        return k < list.m_arrLineComments.size() ? list.m_arrLineComments[k] : std::string();
+        return k < site.m_arrLineComments.size() ? site.m_arrLineComments[k] : std::string();
     };
     // A comment may stand at the end of a FORMAT statement's line before the
     // one that closes the list, outside a constant; anywhere else it would
     // join the tail or a constant, so it becomes a comment line of its own.
-    const std::string strTail = TailText(list.m_strTail);
+    const std::string strTail = TailText(site.m_strTail);
     const std::size_t nClosingLine =
         built.size() - 1 - std::min<std::size_t>(built.size() - 1, static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
-    const std::vector<bool> open = OpenConstants(built);
+    const std::vector<bool> open = OpenConstants(built, site.m_bFixedForm != 0);
     for (std::size_t k = 0; k < built.size(); ++k) {
         std::string line = built[k];
         std::vector<std::string> commentLines;
@@ -216,7 +272,7 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
             const std::size_t nLast = line.find_last_not_of(' ');
             const bool bAfterSeparator =
                 nLast != std::string::npos && (line[nLast] == ',' || line[nLast] == '(' || line[nLast] == '&');
-            const bool bInline = list.m_chDelimiter == 'f' && k < nClosingLine && !open[k] && bAfterSeparator &&
+            const bool bInline = site.m_chDelimiter == 'f' && k < nClosingLine && !open[k] && bAfterSeparator &&
                                  line.size() + 1 + strComment.size() <= nLimit;
             // (a blank goes between the line and the comment unless it ends in one)
             if (bInline)
@@ -224,10 +280,10 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
             else
                 commentLines.push_back(strComment);
         }
-        if (list.m_bFixedForm && k < list.m_arrLines.size()) {
-            const std::size_t nOld = static_cast<std::size_t>(list.m_arrLines[k] - list.m_nFirstLine);
+        if (site.m_bFixedForm && k < site.m_arrLines.size()) {
+            const std::size_t nOld = static_cast<std::size_t>(site.m_arrLines[k] - site.m_nFirstLine);
             const std::string strSequence =
-                nOld < list.m_arrOriginalLines.size() ? FixedSequenceField(list.m_arrOriginalLines[nOld]) : std::string();
+                nOld < site.m_arrOriginalLines.size() ? FixedSequenceField(site.m_arrOriginalLines[nOld]) : std::string();
             if (!strSequence.empty()) {
                 if (line.size() < kSplitColumn)
                     line.append(kSplitColumn - line.size(), ' ');
@@ -237,9 +293,9 @@ SStatementOutput DressStatementLines(const CDescriptorList& list, const std::vec
         commentLines.insert(commentLines.begin(), std::move(line));
         output.groups.push_back(std::move(commentLines));
     }
-    for (std::size_t k = built.size(); k < list.m_arrLineComments.size(); ++k)
-        if (!list.m_arrLineComments[k].empty())
-            output.trailing.push_back(list.m_arrLineComments[k]);
+    for (std::size_t k = built.size(); k < site.m_arrLineComments.size(); ++k)
+        if (!site.m_arrLineComments[k].empty())
+            output.trailing.push_back(site.m_arrLineComments[k]);
     return output;
 }
 
@@ -254,17 +310,17 @@ enum AttemptResult {
 // Replaces the target with what the writer holds. When the target is the
 // source file, nobody may have changed it since it was read; when it is
 // another file (Save As), the source must still be as it was read too.
-AttemptResult CommitAttempt(CSafeFileWriter& writer, const CDescriptorList& list, std::string& strBackup)
+AttemptResult CommitAttempt(CSafeFileWriter& writer, const CStatementSite& site, std::string& strBackup)
 {
-    const bool bSource = IsSameFile(writer.ResolvedTarget(), list.m_strFileName);
-    if (!bSource && list.m_fileIdentity.bKnown) {
+    const bool bSource = IsSameFile(writer.ResolvedTarget(), site.m_strFileName);
+    if (!bSource && site.m_fileIdentity.bKnown) {
         SFileIdentity now;
-        if (!ReadFileIdentity(list.m_strFileName, now) || !(now == list.m_fileIdentity)) {
+        if (!ReadFileIdentity(site.m_strFileName, now) || !(now == site.m_fileIdentity)) {
             writer.Abandon();
             return ATTEMPT_SOURCE_CHANGED;
         }
     }
-    switch (writer.Commit(bSource ? &list.m_fileIdentity : nullptr)) {
+    switch (writer.Commit(bSource ? &site.m_fileIdentity : nullptr)) {
     case COMMIT_WRITTEN: return ATTEMPT_WRITTEN;
     case COMMIT_CHANGED: return ATTEMPT_SOURCE_CHANGED;
     case COMMIT_FAILED_BACKUP_KEPT: strBackup = writer.BackupPath(); return ATTEMPT_BACKUP_KEPT;
@@ -276,18 +332,18 @@ AttemptResult CommitAttempt(CSafeFileWriter& writer, const CDescriptorList& list
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it.
-AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& statement,
+AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& statement,
                            const std::string& target, std::string& strBackup)
 {
     CLineReader reader;
-    if (!reader.Open(list.m_strFileName))
+    if (!reader.Open(site.m_strFileName))
         return ATTEMPT_SOURCE_UNREADABLE;
     CSafeFileWriter writer;
     if (!writer.Begin(target))
         return ATTEMPT_TARGET_FAILED;
     auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
 
-    const long long nBefore = static_cast<long long>(list.m_nFirstLine) - 1;
+    const long long nBefore = static_cast<long long>(site.m_nFirstLine) - 1;
     const long long nCopied = reader.CopyLines(nBefore, sink);
     if (nCopied < 0)
         return ATTEMPT_TARGET_FAILED;
@@ -297,26 +353,26 @@ AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& 
     // The old statement's lines: the listed ones are replaced, the others
     // between them (comment lines) are copied through. A new statement takes
     // the place of its blank line.
-    std::vector<long long> oldLines(list.m_arrLines.begin(), list.m_arrLines.end());
+    std::vector<long long> oldLines(site.m_arrLines.begin(), site.m_arrLines.end());
     if (oldLines.empty())
-        oldLines.push_back(list.m_nFirstLine);
-    const std::string& strEnd = list.m_strLineEnd;
+        oldLines.push_back(site.m_nFirstLine);
+    const std::string& strEnd = site.m_strLineEnd;
     std::size_t nOld = 0;
-    long long nCurrent = list.m_nFirstLine;
+    long long nCurrent = site.m_nFirstLine;
     std::string line;
     std::string strLastEnd = "\n";  // the line end of the last old line read
     bool bLastEmpty = false;        // and whether it was empty
     // Reads the next source line of the old statement's stretch and checks
     // that it still reads as it did when the statement was located.
     auto readChecked = [&](std::string& out) {
-        const std::size_t nIndex = static_cast<std::size_t>(nCurrent - list.m_nFirstLine);
+        const std::size_t nIndex = static_cast<std::size_t>(nCurrent - site.m_nFirstLine);
         if (reader.AtEnd())
             return false;
         reader.ReadSourceLine(out);
         strLastEnd = reader.LineEnd();
         bLastEmpty = out.empty();
         ++nCurrent;
-        return !reader.Failed() && nIndex < list.m_arrOriginalLines.size() && out == list.m_arrOriginalLines[nIndex];
+        return !reader.Failed() && nIndex < site.m_arrOriginalLines.size() && out == site.m_arrOriginalLines[nIndex];
     };
     // Each line's end is written when the next line comes, so that the file's
     // last line keeps having none when it had none.
@@ -367,15 +423,10 @@ AttemptResult WriteAttempt(const CDescriptorList& list, const SStatementOutput& 
         return ATTEMPT_TARGET_FAILED;
     if (reader.Failed())
         return ATTEMPT_SOURCE_UNREADABLE;
-    return CommitAttempt(writer, list, strBackup);
+    return CommitAttempt(writer, site, strBackup);
 }
 
 }  // namespace
-
-void SetSaveAsDialog(ISaveAsDialog* pDialog)
-{
-    g_pSaveAsDialog = pDialog;
-}
 
 std::string QuoteText(const std::string& text, char quote)
 {
@@ -389,21 +440,37 @@ std::string QuoteText(const std::string& text, char quote)
     return out;
 }
 
-std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
+// Where a descriptor's written text may be split: inside its constant, after
+// the opening quote or a Hollerith constant's H; npos for any other text.
+std::size_t SplitFrom(const CDescriptor& d, const std::string& written)
 {
-    const bool bString = list.m_chDelimiter != 'f';
+    if (d.Kind() == KIND_STRING)
+        return 1;
+    if (d.Kind() == KIND_HOLLERITH) {
+        const std::size_t nH = written.find_first_of("Hh");
+        return nH == std::string::npos ? nH : nH + 1;
+    }
+    return std::string::npos;
+}
+
+std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site)
+{
+    const bool bString = site.m_chDelimiter != 'f';
     const auto written = [&](int i) {
         const std::string text = list.At(i).StatementText();
-        return bString ? QuoteText(text, list.m_chDelimiter) : text;
+        return bString ? QuoteText(text, site.m_chDelimiter) : text;
     };
-    const std::string strClosing = bString ? ")" + std::string(1, list.m_chDelimiter) : std::string(")");
-    const std::size_t nLimit = LineLimit(list);
+    // A format string closes after what stood after the list inside it.
+    const std::string strClosing =
+        bString ? ")" + QuoteText(site.m_strInnerTail, site.m_chDelimiter) + std::string(1, site.m_chDelimiter)
+                : std::string(")");
+    const std::size_t nLimit = LineLimit(site);
 
     // The descriptors after the last separator belong with the closing
     // parenthesis: a line may only break after a separator (or the opening
     // parenthesis), where the reader passes over the blanks a break brings.
     int nKeepFrom = 0;
-    std::size_t nKeep = strClosing.size() + TailFirstLine(list.m_strTail).size();
+    std::size_t nKeep = strClosing.size() + TailFirstLine(site.m_strTail).size();
     for (int i = list.size() - 1; i >= 0; --i) {
         nKeep += written(i).size();
         if (i > 0 && list.At(i - 1).NeedsComma()) {
@@ -412,79 +479,57 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list)
         }
     }
 
-    CStatementBuilder builder(list.m_bFixedForm != 0);
-    builder.Start(list.m_strHead);
+    CStatementBuilder builder(site.m_bFixedForm != 0);
+    builder.Start(site.m_strHead);
     if (bString)
-        builder.AppendFixed(std::string(1, list.m_chDelimiter));
-    builder.AppendFixed("(" + std::string(static_cast<std::size_t>(std::max(0, list.m_nParenBlanks)), ' '));
+        builder.AppendFixed(std::string(1, site.m_chDelimiter));
+    builder.AppendWhole("(" + std::string(static_cast<std::size_t>(std::max(0, site.m_nParenBlanks)), ' '));
     for (int i = 0; i < list.size(); ++i) {
         if (i == nKeepFrom && !builder.IsFresh() && builder.Line().size() + nKeep > nLimit &&
             builder.ContinuationLength() + nKeep <= nLimit)
             builder.Continue(false);
-        builder.AppendDescriptor(written(i));
+        const std::string text = written(i);
+        builder.AppendDescriptor(text, SplitFrom(list.At(i), text));
         if (list.At(i).NeedsComma())
-            builder.AppendFixed(", ");
+            builder.AppendSeparator(", ");
     }
-    AppendClosing(builder, strClosing, list.m_strTail, nLimit);
+    AppendClosing(builder, strClosing, site.m_strTail, nLimit, bString);
     return builder.Finish();
 }
 
-int CommitStatement(CDescriptorList& list, int nCurrentIndex, OwnerHandle owner, int interactive,
-                    std::string* pWrittenTo)
+CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, IStatementQuestions& questions,
+                       std::string* pWrittenTo)
 {
-    if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
-        list.RevertToGood(nCurrentIndex);
-    if (!list.IsBalanced()) {
-        ShowMessage(owner, MB_OK, IDS_UNBALANCED);
-        return 0;
-    }
-    return WriteStatement(list, interactive, pWrittenTo);
-}
-
-int WriteStatement(const CDescriptorList& list, int interactive, std::string* pWrittenTo)
-{
-    if (list.m_strFileName.empty())
-        return 0;
-    const OwnerHandle owner = list.m_hOwnerWnd;
-    const std::vector<std::string> built = BuildStatementLines(list);
-    const SStatementOutput statement = DressStatementLines(list, built);
+    if (site.m_strFileName.empty())
+        return CResult::Declined();
+    const std::vector<std::string> built = BuildStatementLines(list, site);
+    const SStatementOutput statement = DressStatementLines(site, built);
     // Whatever is written must read back as the statement it was built from;
     // what would not (the reader would take it otherwise) is not written.
     std::vector<std::string> physical;
     for (const std::vector<std::string>& group : statement.groups)
         physical.insert(physical.end(), group.begin(), group.end());
-    if (!StatementReadsBack(list, physical)) {
-        ShowMessage(owner, MB_ICONEXCLAMATION, IDS_WOULD_NOT_READ_BACK, list.m_strFileName.c_str());
-        return 0;
-    }
-    std::string target = list.m_strFileName;
+    if (!StatementReadsBack(list, site, physical))
+        return Message(IDS_WOULD_NOT_READ_BACK, site.m_strFileName).At(site.m_nFirstLine);
+    std::string target = site.m_strFileName;
     for (;;) {
         std::string strBackup;
         const AttemptResult result =
-            IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(list, statement, target, strBackup);
+            IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(site, statement, target, strBackup);
         switch (result) {
         case ATTEMPT_WRITTEN:
             if (pWrittenTo != nullptr)
                 *pWrittenTo = target;
-            return 1;
-        case ATTEMPT_SOURCE_UNREADABLE:
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_CANNOT_OPEN_FILE, list.m_strFileName.c_str());
-            return 0;
-        case ATTEMPT_SOURCE_CHANGED:
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_FILE_CHANGED, list.m_strFileName.c_str());
-            return 0;
-        case ATTEMPT_BACKUP_KEPT:
-            ShowMessage(owner, MB_ICONEXCLAMATION, IDS_BACKUP_KEPT, target.c_str(), strBackup.c_str());
-            return 0;
+            return CResult();
+        case ATTEMPT_SOURCE_UNREADABLE: return Message(IDS_CANNOT_OPEN_FILE, site.m_strFileName);
+        case ATTEMPT_SOURCE_CHANGED: return Message(IDS_FILE_CHANGED, site.m_strFileName);
+        case ATTEMPT_BACKUP_KEPT: return Message(IDS_BACKUP_KEPT, target, strBackup);
         case ATTEMPT_TARGET_FAILED: break;
         }
-        const int nAnswer = ShowMessage(owner, MB_OKCANCEL | MB_ICONEXCLAMATION, IDS_CANNOT_WRITE, target.c_str());
-        if (nAnswer != IDOK || !interactive)
-            return 0;
         std::string chosen = target;
-        if (g_pSaveAsDialog == nullptr || !g_pSaveAsDialog->AskFileName(owner, list.m_bFixedForm != 0, chosen) ||
+        if (!questions.ChooseOtherFile(Message(IDS_CANNOT_WRITE, target), site.m_bFixedForm != 0, chosen) ||
             chosen.empty())
-            return 0;
+            return CResult::Declined();
         target = chosen;
     }
 }

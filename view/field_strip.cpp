@@ -167,6 +167,16 @@ void CFieldStrip::CreateCells(int nIndex, const QRect& rect)
     m_arrSampleCells.push_back(std::move(pSample));
 }
 
+bool CFieldStrip::ShowsEveryField() const
+{
+    if (m_pList == nullptr || static_cast<int>(m_arrShownRevisions.size()) != m_pList->size())
+        return false;
+    for (int i = 0; i < m_pList->size(); ++i)
+        if (m_arrShownRevisions[static_cast<std::size_t>(i)] != m_pList->Revision(i))
+            return false;
+    return true;
+}
+
 void CFieldStrip::Rebuild(int bRefreshAll)
 {
     if (m_pList == nullptr)
@@ -185,17 +195,19 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         m_arrTextCells.resize(static_cast<std::size_t>(nSize));
         m_arrSampleCells.resize(static_cast<std::size_t>(nSize));
     }
+    m_arrShownRevisions.resize(static_cast<std::size_t>(nSize), 0);
 
-    // Refresh the texts that changed.
+    // Refresh the texts of the fields that changed since they were shown.
     std::string strText;
     for (int i = 0; i < nSize; ++i) {
-        if (!bRefreshAll && !m_pList->IsChanged(i))
+        unsigned long long& nShown = m_arrShownRevisions[static_cast<std::size_t>(i)];
+        if (!bRefreshAll && nShown == m_pList->Revision(i))
             continue;
         m_pList->GetText(i, strText);
         TextCell(i)->SetText(strText);
         m_pList->GetRepeatedSample(i, strText);
         SampleCell(i)->SetText(strText);
-        m_pList->ClearChanged(i);
+        nShown = m_pList->Revision(i);
     }
 
     // Leftwards: the fields before the first visible one end at the left

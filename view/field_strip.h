@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "field_cell.h"
+#include "result.h"
 
 class CDescriptorList;
 class CFieldEdit;
@@ -145,15 +146,18 @@ public:
     // The window's commands on the current field. InsertField inserts a
     // descriptor before or after it and makes the new field current;
     // RemoveField removes it (the last one stays); SetFieldValue gives it a
-    // value of its own for its sample. Each returns 1, or 0 after the message
-    // that refuses it, with nothing changed.
-    int InsertField(const std::string& strText, bool bAfter);
-    int RemoveField();
+    // value of its own for its sample. A refusal comes back with its message
+    // for the window to show; nothing has changed then.
+    CResult InsertField(const std::string& strText, bool bAfter);
+    CResult RemoveField();
     int GetFieldValue(std::string& strValue) const;
-    int SetFieldValue(const std::string& strValue);
+    CResult SetFieldValue(const std::string& strValue);
 
     // The horizontal scroll range: 0 .. nFields − 1.
     void SetScrollRange(int nFields);
+
+    // Whether every field's cells show the field as the list now holds it.
+    bool ShowsEveryField() const;
 
     // State, for the main window and the tests.
     CDescriptorList* List() const { return m_pList; }
@@ -221,6 +225,8 @@ private:
     CFieldEdit* m_wndEdit = nullptr;  // a child of the strip
     std::vector<std::unique_ptr<CFieldCell>> m_arrTextCells;
     std::vector<std::unique_ptr<CFieldCell>> m_arrSampleCells;
+    // The revision of each field's descriptor that its two cells show.
+    std::vector<unsigned long long> m_arrShownRevisions;
     int m_nFirst = 0;
     int m_nLastText = 0;
     int m_nLastSample = 0;

@@ -5,11 +5,12 @@
 #include "field_commands.h"
 #include "field_strip.h"
 
-int CFieldStrip::InsertField(const std::string& strText, bool bAfter)
+CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
 {
     const int nIndex = CurrentIndex() + (bAfter ? 1 : 0);
-    if (!::InsertField(*m_pList, nIndex, strText.c_str()))
-        return 0;  // refused with its message; nothing changed
+    const CResult result = ::InsertField(*m_pList, nIndex, strText.c_str());
+    if (!result.Ok())
+        return result;  // refused; nothing changed
     // Inserted before, the current cell's ID now names the new field; after,
     // the next one does.
     if (bAfter)
@@ -18,14 +19,15 @@ int CFieldStrip::InsertField(const std::string& strText, bool bAfter)
     Rebuild(1);
     GiveFocus();
     Invalidate();
-    return 1;
+    return result;
 }
 
-int CFieldStrip::RemoveField()
+CResult CFieldStrip::RemoveField()
 {
     const int nIndex = CurrentIndex();
-    if (!::RemoveField(*m_pList, nIndex))
-        return 0;
+    const CResult result = ::RemoveField(*m_pList, nIndex);
+    if (!result.Ok())
+        return result;
     // The last field went: its neighbour becomes current, in the same row.
     const int nSize = m_pList->size();
     if (nIndex >= nSize)
@@ -34,7 +36,7 @@ int CFieldStrip::RemoveField()
     Rebuild(1);
     GiveFocus();
     Invalidate();
-    return 1;
+    return result;
 }
 
 int CFieldStrip::GetFieldValue(std::string& strValue) const
@@ -42,12 +44,13 @@ int CFieldStrip::GetFieldValue(std::string& strValue) const
     return m_pList->GetValue(CurrentIndex(), strValue);
 }
 
-int CFieldStrip::SetFieldValue(const std::string& strValue)
+CResult CFieldStrip::SetFieldValue(const std::string& strValue)
 {
-    if (!ChangeFieldValue(*m_pList, CurrentIndex(), strValue.c_str()))
-        return 0;  // refused with its message; the old value stays
+    const CResult result = ChangeFieldValue(*m_pList, CurrentIndex(), strValue.c_str());
+    if (!result.Ok())
+        return result;  // refused; the old value stays
     Rebuild(0);
     GiveFocus();
     Invalidate();
-    return 1;
+    return result;
 }

@@ -16,6 +16,7 @@
 #include "change_value_dialog.h"
 #include "control_table.h"
 #include "descriptor_list.h"
+#include "statement_site.h"
 #include "dialog_runner.h"
 #include "editor_app.h"
 #include "editor_frame.h"
@@ -94,13 +95,15 @@ DialogStep SetToDefault(const char* pszTyped)
 struct SWindow {
     explicit SWindow(const std::vector<const char*>& texts)
     {
+        // The table the command line chose, as start-up gives it the list.
+        list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
         for (const char* pszText : texts)
             list.InsertDescriptor(list.size(), pszText);
-        list.m_strFileName = "/no/such/dir/prog.for";
-        list.m_strHead = "  100 FORMAT";
-        list.m_bFixedForm = 1;
-        list.m_chDelimiter = 'f';
-        pFrame = std::make_unique<CEditorFrame>(list);
+        site.m_strFileName = "/no/such/dir/prog.for";
+        site.m_strHead = "  100 FORMAT";
+        site.m_bFixedForm = 1;
+        site.m_chDelimiter = 'f';
+        pFrame = std::make_unique<CEditorFrame>(list, site);
         pFrame->CreateControls();
         pFrame->SetCurrentControl(kStripRow);
         pFrame->show();
@@ -141,6 +144,7 @@ struct SWindow {
     }
 
     CDescriptorList list;
+    CStatementSite site;
     std::unique_ptr<CEditorFrame> pFrame;
 };
 
@@ -342,8 +346,8 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
         }
     } chooser;
     chooser.strChosen = strCopy;
-    SetSaveAsDialog(&chooser);
     QVERIFY(app.InitInstance({strFile, "2", "1"}));
+    app.Frame()->SetSaveAsDialog(&chooser);
     app.Frame()->OnCommand(CMD_OK);
     QCOMPARE(chooser.strProposed, strFile);
     QVERIFY(!chooser.bFixed);
@@ -359,7 +363,6 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
         CStandardErrorCapture capture(strErr);
         nStatus = app.ExitInstance();
     }
-    SetSaveAsDialog(nullptr);
     QCOMPARE(nStatus, int(EXIT_NOT_WRITTEN));
     QCOMPARE(ReadWholeFile(strErr),
              "quillmark: the statement was saved in \"" + strCopy + "\"; \"" + strFile + "\" is unchanged\n");

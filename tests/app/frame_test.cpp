@@ -17,6 +17,7 @@
 #include "gui_helpers.h"
 #include "recording_presenter.h"
 #include "statement_locator.h"
+#include "statement_site.h"
 #include "string_table.h"
 
 namespace {
@@ -32,23 +33,29 @@ struct SWindow {
     {
         for (const char* pszText : texts)
             list.InsertDescriptor(list.size(), pszText);
-        list.m_strFileName = "/no/such/dir/prog.for";
-        list.m_nFirstLine = 1;
-        list.m_arrLines = {1};
-        list.m_strHead = "  100 FORMAT";
-        list.m_strTail = "\n";
-        list.m_bFixedForm = 1;
-        list.m_chDelimiter = 'f';
+        site.m_strFileName = "/no/such/dir/prog.for";
+        site.m_nFirstLine = 1;
+        site.m_arrLines = {1};
+        site.m_strHead = "  100 FORMAT";
+        site.m_strTail = "\n";
+        site.m_bFixedForm = 1;
+        site.m_chDelimiter = 'f';
         Open();
     }
     SWindow(const std::string& strFile, long long nLine)
     {
-        bLocated = LocateStatement(list, nLine, 7, strFile, 1) == LOCATE_FOUND;
+        SStatementRequest request;
+        request.strFile = strFile;
+        request.nLine = nLine;
+        request.nColumn = 7;
+        CNoQuestions questions;
+        CResult result;
+        bLocated = LocateStatement(request, list, site, questions, result) == LOCATE_FOUND;
         Open();
     }
     void Open()
     {
-        pFrame = std::make_unique<CEditorFrame>(list);
+        pFrame = std::make_unique<CEditorFrame>(list, site);
         pFrame->CreateControls();
         pFrame->SetCurrentControl(kStripRow);
         pFrame->show();
@@ -63,6 +70,7 @@ struct SWindow {
     QPushButton* Button(int nRow) const { return qobject_cast<QPushButton*>(pFrame->Control(nRow)); }
 
     CDescriptorList list;
+    CStatementSite site;
     bool bLocated = false;
     std::unique_ptr<CEditorFrame> pFrame;
 };

@@ -176,7 +176,7 @@ void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic()
     // in string 19 (with a help file the keyword topic opens: road_test).
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string("Unable to find the helpfile \"KELDRANO.HLP\""));
-    QCOMPARE(presenter.m_messages[0].owner, app.List().m_hOwnerWnd);
+    QCOMPARE(presenter.m_messages[0].owner, app.Owner());
     QCOMPARE(app.ExitInstance(), int(EXIT_BAD_COMMAND_LINE));
     QCOMPARE(viewer.m_nQuits, 0);  // the help stays open after the program
 }
@@ -283,7 +283,7 @@ void StartUpTest::endsWithoutAWindowWhenTheStatementIsNotFound()
     QVERIFY(!app.InitInstance({strFile, "1", "7"}));
     QVERIFY(!app.Frame()->isVisible());
     QCOMPARE(presenter.m_messages.size(), size_t(1));
-    QCOMPARE(presenter.m_messages[0].owner, app.List().m_hOwnerWnd);
+    QCOMPARE(presenter.m_messages[0].owner, app.Owner());
     QCOMPARE(app.ExitInstance(), int(EXIT_NOT_WRITTEN));
 }
 

@@ -145,8 +145,21 @@ INSTANTIATE_TEST_SUITE_P(
         SRefusal{{"--list", "(F)", "--fps4"}, "FORMAT parse failed in column 3"},
         SRefusal{{"--list", "(I5)", "--insert", "1:F7."}, "\"F7.\" is not a valid descriptor\n\nInsertion aborted"},
         SRefusal{{"--list", "(I5)", "--remove", "0"}, "A Format statement must have at least one descriptor"},
-        SRefusal{{"--list", "(F7.3)", "--value", "0:0", "--text", "0:F3.3", "--value", "0:"},
-                 "Illegal value for default value\nDefault value unchanged"}));
+        SRefusal{{"--list", "(1X, 2(I5))", "--remove", "2"}, "A group must hold at least one descriptor"},
+        SRefusal{{"--list", "(1X, I5)", "--insert", "1:2(", "--insert", "2:)"},
+                 "A group must hold at least one descriptor"}));
+
+TEST(Accepted, ADescriptorTooNarrowForItsDigitsShowsAsterisksWithAValueOrWithout)
+{
+    // Typed into a field with a value, F3.3 is judged as it is alone: a
+    // descriptor that prints asterisks, which a file can hold too.
+    const SProcessResult r =
+        RunText({"--list", "(F7.3)", "--value", "0:0", "--text", "0:F3.3", "--value", "0:", "--json"});
+    EXPECT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"F3.3"}));
+    EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"***"}));
+    EXPECT_EQ(RunText({"--list", "(F3.3)"}).nExitStatus, 0);
+}
 
 TEST(Refused, LaterEditsAreNotAppliedAndTheStateBeforeTheRefusalShows)
 {

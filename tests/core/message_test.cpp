@@ -39,11 +39,17 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // refusals of a statement holding a NUL byte and of one that would not
     // read back, the backup kept by a failed save, the refusal of a new
     // statement inside another one, of a file without a free label and of
-    // lines chosen by the preprocessor, and the title's label.
+    // lines chosen by the preprocessor, and the title's label; the parse
+    // failure that names its line, the refusals of a statement holding a
+    // carriage return, of a format string without its closing quote and of
+    // a constant after the statement that continues, the two refusals of an
+    // empty group, and of a format string that goes on after its list.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 51);
+    EXPECT_EQ(nCount, 58);
+    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_STRING_GOES_ON; ++id)
+        EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
     EXPECT_NE(LoadResourceString(IDS_PREPROCESSOR_CONDITION), nullptr);
     EXPECT_STREQ(LoadResourceString(IDS_TITLE_LABEL), " - label ");

@@ -56,7 +56,7 @@ struct SDescriptorTestAccess {
         CDescriptor& d = list.Item(i);
         const std::string strOld = d.m_strValue;
         d.m_strValue = text;
-        d.m_bChanged = 1;
+        d.Touch();
         if (EvaluateFromText(list, i))
             return 1;
         d.m_strValue = strOld;
@@ -108,7 +108,7 @@ struct SDescriptorTestAccess {
     static std::string State(const CDescriptor& d)
     {
         return d.m_strText + "|" + d.m_strSample + "|" + d.m_strValue + "|" + d.m_strGoodText + "|" +
-               d.m_strGoodSample + "|" + std::to_string(d.m_bFromText) + std::to_string(d.m_bChanged) + "|" +
+               d.m_strGoodSample + "|" + std::to_string(d.m_bFromText) + "|" +
                std::to_string(d.m_nRepeat) + "|" + std::to_string(d.m_nScale) + "|" + std::to_string(d.m_bPlus) +
                "|" + std::to_string(d.m_nKind) + "|" + std::to_string(d.m_nGoodKind) + "|" +
                std::to_string(d.m_nGoodRepeat) + "|" + std::to_string(d.m_nGoodScale) + "|" +

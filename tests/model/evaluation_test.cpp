@@ -9,7 +9,7 @@ namespace {
 TEST(Evaluation, TheStrictTableTakesRepeatCountsUpTo99)
 {
     CStrictTable strict;
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.InsertDescriptor(0, "99I5"));
     EXPECT_EQ(list.At(0).Repeat(), 99);
     EXPECT_FALSE(list.SetText(0, "100I5"));
@@ -21,26 +21,26 @@ TEST(Evaluation, TheStrictTableTakesRepeatCountsUpTo99)
 
 TEST(Evaluation, AFailedTextLeavesTheMarkerAndRevertRestoresTheGoodState)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.InsertDescriptor(0, "3I5"));
     EXPECT_FALSE(list.SetText(0, "Q5"));
     EXPECT_EQ(list.At(0).Text(), "Q5");
     EXPECT_EQ(list.At(0).Sample(), "??????");
     EXPECT_EQ(list.At(0).Kind(), KIND_NONE);
     EXPECT_EQ(list.At(0).Repeat(), 1);
-    list.ClearChanged(0);
+    const auto seen = Revisions(list);
     list.RevertToGood(0);
     EXPECT_EQ(list.m_bInvalid, 0);
     EXPECT_EQ(list.At(0).Text(), "3I5");
     EXPECT_EQ(list.At(0).Sample(), "12345");
     EXPECT_EQ(list.At(0).Kind(), KIND_IW);
     EXPECT_EQ(list.At(0).Repeat(), 3);
-    EXPECT_EQ(list.IsChanged(0), 1);
+    EXPECT_EQ(ChangedSince(list, seen, 0), 1);
 }
 
 TEST(Evaluation, AFailedSampleLeavesTheMarkerInTheTextAndKeepsTheTypedSample)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.InsertDescriptor(0, "2F7.3"));
     EXPECT_FALSE(list.SetSample(0, "125"));
     EXPECT_EQ(list.At(0).Text(), "??????");
@@ -54,20 +54,19 @@ TEST(Evaluation, AFailedSampleLeavesTheMarkerInTheTextAndKeepsTheTypedSample)
 
 TEST(Evaluation, EveryEvaluationMarksTheDescriptorChanged)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "F7.3"}));
-    list.ClearChanged(0);
-    list.ClearChanged(1);
+    const auto seen = Revisions(list);
     EXPECT_FALSE(list.SetText(0, "Q5"));
-    EXPECT_EQ(list.IsChanged(0), 1);
-    EXPECT_EQ(list.IsChanged(1), 0) << "a failed evaluation touches nothing after it";
+    EXPECT_EQ(ChangedSince(list, seen, 0), 1);
+    EXPECT_EQ(ChangedSince(list, seen, 1), 0) << "a failed evaluation touches nothing after it";
     ASSERT_TRUE(list.SetText(0, "I6"));
-    EXPECT_EQ(list.IsChanged(1), 0) << "F7.3 depends on nothing an I6 changes";
+    EXPECT_EQ(ChangedSince(list, seen, 1), 0) << "F7.3 depends on nothing an I6 changes";
 }
 
 TEST(Modes, TheFirstDescriptorStartsFromZero)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5"}));
     ASSERT_TRUE(list.InsertDescriptor(0, "F7.3"));
     EXPECT_EQ(list.At(0).Scale(), 0);
@@ -76,7 +75,7 @@ TEST(Modes, TheFirstDescriptorStartsFromZero)
 
 TEST(Modes, PlusSignModePassesOnUntilSSOrS)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"SP", "I5", "SS", "I5", "SP", "S", "I5"}));
     EXPECT_EQ(list.At(1).Plus(), 1);
     EXPECT_EQ(list.At(3).Plus(), 0);
@@ -92,7 +91,7 @@ TEST(Modes, PlusSignModePassesOnUntilSSOrS)
 
 TEST(Modes, ScaleFactorPassesOnSigned)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"2P", "F7.3", "(", "E12.4", ")", "BN", "BZ", "F7.3"}));
     for (int i = 1; i < list.size(); ++i)
         EXPECT_EQ(list.At(i).Scale(), 2) << i;  // groups, BN and BZ do not reset it
@@ -105,7 +104,7 @@ TEST(Modes, ScaleFactorPassesOnSigned)
 TEST(Modes, ADescriptorThatStopsBeingAModeGivesTheOthersTheirModesBack)
 {
     // SP, I5: turning the SP into an X must show I5 without its sign again.
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"SP", "I5", "2P", "F7.3"}));
     ASSERT_TRUE(list.SetValue(3, "1.5"));
     EXPECT_EQ(list.At(1).Sample(), "+1234");
@@ -119,7 +118,7 @@ TEST(Modes, ADescriptorThatStopsBeingAModeGivesTheOthersTheirModesBack)
 
 TEST(Modes, AModeDescriptorTakenBackPassesItsOwnModesOnAgain)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"2P", "F7.3"}));
     ASSERT_TRUE(list.SetValue(1, "1.5"));
     EXPECT_EQ(list.At(1).Sample(), "150.000");
@@ -142,7 +141,7 @@ TEST(Modes, AModeDescriptorTakenBackPassesItsOwnModesOnAgain)
 
 TEST(Dependents, TabsAndGroupClosesAreRenderedAgainAfterAnyChangeBeforeThem)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "T10", "2(", "I2", ")", "T20"}));
     EXPECT_EQ(list.At(1).Sample(), "     ");
     EXPECT_EQ(list.At(4).Sample(), "12");
@@ -156,18 +155,17 @@ TEST(Dependents, TabsAndGroupClosesAreRenderedAgainAfterAnyChangeBeforeThem)
 
 TEST(Dependents, ANonModeChangeLeavesOtherDescriptorsAlone)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "F7.3", "A3"}));
-    for (int i = 0; i < 3; ++i)
-        list.ClearChanged(i);
+    const auto seen = Revisions(list);
     ASSERT_TRUE(list.SetText(0, "I6"));
-    EXPECT_EQ(list.IsChanged(1), 0);
-    EXPECT_EQ(list.IsChanged(2), 0);
+    EXPECT_EQ(ChangedSince(list, seen, 1), 0);
+    EXPECT_EQ(ChangedSince(list, seen, 2), 0);
 }
 
 TEST(SetValue, ARefusedValueKeepsTheOldOneAndTheDescriptorValid)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.InsertDescriptor(0, "I5"));
     ASSERT_TRUE(list.SetValue(0, "42"));
     EXPECT_EQ(list.At(0).Sample(), "   42");
@@ -183,7 +181,7 @@ TEST(SetValue, ARefusedValueKeepsTheOldOneAndTheDescriptorValid)
 TEST(Strictness, TheStrictTableRejectsWidthlessFormsOnEvaluation)
 {
     CStrictTable strict;
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     EXPECT_FALSE(list.InsertDescriptor(0, "F"));
     EXPECT_FALSE(list.InsertDescriptor(0, "$"));
     EXPECT_TRUE(list.InsertDescriptor(0, "F7.3"));

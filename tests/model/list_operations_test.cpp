@@ -17,7 +17,7 @@ void ExpectLinked(const CDescriptorList& list)
 
 TEST(InsertDescriptor, LinksTheNewDescriptorAtAnyPosition)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.InsertDescriptor(0, "I5"));
     ASSERT_TRUE(list.InsertDescriptor(0, "A3"));
     ASSERT_TRUE(list.InsertDescriptor(2, "F7.3"));
@@ -29,7 +29,7 @@ TEST(InsertDescriptor, LinksTheNewDescriptorAtAnyPosition)
 
 TEST(InsertDescriptor, ATextThatIsNoDescriptorLeavesTheListUnchanged)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "F7.3"}));
     EXPECT_FALSE(list.InsertDescriptor(1, "F7."));
     EXPECT_EQ(list.m_bInvalid, 1);
@@ -43,22 +43,21 @@ TEST(InsertDescriptor, ADescriptorFailingAtItsPositionIsTakenOutAgain)
     // alone but fails where it is inserted (the strict table refuses a group
     // printing more than the limit).
     CStrictTable strict;
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"99(", "99(", "99(", "99(", "I1", ")", ")", ")", "I5"}));
     const std::string strBefore = list.At(8).Sample();
-    for (int i = 0; i < list.size(); ++i)
-        list.ClearChanged(i);
+    const auto seen = Revisions(list);
     EXPECT_FALSE(list.InsertDescriptor(8, ")"));
     EXPECT_EQ(list.m_bInvalid, 1);
     EXPECT_EQ(list.size(), 9);
     ExpectLinked(list);
-    EXPECT_EQ(list.IsChanged(8), 0);
+    EXPECT_EQ(ChangedSince(list, seen, 8), 0);
     EXPECT_EQ(list.At(8).Sample(), strBefore);
 }
 
 TEST(InsertDescriptor, AModeDescriptorReachesTheDescriptorsAfterIt)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5"}));
     ASSERT_TRUE(list.InsertDescriptor(0, "SP"));
     EXPECT_EQ(list.At(1).Plus(), 1);
@@ -70,7 +69,7 @@ TEST(InsertDescriptor, AModeDescriptorReachesTheDescriptorsAfterIt)
 
 TEST(RemoveDescriptor, KeepsTheLinksAndReevaluatesEverythingAfter)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "A3"}));
     ASSERT_TRUE(list.RemoveDescriptor(0));
     ASSERT_EQ(list.size(), 1);
@@ -99,7 +98,7 @@ TEST(RemoveDescriptor, KeepsTheLinksAndReevaluatesEverythingAfter)
 
 TEST(RemoveDescriptor, LeavesTheMatchingParenthesisAndTheListUnbalanced)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"2(", "I5", ")"}));
     ASSERT_TRUE(list.RemoveDescriptor(0));
     EXPECT_EQ(list.IsBalanced(), 0);
@@ -108,7 +107,7 @@ TEST(RemoveDescriptor, LeavesTheMatchingParenthesisAndTheListUnbalanced)
 
 TEST(RemoveDescriptor, EvaluatesADescriptorBeingTypedInItsOwnDirection)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "F7.3"}));
     ASSERT_TRUE(list.SetSample(1, "1.5"));
     ASSERT_TRUE(list.RemoveDescriptor(0));
@@ -131,7 +130,7 @@ TEST(IsBalanced, CountsOnlyKindsAndOrder)
 
 TEST(IsBalanced, AnOpenerTakenBackCountsAgain)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"(", "I5", ")"}));
     EXPECT_FALSE(list.SetText(0, "(("));
     EXPECT_EQ(list.IsBalanced(), 0);
@@ -141,7 +140,7 @@ TEST(IsBalanced, AnOpenerTakenBackCountsAgain)
 
 TEST(GetColumn, CountsRepeatedSamplesBackToTheLastRecordEnd)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"3I5", "A2", "/", "I3", "2/", "F7.3", "\\", "L2"}));
     EXPECT_EQ(list.GetColumn(0), 0);
     EXPECT_EQ(list.GetColumn(1), 15);
@@ -153,7 +152,7 @@ TEST(GetColumn, CountsRepeatedSamplesBackToTheLastRecordEnd)
 
 TEST(GetRepeatedSample, WritesTheSampleRepeatCountTimes)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"3I5", "I5"}));
     std::string s;
     list.GetRepeatedSample(0, s);
@@ -166,7 +165,7 @@ TEST(GetRepeatedSample, WritesTheSampleRepeatCountTimes)
 
 TEST(NeedsComma, IsZeroAfterAnOpenerBeforeACloseAndAtTheEnd)
 {
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"I5", "2(", "A3", "L2", ")", "F7.3"}));
     std::vector<int> commas;
     for (int i = 0; i < list.size(); ++i)

@@ -3,85 +3,137 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
 #include <set>
 
 #include "descriptor.h"
 #include "descriptor_table.h"
 #include "char_class.h"
+#include "descriptor_parser.h"
+#include "format_scanner.h"
 #include "model_helpers.h"
 
 namespace {
 
-struct SLexCase {
+// The scanner's tokens of a text, layout left out, each as "kind:text"
+// (kind letters: L letters, N number, S sign, . period, C constant,
+// H Hollerith, P other punctuation, ( ) , / \ : themselves, O anything else,
+// ! a comment; a constant or Hollerith constant that the text ends inside
+// is marked with a trailing "~").
+std::string TokensOf(const char* text)
+{
+    static const std::map<FormatTokenKind, char> kLetters = {
+        {TOKEN_NUMBER, 'N'}, {TOKEN_SIGN, 'S'},  {TOKEN_LETTERS, 'L'},   {TOKEN_PERIOD, '.'},
+        {TOKEN_CONSTANT, 'C'}, {TOKEN_HOLLERITH, 'H'}, {TOKEN_COMMA, ','}, {TOKEN_OPEN, '('},
+        {TOKEN_CLOSE, ')'},  {TOKEN_SLASH, '/'},  {TOKEN_BACKSLASH, '\\'}, {TOKEN_COLON, ':'},
+        {TOKEN_PUNCT, 'P'},  {TOKEN_OTHER, 'O'},  {TOKEN_COMMENT, '!'}};
+    CFormatScanner scanner(text);
+    std::string out;
+    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
+        if (t.kind == TOKEN_BLANK || t.kind == TOKEN_LINE_END)
+            continue;
+        out += std::string(out.empty() ? "" : " ") + kLetters.at(t.kind) + ":" + std::string(scanner.TextOf(t)) +
+               (t.bOpen ? "~" : "");
+    }
+    return out;
+}
+
+struct SScanCase {
     const char* text;
-    int result;
-    const char* classes;
-    std::vector<std::string> tokens;
+    const char* tokens;
+    bool readable;  // a descriptor may be made of them (whether one is, the table says)
 };
 
-void PrintTo(const SLexCase& c, std::ostream* os)
+void PrintTo(const SScanCase& c, std::ostream* os)
 {
     *os << "'" << c.text << "'";
 }
 
-class LexTable : public ::testing::TestWithParam<SLexCase> {};
+class ScanTable : public ::testing::TestWithParam<SScanCase> {};
 
-TEST_P(LexTable, CutsTheTextIntoClassedTokens)
+// The tokens, layout included, cover the text from its first character to
+// its last, each where the one before it ended.
+std::string Retraced(std::string_view text, const SScanState& state = SScanState(), SScanState* pEnd = nullptr)
 {
-    const SLexCase& c = GetParam();
-    std::string classes = "stale";
-    CStringArray tokens = {"stale"};
-    ASSERT_EQ(CDescriptor::Lex(c.text, classes, tokens), c.result) << c.text;
-    if (c.result) {
-        EXPECT_EQ(classes, c.classes) << c.text;
-        EXPECT_EQ(tokens, c.tokens) << c.text;
+    CFormatScanner scanner(text, CFormatScanner::MODE_LIST, state);
+    std::string out;
+    std::size_t nAt = 0;
+    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
+        if (t.nOffset != nAt || t.nLength == 0)
+            return "gap at " + std::to_string(nAt);
+        out += scanner.TextOf(t);
+        nAt = t.End();
     }
+    if (pEnd != nullptr)
+        *pEnd = scanner.State();
+    return out;
+}
+
+TEST_P(ScanTable, CutsTheTextIntoTokensWithTheirPositions)
+{
+    const SScanCase& c = GetParam();
+    EXPECT_EQ(TokensOf(c.text), c.tokens) << c.text;
+    EXPECT_EQ(Retraced(c.text), c.text);
+    // Read in two pieces, the state of the first carried into the second,
+    // a text reads as it does whole: a constant or Hollerith constant that
+    // the first piece leaves open goes on in the second.
+    const std::string strText = c.text;
+    SScanState whole;
+    Retraced(strText, SScanState(), &whole);
+    for (std::size_t nCut = 0; nCut <= strText.size(); ++nCut) {
+        SScanState middle, end;
+        const std::string strFirst = Retraced(std::string_view(strText).substr(0, nCut), SScanState(), &middle);
+        const std::string strSecond = Retraced(std::string_view(strText).substr(nCut), middle, &end);
+        EXPECT_EQ(strFirst + strSecond, strText) << c.text << " cut at " << nCut;
+        if (!IsDigit(strText[nCut > 0 ? nCut - 1 : 0]) && !IsLetter(strText[nCut > 0 ? nCut - 1 : 0])) {
+            EXPECT_EQ(end.chQuote, whole.chQuote) << c.text << " cut at " << nCut;
+            EXPECT_EQ(end.nHollerithLeft, whole.nHollerithLeft) << c.text << " cut at " << nCut;
+        }
+    }
+    // Whatever a text holds, an unreadable one is no descriptor.
+    if (!c.readable)
+        EXPECT_EQ(ClassifyText(c.text, DefaultDescriptorTable()), KIND_NONE) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, LexTable,
+    Texts, ScanTable,
     ::testing::Values(
-        SLexCase{"F7.3", 1, "TW.W", {"F", "7", ".", "3"}},
-        SLexCase{"3I5", 1, "WTW", {"3", "I", "5"}},
-        SLexCase{"E15.8E3", 1, "TW.WTW", {"E", "15", ".", "8", "E", "3"}},
-        SLexCase{"-2P", 1, "ST", {"-2", "P"}},
-        SLexCase{"+1P", 1, "ST", {"+1", "P"}},
-        SLexCase{"2(", 1, "WP", {"2", "("}},
-        SLexCase{"3Habc", 1, "WTT", {"3", "H", "abc"}},
-        SLexCase{"5hh,i'j", 1, "WTT", {"5", "h", "h,i'j"}},  // any characters, case kept
-        SLexCase{"0H", 1, "WTT", {"0", "H", ""}},
-        SLexCase{"2H", 0, "", {}},                         // two characters still owed
-        SLexCase{"'x='", 1, "Q", {"'x='"}},
-        SLexCase{"'it''s'", 1, "Q", {"'it''s'"}},
-        SLexCase{"'AB'X", 1, "Q", {"'AB'"}},                // one character after it is passed over
-        SLexCase{"'AB'XY", 1, "QT", {"'AB'", "Y"}},
-        SLexCase{"'open", 0, "", {}},
-        SLexCase{"F7.", 1, "TW.", {"F", "7", "."}},
-        SLexCase{"  f 7 . 3  ", 1, "TW.W", {"f", "7", ".", "3"}},
-        SLexCase{"THE", 1, "T", {"THE"}},                 // an H after letters is a letter
-        SLexCase{"H5", 1, "TW", {"H", "5"}},              // and so is one that starts the text
-        SLexCase{"(+", 1, "P", {"(+"}},                   // punctuation runs take signs
-        SLexCase{"+", 0, "", {}},
-        SLexCase{"", 1, "", {}},
-        SLexCase{"   ", 1, "", {}},
-        SLexCase{"I5\x01", 0, "", {}},                    // a control character
-        SLexCase{"A\xc3\xa9", 0, "", {}},                // a byte above the ASCII range
-        SLexCase{"\"a\"\"b\"", 1, "Q", {"\"a\"\"b\""}},   // a double-quoted constant
-        SLexCase{"\"a'b\"", 1, "Q", {"\"a'b\""}},
-        SLexCase{"'a\"b'", 1, "Q", {"'a\"b'"}},
-        SLexCase{"\"open", 0, "", {}},
-        SLexCase{"* (", 1, "P", {"*("}},                   // blanks inside punctuation are layout
-        SLexCase{"DT'x'( 1, -2 )", 1, "TQV", {"DT", "'x'", "(1,-2)"}},
-        SLexCase{"DT(3)", 1, "TV", {"DT", "(3)"}},
-        SLexCase{"DT(x)", 1, "TPTP", {"DT", "(", "x", ")"}},  // no value list
-        SLexCase{"2(", 1, "WP", {"2", "("}}));
-
-TEST(Lex, AHollerithCountOfSixDigitsOwesMoreThanAnyTextHolds)
-{
-    std::string classes;
-    CStringArray tokens;
-    EXPECT_EQ(CDescriptor::Lex("100000Habc", classes, tokens), 0);
-}
+        SScanCase{"F7.3", "L:F N:7 .:. N:3", true},
+        SScanCase{"3I5", "N:3 L:I N:5", true},
+        SScanCase{"E15.8E3", "L:E N:15 .:. N:8 L:E N:3", true},
+        SScanCase{"-2P", "S:- N:2 L:P", true},
+        SScanCase{"+1P", "S:+ N:1 L:P", true},
+        SScanCase{"2PF7.3", "N:2 L:P L:F N:7 .:. N:3", true},  // a P after a count ends a scale factor
+        SScanCase{"2(", "N:2 (:(", true},
+        SScanCase{"3Habc", "H:3Habc", true},
+        SScanCase{"5hh,i'j", "H:5hh,i'j", true},  // any characters, case kept
+        SScanCase{"0H", "H:0H", true},
+        SScanCase{"2H", "H:2H~", false},           // two characters still owed
+        SScanCase{"100000Habc", "H:100000Habc~", false},  // a count of six digits owes more than any text holds
+        SScanCase{"X3Habc", "L:X N:3 L:Habc", true},  // only a count that starts an item opens one
+        SScanCase{"'x='", "C:'x='", true},
+        SScanCase{"'it''s'", "C:'it''s'", true},
+        SScanCase{"'AB'X", "C:'AB' L:X", true},    // the constant ends at its closing quote
+        SScanCase{"'open", "C:'open~", false},
+        SScanCase{"F7.", "L:F N:7 .:.", true},
+        SScanCase{"  f 7 . 3  ", "L:f N:7 .:. N:3", true},
+        SScanCase{"THE", "L:THE", true},           // an H after letters is a letter
+        SScanCase{"H5", "L:H N:5", true},          // and so is one that starts the text
+        SScanCase{"(+", "(:( S:+", true},
+        SScanCase{"+", "S:+", true},
+        SScanCase{"", "", true},
+        SScanCase{"   ", "", true},
+        SScanCase{"I5\x01", "L:I N:5 O:\x01", false},   // a control character
+        SScanCase{"I5\r", "L:I N:5 O:\r", false},       // a carriage return is no blank
+        SScanCase{"A\xc3\xa9", "L:A O:\xc3 O:\xa9", false},  // bytes above the ASCII range
+        SScanCase{"\"a\"\"b\"", "C:\"a\"\"b\"", true},  // a double-quoted constant
+        SScanCase{"\"a'b\"", "C:\"a'b\"", true},
+        SScanCase{"'a\"b'", "C:'a\"b'", true},
+        SScanCase{"\"open", "C:\"open~", false},
+        SScanCase{"* (", "P:* (:(", true},
+        SScanCase{"I5 ! note", "L:I N:5 !:! note", false},  // a comment runs to the line end
+        SScanCase{"DT'x'( 1, -2 )", "L:DT C:'x' (:( N:1 ,:, S:- N:2 ):)", true},
+        SScanCase{"DT(x)", "L:DT (:( L:x ):)", true}));
 
 struct SClassifyCase {
     const char* text;
@@ -97,12 +149,14 @@ void PrintTo(const SClassifyCase& c, std::ostream* os)
 
 int ClassifyText(const char* text, int& hasRepeat, int& upperCase)
 {
-    std::string classes;
-    CStringArray tokens;
-    if (!CDescriptor::Lex(text, classes, tokens))
-        return -1;
     hasRepeat = upperCase = -7;
-    return CDescriptor::Classify(classes.c_str(), tokens, hasRepeat, upperCase);
+    bool bRepeat = false, bUpper = false;
+    const int nKind = ClassifyText(text, TestTable(), &bRepeat, &bUpper);
+    if (nKind != KIND_NONE) {
+        hasRepeat = bRepeat ? 1 : 0;
+        upperCase = bUpper ? 1 : 0;
+    }
+    return nKind;
 }
 
 class ClassifyDefault : public ::testing::TestWithParam<SClassifyCase> {};
@@ -162,39 +216,35 @@ TEST(ClassifyStrict, LacksTheWidthlessFormsAndDollar)
 
 TEST(DescriptorTables, HaveTheirRowsInKindOrder)
 {
-    const auto def = DefaultDescriptorTable();
-    const auto strict = StrictDescriptorTable();
+    const auto def = DefaultDescriptorTable().Rows();
+    const auto strict = StrictDescriptorTable().Rows();
     EXPECT_EQ(def.size(), 71u);
     EXPECT_EQ(strict.size(), 45u);
     for (std::size_t i = 1; i < def.size(); ++i)
         EXPECT_LE(def[i - 1].nKind, def[i].nKind) << "row " << i + 1;
-    // Every kind 1..61 has a row in the default table.
+    // Every kind but "no descriptor" and the empty field has a row in the
+    // default table.
     std::set<int> kinds;
     for (const auto& row : def)
         kinds.insert(row.nKind);
-    EXPECT_EQ(kinds.size(), 61u);
-    EXPECT_EQ(*kinds.begin(), 1);
-    EXPECT_EQ(*kinds.rbegin(), 61);
+    EXPECT_EQ(kinds.size(), static_cast<std::size_t>(KIND_COUNT - 2));
+    EXPECT_EQ(kinds.count(KIND_NONE), 0u);
+    EXPECT_EQ(kinds.count(KIND_EMPTY), 0u);
     // The strict table has none of the later kinds.
     for (const auto& row : strict)
-        EXPECT_LE(row.nKind, KIND_COLON);
+        EXPECT_FALSE(KindTraits(row.nKind).bLaterStandard) << row.nKind;
 }
 
 TEST(DescriptorTables, NoTextIsAcceptedByTwoRows)
 {
-    // 2X can only be row 6, 2A only row 8: for each row, build a text it
-    // accepts and check that no earlier row takes it first.
-    for (const char* text : {"2X", "2A", "2P", "3/", "2(", "X", "A", "S", "SS", "T5", "TL5", "TR5"}) {
-        std::string classes;
-        CStringArray tokens;
-        ASSERT_TRUE(CDescriptor::Lex(text, classes, tokens));
+    // 2X can only be the nX row, 2A only the A row: for each text, every
+    // row is tried alone, and exactly one of them accepts it.
+    for (const char* text : {"2X", "2A", "2P", "3/", "2(", "X", "A", "S", "SS", "T5", "TL5", "TR5", "-2P", "E12.4E3",
+                             "3Habc", "'a'", "$", "*(", "DT'x'(1)"}) {
         int nMatches = 0;
-        for (const auto& row : DefaultDescriptorTable()) {
-            const bool bPlain = classes == row.pszPattern &&
-                                (!row.pszLetters || EqualsNoCase(tokens[row.nLettersIndex], row.pszLetters));
-            const bool bRepeated = row.bRepeatAllowed && classes[0] == 'W' && classes.substr(1) == row.pszPattern &&
-                                   (!row.pszLetters || EqualsNoCase(tokens[row.nLettersIndex + 1], row.pszLetters));
-            nMatches += bPlain || bRepeated;
+        for (const SDescriptorRow& row : DefaultDescriptorTable().Rows()) {
+            const CDescriptorTable alone(std::span<const SDescriptorRow>(&row, 1), true);
+            nMatches += ClassifyText(text, alone) != KIND_NONE;
         }
         EXPECT_EQ(nMatches, 1) << text;
     }

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "model_helpers.h"
-#include "recording_presenter.h"
 
 namespace {
 
@@ -28,12 +27,17 @@ class SplitText : public ::testing::TestWithParam<SSplitCase> {};
 TEST_P(SplitText, YieldsTheDescriptorsAndTheTail)
 {
     const SSplitCase& c = GetParam();
-    CRecordingPresenter presenter;
-    CDescriptorList list;
-    ASSERT_EQ(list.Split(c.text), 1) << c.text;
+    CDescriptorList list(TestTable());
+    SSplitLayout layout;
+    const std::string strText = c.text;
+    ASSERT_TRUE(list.Split(strText, &layout).Ok()) << c.text;
     EXPECT_EQ(Texts(list), c.descriptors) << c.text;
-    EXPECT_EQ(list.m_strTail, c.tail) << c.text;
-    EXPECT_TRUE(presenter.m_messages.empty());
+    EXPECT_EQ(strText.substr(layout.nClose + 1), c.tail) << c.text;
+    // Each descriptor's span in the text starts with its text.
+    ASSERT_EQ(layout.descriptors.size(), c.descriptors.size()) << c.text;
+    for (std::size_t i = 0; i < c.descriptors.size(); ++i)
+        EXPECT_EQ(strText.compare(layout.descriptors[i].nOffset, c.descriptors[i].size(), c.descriptors[i]), 0)
+            << c.text << " descriptor " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,18 +76,25 @@ void PrintTo(const SFailCase& c, std::ostream* os)
 
 class SplitFailure : public ::testing::TestWithParam<SFailCase> {};
 
+// The one message a failed split gives: its text, and the column it concerns.
+std::string SplitFailureText(CDescriptorList& list, const char* text, long long* pColumn = nullptr)
+{
+    const CResult result = list.Split(text);
+    if (result.Ok() || result.Messages().size() != 1)
+        return "(no single message)";
+    if (pColumn != nullptr)
+        *pColumn = result.Messages()[0].nColumn;
+    return MessageText(result.Messages()[0]);
+}
+
 TEST_P(SplitFailure, ReportsTheColumnWhereTheScanStopped)
 {
     const SFailCase& c = GetParam();
-    CRecordingPresenter presenter;
-    CDescriptorList list;
-    int owner = 0;
-    list.m_hOwnerWnd = &owner;
-    EXPECT_EQ(list.Split(c.text), 0) << c.text;
-    ASSERT_EQ(presenter.m_messages.size(), 1u) << c.text;
-    EXPECT_EQ(presenter.m_messages[0].text, "FORMAT parse failed in column " + std::to_string(c.column)) << c.text;
-    EXPECT_EQ(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION | MB_OK));
-    EXPECT_EQ(presenter.m_messages[0].owner, &owner);
+    CDescriptorList list(TestTable());
+    long long nColumn = 0;
+    EXPECT_EQ(SplitFailureText(list, c.text, &nColumn), "FORMAT parse failed in column " + std::to_string(c.column))
+        << c.text;
+    EXPECT_EQ(nColumn, c.column) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,25 +114,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SplitFailure, AScaleFactorFailsAfterItsLetter)
 {
-    CRecordingPresenter presenter;
-    CDescriptorList list;
-    EXPECT_FALSE(list.Split("(I5, +-2P)\n"));
-    EXPECT_EQ(presenter.m_messages.at(0).text, "FORMAT parse failed in column 10");
+    CDescriptorList list(TestTable());
+    EXPECT_EQ(SplitFailureText(list, "(I5, +-2P)\n"), "FORMAT parse failed in column 10");
 }
 
 TEST(SplitFailure, TheStrictTableRefusesDollar)
 {
-    CRecordingPresenter presenter;
     CStrictTable strict;
-    CDescriptorList list;
-    EXPECT_FALSE(list.Split("($)\n"));
-    EXPECT_EQ(presenter.m_messages.at(0).text, "FORMAT parse failed in column 3");
+    CDescriptorList list(TestTable());
+    EXPECT_EQ(SplitFailureText(list, "($)\n"), "FORMAT parse failed in column 3");
 }
 
 TEST(Split, ReplacesTheWholeList)
 {
-    CRecordingPresenter presenter;
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     ASSERT_TRUE(list.Split("(I5, A3, L2)\n"));
     ASSERT_TRUE(list.Split("(F7.3)\n"));
     EXPECT_EQ(Texts(list), Strings{"F7.3"});
@@ -130,28 +136,25 @@ TEST(Split, ReplacesTheWholeList)
 
 TEST(Split, LeavesTheTextItWasGivenUnchanged)
 {
-    CRecordingPresenter presenter;
     const std::string strOriginal = "(1PE12.4/2(I3,:,'a,b'), 3Hx,y)) tail\n";
     std::string strText = strOriginal;
-    CDescriptorList list;
-    ASSERT_TRUE(list.Split(strText.c_str()));
+    CDescriptorList list(TestTable());
+    SSplitLayout layout;
+    ASSERT_TRUE(list.Split(strText, &layout));
     EXPECT_EQ(strText, strOriginal);
-    const char* pEnd = nullptr;
-    CDescriptorList other;
-    ASSERT_TRUE(other.ScanList(strText.c_str(), &pEnd));
-    EXPECT_EQ(std::string(pEnd), ")) tail\n") << "*end is the list's closing parenthesis";
+    EXPECT_EQ(strText.substr(layout.nClose), ")) tail\n") << "the layout's close is the list's closing parenthesis";
 }
 
 TEST(Split, NestingDeeperThanAnyRealFormatFailsInsteadOfOverflowingTheStack)
 {
-    CRecordingPresenter presenter;
-    CDescriptorList list;
+    CDescriptorList list(TestTable());
     const std::string strDeep = std::string(200, '(') + "I5" + std::string(200, ')') + "\n";
     EXPECT_TRUE(list.Split(strDeep.c_str()));
     EXPECT_EQ(list.size(), 2 * 199 + 1);
     const std::string strTooDeep = std::string(100000, '(') + "I5" + std::string(100000, ')') + "\n";
-    EXPECT_FALSE(list.Split(strTooDeep.c_str()));
-    EXPECT_EQ(presenter.m_messages.size(), 1u);
+    const CResult result = list.Split(strTooDeep);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_EQ(result.Messages().size(), 1u);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST_F(SourceTest, AListOnAContinuationLineOpensSavesBackAndCompiles)
                                     "! header"})
             EXPECT_EQ(c.strText.find(pszKept) == std::string::npos, strWritten.find(pszKept) == std::string::npos)
                 << pszKept << "\n" << strWritten;
-        CDescriptorList again;
+        CLocatedStatement again;
         ASSERT_EQ(LocateStatement(again, c.nLine, 1, m_strFile, 1), LOCATE_FOUND) << strWritten;
         EXPECT_EQ(Texts(again), c.texts);
         EXPECT_EQ(again.m_strHead, c.strHead);
@@ -71,12 +71,12 @@ TEST_F(SourceTest, AListOnAContinuationLineOpensSavesBackAndCompiles)
         if (HaveCompiler()) {
             EXPECT_TRUE(Compiles(m_strFile, dir)) << Contents();
         }
-        CDescriptorList grown;
+        CLocatedStatement grown;
         ASSERT_EQ(LocateStatement(grown, c.nLine, 1, m_strFile, 1), LOCATE_FOUND) << Contents();
         EXPECT_EQ(grown.size(), static_cast<int>(c.texts.size()) + 1);
         grown.RemoveDescriptor(0);
         ASSERT_EQ(WriteStatement(grown, 0), 1) << Message();
-        CDescriptorList shrunk;
+        CLocatedStatement shrunk;
         ASSERT_EQ(LocateStatement(shrunk, c.nLine, 1, m_strFile, 1), LOCATE_FOUND) << Contents();
         EXPECT_EQ(Texts(shrunk), c.texts);
         for (const std::string& strComment : comments)

@@ -118,7 +118,7 @@ TEST_P(Save, KeepsWhatTheFileHeld)
     ASSERT_EQ(WriteStatement(m_list, 0), 1) << Message();
     EXPECT_EQ(Contents(), c.strAfter);
     // It reads back as it was written, and still compiles.
-    CDescriptorList after;
+    CLocatedStatement after;
     ASSERT_EQ(LocateStatement(after, c.nLine, c.nColumn, m_strFile, 0), LOCATE_FOUND);
     ASSERT_EQ(after.size(), m_list.size());
     for (int i = 0; i < after.size(); ++i)

@@ -25,9 +25,10 @@ TEST_P(LaterStatement, OpensWithItsFieldsAndWritesBackTheSame)
     const SStatementCase& c = GetParam();
     const std::string strOriginal = ReadWholeFile(std::string(QUILLMARK_SOURCE_DATA) + "/" + c.file);
     CTempDir dir;
-    CRecordingPresenter presenter(IDNO);
+    CSourceRecorder presenter(IDNO);
+    const CRecordingInto recording(presenter);
     const std::string strFile = dir.Write(c.file, strOriginal);
-    CDescriptorList list;
+    CLocatedStatement list;
     ASSERT_EQ(LocateStatement(list, c.line, c.column, strFile, 1), LOCATE_FOUND)
         << (presenter.m_messages.empty() ? "" : presenter.m_messages[0].text);
     EXPECT_EQ(Texts(list), c.texts);
@@ -46,7 +47,7 @@ TEST_P(LaterStatement, OpensWithItsFieldsAndWritesBackTheSame)
     if (bOneLine) {
         EXPECT_EQ(ReadWholeFile(strFile), strOriginal);
     }
-    CDescriptorList after;
+    CLocatedStatement after;
     ASSERT_EQ(LocateStatement(after, c.line, c.column, strFile, 1), LOCATE_FOUND);
     EXPECT_EQ(Texts(after), c.texts);
     if (HaveCompiler()) {
@@ -122,7 +123,7 @@ TEST_F(LaterEdit, TheEmptyListTakesNewFieldsAndStaysEmptyOtherwise)
     const std::string strFixed = "      PROGRAM P\n      WRITE (6, 110)\n  110 FORMAT()\n      END\n";
     ASSERT_EQ(Locate("e.for", strFixed, 3), LOCATE_FOUND);
     EXPECT_EQ(m_list.size(), 0);
-    EXPECT_EQ(CommitStatement(m_list, 0, nullptr, 0), 1);
+    EXPECT_EQ(CommitStatement(m_list, 0, 0), 1);
     EXPECT_EQ(Contents(), strFixed);
 
     ASSERT_EQ(Locate("e.for", strFixed, 3), LOCATE_FOUND);

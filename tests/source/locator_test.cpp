@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "source_helpers.h"
+#include "statement_text.h"
 
 namespace {
 
@@ -172,7 +173,8 @@ TEST_F(SourceTest, FreeFormFormatStatement)
 TEST_F(SourceTest, FreeFormBlankLineAfterAnAmpersandEndsTheStatement)
 {
     ASSERT_EQ(Locate("b.f90", "100 format(i5, &\n\n  f7.3)\n", 1), LOCATE_NO_LIST);
-    EXPECT_EQ(Message(), "FORMAT parse failed in column 7");
+    // The list ends unclosed with the blank line: there the scan stopped.
+    EXPECT_EQ(Message(), "FORMAT parse failed in line 2, column 1");
     EXPECT_EQ(m_list.m_arrLines, (Lines{}));
 }
 
@@ -318,7 +320,9 @@ TEST_F(SourceTest, MessagesForWhatCannotBeLocated)
     EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5)\n", -5), LOCATE_FAILED);
     EXPECT_EQ(Message(3), "Second command line parameter must be a line number");
     EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5,,A3)\n", 1), LOCATE_NO_LIST);
-    EXPECT_EQ(Message(4), "FORMAT parse failed in column 5");
+    EXPECT_EQ(Message(4), "FORMAT parse failed in column 17") << "the column in the file, at the second comma";
+    EXPECT_EQ(m_presenter.m_messages[4].nLine, 1);
+    EXPECT_EQ(m_presenter.m_messages[4].nColumn, 17);
     EXPECT_EQ(Message(5), "Not a valid descriptor list\nThe cursor must be positioned on the first line of\n"
                           "a FORMAT statement or an I/O edit descriptor");
     EXPECT_TRUE(m_list.m_arrLines.empty());
@@ -340,20 +344,32 @@ TEST_F(SourceTest, AReadOnlyFileAsksBeforeGoingOn)
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 0), LOCATE_FAILED) << "unattended: the answer counts as No";
 }
 
-TEST(Unquote, TakesTheConstantsContentOut)
+// The characters of a constant read from inside it, and where it closes.
+std::string ConstantRead(std::string_view piece, char chQuote, bool& bClosed, std::size_t& nEnd)
 {
-    std::string s = "(''A'', I2)') N";
-    EXPECT_EQ(Unquote(s, '\'', false), 1);
-    EXPECT_EQ(s, "('A', I2)) N");
-    s = "(I5, &  ";
-    EXPECT_EQ(Unquote(s, '\'', true), 0);
-    EXPECT_EQ(s, "(I5, ");
-    s = "a&b";
-    EXPECT_EQ(Unquote(s, '\'', true), 0);
-    EXPECT_EQ(s, "a&b");
-    s = "(I5, &  ";
-    EXPECT_EQ(Unquote(s, '\'', false), 0);
-    EXPECT_EQ(s, "(I5, &  ");
+    const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
+    std::string s;
+    for (const SConstantPiece::SChar& c : constant.chars)
+        s += c.ch;
+    bClosed = constant.bClosed;
+    nEnd = constant.nEnd;
+    return s;
+}
+
+TEST(ReadConstantPiece, TakesTheConstantsContentOut)
+{
+    bool bClosed = false;
+    std::size_t nEnd = 0;
+    EXPECT_EQ(ConstantRead("(''A'', I2)') N", '\'', bClosed, nEnd), "('A', I2)");
+    EXPECT_TRUE(bClosed);
+    EXPECT_EQ(nEnd, 12u) << "after the closing quote";
+    EXPECT_EQ(ConstantRead("(I5, &  ", '\'', bClosed, nEnd), "(I5, &  ");
+    EXPECT_FALSE(bClosed);
+    EXPECT_TRUE(EndsWithAmpersand("(I5, &  "));
+    EXPECT_FALSE(EndsWithAmpersand("a&b"));
+    EXPECT_EQ(LastNonWhite("(I5, &  "), 5u);
+    EXPECT_EQ(ConstantRead("it's\"\"\"", '"', bClosed, nEnd), "it's\"");
+    EXPECT_TRUE(bClosed);
 }
 
 TEST(SourceForm, FollowsTheSuffixUnlessAnOptionChooses)

@@ -43,7 +43,8 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
     const std::string strOriginal = ReadWholeFile(std::string(QUILLMARK_SOURCE_DATA) + "/" + strName);
     ASSERT_FALSE(strOriginal.empty());
     CTempDir dir;
-    CRecordingPresenter presenter(IDNO);
+    CSourceRecorder presenter(IDNO);
+    const CRecordingInto recording(presenter);
     if (HaveCompiler()) {
         ASSERT_TRUE(Compiles(dir.Write(strName, strOriginal), dir.Path())) << "the sample itself must compile";
     }
@@ -56,7 +57,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
         columns.insert(columns.begin(), 1);  // a FORMAT statement needs no column
         for (long long nColumn : columns) {
             const std::string strFile = dir.Write(strName, strOriginal);
-            CDescriptorList before;
+            CLocatedStatement before;
             presenter.m_messages.clear();
             if (LocateStatement(before, nLine, nColumn, strFile, 1) != LOCATE_FOUND)
                 continue;  // no descriptor list there
@@ -65,7 +66,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
             ++nStatements;
             const std::string strWhere = strName + ":" + std::to_string(nLine) + ":" + std::to_string(nColumn);
             ASSERT_EQ(WriteStatement(before, 0), 1) << strWhere;
-            CDescriptorList after;
+            CLocatedStatement after;
             ASSERT_EQ(LocateStatement(after, nLine, nColumn, strFile, 1), LOCATE_FOUND)
                 << strWhere << "\n" << ReadWholeFile(strFile);
             EXPECT_EQ(Texts(after), Texts(before)) << strWhere;

@@ -108,7 +108,7 @@ TEST_F(SourceTest, ANewStatementTakesAFreeLabelAndCompiles)
         if (HaveCompiler()) {
             EXPECT_TRUE(Compiles(m_strFile, m_dir.Path())) << Contents();
         }
-        CDescriptorList again;
+        CLocatedStatement again;
         ASSERT_EQ(LocateStatement(again, c.nLine, 1, m_strFile, 1), LOCATE_FOUND) << Contents();
         EXPECT_EQ(again.m_strHead, c.strHead);
         EXPECT_EQ(Texts(again), (std::vector<std::string>{"'First Descriptor'"}));

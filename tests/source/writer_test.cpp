@@ -14,7 +14,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // A list filled by hand: head, descriptors, tail and form.
-void Fill(CDescriptorList& list, const std::string& head, const Strings& texts, bool bFixed, char delimiter = 'f',
+void Fill(CLocatedStatement& list, const std::string& head, const Strings& texts, bool bFixed, char delimiter = 'f',
           const std::string& tail = "\n")
 {
     list.Clear();
@@ -38,7 +38,7 @@ const Strings kRecords = {"'Records read:'", "I8", "'Records written:'", "I8", "
 
 TEST(BuildStatement, OneLine)
 {
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "  100 FORMAT", {"1X", "I5", "F7.2"}, true);
     EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(1X, I5, F7.2)\n");
     list.m_nParenBlanks = 2;
@@ -47,7 +47,7 @@ TEST(BuildStatement, OneLine)
 
 TEST(BuildStatement, FixedFormBreaksBeforeADescriptorThatDoesNotFit)
 {
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "  100 FORMAT", kRecords, true);
     const Strings lines = BuildStatementLines(list);
     ASSERT_EQ(lines.size(), 2u);
@@ -58,7 +58,7 @@ TEST(BuildStatement, FixedFormBreaksBeforeADescriptorThatDoesNotFit)
 
 TEST(BuildStatement, FreeFormEndsContinuedLinesWithAmpersand)
 {
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "100 FORMAT", kRecords, false);
     EXPECT_EQ(Joined(BuildStatementLines(list)), "100 FORMAT('Records read:', I8, 'Records written:', I8, &\n"
                                                  "      & 'Elapsed seconds:', F10.2)\n");
@@ -67,7 +67,7 @@ TEST(BuildStatement, FreeFormEndsContinuedLinesWithAmpersand)
 TEST(BuildStatement, ALongConstantIsSplitAtColumn72)
 {
     const std::string strConstant = "'" + std::string(68, 'x') + "'";  // 70 characters
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "  100 FORMAT", {"I5", strConstant, "A3"}, true);
     Strings lines = BuildStatementLines(list);
     ASSERT_EQ(lines.size(), 2u);
@@ -86,7 +86,7 @@ TEST(BuildStatement, ALongConstantIsSplitAtColumn72)
 TEST(BuildStatement, A62CharacterTextInFreeFormIsWrittenNotLoopedOver)
 {
     const std::string strConstant = "'" + std::string(60, 'y') + "'";
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "100 FORMAT", {std::string("'") + std::string(50, 'a') + "'", strConstant, "I2"}, false);
     const Strings lines = BuildStatementLines(list);
     ASSERT_EQ(lines.size(), 3u);
@@ -101,7 +101,7 @@ TEST(BuildStatement, EveryTextLengthAndHeadLengthEndsInBoundedLines)
     for (const bool bFixed : {true, false}) {
         for (std::size_t nHead : {6u, 40u, 71u, 72u, 90u}) {
             for (std::size_t n = 1; n <= 150; ++n) {
-                CDescriptorList list;
+                CLocatedStatement list;
                 Fill(list, std::string(nHead, 'h'), {"I5", "'" + std::string(n, 'z') + "'", "I6"}, bFixed);
                 const Strings lines = BuildStatementLines(list);
                 std::string strBack;
@@ -131,7 +131,7 @@ TEST(BuildStatement, EveryTextLengthAndHeadLengthEndsInBoundedLines)
 
 TEST(BuildStatement, FormatStringsDoubleTheirQuotes)
 {
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "      WRITE (6, ", {"1X", "'x='", "I5"}, true, '\'', ") N\n");
     EXPECT_EQ(Joined(BuildStatementLines(list)), "      WRITE (6, '(1X, ''x='', I5)') N\n");
     EXPECT_EQ(QuoteText("'it''s'", '\''), "''it''''s''");
@@ -145,7 +145,7 @@ TEST(BuildStatement, ADescriptorFitsWhenTheLineAndItAndFourMoreReach73)
     // makes 55 + 14 + 4 = 73: it stays; one of 15 moves on.
     const std::string strFirst = "'" + std::string(38, 'a') + "'";
     for (const std::size_t nSecond : {14u, 15u}) {
-        CDescriptorList list;
+        CLocatedStatement list;
         const std::string strSecond = "'" + std::string(nSecond - 2, 'b') + "'";
         Fill(list, "  100 FORMAT", {strFirst, strSecond, "I5"}, true);
         const Strings lines = BuildStatementLines(list);
@@ -159,7 +159,7 @@ TEST(BuildStatement, AFixedFormTailThatDoesNotFitGetsALineOfItsOwn)
     // The last descriptor, the closing parenthesis and quote go along with
     // the tail, so that the format string is still open where the line
     // breaks (after a separator) and the statement reads back the same.
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "      WRITE (6, ", {"1X", "I5"}, true, '\'', ") N, " + std::string(50, 'V') + "\n");
     const Strings lines = BuildStatementLines(list);
     ASSERT_EQ(lines.size(), 2u);
@@ -173,7 +173,7 @@ TEST(BuildStatement, AFixedFormTailThatDoesNotFitGetsALineOfItsOwn)
 
 TEST(BuildStatement, LineEndsInsideTextsBecomeContinuationLines)
 {
-    CDescriptorList list;
+    CLocatedStatement list;
     Fill(list, "  100 FORMAT", {"2\n(", "I\n5\n", ")"}, true);
     EXPECT_EQ(Joined(BuildStatementLines(list)), "  100 FORMAT(2\n     +(I\n     +5))\n");
 }

@@ -11,6 +11,7 @@
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "editor_frame.h"
+#include "statement_site.h"
 #include "new_field_dialog.h"
 #include "string_table.h"
 
@@ -53,15 +54,16 @@ bool Render(const SPicture& picture, const QString& strPath)
 {
     CDescriptorList list;
     const std::string strText = std::string(picture.pszList) + "\n";
-    if (!list.Split(strText.c_str()))
+    if (!list.Split(strText))
         return false;
-    list.m_strFileName = "report.for";
-    list.m_strHead = "  100 FORMAT";
-    list.m_bFixedForm = 1;
-    list.m_chDelimiter = 'f';
+    CStatementSite site;
+    site.m_strFileName = "report.for";
+    site.m_strHead = "  100 FORMAT";
+    site.m_bFixedForm = 1;
+    site.m_chDelimiter = 'f';
     if (list.size() == 0)
         list.InsertEmptyField(0);  // as start-up does for "()"
-    CEditorFrame frame(list);
+    CEditorFrame frame(list, site);
     frame.setWindowTitle(QStringLiteral("Quillmark - /home/ana/src/report.for - line 16"));
     frame.CreateControls();
     frame.SetCurrentControl(0);

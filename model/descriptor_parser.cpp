@@ -1,0 +1,323 @@
+#include "descriptor_parser.h"
+
+#include <vector>
+
+#include "char_class.h"
+#include "format_scanner.h"
+
+namespace {
+
+// The significant tokens of a text (blanks and line ends left out), and
+// whether it reads as tokens at all.
+struct STokens {
+    std::vector<SFormatToken> tokens;
+    std::string_view text;
+    bool bReadable = true;
+    // A leading count (digits and signs) that blanks follow before another
+    // token: only a group may follow it ("2 (").
+    bool bCountThenBlank = false;
+
+    std::string_view Text(std::size_t i) const { return text.substr(tokens[i].nOffset, tokens[i].nLength); }
+    FormatTokenKind Kind(std::size_t i) const { return i < tokens.size() ? tokens[i].kind : TOKEN_END; }
+    std::size_t Size() const { return tokens.size(); }
+};
+
+STokens ReadTokens(std::string_view text)
+{
+    STokens out;
+    out.text = text;
+    // A carriage return would be taken for a line end once the text stands
+    // in a source line, inside a constant too.
+    if (text.find('\r') != std::string_view::npos) {
+        out.bReadable = false;
+        return out;
+    }
+    CFormatScanner scanner(text, CFormatScanner::MODE_LIST);
+    bool bLeadingCount = true;  // only signs and digits so far
+    bool bBlankAfterCount = false;
+    for (SFormatToken token = scanner.NextToken(); token.kind != TOKEN_END; token = scanner.NextToken()) {
+        switch (token.kind) {
+        case TOKEN_BLANK:
+        case TOKEN_LINE_END:
+            bBlankAfterCount = bLeadingCount && !out.tokens.empty();
+            continue;
+        case TOKEN_COMMENT:
+        case TOKEN_OTHER: out.bReadable = false; return out;
+        case TOKEN_CONSTANT:
+        case TOKEN_HOLLERITH:
+            if (token.bOpen) {
+                out.bReadable = false;  // characters still owed, or a constant never closed
+                return out;
+            }
+            break;
+        default: break;
+        }
+        if (bBlankAfterCount && token.kind != TOKEN_OPEN)
+            out.bCountThenBlank = true;
+        const bool bCountToken = token.kind == TOKEN_NUMBER || token.kind == TOKEN_SIGN;
+        bLeadingCount = bLeadingCount && bCountToken && !bBlankAfterCount;
+        bBlankAfterCount = false;
+        out.tokens.push_back(token);
+    }
+    return out;
+}
+
+bool IsMarkToken(FormatTokenKind kind)
+{
+    return kind == TOKEN_OPEN || kind == TOKEN_CLOSE || kind == TOKEN_SLASH || kind == TOKEN_BACKSLASH ||
+           kind == TOKEN_COLON || kind == TOKEN_COMMA || kind == TOKEN_PUNCT;
+}
+
+// What the tokens from a position on are: the shape, its letters (or
+// marks) and the positions of its numbers.
+struct SShape {
+    DescriptorShape shape = SHAPE_NONE;
+    std::string letters;
+    std::size_t nLetters = 0;  // the token that holds the letters
+    std::size_t nFirst = 0;    // the first token of the shape
+};
+
+// A run of marks from i to the end: their characters without the blanks.
+bool MarkRun(const STokens& t, std::size_t i, std::string& marks)
+{
+    if (i >= t.Size())
+        return false;
+    marks.clear();
+    for (; i < t.Size(); ++i) {
+        if (!IsMarkToken(t.Kind(i)))
+            return false;
+        marks += t.Text(i);
+    }
+    return true;
+}
+
+bool Adjacent(const STokens& t, std::size_t i)
+{
+    return t.tokens[i].End() == t.tokens[i + 1].nOffset;
+}
+
+// A list of signed or unsigned integers in parentheses from i to the end,
+// as in DT(10,-2); a sign stands right before its digits.
+bool ValueList(const STokens& t, std::size_t i)
+{
+    if (t.Kind(i) != TOKEN_OPEN || t.Kind(t.Size() - 1) != TOKEN_CLOSE)
+        return false;
+    ++i;
+    for (;;) {
+        if (t.Kind(i) == TOKEN_SIGN) {
+            if (t.Kind(i + 1) != TOKEN_NUMBER || !Adjacent(t, i))
+                return false;
+            ++i;
+        }
+        if (t.Kind(i) != TOKEN_NUMBER)
+            return false;
+        ++i;
+        if (t.Kind(i) == TOKEN_CLOSE)
+            return i + 1 == t.Size();
+        if (t.Kind(i) != TOKEN_COMMA)
+            return false;
+        ++i;
+    }
+}
+
+bool IsExponentLetter(std::string_view letters)
+{
+    return letters.size() == 1 && (ToUpper(letters[0]) == 'E' || ToUpper(letters[0]) == 'D');
+}
+
+SShape LettersShape(const STokens& t, std::size_t i)
+{
+    SShape s{SHAPE_NONE, std::string(t.Text(i)), i, i};
+    const std::size_t n = t.Size() - i;
+    if (n == 1) {
+        s.shape = SHAPE_LETTERS;
+    } else if (t.Kind(i + 1) == TOKEN_NUMBER) {
+        if (n == 2)
+            s.shape = SHAPE_LETTERS_W;
+        else if (n == 4 && t.Kind(i + 2) == TOKEN_PERIOD && t.Kind(i + 3) == TOKEN_NUMBER)
+            s.shape = SHAPE_LETTERS_WD;
+        else if (n == 6 && t.Kind(i + 2) == TOKEN_PERIOD && t.Kind(i + 3) == TOKEN_NUMBER &&
+                 t.Kind(i + 4) == TOKEN_LETTERS && IsExponentLetter(t.Text(i + 4)) && t.Kind(i + 5) == TOKEN_NUMBER)
+            s.shape = SHAPE_LETTERS_WDE;
+    } else if (t.Kind(i + 1) == TOKEN_CONSTANT) {
+        if (n == 2)
+            s.shape = SHAPE_LETTERS_CONSTANT;
+        else if (ValueList(t, i + 2))
+            s.shape = SHAPE_LETTERS_CONSTANT_VALUES;
+    } else if (ValueList(t, i + 1)) {
+        s.shape = SHAPE_LETTERS_VALUES;
+    }
+    return s;
+}
+
+SShape ShapeAt(const STokens& t, std::size_t i)
+{
+    SShape s;
+    s.nFirst = i;
+    const std::size_t n = t.Size() - i;
+    if (n == 0)
+        return s;
+    switch (t.Kind(i)) {
+    case TOKEN_LETTERS: return LettersShape(t, i);
+    case TOKEN_NUMBER:
+        if (n == 2 && t.Kind(i + 1) == TOKEN_LETTERS) {
+            s.shape = SHAPE_COUNT_LETTERS;
+            s.letters = t.Text(i + 1);
+            s.nLetters = i + 1;
+        } else if (MarkRun(t, i + 1, s.letters)) {
+            s.shape = SHAPE_COUNT_MARK;
+            s.nLetters = i + 1;
+        }
+        return s;
+    case TOKEN_SIGN:
+        if (n == 3 && t.Kind(i + 1) == TOKEN_NUMBER && Adjacent(t, i) && t.Kind(i + 2) == TOKEN_LETTERS) {
+            s.shape = SHAPE_SIGNED_LETTERS;
+            s.letters = t.Text(i + 2);
+            s.nLetters = i + 2;
+        }
+        return s;
+    case TOKEN_CONSTANT:
+        if (n == 1)
+            s.shape = SHAPE_CONSTANT;
+        return s;
+    case TOKEN_HOLLERITH:
+        if (n == 1)
+            s.shape = SHAPE_HOLLERITH;
+        return s;
+    default:
+        if (MarkRun(t, i, s.letters)) {
+            s.shape = SHAPE_MARK;
+            s.nLetters = i;
+        }
+        return s;
+    }
+}
+
+bool LettersMatch(const SDescriptorRow& row, const SShape& shape)
+{
+    return row.shape == shape.shape && (row.pszLetters == nullptr || EqualsNoCase(shape.letters, row.pszLetters));
+}
+
+// The row that accepts the tokens, with whether it took a leading repeat
+// count; nullptr when none does.
+struct SMatch {
+    const SDescriptorRow* pRow = nullptr;
+    bool bRepeat = false;
+    SShape shape;
+};
+
+SMatch MatchRow(const STokens& t, const CDescriptorTable& table)
+{
+    SMatch match;
+    if (!t.bReadable || t.bCountThenBlank || t.Size() == 0)
+        return match;
+    const SShape plain = ShapeAt(t, 0);
+    const SShape repeated = (t.Kind(0) == TOKEN_NUMBER && t.Size() > 1) ? ShapeAt(t, 1) : SShape();
+    for (const SDescriptorRow& row : table.Rows()) {
+        if (LettersMatch(row, plain)) {
+            match = {&row, false, plain};
+            return match;
+        }
+        if (row.bRepeatAllowed && LettersMatch(row, repeated)) {
+            match = {&row, true, repeated};
+            return match;
+        }
+    }
+    return match;
+}
+
+bool UpperCaseOf(const SMatch& match)
+{
+    return match.pRow->pszLetters == nullptr || IsUpper(match.shape.letters.empty() ? 'a' : match.shape.letters[0]);
+}
+
+long long Number(const STokens& t, std::size_t i)
+{
+    return CountValue(t.Text(i));
+}
+
+void ReadNumbers(const STokens& t, const SShape& s, SParsedDescriptor& out)
+{
+    const std::size_t i = s.nFirst;
+    switch (s.shape) {
+    case SHAPE_LETTERS_WDE:
+        out.nE = Number(t, i + 5);
+        out.chExponentLetter = t.Text(i + 4)[0];
+        [[fallthrough]];
+    case SHAPE_LETTERS_WD: out.nD = Number(t, i + 3); [[fallthrough]];
+    case SHAPE_LETTERS_W:
+        out.bHasWidth = true;
+        out.nW = Number(t, i + 1);
+        out.nCount = out.nW;  // Tn, TLn, TRn
+        break;
+    case SHAPE_COUNT_LETTERS:
+    case SHAPE_COUNT_MARK: out.nCount = Number(t, i); break;
+    case SHAPE_SIGNED_LETTERS:
+        out.nCount = CountValue(t.text.substr(t.tokens[i].nOffset, t.tokens[i + 1].End() - t.tokens[i].nOffset));
+        break;
+    case SHAPE_CONSTANT:
+    case SHAPE_LETTERS_CONSTANT:
+    case SHAPE_LETTERS_CONSTANT_VALUES: {
+        const std::size_t k = s.shape == SHAPE_CONSTANT ? i : i + 1;
+        out.chQuote = t.Text(k)[0];
+        out.strConstant = ConstantContent(t.Text(k), out.chQuote, false, false);
+        break;
+    }
+    case SHAPE_HOLLERITH: {
+        const std::string_view token = t.Text(i);
+        std::size_t nH = 0;
+        while (nH < token.size() && IsDigit(token[nH]))
+            ++nH;
+        out.nCount = CountValue(token.substr(0, nH));
+        out.strConstant = std::string(token.substr(nH + 1));
+        out.bUpperCase = token[nH] == 'H';
+        break;
+    }
+    default: break;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The record of a text; the repeat count's value is checked against the
+// table only when bCheckRepeat is set.
+SParsedDescriptor Parse(std::string_view text, const CDescriptorTable& table, bool bCheckRepeat)
+{
+    SParsedDescriptor out;
+    const STokens t = ReadTokens(text);
+    const SMatch match = MatchRow(t, table);
+    if (match.pRow == nullptr)
+        return out;
+    out.bUpperCase = UpperCaseOf(match);
+    ReadNumbers(t, match.shape, out);
+    if (match.bRepeat) {
+        out.bHasRepeat = true;
+        out.strRepeat = t.Text(0);
+        out.nRepeat = table.RepeatCount(out.strRepeat);
+        if (bCheckRepeat && out.nRepeat < 1)
+            return SParsedDescriptor();
+    }
+    out.nKind = static_cast<DescriptorKind>(match.pRow->nKind);
+    return out;
+}
+
+}  // namespace
+
+DescriptorKind ClassifyText(std::string_view text, const CDescriptorTable& table, bool* pHasRepeat, bool* pUpperCase)
+{
+    const SParsedDescriptor parsed = Parse(text, table, false);
+    if (parsed.IsValid()) {
+        if (pHasRepeat != nullptr)
+            *pHasRepeat = parsed.bHasRepeat;
+        if (pUpperCase != nullptr)
+            *pUpperCase = parsed.bUpperCase;
+    }
+    return parsed.nKind;
+}
+
+SParsedDescriptor ParseDescriptor(std::string_view text, const CDescriptorTable& table)
+{
+    return Parse(text, table, true);
+}

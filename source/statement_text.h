@@ -1,0 +1,118 @@
+// How statement text stands in Fortran source lines: the columns of a
+// fixed-form line, comment and continuation lines, and the reading of one
+// line's text with the descriptor lists' scanner (where a constant or a
+// Hollerith constant opens and closes, where a comment starts, whether a
+// free-form line goes on).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format_scanner.h"
+
+inline constexpr std::size_t kFixedLineLength = 72;
+inline constexpr std::size_t kFixedTextStart = 6;  // column 7
+
+// A fixed-form line: its image (tabs in the label and continuation field
+// expanded, at most 72 characters), how many of the raw line's characters the
+// image took, and where the raw line's column 7 starts.
+struct SFixedLine {
+    SFixedLine() = default;
+    explicit SFixedLine(const std::string& raw);
+
+    std::string image;
+    std::size_t nUsed = 0;
+    std::size_t nTextRaw = kFixedTextStart;
+
+    // The raw line's 1-based column of the image's character at nIndex.
+    long long RawColumn(std::size_t nIndex) const;
+};
+
+bool IsWhite(char c);
+bool IsBlankLine(const std::string& line);
+
+// A fixed-form comment line: C, c, * or ! in column 1, or a first non-blank
+// ! anywhere but in the continuation column.
+bool IsFixedComment(const std::string& image);
+
+// A fixed-form line that continues the statement: column 6 holds a mark,
+// anything but a blank or a zero.
+bool IsFixedContinuation(const std::string& image);
+
+// A free-form comment line: its first non-blank character is !.
+bool IsFreeComment(const std::string& line);
+
+// Where a free-form continuation line's text resumes: after a leading &,
+// else at its first character.
+std::size_t FreeContinuationStart(const std::string& line);
+
+// Whether the rest of a line from nFrom is blank or a comment.
+bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom);
+
+// Where the second word of a line starts (npos when there is none).
+std::size_t SecondWord(const std::string& line);
+
+// Whether the word before position k (the second word) is a statement label.
+bool FirstWordIsLabel(const std::string& line, std::size_t k);
+
+// Whether the keyword FORMAT (any case) starts at k.
+bool StartsWithFormat(const std::string& line, std::size_t k);
+
+// The spaces right after a list's "(" at nOpen, which the writer keeps; 0
+// when they end the line or come before a comment (they lay nothing out).
+int ParenBlanks(const std::string& line, std::size_t nOpen);
+
+// What one line's text holds, read by the scanner from a state that an
+// earlier line left.
+struct SPieceScan {
+    std::size_t nComment = std::string::npos;  // where a comment starts
+    std::size_t nKeep = 0;                     // the end of the text but for blanks after it
+    std::size_t nTrimmed = 0;                  // the end of the text but for blanks, inside a constant too
+    // Free form: the text (up to a comment) ends with an "&" that continues
+    // the statement; the text that belongs to it ends before that "&".
+    bool bContinues = false;
+    std::size_t nContentEnd = 0;
+    // The quote that closes a constant as the text's very last character.
+    char chLastClosingQuote = 0;
+    SScanState state;  // at the text's end (free form: at nContentEnd)
+};
+
+SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SScanState& state,
+                     bool bFreeForm = false);
+
+// The characters of a constant read from the start of piece, where the
+// constant is already open: a doubled quote is one character. bClosed when
+// its closing quote stands in the piece, nEnd after that quote.
+struct SConstantPiece {
+    struct SChar {
+        char ch;
+        std::size_t nOffset;
+    };
+    std::vector<SChar> chars;
+    bool bClosed = false;
+    std::size_t nEnd = 0;
+};
+
+SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote);
+
+// The index of the last character that is not white (npos for none), and
+// whether it is an "&".
+std::size_t LastNonWhite(std::string_view text);
+bool EndsWithAmpersand(std::string_view text);
+
+// Follows free-form lines as they are read before a line, to tell whether
+// the last one holding statement text ends with an & that continues it:
+// then the next such line, past blank, comment and preprocessor lines, goes
+// on with that statement. A FORMAT statement's list is read as a list.
+class CFreeContinuation {
+public:
+    void Read(const std::string& raw);
+    bool Open() const { return m_bOpen; }
+
+private:
+    SScanState m_state;
+    CFormatScanner::Mode m_mode = CFormatScanner::MODE_STATEMENT;
+    bool m_bOpen = false;
+};
