@@ -154,6 +154,8 @@ private:
                 m_line.append(remaining, 0, nTake);
                 remaining.erase(0, nTake);
                 nSplitFrom = 0;  // the rest is all inside the constant
+                if (remaining.empty())
+                    return;  // the text ended with the line: nothing goes on
             }
             Continue(bInside);
         }
