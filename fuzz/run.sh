@@ -4,14 +4,15 @@
 #   fuzz/run.sh TARGET SECONDS [libFuzzer options...]
 #
 # TARGET is fuzz_list_edits or fuzz_statement_round_trip. The targets are
-# built with clang in build-fuzz (QUILLMARK_FUZZ_BUILD=DIR for another
-# folder) when they are missing. The committed seeds in fuzz/corpus/TARGET
-# are copied into the working corpus build-fuzz/fuzz/corpus/TARGET, which
-# keeps what a run finds for the next run (QUILLMARK_FUZZ_CORPUS=DIR for
-# another one); the committed corpus is never written. A crash, a sanitizer
-# report or a failed check ends the run with a non-zero status and leaves the
-# input that caused it in build-fuzz/fuzz/artifacts/TARGET/ (run the target
-# on that file to see it again).
+# built with clang from the fuzz preset of CMakePresets.json, in build-fuzz
+# (QUILLMARK_FUZZ_BUILD=DIR for another folder), when they are missing. The
+# committed seeds in fuzz/corpus/TARGET are copied into the working corpus
+# build-fuzz/fuzz/corpus/TARGET, which keeps what a run finds for the next
+# run (QUILLMARK_FUZZ_CORPUS=DIR for another one); the committed corpus is
+# never written. A crash, a sanitizer report or a failed check ends the run
+# with a non-zero status and leaves the input that caused it in
+# build-fuzz/fuzz/artifacts/TARGET/ (run the target on that file to see it
+# again).
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
@@ -31,8 +32,7 @@ if [ ! -d "$seeds" ]; then
 fi
 
 if [ ! -x "$build/fuzz/$target" ]; then
-    CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DQUILLMARK_FUZZ=ON > /dev/null
+    (cd "$top" && cmake --preset fuzz -B "$build" > /dev/null)
     cmake --build "$build" --target "$target"
 fi
 

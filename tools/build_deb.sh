@@ -14,8 +14,11 @@ out=${2:-$build/package}
 if [ -f "$build/CPackConfig.cmake" ]; then
     cmake --build "$build" > /dev/null
 else
+    # The trees of the dev and release presets (CMakePresets.json) are set up
+    # here; any other has to be configured and built first.
     case $build in
-        "$top"/*) "$top/tools/setup.sh" "${build#"$top"/}" -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+        "$top/build") "$top/tools/setup.sh" dev ;;
+        "$top/build-release") "$top/tools/setup.sh" release ;;
         *) echo "build_deb.sh: $build is not configured; configure and build it first" >&2; exit 2 ;;
     esac
 fi

@@ -7,5 +7,5 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$top/build/pictures}
-"$top/tools/setup.sh" build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$top/tools/setup.sh" dev
 QT_QPA_PLATFORM=offscreen "$top/build/tools/pictures/quillmark-pictures" "$out"

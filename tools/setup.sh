@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what Quillmark needs to build and test (Debian packages), then
-# configures and builds one build tree.
+# configures and builds one build tree from a preset of CMakePresets.json:
+# dev (build/), asan (build-asan/), fuzz (build-fuzz/) or release
+# (build-release/).
 #
-#   tools/setup.sh DIR [cmake options...]
+#   tools/setup.sh PRESET [cmake options...]
 set -euo pipefail
 
 # qt6-base-dev brings Qt 6 Widgets, Network, Test and the offscreen platform
@@ -34,8 +36,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-top=$(cd "$(dirname "$0")/.." && pwd)
-dir=$1
+cd "$(dirname "$0")/.."
+preset=$1
 shift
-cmake -S "$top" -B "$top/$dir" -G Ninja "$@" > /dev/null
-cmake --build "$top/$dir"
+cmake --preset "$preset" "$@" > /dev/null
+cmake --build --preset "$preset"
