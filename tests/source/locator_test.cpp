@@ -432,3 +432,49 @@ TEST_F(SourceTest, AnOptionOverridesTheFormOfTheSuffix)
 }
 
 }  // namespace
+
+namespace {
+
+// Each descriptor's text, as it stands in the file at the place the site
+// keeps for it (a format string's doubled quotes doubled again).
+void ExpectPlacesHoldTheTexts(const CLocatedStatement& statement, const std::string& strFile)
+{
+    std::vector<std::string> lines;
+    std::size_t nFrom = 0;
+    for (std::size_t n; (n = strFile.find('\n', nFrom)) != std::string::npos; nFrom = n + 1)
+        lines.push_back(strFile.substr(nFrom, n - nFrom));
+    ASSERT_EQ(statement.m_arrDescriptorPlaces.size(), static_cast<std::size_t>(statement.size()));
+    for (int i = 0; i < statement.size(); ++i) {
+        const SSourcePlace& place = statement.m_arrDescriptorPlaces[static_cast<std::size_t>(i)];
+        ASSERT_GE(place.nLine, 1);
+        ASSERT_LE(place.nLine, static_cast<long long>(lines.size()));
+        const std::string& line = lines[static_cast<std::size_t>(place.nLine - 1)];
+        const std::string strText = statement.m_chDelimiter == 'f'
+                                        ? statement.At(i).StatementText()
+                                        : QuoteText(statement.At(i).StatementText(), statement.m_chDelimiter);
+        // (a text that goes on on the next line: as far as its first line holds it)
+        const std::size_t nAt = static_cast<std::size_t>(place.nColumn - 1);
+        const std::size_t nLength = std::min(strText.size(), line.size() - std::min(nAt, line.size()));
+        EXPECT_TRUE(nLength > 0 && line.compare(nAt, nLength, strText, 0, nLength) == 0)
+            << "descriptor " << i << " " << strText << " at " << place.nLine << ":" << place.nColumn << "\n" << strFile;
+    }
+}
+
+}  // namespace
+
+TEST_F(SourceTest, EachDescriptorsPlaceInTheFileIsKept)
+{
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"a.for", "  100 FORMAT(I5,\n     +  F7.3, 'a''b',\n     +  3HA,B)\n"},
+        {"b.for", "100\tFORMAT(I5, 2X)\n"},
+        {"c.f90", "100 format(i5, &  ! count\n   & f7.3, 2(a3,/))\n"},
+        {"d.for", "      WRITE (6, '(I5, ''x'', A)') N\n"},
+        {"e.f90", "write (6, \"(i5, &\n      &'a\"\"b', f7.2)\") n\n"},
+        {"f.for", "  100 FORMAT ('" + std::string(56, 'A') + "'\n     +'BB', 5HAB!CD, I5)\n"},
+    };
+    for (const auto& [pszName, strFile] : files) {
+        const long long nColumn = strFile.find('\'') != std::string::npos && pszName[0] == 'd' ? 17 : 11;
+        ASSERT_EQ(Locate(pszName, strFile, 1, nColumn), LOCATE_FOUND) << pszName << ": " << Message();
+        ExpectPlacesHoldTheTexts(m_list, strFile);
+    }
+}
