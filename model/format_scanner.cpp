@@ -68,8 +68,7 @@ SFormatToken CFormatScanner::ConstantRest(std::size_t nFrom)
     token.bOpen = !bClosed;
     if (bClosed)
         m_state.chQuote = 0;
-    m_state.bItemStart = false;
-    m_state.bCountLeads = false;
+    EndItem(false);
     return token;
 }
 
@@ -82,8 +81,7 @@ SFormatToken CFormatScanner::HollerithRest(std::size_t nFrom, bool bContinued)
     SFormatToken token = Make(TOKEN_HOLLERITH, nFrom);
     token.bOpen = m_state.nHollerithLeft > 0;
     token.bContinued = bContinued;
-    m_state.bItemStart = false;
-    m_state.bCountLeads = false;
+    EndItem(false);
     return token;
 }
 
@@ -106,71 +104,109 @@ SFormatToken CFormatScanner::NextToken()
     }
     if (m_state.nHollerithLeft > 0)
         return HollerithRest(nFrom, true);
-
+    // The first character tells which kind of token starts here.
+    struct SStart {
+        bool (*starts)(char);
+        SFormatToken (CFormatScanner::*scan)(std::size_t);
+    };
+    static constexpr SStart kStarts[] = {
+        {[](char c) { return c == '\n'; }, &CFormatScanner::LineEnd},
+        {[](char c) { return c == '\r'; }, &CFormatScanner::CarriageReturn},
+        {IsInlineBlank, &CFormatScanner::Blanks},
+        {[](char c) { return c == '!'; }, &CFormatScanner::Comment},
+        {IsDigit, &CFormatScanner::Count},
+        {IsQuote, &CFormatScanner::Constant},
+        {IsLetter, &CFormatScanner::Letters},
+    };
     const char c = m_text[m_nPos];
-    if (c == '\n') {
+    for (const SStart& start : kStarts)
+        if (start.starts(c))
+            return (this->*start.scan)(nFrom);
+    return Punctuation(nFrom);
+}
+
+SFormatToken CFormatScanner::LineEnd(std::size_t nFrom)
+{
+    ++m_nPos;
+    return Make(TOKEN_LINE_END, nFrom);
+}
+
+// A carriage return outside a line end would be taken for one once the text
+// is written into a line: no text holds one.
+SFormatToken CFormatScanner::CarriageReturn(std::size_t nFrom)
+{
+    ++m_nPos;
+    EndItem(false);
+    return Make(TOKEN_OTHER, nFrom);
+}
+
+SFormatToken CFormatScanner::Blanks(std::size_t nFrom)
+{
+    while (m_nPos < m_text.size() && IsInlineBlank(m_text[m_nPos]))
         ++m_nPos;
-        return Make(TOKEN_LINE_END, nFrom);
-    }
-    if (c == '\r') {
-        // A carriage return outside a line end would be taken for one once the
-        // text is written into a line: no text holds one.
+    return Make(TOKEN_BLANK, nFrom);
+}
+
+SFormatToken CFormatScanner::Comment(std::size_t nFrom)
+{
+    while (m_nPos < m_text.size() && m_text[m_nPos] != '\n')
         ++m_nPos;
-        m_state.bItemStart = false;
-        m_state.bCountLeads = false;
-        return Make(TOKEN_OTHER, nFrom);
-    }
-    if (IsInlineBlank(c)) {
-        while (m_nPos < m_text.size() && IsInlineBlank(m_text[m_nPos]))
-            ++m_nPos;
-        return Make(TOKEN_BLANK, nFrom);
-    }
-    if (c == '!') {
-        while (m_nPos < m_text.size() && m_text[m_nPos] != '\n')
-            ++m_nPos;
-        return Make(TOKEN_COMMENT, nFrom);
-    }
-    if (IsDigit(c)) {
-        while (m_nPos < m_text.size() && IsDigit(m_text[m_nPos]))
-            ++m_nPos;
-        if (HollerithStarts(m_nPos)) {
-            m_state.nHollerithLeft = CountValue(m_text.substr(nFrom, m_nPos - nFrom));
-            ++m_nPos;  // the H
-            return HollerithRest(nFrom, false);
-        }
-        m_state.bCountLeads = m_state.bItemStart || m_state.bCountLeads;
-        m_state.bItemStart = false;
-        return Make(TOKEN_NUMBER, nFrom);
-    }
-    if (IsQuote(c)) {
-        m_state.chQuote = c;
+    return Make(TOKEN_COMMENT, nFrom);
+}
+
+// Digits: a count, or the count of a Hollerith constant that its H follows.
+SFormatToken CFormatScanner::Count(std::size_t nFrom)
+{
+    while (m_nPos < m_text.size() && IsDigit(m_text[m_nPos]))
         ++m_nPos;
-        return ConstantRest(nFrom);
+    if (HollerithStarts(m_nPos)) {
+        m_state.nHollerithLeft = CountValue(m_text.substr(nFrom, m_nPos - nFrom));
+        ++m_nPos;  // the H
+        return HollerithRest(nFrom, false);
     }
-    if (IsLetter(c)) {
-        // A P right after a count ends a scale factor (2PF7.3 is 2P, F7.3).
-        if (m_mode == MODE_LIST && m_state.bCountLeads && (c == 'P' || c == 'p')) {
-            ++m_nPos;
-            m_state.bItemStart = true;
-            m_state.bCountLeads = false;
-            return Make(TOKEN_LETTERS, nFrom);
-        }
-        while (m_nPos < m_text.size() && IsLetter(m_text[m_nPos]))
-            ++m_nPos;
-        m_state.bItemStart = false;
-        m_state.bCountLeads = false;
+    m_state.bCountLeads = m_state.bItemStart || m_state.bCountLeads;
+    m_state.bItemStart = false;
+    return Make(TOKEN_NUMBER, nFrom);
+}
+
+SFormatToken CFormatScanner::Constant(std::size_t nFrom)
+{
+    m_state.chQuote = m_text[m_nPos++];
+    return ConstantRest(nFrom);
+}
+
+SFormatToken CFormatScanner::Letters(std::size_t nFrom)
+{
+    const char c = m_text[m_nPos];
+    // A P right after a count ends a scale factor (2PF7.3 is 2P, F7.3).
+    if (m_mode == MODE_LIST && m_state.bCountLeads && (c == 'P' || c == 'p')) {
+        ++m_nPos;
+        EndItem(true);
         return Make(TOKEN_LETTERS, nFrom);
     }
-    ++m_nPos;
+    while (m_nPos < m_text.size() && IsLetter(m_text[m_nPos]))
+        ++m_nPos;
+    EndItem(false);
+    return Make(TOKEN_LETTERS, nFrom);
+}
+
+SFormatToken CFormatScanner::Punctuation(std::size_t nFrom)
+{
+    const char c = m_text[m_nPos++];
     if (const SPunctuation* p = PunctuationOf(c)) {
         // A sign may lead a count (-2P); anything else ends what leads.
         m_state.bCountLeads = p->kind == TOKEN_SIGN && (m_state.bItemStart || m_state.bCountLeads);
         m_state.bItemStart = p->bStartsItem;
         return Make(p->kind, nFrom);
     }
-    m_state.bItemStart = false;
-    m_state.bCountLeads = false;
+    EndItem(false);
     return Make(IsPunct(c) ? TOKEN_PUNCT : TOKEN_OTHER, nFrom);
+}
+
+void CFormatScanner::EndItem(bool bNextStartsItem)
+{
+    m_state.bItemStart = bNextStartsItem;
+    m_state.bCountLeads = false;
 }
 
 bool IsSeparatorToken(FormatTokenKind kind)

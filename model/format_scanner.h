@@ -84,6 +84,17 @@ public:
 
 private:
     SFormatToken Make(FormatTokenKind kind, std::size_t nFrom);
+    // The tokens by their first character.
+    SFormatToken LineEnd(std::size_t nFrom);
+    SFormatToken CarriageReturn(std::size_t nFrom);
+    SFormatToken Blanks(std::size_t nFrom);
+    SFormatToken Comment(std::size_t nFrom);
+    SFormatToken Count(std::size_t nFrom);
+    SFormatToken Constant(std::size_t nFrom);
+    SFormatToken Letters(std::size_t nFrom);
+    SFormatToken Punctuation(std::size_t nFrom);
+    // What comes next may start an item (after a scale factor's P), or not.
+    void EndItem(bool bNextStartsItem);
     SFormatToken ConstantRest(std::size_t nFrom);
     SFormatToken HollerithRest(std::size_t nFrom, bool bContinued);
     bool HollerithStarts(std::size_t nDigitsEnd) const;

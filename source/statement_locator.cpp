@@ -7,6 +7,7 @@
 #include "format_scanner.h"
 #include "safe_file_writer.h"
 #include "source_lines.h"
+#include "statement_reader.h"
 #include "statement_text.h"
 #include "string_table.h"
 
@@ -15,321 +16,6 @@ namespace {
 int ClampToInt(long long n)
 {
     return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX));
-}
-
-// Reads the statement's lines after its first one, counting their numbers
-// and keeping each as it reads, so the writer can later notice a change.
-class CStatementReader {
-public:
-    CStatementReader(CLineReader& reader, CStatementSite& site, long long nLine)
-        : m_reader(reader), m_site(site), m_nLine(nLine)
-    {
-    }
-
-    // The next line, or false when the file has no further line.
-    bool Next(std::string& raw)
-    {
-        if (m_reader.AtEnd())
-            return false;
-        if (m_reader.ReadSourceLine(raw) == 2 && raw.empty() && m_reader.LineEnd().empty())
-            return false;
-        ++m_nLine;
-        m_site.m_arrOriginalLines.push_back(raw);
-        return true;
-    }
-
-    long long Line() const { return m_nLine; }
-
-    // The current line is a preprocessor line that the statement passes over.
-    void SkipDirective(const std::string& raw)
-    {
-        switch (ClassifyDirective(raw)) {
-        case DIRECTIVE_OPEN: ++m_nGapDepth; break;
-        case DIRECTIVE_BRANCH: m_bGapChooses = m_bGapChooses || m_nGapDepth == 0; break;
-        case DIRECTIVE_CLOSE:
-            m_bGapChooses = m_bGapChooses || m_nGapDepth == 0;
-            m_nGapDepth = std::max(0, m_nGapDepth - 1);
-            break;
-        case DIRECTIVE_INCLUDE: m_bGapChooses = true; break;
-        case DIRECTIVE_OTHER: break;
-        }
-    }
-
-    // The first statement line that a preprocessor condition (or an
-    // include) between the statement's lines makes depend on the
-    // preprocessor; 0 when there is none. Such a statement cannot be
-    // rewritten: its lines are broken anew, so the condition would choose
-    // other text.
-    long long ConditionalLine() const { return m_nConditionalLine; }
-
-    // The current line belongs to the statement.
-    void Take()
-    {
-        // The preprocessor lines since the statement's last line must
-        // close every condition they open, and choose nothing outside them.
-        if ((m_nGapDepth != 0 || m_bGapChooses) && m_nConditionalLine == 0)
-            m_nConditionalLine = m_nLine;
-        m_nGapDepth = 0;
-        m_bGapChooses = false;
-        m_site.m_arrLines.push_back(ClampToInt(m_nLine));
-        m_site.m_arrLineComments.emplace_back();
-    }
-
-    // The current line ends with a comment that the collected text leaves out.
-    void Comment(const std::string& strComment) { m_site.m_arrLineComments.back() = strComment; }
-
-private:
-    CLineReader& m_reader;
-    CStatementSite& m_site;
-    long long m_nLine;
-    int m_nGapDepth = 0;          // conditions opened since the last statement line
-    bool m_bGapChooses = false;   // a branch, close or include outside them
-    long long m_nConditionalLine = 0;
-};
-
-// Reads past comment and preprocessor lines to the next continuation line
-// and gives it; false when the statement has ended.
-bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
-{
-    std::string raw;
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 1)) {
-            lines.SkipDirective(raw);
-            continue;
-        }
-        line = SFixedLine(raw);
-        if (!IsFixedComment(line.image))
-            break;
-    }
-    return IsFixedContinuation(line.image);
-}
-
-// Reads past free-form comment and preprocessor lines; false at the end of
-// the file.
-bool NextFreeLine(CStatementReader& lines, std::string& raw)
-{
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 0))
-            lines.SkipDirective(raw);
-        else if (!IsFreeComment(raw))
-            return true;
-    }
-}
-
-// The statement's text as it is collected from its lines, with where each
-// character stood in the file.
-struct SCollected {
-    std::string text;                     // the list text, or a format string's content
-    std::vector<SSourcePlace> places;     // for each character of text
-    std::vector<std::size_t> lineStarts;  // where each statement line's text begins in text
-    std::vector<std::size_t> fills;       // where blanks fill a fixed-form line to column 72
-    bool bClosed = true;                  // a format string's closing quote was found
-    std::string strAfterQuote;            // what follows it on its line
-    long long nTailContinued = 0;         // the line on which a constant after the statement goes on
-
-    // Appends piece[nFrom, nTo) of a line whose piece starts at raw column nColumn.
-    void Append(std::string_view piece, std::size_t nFrom, std::size_t nTo, long long nLine, long long nColumn)
-    {
-        for (std::size_t i = nFrom; i < nTo; ++i) {
-            text += piece[i];
-            places.push_back({nLine, nColumn + static_cast<long long>(i)});
-        }
-    }
-    // Appends characters of no line: a line end, or blanks that fill a line.
-    void AppendMade(char ch, std::size_t n, long long nLine, long long nColumn)
-    {
-        for (std::size_t i = 0; i < n; ++i) {
-            text += ch;
-            places.push_back({nLine, nColumn});
-        }
-    }
-    void Take(CStatementReader& lines)
-    {
-        lines.Take();
-        lineStarts.push_back(text.size());
-    }
-};
-
-// A fixed-form line whose text runs to column 72 and ends with a quote that
-// closes a constant, followed by a continuation line whose text starts with
-// the same quote: the two are one doubled quote (the constant goes on).
-bool DoubledAcrossLines(const SFixedLine& line, const SPieceScan& scan, const SFixedLine& next)
-{
-    return line.image.size() == kFixedLineLength && scan.chLastClosingQuote != 0 &&
-           next.image.size() > kFixedTextStart && next.image[kFixedTextStart] == scan.chLastClosingQuote;
-}
-
-// A FORMAT statement's list over fixed-form lines: each line's text from
-// column 7 (the first from the list's parenthesis) up to column 72. A
-// constant or Hollerith constant still open at a line's end goes on on the
-// next line, the line read as filled with blanks to column 72; elsewhere a
-// line end separates the lines' texts.
-void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::size_t nListStart, SCollected& out)
-{
-    SFixedLine line = first;
-    std::size_t nFrom = nListStart;
-    SScanState state;
-    for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(line.image).substr(nFrom);
-        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state);
-        const long long nColumn = line.RawColumn(nFrom);
-        SFixedLine next;
-        const bool bNext = NextFixedContinuation(lines, next);
-        const bool bDoubled = !scan.state.InConstant() && bNext && DoubledAcrossLines(line, scan, next);
-        if (scan.state.InConstant() || bDoubled) {
-            // (blanks that end the statement's last line mean nothing, even
-            // in a constant that never closes)
-            out.Append(piece, 0, bNext ? piece.size() : scan.nTrimmed, nLine, nColumn);
-            state = scan.state;
-            if (!bNext)
-                return;
-            const std::size_t nFill = kFixedLineLength - std::min(line.image.size(), kFixedLineLength);
-            out.fills.push_back(out.text.size());
-            out.AppendMade(' ', nFill, nLine, nColumn + static_cast<long long>(piece.size()));
-            state = ScanPiece(std::string(nFill, ' '), CFormatScanner::MODE_LIST, state).state;
-            if (bDoubled)
-                state.chQuote = scan.chLastClosingQuote;  // the next line's first quote is the pair's second
-        } else {
-            // Blanks at the end of a line outside a constant mean nothing.
-            out.Append(piece, 0, scan.nKeep, nLine, nColumn);
-            out.AppendMade('\n', 1, nLine, nColumn + static_cast<long long>(scan.nKeep));
-            state = scan.state;
-            if (!bNext)
-                return;
-        }
-        line = next;
-        nFrom = kFixedTextStart + (bDoubled ? 1 : 0);
-        if (bDoubled)
-            out.AppendMade(scan.chLastClosingQuote, 1, lines.Line(), line.RawColumn(kFixedTextStart));
-    }
-}
-
-// A FORMAT statement's list over free-form lines: a line goes on on the next
-// one (after comment lines) when its text, up to a comment, ends with "&";
-// the next line's text starts after its own leading "&".
-void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart, SCollected& out)
-{
-    std::string raw = firstLine;
-    std::size_t nFrom = nListStart;
-    SScanState state;
-    for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(raw).substr(nFrom);
-        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true);
-        if (!scan.bContinues) {
-            out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
-            out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
-            return;
-        }
-        out.Append(piece, 0, scan.nContentEnd, nLine, static_cast<long long>(nFrom) + 1);
-        // What follows the & is a comment or nothing.
-        const std::size_t nComment = piece.find_first_not_of(" \t", scan.nContentEnd + 1);
-        if (nComment != std::string::npos)
-            lines.Comment(std::string(piece.substr(nComment)));
-        state = scan.state;
-        if (!NextFreeLine(lines, raw))
-            return;
-        nFrom = FreeContinuationStart(raw);
-    }
-}
-
-// A format string's content over fixed-form lines, from after its opening
-// quote: the constant goes on over continuation lines, each read as filled
-// to column 72, until its closing quote; doubled quotes are one character.
-void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::size_t nAfterQuote, char chQuote,
-                        SCollected& out)
-{
-    SFixedLine line = first;
-    std::size_t nFrom = nAfterQuote;
-    SScanState state;
-    state.chQuote = chQuote;
-    for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(line.image).substr(nFrom);
-        const long long nColumn = line.RawColumn(nFrom);
-        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
-        for (const SConstantPiece::SChar& c : constant.chars)
-            out.AppendMade(c.ch, 1, nLine, nColumn + static_cast<long long>(c.nOffset));
-        SFixedLine next;
-        const bool bFull = line.image.size() == kFixedLineLength;
-        if (constant.bClosed) {
-            const std::string_view after = piece.substr(constant.nEnd);
-            const bool bNext = NextFixedContinuation(lines, next);
-            if (bNext && bFull && constant.nEnd == piece.size() && next.image.size() > kFixedTextStart &&
-                next.image[kFixedTextStart] == chQuote) {
-                // A quote in column 72 and one in column 7: one doubled quote.
-                out.AppendMade(chQuote, 1, nLine, nColumn + static_cast<long long>(piece.size()) - 1);
-                line = next;
-                nFrom = kFixedTextStart + 1;
-                continue;
-            }
-            // Blanks after the statement mean nothing.
-            const std::size_t nLast = after.find_last_not_of(' ');
-            out.strAfterQuote = std::string(after.substr(0, nLast == std::string::npos ? 0 : nLast + 1));
-            if (bNext && ScanPiece(after, CFormatScanner::MODE_STATEMENT, SScanState()).state.InConstant())
-                out.nTailContinued = lines.Line();
-            return;
-        }
-        if (!NextFixedContinuation(lines, next)) {
-            out.bClosed = false;
-            return;
-        }
-        out.fills.push_back(out.text.size());
-        out.AppendMade(' ', kFixedLineLength - std::min(line.image.size(), kFixedLineLength), nLine,
-                       nColumn + static_cast<long long>(piece.size()));
-        line = next;
-        nFrom = kFixedTextStart;
-    }
-}
-
-// A format string's content over free-form lines: an "&" that ends a line
-// inside the constant continues it after the next line's leading "&". A
-// constant left open without one ends with its line.
-void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char chQuote,
-                       SCollected& out)
-{
-    std::string raw = firstLine;
-    std::size_t nFrom = nAfterQuote;
-    for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(raw).substr(nFrom);
-        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
-        const bool bContinued = !constant.bClosed && EndsWithAmpersand(piece);
-        for (const SConstantPiece::SChar& c : constant.chars) {
-            if (bContinued && c.nOffset >= LastNonWhite(piece))
-                break;
-            out.AppendMade(c.ch, 1, nLine, static_cast<long long>(nFrom + c.nOffset) + 1);
-        }
-        if (constant.bClosed) {
-            const std::string_view after = piece.substr(constant.nEnd);
-            // A quote right before the "&" that ends the line, and one right
-            // after the next line's leading "&": one doubled quote.
-            if (EndsWithAmpersand(after) && LastNonWhite(after) == 0) {
-                std::string next;
-                if (NextFreeLine(lines, next) && FreeContinuationStart(next) > 0 &&
-                    FreeContinuationStart(next) < next.size() && next[FreeContinuationStart(next)] == chQuote) {
-                    out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
-                    raw = next;
-                    nFrom = FreeContinuationStart(next) + 1;
-                    continue;
-                }
-            }
-            out.strAfterQuote = std::string(after);
-            return;
-        }
-        if (!bContinued || !NextFreeLine(lines, raw))
-            return;  // a constant left open without an & ends with its line
-        nFrom = FreeContinuationStart(raw);
-    }
 }
 
 // The opening quote of the constant the cursor is in or after: the latest
@@ -400,93 +86,85 @@ struct SStatementText {
     bool bNulByte = false;
 };
 
-// Collects the statement whose first line (line, already read: raw) the
-// reader has just passed: sets the site's fields that the text gives (head,
-// lines, delimiter, blanks, line comments, original lines) and the
-// descriptor-list text to split.
-CollectResult CollectStatement(CStatementSite& site, long long line, long long column, const std::string& raw,
-                               SStatementText& out, CStatementReader& lines)
+// The statement's first line, as the collectors read it.
+struct SFirstLine {
+    const std::string& raw;
+    SFixedLine fixed;
+    std::string text;  // the fixed-form image, or the free-form line
+};
+
+// A FORMAT statement whose keyword ends at nAfterKeyword: the head up to the
+// list's "(" (over two lines when the keyword ends its line), then the list.
+CollectResult CollectFormatStatement(CStatementSite& site, const SFirstLine& first, std::size_t nAfterKeyword,
+                                     CStatementReader& lines, SCollected& collected)
 {
     const bool bFixed = site.m_bFixedForm != 0;
-    const SFixedLine fixedLine(raw);
-    const std::string lineText = bFixed ? fixedLine.image : raw;
-    site.m_arrLines.clear();
-    site.m_arrLineComments.clear();
-    site.m_arrOriginalLines.assign(1, raw);
-    site.m_nFirstLine = ClampToInt(line);
-    if (IsBlankLine(lineText))
-        return COLLECT_BLANK;
-
-    SCollected& collected = out.collected;
-    const std::size_t k = SecondWord(lineText);
-    if (k != std::string::npos && FirstWordIsLabel(lineText, k) && StartsWithFormat(lineText, k)) {
-        if (bFixed && k < kFixedTextStart)
-            return COLLECT_FORMAT_COLUMN;
-        std::size_t nHeadEnd = 0;
-        std::string strComment;
-        if (ListOnNextLine(lineText, k + 6, bFixed, nHeadEnd, strComment)) {
-            // The head runs over two lines: the keyword's line (with the
-            // free-form &) and the next line's text up to the parenthesis.
-            lines.Take();
-            if (!strComment.empty())
-                lines.Comment(strComment);
-            std::string nextRaw;
-            SFixedLine next;
-            std::size_t nTextStart = 0;
-            bool bFound = false;
-            if (bFixed) {
-                bFound = NextFixedContinuation(lines, next);
-                nextRaw = next.image;
-                nTextStart = kFixedTextStart;
-            } else {
-                bFound = NextFreeLine(lines, nextRaw);
-                nTextStart = FreeContinuationStart(nextRaw);
-            }
-            if (!bFound)
-                return COLLECT_NO_LIST;
-            const std::size_t nListStart = nextRaw.find_first_not_of(" \t", nTextStart);
-            if (nListStart == std::string::npos || nextRaw[nListStart] != '(')
-                return COLLECT_NO_LIST;
-            site.m_strHead = lineText.substr(0, nHeadEnd) + "\n" + nextRaw.substr(0, nListStart);
-            site.m_nParenBlanks = ParenBlanks(nextRaw, nListStart);
-            if (bFixed)
-                CollectFixedFormat(lines, next, nListStart, collected);
-            else
-                CollectFreeFormat(lines, nextRaw, nListStart, collected);
-        } else {
-            std::size_t nListStart = lineText.find('(', k + 6);
-            if (nListStart == std::string::npos)
-                nListStart = lineText.size();
-            if (CommentBefore(lineText, nListStart, bFixed))
-                return COLLECT_NO_LIST;  // a FORMAT commented out
-            site.m_strHead = lineText.substr(0, nListStart);
-            site.m_nParenBlanks = ParenBlanks(lineText, nListStart);
-            if (bFixed)
-                CollectFixedFormat(lines, fixedLine, nListStart, collected);
-            else
-                CollectFreeFormat(lines, raw, nListStart, collected);
-        }
-        site.m_chDelimiter = 'f';
-    } else {
-        const std::size_t nQuote = FindOpeningQuote(lineText, column);
-        if (nQuote == std::string::npos || CommentBefore(lineText, nQuote, bFixed))
-            return COLLECT_NO_LIST;
-        site.m_strHead = lineText.substr(0, nQuote);
-        site.m_nParenBlanks = 0;
-        site.m_chDelimiter = lineText[nQuote];
+    site.m_chDelimiter = 'f';
+    std::size_t nHeadEnd = 0;
+    std::string strComment;
+    if (!ListOnNextLine(first.text, nAfterKeyword, bFixed, nHeadEnd, strComment)) {
+        std::size_t nListStart = first.text.find('(', nAfterKeyword);
+        if (nListStart == std::string::npos)
+            nListStart = first.text.size();
+        if (CommentBefore(first.text, nListStart, bFixed))
+            return COLLECT_NO_LIST;  // a FORMAT commented out
+        site.m_strHead = first.text.substr(0, nListStart);
+        site.m_nParenBlanks = ParenBlanks(first.text, nListStart);
         if (bFixed)
-            CollectFixedString(lines, fixedLine, nQuote + 1, lineText[nQuote], collected);
+            CollectFixedFormat(lines, first.fixed, nListStart, collected);
         else
-            CollectFreeString(lines, raw, nQuote + 1, lineText[nQuote], collected);
+            CollectFreeFormat(lines, first.raw, nListStart, collected);
+        return COLLECT_FOUND;
     }
-    // The original lines run to the statement's last line, not to the line
-    // that ended it.
-    const long long nLast = site.m_arrLines.empty() ? line : site.m_arrLines.back();
-    site.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
+    // The head runs over two lines: the keyword's line (with the free-form
+    // &) and the next line's text up to the parenthesis.
+    lines.Take();
+    if (!strComment.empty())
+        lines.Comment(strComment);
+    SFixedLine next;
+    std::string nextText;
+    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : NextFreeLine(lines, nextText);
+    if (bFixed)
+        nextText = next.image;
+    const std::size_t nTextStart = bFixed ? kFixedTextStart : FreeContinuationStart(nextText);
+    const std::size_t nListStart = bFound ? nextText.find_first_not_of(" \t", nTextStart) : std::string::npos;
+    if (nListStart == std::string::npos || nextText[nListStart] != '(')
+        return COLLECT_NO_LIST;
+    site.m_strHead = first.text.substr(0, nHeadEnd) + "\n" + nextText.substr(0, nListStart);
+    site.m_nParenBlanks = ParenBlanks(nextText, nListStart);
+    if (bFixed)
+        CollectFixedFormat(lines, next, nListStart, collected);
+    else
+        CollectFreeFormat(lines, nextText, nListStart, collected);
+    return COLLECT_FOUND;
+}
 
-    // The descriptors are text: a NUL byte in the statement would cut it
-    // short, and the save would drop what followed; a carriage return inside
-    // a line would be taken for a line end once the line is rewritten.
+// The format string of an I/O statement: the constant that opens last at or
+// before the cursor column.
+CollectResult CollectFormatString(CStatementSite& site, const SFirstLine& first, long long column,
+                                  CStatementReader& lines, SCollected& collected)
+{
+    const bool bFixed = site.m_bFixedForm != 0;
+    const std::size_t nQuote = FindOpeningQuote(first.text, column);
+    if (nQuote == std::string::npos || CommentBefore(first.text, nQuote, bFixed))
+        return COLLECT_NO_LIST;
+    site.m_strHead = first.text.substr(0, nQuote);
+    site.m_nParenBlanks = 0;
+    site.m_chDelimiter = first.text[nQuote];
+    if (bFixed)
+        CollectFixedString(lines, first.fixed, nQuote + 1, first.text[nQuote], collected);
+    else
+        CollectFreeString(lines, first.raw, nQuote + 1, first.text[nQuote], collected);
+    return bFixed && !collected.bClosed ? COLLECT_UNCLOSED : COLLECT_FOUND;
+}
+
+// What makes the statement's lines impossible to rewrite as they are: a NUL
+// byte (it would cut a text short, and the save would drop what followed), a
+// carriage return inside a line (it would be taken for a line end once the
+// line is rewritten), a preprocessor condition between them.
+CollectResult CheckStatementLines(const CStatementSite& site, long long line, const CStatementReader& lines,
+                                  SStatementText& out)
+{
     for (const int nStatementLine : site.m_arrLines) {
         const std::string& original = site.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)];
         if (original.find_first_of(std::string("\0\r", 2)) != std::string::npos) {
@@ -499,31 +177,41 @@ CollectResult CollectStatement(CStatementSite& site, long long line, long long c
         out.nBadLine = ClampToInt(lines.ConditionalLine());
         return COLLECT_CONDITIONAL;
     }
-    if (bFixed && site.m_chDelimiter != 'f' && !collected.bClosed)
-        return COLLECT_UNCLOSED;
     return COLLECT_FOUND;
 }
 
-// The place in the file of an offset of the collected text; its end maps
-// after its last character (to the end of the last line's text when that is
-// a line end).
-SSourcePlace PlaceOf(const SCollected& collected, std::size_t nOffset)
+// Collects the statement whose first line (line, already read: raw) the
+// reader has just passed: sets the site's fields that the text gives (head,
+// lines, delimiter, blanks, line comments, original lines) and the
+// descriptor-list text to split.
+CollectResult CollectStatement(CStatementSite& site, long long line, long long column, const std::string& raw,
+                               SStatementText& out, CStatementReader& lines)
 {
-    if (nOffset < collected.places.size())
-        return collected.places[nOffset];
-    if (collected.places.empty())
-        return SSourcePlace();
-    SSourcePlace place = collected.places.back();
-    if (collected.text.empty() || collected.text.back() != '\n')
-        ++place.nColumn;
-    return place;
-}
+    const SFixedLine fixedLine(raw);
+    const SFirstLine first{raw, fixedLine, site.m_bFixedForm ? fixedLine.image : raw};
+    site.m_arrLines.clear();
+    site.m_arrLineComments.clear();
+    site.m_arrOriginalLines.assign(1, raw);
+    site.m_nFirstLine = ClampToInt(line);
+    if (IsBlankLine(first.text))
+        return COLLECT_BLANK;
 
-// The statement line whose text holds an offset of the collected text.
-std::size_t LineIndexAt(const SCollected& collected, std::size_t nOffset)
-{
-    const auto it = std::upper_bound(collected.lineStarts.begin(), collected.lineStarts.end(), nOffset);
-    return it == collected.lineStarts.begin() ? 0 : static_cast<std::size_t>(it - collected.lineStarts.begin()) - 1;
+    CollectResult result = COLLECT_FOUND;
+    const std::size_t k = SecondWord(first.text);
+    if (k != std::string::npos && FirstWordIsLabel(first.text, k) && StartsWithFormat(first.text, k))
+        result = site.m_bFixedForm && k < kFixedTextStart
+                     ? COLLECT_FORMAT_COLUMN
+                     : CollectFormatStatement(site, first, k + 6, lines, out.collected);
+    else
+        result = CollectFormatString(site, first, column, lines, out.collected);
+    if (result == COLLECT_FORMAT_COLUMN || result == COLLECT_NO_LIST)
+        return result;
+    // The original lines run to the statement's last line, not to the line
+    // that ended it.
+    const long long nLast = site.m_arrLines.empty() ? line : site.m_arrLines.back();
+    site.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
+    const CollectResult checked = CheckStatementLines(site, line, lines, out);
+    return checked != COLLECT_FOUND ? checked : result;
 }
 
 // "FORMAT parse failed" at the place in the file where the scan stopped:
@@ -642,59 +330,75 @@ LocateResult BlankLine(CStatementSite& site, CStatementReader& lines, const CFre
 
 }  // namespace
 
-LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
-                             IStatementQuestions& questions, CResult& result)
+namespace {
+
+// Why a statement that was collected cannot be edited, and what that says
+// of the place: no list there, or a statement that cannot be rewritten.
+// Such a statement is left as it is.
+LocateResult CollectFailure(CollectResult collected, const SStatementText& text, long long nLine, CResult& result)
 {
-    result = CResult();
-    list.Clear();
-    site = CStatementSite();
+    switch (collected) {
+    case COLLECT_FORMAT_COLUMN: result = Message(IDS_FORMAT_COLUMN).At(nLine); return LOCATE_FAILED;
+    case COLLECT_NO_LIST: result = Message(IDS_NO_LIST).At(nLine); return LOCATE_NO_LIST;
+    case COLLECT_BAD_BYTE:
+        result = Message(text.bNulByte ? IDS_NUL_BYTE : IDS_CARRIAGE_RETURN, text.nBadLine).At(text.nBadLine);
+        return LOCATE_FAILED;
+    case COLLECT_CONDITIONAL:
+        result = Message(IDS_PREPROCESSOR_CONDITION, text.nBadLine).At(text.nBadLine);
+        return LOCATE_FAILED;
+    case COLLECT_UNCLOSED: result = Message(IDS_NO_CLOSING_QUOTE, ClampToInt(nLine)).At(nLine); return LOCATE_FAILED;
+    default: return LOCATE_FOUND;
+    }
+}
+
+// Opens the file and asks what a read-only one needs; the reader is then at
+// its first line.
+bool OpenSource(const SStatementRequest& request, CLineReader& reader, CStatementSite& site,
+                IStatementQuestions& questions, CResult& result)
+{
     const std::string& fileName = request.strFile;
-    CLineReader reader;
     if (!reader.Open(fileName)) {
         result = Message(IDS_CANNOT_OPEN_FILE, fileName);
-        return LOCATE_FAILED;
+        return false;
     }
     // The file as it is now: a save checks that it is still so.
     ReadFileIdentity(fileName, site.m_fileIdentity);
     site.m_bFixedForm = IsFixedForm(fileName, request.form);
     if (IsReadOnlyFile(fileName) && !questions.ContinueReadOnly(Message(IDS_READ_ONLY, fileName))) {
         result = CResult::Declined();
-        return LOCATE_FAILED;
+        return false;
     }
     // Line 0, and a negative number that would read no line at all.
     if (request.nLine <= 0) {
         result = Message(IDS_LINE_NOT_NUMBER);
-        return LOCATE_FAILED;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
+                             IStatementQuestions& questions, CResult& result)
+{
+    result = CResult();
+    list.Clear();
+    site = CStatementSite();
+    CLineReader reader;
     std::string raw;
     CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
-    if (!ReadUpToLine(reader, site, request, raw, before, result))
+    if (!OpenSource(request, reader, site, questions, result) || !ReadUpToLine(reader, site, request, raw, before, result))
         return LOCATE_FAILED;
 
     CStatementReader lines(reader, site, request.nLine);
     SStatementText text;
     const CollectResult collected = CollectStatement(site, request.nLine, request.nColumn, raw, text, lines);
-    switch (collected) {
-    case COLLECT_BLANK: return BlankLine(site, lines, before, request.nLine, result);
-    case COLLECT_FORMAT_COLUMN: result = Message(IDS_FORMAT_COLUMN).At(request.nLine); return LOCATE_FAILED;
-    case COLLECT_NO_LIST:
+    if (collected == COLLECT_BLANK)
+        return BlankLine(site, lines, before, request.nLine, result);
+    const LocateResult failed = CollectFailure(collected, text, request.nLine, result);
+    if (failed != LOCATE_FOUND) {
         ForgetStatement(site);
-        result = Message(IDS_NO_LIST).At(request.nLine);
-        return LOCATE_NO_LIST;
-    case COLLECT_BAD_BYTE:
-        // Such a statement is left as it is.
-        ForgetStatement(site);
-        result = Message(text.bNulByte ? IDS_NUL_BYTE : IDS_CARRIAGE_RETURN, text.nBadLine).At(text.nBadLine);
-        return LOCATE_FAILED;
-    case COLLECT_CONDITIONAL:
-        ForgetStatement(site);
-        result = Message(IDS_PREPROCESSOR_CONDITION, text.nBadLine).At(text.nBadLine);
-        return LOCATE_FAILED;
-    case COLLECT_UNCLOSED:
-        ForgetStatement(site);
-        result = Message(IDS_NO_CLOSING_QUOTE, ClampToInt(request.nLine)).At(request.nLine);
-        return LOCATE_FAILED;
-    case COLLECT_FOUND: break;
+        return failed;
     }
     const CResult split = SplitCollected(list, site, text.collected);
     if (!split.Ok()) {
@@ -707,7 +411,7 @@ LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& 
         }
         return LOCATE_FAILED;
     }
-    site.m_strFileName = fileName;
+    site.m_strFileName = request.strFile;
     return LOCATE_FOUND;
 }
 

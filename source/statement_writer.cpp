@@ -154,8 +154,10 @@ private:
                 m_line.append(remaining, 0, nTake);
                 remaining.erase(0, nTake);
                 nSplitFrom = 0;  // the rest is all inside the constant
-                if (remaining.empty())
+                if (remaining.empty()) {
+                    m_bFresh = false;
                     return;  // the text ended with the line: nothing goes on
+                }
             }
             Continue(bInside);
         }

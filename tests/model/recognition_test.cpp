@@ -91,8 +91,9 @@ TEST_P(ScanTable, CutsTheTextIntoTokensWithTheirPositions)
         }
     }
     // Whatever a text holds, an unreadable one is no descriptor.
-    if (!c.readable)
+    if (!c.readable) {
         EXPECT_EQ(ClassifyText(c.text, DefaultDescriptorTable()), KIND_NONE) << c.text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -129,6 +129,27 @@ TEST(BuildStatement, EveryTextLengthAndHeadLengthEndsInBoundedLines)
     }
 }
 
+TEST(BuildStatement, EveryConstantLengthKeepsToColumn72AndReadsBack)
+{
+    // A constant that ends anywhere on a line, at column 72 too, with a
+    // doubled quote or a Hollerith constant anywhere: no fixed-form line
+    // passes column 72, and the lines read back as the statement.
+    for (const bool bFixed : {true, false}) {
+        for (std::size_t n = 40; n <= 200; ++n) {
+            const Strings texts = {"'" + std::string(n, 'z') + "'", "'" + std::string(n, 'q') + "'''",
+                                   std::to_string(n) + "H" + std::string(n, 'h')};
+            for (const std::string& strText : texts) {
+                CLocatedStatement list;
+                Fill(list, bFixed ? "  100 FORMAT" : "100 format", {strText}, bFixed);
+                const Strings lines = BuildStatementLines(list);
+                for (const std::string& line : lines)
+                    EXPECT_TRUE(!bFixed || line.size() <= 72u) << n << ": " << Joined(lines);
+                EXPECT_TRUE(StatementReadsBack(list, lines)) << n << ": " << Joined(lines);
+            }
+        }
+    }
+}
+
 TEST(BuildStatement, FormatStringsDoubleTheirQuotes)
 {
     CLocatedStatement list;
