@@ -78,6 +78,10 @@ void CDescriptor::RevertToGood()
     m_strSample = m_strGoodSample;
     m_nKind = m_nGoodKind;
     m_nRepeat = m_nGoodRepeat;
+    // The good text was read when it evaluated: its record stands for it.
+    m_parsed = m_goodParsed;
+    m_strParsedText = m_strGoodText;
+    m_bParsed = true;
     // A failed evaluation inherited the previous descriptor's modes; a mode
     // descriptor taken back must pass its own modes on again.
     m_nScale = m_nGoodScale;

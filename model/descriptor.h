@@ -63,9 +63,6 @@ public:
     // the value: a value it cannot print shows as asterisks.
     int Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed);
 
-    // 1 when text is a descriptor of the table that prints its default sample.
-    static int IsDescriptorText(const std::string& text, const CDescriptorTable& table = DefaultDescriptorTable());
-
     // Writes a descriptor text of the same kind as the parsed good text that
     // prints `sample`; 0 when there is none.
     int Derive(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;

@@ -2,16 +2,6 @@
 // the scale factor and the plus-sign mode on to the descriptors after it.
 #include "descriptor.h"
 
-int CDescriptor::IsDescriptorText(const std::string& text, const CDescriptorTable& table)
-{
-    const SParsedDescriptor parsed = ParseDescriptor(text, table);
-    if (!parsed.IsValid())
-        return 0;
-    CDescriptor probe(table);
-    std::string strSample;
-    return probe.Render(strSample, std::string(), parsed);
-}
-
 int CDescriptor::EvaluateFromText()
 {
     m_bFromText = 1;
