@@ -11,6 +11,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 tools/setup.sh dev
 ctest --preset dev -j "$jobs"
 
+# Every C++ file keeps the layout of .clang-format.
+tools/format_check.sh
+
 # The Debian package of the normal build: its files and its dependencies.
 package=$(tools/build_deb.sh build)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)

@@ -21,12 +21,12 @@ struct SCommandOption {
 };
 
 struct SCommandLine {
-    std::vector<std::string> arrWords;    // every word, the file name first
-    std::vector<SCommandOption> arrOptions;  // the words after the third, in order
-    int bError = 0;                       // fewer than three or more than six words, a line that is no
-                                          // number, an unknown option, or both source forms
-    int bDebug = 0;                       // a debug option was given
-    int bStrictTable = 0;                 // -fps4 was given
+    std::vector<std::string> arrWords;               // every word, the file name first
+    std::vector<SCommandOption> arrOptions;          // the words after the third, in order
+    int bError = 0;                                  // fewer than three or more than six words, a line that is no
+                                                     // number, an unknown option, or both source forms
+    int bDebug = 0;                                  // a debug option was given
+    int bStrictTable = 0;                            // -fps4 was given
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form or --fixed-form
 };
 

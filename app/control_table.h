@@ -33,7 +33,7 @@ struct SControlEntry {
     int bPushButton;
 };
 
-constexpr int kControlRows = 8;     // rows 0..7, row 7 the sentinel
+constexpr int kControlRows = 8;  // rows 0..7, row 7 the sentinel
 constexpr int kStripRow = 0;
 constexpr int kOkRow = 4;
 constexpr int kSentinelRow = 7;

@@ -119,7 +119,8 @@ void CEditorFrame::SetCurrentControl(int nRow)
 
 void CEditorFrame::PostCommand(int nCommandId)
 {
-    QMetaObject::invokeMethod(this, [this, nCommandId] { OnCommand(nCommandId); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, nCommandId] { OnCommand(nCommandId); }, Qt::QueuedConnection);
 }
 
 void CEditorFrame::OnCommand(int nCommandId)
@@ -199,8 +200,8 @@ void CEditorFrame::OnNewField()
     dialog.m_nType = TYPE_STRING;
     const int nResult = dialog.DoModal();
     if (nResult == IDC_INSERT_BEFORE || nResult == IDC_INSERT_AFTER)
-        ShowResult(OwnerOf(this),
-                   m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom), nResult == IDC_INSERT_AFTER));
+        ShowResult(OwnerOf(this), m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom),
+                                                        nResult == IDC_INSERT_AFTER));
     SetCurrentControl(kStripRow);
 }
 

@@ -1,8 +1,8 @@
 #include "help_channel.h"
 
 #include <QCoreApplication>
-#include <QLocalSocket>
 #include <QList>
+#include <QLocalSocket>
 
 #include "help.h"
 

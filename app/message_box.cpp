@@ -14,12 +14,12 @@ struct SButtonSet {
 
 // The button sets in the order the box shows them; NoButton ends a set.
 constexpr std::array<SButtonSet, 6> kButtonSets = {{
-    {0x0, {QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::NoButton}},           // MB_OK
-    {0x1, {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::NoButton}},             // MB_OKCANCEL
-    {0x2, {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}},             // MB_ABORTRETRYIGNORE
-    {0x3, {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}},                  // MB_YESNOCANCEL
-    {0x4, {QMessageBox::Yes, QMessageBox::No, QMessageBox::NoButton}},                // MB_YESNO
-    {0x5, {QMessageBox::Retry, QMessageBox::Cancel, QMessageBox::NoButton}},          // MB_RETRYCANCEL
+    {0x0, {QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::NoButton}},   // MB_OK
+    {0x1, {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::NoButton}},     // MB_OKCANCEL
+    {0x2, {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}},     // MB_ABORTRETRYIGNORE
+    {0x3, {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}},          // MB_YESNOCANCEL
+    {0x4, {QMessageBox::Yes, QMessageBox::No, QMessageBox::NoButton}},        // MB_YESNO
+    {0x5, {QMessageBox::Retry, QMessageBox::Cancel, QMessageBox::NoButton}},  // MB_RETRYCANCEL
 }};
 
 struct SIcon {

@@ -5,7 +5,10 @@
 namespace {
 
 // An unattended run answers every question No, whatever the log says.
-bool Interactive() { return ProcessFlags().m_bDebug == 0; }
+bool Interactive()
+{
+    return ProcessFlags().m_bDebug == 0;
+}
 
 }  // namespace
 

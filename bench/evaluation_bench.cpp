@@ -41,7 +41,14 @@ void EditFirstDescriptor(benchmark::State& state)
     state.SetComplexityN(list.size());
     state.counters["descriptors"] = list.size();
 }
-BENCHMARK(EditFirstDescriptor)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(10000)->Arg(20000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditFirstDescriptor)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // A keystroke that changes no mode: only the later ")" descriptors are due.
 void EditFirstGroupContent(benchmark::State& state)

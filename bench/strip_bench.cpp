@@ -73,8 +73,7 @@ struct SWindow {
         pStrip = pFrame->Strip();
         pPaints = new CPaintCounter(pStrip);
         QApplication::processEvents();  // the first paints
-        return QApplication::focusWidget() == pStrip->Editor() &&
-               pStrip->CurrentId() == TextCellId(0);
+        return QApplication::focusWidget() == pStrip->Editor() && pStrip->CurrentId() == TextCellId(0);
     }
 
     // One key pressed and released in the editor, a character as typed

@@ -11,11 +11,8 @@ struct SEditOption {
 };
 
 constexpr SEditOption kEditOptions[] = {
-    {"--insert", EDIT_INSERT, true},
-    {"--remove", EDIT_REMOVE, false},
-    {"--text", EDIT_TEXT, true},
-    {"--sample", EDIT_SAMPLE, true},
-    {"--value", EDIT_VALUE, true},
+    {"--insert", EDIT_INSERT, true}, {"--remove", EDIT_REMOVE, false}, {"--text", EDIT_TEXT, true},
+    {"--sample", EDIT_SAMPLE, true}, {"--value", EDIT_VALUE, true},
 };
 
 // A field index: decimal digits only, kept in range of long long.
@@ -132,7 +129,9 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             if (!flagOnly())
                 return PARSE_USAGE_ERROR;
             continue;
-        case FORM_OPTION_CONFLICT: strError = "--free-form and --fixed-form exclude each other"; return PARSE_USAGE_ERROR;
+        case FORM_OPTION_CONFLICT:
+            strError = "--free-form and --fixed-form exclude each other";
+            return PARSE_USAGE_ERROR;
         case FORM_OPTION_NONE: break;
         }
         if (strWord == "--json" || strWord == "--live" || strWord == "--write") {

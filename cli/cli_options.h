@@ -22,18 +22,18 @@ struct SEdit {
 };
 
 struct SCliOptions {
-    bool bStrict = false;  // --fps4
-    bool bJson = false;    // --json
-    bool bLive = false;    // --live
-    bool bWrite = false;   // --write
+    bool bStrict = false;                            // --fps4
+    bool bJson = false;                              // --json
+    bool bLive = false;                              // --live
+    bool bWrite = false;                             // --write
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form, --fixed-form
     bool bHasList = false;
-    std::string strList;   // --list TEXT
+    std::string strList;  // --list TEXT
     // FILE LINE COLUMN: the statement in a source file.
     bool bHasFile = false;
     std::string strFile;
-    std::string strLine;    // as typed, for messages
-    long long nLine = 0;    // converted as the C library's decimal conversion does
+    std::string strLine;  // as typed, for messages
+    long long nLine = 0;  // converted as the C library's decimal conversion does
     long long nColumn = 0;
     std::vector<SEdit> edits;
 };

@@ -17,10 +17,10 @@ enum EditOutcome {
 
 struct SEditReport {
     EditOutcome outcome = EDITS_DONE;
-    std::string strError;               // for EDITS_USAGE_ERROR
-    std::vector<std::string> notes;     // typed edits that were taken back
-    int nCurrent = 0;                   // the field the last edit left current
-    CResult refusal;                    // for EDITS_REFUSED
+    std::string strError;            // for EDITS_USAGE_ERROR
+    std::vector<std::string> notes;  // typed edits that were taken back
+    int nCurrent = 0;                // the field the last edit left current
+    CResult refusal;                 // for EDITS_REFUSED
 };
 
 // Applies the edits in order and stops at the first one refused, which

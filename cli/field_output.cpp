@@ -44,8 +44,8 @@ void WriteRuler(std::ostream& out, std::size_t nWidth)
 // One output record: the texts, each above the start of its sample, spread
 // over as many lines as they need not to overlap; the samples as printed;
 // marks under invalid fields; the ruler.
-void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldPlace>& layout,
-                 int nFirst, int nEnd)
+void WriteRecord(std::ostream& out, const CDescriptorList& list, const std::vector<SFieldPlace>& layout, int nFirst,
+                 int nEnd)
 {
     std::vector<std::string> lanes;
     std::vector<long long> laneFree;  // first column each lane has free
@@ -100,13 +100,13 @@ void WriteFieldTable(std::ostream& out, const CDescriptorList& list, const std::
 
 }  // namespace
 
-
 void WritePlain(std::ostream& out, const CDescriptorList& list)
 {
     const std::vector<SFieldPlace> layout = LayOutFields(list);
     int nFirst = 0;
     for (int i = 0; i <= list.size(); ++i) {
-        if (i < list.size() && (i == 0 || layout[static_cast<std::size_t>(i)].nRecord == layout[static_cast<std::size_t>(i - 1)].nRecord))
+        if (i < list.size() &&
+            (i == 0 || layout[static_cast<std::size_t>(i)].nRecord == layout[static_cast<std::size_t>(i - 1)].nRecord))
             continue;
         if (i > nFirst) {
             if (nFirst > 0)
@@ -156,13 +156,9 @@ void WriteJson(std::ostream& out, const CDescriptorList& list, const std::vector
         std::string strRepeated;
         list.GetRepeatedSample(i, strRepeated);
         out << (i ? ",\n  " : "\n  ") << "{\"text\": " << JsonString(d.Text())
-            << ", \"sample\": " << JsonString(d.Sample())
-            << ", \"repeated_sample\": " << JsonString(strRepeated)
-            << ", \"value\": " << JsonString(d.Value())
-            << ", \"kind\": " << d.Kind()
-            << ", \"repeat\": " << d.Repeat()
-            << ", \"column\": " << f.nColumn
-            << ", \"scale\": " << d.Scale()
+            << ", \"sample\": " << JsonString(d.Sample()) << ", \"repeated_sample\": " << JsonString(strRepeated)
+            << ", \"value\": " << JsonString(d.Value()) << ", \"kind\": " << d.Kind() << ", \"repeat\": " << d.Repeat()
+            << ", \"column\": " << f.nColumn << ", \"scale\": " << d.Scale()
             << ", \"plus\": " << (d.Plus() ? "true" : "false") << "}";
     }
     out << (list.size() ? "\n ]" : "]") << ",\n \"balanced\": " << (list.IsBalanced() ? "true" : "false")

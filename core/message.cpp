@@ -115,7 +115,6 @@ void ShowResult(OwnerHandle owner, const CResult& result)
         ShowMessage(owner, MessageStyle(message.nStringId), message);
 }
 
-
 int StartDebugLog(const std::string& strLogName)
 {
     CProcessFlags& flags = ProcessFlags();

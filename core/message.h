@@ -46,8 +46,7 @@ enum MessageAnswer : int {
 class IMessagePresenter {
 public:
     virtual ~IMessagePresenter() = default;
-    virtual int Present(OwnerHandle owner, unsigned style, const std::string& text,
-                        const std::string& caption) = 0;
+    virtual int Present(OwnerHandle owner, unsigned style, const std::string& text, const std::string& caption) = 0;
 };
 
 // Installs the presenter used outside debug mode; nullptr restores the

@@ -27,12 +27,30 @@ struct SMessage {
     }
 };
 
-inline MessageArgument ToMessageArgument(const std::string& s) { return s; }
-inline MessageArgument ToMessageArgument(std::string&& s) { return std::move(s); }
-inline MessageArgument ToMessageArgument(const char* s) { return std::string(s != nullptr ? s : ""); }
-inline MessageArgument ToMessageArgument(long long n) { return n; }
-inline MessageArgument ToMessageArgument(long n) { return static_cast<long long>(n); }
-inline MessageArgument ToMessageArgument(int n) { return static_cast<long long>(n); }
+inline MessageArgument ToMessageArgument(const std::string& s)
+{
+    return s;
+}
+inline MessageArgument ToMessageArgument(std::string&& s)
+{
+    return std::move(s);
+}
+inline MessageArgument ToMessageArgument(const char* s)
+{
+    return std::string(s != nullptr ? s : "");
+}
+inline MessageArgument ToMessageArgument(long long n)
+{
+    return n;
+}
+inline MessageArgument ToMessageArgument(long n)
+{
+    return static_cast<long long>(n);
+}
+inline MessageArgument ToMessageArgument(int n)
+{
+    return static_cast<long long>(n);
+}
 
 // A message with its arguments, in the order the string's %d and %s take them.
 template <typename... Args>

@@ -13,8 +13,7 @@
 
 CChangeValueDlg::CChangeValueDlg(QWidget* pParent, const std::string& strDescriptor) : QDialog(pParent)
 {
-    setWindowTitle(strDescriptor.empty() ? tr("Change Value")
-                                         : tr("Change Value for %1").arg(ToScreen(strDescriptor)));
+    setWindowTitle(strDescriptor.empty() ? tr("Change Value") : tr("Change Value for %1").arg(ToScreen(strDescriptor)));
     m_pLabel = new QLabel(tr("Custom &Value:"), this);
     m_pValue = new QLineEdit(this);
     m_pLabel->setBuddy(m_pValue);  // the label's mnemonic goes to the box

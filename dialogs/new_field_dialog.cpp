@@ -39,8 +39,8 @@ constexpr std::array<int, 6> kTypeDescriptors = {IDS_NEW_STRING,  IDS_NEW_CHARAC
 
 // The labels the dialog is laid out with, before it is relabelled.
 constexpr std::array<const char*, TYPE_COUNT> kTemplateLabels = {
-    "Character &String", "Character &Variable", "&Logical", "&Integer", "&Floating-point", "Scientific &Notation",
-    "&Custom:"};
+    "Character &String", "Character &Variable",  "&Logical", "&Integer",
+    "&Floating-point",   "Scientific &Notation", "&Custom:"};
 
 }  // namespace
 

@@ -78,15 +78,16 @@ void CheckList(const CDescriptorList& list, const std::string& where)
     for (int i = 1; i < n; ++i) {
         const CDescriptor& p = list.At(i - 1);
         const bool bCut = p.ShownWidth() < static_cast<long long>(p.Sample().size()) * p.Passes();
-        cutBefore[static_cast<std::size_t>(i)] = !EndsRecord(p.Kind()) && (bCut || cutBefore[static_cast<std::size_t>(i - 1)]);
+        cutBefore[static_cast<std::size_t>(i)] = !EndsRecord(p.Kind()) &&
+                                                 (bCut || cutBefore[static_cast<std::size_t>(i - 1)]);
     }
     const int nStep = n <= kAllColumnsUpTo ? 1 : std::max(1, n / 64);
     for (int i = 0; i < n; i = (i + nStep < n || i == n - 1) ? i + nStep : n - 1) {
         const long long nLaidOut = std::min<long long>(places[static_cast<std::size_t>(i)].nColumn, INT_MAX);
         const int nColumn = list.GetColumn(i);
-        FUZZ_CHECK(nLaidOut == nColumn || (cutBefore[static_cast<std::size_t>(i)] && nLaidOut < nColumn), where + ": field " + std::to_string(i) + " laid out at column " +
-                                            std::to_string(nLaidOut) + ", GetColumn " + std::to_string(nColumn) +
-                                            "\n" + fuzz::DescribeList(list));
+        FUZZ_CHECK(nLaidOut == nColumn || (cutBefore[static_cast<std::size_t>(i)] && nLaidOut < nColumn),
+                   where + ": field " + std::to_string(i) + " laid out at column " + std::to_string(nLaidOut) +
+                       ", GetColumn " + std::to_string(nColumn) + "\n" + fuzz::DescribeList(list));
         if (i > 0) {
             const SFieldPlace& a = places[static_cast<std::size_t>(i - 1)];
             const SFieldPlace& b = places[static_cast<std::size_t>(i)];
@@ -108,9 +109,8 @@ void CheckList(const CDescriptorList& list, const std::string& where)
 void CheckSettled(const CDescriptorList& list, const std::string& where)
 {
     for (int i = 0; i < list.size(); ++i)
-        FUZZ_CHECK(!IsInvalidField(list.At(i)),
-                   where + ": field " + std::to_string(i) + " is invalid though nothing is typed\n" +
-                       fuzz::DescribeList(list));
+        FUZZ_CHECK(!IsInvalidField(list.At(i)), where + ": field " + std::to_string(i) +
+                                                    " is invalid though nothing is typed\n" + fuzz::DescribeList(list));
 }
 
 // The list built anew from its texts (each inserted as New Field does) and
@@ -123,9 +123,9 @@ void CheckRebuilt(const CDescriptorList& list, const std::string& where)
                    where + ": field " + std::to_string(i) + " does not insert anew\n" + fuzz::DescribeList(list));
     for (int i = 0; i < list.size(); ++i)
         if (!list.At(i).Value().empty())
-            FUZZ_CHECK(fresh.SetValue(i, list.At(i).Value().c_str()),
-                       where + ": the value of field " + std::to_string(i) + " is refused anew\n" +
-                           fuzz::DescribeList(list));
+            FUZZ_CHECK(fresh.SetValue(i, list.At(i).Value().c_str()), where + ": the value of field " +
+                                                                          std::to_string(i) + " is refused anew\n" +
+                                                                          fuzz::DescribeList(list));
     FUZZ_CHECK(fuzz::Snapshot(fresh) == fuzz::Snapshot(list),
                where + ": rebuilt from its texts and values the list differs\n" +
                    fuzz::Compare(fuzz::Snapshot(list), fuzz::Snapshot(fresh)));
@@ -151,8 +151,8 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
             FUZZ_CHECK(!IsInvalidField(list.At(index)), where + "\n" + fuzz::DescribeList(list));
             session.SetCurrent(index);
         } else {
-            FUZZ_CHECK(fuzz::Snapshot(list) == before,
-                       where + ": a refused insertion changed the list\n" + fuzz::Compare(before, fuzz::Snapshot(list)));
+            FUZZ_CHECK(fuzz::Snapshot(list) == before, where + ": a refused insertion changed the list\n" +
+                                                           fuzz::Compare(before, fuzz::Snapshot(list)));
         }
         break;
     }
@@ -239,9 +239,9 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         FUZZ_CHECK(list.EvaluateFromText(index) == 1, strField());
         FUZZ_CHECK(d.Text() == before[static_cast<std::size_t>(index)].strText, strField());
         if (bFromText)
-            FUZZ_CHECK(fuzz::Snapshot(list) == before,
-                       where + ": evaluating the reverted field again changed the list\n" +
-                           fuzz::Compare(before, fuzz::Snapshot(list)));
+            FUZZ_CHECK(fuzz::Snapshot(list) == before, where +
+                                                           ": evaluating the reverted field again changed the list\n" +
+                                                           fuzz::Compare(before, fuzz::Snapshot(list)));
         break;
     }
     case 'e': {
@@ -252,9 +252,8 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
         // Nothing is being typed: evaluating any field again changes nothing.
         const std::vector<fuzz::SFieldState> before = fuzz::Snapshot(list);
         FUZZ_CHECK(list.EvaluateFromText(index) == 1, where + "\n" + fuzz::Describe(before));
-        FUZZ_CHECK(fuzz::Snapshot(list) == before,
-                   where + ": evaluating a settled field again changed the list\n" +
-                       fuzz::Compare(before, fuzz::Snapshot(list)));
+        FUZZ_CHECK(fuzz::Snapshot(list) == before, where + ": evaluating a settled field again changed the list\n" +
+                                                       fuzz::Compare(before, fuzz::Snapshot(list)));
         break;
     }
     case 'c': {
@@ -280,8 +279,8 @@ void ApplyOp(fuzz::CFieldSession& session, const fuzz::SEditOp& op, const std::s
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<std::string> fields =
-        fuzz::SplitFields(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::vector<std::string> fields = fuzz::SplitFields(
+        std::string_view(reinterpret_cast<const char*>(data), size));
     if (fields.empty())
         return 0;
 
@@ -293,7 +292,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         strList += '\n';
     fuzz::FailureContext() = "list " + Escaped(strList) + ", edits";
     for (const fuzz::SEditOp& op : ops)
-        fuzz::FailureContext() += std::string(" '") + op.code + std::to_string(op.nNumber) + ":" + Escaped(op.strText) + "'";
+        fuzz::FailureContext() += std::string(" '") + op.code + std::to_string(op.nNumber) + ":" + Escaped(op.strText) +
+                                  "'";
     CDescriptorList list(*pTable);
     if (!list.Split(strList))
         return 0;  // no statement to edit: the front ends show none

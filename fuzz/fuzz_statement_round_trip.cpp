@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "string_table.h"
 #include "statement_session.h"
 #include "statement_writer.h"
+#include "string_table.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +34,6 @@ namespace {
 using fuzz::Escaped;
 
 constexpr std::size_t kMaxOps = 16;
-
 
 // The folder the source file is written into, made once per process and
 // removed at its end (and before it aborts on a failed check).
@@ -73,7 +72,8 @@ public:
             static const std::string kPrefix = "quillmark-fuzz-";
             if (strName.compare(0, kPrefix.size(), kPrefix) != 0)
                 continue;
-            const std::string strPid = strName.substr(kPrefix.size(), strName.find('-', kPrefix.size()) - kPrefix.size());
+            const std::string strPid = strName.substr(kPrefix.size(),
+                                                      strName.find('-', kPrefix.size()) - kPrefix.size());
             if (strPid.empty() || strPid.find_first_not_of("0123456789") != std::string::npos)
                 continue;
             std::error_code ecAlive;
@@ -194,7 +194,9 @@ std::string CompareOutside(const std::string& original, const std::string& saved
             if (after[nAfter] == before[n - 1])
                 return true;
             const std::string& b = before[n - 1];
-            const std::size_t nEnd = b.size() >= 2 && b.compare(b.size() - 2, 2, "\r\n") == 0 ? 2 : (!b.empty() && b.back() == '\n' ? 1 : 0);
+            const std::size_t nEnd = b.size() >= 2 && b.compare(b.size() - 2, 2, "\r\n") == 0
+                                         ? 2
+                                         : (!b.empty() && b.back() == '\n' ? 1 : 0);
             return nAfter + 1 == after.size() && saved.back() != '\n' && after[nAfter] == b.substr(0, b.size() - nEnd);
         };
         while (k < nRegionEnd && !same(k))
@@ -307,8 +309,7 @@ void CompareReadBack(const SStatement& saved, const SStatement& back, const CRes
     FUZZ_CHECK(back.site.m_strInnerTail == saved.site.m_strInnerTail,
                "the text after the list inside the string read back differs\n" + strBack());
     FUZZ_CHECK(back.site.m_strTail == saved.site.m_strTail, "the tail read back differs\n" + strBack());
-    FUZZ_CHECK(back.site.m_bFixedForm == saved.site.m_bFixedForm &&
-                   back.site.m_chDelimiter == saved.site.m_chDelimiter,
+    FUZZ_CHECK(back.site.m_bFixedForm == saved.site.m_bFixedForm && back.site.m_chDelimiter == saved.site.m_chDelimiter,
                "the form or delimiter read back differs\n" + strBack());
 }
 

@@ -90,10 +90,10 @@ inline std::string Escaped(std::string_view s)
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(cond, detail)                                      \
-    do {                                                              \
-        if (!(cond))                                                  \
-            ::fuzz::Fail(#cond, __FILE__, __LINE__, (detail));        \
+#define FUZZ_CHECK(cond, detail)                                                                                       \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::fuzz::Fail(#cond, __FILE__, __LINE__, (detail));                                                         \
     } while (0)
 
 namespace fuzz {
@@ -186,8 +186,8 @@ inline std::string Describe(const std::vector<SFieldState>& state)
         const SFieldState& f = state[i];
         s += "  [" + std::to_string(i) + "] text " + Escaped(f.strText) + " sample " + Escaped(f.strSample) +
              " value " + Escaped(f.strValue) + " kind " + std::to_string(f.nKind) + " repeat " +
-             std::to_string(f.nRepeat) + " scale " + std::to_string(f.nScale) + " plus " +
-             std::to_string(f.nPlus) + "\n";
+             std::to_string(f.nRepeat) + " scale " + std::to_string(f.nScale) + " plus " + std::to_string(f.nPlus) +
+             "\n";
     }
     return s;
 }

@@ -102,8 +102,7 @@ private:
     void Touch();
     const SParsedDescriptor& ParsedText();
     long long ColumnWidth() const;
-    static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents,
-                               bool bEveryOne);
+    static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents, bool bEveryOne);
     long long PrintColumn() const;
     int RenderGroupClose(std::string& sample) const;
 

@@ -134,8 +134,7 @@ long long CDescriptor::ColumnWidth() const
 // bDependents: an evaluation before pFirst succeeded, so ")" and T are due.
 // bAll: a mode descriptor before pFirst changed, so every descriptor is due.
 // bEveryOne: evaluate the others too, in their own direction.
-void CDescriptor::EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents,
-                                 bool bEveryOne)
+void CDescriptor::EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents, bool bEveryOne)
 {
     for (CDescriptor* r = pFirst; r != nullptr; r = r->m_pNext) {
         const bool bDue = bAll || (bDependents && (r->m_nKind == KIND_CLOSE || r->m_nKind == KIND_T));

@@ -19,9 +19,15 @@ constexpr SKindTraits Mode(DescriptorFamily family, bool bLater = false)
     return {family, true, false, false, bLater};
 }
 
-constexpr SKindTraits RecordEnd() { return {FAMILY_CONTROL, false, true, false, false}; }
+constexpr SKindTraits RecordEnd()
+{
+    return {FAMILY_CONTROL, false, true, false, false};
+}
 
-constexpr SKindTraits Opener(bool bLater) { return {FAMILY_GROUP_OPEN, false, false, true, bLater}; }
+constexpr SKindTraits Opener(bool bLater)
+{
+    return {FAMILY_GROUP_OPEN, false, false, true, bLater};
+}
 
 constexpr SKindRow kKindRows[] = {
     {KIND_NONE, Family(FAMILY_NONE)},

@@ -60,15 +60,15 @@ enum DescriptorKind : int {
     KIND_COLON,      // :
     // Forms of later Fortran revisions; only the default table has most of
     // them (double-quoted constants are KIND_STRING in both tables).
-    KIND_OPEN_ANY,   // *( : a group repeated as long as data remain
-    KIND_ROUND,      // RU, RD, RZ, RN, RC, RP: rounding modes
-    KIND_DC,         // DC: decimal comma from here on
-    KIND_DP,         // DP: decimal point from here on
-    KIND_EX,         // EX
-    KIND_EXWD,       // EXw.d
-    KIND_EXWDE,      // EXw.dEe
-    KIND_DT,         // DT, DT'text', DT'text'(v-list): user-defined
-    KIND_GW,         // Gw: only G0, the general form in minimal width
+    KIND_OPEN_ANY,  // *( : a group repeated as long as data remain
+    KIND_ROUND,     // RU, RD, RZ, RN, RC, RP: rounding modes
+    KIND_DC,        // DC: decimal comma from here on
+    KIND_DP,        // DP: decimal point from here on
+    KIND_EX,        // EX
+    KIND_EXWD,      // EXw.d
+    KIND_EXWDE,     // EXw.dEe
+    KIND_DT,        // DT, DT'text', DT'text'(v-list): user-defined
+    KIND_GW,        // Gw: only G0, the general form in minimal width
     // Not in any table: the empty field the window shows for the empty list
     // "()", from which the user starts. It prints nothing and is not written.
     KIND_EMPTY,
@@ -79,53 +79,68 @@ enum DescriptorKind : int {
 // treats alike.
 enum DescriptorFamily : int {
     FAMILY_NONE,
-    FAMILY_STRING,      // 'text'
-    FAMILY_HOLLERITH,   // nHtext
-    FAMILY_TAB,         // Tn
-    FAMILY_TAB_LEFT,    // TLn
-    FAMILY_TAB_RIGHT,   // TRn
-    FAMILY_SKIP,        // nX, X
-    FAMILY_CHARACTER,   // A, Aw
-    FAMILY_LOGICAL,     // L, Lw
-    FAMILY_INTEGER,     // I, Iw, Iw.m
-    FAMILY_BINARY,      // B, Bw, Bw.m
-    FAMILY_OCTAL,       // O, Ow, Ow.m
-    FAMILY_HEX,         // Z, Zw, Zw.m
-    FAMILY_FIXED,       // F, Fw.d
-    FAMILY_DOUBLE,      // D, Dw.d
-    FAMILY_EXPONENT,    // E, Ew.d, Ew.dEe
-    FAMILY_ENGINEERING, // EN ...
-    FAMILY_SCIENTIFIC,  // ES ...
-    FAMILY_GENERAL,     // G, Gw.d, Gw.dEe, G0
-    FAMILY_HEX_REAL,    // EX ...
-    FAMILY_GROUP_OPEN,  // ( n( *(
-    FAMILY_GROUP_CLOSE, // )
-    FAMILY_SIGN_MODE,   // SS SP S
-    FAMILY_SCALE,       // kP
-    FAMILY_ROUND_MODE,  // RU RD RZ RN RC RP
-    FAMILY_DECIMAL_MODE,// DC DP
-    FAMILY_CONTROL,     // BN BZ Q : and the record ends
-    FAMILY_USER,        // DT
-    FAMILY_EMPTY,       // the empty field
+    FAMILY_STRING,        // 'text'
+    FAMILY_HOLLERITH,     // nHtext
+    FAMILY_TAB,           // Tn
+    FAMILY_TAB_LEFT,      // TLn
+    FAMILY_TAB_RIGHT,     // TRn
+    FAMILY_SKIP,          // nX, X
+    FAMILY_CHARACTER,     // A, Aw
+    FAMILY_LOGICAL,       // L, Lw
+    FAMILY_INTEGER,       // I, Iw, Iw.m
+    FAMILY_BINARY,        // B, Bw, Bw.m
+    FAMILY_OCTAL,         // O, Ow, Ow.m
+    FAMILY_HEX,           // Z, Zw, Zw.m
+    FAMILY_FIXED,         // F, Fw.d
+    FAMILY_DOUBLE,        // D, Dw.d
+    FAMILY_EXPONENT,      // E, Ew.d, Ew.dEe
+    FAMILY_ENGINEERING,   // EN ...
+    FAMILY_SCIENTIFIC,    // ES ...
+    FAMILY_GENERAL,       // G, Gw.d, Gw.dEe, G0
+    FAMILY_HEX_REAL,      // EX ...
+    FAMILY_GROUP_OPEN,    // ( n( *(
+    FAMILY_GROUP_CLOSE,   // )
+    FAMILY_SIGN_MODE,     // SS SP S
+    FAMILY_SCALE,         // kP
+    FAMILY_ROUND_MODE,    // RU RD RZ RN RC RP
+    FAMILY_DECIMAL_MODE,  // DC DP
+    FAMILY_CONTROL,       // BN BZ Q : and the record ends
+    FAMILY_USER,          // DT
+    FAMILY_EMPTY,         // the empty field
 };
 
 struct SKindTraits {
     DescriptorFamily family;
-    bool bSetsMode;      // the descriptors after it inherit what it sets
-    bool bEndsRecord;    // n/, / and \ end the current output record
-    bool bOpensGroup;    // ( and *(
-    bool bLaterStandard; // a form of Fortran 90 and later
+    bool bSetsMode;       // the descriptors after it inherit what it sets
+    bool bEndsRecord;     // n/, / and \ end the current output record
+    bool bOpensGroup;     // ( and *(
+    bool bLaterStandard;  // a form of Fortran 90 and later
 };
 
 const SKindTraits& KindTraits(int kind);
 
-inline DescriptorFamily FamilyOf(int kind) { return KindTraits(kind).family; }
-inline bool IsModeKind(int kind) { return KindTraits(kind).bSetsMode; }
-inline bool OpensGroup(int kind) { return KindTraits(kind).bOpensGroup; }
-inline bool EndsRecord(int kind) { return KindTraits(kind).bEndsRecord; }
+inline DescriptorFamily FamilyOf(int kind)
+{
+    return KindTraits(kind).family;
+}
+inline bool IsModeKind(int kind)
+{
+    return KindTraits(kind).bSetsMode;
+}
+inline bool OpensGroup(int kind)
+{
+    return KindTraits(kind).bOpensGroup;
+}
+inline bool EndsRecord(int kind)
+{
+    return KindTraits(kind).bEndsRecord;
+}
 
 // Whether a kind is valid (not KIND_NONE, not out of range).
-inline bool IsKind(int kind) { return kind > KIND_NONE && kind < KIND_COUNT; }
+inline bool IsKind(int kind)
+{
+    return kind > KIND_NONE && kind < KIND_COUNT;
+}
 
 // The real kinds, whose samples show a decimal point (a comma after DC).
 bool IsRealFamily(DescriptorFamily family);

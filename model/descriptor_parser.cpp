@@ -38,9 +38,7 @@ STokens ReadTokens(std::string_view text)
     for (SFormatToken token = scanner.NextToken(); token.kind != TOKEN_END; token = scanner.NextToken()) {
         switch (token.kind) {
         case TOKEN_BLANK:
-        case TOKEN_LINE_END:
-            bBlankAfterCount = bLeadingCount && !out.tokens.empty();
-            continue;
+        case TOKEN_LINE_END: bBlankAfterCount = bLeadingCount && !out.tokens.empty(); continue;
         case TOKEN_COMMENT:
         case TOKEN_OTHER: out.bReadable = false; return out;
         case TOKEN_CONSTANT:

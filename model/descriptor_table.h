@@ -28,10 +28,10 @@ enum DescriptorShape : int {
 };
 
 struct SDescriptorRow {
-    int nKind;                // the kind a match yields
-    DescriptorShape shape;    // the shape the text must have
-    int bRepeatAllowed;       // 1: may also match after a leading repeat count
-    const char* pszLetters;   // the letters or marks the text holds (any case), or nullptr for any
+    int nKind;               // the kind a match yields
+    DescriptorShape shape;   // the shape the text must have
+    int bRepeatAllowed;      // 1: may also match after a leading repeat count
+    const char* pszLetters;  // the letters or marks the text holds (any case), or nullptr for any
 };
 
 // A table of rows, and what else the table in force decides.

@@ -7,9 +7,15 @@
 namespace {
 
 // Blanks other than the line end, which is a token of its own.
-bool IsInlineBlank(char c) { return c != '\n' && IsBlank(c); }
+bool IsInlineBlank(char c)
+{
+    return c != '\n' && IsBlank(c);
+}
 
-bool IsQuote(char c) { return c == '\'' || c == '"'; }
+bool IsQuote(char c)
+{
+    return c == '\'' || c == '"';
+}
 
 struct SPunctuation {
     char ch;
@@ -18,9 +24,9 @@ struct SPunctuation {
 };
 
 constexpr SPunctuation kPunctuation[] = {
-    {',', TOKEN_COMMA, true},      {'(', TOKEN_OPEN, true},   {')', TOKEN_CLOSE, false},
-    {'/', TOKEN_SLASH, true},      {'\\', TOKEN_BACKSLASH, true}, {':', TOKEN_COLON, true},
-    {'.', TOKEN_PERIOD, false},    {'+', TOKEN_SIGN, false},  {'-', TOKEN_SIGN, false},
+    {',', TOKEN_COMMA, true},   {'(', TOKEN_OPEN, true},       {')', TOKEN_CLOSE, false},
+    {'/', TOKEN_SLASH, true},   {'\\', TOKEN_BACKSLASH, true}, {':', TOKEN_COLON, true},
+    {'.', TOKEN_PERIOD, false}, {'+', TOKEN_SIGN, false},      {'-', TOKEN_SIGN, false},
 };
 
 const SPunctuation* PunctuationOf(char c)

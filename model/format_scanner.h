@@ -25,13 +25,13 @@ enum FormatTokenKind : int {
     TOKEN_CONSTANT,   // 'text' or "text"; a doubled quote of its own kind stands for one
     TOKEN_HOLLERITH,  // nHtext: the count, the H and n characters of any kind
     TOKEN_COMMA,
-    TOKEN_OPEN,       // (
-    TOKEN_CLOSE,      // )
+    TOKEN_OPEN,   // (
+    TOKEN_CLOSE,  // )
     TOKEN_SLASH,
     TOKEN_BACKSLASH,
     TOKEN_COLON,
-    TOKEN_PUNCT,      // any other printable punctuation, one character: $ * & ; ...
-    TOKEN_OTHER,      // a carriage return, another control character, a byte above the ASCII range
+    TOKEN_PUNCT,  // any other printable punctuation, one character: $ * & ; ...
+    TOKEN_OTHER,  // a carriage return, another control character, a byte above the ASCII range
 };
 
 struct SFormatToken {
@@ -50,10 +50,10 @@ struct SFormatToken {
 
 // What the scanner carries from the end of one piece into the next.
 struct SScanState {
-    char chQuote = 0;             // inside a constant opened by this quote; 0 outside
-    long long nHollerithLeft = 0; // characters still owed to a Hollerith constant
-    bool bItemStart = true;       // the next token may start a list item
-    bool bCountLeads = false;     // an item so far only holds a count (digits and signs)
+    char chQuote = 0;              // inside a constant opened by this quote; 0 outside
+    long long nHollerithLeft = 0;  // characters still owed to a Hollerith constant
+    bool bItemStart = true;        // the next token may start a list item
+    bool bCountLeads = false;      // an item so far only holds a count (digits and signs)
 
     // Inside a constant or a Hollerith constant.
     bool InConstant() const { return chQuote != 0 || nHollerithLeft > 0; }

@@ -18,7 +18,10 @@ namespace {
 // of recursing without bound on hostile input.
 constexpr int kMaxNesting = 256;
 
-bool IsMark(FormatTokenKind kind) { return kind == TOKEN_SLASH || kind == TOKEN_BACKSLASH || kind == TOKEN_COLON; }
+bool IsMark(FormatTokenKind kind)
+{
+    return kind == TOKEN_SLASH || kind == TOKEN_BACKSLASH || kind == TOKEN_COLON;
+}
 
 }  // namespace
 
@@ -104,7 +107,8 @@ private:
             ++i;
             skip();
         }
-        if (i >= k || Tok(i).kind != TOKEN_LETTERS || !EqualsNoCase(std::string(m_text.substr(Tok(i).nOffset, Tok(i).nLength)), "DT"))
+        if (i >= k || Tok(i).kind != TOKEN_LETTERS ||
+            !EqualsNoCase(std::string(m_text.substr(Tok(i).nOffset, Tok(i).nLength)), "DT"))
             return false;
         ++i;
         skip();
@@ -189,7 +193,8 @@ private:
         while (Tok(k).kind == TOKEN_NUMBER || Tok(k).kind == TOKEN_SIGN)
             ++k;
         const SFormatToken& t = Tok(k);
-        const bool bScale = t.kind == TOKEN_LETTERS && t.nLength == 1 && (m_text[t.nOffset] == 'P' || m_text[t.nOffset] == 'p');
+        const bool bScale = t.kind == TOKEN_LETTERS && t.nLength == 1 &&
+                            (m_text[t.nOffset] == 'P' || m_text[t.nOffset] == 'p');
         if (bScale || t.kind == TOKEN_SLASH) {
             if (!Append(nStart, t.End()))
                 return Fail(t.End());

@@ -94,8 +94,14 @@ struct SDigitFamily {
     bool (*isDigit)(char);
 };
 
-bool IsDecimalDigit(char c) { return IsDigit(c); }
-bool IsOctal(char c) { return IsOctalDigit(c) != 0; }
+bool IsDecimalDigit(char c)
+{
+    return IsDigit(c);
+}
+bool IsOctal(char c)
+{
+    return IsOctalDigit(c) != 0;
+}
 
 const SDigitFamily& DigitFamilyOf(DescriptorKind kind)
 {
@@ -253,10 +259,9 @@ int DeriveHexSignificand(const SDeriveInput& in, long long, std::string& text)
 // may be 0 for the minimal width.
 bool HasWidthToken(int kind)
 {
-    static constexpr int kKinds[] = {KIND_IW,   KIND_IWM,   KIND_FWD,  KIND_DWD,  KIND_EWD,  KIND_EWDE,
-                                     KIND_GWD,  KIND_GWDE,  KIND_ENWD, KIND_ENWDE, KIND_ESWD, KIND_ESWDE,
-                                     KIND_BW,   KIND_BWM,   KIND_OW,   KIND_OWM,  KIND_ZW,   KIND_ZWM,
-                                     KIND_EXWD, KIND_EXWDE, KIND_GW};
+    static constexpr int kKinds[] = {KIND_IW,   KIND_IWM,  KIND_FWD,   KIND_DWD,  KIND_EWD,   KIND_EWDE,  KIND_GWD,
+                                     KIND_GWDE, KIND_ENWD, KIND_ENWDE, KIND_ESWD, KIND_ESWDE, KIND_BW,    KIND_BWM,
+                                     KIND_OW,   KIND_OWM,  KIND_ZW,    KIND_ZWM,  KIND_EXWD,  KIND_EXWDE, KIND_GW};
     return std::find(std::begin(kKinds), std::end(kKinds), kind) != std::end(kKinds);
 }
 
@@ -270,8 +275,8 @@ constexpr std::array<DeriveFn, KIND_COUNT> kDerivers = [] {
     fns[KIND_X] = DeriveSkip;
     fns[KIND_A] = fns[KIND_AW] = DeriveWidthOnly;
     fns[KIND_L] = fns[KIND_LW] = DeriveWidthOnly;
-    for (int kind : {KIND_I, KIND_IW, KIND_IWM, KIND_B, KIND_BW, KIND_BWM, KIND_O, KIND_OW, KIND_OWM, KIND_Z,
-                     KIND_ZW, KIND_ZWM})
+    for (int kind :
+         {KIND_I, KIND_IW, KIND_IWM, KIND_B, KIND_BW, KIND_BWM, KIND_O, KIND_OW, KIND_OWM, KIND_Z, KIND_ZW, KIND_ZWM})
         fns[static_cast<std::size_t>(kind)] = DeriveDigits;
     fns[KIND_F] = fns[KIND_FWD] = DeriveFixed;
     fns[KIND_D] = fns[KIND_DWD] = DeriveDouble;

@@ -75,7 +75,10 @@ long long DigitsValue(const std::string& digits)
     return n;
 }
 
-long long Clamp(long long n, long long lo, long long hi) { return std::min(std::max(n, lo), hi); }
+long long Clamp(long long n, long long lo, long long hi)
+{
+    return std::min(std::max(n, lo), hi);
+}
 
 void Append(std::string& out, long long n, char c)
 {
@@ -161,7 +164,8 @@ void CSampleNumber::Normalize()
             strDigits += s[i];
 
     if (!ExponentTooLarge()) {
-        long long nShift = p < q ? static_cast<long long>(q - p) : static_cast<long long>(q) - static_cast<long long>(p) + 1;
+        long long nShift = p < q ? static_cast<long long>(q - p)
+                                 : static_cast<long long>(q) - static_cast<long long>(p) + 1;
         long long nExponent = Exponent() + nShift;
         m_chExpSign = nExponent < 0 ? '-' : '+';
         m_strExponent = std::to_string(nExponent < 0 ? -nExponent : nExponent);

@@ -20,15 +20,21 @@ struct SRenderInput {
     const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
-    bool bWidthless;        // written without a width: the defaults below apply
-    int nPlus;              // the plus-sign mode in force
-    int nScale;             // the scale factor in force
-    int nComma;             // the decimal-comma mode in force
-    bool bExtended;         // the table in force knows the later forms
+    bool bWidthless;  // written without a width: the defaults below apply
+    int nPlus;        // the plus-sign mode in force
+    int nScale;       // the scale factor in force
+    int nComma;       // the decimal-comma mode in force
+    bool bExtended;   // the table in force knows the later forms
 };
 
-std::string Blanks(long long n) { return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string(); }
-std::string Asterisks(long long w) { return w > 0 ? std::string(static_cast<std::size_t>(w), '*') : std::string(); }
+std::string Blanks(long long n)
+{
+    return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string();
+}
+std::string Asterisks(long long w)
+{
+    return w > 0 ? std::string(static_cast<std::size_t>(w), '*') : std::string();
+}
 
 // A real field too narrow for any number, its digits and its exponent (F3.3,
 // E8.2E4) is still a descriptor: it prints w asterisks, whatever the value.
@@ -51,8 +57,14 @@ std::string DigitRun(long long from, long long to, int base)
     return s;
 }
 
-std::string CountingRun1(long long n) { return DigitRun(1, n, 10); }
-std::string SignPrefix(int nPlus) { return nPlus ? "+" : ""; }
+std::string CountingRun1(long long n)
+{
+    return DigitRun(1, n, 10);
+}
+std::string SignPrefix(int nPlus)
+{
+    return nPlus ? "+" : "";
+}
 
 // The value's first min(length, w) characters, right-aligned in w.
 std::string RightAligned(const std::string& value, long long w)
@@ -100,7 +112,10 @@ SWidths ReadWidths(const SRenderInput& in, SWidths defaults, bool bHasD, bool bH
 // default value, 1234567 or 1234567.1234567, as the descriptor prints it with
 // no blanks; a custom value laid out in the widest field and its blanks cut.
 // Only the default table knows these forms.
-bool IsMinimalWidth(const SRenderInput& in, long long w) { return w == 0 && in.bExtended; }
+bool IsMinimalWidth(const SRenderInput& in, long long w)
+{
+    return w == 0 && in.bExtended;
+}
 
 std::string WithoutLeadingBlanks(const std::string& s)
 {
@@ -159,7 +174,9 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
     const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE) ? ToUpper(in.p.chExponentLetter) : (bDouble ? 'D' : 'E');
+    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE)
+                              ? ToUpper(in.p.chExponentLetter)
+                              : (bDouble ? 'D' : 'E');
     sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
@@ -427,7 +444,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
-        sample = bMinimal ? SignPrefix(in.nPlus) + body : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
+        sample = bMinimal ? SignPrefix(in.nPlus) + body
+                          : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
         return 1;
     }
     char* pEnd = nullptr;
@@ -450,7 +468,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     if (bMinimal)
         sample = text;
     else
-        sample = static_cast<long long>(text.size()) > w ? Asterisks(w) : Blanks(w - static_cast<long long>(text.size())) + text;
+        sample = static_cast<long long>(text.size()) > w ? Asterisks(w)
+                                                         : Blanks(w - static_cast<long long>(text.size())) + text;
     return 1;
 }
 
@@ -489,8 +508,14 @@ int RenderOneBlank(const SRenderInput&, std::string& sample)
     return 1;
 }
 
-int RenderTabRight(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.p.nCount, sample); }
-int RenderSkip(const SRenderInput& in, std::string& sample) { return RenderBlanks(in.p.nCount, sample); }
+int RenderTabRight(const SRenderInput& in, std::string& sample)
+{
+    return RenderBlanks(in.p.nCount, sample);
+}
+int RenderSkip(const SRenderInput& in, std::string& sample)
+{
+    return RenderBlanks(in.p.nCount, sample);
+}
 
 using RenderFn = int (*)(const SRenderInput&, std::string&);
 
@@ -503,7 +528,9 @@ struct SRenderRule {
 // close and the mode descriptors) are handled by CDescriptor::Render itself.
 constexpr std::array<SRenderRule, KIND_COUNT> kRules = [] {
     std::array<SRenderRule, KIND_COUNT> rules{};
-    auto set = [&rules](int kind, RenderFn fn, bool bWidthless = false) { rules[static_cast<std::size_t>(kind)] = {fn, bWidthless}; };
+    auto set = [&rules](int kind, RenderFn fn, bool bWidthless = false) {
+        rules[static_cast<std::size_t>(kind)] = {fn, bWidthless};
+    };
     set(KIND_STRING, RenderString);
     set(KIND_HOLLERITH, RenderHollerith);
     set(KIND_TL, RenderEmpty);

@@ -41,8 +41,10 @@ constexpr SStringEntry kStrings[] = {
     {29, "&Integer"},
     {30, "&Fixed-point"},
     {31, "Scientific &Notation"},
-    {32, "Cannot find descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an I/O edit descriptor"},
-    {33, "Not a valid descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an I/O edit descriptor"},
+    {32, "Cannot find descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an "
+         "I/O edit descriptor"},
+    {33, "Not a valid descriptor list\nThe cursor must be positioned on the first line of\na FORMAT statement or an "
+         "I/O edit descriptor"},
     {34, "Format statement must begin past column 6"},
     {35, "Quillmark"},
     {36, " - line "},
@@ -61,17 +63,21 @@ constexpr SStringEntry kStrings[] = {
     {48, "The statement would not read back as it is shown\nFile \"%s\" is left as it was"},
     {49, "Unable to write to file \"%s\"\nIts new contents are kept in \"%s\""},
     {50, "A new statement cannot start on line %d\nThe line after it continues the statement before it"},
-    {51, "No label is free for a new FORMAT statement in file \"%s\"\nEvery multiple of 10 from 100 to 99990 is in use"},
+    {51,
+     "No label is free for a new FORMAT statement in file \"%s\"\nEvery multiple of 10 from 100 to 99990 is in use"},
     {52, "Line %d of the statement stands inside a preprocessor condition or include\n"
          "The statement cannot be rewritten without changing what the preprocessor chooses"},
     {53, " - label "},
     {54, "FORMAT parse failed in line %d, column %d"},
     {55, "The statement holds a carriage return in line %d\nIt cannot be edited without changing it"},
-    {56, "The format string that opens in line %d has no closing quote\nThe statement cannot be rewritten without guessing where it ends"},
-    {57, "The character constant after the statement continues on line %d\nIts blanks would change if the statement were rewritten"},
+    {56, "The format string that opens in line %d has no closing quote\nThe statement cannot be rewritten without "
+         "guessing where it ends"},
+    {57, "The character constant after the statement continues on line %d\nIts blanks would change if the statement "
+         "were rewritten"},
     {58, "A group must hold at least one descriptor"},
     {59, "A group holds no descriptor in Format statement\nExit aborted"},
-    {60, "The format string goes on after its descriptor list onto line %d\nThe statement cannot be rewritten without changing that text"},
+    {60, "The format string goes on after its descriptor list onto line %d\nThe statement cannot be rewritten without "
+         "changing that text"},
 };
 
 }  // namespace

@@ -69,9 +69,18 @@ bool WriteAll(int fd, const char* p, std::size_t n)
     }
     return true;
 }
-bool SyncFile(int fd) { return _commit(fd) == 0; }
-bool CloseFile(int fd) { return _close(fd) == 0; }
-void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+bool SyncFile(int fd)
+{
+    return _commit(fd) == 0;
+}
+bool CloseFile(int fd)
+{
+    return _close(fd) == 0;
+}
+void RemoveFile(const std::string& path)
+{
+    std::remove(path.c_str());
+}
 void KeepMode(int, const std::string& strTarget, const std::string& strTemporary)
 {
     struct _stat st {};
@@ -120,9 +129,18 @@ public:
         return ::fsetxattr(fd, pszName, pValue, nSize, nFlags);
     }
 #else
-    ssize_t Listxattr(const char*, char*, std::size_t) override { return NotSupported(); }
-    ssize_t Getxattr(const char*, const char*, void*, std::size_t) override { return NotSupported(); }
-    int Fsetxattr(int, const char*, const void*, std::size_t, int) override { return NotSupported(); }
+    ssize_t Listxattr(const char*, char*, std::size_t) override
+    {
+        return NotSupported();
+    }
+    ssize_t Getxattr(const char*, const char*, void*, std::size_t) override
+    {
+        return NotSupported();
+    }
+    int Fsetxattr(int, const char*, const void*, std::size_t, int) override
+    {
+        return NotSupported();
+    }
 
 private:
     static int NotSupported()
@@ -241,9 +259,15 @@ ssize_t ReadFull(int fd, char* p, std::size_t n)
 
 // Linux reports a failed close, yet the descriptor is closed all the same:
 // it is never closed twice.
-bool CloseFile(int fd) { return Sys().Close(fd) == 0; }
+bool CloseFile(int fd)
+{
+    return Sys().Close(fd) == 0;
+}
 
-void RemoveFile(const std::string& path) { Sys().Unlink(path.c_str()); }
+void RemoveFile(const std::string& path)
+{
+    Sys().Unlink(path.c_str());
+}
 
 // Whether two files hold the same bytes; false also when either cannot be
 // read to its end.
@@ -373,9 +397,8 @@ bool CopyAttributes(const std::string& strTarget, int fd)
         nAt += nLength + 1;
         if (name.empty())
             continue;
-        if (!ReadGrowing(value, [&](char* p, std::size_t n) {
-                return Sys().Getxattr(strTarget.c_str(), name.c_str(), p, n);
-            }))
+        if (!ReadGrowing(value,
+                         [&](char* p, std::size_t n) { return Sys().Getxattr(strTarget.c_str(), name.c_str(), p, n); }))
             continue;
         if (Sys().Fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0 && !IsRefused(errno))
             return false;

@@ -101,7 +101,6 @@ public:
     // there is nothing to check, as for a file that was not read.
     [[nodiscard]] CommitResult Commit(const SFileIdentity* pExpected);
 
-
     // Removes the temporary file; the target stays as it was. A kept backup
     // is never removed.
     void Abandon();

@@ -387,7 +387,8 @@ LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& 
     CLineReader reader;
     std::string raw;
     CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
-    if (!OpenSource(request, reader, site, questions, result) || !ReadUpToLine(reader, site, request, raw, before, result))
+    if (!OpenSource(request, reader, site, questions, result) ||
+        !ReadUpToLine(reader, site, request, raw, before, result))
         return LOCATE_FAILED;
 
     CStatementReader lines(reader, site, request.nLine);

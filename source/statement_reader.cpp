@@ -63,7 +63,6 @@ void CStatementReader::Take()
 // Reads the statement's lines after its first one, counting their numbers
 // and keeping each as it reads, so the writer can later notice a change.
 
-
 // Reads past comment and preprocessor lines to the next continuation line
 // and gives it; false when the statement has ended.
 bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
@@ -96,9 +95,6 @@ bool NextFreeLine(CStatementReader& lines, std::string& raw)
             return true;
     }
 }
-
-
-
 
 // A FORMAT statement's list over fixed-form lines: each line's text from
 // column 7 (the first from the list's parenthesis) up to column 72. A

@@ -48,8 +48,8 @@ private:
     CLineReader& m_reader;
     CStatementSite& m_site;
     long long m_nLine;
-    int m_nGapDepth = 0;          // conditions opened since the last statement line
-    bool m_bGapChooses = false;   // a branch, close or include outside them
+    int m_nGapDepth = 0;         // conditions opened since the last statement line
+    bool m_bGapChooses = false;  // a branch, close or include outside them
     long long m_nConditionalLine = 0;
 };
 

@@ -9,7 +9,8 @@ CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, C
     CResult result;
     switch (LocateStatement(request, list, site, questions, result)) {
     case LOCATE_FOUND: return CResult();
-    case LOCATE_BLANK: return NewStatement(list, site, request.nLine, request.strFile, NEW_STATEMENT_TEXT, request.form);
+    case LOCATE_BLANK:
+        return NewStatement(list, site, request.nLine, request.strFile, NEW_STATEMENT_TEXT, request.form);
     default: return result.Ok() ? CResult::Declined() : result;
     }
 }

@@ -10,6 +10,7 @@ std::string CStatementSite::Label() const
     std::size_t nEnd = nStart;
     while (nEnd < m_strHead.size() && std::isdigit(static_cast<unsigned char>(m_strHead[nEnd])))
         ++nEnd;
-    const bool bWord = nEnd > nStart && (nEnd == m_strHead.size() || std::isspace(static_cast<unsigned char>(m_strHead[nEnd])));
+    const bool bWord = nEnd > nStart &&
+                       (nEnd == m_strHead.size() || std::isspace(static_cast<unsigned char>(m_strHead[nEnd])));
     return bWord ? m_strHead.substr(nStart, nEnd - nStart) : std::string();
 }

@@ -19,13 +19,13 @@ struct SSourcePlace {
 
 class CStatementSite {
 public:
-    std::string m_strFileName;        // the source file as named on the command line
-    int m_nFirstLine = 0;             // the line at which the statement starts
-    std::vector<int> m_arrLines;      // the source lines the statement occupies
-    int m_bFixedForm = 0;             // 1 for fixed source form
-    char m_chDelimiter = 0;           // 'f' for FORMAT, else the format string's quote
-    std::string m_strHead;            // the statement text before the descriptor list (or its quote)
-    int m_nParenBlanks = 0;           // blanks after the opening parenthesis
+    std::string m_strFileName;    // the source file as named on the command line
+    int m_nFirstLine = 0;         // the line at which the statement starts
+    std::vector<int> m_arrLines;  // the source lines the statement occupies
+    int m_bFixedForm = 0;         // 1 for fixed source form
+    char m_chDelimiter = 0;       // 'f' for FORMAT, else the format string's quote
+    std::string m_strHead;        // the statement text before the descriptor list (or its quote)
+    int m_nParenBlanks = 0;       // blanks after the opening parenthesis
     // A format string: what stands after the list's ")" inside the string.
     std::string m_strInnerTail;
     // What follows the list's ")" (a FORMAT statement) or the format

@@ -103,9 +103,9 @@ bool FirstWordIsLabel(const std::string& line, std::size_t k)
     std::size_t nEnd = k;
     while (nEnd > nFirst && IsWhite(line[nEnd - 1]))
         --nEnd;
-    return nFirst < nEnd && std::all_of(line.begin() + static_cast<std::ptrdiff_t>(nFirst),
-                                        line.begin() + static_cast<std::ptrdiff_t>(nEnd),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return nFirst < nEnd &&
+           std::all_of(line.begin() + static_cast<std::ptrdiff_t>(nFirst),
+                       line.begin() + static_cast<std::ptrdiff_t>(nEnd), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool StartsWithFormat(const std::string& line, std::size_t k)

@@ -27,7 +27,7 @@ constexpr SLayout kFreeLayout = {"      &", "&"};
 constexpr std::size_t kSplitColumn = 72;  // a split fills the line to here
 constexpr std::size_t kFitLimit = 73;     // length + remaining + 4 must not pass this
 constexpr std::size_t kFitSlack = 4;
-constexpr std::size_t kSplitOver = 62;    // a text longer than this is split rather than moved
+constexpr std::size_t kSplitOver = 62;  // a text longer than this is split rather than moved
 constexpr std::size_t kFreeLineLength = 132;
 
 // Builds the statement's lines: the text is appended piece by piece, lines
@@ -262,8 +262,10 @@ SStatementOutput DressStatementLines(const CStatementSite& site, const std::vect
     // one that closes the list, outside a constant; anywhere else it would
     // join the tail or a constant, so it becomes a comment line of its own.
     const std::string strTail = TailText(site.m_strTail);
-    const std::size_t nClosingLine =
-        built.size() - 1 - std::min<std::size_t>(built.size() - 1, static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
+    const std::size_t nClosingLine = built.size() - 1 -
+                                     std::min<std::size_t>(
+                                         built.size() - 1,
+                                         static_cast<std::size_t>(std::count(strTail.begin(), strTail.end(), '\n')));
     const std::vector<bool> open = OpenConstants(built, site.m_bFixedForm != 0);
     for (std::size_t k = 0; k < built.size(); ++k) {
         std::string line = built[k];
@@ -274,8 +276,8 @@ SStatementOutput DressStatementLines(const CStatementSite& site, const std::vect
             // free-form continuation mark: after a descriptor it would become
             // part of that descriptor's text.
             const std::size_t nLast = line.find_last_not_of(' ');
-            const bool bAfterSeparator =
-                nLast != std::string::npos && (line[nLast] == ',' || line[nLast] == '(' || line[nLast] == '&');
+            const bool bAfterSeparator = nLast != std::string::npos &&
+                                         (line[nLast] == ',' || line[nLast] == '(' || line[nLast] == '&');
             const bool bInline = site.m_chDelimiter == 'f' && k < nClosingLine && !open[k] && bAfterSeparator &&
                                  line.size() + 1 + strComment.size() <= nLimit;
             // (a blank goes between the line and the comment unless it ends in one)
@@ -286,8 +288,9 @@ SStatementOutput DressStatementLines(const CStatementSite& site, const std::vect
         }
         if (site.m_bFixedForm && k < site.m_arrLines.size()) {
             const std::size_t nOld = static_cast<std::size_t>(site.m_arrLines[k] - site.m_nFirstLine);
-            const std::string strSequence =
-                nOld < site.m_arrOriginalLines.size() ? FixedSequenceField(site.m_arrOriginalLines[nOld]) : std::string();
+            const std::string strSequence = nOld < site.m_arrOriginalLines.size()
+                                                ? FixedSequenceField(site.m_arrOriginalLines[nOld])
+                                                : std::string();
             if (!strSequence.empty()) {
                 if (line.size() < kSplitColumn)
                     line.append(kSplitColumn - line.size(), ' ');
@@ -336,8 +339,8 @@ AttemptResult CommitAttempt(CSafeFileWriter& writer, const CStatementSite& site,
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it.
-AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& statement,
-                           const std::string& target, std::string& strBackup)
+AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& statement, const std::string& target,
+                           std::string& strBackup)
 {
     CLineReader reader;
     if (!reader.Open(site.m_strFileName))
@@ -465,9 +468,9 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
         return bString ? QuoteText(text, site.m_chDelimiter) : text;
     };
     // A format string closes after what stood after the list inside it.
-    const std::string strClosing =
-        bString ? ")" + QuoteText(site.m_strInnerTail, site.m_chDelimiter) + std::string(1, site.m_chDelimiter)
-                : std::string(")");
+    const std::string strClosing = bString ? ")" + QuoteText(site.m_strInnerTail, site.m_chDelimiter) +
+                                                 std::string(1, site.m_chDelimiter)
+                                           : std::string(")");
     const std::size_t nLimit = LineLimit(site);
 
     // The descriptors after the last separator belong with the closing
@@ -518,8 +521,8 @@ CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, 
     std::string target = site.m_strFileName;
     for (;;) {
         std::string strBackup;
-        const AttemptResult result =
-            IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED : WriteAttempt(site, statement, target, strBackup);
+        const AttemptResult result = IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED
+                                                            : WriteAttempt(site, statement, target, strBackup);
         switch (result) {
         case ATTEMPT_WRITTEN:
             if (pWrittenTo != nullptr)

@@ -20,7 +20,7 @@ set -euo pipefail
 # are tested in the editors themselves, run headless (vim, emacs-nox).
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
-          xvfb xauth xdotool x11-utils dbus-daemon acl clang libclang-rt-14-dev
+          xvfb xauth xdotool x11-utils dbus-daemon acl clang clang-format libclang-rt-14-dev
           scdoc man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
 
 missing=()

@@ -12,7 +12,7 @@ class CFieldStrip;
 class QPainter;
 
 enum CellKind : int {
-    CELL_PLAIN = 0,   // as constructed
+    CELL_PLAIN = 0,  // as constructed
     CELL_SAMPLE = 1,
     CELL_TEXT = 2,
 };

@@ -19,10 +19,9 @@ struct SFieldKey {
 };
 
 constexpr SFieldKey kFieldKeys[] = {
-    {Qt::Key_End, true, FEN_LAST},     {Qt::Key_Home, true, FEN_FIRST},
-    {Qt::Key_Left, true, FEN_PREV},    {Qt::Key_Up, true, FEN_CTRL_UP},
-    {Qt::Key_Right, true, FEN_NEXT},   {Qt::Key_Down, true, FEN_CTRL_DOWN},
-    {Qt::Key_Up, false, FEN_UP},       {Qt::Key_Down, false, FEN_DOWN},
+    {Qt::Key_End, true, FEN_LAST},   {Qt::Key_Home, true, FEN_FIRST}, {Qt::Key_Left, true, FEN_PREV},
+    {Qt::Key_Up, true, FEN_CTRL_UP}, {Qt::Key_Right, true, FEN_NEXT}, {Qt::Key_Down, true, FEN_CTRL_DOWN},
+    {Qt::Key_Up, false, FEN_UP},     {Qt::Key_Down, false, FEN_DOWN},
 };
 
 // The border, and the two-pixel highlight inside it.

@@ -36,8 +36,7 @@ CFieldStrip::~CFieldStrip()
     m_arrSampleCells.clear();
 }
 
-int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList,
-                        int nId)
+int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList, int nId)
 {
     m_pList = pList;
     if (parentWidget() != pParent)
@@ -59,9 +58,8 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_pScrollBar->setFocusPolicy(Qt::NoFocus);
     m_pScrollBar->setTracking(false);
     m_pScrollBar->installEventFilter(this);
-    connect(m_pScrollBar, &QScrollBar::actionTriggered, this, [this](int nAction) {
-        OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition());
-    });
+    connect(m_pScrollBar, &QScrollBar::actionTriggered, this,
+            [this](int nAction) { OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition()); });
     connect(m_pScrollBar, &QScrollBar::sliderReleased, this,
             [this] { OnHScroll(SB_THUMBPOSITION, m_pScrollBar->sliderPosition()); });
     show();

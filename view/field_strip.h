@@ -36,10 +36,22 @@ class QScrollBar;
 constexpr int EDITOR_ID = 1;
 constexpr int SAMPLE_ROW_BIT = 0x8000;
 
-constexpr int CellIndex(int nId) { return (nId & ~SAMPLE_ROW_BIT) - 2; }
-constexpr bool IsSampleRow(int nId) { return (nId & SAMPLE_ROW_BIT) != 0; }
-constexpr int TextCellId(int nIndex) { return nIndex + 2; }
-constexpr int SampleCellId(int nIndex) { return (nIndex + 2) | SAMPLE_ROW_BIT; }
+constexpr int CellIndex(int nId)
+{
+    return (nId & ~SAMPLE_ROW_BIT) - 2;
+}
+constexpr bool IsSampleRow(int nId)
+{
+    return (nId & SAMPLE_ROW_BIT) != 0;
+}
+constexpr int TextCellId(int nIndex)
+{
+    return nIndex + 2;
+}
+constexpr int SampleCellId(int nIndex)
+{
+    return (nIndex + 2) | SAMPLE_ROW_BIT;
+}
 
 // Notifications of the editor (what it reports with its own ID).
 enum EditorNotification : int {
@@ -263,7 +275,8 @@ void CFieldStrip::ForEachShownCell(const QRect& area, F&& visit) const
         const auto& row = *pRow;
         const int nEnd = std::min(m_nPlacedEnd, static_cast<int>(row.size()));
         for (int j = std::min(m_nFirst, nEnd) - 1; j >= 0 && row[static_cast<std::size_t>(j)]->Rect().right() >= 0; --j)
-            if (row[static_cast<std::size_t>(j)]->IsVisible() && row[static_cast<std::size_t>(j)]->Rect().intersects(area))
+            if (row[static_cast<std::size_t>(j)]->IsVisible() &&
+                row[static_cast<std::size_t>(j)]->Rect().intersects(area))
                 visit(*row[static_cast<std::size_t>(j)]);
         for (int j = m_nFirst; j < nEnd; ++j) {
             const CFieldCell& cell = *row[static_cast<std::size_t>(j)];

@@ -23,10 +23,7 @@ public:
 
     bool isValid() const override { return m_pStrip != nullptr && m_pStrip->Cell(m_nId) != nullptr; }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return m_pStrip != nullptr ? m_pStrip->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return m_pStrip != nullptr ? m_pStrip->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override
     {
         return m_pStrip != nullptr ? QAccessible::queryAccessibleInterface(m_pStrip.data()) : nullptr;
@@ -54,7 +51,7 @@ public:
         case QAccessible::Value: return ToScreen(pCell->Text());
         case QAccessible::Description:
             return i < m_pStrip->List()->size() && IsInvalidField(m_pStrip->List()->At(i)) ? QWidget::tr("not valid")
-                                                                                         : QString();
+                                                                                           : QString();
         default: return QString();
         }
     }
@@ -111,8 +108,10 @@ public:
         const int nCellId = k % 2 != 0 ? SampleCellId(k / 2) : TextCellId(k / 2);
         auto it = m_cells.find(nCellId);
         if (it == m_cells.end())
-            it = m_cells.emplace(nCellId, QAccessible::registerAccessibleInterface(
-                                              new CFieldCellAccessible(Strip(), nCellId))).first;
+            it = m_cells
+                     .emplace(nCellId,
+                              QAccessible::registerAccessibleInterface(new CFieldCellAccessible(Strip(), nCellId)))
+                     .first;
         return QAccessible::accessibleInterface(it->second);
     }
 

@@ -15,11 +15,11 @@ struct SNotification {
 };
 
 constexpr SNotification kEditorNotifications[] = {
-    {EN_UPDATE, &CFieldStrip::OnEditUpdate},   {EN_KILLFOCUS, &CFieldStrip::OnEditKillFocus},
-    {FEN_NEXT, &CFieldStrip::NextField},       {FEN_PREV, &CFieldStrip::PrevField},
-    {FEN_FIRST, &CFieldStrip::FirstField},     {FEN_LAST, &CFieldStrip::LastField},
-    {FEN_UP, &CFieldStrip::ToTextRow},         {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
-    {FEN_DOWN, &CFieldStrip::ToSampleRow},     {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
+    {EN_UPDATE, &CFieldStrip::OnEditUpdate}, {EN_KILLFOCUS, &CFieldStrip::OnEditKillFocus},
+    {FEN_NEXT, &CFieldStrip::NextField},     {FEN_PREV, &CFieldStrip::PrevField},
+    {FEN_FIRST, &CFieldStrip::FirstField},   {FEN_LAST, &CFieldStrip::LastField},
+    {FEN_UP, &CFieldStrip::ToTextRow},       {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
+    {FEN_DOWN, &CFieldStrip::ToSampleRow},   {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
 };
 
 }  // namespace

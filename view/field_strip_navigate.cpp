@@ -17,12 +17,9 @@ struct SSliderRequest {
 };
 
 constexpr SSliderRequest kSliderRequests[] = {
-    {QAbstractSlider::SliderSingleStepSub, SB_LINELEFT},
-    {QAbstractSlider::SliderSingleStepAdd, SB_LINERIGHT},
-    {QAbstractSlider::SliderPageStepSub, SB_PAGELEFT},
-    {QAbstractSlider::SliderPageStepAdd, SB_PAGERIGHT},
-    {QAbstractSlider::SliderMove, SB_THUMBTRACK},
-    {QAbstractSlider::SliderToMinimum, SB_LEFT},
+    {QAbstractSlider::SliderSingleStepSub, SB_LINELEFT}, {QAbstractSlider::SliderSingleStepAdd, SB_LINERIGHT},
+    {QAbstractSlider::SliderPageStepSub, SB_PAGELEFT},   {QAbstractSlider::SliderPageStepAdd, SB_PAGERIGHT},
+    {QAbstractSlider::SliderMove, SB_THUMBTRACK},        {QAbstractSlider::SliderToMinimum, SB_LEFT},
     {QAbstractSlider::SliderToMaximum, SB_RIGHT},
 };
 

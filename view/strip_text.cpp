@@ -44,6 +44,7 @@ void DrawFixedText(QPainter& painter, int x, int y, const std::string& strBytes)
 {
     QString strShown(static_cast<qsizetype>(strBytes.size()), Qt::Uninitialized);
     for (std::size_t i = 0; i < strBytes.size(); ++i)
-        strShown[static_cast<qsizetype>(i)] = QChar(static_cast<char16_t>(static_cast<unsigned char>(ShownChar(strBytes[i]))));
+        strShown[static_cast<qsizetype>(i)] = QChar(
+            static_cast<char16_t>(static_cast<unsigned char>(ShownChar(strBytes[i]))));
     painter.drawText(x, y + QFontMetrics(painter.font()).ascent(), strShown);
 }

@@ -16,7 +16,6 @@
 #include "change_value_dialog.h"
 #include "control_table.h"
 #include "descriptor_list.h"
-#include "statement_site.h"
 #include "dialog_runner.h"
 #include "editor_app.h"
 #include "editor_frame.h"
@@ -24,6 +23,7 @@
 #include "gui_helpers.h"
 #include "new_field_dialog.h"
 #include "recording_presenter.h"
+#include "statement_site.h"
 #include "statement_writer.h"
 
 namespace {

@@ -354,8 +354,7 @@ void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
     QCOMPARE(window.list.m_bInvalid, 1);
     QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
     window.pFrame->OnCommand(CMD_OK);
-    QVERIFY2(presenter.m_messages.empty(),
-             presenter.m_messages.empty() ? "" : presenter.m_messages[0].text.c_str());
+    QVERIFY2(presenter.m_messages.empty(), presenter.m_messages.empty() ? "" : presenter.m_messages[0].text.c_str());
     QCOMPARE(closed.count(), 1);
     QVERIFY(window.pFrame->FileWritten());
     QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(I5, F7.3)\n"));

@@ -2,10 +2,10 @@
 // the rewritten file, the exit status, a bad command line and its help, and
 // running without a display.
 #include <QDeadlineTimer>
-#include <algorithm>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 // No display, and no platform named: the program has to decide by itself.
 const std::vector<std::string> kHeadless = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
 
-SProcessResult RunQuillmark(const std::vector<std::string>& args, const std::vector<std::string>& environment = kHeadless,
+SProcessResult RunQuillmark(const std::vector<std::string>& args,
+                            const std::vector<std::string>& environment = kHeadless,
                             const std::string& strProgram = QUILLMARK_PROGRAM)
 {
     return RunProcess(strProgram, args, std::string(), environment);
@@ -74,7 +75,10 @@ private slots:
     void answersVersionAndHelpWithoutADisplay();
 
 private:
-    std::string Path(const std::string& strName) const { return QDir(m_dir.path()).filePath(QString::fromStdString(strName)).toStdString(); }
+    std::string Path(const std::string& strName) const
+    {
+        return QDir(m_dir.path()).filePath(QString::fromStdString(strName)).toStdString();
+    }
 
     QTemporaryDir m_dir;
 };
@@ -85,10 +89,12 @@ void RoadTest::rewritesAFileOfEitherFormUnattended_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("fixed form, continued") << "prog.for" << "7"
+    QTest::newRow("fixed form, continued") << "prog.for"
+                                           << "7"
                                            << "C     Two records\n  100 FORMAT(I5,\n     +       F7.3)\n      END\n"
                                            << "C     Two records\n  100 FORMAT(I5, F7.3)\n      END\n";
-    QTest::newRow("free form, format string") << "prog.f90" << "25"
+    QTest::newRow("free form, format string") << "prog.f90"
+                                              << "25"
                                               << "program p\n  write (6, '(1x,i5)') 42\nend program p\n"
                                               << "program p\n  write (6, '(1x, i5)') 42\nend program p\n";
 }
@@ -183,9 +189,9 @@ void RoadTest::failsCleanlyPastTheFileSizeLimit()
         strText += "C     padding line to make the file larger than the limit\n";
     strText += "      END\n";
     WriteWholeFile(strFile, strText);
-    const SProcessResult result =
-        RunProcess("/bin/sh", {"-c", "ulimit -f 20; exec \"$0\" \"$1\" 2 7 \"-d:1:$2\"", QUILLMARK_PROGRAM, strFile, strLog},
-                   std::string(), kHeadless);
+    const SProcessResult result = RunProcess(
+        "/bin/sh", {"-c", "ulimit -f 20; exec \"$0\" \"$1\" 2 7 \"-d:1:$2\"", QUILLMARK_PROGRAM, strFile, strLog},
+        std::string(), kHeadless);
     QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
     QCOMPARE(ReadWholeFile(strLog), std::string("Unable to save FORMAT statement to file\nExit anyway?\n"));
     QCOMPARE(ReadWholeFile(strFile), strText);
@@ -252,9 +258,9 @@ void RoadTest::rejectsABadCommandLineWithItsHelpTopic()
 void RoadTest::leavesTheViewerOpenAfterABadCommandLine()
 {
     const QString strChannel = QStringLiteral("quillmark-road-%1").arg(QCoreApplication::applicationPid());
-    const SProcessResult result = RunQuillmark(
-        {"p.for", "12"}, {"QT_QPA_PLATFORM=offscreen", "QUILLMARK_HELP_CHANNEL=" + strChannel.toStdString(),
-                          "QUILLMARK_HELP_VIEWER=" QUILLMARK_HELP_PROGRAM});
+    const SProcessResult result = RunQuillmark({"p.for", "12"}, {"QT_QPA_PLATFORM=offscreen",
+                                                                 "QUILLMARK_HELP_CHANNEL=" + strChannel.toStdString(),
+                                                                 "QUILLMARK_HELP_VIEWER=" QUILLMARK_HELP_PROGRAM});
     QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
     // The program has ended; its viewer is still there, on the topic.
     SHelpRequest status;
@@ -276,8 +282,8 @@ void RoadTest::leavesTheViewerOpenAfterABadCommandLine()
 void RoadTest::findsTheHelpFileInAnInstalledTree()
 {
     const std::string strPrefix = Path("prefix");
-    const SProcessResult install =
-        RunProcess(CMAKE_COMMAND, {"--install", QUILLMARK_BUILD_DIR, "--prefix", strPrefix}, std::string(), {});
+    const SProcessResult install = RunProcess(CMAKE_COMMAND, {"--install", QUILLMARK_BUILD_DIR, "--prefix", strPrefix},
+                                              std::string(), {});
     QVERIFY2(install.nExitStatus == 0, (install.strOut + install.strErr).c_str());
     QVERIFY(fs::is_regular_file(fs::path(strPrefix) / "bin" / "quillmark"));
     QVERIFY(fs::is_regular_file(fs::path(strPrefix) / "bin" / "quillmark-help"));
@@ -287,7 +293,8 @@ void RoadTest::findsTheHelpFileInAnInstalledTree()
                                                (fs::path(strPrefix) / "bin" / "quillmark").string());
     QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
     const QStringList viewerArgs = WaitForViewerArgs(strArgs);
-    QCOMPARE(viewerArgs.value(3).toStdString(), fs::canonical(fs::path(strPrefix) / "share" / "quillmark" / "KELDRANO.HLP").string());
+    QCOMPARE(viewerArgs.value(3).toStdString(),
+             fs::canonical(fs::path(strPrefix) / "share" / "quillmark" / "KELDRANO.HLP").string());
 }
 
 void RoadTest::answersVersionAndHelpWithoutADisplay()

@@ -68,12 +68,15 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("three words") << QStringList{"p.for", "12", "7"} << 0 << 0 << 0 << 0;
     QTest::newRow("no column") << QStringList{"p.for", "12"} << 1 << 0 << 0 << 0;
     QTest::newRow("no words") << QStringList{} << 1 << 0 << 0 << 0;
-    QTest::newRow("seven words") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l", "--free-form", "x"} << 1 << 0 << 0 << 0;
+    QTest::newRow("seven words") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l", "--free-form", "x"} << 1 << 0
+                                 << 0 << 0;
     // A source form beside the other two options, in any order and case.
     QTest::newRow("free form") << QStringList{"p.F", "12", "7", "--free-form"} << 0 << 0 << 0 << 2;
-    QTest::newRow("all three") << QStringList{"p.f90", "12", "7", "--FIXED-form", "-d:1:l", "-fps4"} << 0 << 1 << 1 << 1;
+    QTest::newRow("all three") << QStringList{"p.f90", "12", "7", "--FIXED-form", "-d:1:l", "-fps4"} << 0 << 1 << 1
+                               << 1;
     QTest::newRow("form first") << QStringList{"p.for", "12", "7", "--Free-Form", "-fps4"} << 0 << 0 << 1 << 2;
-    QTest::newRow("same form twice") << QStringList{"p.for", "12", "7", "--free-form", "--free-form"} << 0 << 0 << 0 << 2;
+    QTest::newRow("same form twice") << QStringList{"p.for", "12", "7", "--free-form", "--free-form"} << 0 << 0 << 0
+                                     << 2;
     QTest::newRow("both forms") << QStringList{"p.for", "12", "7", "--free-form", "--fixed-form"} << 1 << 0 << 0 << 2;
     QTest::newRow("form misspelt") << QStringList{"p.for", "12", "7", "--free"} << 1 << 0 << 0 << 0;
     QTest::newRow("unknown option") << QStringList{"p.for", "12", "7", "-x"} << 1 << 0 << 0 << 0;
@@ -144,10 +147,12 @@ void StartUpTest::titlesTheWindowWithTheAbsolutePathAndTheLineAsTyped()
     const std::string strExpected = "Quillmark - " + strDir + "/prog.for - line 12abc";
     // The temporary folder may be reached through a link; the title keeps
     // the current directory's own spelling.
-    QVERIFY2(strTitle == strExpected || strTitle == "Quillmark - " + dir.path().toStdString() + "/prog.for - line 12abc",
+    QVERIFY2(strTitle == strExpected ||
+                 strTitle == "Quillmark - " + dir.path().toStdString() + "/prog.for - line 12abc",
              strTitle.c_str());
     QCOMPARE(MakeWindowTitle("/abs/prog.for", "7"), std::string("Quillmark - /abs/prog.for - line 7"));
-    QCOMPARE(MakeWindowTitle("/abs/prog.for", "7", "120"), std::string("Quillmark - /abs/prog.for - line 7 - label 120"));
+    QCOMPARE(MakeWindowTitle("/abs/prog.for", "7", "120"),
+             std::string("Quillmark - /abs/prog.for - line 7 - label 120"));
 }
 
 void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic_data()
@@ -267,7 +272,8 @@ void StartUpTest::startsANewLabelledStatementInTheChosenForm()
     QVERIFY(app.InitInstance({strFile, "3", "1", "-d:1:" + strLog, "--FREE-FORM"}));
     QCOMPARE(app.Frame()->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 3 - label 110"));
     QTRY_VERIFY(!app.Frame()->isVisible());
-    QCOMPARE(ReadWholeFile(strFile), std::string("program p\n100 format (i3)\n110 FORMAT('First Descriptor')\nend program p\n"));
+    QCOMPARE(ReadWholeFile(strFile),
+             std::string("program p\n100 format (i3)\n110 FORMAT('First Descriptor')\nend program p\n"));
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
     QCOMPARE(app.ExitInstance(), int(EXIT_WRITTEN));
 }

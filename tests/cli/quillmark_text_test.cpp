@@ -48,32 +48,31 @@ TEST(ListText, PlainOutputPlacesTextsOverSamplesWithARuler)
 {
     const SProcessResult r = RunText({"--list", "(I5, 2X, 'x=', SP, 2I3/F7.3)"});
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
-    EXPECT_EQ(r.strOut,
-              "I5   2X  SP    /\n"
-              "       'x='\n"
-              "         2I3\n"
-              "12345  x=+12+12\n"
-              "....:....|....:\n"
-              "        10\n"
-              "\n"
-              "F7.3\n"
-              "+12.123\n"
-              "....:..\n"
-              "\n"
-              "field   col  text  sample\n"
-              "    0     1  I5    |12345|\n"
-              "    1     6  2X    |  |\n"
-              "    2     8  'x='  |x=|\n"
-              "    3    10  SP    ||\n"
-              "    4    10  2I3   |+12+12|\n"
-              "    5    16  /     ||\n"
-              "    6     1  F7.3  |+12.123|\n");
+    EXPECT_EQ(r.strOut, "I5   2X  SP    /\n"
+                        "       'x='\n"
+                        "         2I3\n"
+                        "12345  x=+12+12\n"
+                        "....:....|....:\n"
+                        "        10\n"
+                        "\n"
+                        "F7.3\n"
+                        "+12.123\n"
+                        "....:..\n"
+                        "\n"
+                        "field   col  text  sample\n"
+                        "    0     1  I5    |12345|\n"
+                        "    1     6  2X    |  |\n"
+                        "    2     8  'x='  |x=|\n"
+                        "    3    10  SP    ||\n"
+                        "    4    10  2I3   |+12+12|\n"
+                        "    5    16  /     ||\n"
+                        "    6     1  F7.3  |+12.123|\n");
 }
 
 TEST(Edits, AreAppliedInOrderAsTheEditorAppliesThem)
 {
     const SProcessResult r = RunText({"--list", "(I3, F7.3)", "--insert", "0:SP", "--sample", "1:  -42", "--value",
-                                  "2:1.5", "--remove", "0", "--text", "1:F6.1", "--json"});
+                                      "2:1.5", "--remove", "0", "--text", "1:F6.1", "--json"});
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F6.1"}));
     EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"12345", "   1.5"}));
@@ -137,24 +136,25 @@ TEST_P(Refused, PrintsTheSystemsMessageChangesNothingAndExitsOne)
     EXPECT_NE(r.strOut.find("\"messages\": [\"" + strEscaped + "\"]"), std::string::npos) << r.strOut;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Operations, Refused,
-    ::testing::Values(
-        SRefusal{{"--list", "(I5"}, "FORMAT parse failed in column 5"},
-        SRefusal{{"--list", "(I5,Q7)"}, "FORMAT parse failed in column 7"},
-        SRefusal{{"--list", "(F)", "--fps4"}, "FORMAT parse failed in column 3"},
-        SRefusal{{"--list", "(I5)", "--insert", "1:F7."}, "\"F7.\" is not a valid descriptor\n\nInsertion aborted"},
-        SRefusal{{"--list", "(I5)", "--remove", "0"}, "A Format statement must have at least one descriptor"},
-        SRefusal{{"--list", "(1X, 2(I5))", "--remove", "2"}, "A group must hold at least one descriptor"},
-        SRefusal{{"--list", "(1X, I5)", "--insert", "1:2(", "--insert", "2:)"},
-                 "A group must hold at least one descriptor"}));
+INSTANTIATE_TEST_SUITE_P(Operations, Refused,
+                         ::testing::Values(SRefusal{{"--list", "(I5"}, "FORMAT parse failed in column 5"},
+                                           SRefusal{{"--list", "(I5,Q7)"}, "FORMAT parse failed in column 7"},
+                                           SRefusal{{"--list", "(F)", "--fps4"}, "FORMAT parse failed in column 3"},
+                                           SRefusal{{"--list", "(I5)", "--insert", "1:F7."},
+                                                    "\"F7.\" is not a valid descriptor\n\nInsertion aborted"},
+                                           SRefusal{{"--list", "(I5)", "--remove", "0"},
+                                                    "A Format statement must have at least one descriptor"},
+                                           SRefusal{{"--list", "(1X, 2(I5))", "--remove", "2"},
+                                                    "A group must hold at least one descriptor"},
+                                           SRefusal{{"--list", "(1X, I5)", "--insert", "1:2(", "--insert", "2:)"},
+                                                    "A group must hold at least one descriptor"}));
 
 TEST(Accepted, ADescriptorTooNarrowForItsDigitsShowsAsterisksWithAValueOrWithout)
 {
     // Typed into a field with a value, F3.3 is judged as it is alone: a
     // descriptor that prints asterisks, which a file can hold too.
-    const SProcessResult r =
-        RunText({"--list", "(F7.3)", "--value", "0:0", "--text", "0:F3.3", "--value", "0:", "--json"});
+    const SProcessResult r = RunText(
+        {"--list", "(F7.3)", "--value", "0:0", "--text", "0:F3.3", "--value", "0:", "--json"});
     EXPECT_EQ(r.nExitStatus, 0) << r.strErr;
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"F3.3"}));
     EXPECT_EQ(Member(r.strOut, "sample"), (Strings{"***"}));
@@ -163,8 +163,8 @@ TEST(Accepted, ADescriptorTooNarrowForItsDigitsShowsAsterisksWithAValueOrWithout
 
 TEST(Refused, LaterEditsAreNotAppliedAndTheStateBeforeTheRefusalShows)
 {
-    const SProcessResult r =
-        RunText({"--list", "(I5)", "--insert", "1:A3", "--insert", "0:Q9", "--insert", "0:L2", "--json"});
+    const SProcessResult r = RunText(
+        {"--list", "(I5)", "--insert", "1:A3", "--insert", "0:Q9", "--insert", "0:L2", "--json"});
     EXPECT_EQ(r.nExitStatus, 1);
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "A3"}));
 }
@@ -180,11 +180,12 @@ TEST(Refused, AListThatDoesNotSplitShowsNoFields)
 
 TEST(Usage, ErrorsExitTwoWithTheUsageText)
 {
-    for (const Strings& args : {Strings{}, Strings{"--json"}, Strings{"--list"}, Strings{"--list", "(I5)", "--bogus"},
-                                Strings{"--list", "(I5)", "--remove", "x"}, Strings{"--list", "(I5)", "--text", "0"},
-                                Strings{"--list", "(I5)", "--text", "3:I6"}, Strings{"--list", "(I5)", "--insert", "2:I6"},
-                                Strings{"--list", "(I5)", "--remove", "99999999999999999999"},
-                                Strings{"--list", "(I5)", "--list", "(I6)"}, Strings{"--json=yes", "--list", "(I5)"}}) {
+    for (const Strings& args :
+         {Strings{}, Strings{"--json"}, Strings{"--list"}, Strings{"--list", "(I5)", "--bogus"},
+          Strings{"--list", "(I5)", "--remove", "x"}, Strings{"--list", "(I5)", "--text", "0"},
+          Strings{"--list", "(I5)", "--text", "3:I6"}, Strings{"--list", "(I5)", "--insert", "2:I6"},
+          Strings{"--list", "(I5)", "--remove", "99999999999999999999"}, Strings{"--list", "(I5)", "--list", "(I6)"},
+          Strings{"--json=yes", "--list", "(I5)"}}) {
         const SProcessResult r = RunText(args);
         EXPECT_EQ(r.nExitStatus, 2) << ::testing::PrintToString(args);
         EXPECT_NE(r.strErr.find("Usage: quillmark-text"), std::string::npos);
@@ -231,7 +232,8 @@ TEST(AnyBytes, EndInAResultOrAMessageNeverACrash)
         const SProcessResult r = RunText(args);
         EXPECT_EQ(r.nSignal, 0) << ::testing::PrintToString(args);
         EXPECT_TRUE(r.nExitStatus == 0 || r.nExitStatus == 1 || r.nExitStatus == 2)
-            << ::testing::PrintToString(args) << " exited " << r.nExitStatus << "\n" << r.strErr;
+            << ::testing::PrintToString(args) << " exited " << r.nExitStatus << "\n"
+            << r.strErr;
         if (r.nExitStatus != 0) {
             EXPECT_FALSE(r.strErr.empty()) << ::testing::PrintToString(args);
         }
@@ -444,22 +446,28 @@ TEST_P(LaterList, OpensWithTheDefaultTableAndAsBeforeWithFps4)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Families, LaterList,
-    ::testing::Values(
-        SLaterList{"(\"x =\", F8.3, \"say \"\"hi\"\"\")", {"\\\"x =\\\"", "F8.3", "\\\"say \\\"\\\"hi\\\"\\\"\\\""},
-                   {"x =", "1234.123", "say \\\"hi\\\""}, nullptr},
-        SLaterList{"(100A2, 999F10.4)", {"100A2", "999F10.4"}, {"ab", "12345.1234"},
-                   "FORMAT parse failed in column 7"},
-        SLaterList{"(I0, I0.9, B0, F0.3, G0, G0.3, E0.3E2, D0.3)",
-                   {"I0", "I0.9", "B0", "F0.3", "G0", "G0.3", "E0.3E2", "D0.3"},
-                   {"1234567", "001234567", "10101010", "1234567.123", "1234567.1234567", "0.123E+7", "0.123E+07",
-                    "0.123D+7"},
-                   "FORMAT parse failed in column 10"},
-        SLaterList{"(A, *(1X, F8.3))", {"A", "*(", "1X", "F8.3", ")"}, {"abcdefghij", "", " ", "1234.123", ""},
-                   "FORMAT parse failed in column 9"},
-        SLaterList{"(RU, DC, F6.2, DP, F6.2, EX, DT'x'(1,2))", {"RU", "DC", "F6.2", "DP", "F6.2", "EX", "DT'x'(1,2)"},
-                   {"", "", "123,12", "", "123.12", "0X1.1234567P+12", ""}, "FORMAT parse failed in column 4"}));
+INSTANTIATE_TEST_SUITE_P(Families, LaterList,
+                         ::testing::Values(SLaterList{"(\"x =\", F8.3, \"say \"\"hi\"\"\")",
+                                                      {"\\\"x =\\\"", "F8.3", "\\\"say \\\"\\\"hi\\\"\\\"\\\""},
+                                                      {"x =", "1234.123", "say \\\"hi\\\""},
+                                                      nullptr},
+                                           SLaterList{"(100A2, 999F10.4)",
+                                                      {"100A2", "999F10.4"},
+                                                      {"ab", "12345.1234"},
+                                                      "FORMAT parse failed in column 7"},
+                                           SLaterList{"(I0, I0.9, B0, F0.3, G0, G0.3, E0.3E2, D0.3)",
+                                                      {"I0", "I0.9", "B0", "F0.3", "G0", "G0.3", "E0.3E2", "D0.3"},
+                                                      {"1234567", "001234567", "10101010", "1234567.123",
+                                                       "1234567.1234567", "0.123E+7", "0.123E+07", "0.123D+7"},
+                                                      "FORMAT parse failed in column 10"},
+                                           SLaterList{"(A, *(1X, F8.3))",
+                                                      {"A", "*(", "1X", "F8.3", ")"},
+                                                      {"abcdefghij", "", " ", "1234.123", ""},
+                                                      "FORMAT parse failed in column 9"},
+                                           SLaterList{"(RU, DC, F6.2, DP, F6.2, EX, DT'x'(1,2))",
+                                                      {"RU", "DC", "F6.2", "DP", "F6.2", "EX", "DT'x'(1,2)"},
+                                                      {"", "", "123,12", "", "123.12", "0X1.1234567P+12", ""},
+                                                      "FORMAT parse failed in column 4"}));
 
 TEST(LaterList, TheEmptyListOpensWithNoFieldsAndARepeatCountOfZeroIsRefused)
 {

@@ -59,7 +59,8 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     EXPECT_EQ(LoadResourceString(4), nullptr);
     EXPECT_EQ(LoadResourceString(15), nullptr);
     EXPECT_STREQ(LoadResourceString(IDS_CAPTION), "Quillmark");
-    EXPECT_STREQ(LoadResourceString(IDS_UNBALANCED), "Mismatched repeatables detected in Format statement\nExit aborted");
+    EXPECT_STREQ(LoadResourceString(IDS_UNBALANCED),
+                 "Mismatched repeatables detected in Format statement\nExit aborted");
     EXPECT_STREQ(LoadResourceString(IDS_SAVE_FILTER), "FORTRAN Files (*.for) | *.for | All Files (*.*) | *.* ||");
 }
 
@@ -96,8 +97,9 @@ TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
     EXPECT_EQ(ReadWholeFile(m_path.string()), "FORMAT parse failed in column 17\n");
     // A question takes its negative answer: the result is 0, never IDYES.
     EXPECT_EQ(ShowMessage(nullptr, MB_YESNO | MB_ICONEXCLAMATION, IDS_READ_ONLY, "a.for"), 0);
-    EXPECT_EQ(ReadWholeFile(m_path.string()), "The file \"a.for\" is read-only; changes will be saved to a different file\n"
-                                "Continue anyway?\n");
+    EXPECT_EQ(ReadWholeFile(m_path.string()),
+              "The file \"a.for\" is read-only; changes will be saved to a different file\n"
+              "Continue anyway?\n");
     EXPECT_TRUE(presenter.m_messages.empty());
 }
 

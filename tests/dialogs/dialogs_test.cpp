@@ -63,7 +63,7 @@ void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
     QVERIFY(dialog.m_strCustom.empty());
     dialog.m_nType = TYPE_STRING;
     dialog.OnInitDialog();
-    const QStringList labels{"Character &String", "Character &Variable (A10)", "&Logical (L2)", "&Integer (I5)",
+    const QStringList labels{"Character &String",   "Character &Variable (A10)",    "&Logical (L2)", "&Integer (I5)",
                              "&Fixed-point (F7.3)", "Scientific &Notation (E15.8)", "&Custom:"};
     for (int nType = 0; nType < TYPE_COUNT; ++nType)
         QCOMPARE(dialog.TypeButton(nType)->text(), labels[nType]);
@@ -108,8 +108,8 @@ void DialogsTest::newFieldEndsWithWhereToInsertAndWhat()
         const char* pszTyped;
         bool bAfter;
     };
-    for (const SCase& c : {SCase{TYPE_INTEGER, "", false}, SCase{TYPE_CUSTOM, "3(I5", true},
-                           SCase{TYPE_CUSTOM, "", false}}) {
+    for (const SCase& c :
+         {SCase{TYPE_INTEGER, "", false}, SCase{TYPE_CUSTOM, "3(I5", true}, SCase{TYPE_CUSTOM, "", false}}) {
         CNewFieldDlg dialog;
         dialog.m_nType = TYPE_STRING;
         dialog.OnInitDialog();
@@ -266,11 +266,8 @@ void DialogsTest::saveAsOffersTheFilesOfTheStatementsForm()
     const QStringList free{"Free-form Fortran Files (*.f90 *.f95 *.f03 *.f08)", "All Files (*)"};
     const QStringList fixed{"Fixed-form Fortran Files (*.for *.f *.ftn)", "All Files (*)"};
     const SCase cases[] = {
-        {false, "ro.f90", free, "f90"},
-        {true, "ro.for", fixed, "for"},
-        {true, "old.f", fixed, "f"},
-        {true, "noext", fixed, ""},
-        {false, "noext", free, "f90"},
+        {false, "ro.f90", free, "f90"}, {true, "ro.for", fixed, "for"}, {true, "old.f", fixed, "f"},
+        {true, "noext", fixed, ""},     {false, "noext", free, "f90"},
     };
     QTemporaryDir dir;
     const QString strDir = QFileInfo(dir.path()).canonicalFilePath();
@@ -284,7 +281,8 @@ void DialogsTest::saveAsOffersTheFilesOfTheStatementsForm()
         QCOMPARE(dialog.directory().absolutePath(), strDir);
         // The file's own name is proposed (with the suffix a free-form file needs).
         const QString strName = QString(c.pszFile) + (c.strSuffix.isEmpty() || QString(c.pszFile).contains('.')
-                                                          ? QString() : "." + c.strSuffix);
+                                                          ? QString()
+                                                          : "." + c.strSuffix);
         QCOMPARE(QFileInfo(dialog.selectedFiles().value(0)).fileName(), strName);
     }
 }

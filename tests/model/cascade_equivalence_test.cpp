@@ -108,22 +108,22 @@ struct SDescriptorTestAccess {
     static std::string State(const CDescriptor& d)
     {
         return d.m_strText + "|" + d.m_strSample + "|" + d.m_strValue + "|" + d.m_strGoodText + "|" +
-               d.m_strGoodSample + "|" + std::to_string(d.m_bFromText) + "|" +
-               std::to_string(d.m_nRepeat) + "|" + std::to_string(d.m_nScale) + "|" + std::to_string(d.m_bPlus) +
-               "|" + std::to_string(d.m_nKind) + "|" + std::to_string(d.m_nGoodKind) + "|" +
-               std::to_string(d.m_nGoodRepeat) + "|" + std::to_string(d.m_nGoodScale) + "|" +
-               std::to_string(d.m_bGoodPlus) + "|" + std::to_string(d.m_bComma) + std::to_string(d.m_bGoodComma);
+               d.m_strGoodSample + "|" + std::to_string(d.m_bFromText) + "|" + std::to_string(d.m_nRepeat) + "|" +
+               std::to_string(d.m_nScale) + "|" + std::to_string(d.m_bPlus) + "|" + std::to_string(d.m_nKind) + "|" +
+               std::to_string(d.m_nGoodKind) + "|" + std::to_string(d.m_nGoodRepeat) + "|" +
+               std::to_string(d.m_nGoodScale) + "|" + std::to_string(d.m_bGoodPlus) + "|" + std::to_string(d.m_bComma) +
+               std::to_string(d.m_bGoodComma);
     }
 };
 
 namespace {
 
-const char* const kTexts[] = {"I5",   "3I2",  "F7.3", "E12.4", "A",  "A3", "'ab'", "2Hxy", "X",   "3X",
-                              "T10",  "T3",   "TL2",  "TR2",   "SP", "SS", "S",    "2P",   "-1P", "0P",
-                              "(",    "2(",   "3(",   ")",     ")",  "/",  "2/",   ":",    "BN",  "L2",
-                              "B4.2", "Z4",   "G10.3", "D",    "Q5", "F7.", "100I5", "T1000", "2((", "SPX",
-                              "DC",   "DP",   "RU",   "*(",    "I0", "F0.2", "EX12.3", "G0", "0E5.1", "\"a\"",
-                              "DT'x'(1,2)", "1000000(", "E0.3"};
+const char* const kTexts[] = {"I5",    "3I2",    "F7.3", "E12.4", "A",     "A3",         "'ab'",     "2Hxy", "X",
+                              "3X",    "T10",    "T3",   "TL2",   "TR2",   "SP",         "SS",       "S",    "2P",
+                              "-1P",   "0P",     "(",    "2(",    "3(",    ")",          ")",        "/",    "2/",
+                              ":",     "BN",     "L2",   "B4.2",  "Z4",    "G10.3",      "D",        "Q5",   "F7.",
+                              "100I5", "T1000",  "2((",  "SPX",   "DC",    "DP",         "RU",       "*(",   "I0",
+                              "F0.2",  "EX12.3", "G0",   "0E5.1", "\"a\"", "DT'x'(1,2)", "1000000(", "E0.3"};
 const char* const kSamples[] = {"12", "1.5", "1.5E+03", "  ", "abc", "", "0042", "It's", "x", "1.5D+00", "0X1.8P+1"};
 const char* const kValues[] = {"", "42", "1.5", "-2.5", "abc", ".T.", "ff", "1E3"};
 

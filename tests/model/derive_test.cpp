@@ -39,21 +39,20 @@ TEST_P(DeriveFromSample, WritesTheMatchingText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Integer, DeriveFromSample,
-    ::testing::Values(SDeriveCase{"I5", "  -42", "I5"}, SDeriveCase{"I5", " 0042", "I5.4"},
-                      SDeriveCase{"I5", "123", "I3"}, SDeriveCase{"I5", "abc", "I3"},
-                      SDeriveCase{"I8.3", "    42", "I6.3"}, SDeriveCase{"I8.3", "42", "I2.2"},
-                      SDeriveCase{"3I5", "12", "3I2"}, SDeriveCase{"i5", "1234", "i4"},
-                      SDeriveCase{"I", "1234567", "I"}, SDeriveCase{"I", "12", "I2"},
-                      SDeriveCase{"I", "0000007", "I7.7"}, SDeriveCase{"I5", "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Integer, DeriveFromSample,
+                         ::testing::Values(SDeriveCase{"I5", "  -42", "I5"}, SDeriveCase{"I5", " 0042", "I5.4"},
+                                           SDeriveCase{"I5", "123", "I3"}, SDeriveCase{"I5", "abc", "I3"},
+                                           SDeriveCase{"I8.3", "    42", "I6.3"}, SDeriveCase{"I8.3", "42", "I2.2"},
+                                           SDeriveCase{"3I5", "12", "3I2"}, SDeriveCase{"i5", "1234", "i4"},
+                                           SDeriveCase{"I", "1234567", "I"}, SDeriveCase{"I", "12", "I2"},
+                                           SDeriveCase{"I", "0000007", "I7.7"}, SDeriveCase{"I5", "", nullptr}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Radix, DeriveFromSample,
-    ::testing::Values(SDeriveCase{"B8.4", "0101", "B4.4"}, SDeriveCase{"B8.4", "  11", "B4.4"},
-                      SDeriveCase{"Z8", "00ff", "Z4.4"}, SDeriveCase{"Z8", "ff", "Z2"},
-                      SDeriveCase{"O", "1234567", "O"}, SDeriveCase{"O", "89", "O2"}, SDeriveCase{"z8", "ab", "z2"},
-                      SDeriveCase{"2B8", "1", "2B1"}, SDeriveCase{"Z8", "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(Radix, DeriveFromSample,
+                         ::testing::Values(SDeriveCase{"B8.4", "0101", "B4.4"}, SDeriveCase{"B8.4", "  11", "B4.4"},
+                                           SDeriveCase{"Z8", "00ff", "Z4.4"}, SDeriveCase{"Z8", "ff", "Z2"},
+                                           SDeriveCase{"O", "1234567", "O"}, SDeriveCase{"O", "89", "O2"},
+                                           SDeriveCase{"z8", "ab", "z2"}, SDeriveCase{"2B8", "1", "2B1"},
+                                           SDeriveCase{"Z8", "", nullptr}));
 
 INSTANTIATE_TEST_SUITE_P(
     Real, DeriveFromSample,
@@ -71,27 +70,28 @@ INSTANTIATE_TEST_SUITE_P(
                       SDeriveCase{"e12.3E3", "1.5E+12", "e7.1"}, SDeriveCase{"E12.3e2", "1.5d+012", "E8.1E3"},
                       SDeriveCase{"2ES12.3", "1.25E+123", "2ES9.2E3"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    CharacterAndLogical, DeriveFromSample,
-    ::testing::Values(SDeriveCase{"L2", ".TRUE.", "L6"}, SDeriveCase{"L", "TF", "L"}, SDeriveCase{"L5", "", "L0"},
-                      SDeriveCase{"A10", "hello", "A5"}, SDeriveCase{"2A4", "xy", "2A2"},
-                      SDeriveCase{"A", "abcdefghij", "A"}, SDeriveCase{"a", "xyz", "a3"},
-                      SDeriveCase{"'abc'", "It's", "'It''s'"}, SDeriveCase{"'abc'", "", "''"},
-                      SDeriveCase{"5Hhello", "hi", "2Hhi"}, SDeriveCase{"5hhello", "hi", "2hhi"}));
+INSTANTIATE_TEST_SUITE_P(CharacterAndLogical, DeriveFromSample,
+                         ::testing::Values(SDeriveCase{"L2", ".TRUE.", "L6"}, SDeriveCase{"L", "TF", "L"},
+                                           SDeriveCase{"L5", "", "L0"}, SDeriveCase{"A10", "hello", "A5"},
+                                           SDeriveCase{"2A4", "xy", "2A2"}, SDeriveCase{"A", "abcdefghij", "A"},
+                                           SDeriveCase{"a", "xyz", "a3"}, SDeriveCase{"'abc'", "It's", "'It''s'"},
+                                           SDeriveCase{"'abc'", "", "''"}, SDeriveCase{"5Hhello", "hi", "2Hhi"},
+                                           SDeriveCase{"5hhello", "hi", "2hhi"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Position, DeriveFromSample,
-    ::testing::Values(SDeriveCase{"TR4", "  ", "TR2"}, SDeriveCase{"3X", "    ", "4X"}, SDeriveCase{"3x", "", "0x"},
-                      SDeriveCase{"X", "", "X"}, SDeriveCase{"X", " ", "1X"}, SDeriveCase{"T10", "", nullptr},
-                      SDeriveCase{"T10", "   ", "T3"}));
+INSTANTIATE_TEST_SUITE_P(Position, DeriveFromSample,
+                         ::testing::Values(SDeriveCase{"TR4", "  ", "TR2"}, SDeriveCase{"3X", "    ", "4X"},
+                                           SDeriveCase{"3x", "", "0x"}, SDeriveCase{"X", "", "X"},
+                                           SDeriveCase{"X", " ", "1X"}, SDeriveCase{"T10", "", nullptr},
+                                           SDeriveCase{"T10", "   ", "T3"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    NotDerivable, DeriveFromSample,
-    ::testing::Values(SDeriveCase{"SP", "", nullptr}, SDeriveCase{"2P", "x", nullptr}, SDeriveCase{"BN", "", nullptr},
-                      SDeriveCase{"BZ", "", nullptr}, SDeriveCase{"Q", "", nullptr}, SDeriveCase{"TL4", "  ", nullptr},
-                      SDeriveCase{"SS", "", nullptr}, SDeriveCase{"S", "", nullptr}, SDeriveCase{"2(", "", nullptr},
-                      SDeriveCase{"3/", "", nullptr}, SDeriveCase{"/", "", nullptr}, SDeriveCase{"\\", "", nullptr},
-                      SDeriveCase{"$", "", nullptr}, SDeriveCase{":", "", nullptr}));
+INSTANTIATE_TEST_SUITE_P(NotDerivable, DeriveFromSample,
+                         ::testing::Values(SDeriveCase{"SP", "", nullptr}, SDeriveCase{"2P", "x", nullptr},
+                                           SDeriveCase{"BN", "", nullptr}, SDeriveCase{"BZ", "", nullptr},
+                                           SDeriveCase{"Q", "", nullptr}, SDeriveCase{"TL4", "  ", nullptr},
+                                           SDeriveCase{"SS", "", nullptr}, SDeriveCase{"S", "", nullptr},
+                                           SDeriveCase{"2(", "", nullptr}, SDeriveCase{"3/", "", nullptr},
+                                           SDeriveCase{"/", "", nullptr}, SDeriveCase{"\\", "", nullptr},
+                                           SDeriveCase{"$", "", nullptr}, SDeriveCase{":", "", nullptr}));
 
 TEST(DeriveFromSample, ATabCountsFromItsPrintColumn)
 {

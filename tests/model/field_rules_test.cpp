@@ -25,8 +25,7 @@ TEST(LayOutFields, RecordsColumnsAndWidthsOfEveryField)
     const SPlaceCase cases[] = {
         // Repeated samples count every pass; modes, groups' openers and
         // record ends take no columns; a record end starts the next record.
-        {{"I5", "3I2", "SP", "F6.2", "/", "A3"},
-         {{0, 0, 5}, {0, 5, 6}, {0, 11, 0}, {0, 11, 6}, {0, 17, 0}, {1, 0, 3}}},
+        {{"I5", "3I2", "SP", "F6.2", "/", "A3"}, {{0, 0, 5}, {0, 5, 6}, {0, 11, 0}, {0, 11, 6}, {0, 17, 0}, {1, 0, 3}}},
         {{"'ab'", "2(", "I1", ")", "2/", "X", "\\", "L2"},
          {{0, 0, 2}, {0, 2, 0}, {0, 2, 1}, {0, 3, 1}, {0, 4, 0}, {1, 0, 1}, {1, 1, 0}, {2, 0, 2}}},
         {{}, {}},
@@ -47,8 +46,8 @@ TEST(LayOutFields, RecordsColumnsAndWidthsOfEveryField)
 TEST(LayOutFields, AgreesWithEachDescriptorsColumnOnRandomLists)
 {
     // The one-pass layout and the model's own walk back must never differ.
-    const std::vector<std::string> pool = {"I5", "2I3", "SP", "SS", "1P", "F7.3", "/", "2(", ")", "'x'", "T10",
-                                           "TR2", "3X", ":", "A", "E12.4", "BN"};
+    const std::vector<std::string> pool = {"I5",  "2I3", "SP",  "SS", "1P", "F7.3", "/",     "2(", ")",
+                                           "'x'", "T10", "TR2", "3X", ":",  "A",    "E12.4", "BN"};
     std::mt19937 random(7);
     for (int nList = 0; nList < 200; ++nList) {
         CDescriptorList list;
@@ -74,9 +73,9 @@ TEST(LayOutFields, AgreesWithEachDescriptorsColumnOnRandomLists)
 TEST(RulerTickAt, LongEveryTenMediumEveryFive)
 {
     const std::pair<long long, RulerTick> ticks[] = {
-        {0, TICK_LONG},    {1, TICK_SHORT},  {4, TICK_SHORT},    {5, TICK_MEDIUM},         {9, TICK_SHORT},
-        {10, TICK_LONG},   {23, TICK_SHORT}, {25, TICK_MEDIUM},  {105, TICK_MEDIUM},       {110, TICK_LONG},
-        {2147483650LL, TICK_LONG},
+        {0, TICK_LONG},     {1, TICK_SHORT},  {4, TICK_SHORT},           {5, TICK_MEDIUM},
+        {9, TICK_SHORT},    {10, TICK_LONG},  {23, TICK_SHORT},          {25, TICK_MEDIUM},
+        {105, TICK_MEDIUM}, {110, TICK_LONG}, {2147483650LL, TICK_LONG},
     };
     for (const auto& [nColumn, tick] : ticks)
         EXPECT_EQ(RulerTickAt(nColumn), tick) << nColumn;

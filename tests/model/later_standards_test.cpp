@@ -14,9 +14,9 @@ namespace {
 
 struct SFormCase {
     const char* text;
-    int kind;              // with the default table
-    const char* sample;    // with the default table
-    const char* strict;    // the sample with the strict table, "??????" when refused
+    int kind;            // with the default table
+    const char* sample;  // with the default table
+    const char* strict;  // the sample with the strict table, "??????" when refused
 };
 
 void PrintTo(const SFormCase& c, std::ostream* os)
@@ -49,45 +49,29 @@ INSTANTIATE_TEST_SUITE_P(
         SFormCase{"\"x =\"", KIND_STRING, "x =", "x ="},
         SFormCase{"\"say \"\"hi\"\"\"", KIND_STRING, "say \"hi\"", "say \"hi\""},
         SFormCase{"\"it's\"", KIND_STRING, "it's", "it's"},
-        SFormCase{"'say \"hi\"'", KIND_STRING, "say \"hi\"", "say \"hi\""},
-        SFormCase{"\"\"", KIND_STRING, "", ""},
+        SFormCase{"'say \"hi\"'", KIND_STRING, "say \"hi\"", "say \"hi\""}, SFormCase{"\"\"", KIND_STRING, "", ""},
         // Repeat counts above 99 (one pass is the sample).
-        SFormCase{"100A", KIND_A, "abcdefghij", NO},
-        SFormCase{"999F10.4", KIND_FWD, "12345.1234", NO},
-        SFormCase{"1000000E15.7", KIND_EWD, "123.1234567E+12", NO},
-        SFormCase{"2147483647I2", KIND_IW, "12", NO},
+        SFormCase{"100A", KIND_A, "abcdefghij", NO}, SFormCase{"999F10.4", KIND_FWD, "12345.1234", NO},
+        SFormCase{"1000000E15.7", KIND_EWD, "123.1234567E+12", NO}, SFormCase{"2147483647I2", KIND_IW, "12", NO},
         // Minimal widths: the default value 1234567(.1234567) without blanks.
         // I0 kept its old empty sample in the strict table.
-        SFormCase{"I0", KIND_IW, "1234567", ""},
-        SFormCase{"I0.9", KIND_IWM, "001234567", NO},
-        SFormCase{"I0.3", KIND_IWM, "1234567", NO},
-        SFormCase{"B0", KIND_BW, "10101010", ""},
-        SFormCase{"O0", KIND_OW, "1234567", ""},
-        SFormCase{"Z0", KIND_ZW, "12345678", ""},
-        SFormCase{"F0.3", KIND_FWD, "1234567.123", NO},
-        SFormCase{"F0.0", KIND_FWD, "1234567.", NO},
-        SFormCase{"G0", KIND_GW, "1234567.1234567", NO},
-        SFormCase{"G0.3", KIND_GWD, "0.123E+7", NO},
-        SFormCase{"E0.3", KIND_EWD, "0.123E+7", NO},
-        SFormCase{"E0.3E2", KIND_EWDE, "0.123E+07", NO},
-        SFormCase{"ES0.3", KIND_ESWD, "1.123E+6", NO},
-        SFormCase{"EN0.4", KIND_ENWD, "1.1234E+6", NO},
+        SFormCase{"I0", KIND_IW, "1234567", ""}, SFormCase{"I0.9", KIND_IWM, "001234567", NO},
+        SFormCase{"I0.3", KIND_IWM, "1234567", NO}, SFormCase{"B0", KIND_BW, "10101010", ""},
+        SFormCase{"O0", KIND_OW, "1234567", ""}, SFormCase{"Z0", KIND_ZW, "12345678", ""},
+        SFormCase{"F0.3", KIND_FWD, "1234567.123", NO}, SFormCase{"F0.0", KIND_FWD, "1234567.", NO},
+        SFormCase{"G0", KIND_GW, "1234567.1234567", NO}, SFormCase{"G0.3", KIND_GWD, "0.123E+7", NO},
+        SFormCase{"E0.3", KIND_EWD, "0.123E+7", NO}, SFormCase{"E0.3E2", KIND_EWDE, "0.123E+07", NO},
+        SFormCase{"ES0.3", KIND_ESWD, "1.123E+6", NO}, SFormCase{"EN0.4", KIND_ENWD, "1.1234E+6", NO},
         SFormCase{"D0.3", KIND_DWD, "0.123D+7", NO},
         // Unlimited groups, rounding and decimal modes, EX, DT.
-        SFormCase{"*(", KIND_OPEN_ANY, "", NO},
-        SFormCase{"* (", KIND_OPEN_ANY, "", NO},
-        SFormCase{"RU", KIND_ROUND, "", NO}, SFormCase{"rd", KIND_ROUND, "", NO},
-        SFormCase{"RZ", KIND_ROUND, "", NO}, SFormCase{"RN", KIND_ROUND, "", NO},
-        SFormCase{"RC", KIND_ROUND, "", NO}, SFormCase{"RP", KIND_ROUND, "", NO},
+        SFormCase{"*(", KIND_OPEN_ANY, "", NO}, SFormCase{"* (", KIND_OPEN_ANY, "", NO},
+        SFormCase{"RU", KIND_ROUND, "", NO}, SFormCase{"rd", KIND_ROUND, "", NO}, SFormCase{"RZ", KIND_ROUND, "", NO},
+        SFormCase{"RN", KIND_ROUND, "", NO}, SFormCase{"RC", KIND_ROUND, "", NO}, SFormCase{"RP", KIND_ROUND, "", NO},
         SFormCase{"DC", KIND_DC, "", NO}, SFormCase{"DP", KIND_DP, "", NO},
-        SFormCase{"EX", KIND_EX, "0X1.1234567P+12", NO},
-        SFormCase{"EX20.3", KIND_EXWD, "         0X1.123P+12", NO},
-        SFormCase{"EX12.3E3", KIND_EXWDE, "0X1.123P+123", NO},
-        SFormCase{"EX0.2", KIND_EXWD, "0X1.12P+12", NO},
-        SFormCase{"DT", KIND_DT, "", NO},
-        SFormCase{"DT'list'", KIND_DT, "", NO},
-        SFormCase{"DT\"list\"(10, -2)", KIND_DT, "", NO},
-        SFormCase{"DT(3)", KIND_DT, "", NO},
+        SFormCase{"EX", KIND_EX, "0X1.1234567P+12", NO}, SFormCase{"EX20.3", KIND_EXWD, "         0X1.123P+12", NO},
+        SFormCase{"EX12.3E3", KIND_EXWDE, "0X1.123P+123", NO}, SFormCase{"EX0.2", KIND_EXWD, "0X1.12P+12", NO},
+        SFormCase{"DT", KIND_DT, "", NO}, SFormCase{"DT'list'", KIND_DT, "", NO},
+        SFormCase{"DT\"list\"(10, -2)", KIND_DT, "", NO}, SFormCase{"DT(3)", KIND_DT, "", NO},
         SFormCase{"2DT'x'(1)", KIND_DT, "", NO},
         // 0P stays a scale factor.
         SFormCase{"0P", KIND_P, "", ""}));
@@ -97,8 +81,8 @@ TEST(LaterForm, ImpossibleOnesAreRefusedByBothTables)
     for (bool bStrict : {false, true}) {
         CStrictTable table(bStrict);
         // A repeat count of 0 is not Fortran; one beyond an int is none either.
-        for (const char* text : {"0E16.8", "0I5", "00A", "0(", "2147483648I5", "G5", "G0.3E2x", "DT()",
-                                 "DT'x'(1,)", "I0.1000", "F0.1000", "**(", "1*("})
+        for (const char* text : {"0E16.8", "0I5", "00A", "0(", "2147483648I5", "G5", "G0.3E2x", "DT()", "DT'x'(1,)",
+                                 "I0.1000", "F0.1000", "**(", "1*("})
             EXPECT_EQ(SampleOf(text), "??????") << text << (bStrict ? " strict" : "");
         // Too narrow for its digits, a field prints asterisks, as Fortran
         // prints them.
@@ -227,33 +211,29 @@ TEST_P(SplitLater, FindsEachDescriptor)
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, SplitLater,
-    ::testing::Values(
-        SSplitLaterCase{"(\"x =\", F8.3)\n", {"\"x =\"", "F8.3"}},
-        SSplitLaterCase{"(\"say \"\"hi\"\"\")\n", {"\"say \"\"hi\"\"\""}},
-        SSplitLaterCase{"(\"a,b'c)\", 'd\"e', I2)\n", {"\"a,b'c)\"", "'d\"e'", "I2"}},
-        SSplitLaterCase{"()\n", {}},
-        SSplitLaterCase{"( )\n", {}},
-        SSplitLaterCase{"(100A, 999F10.4/1000000E15.7)\n", {"100A", "999F10.4", "/", "1000000E15.7"}},
-        SSplitLaterCase{"(I0, G0, F0.3, E0.3E2)\n", {"I0", "G0", "F0.3", "E0.3E2"}},
-        SSplitLaterCase{"(RU, DC, EX20.3, DP, RN)\n", {"RU", "DC", "EX20.3", "DP", "RN"}},
-        SSplitLaterCase{"(DT'a,b)'(10, 2), DT, dt(1), I2)\n", {"DT'a,b)'(10, 2)", "DT", "dt(1)", "I2"}},
-        SSplitLaterCase{"(DT \"x\"\"y,\" (1,2), ! comment\n I2)\n", {"DT \"x\"\"y,\" (1,2)", "I2"}}));
+    ::testing::Values(SSplitLaterCase{"(\"x =\", F8.3)\n", {"\"x =\"", "F8.3"}},
+                      SSplitLaterCase{"(\"say \"\"hi\"\"\")\n", {"\"say \"\"hi\"\"\""}},
+                      SSplitLaterCase{"(\"a,b'c)\", 'd\"e', I2)\n", {"\"a,b'c)\"", "'d\"e'", "I2"}},
+                      SSplitLaterCase{"()\n", {}}, SSplitLaterCase{"( )\n", {}},
+                      SSplitLaterCase{"(100A, 999F10.4/1000000E15.7)\n", {"100A", "999F10.4", "/", "1000000E15.7"}},
+                      SSplitLaterCase{"(I0, G0, F0.3, E0.3E2)\n", {"I0", "G0", "F0.3", "E0.3E2"}},
+                      SSplitLaterCase{"(RU, DC, EX20.3, DP, RN)\n", {"RU", "DC", "EX20.3", "DP", "RN"}},
+                      SSplitLaterCase{"(DT'a,b)'(10, 2), DT, dt(1), I2)\n", {"DT'a,b)'(10, 2)", "DT", "dt(1)", "I2"}},
+                      SSplitLaterCase{"(DT \"x\"\"y,\" (1,2), ! comment\n I2)\n", {"DT \"x\"\"y,\" (1,2)", "I2"}}));
 
 TEST(SplitLater, TheStrictTableRefusesTheLaterListsWhereItDidBefore)
 {
     struct {
         const char* text;
         int column;
-    } const cases[] = {{"()\n", 2}, {"(100(I5))\n", 6}, {"(*(I5))\n", 6}, {"(0E16.8)\n", 8},
-                       {"(DT'a,b')\n", 6}};
+    } const cases[] = {{"()\n", 2}, {"(100(I5))\n", 6}, {"(*(I5))\n", 6}, {"(0E16.8)\n", 8}, {"(DT'a,b')\n", 6}};
     CStrictTable strict;
     for (const auto& c : cases) {
         CDescriptorList list(TestTable());
         const CResult result = list.Split(c.text);
         EXPECT_FALSE(result.Ok()) << c.text;
         ASSERT_EQ(result.Messages().size(), 1u) << c.text;
-        EXPECT_EQ(MessageOf(result), "FORMAT parse failed in column " + std::to_string(c.column))
-            << c.text;
+        EXPECT_EQ(MessageOf(result), "FORMAT parse failed in column " + std::to_string(c.column)) << c.text;
     }
     // Nested, an empty group is an empty item in either table.
     CStrictTable def(false);
@@ -292,21 +272,17 @@ TEST_P(DeriveLater, WritesTheMatchingTextOrRefuses)
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DeriveLater,
-    ::testing::Values(
-        SDeriveLaterCase{"\"x\"", "say \"hi\"", "\"say \"\"hi\"\"\""},
-        SDeriveLaterCase{"\"x\"", "it's", "\"it's\""},
-        SDeriveLaterCase{"'x'", "say \"hi\"", "'say \"hi\"'"},
-        SDeriveLaterCase{"1000I5", "12", "1000I2"},
-        SDeriveLaterCase{"I0", "  42", "I0"},  // a minimal width fits every sample
-        SDeriveLaterCase{"F0.3", "1.5", "F0.3"},
-        SDeriveLaterCase{"G0", "abc", "G0"},
-        SDeriveLaterCase{"EX20.3", "0X1.8P+1", "EX8.1E1"},
-        SDeriveLaterCase{"EX20.3", " 0X1.8P+01", "EX10.1"},
-        SDeriveLaterCase{"ex20.3e4", " 0X1.8P+01", "ex10.1e2"},
-        SDeriveLaterCase{"EX", "0X1.1234567P+12", "EX"},
-        SDeriveLaterCase{"EX20.3", "1.5", nullptr},
-        SDeriveLaterCase{"DC", "x", nullptr}, SDeriveLaterCase{"RU", "", nullptr},
-        SDeriveLaterCase{"DT'x'", "abc", nullptr}, SDeriveLaterCase{"*(", "", nullptr}));
+    ::testing::Values(SDeriveLaterCase{"\"x\"", "say \"hi\"", "\"say \"\"hi\"\"\""},
+                      SDeriveLaterCase{"\"x\"", "it's", "\"it's\""},
+                      SDeriveLaterCase{"'x'", "say \"hi\"", "'say \"hi\"'"}, SDeriveLaterCase{"1000I5", "12", "1000I2"},
+                      SDeriveLaterCase{"I0", "  42", "I0"},  // a minimal width fits every sample
+                      SDeriveLaterCase{"F0.3", "1.5", "F0.3"}, SDeriveLaterCase{"G0", "abc", "G0"},
+                      SDeriveLaterCase{"EX20.3", "0X1.8P+1", "EX8.1E1"},
+                      SDeriveLaterCase{"EX20.3", " 0X1.8P+01", "EX10.1"},
+                      SDeriveLaterCase{"ex20.3e4", " 0X1.8P+01", "ex10.1e2"},
+                      SDeriveLaterCase{"EX", "0X1.1234567P+12", "EX"}, SDeriveLaterCase{"EX20.3", "1.5", nullptr},
+                      SDeriveLaterCase{"DC", "x", nullptr}, SDeriveLaterCase{"RU", "", nullptr},
+                      SDeriveLaterCase{"DT'x'", "abc", nullptr}, SDeriveLaterCase{"*(", "", nullptr}));
 
 }  // namespace
 

@@ -6,10 +6,10 @@
 #include <map>
 #include <set>
 
-#include "descriptor.h"
-#include "descriptor_table.h"
 #include "char_class.h"
+#include "descriptor.h"
 #include "descriptor_parser.h"
+#include "descriptor_table.h"
 #include "format_scanner.h"
 #include "model_helpers.h"
 
@@ -23,10 +23,9 @@ namespace {
 std::string TokensOf(const char* text)
 {
     static const std::map<FormatTokenKind, char> kLetters = {
-        {TOKEN_NUMBER, 'N'}, {TOKEN_SIGN, 'S'},  {TOKEN_LETTERS, 'L'},   {TOKEN_PERIOD, '.'},
-        {TOKEN_CONSTANT, 'C'}, {TOKEN_HOLLERITH, 'H'}, {TOKEN_COMMA, ','}, {TOKEN_OPEN, '('},
-        {TOKEN_CLOSE, ')'},  {TOKEN_SLASH, '/'},  {TOKEN_BACKSLASH, '\\'}, {TOKEN_COLON, ':'},
-        {TOKEN_PUNCT, 'P'},  {TOKEN_OTHER, 'O'},  {TOKEN_COMMENT, '!'}};
+        {TOKEN_NUMBER, 'N'},     {TOKEN_SIGN, 'S'},  {TOKEN_LETTERS, 'L'}, {TOKEN_PERIOD, '.'}, {TOKEN_CONSTANT, 'C'},
+        {TOKEN_HOLLERITH, 'H'},  {TOKEN_COMMA, ','}, {TOKEN_OPEN, '('},    {TOKEN_CLOSE, ')'},  {TOKEN_SLASH, '/'},
+        {TOKEN_BACKSLASH, '\\'}, {TOKEN_COLON, ':'}, {TOKEN_PUNCT, 'P'},   {TOKEN_OTHER, 'O'},  {TOKEN_COMMENT, '!'}};
     CFormatScanner scanner(text);
     std::string out;
     for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
@@ -98,43 +97,32 @@ TEST_P(ScanTable, CutsTheTextIntoTokensWithTheirPositions)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ScanTable,
-    ::testing::Values(
-        SScanCase{"F7.3", "L:F N:7 .:. N:3", true},
-        SScanCase{"3I5", "N:3 L:I N:5", true},
-        SScanCase{"E15.8E3", "L:E N:15 .:. N:8 L:E N:3", true},
-        SScanCase{"-2P", "S:- N:2 L:P", true},
-        SScanCase{"+1P", "S:+ N:1 L:P", true},
-        SScanCase{"2PF7.3", "N:2 L:P L:F N:7 .:. N:3", true},  // a P after a count ends a scale factor
-        SScanCase{"2(", "N:2 (:(", true},
-        SScanCase{"3Habc", "H:3Habc", true},
-        SScanCase{"5hh,i'j", "H:5hh,i'j", true},  // any characters, case kept
-        SScanCase{"0H", "H:0H", true},
-        SScanCase{"2H", "H:2H~", false},           // two characters still owed
-        SScanCase{"100000Habc", "H:100000Habc~", false},  // a count of six digits owes more than any text holds
-        SScanCase{"X3Habc", "L:X N:3 L:Habc", true},  // only a count that starts an item opens one
-        SScanCase{"'x='", "C:'x='", true},
-        SScanCase{"'it''s'", "C:'it''s'", true},
-        SScanCase{"'AB'X", "C:'AB' L:X", true},    // the constant ends at its closing quote
-        SScanCase{"'open", "C:'open~", false},
-        SScanCase{"F7.", "L:F N:7 .:.", true},
-        SScanCase{"  f 7 . 3  ", "L:f N:7 .:. N:3", true},
-        SScanCase{"THE", "L:THE", true},           // an H after letters is a letter
-        SScanCase{"H5", "L:H N:5", true},          // and so is one that starts the text
-        SScanCase{"(+", "(:( S:+", true},
-        SScanCase{"+", "S:+", true},
-        SScanCase{"", "", true},
-        SScanCase{"   ", "", true},
-        SScanCase{"I5\x01", "L:I N:5 O:\x01", false},   // a control character
-        SScanCase{"I5\r", "L:I N:5 O:\r", false},       // a carriage return is no blank
-        SScanCase{"A\xc3\xa9", "L:A O:\xc3 O:\xa9", false},  // bytes above the ASCII range
-        SScanCase{"\"a\"\"b\"", "C:\"a\"\"b\"", true},  // a double-quoted constant
-        SScanCase{"\"a'b\"", "C:\"a'b\"", true},
-        SScanCase{"'a\"b'", "C:'a\"b'", true},
-        SScanCase{"\"open", "C:\"open~", false},
-        SScanCase{"* (", "P:* (:(", true},
-        SScanCase{"I5 ! note", "L:I N:5 !:! note", false},  // a comment runs to the line end
-        SScanCase{"DT'x'( 1, -2 )", "L:DT C:'x' (:( N:1 ,:, S:- N:2 ):)", true},
-        SScanCase{"DT(x)", "L:DT (:( L:x ):)", true}));
+    ::testing::Values(SScanCase{"F7.3", "L:F N:7 .:. N:3", true}, SScanCase{"3I5", "N:3 L:I N:5", true},
+                      SScanCase{"E15.8E3", "L:E N:15 .:. N:8 L:E N:3", true}, SScanCase{"-2P", "S:- N:2 L:P", true},
+                      SScanCase{"+1P", "S:+ N:1 L:P", true},
+                      SScanCase{"2PF7.3", "N:2 L:P L:F N:7 .:. N:3", true},  // a P after a count ends a scale factor
+                      SScanCase{"2(", "N:2 (:(", true}, SScanCase{"3Habc", "H:3Habc", true},
+                      SScanCase{"5hh,i'j", "H:5hh,i'j", true},                         // any characters, case kept
+                      SScanCase{"0H", "H:0H", true}, SScanCase{"2H", "H:2H~", false},  // two characters still owed
+                      SScanCase{"100000Habc", "H:100000Habc~",
+                                false},  // a count of six digits owes more than any text holds
+                      SScanCase{"X3Habc", "L:X N:3 L:Habc", true},  // only a count that starts an item opens one
+                      SScanCase{"'x='", "C:'x='", true}, SScanCase{"'it''s'", "C:'it''s'", true},
+                      SScanCase{"'AB'X", "C:'AB' L:X", true},  // the constant ends at its closing quote
+                      SScanCase{"'open", "C:'open~", false}, SScanCase{"F7.", "L:F N:7 .:.", true},
+                      SScanCase{"  f 7 . 3  ", "L:f N:7 .:. N:3", true},
+                      SScanCase{"THE", "L:THE", true},   // an H after letters is a letter
+                      SScanCase{"H5", "L:H N:5", true},  // and so is one that starts the text
+                      SScanCase{"(+", "(:( S:+", true}, SScanCase{"+", "S:+", true}, SScanCase{"", "", true},
+                      SScanCase{"   ", "", true}, SScanCase{"I5\x01", "L:I N:5 O:\x01", false},  // a control character
+                      SScanCase{"I5\r", "L:I N:5 O:\r", false},            // a carriage return is no blank
+                      SScanCase{"A\xc3\xa9", "L:A O:\xc3 O:\xa9", false},  // bytes above the ASCII range
+                      SScanCase{"\"a\"\"b\"", "C:\"a\"\"b\"", true},       // a double-quoted constant
+                      SScanCase{"\"a'b\"", "C:\"a'b\"", true}, SScanCase{"'a\"b'", "C:'a\"b'", true},
+                      SScanCase{"\"open", "C:\"open~", false}, SScanCase{"* (", "P:* (:(", true},
+                      SScanCase{"I5 ! note", "L:I N:5 !:! note", false},  // a comment runs to the line end
+                      SScanCase{"DT'x'( 1, -2 )", "L:DT C:'x' (:( N:1 ,:, S:- N:2 ):)", true},
+                      SScanCase{"DT(x)", "L:DT (:( L:x ):)", true}));
 
 struct SClassifyCase {
     const char* text;
@@ -177,31 +165,27 @@ TEST_P(ClassifyDefault, FindsKindRepeatAndCase)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ClassifyDefault,
-    ::testing::Values(SClassifyCase{"'abc'", KIND_STRING, 0, 1}, SClassifyCase{"3Habc", KIND_HOLLERITH, 0, 1},
-                      SClassifyCase{"3habc", KIND_HOLLERITH, 0, 0}, SClassifyCase{"T10", KIND_T, 0, 1},
-                      SClassifyCase{"TL5", KIND_TL, 0, 1}, SClassifyCase{"tr5", KIND_TR, 0, 0},
-                      SClassifyCase{"TLR5", KIND_NONE, 0, 0}, SClassifyCase{"2X", KIND_NX, 0, 1},
-                      SClassifyCase{"X", KIND_X, 0, 1}, SClassifyCase{"2A", KIND_A, 1, 1},
-                      SClassifyCase{"2A10", KIND_AW, 1, 1}, SClassifyCase{"I", KIND_I, 0, 1},
-                      SClassifyCase{"3I", KIND_I, 1, 1}, SClassifyCase{"I5.3", KIND_IWM, 0, 1},
-                      SClassifyCase{"f7.3", KIND_FWD, 0, 0}, SClassifyCase{"F7.3", KIND_FWD, 0, 1},
-                      SClassifyCase{"3f7.3", KIND_FWD, 1, 0}, SClassifyCase{"D15.8", KIND_DWD, 0, 1},
-                      SClassifyCase{"E15.8E3", KIND_EWDE, 0, 1}, SClassifyCase{"G12.4E2", KIND_GWDE, 0, 1},
-                      SClassifyCase{"en12.3", KIND_ENWD, 0, 0}, SClassifyCase{"ES12.3E2", KIND_ESWDE, 0, 1},
-                      SClassifyCase{"ES", KIND_ES, 0, 1}, SClassifyCase{"L2", KIND_LW, 0, 1},
-                      SClassifyCase{"B8.8", KIND_BWM, 0, 1}, SClassifyCase{"O6", KIND_OW, 0, 1},
-                      SClassifyCase{"z", KIND_Z, 0, 0}, SClassifyCase{"(", KIND_OPEN, 0, 0},
-                      SClassifyCase{"2(", KIND_OPEN, 1, 0}, SClassifyCase{")", KIND_CLOSE, 0, 0},
-                      SClassifyCase{"2)", KIND_NONE, 0, 0}, SClassifyCase{"SS", KIND_SS, 0, 1},
-                      SClassifyCase{"sp", KIND_SP, 0, 0}, SClassifyCase{"S", KIND_S, 0, 1},
-                      SClassifyCase{"2P", KIND_P, 0, 1}, SClassifyCase{"-2P", KIND_P, 0, 1},
-                      SClassifyCase{"BN", KIND_BN, 0, 1}, SClassifyCase{"BZ", KIND_BZ, 0, 1},
-                      SClassifyCase{"Q", KIND_Q, 0, 1}, SClassifyCase{"3/", KIND_NSLASH, 0, 0},
-                      SClassifyCase{"/", KIND_SLASH, 0, 0}, SClassifyCase{"\\", KIND_BACKSLASH, 0, 0},
-                      SClassifyCase{"$", KIND_BACKSLASH, 0, 0}, SClassifyCase{":", KIND_COLON, 0, 0},
-                      SClassifyCase{"F7.3E2", KIND_NONE, 0, 0}, SClassifyCase{"Q5", KIND_NONE, 0, 0},
-                      SClassifyCase{"", KIND_NONE, 0, 0}, SClassifyCase{"2SP", KIND_NONE, 0, 0},
-                      SClassifyCase{"2X5", KIND_NONE, 0, 0}));
+    ::testing::Values(
+        SClassifyCase{"'abc'", KIND_STRING, 0, 1}, SClassifyCase{"3Habc", KIND_HOLLERITH, 0, 1},
+        SClassifyCase{"3habc", KIND_HOLLERITH, 0, 0}, SClassifyCase{"T10", KIND_T, 0, 1},
+        SClassifyCase{"TL5", KIND_TL, 0, 1}, SClassifyCase{"tr5", KIND_TR, 0, 0},
+        SClassifyCase{"TLR5", KIND_NONE, 0, 0}, SClassifyCase{"2X", KIND_NX, 0, 1}, SClassifyCase{"X", KIND_X, 0, 1},
+        SClassifyCase{"2A", KIND_A, 1, 1}, SClassifyCase{"2A10", KIND_AW, 1, 1}, SClassifyCase{"I", KIND_I, 0, 1},
+        SClassifyCase{"3I", KIND_I, 1, 1}, SClassifyCase{"I5.3", KIND_IWM, 0, 1}, SClassifyCase{"f7.3", KIND_FWD, 0, 0},
+        SClassifyCase{"F7.3", KIND_FWD, 0, 1}, SClassifyCase{"3f7.3", KIND_FWD, 1, 0},
+        SClassifyCase{"D15.8", KIND_DWD, 0, 1}, SClassifyCase{"E15.8E3", KIND_EWDE, 0, 1},
+        SClassifyCase{"G12.4E2", KIND_GWDE, 0, 1}, SClassifyCase{"en12.3", KIND_ENWD, 0, 0},
+        SClassifyCase{"ES12.3E2", KIND_ESWDE, 0, 1}, SClassifyCase{"ES", KIND_ES, 0, 1},
+        SClassifyCase{"L2", KIND_LW, 0, 1}, SClassifyCase{"B8.8", KIND_BWM, 0, 1}, SClassifyCase{"O6", KIND_OW, 0, 1},
+        SClassifyCase{"z", KIND_Z, 0, 0}, SClassifyCase{"(", KIND_OPEN, 0, 0}, SClassifyCase{"2(", KIND_OPEN, 1, 0},
+        SClassifyCase{")", KIND_CLOSE, 0, 0}, SClassifyCase{"2)", KIND_NONE, 0, 0}, SClassifyCase{"SS", KIND_SS, 0, 1},
+        SClassifyCase{"sp", KIND_SP, 0, 0}, SClassifyCase{"S", KIND_S, 0, 1}, SClassifyCase{"2P", KIND_P, 0, 1},
+        SClassifyCase{"-2P", KIND_P, 0, 1}, SClassifyCase{"BN", KIND_BN, 0, 1}, SClassifyCase{"BZ", KIND_BZ, 0, 1},
+        SClassifyCase{"Q", KIND_Q, 0, 1}, SClassifyCase{"3/", KIND_NSLASH, 0, 0}, SClassifyCase{"/", KIND_SLASH, 0, 0},
+        SClassifyCase{"\\", KIND_BACKSLASH, 0, 0}, SClassifyCase{"$", KIND_BACKSLASH, 0, 0},
+        SClassifyCase{":", KIND_COLON, 0, 0}, SClassifyCase{"F7.3E2", KIND_NONE, 0, 0},
+        SClassifyCase{"Q5", KIND_NONE, 0, 0}, SClassifyCase{"", KIND_NONE, 0, 0}, SClassifyCase{"2SP", KIND_NONE, 0, 0},
+        SClassifyCase{"2X5", KIND_NONE, 0, 0}));
 
 TEST(ClassifyStrict, LacksTheWidthlessFormsAndDollar)
 {

@@ -45,23 +45,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SSplitCase{"(I5, 2X, F7.3)\n", {"I5", "2X", "F7.3"}, "\n"},
         SSplitCase{"(1PE12.4/2(I3,:,'a,b'))\n", {"1P", "E12.4", "/", "2(", "I3", ":", "'a,b'", ")"}, "\n"},
-        SSplitCase{"(3Ha,b,I2)\n", {"3Ha,b", "I2"}, "\n"},
-        SSplitCase{"(//A)\n", {"/", "/", "A"}, "\n"},
-        SSplitCase{"(2 (I5))\n", {"2 (", "I5", ")"}, "\n"},
-        SSplitCase{"(A,'it''s')\n", {"A", "'it''s'"}, "\n"},
-        SSplitCase{"($)\n", {"$"}, "\n"},
-        SSplitCase{"(2PF7.3, -1P E12.4)\n", {"2P", "F7.3", "-1P", "E12.4"}, "\n"},
-        SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"},
-        SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5", ")"}, "\n"},
-        SSplitCase{"(I5 , F7.3 )) N\n", {"I5", "F7.3"}, ") N\n"},
-        SSplitCase{"(I5,\\,:)\n", {"I5", "\\", ":"}, "\n"},
+        SSplitCase{"(3Ha,b,I2)\n", {"3Ha,b", "I2"}, "\n"}, SSplitCase{"(//A)\n", {"/", "/", "A"}, "\n"},
+        SSplitCase{"(2 (I5))\n", {"2 (", "I5", ")"}, "\n"}, SSplitCase{"(A,'it''s')\n", {"A", "'it''s'"}, "\n"},
+        SSplitCase{"($)\n", {"$"}, "\n"}, SSplitCase{"(2PF7.3, -1P E12.4)\n", {"2P", "F7.3", "-1P", "E12.4"}, "\n"},
+        SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"}, SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5", ")"}, "\n"},
+        SSplitCase{"(I5 , F7.3 )) N\n", {"I5", "F7.3"}, ") N\n"}, SSplitCase{"(I5,\\,:)\n", {"I5", "\\", ":"}, "\n"},
         SSplitCase{"(I5/,/A)\n", {"I5", "/", "/", "A"}, "\n"},
-        SSplitCase{"(I5,   ! count\n  F7.3)\n", {"I5", "F7.3"}, "\n"},
-        SSplitCase{"  ! lead\n(I5)\n", {"I5"}, "\n"},
-        SSplitCase{"(4H)(,/,I2)\n", {"4H)(,/", "I2"}, "\n"},
-        SSplitCase{"(0H,I5)\n", {"0H", "I5"}, "\n"},
-        SSplitCase{"(3Hab  , 1X\n   )\n", {"3Hab ", "1X"}, "\n"},
-        SSplitCase{"('')\n", {"''"}, "\n"},
+        SSplitCase{"(I5,   ! count\n  F7.3)\n", {"I5", "F7.3"}, "\n"}, SSplitCase{"  ! lead\n(I5)\n", {"I5"}, "\n"},
+        SSplitCase{"(4H)(,/,I2)\n", {"4H)(,/", "I2"}, "\n"}, SSplitCase{"(0H,I5)\n", {"0H", "I5"}, "\n"},
+        SSplitCase{"(3Hab  , 1X\n   )\n", {"3Hab ", "1X"}, "\n"}, SSplitCase{"('')\n", {"''"}, "\n"},
         SSplitCase{"(I5)", {"I5"}, ""}));
 
 struct SFailCase {
@@ -97,20 +89,17 @@ TEST_P(SplitFailure, ReportsTheColumnWhereTheScanStopped)
     EXPECT_EQ(nColumn, c.column) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lists, SplitFailure,
-    ::testing::Values(SFailCase{"(I5\n", 5},          // ends before the list is closed
-                      SFailCase{"I5)\n", 1},          // no opening parenthesis
-                      SFailCase{"(2 I5)\n", 4},       // the number is taken as a group count
-                      SFailCase{"(I5,,A3)\n", 5},
-                      SFailCase{"(I5,Q7)\n", 7},      // at the separator after the descriptor
-                      SFailCase{"('ab'x)\n", 6},      // something follows a character constant
-                      SFailCase{"(5Habc)\n", 9},      // a Hollerith constant runs past the end
-                      SFailCase{"(4H)(,/I2)\n", 8},  // and after one a separator must follow
-                      SFailCase{"(2Q,I5)\n", 4},
-                      SFailCase{"(I5,T1000)\n", 10},
-                      SFailCase{"(I5\xe9)\n", 5},
-                      SFailCase{"", 1}));
+INSTANTIATE_TEST_SUITE_P(Lists, SplitFailure,
+                         ::testing::Values(SFailCase{"(I5\n", 5},     // ends before the list is closed
+                                           SFailCase{"I5)\n", 1},     // no opening parenthesis
+                                           SFailCase{"(2 I5)\n", 4},  // the number is taken as a group count
+                                           SFailCase{"(I5,,A3)\n", 5},
+                                           SFailCase{"(I5,Q7)\n", 7},     // at the separator after the descriptor
+                                           SFailCase{"('ab'x)\n", 6},     // something follows a character constant
+                                           SFailCase{"(5Habc)\n", 9},     // a Hollerith constant runs past the end
+                                           SFailCase{"(4H)(,/I2)\n", 8},  // and after one a separator must follow
+                                           SFailCase{"(2Q,I5)\n", 4}, SFailCase{"(I5,T1000)\n", 10},
+                                           SFailCase{"(I5\xe9)\n", 5}, SFailCase{"", 1}));
 
 TEST(SplitFailure, AScaleFactorFailsAfterItsLetter)
 {

@@ -23,16 +23,29 @@ const SContinuedCase kContinuedCases[] = {
     {"a.F90",
      "program p\n  write (6, 900) 1\n900 format &\n        (3x, 'a', &\n#ifdef FOO\n! a note\n#endif\n"
      "         i5, 'b')\nend program p\n",
-     3, {"3x", "'a'", "i5", "'b'"}, "900 format &\n        ", {3, 4, 8}},
+     3,
+     {"3x", "'a'", "i5", "'b'"},
+     "900 format &\n        ",
+     {3, 4, 8}},
     {"b.F90",
-     "program p\n  write (6, 900) 1\n900 format & ! the header\n#define WIDTH 5\n   &(i5)\nend program p\n", 3,
-     {"i5"}, "900 format &\n   &", {3, 5}},
+     "program p\n  write (6, 900) 1\n900 format & ! the header\n#define WIDTH 5\n   &(i5)\nend program p\n",
+     3,
+     {"i5"},
+     "900 format &\n   &",
+     {3, 5}},
     {"c.F",
      "      PROGRAM P\n      WRITE (6, 900) 1\n  900 FORMAT\n#ifdef X\nC     note\n#endif\n     +  (3X, 'a',\n"
      "     +  I5)\n      END\n",
-     3, {"3X", "'a'", "I5"}, "  900 FORMAT\n     +  ", {3, 7, 8}},
-    {"d.f", "      PROGRAM P\n      WRITE (6, 900) 1\n  900 FORMAT ! header\n     &(I5)\n      END\n", 3, {"I5"},
-     "  900 FORMAT\n     &", {3, 4}},
+     3,
+     {"3X", "'a'", "I5"},
+     "  900 FORMAT\n     +  ",
+     {3, 7, 8}},
+    {"d.f",
+     "      PROGRAM P\n      WRITE (6, 900) 1\n  900 FORMAT ! header\n     &(I5)\n      END\n",
+     3,
+     {"I5"},
+     "  900 FORMAT\n     &",
+     {3, 4}},
 };
 
 TEST_F(SourceTest, AListOnAContinuationLineOpensSavesBackAndCompiles)
@@ -53,10 +66,11 @@ TEST_F(SourceTest, AListOnAContinuationLineOpensSavesBackAndCompiles)
         // and the statement reads back the same.
         ASSERT_EQ(WriteStatement(m_list, 0), 1) << Message();
         const std::string strWritten = Contents();
-        for (const char* pszKept : {"#ifdef", "#endif", "#define WIDTH 5", "! a note", "C     note", "! the header",
-                                    "! header"})
+        for (const char* pszKept :
+             {"#ifdef", "#endif", "#define WIDTH 5", "! a note", "C     note", "! the header", "! header"})
             EXPECT_EQ(c.strText.find(pszKept) == std::string::npos, strWritten.find(pszKept) == std::string::npos)
-                << pszKept << "\n" << strWritten;
+                << pszKept << "\n"
+                << strWritten;
         CLocatedStatement again;
         ASSERT_EQ(LocateStatement(again, c.nLine, 1, m_strFile, 1), LOCATE_FOUND) << strWritten;
         EXPECT_EQ(Texts(again), c.texts);

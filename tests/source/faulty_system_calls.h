@@ -103,9 +103,9 @@ public:
     }
     int Open(const char* pszPath, int nFlags, mode_t mode) override
     {
-        const Call call = (nFlags & O_DIRECTORY) != 0         ? Call::OpenDirectory
+        const Call call = (nFlags & O_DIRECTORY) != 0        ? Call::OpenDirectory
                           : (nFlags & O_ACCMODE) == O_RDONLY ? Call::OpenRead
-                                                              : Call::OpenWrite;
+                                                             : Call::OpenWrite;
         if (Hit(call, RoleOf(pszPath)) == FaultKind::Error)
             return Fail();
         const int fd = m_real.Open(pszPath, nFlags, mode);
@@ -180,12 +180,12 @@ public:
     ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
     {
         return Hit(Call::Readlink, RoleOf(pszPath)) == FaultKind::Error ? Fail()
-                                                                       : m_real.Readlink(pszPath, pBuffer, nSize);
+                                                                        : m_real.Readlink(pszPath, pBuffer, nSize);
     }
     ssize_t Listxattr(const char* pszPath, char* pList, std::size_t nSize) override
     {
         return Hit(Call::Listxattr, RoleOf(pszPath)) == FaultKind::Error ? Fail()
-                                                                        : m_real.Listxattr(pszPath, pList, nSize);
+                                                                         : m_real.Listxattr(pszPath, pList, nSize);
     }
     ssize_t Getxattr(const char* pszPath, const char* pszName, void* pValue, std::size_t nSize) override
     {

@@ -40,14 +40,13 @@ const SSave kSaves[] = {
          Padded("  100 FORMAT('Records read:', I9, 'Records written:', I8, ", "PROG0020") + "\n" +
          Padded(kLong2, "PROG0030") + "\n      END\n",
      true},
-    {"sequence numbers, no edit", "seq.for",
-     Padded(kLong1, "PROG0020") + "\n" + Padded(kLong2, "PROG0030") + "\n", 1, 7, -1, "",
-     Padded(kLong1, "PROG0020") + "\n" + Padded(kLong2, "PROG0030") + "\n"},
+    {"sequence numbers, no edit", "seq.for", Padded(kLong1, "PROG0020") + "\n" + Padded(kLong2, "PROG0030") + "\n", 1,
+     7, -1, "", Padded(kLong1, "PROG0020") + "\n" + Padded(kLong2, "PROG0030") + "\n"},
     // A comment between descriptors stays on its line while the line keeps
     // its place, else it follows the statement as a comment line.
-    {"fixed-form comment kept on its line", "c.for",
-     kLong1 + "! counts\n" + kLong2 + " ! time\n      END\n", 1, 7, 1, "I9",
-     "  100 FORMAT('Records read:', I9, 'Records written:', I8, ! counts\n" + kLong2 + " ! time\n      END\n", true},
+    {"fixed-form comment kept on its line", "c.for", kLong1 + "! counts\n" + kLong2 + " ! time\n      END\n", 1, 7, 1,
+     "I9", "  100 FORMAT('Records read:', I9, 'Records written:', I8, ! counts\n" + kLong2 + " ! time\n      END\n",
+     true},
     {"fixed-form comment after a shorter statement", "c.for",
      "  100 FORMAT(I5, ! first\n     + F7.3) ! tail\n      END\n", 1, 7, 0, "I6",
      "  100 FORMAT(I6, F7.3) ! tail\n! first\n      END\n", true},
@@ -83,8 +82,7 @@ const SSave kSaves[] = {
     // A stray quote after the list, with text in columns 73 on: the line
     // is shorter once rebuilt, and its end is still no part of the tail.
     {"a quote after the list, text past column 72", "q.for",
-     Padded(kLong1, "SEQ1") + "\n" + Padded("     +   'Elapsed seconds:', F10.2) \"x", "SEQ2") + "\n", 1, 7, 1,
-     "I9",
+     Padded(kLong1, "SEQ1") + "\n" + Padded("     +   'Elapsed seconds:', F10.2) \"x", "SEQ2") + "\n", 1, 7, 1, "I9",
      Padded("  100 FORMAT('Records read:', I9, 'Records written:', I8, ", "SEQ1") + "\n" +
          Padded(kLong2 + " \"x", "SEQ2") + "\n"},
     // Blanks that end the line after the opening parenthesis are no
@@ -92,15 +90,14 @@ const SSave kSaves[] = {
     {"the list begins on a continuation line", "p.for",
      Padded("  100 FORMAT(", "SEQ1") + "\n" + Padded("     +   I5, A3)", "SEQ2") + "\n      END\n", 1, 7, 0, "I6",
      Padded("  100 FORMAT(I6, A3)", "SEQ1") + "\n      END\n", true},
-    {"a comment right after the opening parenthesis", "p.for",
-     "  100 FORMAT( ! note\n     +   I5, A3)\n      END\n", 1, 7, 0, "I6",
-     "  100 FORMAT(I6, A3)\n! note\n      END\n", true},
+    {"a comment right after the opening parenthesis", "p.for", "  100 FORMAT( ! note\n     +   I5, A3)\n      END\n", 1,
+     7, 0, "I6", "  100 FORMAT(I6, A3)\n! note\n      END\n", true},
     // Blanks around a typed text and a line end before a separator are
     // layout, not text: the statement saves and reads back.
     {"a typed text with blanks around it", "b.for", "  100 FORMAT(I5, A3)\n", 1, 7, 0, " I6 ",
      "  100 FORMAT(I6, A3)\n"},
-    {"a group's parenthesis on a continuation line", "g.for", "  100 FORMAT(2(I5, 1X\n     + ), A3)\n", 1, 7, 1,
-     "I6", "  100 FORMAT(2(I6, 1X), A3)\n"},
+    {"a group's parenthesis on a continuation line", "g.for", "  100 FORMAT(2(I5, 1X\n     + ), A3)\n", 1, 7, 1, "I6",
+     "  100 FORMAT(2(I6, 1X), A3)\n"},
     // A quote in the text after the list reads back the same.
     {"a quote after the list", "q.for", "  100 FORMAT(I5) 'x\n      END\n", 1, 7, 0, "I55",
      "  100 FORMAT(I55) 'x\n      END\n"},
@@ -129,14 +126,13 @@ TEST_P(Save, KeepsWhatTheFileHeld)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Save, ::testing::ValuesIn(kSaves),
-                         [](const ::testing::TestParamInfo<SSave>& info) {
-                             std::string name = info.param.pszName;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, Save, ::testing::ValuesIn(kSaves), [](const ::testing::TestParamInfo<SSave>& info) {
+    std::string name = info.param.pszName;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+});
 
 TEST_F(SourceTest, AStatementHoldingANulByteIsLeftAsItIs)
 {
@@ -156,8 +152,9 @@ TEST_F(SourceTest, ALongFreeFormLineIsContinuedRatherThanGrowingPast132)
 {
     // 129 characters: a short format string and a long I/O list. Rebuilt with
     // its separators the line would pass 132 characters.
-    const std::string strWrite = "  write(6, '(/5x, a, i8, a, i8/)') 'number of records read from the input file:', nread, "
-                                 "', written:', nwritten + nskipped + 0000";
+    const std::string strWrite =
+        "  write(6, '(/5x, a, i8, a, i8/)') 'number of records read from the input file:', nread, "
+        "', written:', nwritten + nskipped + 0000";
     ASSERT_EQ(strWrite.size(), 129u);
     const std::string strFile = "program p\n  integer :: nread = 1, nwritten = 2, nskipped = 3\n" + strWrite +
                                 "\nend program p\n";
@@ -190,7 +187,8 @@ TEST_F(SourceTest, AStatementThatWouldNotReadBackIsNotWritten)
     ASSERT_EQ(Locate("r.for", strFile, 2, 7), LOCATE_FOUND);
     ASSERT_TRUE(m_list.SetText(0, "'ab\ncd'"));
     EXPECT_EQ(WriteStatement(m_list, 0), 0);
-    EXPECT_EQ(Message(), "The statement would not read back as it is shown\nFile \"" + m_strFile + "\" is left as it was");
+    EXPECT_EQ(Message(),
+              "The statement would not read back as it is shown\nFile \"" + m_strFile + "\" is left as it was");
     EXPECT_EQ(Contents(), strFile);
     EXPECT_EQ(m_dir.Listing(), "r.for ");
     // The check itself: lines that read back to another tail do not pass.

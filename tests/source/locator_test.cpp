@@ -335,8 +335,9 @@ TEST_F(SourceTest, AReadOnlyFileAsksBeforeGoingOn)
     ASSERT_EQ(chmod(strFile.c_str(), 0444), 0);
     m_presenter.m_nAnswer = IDYES;
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FOUND);
-    EXPECT_EQ(Message(), "The file \"" + strFile + "\" is read-only; changes will be saved to a different file\n"
-                         "Continue anyway?");
+    EXPECT_EQ(Message(), "The file \"" + strFile +
+                             "\" is read-only; changes will be saved to a different file\n"
+                             "Continue anyway?");
     EXPECT_EQ(m_presenter.m_messages[0].style, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
     m_presenter.m_nAnswer = IDNO;
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FAILED);
@@ -379,8 +380,8 @@ TEST(SourceForm, FollowsTheSuffixUnlessAnOptionChooses)
         int bFixed;
     };
     const SCase cases[] = {
-        {"a.f90", 0}, {"dir.x/A.F90", 0}, {"a.f95", 0}, {"a.F95", 0}, {"a.f03", 0}, {"a.F03", 0},
-        {"a.f08", 0}, {"b.F08", 0},       {"a.for", 1}, {"a.f", 1},   {"a.F", 1},   {"a.ftn", 1},
+        {"a.f90", 0}, {"dir.x/A.F90", 0}, {"a.f95", 0}, {"a.F95", 0},  {"a.f03", 0},        {"a.F03", 0},
+        {"a.f08", 0}, {"b.F08", 0},       {"a.for", 1}, {"a.f", 1},    {"a.F", 1},          {"a.ftn", 1},
         {"a.f77", 1}, {"a.f18", 1},       {"f90", 1},   {"a.f900", 1}, {"dir.f90/prog", 1}, {"a.f90.bak", 1},
     };
     for (const SCase& c : cases) {
@@ -456,7 +457,8 @@ void ExpectPlacesHoldTheTexts(const CLocatedStatement& statement, const std::str
         const std::size_t nAt = static_cast<std::size_t>(place.nColumn - 1);
         const std::size_t nLength = std::min(strText.size(), line.size() - std::min(nAt, line.size()));
         EXPECT_TRUE(nLength > 0 && line.compare(nAt, nLength, strText, 0, nLength) == 0)
-            << "descriptor " << i << " " << strText << " at " << place.nLine << ":" << place.nColumn << "\n" << strFile;
+            << "descriptor " << i << " " << strText << " at " << place.nLine << ":" << place.nColumn << "\n"
+            << strFile;
     }
 }
 

@@ -67,8 +67,8 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
             const std::string strWhere = strName + ":" + std::to_string(nLine) + ":" + std::to_string(nColumn);
             ASSERT_EQ(WriteStatement(before, 0), 1) << strWhere;
             CLocatedStatement after;
-            ASSERT_EQ(LocateStatement(after, nLine, nColumn, strFile, 1), LOCATE_FOUND)
-                << strWhere << "\n" << ReadWholeFile(strFile);
+            ASSERT_EQ(LocateStatement(after, nLine, nColumn, strFile, 1), LOCATE_FOUND) << strWhere << "\n"
+                                                                                        << ReadWholeFile(strFile);
             EXPECT_EQ(Texts(after), Texts(before)) << strWhere;
             EXPECT_EQ(after.m_strTail, before.m_strTail) << strWhere;
             EXPECT_EQ(after.m_strHead, before.m_strHead) << strWhere;
@@ -105,7 +105,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip,
-                         ::testing::Values("report.for", "analysis.f90", "layout.F90", "layout.F", "later_standards.for",
-                                           "later_standards.f90"));
+                         ::testing::Values("report.for", "analysis.f90", "layout.F90", "layout.F",
+                                           "later_standards.for", "later_standards.f90"));
 
 }  // namespace

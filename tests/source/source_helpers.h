@@ -184,7 +184,6 @@ inline std::string StatementLabel(const CLocatedStatement& statement)
 
 class SourceTest : public ::testing::Test {
 protected:
-
     // Writes the file and locates the statement at line, column.
     int Locate(const std::string& strName, const std::string& strContents, long long line, long long column = 80,
                int interactive = 1)
@@ -227,7 +226,7 @@ inline bool HaveCompiler()
 // not give, -ffree-form).
 inline bool Compiles(const std::string& strFile, const std::filesystem::path& dir, const std::string& strOptions = "")
 {
-    const std::string strCommand =
-        "cd '" + dir.string() + "' && gfortran -fsyntax-only " + strOptions + " '" + strFile + "' > /dev/null 2>&1";
+    const std::string strCommand = "cd '" + dir.string() + "' && gfortran -fsyntax-only " + strOptions + " '" +
+                                   strFile + "' > /dev/null 2>&1";
     return std::system(strCommand.c_str()) == 0;
 }

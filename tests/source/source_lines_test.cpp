@@ -14,12 +14,24 @@ TEST(LineLabel, IsTheLabelFieldOrTheFirstWord)
         int nLabel;
     };
     const SCase cases[] = {
-        {"  100 FORMAT(I5)", 1, 100},   {"100   CONTINUE", 1, 100},  {"1 2 0 X = 1", 1, 120},
-        {"99999 CONTINUE", 1, 99999},   {"100\tCONTINUE", 1, 100},   {"C 100 comment", 1, 0},
-        {"      X = 100", 1, 0},        {"     +100", 1, 0},         {"#line 100", 1, 0},
-        {"", 1, 0},                     {"100 format (i5)", 0, 100}, {"   2000 continue", 0, 2000},
-        {"! 100", 0, 0},                {"x = 100", 0, 0},           {"123456 continue", 0, 0},
-        {"& 100", 0, 0},                {"\t300 continue", 0, 300},  {"", 0, 0},
+        {"  100 FORMAT(I5)", 1, 100},
+        {"100   CONTINUE", 1, 100},
+        {"1 2 0 X = 1", 1, 120},
+        {"99999 CONTINUE", 1, 99999},
+        {"100\tCONTINUE", 1, 100},
+        {"C 100 comment", 1, 0},
+        {"      X = 100", 1, 0},
+        {"     +100", 1, 0},
+        {"#line 100", 1, 0},
+        {"", 1, 0},
+        {"100 format (i5)", 0, 100},
+        {"   2000 continue", 0, 2000},
+        {"! 100", 0, 0},
+        {"x = 100", 0, 0},
+        {"123456 continue", 0, 0},
+        {"& 100", 0, 0},
+        {"\t300 continue", 0, 300},
+        {"", 0, 0},
     };
     for (const SCase& c : cases)
         EXPECT_EQ(LineLabel(c.pszLine, c.bFixed), c.nLabel) << c.pszLine;
@@ -99,8 +111,8 @@ TEST_F(SourceTest, ANewStatementTakesAFreeLabelAndCompiles)
         ASSERT_EQ(Locate(c.pszName, c.strText, c.nLine), LOCATE_BLANK) << c.pszName;
         ASSERT_TRUE(NewStatement(m_list, c.nLine, m_strFile, NEW_STATEMENT_TEXT)) << c.pszName;
         EXPECT_EQ(m_list.m_strHead, c.strHead) << c.pszName;
-        EXPECT_EQ(StatementLabel(m_list), c.strHead.substr(0, c.strHead.find(" FORMAT")).substr(
-                                              c.strHead.find_first_not_of(' ')))
+        EXPECT_EQ(StatementLabel(m_list),
+                  c.strHead.substr(0, c.strHead.find(" FORMAT")).substr(c.strHead.find_first_not_of(' ')))
             << c.pszName;
         // A save without an edit leaves a file that compiles and reads the
         // new statement back.

@@ -243,13 +243,15 @@ TEST_F(SaveTest, AShrinkingStatementLeavesNoTraceButKeepsCommentLines)
 
 TEST_F(SaveTest, CommentLinesBetweenOldLinesFollowTheLineBeforeThem)
 {
-    const std::string strFile = "  100 FORMAT('" + std::string(50, 'a') + "',\n"
+    const std::string strFile = "  100 FORMAT('" + std::string(50, 'a') +
+                                "',\n"
                                 "C     between\n"
-                                "     +  '" + std::string(50, 'b') + "')\n";
+                                "     +  '" +
+                                std::string(50, 'b') + "')\n";
     ASSERT_EQ(Locate("c.for", strFile, 1), LOCATE_FOUND);
     ASSERT_EQ(Save(), 1);
-    EXPECT_EQ(Contents(), "  100 FORMAT('" + std::string(50, 'a') + "', \nC     between\n     + '" +
-                              std::string(50, 'b') + "')\n");
+    EXPECT_EQ(Contents(),
+              "  100 FORMAT('" + std::string(50, 'a') + "', \nC     between\n     + '" + std::string(50, 'b') + "')\n");
 }
 
 TEST_F(SaveTest, ANewStatementTakesThePlaceOfItsBlankLine)
@@ -333,7 +335,8 @@ TEST_F(SaveTest, TheTemporaryFileLivesBesideTheTargetNotInTheCurrentFolder)
 {
     // The current folder on another file system: a rename from there could
     // not replace the file.
-    struct stat stShm {}, stDir {};
+    struct stat stShm {
+    }, stDir{};
     if (stat("/dev/shm", &stShm) != 0 || stat(m_dir.Path().c_str(), &stDir) != 0 || stShm.st_dev == stDir.st_dev)
         GTEST_SKIP() << "needs /dev/shm on a file system of its own";
     ASSERT_EQ(Locate("x.for", "  100 FORMAT(I5)\n", 1), LOCATE_FOUND);

@@ -32,6 +32,6 @@ public:
     }
 
     std::vector<SRecordedMessage> m_messages;
-    int m_nAnswer;             // the answer once m_answers has run out
+    int m_nAnswer;              // the answer once m_answers has run out
     std::deque<int> m_answers;  // answers for the next messages, in order
 };

@@ -213,9 +213,8 @@ void FieldStripTest::keysTypedAheadOfAFieldMoveGoToTheNewField()
     const QPoint cell = s.pStrip->TextCell(0)->Rect().center();
     QCoreApplication::postEvent(s.pStrip, new QMouseEvent(QEvent::MouseButtonPress, cell, s.pStrip->mapToGlobal(cell),
                                                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(s.pStrip, new QMouseEvent(QEvent::MouseButtonRelease, cell,
-                                                          s.pStrip->mapToGlobal(cell), Qt::LeftButton,
-                                                          Qt::NoButton, Qt::NoModifier));
+    QCoreApplication::postEvent(s.pStrip, new QMouseEvent(QEvent::MouseButtonRelease, cell, s.pStrip->mapToGlobal(cell),
+                                                          Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     post(Qt::Key_2, Qt::NoModifier, "2");
     QCoreApplication::processEvents();
     QCOMPARE(s.Text(0), std::string("1X2"));
@@ -227,10 +226,9 @@ void FieldStripTest::upAndDownStayInTheField()
     SStrip s({"SP", "2I3", "A4"});
     s.Key(Qt::Key_Right, Qt::ControlModifier);
     const std::pair<Qt::Key, Qt::KeyboardModifiers> moves[] = {
-        {Qt::Key_Up, Qt::NoModifier},      // already in the text row: nothing
-        {Qt::Key_Down, Qt::NoModifier},    {Qt::Key_Down, Qt::NoModifier},
-        {Qt::Key_Up, Qt::ControlModifier}, {Qt::Key_Down, Qt::ControlModifier},
-        {Qt::Key_Up, Qt::NoModifier},
+        {Qt::Key_Up, Qt::NoModifier},  // already in the text row: nothing
+        {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Up, Qt::ControlModifier},
+        {Qt::Key_Down, Qt::ControlModifier}, {Qt::Key_Up, Qt::NoModifier},
     };
     const int expected[] = {TextCellId(1), SampleCellId(1), SampleCellId(1),
                             TextCellId(1), SampleCellId(1), TextCellId(1)};
@@ -411,7 +409,8 @@ void FieldStripTest::ctrlEndShowsTheLastField()
     // wholly, as the last visible one, the editor on it.
     QCOMPARE(s.pStrip->LastText(), 199);
     const int nFieldWidth = s.pStrip->TextCell(0)->Width() - 1;
-    QCOMPARE(199 - s.pStrip->First() + 1, (s.pStrip->ClientRect().width() - 2 - s.pStrip->GetFontCharWidth()) / nFieldWidth);
+    QCOMPARE(199 - s.pStrip->First() + 1,
+             (s.pStrip->ClientRect().width() - 2 - s.pStrip->GetFontCharWidth()) / nFieldWidth);
     QVERIFY(s.pStrip->TextCell(199)->Rect().right() < s.pStrip->ClientRect().width());
     QCOMPARE(s.Editor()->geometry().left(), s.pStrip->TextCell(199)->Rect().left());
     QVERIFY(s.Editor()->isVisible());

@@ -11,15 +11,15 @@
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "editor_frame.h"
-#include "statement_site.h"
 #include "new_field_dialog.h"
+#include "statement_site.h"
 #include "string_table.h"
 
 namespace {
 
 struct SPicture {
     const char* pszName;
-    const char* pszList;  // the descriptor list, as it follows FORMAT
+    const char* pszList;         // the descriptor list, as it follows FORMAT
     std::function<void()> keys;  // what the user types before the picture
 };
 
@@ -109,10 +109,7 @@ int main(int argc, char** argv)
     static const std::string strLong = LongList();
     const SPicture pictures[] = {
         {"short", "(1X, I5, F7.2)", [] { Keys(Qt::Key_Right, Qt::ControlModifier); }},
-        {"long-scrolled", strLong.c_str(),
-         [] {
-             Keys(Qt::Key_Right, Qt::ControlModifier, 40);
-         }},
+        {"long-scrolled", strLong.c_str(), [] { Keys(Qt::Key_Right, Qt::ControlModifier, 40); }},
         {"invalid-field", "(1X, I5, F7.2, 2X, A)",
          [] {
              Keys(Qt::Key_Right, Qt::ControlModifier, 2);
