@@ -156,7 +156,10 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
         const long long nLine = lines.Line();
         const std::string_view piece = std::string_view(raw).substr(nFrom);
         const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true);
-        if (!scan.bContinues) {
+        std::string next;
+        // An & that no line follows continues nothing: the line ends the
+        // statement with all it holds.
+        if (!scan.bContinues || !NextFreeLine(lines, next)) {
             out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
             out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
             return;
@@ -167,8 +170,7 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
         if (nComment != std::string::npos)
             lines.Comment(std::string(piece.substr(nComment)));
         state = scan.state;
-        if (!NextFreeLine(lines, raw))
-            return;
+        raw = std::move(next);
         nFrom = FreeContinuationStart(raw);
     }
 }

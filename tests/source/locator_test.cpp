@@ -480,3 +480,18 @@ TEST_F(SourceTest, EachDescriptorsPlaceInTheFileIsKept)
         ExpectPlacesHoldTheTexts(m_list, strFile);
     }
 }
+
+TEST_F(SourceTest, AnAmpersandThatNoLineFollowsContinuesNothing)
+{
+    // The statement's last line ends with "&" but only a comment line and
+    // the end of the file follow: the & is the line's own text, kept by a
+    // save, even when a Hollerith constant before it ends with an & too.
+    for (const char* pszText : {"100 format(i5) &\n! the end\n", "110 format()1x,5Hn , && ! note\n"}) {
+        ASSERT_EQ(Locate("a.f90", pszText, 1), LOCATE_FOUND) << pszText << Message();
+        EXPECT_EQ(m_list.m_arrLines, (Lines{1})) << pszText;
+        const std::string strTail = m_list.m_strTail;
+        EXPECT_EQ(strTail.find('&') != std::string::npos, true) << strTail;
+        ASSERT_EQ(WriteStatement(m_list, 0), 1) << Message();
+        EXPECT_EQ(Contents(), pszText);
+    }
+}
