@@ -229,27 +229,30 @@ bool UpperCaseOf(const SMatch& match)
     return match.pRow->pszLetters == nullptr || IsUpper(match.shape.letters.empty() ? 'a' : match.shape.letters[0]);
 }
 
-long long Number(const STokens& t, std::size_t i)
+// A width or digit count: up to five characters in the strict table, of
+// any length in the default one.
+long long Number(const STokens& t, std::size_t i, bool bWide)
 {
-    return CountValue(t.Text(i));
+    return bWide ? WideCountValue(t.Text(i)) : CountValue(t.Text(i));
 }
 
-void ReadNumbers(const STokens& t, const SShape& s, SParsedDescriptor& out)
+void ReadNumbers(const STokens& t, const SShape& s, bool bWide, SParsedDescriptor& out)
 {
     const std::size_t i = s.nFirst;
+    const auto number = [&t, bWide](std::size_t k) { return Number(t, k, bWide); };
     switch (s.shape) {
     case SHAPE_LETTERS_WDE:
-        out.nE = Number(t, i + 5);
+        out.nE = number(i + 5);
         out.chExponentLetter = t.Text(i + 4)[0];
         [[fallthrough]];
-    case SHAPE_LETTERS_WD: out.nD = Number(t, i + 3); [[fallthrough]];
+    case SHAPE_LETTERS_WD: out.nD = number(i + 3); [[fallthrough]];
     case SHAPE_LETTERS_W:
         out.bHasWidth = true;
-        out.nW = Number(t, i + 1);
+        out.nW = number(i + 1);
         out.nCount = out.nW;  // Tn, TLn, TRn
         break;
     case SHAPE_COUNT_LETTERS:
-    case SHAPE_COUNT_MARK: out.nCount = Number(t, i); break;
+    case SHAPE_COUNT_MARK: out.nCount = number(i); break;
     case SHAPE_SIGNED_LETTERS:
         out.nCount = CountValue(t.text.substr(t.tokens[i].nOffset, t.tokens[i + 1].End() - t.tokens[i].nOffset));
         break;
@@ -289,7 +292,10 @@ SParsedDescriptor Parse(std::string_view text, const CDescriptorTable& table, bo
     if (match.pRow == nullptr)
         return out;
     out.bUpperCase = UpperCaseOf(match);
-    ReadNumbers(t, match.shape, out);
+    // The default table reads widths, digit counts and positions of any
+    // length; a scale factor keeps the count's conversion.
+    const bool bWide = table.ExtendedForms() && match.pRow->nKind != KIND_P;
+    ReadNumbers(t, match.shape, bWide, out);
     if (match.bRepeat) {
         out.bHasRepeat = true;
         out.strRepeat = t.Text(0);

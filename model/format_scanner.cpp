@@ -1,5 +1,6 @@
 #include "format_scanner.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "char_class.h"
@@ -241,18 +242,21 @@ std::string ConstantContent(std::string_view token, char chQuote, bool bContinue
 
 int CountValue(std::string_view digits)
 {
-    if (digits.size() >= 6)
-        return INT_MAX;
-    // At most five characters: a decimal conversion in the manner of atoi,
-    // which cannot overflow here.
+    // At most five characters: a decimal conversion in the manner of atoi.
+    return digits.size() >= 6 ? INT_MAX : static_cast<int>(WideCountValue(digits));
+}
+
+long long WideCountValue(std::string_view digits)
+{
+    constexpr long long kTooLarge = static_cast<long long>(INT_MAX) + 1;
     std::size_t i = 0;
     while (i < digits.size() && IsBlank(digits[i]))
         ++i;
-    int nSign = 1;
+    long long nSign = 1;
     if (i < digits.size() && (digits[i] == '+' || digits[i] == '-'))
         nSign = digits[i++] == '-' ? -1 : 1;
-    int nValue = 0;
+    long long nValue = 0;
     while (i < digits.size() && IsDigit(digits[i]))
-        nValue = nValue * 10 + (digits[i++] - '0');
+        nValue = std::min(nValue * 10 + (digits[i++] - '0'), kTooLarge);
     return nSign * nValue;
 }

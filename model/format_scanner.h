@@ -119,3 +119,7 @@ std::string ConstantContent(std::string_view token, char chQuote, bool bContinue
 // leading blanks, a sign, the leading digits); 2147483647 for a count of six
 // characters or more.
 int CountValue(std::string_view digits);
+
+// The same conversion for a count of any length; a value above 2147483647
+// gives 2147483648, which no width or count may take.
+long long WideCountValue(std::string_view digits);

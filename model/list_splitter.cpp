@@ -119,6 +119,18 @@ private:
         return i == k;
     }
 
+    // Whether token k, or the last token before it that is no layout, is a
+    // character or Hollerith constant.
+    bool NextToConstant(std::size_t k) const
+    {
+        const auto isConstant = [](FormatTokenKind kind) { return kind == TOKEN_CONSTANT || kind == TOKEN_HOLLERITH; };
+        if (isConstant(Tok(k).kind))
+            return true;
+        while (k > 0 && IsLayoutToken(Tok(k - 1).kind))
+            --k;
+        return k > 0 && isConstant(Tok(k - 1).kind);
+    }
+
     // A group: the opener's text runs from nStart past the "(" at token k
     // and the blanks after it; the group's list follows from there. On
     // success k is past the group's ")" and nStart at it.
@@ -174,6 +186,10 @@ private:
                 continue;
             }
             if (IsSeparatorToken(t.kind))
+                return true;
+            // The default table ends the item before a constant that
+            // follows it without a comma (X'a').
+            if (bExtended && t.kind == TOKEN_CONSTANT && k > kStart)
                 return true;
             // A constant in an item that takes none cannot make it a
             // descriptor: the item is refused at the first separator in it.
@@ -294,7 +310,16 @@ private:
                     return false;
                 break;
             case ITEM_END:
-                if (!IsSeparatorToken(t.kind) || !AppendItem(nStart, t.nOffset, nKept))
+                if (!IsSeparatorToken(t.kind)) {
+                    // The default table reads a constant and the item beside
+                    // it as two items with no comma between them, as
+                    // compilers do ("x="2X, 'a' 'b').
+                    if (!bExtended || !NextToConstant(k) || !AppendItem(nStart, t.nOffset, nKept))
+                        return Fail(t.nOffset);
+                    state = ITEM_START;
+                    break;
+                }
+                if (!AppendItem(nStart, t.nOffset, nKept))
                     return Fail(t.nOffset);
                 if (t.kind == TOKEN_CLOSE) {
                     nClose = t.nOffset;

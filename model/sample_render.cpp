@@ -2,6 +2,7 @@
 // default built from its widths or a custom value laid out as it would print.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,8 @@
 
 namespace {
 
-constexpr long long kMaxWidth = 999;
+// The strict table's largest width, digit count and position.
+constexpr long long kMaxStrictWidth = 999;
 constexpr int kMaxGroupRepeat = 99;
 
 // What a renderer needs besides the descriptor itself.
@@ -20,11 +22,12 @@ struct SRenderInput {
     const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
-    bool bWidthless;  // written without a width: the defaults below apply
-    int nPlus;        // the plus-sign mode in force
-    int nScale;       // the scale factor in force
-    int nComma;       // the decimal-comma mode in force
-    bool bExtended;   // the table in force knows the later forms
+    bool bWidthless;      // written without a width: the defaults below apply
+    int nPlus;            // the plus-sign mode in force
+    int nScale;           // the scale factor in force
+    int nComma;           // the decimal-comma mode in force
+    bool bExtended;       // the table in force knows the later forms
+    long long nMaxWidth;  // the largest width, digit count or position the table takes
 };
 
 std::string Blanks(long long n)
@@ -134,7 +137,7 @@ std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, lo
 {
     CSampleNumber number = NumberFor(in);
     std::string out;
-    const int w = static_cast<int>(kMaxWidth);
+    const int w = static_cast<int>(kMaxStrictWidth);
     bool bOk = number.Parse(in.value.c_str()) != 0;
     if (bOk && chLayout == 'I')
         bOk = number.FormatInteger(out, w, static_cast<int>(m)) != 0;
@@ -147,7 +150,7 @@ std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, lo
 
 int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sample)
 {
-    if (m > kMaxWidth)
+    if (m > in.nMaxWidth)
         return 0;
     sample = in.value.empty() ? SignPrefix(in.nPlus) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0, 0);
     return 1;
@@ -155,7 +158,7 @@ int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sampl
 
 int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
-    if (d > kMaxWidth)
+    if (d > in.nMaxWidth)
         return 0;
     sample = in.value.empty() ? SignPrefix(in.nPlus) + "1234567." + CountingRun1(d) : MinimalCustom(in, 'F', 0, d, 0);
     return 1;
@@ -165,7 +168,7 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 // as 0.123E+7, or, scaled to one or up to three digits, as 1.235E+6.
 int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std::string& sample)
 {
-    if (d > kMaxWidth || e > kMaxWidth)
+    if (d > in.nMaxWidth || e > in.nMaxWidth)
         return 0;
     if (!in.value.empty()) {
         sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
@@ -192,7 +195,7 @@ bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
         return true;
     CSampleNumber number = NumberFor(in);
     std::string out;
-    if (!number.Parse(in.value.c_str()) || !number.FormatInteger(out, static_cast<int>(kMaxWidth), 0))
+    if (!number.Parse(in.value.c_str()) || !number.FormatInteger(out, static_cast<int>(kMaxStrictWidth), 0))
         return false;
     sample = WithoutLeadingBlanks(out);
     return true;
@@ -216,7 +219,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
-    if (w > kMaxWidth || m > w)
+    if (w > in.nMaxWidth || m > w)
         return 0;
     if (!in.value.empty()) {
         CSampleNumber number = NumberFor(in);
@@ -238,7 +241,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
-    if (w > kMaxWidth || d > kMaxWidth)
+    if (w > in.nMaxWidth || d > in.nMaxWidth)
         return 0;
     if (!in.value.empty()) {
         CSampleNumber number = NumberFor(in);
@@ -275,7 +278,7 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, 0, sample);
-    if (w > kMaxWidth || d > kMaxWidth)
+    if (w > in.nMaxWidth || d > in.nMaxWidth)
         return 0;
     if (w - d - 5 < 0)
         return FieldTooNarrow(w, sample);
@@ -295,7 +298,7 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
     // An exponent part holds at least one digit.
-    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth || (!in.bWidthless && e < 1))
+    if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth || (!in.bWidthless && e < 1))
         return 0;
     if (w - d - e - 3 < 0)
         return FieldTooNarrow(w, sample);
@@ -316,7 +319,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
             return 1;
         return RenderMinimalExponent(in, d, 0, sample);
     }
-    if (w > kMaxWidth || d > kMaxWidth)
+    if (w > in.nMaxWidth || d > in.nMaxWidth)
         return 0;
     if (w - d - 5 < 0)
         return FieldTooNarrow(w, sample);
@@ -340,7 +343,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 int RenderLogical(const SRenderInput& in, std::string& sample)
 {
     const long long w = in.bWidthless ? 2 : in.p.nW;
-    if (w > kMaxWidth)
+    if (w > in.nMaxWidth)
         return 0;
     if (!in.value.empty()) {
         if (!LogicalValue(in.value, w, sample))
@@ -354,7 +357,7 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
     const long long w = in.bWidthless ? 10 : in.p.nW;
-    if (w > kMaxWidth)
+    if (w > in.nMaxWidth)
         return 0;
     if (!in.value.empty()) {
         sample = in.bWidthless ? in.value : RightAligned(in.value, w);
@@ -404,7 +407,7 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
-    if (w > kMaxWidth || m > w)
+    if (w > in.nMaxWidth || m > w)
         return 0;
     if (!in.value.empty())
         sample = RadixValue(in.value, w, base);
@@ -419,14 +422,14 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
 // (brought up to m digits with zeros).
 int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::string& sample)
 {
-    if (m > kMaxWidth)
+    if (m > in.nMaxWidth)
         return 0;
     if (in.value.empty()) {
         sample = AtLeastDigits(DigitRun(1, base == 8 ? 7 : 8, base), m);
         return 1;
     }
     const long long L = static_cast<long long>(in.value.size());
-    sample = L > kMaxWidth ? Asterisks(1) : RadixValue(in.value, std::max(L, m), base);
+    sample = L > kMaxStrictWidth ? Asterisks(1) : RadixValue(in.value, std::max(L, m), base);
     return 1;
 }
 
@@ -438,7 +441,7 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, d = wd.d;
     const long long e = in.kind == KIND_EXWDE ? wd.e : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
-    if (w > kMaxWidth || d > kMaxWidth || e > kMaxWidth)
+    if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
         return 0;
     if (!bMinimal && w - d - e - 6 < 0)
         return FieldTooNarrow(w, sample);
@@ -482,15 +485,15 @@ int RenderString(const SRenderInput& in, std::string& sample)
 
 int RenderHollerith(const SRenderInput& in, std::string& sample)
 {
-    if (in.p.nCount > kMaxWidth)
+    if (in.p.nCount > in.nMaxWidth)
         return 0;
     sample = in.p.strConstant;
     return 1;
 }
 
-int RenderBlanks(long long n, std::string& sample)
+int RenderBlanks(long long n, long long nMaxWidth, std::string& sample)
 {
-    if (n > kMaxWidth)
+    if (n > nMaxWidth)
         return 0;
     sample = Blanks(n);
     return 1;
@@ -510,11 +513,11 @@ int RenderOneBlank(const SRenderInput&, std::string& sample)
 
 int RenderTabRight(const SRenderInput& in, std::string& sample)
 {
-    return RenderBlanks(in.p.nCount, sample);
+    return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
 }
 int RenderSkip(const SRenderInput& in, std::string& sample)
 {
-    return RenderBlanks(in.p.nCount, sample);
+    return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
 }
 
 using RenderFn = int (*)(const SRenderInput&, std::string&);
@@ -579,6 +582,31 @@ constexpr std::array<SRenderRule, KIND_COUNT> kRules = [] {
     return rules;
 }();
 
+// The largest width, digit count or position a table takes: the strict
+// table's three digits, or what an int holds.
+long long MaxWidth(const CDescriptorTable& table)
+{
+    return table.ExtendedForms() ? INT_MAX : kMaxStrictWidth;
+}
+
+// A descriptor wider than the longest sample is shown as if it were that
+// wide, so that a width of two thousand million builds no sample of
+// gigabytes (the repeated samples are cut to the same length). A width above
+// what an int holds stays beyond every table's limit.
+// parsed itself when it is not that wide (no copy on every keystroke), else
+// its copy in clamped.
+const SParsedDescriptor& WithinSampleLength(const SParsedDescriptor& parsed, SParsedDescriptor& clamped)
+{
+    const auto tooWide = [](long long n) { return n > MAX_SAMPLE_LENGTH && n <= INT_MAX; };
+    if (!tooWide(parsed.nW) && !tooWide(parsed.nD) && !tooWide(parsed.nE) && !tooWide(parsed.nCount))
+        return parsed;
+    clamped = parsed;
+    for (long long* pNumber : {&clamped.nW, &clamped.nD, &clamped.nE, &clamped.nCount})
+        if (tooWide(*pNumber))
+            *pNumber = MAX_SAMPLE_LENGTH;
+    return clamped;
+}
+
 // Whether the sample is a number whose decimal point the decimal mode turns
 // into a comma: the real kinds, and a G field unless it shows a value as text.
 bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
@@ -599,8 +627,8 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
         return 0;
     switch (kind) {
     case KIND_T: {
-        const long long n = parsed.nCount;
-        return n > kMaxWidth ? 0 : RenderBlanks(n - PrintColumn(), sample);
+        const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
+        return parsed.nCount > MaxWidth(*m_pTable) ? 0 : RenderBlanks(n - PrintColumn(), INT_MAX, sample);
     }
     case KIND_CLOSE: return RenderGroupClose(sample);
     case KIND_P:
@@ -625,11 +653,14 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     // The descriptor is judged by its default sample, whatever its value: a
     // text that is valid with one value is valid with every other.
     static const std::string kNoValue;
-    const SRenderInput standard{parsed, kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended};
+    SParsedDescriptor clamped;
+    const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
+    const long long nMax = MaxWidth(*m_pTable);
+    const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
     if (!rule.fn(standard, sample))
         return 0;
     if (!value.empty()) {
-        const SRenderInput custom{parsed, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended};
+        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
         if (!rule.fn(custom, sample))
             return 0;
     }

@@ -141,13 +141,13 @@ TEST(FieldCommands, RefuseWithTheirMessagesAndChangeNothing)
 
 TEST(LeaveField, ASampleThatDerivesNoDescriptorIsTakenBack)
 {
-    // A sample wider than any descriptor (I1000) or one that derives a text
-    // that cannot print its own sample is refused as it is typed, and
-    // leaving the field takes it back; a valid sample typed after a refused
-    // one gives the field its kind again.
+    // A sample wider than any descriptor of the strict table (I1000) or one
+    // that derives a text that cannot print its own sample is refused as it
+    // is typed, and leaving the field takes it back; a valid sample typed
+    // after a refused one gives the field its kind again.
     for (const auto& [pszText, strSample] :
          {std::pair<const char*, std::string>{"I5", std::string(1000, '7')}, {"E12.4", ".+"}}) {
-        CDescriptorList list;
+        CDescriptorList list(StrictDescriptorTable());
         ASSERT_TRUE(Append(list, {pszText, "A3"}));
         EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, strSample.c_str()), 0) << pszText;
         EXPECT_EQ(list.At(0).Text(), INVALID_MARKER);
@@ -155,7 +155,11 @@ TEST(LeaveField, ASampleThatDerivesNoDescriptorIsTakenBack)
         EXPECT_EQ(list.At(0).Text(), pszText);
         EXPECT_FALSE(IsInvalidField(list.At(0)));
     }
-    CDescriptorList list;
+    CDescriptorList wide;  // the default table knows widths above 999
+    ASSERT_TRUE(Append(wide, {"I5"}));
+    EXPECT_EQ(TypeIntoField(wide, 0, ROW_SAMPLE, std::string(1000, '7').c_str()), 1);
+    EXPECT_EQ(wide.At(0).Text(), "I1000");
+    CDescriptorList list(StrictDescriptorTable());
     ASSERT_TRUE(Append(list, {"I5"}));
     EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, std::string(1000, '7').c_str()), 0);
     EXPECT_EQ(TypeIntoField(list, 0, ROW_SAMPLE, "-42"), 1);

@@ -33,7 +33,12 @@ TEST_P(LaterForm, HasItsKindAndSampleInTheDefaultTableOnly)
         CDescriptorList list(TestTable());
         ASSERT_TRUE(list.InsertDescriptor(0, c.text)) << c.text;
         EXPECT_EQ(list.At(0).Kind(), c.kind) << c.text;
-        EXPECT_EQ(list.At(0).Sample(), c.sample) << c.text;
+        if (c.sample != nullptr)
+            EXPECT_EQ(list.At(0).Sample(), c.sample) << c.text;
+        else  // wider than the longest sample: shown cut to it
+            EXPECT_EQ(list.At(0).Sample().size(),
+                      static_cast<std::size_t>(std::min<long long>(list.At(0).GoodParsed().nW, MAX_SAMPLE_LENGTH)))
+                << c.text;
     }
     CStrictTable strict;
     EXPECT_EQ(SampleOf(c.text), c.strict) << c.text;
@@ -74,19 +79,26 @@ INSTANTIATE_TEST_SUITE_P(
         SFormCase{"DT\"list\"(10, -2)", KIND_DT, "", NO}, SFormCase{"DT(3)", KIND_DT, "", NO},
         SFormCase{"2DT'x'(1)", KIND_DT, "", NO},
         // 0P stays a scale factor.
-        SFormCase{"0P", KIND_P, "", ""}));
+        SFormCase{"0P", KIND_P, "", ""},
+        // Widths and positions above 999, up to what an int holds.
+        SFormCase{"A1000", KIND_AW, nullptr, NO}, SFormCase{"TR2147483647", KIND_TR, nullptr, NO},
+        SFormCase{"I5000000.2", KIND_IWM, nullptr, NO}));
 
 TEST(LaterForm, ImpossibleOnesAreRefusedByBothTables)
 {
     for (bool bStrict : {false, true}) {
         CStrictTable table(bStrict);
-        // A repeat count of 0 is not Fortran; one beyond an int is none either.
-        for (const char* text : {"0E16.8", "0I5", "00A", "0(", "2147483648I5", "G5", "G0.3E2x", "DT()", "DT'x'(1,)",
-                                 "I0.1000", "F0.1000", "**(", "1*("})
+        // A repeat count of 0 is not Fortran; a count or width beyond an int
+        // is none either.
+        for (const char* text : {"0E16.8", "0I5", "00A", "0(", "2147483648I5", "A2147483648", "G5", "G0.3E2x", "DT()",
+                                 "DT'x'(1,)", "**(", "1*("})
             EXPECT_EQ(SampleOf(text), "??????") << text << (bStrict ? " strict" : "");
         // Too narrow for its digits, a field prints asterisks, as Fortran
         // prints them.
         EXPECT_EQ(SampleOf("EX8.3"), bStrict ? "??????" : "********");
+        // Digit counts above 999 only in the default table.
+        EXPECT_EQ(SampleOf("I0.1000"), bStrict ? "??????" : std::string(993, '0') + "1234567");
+        EXPECT_EQ(SampleOf("F0.1000").size(), bStrict ? 6u : 1008u);
     }
 }
 
@@ -219,14 +231,22 @@ INSTANTIATE_TEST_SUITE_P(
                       SSplitLaterCase{"(I0, G0, F0.3, E0.3E2)\n", {"I0", "G0", "F0.3", "E0.3E2"}},
                       SSplitLaterCase{"(RU, DC, EX20.3, DP, RN)\n", {"RU", "DC", "EX20.3", "DP", "RN"}},
                       SSplitLaterCase{"(DT'a,b)'(10, 2), DT, dt(1), I2)\n", {"DT'a,b)'(10, 2)", "DT", "dt(1)", "I2"}},
-                      SSplitLaterCase{"(DT \"x\"\"y,\" (1,2), ! comment\n I2)\n", {"DT \"x\"\"y,\" (1,2)", "I2"}}));
+                      SSplitLaterCase{"(DT \"x\"\"y,\" (1,2), ! comment\n I2)\n", {"DT \"x\"\"y,\" (1,2)", "I2"}},
+                      // A constant and the item beside it need no comma.
+                      SSplitLaterCase{"(\"residue:\"2x, I3)\n", {"\"residue:\"", "2x", "I3"}},
+                      SSplitLaterCase{"(\"first part \"  \"second part\")\n", {"\"first part \"", "\"second part\""}},
+                      SSplitLaterCase{"('a'x/X'b' 'c'(I2), 4Hx, y 2X)\n",
+                                      {"'a'", "x", "/", "X", "'b'", "'c'", "(", "I2", ")", "4Hx, y", "2X"}},
+                      SSplitLaterCase{"(I3'a''b')\n", {"I3", "'a''b'"}}));
 
 TEST(SplitLater, TheStrictTableRefusesTheLaterListsWhereItDidBefore)
 {
     struct {
         const char* text;
         int column;
-    } const cases[] = {{"()\n", 2}, {"(100(I5))\n", 6}, {"(*(I5))\n", 6}, {"(0E16.8)\n", 8}, {"(DT'a,b')\n", 6}};
+    } const cases[] = {{"()\n", 2},       {"(100(I5))\n", 6},  {"(*(I5))\n", 6},
+                       {"(0E16.8)\n", 8}, {"(DT'a,b')\n", 6},  {"('a'x)\n", 5},
+                       {"(A1000)\n", 7},  {"(4H)(,/I2)\n", 8}, {"(I5,T1000)\n", 10}};
     CStrictTable strict;
     for (const auto& c : cases) {
         CDescriptorList list(TestTable());

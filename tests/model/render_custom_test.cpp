@@ -87,16 +87,16 @@ TEST(CustomValue, WhetherATextIsADescriptorNeverDependsOnTheValue)
 {
     // F3.3 is too narrow for its digits: it prints asterisks with a value
     // and without one, so it is a descriptor in a field with a value as in
-    // a new one, and one read from a file. F7.999999 asks for more digits
-    // than any field holds: no descriptor, with a value or without.
+    // a new one, and one read from a file. F7.2147483648 asks for more
+    // digits than any field holds: no descriptor, with a value or without.
     CDescriptorList list;
     ASSERT_TRUE(list.InsertDescriptor(0, "F7.3"));
     ASSERT_TRUE(list.SetValue(0, "0"));
     ASSERT_TRUE(list.SetText(0, "F3.3"));
     EXPECT_EQ(list.At(0).Sample(), "***");
     EXPECT_EQ(SampleOf("F3.3"), "***");
-    EXPECT_FALSE(list.SetText(0, "F7.999999"));
-    EXPECT_EQ(SampleOf("F7.999999"), "??????");
+    EXPECT_FALSE(list.SetText(0, "F7.2147483648"));
+    EXPECT_EQ(SampleOf("F7.2147483648"), "??????");
     list.RevertToGood(0);
     EXPECT_TRUE(list.SetValue(0, ""));
     EXPECT_EQ(list.At(0).Sample(), "***");

@@ -49,23 +49,32 @@ INSTANTIATE_TEST_SUITE_P(
                       SSampleCase{"3/", ""}, SSampleCase{"2(", ""}, SSampleCase{")", "??????"},
                       SSampleCase{"99I5", "12345"}));
 
-TEST(DefaultSample, WidthsAbove999FailAndLargeNumbersNeverWrap)
+TEST(DefaultSample, WidthsAbove999FailInTheStrictTableAndLargeNumbersNeverWrap)
 {
-    EXPECT_EQ(SampleOf("I999").size(), 999u);
-    EXPECT_EQ(SampleOf("I1000"), "??????");
-    EXPECT_EQ(SampleOf("A1000"), "??????");
-    EXPECT_EQ(SampleOf("1000X"), "??????");
-    EXPECT_EQ(SampleOf("T1000"), "??????");
-    EXPECT_EQ(SampleOf("TR1000"), "??????");
-    EXPECT_EQ(SampleOf("I999999"), "??????");
-    // d, m and e are not limited to 999 and may read as INT_MAX.
-    EXPECT_EQ(SampleOf("E7.999999E999999"), "??????");
-    EXPECT_EQ(SampleOf("E999.99999E99999"), "??????");
-    EXPECT_EQ(SampleOf("F7.999999"), "??????");
-    EXPECT_EQ(SampleOf("I5.999999"), "??????");
-    EXPECT_EQ(SampleOf("G15.999999"), "??????");
-    EXPECT_EQ(SampleOf("Z5.100000"), "??????");
-    EXPECT_EQ(SampleOf("999Habc"), "??????");
+    for (bool bStrict : {true, false}) {
+        CStrictTable table(bStrict);
+        const auto wide = [bStrict](const char* text, std::size_t nSize) {
+            const std::string sample = SampleOf(text);
+            EXPECT_EQ(bStrict ? sample == "??????" : sample.size() == nSize, true) << text << " " << bStrict;
+        };
+        EXPECT_EQ(SampleOf("I999").size(), 999u);
+        wide("I1000", 1000);
+        wide("A1000", 1000);
+        wide("1000X", 1000);
+        wide("T1000", 1000);
+        wide("TR1000", 1000);
+        wide("I999999", 999999);
+        // d, m and e beyond the width: asterisks or no descriptor.
+        wide("E7.999999E999999", 7);
+        wide("E999.99999E99999", 999);
+        wide("F7.999999", 7);
+        EXPECT_EQ(SampleOf("I5.999999"), "??????");
+        EXPECT_EQ(SampleOf("Z5.100000"), "??????");
+        EXPECT_EQ(SampleOf("999Habc"), "??????");
+        // Beyond what an int holds, in neither table.
+        EXPECT_EQ(SampleOf("I2147483648"), "??????");
+        EXPECT_EQ(SampleOf("F7.2147483648"), "??????");
+    }
 }
 
 TEST(DefaultSample, PlusModeAddsASignOrShortensTheRun)
