@@ -78,6 +78,9 @@ constexpr SStringEntry kStrings[] = {
     {59, "A group holds no descriptor in Format statement\nExit aborted"},
     {60, "The format string goes on after its descriptor list onto line %d\nThe statement cannot be rewritten without "
          "changing that text"},
+    {61, "The statement cannot be laid out in lines without cutting a character in two\nFile \"%s\" is left as it was"},
+    {62, "A new statement cannot start on line %d\nA FORMAT statement may stand only inside a main program, subroutine "
+         "or function, before its CONTAINS"},
 };
 
 }  // namespace

@@ -77,6 +77,13 @@ public:
     // stood before it, possibly nothing).
     int ReadSourceLine(std::string& line);
 
+    // Reads the next line that the file holds: false at its end, where
+    // nothing follows the last line end (that is no line).
+    bool ReadExistingLine(std::string& line)
+    {
+        return !m_bEnd && (ReadSourceLine(line) == 1 || !line.empty() || !m_strLineEnd.empty());
+    }
+
     // The line end of the line just read: "\n", "\r\n", or "" at the end.
     const std::string& LineEnd() const { return m_strLineEnd; }
 

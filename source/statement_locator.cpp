@@ -290,10 +290,11 @@ bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementReq
     long long nReads = 0;
     site.m_strLineEnd = "\n";
     bool bLineEndKnown = false;
-    while (nReads < request.nLine && !reader.AtEnd()) {
+    while (nReads < request.nLine) {
         if (nReads > 0 && !site.m_bFixedForm)
             before.Read(raw);
-        reader.ReadSourceLine(raw);
+        if (!reader.ReadExistingLine(raw))
+            break;
         ++nReads;
         if (!bLineEndKnown && !reader.LineEnd().empty()) {
             site.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";

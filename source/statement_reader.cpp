@@ -25,9 +25,7 @@ bool DoubledAcrossLines(const SFixedLine& line, const SPieceScan& scan, const SF
 
 bool CStatementReader::Next(std::string& raw)
 {
-    if (m_reader.AtEnd())
-        return false;
-    if (m_reader.ReadSourceLine(raw) == 2 && raw.empty() && m_reader.LineEnd().empty())
+    if (!m_reader.ReadExistingLine(raw))
         return false;
     ++m_nLine;
     m_site.m_arrOriginalLines.push_back(raw);
@@ -171,7 +169,7 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
             lines.Comment(std::string(piece.substr(nComment)));
         state = scan.state;
         raw = std::move(next);
-        nFrom = FreeContinuationStart(raw);
+        nFrom = FreeContinuationStart(raw, state.InConstant());
     }
 }
 
@@ -263,7 +261,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
         }
         if (!bContinued || !NextFreeLine(lines, raw))
             return;  // a constant left open without an & ends with its line
-        nFrom = FreeContinuationStart(raw);
+        nFrom = FreeContinuationStart(raw, true);
     }
 }
 

@@ -43,13 +43,13 @@ bool IsWhite(char c)
 
 bool IsBlankLine(const std::string& line)
 {
-    return std::all_of(line.begin(), line.end(), IsWhite);
+    return line.find_first_not_of(" \t") == std::string::npos;
 }
 
 bool IsFixedComment(const std::string& image)
 {
-    if (image.empty())
-        return false;
+    if (IsBlankLine(image))
+        return true;
     const char c = image[0];
     if (c == 'C' || c == 'c' || c == '*' || c == '!')
         return true;
@@ -68,13 +68,15 @@ bool IsFixedContinuation(const std::string& image)
 bool IsFreeComment(const std::string& line)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t");
-    return nFirst != std::string::npos && line[nFirst] == '!';
+    return nFirst == std::string::npos || line[nFirst] == '!';
 }
 
-std::size_t FreeContinuationStart(const std::string& line)
+std::size_t FreeContinuationStart(const std::string& line, bool bInConstant)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t");
-    return (nFirst != std::string::npos && line[nFirst] == '&') ? nFirst + 1 : 0;
+    if (nFirst != std::string::npos && line[nFirst] == '&')
+        return nFirst + 1;
+    return bInConstant && nFirst != std::string::npos ? nFirst : 0;
 }
 
 bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
@@ -202,11 +204,11 @@ SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote)
 
 void CFreeContinuation::Read(const std::string& raw)
 {
-    if (IsBlankLine(raw) || IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
+    if (IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
         return;
     std::size_t nFrom = 0;
     if (m_bOpen) {
-        nFrom = FreeContinuationStart(raw);
+        nFrom = FreeContinuationStart(raw, m_state.InConstant());
     } else {
         // A new statement: a FORMAT statement's list is read as a list (its
         // Hollerith constants may hold "!" or "&").
@@ -224,4 +226,19 @@ void CFreeContinuation::Read(const std::string& raw)
     const SPieceScan scan = ScanPiece(std::string_view(raw).substr(nFrom), m_mode, m_state, true);
     m_bOpen = scan.bContinues;
     m_state = scan.state;
+}
+
+bool SplitsCharacter(std::string_view text, std::size_t n)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    if (n == 0 || n >= text.size() || (byte(n) & 0xC0) != 0x80)
+        return false;
+    for (std::size_t k = 1; k <= 3 && k <= n; ++k) {
+        const unsigned char lead = byte(n - k);
+        if ((lead & 0xC0) == 0x80)
+            continue;
+        const std::size_t nLength = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        return k < nLength;
+    }
+    return false;
 }

@@ -31,22 +31,28 @@ struct SFixedLine {
 };
 
 bool IsWhite(char c);
+
+// A line of nothing but blanks and tabs (a form feed or any other character
+// makes it a line with text).
 bool IsBlankLine(const std::string& line);
 
-// A fixed-form comment line: C, c, * or ! in column 1, or a first non-blank
-// ! anywhere but in the continuation column.
+// A fixed-form comment line: a blank line, C, c, * or ! in column 1, or a
+// first non-blank ! anywhere but in the continuation column.
 bool IsFixedComment(const std::string& image);
 
 // A fixed-form line that continues the statement: column 6 holds a mark,
 // anything but a blank or a zero.
 bool IsFixedContinuation(const std::string& image);
 
-// A free-form comment line: its first non-blank character is !.
+// A free-form comment line: a blank line, or one whose first non-blank
+// character is !.
 bool IsFreeComment(const std::string& line);
 
 // Where a free-form continuation line's text resumes: after a leading &,
-// else at its first character.
-std::size_t FreeContinuationStart(const std::string& line);
+// else at its first character; but inside a constant that the line goes on
+// with, at its first non-blank, as compilers read a continued constant whose
+// line lacks the & (its leading blanks are no part of the constant).
+std::size_t FreeContinuationStart(const std::string& line, bool bInConstant = false);
 
 // Whether the rest of a line from nFrom is blank or a comment.
 bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom);
@@ -96,6 +102,11 @@ struct SConstantPiece {
 };
 
 SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote);
+
+// Whether a line broken before text[n] would cut a UTF-8 character in two:
+// text[n] continues a sequence that a lead byte before it opened. (Bytes of
+// other encodings never count as cut.)
+bool SplitsCharacter(std::string_view text, std::size_t n);
 
 // The index of the last character that is not white (npos for none), and
 // whether it is an "&".

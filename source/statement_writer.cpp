@@ -108,6 +108,7 @@ public:
     }
 
     std::string& Line() { return m_line; }
+    bool CutsCharacter() const { return m_bCutsCharacter; }
     bool IsFresh() const { return m_bFresh; }
     // How long a fresh continuation line is before its text.
     std::size_t ContinuationLength() const { return std::strlen(m_layout.pszContinuation) + 1; }
@@ -148,9 +149,9 @@ private:
                 m_bFresh = m_bFresh && remaining.empty();
                 return;
             }
-            const bool bInside = bSplit && nLength < kSplitColumn && kSplitColumn - nLength > nSplitFrom;
+            const std::size_t nTake = bSplit ? SplitPoint(remaining, nSplitFrom) : 0;
+            const bool bInside = nTake > 0;
             if (bInside) {
-                const std::size_t nTake = kSplitColumn - nLength;
                 m_line.append(remaining, 0, nTake);
                 remaining.erase(0, nTake);
                 nSplitFrom = 0;  // the rest is all inside the constant
@@ -163,8 +164,48 @@ private:
         }
     }
 
+    // How much of a constant's text goes on the line before the line breaks
+    // inside it; 0 when it cannot break there. A break never cuts a UTF-8
+    // character in two. A fixed-form line must reach column 72 (the reader
+    // fills it with blanks that would join the constant): where that would
+    // cut a character, the constant starts a few columns later, after
+    // blanks, so that each of its breaks falls between characters.
+    std::size_t SplitPoint(const std::string& text, std::size_t nSplitFrom)
+    {
+        const std::size_t nLength = m_line.size();
+        if (nLength >= kSplitColumn || kSplitColumn - nLength <= nSplitFrom)
+            return 0;
+        std::size_t nRoom = kSplitColumn - nLength;
+        if (!m_bFixedForm) {
+            while (nRoom > nSplitFrom && SplitsCharacter(text, nRoom))
+                --nRoom;
+            return nRoom > nSplitFrom ? nRoom : 0;
+        }
+        const std::size_t nStep = kSplitColumn - std::strlen(m_layout.pszContinuation);
+        const auto aligned = [&](std::size_t nFirst) {
+            for (std::size_t n = nFirst; n < text.size(); n += nStep)
+                if (SplitsCharacter(text, n))
+                    return false;
+            return true;
+        };
+        // Blanks right after the list's "(" would read back as blanks kept
+        // there: such a constant moves to the next line instead.
+        const bool bMayShift = nSplitFrom > 0 && m_line.find_last_not_of(' ') != std::string::npos &&
+                               m_line[m_line.find_last_not_of(' ')] != '(';
+        for (std::size_t nShift = 0; nShift == 0 || (bMayShift && nRoom - nShift > nSplitFrom); ++nShift)
+            if (aligned(nRoom - nShift)) {
+                m_line.append(nShift, ' ');
+                return nRoom - nShift;
+            }
+        if (nSplitFrom > 0 && !m_bFresh)
+            return 0;  // perhaps a fresh line has the room
+        m_bCutsCharacter = true;
+        return nRoom;
+    }
+
     SLayout m_layout;
     bool m_bFixedForm;
+    bool m_bCutsCharacter = false;  // a line break cuts a character that no layout keeps whole
     std::string m_line;
     std::vector<std::string> m_lines;
     bool m_bFresh = false;  // the line holds nothing but its continuation mark
@@ -460,7 +501,8 @@ std::size_t SplitFrom(const CDescriptor& d, const std::string& written)
     return std::string::npos;
 }
 
-std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site)
+std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site,
+                                             bool* pCutsCharacter)
 {
     const bool bString = site.m_chDelimiter != 'f';
     const auto written = [&](int i) {
@@ -501,6 +543,8 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
             builder.AppendSeparator(", ");
     }
     AppendClosing(builder, strClosing, site.m_strTail, nLimit, bString);
+    if (pCutsCharacter != nullptr)
+        *pCutsCharacter = builder.CutsCharacter();
     return builder.Finish();
 }
 
@@ -509,7 +553,10 @@ CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, 
 {
     if (site.m_strFileName.empty())
         return CResult::Declined();
-    const std::vector<std::string> built = BuildStatementLines(list, site);
+    bool bCutsCharacter = false;
+    const std::vector<std::string> built = BuildStatementLines(list, site, &bCutsCharacter);
+    if (bCutsCharacter)
+        return Message(IDS_CUTS_CHARACTER, site.m_strFileName).At(site.m_nFirstLine);
     const SStatementOutput statement = DressStatementLines(site, built);
     // Whatever is written must read back as the statement it was built from;
     // what would not (the reader would take it otherwise) is not written.

@@ -23,7 +23,10 @@ CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, 
 bool IsSameFile(const std::string& strFirst, const std::string& strSecond);
 
 // The statement's lines as they will be written, each without its line end.
-std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site);
+// *pCutsCharacter, when given, tells whether a line break had to cut a UTF-8
+// character in two (such lines are not written).
+std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site,
+                                             bool* pCutsCharacter = nullptr);
 
 // The descriptor text with every quote character doubled.
 std::string QuoteText(const std::string& text, char quote);

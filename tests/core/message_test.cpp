@@ -43,12 +43,14 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // failure that names its line, the refusals of a statement holding a
     // carriage return, of a format string without its closing quote and of
     // a constant after the statement that continues, the two refusals of an
-    // empty group, and of a format string that goes on after its list.
+    // empty group, of a format string that goes on after its list, of a
+    // layout that would cut a character in two, and of a new FORMAT
+    // statement where none may stand.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 58);
-    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_STRING_GOES_ON; ++id)
+    EXPECT_EQ(nCount, 60);
+    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_FORMAT_NOT_HERE; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
     EXPECT_NE(LoadResourceString(IDS_PREPROCESSOR_CONDITION), nullptr);

@@ -58,17 +58,20 @@ TEST_F(SourceTest, FixedFormTabsExpandToTheirColumns)
 
 TEST_F(SourceTest, FixedFormContinuationAndCommentLines)
 {
+    // Blank lines are comment lines too: the statement goes on past them.
     const std::string strFile = "  100 FORMAT(1X, I5,\n"
                                 "C     a comment between the lines\n"
                                 "*     another\n"
                                 "     +  F7.3,\n"
-                                "     1  A3)\n"
+                                "     1  A3,\n"
                                 "\n"
-                                "     +  I9)\n";
+                                "     +  I9)\n"
+                                "\n"
+                                "      END\n";
     ASSERT_EQ(Locate("c.for", strFile, 1), LOCATE_FOUND);
-    EXPECT_EQ(Texts(m_list), (Strings{"1X", "I5", "F7.3", "A3"}));
-    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 4, 5}));
-    EXPECT_EQ(m_list.m_arrOriginalLines.size(), 5u);
+    EXPECT_EQ(Texts(m_list), (Strings{"1X", "I5", "F7.3", "A3", "I9"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 4, 5, 7}));
+    EXPECT_EQ(m_list.m_arrOriginalLines.size(), 7u);
 }
 
 TEST_F(SourceTest, FixedFormLabelInColumnOneIsNotAComment)
@@ -170,12 +173,18 @@ TEST_F(SourceTest, FreeFormFormatStatement)
     EXPECT_EQ(Locate("q.f90", "100 FORMAT(I5)\n", 1), LOCATE_FOUND);
 }
 
-TEST_F(SourceTest, FreeFormBlankLineAfterAnAmpersandEndsTheStatement)
+TEST_F(SourceTest, FreeFormStatementsGoOnPastBlankLines)
 {
-    ASSERT_EQ(Locate("b.f90", "100 format(i5, &\n\n  f7.3)\n", 1), LOCATE_NO_LIST);
-    // The list ends unclosed with the blank line: there the scan stopped.
-    EXPECT_EQ(Message(), "FORMAT parse failed in line 2, column 1");
-    EXPECT_EQ(m_list.m_arrLines, (Lines{}));
+    ASSERT_EQ(Locate("b.f90", "100 format(i5, &\n\n  f7.3)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"i5", "f7.3"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 3}));
+    // The keyword alone on its line, the list after a blank line.
+    ASSERT_EQ(Locate("b.f90", "900 format &\n   \n  (I3, &\n\n   &I4)\n", 1), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"I3", "I4"}));
+    EXPECT_EQ(m_list.m_arrLines, (Lines{1, 3, 5}));
+    // Inside a format string's constant too.
+    ASSERT_EQ(Locate("b.f90", "write(6,'(\"AB&\n\n   &CD\")')\n", 1, 10), LOCATE_FOUND);
+    EXPECT_EQ(Texts(m_list), (Strings{"\"ABCD\""}));
 }
 
 TEST_F(SourceTest, FreeFormAmpersandInATrailingCommentContinuesNothing)
@@ -295,12 +304,13 @@ TEST_F(SourceTest, BlankLinesStartNewStatements)
     EXPECT_EQ(m_list.m_strTail, "\n");
     EXPECT_TRUE(m_list.m_arrLines.empty());
     EXPECT_EQ(m_list.m_chDelimiter, 'f');
-    // One past the last line of a file that ends with a line end is blank;
-    // two past is not there.
-    EXPECT_EQ(Locate("n.for", "      X = 1\n", 2), LOCATE_BLANK);
-    EXPECT_EQ(Locate("n.for", "      X = 1\n", 3), LOCATE_FAILED);
-    EXPECT_EQ(Message(), "Line 3 was not found in file \"" + m_strFile + "\"");
+    // Past the last line nothing is blank: no line is there, whether or not
+    // the last one ends with a line end. A form feed is no blank.
+    EXPECT_EQ(Locate("n.for", "      X = 1\n", 2), LOCATE_FAILED);
+    EXPECT_EQ(Message(), "Line 2 was not found in file \"" + m_strFile + "\"");
     EXPECT_EQ(Locate("n.for", "      X = 1", 2), LOCATE_FAILED);
+    EXPECT_EQ(Locate("n.for", "      X = 1\n\n", 3), LOCATE_FAILED);
+    EXPECT_EQ(Locate("n.for", "      X = 1\n\f\n", 2), LOCATE_NO_LIST);
     // A new statement there would take the continuation line after it from
     // the statement it continues.
     m_presenter.m_messages.clear();

@@ -45,6 +45,14 @@ void PrintTo(const SCase& c, std::ostream* os)
 const std::string kProgram = "      PROGRAM T\n";
 const std::string kEnd = "      END\n";
 
+std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
 const SCase kCases[] = {
     // A descriptor too narrow for its digits prints asterisks, as Fortran
     // prints them, with a value and without one.
@@ -164,15 +172,17 @@ const SCase kCases[] = {
      EDIT_REFUSED,
      0,
      ""},
+    // In a file, a constant and the item beside it need no comma, as
+    // compilers read them; the save writes one.
     {"a character after a constant, in the file",
      "m.for",
-     kProgram + "      WRITE (6, 100) 3\n  100 FORMAT ('a'x, I5)\n" + kEnd,
+     kProgram + "      WRITE (6, 100) 3\n  100 FORMAT ('a'x, I5\"b\"  \"c\")\n" + kEnd,
      3,
      1,
-     {},
-     REFUSED_AT_OPEN,
-     IDS_PARSE_FAILED,
-     ""},
+     {"t2:I6"},
+     SAVES,
+     0,
+     "a      3bc\n"},
     // A count and a blank is a group's count: only "(" may follow it.
     {"a repeat count and a blank, typed",
      "n.for",
@@ -313,7 +323,103 @@ const SCase kCases[] = {
      REFUSED_AT_OPEN,
      IDS_PARSE_FAILED,
      ""},
+    // Blank lines between a statement's lines are read through, as comment
+    // lines are.
+    {"blank lines between continuation lines, fixed form",
+     "ba.for",
+     kProgram + "      WRITE (6, 100) 42, 7\n  100 FORMAT (I5,\n\n     +  I3)\n" + kEnd,
+     3,
+     1,
+     {"t0:I6"},
+     SAVES,
+     0,
+     "    42  7\n"},
+    {"blank lines between continuation lines, free form",
+     "bb.f90",
+     "program t\nwrite (6, 900) 42, 7\n900 format &\n\n   \n(i5, &\n\n  i3)\nend program t\n",
+     3,
+     1,
+     {"t0:i6"},
+     SAVES,
+     0,
+     "    42  7\n"},
+    {"a blank line inside a free-form statement, found by fuzzing",
+     "bc.f90",
+     "110 format()1x,5Hnx,5Hn , &   &! the fiI6\n  \n (   Xif\r\r\r\r\r\r\r\r\r\r a, ! after\t t\x8fhe lis:\n",
+     1,
+     1,
+     {},
+     REFUSED_AT_OPEN,
+     IDS_CARRIAGE_RETURN,
+     ""},
+    // A constant continued onto a free-form line without a leading & goes
+    // on at that line's first non-blank, as compilers read it.
+    {"a constant continued without & in a free-form FORMAT",
+     "ca.f90",
+     "program t\nwrite (6, 100) 7\n100 format ('HELLO&\n     WORLD', i2)\nend program t\n",
+     3,
+     1,
+     {"t1:i3"},
+     SAVES,
+     0,
+     "HELLOWORLD  7\n"},
+    {"a constant continued without & in a free-form format string",
+     "cb.f90",
+     "program t\nwrite (6, '(\"HELLO&\n     WORLD\", i2)') 7\nend program t\n",
+     2,
+     11,
+     {"t1:i3"},
+     SAVES,
+     0,
+     "HELLOWORLD  7\n"},
+    // A constant split at the line's end is never split inside a
+    // character's bytes; fixed form counts its columns in bytes.
+    {"a constant of two-byte characters split in free form",
+     "ua.f90",
+     "program t\nwrite (6, 100) 7\n100 format ('" + Repeat("\xc3\xa9", 40) + "', i2)\nend program t\n",
+     3,
+     1,
+     {"t1:i3"},
+     SAVES,
+     0,
+     Repeat("\xc3\xa9", 40) + "  7\n"},
+    {"a constant of two- and three-byte characters split in fixed form",
+     "ub.for",
+     kProgram + "      WRITE (6, 100) 7\n  100 FORMAT (I2)\n" + kEnd,
+     3,
+     1,
+     {"i0:'" + Repeat("a\xc3\xa9\xe2\x82\xac", 30) + "'"},
+     SAVES,
+     0,
+     Repeat("a\xc3\xa9\xe2\x82\xac", 30) + " 7\n"},
+    // A fixed-form format string's constant goes on to column 72 and over
+    // the next line: its length stays the same.
+    {"a fixed-form format string whose constant is continued",
+     "fc.for",
+     kProgram + "      WRITE (6, '(''" + std::string(40, 'A') + "\n     +BBBBBBBBBB'', I5)') 42\n" + kEnd,
+     2,
+     17,
+     {"t1:I6"},
+     SAVES,
+     0,
+     std::string(40, 'A') + std::string(12, ' ') + "BBBBBBBBBB    42\n"},
 };
+
+// Whether a text is valid UTF-8.
+bool IsValidUtf8(const std::string& s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
 
 // Compiles and runs a program; its standard output, or "(no compiler)".
 std::string RunProgram(const std::string& strFile, const std::filesystem::path& dir)
@@ -404,6 +510,9 @@ TEST_P(ShownIsSaved, OrRefusedWhereItIsTypedOrOpened)
     EXPECT_EQ(back.m_strTail, m_list.m_strTail);
     if (c.edits.empty() || c.outcome == EDIT_REFUSED) {
         EXPECT_EQ(Contents(), c.strContents) << "nothing changed, and the file stays as it was";
+    }
+    if (IsValidUtf8(c.strContents)) {
+        EXPECT_TRUE(IsValidUtf8(Contents())) << "no character is cut in two: " << Contents();
     }
     // Every line of a fixed-form file keeps to column 72.
     if (m_list.m_bFixedForm) {

@@ -260,7 +260,7 @@ TEST_F(SaveTest, ANewStatementTakesThePlaceOfItsBlankLine)
     ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
     ASSERT_EQ(Save(), 1);
     EXPECT_EQ(Contents(), "      X = 1\n  100 FORMAT('First Descriptor')\n      END");
-    ASSERT_EQ(Locate("e.f90", "x = 1\n", 2), LOCATE_BLANK);
+    ASSERT_EQ(Locate("e.f90", "x = 1\n\n", 2), LOCATE_BLANK);
     ASSERT_TRUE(NewStatement(m_list, 2, m_strFile, NEW_STATEMENT_TEXT));
     ASSERT_EQ(Save(), 1);
     EXPECT_EQ(Contents(), "x = 1\n100 FORMAT('First Descriptor')\n");
