@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 
+#include "format_placement.h"
 #include "format_scanner.h"
 #include "safe_file_writer.h"
 #include "source_lines.h"
@@ -464,6 +465,8 @@ CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line
     // The statement gets a label of its own, so that the file compiles
     // as it is written.
     CLineReader reader;
+    if (reader.Open(fileName) && !FormatMayStandAt(reader, line, bFixedForm) && !reader.Failed())
+        return Message(IDS_FORMAT_NOT_HERE, ClampToInt(line)).At(line);
     const int nLabel = reader.Open(fileName) ? FindFreeLabel(reader, bFixedForm) : -1;
     if (nLabel < 0 || reader.Failed())
         return Message(IDS_CANNOT_OPEN_FILE, fileName);
