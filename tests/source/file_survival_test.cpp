@@ -30,6 +30,19 @@ std::string Padded(const std::string& line, const std::string& strSequence)
 const std::string kLong1 = "  100 FORMAT('Records read:', I8, 'Records written:', I8, ";
 const std::string kLong2 = "     + 'Elapsed seconds:', F10.2)";
 
+const std::string kComment59 = "! " + std::string(57, 'c');
+const std::string kFreeLine1 = "f10.0, f10.1, f10.2, f10.3, f10.4, f10.5, f10.6, f10.7, ";
+const std::string kFreeLine2 = "f10.8, f10.9, f10.0, f10.1, f10.2, f10.3, i3";
+const std::string kFreeList = kFreeLine1 + kFreeLine2;
+std::string Commas()
+{
+    std::string s;
+    for (int i = 0; i < 40; ++i)
+        s += "a,";
+    return s;
+}
+const std::string kCommas = Commas();
+
 const SSave kSaves[] = {
     // Columns 73 to 80 stay with the line whose place the new line takes.
     {"sequence numbers", "seq.for",
@@ -68,6 +81,29 @@ const SSave kSaves[] = {
     {"free-form comment after a shorter statement", "c.f90",
      "100 format(i5, &   ! first part\n           f7.2) ! tail\nend\n", 1, 1, 0, "i6",
      "100 format(i6, f7.2) ! tail\n! first part\nend\n", true},
+    // The comments of old lines that no new line replaces follow the
+    // statement.
+    {"comments of a four-line statement saved on two", "c.for",
+     "      PROGRAM P\n  100 FORMAT('Records read:', I8, ! first\n     +  'Records written:', ! second\n"
+     "     +   I8, ! third\n     +  'Elapsed seconds:', F10.2)\n      END\n",
+     2, 7, 1, "I9",
+     "      PROGRAM P\n  100 FORMAT('Records read:', I9, 'Records written:', I8, ! first\n"
+     "     + 'Elapsed seconds:', F10.2)\n! second\n! third\n      END\n",
+     true},
+    // A free-form line with its comment stays within 132 characters.
+    {"a free-form comment that just fits its line", "c.f90",
+     "program p\n100 format(i5, & " + kComment59 + "\n  " + kFreeList + ")\nend\n", 2, 1, 0, "i6",
+     "program p\n100 format(i6, " + kFreeLine1 + "& " + kComment59 + "\n      & " + kFreeLine2 + ")\nend\n", true},
+    {"a free-form comment one character too long for its line", "c.f90",
+     "program p\n100 format(i5, & " + kComment59 + "c\n  " + kFreeList + ")\nend\n", 2, 1, 0, "i6",
+     "program p\n100 format(i6, " + kFreeLine1 + "&\n" + kComment59 + "c\n      & " + kFreeLine2 + ")\nend\n", true},
+    // A line that ends inside a constant split after one of its commas takes
+    // no comment: it would join the constant.
+    {"a comment on a line that a split constant ends", "c.f90",
+     "program p\n100 format(i5, & ! first\n  '" + kCommas + "', i3)\nend\n", 2, 1, 0, "i6",
+     "program p\n100 format(i6, '" + kCommas.substr(0, 56) + "&\n! first\n      &" + kCommas.substr(56) +
+         "', i3)\nend\n",
+     true},
     // The file's last line keeps having no line end, in either line end style.
     {"no final line end", "e.for", "      PROGRAM P\n  100 FORMAT(I5)", 2, 7, 0, "I6",
      "      PROGRAM P\n  100 FORMAT(I6)"},
