@@ -404,7 +404,13 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     std::vector<long long> oldLines(site.m_arrLines.begin(), site.m_arrLines.end());
     if (oldLines.empty())
         oldLines.push_back(site.m_nFirstLine);
-    const std::string& strEnd = site.m_strLineEnd;
+    // Each new line ends as the old line whose place it takes ended (a file
+    // may mix line ends); lines beyond the old ones as the last of them.
+    std::string strEnd = site.m_strLineEnd;
+    const auto takeEnd = [&strEnd](const std::string& strOld) {
+        if (strOld == "\n" || strOld == "\r\n")
+            strEnd = strOld;
+    };
     std::size_t nOld = 0;
     long long nCurrent = site.m_nFirstLine;
     std::string line;
@@ -441,6 +447,7 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
         if (nOld < oldLines.size()) {
             if (!readChecked(line))
                 return ATTEMPT_SOURCE_CHANGED;
+            takeEnd(reader.LineEnd());
             ++nOld;
         }
         for (const std::string& strLine : group)
@@ -465,6 +472,9 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     // does the new one. (An empty "line" at the end is only the place after
     // the file's last line end.)
     const bool bLastLineOpen = strLastEnd.empty() && reader.AtEnd() && !bLastEmpty;
+    // A file whose last line ended with a carriage return alone still does.
+    if (strLastEnd == "\r")
+        strPending = strLastEnd;
     if (!bLastLineOpen && !writer.Write(strPending))
         return ATTEMPT_TARGET_FAILED;
     if (reader.CopyLines(LLONG_MAX, sink) < 0)

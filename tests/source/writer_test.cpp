@@ -284,6 +284,35 @@ TEST_F(SaveTest, CarriageReturnLineEndsStayOnEveryLine)
     EXPECT_EQ(strContents.find("\r\r"), std::string::npos);
 }
 
+TEST_F(SaveTest, EachStatementLineKeepsItsOwnLineEnd)
+{
+    struct SCase {
+        const char* pszName;
+        std::string strBefore;
+        long long nLine;
+        std::string strAfter;
+    };
+    const std::string strLong = "'" + std::string(60, 'x') + "'";
+    const SCase cases[] = {
+        {"mixed line ends", "      PROGRAM P\n  100 FORMAT(I5,\r\n     + A3)\n      END\r\n", 2,
+         "      PROGRAM P\n  100 FORMAT(I6, \r\n     + " + strLong + ", \n     + A3)\n      END\r\n"},
+        {"lines beyond the old ones end as the last of them", "      PROGRAM P\n  100 FORMAT(I5)\r\n      END\n", 2,
+         "      PROGRAM P\n  100 FORMAT(I6, \r\n     + " + strLong + ", \r\n     + A3)\r\n      END\n"},
+        {"a last line ended by a carriage return alone", "  100 FORMAT(I5)\r", 1,
+         "  100 FORMAT(I6, \n     + " + strLong + ", \n     + A3)\r"},
+    };
+    for (const SCase& c : cases) {
+        ASSERT_EQ(Locate("e.for", c.strBefore, c.nLine), LOCATE_FOUND) << c.pszName;
+        ASSERT_TRUE(m_list.SetText(0, "I6"));
+        if (m_list.size() == 1) {
+            ASSERT_TRUE(m_list.InsertDescriptor(1, "A3"));
+        }
+        ASSERT_TRUE(m_list.InsertDescriptor(1, strLong.c_str()));
+        ASSERT_EQ(Save(), 1) << c.pszName;
+        EXPECT_EQ(Contents(), c.strAfter) << c.pszName;
+    }
+}
+
 TEST_F(SaveTest, AStatementAtLine70000IsWrittenInPlace)
 {
     std::string strFile;
