@@ -110,6 +110,69 @@ TEST(Edits, ALiveSampleShowsTheDerivedTextBeforeItIsEvaluatedAgain)
     EXPECT_EQ(Member(left.strOut, "repeated_sample"), (Strings{"123451234512345"}));
 }
 
+TEST(Edits, AColonInsideTheTextBelongsToTheText)
+{
+    // Only the first colon ends the index, in either spelling of the option.
+    struct SCase {
+        Strings args;
+        Strings texts;
+        Strings samples;
+        Strings values;
+    };
+    const SCase cases[] = {
+        {{"--text", "0:'a:b'"}, {"'a:b'", "F7.3"}, {"a:b", "123.123"}, {"", ""}},
+        {{"--text=1:':'"}, {"A5", "':'"}, {"abcde", ":"}, {"", ""}},
+        {{"--text", "1::"}, {"A5", ":"}, {"abcde", ""}, {"", ""}},
+        {{"--value", "0:a:b"}, {"A5", "F7.3"}, {"  a:b", "123.123"}, {"a:b", ""}},
+        {{"--value=0:::"}, {"A5", "F7.3"}, {"   ::", "123.123"}, {"::", ""}},
+        {{"--sample", "0:x:y", "--live"}, {"A3", "F7.3"}, {"x:y", "123.123"}, {"", ""}},
+        {{"--insert", "1:'12:30'"}, {"A5", "'12:30'", "F7.3"}, {"abcde", "12:30", "123.123"}, {"", "", ""}},
+    };
+    for (const SCase& c : cases) {
+        Strings args = {"--list", "(A5, F7.3)", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const SProcessResult r = RunText(args);
+        ASSERT_EQ(r.nExitStatus, 0) << ::testing::PrintToString(c.args) << r.strErr;
+        EXPECT_EQ(r.strErr, "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "text"), c.texts) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "sample"), c.samples) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "value"), c.values) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(Edits, LiveKeepsOnlyTheLastTypedEditAsTyped)
+{
+    // Every typed edit before the last is left as the editor leaves a
+    // field: one that does not evaluate is taken back, in the same field
+    // or another, from its text or its sample.
+    struct SCase {
+        Strings edits;
+        Strings texts;
+        Strings samples;
+        int nTakenBack;
+    };
+    const SCase cases[] = {
+        {{"--text", "0:Q5", "--text", "1:F8.2"}, {"I5", "F8.2"}, {"12345", "12345.12"}, 1},
+        {{"--text", "0:Q5", "--text", "1:F8."}, {"I5", "F8."}, {"12345", "??????"}, 1},
+        {{"--text", "0:Q5", "--text", "0:I7"}, {"I7", "F7.3"}, {"1234567", "123.123"}, 1},
+        {{"--sample", "1:abc", "--text", "0:I3"}, {"I3", "F7.3"}, {"123", "123.123"}, 1},
+        {{"--text", "1:F7.", "--insert", "0:1X", "--text", "2:Q9"}, {"1X", "I5", "Q9"}, {" ", "12345", "??????"}, 1},
+        {{"--text", "0:Q5", "--text", "1:Q6", "--text", "0:I2"}, {"I2", "F7.3"}, {"12", "123.123"}, 2},
+    };
+    for (const SCase& c : cases) {
+        Strings args = {"--list", "(I5, F7.3)", "--live", "--json"};
+        args.insert(args.end(), c.edits.begin(), c.edits.end());
+        const SProcessResult r = RunText(args);
+        ASSERT_EQ(r.nExitStatus, 0) << ::testing::PrintToString(c.edits) << r.strErr;
+        EXPECT_EQ(Member(r.strOut, "text"), c.texts) << ::testing::PrintToString(c.edits);
+        EXPECT_EQ(Member(r.strOut, "sample"), c.samples) << ::testing::PrintToString(c.edits);
+        int nNotes = 0;
+        for (std::size_t n = 0; (n = r.strErr.find("does not evaluate", n)) != std::string::npos; ++n)
+            ++nNotes;
+        EXPECT_EQ(nNotes, c.nTakenBack) << ::testing::PrintToString(c.edits) << r.strErr;
+    }
+}
+
 struct SRefusal {
     Strings args;
     const char* message;
