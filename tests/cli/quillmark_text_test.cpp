@@ -2,6 +2,7 @@
 // operations, usage errors, and arbitrary bytes as input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <regex>
 
@@ -28,6 +29,15 @@ std::vector<std::string> Member(const std::string& strJson, const std::string& s
 }
 
 using Strings = std::vector<std::string>;
+
+// A message as standard error carries it: one line, its line ends blanks.
+std::string OnStandardError(const std::string& strPlace, std::string strMessage)
+{
+    for (std::size_t n; (n = strMessage.find("\n\n")) != std::string::npos;)
+        strMessage.erase(n, 1);
+    std::replace(strMessage.begin(), strMessage.end(), '\n', ' ');
+    return "quillmark: " + strPlace + strMessage + "\n";
+}
 
 TEST(ListText, SplitsAsTheEditorDoesAndShowsEveryField)
 {
@@ -192,7 +202,7 @@ TEST_P(Refused, PrintsTheSystemsMessageChangesNothingAndExitsOne)
     args.push_back("--json");
     const SProcessResult r = RunText(args);
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, std::string(GetParam().message) + "\n");
+    EXPECT_EQ(r.strErr, OnStandardError("", GetParam().message));
     std::string strEscaped;
     for (char c : std::string(GetParam().message))
         strEscaped += c == '\n' ? std::string("\\n") : c == '"' ? std::string("\\\"") : std::string(1, c);
@@ -398,12 +408,15 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
         Strings args;
         std::string message;
     };
+    // Standard error names the file and the line asked for (none when it
+    // is no line).
+    const std::string strNone = m_dir.File("none.for");
     const SCase cases[] = {
-        {{m_strFile, "3", "7"}, "Line 3 was not found in file \"" + m_strFile + "\""},
-        {{m_strFile, "0", "7"}, "Second command line parameter must be a line number"},
-        {{m_strFile, "-5", "7"}, "Second command line parameter must be a line number"},
-        {{m_strFile, "x12", "7"}, "Second command line parameter must be a line number"},
-        {{m_dir.File("none.for"), "1", "7"}, "Unable to open file \"" + m_dir.File("none.for") + "\""},
+        {{m_strFile, "3", "7"}, "quillmark: " + m_strFile + ":3: Line 3 was not found in file \"" + m_strFile + "\""},
+        {{m_strFile, "0", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{m_strFile, "-5", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{m_strFile, "x12", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{strNone, "1", "7"}, "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\""},
     };
     for (const SCase& c : cases) {
         const SProcessResult r = RunText(c.args);
@@ -419,7 +432,8 @@ TEST_F(FileMode, AnUnbalancedListIsNotWritten)
     Write("u.for", strContents);
     const SProcessResult r = RunText({m_strFile, "1", "7", "--remove", "0", "--write"});
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, "Mismatched repeatables detected in Format statement\nExit aborted\n");
+    EXPECT_EQ(r.strErr,
+              "quillmark: " + m_strFile + ":1: Mismatched repeatables detected in Format statement Exit aborted\n");
     EXPECT_EQ(Contents(), strContents);
 }
 
@@ -441,8 +455,8 @@ TEST_F(FileMode, AReadOnlyFileIsShownButNotWritten)
     EXPECT_NE(shown.strErr.find("is read-only"), std::string::npos);
     const SProcessResult written = RunText({m_strFile, "1", "7", "--text", "0:I6", "--write"});
     EXPECT_EQ(written.nExitStatus, 1);
-    EXPECT_EQ(written.strErr, "The file \"" + m_strFile +
-                                  "\" is read-only; changes will be saved to a different file\nContinue anyway?\n");
+    EXPECT_EQ(written.strErr, "quillmark: " + m_strFile + ":1: The file \"" + m_strFile +
+                                  "\" is read-only; changes will be saved to a different file Continue anyway?\n");
     EXPECT_EQ(Contents(), strContents);
 }
 
@@ -458,7 +472,8 @@ TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
                                                     m_strFile, "3001", "7", "--text", "0:I6", "--write"});
     EXPECT_EQ(r.nSignal, 0);
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name\n");
+    EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":3001: Unable to write to file \"" + m_strFile +
+                            "\" Press OK to save under a different name\n");
     EXPECT_EQ(Contents(), strContents);
     EXPECT_EQ(m_dir.Listing(), "f.for ");
 }
@@ -505,7 +520,7 @@ TEST_P(LaterList, OpensWithTheDefaultTableAndAsBeforeWithFps4)
         EXPECT_EQ(strict.nExitStatus, 0) << strict.strErr;
     } else {
         EXPECT_EQ(strict.nExitStatus, 1);
-        EXPECT_EQ(strict.strErr, std::string(c.strict) + "\n");
+        EXPECT_EQ(strict.strErr, OnStandardError("", c.strict));
     }
 }
 
@@ -548,7 +563,7 @@ TEST(LaterList, TheEmptyListOpensWithNoFieldsAndARepeatCountOfZeroIsRefused)
             args.push_back("--fps4");
         const SProcessResult zero = RunText(args);
         EXPECT_EQ(zero.nExitStatus, 1);
-        EXPECT_EQ(zero.strErr, "FORMAT parse failed in column 8\n");
+        EXPECT_EQ(zero.strErr, "quillmark: FORMAT parse failed in column 8\n");
     }
 }
 
