@@ -478,6 +478,23 @@ TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
     EXPECT_EQ(m_dir.Listing(), "f.for ");
 }
 
+TEST_F(FileMode, TwoDashesEndTheOptions)
+{
+    // After "--" every word is FILE, LINE or COLUMN, a file named like an
+    // option too; the options stand before it.
+    Write("-x.for", "  100 FORMAT(I5)\n");
+    const std::string strDir = m_dir.Path().string();
+    SProcessResult r = RunProcess(QUILLMARK_TEXT, {"--text", "0:I6", "--write", "--", "-x.for", "1", "7"}, strDir);
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "  100 FORMAT(I6)\n");
+    r = RunProcess(QUILLMARK_TEXT, {"--", "-x.for", "1", "7", "--json"}, strDir);
+    EXPECT_EQ(r.nExitStatus, 2);
+    EXPECT_NE(r.strErr.find("give FILE LINE COLUMN (three words), not 4"), std::string::npos) << r.strErr;
+    r = RunProcess(QUILLMARK_TEXT, {"-x.for", "1", "7"}, strDir);
+    EXPECT_EQ(r.nExitStatus, 2);
+    EXPECT_NE(r.strErr.find("unknown option '-x.for'"), std::string::npos) << r.strErr;
+}
+
 TEST_F(FileMode, UsageErrors)
 {
     Write("x.for", "  100 FORMAT(I5)\n");
