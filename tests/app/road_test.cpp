@@ -6,8 +6,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "gui_helpers.h"
 #include "help_channel.h"
@@ -53,6 +56,12 @@ QStringList WaitForViewerArgs(const std::string& strArgsFile)
     return {};
 }
 
+// Ends a process the test has caused to be started, however the test ends.
+struct SStopOnExit {
+    pid_t pid;
+    ~SStopOnExit() { ::kill(pid, SIGTERM); }
+};
+
 }  // namespace
 
 class RoadTest : public QObject {
@@ -72,6 +81,7 @@ private slots:
     void needsADisplayUnlessUnattended();
     void rejectsABadCommandLineWithItsHelpTopic();
     void leavesTheViewerOpenAfterABadCommandLine();
+    void startsTheViewerAwayFromTheCallersStreams();
     void refusesALogThatIsTheSourceFile();
     void takesAFileNamedLikeAnOptionAfterTwoDashes();
     void findsTheHelpFileInAnInstalledTree();
@@ -308,6 +318,33 @@ void RoadTest::leavesTheViewerOpenAfterABadCommandLine()
     QCOMPARE(strAnchor, QString("command-line"));
     QCOMPARE(strFile.toStdString(), fs::canonical(QUILLMARK_BUILT_HELP).string());
     QVERIFY(bQuit);
+}
+
+void RoadTest::startsTheViewerAwayFromTheCallersStreams()
+{
+    // An editor reads the program's output through a pipe until its end:
+    // a viewer that stays on screen must not hold the pipe open, nor sit
+    // in the caller's session.
+    const std::string strPidFile = Path("viewer-pid");
+    std::vector<std::string> environment = FakeViewerEnvironment(Path("viewer-args"));
+    environment.push_back("QUILLMARK_FAKE_HELP_PID=" + strPidFile);
+    environment.push_back("QUILLMARK_FAKE_HELP_STAY=120");
+    const SPipeResult result = RunProcessThroughPipe(QUILLMARK_PROGRAM, {"p.for", "12"}, environment, 30);
+    const QDeadlineTimer deadline(10000);
+    while (ReadWholeFile(strPidFile).empty() && !deadline.hasExpired())
+        QTest::qWait(50);
+    const pid_t viewer = static_cast<pid_t>(std::atol(ReadWholeFile(strPidFile).c_str()));
+    QVERIFY2(viewer > 0, "the viewer did not start");
+    const SStopOnExit stopViewer{viewer};
+    QVERIFY2(result.bEndOfOutput, ("the output did not end: " + result.strOutput).c_str());
+    QCOMPARE(result.nExitStatus, 2);
+    QVERIFY2(result.strOutput.find("usage: quillmark") != std::string::npos, result.strOutput.c_str());
+    QCOMPARE(::kill(viewer, 0), 0);  // the viewer is still there
+    for (int fd = 0; fd <= 2; ++fd) {
+        const fs::path stream = fs::path("/proc") / std::to_string(viewer) / "fd" / std::to_string(fd);
+        QCOMPARE(fs::read_symlink(stream).string(), std::string("/dev/null"));
+    }
+    QVERIFY(::getsid(viewer) != ::getsid(0));
 }
 
 void RoadTest::refusesALogThatIsTheSourceFile()
