@@ -1,6 +1,8 @@
 #include "command_line.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <strings.h>
@@ -12,9 +14,10 @@
 
 namespace {
 
-constexpr std::size_t kMinWords = 3;
-constexpr std::size_t kMaxWords = 6;  // FILE LINE COLUMN, -d:1:LOG, -fps4, a source form
+constexpr std::size_t kPlaceWords = 3;  // FILE LINE COLUMN
+constexpr std::size_t kMaxOptions = 3;  // -d:1:LOG, -fps4, a source form
 constexpr std::size_t kOptionPrefixLength = 5;
+constexpr const char* kEndOfOptions = "--";
 
 bool IsBlank(char ch)
 {
@@ -40,6 +43,66 @@ void SplitWords(const std::string& strText, std::size_t nFrom, std::vector<std::
 bool StartsWithOption(const std::string& strWord, const char* pszOption)
 {
     return strWord.size() >= kOptionPrefixLength && strncasecmp(strWord.c_str(), pszOption, kOptionPrefixLength) == 0;
+}
+
+// Without "--": FILE LINE COLUMN first, the options after them; with it:
+// the options before it, FILE LINE COLUMN after it.
+void SplitPlaceAndOptions(const std::vector<std::string>& words, std::vector<std::string>& place,
+                          std::vector<std::string>& options)
+{
+    const auto end = std::find(words.begin(), words.end(), kEndOfOptions);
+    if (end != words.end()) {
+        options.assign(words.begin(), end);
+        place.assign(end + 1, words.end());
+        return;
+    }
+    const auto split = words.begin() + static_cast<std::ptrdiff_t>(std::min(words.size(), kPlaceWords));
+    place.assign(words.begin(), split);
+    options.assign(split, words.end());
+}
+
+// Reads one option word into the command line; strFile is the source file.
+void ReadOption(const std::string& strWord, const std::string& strFile, SCommandLine& commandLine)
+{
+    const SourceFormOption formOption = ReadSourceFormOption(strWord, commandLine.nSourceForm);
+    if (formOption != FORM_OPTION_NONE) {
+        commandLine.arrOptions.push_back({OPTION_SOURCE_FORM, strWord});
+        if (formOption == FORM_OPTION_CONFLICT)
+            commandLine.bError = 1;
+    } else if (StartsWithOption(strWord, "-d:1:")) {
+        // The log is emptied before the file is read: a log that is the
+        // file itself would destroy it.
+        const std::string strLog = strWord.substr(kOptionPrefixLength);
+        const bool bIsFile = NamesSameFile(strLog, strFile);
+        commandLine.arrOptions.push_back({bIsFile ? OPTION_LOG_IS_FILE : OPTION_DEBUG_LOG, strLog});
+        commandLine.bDebug = 1;
+        commandLine.bError = commandLine.bError || bIsFile;
+    } else if (StartsWithOption(strWord, "-fps4")) {
+        commandLine.arrOptions.push_back({OPTION_STRICT_TABLE, std::string()});
+        commandLine.bStrictTable = 1;
+    } else {
+        commandLine.arrOptions.push_back({OPTION_UNKNOWN, strWord});
+        commandLine.bError = 1;
+    }
+}
+
+// The name made absolute, with the links of the part that exists resolved.
+std::filesystem::path ResolvedName(const std::string& strName)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(strName, error);
+    if (error)
+        return std::filesystem::path(strName).lexically_normal();
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : resolved;
+}
+
+// Creates a debug log; one that cannot be written is reported once.
+void StartLog(const std::string& strLog)
+{
+    if (!StartDebugLog(strLog))
+        std::fprintf(stderr, "quillmark: cannot write the log \"%s\"; its messages go to standard error\n",
+                     strLog.c_str());
 }
 
 }  // namespace
@@ -69,42 +132,44 @@ std::vector<std::string> CommandLineWords(const std::vector<std::string>& args)
 SCommandLine ParseCommandLine(const std::vector<std::string>& words)
 {
     SCommandLine commandLine;
-    commandLine.arrWords = words;
-    if (words.size() < kMinWords || words.size() > kMaxWords) {
+    std::vector<std::string> place, options;
+    SplitPlaceAndOptions(words, place, options);
+    commandLine.arrWords = place;
+    commandLine.arrWords.insert(commandLine.arrWords.end(), options.begin(), options.end());
+    if (place.size() != kPlaceWords || options.size() > kMaxOptions) {
         commandLine.bError = 1;
         return commandLine;
     }
     // A line that is no number at all is a bad command line too; one that
     // starts with digits is taken as far as they go (12abc is line 12).
-    if (!IsNumberWord(words[1]))
+    if (!IsNumberWord(place[1]))
         commandLine.bError = 1;
-    for (std::size_t i = kMinWords; i < words.size(); ++i) {
-        const std::string& strWord = words[i];
-        const SourceFormOption formOption = ReadSourceFormOption(strWord, commandLine.nSourceForm);
-        if (formOption != FORM_OPTION_NONE) {
-            commandLine.arrOptions.push_back({OPTION_SOURCE_FORM, strWord});
-            if (formOption == FORM_OPTION_CONFLICT)
-                commandLine.bError = 1;
-        } else if (StartsWithOption(strWord, "-d:1:")) {
-            commandLine.arrOptions.push_back({OPTION_DEBUG_LOG, strWord.substr(kOptionPrefixLength)});
-            commandLine.bDebug = 1;
-        } else if (StartsWithOption(strWord, "-fps4")) {
-            commandLine.arrOptions.push_back({OPTION_STRICT_TABLE, std::string()});
-            commandLine.bStrictTable = 1;
-        } else {
-            commandLine.arrOptions.push_back({OPTION_UNKNOWN, strWord});
-            commandLine.bError = 1;
-        }
-    }
+    for (const std::string& strWord : options)
+        ReadOption(strWord, place[0], commandLine);
     return commandLine;
+}
+
+bool NamesSameFile(const std::string& strFirst, const std::string& strSecond)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(strFirst, strSecond, error))
+        return true;
+    return ResolvedName(strFirst) == ResolvedName(strSecond);
 }
 
 void ApplyCommandLine(const SCommandLine& commandLine)
 {
     CProcessFlags& flags = ProcessFlags();
+    flags.m_bEchoMessages = 1;
+    if (!commandLine.bError) {
+        flags.m_strSourceFile = commandLine.arrWords[0];
+        flags.m_nStatementLine = std::max(0LL, ConvertNumber(commandLine.arrWords[1]));
+    }
     for (const SCommandOption& option : commandLine.arrOptions) {
         if (option.nKind == OPTION_DEBUG_LOG)
-            StartDebugLog(option.strArgument);  // a log that cannot be created is passed over
+            StartLog(option.strArgument);
+        else if (option.nKind == OPTION_LOG_IS_FILE)
+            flags.m_bDebug = 1;  // unattended all the same, but the file is not opened as a log
         else if (option.nKind == OPTION_STRICT_TABLE)
             flags.m_bStrictTable = 1;
     }
@@ -145,6 +210,15 @@ const char* CommandLineUsage()
     return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]";
 }
 
+std::string CommandLineProblem(const SCommandLine& commandLine)
+{
+    for (const SCommandOption& option : commandLine.arrOptions)
+        if (option.nKind == OPTION_LOG_IS_FILE)
+            return "the log \"" + option.strArgument + "\" is the source file \"" + commandLine.arrWords[0] +
+                   "\" itself";
+    return std::string();
+}
+
 InfoRequest ReadInfoRequest(const std::vector<std::string>& words)
 {
     if (words.size() != 1)
@@ -159,6 +233,7 @@ InfoRequest ReadInfoRequest(const std::vector<std::string>& words)
 const char* CommandLineHelp()
 {
     return "Usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]\n"
+           "       quillmark [-d:1:LOG] [-fps4] [--free-form | --fixed-form] -- FILE LINE COLUMN\n"
            "       quillmark --help | --version\n"
            "\n"
            "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
@@ -170,12 +245,17 @@ const char* CommandLineHelp()
            "Options (in any order and any case):\n"
            "  -d:1:LOG       unattended: messages go into the file LOG, questions are\n"
            "                 answered No and OK is pressed by itself (off screen when\n"
-           "                 there is no display)\n"
+           "                 there is no display); LOG must be another file than FILE\n"
            "  -fps4          recognise only the standard descriptor forms\n"
            "  --free-form    read FILE in free source form, whatever its suffix\n"
            "  --fixed-form   read FILE in fixed source form, whatever its suffix\n"
            "                 (by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"
            "                 every other suffix fixed form)\n"
+           "  --             ends the options: FILE LINE COLUMN follow it, so that a\n"
+           "                 FILE named like an option is read as a file\n"
+           "\n"
+           "Every message the window shows or the log receives is also written to\n"
+           "standard error as one line: quillmark: FILE:LINE: text\n"
            "\n"
            "Exit status: 0 the file was written, 1 it was not (Cancel, a refused or\n"
            "failed save, no statement there, no display), 2 a bad command line.\n";

@@ -1,4 +1,5 @@
-// The program's command line: FILE LINE COLUMN [-d:1:LOG] [-fps4].
+// The program's command line: FILE LINE COLUMN [-d:1:LOG] [-fps4], or the
+// options first and FILE LINE COLUMN after a word "--".
 // Toolkit-free, so that the program can read it before the toolkit starts
 // (the debug option decides whether a display is needed at all).
 #pragma once
@@ -10,6 +11,7 @@
 
 enum CommandOptionKind {
     OPTION_DEBUG_LOG,     // "-d:1:" followed by the log's name
+    OPTION_LOG_IS_FILE,   // a debug log that names the source file itself: a command-line error
     OPTION_STRICT_TABLE,  // "-fps4"
     OPTION_SOURCE_FORM,   // "--free-form" or "--fixed-form"
     OPTION_UNKNOWN,       // anything else: a command-line error
@@ -21,10 +23,11 @@ struct SCommandOption {
 };
 
 struct SCommandLine {
-    std::vector<std::string> arrWords;               // every word, the file name first
-    std::vector<SCommandOption> arrOptions;          // the words after the third, in order
-    int bError = 0;                                  // fewer than three or more than six words, a line that is no
-                                                     // number, an unknown option, or both source forms
+    std::vector<std::string> arrWords;               // FILE LINE COLUMN (when given), then the options; no "--"
+    std::vector<SCommandOption> arrOptions;          // the options, in order
+    int bError = 0;                                  // other than three words FILE LINE COLUMN or more than three
+                                                     // options, a line that is no number, an unknown option,
+                                                     // both source forms, or a debug log that is the source file
     int bDebug = 0;                                  // a debug option was given
     int bStrictTable = 0;                            // -fps4 was given
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form or --fixed-form
@@ -43,10 +46,21 @@ std::vector<std::string> SplitCommandLine(const std::string& strText);
 std::vector<std::string> CommandLineWords(const std::vector<std::string>& args);
 
 // Checks the word count and reads the options; changes nothing outside.
+// Without a word "--", FILE LINE COLUMN are the first three words and the
+// options follow them; with one, the options stand before it and FILE LINE
+// COLUMN after it, so that a file named like an option can be given.
 SCommandLine ParseCommandLine(const std::vector<std::string>& words);
 
-// Sets the process-wide flags from a parsed command line and creates the
-// debug log (with its single line end) for each debug option, in order.
+// True when the two names reach the same file: the same name made absolute,
+// through a link, or another link to the same file.
+bool NamesSameFile(const std::string& strFirst, const std::string& strSecond);
+
+// Sets the process-wide flags from a parsed command line, turns the echo of
+// the messages on standard error on for the command line's file, and
+// creates the debug log (with its single line end) for each debug option,
+// in order. A log that names the source file is never opened: debug mode
+// comes on without it. A log that cannot be written is reported on
+// standard error, where its messages go instead.
 void ApplyCommandLine(const SCommandLine& commandLine);
 
 // A line or column word as the C library's decimal conversion reads it:
@@ -65,6 +79,10 @@ std::string MakeWindowTitle(const std::string& strFileWord, const std::string& s
 
 // One line that tells how the program is called.
 const char* CommandLineUsage();
+
+// What was wrong with a rejected command line when the usage line does not
+// say it (a debug log that is the source file); empty otherwise.
+std::string CommandLineProblem(const SCommandLine& commandLine);
 
 // A request answered without opening a statement: the program's version or
 // its help, asked for by "--version", or "--help" ("-h"), as the only word.

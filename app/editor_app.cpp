@@ -61,8 +61,12 @@ int CEditorApp::Run(int argc, char** argv)
     }
     const SCommandLine commandLine = ParseCommandLine(words);
     const PlatformChoice platform = ChoosePlatform(commandLine.bDebug != 0);
-    if (commandLine.bError)
+    if (commandLine.bError) {
+        const std::string strProblem = CommandLineProblem(commandLine);
+        if (!strProblem.empty())
+            std::fprintf(stderr, "quillmark: %s\n", strProblem.c_str());
         std::fprintf(stderr, "quillmark: %s\n", CommandLineUsage());
+    }
     if (platform == PLATFORM_NONE) {
         if (!commandLine.bError)
             std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark"));
@@ -99,10 +103,12 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     }
     m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
 
+    const std::string& strFile = commandLine.arrWords[0];
+    const std::string& strLine = commandLine.arrWords[1];
     SStatementRequest request;
-    request.strFile = words[0];
-    request.nLine = ConvertNumber(words[1]);
-    request.nColumn = ConvertNumber(words[2]);
+    request.strFile = strFile;
+    request.nLine = ConvertNumber(strLine);
+    request.nColumn = ConvertNumber(commandLine.arrWords[2]);
     request.form = commandLine.nSourceForm;
     CWindowQuestions questions(Owner(), m_saveAsDialog);
     const CResult opened = OpenStatement(request, m_list, m_site, questions);
@@ -110,13 +116,14 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         ShowResult(Owner(), opened);
         return false;
     }
+    ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
     const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The empty list "()" shows one empty field to start from; it is not
     // written back, so OK without an edit keeps "()".
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
 
-    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(words[0], words[1], strNewLabel).c_str()));
+    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(strFile, strLine, strNewLabel).c_str()));
     m_pFrame->CreateControls();
     m_pFrame->SetCurrentControl(kStripRow);
     m_pFrame->show();

@@ -67,8 +67,18 @@ void CHelpViewerProcess::Show(OwnerHandle, const std::string& strFile, int nComm
                               request.strFile,
                               nCommand == HELP_CONTEXT ? QStringLiteral("--context") : QStringLiteral("--keyword"),
                               request.strData};
+    // The viewer outlives this run: it holds none of the caller's streams
+    // (an editor or a script reading them would wait for the viewer to
+    // close), and startDetached runs it in a session of its own (setsid),
+    // away from the terminal's job control.
+    QProcess viewer;
+    viewer.setProgram(strProgram);
+    viewer.setArguments(args);
+    viewer.setStandardInputFile(QProcess::nullDevice());
+    viewer.setStandardOutputFile(QProcess::nullDevice());
+    viewer.setStandardErrorFile(QProcess::nullDevice());
     qint64 nPid = 0;
-    if (!QProcess::startDetached(strProgram, args, QString(), &nPid)) {
+    if (!viewer.startDetached(&nPid)) {
         std::fprintf(stderr, "quillmark: cannot start the help viewer %s\n", qPrintable(strProgram));
         return;
     }

@@ -222,6 +222,8 @@ const char* CliUsageText()
            "  --live             leave the last typed field as typed, even when it\n"
            "                     does not evaluate (shows the marker ?\?\?\?\?\?)\n"
            "  --help, --version\n"
+           "  --                 ends the options: FILE LINE COLUMN follow, so that a\n"
+           "                     FILE named like an option is read as a file\n"
            "\n"
            "Edits, applied in the order given (fields are numbered from 0):\n"
            "  --insert I:TEXT    insert a field with descriptor TEXT before field I\n"
@@ -233,7 +235,9 @@ const char* CliUsageText()
            "  --value I:VALUE    give field I a custom sample value (empty: default)\n"
            "\n"
            "A typed text or sample that does not evaluate is taken back, as in the\n"
-           "editor. Exit status: 0 done (with --write: the file holds the edited\n"
-           "statement), 1 the statement was not found or an operation or the save\n"
-           "was refused (the message says why), 2 a usage error.\n";
+           "editor. Each message goes to standard error as one line:\n"
+           "quillmark: FILE:LINE: text. Exit status: 0 done (with --write: the file\n"
+           "holds the edited statement), 1 the statement was not found or an\n"
+           "operation or the save was refused (the message says why), 2 a usage\n"
+           "error.\n";
 }

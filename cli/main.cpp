@@ -1,11 +1,13 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli_options.h"
 #include "descriptor_list.h"
+#include "diagnostic_line.h"
 #include "edit_script.h"
 #include "field_output.h"
 #include "quillmark_version.h"
@@ -17,18 +19,23 @@ namespace {
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
-// Every message goes to standard error as it comes, one message at a time,
-// and into the JSON output. Questions take their negative answer, as in an
-// unattended run, unless the run only shows the statement: then "Continue
-// anyway?" is yes.
+// Every message goes to standard error as it comes, one line a message that
+// names the file and the line it concerns, and into the JSON output.
+// Questions take their negative answer, as in an unattended run, unless the
+// run only shows the statement: then "Continue anyway?" is yes.
 class CCliReporter : public IStatementQuestions {
 public:
-    explicit CCliReporter(bool bAgree) : m_bAgree(bAgree) {}
+    // strFile: the source file as given, empty for a list alone.
+    CCliReporter(bool bAgree, const std::string& strFile) : m_bAgree(bAgree), m_strFile(strFile) {}
+
+    // The line for the messages that name no line of their own: the line
+    // asked for, then the statement's first line once it is located.
+    void SetStatementLine(long long nLine) { m_nStatementLine = nLine; }
 
     void Report(const SMessage& message)
     {
         const std::string text = MessageText(message);
-        std::cerr << text << '\n';
+        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineNumber(message.nLine, m_nStatementLine), text) << '\n';
         m_texts.push_back(text);
         m_messages.push_back(message);
     }
@@ -66,6 +73,8 @@ public:
 
 private:
     bool m_bAgree;
+    std::string m_strFile;
+    long long m_nStatementLine = 0;
     std::vector<std::string> m_texts;
     std::vector<SMessage> m_messages;
 };
@@ -92,7 +101,10 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatement
         request.nLine = options.nLine;
         request.nColumn = options.nColumn;
         request.form = options.nSourceForm;
+        reporter.SetStatementLine(std::max(0LL, options.nLine));
         result = OpenStatement(request, list, site, reporter);
+        if (result.Ok())
+            reporter.SetStatementLine(site.m_nFirstLine);
     }
     reporter.Report(result);
     return result.Ok();
@@ -133,7 +145,7 @@ int main(int argc, char** argv)
     case PARSE_RUN: break;
     }
 
-    CCliReporter reporter(!options.bWrite);
+    CCliReporter reporter(!options.bWrite, options.bHasFile ? options.strFile : std::string());
     CDescriptorList list(options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable());
     CStatementSite site;
     int nStatus = EXIT_DONE;

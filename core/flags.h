@@ -8,6 +8,14 @@ struct CProcessFlags {
     int m_bStrictTable = 0;       // -fps4: the descriptor classifier reads the strict table
     int m_bCommandLineError = 0;  // the command line was rejected
     std::string m_strDebugLog;    // the debug log's file name; empty unless in debug mode
+    // The echo of the messages on standard error: on, every message shown or
+    // logged is also written there as one line that names the source file as
+    // the command line gave it, and the message's line or else the
+    // statement's first line (the line asked for until the statement is
+    // located; 0 for none).
+    int m_bEchoMessages = 0;
+    std::string m_strSourceFile;
+    long long m_nStatementLine = 0;
 };
 
 // The one instance for the whole run.

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "diagnostic_line.h"
 #include "flags.h"
 #include "string_table.h"
 
@@ -52,13 +53,21 @@ int WriteLog(const std::string& strLogName, const std::string& text)
     return bOk ? 1 : 0;
 }
 
-// Shows a formatted text: into the log in debug mode (result 0), else
-// through the presenter.
-int PresentText(OwnerHandle owner, unsigned style, const std::string& text)
+// Shows a formatted text about line nLine (0: none of its own): into the
+// log in debug mode (result 0), else through the presenter; with the echo
+// on, also as one line on standard error.
+int PresentText(OwnerHandle owner, unsigned style, const std::string& text, long long nLine)
 {
     const CProcessFlags& flags = ProcessFlags();
+    if (flags.m_bEchoMessages) {
+        const long long nShown = DiagnosticLineNumber(nLine, flags.m_nStatementLine);
+        std::fprintf(stderr, "%s\n", DiagnosticLine(flags.m_strSourceFile, nShown, text).c_str());
+    }
     if (flags.m_bDebug) {
-        WriteLog(flags.m_strDebugLog, text);  // a log that cannot be written is passed over
+        // A log that cannot be written loses no message: without the echo
+        // the text goes to standard error instead.
+        if (!WriteLog(flags.m_strDebugLog, text) && !flags.m_bEchoMessages)
+            std::fprintf(stderr, "%s\n", text.c_str());
         return 0;
     }
     const char* pszCaption = LoadResourceString(IDS_CAPTION);
@@ -92,12 +101,12 @@ int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...)
     va_start(args, messageId);
     std::string text = FormatV(messageId, args);
     va_end(args);
-    return PresentText(owner, style, text);
+    return PresentText(owner, style, text, 0);
 }
 
 int ShowMessage(OwnerHandle owner, unsigned style, const SMessage& message)
 {
-    return PresentText(owner, style, MessageText(message));
+    return PresentText(owner, style, MessageText(message), message.nLine);
 }
 
 unsigned MessageStyle(int nStringId)

@@ -8,6 +8,8 @@
 ;; point and its column (in bytes from 1, as Quillmark counts), and reverts
 ;; the buffer when Quillmark has rewritten the file (exit status 0);
 ;; otherwise it reports Quillmark's message and leaves the buffer as it is.
+;; Quillmark writes each message as one line that names the file and the
+;; line ("quillmark: FILE:LINE: text"), so the report says where it points.
 ;;
 ;; In your init file:
 ;;

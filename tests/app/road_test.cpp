@@ -6,8 +6,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "gui_helpers.h"
 #include "help_channel.h"
@@ -53,6 +56,12 @@ QStringList WaitForViewerArgs(const std::string& strArgsFile)
     return {};
 }
 
+// Ends a process the test has caused to be started, however the test ends.
+struct SStopOnExit {
+    pid_t pid;
+    ~SStopOnExit() { ::kill(pid, SIGTERM); }
+};
+
 }  // namespace
 
 class RoadTest : public QObject {
@@ -66,11 +75,15 @@ private slots:
     void rewritesTheBundledExamples();
     void takesAQuotedNameWithBlanksAndOptionsInAnyOrder();
     void leavesAReadOnlyFileUntouched();
+    void echoesEachMessageOnStandardErrorWhereverTheLogIs();
     void failsCleanlyPastTheFileSizeLimit();
     void logsAMissingFileAndALinePastTheEnd();
     void needsADisplayUnlessUnattended();
     void rejectsABadCommandLineWithItsHelpTopic();
     void leavesTheViewerOpenAfterABadCommandLine();
+    void startsTheViewerAwayFromTheCallersStreams();
+    void refusesALogThatIsTheSourceFile();
+    void takesAFileNamedLikeAnOptionAfterTwoDashes();
     void findsTheHelpFileInAnInstalledTree();
     void answersVersionAndHelpWithoutADisplay();
 
@@ -176,6 +189,34 @@ void RoadTest::leavesAReadOnlyFileUntouched()
     QCOMPARE(fs::status(strFile).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
+void RoadTest::echoesEachMessageOnStandardErrorWhereverTheLogIs()
+{
+    // The log holds the message as the box would show it; standard error
+    // holds it as one line that names the file and the statement's line.
+    const std::string strFile = Path("locked.for");
+    const std::string strLog = Path("run.log");
+    WriteWholeFile(strFile, "C     Report\n  100 FORMAT(I5,F7.3)\n");
+    fs::permissions(strFile, fs::perms::owner_read);
+    SProcessResult result = RunQuillmark({strFile, "2", "7", "-d:1:" + strLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    const std::string strQuestion = "The file \"" + strFile +
+                                    "\" is read-only; changes will be saved to a different file";
+    QCOMPARE(ReadWholeFile(strLog), strQuestion + "\nContinue anyway?\n");
+    QCOMPARE(result.strErr, "quillmark: " + strFile + ":2: " + strQuestion + " Continue anyway?\n");
+
+    // A log that cannot be written: its messages go to standard error, and
+    // the program says why they are there.
+    const std::string strMissing = Path("missing.for");
+    const std::string strBadLog = Path("no-such-folder/run.log");
+    result = RunQuillmark({strMissing, "1", "7", "-d:1:" + strBadLog});
+    QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
+    QCOMPARE(result.strErr, "quillmark: cannot write the log \"" + strBadLog +
+                                "\"; its messages go to standard error\n"
+                                "quillmark: " +
+                                strMissing + ":1: Unable to open file \"" + strMissing + "\"\n");
+    QVERIFY(!fs::exists(Path("no-such-folder")));
+}
+
 void RoadTest::failsCleanlyPastTheFileSizeLimit()
 {
     // A 36 KB file under a 20 KB file-size limit: the save fails as on a
@@ -277,6 +318,61 @@ void RoadTest::leavesTheViewerOpenAfterABadCommandLine()
     QCOMPARE(strAnchor, QString("command-line"));
     QCOMPARE(strFile.toStdString(), fs::canonical(QUILLMARK_BUILT_HELP).string());
     QVERIFY(bQuit);
+}
+
+void RoadTest::startsTheViewerAwayFromTheCallersStreams()
+{
+    // An editor reads the program's output through a pipe until its end:
+    // a viewer that stays on screen must not hold the pipe open, nor sit
+    // in the caller's session.
+    const std::string strPidFile = Path("viewer-pid");
+    std::vector<std::string> environment = FakeViewerEnvironment(Path("viewer-args"));
+    environment.push_back("QUILLMARK_FAKE_HELP_PID=" + strPidFile);
+    environment.push_back("QUILLMARK_FAKE_HELP_STAY=120");
+    const SPipeResult result = RunProcessThroughPipe(QUILLMARK_PROGRAM, {"p.for", "12"}, environment, 30);
+    const QDeadlineTimer deadline(10000);
+    while (ReadWholeFile(strPidFile).empty() && !deadline.hasExpired())
+        QTest::qWait(50);
+    const pid_t viewer = static_cast<pid_t>(std::atol(ReadWholeFile(strPidFile).c_str()));
+    QVERIFY2(viewer > 0, "the viewer did not start");
+    const SStopOnExit stopViewer{viewer};
+    QVERIFY2(result.bEndOfOutput, ("the output did not end: " + result.strOutput).c_str());
+    QCOMPARE(result.nExitStatus, 2);
+    QVERIFY2(result.strOutput.find("usage: quillmark") != std::string::npos, result.strOutput.c_str());
+    QCOMPARE(::kill(viewer, 0), 0);  // the viewer is still there
+    for (int fd = 0; fd <= 2; ++fd) {
+        const fs::path stream = fs::path("/proc") / std::to_string(viewer) / "fd" / std::to_string(fd);
+        QCOMPARE(fs::read_symlink(stream).string(), std::string("/dev/null"));
+    }
+    QVERIFY(::getsid(viewer) != ::getsid(0));
+}
+
+void RoadTest::refusesALogThatIsTheSourceFile()
+{
+    const std::string strFile = Path("prog.for");
+    const std::string strText = "  100 FORMAT(I5,F7.3)\n";
+    WriteWholeFile(strFile, strText);
+    fs::create_symlink(strFile, Path("link.for"));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{strFile, "1", "7", "-d:1:" + strFile},
+          std::vector<std::string>{strFile, "1", "7", "-fps4", "-d:1:" + Path("link.for")},
+          std::vector<std::string>{"-d:1:" + strFile, "--", strFile, "1", "7"}}) {
+        const SProcessResult result = RunQuillmark(args);
+        QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
+        QVERIFY2(result.strErr.find("quillmark: the log \"") != std::string::npos, result.strErr.c_str());
+        QVERIFY2(result.strErr.find("usage: quillmark FILE LINE COLUMN") != std::string::npos, result.strErr.c_str());
+        QCOMPARE(ReadWholeFile(strFile), strText);
+    }
+}
+
+void RoadTest::takesAFileNamedLikeAnOptionAfterTwoDashes()
+{
+    WriteWholeFile(Path("-x.for"), "  100 FORMAT(I5,F7.3)\n");
+    const SProcessResult result = RunProcess(QUILLMARK_PROGRAM, {"-d:1:run.log", "-fps4", "--", "-x.for", "1", "7"},
+                                             m_dir.path().toStdString(), kHeadless);
+    QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(Path("-x.for")), std::string("  100 FORMAT(I5, F7.3)\n"));
+    QCOMPARE(ReadWholeFile(Path("run.log")), std::string("\n"));
 }
 
 void RoadTest::findsTheHelpFileInAnInstalledTree()

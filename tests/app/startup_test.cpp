@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <climits>
+#include <unistd.h>
 
 #include "command_line.h"
 #include "editor_app.h"
@@ -23,6 +24,8 @@ private slots:
     void takesTheShellsWordsAsTheyAre();
     void acceptsThreeToFiveWordsAndTheTwoOptions_data();
     void acceptsThreeToFiveWordsAndTheTwoOptions();
+    void readsTheFileAfterTheEndOfOptionsAsAFile();
+    void refusesALogThatIsTheSourceFileBeforeOpeningIt();
     void createsTheDebugLogEvenWhenTheOtherOptionIsBad();
     void convertsLineWordsAsTheCLibraryDoes();
     void titlesTheWindowWithTheAbsolutePathAndTheLineAsTyped();
@@ -93,6 +96,12 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("line no number") << QStringList{"p.for", "abc", "7"} << 1 << 0 << 0 << 0;
     QTest::newRow("line empty") << QStringList{"p.for", "", "7"} << 1 << 0 << 0 << 0;
     QTest::newRow("line a sign alone") << QStringList{"p.for", "+", "7", "-fps4"} << 1 << 0 << 1 << 0;
+    // "--" ends the options: they stand before it, FILE LINE COLUMN after it.
+    QTest::newRow("end of options") << QStringList{"-fps4", "-d:1:l", "--", "-x.for", "12", "7"} << 0 << 1 << 1 << 0;
+    QTest::newRow("end of options alone") << QStringList{"--", "--free-form", "12", "7"} << 0 << 0 << 0 << 0;
+    QTest::newRow("end of options last") << QStringList{"p.for", "12", "7", "--"} << 1 << 0 << 0 << 0;
+    QTest::newRow("four words after the end") << QStringList{"--", "p.for", "12", "7", "-fps4"} << 1 << 0 << 0 << 0;
+    QTest::newRow("unknown before the end") << QStringList{"-x", "--", "p.for", "12", "7"} << 1 << 0 << 0 << 0;
 }
 
 void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
@@ -110,6 +119,49 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
     QCOMPARE(commandLine.bDebug, debug);
     QCOMPARE(commandLine.bStrictTable, strict);
     QCOMPARE(int(commandLine.nSourceForm), form);
+}
+
+void StartUpTest::readsTheFileAfterTheEndOfOptionsAsAFile()
+{
+    const SCommandLine commandLine = ParseCommandLine({"--fixed-form", "--", "-fps4", "12", "7"});
+    QCOMPARE(commandLine.bError, 0);
+    QCOMPARE(commandLine.bStrictTable, 0);
+    QCOMPARE(int(commandLine.nSourceForm), int(SOURCE_FORM_FIXED));
+    QCOMPARE(commandLine.arrWords, (Words{"-fps4", "12", "7", "--fixed-form"}));
+    // Only the first "--" ends the options; a later one is the file's name.
+    QCOMPARE(ParseCommandLine({"--", "--", "12", "7"}).arrWords, (Words{"--", "12", "7"}));
+}
+
+void StartUpTest::refusesALogThatIsTheSourceFileBeforeOpeningIt()
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    const std::string strFile = folder.filePath("prog.for").toStdString();
+    const std::string strText = "  100 FORMAT(I5)\n";
+    WriteWholeFile(strFile, strText);
+    const std::string strSymlink = folder.filePath("link.for").toStdString();
+    const std::string strHardLink = folder.filePath("hard.for").toStdString();
+    QVERIFY(QFile::link(QString::fromStdString(strFile), QString::fromStdString(strSymlink)));
+    QCOMPARE(::link(strFile.c_str(), strHardLink.c_str()), 0);
+    QVERIFY(folder.mkdir("sub"));
+    const std::string strRoundabout = folder.filePath("sub/.././prog.for").toStdString();
+    for (const std::string& strLog : {strFile, strSymlink, strHardLink, strRoundabout}) {
+        CFlagsReset reset;
+        const SCommandLine commandLine = ParseCommandLine({strFile, "1", "7", "-fps4", "-D:1:" + strLog});
+        QVERIFY2(commandLine.bError, strLog.c_str());
+        QCOMPARE(CommandLineProblem(commandLine),
+                 "the log \"" + strLog + "\" is the source file \"" + strFile + "\" itself");
+        ApplyCommandLine(commandLine);
+        QCOMPARE(ProcessFlags().m_bCommandLineError, 1);
+        QCOMPARE(ProcessFlags().m_bDebug, 1);  // unattended all the same
+        QCOMPARE(ProcessFlags().m_strDebugLog, std::string());
+        QCOMPARE(ReadWholeFile(strFile), strText);
+    }
+    // Another file is a log like any other.
+    const SCommandLine other = ParseCommandLine(
+        {strFile, "1", "7", "-d:1:" + folder.filePath("prog.log").toStdString()});
+    QCOMPARE(other.bError, 0);
+    QCOMPARE(CommandLineProblem(other), std::string());
 }
 
 void StartUpTest::createsTheDebugLogEvenWhenTheOtherOptionIsBad()

@@ -2,6 +2,7 @@
 // operations, usage errors, and arbitrary bytes as input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <regex>
 
@@ -28,6 +29,15 @@ std::vector<std::string> Member(const std::string& strJson, const std::string& s
 }
 
 using Strings = std::vector<std::string>;
+
+// A message as standard error carries it: one line, its line ends blanks.
+std::string OnStandardError(const std::string& strPlace, std::string strMessage)
+{
+    for (std::size_t n; (n = strMessage.find("\n\n")) != std::string::npos;)
+        strMessage.erase(n, 1);
+    std::replace(strMessage.begin(), strMessage.end(), '\n', ' ');
+    return "quillmark: " + strPlace + strMessage + "\n";
+}
 
 TEST(ListText, SplitsAsTheEditorDoesAndShowsEveryField)
 {
@@ -110,6 +120,69 @@ TEST(Edits, ALiveSampleShowsTheDerivedTextBeforeItIsEvaluatedAgain)
     EXPECT_EQ(Member(left.strOut, "repeated_sample"), (Strings{"123451234512345"}));
 }
 
+TEST(Edits, AColonInsideTheTextBelongsToTheText)
+{
+    // Only the first colon ends the index, in either spelling of the option.
+    struct SCase {
+        Strings args;
+        Strings texts;
+        Strings samples;
+        Strings values;
+    };
+    const SCase cases[] = {
+        {{"--text", "0:'a:b'"}, {"'a:b'", "F7.3"}, {"a:b", "123.123"}, {"", ""}},
+        {{"--text=1:':'"}, {"A5", "':'"}, {"abcde", ":"}, {"", ""}},
+        {{"--text", "1::"}, {"A5", ":"}, {"abcde", ""}, {"", ""}},
+        {{"--value", "0:a:b"}, {"A5", "F7.3"}, {"  a:b", "123.123"}, {"a:b", ""}},
+        {{"--value=0:::"}, {"A5", "F7.3"}, {"   ::", "123.123"}, {"::", ""}},
+        {{"--sample", "0:x:y", "--live"}, {"A3", "F7.3"}, {"x:y", "123.123"}, {"", ""}},
+        {{"--insert", "1:'12:30'"}, {"A5", "'12:30'", "F7.3"}, {"abcde", "12:30", "123.123"}, {"", "", ""}},
+    };
+    for (const SCase& c : cases) {
+        Strings args = {"--list", "(A5, F7.3)", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const SProcessResult r = RunText(args);
+        ASSERT_EQ(r.nExitStatus, 0) << ::testing::PrintToString(c.args) << r.strErr;
+        EXPECT_EQ(r.strErr, "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "text"), c.texts) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "sample"), c.samples) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(Member(r.strOut, "value"), c.values) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(Edits, LiveKeepsOnlyTheLastTypedEditAsTyped)
+{
+    // Every typed edit before the last is left as the editor leaves a
+    // field: one that does not evaluate is taken back, in the same field
+    // or another, from its text or its sample.
+    struct SCase {
+        Strings edits;
+        Strings texts;
+        Strings samples;
+        int nTakenBack;
+    };
+    const SCase cases[] = {
+        {{"--text", "0:Q5", "--text", "1:F8.2"}, {"I5", "F8.2"}, {"12345", "12345.12"}, 1},
+        {{"--text", "0:Q5", "--text", "1:F8."}, {"I5", "F8."}, {"12345", "??????"}, 1},
+        {{"--text", "0:Q5", "--text", "0:I7"}, {"I7", "F7.3"}, {"1234567", "123.123"}, 1},
+        {{"--sample", "1:abc", "--text", "0:I3"}, {"I3", "F7.3"}, {"123", "123.123"}, 1},
+        {{"--text", "1:F7.", "--insert", "0:1X", "--text", "2:Q9"}, {"1X", "I5", "Q9"}, {" ", "12345", "??????"}, 1},
+        {{"--text", "0:Q5", "--text", "1:Q6", "--text", "0:I2"}, {"I2", "F7.3"}, {"12", "123.123"}, 2},
+    };
+    for (const SCase& c : cases) {
+        Strings args = {"--list", "(I5, F7.3)", "--live", "--json"};
+        args.insert(args.end(), c.edits.begin(), c.edits.end());
+        const SProcessResult r = RunText(args);
+        ASSERT_EQ(r.nExitStatus, 0) << ::testing::PrintToString(c.edits) << r.strErr;
+        EXPECT_EQ(Member(r.strOut, "text"), c.texts) << ::testing::PrintToString(c.edits);
+        EXPECT_EQ(Member(r.strOut, "sample"), c.samples) << ::testing::PrintToString(c.edits);
+        int nNotes = 0;
+        for (std::size_t n = 0; (n = r.strErr.find("does not evaluate", n)) != std::string::npos; ++n)
+            ++nNotes;
+        EXPECT_EQ(nNotes, c.nTakenBack) << ::testing::PrintToString(c.edits) << r.strErr;
+    }
+}
+
 struct SRefusal {
     Strings args;
     const char* message;
@@ -129,7 +202,7 @@ TEST_P(Refused, PrintsTheSystemsMessageChangesNothingAndExitsOne)
     args.push_back("--json");
     const SProcessResult r = RunText(args);
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, std::string(GetParam().message) + "\n");
+    EXPECT_EQ(r.strErr, OnStandardError("", GetParam().message));
     std::string strEscaped;
     for (char c : std::string(GetParam().message))
         strEscaped += c == '\n' ? std::string("\\n") : c == '"' ? std::string("\\\"") : std::string(1, c);
@@ -335,12 +408,15 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
         Strings args;
         std::string message;
     };
+    // Standard error names the file and the line asked for (none when it
+    // is no line).
+    const std::string strNone = m_dir.File("none.for");
     const SCase cases[] = {
-        {{m_strFile, "3", "7"}, "Line 3 was not found in file \"" + m_strFile + "\""},
-        {{m_strFile, "0", "7"}, "Second command line parameter must be a line number"},
-        {{m_strFile, "-5", "7"}, "Second command line parameter must be a line number"},
-        {{m_strFile, "x12", "7"}, "Second command line parameter must be a line number"},
-        {{m_dir.File("none.for"), "1", "7"}, "Unable to open file \"" + m_dir.File("none.for") + "\""},
+        {{m_strFile, "3", "7"}, "quillmark: " + m_strFile + ":3: Line 3 was not found in file \"" + m_strFile + "\""},
+        {{m_strFile, "0", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{m_strFile, "-5", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{m_strFile, "x12", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
+        {{strNone, "1", "7"}, "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\""},
     };
     for (const SCase& c : cases) {
         const SProcessResult r = RunText(c.args);
@@ -356,7 +432,8 @@ TEST_F(FileMode, AnUnbalancedListIsNotWritten)
     Write("u.for", strContents);
     const SProcessResult r = RunText({m_strFile, "1", "7", "--remove", "0", "--write"});
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, "Mismatched repeatables detected in Format statement\nExit aborted\n");
+    EXPECT_EQ(r.strErr,
+              "quillmark: " + m_strFile + ":1: Mismatched repeatables detected in Format statement Exit aborted\n");
     EXPECT_EQ(Contents(), strContents);
 }
 
@@ -378,8 +455,8 @@ TEST_F(FileMode, AReadOnlyFileIsShownButNotWritten)
     EXPECT_NE(shown.strErr.find("is read-only"), std::string::npos);
     const SProcessResult written = RunText({m_strFile, "1", "7", "--text", "0:I6", "--write"});
     EXPECT_EQ(written.nExitStatus, 1);
-    EXPECT_EQ(written.strErr, "The file \"" + m_strFile +
-                                  "\" is read-only; changes will be saved to a different file\nContinue anyway?\n");
+    EXPECT_EQ(written.strErr, "quillmark: " + m_strFile + ":1: The file \"" + m_strFile +
+                                  "\" is read-only; changes will be saved to a different file Continue anyway?\n");
     EXPECT_EQ(Contents(), strContents);
 }
 
@@ -395,9 +472,27 @@ TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
                                                     m_strFile, "3001", "7", "--text", "0:I6", "--write"});
     EXPECT_EQ(r.nSignal, 0);
     EXPECT_EQ(r.nExitStatus, 1);
-    EXPECT_EQ(r.strErr, "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name\n");
+    EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":3001: Unable to write to file \"" + m_strFile +
+                            "\" Press OK to save under a different name\n");
     EXPECT_EQ(Contents(), strContents);
     EXPECT_EQ(m_dir.Listing(), "f.for ");
+}
+
+TEST_F(FileMode, TwoDashesEndTheOptions)
+{
+    // After "--" every word is FILE, LINE or COLUMN, a file named like an
+    // option too; the options stand before it.
+    Write("-x.for", "  100 FORMAT(I5)\n");
+    const std::string strDir = m_dir.Path().string();
+    SProcessResult r = RunProcess(QUILLMARK_TEXT, {"--text", "0:I6", "--write", "--", "-x.for", "1", "7"}, strDir);
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "  100 FORMAT(I6)\n");
+    r = RunProcess(QUILLMARK_TEXT, {"--", "-x.for", "1", "7", "--json"}, strDir);
+    EXPECT_EQ(r.nExitStatus, 2);
+    EXPECT_NE(r.strErr.find("give FILE LINE COLUMN (three words), not 4"), std::string::npos) << r.strErr;
+    r = RunProcess(QUILLMARK_TEXT, {"-x.for", "1", "7"}, strDir);
+    EXPECT_EQ(r.nExitStatus, 2);
+    EXPECT_NE(r.strErr.find("unknown option '-x.for'"), std::string::npos) << r.strErr;
 }
 
 TEST_F(FileMode, UsageErrors)
@@ -442,7 +537,7 @@ TEST_P(LaterList, OpensWithTheDefaultTableAndAsBeforeWithFps4)
         EXPECT_EQ(strict.nExitStatus, 0) << strict.strErr;
     } else {
         EXPECT_EQ(strict.nExitStatus, 1);
-        EXPECT_EQ(strict.strErr, std::string(c.strict) + "\n");
+        EXPECT_EQ(strict.strErr, OnStandardError("", c.strict));
     }
 }
 
@@ -485,7 +580,7 @@ TEST(LaterList, TheEmptyListOpensWithNoFieldsAndARepeatCountOfZeroIsRefused)
             args.push_back("--fps4");
         const SProcessResult zero = RunText(args);
         EXPECT_EQ(zero.nExitStatus, 1);
-        EXPECT_EQ(zero.strErr, "FORMAT parse failed in column 8\n");
+        EXPECT_EQ(zero.strErr, "quillmark: FORMAT parse failed in column 8\n");
     }
 }
 

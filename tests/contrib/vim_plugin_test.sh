@@ -33,9 +33,14 @@ call cursor(1, 7)
 let g:message = execute('Quillmark')
 call writefile(getline(1, '$'), $QUILLMARK_TEST_WORK . '/refused.txt')
 call writefile(split(g:message, "\n"), $QUILLMARK_TEST_WORK . '/message.txt')
+call writefile(map(getloclist(0), 'bufname(v:val.bufnr) . ":" . v:val.lnum . ": " . v:val.text'),
+      \ $QUILLMARK_TEST_WORK . '/loclist.txt')
 qall!
 VIM
 timeout 120 vim -es -N -u NONE -i NONE -n -S "$work/run.vim" < /dev/null || fail "vim ended with status $?"
 check_results "$work/after.txt" "$work/refused.txt" "$work/message.txt"
 [ "$(cat "$work/cursor.txt")" = 3 ] || fail "the cursor left the statement's line: $(cat "$work/cursor.txt")"
+# The message that names its line is in the location list, at that line.
+[ "$(cat "$work/loclist.txt")" = "$source_file:1: $not_found" ] ||
+    fail "the location list holds: $(cat "$work/loclist.txt")"
 echo "vim plug-in: rewritten and reloaded"

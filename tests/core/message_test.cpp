@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "diagnostic_line.h"
 #include "flags.h"
 #include "message.h"
 #include "recording_presenter.h"
@@ -105,12 +106,68 @@ TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
     EXPECT_TRUE(presenter.m_messages.empty());
 }
 
-TEST_F(DebugLog, ALogThatCannotBeWrittenIsPassedOverSilently)
+TEST_F(DebugLog, ALogThatCannotBeWrittenSendsItsMessagesToStandardError)
 {
     CRecordingPresenter presenter;
     const std::string strBad = (m_path / "no-such-dir" / "log.txt").string();
     EXPECT_EQ(StartDebugLog(strBad), 0);
     EXPECT_EQ(ProcessFlags().m_bDebug, 1);
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(ShowMessage(nullptr, MB_OK, IDS_UNBALANCED), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Mismatched repeatables detected in Format statement\nExit aborted\n");
     EXPECT_TRUE(presenter.m_messages.empty());
+}
+
+TEST(DiagnosticLine, NamesTheFileAndTheLineOnOneLine)
+{
+    struct SCase {
+        std::string strFile;
+        long long nLine;
+        std::string strText;
+        std::string strLine;
+    };
+    const SCase cases[] = {
+        {"src/p.for", 12, "FORMAT parse failed in column 5",
+         "quillmark: src/p.for:12: FORMAT parse failed in column 5"},
+        {"p.for", 0, "Unable to open file \"p.for\"", "quillmark: p.for: Unable to open file \"p.for\""},
+        {"", 7, "A group must hold at least one descriptor", "quillmark: A group must hold at least one descriptor"},
+        {"p.for", 3, "Mismatched\n\nExit aborted\n", "quillmark: p.for:3: Mismatched Exit aborted"},
+        {"p.for", 3, "\r\nfirst\r\nsecond", "quillmark: p.for:3: first second"},
+        {"a\nb.for", 1, "x", "quillmark: a b.for:1: x"},
+    };
+    for (const SCase& c : cases)
+        EXPECT_EQ(DiagnosticLine(c.strFile, c.nLine, c.strText), c.strLine) << c.strText;
+    EXPECT_EQ(DiagnosticLineNumber(14, 12), 14);
+    EXPECT_EQ(DiagnosticLineNumber(0, 12), 12);
+}
+
+TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
+{
+    CRecordingPresenter presenter;
+    CProcessFlags& flags = ProcessFlags();
+    flags.m_bEchoMessages = 1;
+    flags.m_strSourceFile = "p.for";
+    ::testing::internal::CaptureStderr();
+    ShowMessage(nullptr, MB_OK, IDS_NO_HELP_FILE, "KELDRANO.HLP");  // before the statement is found
+    flags.m_nStatementLine = 12;
+    ShowMessage(nullptr, MB_OK, IDS_UNBALANCED);
+    ShowMessage(nullptr, MB_OK, Message(IDS_PARSE_FAILED, 5).At(14, 5));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "quillmark: p.for: Unable to find the helpfile \"KELDRANO.HLP\"\n"
+              "quillmark: p.for:12: Mismatched repeatables detected in Format statement Exit aborted\n"
+              "quillmark: p.for:14: FORMAT parse failed in column 5\n");
+    EXPECT_EQ(presenter.m_messages.size(), 3u);  // the boxes are shown all the same
+
+    // Into the log, and once onto standard error, whether the log takes it or not.
+    for (const std::string& strLog : {m_path.string(), (m_path / "no-such-dir" / "log.txt").string()}) {
+        StartDebugLog(strLog);
+        ::testing::internal::CaptureStderr();
+        ShowMessage(nullptr, MB_OK, IDS_LAST_DESCRIPTOR);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "quillmark: p.for:12: A Format statement must have at least one descriptor\n")
+            << strLog;
+    }
+    EXPECT_EQ(ReadWholeFile(m_path.string()), "A Format statement must have at least one descriptor\n");
+    EXPECT_EQ(presenter.m_messages.size(), 3u);
 }

@@ -18,3 +18,18 @@ struct SProcessResult {
 SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
                           const std::string& strWorkDir = std::string(),
                           const std::vector<std::string>& extraEnvironment = {}, int nTimeoutSeconds = 120);
+
+struct SPipeResult {
+    bool bEndOfOutput = false;  // the pipe reached its end within the time
+    int nExitStatus = -1;       // as in SProcessResult; -1 too when it was killed
+    int nSignal = 0;
+    std::string strOutput;  // standard output and error, as they came
+};
+
+// Runs the program as an editor or a shell's $(...) does: its standard
+// output and error on one pipe, read to the end, which comes only when every
+// process holding the pipe has let it go (the program and whatever it left
+// running). Reading stops after nTimeoutSeconds; the program is then killed
+// if it still runs.
+SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vector<std::string>& args,
+                                  const std::vector<std::string>& extraEnvironment, int nTimeoutSeconds);

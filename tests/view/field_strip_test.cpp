@@ -117,6 +117,7 @@ private slots:
     void theRulerCountsColumnsOfTheRecord();
     void theConnectorFollowsTheCurrentField();
     void tellsAssistiveTechnologyWhatIsCurrent();
+    void theEditorsNameFollowsWhatIsTyped();
 };
 
 void FieldStripTest::typesCharacterByCharacterWithALiveSample()
@@ -636,6 +637,24 @@ void FieldStripTest::tellsAssistiveTechnologyWhatIsCurrent()
     s.Key(Qt::Key_Up);
     s.Type("x");
     QCOMPARE(pStrip->child(pStrip->childCount() - 2)->text(QAccessible::Description), QString("not valid"));
+}
+
+void FieldStripTest::theEditorsNameFollowsWhatIsTyped()
+{
+    SStrip s({"I5", "F7.3"});
+    s.SelectAll();
+    s.Type("I3");
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 1 of 2, text row: descriptor I3, sample \"123\""));
+    s.Type("x");
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 1 of 2, text row: descriptor I3x, sample \"??????\""));
+    s.Key(Qt::Key_Backspace);
+    s.Key(Qt::Key_Right, Qt::ControlModifier);
+    s.Key(Qt::Key_Down);
+    s.SelectAll();
+    s.Type("12.5");
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 2 of 2, sample row: descriptor F4.1, sample \"12.5\""));
+    s.Key(Qt::Key_Backspace);
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 2 of 2, sample row: descriptor F3.0, sample \"12.\""));
 }
 
 QTEST_MAIN(FieldStripTest)

@@ -4,7 +4,9 @@
 " The command saves the buffer, starts Quillmark on the file, the cursor's
 " line and its column (in bytes, as Quillmark counts), and reloads the buffer
 " when Quillmark has rewritten the file (exit status 0); otherwise it reports
-" Quillmark's message and leaves the buffer as it is.
+" Quillmark's message and leaves the buffer as it is. Each message that
+" names its line ("quillmark: FILE:LINE: text") also goes into the window's
+" location list: :lopen lists them, :ll goes to the line.
 "
 "   g:quillmark_program   the program (default "quillmark", found on PATH)
 "   g:quillmark_options   extra options appended to the command line as shell
@@ -39,6 +41,10 @@ function! s:Quillmark() abort
   endif
   let l:output = system(l:command)
   let l:status = v:shell_error
+  let l:located = filter(split(l:output, "\n"), 'v:val =~# ''^quillmark: .*:\d\+: ''')
+  if !empty(l:located)
+    call setloclist(0, [], ' ', {'title': 'Quillmark', 'lines': l:located, 'efm': 'quillmark: %f:%l: %m'})
+  endif
   if l:status == 0
     let l:view = winsaveview()
     silent edit

@@ -1,0 +1,42 @@
+#include "diagnostic_line.h"
+
+namespace {
+
+bool IsLineEnd(char ch)
+{
+    return ch == '\n' || ch == '\r';
+}
+
+// The text on one line: each run of line ends one blank, none at either end.
+std::string OneLine(const std::string& strText)
+{
+    std::string out;
+    bool bPendingBlank = false;
+    for (char ch : strText) {
+        if (IsLineEnd(ch)) {
+            bPendingBlank = !out.empty();
+            continue;
+        }
+        if (bPendingBlank)
+            out += ' ';
+        bPendingBlank = false;
+        out += ch;
+    }
+    return out;
+}
+
+}  // namespace
+
+long long DiagnosticLineNumber(long long nMessageLine, long long nStatementLine)
+{
+    return nMessageLine > 0 ? nMessageLine : nStatementLine;
+}
+
+std::string DiagnosticLine(const std::string& strFile, long long nLine, const std::string& strText)
+{
+    std::string strPlace;
+    if (!strFile.empty())
+        strPlace = strFile + (nLine > 0 ? ":" + std::to_string(nLine) : std::string()) + ": ";
+    // A line end in the file's name would break the line as well.
+    return "quillmark: " + OneLine(strPlace) + OneLine(strText);
+}
