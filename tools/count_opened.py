@@ -2,7 +2,7 @@
 """Counts how many FORMAT statements and format strings of a Fortran code
 base Quillmark opens.
 
-    tools/count_opened.py [--free-form] CHECKOUT [QUILLMARK_TEXT ...]
+    tools/count_opened.py [--free SUFFIX] CHECKOUT [QUILLMARK_TEXT ...]
 
 Every source file under CHECKOUT (by suffix) is read line by line. A line
 that starts a labelled FORMAT statement, and the first format string of a
@@ -10,8 +10,9 @@ line that starts a WRITE, READ or PRINT statement, is a candidate; each
 QUILLMARK_TEXT program given (default: build/cli/quillmark-text) is run on
 it, without --write, and the candidate counts as opened when it exits 0.
 Prints one line per program: opened, candidates, and the share. Nothing is
-written to the checkout. --free-form reads every file in free form (a code
-base whose .F files are free form) and passes the option on.
+written to the checkout. --free SUFFIX (case as written, e.g. --free .F for
+a code base whose preprocessed files are free form) reads the files with
+that suffix in free form and passes --free-form for them.
 """
 import os
 import re
@@ -33,8 +34,12 @@ def is_comment(line, free):
     return line[:1] not in ("", " ", "\t") and not line[:1].isdigit() or line.lstrip().startswith("!")
 
 
-def candidates(path, all_free):
-    free = all_free or os.path.splitext(path)[1].lower() in FREE
+def free_form(path, free_suffixes):
+    suffix = os.path.splitext(path)[1]
+    return suffix.lower() in FREE or suffix in free_suffixes
+
+
+def candidates(path, free):
     with open(path, "rb") as f:
         for number, raw in enumerate(f, 1):
             line = raw.decode("latin-1").rstrip("\r\n")
@@ -48,7 +53,8 @@ def candidates(path, all_free):
                     yield number, m.start() + 1
 
 
-def opens(program, options, path, line, column):
+def opens(program, free_suffixes, path, line, column):
+    options = ["--free-form"] if free_form(path, free_suffixes) else []
     result = subprocess.run([program, *options, path, str(line), str(column)], stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, timeout=60)
     return result.returncode == 0
@@ -56,22 +62,23 @@ def opens(program, options, path, line, column):
 
 def main():
     args = sys.argv[1:]
-    all_free = "--free-form" in args
-    args = [a for a in args if a != "--free-form"]
+    free_suffixes = set()
+    while len(args) >= 2 and args[0] == "--free":
+        free_suffixes.add(args[1])
+        args = args[2:]
     if not args:
         sys.exit(__doc__)
     root = args[0]
     programs = args[1:] or ["build/cli/quillmark-text"]
-    options = ["--free-form"] if all_free else []
     found = []
     for folder, _, files in os.walk(root):
         for name in sorted(files):
             if os.path.splitext(name)[1].lower() in SUFFIXES:
                 path = os.path.join(folder, name)
-                found.extend((path, line, column) for line, column in candidates(path, all_free))
+                found.extend((path, line, column) for line, column in candidates(path, free_form(path, free_suffixes)))
     for program in programs:
         with ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-            results = list(pool.map(lambda c: opens(program, options, *c), found))
+            results = list(pool.map(lambda c: opens(program, free_suffixes, *c), found))
         opened = sum(results)
         share = 100.0 * opened / len(found) if found else 0.0
         print(f"{program}: {opened} of {len(found)} opened ({share:.1f} %)")
