@@ -8,6 +8,7 @@
 #include "descriptor_list.h"
 #include "edit_script.h"
 #include "field_output.h"
+#include "interrupted_save.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
@@ -120,6 +121,7 @@ std::string StatementJson(const CStatementSite& site)
 int main(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
+    RemoveTemporaryFileOnSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     SCliOptions options;
     std::string strError;

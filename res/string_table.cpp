@@ -78,6 +78,10 @@ constexpr SStringEntry kStrings[] = {
     {59, "A group holds no descriptor in Format statement\nExit aborted"},
     {60, "The format string goes on after its descriptor list onto line %d\nThe statement cannot be rewritten without "
          "changing that text"},
+    // Strings 2 and 25 with the system's reason (a full disk, a read-only
+    // folder) on a line of its own.
+    {63, "Unable to open file \"%s\"\n%s"},
+    {64, "Unable to write to file \"%s\"\n%s\nPress OK to save under a different name"},
 };
 
 }  // namespace

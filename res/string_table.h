@@ -62,6 +62,8 @@ enum StringId : int {
     IDS_EMPTY_GROUP = 58,
     IDS_EMPTY_GROUP_EXIT = 59,
     IDS_STRING_GOES_ON = 60,
+    IDS_CANNOT_OPEN_FILE_BECAUSE = 63,
+    IDS_CANNOT_WRITE_BECAUSE = 64,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.
