@@ -6,7 +6,10 @@
 #include <cstring>
 
 #if !defined(_WIN32)
+#include <pthread.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -92,3 +95,31 @@ std::string RegisteredTemporaryFile()
 {
     return g_bRegistered != 0 ? std::string(g_szTemporary) : std::string();
 }
+
+#if defined(_WIN32)
+
+CSignalsHeld::CSignalsHeld() = default;
+CSignalsHeld::~CSignalsHeld() = default;
+
+#else
+
+CSignalsHeld::CSignalsHeld()
+{
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int nSignal : kSignals)
+        sigaddset(&held, nSignal);
+    m_bHeld = pthread_sigmask(SIG_BLOCK, &held, &m_previous) == 0;
+}
+
+// Keeps errno: the caller may still be about to read the reason of a call
+// made while the signals were held.
+CSignalsHeld::~CSignalsHeld()
+{
+    const int nError = errno;
+    if (m_bHeld)
+        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    errno = nError;
+}
+
+#endif

@@ -9,6 +9,7 @@
 // raises the signal again with its default action: async-signal-safe.
 #pragma once
 
+#include <csignal>
 #include <string>
 
 // Installs the handlers for SIGINT, SIGTERM and SIGHUP. A signal that is
@@ -24,3 +25,23 @@ void ForgetTemporaryFile();
 
 // The name registered now; empty when none (for tests).
 std::string RegisteredTemporaryFile();
+
+// Holds SIGINT, SIGTERM and SIGHUP back in this thread while it lives; one
+// that comes meanwhile is delivered when it ends. The writer holds them
+// while it makes and registers a temporary file, and while it forgets one
+// and exchanges it into the target's place: a signal then finds neither a
+// file made but not yet registered, nor a copy forgotten but still beside
+// the target.
+class CSignalsHeld {
+public:
+    CSignalsHeld();
+    ~CSignalsHeld();
+    CSignalsHeld(const CSignalsHeld&) = delete;
+    CSignalsHeld& operator=(const CSignalsHeld&) = delete;
+
+private:
+#if !defined(_WIN32)
+    sigset_t m_previous{};
+    bool m_bHeld = false;
+#endif
+};

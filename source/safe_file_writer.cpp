@@ -639,6 +639,7 @@ bool CSafeFileWriter::CreateTemporary()
     const std::string strName = fs::path(m_strTarget).filename().string();
     for (const std::size_t nKeep : {strName.size(), std::min(strName.size(), kShortName)}) {
         std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + ".XXXXXX")).string();
+        const CSignalsHeld held;  // until the file made is registered
         m_fd = MakeTemporary(strTemplate);
         if (m_fd >= 0) {
             m_strTemporary = strTemplate;
@@ -821,7 +822,9 @@ CommitResult CSafeFileWriter::Replace(const SFileIdentity* pExpected)
 {
     if (pExpected != nullptr) {
         // Once exchanged, the temporary name stands for the old target: a
-        // signal must not remove it unseen.
+        // signal must not remove it unseen. Nor must a signal between
+        // forgetting the copy and the exchange leave the copy behind.
+        const CSignalsHeld held;
         ForgetTemporary();
         if (Sys().Renameat2(m_strTemporary.c_str(), m_strTarget.c_str(), kExchange) == 0)
             return CheckExchanged(*pExpected);

@@ -2,6 +2,7 @@
 // writer registered and ends the process with the signal. Each case runs in
 // a child process, which the signal ends.
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,6 +66,72 @@ TEST(InterruptedSave, AFileForgottenIsLeftAlone)
     });
     EXPECT_TRUE(EndedBy(nStatus, SIGTERM));
     EXPECT_TRUE(fs::exists(strKept));
+}
+
+// A signal that comes while the signals are held is delivered once they are
+// let go, and finds what was registered meanwhile.
+TEST(InterruptedSave, ASignalWhileHeldComesAfterwards)
+{
+    CTempDir dir;
+    const std::string strTemporary = dir.Write(".t.for.abcdef", "half a copy");
+    const int nStatus = InChild([&] {
+        RemoveTemporaryFileOnSignals();
+        {
+            const CSignalsHeld held;
+            raise(SIGINT);
+            RegisterTemporaryFile(strTemporary);
+        }
+        _exit(3);
+    });
+    EXPECT_TRUE(EndedBy(nStatus, SIGINT)) << "status " << nStatus;
+    EXPECT_FALSE(fs::exists(strTemporary));
+}
+
+sigset_t InterruptSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int nSignal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, nSignal);
+    return set;
+}
+
+bool SignalsHeld()
+{
+    sigset_t now;
+    sigemptyset(&now);
+    pthread_sigmask(SIG_BLOCK, nullptr, &now);
+    return sigismember(&now, SIGINT) == 1 && sigismember(&now, SIGTERM) == 1 && sigismember(&now, SIGHUP) == 1;
+}
+
+// A signal never falls between making the temporary file and registering
+// it, nor between forgetting it and exchanging it with the file: the writer
+// makes both steps with the signals held, and lets them go afterwards.
+TEST(InterruptedSave, TheWriterHoldsTheSignalsWhileTheRegisteredNameChanges)
+{
+    const sigset_t interrupts = InterruptSignals();
+    ASSERT_EQ(pthread_sigmask(SIG_UNBLOCK, &interrupts, nullptr), 0);
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", "old\n");
+    SFileIdentity expected;
+    ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+    CFaultySystemCalls calls(strTarget);
+    CSystemCallsInstalled installed(&calls);
+    bool bHeldWhileMade = false;
+    bool bHeldWhileExchanged = false;
+    calls.Watch(Call::Mkstemp, Role::Temporary, [&] { bHeldWhileMade = SignalsHeld(); });
+    SFault fault{Call::Renameat2, Role::Temporary, 1, FaultKind::ActFirst};
+    fault.action = [&] { bHeldWhileExchanged = SignalsHeld(); };
+    calls.Arm(fault);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    EXPECT_TRUE(bHeldWhileMade);
+    EXPECT_FALSE(SignalsHeld()) << "let go once the file is registered";
+    ASSERT_TRUE(writer.Write("new\n"));
+    ASSERT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
+    EXPECT_TRUE(calls.Fired());
+    EXPECT_TRUE(bHeldWhileExchanged);
+    EXPECT_FALSE(SignalsHeld()) << "let go once exchanged";
 }
 
 // nohup, or a background job of a shell: the signal was ignored before the
