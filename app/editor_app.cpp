@@ -10,6 +10,7 @@
 #include "editor_frame.h"
 #include "flags.h"
 #include "help.h"
+#include "interrupted_save.h"
 #include "owner_window.h"
 #include "quillmark_version.h"
 #include "source_file.h"
@@ -47,6 +48,9 @@ OwnerHandle CEditorApp::Owner() const
 int CEditorApp::Run(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
+    // Ctrl-C, SIGTERM and SIGHUP end the window as before; a save they
+    // interrupt leaves no temporary file. The handler touches nothing of Qt.
+    RemoveTemporaryFileOnSignals();
     const std::vector<std::string> words = CommandLineWords(std::vector<std::string>(argv + 1, argv + argc));
     switch (ReadInfoRequest(words)) {
     case INFO_VERSION:

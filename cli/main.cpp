@@ -10,6 +10,7 @@
 #include "diagnostic_line.h"
 #include "edit_script.h"
 #include "field_output.h"
+#include "interrupted_save.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
@@ -132,6 +133,7 @@ std::string StatementJson(const CStatementSite& site)
 int main(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
+    RemoveTemporaryFileOnSignals();
     const std::vector<std::string> args(argv + 1, argv + argc);
     SCliOptions options;
     std::string strError;

@@ -81,6 +81,10 @@ constexpr SStringEntry kStrings[] = {
     {61, "The statement cannot be laid out in lines without cutting a character in two\nFile \"%s\" is left as it was"},
     {62, "A new statement cannot start on line %d\nA FORMAT statement may stand only inside a main program, subroutine "
          "or function, before its CONTAINS"},
+    // Strings 2 and 25 with the system's reason (a full disk, a read-only
+    // folder) on a line of its own.
+    {63, "Unable to open file \"%s\"\n%s"},
+    {64, "Unable to write to file \"%s\"\n%s\nPress OK to save under a different name"},
 };
 
 }  // namespace

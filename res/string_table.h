@@ -64,6 +64,8 @@ enum StringId : int {
     IDS_STRING_GOES_ON = 60,
     IDS_CUTS_CHARACTER = 61,
     IDS_FORMAT_NOT_HERE = 62,
+    IDS_CANNOT_OPEN_FILE_BECAUSE = 63,
+    IDS_CANNOT_WRITE_BECAUSE = 64,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

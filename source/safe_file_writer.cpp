@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <vector>
+
+#include "interrupted_save.h"
 
 #if defined(_WIN32)
 #define NOMINMAX
@@ -17,6 +21,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/xattr.h>
@@ -28,6 +33,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
+
+// A temporary file is named after its target: ".NAME.XXXXXX". Where that
+// passes the file system's limit on a name, NAME is cut to this many bytes.
+constexpr std::size_t kShortName = 32;
 
 std::string DirectoryOf(const std::string& strTarget)
 {
@@ -52,7 +61,7 @@ bool ResolveLinks(const std::string& target, std::string& out)
     return true;
 }
 
-int CreateTemporary(std::string& strTemplate)
+int MakeTemporary(std::string& strTemplate)
 {
     if (_mktemp_s(strTemplate.data(), strTemplate.size() + 1) != 0)
         return -1;
@@ -104,13 +113,50 @@ public:
     int Fsync(int fd) override { return ::fsync(fd); }
     int Close(int fd) override { return ::close(fd); }
     int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
-    int Unlink(const char* pszPath) override { return ::unlink(pszPath); }
-    int Fchmod(int fd, mode_t mode) override { return ::fchmod(fd, mode); }
-    int Fchown(int fd, uid_t uid, gid_t gid) override { return ::fchown(fd, uid, gid); }
-    mode_t Umask(mode_t mask) override { return ::umask(mask); }
-    int Stat(const char* pszPath, struct stat* pStat) override { return ::stat(pszPath, pStat); }
-    int Lstat(const char* pszPath, struct stat* pStat) override { return ::lstat(pszPath, pStat); }
-    int Fstat(int fd, struct stat* pStat) override { return ::fstat(fd, pStat); }
+    int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
+    {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+        return ::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, nFlags);
+#else
+        static_cast<void>(pszFrom);
+        static_cast<void>(pszTo);
+        static_cast<void>(nFlags);
+        errno = ENOSYS;
+        return -1;
+#endif
+    }
+    int Flock(int fd, int nOperation) override
+    {
+        return ::flock(fd, nOperation);
+    }
+    int Unlink(const char* pszPath) override
+    {
+        return ::unlink(pszPath);
+    }
+    int Fchmod(int fd, mode_t mode) override
+    {
+        return ::fchmod(fd, mode);
+    }
+    int Fchown(int fd, uid_t uid, gid_t gid) override
+    {
+        return ::fchown(fd, uid, gid);
+    }
+    mode_t Umask(mode_t mask) override
+    {
+        return ::umask(mask);
+    }
+    int Stat(const char* pszPath, struct stat* pStat) override
+    {
+        return ::stat(pszPath, pStat);
+    }
+    int Lstat(const char* pszPath, struct stat* pStat) override
+    {
+        return ::lstat(pszPath, pStat);
+    }
+    int Fstat(int fd, struct stat* pStat) override
+    {
+        return ::fstat(fd, pStat);
+    }
     ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
     {
         return ::readlink(pszPath, pBuffer, nSize);
@@ -150,6 +196,12 @@ private:
     }
 #endif
 };
+
+#if defined(RENAME_EXCHANGE)
+constexpr unsigned kExchange = RENAME_EXCHANGE;
+#else
+constexpr unsigned kExchange = 1u << 1;  // as Linux numbers it; the call answers ENOSYS here
+#endif
 
 ISystemCalls* g_pSystemCalls = nullptr;
 
@@ -211,7 +263,7 @@ bool ResolveLinks(const std::string& target, std::string& out)
     return true;
 }
 
-int CreateTemporary(std::string& strTemplate)
+int MakeTemporary(std::string& strTemplate)
 {
     return Sys().Mkstemp(strTemplate.data());
 }
@@ -232,6 +284,8 @@ bool WriteAll(int fd, const char* p, std::size_t n)
         const ssize_t nDone = Sys().Write(fd, p, n);
         if (nDone < 0 && errno == EINTR)
             continue;
+        if (nDone == 0)
+            errno = EIO;  // no progress and no reason given
         if (nDone <= 0)
             return false;  // disk full, file too large, I/O error
         p += nDone;
@@ -310,6 +364,7 @@ enum DirectorySync {
 // A folder this user may write but not read cannot be opened, and some file
 // systems refuse to sync a folder (EINVAL): both are lasting conditions, not
 // failures of this attempt.
+// errno tells why after DIRECTORY_FAILED.
 DirectorySync SyncDirectory(const std::string& strDirectory)
 {
     const int fd = OpenFile(strDirectory, O_RDONLY | O_DIRECTORY);
@@ -318,14 +373,31 @@ DirectorySync SyncDirectory(const std::string& strDirectory)
     const bool bSynced = Sys().Fsync(fd) == 0;
     const int nError = errno;
     CloseFile(fd);
+    errno = nError;
     if (bSynced)
         return DIRECTORY_SYNCED;
     return nError == EINVAL ? DIRECTORY_CANNOT : DIRECTORY_FAILED;
 }
 
-// The replacement keeps the target's owner where this user may set it (else
-// at least its group, where this user belongs to it) and its permission
-// bits; a new file gets the bits the umask allows.
+enum OwnerKept {
+    OWNER_KEPT,
+    OWNER_NOT_KEPT,  // this user may not give the target's owner or group
+    OWNER_FAILED,    // the call failed otherwise (errno tells)
+};
+
+// Gives the copy the target's owner and group. Handing a file to another
+// owner, or to a group this user is not in, needs privileges most users lack
+// (EPERM; EINVAL where the owner has no number in this namespace).
+OwnerKept KeepOwner(int fd, const struct stat& target)
+{
+    if (Sys().Fchown(fd, target.st_uid, target.st_gid) == 0)
+        return OWNER_KEPT;
+    return errno == EPERM || errno == EINVAL ? OWNER_NOT_KEPT : OWNER_FAILED;
+}
+
+// The replacement keeps the target's permission bits (set after the owner,
+// whose change clears the set-user-ID bit); a new file gets the bits the
+// umask allows.
 bool KeepMode(int fd, const struct stat* pTarget)
 {
     if (pTarget == nullptr) {
@@ -333,16 +405,6 @@ bool KeepMode(int fd, const struct stat* pTarget)
         Sys().Umask(mask);
         return Sys().Fchmod(fd, 0666 & ~mask) == 0;
     }
-    // Handing a file to another owner needs privileges most users lack
-    // (EPERM; EINVAL where that owner has no number in this namespace).
-    auto refused = [] { return errno == EPERM || errno == EINVAL; };
-    if (Sys().Fchown(fd, pTarget->st_uid, pTarget->st_gid) != 0) {
-        if (!refused())
-            return false;
-        if (Sys().Fchown(fd, static_cast<uid_t>(-1), pTarget->st_gid) != 0 && !refused())
-            return false;
-    }
-    // After the owner: a change of owner clears the set-user-ID bit.
     return Sys().Fchmod(fd, pTarget->st_mode & 07777) == 0;
 }
 
@@ -369,15 +431,22 @@ bool ReadGrowing(std::vector<char>& out, Get&& get)
     return false;
 }
 
-// Setting an attribute was refused rather than failed: a namespace this user
-// may not write (security.*, trusted.*), or one the file system does not keep.
-bool IsRefused(int nError)
+// The file system does not offer the operation (ENOTSUP, or EOPNOTSUPP
+// where that is another number).
+bool IsNotSupported(int nError)
 {
 #if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
     if (nError == EOPNOTSUPP)
         return true;
 #endif
-    return nError == EPERM || nError == EACCES || nError == ENOTSUP;
+    return nError == ENOTSUP;
+}
+
+// Setting an attribute was refused rather than failed: a namespace this user
+// may not write (security.*, trusted.*), or one the file system does not keep.
+bool IsRefused(int nError)
+{
+    return nError == EPERM || nError == EACCES || IsNotSupported(nError);
 }
 
 // Copies every extended attribute of the target onto fd; on Linux its ACLs
@@ -404,6 +473,83 @@ bool CopyAttributes(const std::string& strTarget, int fd)
             return false;
     }
     return true;
+}
+
+// How long a save waits for another Quillmark process's save of the same
+// file to end before it gives up.
+constexpr std::chrono::seconds kLockWait(60);
+
+enum LockResult {
+    LOCK_HELD,
+    LOCK_NONE,       // nothing to lock, or no lock to be had here: the identity checks still apply
+    LOCK_TIMED_OUT,  // another process held it too long
+};
+
+// The file a path names, opened to hold its lock: reading is enough, and a
+// file this user may only write is opened for writing, which changes nothing.
+// O_NONBLOCK: a FIFO in the target's place does not stop the save here.
+int OpenToLock(const std::string& path)
+{
+    const int fd = OpenFile(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd >= 0 || errno != EACCES)
+        return fd;
+    return OpenFile(path, O_WRONLY | O_NONBLOCK | O_NOCTTY);
+}
+
+LockResult WaitForLock(int fd, std::chrono::steady_clock::time_point deadline)
+{
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (Sys().Flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return LOCK_HELD;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return LOCK_NONE;  // a file system that keeps no locks
+        if (std::chrono::steady_clock::now() >= deadline)
+            return LOCK_TIMED_OUT;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+}
+
+// Whether the open file is the one the path names now.
+bool IsNamedBy(int fd, const std::string& path)
+{
+    struct stat held {
+    }, named{};
+    return Sys().Fstat(fd, &held) == 0 && Sys().Stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+// Locks the file a path names, waiting while another process holds the lock.
+// The lock belongs to the file, not to its name: when the holder has put
+// another file in its place meanwhile, that file is locked instead.
+LockResult LockFile(const std::string& path, int& fdLock)
+{
+    fdLock = -1;
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const int fd = OpenToLock(path);
+        if (fd < 0)
+            return LOCK_NONE;  // a new file, or one that cannot be opened: the save finds out
+        const LockResult result = WaitForLock(fd, deadline);
+        if (result == LOCK_HELD && IsNamedBy(fd, path)) {
+            fdLock = fd;
+            return LOCK_HELD;
+        }
+        CloseFile(fd);
+        if (result != LOCK_HELD)
+            return result;
+    }
+    return LOCK_NONE;
+}
+
+// No exchange of two names here: a file system without it (EINVAL), or a
+// system without the call (ENOSYS).
+bool CannotExchange(int nError)
+{
+    return nError == EINVAL || nError == ENOSYS || IsNotSupported(nError);
 }
 
 #endif
@@ -461,18 +607,23 @@ bool CSafeFileWriter::Begin(const std::string& target)
     Abandon();
     m_strBackup.clear();
     m_written = SFileIdentity{};
+    m_nError = 0;
     m_strTarget = target;
-    if (!ResolveLinks(target, m_strTarget))
-        return false;
-    const fs::path targetPath(m_strTarget);
-    std::string strTemplate =
-        (fs::path(DirectoryOf(m_strTarget)) / ("." + targetPath.filename().string() + ".XXXXXX")).string();
-    m_fd = CreateTemporary(strTemplate);
-    if (m_fd < 0) {
-        m_strTemporary.clear();
+    if (!ResolveLinks(target, m_strTarget)) {
+        m_nError = errno;
         return false;
     }
-    m_strTemporary = strTemplate;
+#if !defined(_WIN32)
+    // Held from before the target is read until it has been replaced.
+    if (LockFile(m_strTarget, m_fdLock) == LOCK_TIMED_OUT) {
+        m_nError = EWOULDBLOCK;
+        return false;
+    }
+#endif
+    if (!CreateTemporary()) {
+        Abandon();
+        return false;
+    }
     m_bFailed = false;
     m_nBuffered = 0;
     if (!m_pBuffer)
@@ -480,10 +631,36 @@ bool CSafeFileWriter::Begin(const std::string& target)
     return true;
 }
 
+// Creates the temporary file beside the target, under a shorter name where
+// the full one is too long for the file system.
+bool CSafeFileWriter::CreateTemporary()
+{
+    const fs::path directory(DirectoryOf(m_strTarget));
+    const std::string strName = fs::path(m_strTarget).filename().string();
+    for (const std::size_t nKeep : {strName.size(), std::min(strName.size(), kShortName)}) {
+        std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + ".XXXXXX")).string();
+        const CSignalsHeld held;  // until the file made is registered
+        m_fd = MakeTemporary(strTemplate);
+        if (m_fd >= 0) {
+            m_strTemporary = strTemplate;
+            RegisterTemporaryFile(m_strTemporary);
+            m_bRegistered = true;
+            return true;
+        }
+        m_nError = errno;
+        if (m_nError != ENAMETOOLONG)
+            break;
+    }
+    m_strTemporary.clear();
+    return false;
+}
+
 bool CSafeFileWriter::Flush()
 {
-    if (!m_bFailed && m_nBuffered > 0 && !WriteAll(m_fd, m_pBuffer.get(), m_nBuffered))
+    if (!m_bFailed && m_nBuffered > 0 && !WriteAll(m_fd, m_pBuffer.get(), m_nBuffered)) {
+        m_nError = errno;
         m_bFailed = true;
+    }
     m_nBuffered = 0;
     return !m_bFailed;
 }
@@ -502,6 +679,15 @@ bool CSafeFileWriter::Write(const char* pData, std::size_t nSize)
         nSize -= n;
     }
     return true;
+}
+
+// The temporary file no longer holds a mere copy in the making: a signal
+// must leave it alone.
+void CSafeFileWriter::ForgetTemporary()
+{
+    if (m_bRegistered)
+        ForgetTemporaryFile();
+    m_bRegistered = false;
 }
 
 #if defined(_WIN32)
@@ -527,6 +713,8 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
             return COMMIT_CHANGED;
         }
     }
+    // Once in the target's place, the temporary name is no longer the copy's.
+    ForgetTemporary();
     if (!ReplaceFile(m_strTemporary, m_strTarget)) {
         Abandon();
         return COMMIT_FAILED;
@@ -540,27 +728,57 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 
 CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
+    const CommitResult result = CommitLocked(pExpected);
+    Unlock();
+    return result;
+}
+
+// Gives the attempt up: the temporary file is removed and the lock let go.
+// m_nError keeps the errno recorded where the failing call was made.
+CommitResult CSafeFileWriter::Fail(CommitResult result)
+{
+    if (result != COMMIT_FAILED)
+        m_nError = 0;
+    Abandon();
+    return result;
+}
+
+// A system call has just failed: its errno is the reason.
+CommitResult CSafeFileWriter::SystemFailure()
+{
+    m_nError = errno;
+    return Fail(COMMIT_FAILED);
+}
+
+CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
+{
     m_written = SFileIdentity{};
     if (m_fd < 0)
         return COMMIT_FAILED;
-    auto fail = [this](CommitResult result) {
-        Abandon();
-        return result;
-    };
     if (!Flush())
-        return fail(COMMIT_FAILED);
+        return Fail(COMMIT_FAILED);
 
     // The copy gets the target's owner, bits and attributes whichever way it
-    // is used below: as the replacement, or as the backup of a target that
-    // is overwritten in place (which then looks like the file it stands for).
+    // is used below: as the replacement, or as the backup of a target with
+    // several names that is overwritten in place (which then looks like the
+    // file it stands for). A target whose owner or group this user may not
+    // give keeps them only when it is overwritten in place; the copy is then
+    // only its backup and stays this user's own, readable by nobody else
+    // (as mkstemp made it).
     struct stat before {};
     const bool bExisted = Sys().Stat(m_strTarget.c_str(), &before) == 0;
     if (!bExisted && errno != ENOENT)
-        return fail(COMMIT_FAILED);  // there, but it cannot be examined
-    if (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd)))
-        return fail(COMMIT_FAILED);
+        return SystemFailure();  // there, but it cannot be examined
+    const OwnerKept owner = bExisted ? KeepOwner(m_fd, before) : OWNER_KEPT;
+    if (owner == OWNER_FAILED)
+        return SystemFailure();
+    const bool bOwnerNeedsInPlace = owner == OWNER_NOT_KEPT;
+    if (!bOwnerNeedsInPlace) {
+        if (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd)))
+            return SystemFailure();
+    }
     if (Sys().Fsync(m_fd) != 0)
-        return fail(COMMIT_FAILED);
+        return SystemFailure();
     // Metadata calls leave the modification time alone: this is the
     // replacement's identity once it has been renamed into place.
     struct stat written {};
@@ -568,23 +786,26 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
     const int fd = m_fd;
     m_fd = -1;
     if (!CloseFile(fd))
-        return fail(COMMIT_FAILED);  // a delayed write error
+        return SystemFailure();  // a delayed write error
 
     // The last look at the target before it is replaced: still the file that
-    // was read? Another program's changes are never overwritten.
+    // was read? Another program's changes are never overwritten. Another
+    // Quillmark process's save waits for the lock this writer holds.
     struct stat now {};
     const bool bExists = Sys().Stat(m_strTarget.c_str(), &now) == 0;
     if (!bExists && errno != ENOENT)
-        return fail(COMMIT_FAILED);
-    if (pExpected != nullptr && pExpected->bKnown && (!bExists || !(IdentityOf(now) == *pExpected)))
-        return fail(COMMIT_CHANGED);
-    // A rename would cut a file with several names off from the others.
-    if (bExists && now.st_nlink > 1)
+        return SystemFailure();
+    const bool bCheck = pExpected != nullptr && pExpected->bKnown;
+    if (bCheck && (!bExists || !(IdentityOf(now) == *pExpected)))
+        return Fail(COMMIT_CHANGED);
+    // A rename would cut a file with several names off from the others, or
+    // pass a file to this user.
+    if (bExists && (now.st_nlink > 1 || bOwnerNeedsInPlace))
         return OverwriteInPlace(now);
 
-    if (Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str()) != 0)
-        return fail(COMMIT_FAILED);
-    m_strTemporary.clear();
+    const CommitResult result = Replace(bCheck ? pExpected : nullptr);
+    if (result != COMMIT_WRITTEN)
+        return result;
     // Makes the rename itself durable. The target has been replaced whatever
     // happens here, so a failure cannot be reported as a failed save.
     SyncDirectory(DirectoryOf(m_strTarget));
@@ -593,37 +814,91 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
     return COMMIT_WRITTEN;
 }
 
+// Puts the temporary file in the target's place. With an identity to check,
+// the two are exchanged where the file system can, and the file that came
+// out must be the one checked just before; another program's file that took
+// its place in between goes back, and the save is refused.
+CommitResult CSafeFileWriter::Replace(const SFileIdentity* pExpected)
+{
+    if (pExpected != nullptr) {
+        // Once exchanged, the temporary name stands for the old target: a
+        // signal must not remove it unseen. Nor must a signal between
+        // forgetting the copy and the exchange leave the copy behind.
+        const CSignalsHeld held;
+        ForgetTemporary();
+        if (Sys().Renameat2(m_strTemporary.c_str(), m_strTarget.c_str(), kExchange) == 0)
+            return CheckExchanged(*pExpected);
+        if (!CannotExchange(errno))
+            return SystemFailure();
+        // No exchange on this file system: a plain rename, under the lock.
+        RegisterTemporaryFile(m_strTemporary);
+        m_bRegistered = true;
+    }
+    if (Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str()) != 0)
+        return SystemFailure();
+    ForgetTemporary();
+    m_strTemporary.clear();
+    return COMMIT_WRITTEN;
+}
+
+// After the exchange the temporary name holds what was the target.
+CommitResult CSafeFileWriter::CheckExchanged(const SFileIdentity& expected)
+{
+    struct stat out {};
+    const bool bKnown = Sys().Lstat(m_strTemporary.c_str(), &out) == 0;
+    const int nError = errno;
+    if (bKnown && IdentityOf(out) == expected) {
+        // The old file. Should it stay, it is a leftover, not a loss: the
+        // target holds the new contents.
+        Sys().Unlink(m_strTemporary.c_str());
+        m_strTemporary.clear();
+        return COMMIT_WRITTEN;
+    }
+    // Another program's file, or one that cannot be told: it goes back. Where
+    // it cannot be exchanged back, it is renamed back over the new file, or
+    // else stays under the temporary name: that name is not removed then.
+    if (Sys().Renameat2(m_strTemporary.c_str(), m_strTarget.c_str(), kExchange) != 0) {
+        Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str());
+        m_strTemporary.clear();
+    }
+    if (bKnown)
+        return Fail(COMMIT_CHANGED);
+    errno = nError;
+    return SystemFailure();
+}
+
 // The temporary file holds the complete new contents, synced: it is the
 // backup while the target is overwritten in place (written from the start,
 // then cut to the new length, synced), and is removed only once the target
 // has been read back equal to it.
 CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
 {
-    auto fail = [this](CommitResult result) {
-        Abandon();
-        return result;
-    };
     // The backup's name must be on disk before the target is touched.
     if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
-        return fail(COMMIT_FAILED);
+        return SystemFailure();
     const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
     if (fdFrom < 0)
-        return fail(COMMIT_FAILED);
+        return SystemFailure();
     const int fdTo = OpenFile(m_strTarget, O_WRONLY);
     if (fdTo < 0) {
+        m_nError = errno;
         CloseFile(fdFrom);
-        return fail(COMMIT_FAILED);
+        return Fail(COMMIT_FAILED);
     }
     // Opening does not change a file: the one opened must still be the one
     // just checked, else it is left alone.
     struct stat opened {};
     const bool bOpenedKnown = Sys().Fstat(fdTo, &opened) == 0;
+    m_nError = errno;
     if (!bOpenedKnown || !(IdentityOf(opened) == IdentityOf(target))) {
         CloseFile(fdTo);
         CloseFile(fdFrom);
-        return fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
+        return Fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
     }
 
+    // From here on the backup may be all there is of the new contents: a
+    // signal must leave it alone.
+    ForgetTemporary();
     bool bTouched = false;  // a write to the target has been attempted
     bool bOk = true;
     off_t nTotal = 0;
@@ -644,12 +919,17 @@ CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
         bTouched = true;
         bOk = Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
     }
+    if (!bOk)
+        m_nError = errno;
     struct stat written {};
     const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;
     CloseFile(fdFrom);
-    bOk = CloseFile(fdTo) && bOk;
+    if (!CloseFile(fdTo) && bOk) {
+        m_nError = errno;
+        bOk = false;
+    }
     if (!bTouched)
-        return fail(COMMIT_FAILED);
+        return Fail(COMMIT_FAILED);
 
     bOk = bOk && SameContents(m_strTarget, m_strTemporary) && Sys().Unlink(m_strTemporary.c_str()) == 0;
     if (!bOk) {
@@ -661,6 +941,14 @@ CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
     if (bWrittenKnown)
         m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
+}
+
+void CSafeFileWriter::Unlock()
+{
+    if (m_fdLock >= 0) {
+        CloseFile(m_fdLock);  // closing lets the lock go
+        m_fdLock = -1;
+    }
 }
 
 #endif
@@ -675,4 +963,9 @@ void CSafeFileWriter::Abandon()
         RemoveFile(m_strTemporary);
         m_strTemporary.clear();
     }
+    // Forgotten once removed: a signal in between finds nothing to remove.
+    ForgetTemporary();
+#if !defined(_WIN32)
+    Unlock();
+#endif
 }

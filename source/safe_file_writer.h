@@ -5,13 +5,28 @@
 //
 // Just before the target is replaced, it is checked to be still the file
 // that was read (device, inode, size, modification time): a file another
-// program changed meanwhile is left as that program left it.
+// program changed meanwhile is left as that program left it. Where the file
+// system can exchange two names (Linux), the new file is exchanged with the
+// target rather than renamed over it, and what was exchanged out is checked
+// once more: a change made between the check and the exchange is found, the
+// two are exchanged back and the target is left as the other program left it.
+//
+// Saves of one file by several Quillmark processes are serialised: from
+// Begin to the end of Commit (or Abandon) the writer holds an advisory lock
+// (flock) on the target, so that a save that reads the file under the lock
+// sees every save before it, and its check finds them.
 //
 // A target with more than one name (hard links) cannot be renamed over
-// without cutting it off from its other names. It is overwritten in place
-// instead, after the complete new contents have been written and synced into
-// the temporary file, which serves as the backup until the target has been
-// read back and found equal to it.
+// without cutting it off from its other names, nor can a target whose owner
+// or group this user may not give to a new file (a group member saving a
+// file owned by another user) be replaced without passing it to this user.
+// Such a target is overwritten in place instead, after the complete new
+// contents have been written and synced into the temporary file, which
+// serves as the backup until the target has been read back and found equal
+// to it.
+//
+// While the temporary file holds only a copy in the making, its name is kept
+// where a signal handler can remove it (interrupted_save.h).
 #pragma once
 
 #include <cstddef>
@@ -39,6 +54,10 @@ public:
     virtual int Fsync(int fd) = 0;
     virtual int Close(int fd) = 0;
     virtual int Rename(const char* pszFrom, const char* pszTo) = 0;
+    // renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, nFlags); -1 with ENOSYS
+    // where the system has no such call.
+    virtual int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) = 0;
+    virtual int Flock(int fd, int nOperation) = 0;
     virtual int Unlink(const char* pszPath) = 0;
     virtual int Fchmod(int fd, mode_t mode) = 0;
     virtual int Fchown(int fd, uid_t uid, gid_t gid) = 0;
@@ -83,20 +102,24 @@ public:
     CSafeFileWriter(const CSafeFileWriter&) = delete;
     CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
 
-    // Starts a replacement of target. A symbolic link is followed: the file
-    // it points to is replaced, in its own directory. False when a link on
-    // the way cannot be read or no temporary file can be created there.
+    // Starts a replacement of target: locks it (waiting for another
+    // Quillmark process's save of it to end) and creates the temporary file
+    // beside it. A symbolic link is followed: the file it points to is
+    // replaced, in its own directory. False when a link on the way cannot be
+    // read, no temporary file can be created there, or the lock was not given
+    // up in time (Error() tells).
     bool Begin(const std::string& target);
 
     // Appends data; false once any write has failed.
     bool Write(const char* pData, std::size_t nSize);
     bool Write(const std::string& s) { return Write(s.data(), s.size()); }
 
-    // Flushes the data, gives the temporary file the target's owner (where
-    // this user may set it), permission bits and extended attributes (or the
-    // usual bits for a new file), syncs it, checks that the target is still
-    // the file described by pExpected, and renames the temporary file over
-    // the target, or overwrites a target with several names in place.
+    // Flushes the data, gives the temporary file the target's owner,
+    // permission bits and extended attributes (or the usual bits for a new
+    // file), syncs it, checks that the target is still the file described
+    // by pExpected, and puts the temporary file in the target's place; a
+    // target with several names, or whose owner or group this user may not
+    // give, is overwritten in place.
     // pExpected: the target as it was read; nullptr (or not bKnown) when
     // there is nothing to check, as for a file that was not read.
     [[nodiscard]] CommitResult Commit(const SFileIdentity* pExpected);
@@ -117,13 +140,29 @@ public:
     // what the next save of it expects (bKnown false if it could not be read).
     const SFileIdentity& WrittenIdentity() const { return m_written; }
 
+    // After a failed Begin, Write or Commit: the errno of the system call
+    // that failed (a full disk, a read-only folder, ...); 0 when no system
+    // call failed (COMMIT_CHANGED, a copy that read back different).
+    int Error() const { return m_nError; }
+
 private:
     bool Flush();
+    bool CreateTemporary();
+    void ForgetTemporary();
 #ifndef _WIN32
+    CommitResult CommitLocked(const SFileIdentity* pExpected);
+    CommitResult Fail(CommitResult result);
+    CommitResult SystemFailure();
+    CommitResult Replace(const SFileIdentity* pExpected);
+    CommitResult CheckExchanged(const SFileIdentity& expected);
     CommitResult OverwriteInPlace(const struct stat& target);
+    void Unlock();
 #endif
 
     int m_fd = -1;
+    int m_fdLock = -1;  // the target, opened to hold its lock
+    int m_nError = 0;
+    bool m_bRegistered = false;  // the temporary file is registered for removal on a signal
     bool m_bFailed = false;
     std::string m_strTarget;
     std::string m_strTemporary;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 
 #if defined(_WIN32)
@@ -85,11 +86,22 @@ void IgnoreFileSizeSignal()
 
 bool CLineReader::Open(const std::string& path)
 {
-    if (!IsRegularFile(path))
+    m_pFile.reset();
+    m_nError = 0;
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        m_nError = errno;
         return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        m_nError = S_ISDIR(st.st_mode) ? EISDIR : 0;
+        return false;
+    }
     m_pFile.reset(std::fopen(path.c_str(), "rb"));
-    if (!m_pFile)
+    if (!m_pFile) {
+        m_nError = errno;
         return false;
+    }
     m_strText.clear();
     m_pBuffer = std::make_unique<char[]>(kBufferSize);
     m_nPos = m_nLength = 0;
@@ -120,6 +132,8 @@ bool CLineReader::Fill()
     }
     m_nPos = 0;
     m_nLength = std::fread(m_pBuffer.get(), 1, kBufferSize, m_pFile.get());
+    if (m_nLength < kBufferSize && std::ferror(m_pFile.get()) != 0 && m_nError == 0)
+        m_nError = errno;
     return m_nLength > 0;
 }
 

@@ -66,7 +66,8 @@ public:
     CLineReader(const CLineReader&) = delete;
     CLineReader& operator=(const CLineReader&) = delete;
 
-    // Opens an existing file for reading; false when it cannot be opened.
+    // Opens an existing file for reading; false when it cannot be opened
+    // (Error() tells why).
     bool Open(const std::string& path);
 
     // Reads the lines of a text held in memory instead of a file.
@@ -93,6 +94,10 @@ public:
     // Whether reading failed (an I/O error, not the end of the file).
     bool Failed() const;
 
+    // Why Open or a read failed: an errno value (EISDIR for a folder), 0
+    // when there is no reason the system gives (a FIFO or a device).
+    int Error() const { return m_nError; }
+
     // Passes the next n lines to sink(data, size) exactly as they stand,
     // line ends included, in blocks; returns the number of lines passed
     // (fewer at the end of the file), or -1 when the sink failed.
@@ -112,6 +117,7 @@ private:
     std::size_t m_nPos = 0;
     std::size_t m_nLength = 0;
     bool m_bEnd = false;
+    int m_nError = 0;
     std::string m_strLineEnd;
 };
 

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "format_placement.h"
+#include "file_messages.h"
 #include "format_scanner.h"
 #include "safe_file_writer.h"
 #include "source_lines.h"
@@ -360,7 +361,7 @@ bool OpenSource(const SStatementRequest& request, CLineReader& reader, CStatemen
 {
     const std::string& fileName = request.strFile;
     if (!reader.Open(fileName)) {
-        result = Message(IDS_CANNOT_OPEN_FILE, fileName);
+        result = CannotOpenFile(fileName, reader.Error());
         return false;
     }
     // The file as it is now: a save checks that it is still so.
@@ -469,7 +470,7 @@ CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line
         return Message(IDS_FORMAT_NOT_HERE, ClampToInt(line)).At(line);
     const int nLabel = reader.Open(fileName) ? FindFreeLabel(reader, bFixedForm) : -1;
     if (nLabel < 0 || reader.Failed())
-        return Message(IDS_CANNOT_OPEN_FILE, fileName);
+        return CannotOpenFile(fileName, reader.Error());
     if (nLabel == 0)
         return Message(IDS_NO_FREE_LABEL, fileName);
     site.m_arrLines.clear();

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 
+#include "file_messages.h"
 #include "safe_file_writer.h"
 #include "source_file.h"
 #include "source_lines.h"
@@ -349,10 +350,17 @@ SStatementOutput DressStatementLines(const CStatementSite& site, const std::vect
 
 enum AttemptResult {
     ATTEMPT_WRITTEN,
-    ATTEMPT_SOURCE_UNREADABLE,  // string 2
+    ATTEMPT_SOURCE_UNREADABLE,  // string 2 (63 with the reason)
     ATTEMPT_SOURCE_CHANGED,     // string 8
-    ATTEMPT_TARGET_FAILED,      // string 25: another place may do
+    ATTEMPT_TARGET_FAILED,      // string 25 (64 with the reason): another place may do
     ATTEMPT_BACKUP_KEPT,        // the file was touched; its new contents are in a backup beside it
+};
+
+// How an attempt to write one target ended.
+struct SAttempt {
+    AttemptResult result = ATTEMPT_WRITTEN;
+    int nError = 0;         // the system's reason for a failure; 0 for none
+    std::string strBackup;  // ATTEMPT_BACKUP_KEPT: the file that holds the new contents
 };
 
 // Replaces the target with what the writer holds. When the target is the
@@ -379,15 +387,18 @@ AttemptResult CommitAttempt(CSafeFileWriter& writer, const CStatementSite& site,
 
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
-// between them kept), and every line after it.
+// between them kept), and every line after it. The writer begins first: it
+// takes the target's lock, so that a source that is the target is read
+// after any other Quillmark process's save of it has ended. A source that
+// cannot be read says so even where the target cannot be begun either (a
+// source gone with its folder): no other place would mend that.
 AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& statement, const std::string& target,
-                           std::string& strBackup)
+                           CSafeFileWriter& writer, CLineReader& reader, std::string& strBackup)
 {
-    CLineReader reader;
+    const bool bBegun = writer.Begin(target);
     if (!reader.Open(site.m_strFileName))
         return ATTEMPT_SOURCE_UNREADABLE;
-    CSafeFileWriter writer;
-    if (!writer.Begin(target))
+    if (!bBegun)
         return ATTEMPT_TARGET_FAILED;
     auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
 
@@ -484,6 +495,25 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     return CommitAttempt(writer, site, strBackup);
 }
 
+// One attempt at writing target, with the reason the system gave for a
+// failure. A read-only file is not tried: it has no reason of the system's.
+SAttempt Attempt(const CStatementSite& site, const SStatementOutput& statement, const std::string& target)
+{
+    SAttempt attempt;
+    if (IsReadOnlyFile(target)) {
+        attempt.result = ATTEMPT_TARGET_FAILED;
+        return attempt;
+    }
+    CSafeFileWriter writer;
+    CLineReader reader;
+    attempt.result = WriteAttempt(site, statement, target, writer, reader, attempt.strBackup);
+    if (attempt.result == ATTEMPT_TARGET_FAILED)
+        attempt.nError = writer.Error();
+    else if (attempt.result == ATTEMPT_SOURCE_UNREADABLE)
+        attempt.nError = reader.Error();
+    return attempt;
+}
+
 }  // namespace
 
 std::string QuoteText(const std::string& text, char quote)
@@ -577,21 +607,19 @@ CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, 
         return Message(IDS_WOULD_NOT_READ_BACK, site.m_strFileName).At(site.m_nFirstLine);
     std::string target = site.m_strFileName;
     for (;;) {
-        std::string strBackup;
-        const AttemptResult result = IsReadOnlyFile(target) ? ATTEMPT_TARGET_FAILED
-                                                            : WriteAttempt(site, statement, target, strBackup);
-        switch (result) {
+        const SAttempt attempt = Attempt(site, statement, target);
+        switch (attempt.result) {
         case ATTEMPT_WRITTEN:
             if (pWrittenTo != nullptr)
                 *pWrittenTo = target;
             return CResult();
-        case ATTEMPT_SOURCE_UNREADABLE: return Message(IDS_CANNOT_OPEN_FILE, site.m_strFileName);
+        case ATTEMPT_SOURCE_UNREADABLE: return CannotOpenFile(site.m_strFileName, attempt.nError);
         case ATTEMPT_SOURCE_CHANGED: return Message(IDS_FILE_CHANGED, site.m_strFileName);
-        case ATTEMPT_BACKUP_KEPT: return Message(IDS_BACKUP_KEPT, target, strBackup);
+        case ATTEMPT_BACKUP_KEPT: return Message(IDS_BACKUP_KEPT, target, attempt.strBackup);
         case ATTEMPT_TARGET_FAILED: break;
         }
         std::string chosen = target;
-        if (!questions.ChooseOtherFile(Message(IDS_CANNOT_WRITE, target), site.m_bFixedForm != 0, chosen) ||
+        if (!questions.ChooseOtherFile(CannotWriteFile(target, attempt.nError), site.m_bFixedForm != 0, chosen) ||
             chosen.empty())
             return CResult::Declined();
         target = chosen;

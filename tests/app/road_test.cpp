@@ -213,7 +213,8 @@ void RoadTest::echoesEachMessageOnStandardErrorWhereverTheLogIs()
     QCOMPARE(result.strErr, "quillmark: cannot write the log \"" + strBadLog +
                                 "\"; its messages go to standard error\n"
                                 "quillmark: " +
-                                strMissing + ":1: Unable to open file \"" + strMissing + "\"\n");
+                                strMissing + ":1: Unable to open file \"" + strMissing +
+                                "\" No such file or directory\n");
     QVERIFY(!fs::exists(Path("no-such-folder")));
 }
 
@@ -249,7 +250,7 @@ void RoadTest::logsAMissingFileAndALinePastTheEnd()
     const std::string strMissing = Path("missing.for");
     SProcessResult result = RunQuillmark({strMissing, "1", "7", "-d:1:" + strLog});
     QVERIFY2(result.nExitStatus == 1, Describe(result).c_str());
-    QCOMPARE(ReadWholeFile(strLog), "Unable to open file \"" + strMissing + "\"\n");
+    QCOMPARE(ReadWholeFile(strLog), "Unable to open file \"" + strMissing + "\"\nNo such file or directory\n");
     QVERIFY(!fs::exists(strMissing));
 
     const std::string strFile = Path("short.for");

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <random>
 #include <regex>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "process_runner.h"
 #include "temp_dir.h"
@@ -416,7 +420,8 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
         {{m_strFile, "0", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
         {{m_strFile, "-5", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
         {{m_strFile, "x12", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
-        {{strNone, "1", "7"}, "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\""},
+        {{strNone, "1", "7"},
+         "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\" No such file or directory"},
     };
     for (const SCase& c : cases) {
         const SProcessResult r = RunText(c.args);
@@ -473,7 +478,7 @@ TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
     EXPECT_EQ(r.nSignal, 0);
     EXPECT_EQ(r.nExitStatus, 1);
     EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":3001: Unable to write to file \"" + m_strFile +
-                            "\" Press OK to save under a different name\n");
+                            "\" File too large Press OK to save under a different name\n");
     EXPECT_EQ(Contents(), strContents);
     EXPECT_EQ(m_dir.Listing(), "f.for ");
 }
@@ -493,6 +498,154 @@ TEST_F(FileMode, TwoDashesEndTheOptions)
     r = RunProcess(QUILLMARK_TEXT, {"-x.for", "1", "7"}, strDir);
     EXPECT_EQ(r.nExitStatus, 2);
     EXPECT_NE(r.strErr.find("unknown option '-x.for'"), std::string::npos) << r.strErr;
+}
+
+// quillmark-text run by a user without privileges: as root, as nobody (the
+// permission bits bind root no more). False when that cannot be done here.
+bool RunUnprivileged(const Strings& args, SProcessResult& r)
+{
+    if (geteuid() != 0) {
+        r = RunText(args);
+        return true;
+    }
+    const std::string strSetpriv = "/usr/bin/setpriv";
+    if (access(strSetpriv.c_str(), X_OK) != 0)
+        return false;
+    Strings all = {"--reuid=65534", "--regid=65534", "--clear-groups", QUILLMARK_TEXT};
+    all.insert(all.end(), args.begin(), args.end());
+    r = RunProcess(strSetpriv, all);
+    return true;
+}
+
+// A reason the user can act on is named: a folder that takes no new file
+// (the temporary one), a source file that cannot be read.
+TEST_F(FileMode, AFolderThatTakesNoFileAndAFileThatCannotBeReadSayWhy)
+{
+    const std::string strContents = "  100 FORMAT(I5)\n";
+    Write("p.for", strContents);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(m_dir.Path().c_str(), 0555), 0);
+    SProcessResult r;
+    if (!RunUnprivileged({m_strFile, "1", "7", "--text", "0:I7", "--write"}, r))
+        GTEST_SKIP() << "no way to run without privileges";
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":1: Unable to write to file \"" + m_strFile +
+                            "\" Permission denied Press OK to save under a different name\n");
+    EXPECT_EQ(Contents(), strContents);
+
+    ASSERT_EQ(chmod(m_dir.Path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0200), 0);
+    ASSERT_TRUE(RunUnprivileged({m_strFile, "1", "7"}, r));
+    EXPECT_EQ(r.nExitStatus, 1);
+    EXPECT_EQ(r.strErr,
+              "quillmark: " + m_strFile + ":1: Unable to open file \"" + m_strFile + "\" Permission denied\n");
+    EXPECT_EQ(m_dir.Listing(), "p.for ");
+}
+
+// A member of a file's group saves a file another user owns: the file stays
+// that user's, in that group, with its bits, as a file written in place.
+// The group member may give the new file neither owner, and a rename would
+// have passed the file to the group member.
+TEST_F(FileMode, AGroupMemberSavesAFileThatStaysItsOwners)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another owner";
+    const std::string strContents = "      X = 1\n  100 FORMAT(I5)\n      END\n";
+    Write("g.for", strContents);
+    ASSERT_EQ(chown(m_strFile.c_str(), 0, 65534), 0);
+    ASSERT_EQ(chmod(m_strFile.c_str(), 0664), 0);
+    ASSERT_EQ(chmod(m_dir.Path().c_str(), 0777), 0);  // room for the group member's backup
+    struct stat before {};
+    ASSERT_EQ(stat(m_strFile.c_str(), &before), 0);
+    SProcessResult r;
+    if (!RunUnprivileged({m_strFile, "2", "7", "--text", "0:I7", "--write"}, r))
+        GTEST_SKIP() << "no way to run without privileges";
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Contents(), "      X = 1\n  100 FORMAT(I7)\n      END\n");
+    struct stat after {};
+    ASSERT_EQ(stat(m_strFile.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 0u) << "the file was passed to the group member";
+    EXPECT_EQ(after.st_gid, 65534u);
+    EXPECT_EQ(after.st_mode & 07777, 0664u);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(m_dir.Listing(), "g.for ") << "the backup is removed";
+}
+
+// Two saves of one file at once, each of its own statement, round after
+// round: each saved its edit or was refused because the other changed the
+// file first, and the file holds every edit reported saved. A file with two
+// names is written in place, the other one renamed over.
+TEST_F(FileMode, TwoSavesAtOnceLoseNoEdit)
+{
+    namespace fs = std::filesystem;
+    for (const bool bTwoNames : {false, true}) {
+        SCOPED_TRACE(bTwoNames ? "two names" : "one name");
+        const std::string strName = bTwoNames ? "two.for" : "one.for";
+        std::string strFirst = "  100 FORMAT(I5)";
+        std::string strSecond = "  200 FORMAT(F7.2)";
+        Write(strName, strFirst + "\n" + strSecond + "\n");
+        if (bTwoNames)
+            fs::create_hard_link(m_strFile, m_dir.File("other.for"));
+        const auto changed = [this](const std::string& strErr, const char* pszLine) {
+            return strErr == "quillmark: " + m_strFile + ":" + pszLine + ": File \"" + m_strFile +
+                                 "\" has changed since last read\n";
+        };
+        const int nRounds = bTwoNames ? 40 : 100;
+        int nBothSaved = 0;
+        for (int nRound = 0; nRound < nRounds; ++nRound) {
+            const std::string strWidth = std::to_string(10 + nRound);
+            SStartedProcess first = StartProcess(QUILLMARK_TEXT,
+                                                 {m_strFile, "1", "7", "--text", "0:I" + strWidth, "--write"});
+            SStartedProcess second = StartProcess(QUILLMARK_TEXT,
+                                                  {m_strFile, "2", "7", "--text", "0:F" + strWidth + ".2", "--write"});
+            const SProcessResult r1 = WaitProcess(first);
+            const SProcessResult r2 = WaitProcess(second);
+            for (const auto& [r, pszLine] : {std::pair{&r1, "1"}, std::pair{&r2, "2"}})
+                EXPECT_TRUE(r->nExitStatus == 0 || (r->nExitStatus == 1 && changed(r->strErr, pszLine)))
+                    << "round " << nRound << ": exit " << r->nExitStatus << ", signal " << r->nSignal << "\n"
+                    << r->strErr;
+            if (r1.nExitStatus == 0)
+                strFirst = "  100 FORMAT(I" + strWidth + ")";
+            if (r2.nExitStatus == 0)
+                strSecond = "  200 FORMAT(F" + strWidth + ".2)";
+            nBothSaved += r1.nExitStatus == 0 && r2.nExitStatus == 0;
+            ASSERT_EQ(Contents(), strFirst + "\n" + strSecond + "\n") << "round " << nRound << " lost an edit";
+        }
+        RecordProperty(bTwoNames ? "both_saved_two_names" : "both_saved_one_name", nBothSaved);
+    }
+    EXPECT_EQ(m_dir.Listing(), "one.for other.for two.for ") << "no temporary file is left";
+}
+
+// Ctrl-C, SIGTERM or SIGHUP in the middle of saving a large file: the
+// temporary file (as large as the file) is removed, the file stays as it
+// was, and the process ends as the signal ends it.
+TEST_F(FileMode, ASignalDuringALargeSaveLeavesNoTemporaryFile)
+{
+    std::string strContents = "  100 FORMAT(I5)\n";
+    const std::string strLine = "C" + std::string(78, '-') + "\n";
+    strContents.reserve(105 * 1000 * 1000);
+    while (strContents.size() < 100 * 1000 * 1000)
+        strContents += strLine;
+    Write("big.for", strContents);
+    for (const int nSignal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(nSignal));
+        SStartedProcess process = StartProcess(QUILLMARK_TEXT, {m_strFile, "1", "7", "--text", "0:I7", "--write"});
+        // The signal comes as soon as the temporary file is there.
+        bool bSeen = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!bSeen && std::chrono::steady_clock::now() < deadline) {
+            for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
+                bSeen = bSeen || entry.path().filename().string().rfind(".big.for.", 0) == 0;
+            if (!bSeen)
+                usleep(200);
+        }
+        kill(process.pid, nSignal);
+        const SProcessResult r = WaitProcess(process);
+        EXPECT_TRUE(bSeen) << "no temporary file appeared";
+        EXPECT_EQ(r.nSignal, nSignal) << "exit " << r.nExitStatus << "\n" << r.strErr;
+        EXPECT_EQ(m_dir.Listing(), "big.for ");
+        EXPECT_TRUE(Contents() == strContents) << "the file changed";
+    }
 }
 
 TEST_F(FileMode, UsageErrors)

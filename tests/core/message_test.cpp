@@ -46,14 +46,18 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // a constant after the statement that continues, the two refusals of an
     // empty group, of a format string that goes on after its list, of a
     // layout that would cut a character in two, and of a new FORMAT
-    // statement where none may stand.
+    // statement where none may stand; the failures to open and to write a
+    // file that name the system's reason.
     int nCount = 0;
     for (int id = -5; id <= 100; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 60);
-    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_FORMAT_NOT_HERE; ++id)
+    EXPECT_EQ(nCount, 62);
+    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_CANNOT_WRITE_BECAUSE; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
+    EXPECT_STREQ(LoadResourceString(IDS_CANNOT_OPEN_FILE_BECAUSE), "Unable to open file \"%s\"\n%s");
+    EXPECT_STREQ(LoadResourceString(IDS_CANNOT_WRITE_BECAUSE),
+                 "Unable to write to file \"%s\"\n%s\nPress OK to save under a different name");
     EXPECT_NE(LoadResourceString(IDS_PREPROCESSOR_CONDITION), nullptr);
     EXPECT_STREQ(LoadResourceString(IDS_TITLE_LABEL), " - label ");
     EXPECT_NE(LoadResourceString(IDS_NUL_BYTE), nullptr);

@@ -1,13 +1,15 @@
 // System calls that pass through to the real ones, except one chosen call
-// that fails once (or writes short, or reads back a changed byte), for the
-// tests of CSafeFileWriter's failure roads. Every call is logged with the
-// part it played: the target, its folder, the writer's temporary file.
+// that fails once (or writes short, or reads back a changed byte, or first
+// lets another program act), for the tests of CSafeFileWriter's failure
+// roads. Every call is logged with the part it played: the target, its
+// folder, the writer's temporary file.
 #pragma once
 
 #include <fcntl.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -26,6 +28,8 @@ enum class Call {
     Fsync,
     Close,
     Rename,
+    Renameat2,
+    Flock,
     Unlink,
     Fchmod,
     Fchown,
@@ -46,6 +50,7 @@ enum class FaultKind {
     Error,        // returns -1 with the fault's errno; a close closes all the same
     ShortWrite,   // writes half of what was asked
     CorruptRead,  // reads, then changes the first byte read
+    ActFirst,     // runs the fault's action (another program at work), then makes the call
 };
 
 struct SFault {
@@ -54,6 +59,7 @@ struct SFault {
     int nth;  // 1: the first such call after arming
     FaultKind kind = FaultKind::Error;
     int nErrno = EIO;
+    std::function<void()> action = nullptr;  // FaultKind::ActFirst
 };
 
 class CFaultySystemCalls final : public ISystemCalls {
@@ -74,6 +80,14 @@ public:
         m_bFired = false;
     }
     bool Fired() const { return m_bFired; }
+
+    // Runs action just before the first such call from now on, besides any
+    // fault: a look at the files at that moment.
+    void Watch(Call call, Role role, std::function<void()> action)
+    {
+        m_watch = {call, role};
+        m_watchAction = std::move(action);
+    }
     const std::vector<std::pair<Call, Role>>& Log() const { return m_log; }
 
     // Where in the log the first such call stands; -1 when never made.
@@ -148,6 +162,15 @@ public:
     {
         return Hit(Call::Rename, RoleOf(pszFrom)) == FaultKind::Error ? Fail() : m_real.Rename(pszFrom, pszTo);
     }
+    int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
+    {
+        return Hit(Call::Renameat2, RoleOf(pszFrom)) == FaultKind::Error ? Fail()
+                                                                         : m_real.Renameat2(pszFrom, pszTo, nFlags);
+    }
+    int Flock(int fd, int nOperation) override
+    {
+        return Hit(Call::Flock, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Flock(fd, nOperation);
+    }
     int Unlink(const char* pszPath) override
     {
         return Hit(Call::Unlink, RoleOf(pszPath)) == FaultKind::Error ? Fail() : m_real.Unlink(pszPath);
@@ -217,13 +240,21 @@ private:
         return it == m_fds.end() ? Role::Other : RoleOf(it->second);
     }
 
-    // Logs the call; the fault's kind when this is the call it strikes.
+    // Logs the call; the fault's kind when this is the call it strikes,
+    // after running its action for FaultKind::ActFirst.
     FaultKind Hit(Call call, Role role)
     {
         m_log.emplace_back(call, role);
+        if (m_watchAction && m_watch == std::make_pair(call, role)) {
+            const std::function<void()> action = std::move(m_watchAction);
+            m_watchAction = nullptr;
+            action();
+        }
         if (!m_bArmed || m_bFired || call != m_fault.call || role != m_fault.role || ++m_nMatched != m_fault.nth)
             return FaultKind::None;
         m_bFired = true;
+        if (m_fault.kind == FaultKind::ActFirst && m_fault.action)
+            m_fault.action();
         return m_fault.kind;
     }
     int Fail() const
@@ -242,6 +273,8 @@ private:
     bool m_bFired = false;
     int m_nMatched = 0;
     std::vector<std::pair<Call, Role>> m_log;
+    std::pair<Call, Role> m_watch{Call::Mkstemp, Role::Other};
+    std::function<void()> m_watchAction;
 };
 
 // Routes the writer's calls through pCalls while it lives.

@@ -5,6 +5,7 @@
 
 #include "source_helpers.h"
 #include "statement_text.h"
+#include "string_table.h"
 
 namespace {
 
@@ -323,8 +324,11 @@ TEST_F(SourceTest, BlankLinesStartNewStatements)
 TEST_F(SourceTest, MessagesForWhatCannotBeLocated)
 {
     EXPECT_EQ(LocateStatement(m_list, 1, 1, m_dir.File("missing.for"), 1), LOCATE_FAILED);
-    EXPECT_EQ(Message(0), "Unable to open file \"" + m_dir.File("missing.for") + "\"");
+    // The system's reason on a line of its own.
+    EXPECT_EQ(Message(0), "Unable to open file \"" + m_dir.File("missing.for") + "\"\nNo such file or directory");
+    EXPECT_EQ(m_presenter.m_messages[0].nStringId, IDS_CANNOT_OPEN_FILE_BECAUSE);
     EXPECT_EQ(LocateStatement(m_list, 1, 1, m_dir.Path().string(), 1), LOCATE_FAILED) << "a folder is no source";
+    EXPECT_EQ(Message(1), "Unable to open file \"" + m_dir.Path().string() + "\"\nIs a directory");
     EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5)\n", 0), LOCATE_FAILED);
     EXPECT_EQ(Message(2), "Second command line parameter must be a line number");
     EXPECT_EQ(Locate("z.for", "  100 FORMAT(I5)\n", -5), LOCATE_FAILED);

@@ -6,6 +6,10 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "faulty_system_calls.h"
@@ -20,6 +24,7 @@ enum class Outcome {
     BeginFails,  // no temporary file could be made
     NotWritten,  // COMMIT_FAILED: the file untouched, nothing left beside it
     Written,     // COMMIT_WRITTEN: the fault was got over
+    InPlace,     // COMMIT_WRITTEN, but into the file itself rather than by a rename
     BackupKept,  // COMMIT_FAILED_BACKUP_KEPT: the backup holds the new contents
 };
 
@@ -101,7 +106,7 @@ protected:
 
         EXPECT_TRUE(calls.Fired()) << "the writer never made the call that was to fail";
         EXPECT_EQ(InodeOf(strTarget) == inode, bHardLinked || c.expected != Outcome::Written)
-            << "a file with several names keeps its inode; another is replaced by a new one";
+            << "a file written in place keeps its inode; another is replaced by a new one";
         switch (c.expected) {
         case Outcome::BeginFails:
             EXPECT_FALSE(bBegun);
@@ -116,6 +121,7 @@ protected:
             EXPECT_EQ(strBackup, "");
             break;
         case Outcome::Written:
+        case Outcome::InPlace:
             ASSERT_TRUE(bBegun);
             EXPECT_EQ(result, COMMIT_WRITTEN);
             EXPECT_EQ(ReadWholeFile(strTarget), strNew);
@@ -158,6 +164,30 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    false,
                    Outcome::BeginFails},
+        // A name too long with the temporary file's dot and suffix: a
+        // shorter temporary name does.
+        SFaultCase{"TemporaryNameTooLong",
+                   {Call::Mkstemp, kTemporary, 1, FaultKind::Error, ENAMETOOLONG},
+                   false,
+                   false,
+                   Outcome::Written},
+        // The lock serialises Quillmark's own saves; where it cannot be had,
+        // the identity checks still stand guard.
+        SFaultCase{"OpeningTheFileToLockItIsNotFatal",
+                   {Call::OpenRead, kTarget, 1, FaultKind::Error, EMFILE},
+                   false,
+                   false,
+                   Outcome::Written},
+        SFaultCase{"NoLocksOnThisFileSystem",
+                   {Call::Flock, kTarget, 1, FaultKind::Error, ENOLCK},
+                   false,
+                   false,
+                   Outcome::Written},
+        SFaultCase{"LockInterruptedIsTakenAgain",
+                   {Call::Flock, kTarget, 1, FaultKind::Error, EINTR},
+                   false,
+                   false,
+                   Outcome::Written},
         SFaultCase{
             "FirstWrite", {Call::Write, kTemporary, 1, FaultKind::Error, ENOSPC}, false, false, Outcome::NotWritten},
         SFaultCase{
@@ -181,11 +211,18 @@ INSTANTIATE_TEST_SUITE_P(
             "ExaminingTheTarget", {Call::Stat, kTarget, 1, FaultKind::Error, EIO}, true, false, Outcome::NotWritten},
         SFaultCase{
             "GivingTheOwner", {Call::Fchown, kTemporary, 1, FaultKind::Error, EIO}, false, false, Outcome::NotWritten},
+        // A file this user may not give to its owner (or its group) is
+        // written in place, so that it stays theirs.
         SFaultCase{"OwnerThisUserMayNotGive",
                    {Call::Fchown, kTemporary, 1, FaultKind::Error, EPERM},
                    false,
                    false,
-                   Outcome::Written},
+                   Outcome::InPlace},
+        SFaultCase{"OwnerWithoutANumberHere",
+                   {Call::Fchown, kTemporary, 1, FaultKind::Error, EINVAL},
+                   false,
+                   false,
+                   Outcome::InPlace},
         SFaultCase{"GivingThePermissionBits",
                    {Call::Fchmod, kTemporary, 1, FaultKind::Error, EIO},
                    false,
@@ -302,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Outcome::NotWritten},
         SFaultCase{"ExaminingTheOpenedFile",
                    {Call::Fstat, kTarget, 1, FaultKind::Error, EIO},
-                   false,
+                   true,
                    false,
                    Outcome::NotWritten},
         SFaultCase{"FirstReadOfTheBackup",
@@ -341,7 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
             "ClosingTheFile", {Call::Close, kTarget, 1, FaultKind::Error, EIO}, false, false, Outcome::BackupKept},
         SFaultCase{"OpeningTheFileToReadItBack",
                    {Call::OpenRead, kTarget, 1, FaultKind::Error, EIO},
-                   false,
+                   true,
                    false,
                    Outcome::BackupKept},
         SFaultCase{
@@ -403,9 +440,191 @@ TEST(SafeWriterOrder, TheBackupAndItsNameAreOnDiskBeforeTheFileIsOpenedForWritin
     const long nSync = calls.Last(Call::Fsync, kTarget);
     EXPECT_LT(calls.Last(Call::Write, kTarget), nSync);
     EXPECT_LT(calls.First(Call::Ftruncate, kTarget), nSync);
-    EXPECT_LT(nSync, calls.First(Call::OpenRead, kTarget)) << "what is read back is what was synced";
+    EXPECT_LT(nSync, calls.Last(Call::OpenRead, kTarget)) << "what is read back is what was synced";
     EXPECT_GT(calls.First(Call::Unlink, kTemporary), calls.Last(Call::Read, kTarget))
         << "the backup is removed only after the file has been read back";
+}
+
+TEST(SafeWriterOrder, TheFileIsLockedFromBeforeTheCopyUntilAfterItIsReplaced)
+{
+    for (const bool bTwoNames : {false, true}) {
+        SCOPED_TRACE(bTwoNames ? "overwritten in place" : "renamed over");
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", kOld);
+        if (bTwoNames)
+            fs::create_hard_link(strTarget, dir.File("u.for"));
+        SFileIdentity expected;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+        CFaultySystemCalls calls(strTarget);
+        CSystemCallsInstalled installed(&calls);
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        ASSERT_TRUE(writer.Write(NewContents()));
+        ASSERT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
+
+        const long nLock = calls.First(Call::Flock, kTarget);
+        ASSERT_GE(nLock, 0) << "the file is locked";
+        EXPECT_LT(nLock, calls.First(Call::Mkstemp, kTemporary));
+        EXPECT_LT(nLock, calls.Last(Call::Stat, kTarget)) << "the last check is made under the lock";
+        const long nReplaced = bTwoNames ? calls.Last(Call::Unlink, kTemporary)
+                                         : calls.First(Call::Renameat2, kTemporary);
+        ASSERT_GE(nReplaced, 0);
+        EXPECT_GT(calls.Last(Call::Close, kTarget), nReplaced) << "the lock is let go once the file is replaced";
+        EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1) << "exchanged with the file, not renamed over it";
+    }
+}
+
+// How a save of "t.for" (holding kOld, made in dir) ended, with one fault
+// armed after its new contents were written and before its commit, checked
+// against the file as it was read.
+struct SCommitRun {
+    CommitResult result = COMMIT_FAILED;
+    int nError = 0;
+    bool bFired = false;
+};
+
+SCommitRun CommitWithFault(const CTempDir& dir, const SFault& fault)
+{
+    SCommitRun run;
+    const std::string strTarget = dir.Write("t.for", kOld);
+    SFileIdentity expected;
+    EXPECT_TRUE(ReadFileIdentity(strTarget, expected));
+    CFaultySystemCalls calls(strTarget);
+    CSystemCallsInstalled installed(&calls);
+    CSafeFileWriter writer;
+    if (!writer.Begin(strTarget) || !writer.Write(NewContents())) {
+        ADD_FAILURE() << "the save could not begin";
+        return run;
+    }
+    calls.Arm(fault);
+    run.result = writer.Commit(&expected);
+    run.nError = writer.Error();
+    run.bFired = calls.Fired();
+    return run;
+}
+
+// Another program changes the file between the last check and the
+// exchange: what comes out of the exchange is not the file that was
+// checked, so it goes back, and the other program's work stays.
+struct SLateChange {
+    const char* pszName;
+    std::function<void(const CTempDir&)> change;
+};
+
+void PrintTo(const SLateChange& c, std::ostream* pStream)
+{
+    *pStream << c.pszName;
+}
+
+class SafeWriterLateChange : public ::testing::TestWithParam<SLateChange> {};
+
+TEST_P(SafeWriterLateChange, IsFoundAfterTheExchangeAndKept)
+{
+    CTempDir dir;
+    SFault fault{Call::Renameat2, kTemporary, 1, FaultKind::ActFirst};
+    fault.action = [&] { GetParam().change(dir); };
+    const SCommitRun run = CommitWithFault(dir, fault);
+    ASSERT_TRUE(run.bFired) << "the file was put in place without an exchange";
+    const std::string strLeft = ReadWholeFile(dir.File("t.for"));
+    EXPECT_EQ(run.result, COMMIT_CHANGED);
+    EXPECT_EQ(run.nError, 0);
+    EXPECT_NE(strLeft, NewContents());
+    EXPECT_NE(strLeft, kOld) << "the other program's change is there";
+    EXPECT_EQ(dir.Listing(), "t.for ") << "no temporary file, and the other program's file in place";
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, SafeWriterLateChange,
+                         ::testing::Values(SLateChange{"ReplacedByRename",
+                                                       [](const CTempDir& dir) {
+                                                           dir.Write("other.tmp", "      PROGRAM OTHER\n");
+                                                           fs::rename(dir.File("other.tmp"), dir.File("t.for"));
+                                                       }},
+                                           SLateChange{"AppendedTo",
+                                                       [](const CTempDir& dir) {
+                                                           std::ofstream(dir.File("t.for"), std::ios::app)
+                                                               << "      CALL OTHER\n";
+                                                       }}),
+                         [](const ::testing::TestParamInfo<SLateChange>& info) {
+                             return std::string(info.param.pszName);
+                         });
+
+// The exchange and what follows it, when a call fails: the file holds its
+// old contents or the new ones, and nothing is left beside it.
+TEST(SafeWriterExchange, EachFailureLeavesTheFileWholeAndNothingBeside)
+{
+    struct SCase {
+        const char* pszName;
+        SFault fault;
+        CommitResult expected;
+        int nError;
+    };
+    const SCase cases[] = {
+        // A file system that cannot exchange two names: renamed over, as
+        // the lock still keeps Quillmark's own saves apart.
+        {"ExchangeNotSupported", {Call::Renameat2, kTemporary, 1, FaultKind::Error, EINVAL}, COMMIT_WRITTEN, 0},
+        {"NoSuchCall", {Call::Renameat2, kTemporary, 1, FaultKind::Error, ENOSYS}, COMMIT_WRITTEN, 0},
+        {"ExchangeFails", {Call::Renameat2, kTemporary, 1, FaultKind::Error, EIO}, COMMIT_FAILED, EIO},
+        // What came out cannot be examined: it goes back, unknown.
+        {"ExaminingWhatCameOut", {Call::Lstat, kTemporary, 1, FaultKind::Error, EIO}, COMMIT_FAILED, EIO},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        CTempDir dir;
+        const SCommitRun run = CommitWithFault(dir, c.fault);
+        EXPECT_EQ(run.result, c.expected);
+        EXPECT_TRUE(run.bFired);
+        EXPECT_EQ(run.nError, c.nError);
+        EXPECT_EQ(ReadWholeFile(dir.File("t.for")), c.expected == COMMIT_WRITTEN ? NewContents() : kOld);
+        EXPECT_EQ(dir.Listing(), "t.for ");
+    }
+}
+
+// A group member saves a file another user owns: the owner cannot be given
+// to a new file, so the file is written in place and keeps its owner, group,
+// bits and inode. The backup meanwhile is this user's alone.
+TEST(SafeWriterOwner, AFileThisUserMayNotGiveAwayIsWrittenInPlace)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", kOld);
+    const bool bPrivileged = geteuid() == 0;
+    if (bPrivileged) {
+        ASSERT_EQ(chown(strTarget.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(chmod(strTarget.c_str(), 0664), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(strTarget.c_str(), &before), 0);
+    SFileIdentity expected;
+    ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+
+    CFaultySystemCalls calls(strTarget);
+    CSystemCallsInstalled installed(&calls);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write(NewContents()));
+    const std::string strBackup = writer.TemporaryPath();
+    calls.Arm({Call::Fchown, kTemporary, 1, FaultKind::Error, EPERM});
+    struct stat backup {};
+    bool bBackupSeen = false;
+    calls.Watch(Call::OpenWrite, kTarget, [&] { bBackupSeen = stat(strBackup.c_str(), &backup) == 0; });
+    ASSERT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
+    EXPECT_TRUE(calls.Fired());
+    EXPECT_GE(calls.First(Call::OpenWrite, kTarget), 0) << "written in place";
+    EXPECT_EQ(calls.First(Call::Renameat2, kTemporary), -1);
+    EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1);
+    EXPECT_EQ(calls.First(Call::Fchmod, kTemporary), -1) << "the backup keeps its private bits";
+    EXPECT_EQ(calls.First(Call::Fsetxattr, kTemporary), -1) << "and gets none of the file's attributes";
+    ASSERT_TRUE(bBackupSeen) << "the backup is there when the file is opened for writing";
+    EXPECT_EQ(backup.st_mode & 07777, 0600u);
+    EXPECT_EQ(backup.st_uid, geteuid());
+
+    struct stat after {};
+    ASSERT_EQ(stat(strTarget.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode & 07777, 0664u);
+    EXPECT_EQ(ReadWholeFile(strTarget), NewContents());
+    EXPECT_EQ(dir.Listing(), "t.for ") << "the backup " << strBackup << " is removed";
 }
 
 // A link that cannot be read is not taken for the file: renaming over it

@@ -2,13 +2,17 @@
 // part, and no temporary file outlives an attempt.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "safe_file_writer.h"
@@ -336,6 +340,131 @@ TEST(SafeFileWriter, AFileWithTwoNamesKeepsBoth)
         EXPECT_EQ(dir.Listing(), "t.for u.for ") << "the backup is removed";
         EXPECT_EQ(writer.BackupPath(), "");
     }
+}
+
+// Another Quillmark process's save of the file holds its lock: this save
+// waits until it is let go, then finds the file changed by it.
+class CHeldLock {
+public:
+    explicit CHeldLock(const std::string& path) : m_fd(open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+        EXPECT_GE(m_fd, 0);
+        EXPECT_EQ(flock(m_fd, LOCK_EX), 0);
+    }
+    ~CHeldLock() { Release(); }
+    CHeldLock(const CHeldLock&) = delete;
+    CHeldLock& operator=(const CHeldLock&) = delete;
+
+    void Release()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+bool IsLocked(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool bLocked = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return bLocked;
+}
+
+// A save of "t.for" (holding "old\n") in a thread of its own, as another
+// Quillmark process would make it: Begin waits for the lock, and the commit
+// waits for the test's word.
+class SafeFileWriterLock : public ::testing::Test {
+protected:
+    SafeFileWriterLock() : m_strTarget(m_dir.Write("t.for", "old\n"))
+    {
+        EXPECT_TRUE(ReadFileIdentity(m_strTarget, m_expected));
+    }
+    ~SafeFileWriterLock() override { Finish(); }
+
+    void StartSave(const std::string& strText)
+    {
+        m_save = std::thread([this, strText] {
+            CSafeFileWriter writer;
+            if (!writer.Begin(m_strTarget))
+                return;
+            m_bBegun = true;
+            while (!m_bMayCommit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (writer.Write(strText))
+                m_result = writer.Commit(&m_expected);
+        });
+    }
+    // Lets the save commit and waits for it to end.
+    void Finish()
+    {
+        m_bMayCommit = true;
+        if (m_save.joinable())
+            m_save.join();
+    }
+
+    CTempDir m_dir;
+    std::string m_strTarget;
+    SFileIdentity m_expected;
+    std::thread m_save;
+    std::atomic<bool> m_bBegun{false};
+    std::atomic<bool> m_bMayCommit{false};
+    std::atomic<CommitResult> m_result{COMMIT_FAILED};
+};
+
+TEST_F(SafeFileWriterLock, ASaveWaitsWhileAnotherHoldsTheLock)
+{
+    using namespace std::chrono_literals;
+    CHeldLock other(m_strTarget);
+    m_bMayCommit = true;
+    StartSave("new\n");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(m_bBegun.load()) << "the save went on under another's lock";
+    EXPECT_EQ(m_dir.Listing(), "t.for ") << "no temporary file while waiting";
+    other.Release();
+    Finish();
+    EXPECT_TRUE(m_bBegun.load());
+    EXPECT_EQ(m_result.load(), COMMIT_WRITTEN);
+    EXPECT_EQ(ReadWholeFile(m_strTarget), "new\n");
+    EXPECT_FALSE(IsLocked(m_strTarget)) << "the lock is let go";
+}
+
+// The holder replaces the file (as a save does) and lets go: the waiting
+// save locks the file now in its place, and its check finds the change.
+TEST_F(SafeFileWriterLock, TheFilePutInPlaceMeanwhileIsTheOneLocked)
+{
+    using namespace std::chrono_literals;
+    CHeldLock other(m_strTarget);
+    StartSave("mine\n");
+    std::this_thread::sleep_for(100ms);
+    m_dir.Write("other.tmp", "theirs\n");
+    ASSERT_EQ(std::rename(m_dir.File("other.tmp").c_str(), m_strTarget.c_str()), 0);
+    other.Release();
+    for (int i = 0; i < 5000 && !m_bBegun; ++i)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(m_bBegun.load());
+    EXPECT_TRUE(IsLocked(m_strTarget)) << "the file in the name's place is locked";
+    Finish();
+    EXPECT_EQ(m_result.load(), COMMIT_CHANGED);
+    EXPECT_EQ(ReadWholeFile(m_strTarget), "theirs\n");
+    EXPECT_FALSE(IsLocked(m_strTarget));
+    EXPECT_EQ(m_dir.Listing(), "t.for ");
+}
+
+// A save given up lets the lock go as well.
+TEST_F(SafeFileWriterLock, AnAbandonedSaveLetsTheLockGo)
+{
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(m_strTarget));
+    EXPECT_TRUE(IsLocked(m_strTarget));
+    writer.Abandon();
+    EXPECT_FALSE(IsLocked(m_strTarget));
+    EXPECT_EQ(m_dir.Listing(), "t.for ");
 }
 
 }  // namespace

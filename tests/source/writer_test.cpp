@@ -7,7 +7,9 @@
 
 #include <csignal>
 
+#include "faulty_system_calls.h"
 #include "source_helpers.h"
+#include "string_table.h"
 
 namespace {
 
@@ -396,9 +398,85 @@ TEST_F(SaveTest, AFailedWriteLeavesTheFileAndNoTemporaryFile)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(nResult, 0);
-    EXPECT_EQ(Message(), "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name");
+    EXPECT_EQ(Message(),
+              "Unable to write to file \"" + m_strFile + "\"\nFile too large\nPress OK to save under a different name");
     EXPECT_EQ(Contents(), strFile);
     EXPECT_EQ(m_dir.Listing(), "f.for ");
+}
+
+// A write that fails for a reason the user can act on names it, on a line
+// between string 25's two.
+TEST_F(SaveTest, AFailedWriteNamesTheSystemsReason)
+{
+    struct SCase {
+        const char* pszWhat;
+        SFault fault;
+        const char* pszReason;
+    };
+    const SCase cases[] = {
+        {"a folder this user may not write",
+         {Call::Mkstemp, Role::Temporary, 1, FaultKind::Error, EACCES},
+         "Permission denied"},
+        {"a read-only file system",
+         {Call::Mkstemp, Role::Temporary, 1, FaultKind::Error, EROFS},
+         "Read-only file system"},
+        {"a full disk", {Call::Write, Role::Temporary, 1, FaultKind::Error, ENOSPC}, "No space left on device"},
+        {"a file-size limit", {Call::Write, Role::Temporary, 1, FaultKind::Error, EFBIG}, "File too large"},
+        {"a quota", {Call::Close, Role::Temporary, 1, FaultKind::Error, EDQUOT}, "Disk quota exceeded"},
+        {"a failing disk", {Call::Fsync, Role::Temporary, 1, FaultKind::Error, EIO}, "Input/output error"},
+        {"a rename across file systems",
+         {Call::Renameat2, Role::Temporary, 1, FaultKind::Error, EXDEV},
+         "Invalid cross-device link"},
+    };
+    const std::string strFile = "      X = 1\n  100 FORMAT(I5)\n      END\n";
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        ASSERT_EQ(Locate("r.for", strFile, 2), LOCATE_FOUND);
+        ASSERT_TRUE(m_list.SetText(0, "I7"));
+        CFaultySystemCalls calls(m_strFile);
+        CSystemCallsInstalled installed(&calls);
+        calls.Arm(c.fault);
+        m_presenter.m_messages.clear();
+        EXPECT_EQ(Save(), 0);
+        EXPECT_TRUE(calls.Fired());
+        EXPECT_EQ(Message(), "Unable to write to file \"" + m_strFile + "\"\n" + c.pszReason +
+                                 "\nPress OK to save under a different name");
+        EXPECT_EQ(m_presenter.m_messages[0].nStringId, IDS_CANNOT_WRITE_BECAUSE);
+        EXPECT_EQ(Contents(), strFile);
+        EXPECT_EQ(m_dir.Listing(), "r.for ");
+    }
+}
+
+// The temporary file's name is the file's with a dot before it and seven
+// characters after: for a name near the file system's limit it is too long,
+// and a shorter one is used.
+TEST_F(SaveTest, AFileWithAVeryLongNameIsSaved)
+{
+    const std::string strName = std::string(250, 'n') + ".for";
+    const std::string strFile = "  100 FORMAT(I5)\n";
+    ASSERT_EQ(Locate(strName, strFile, 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    {
+        CFaultySystemCalls calls(m_strFile);
+        CSystemCallsInstalled installed(&calls);
+        EXPECT_EQ(Save(), 1) << Message();
+        EXPECT_GE(calls.First(Call::Mkstemp, Role::Temporary), 0) << "the full name was tried first";
+    }
+    EXPECT_EQ(Contents(), "  100 FORMAT(I7)\n");
+    EXPECT_EQ(m_dir.Listing(), strName + " ");
+}
+
+// The source file gone between opening and saving: the message says why it
+// cannot be read.
+TEST_F(SaveTest, ASourceThatCannotBeReadAgainSaysWhy)
+{
+    ASSERT_EQ(Locate("g.for", "  100 FORMAT(I5)\n", 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    ASSERT_EQ(std::remove(m_strFile.c_str()), 0);
+    m_presenter.m_messages.clear();
+    EXPECT_EQ(Save(), 0);
+    EXPECT_EQ(Message(), "Unable to open file \"" + m_strFile + "\"\nNo such file or directory");
+    EXPECT_EQ(m_dir.Listing(), "");
 }
 
 TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)

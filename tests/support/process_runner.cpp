@@ -39,24 +39,46 @@ std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extraE
     return environment;
 }
 
-// In the child, once its streams are in place: runs the program.
-[[noreturn]] void ExecProgram(const std::string& strProgram, const std::vector<std::string>& args,
-                              const std::string& strWorkDir, const std::vector<std::string>& environment)
-{
-    if (!strWorkDir.empty() && chdir(strWorkDir.c_str()) != 0)
+// What execve needs, prepared before the fork: the child only makes system
+// calls.
+class CExecImage {
+public:
+    CExecImage(const std::string& strProgram, const std::vector<std::string>& args,
+               const std::vector<std::string>& extraEnvironment)
+        : m_strProgram(strProgram), m_args(args), m_environment(ChildEnvironment(extraEnvironment))
+    {
+        m_argv.push_back(const_cast<char*>(m_strProgram.c_str()));
+        for (const std::string& a : m_args)
+            m_argv.push_back(const_cast<char*>(a.c_str()));
+        m_argv.push_back(nullptr);
+        for (const std::string& e : m_environment)
+            m_envp.push_back(const_cast<char*>(e.c_str()));
+        m_envp.push_back(nullptr);
+    }
+
+    // In the child, once its streams are in place: runs the program as from
+    // a terminal, whatever this test's runner ignores or blocks (a shell's
+    // background job ignores SIGINT).
+    [[noreturn]] void Exec(const std::string& strWorkDir) const
+    {
+        for (const int nSignal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            signal(nSignal, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (!strWorkDir.empty() && chdir(strWorkDir.c_str()) != 0)
+            _exit(127);
+        execve(m_strProgram.c_str(), m_argv.data(), m_envp.data());
         _exit(127);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(strProgram.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& e : environment)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    execve(strProgram.c_str(), argv.data(), envp.data());
-    _exit(127);
-}
+    }
+
+private:
+    std::string m_strProgram;
+    std::vector<std::string> m_args;
+    std::vector<std::string> m_environment;
+    std::vector<char*> m_argv;
+    std::vector<char*> m_envp;
+};
 
 long long NowMs()
 {
@@ -74,7 +96,7 @@ void AwaitExit(pid_t pid, long long nTimeoutMs, int& nExitStatus, int& nSignal)
     int nStatus = 0;
     pid_t nWaited = waitpid(pid, &nStatus, WNOHANG);
     while (nWaited == 0 && NowMs() < nDeadline) {
-        usleep(20000);
+        usleep(5000);
         nWaited = waitpid(pid, &nStatus, WNOHANG);
     }
     if (nWaited == 0) {
@@ -91,35 +113,54 @@ void AwaitExit(pid_t pid, long long nTimeoutMs, int& nExitStatus, int& nSignal)
 
 }  // namespace
 
-SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
-                          const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment,
-                          int nTimeoutSeconds)
+SStartedProcess StartProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                             const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment)
 {
-    SProcessResult result;
+    SStartedProcess process;
     char szTemplate[] = "/tmp/quillmark-run-XXXXXX";
     const char* pszDir = mkdtemp(szTemplate);
     if (pszDir == nullptr)
-        return result;
+        return process;
+    process.strDir = pszDir;
     const std::filesystem::path dir(pszDir);
     const std::string strOut = (dir / "out").string();
     const std::string strErr = (dir / "err").string();
-    const std::vector<std::string> environment = ChildEnvironment(extraEnvironment);
+    const CExecImage image(strProgram, args, extraEnvironment);
 
-    const pid_t pid = fork();
-    if (pid == 0) {
+    process.pid = fork();
+    if (process.pid == 0) {
         const int fdOut = open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int fdErr = open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int fdIn = open("/dev/null", O_RDONLY);
         if (fdOut < 0 || fdErr < 0 || fdIn < 0 || dup2(fdOut, 1) < 0 || dup2(fdErr, 2) < 0 || dup2(fdIn, 0) < 0)
             _exit(127);
-        ExecProgram(strProgram, args, strWorkDir, environment);
+        image.Exec(strWorkDir);
     }
-    if (pid > 0)
-        AwaitExit(pid, nTimeoutSeconds * 1000LL, result.nExitStatus, result.nSignal);
-    result.strOut = ReadWholeFile(strOut);
-    result.strErr = ReadWholeFile(strErr);
-    std::filesystem::remove_all(dir);
+    return process;
+}
+
+SProcessResult WaitProcess(SStartedProcess& process, int nTimeoutSeconds)
+{
+    SProcessResult result;
+    if (process.pid > 0)
+        AwaitExit(process.pid, nTimeoutSeconds * 1000LL, result.nExitStatus, result.nSignal);
+    process.pid = -1;
+    if (!process.strDir.empty()) {
+        const std::filesystem::path dir(process.strDir);
+        result.strOut = ReadWholeFile((dir / "out").string());
+        result.strErr = ReadWholeFile((dir / "err").string());
+        std::filesystem::remove_all(dir);
+        process.strDir.clear();
+    }
     return result;
+}
+
+SProcessResult RunProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                          const std::string& strWorkDir, const std::vector<std::string>& extraEnvironment,
+                          int nTimeoutSeconds)
+{
+    SStartedProcess process = StartProcess(strProgram, args, strWorkDir, extraEnvironment);
+    return WaitProcess(process, nTimeoutSeconds);
 }
 
 SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vector<std::string>& args,
@@ -129,7 +170,7 @@ SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vect
     int fds[2];
     if (pipe(fds) != 0)
         return result;
-    const std::vector<std::string> environment = ChildEnvironment(extraEnvironment);
+    const CExecImage image(strProgram, args, extraEnvironment);
     const pid_t pid = fork();
     if (pid == 0) {
         const int fdIn = open("/dev/null", O_RDONLY);
@@ -137,7 +178,7 @@ SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vect
             _exit(127);
         close(fds[0]);
         close(fds[1]);
-        ExecProgram(strProgram, args, std::string(), environment);
+        image.Exec(std::string());
     }
     close(fds[1]);
     // Read until every holder of the write end has let it go, or time is up.

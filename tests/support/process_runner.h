@@ -1,6 +1,8 @@
 // Runs a program as its own process and collects what it printed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -33,3 +35,18 @@ struct SPipeResult {
 // if it still runs.
 SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vector<std::string>& args,
                                   const std::vector<std::string>& extraEnvironment, int nTimeoutSeconds);
+
+// A process started and not yet waited for: several may run at once, and a
+// test may signal one (kill(pid, ...)) while it runs.
+struct SStartedProcess {
+    pid_t pid = -1;
+    std::string strDir;  // where its output is collected
+};
+
+SStartedProcess StartProcess(const std::string& strProgram, const std::vector<std::string>& args,
+                             const std::string& strWorkDir = std::string(),
+                             const std::vector<std::string>& extraEnvironment = {});
+
+// Waits for a started process to end (killing it after nTimeoutSeconds) and
+// collects its result.
+SProcessResult WaitProcess(SStartedProcess& process, int nTimeoutSeconds = 120);
