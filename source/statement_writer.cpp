@@ -442,9 +442,11 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     // Each line's end is written when the next line comes, so that the file's
     // last line keeps having none when it had none.
     std::string strPending;
+    bool bLastPutEmpty = false;
     auto put = [&](const std::string& text, const std::string& end) {
         const bool bOk = writer.Write(strPending) && writer.Write(text);
         strPending = end;
+        bLastPutEmpty = text.empty();
         return bOk;
     };
 
@@ -481,8 +483,9 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
             return ATTEMPT_TARGET_FAILED;
     // The old stretch ended the file with a line that had no line end: so
     // does the new one. (An empty "line" at the end is only the place after
-    // the file's last line end.)
-    const bool bLastLineOpen = strLastEnd.empty() && reader.AtEnd() && !bLastEmpty;
+    // the file's last line end; so a blank line that now comes last keeps
+    // its end, or it would be gone.)
+    const bool bLastLineOpen = strLastEnd.empty() && reader.AtEnd() && !bLastEmpty && !bLastPutEmpty;
     // A file whose last line ended with a carriage return alone still does.
     if (strLastEnd == "\r")
         strPending = strLastEnd;

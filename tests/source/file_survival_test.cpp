@@ -109,6 +109,10 @@ const SSave kSaves[] = {
      "      PROGRAM P\n  100 FORMAT(I6)"},
     {"no final line end, CR LF", "e.for", "      PROGRAM P\r\n  100 FORMAT(I5,\r\n     + A3)", 2, 7, 0, "I6",
      "      PROGRAM P\r\n  100 FORMAT(I6, A3)"},
+    // A blank line between the statement's lines that comes last once the
+    // statement is shorter keeps its line end, or it would be gone.
+    {"a blank line left last in a file without a final line end", "e.for", "  100 FORMAT(I5,\n\n     + A3)", 1, 7, 0,
+     "I6", "  100 FORMAT(I6, A3)\n\n"},
     // Bytes that are no text outside the statement are copied as they are.
     {"a NUL byte in a comment line", "n.for", "  100 FORMAT(I5,\nC  \0 x\n     + F7.3)\n"s, 1, 7, 0, "I6",
      "  100 FORMAT(I6, F7.3)\nC  \0 x\n"s},
