@@ -4,8 +4,8 @@
 #include <cctype>
 #include <climits>
 
-#include "format_placement.h"
 #include "file_messages.h"
+#include "format_placement.h"
 #include "format_scanner.h"
 #include "safe_file_writer.h"
 #include "source_lines.h"

@@ -39,10 +39,28 @@ def free_form(path, free_suffixes):
     return suffix.lower() in FREE or suffix in free_suffixes
 
 
+def fixed_image(line):
+    """The line as fixed form reads it: a tab among the first six columns
+    moves on to column 7 (column 6 before a digit, a continuation mark)."""
+    out = ""
+    for i, ch in enumerate(line):
+        if len(out) >= 6:
+            return out + line[i:]
+        if ch == "\t":
+            after = line[i + 1:i + 2]
+            target = 5 if after and not (after.isalpha() or after in "$ \t!") else 6
+            out += " " * max(0, target - len(out))
+        else:
+            out += ch
+    return out
+
+
 def candidates(path, free):
     with open(path, "rb") as f:
         for number, raw in enumerate(f, 1):
             line = raw.decode("latin-1").rstrip("\r\n")
+            if not free:
+                line = fixed_image(line)  # the cursor column counts in it
             if is_comment(line, free):
                 continue
             if FORMAT_LINE.match(line):
