@@ -1,0 +1,793 @@
+// The compiler-exact samples. A real value is taken apart into the exact
+// decimal digits of its double, rounded once to the digits the descriptor
+// keeps, by the rounding mode in force, and laid out as gfortran lays out
+// F, E, D, ES, EN and G fields; the integer, logical and character kinds are
+// laid out directly.
+#include "exact_sample.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "char_class.h"
+#include "descriptor_kind.h"
+
+namespace {
+
+// Sample widths stay bounded whatever the descriptor says.
+constexpr long long kMaxExactWidth = 1 << 20;
+
+std::string Repeated(long long n, char c)
+{
+    return n > 0 ? std::string(static_cast<std::size_t>(n), c) : std::string();
+}
+std::string Asterisks(long long w)
+{
+    return Repeated(w, '*');
+}
+
+// ---------------------------------------------------------------------------
+// Reading a value text.
+
+// A real as Fortran reads it: an optional sign, digits with an optional
+// decimal point (a comma too), an optional exponent with E, D or Q or with
+// its sign alone; Inf, Infinity and NaN in any case. Blanks around it.
+bool ReadReal(const std::string& text, double& x)
+{
+    std::size_t i = 0, n = text.size();
+    while (i < n && IsBlank(text[i]))
+        ++i;
+    while (n > i && IsBlank(text[n - 1]))
+        --n;
+    std::string s = text.substr(i, n - i);
+    if (s.empty())
+        return false;
+    std::size_t k = 0;
+    std::string c;
+    if (s[k] == '+' || s[k] == '-')
+        c += s[k++];
+    const std::string rest = s.substr(k);
+    if (EqualsNoCase(rest, "INF") || EqualsNoCase(rest, "INFINITY")) {
+        x = c == "-" ? -HUGE_VAL : HUGE_VAL;
+        return true;
+    }
+    if (EqualsNoCase(rest, "NAN")) {
+        x = std::nan("");
+        return true;
+    }
+    bool bDigits = false, bPoint = false;
+    for (; k < s.size(); ++k) {
+        if (IsDigit(s[k])) {
+            bDigits = true;
+            c += s[k];
+        } else if ((s[k] == '.' || s[k] == ',') && !bPoint) {
+            bPoint = true;
+            c += '.';
+        } else {
+            break;
+        }
+    }
+    if (!bDigits)
+        return false;
+    if (k < s.size()) {
+        const char chLetter = ToUpper(s[k]);
+        if (chLetter == 'E' || chLetter == 'D' || chLetter == 'Q')
+            ++k;
+        else if (s[k] != '+' && s[k] != '-')
+            return false;
+        c += 'e';
+        if (k < s.size() && (s[k] == '+' || s[k] == '-'))
+            c += s[k++];
+        if (k == s.size())
+            return false;
+        for (; k < s.size(); ++k) {
+            if (!IsDigit(s[k]))
+                return false;
+            c += s[k];
+        }
+    }
+    x = std::strtod(c.c_str(), nullptr);
+    return true;
+}
+
+// An INTEGER(8): an optional sign and decimal digits, blanks around them.
+bool ReadInteger(const std::string& text, long long& v)
+{
+    std::size_t i = 0, n = text.size();
+    while (i < n && IsBlank(text[i]))
+        ++i;
+    while (n > i && IsBlank(text[n - 1]))
+        --n;
+    if (i == n)
+        return false;
+    bool bNeg = false;
+    if (text[i] == '+' || text[i] == '-')
+        bNeg = text[i++] == '-';
+    if (i == n)
+        return false;
+    unsigned long long u = 0;
+    const unsigned long long limit = bNeg ? 9223372036854775808ULL : 9223372036854775807ULL;
+    for (; i < n; ++i) {
+        if (!IsDigit(text[i]))
+            return false;
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (u > (limit - digit) / 10)
+            return false;
+        u = u * 10 + digit;
+    }
+    v = bNeg ? static_cast<long long>(0ULL - u) : static_cast<long long>(u);
+    return true;
+}
+
+// A LOGICAL as Fortran reads it: an optional point, then T or F, then anything.
+bool ReadLogical(const std::string& text, bool& b)
+{
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos)
+        return false;
+    if (text[i] == '.')
+        ++i;
+    if (i >= text.size())
+        return false;
+    const char c = ToUpper(text[i]);
+    if (c != 'T' && c != 'F')
+        return false;
+    b = c == 'T';
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Exact decimal digits and rounding.
+
+// |x| = 0.digits × 10^nExp, digits without leading or trailing zeros (empty for zero).
+struct SDecimal {
+    bool bNeg = false;
+    std::string digits;
+    long long nExp = 0;
+};
+
+SDecimal ExactDecimal(double x)
+{
+    SDecimal v;
+    v.bNeg = std::signbit(x);
+    if (x == 0)
+        return v;
+    // 800 digits after the first hold every double's expansion exactly.
+    std::array<char, 900> buf{};
+    const int n = std::snprintf(buf.data(), buf.size(), "%.800e", std::fabs(x));
+    const std::string s(buf.data(), static_cast<std::size_t>(std::max(n, 0)));
+    const std::size_t e = s.find('e');
+    v.digits = s.substr(0, 1) + s.substr(2, e - 2);
+    v.nExp = std::strtoll(s.c_str() + e + 1, nullptr, 10) + 1;
+    const std::size_t last = v.digits.find_last_not_of('0');
+    v.digits.resize(last + 1);
+    return v;
+}
+
+bool IsZero(const SDecimal& v)
+{
+    return v.digits.empty();
+}
+
+// Whether the digits dropped past the first nKeep ask for the kept ones to
+// grow by one unit under the mode (nKeep may be 0 or negative: all digits
+// are dropped and the kept part is zero).
+bool RoundsAway(const SDecimal& v, long long nKeep, ExactRounding mode)
+{
+    const long long n = static_cast<long long>(v.digits.size());
+    if (nKeep >= n)
+        return false;  // nothing but zeros dropped
+    switch (mode) {
+    case EXACT_ROUND_ZERO: return false;
+    case EXACT_ROUND_UP: return !v.bNeg;
+    case EXACT_ROUND_DOWN: return v.bNeg;
+    default: break;
+    }
+    if (nKeep < 0)
+        return false;  // the first dropped digit is a leading zero: below half
+    const char first = v.digits[static_cast<std::size_t>(nKeep)];
+    if (first != '5')
+        return first > '5';
+    if (mode == EXACT_ROUND_COMPATIBLE || nKeep + 1 < n)
+        return true;  // half and away, or above half (no trailing zeros are stored)
+    // An exact tie: to the even neighbour.
+    const char lastKept = nKeep > 0 ? v.digits[static_cast<std::size_t>(nKeep - 1)] : '0';
+    return (lastKept - '0') % 2 != 0;
+}
+
+// v rounded to its first nKeep significant digits (counted from 10^(nExp-1)).
+SDecimal Rounded(const SDecimal& v, long long nKeep, ExactRounding mode)
+{
+    if (IsZero(v) || nKeep >= static_cast<long long>(v.digits.size()))
+        return v;
+    SDecimal r;
+    r.bNeg = v.bNeg;
+    const bool bUp = RoundsAway(v, nKeep, mode);
+    if (nKeep <= 0) {
+        if (bUp) {
+            r.digits = "1";
+            r.nExp = v.nExp - nKeep + 1;
+        }
+        return r;
+    }
+    r.digits = v.digits.substr(0, static_cast<std::size_t>(nKeep));
+    r.nExp = v.nExp;
+    if (bUp) {
+        long long i = nKeep - 1;
+        for (; i >= 0 && r.digits[static_cast<std::size_t>(i)] == '9'; --i)
+            r.digits[static_cast<std::size_t>(i)] = '0';
+        if (i < 0) {
+            r.digits.insert(r.digits.begin(), '1');
+            ++r.nExp;
+        } else {
+            ++r.digits[static_cast<std::size_t>(i)];
+        }
+    }
+    const std::size_t last = r.digits.find_last_not_of('0');
+    r.digits.resize(last == std::string::npos ? 0 : last + 1);
+    if (r.digits.empty())
+        r.nExp = 0;
+    return r;
+}
+
+// The digit of v at 10^p ('0' outside its digits).
+char DigitAt(const SDecimal& v, long long p)
+{
+    const long long i = v.nExp - 1 - p;
+    return i >= 0 && i < static_cast<long long>(v.digits.size()) ? v.digits[static_cast<std::size_t>(i)] : '0';
+}
+
+// The digits of v from 10^hi down to 10^lo.
+std::string DigitsFrom(const SDecimal& v, long long hi, long long lo)
+{
+    std::string s;
+    for (long long p = hi; p >= lo; --p)
+        s += DigitAt(v, p);
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// Laying out a real. gfortran converts in two steps, and the samples follow
+// them: the C library's conversion, rounded to nearest at a precision the
+// descriptor fixes, and then, under RU, RD, RZ, RN and RC, its own rounding of
+// those digits to the ones shown. For its own rounding it converts 20 guard
+// digits more than it shows (2 × 8 + 4 for a REAL(8)), so a value whose
+// digits lie beyond them rounds as if it were zero.
+
+constexpr long long kGuardDigits = 2 * 8 + 4;
+
+struct SRealInput {
+    double x;
+    long long w, d;
+    long long e;  // the exponent digits of a w.dEe form; -1 without
+    const SExactModes& modes;
+};
+
+// Whether the library rounds the digits itself (else the C conversion's
+// rounding to nearest is all the rounding there is).
+bool OwnRounding(ExactRounding mode)
+{
+    return mode != EXACT_ROUND_NONE && mode != EXACT_ROUND_PROCESSOR;
+}
+
+// A negative precision is converted to nearest by the library's own rounding.
+ExactRounding EffectiveRounding(ExactRounding mode, long long nPrecision)
+{
+    return nPrecision < 0 && !OwnRounding(mode) ? EXACT_ROUND_NEAREST : mode;
+}
+
+// The digits the C conversion gives for nDigits significant digits (at
+// least one), or for a precision that includes the guard digits.
+SDecimal Converted(const SDecimal& exact, long long nSignificant)
+{
+    return Rounded(exact, nSignificant, EXACT_ROUND_NEAREST);
+}
+
+// The library's own rounding of converted digits to the first nKeep.
+SDecimal OwnRounded(const SDecimal& v, long long nKeep, ExactRounding mode)
+{
+    return OwnRounding(mode) ? Rounded(v, nKeep, mode) : v;
+}
+
+std::string SignOf(bool bNeg, const SExactModes& modes)
+{
+    return bNeg ? "-" : (modes.nPlus ? "+" : "");
+}
+
+// Infinity and NaN: "Infinity" where it fits with its sign, else "Inf".
+std::string NotFinite(const SRealInput& in)
+{
+    const bool bNeg = std::signbit(in.x);
+    const bool bSign = bNeg || in.modes.nPlus;
+    const bool bNaN = std::isnan(in.x);
+    long long nb = in.w;
+    if (nb == 0)
+        nb = bNaN ? 3 : (bSign ? 4 : 3);
+    if (nb < 3)
+        return Asterisks(nb);
+    std::string s = Repeated(nb, ' ');
+    if (bNaN)
+        return s.replace(static_cast<std::size_t>(nb - 3), 3, "NaN");
+    if (bNeg && nb == 3)
+        return Asterisks(nb);
+    const long long mark = bSign ? 8 : 7;
+    if (nb > mark)
+        s.replace(static_cast<std::size_t>(nb - 8), 8, "Infinity");
+    else
+        s.replace(static_cast<std::size_t>(nb - 3), 3, "Inf");
+    const char chSign = bNeg ? '-' : '+';
+    if (bSign && nb > 3 && nb < 9)
+        s[static_cast<std::size_t>(nb - 4)] = chSign;
+    else if (bSign && nb > 8)
+        s[static_cast<std::size_t>(nb - 9)] = chSign;
+    return s;
+}
+
+// One number in its field: sign, the digits before the point (an empty
+// string: the zero there is shown only where a blank is left for it), the
+// point, the digits after it and the exponent part. A width of 0 (F0.d) is
+// the number's own width. Asterisks where it does not fit, in a field of one
+// character, or of two with a sign.
+std::string Lay(const std::string& sign, const std::string& whole, const std::string& fraction,
+                const std::string& exponent, long long w, bool bZero, const SExactModes& modes)
+{
+    const long long nSign = static_cast<long long>(sign.size());
+    const long long nBody = static_cast<long long>(whole.size() + fraction.size() + exponent.size()) + 1;
+    if (w <= 0) {
+        const long long d = static_cast<long long>(fraction.size());
+        w = bZero ? d + nSign + 1 + (d == 0 ? 1 : 0) : std::max(nBody + nSign, 2LL);
+    }
+    long long nBlanks = w - nBody - nSign;
+    if (nBlanks < 0 || w == 1 || (w == 2 && nSign > 0))
+        return Asterisks(w);
+    const bool bLeadZero = whole.empty() && nBlanks > 0;
+    if (bLeadZero)
+        --nBlanks;
+    return Repeated(nBlanks, ' ') + sign + (bLeadZero ? "0" : "") + whole + (modes.nComma ? "," : ".") + fraction +
+           exponent;
+}
+
+bool IsZeroAfter(const SDecimal& v)
+{
+    return IsZero(v);
+}
+
+// Fw.d with the scale factor k: the value times 10^k.
+std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
+{
+    const long long nPrecision = in.d + k;
+    mode = EffectiveRounding(mode, nPrecision);
+    const SDecimal exact = ExactDecimal(in.x);
+    const long long nPlaces = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
+    SDecimal v = Converted(exact, exact.nExp + nPlaces);
+    // The digits before the point that the conversion printed ("0" for a
+    // value below one).
+    const long long nBefore = IsZero(v) ? 1 : std::max(v.nExp, 1LL);
+    if (k < 0 && in.d + nBefore + k < 0) {
+        // A negative scale factor that shifts every converted digit past
+        // the last one shown: the library puts in their place zeros ending
+        // in a 1 (as many digits as it converted), so that rounding up gives
+        // one unit in the last place. An exact zero is not rounded, and
+        // shows that 1 where it falls within the field.
+        SDecimal marker;
+        marker.bNeg = v.bNeg;
+        marker.digits = "1";
+        marker.nExp = 1 - (nBefore + nPlaces);
+        v = exact.digits.empty() ? marker : OwnRounded(marker, marker.nExp + in.d, mode);
+        const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
+        return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w, IsZeroAfter(v), in.modes);
+    }
+    if (!IsZero(v))
+        v.nExp += k;
+    v = OwnRounded(v, v.nExp + in.d, mode);
+    const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
+    return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w, IsZeroAfter(v), in.modes);
+}
+
+// The exponent part of an E, D, ES or EN field: with e digits when e is
+// given, else the letter and two digits, or three digits without the letter.
+bool ExponentPart(long long nExp, long long e, char chLetter, std::string& out)
+{
+    const std::string sign = nExp < 0 ? "-" : "+";
+    const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
+    const long long n = static_cast<long long>(digits.size());
+    if (e > 0) {
+        if (n > e)
+            return false;
+        out = std::string(1, chLetter) + sign + Repeated(e - n, '0') + digits;
+        return true;
+    }
+    if (n <= 2)
+        out = std::string(1, chLetter) + sign + Repeated(2 - n, '0') + digits;
+    else if (n == 3)
+        out = sign + digits;
+    else
+        return false;
+    return true;
+}
+
+// Ew.d, Ew.dEe and Dw.d with the scale factor k; 0 where the library stops
+// with an error (k out of its range, or no digits at all).
+int LayExponent(const SRealInput& in, char chLetter, std::string& sample)
+{
+    const long long k = in.modes.nScale, d = in.d;
+    if ((d <= 0 && k == 0) || k <= -d || k >= d + 2)
+        return 0;
+    const long long nPrecision = k <= 0 ? d + k - 1 : d;
+    const ExactRounding mode = EffectiveRounding(in.modes.nRound, nPrecision);
+    const long long nConverted = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
+    const SDecimal exact = ExactDecimal(in.x);
+    const SDecimal v = OwnRounded(Converted(exact, nConverted + 1), k > 0 ? d + 1 : d + k, mode);
+    const long long nExp = IsZero(v) ? 0 : v.nExp - k;
+    std::string exponent;
+    if (!ExponentPart(nExp, in.e, chLetter, exponent)) {
+        sample = Asterisks(in.w);
+        return 1;
+    }
+    // The digits start at 10^(v.nExp - 1): k of them before the point.
+    const long long top = IsZero(v) ? -1 : v.nExp - 1;
+    const std::string whole = k > 0 ? DigitsFrom(v, top, top - k + 1) : std::string();
+    const std::string fraction = k > 0 ? DigitsFrom(v, top - k, top - d) : DigitsFrom(v, top - k, top - k - d + 1);
+    sample = Lay(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.w, IsZero(v), in.modes);
+    return 1;
+}
+
+// 10^n as the library computes it: repeated products, and the reciprocal
+// for a negative n.
+double PowerOfTen(long long n)
+{
+    double r = 1.0;
+    for (long long i = 0; i < (n >= 0 ? n : -n) && r < HUGE_VAL; ++i)
+        r *= 10;
+    return n >= 0 ? r : 1.0 / r;
+}
+
+// ESw.d and ESw.dEe: one digit before the point; the scale factor has no effect.
+int LayScientific(const SRealInput& in, std::string& sample)
+{
+    const ExactRounding mode = in.modes.nRound;
+    const long long nConverted = OwnRounding(mode) ? in.d + kGuardDigits : in.d;
+    const SDecimal v = OwnRounded(Converted(ExactDecimal(in.x), nConverted + 1), in.d + 1, mode);
+    const long long top = IsZero(v) ? 0 : v.nExp - 1;
+    std::string exponent;
+    if (!ExponentPart(top, in.e, 'E', exponent)) {
+        sample = Asterisks(in.w);
+        return 1;
+    }
+    sample = Lay(SignOf(v.bNeg, in.modes), DigitsFrom(v, top, top), DigitsFrom(v, top - 1, top - in.d), exponent, in.w,
+                 IsZero(v), in.modes);
+    return 1;
+}
+
+// ENw.d and ENw.dEe: an exponent that is a multiple of three and one to three
+// digits before the point. The library converts with as many digits as a
+// first estimate of the leading ones asks for, and lays out what that gives.
+int LayEngineering(const SRealInput& in, std::string& sample)
+{
+    const ExactRounding mode = in.modes.nRound;
+    const SDecimal exact = ExactDecimal(in.x);
+    // The estimate: the power of ten of the value rounded to one digit, one
+    // less when that digit is a 1 that rounding carried into.
+    const SDecimal one = Converted(exact, 1);
+    long long nPower = IsZero(one) ? 0 : one.nExp - 1;
+    if (!IsZero(one) && one.digits == "1") {
+        volatile double t = PowerOfTen(-nPower) * std::fabs(in.x);
+        t = 1.0 - t;
+        if (t > 0)
+            --nPower;
+    }
+    const long long nEstimate = ((nPower % 3) + 3) % 3;
+    const long long nConverted = in.d + nEstimate + (OwnRounding(mode) ? kGuardDigits : 0);
+    const SDecimal converted = Converted(exact, nConverted + 1);
+    const long long top = IsZero(converted) ? 0 : converted.nExp - 1;
+    long long nBefore = ((top % 3) + 3) % 3 + 1;
+    long long nExp = top - nBefore + 1;
+    const SDecimal v = OwnRounded(converted, nBefore + in.d, mode);
+    if (!IsZero(v) && v.nExp > converted.nExp && ++nBefore == 4) {
+        nBefore = 1;  // a carry into a new power of ten
+        nExp += 3;
+    }
+    std::string exponent;
+    if (!ExponentPart(nExp, in.e, 'E', exponent)) {
+        sample = Asterisks(in.w);
+        return 1;
+    }
+    const long long first = nExp + nBefore - 1;
+    sample = Lay(SignOf(v.bNeg, in.modes), DigitsFrom(v, first, first - nBefore + 1),
+                 DigitsFrom(v, first - nBefore, first - nBefore - in.d + 1), exponent, in.w, IsZero(v), in.modes);
+    return 1;
+}
+
+// Gw.d and Gw.dEe: the fixed form with d significant digits, followed by
+// blanks, for a value from about 0.1 to below 10^d; else the exponent form.
+// The limits are those the library computes in double precision, moved by
+// the rounding mode.
+int LayGeneral(const SRealInput& in, std::string& sample)
+{
+    const double m = std::fabs(in.x);
+    const bool bNeg = std::signbit(in.x);
+    double r = 0.5;
+    switch (in.modes.nRound) {
+    case EXACT_ROUND_ZERO: r = 0.0; break;
+    case EXACT_ROUND_UP: r = bNeg ? 0.0 : 1.0; break;
+    case EXACT_ROUND_DOWN: r = bNeg ? 1.0 : 0.0; break;
+    default: break;
+    }
+    const double expD = PowerOfTen(in.d);
+    const double rSc = 1 - r / expD;
+    volatile double temp = 0.1 * rSc;
+    if ((m > 0.0 && (m < temp || (r < 1 && r >= expD - m) || (r == 1 && 1 > expD - m))) || in.d == 0)
+        return LayExponent(in, 'E', sample);
+    long long mid = 0, low = 0, high = in.d + 1, lbound = 0, ubound = in.d + 1;
+    while (low <= high) {
+        mid = (low + high) / 2;
+        temp = PowerOfTen(mid - 1) * rSc;
+        if (m < temp) {
+            ubound = mid;
+            if (ubound == lbound + 1)
+                break;
+            high = mid - 1;
+        } else if (m > temp) {
+            lbound = mid;
+            if (ubound == lbound + 1) {
+                ++mid;
+                break;
+            }
+            low = mid + 1;
+        } else {
+            ++mid;
+            break;
+        }
+    }
+    long long nPad = in.e <= 0 ? 4 : in.e + 2;
+    if (nPad >= in.w)
+        nPad = in.w - 1;
+    const SRealInput fixed{in.x, in.w - nPad, m == 0.0 ? in.d - 1 : in.d - mid + 1, -1, in.modes};
+    const std::string body = LayFixed(fixed, 0, in.modes.nRound);
+    sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Repeated(nPad, ' ');
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Integers, bits, logicals and characters.
+
+// Iw, Iw.m and the bit forms: m is -1 when not written. A zero with m
+// written as 0 prints only blanks.
+std::string LayDigits(const std::string& sign, std::string digits, bool bZero, long long w, long long m)
+{
+    if (m == 0 && bZero)
+        return Repeated(w == 0 ? 1 : w, ' ');
+    const long long n = static_cast<long long>(digits.size());
+    if (m > n)
+        digits.insert(0, static_cast<std::size_t>(m - n), '0');
+    const std::string body = sign + digits;
+    const long long nBody = static_cast<long long>(body.size());
+    if (w == 0)
+        return body;
+    return nBody > w ? Asterisks(w) : Repeated(w - nBody, ' ') + body;
+}
+
+std::string LayInteger(long long v, long long w, long long m, const SExactModes& modes)
+{
+    const bool bNeg = v < 0;
+    const unsigned long long u = bNeg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    return LayDigits(bNeg ? "-" : (modes.nPlus ? "+" : ""), std::to_string(u), v == 0, w, m);
+}
+
+// The bits of the INTEGER(8), as an unsigned number in the base.
+std::string LayBits(long long v, long long w, long long m, int base)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    unsigned long long u = static_cast<unsigned long long>(v);
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[u % static_cast<unsigned>(base)]);
+        u /= static_cast<unsigned>(base);
+    } while (u != 0);
+    return LayDigits("", digits, v == 0, w, m);
+}
+
+// ---------------------------------------------------------------------------
+// The descriptor's widths, its defaults when written without one (the
+// widths the simplified samples take for F, E, I ... alone).
+
+struct SFieldWidths {
+    long long w, d, e;
+};
+
+SFieldWidths WidthsOf(const SParsedDescriptor& p, SFieldWidths defaults)
+{
+    if (!p.bHasWidth)
+        return defaults;
+    return {p.nW, p.nD, p.nE};
+}
+
+int BaseOf(DescriptorFamily family)
+{
+    return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
+}
+
+bool HasExponentWidth(DescriptorKind kind)
+{
+    return kind == KIND_EWDE || kind == KIND_ENWDE || kind == KIND_ESWDE || kind == KIND_GWDE || kind == KIND_E ||
+           kind == KIND_EN || kind == KIND_ES;
+}
+
+// The default widths of the forms written without a width.
+SFieldWidths DefaultWidths(DescriptorKind kind)
+{
+    switch (FamilyOf(kind)) {
+    case FAMILY_INTEGER: return {7, 0, 0};
+    case FAMILY_BINARY:
+    case FAMILY_HEX: return {8, 0, 0};
+    case FAMILY_OCTAL: return {7, 0, 0};
+    case FAMILY_LOGICAL: return {2, 0, 0};
+    case FAMILY_CHARACTER: return {10, 0, 0};
+    default: return {15, 7, HasExponentWidth(kind) ? 2 : 0};
+    }
+}
+
+// "1234567890123..." of n digits (none for n <= 0).
+std::string CountingRun(long long n, long long from = 1, int base = 10)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string s;
+    for (long long i = from; i < from + n && i - from < kMaxExactWidth; ++i)
+        s += kDigits[i % base];
+    return s;
+}
+
+std::string RealDefault(const std::string& whole, const std::string& fraction, const std::string& exponent)
+{
+    std::string text = (whole.empty() ? "0" : whole) + "." + fraction;
+    double x = 0;
+    if (!exponent.empty() && ReadReal(text + "E+" + exponent, x) && std::isfinite(x))
+        return text + "E+" + exponent;
+    if (!exponent.empty())
+        return text + "E+" + exponent.substr(0, 2);
+    return text;
+}
+
+}  // namespace
+
+ExactRounding RoundingOfText(const std::string& text)
+{
+    static const std::array<std::pair<const char*, ExactRounding>, 6> kModes{{
+        {"RU", EXACT_ROUND_UP},
+        {"RD", EXACT_ROUND_DOWN},
+        {"RZ", EXACT_ROUND_ZERO},
+        {"RN", EXACT_ROUND_NEAREST},
+        {"RC", EXACT_ROUND_COMPATIBLE},
+        {"RP", EXACT_ROUND_PROCESSOR},
+    }};
+    for (const auto& [letters, mode] : kModes)
+        if (EqualsNoCase(text, letters))
+            return mode;
+    return EXACT_ROUND_NONE;
+}
+
+std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& modes)
+{
+    const DescriptorKind kind = p.nKind;
+    const DescriptorFamily family = FamilyOf(kind);
+    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
+    const long long s = modes.nPlus ? 1 : 0;
+    switch (family) {
+    case FAMILY_CHARACTER: {
+        std::string t;
+        for (long long i = 0; i < wd.w && i < kMaxExactWidth; ++i)
+            t += static_cast<char>('a' + i % 26);
+        return t;
+    }
+    case FAMILY_LOGICAL: return "T";
+    case FAMILY_INTEGER: {
+        const bool bWithM = kind == KIND_IWM;
+        std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? 7 : wd.w - s) : CountingRun(wd.d - s, 0);
+        digits = digits.substr(0, 18);
+        return digits.empty() ? "0" : digits;
+    }
+    case FAMILY_BINARY:
+    case FAMILY_OCTAL:
+    case FAMILY_HEX: {
+        const int base = BaseOf(family);
+        const bool bWithM = kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
+        std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? (base == 8 ? 7 : 8) : wd.w, 1, base)
+                                                  : CountingRun(wd.d - s, 0, base);
+        digits = digits.substr(0, base == 2 ? 63 : base == 8 ? 21 : 15);
+        // The digits as a decimal value text.
+        unsigned long long u = 0;
+        for (char c : digits)
+            u = u * static_cast<unsigned>(base) + static_cast<unsigned>(IsDigit(c) ? c - '0' : c - 'A' + 10);
+        return std::to_string(u);
+    }
+    case FAMILY_FIXED:
+        if (wd.w == 0)
+            return "1234567." + CountingRun(wd.d);
+        return RealDefault(CountingRun(std::min(wd.w - wd.d - 1 - s, 300LL)), CountingRun(wd.d), "");
+    case FAMILY_DOUBLE:
+    case FAMILY_GENERAL: return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
+    case FAMILY_EXPONENT:
+    case FAMILY_ENGINEERING:
+    case FAMILY_SCIENTIFIC:
+        if (wd.e > 0)
+            return RealDefault(CountingRun(std::min(wd.w - wd.d - wd.e - 3 - s, 300LL)), CountingRun(wd.d),
+                               CountingRun(wd.e));
+        return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
+    default: return std::string();
+    }
+}
+
+int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std::string& valueText, std::string& sample)
+{
+    const DescriptorKind kind = p.nKind;
+    const DescriptorFamily family = FamilyOf(kind);
+    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
+    if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
+        return 0;
+    const std::string value = valueText.empty() ? ExactDefaultValue(p, modes) : valueText;
+    switch (family) {
+    case FAMILY_CHARACTER:
+        if (!p.bHasWidth)
+            sample = value;
+        else if (static_cast<long long>(value.size()) >= wd.w)
+            sample = value.substr(0, static_cast<std::size_t>(wd.w));
+        else
+            sample = Repeated(wd.w - static_cast<long long>(value.size()), ' ') + value;
+        return 1;
+    case FAMILY_LOGICAL: {
+        bool b = false;
+        sample = ReadLogical(value, b) ? Repeated(wd.w - 1, ' ') + (b ? "T" : "F") : Asterisks(wd.w);
+        return 1;
+    }
+    case FAMILY_INTEGER:
+    case FAMILY_BINARY:
+    case FAMILY_OCTAL:
+    case FAMILY_HEX: {
+        if (wd.d > wd.w && wd.w > 0)
+            return 0;
+        long long v = 0;
+        if (!ReadInteger(value, v)) {
+            sample = Asterisks(std::max(wd.w, 1LL));
+            return 1;
+        }
+        const bool bWithM = kind == KIND_IWM || kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
+        const long long m = bWithM ? wd.d : -1;
+        sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, BaseOf(family));
+        return 1;
+    }
+    case FAMILY_FIXED:
+    case FAMILY_DOUBLE:
+    case FAMILY_EXPONENT:
+    case FAMILY_ENGINEERING:
+    case FAMILY_SCIENTIFIC:
+    case FAMILY_GENERAL: break;
+    default: return 0;
+    }
+    // The minimal widths of the exponent forms and G0 are left to the
+    // simplified samples.
+    if (wd.w == 0 && family != FAMILY_FIXED)
+        return 0;
+    double x = 0;
+    if (!ReadReal(value, x)) {
+        sample = Asterisks(std::max(wd.w, 1LL));
+        return 1;
+    }
+    const long long e = HasExponentWidth(kind) ? wd.e : -1;
+    const SRealInput in{x, wd.w, wd.d, e, modes};
+    if (!std::isfinite(x)) {
+        sample = NotFinite(in);
+        return 1;
+    }
+    switch (family) {
+    case FAMILY_FIXED: sample = LayFixed(in, modes.nScale, modes.nRound); return 1;
+    case FAMILY_DOUBLE: return LayExponent(in, 'D', sample);
+    case FAMILY_EXPONENT: return LayExponent(in, 'E', sample);
+    case FAMILY_ENGINEERING: return LayEngineering(in, sample);
+    case FAMILY_SCIENTIFIC: return LayScientific(in, sample);
+    default: return LayGeneral(in, sample);
+    }
+}
