@@ -356,6 +356,143 @@ bool IsZeroAfter(const SDecimal& v)
     return IsZero(v);
 }
 
+// The library's digit buffer for F with a negative scale factor that moves
+// the point past every digit before it. The library edits its converted
+// text in place there, and what it prints follows from those edits, with
+// their quirks (with a scale factor far below -d it shows a 1, or digits
+// left over from the conversion, where the value has none), so they are
+// followed step by step: `buf` is the text "+digits.digits" and `o` where
+// the digits start in it.
+struct SShiftedBuffer {
+    std::string buf;
+    long long o = 1;
+    char At(long long i) const
+    {
+        const long long j = o + i;
+        return j >= 0 && j < static_cast<long long>(buf.size()) ? buf[static_cast<std::size_t>(j)] : '\0';
+    }
+    void Set(long long i, char c)
+    {
+        const long long j = o + i;
+        if (j >= 0 && j < static_cast<long long>(buf.size()))
+            buf[static_cast<std::size_t>(j)] = c;
+    }
+    // memmove(digits + to, digits + from, n)
+    void Move(long long to, long long from, long long n)
+    {
+        if (n <= 0)
+            return;
+        std::string part;
+        for (long long i = 0; i < n; ++i)
+            part += At(from + i);
+        for (long long i = 0; i < n; ++i)
+            Set(to + i, part[static_cast<std::size_t>(i)]);
+    }
+};
+
+std::string LayFixedShiftedOut(const SRealInput& in, const SDecimal& converted, long long nBefore, long long nPlaces,
+                               long long k, ExactRounding mode, bool bExactZero)
+{
+    const bool bOwn = OwnRounding(mode);
+    const long long d = in.d;
+    SShiftedBuffer b;
+    b.buf = "+" + DigitsFrom(converted, nBefore - 1, 0) + "." + DigitsFrom(converted, -1, -nPlaces) + '\0';
+    long long nDigits = nBefore + nPlaces;
+    long long nZero = -(nBefore + k);
+    b.Move(1, 0, nBefore);
+    long long nAfter = d - nZero;
+    if (nAfter == 0 && d > 0) {
+        b.Move(1, 0, nDigits - 1);
+        b.Set(1, '0');
+        nAfter = 1;
+        nZero = d - 1;
+    } else if (nAfter < 0) {
+        for (long long i = 0; i < nDigits; ++i)
+            b.Set(i, '0');
+        b.Set(nDigits - 1, '1');
+        nAfter = d;
+        nZero = 0;
+    }
+    long long nShownBefore = 0;
+    if (bOwn)
+        b.Move(0, 1, nDigits);
+
+    // The library's own rounding of the digits.
+    const bool bNeg = converted.bNeg;
+    char chRound = 0;  // the digit from which it rounds up; 0: no rounding
+    if (!bExactZero) {
+        switch (mode) {
+        case EXACT_ROUND_UP:
+        case EXACT_ROUND_DOWN:
+            if (bNeg == (mode == EXACT_ROUND_DOWN))
+                for (long long i = nAfter; i < nDigits && chRound == 0; ++i)
+                    if (b.At(i) != '0')
+                        chRound = '0';
+            break;
+        case EXACT_ROUND_NEAREST: {
+            chRound = '5';
+            if (b.At(nAfter) == '5') {
+                bool bTie = true;
+                for (long long i = nAfter + 1; i < nDigits; ++i)
+                    bTie = bTie && b.At(i) == '0';
+                const char chLast = b.At(nAfter - 1);
+                if (bTie && !(IsDigit(chLast) && (chLast - '0') % 2 == 1))
+                    chRound = 0;
+            }
+            break;
+        }
+        case EXACT_ROUND_COMPATIBLE: chRound = '5'; break;
+        default: break;
+        }
+    }
+    if (chRound != 0 && nAfter == 0) {
+        nDigits = 0;
+        if (b.At(0) >= chRound) {
+            nShownBefore = 1;
+            --b.o;
+            b.Set(0, '1');
+            nDigits = 1;
+        }
+    } else if (chRound != 0 && nAfter < nDigits) {
+        long long i = nDigits = nAfter;
+        if (b.At(i) >= chRound) {
+            for (--i; i >= 0; --i) {
+                if (b.At(i) != '9') {
+                    b.Set(i, static_cast<char>(b.At(i) + 1));
+                    break;
+                }
+                b.Set(i, '0');
+            }
+            if (i < 0) {
+                --b.o;
+                b.Set(0, '1');
+                if (nZero > 0) {
+                    --nZero;
+                    ++nAfter;
+                } else {
+                    ++nShownBefore;
+                }
+            }
+        }
+    }
+    bool bZero = true;
+    for (long long i = 0; i < nDigits; ++i)
+        bZero = bZero && b.At(i) == '0';
+
+    std::string whole, fraction;
+    long long pos = 0;
+    for (long long i = 0; i < nShownBefore; ++i)
+        whole += i < nDigits ? b.At(pos + i) : '0';
+    pos += nShownBefore;
+    nDigits = std::max(nDigits - nShownBefore, 0LL);
+    if (!bOwn)
+        ++pos;
+    fraction = Repeated(nZero, '0');
+    for (long long i = 0; i < nAfter; ++i)
+        fraction += i < nDigits ? b.At(pos + i) : '0';
+    return Lay(SignOf(bNeg, in.modes), whole, fraction, "", in.w, bZero, in.modes);
+}
+
 // Fw.d with the scale factor k: the value times 10^k.
 std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 {
@@ -367,20 +504,14 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
     // The digits before the point that the conversion printed ("0" for a
     // value below one).
     const long long nBefore = IsZero(v) ? 1 : std::max(v.nExp, 1LL);
-    if (k < 0 && in.d + nBefore + k < 0) {
-        // A negative scale factor that shifts every converted digit past
-        // the last one shown: the library puts in their place zeros ending
-        // in a 1 (as many digits as it converted), so that rounding up gives
-        // one unit in the last place. An exact zero is not rounded, and
-        // shows that 1 where it falls within the field.
-        SDecimal marker;
-        marker.bNeg = v.bNeg;
-        marker.digits = "1";
-        marker.nExp = 1 - (nBefore + nPlaces);
-        v = exact.digits.empty() ? marker : OwnRounded(marker, marker.nExp + in.d, mode);
-        const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
-        return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w, IsZeroAfter(v), in.modes);
-    }
+    // The library converts into a buffer sized for the field and the
+    // precision, and fills a field with asterisks when the digits before the
+    // point outgrow it, even where a negative scale factor would shift them
+    // into the field.
+    if (in.w > 0 && nBefore > in.w + 1 + nPlaces + 2)
+        return Asterisks(in.w);
+    if (k < 0 && nBefore + k < 0)
+        return LayFixedShiftedOut(in, v, nBefore, nPlaces, k, mode, exact.digits.empty());
     if (!IsZero(v))
         v.nExp += k;
     v = OwnRounded(v, v.nExp + in.d, mode);
@@ -588,7 +719,9 @@ std::string LayBits(long long v, long long w, long long m, int base)
         digits.insert(digits.begin(), kDigits[u % static_cast<unsigned>(base)]);
         u /= static_cast<unsigned>(base);
     } while (u != 0);
-    return LayDigits("", digits, v == 0, w, m);
+    // The library tests for a zero in the low 32 bits only (its count of
+    // bits is passed on as an int), so that 2^32 with m = 0 prints blanks.
+    return LayDigits("", digits, static_cast<std::uint32_t>(static_cast<unsigned long long>(v)) == 0, w, m);
 }
 
 // ---------------------------------------------------------------------------
