@@ -405,11 +405,17 @@ int CompareWithGfortran(const std::vector<SExactCase>& cases)
     const SProcessResult build = RunProcess(
         gfortran, {"-O0", "-o", dir.File("exact_samples"), dir.File("exact_samples.f90")}, dir.Path());
     EXPECT_EQ(build.nExitStatus, 0) << build.strErr;
+    // An empty value stands for the descriptor's default value, which the
+    // program is given as text.
     std::string input;
     for (const SExactCase& c : cases) {
+        const std::string value = c.strValue.empty()
+                                      ? ExactDefaultValue(ParseDescriptor(c.strDescriptor, DefaultDescriptorTable()),
+                                                          c.modes)
+                                      : c.strValue;
         input += c.chType;
-        input += c.chType == 'A' ? std::to_string(c.strValue.size()) : std::string();
-        input += "\n" + FormatOf(c) + "\n" + c.strValue + "\n";
+        input += c.chType == 'A' ? std::to_string(value.size()) : std::string();
+        input += "\n" + FormatOf(c) + "\n" + value + "\n";
     }
     dir.Write("cases.txt", input);
     const SProcessResult run = RunProcess(dir.File("exact_samples"), {}, dir.Path());
@@ -470,6 +476,8 @@ TEST(ExactSample, AgreesByteForByteWithGfortranOnRandomTriples)
                         : pick < 88 ? maker.Integer()
                         : pick < 94 ? maker.Logical()
                                     : maker.Character());
+        if (maker.Chance(10))
+            cases.back().strValue.clear();  // the default value
     }
     EXPECT_GE(CompareWithGfortran(cases), 20000);
 }
@@ -483,4 +491,90 @@ TEST(ExactSample, AgreesByteForByteWithGfortranAtTheEdges)
     for (int i = 0; i < 12000; ++i)
         cases.push_back(maker.Edge());
     EXPECT_GE(CompareWithGfortran(cases), 10000);
+}
+
+// The default value is the number the simplified default sample shows: that
+// sample read back as a number (blanks dropped, D read as E) is the value the
+// exact mode writes, for every width and digit count, with and without a
+// plus sign.
+TEST(ExactSample, DefaultValueIsTheNumberTheSimplifiedSampleShows)
+{
+    std::vector<std::string> texts{"I", "F", "E", "D", "G", "EN", "ES", "B", "O", "Z"};
+    for (int w = 1; w <= 18; ++w) {
+        texts.push_back("I" + std::to_string(w));
+        for (const char* letter : {"B", "O", "Z"})
+            texts.push_back(letter + std::to_string(std::min(w, 15)));
+        for (int d = 0; d <= w; ++d) {
+            texts.push_back("I" + std::to_string(w) + "." + std::to_string(d));
+            texts.push_back("F" + std::to_string(w) + "." + std::to_string(d));
+            for (const char* letter : {"E", "D", "G", "EN", "ES"})
+                texts.push_back(letter + std::to_string(w + 5) + "." + std::to_string(d));
+            for (const char* letter : {"E", "EN", "ES"})
+                texts.push_back(letter + std::to_string(w + 6) + "." + std::to_string(d) + "E" +
+                                std::to_string(d % 3 + 1));
+        }
+    }
+    int nChecked = 0;
+    for (const bool bPlus : {false, true}) {
+        for (const std::string& text : texts) {
+            CDescriptorList list(DefaultDescriptorTable());
+            ASSERT_TRUE(list.Split("(" + std::string(bPlus ? "SP," : "") + text + ")\n").Ok()) << text;
+            std::string shown = list.At(list.size() - 1).Sample();
+            if (shown.find('*') != std::string::npos || shown == INVALID_MARKER)
+                continue;
+            SExactModes modes;
+            modes.nPlus = bPlus ? 1 : 0;
+            const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
+            const std::string value = ExactDefaultValue(parsed, modes);
+            shown.erase(std::remove(shown.begin(), shown.end(), ' '), shown.end());
+            if (shown.find_first_of("0123456789ABCDEF") == std::string::npos)
+                shown = "0";  // a sign alone: no digits fit beside it
+            const DescriptorFamily family = FamilyOf(parsed.nKind);
+            if (family == FAMILY_BINARY || family == FAMILY_OCTAL || family == FAMILY_HEX) {
+                const int base = family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
+                EXPECT_EQ(std::stoull(shown, nullptr, base), std::stoull(value)) << text;
+            } else if (family == FAMILY_INTEGER) {
+                EXPECT_EQ(std::stoll(shown), std::stoll(value)) << text;
+            } else {
+                std::replace(shown.begin(), shown.end(), 'D', 'E');
+                EXPECT_EQ(std::strtod(shown.c_str(), nullptr), std::strtod(value.c_str(), nullptr))
+                    << text << " shows " << shown << ", the exact mode writes " << value;
+            }
+            ++nChecked;
+        }
+    }
+    EXPECT_GT(nChecked, 2000);
+}
+
+// What gfortran cannot be asked: the forms the exact mode leaves to the
+// simplified samples, values that cannot be read into the variable, and
+// widths far beyond any real field, which must stay quick and bounded.
+TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
+{
+    const auto exact = [](const std::string& text, const std::string& value, std::string& sample) {
+        const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
+        EXPECT_TRUE(parsed.IsValid()) << text;
+        return ExactSample(parsed, SExactModes{}, value, sample);
+    };
+    std::string sample;
+    for (const char* text : {"EX", "EX12.3", "EX20.6E3", "E0.3", "ES0.3", "G0", "G0.4", "'text'", "3X", "SP", "/"})
+        EXPECT_EQ(exact(text, "", sample), 0) << text;
+
+    struct SUnreadable {
+        const char* text;
+        const char* value;
+    };
+    for (const SUnreadable& c : {SUnreadable{"F8.3", "abc"}, SUnreadable{"E12.4", "1.5x"}, SUnreadable{"G10.3", "--1"},
+                                 SUnreadable{"I5", "1.5"}, SUnreadable{"I5", "99999999999999999999"},
+                                 SUnreadable{"Z6", "12AB"}, SUnreadable{"L3", "yes"}, SUnreadable{"F6.2", "1e"}}) {
+        ASSERT_EQ(exact(c.text, c.value, sample), 1) << c.text;
+        const SParsedDescriptor parsed = ParseDescriptor(c.text, DefaultDescriptorTable());
+        EXPECT_EQ(sample, std::string(static_cast<std::size_t>(parsed.nW), '*')) << c.text << " " << c.value;
+    }
+
+    for (const char* text :
+         {"F1000000.999990", "E1000000.999990", "ES1000000.999990", "G1000000.999990", "I1000000", "A1000000"}) {
+        ASSERT_EQ(exact(text, "", sample), 1) << text;
+        EXPECT_EQ(sample.size(), 1000000u) << text;
+    }
 }
