@@ -578,3 +578,193 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
         EXPECT_EQ(sample.size(), 1000000u) << text;
     }
 }
+
+namespace {
+
+// One list for the list-level comparison: its descriptor texts, the value
+// each data descriptor is given (empty: its default) and the Fortran
+// constants of the WRITE statement's output items.
+struct SExactList {
+    std::vector<std::string> texts;
+    std::vector<std::string> values;
+    std::vector<std::string> items;
+};
+
+// A Fortran constant of the item's type for a value text.
+std::string ConstantFor(DescriptorFamily family, const std::string& value)
+{
+    switch (family) {
+    case FAMILY_CHARACTER: return "'" + value + "'";
+    case FAMILY_LOGICAL: return value == "T" ? ".TRUE." : ".FALSE.";
+    case FAMILY_INTEGER:
+    case FAMILY_BINARY:
+    case FAMILY_OCTAL:
+    case FAMILY_HEX: return value + "_8";
+    default: return value.find_first_of(".eEdD") == std::string::npos ? value + ".0_8" : value + "_8";
+    }
+}
+
+// Whether a descriptor takes an item of the output list.
+bool TakesItem(int kind)
+{
+    switch (FamilyOf(kind)) {
+    case FAMILY_CHARACTER:
+    case FAMILY_LOGICAL:
+    case FAMILY_INTEGER:
+    case FAMILY_BINARY:
+    case FAMILY_OCTAL:
+    case FAMILY_HEX:
+    case FAMILY_FIXED:
+    case FAMILY_DOUBLE:
+    case FAMILY_EXPONENT:
+    case FAMILY_ENGINEERING:
+    case FAMILY_SCIENTIFIC:
+    case FAMILY_GENERAL: return true;
+    default: return false;
+    }
+}
+
+SExactList MakeList(CCaseMaker& maker)
+{
+    SExactList list;
+    static const std::vector<std::string> kModes{"SP", "SS", "S", "DC", "DP", "RU", "RD", "RZ", "RN", "RC", "RP"};
+    const long long nItems = maker.Int(1, 7);
+    for (long long i = 0; i < nItems; ++i) {
+        const long long pick = maker.Int(0, 99);
+        if (pick < 25) {
+            list.texts.push_back(maker.Chance(30) ? std::to_string(maker.Int(-2, 3)) + "P" : maker.Pick(kModes));
+            continue;
+        }
+        if (pick < 30) {
+            list.texts.push_back(maker.Chance(50) ? "\"ab\"" : std::to_string(maker.Int(1, 3)) + "X");
+            continue;
+        }
+        const long long w = maker.Int(1, 16), d = maker.Int(4, 8);
+        std::string text, value;
+        switch (maker.Int(0, 9)) {
+        case 0: text = "F" + std::to_string(w + 2) + "." + std::to_string(d - 4); break;
+        case 1: text = "E" + std::to_string(w + 8) + "." + std::to_string(d); break;
+        case 2: text = "D" + std::to_string(w + 8) + "." + std::to_string(d); break;
+        case 3: text = "ES" + std::to_string(w + 8) + "." + std::to_string(d) + "E3"; break;
+        case 4: text = "EN" + std::to_string(w + 8) + "." + std::to_string(d); break;
+        case 5: text = "G" + std::to_string(w + 8) + "." + std::to_string(d); break;
+        case 6: text = "I" + std::to_string(w) + (maker.Chance(50) ? "." + std::to_string(maker.Int(0, w)) : ""); break;
+        case 7: text = std::string(maker.Chance(50) ? "Z" : "O") + std::to_string(w); break;
+        case 8: text = "L" + std::to_string(maker.Int(1, 4)); break;
+        default: text = "A" + std::to_string(maker.Int(1, 12)); break;
+        }
+        const DescriptorFamily family = FamilyOf(ParseDescriptor(text, DefaultDescriptorTable()).nKind);
+        if (maker.Chance(50)) {
+            if (family == FAMILY_CHARACTER)
+                value = "xyz" + std::to_string(maker.Int(0, 999999));
+            else if (family == FAMILY_LOGICAL)
+                value = maker.Chance(50) ? "T" : "F";
+            else if (family == FAMILY_INTEGER || family == FAMILY_HEX || family == FAMILY_OCTAL)
+                value = std::to_string(maker.Int(-99999, 99999));
+            else
+                value = std::to_string(maker.Int(-9999, 9999)) + "." + std::to_string(maker.Int(0, 999)) + "e" +
+                        std::to_string(maker.Int(-4, 4));
+        }
+        const long long nRepeat = maker.Chance(20) ? maker.Int(2, 3) : 1;
+        if (nRepeat > 1)
+            text = std::to_string(nRepeat) + text;
+        list.texts.push_back(text);
+        list.values.push_back(value);
+        for (long long r = 0; r < nRepeat; ++r)
+            list.items.push_back(value.empty() ? std::string() : ConstantFor(family, value));
+    }
+    return list;
+}
+
+}  // namespace
+
+// Whole lists in the exact mode: the modes pass from descriptor to descriptor
+// as the WRITE statement passes them, and the fields' repeated samples, one
+// after the other, are the line gfortran prints. Switching back restores the
+// simplified samples exactly.
+TEST(ExactSample, ListInExactModePrintsTheLineOfItsWriteStatement)
+{
+    const std::string gfortran = FindOnPath("gfortran");
+    if (gfortran.empty())
+        GTEST_SKIP() << "gfortran is not installed";
+    CCaseMaker maker(31415);
+    std::vector<SExactList> lists;
+    std::vector<std::string> expected;
+    std::string program = "program exact_lists\n  implicit none\n";
+    for (int n = 0; n < 400; ++n) {
+        SExactList l = MakeList(maker);
+        CDescriptorList list(DefaultDescriptorTable());
+        ASSERT_TRUE(Append(list, l.texts));
+        // The default values are what the exact mode writes; the items get
+        // them in order.
+        std::size_t nItem = 0;
+        for (int i = 0; i < list.size(); ++i) {
+            const SParsedDescriptor& parsed = list.At(i).GoodParsed();
+            const DescriptorFamily family = FamilyOf(parsed.nKind);
+            if (!TakesItem(parsed.nKind))
+                continue;
+            SExactModes modes;
+            modes.nPlus = list.At(i).Plus();
+            for (int r = 0; r < list.At(i).Passes(); ++r, ++nItem)
+                if (l.items[nItem].empty())
+                    l.items[nItem] = ConstantFor(family, ExactDefaultValue(parsed, modes));
+        }
+        ASSERT_EQ(nItem, l.items.size());
+        std::string format;
+        for (const std::string& t : l.texts)
+            format += t + ",";
+        std::string items;
+        for (const std::string& item : l.items)
+            items += ", " + item;
+        program += "  write(*, '(" + format + "\"|\")')" + (items.empty() ? "" : items.substr(1)) + "\n";
+        lists.push_back(std::move(l));
+    }
+    program += "end program\n";
+
+    CTempDir dir;
+    dir.Write("exact_lists.f90", program);
+    const SProcessResult build = RunProcess(
+        gfortran, {"-O0", "-ffree-line-length-none", "-o", dir.File("exact_lists"), dir.File("exact_lists.f90")},
+        dir.Path());
+    ASSERT_EQ(build.nExitStatus, 0) << build.strErr;
+    const SProcessResult run = RunProcess(dir.File("exact_lists"), {}, dir.Path());
+    ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+    std::stringstream out(run.strOut);
+
+    int nFields = 0;
+    for (const SExactList& l : lists) {
+        std::string line;
+        ASSERT_TRUE(std::getline(out, line));
+        CDescriptorList list(DefaultDescriptorTable());
+        ASSERT_TRUE(Append(list, l.texts));
+        std::vector<std::string> simplified;
+        for (int i = 0; i < list.size(); ++i)
+            simplified.push_back(list.At(i).Sample());
+        list.SetExact(true);
+        std::size_t nValue = 0;
+        for (int i = 0; i < list.size(); ++i)
+            if (TakesItem(list.At(i).Kind())) {
+                const std::string& value = l.values[nValue++];
+                if (!value.empty()) {
+                    ASSERT_TRUE(list.SetValue(i, value.c_str())) << value;
+                }
+            }
+        std::string shown;
+        for (int i = 0; i < list.size(); ++i) {
+            std::string repeated;
+            list.GetRepeatedSample(i, repeated);
+            shown += repeated;
+            ++nFields;
+        }
+        std::string format;
+        for (const std::string& t : l.texts)
+            format += t + ",";
+        EXPECT_EQ(shown + "|", line) << format;
+        for (int i = 0; i < list.size(); ++i)
+            list.SetValue(i, "");
+        list.SetExact(false);
+        for (int i = 0; i < list.size(); ++i)
+            EXPECT_EQ(list.At(i).Sample(), simplified[static_cast<std::size_t>(i)]) << format;
+    }
+    std::printf("exact lists compared with gfortran: %zu lines, %d fields\n", lists.size(), nFields);
+}
