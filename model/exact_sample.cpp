@@ -901,8 +901,11 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     default: return 0;
     }
     // The minimal widths of the exponent forms and G0 are left to the
-    // simplified samples.
+    // simplified samples, and so is an exponent width after a letter other
+    // than E (E12.3D2), which the library refuses.
     if (wd.w == 0 && family != FAMILY_FIXED)
+        return 0;
+    if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
     double x = 0;
     if (!ReadReal(value, x)) {

@@ -319,6 +319,14 @@ public:
         return buf;
     }
 
+    // The letter of a w.dEe form: mostly E, sometimes e, and D, which the
+    // library refuses there.
+    std::string ExponentLetter()
+    {
+        static const std::vector<std::string> kLetters{"E", "E", "E", "e", "D"};
+        return Pick(kLetters);
+    }
+
     // The forms at the edges of what the library takes: widths of 0, no
     // digits after the point, scale factors far out, infinities, long
     // expansions of many digits and value texts in every spelling.
@@ -342,14 +350,14 @@ public:
             Modes(c, true, -3, 3);
             c.strDescriptor = "G" + std::to_string(std::max(1LL, w)) + "." + std::to_string(d);
             if (Chance(30))
-                c.strDescriptor += "E" + std::to_string(Int(1, 4));
+                c.strDescriptor += ExponentLetter() + std::to_string(Int(1, 4));
             break;
         case 2:
         case 3:
             Modes(c, true, -3, 3);
             c.strDescriptor = (Chance(50) ? "EN" : "ES") + std::to_string(std::max(1LL, w)) + "." + std::to_string(d);
             if (Chance(30))
-                c.strDescriptor += "E" + std::to_string(Int(1, 4));
+                c.strDescriptor += ExponentLetter() + std::to_string(Int(1, 4));
             break;
         case 4:
             // Scale factors inside and outside the range E and D take.
@@ -576,6 +584,17 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
          {"F1000000.999990", "E1000000.999990", "ES1000000.999990", "G1000000.999990", "I1000000", "A1000000"}) {
         ASSERT_EQ(exact(text, "", sample), 1) << text;
         EXPECT_EQ(sample.size(), 1000000u) << text;
+    }
+    // Scale factors as large as a kP takes, with narrow and wide fields.
+    for (const long long k : {99999LL, -99999LL}) {
+        SExactModes modes;
+        modes.nScale = k;
+        for (const char* text : {"F20.5", "E20.5", "D20.5", "G20.5", "F1000000.999990", "E1000000.999990"}) {
+            const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
+            if (ExactSample(parsed, modes, "-1.5e300", sample)) {
+                EXPECT_EQ(sample.size(), static_cast<std::size_t>(parsed.nW)) << text << " " << k;
+            }
+        }
     }
 }
 
