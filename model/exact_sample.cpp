@@ -493,6 +493,26 @@ std::string LayFixedShiftedOut(const SRealInput& in, const SDecimal& converted, 
     return Lay(SignOf(bNeg, in.modes), whole, fraction, "", in.w, bZero, in.modes);
 }
 
+// Whether the library's own rounding leaves converted digits as they are,
+// without cutting them to the first nKeep: under RZ, RU for a negative and
+// RD for a positive number, and RN on a tie that stays even.
+bool OwnRoundingKeepsDigits(const SDecimal& v, long long nKeep, ExactRounding mode)
+{
+    switch (mode) {
+    case EXACT_ROUND_ZERO: return true;
+    case EXACT_ROUND_UP: return v.bNeg;
+    case EXACT_ROUND_DOWN: return !v.bNeg;
+    case EXACT_ROUND_NEAREST: {
+        const long long n = static_cast<long long>(v.digits.size());
+        if (nKeep < 0 || nKeep >= n || v.digits[static_cast<std::size_t>(nKeep)] != '5' || nKeep + 1 < n)
+            return false;
+        const char chLast = nKeep > 0 ? v.digits[static_cast<std::size_t>(nKeep - 1)] : '0';
+        return (chLast - '0') % 2 == 0;
+    }
+    default: return false;
+    }
+}
+
 // Fw.d with the scale factor k: the value times 10^k.
 std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 {
@@ -514,18 +534,63 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
         return LayFixedShiftedOut(in, v, nBefore, nPlaces, k, mode, exact.digits.empty());
     if (!IsZero(v))
         v.nExp += k;
+    // Whether the number is zero is judged on the digits shown, or, where
+    // the library's own rounding leaves the digits as converted, on all of
+    // them (F0.0 of -0.09 under RU prints asterisks, not -0.).
+    const bool bAllDigits = OwnRoundingKeepsDigits(v, v.nExp + in.d, mode);
+    const bool bZeroConverted = IsZero(v);
     v = OwnRounded(v, v.nExp + in.d, mode);
     const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
-    return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w, IsZeroAfter(v), in.modes);
+    return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w,
+               bAllDigits ? bZeroConverted : IsZeroAfter(v), in.modes);
 }
 
 // The exponent part of an E, D, ES or EN field: with e digits when e is
 // given, else the letter and two digits, or three digits without the letter.
+// In a field of width 0 an exponent of 0 is left out, and without e the
+// exponent has as many digits as it needs: e is then kMinimalExponent, or
+// kMinimalExponent - e when e is given.
+constexpr long long kMinimalExponent = -2;
+long long MinimalExponentWidth(long long w, long long e)
+{
+    return w != 0 ? e : e <= 0 ? kMinimalExponent : kMinimalExponent - e;
+}
+
+// A number in a field of width 0 with an exponent form: no blanks, and the
+// zero before the point where the number with it takes at most 25
+// characters (the library's default width of a REAL(8) field).
+constexpr std::size_t kDefaultRealWidth = 25;
+
+// The asterisks of a field of width 0 whose exponent does not fit in e
+// digits: one for each digit and the sign, and one for the zero before the
+// point of an E or D field without digits there while the count stays
+// within the default width.
+long long MinimalStars(long long nDigits, bool bNeg, const SExactModes& modes, bool bPointZero)
+{
+    const long long n = nDigits + ((bNeg || modes.nPlus) ? 1 : 0);
+    return bPointZero && n + 1 <= static_cast<long long>(kDefaultRealWidth) ? n + 1 : n;
+}
+
+std::string LayMinimal(const std::string& sign, const std::string& whole, const std::string& fraction,
+                       const std::string& exponent, const SExactModes& modes)
+{
+    const std::string point = modes.nComma ? "," : ".";
+    if (whole.empty() && sign.size() + 2 + fraction.size() + exponent.size() > kDefaultRealWidth)
+        return sign + point + fraction + exponent;
+    return sign + (whole.empty() ? "0" : whole) + point + fraction + exponent;
+}
+
 bool ExponentPart(long long nExp, long long e, char chLetter, std::string& out)
 {
     const std::string sign = nExp < 0 ? "-" : "+";
     const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
     const long long n = static_cast<long long>(digits.size());
+    if (e == kMinimalExponent || (e < kMinimalExponent && nExp == 0)) {
+        out = nExp == 0 ? std::string() : std::string(1, chLetter) + sign + digits;
+        return true;
+    }
+    if (e < kMinimalExponent)
+        e = -e + kMinimalExponent;  // a width of 0 with e digits
     if (e > 0) {
         if (n > e)
             return false;
@@ -555,15 +620,16 @@ int LayExponent(const SRealInput& in, char chLetter, std::string& sample)
     const SDecimal v = OwnRounded(Converted(exact, nConverted + 1), k > 0 ? d + 1 : d + k, mode);
     const long long nExp = IsZero(v) ? 0 : v.nExp - k;
     std::string exponent;
-    if (!ExponentPart(nExp, in.e, chLetter, exponent)) {
-        sample = Asterisks(in.w);
+    if (!ExponentPart(nExp, MinimalExponentWidth(in.w, in.e), chLetter, exponent)) {
+        sample = Asterisks(in.w == 0 ? MinimalStars(k > 0 ? d + 1 : d, v.bNeg, in.modes, k <= 0) : in.w);
         return 1;
     }
     // The digits start at 10^(v.nExp - 1): k of them before the point.
     const long long top = IsZero(v) ? -1 : v.nExp - 1;
     const std::string whole = k > 0 ? DigitsFrom(v, top, top - k + 1) : std::string();
     const std::string fraction = k > 0 ? DigitsFrom(v, top - k, top - d) : DigitsFrom(v, top - k, top - k - d + 1);
-    sample = Lay(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.w, IsZero(v), in.modes);
+    sample = in.w == 0 ? LayMinimal(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.modes)
+                       : Lay(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.w, IsZero(v), in.modes);
     return 1;
 }
 
@@ -585,12 +651,13 @@ int LayScientific(const SRealInput& in, std::string& sample)
     const SDecimal v = OwnRounded(Converted(ExactDecimal(in.x), nConverted + 1), in.d + 1, mode);
     const long long top = IsZero(v) ? 0 : v.nExp - 1;
     std::string exponent;
-    if (!ExponentPart(top, in.e, 'E', exponent)) {
-        sample = Asterisks(in.w);
+    if (!ExponentPart(top, MinimalExponentWidth(in.w, in.e), 'E', exponent)) {
+        sample = Asterisks(in.w == 0 ? MinimalStars(in.d + 1, v.bNeg, in.modes, false) : in.w);
         return 1;
     }
-    sample = Lay(SignOf(v.bNeg, in.modes), DigitsFrom(v, top, top), DigitsFrom(v, top - 1, top - in.d), exponent, in.w,
-                 IsZero(v), in.modes);
+    const std::string whole = DigitsFrom(v, top, top), fraction = DigitsFrom(v, top - 1, top - in.d);
+    sample = in.w == 0 ? LayMinimal(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.modes)
+                       : Lay(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.w, IsZero(v), in.modes);
     return 1;
 }
 
@@ -623,13 +690,15 @@ int LayEngineering(const SRealInput& in, std::string& sample)
         nExp += 3;
     }
     std::string exponent;
-    if (!ExponentPart(nExp, in.e, 'E', exponent)) {
-        sample = Asterisks(in.w);
+    if (!ExponentPart(nExp, MinimalExponentWidth(in.w, in.e), 'E', exponent)) {
+        sample = Asterisks(in.w == 0 ? MinimalStars(nBefore + in.d, v.bNeg, in.modes, false) : in.w);
         return 1;
     }
     const long long first = nExp + nBefore - 1;
-    sample = Lay(SignOf(v.bNeg, in.modes), DigitsFrom(v, first, first - nBefore + 1),
-                 DigitsFrom(v, first - nBefore, first - nBefore - in.d + 1), exponent, in.w, IsZero(v), in.modes);
+    const std::string whole = DigitsFrom(v, first, first - nBefore + 1);
+    const std::string fraction = DigitsFrom(v, first - nBefore, first - nBefore - in.d + 1);
+    sample = in.w == 0 ? LayMinimal(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.modes)
+                       : Lay(SignOf(v.bNeg, in.modes), whole, fraction, exponent, in.w, IsZero(v), in.modes);
     return 1;
 }
 
@@ -900,10 +969,10 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     case FAMILY_GENERAL: break;
     default: return 0;
     }
-    // The minimal widths of the exponent forms and G0 are left to the
-    // simplified samples, and so is an exponent width after a letter other
+    // G0 and G0.d are left to the simplified samples, and so is an exponent
+    // width after a letter other
     // than E (E12.3D2), which the library refuses.
-    if (wd.w == 0 && family != FAMILY_FIXED)
+    if (wd.w == 0 && family == FAMILY_GENERAL)
         return 0;
     if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
@@ -913,7 +982,10 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
         return 1;
     }
     const long long e = HasExponentWidth(kind) ? wd.e : -1;
-    const SRealInput in{x, wd.w, wd.d, e, modes};
+    // E0.0, ES0.0, EN0.0 and D0.0 show the 17 digits after the point that
+    // the library takes for a REAL(8) when the form gives none.
+    const long long d = wd.w == 0 && wd.d == 0 && family != FAMILY_FIXED ? 17 : wd.d;
+    const SRealInput in{x, wd.w, d, e, modes};
     if (!std::isfinite(x)) {
         sample = NotFinite(in);
         return 1;
