@@ -702,27 +702,27 @@ int LayEngineering(const SRealInput& in, std::string& sample)
     return 1;
 }
 
-// Gw.d and Gw.dEe: the fixed form with d significant digits, followed by
-// blanks, for a value from about 0.1 to below 10^d; else the exponent form.
-// The limits are those the library computes in double precision, moved by
-// the rounding mode.
-int LayGeneral(const SRealInput& in, std::string& sample)
+// Which form Gw.d chooses: the digits after the point of its fixed form,
+// with d significant digits for a value from about 0.1 to below 10^d, or -1
+// for the exponent form. The limits are those the library computes in double
+// precision, moved by the rounding mode.
+long long GeneralFixedDigits(double x, long long d, ExactRounding mode)
 {
-    const double m = std::fabs(in.x);
-    const bool bNeg = std::signbit(in.x);
+    const double m = std::fabs(x);
+    const bool bNeg = std::signbit(x);
     double r = 0.5;
-    switch (in.modes.nRound) {
+    switch (mode) {
     case EXACT_ROUND_ZERO: r = 0.0; break;
     case EXACT_ROUND_UP: r = bNeg ? 0.0 : 1.0; break;
     case EXACT_ROUND_DOWN: r = bNeg ? 1.0 : 0.0; break;
     default: break;
     }
-    const double expD = PowerOfTen(in.d);
+    const double expD = PowerOfTen(d);
     const double rSc = 1 - r / expD;
     volatile double temp = 0.1 * rSc;
-    if ((m > 0.0 && (m < temp || (r < 1 && r >= expD - m) || (r == 1 && 1 > expD - m))) || in.d == 0)
-        return LayExponent(in, 'E', sample);
-    long long mid = 0, low = 0, high = in.d + 1, lbound = 0, ubound = in.d + 1;
+    if ((m > 0.0 && (m < temp || (r < 1 && r >= expD - m) || (r == 1 && 1 > expD - m))) || d == 0)
+        return -1;
+    long long mid = 0, low = 0, high = d + 1, lbound = 0, ubound = d + 1;
     while (low <= high) {
         mid = (low + high) / 2;
         temp = PowerOfTen(mid - 1) * rSc;
@@ -743,12 +743,48 @@ int LayGeneral(const SRealInput& in, std::string& sample)
             break;
         }
     }
+    return m == 0.0 ? d - 1 : d - mid + 1;
+}
+
+// Gw.d and Gw.dEe: the fixed form followed by blanks (four, or e + 2), or
+// the exponent form with the scale factor.
+int LayGeneral(const SRealInput& in, std::string& sample)
+{
+    const long long nFixed = GeneralFixedDigits(in.x, in.d, in.modes.nRound);
+    if (nFixed < 0)
+        return LayExponent(in, 'E', sample);
     long long nPad = in.e <= 0 ? 4 : in.e + 2;
     if (nPad >= in.w)
         nPad = in.w - 1;
-    const SRealInput fixed{in.x, in.w - nPad, m == 0.0 ? in.d - 1 : in.d - mid + 1, -1, in.modes};
+    const SRealInput fixed{in.x, in.w - nPad, nFixed, -1, in.modes};
     const std::string body = LayFixed(fixed, 0, in.modes.nRound);
     sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Repeated(nPad, ' ');
+    return 1;
+}
+
+// G0, G0.d and G0.dEe: the general form in the number's own width. G0 takes
+// 17 digits, one fewer in the exponent form under a positive scale factor.
+// The exponent form is laid out as E0.d; the fixed form has no blanks after
+// it and the zero before the point where the number stays within 25
+// characters, as in E0.d.
+int LayGeneralMinimal(const SRealInput& in, std::string& sample)
+{
+    const bool bDefaultDigits = in.d == 0;
+    const long long d = bDefaultDigits ? 17 : in.d;
+    const long long nFixed = GeneralFixedDigits(in.x, d, in.modes.nRound);
+    if (nFixed < 0) {
+        const long long nCompensate = bDefaultDigits && in.modes.nScale > 0 ? 1 : 0;
+        const SRealInput exponent{in.x, 0, d - nCompensate, in.e, in.modes};
+        return LayExponent(exponent, 'E', sample);
+    }
+    // The fixed form in a field wide enough for every double, its blanks cut.
+    const SRealInput fixed{in.x, nFixed + 400, nFixed, -1, in.modes};
+    sample = LayFixed(fixed, 0, in.modes.nRound);
+    sample.erase(0, std::min(sample.find_first_not_of(' '), sample.size()));
+    const std::size_t nZero = sample.find_first_not_of("+-");
+    if (sample.size() > kDefaultRealWidth && nZero + 1 < sample.size() && sample[nZero] == '0' &&
+        !IsDigit(sample[nZero + 1]))
+        sample.erase(nZero, 1);
     return 1;
 }
 
@@ -969,11 +1005,9 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     case FAMILY_GENERAL: break;
     default: return 0;
     }
-    // G0 and G0.d are left to the simplified samples, and so is an exponent
-    // width after a letter other
-    // than E (E12.3D2), which the library refuses.
-    if (wd.w == 0 && family == FAMILY_GENERAL)
-        return 0;
+    // G0, G0.d and G0.dEe have a layout of their own; an exponent width after
+    // a letter other than E (E12.3D2) the library refuses.
+    const bool bGeneralMinimal = wd.w == 0 && family == FAMILY_GENERAL;
     if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
     double x = 0;
@@ -984,7 +1018,7 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     const long long e = HasExponentWidth(kind) ? wd.e : -1;
     // E0.0, ES0.0, EN0.0 and D0.0 show the 17 digits after the point that
     // the library takes for a REAL(8) when the form gives none.
-    const long long d = wd.w == 0 && wd.d == 0 && family != FAMILY_FIXED ? 17 : wd.d;
+    const long long d = wd.w == 0 && wd.d == 0 && family != FAMILY_FIXED && family != FAMILY_GENERAL ? 17 : wd.d;
     const SRealInput in{x, wd.w, d, e, modes};
     if (!std::isfinite(x)) {
         sample = NotFinite(in);
@@ -996,6 +1030,6 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     case FAMILY_EXPONENT: return LayExponent(in, 'E', sample);
     case FAMILY_ENGINEERING: return LayEngineering(in, sample);
     case FAMILY_SCIENTIFIC: return LayScientific(in, sample);
-    default: return LayGeneral(in, sample);
+    default: return bGeneralMinimal ? LayGeneralMinimal(in, sample) : LayGeneral(in, sample);
     }
 }

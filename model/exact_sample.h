@@ -42,9 +42,8 @@ std::string ExactDefaultValue(const SParsedDescriptor& parsed, const SExactModes
 // The sample one pass of the parsed descriptor prints for the value (empty:
 // the default value) under the modes. 1 on success; 0 for a descriptor the
 // exact mode cannot show: the kinds that print no value, EX (which gfortran
-// 12 does not write), G0 and G0.d, and the forms gfortran's library stops
-// on (a scale factor out of E's range, E with no digits, Ew.dDe, Iw.m with
-// m > w). A value that cannot be read into the variable, or that does not
-// fit the field, gives w asterisks, as the compiler prints.
+// 12 does not write), and the forms gfortran's library stops on (a scale factor out of E's range, E with no digits,
+// Ew.dDe, Iw.m with m > w). A value that cannot be read into the variable, or that does not fit the field, gives w
+// asterisks, as the compiler prints.
 int ExactSample(const SParsedDescriptor& parsed, const SExactModes& modes, const std::string& value,
                 std::string& sample);

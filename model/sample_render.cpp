@@ -670,8 +670,8 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
             return 0;
     }
     // The exact mode shows what gfortran prints where it can; the forms it
-    // leaves (those without a value, EX, G0, and those the library stops
-    // on, such as a scale factor out of E's range) keep the simplified sample.
+    // leaves (those without a value, EX, and those the library stops on,
+    // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
         SExactModes modes;
         modes.nPlus = m_bPlus;

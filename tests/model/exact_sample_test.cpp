@@ -343,12 +343,13 @@ public:
         c.chType = 'R';
         c.strValue = Chance(30) ? BoundaryValue(Int(1, 8)) : RealValue();
         const std::string d = std::to_string(Int(0, 24));
-        static const std::vector<std::string> kLetters{"E", "D", "ES", "EN", "F"};
+        static const std::vector<std::string> kLetters{"E", "D", "ES", "EN", "F", "G"};
         const std::string letter = Pick(kLetters);
         const long long dd = std::stoll(d);
-        Modes(c, true, letter == "E" || letter == "D" ? -dd + 1 : -4, letter == "E" || letter == "D" ? dd + 1 : 4);
-        c.strDescriptor = letter + "0." + d;
-        if (letter != "D" && letter != "F" && Chance(30))
+        const bool bScaleRange = letter == "E" || letter == "D" || letter == "G";
+        Modes(c, true, bScaleRange ? -dd + 1 : -4, bScaleRange ? dd + 1 : 4);
+        c.strDescriptor = letter == "G" && Chance(30) ? "G0" : letter + "0." + d;
+        if (letter != "D" && letter != "F" && c.strDescriptor != "G0" && Chance(letter == "G" ? 5 : 30))
             c.strDescriptor += "E" + std::to_string(Int(1, 4));
         if (Chance(20)) {
             c.chType = 'I';
@@ -598,7 +599,7 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
         return ExactSample(parsed, SExactModes{}, value, sample);
     };
     std::string sample;
-    for (const char* text : {"EX", "EX12.3", "EX20.6E3", "G0", "G0.4", "'text'", "3X", "SP", "/"})
+    for (const char* text : {"EX", "EX12.3", "EX20.6E3", "'text'", "3X", "SP", "/"})
         EXPECT_EQ(exact(text, "", sample), 0) << text;
 
     struct SUnreadable {
