@@ -782,8 +782,8 @@ int LayGeneralMinimal(const SRealInput& in, std::string& sample)
     sample = LayFixed(fixed, 0, in.modes.nRound);
     sample.erase(0, std::min(sample.find_first_not_of(' '), sample.size()));
     const std::size_t nZero = sample.find_first_not_of("+-");
-    if (sample.size() > kDefaultRealWidth && nZero + 1 < sample.size() && sample[nZero] == '0' &&
-        !IsDigit(sample[nZero + 1]))
+    if (sample.size() > kDefaultRealWidth && nZero != std::string::npos && nZero + 1 < sample.size() &&
+        sample[nZero] == '0' && !IsDigit(sample[nZero + 1]))
         sample.erase(nZero, 1);
     return 1;
 }
@@ -946,6 +946,12 @@ std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& mod
         if (wd.w == 0)
             return "1234567." + CountingRun(wd.d);
         return RealDefault(CountingRun(std::min(wd.w - wd.d - 1 - s, 300LL)), CountingRun(wd.d), "");
+    default: break;
+    }
+    // The minimal widths of the exponent forms and G0 show 1234567.1234567.
+    if (wd.w == 0)
+        return "1234567.1234567";
+    switch (family) {
     case FAMILY_DOUBLE:
     case FAMILY_GENERAL: return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
     case FAMILY_EXPONENT:

@@ -586,6 +586,12 @@ TEST(ExactSample, DefaultValueIsTheNumberTheSimplifiedSampleShows)
         }
     }
     EXPECT_GT(nChecked, 2000);
+    // The minimal widths show the simplified samples' value 1234567.1234567
+    // (their simplified samples show it rounded: 0.123E+7).
+    for (const char* text : {"E0.3", "D0.2", "ES0.5", "EN0.1", "G0", "G0.4", "F0.7"}) {
+        const std::string value = ExactDefaultValue(ParseDescriptor(text, DefaultDescriptorTable()), SExactModes{});
+        EXPECT_EQ(std::strtod(value.c_str(), nullptr), 1234567.1234567) << text;
+    }
 }
 
 // What gfortran cannot be asked: the forms the exact mode leaves to the
