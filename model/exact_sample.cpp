@@ -1,8 +1,9 @@
 // The compiler-exact samples. A real value is taken apart into the exact
-// decimal digits of its double, rounded once to the digits the descriptor
-// keeps, by the rounding mode in force, and laid out as gfortran lays out
-// F, E, D, ES, EN and G fields; the integer, logical and character kinds are
-// laid out directly.
+// decimal digits of its double, rounded in the two steps gfortran's run-time
+// library takes (the C conversion to nearest, then its own rounding by the
+// mode in force) and laid out as that library lays out F, E, D, ES, EN and G
+// fields, including the quirks the differential tests found; the integer,
+// logical and character kinds are laid out directly.
 #include "exact_sample.h"
 
 #include <algorithm>
@@ -351,11 +352,6 @@ std::string Lay(const std::string& sign, const std::string& whole, const std::st
            exponent;
 }
 
-bool IsZeroAfter(const SDecimal& v)
-{
-    return IsZero(v);
-}
-
 // The library's digit buffer for F with a negative scale factor that moves
 // the point past every digit before it. The library edits its converted
 // text in place there, and what it prints follows from those edits, with
@@ -542,7 +538,7 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
     v = OwnRounded(v, v.nExp + in.d, mode);
     const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
     return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w,
-               bAllDigits ? bZeroConverted : IsZeroAfter(v), in.modes);
+               bAllDigits ? bZeroConverted : IsZero(v), in.modes);
 }
 
 // The exponent part of an E, D, ES or EN field: with e digits when e is
