@@ -134,10 +134,13 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             return PARSE_USAGE_ERROR;
         case FORM_OPTION_NONE: break;
         }
-        if (strWord == "--json" || strWord == "--live" || strWord == "--write") {
+        if (strWord == "--json" || strWord == "--live" || strWord == "--write" || strWord == "--exact") {
             if (!flagOnly())
                 return PARSE_USAGE_ERROR;
-            (strWord == "--json" ? options.bJson : strWord == "--live" ? options.bLive : options.bWrite) = true;
+            (strWord == "--json"    ? options.bJson
+             : strWord == "--live"  ? options.bLive
+             : strWord == "--exact" ? options.bExact
+                                    : options.bWrite) = true;
             continue;
         }
         if (strWord == "--list") {
@@ -219,6 +222,9 @@ const char* CliUsageText()
            "  --fps4             recognise only descriptors with explicit widths\n"
            "                     (no I, F, E, ... without a width, no $)\n"
            "  --json             print the fields as one JSON object\n"
+           "  --exact            show each sample exactly as gfortran prints the\n"
+           "                     value (REAL(8), INTEGER(8)) through the descriptor,\n"
+           "                     instead of the simplified layout\n"
            "  --live             leave the last typed field as typed, even when it\n"
            "                     does not evaluate (shows the marker ?\?\?\?\?\?)\n"
            "  --help, --version\n"

@@ -26,6 +26,7 @@ struct SCliOptions {
     bool bJson = false;                              // --json
     bool bLive = false;                              // --live
     bool bWrite = false;                             // --write
+    bool bExact = false;                             // --exact
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form, --fixed-form
     bool bHasList = false;
     std::string strList;  // --list TEXT

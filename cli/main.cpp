@@ -149,6 +149,7 @@ int main(int argc, char** argv)
 
     CCliReporter reporter(!options.bWrite, options.bHasFile ? options.strFile : std::string());
     CDescriptorList list(options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable());
+    list.SetExact(options.bExact);
     CStatementSite site;
     int nStatus = EXIT_DONE;
     if (!LoadStatement(options, list, site, reporter)) {

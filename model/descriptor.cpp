@@ -87,6 +87,7 @@ void CDescriptor::RevertToGood()
     m_nScale = m_nGoodScale;
     m_bPlus = m_bGoodPlus;
     m_bComma = m_bGoodComma;
+    m_nRounding = m_nGoodRounding;
     Touch();
 }
 

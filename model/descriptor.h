@@ -85,6 +85,11 @@ public:
     int Scale() const { return m_nScale; }
     int Plus() const { return m_bPlus; }
     int Comma() const { return m_bComma; }
+    // The rounding mode in force: 0, or the letter after R of the last
+    // rounding descriptor (U, D, Z, N, C, P). Only the exact samples use it.
+    int Rounding() const { return m_nRounding; }
+    // Whether the samples are the compiler-exact ones (the list decides).
+    bool Exact() const { return m_bExact; }
     int Kind() const { return m_nKind; }
     int GoodKind() const { return m_nGoodKind; }
     int GoodRepeat() const { return m_nGoodRepeat; }
@@ -122,6 +127,11 @@ private:
     // The decimal mode in force: 1 after DC (numbers print a decimal comma),
     // 0 after DP and at the start. Inherited like the plus-sign mode.
     int m_bComma = 0;
+    // The rounding mode in force, inherited like the decimal mode.
+    int m_nRounding = 0;
+    // The samples are what gfortran prints (the exact mode) rather than the
+    // simplified layouts.
+    bool m_bExact = false;
 
     // What the last successful evaluation left, for RevertToGood: besides the
     // good text and sample, the kind, the repeat count and the modes.
@@ -130,6 +140,7 @@ private:
     int m_nGoodScale = 0;
     int m_bGoodPlus = 0;
     int m_bGoodComma = 0;
+    int m_nGoodRounding = 0;
 
     // The table the descriptor is read with.
     const CDescriptorTable* m_pTable;

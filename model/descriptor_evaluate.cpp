@@ -29,10 +29,12 @@ int CDescriptor::EvaluateSelf(long long column)
         m_nScale = m_pPrev->m_nScale;
         m_bPlus = m_pPrev->m_bPlus;
         m_bComma = m_pPrev->m_bComma;
+        m_nRounding = m_pPrev->m_nRounding;
     } else {
         m_nScale = 0;
         m_bPlus = 0;
         m_bComma = 0;
+        m_nRounding = 0;
     }
     m_nPassColumn = column;
     int nResult = m_bFromText ? EvaluateTextToSample() : EvaluateSampleToText();
@@ -116,6 +118,7 @@ void CDescriptor::RecordGood()
     m_nGoodScale = m_nScale;
     m_bGoodPlus = m_bPlus;
     m_bGoodComma = m_bComma;
+    m_nGoodRounding = m_nRounding;
 }
 
 long long CDescriptor::ColumnWidth() const

@@ -34,9 +34,19 @@ void CDescriptorList::InsertEmptyField(int index)
     LinkIn(index, std::move(pNew))->Evaluate();
 }
 
+void CDescriptorList::SetExact(bool bExact)
+{
+    m_bExact = bExact;
+    for (auto& p : m_arrDescriptors)
+        p->m_bExact = bExact;
+    if (!m_arrDescriptors.empty())
+        CDescriptor::EvaluateOnward(&Item(0), 0, true, true, false);
+}
+
 CDescriptor* CDescriptorList::LinkIn(int index, std::unique_ptr<CDescriptor> pNew)
 {
     CDescriptor* p = pNew.get();
+    p->m_bExact = m_bExact;
     if (index > 0) {
         p->m_pPrev = &Item(index - 1);
         p->m_pPrev->m_pNext = p;

@@ -67,6 +67,12 @@ public:
     // Removes every descriptor.
     void Clear() { m_arrDescriptors.clear(); }
 
+    // Chooses the compiler-exact samples (what gfortran prints for each
+    // descriptor's value) or the simplified ones, the default, and evaluates
+    // every descriptor again from its text.
+    void SetExact(bool bExact);
+    bool Exact() const { return m_bExact; }
+
     // Read access to one descriptor, for the view and the tests.
     const CDescriptor& At(int index) const { return *m_arrDescriptors[static_cast<std::size_t>(index)]; }
 
@@ -89,6 +95,7 @@ private:
 
     std::vector<std::unique_ptr<CDescriptor>> m_arrDescriptors;
     const CDescriptorTable* m_pTable;
+    bool m_bExact = false;
 
 public:
     // 1 when the last evaluation made through InsertDescriptor, SetText or

@@ -304,6 +304,8 @@ SParsedDescriptor Parse(std::string_view text, const CDescriptorTable& table, bo
             return SParsedDescriptor();
     }
     out.nKind = static_cast<DescriptorKind>(match.pRow->nKind);
+    if (out.nKind == KIND_ROUND && match.pRow->pszLetters != nullptr)
+        out.chRounding = ToUpper(match.pRow->pszLetters[1]);
     return out;
 }
 

@@ -23,6 +23,7 @@ struct SParsedDescriptor {
     long long nCount = 0;              // the n of nX, Tn, TLn, TRn, n/ and nH, the k of kP
     std::string strConstant;           // the characters of a character or Hollerith constant
     char chQuote = 0;                  // the quote of a character constant
+    char chRounding = 0;               // U, D, Z, N, C or P: the rounding mode RU ... RP sets
 
     bool IsValid() const { return nKind != KIND_NONE; }
 };

@@ -9,6 +9,7 @@
 
 #include "char_class.h"
 #include "descriptor.h"
+#include "exact_sample.h"
 #include "sample_number.h"
 
 namespace {
@@ -646,6 +647,10 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
         m_bComma = kind == KIND_DC ? 1 : 0;
         sample.clear();
         return 1;
+    case KIND_ROUND:
+        m_nRounding = parsed.chRounding;
+        sample.clear();
+        return 1;
     default: break;
     }
     const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
@@ -663,6 +668,22 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
         const SRenderInput custom{shown, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
         if (!rule.fn(custom, sample))
             return 0;
+    }
+    // The exact mode shows what gfortran prints where it can; the forms it
+    // leaves (those without a value, EX, and those the library stops on,
+    // such as a scale factor out of E's range) keep the simplified sample.
+    if (m_bExact) {
+        SExactModes modes;
+        modes.nPlus = m_bPlus;
+        modes.nScale = m_nScale;
+        modes.nComma = m_bComma;
+        modes.nRound = m_nRounding != 0 ? RoundingOfText(std::string("R") + static_cast<char>(m_nRounding))
+                                        : EXACT_ROUND_NONE;
+        std::string strExact;
+        if (ExactSample(shown, modes, value, strExact)) {
+            sample = std::move(strExact);
+            return 1;
+        }
     }
     if (m_bComma && ShowsDecimalPoint(kind, value))
         std::replace(sample.begin(), sample.end(), '.', ',');

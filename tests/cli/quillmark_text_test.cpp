@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 #include <regex>
+#include <sstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -275,6 +276,76 @@ TEST(Usage, ErrorsExitTwoWithTheUsageText)
     EXPECT_EQ(version.nExitStatus, 0);
     // The project's version, and no toolkit's: the text front end links none.
     EXPECT_EQ(version.strOut, "quillmark-text " QUILLMARK_PROJECT_VERSION "\nno toolkit (text front end)\n");
+}
+
+std::string FindOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path != nullptr ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        std::error_code ec;
+        if (!dir.empty() && std::filesystem::is_regular_file(std::filesystem::path(dir) / name, ec))
+            return (std::filesystem::path(dir) / name).string();
+    }
+    return std::string();
+}
+
+// --exact: the samples are what gfortran's WRITE prints, the custom values
+// as given and every other field's value the number its simplified sample
+// shows (which a run without --exact reports), through the modes the list
+// sets. The option is a flag: --exact=yes is a usage error.
+TEST(Exact, SamplesAreTheLineGfortranWritesForTheSameValues)
+{
+    const std::string gfortran = FindOnPath("gfortran");
+    if (gfortran.empty())
+        GTEST_SKIP() << "gfortran is not installed";
+    const std::string list = "(SP,2P,RU,F10.3,DC,E12.4E3,RN,G11.4,SS,I6.4,Z5,L3,A4,'|')";
+    const Strings values{"3:-2.71828", "5:6.02214076e23", "12:abcdefg"};
+    Strings args{"--list", list, "--json"};
+    for (const std::string& v : values) {
+        args.push_back("--value");
+        args.push_back(v);
+    }
+    const SProcessResult simplified = RunText(args);
+    ASSERT_EQ(simplified.nExitStatus, 0) << simplified.strErr;
+    args.push_back("--exact");
+    const SProcessResult exact = RunText(args);
+    ASSERT_EQ(exact.nExitStatus, 0) << exact.strErr;
+    EXPECT_EQ(Member(exact.strOut, "text"), Member(simplified.strOut, "text"));
+
+    // The simplified samples of the fields without a custom value, as numbers.
+    const Strings shown = Member(simplified.strOut, "sample");
+    ASSERT_EQ(shown.size(), 14u);
+    auto number = [](std::string s) {
+        s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+        std::replace(s.begin(), s.end(), ',', '.');
+        return s;
+    };
+    const std::string program = "program exact_line\n"
+                                "  write(*, '" +
+                                list.substr(0, list.size() - 4) + "''|'')') -2.71828_8, 6.02214076e23_8, " +
+                                number(shown[7]) + "_8, " + number(shown[9]) + "_8, int(z'" + number(shown[10]) +
+                                "', 8), .true., 'abcdefg'\nend program\n";
+    CTempDir dir;
+    dir.Write("exact_line.f90", program);
+    const SProcessResult build = RunProcess(
+        gfortran, {"-ffree-line-length-none", "-o", dir.File("exact_line"), dir.File("exact_line.f90")});
+    ASSERT_EQ(build.nExitStatus, 0) << build.strErr << program;
+    const SProcessResult line = RunProcess(dir.File("exact_line"), {});
+    ASSERT_EQ(line.nExitStatus, 0);
+    std::string joined;
+    for (const std::string& sample : Member(exact.strOut, "sample"))
+        joined += sample;
+    EXPECT_EQ(joined + "\n", line.strOut) << program;
+    EXPECT_NE(joined, [&shown] {
+        std::string s;
+        for (const std::string& sample : shown)
+            s += sample;
+        return s;
+    }());
+
+    const SProcessResult withArgument = RunText({"--list", "(I5)", "--exact=yes"});
+    EXPECT_EQ(withArgument.nExitStatus, 2);
 }
 
 TEST(Json, EscapesEveryByteSoThatTheStringsComeBackExactly)

@@ -1,0 +1,49 @@
+// The compiler-exact samples: what a formatted WRITE of one value prints
+// through one edit descriptor, character for character as gfortran writes
+// it. Reals are REAL(8), the integer and bit kinds INTEGER(8), L a LOGICAL
+// and A a CHARACTER variable as long as the value. The numbers are converted
+// from the exact binary value of the double and rounded by the mode in force.
+#pragma once
+
+#include <string>
+
+#include "descriptor_parser.h"
+
+// The rounding mode in force: none given (gfortran then rounds to nearest,
+// ties to even), or the one of the RU, RD, RZ, RN, RC and RP descriptors.
+enum ExactRounding : int {
+    EXACT_ROUND_NONE,
+    EXACT_ROUND_UP,          // RU: towards +infinity
+    EXACT_ROUND_DOWN,        // RD: towards -infinity
+    EXACT_ROUND_ZERO,        // RZ: towards zero
+    EXACT_ROUND_NEAREST,     // RN: to nearest, ties to even
+    EXACT_ROUND_COMPATIBLE,  // RC: to nearest, ties away from zero
+    EXACT_ROUND_PROCESSOR,   // RP: as gfortran chooses, to nearest, ties to even
+};
+
+// The modes the descriptors before this one set.
+struct SExactModes {
+    int nPlus = 0;         // SP in force: positive numbers print a plus sign
+    long long nScale = 0;  // the kP scale factor
+    int nComma = 0;        // DC in force: the decimal symbol is a comma
+    ExactRounding nRound = EXACT_ROUND_NONE;
+};
+
+// The rounding mode a descriptor text (RU, rd ...) sets; EXACT_ROUND_NONE
+// for a text that is no rounding mode.
+ExactRounding RoundingOfText(const std::string& text);
+
+// The value a descriptor shows when the user gave none: the number (or
+// logical, or characters) its simplified default sample shows, as a value
+// text this engine reads. Digits an INTEGER(8) cannot hold are cut from the
+// right, and an exponent a REAL(8) cannot hold is cut to two digits.
+std::string ExactDefaultValue(const SParsedDescriptor& parsed, const SExactModes& modes);
+
+// The sample one pass of the parsed descriptor prints for the value (empty:
+// the default value) under the modes. 1 on success; 0 for a descriptor the
+// exact mode cannot show: the kinds that print no value, EX (which gfortran
+// 12 does not write), and the forms gfortran's library stops on (a scale factor out of E's range, E with no digits,
+// Ew.dDe, Iw.m with m > w). A value that cannot be read into the variable, or that does not fit the field, gives w
+// asterisks, as the compiler prints.
+int ExactSample(const SParsedDescriptor& parsed, const SExactModes& modes, const std::string& value,
+                std::string& sample);
