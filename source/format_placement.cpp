@@ -1,10 +1,10 @@
 #include "format_placement.h"
 
-#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "char_class.h"
 #include "source_lines.h"
 #include "statement_text.h"
 
@@ -79,7 +79,7 @@ std::size_t SkipPrefixWord(std::string_view s, std::size_t i)
             ++j;
             if (j < s.size() && s[j] == '(')
                 return SkipParens(s, j);
-            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+            while (j < s.size() && IsDigit(s[j]))
                 ++j;
             return j;
         }
@@ -95,8 +95,7 @@ bool IsProcedureHeader(std::string_view s)
     std::size_t i = 0;
     for (;;) {
         for (const std::string_view keyword : {std::string_view("subroutine"), std::string_view("function")})
-            if (StartsWith(s.substr(i), keyword) && i + keyword.size() < s.size() &&
-                std::isalpha(static_cast<unsigned char>(s[i + keyword.size()])))
+            if (StartsWith(s.substr(i), keyword) && i + keyword.size() < s.size() && IsLetter(s[i + keyword.size()]))
                 return true;
         const std::size_t j = SkipPrefixWord(s, i);
         if (j == std::string_view::npos || j == i)
@@ -112,8 +111,7 @@ bool IsTypeDefinition(std::string_view s)
     if (!StartsWith(s, "type") || s.size() == 4)
         return false;
     const char c = s[4];
-    return c == ',' || StartsWith(s.substr(4), "::") ||
-           (std::isalpha(static_cast<unsigned char>(c)) && !StartsWith(s, "typeis("));
+    return c == ',' || StartsWith(s.substr(4), "::") || (IsLetter(c) && !StartsWith(s, "typeis("));
 }
 
 bool IsUnitEnd(std::string_view s)
@@ -234,7 +232,7 @@ std::vector<std::string> StatementsOf(std::string_view text)
         else if (c == ';')
             statements.emplace_back();
         else if (c != ' ' && c != '\t' && c != '&')
-            statements.back() += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            statements.back() += ToLower(c);
     }
     return statements;
 }
@@ -261,7 +259,7 @@ public:
         if (bContinuation || IsFreeComment(raw))
             return {};
         std::size_t i = raw.find_first_not_of(" \t");
-        while (i < raw.size() && std::isdigit(static_cast<unsigned char>(raw[i])))
+        while (i < raw.size() && IsDigit(raw[i]))
             ++i;
         return raw.substr(i);
     }
