@@ -8,6 +8,7 @@
 #include "descriptor_kind.h"
 #include "descriptor_parser.h"
 #include "descriptor_table.h"
+#include "exact_sample.h"
 #include "format_scanner.h"
 
 using CStringArray = std::vector<std::string>;
@@ -102,6 +103,13 @@ private:
     friend struct SDescriptorTestAccess;  // the tests' reference evaluation
 
     int EvaluateTextToSample();
+    // The simplified layouts' derivation, and the exact mode's, which reads
+    // the compiler's characters and checks that the descriptor prints the
+    // sample's own value exactly as typed.
+    int DeriveSimplified(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
+    int DeriveExact(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
+    // The modes in force, as the exact samples take them.
+    SExactModes ExactModes() const;
     int EvaluateSampleToText();
     void RecordGood();
     void Touch();

@@ -34,10 +34,12 @@ std::string Asterisks(long long w)
 // ---------------------------------------------------------------------------
 // Reading a value text.
 
+}  // namespace
+
 // A real as Fortran reads it: an optional sign, digits with an optional
 // decimal point (a comma too), an optional exponent with E, D or Q or with
 // its sign alone; Inf, Infinity and NaN in any case. Blanks around it.
-bool ReadReal(const std::string& text, double& x)
+bool ReadExactReal(const std::string& text, double& x)
 {
     std::size_t i = 0, n = text.size();
     while (i < n && IsBlank(text[i]))
@@ -94,6 +96,8 @@ bool ReadReal(const std::string& text, double& x)
     x = std::strtod(c.c_str(), nullptr);
     return true;
 }
+
+namespace {
 
 // An INTEGER(8): an optional sign and decimal digits, blanks around them.
 bool ReadInteger(const std::string& text, long long& v)
@@ -879,7 +883,7 @@ std::string RealDefault(const std::string& whole, const std::string& fraction, c
 {
     std::string text = (whole.empty() ? "0" : whole) + "." + fraction;
     double x = 0;
-    if (!exponent.empty() && ReadReal(text + "E+" + exponent, x) && std::isfinite(x))
+    if (!exponent.empty() && ReadExactReal(text + "E+" + exponent, x) && std::isfinite(x))
         return text + "E+" + exponent;
     if (!exponent.empty())
         return text + "E+" + exponent.substr(0, 2);
@@ -1013,7 +1017,7 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
     double x = 0;
-    if (!ReadReal(value, x)) {
+    if (!ReadExactReal(value, x)) {
         sample = Asterisks(std::max(wd.w, 1LL));
         return 1;
     }

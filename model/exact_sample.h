@@ -33,6 +33,11 @@ struct SExactModes {
 // for a text that is no rounding mode.
 ExactRounding RoundingOfText(const std::string& text);
 
+// A real value text as Fortran reads it into a REAL(8): an optional sign,
+// digits with a decimal point or comma, an optional exponent with E, D or Q
+// or with its sign alone; Inf, Infinity and NaN in any case; blanks around.
+bool ReadExactReal(const std::string& text, double& x);
+
 // The value a descriptor shows when the user gave none: the number (or
 // logical, or characters) its simplified default sample shows, as a value
 // text this engine reads. Digits an INTEGER(8) cannot hold are cut from the

@@ -291,6 +291,11 @@ constexpr std::array<DeriveFn, KIND_COUNT> kDerivers = [] {
 
 int CDescriptor::Derive(const std::string& sample, std::string& text, const SParsedDescriptor& good) const
 {
+    return m_bExact ? DeriveExact(sample, text, good) : DeriveSimplified(sample, text, good);
+}
+
+int CDescriptor::DeriveSimplified(const std::string& sample, std::string& text, const SParsedDescriptor& good) const
+{
     const DescriptorKind kind = good.nKind;
     // A minimal width (I0, F0.3, G0) fits every sample: the text stays.
     if (HasWidthToken(kind) && good.nW == 0) {

@@ -621,6 +621,17 @@ bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
 
 }  // namespace
 
+SExactModes CDescriptor::ExactModes() const
+{
+    SExactModes modes;
+    modes.nPlus = m_bPlus;
+    modes.nScale = m_nScale;
+    modes.nComma = m_bComma;
+    modes.nRound = m_nRounding != 0 ? RoundingOfText(std::string("R") + static_cast<char>(m_nRounding))
+                                    : EXACT_ROUND_NONE;
+    return modes;
+}
+
 int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed)
 {
     const DescriptorKind kind = parsed.nKind;
@@ -673,14 +684,8 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     // leaves (those without a value, EX, and those the library stops on,
     // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
-        SExactModes modes;
-        modes.nPlus = m_bPlus;
-        modes.nScale = m_nScale;
-        modes.nComma = m_bComma;
-        modes.nRound = m_nRounding != 0 ? RoundingOfText(std::string("R") + static_cast<char>(m_nRounding))
-                                        : EXACT_ROUND_NONE;
         std::string strExact;
-        if (ExactSample(shown, modes, value, strExact)) {
+        if (ExactSample(shown, ExactModes(), value, strExact)) {
             sample = std::move(strExact);
             return 1;
         }

@@ -827,3 +827,89 @@ TEST(ExactSample, ListInExactModePrintsTheLineOfItsWriteStatement)
     }
     std::printf("exact lists compared with gfortran: %zu lines, %d fields\n", lists.size(), nFields);
 }
+
+// A typed sample in the exact mode: every sample the compiler can print for
+// a value (the random triples, the modes before them included) derives a
+// descriptor that prints that same value as exactly the typed sample, and a
+// sample of asterisks, which prints no value, is refused.
+TEST(ExactSample, TypedSampleDerivesADescriptorThatPrintsIt)
+{
+    CCaseMaker maker(SeedOf(27182));
+    int nDerived = 0, nSame = 0;
+    std::string failures;
+    for (int i = 0; i < 6000; ++i) {
+        const long long pick = maker.Int(0, 99);
+        const SExactCase c = pick < 60   ? maker.Real()
+                             : pick < 85 ? maker.Integer()
+                             : pick < 95 ? maker.Logical()
+                                         : maker.Edge();
+        const SParsedDescriptor parsed = ParseDescriptor(c.strDescriptor, DefaultDescriptorTable());
+        std::string sample;
+        if (c.strValue.empty() || !ExactSample(parsed, c.modes, c.strValue, sample) ||
+            sample.find_first_not_of(' ') == std::string::npos || sample.find_first_of("IiNn") != std::string::npos)
+            continue;  // no value printed, or Infinity and NaN
+        // Scale factors beyond a double's digits make the library print zeros
+        // and asterisks that the value shown does not give back, and digits
+        // rounded up past the largest double read back as no REAL(8): such
+        // samples may be refused.
+        std::string shown = sample;
+        std::replace(shown.begin(), shown.end(), ',', '.');
+        double x = 0;
+        if (c.modes.nScale > 5 || c.modes.nScale < -5 || (ReadExactReal(shown, x) && !std::isfinite(x)))
+            continue;
+        std::vector<std::string> texts;
+        std::stringstream modes(c.strModes);
+        for (std::string t; std::getline(modes, t, ',');)
+            texts.push_back(t);
+        texts.push_back(c.strDescriptor);
+        CDescriptorList list(DefaultDescriptorTable());
+        list.SetExact(true);
+        ASSERT_TRUE(Append(list, texts)) << FormatOf(c);
+        const int nLast = list.size() - 1;
+        const bool bStars = sample.find_first_not_of('*') == std::string::npos;
+        const int nOk = list.SetSample(nLast, sample.c_str());
+        if (bStars) {
+            EXPECT_EQ(nOk, 0) << FormatOf(c) << " [" << sample << "] derived " << list.At(nLast).Text();
+            continue;
+        }
+        const std::string derived = list.At(nLast).Text();
+        std::string printed;
+        const bool bPrints = nOk &&
+                             ExactSample(ParseDescriptor(derived, DefaultDescriptorTable()), c.modes, c.strValue,
+                                         printed) &&
+                             printed == sample;
+        if (!bPrints && failures.size() < 4000)
+            failures += FormatOf(c) + " " + c.strValue + " [" + sample + "] -> " + derived + " [" + printed + "]\n";
+        nDerived += bPrints ? 1 : 0;
+        nSame += derived == c.strDescriptor ? 1 : 0;
+    }
+    std::printf("typed exact samples derived: %d, the same descriptor: %d\n", nDerived, nSame);
+    EXPECT_TRUE(failures.empty()) << failures;
+    EXPECT_GE(nDerived, 3000);
+}
+
+// Samples no descriptor of the kind prints are refused in the exact mode,
+// the simplified layouts' own shapes among them.
+TEST(ExactSample, TypedSampleThatNothingPrintsIsRefused)
+{
+    const std::vector<std::pair<std::string, std::string>> kRefused{
+        {"E15.8", "  .31415900+001"},
+        {"E15.8", " 0.31415900E+1x"},
+        {"F7.3", "  3.1x2"},
+        {"F7.3", "*******"},
+        {"G12.4", "   3.142"},
+        {"G12.4", "   .3141+001"},
+        {"I5", "  4 2"},
+        {"I5", "  4.2"},
+        {"L3", "  X"},
+        {"Z4", "  FG"},
+        {"D15.8", "0.31415900E+01"},
+        {"ES13.5", "  0.12346E+03"},
+    };
+    for (const auto& [text, sample] : kRefused) {
+        CDescriptorList list(DefaultDescriptorTable());
+        list.SetExact(true);
+        ASSERT_TRUE(list.InsertDescriptor(0, text.c_str()));
+        EXPECT_EQ(list.SetSample(0, sample.c_str()), 0) << text << " [" << sample << "] gave " << list.At(0).Text();
+    }
+}
