@@ -15,7 +15,7 @@
 namespace {
 
 constexpr std::size_t kPlaceWords = 3;  // FILE LINE COLUMN
-constexpr std::size_t kMaxOptions = 3;  // -d:1:LOG, -fps4, a source form
+constexpr std::size_t kMaxOptions = 5;  // -d:1:LOG, -fps4, a source form, --exact, --keep-layout
 constexpr std::size_t kOptionPrefixLength = 5;
 constexpr const char* kEndOfOptions = "--";
 
@@ -77,6 +77,12 @@ void ReadOption(const std::string& strWord, const std::string& strFile, SCommand
         commandLine.arrOptions.push_back({bIsFile ? OPTION_LOG_IS_FILE : OPTION_DEBUG_LOG, strLog});
         commandLine.bDebug = 1;
         commandLine.bError = commandLine.bError || bIsFile;
+    } else if (strcasecmp(strWord.c_str(), "--exact") == 0) {
+        commandLine.arrOptions.push_back({OPTION_EXACT, std::string()});
+        commandLine.bExact = 1;
+    } else if (strcasecmp(strWord.c_str(), "--keep-layout") == 0) {
+        commandLine.arrOptions.push_back({OPTION_KEEP_LAYOUT, std::string()});
+        commandLine.bKeepLayout = 1;
     } else if (StartsWithOption(strWord, "-fps4")) {
         commandLine.arrOptions.push_back({OPTION_STRICT_TABLE, std::string()});
         commandLine.bStrictTable = 1;
@@ -207,7 +213,8 @@ std::string MakeWindowTitle(const std::string& strFileWord, const std::string& s
 
 const char* CommandLineUsage()
 {
-    return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]";
+    return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--exact] [--keep-layout] [--free-form | "
+           "--fixed-form]";
 }
 
 std::string CommandLineProblem(const SCommandLine& commandLine)
@@ -232,8 +239,8 @@ InfoRequest ReadInfoRequest(const std::vector<std::string>& words)
 
 const char* CommandLineHelp()
 {
-    return "Usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--free-form | --fixed-form]\n"
-           "       quillmark [-d:1:LOG] [-fps4] [--free-form | --fixed-form] -- FILE LINE COLUMN\n"
+    return "Usage: quillmark FILE LINE COLUMN [OPTION...]\n"
+           "       quillmark [OPTION...] -- FILE LINE COLUMN\n"
            "       quillmark --help | --version\n"
            "\n"
            "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
@@ -247,6 +254,12 @@ const char* CommandLineHelp()
            "                 answered No and OK is pressed by itself (off screen when\n"
            "                 there is no display); LOG must be another file than FILE\n"
            "  -fps4          recognise only the standard descriptor forms\n"
+           "  --exact        show each sample exactly as gfortran prints the value\n"
+           "                 (REAL(8), INTEGER(8)) instead of the simplified layout\n"
+           "  --keep-layout  OK changes only the text of the fields that changed and\n"
+           "                 keeps the statement's lines, blanks and comments\n"
+           "                 (the two settings of the strip's context menu; an\n"
+           "                 option turns its setting on for this run)\n"
            "  --free-form    read FILE in free source form, whatever its suffix\n"
            "  --fixed-form   read FILE in fixed source form, whatever its suffix\n"
            "                 (by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"

@@ -1,4 +1,5 @@
-// The program's command line: FILE LINE COLUMN [-d:1:LOG] [-fps4], or the
+// The program's command line: FILE LINE COLUMN [-d:1:LOG] [-fps4] [--exact]
+// [--keep-layout] [--free-form | --fixed-form], or the
 // options first and FILE LINE COLUMN after a word "--".
 // Toolkit-free, so that the program can read it before the toolkit starts
 // (the debug option decides whether a display is needed at all).
@@ -14,6 +15,8 @@ enum CommandOptionKind {
     OPTION_LOG_IS_FILE,   // a debug log that names the source file itself: a command-line error
     OPTION_STRICT_TABLE,  // "-fps4"
     OPTION_SOURCE_FORM,   // "--free-form" or "--fixed-form"
+    OPTION_EXACT,         // "--exact": the samples as the compiler prints them
+    OPTION_KEEP_LAYOUT,   // "--keep-layout": OK changes only what was edited
     OPTION_UNKNOWN,       // anything else: a command-line error
 };
 
@@ -31,6 +34,8 @@ struct SCommandLine {
     int bDebug = 0;                                  // a debug option was given
     int bStrictTable = 0;                            // -fps4 was given
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form or --fixed-form
+    int bExact = 0;                                  // --exact was given
+    int bKeepLayout = 0;                             // --keep-layout was given
 };
 
 // Splits a command-line text into words at blanks and tabs. When the text

@@ -12,6 +12,7 @@
 #include "help.h"
 #include "interrupted_save.h"
 #include "owner_window.h"
+#include "preferences.h"
 #include "quillmark_version.h"
 #include "source_file.h"
 #include "statement_session.h"
@@ -106,6 +107,13 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         return false;
     }
     m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
+    // The stored settings, each turned on for this run by its option; the
+    // unattended road neither reads nor stores them, so that it runs the
+    // same on every machine.
+    const bool bStored = !ProcessFlags().m_bDebug;
+    m_list.SetExact(commandLine.bExact != 0 || (bStored && LoadPreference(PREF_EXACT_SAMPLES)));
+    m_pFrame->SetKeepLayout(commandLine.bKeepLayout != 0 || (bStored && LoadPreference(PREF_KEEP_LAYOUT)));
+    m_pFrame->SetStoresSettings(bStored);
 
     const std::string& strFile = commandLine.arrWords[0];
     const std::string& strLine = commandLine.arrWords[1];

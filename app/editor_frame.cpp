@@ -1,5 +1,6 @@
 #include "editor_frame.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -17,6 +18,7 @@
 #include "help.h"
 #include "message_box.h"
 #include "new_field_dialog.h"
+#include "preferences.h"
 #include "save_statement.h"
 #include "statement_site.h"
 #include "string_table.h"
@@ -60,6 +62,7 @@ void CEditorFrame::CreateControls()
         m_arrControls[static_cast<std::size_t>(nRow)] = pButton;
     }
     SetDefaultStyle(kOkRow, true);
+    CreateSettingsMenu();
 
     // Hot keys, in row order; a later row takes a letter from an earlier one.
     // Controls without a letter get no entry, so that no key stands for them.
@@ -80,6 +83,37 @@ void CEditorFrame::CreateControls()
     setFixedHeight(minimum.height());
     resize(minimum.size());
     new CFramePreTranslator(this);
+}
+
+// The strip's context menu holds the two settings as check items.
+void CEditorFrame::CreateSettingsMenu()
+{
+    const auto addSetting = [this](int nCaptionId, bool bOn, void (CEditorFrame::*pHandler)(bool)) {
+        auto* pAction = new QAction(QString::fromLatin1(LoadResourceString(nCaptionId)), m_pStrip);
+        pAction->setCheckable(true);
+        pAction->setChecked(bOn);
+        connect(pAction, &QAction::toggled, this, pHandler);
+        m_pStrip->addAction(pAction);
+    };
+    addSetting(IDS_MENU_EXACT, m_list.Exact(), &CEditorFrame::OnExactSamples);
+    addSetting(IDS_MENU_KEEP_LAYOUT, m_bKeepLayout, &CEditorFrame::OnKeepLayout);
+    m_pStrip->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CEditorFrame::OnExactSamples(bool bOn)
+{
+    m_list.SetExact(bOn);
+    if (m_bStoreSettings)
+        StorePreference(PREF_EXACT_SAMPLES, bOn);
+    m_pStrip->Rebuild(0);
+    m_pStrip->update();
+}
+
+void CEditorFrame::OnKeepLayout(bool bOn)
+{
+    m_bKeepLayout = bOn;
+    if (m_bStoreSettings)
+        StorePreference(PREF_KEEP_LAYOUT, bOn);
 }
 
 void CEditorFrame::MeasureFont()
@@ -227,7 +261,8 @@ void CEditorFrame::OnOk()
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
     CWindowQuestions questions(OwnerOf(m_pStrip), *m_pSaveAs);
-    if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, bWritten, m_strSavedElsewhere)) {
+    const WriteWay nWay = m_bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD;
+    if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, nWay, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         close();
         return;

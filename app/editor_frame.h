@@ -64,6 +64,14 @@ public:
     bool FileWritten() const { return m_bWritten; }
     const std::string& SavedElsewhere() const { return m_strSavedElsewhere; }
 
+    // The two settings of the strip's context menu: samples as the compiler
+    // prints them (held by the list) and OK keeping the statement's layout.
+    // With bStore a change of either is stored for the next start; the
+    // unattended road stores nothing. Call before CreateControls.
+    void SetKeepLayout(bool bKeepLayout) { m_bKeepLayout = bKeepLayout; }
+    void SetStoresSettings(bool bStore) { m_bStoreSettings = bStore; }
+    bool KeepsLayout() const { return m_bKeepLayout; }
+
     // The window is going away: the help viewer is closed, unless the
     // command line was bad and the viewer shows its help.
     void OnDestroy();
@@ -77,6 +85,9 @@ protected:
 
 private:
     void MeasureFont();
+    void CreateSettingsMenu();
+    void OnExactSamples(bool bOn);
+    void OnKeepLayout(bool bOn);
     void SetDefaultStyle(int nRow, bool bDefault);
     void OnFormatStatement();
     void OnNewField();
@@ -98,5 +109,7 @@ private:
     int m_nCharWidth = 0;   // average character width of the fixed font, 0 until measured
     int m_nLineHeight = 0;  // its line height
     bool m_bWritten = false;
+    bool m_bKeepLayout = false;
+    bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;
 };

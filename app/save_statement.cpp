@@ -6,12 +6,12 @@
 #include "string_table.h"
 
 int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex, OwnerHandle owner,
-                  IStatementQuestions& questions, int& bWritten, std::string& strSavedElsewhere)
+                  IStatementQuestions& questions, WriteWay nWay, int& bWritten, std::string& strSavedElsewhere)
 {
     std::string strWrittenTo;
     bWritten = 0;
     strSavedElsewhere.clear();
-    const CResult result = CommitStatement(list, site, nCurrentIndex, questions, &strWrittenTo);
+    const CResult result = CommitStatement(list, site, nCurrentIndex, questions, &strWrittenTo, nWay);
     if (result.Ok()) {
         if (IsSameFile(strWrittenTo, site.m_strFileName))
             bWritten = 1;

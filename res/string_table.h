@@ -66,6 +66,8 @@ enum StringId : int {
     IDS_FORMAT_NOT_HERE = 62,
     IDS_CANNOT_OPEN_FILE_BECAUSE = 63,
     IDS_CANNOT_WRITE_BECAUSE = 64,
+    IDS_MENU_EXACT = 65,
+    IDS_MENU_KEEP_LAYOUT = 66,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -24,7 +24,7 @@ int FindEmptyGroup(const CDescriptorList& list)
 }
 
 CResult CommitStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex,
-                        IStatementQuestions& questions, std::string* pWrittenTo)
+                        IStatementQuestions& questions, std::string* pWrittenTo, [[maybe_unused]] WriteWay nWay)
 {
     if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
         list.RevertToGood(nCurrentIndex);

@@ -10,6 +10,7 @@
 #include "statement_locator.h"
 #include "statement_questions.h"
 #include "statement_site.h"
+#include "statement_writer.h"
 
 // Opens the statement the request names into list and site: the statement
 // that starts on the line, or, on a blank line, a new FORMAT statement
@@ -25,7 +26,8 @@ CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, C
 // chosen with questions.ChooseOtherFile, named in pWrittenTo) holds the
 // edited statement.
 CResult CommitStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex,
-                        IStatementQuestions& questions, std::string* pWrittenTo = nullptr);
+                        IStatementQuestions& questions, std::string* pWrittenTo = nullptr,
+                        WriteWay nWay = WRITE_REBUILD);
 
 // The first group of the list that holds no descriptor ("2(" followed at once
 // by its ")"); -1 when there is none.

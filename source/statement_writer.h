@@ -12,6 +12,10 @@
 #include "statement_questions.h"
 #include "statement_site.h"
 
+// How OK writes the statement: rebuilt from its texts and laid out afresh,
+// or with its lines kept and only the texts of the changed fields replaced.
+enum WriteWay { WRITE_REBUILD, WRITE_KEEP_LAYOUT };
+
 // Writes the list's statement into its file in place of the old one. Success
 // when the file (or the file chosen with questions.ChooseOtherFile) now holds
 // the edited statement; otherwise the file is untouched and the result says

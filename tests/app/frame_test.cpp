@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -13,8 +14,11 @@
 #include "control_table.h"
 #include "descriptor_list.h"
 #include "editor_frame.h"
+#include "exact_sample.h"
+#include "field_cell.h"
 #include "field_strip.h"
 #include "gui_helpers.h"
+#include "preferences.h"
 #include "recording_presenter.h"
 #include "statement_locator.h"
 #include "statement_site.h"
@@ -99,6 +103,7 @@ private slots:
     void keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning();
     void aRefusedOkShowsTheFieldTakenBack();
     void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
+    void theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked();
 
 private:
     // A fixed-form source file holding the text, in this test's own folder.
@@ -458,3 +463,44 @@ void FrameTest::closingQuitsTheHelpViewerUnlessTheCommandLineWasBad()
 
 QTEST_MAIN(FrameTest)
 #include "frame_test.moc"
+
+// The strip's context menu holds the two settings as check items: the
+// samples switch between the simplified and the compiler's layout at once,
+// and each change is stored for the next start only when the window stores
+// its settings (not on the unattended road).
+void FrameTest::theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    StorePreference(PREF_EXACT_SAMPLES, false);
+    StorePreference(PREF_KEEP_LAYOUT, false);
+    SWindow window({"F7.3", "SP", "E15.8"});
+    window.pFrame->SetStoresSettings(true);
+    CFieldStrip& strip = *window.pFrame->Strip();
+    QCOMPARE(strip.contextMenuPolicy(), Qt::ActionsContextMenu);
+    const QList<QAction*> actions = strip.actions();
+    QCOMPARE(actions.size(), 2);
+    QVERIFY(actions[0]->isCheckable() && actions[1]->isCheckable());
+    QVERIFY(!actions[0]->isChecked() && !actions[1]->isChecked());
+
+    const std::string strSimplified = strip.SampleCell(2)->Text();
+    SExactModes modes;
+    modes.nPlus = 1;
+    std::string strExact;
+    QVERIFY(ExactSample(window.list.At(2).GoodParsed(), modes, std::string(), strExact));
+    QVERIFY(strExact != strSimplified);
+
+    actions[0]->trigger();
+    QVERIFY(window.list.Exact());
+    QCOMPARE(strip.SampleCell(2)->Text(), strExact);
+    QVERIFY(LoadPreference(PREF_EXACT_SAMPLES));
+    actions[1]->trigger();
+    QVERIFY(window.pFrame->KeepsLayout());
+    QVERIFY(LoadPreference(PREF_KEEP_LAYOUT));
+
+    window.pFrame->SetStoresSettings(false);
+    actions[0]->trigger();
+    QCOMPARE(strip.SampleCell(2)->Text(), strSimplified);
+    QVERIFY(LoadPreference(PREF_EXACT_SAMPLES));
+    StorePreference(PREF_EXACT_SAMPLES, false);
+    StorePreference(PREF_KEEP_LAYOUT, false);
+}

@@ -24,6 +24,7 @@ private slots:
     void takesTheShellsWordsAsTheyAre();
     void acceptsThreeToFiveWordsAndTheTwoOptions_data();
     void acceptsThreeToFiveWordsAndTheTwoOptions();
+    void readsTheTwoSettingsOptionsBesideTheOthers();
     void readsTheFileAfterTheEndOfOptionsAsAFile();
     void refusesALogThatIsTheSourceFileBeforeOpeningIt();
     void createsTheDebugLogEvenWhenTheOtherOptionIsBad();
@@ -71,8 +72,9 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("three words") << QStringList{"p.for", "12", "7"} << 0 << 0 << 0 << 0;
     QTest::newRow("no column") << QStringList{"p.for", "12"} << 1 << 0 << 0 << 0;
     QTest::newRow("no words") << QStringList{} << 1 << 0 << 0 << 0;
-    QTest::newRow("seven words") << QStringList{"p.for", "12", "7", "-fps4", "-d:1:l", "--free-form", "x"} << 1 << 0
-                                 << 0 << 0;
+    QTest::newRow("nine words") << QStringList{"p.for",         "12", "7", "-fps4", "-d:1:l", "--free-form", "--exact",
+                                               "--keep-layout", "x"}
+                                << 1 << 0 << 0 << 0;
     // A source form beside the other two options, in any order and case.
     QTest::newRow("free form") << QStringList{"p.F", "12", "7", "--free-form"} << 0 << 0 << 0 << 2;
     QTest::newRow("all three") << QStringList{"p.f90", "12", "7", "--FIXED-form", "-d:1:l", "-fps4"} << 0 << 1 << 1
@@ -119,6 +121,24 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
     QCOMPARE(commandLine.bDebug, debug);
     QCOMPARE(commandLine.bStrictTable, strict);
     QCOMPARE(int(commandLine.nSourceForm), form);
+}
+
+void StartUpTest::readsTheTwoSettingsOptionsBesideTheOthers()
+{
+    const SCommandLine all = ParseCommandLine(
+        {"p.for", "12", "7", "--Exact", "-d:1:l", "--keep-layout", "-fps4", "--free-form"});
+    QCOMPARE(all.bError, 0);
+    QCOMPARE(all.bExact, 1);
+    QCOMPARE(all.bKeepLayout, 1);
+    QCOMPARE(all.bDebug, 1);
+    QCOMPARE(all.bStrictTable, 1);
+    const SCommandLine before = ParseCommandLine({"--keep-layout", "--", "p.for", "12", "7"});
+    QCOMPARE(before.bError, 0);
+    QCOMPARE(before.bExact, 0);
+    QCOMPARE(before.bKeepLayout, 1);
+    QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exactly"}).bError, 1);
+    QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exact", "--exact", "--exact", "--exact", "--exact", "-x"}).bError,
+             1);
 }
 
 void StartUpTest::readsTheFileAfterTheEndOfOptionsAsAFile()
