@@ -34,6 +34,17 @@ The string is split into words at blanks; a word with blanks goes in
 double quotes."
   :type 'string)
 
+(defcustom quillmark-exact nil
+  "Non-nil: show the samples exactly as gfortran prints them (--exact).
+Nil leaves the choice to the setting stored by Quillmark's window."
+  :type 'boolean)
+
+(defcustom quillmark-keep-layout nil
+  "Non-nil: OK changes only the fields that changed (--keep-layout).
+The statement's lines, blanks and comments stay as they are.  Nil leaves
+the choice to the setting stored by Quillmark's window."
+  :type 'boolean)
+
 (defun quillmark--column ()
   "The column of point in bytes from 1, as Quillmark counts it."
   (1+ (- (position-bytes (point)) (position-bytes (line-beginning-position)))))
@@ -52,6 +63,8 @@ exit status."
   (let ((args (append (list (expand-file-name buffer-file-name)
                             (number-to-string (line-number-at-pos nil t))
                             (number-to-string (quillmark--column)))
+                      (and quillmark-exact (list "--exact"))
+                      (and quillmark-keep-layout (list "--keep-layout"))
                       (split-string-and-unquote quillmark-options)))
         (status nil)
         (output nil))

@@ -52,3 +52,23 @@ check_results() {
     # (after a clean run it holds a single line end).
     [ "$(wc -c < "$log")" -gt 1 ] || fail "the unattended log holds no message: did the options reach the program?"
 }
+
+# A stand-in program that writes the words it was started with, one per
+# line, into $work/args.txt and writes nothing else (exit status 1): the
+# plug-ins' settings must reach the command line as options.
+recorder="$work/recorder.sh"
+cat > "$recorder" <<'SH'
+#!/bin/sh
+printf '%s\n' "$@" > "$(dirname "$0")/args.txt"
+exit 1
+SH
+chmod +x "$recorder"
+
+# $1: the words the recorder received.
+check_setting_options() {
+    local args=$1
+    [ -f "$args" ] || fail "the plug-in did not start the program with its settings on"
+    grep -qx -- '--exact' "$args" || fail "--exact did not reach the program: $(tr '\n' ' ' < "$args")"
+    grep -qx -- '--keep-layout' "$args" || fail "--keep-layout did not reach the program: $(tr '\n' ' ' < "$args")"
+    [ "$(sed -n 1p "$args")" = "$source_file" ] || fail "the file is no longer the first word: $(sed -n 1p "$args")"
+}

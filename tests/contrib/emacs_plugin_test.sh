@@ -14,10 +14,10 @@ command -v emacs > /dev/null || { echo "emacs is not installed: skipped"; exit 7
 . "$(dirname "$0")/editor_fixture.sh"
 
 export QUILLMARK_TEST_PROGRAM=$quillmark QUILLMARK_TEST_SOURCE=$source_file QUILLMARK_TEST_LOG=$log
-export QUILLMARK_TEST_WORK=$work QUILLMARK_TEST_EDITED=$edited_line
+export QUILLMARK_TEST_WORK=$work QUILLMARK_TEST_EDITED=$edited_line QUILLMARK_TEST_RECORDER=$recorder
 cat > "$work/run.el" <<'ELISP'
 (load (getenv "QUILLMARK_TEST_PLUGIN") nil t)
-(unless (equal quillmark-options "") (kill-emacs 3))
+(unless (and (equal quillmark-options "") (not quillmark-exact) (not quillmark-keep-layout)) (kill-emacs 3))
 (setq quillmark-program (getenv "QUILLMARK_TEST_PROGRAM"))
 ;; A log name with a blank, in double quotes as the option's doc says.
 (setq quillmark-options (format "\"-d:1:%s\"" (getenv "QUILLMARK_TEST_LOG")))
@@ -40,6 +40,10 @@ cat > "$work/run.el" <<'ELISP'
   (quillmark)
   (with-temp-file (test-out "message.txt") (insert last-message "\n")))
 (write-region nil nil (test-out "refused.txt"))
+(setq quillmark-program (getenv "QUILLMARK_TEST_RECORDER")
+      quillmark-exact t
+      quillmark-keep-layout t)
+(quillmark)
 (kill-emacs 0)
 ELISP
 # The plug-in compiles without a warning (an unbound variable, a function
@@ -53,4 +57,5 @@ timeout 120 emacs --batch -Q -l "$work/run.el" < /dev/null 2> "$work/emacs.err" 
     { cat "$work/emacs.err" >&2; fail "emacs ended with status $?"; }
 check_results "$work/after.txt" "$work/refused.txt" "$work/message.txt"
 [ "$(cat "$work/cursor.txt")" = 3 ] || fail "point left the statement's line: $(cat "$work/cursor.txt")"
+check_setting_options "$work/args.txt"
 echo "emacs plug-in: rewritten and reloaded"

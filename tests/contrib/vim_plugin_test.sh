@@ -16,10 +16,11 @@ command -v vim > /dev/null || { echo "vim is not installed: skipped"; exit 77; }
 # the test and the plug-in.
 export QUILLMARK_TEST_PROGRAM=$quillmark QUILLMARK_TEST_PLUGIN=$plugin QUILLMARK_TEST_SOURCE=$source_file
 export QUILLMARK_TEST_LOG=$log QUILLMARK_TEST_WORK=$work QUILLMARK_TEST_EDITED=$edited_line
+export QUILLMARK_TEST_RECORDER=$recorder
 cat > "$work/run.vim" <<'VIM'
 let g:quillmark_program = $QUILLMARK_TEST_PROGRAM
 execute 'source ' . fnameescape($QUILLMARK_TEST_PLUGIN)
-if g:quillmark_options !=# ''
+if g:quillmark_options !=# '' || g:quillmark_exact || g:quillmark_keep_layout
   cquit
 endif
 let g:quillmark_options = '-d:1:' . shellescape($QUILLMARK_TEST_LOG)
@@ -35,6 +36,10 @@ call writefile(getline(1, '$'), $QUILLMARK_TEST_WORK . '/refused.txt')
 call writefile(split(g:message, "\n"), $QUILLMARK_TEST_WORK . '/message.txt')
 call writefile(map(getloclist(0), 'bufname(v:val.bufnr) . ":" . v:val.lnum . ": " . v:val.text'),
       \ $QUILLMARK_TEST_WORK . '/loclist.txt')
+let g:quillmark_program = $QUILLMARK_TEST_RECORDER
+let g:quillmark_exact = 1
+let g:quillmark_keep_layout = 1
+silent! Quillmark
 qall!
 VIM
 timeout 120 vim -es -N -u NONE -i NONE -n -S "$work/run.vim" < /dev/null || fail "vim ended with status $?"
@@ -43,4 +48,5 @@ check_results "$work/after.txt" "$work/refused.txt" "$work/message.txt"
 # The message that names its line is in the location list, at that line.
 [ "$(cat "$work/loclist.txt")" = "$source_file:1: $not_found" ] ||
     fail "the location list holds: $(cat "$work/loclist.txt")"
+check_setting_options "$work/args.txt"
 echo "vim plug-in: rewritten and reloaded"

@@ -11,6 +11,12 @@
 "   g:quillmark_program   the program (default "quillmark", found on PATH)
 "   g:quillmark_options   extra options appended to the command line as shell
 "                         words, e.g. '--free-form' (default: empty)
+"   g:quillmark_exact     1: the samples exactly as gfortran prints them
+"                         (--exact; default 0, the window's stored setting)
+"   g:quillmark_keep_layout
+"                         1: OK changes only the fields that changed and keeps
+"                         the statement's lines, blanks and comments
+"                         (--keep-layout; default 0, the stored setting)
 "
 " A key of your own, in ~/.vimrc:   nnoremap <F7> :Quillmark<CR>
 
@@ -25,6 +31,12 @@ endif
 if !exists('g:quillmark_options')
   let g:quillmark_options = ''
 endif
+if !exists('g:quillmark_exact')
+  let g:quillmark_exact = 0
+endif
+if !exists('g:quillmark_keep_layout')
+  let g:quillmark_keep_layout = 0
+endif
 
 function! s:Quillmark() abort
   let l:file = expand('%:p')
@@ -36,6 +48,12 @@ function! s:Quillmark() abort
   " The program and the file name are quoted for the shell; the options are
   " the user's own shell words.
   let l:command = shellescape(g:quillmark_program) . ' ' . shellescape(l:file) . ' ' . line('.') . ' ' . col('.')
+  if g:quillmark_exact
+    let l:command .= ' --exact'
+  endif
+  if g:quillmark_keep_layout
+    let l:command .= ' --keep-layout'
+  endif
   if !empty(g:quillmark_options)
     let l:command .= ' ' . g:quillmark_options
   endif
