@@ -4,29 +4,33 @@
 # so that both see the same machine. Prints each run's real time and the
 # median of each program over the rounds.
 #
-#   bench/interleave.sh BEFORE AFTER FILTER [ROUNDS]
+#   bench/interleave.sh BEFORE AFTER FILTER [ROUNDS [AFTER_FILTER]]
 #
 # BEFORE and AFTER are the two programs (for instance a build of an earlier
 # commit and build/bench/quillmark_strip_bench), FILTER a
-# --benchmark_filter, ROUNDS (default 7) how many times each runs.
+# --benchmark_filter, ROUNDS (default 7) how many times each runs. With
+# AFTER_FILTER the second program runs that benchmark instead: one program
+# given twice compares two of its benchmarks, such as one keystroke with
+# the simplified and with the compiler's samples.
 set -euo pipefail
 before=$1
 after=$2
 filter=$3
 rounds=${4:-7}
+after_filter=${5:-$filter}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
 # The real time of the one benchmark the filter selects, in ms.
 time_of() {
-    "$1" --benchmark_filter="$filter" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+    "$1" --benchmark_filter="$2" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
         --benchmark_format=csv 2> /dev/null |
         awk -F, '/_median/ { t = $3; u = $5; gsub(/"/, "", u); if (u == "us") t /= 1000; if (u == "ns") t /= 1e6; print t }'
 }
 
 declare -a times_before times_after
 for ((r = 1; r <= rounds; ++r)); do
-    tb=$(time_of "$before")
-    ta=$(time_of "$after")
+    tb=$(time_of "$before" "$filter")
+    ta=$(time_of "$after" "$after_filter")
     times_before+=("$tb")
     times_after+=("$ta")
     printf 'round %d: before %s ms, after %s ms\n' "$r" "$tb" "$ta"

@@ -37,15 +37,27 @@ private:
     int m_nPaints = 0;
 };
 
-// "(FIRST," then groups "2(I5,2X)," until the list holds about n descriptors:
-// each group is four descriptors, and its ")" depends on what precedes it.
-std::string GroupedList(const char* pszFirst, long long n)
+// "(FIRST," then groups such as "2(I5,2X)," until the list holds about n
+// descriptors: each group is four descriptors, and its ")" depends on what
+// precedes it.
+std::string GroupedList(const char* pszFirst, const char* pszGroup, long long n)
 {
     std::string s = std::string("(") + pszFirst;
     for (long long i = 0; i < n / 4; ++i)
-        s += ", 2(I5,2X)";
+        s += std::string(", ") + pszGroup;
     return s + ")\n";
 }
+
+// What a benchmark types into: the first field, the group that fills the
+// list, and whether the samples are the compiler's.
+struct SStripCase {
+    const char* pszFirst;
+    const char* pszGroup;
+    bool bExact;
+    char chOn;
+    char chOff;
+    bool bValues = false;  // every field that prints a number gets a value of its own
+};
 
 // The window over a statement, shown and active, with the editor on the
 // first field's text cell.
@@ -56,8 +68,9 @@ struct SWindow {
     CFieldStrip* pStrip = nullptr;
     CPaintCounter* pPaints = nullptr;
 
-    bool Open(const std::string& strList)
+    bool Open(const std::string& strList, bool bExact)
     {
+        list.SetExact(bExact);
         if (!list.Split(strList))
             return false;
         site.m_strFileName = "report.for";
@@ -137,15 +150,24 @@ struct SWindow {
 // Types chOn then chOff into the first field, one key per iteration: the
 // first field's text alternates between two widths. Every iteration checks
 // that a paint came and that the cells were laid out again.
-void TypeIntoFirstField(benchmark::State& state, const char* pszFirst, char chOn, char chOff)
+void TypeIntoFirstField(benchmark::State& state, SStripCase c)
 {
+    const char* pszFirst = c.pszFirst;
+    const char chOn = c.chOn, chOff = c.chOff;
     SWindow window;
-    if (!window.Open(GroupedList(pszFirst, state.range(0)))) {
+    if (!window.Open(GroupedList(pszFirst, c.pszGroup, state.range(0)), c.bExact)) {
         state.SkipWithError("the window did not open with the editor on the first field");
         return;
     }
     CDescriptorList& list = window.list;
     const int nSize = list.size();
+    for (int i = 0; c.bValues && i < nSize; ++i) {
+        const int nKind = list.At(i).Kind();
+        if (nKind == KIND_FWD || nKind == KIND_EWD)
+            list.SetValue(i, (std::to_string(i * 37 % 100000) + "." + std::to_string(i)).c_str());
+    }
+    window.pStrip->Rebuild(0);
+    QApplication::processEvents();
 
     // Once untimed: the key changes the field's text and leaves fields due,
     // and the paint lays the strip out and reloads every one of them.
@@ -193,9 +215,24 @@ void Sizes(benchmark::internal::Benchmark* pBenchmark)
 }
 
 // I5 -> I55 -> I5: no mode changes; the later ")" fields are due.
-BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstField, "I5", '5', '\b')->Apply(Sizes);
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstField, SStripCase{"I5", "2(I5,2X)", false, '5', '\b'})->Apply(Sizes);
 // SP -> S -> SP: the first field is a sign mode and every later field is due.
-BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeField, "SP", '\b', 'P')->Apply(Sizes);
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeField, SStripCase{"SP", "2(I5,2X)", false, '\b', 'P'})
+    ->Apply(Sizes);
+// The same over real numbers, with the simplified samples and with the
+// compiler's: every F and E sample is laid out again on each key.
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeFieldReals, SStripCase{"SP", "2(F11.3,E13.5)", false, '\b', 'P'})
+    ->Apply(Sizes);
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeFieldRealsExact,
+                  SStripCase{"SP", "2(F11.3,E13.5)", true, '\b', 'P'})
+    ->Apply(Sizes);
+// And with a value of its own in every F and E field.
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeFieldValues,
+                  SStripCase{"SP", "2(F11.3,E13.5)", false, '\b', 'P', true})
+    ->Apply(Sizes);
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeFieldValuesExact,
+                  SStripCase{"SP", "2(F11.3,E13.5)", true, '\b', 'P', true})
+    ->Apply(Sizes);
 
 }  // namespace
 

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "char_class.h"
 #include "descriptor_kind.h"
@@ -34,12 +36,10 @@ std::string Asterisks(long long w)
 // ---------------------------------------------------------------------------
 // Reading a value text.
 
-}  // namespace
-
 // A real as Fortran reads it: an optional sign, digits with an optional
 // decimal point (a comma too), an optional exponent with E, D or Q or with
 // its sign alone; Inf, Infinity and NaN in any case. Blanks around it.
-bool ReadExactReal(const std::string& text, double& x)
+bool ParseReal(const std::string& text, double& x)
 {
     std::size_t i = 0, n = text.size();
     while (i < n && IsBlank(text[i]))
@@ -95,6 +95,29 @@ bool ReadExactReal(const std::string& text, double& x)
     }
     x = std::strtod(c.c_str(), nullptr);
     return true;
+}
+
+// Each keystroke reads the same value texts again (the default values of
+// the samples laid out anew): the latest readings are kept in a small table.
+struct SReading {
+    std::string text;
+    bool bRead = false;
+    double x = 0;
+};
+
+}  // namespace
+
+bool ReadExactReal(const std::string& text, double& x)
+{
+    constexpr std::size_t kEntries = 4096;
+    thread_local std::array<SReading, kEntries> table;
+    SReading& entry = table[std::hash<std::string>{}(text) % kEntries];
+    if (entry.text != text || text.empty()) {
+        entry.text = text;
+        entry.bRead = ParseReal(text, entry.x);
+    }
+    x = entry.x;
+    return entry.bRead;
 }
 
 namespace {
@@ -155,15 +178,35 @@ struct SDecimal {
     long long nExp = 0;
 };
 
-SDecimal ExactDecimal(double x)
+// A bound on the significant decimal digits of the exact expansion of a
+// finite non-zero double: |x| = m × 2^e with m odd has as many as m × 2^e
+// (e >= 0) or m × 5^-e (e < 0), plus a digit of margin for the logarithms.
+int ExactDigitCount(double x)
+{
+    int k = 0;
+    const double f = std::frexp(std::fabs(x), &k);
+    auto m = static_cast<unsigned long long>(std::ldexp(f, 53));
+    long long e = k - 53;
+    while (m % 2 == 0) {
+        m /= 2;
+        ++e;
+    }
+    const double dLog = std::log10(static_cast<double>(m)) + static_cast<double>(e) * std::log10(e >= 0 ? 2.0 : 5.0) *
+                                                                   (e >= 0 ? 1.0 : -1.0);
+    return static_cast<int>(dLog) + 2;
+}
+
+SDecimal ConvertExactly(double x)
 {
     SDecimal v;
     v.bNeg = std::signbit(x);
     if (x == 0)
         return v;
-    // 800 digits after the first hold every double's expansion exactly.
+    // The conversion is exact when it is asked for as many digits as the
+    // expansion has (at most 767); converting more only adds zeros, and
+    // costs time proportional to them.
     std::array<char, 900> buf{};
-    const int n = std::snprintf(buf.data(), buf.size(), "%.800e", std::fabs(x));
+    const int n = std::snprintf(buf.data(), buf.size(), "%.*e", ExactDigitCount(x), std::fabs(x));
     const std::string s(buf.data(), static_cast<std::size_t>(std::max(n, 0)));
     const std::size_t e = s.find('e');
     v.digits = s.substr(0, 1) + s.substr(2, e - 2);
@@ -171,6 +214,28 @@ SDecimal ExactDecimal(double x)
     const std::size_t last = v.digits.find_last_not_of('0');
     v.digits.resize(last + 1);
     return v;
+}
+
+// The expansion of x. A keystroke lays out every later sample again, most of
+// them with the values they had before, so the latest expansions are kept in
+// a small table indexed by the value's bits.
+const SDecimal& ExactDecimal(double x)
+{
+    struct SEntry {
+        std::uint64_t nBits = 0;
+        bool bUsed = false;
+        SDecimal value;
+    };
+    constexpr std::size_t kEntries = 4096;
+    thread_local std::array<SEntry, kEntries> table;
+    const auto nBits = std::bit_cast<std::uint64_t>(x);
+    SEntry& entry = table[(nBits ^ (nBits >> 29) ^ (nBits >> 47)) % kEntries];
+    if (!entry.bUsed || entry.nBits != nBits) {
+        entry.value = ConvertExactly(x);
+        entry.nBits = nBits;
+        entry.bUsed = true;
+    }
+    return entry.value;
 }
 
 bool IsZero(const SDecimal& v)
@@ -518,7 +583,7 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 {
     const long long nPrecision = in.d + k;
     mode = EffectiveRounding(mode, nPrecision);
-    const SDecimal exact = ExactDecimal(in.x);
+    const SDecimal& exact = ExactDecimal(in.x);
     const long long nPlaces = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
     SDecimal v = Converted(exact, exact.nExp + nPlaces);
     // The digits before the point that the conversion printed ("0" for a
@@ -616,7 +681,7 @@ int LayExponent(const SRealInput& in, char chLetter, std::string& sample)
     const long long nPrecision = k <= 0 ? d + k - 1 : d;
     const ExactRounding mode = EffectiveRounding(in.modes.nRound, nPrecision);
     const long long nConverted = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
-    const SDecimal exact = ExactDecimal(in.x);
+    const SDecimal& exact = ExactDecimal(in.x);
     const SDecimal v = OwnRounded(Converted(exact, nConverted + 1), k > 0 ? d + 1 : d + k, mode);
     const long long nExp = IsZero(v) ? 0 : v.nExp - k;
     std::string exponent;
@@ -667,7 +732,7 @@ int LayScientific(const SRealInput& in, std::string& sample)
 int LayEngineering(const SRealInput& in, std::string& sample)
 {
     const ExactRounding mode = in.modes.nRound;
-    const SDecimal exact = ExactDecimal(in.x);
+    const SDecimal& exact = ExactDecimal(in.x);
     // The estimate: the power of ten of the value rounded to one digit, one
     // less when that digit is a 1 that rounding carried into.
     const SDecimal one = Converted(exact, 1);
@@ -890,6 +955,8 @@ std::string RealDefault(const std::string& whole, const std::string& fraction, c
     return text;
 }
 
+std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes);
+
 }  // namespace
 
 ExactRounding RoundingOfText(const std::string& text)
@@ -909,6 +976,33 @@ ExactRounding RoundingOfText(const std::string& text)
 }
 
 std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& modes)
+{
+    // It depends on the kind, the widths and the sign mode alone, and every
+    // keystroke asks again for the defaults of the samples it lays out anew:
+    // the latest are kept in a small table.
+    struct SEntry {
+        std::array<long long, 6> key{};
+        bool bUsed = false;
+        std::string value;
+    };
+    constexpr std::size_t kEntries = 256;
+    thread_local std::array<SEntry, kEntries> table;
+    const std::array<long long, 6> key{p.nKind, p.bHasWidth ? 1 : 0, p.nW, p.nD, p.nE, modes.nPlus};
+    std::size_t nHash = 0;
+    for (long long n : key)
+        nHash = nHash * 1000003u ^ static_cast<std::size_t>(n);
+    SEntry& entry = table[nHash % kEntries];
+    if (!entry.bUsed || entry.key != key) {
+        entry.value = DefaultValueOf(p, modes);
+        entry.key = key;
+        entry.bUsed = true;
+    }
+    return entry.value;
+}
+
+namespace {
+
+std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
@@ -964,6 +1058,8 @@ std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& mod
     default: return std::string();
     }
 }
+
+}  // namespace
 
 int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std::string& valueText, std::string& sample)
 {

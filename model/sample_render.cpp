@@ -675,11 +675,6 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
     if (!rule.fn(standard, sample))
         return 0;
-    if (!value.empty()) {
-        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
-        if (!rule.fn(custom, sample))
-            return 0;
-    }
     // The exact mode shows what gfortran prints where it can; the forms it
     // leaves (those without a value, EX, and those the library stops on,
     // such as a scale factor out of E's range) keep the simplified sample.
@@ -689,6 +684,11 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
             sample = std::move(strExact);
             return 1;
         }
+    }
+    if (!value.empty()) {
+        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
+        if (!rule.fn(custom, sample))
+            return 0;
     }
     if (m_bComma && ShowsDecimalPoint(kind, value))
         std::replace(sample.begin(), sample.end(), '.', ',');
