@@ -36,4 +36,14 @@ for library in $qt_libraries; do
     [ -n "$owner" ] || fail "no Debian package holds $library"
     grep -Eq "(^|, )$owner( |,|$)" <<< "$depends" || fail "Depends lacks $owner (for $library): $depends"
 done
+# The licence: the copyright file carries LICENSE's text and the same
+# maintainer as the package's control file.
+copyright=$(dpkg-deb --fsys-tarfile "$package" | tar -xOf - ./usr/share/doc/quillmark/copyright) ||
+    fail "the package has no copyright file"
+grep -qx 'License: MIT' <<< "$copyright" || fail "the copyright file names no MIT licence"
+licence=$(grep '^ ' <<< "$copyright" | sed 's/^ //; s/^\.$//')
+[ "$licence" = "$(sed '1,/^Copyright/d' "$here/../../LICENSE" | sed '1{/^$/d}')" ] ||
+    fail "the copyright file's licence text differs from LICENSE"
+grep -qx "Upstream-Contact: $(dpkg-deb -f "$package" Maintainer)" <<< "$copyright" ||
+    fail "the copyright file and the control file name different maintainers"
 echo "package: $(basename "$package") holds the install tree; depends on $depends"
