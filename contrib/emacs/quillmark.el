@@ -1,6 +1,15 @@
 ;;; quillmark.el --- Edit the Fortran FORMAT statement at point with Quillmark  -*- lexical-binding: t; -*-
 
+;; Copyright (C) 2026 the Quillmark authors
+
+;; Author: the Quillmark authors
+;; Version: 0.1.0
+;; Package-Requires: ((emacs "26.1"))
 ;; Keywords: languages, fortran, tools
+;; SPDX-License-Identifier: MIT
+
+;; This file is not part of GNU Emacs.  It is free software under the MIT
+;; licence; see the file LICENSE that comes with Quillmark.
 
 ;;; Commentary:
 
@@ -25,7 +34,7 @@
   :group 'tools)
 
 (defcustom quillmark-program "quillmark"
-  "The Quillmark program, a name found on `exec-path' or a file name."
+  "The Quillmark program, a name found on variable `exec-path' or a file name."
   :type 'string)
 
 (defcustom quillmark-options ""

@@ -52,6 +52,18 @@ cp "$plugin" "$work/quillmark.el"
 emacs --batch -Q --eval '(setq byte-compile-error-on-warn t)' -f batch-byte-compile "$work/quillmark.el" \
     2> "$work/compile.err" || { cat "$work/compile.err" >&2; fail "the plug-in does not compile cleanly"; }
 
+# A package as package.el reads one: its headers give the name, the
+# version Quillmark has and what it needs; checkdoc finds nothing to say.
+emacs --batch -Q --eval "(progn (require 'checkdoc) (require 'package)
+  (checkdoc-file \"$work/quillmark.el\")
+  (with-temp-buffer (insert-file-contents \"$work/quillmark.el\")
+    (let ((info (package-buffer-info)))
+      (princ (format \"%s %s\\n\" (package-desc-name info) (package-version-join (package-desc-version info)))))))" \
+    > "$work/package.txt" 2> "$work/checkdoc.txt" || { cat "$work/checkdoc.txt" >&2; fail "package.el cannot read the headers"; }
+[ ! -s "$work/checkdoc.txt" ] || fail "checkdoc: $(cat "$work/checkdoc.txt")"
+[ "$(cat "$work/package.txt")" = "quillmark ${QUILLMARK_TEST_VERSION:?}" ] ||
+    fail "the package headers read: $(cat "$work/package.txt")"
+
 export QUILLMARK_TEST_PLUGIN=$plugin
 timeout 120 emacs --batch -Q -l "$work/run.el" < /dev/null 2> "$work/emacs.err" ||
     { cat "$work/emacs.err" >&2; fail "emacs ended with status $?"; }
