@@ -183,21 +183,6 @@ void ApplyCommandLine(const SCommandLine& commandLine)
         flags.m_bCommandLineError = 1;
 }
 
-bool IsNumberWord(const std::string& strWord)
-{
-    std::size_t i = 0;
-    while (i < strWord.size() && std::isspace(static_cast<unsigned char>(strWord[i])))
-        ++i;
-    if (i < strWord.size() && (strWord[i] == '+' || strWord[i] == '-'))
-        ++i;
-    return i < strWord.size() && std::isdigit(static_cast<unsigned char>(strWord[i]));
-}
-
-long long ConvertNumber(const std::string& strWord)
-{
-    return std::strtoll(strWord.c_str(), nullptr, 10);
-}
-
 std::string MakeWindowTitle(const std::string& strFileWord, const std::string& strLineWord,
                             const std::string& strNewLabel)
 {

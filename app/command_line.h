@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "number_word.h"
 #include "source_file.h"
 
 enum CommandOptionKind {
@@ -67,14 +68,6 @@ bool NamesSameFile(const std::string& strFirst, const std::string& strSecond);
 // comes on without it. A log that cannot be written is reported on
 // standard error, where its messages go instead.
 void ApplyCommandLine(const SCommandLine& commandLine);
-
-// A line or column word as the C library's decimal conversion reads it:
-// leading white space, an optional sign, the leading digits; 0 when there
-// are none. Values beyond the range of long long saturate.
-long long ConvertNumber(const std::string& strWord);
-
-// True when the word starts (after blanks and a sign) with a digit.
-bool IsNumberWord(const std::string& strWord);
 
 // The main window's title: "Quillmark - ABSOLUTE PATH - line LINEWORD", the
 // path made absolute from the current directory, the line word as typed;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "number_word.h"
+
 namespace {
 
 struct SEditOption {
@@ -65,21 +67,6 @@ void SplitInlineValue(std::string& strWord, std::string& strValue, bool& bHasVal
 }
 
 }  // namespace
-
-long long DecimalPrefix(const std::string& word)
-{
-    std::size_t i = 0;
-    while (i < word.size() && (word[i] == ' ' || word[i] == '\t' || word[i] == '\n' || word[i] == '\v' ||
-                               word[i] == '\f' || word[i] == '\r'))
-        ++i;
-    bool bNegative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
-        bNegative = word[i++] == '-';
-    long long n = 0;
-    for (; i < word.size() && word[i] >= '0' && word[i] <= '9'; ++i)
-        n = n < 100000000000000LL ? n * 10 + (word[i] - '0') : n;  // saturates far above any line
-    return bNegative ? -n : n;
-}
 
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError)
 {
@@ -181,8 +168,12 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
         options.bHasFile = true;
         options.strFile = positional[0];
         options.strLine = positional[1];
-        options.nLine = DecimalPrefix(positional[1]);
-        options.nColumn = DecimalPrefix(positional[2]);
+        options.nLine = ConvertNumber(positional[1]);
+        options.nColumn = ConvertNumber(positional[2]);
+        if (!IsNumberWord(positional[1])) {
+            strError = "LINE must be a number, not '" + positional[1] + "'";
+            return PARSE_USAGE_ERROR;
+        }
     } else if (!positional.empty()) {
         strError = "give FILE LINE COLUMN (three words), not " + std::to_string(positional.size());
         return PARSE_USAGE_ERROR;

@@ -191,8 +191,8 @@ int ExactDigitCount(double x)
         m /= 2;
         ++e;
     }
-    const double dLog = std::log10(static_cast<double>(m)) + static_cast<double>(e) * std::log10(e >= 0 ? 2.0 : 5.0) *
-                                                                   (e >= 0 ? 1.0 : -1.0);
+    const double dLog = std::log10(static_cast<double>(m)) +
+                        static_cast<double>(e) * std::log10(e >= 0 ? 2.0 : 5.0) * (e >= 0 ? 1.0 : -1.0);
     return static_cast<int>(dLog) + 2;
 }
 

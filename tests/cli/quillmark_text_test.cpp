@@ -722,11 +722,17 @@ TEST_F(FileMode, ASignalDuringALargeSaveLeavesNoTemporaryFile)
 TEST_F(FileMode, UsageErrors)
 {
     Write("x.for", "  100 FORMAT(I5)\n");
-    for (const Strings& args : {Strings{m_strFile, "1"}, Strings{m_strFile, "1", "7", "9"},
-                                Strings{"--list", "(I5)", "--write"}, Strings{m_strFile, "1", "7", "--list", "(I5)"}}) {
+    // A LINE that is no number at all is a usage error, as in the window's
+    // command line; one that starts with digits is read as far as they go.
+    for (const Strings& args :
+         {Strings{m_strFile, "1"}, Strings{m_strFile, "1", "7", "9"}, Strings{"--list", "(I5)", "--write"},
+          Strings{m_strFile, "1", "7", "--list", "(I5)"}, Strings{m_strFile, "abc", "7"}, Strings{m_strFile, "", "7"},
+          Strings{"no-such-file.for", "x1", "7"}}) {
         const SProcessResult r = RunText(args);
         EXPECT_EQ(r.nExitStatus, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(Contents(), "  100 FORMAT(I5)\n");
     }
+    EXPECT_EQ(RunText({m_strFile, "1abc", "7"}).nExitStatus, 0);
 }
 
 }  // namespace
