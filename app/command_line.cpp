@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -135,6 +136,35 @@ std::vector<std::string> CommandLineWords(const std::vector<std::string>& args)
     return args;
 }
 
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& words)
+{
+    static const std::array<const char*, 12> kWithValue{
+        "-style",   "-stylesheet",      "-platform",     "-platformpluginpath", "-platformtheme", "-plugin",
+        "-session", "-qwindowgeometry", "-qwindowtitle", "-qwindowicon",        "-display",       "-geometry"};
+    static const std::array<const char*, 5> kFlags{"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == kEndOfOptions) {
+            kept.insert(kept.end(), words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+            break;
+        }
+        // "--style" is "-style" to the toolkit.
+        std::string strWord = words[i].rfind("--", 0) == 0 ? words[i].substr(1) : words[i];
+        const std::size_t nEqual = strWord.find('=');
+        const std::string strName = strWord.substr(0, nEqual);
+        const auto named = [&strName](const char* pszOption) { return strName == pszOption; };
+        if (std::any_of(kWithValue.begin(), kWithValue.end(), named)) {
+            if (nEqual == std::string::npos)
+                ++i;  // its value is the next word
+            continue;
+        }
+        if (nEqual == std::string::npos && std::any_of(kFlags.begin(), kFlags.end(), named))
+            continue;
+        kept.push_back(words[i]);
+    }
+    return kept;
+}
+
 SCommandLine ParseCommandLine(const std::vector<std::string>& words)
 {
     SCommandLine commandLine;
@@ -250,7 +280,8 @@ const char* CommandLineHelp()
            "                 (by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"
            "                 every other suffix fixed form)\n"
            "  --             ends the options: FILE LINE COLUMN follow it, so that a\n"
-           "                 FILE named like an option is read as a file\n"
+           "                 FILE named like an option is read as a file\n"           "  Qt's own options (-style, -stylesheet, -platform, -reverse, ...) go to\n"
+           "                 the toolkit\n"
            "\n"
            "Every message the window shows or the log receives is also written to\n"
            "standard error as one line: quillmark: FILE:LINE: text\n"

@@ -51,6 +51,12 @@ std::vector<std::string> SplitCommandLine(const std::string& strText);
 // line handed over as one text, as some tools do, and is split as above.
 std::vector<std::string> CommandLineWords(const std::vector<std::string>& args);
 
+// The words without the toolkit's own options, which the toolkit reads from
+// the same arguments when it starts: -style, -stylesheet, -platform and the
+// others that take a value (as "-style fusion" or "-style=fusion", with one
+// dash or two), and -reverse and the other flags. A word "--" ends them.
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& words);
+
 // Checks the word count and reads the options; changes nothing outside.
 // Without a word "--", FILE LINE COLUMN are the first three words and the
 // options follow them; with one, the options stand before it and FILE LINE

@@ -84,6 +84,7 @@ private slots:
     void startsTheViewerAwayFromTheCallersStreams();
     void refusesALogThatIsTheSourceFile();
     void takesAFileNamedLikeAnOptionAfterTwoDashes();
+    void leavesTheToolkitsOwnOptionsToTheToolkit();
     void findsTheHelpFileInAnInstalledTree();
     void answersVersionAndHelpWithoutADisplay();
 
@@ -374,6 +375,25 @@ void RoadTest::takesAFileNamedLikeAnOptionAfterTwoDashes()
     QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
     QCOMPARE(ReadWholeFile(Path("-x.for")), std::string("  100 FORMAT(I5, F7.3)\n"));
     QCOMPARE(ReadWholeFile(Path("run.log")), std::string("\n"));
+}
+
+// Qt's standard options (-style, -stylesheet, -platform, -reverse, with one
+// dash or two, a value as the next word or after "=") reach the toolkit and
+// are not a bad command line; after "--" a word like them is the file.
+void RoadTest::leavesTheToolkitsOwnOptionsToTheToolkit()
+{
+    WriteWholeFile(Path("p.for"), "  100 FORMAT(I5,F7.3)\n");
+    const SProcessResult result = RunProcess(
+        QUILLMARK_PROGRAM,
+        {"-style", "fusion", "p.for", "1", "7", "-d:1:run.log", "-reverse", "--stylesheet=", "-platform", "offscreen"},
+        m_dir.path().toStdString(), kHeadless);
+    QVERIFY2(result.nExitStatus == 0, Describe(result).c_str());
+    QCOMPARE(ReadWholeFile(Path("p.for")), std::string("  100 FORMAT(I5, F7.3)\n"));
+    WriteWholeFile(Path("-reverse"), "  100 FORMAT(I5,F7.3)\n");
+    const SProcessResult file = RunProcess(QUILLMARK_PROGRAM, {"-d:1:run.log", "--", "-reverse", "1", "7"},
+                                           m_dir.path().toStdString(), kHeadless);
+    QVERIFY2(file.nExitStatus == 0, Describe(file).c_str());
+    QCOMPARE(ReadWholeFile(Path("-reverse")), std::string("  100 FORMAT(I5, F7.3)\n"));
 }
 
 void RoadTest::findsTheHelpFileInAnInstalledTree()

@@ -25,6 +25,7 @@ private slots:
     void acceptsThreeToFiveWordsAndTheTwoOptions_data();
     void acceptsThreeToFiveWordsAndTheTwoOptions();
     void readsTheTwoSettingsOptionsBesideTheOthers();
+    void leavesTheToolkitsOptionsOut();
     void readsTheFileAfterTheEndOfOptionsAsAFile();
     void refusesALogThatIsTheSourceFileBeforeOpeningIt();
     void createsTheDebugLogEvenWhenTheOtherOptionIsBad();
@@ -139,6 +140,15 @@ void StartUpTest::readsTheTwoSettingsOptionsBesideTheOthers()
     QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exactly"}).bError, 1);
     QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exact", "--exact", "--exact", "--exact", "--exact", "-x"}).bError,
              1);
+}
+
+void StartUpTest::leavesTheToolkitsOptionsOut()
+{
+    QCOMPARE(WithoutToolkitOptions({"-style", "fusion", "p.for", "12", "--platform=xcb", "7", "-reverse", "-fps4"}),
+             (Words{"p.for", "12", "7", "-fps4"}));
+    QCOMPARE(WithoutToolkitOptions({"-reverse", "--", "-style", "12", "7"}), (Words{"--", "-style", "12", "7"}));
+    QCOMPARE(WithoutToolkitOptions({"p.for", "12", "7", "-styles"}), (Words{"p.for", "12", "7", "-styles"}));
+    QCOMPARE(ParseCommandLine(WithoutToolkitOptions({"p.for", "12", "7", "-stylesheet", "a.qss"})).bError, 0);
 }
 
 void StartUpTest::readsTheFileAfterTheEndOfOptionsAsAFile()
