@@ -232,10 +232,11 @@ void CEditorFrame::OnNewField()
 {
     CNewFieldDlg dialog(this);
     dialog.m_nType = TYPE_STRING;
-    const int nResult = dialog.DoModal();
-    if (nResult == IDC_INSERT_BEFORE || nResult == IDC_INSERT_AFTER)
-        ShowResult(OwnerOf(this), m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom),
-                                                        nResult == IDC_INSERT_AFTER));
+    // The dialog inserts the field itself: a refused text keeps it open.
+    dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
+        return m_pStrip->InsertField(strText, bAfter);
+    };
+    dialog.DoModal();
     SetCurrentControl(kStripRow);
 }
 

@@ -11,6 +11,7 @@
 #include "dialog_placement.h"
 #include "dialog_runner.h"
 #include "message.h"
+#include "owner_window.h"
 #include "string_table.h"
 #include "strip_text.h"
 
@@ -149,16 +150,31 @@ void CNewFieldDlg::EnableCustomBox()
     m_pCustom->setEnabled(m_pTypes->checkedId() == TYPE_CUSTOM);
 }
 
-void CNewFieldDlg::OnInsertBefore()
+void CNewFieldDlg::Insert(bool bAfter)
 {
     UpdateData(true);
-    done(IDC_INSERT_BEFORE);
+    if (m_fnInsert) {
+        const CResult result = m_fnInsert(NewFieldText(m_nType, m_strCustom), bAfter);
+        if (!result.Ok()) {
+            ShowResult(OwnerOf(this), result);
+            if (m_nType == TYPE_CUSTOM) {
+                m_pCustom->setFocus(Qt::OtherFocusReason);
+                m_pCustom->selectAll();
+            }
+            return;
+        }
+    }
+    done(bAfter ? IDC_INSERT_AFTER : IDC_INSERT_BEFORE);
+}
+
+void CNewFieldDlg::OnInsertBefore()
+{
+    Insert(false);
 }
 
 void CNewFieldDlg::OnInsertAfter()
 {
-    UpdateData(true);
-    done(IDC_INSERT_AFTER);
+    Insert(true);
 }
 
 void CNewFieldDlg::reject()

@@ -1,11 +1,14 @@
 // New Field: which kind of descriptor to insert (six ready-made types or a
-// text of the user's own) and where, before or after the current field. It
-// only collects the choice; the command inserts the descriptor.
+// text of the user's own) and where, before or after the current field. The
+// command gives it the insertion to try; a refused one keeps it open.
 #pragma once
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <string>
+
+#include "result.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -40,6 +43,12 @@ public:
     std::string m_strCustom;
     int m_nType = -1;
 
+    // Tries the insertion the buttons ask for (the descriptor text, after
+    // the current field or before it). When it is refused the dialog stays
+    // open, shows why and selects the Custom text, so that nothing typed is
+    // lost; without it the dialog only reports the choice.
+    std::function<CResult(const std::string& strText, bool bAfter)> m_fnInsert;
+
     // Relabels the types, moves the members into the controls, enables the
     // Custom box as the type says and centres the dialog on its owner; then
     // runs it. Returns IDC_INSERT_BEFORE, IDC_INSERT_AFTER or IDCANCEL.
@@ -62,6 +71,7 @@ public:
 
 private:
     void EnableCustomBox();
+    void Insert(bool bAfter);
 
     QButtonGroup* m_pTypes = nullptr;
     QLineEdit* m_pCustom = nullptr;

@@ -233,23 +233,40 @@ void CommandsTest::newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent()
     QVERIFY(presenter.m_messages.empty());
 }
 
+// A Custom text that is no descriptor keeps the dialog open: the message is
+// shown over it, the text stays, selected, and a corrected text inserts.
 void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
     SWindow window({"I5", "F7.2"});
     window.GoTo(TextCellId(1));
-    dialogs.m_steps = {Insert(TYPE_CUSTOM, false, "3(I5"), Insert(TYPE_CUSTOM, true, "")};
+    QDialog* pOpen = nullptr;
+    dialogs.m_steps = {[&](QDialog& d) {
+        Insert(TYPE_CUSTOM, false, "3(I5")(d);
+        auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
+        pOpen = &d;
+        QCOMPARE(d.result(), 0);  // not ended
+        QCOMPARE(window.Texts(), (Texts{"I5", "F7.2"}));
+        QCOMPARE(dialog.CustomBox()->text(), QString("3(I5"));
+        QCOMPARE(dialog.CustomBox()->selectedText(), QString("3(I5"));
+        QCOMPARE(presenter.m_messages.size(), size_t(1));
+        dialog.CustomBox()->setText(QString());
+        dialog.InsertAfterButton()->click();
+        QCOMPARE(d.result(), 0);
+        dialog.CustomBox()->setText(QString("3X"));
+        dialog.InsertBeforeButton()->click();
+        QCOMPARE(d.result(), int(IDC_INSERT_BEFORE));
+    }};
     window.Command(CMD_NEW_FIELD);
-    window.Command(CMD_NEW_FIELD);
-    QCOMPARE(window.Texts(), (Texts{"I5", "F7.2"}));
+    QCOMPARE(window.Texts(), (Texts{"I5", "3X", "F7.2"}));
     QCOMPARE(window.Strip().CurrentId(), TextCellId(1));
     window.VerifyBackOnTheStrip();
     QCOMPARE(presenter.m_messages.size(), size_t(2));
     QCOMPARE(presenter.m_messages[0].text, std::string("\"3(I5\" is not a valid descriptor\n\nInsertion aborted"));
     QCOMPARE(presenter.m_messages[1].text, std::string("\"\" is not a valid descriptor\n\nInsertion aborted"));
     QCOMPARE(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION));
-    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(window.pFrame.get()));
+    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(pOpen));
 }
 
 void CommandsTest::theStrictTableRefusesACustomF()
