@@ -401,6 +401,16 @@ expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
 finish_road prog.for
 
+# A custom text that is no descriptor: the message comes over the dialog,
+# which stays open with the text selected, so that typing replaces it.
+write_fixed
+road "New Field: a refused custom text keeps the dialog" prog.for 2 7 \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3(I5' 'key:alt+a' 'window:^Quillmark$' \
+    'key:Escape' 'window:^New Field$' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
+finish_road prog.for
+
 write_fixed
 road "New Field: an integer before the last field" prog.for 2 7 \
     'key:ctrl+End' 'key:alt+n' 'window:^New Field$' 'key:alt+i' 'key:alt+b' "$main" 'key:Return'
