@@ -364,9 +364,15 @@ void CFieldStrip::PlaceEditor()
     const CFieldCell* pCell = Cell(m_nCurrentId);
     if (pCell == nullptr)
         return;
+    // The text stands where the cell shows it: half a letter in from the
+    // left. A text cell has that room of its own and the editor covers it
+    // exactly; a sample cell has none, so the editor starts half a letter
+    // further left and its letter of slack reaches as far past the right.
+    const int nIndent = m_nCharWidth / 2;
     QRect r = pCell->Rect();
     if (IsSampleRow(m_nCurrentId))
-        r.setLeft(r.left() - 4);
+        r.setLeft(r.left() - nIndent);
+    m_wndEdit->SetTextIndent(nIndent);
     if (!IsPlaced(CurrentIndex())) {
         // Scrolled out of view: the editor keeps the keys but is drawn out
         // of sight; typing brings its field back into view.

@@ -102,7 +102,7 @@ private slots:
     void upAndDownStayInTheField();
     void plainArrowsMoveTheCaretOnly();
     void fieldKeysStopAtTheEnds();
-    void theEditorIsAsWideAsItsTextPlusOneLetter();
+    void theEditorCoversItsOwnCellAndShowsItsWholeText();
     void cellsFitTheirTextsAndShareBorders();
     void theStripIsAsHighAsItsFontSays();
     void laysOutWhatFitsAndCountsTheFirstFieldAsFitting();
@@ -283,29 +283,64 @@ void FieldStripTest::fieldKeysStopAtTheEnds()
     QCOMPARE(s.pStrip->First(), 1);  // Ctrl+End went a page on
 }
 
-void FieldStripTest::theEditorIsAsWideAsItsTextPlusOneLetter()
+// Where the caret stands in the editor, in the editor's pixels (the line
+// edit's cursor rectangle reaches five pixels left of the caret).
+int CaretX(const CFieldEdit& edit)
 {
-    SStrip s({"F7.3"});
-    const int nLetter = QFontMetrics(QApplication::font()).horizontalAdvance(QLatin1Char('a'));
-    const int nSlack = std::max(nLetter, s.Editor()->FrameWidth());
-    const QFontMetrics metrics(s.Editor()->font());
-    for (const char* pszText : {"F7.3", "F17.13", ""}) {
+    return edit.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() + 5;
+}
+
+// The editor covers its own text cell exactly, so no neighbour is hidden,
+// and shows its whole text where the cell shows it, with the caret after
+// it inside the border and highlight (three pixels).
+void VerifyEditorOnItsCell(SStrip& s, const QRect& cell, bool bSampleRow)
+{
+    CFieldEdit& edit = *s.Editor();
+    const int nIndent = s.pStrip->GetFontCharWidth() / 2;
+    const int nTextWidth = static_cast<int>(edit.text().size()) * s.pStrip->GetFontCharWidth();
+    const QRect r = edit.geometry();
+    if (bSampleRow) {
+        // Half a letter left of the sample, as wide as a text cell would be.
+        QCOMPARE(r.left(), cell.left() - nIndent);
+        QCOMPARE(r.width(), cell.width() + s.pStrip->GetFontCharWidth());
+    } else {
+        QCOMPARE(r, cell);
+    }
+    QCOMPARE(r.top(), cell.top());
+    QCOMPARE(r.height(), cell.height());
+    s.Key(Qt::Key_Home);
+    QCOMPARE(CaretX(edit), nIndent);  // the text is not scrolled
+    s.Key(Qt::Key_End);
+    QCOMPARE(CaretX(edit), nIndent + nTextWidth);
+    QVERIFY2(CaretX(edit) + 1 <= r.width() - 3,
+             qPrintable(QStringLiteral("caret at %1 of %2").arg(CaretX(edit)).arg(r.width())));
+}
+
+void FieldStripTest::theEditorCoversItsOwnCellAndShowsItsWholeText()
+{
+    SStrip s({"1X", "I6", "4X", "F11.3", "'Minute'", "I5", "F7.2"});
+    for (int i = 0; i < s.list.size(); ++i) {
+        QCOMPARE(s.Current(), TextCellId(i));
+        VerifyEditorOnItsCell(s, s.pStrip->TextCell(i)->Rect(), false);
+        if (i + 1 < s.list.size())  // the shared border at most
+            QVERIFY(s.Editor()->geometry().right() <= s.pStrip->TextCell(i + 1)->Rect().left());
+        s.Key(Qt::Key_Down);
+        VerifyEditorOnItsCell(s, s.pStrip->SampleCell(i)->Rect(), true);
+        s.Key(Qt::Key_Up);
+        s.Key(Qt::Key_Right, Qt::ControlModifier);
+    }
+    // It follows its text as it grows and shrinks, down to nothing.
+    s.Key(Qt::Key_Home, Qt::ControlModifier);
+    for (const char* pszText : {"F17.13", "I5", ""}) {
         s.SelectAll();
         if (*pszText != '\0')
             s.Type(pszText);
         else
             s.Key(Qt::Key_Delete);
-        QCOMPARE(s.Editor()->width(), metrics.horizontalAdvance(QString::fromLatin1(pszText)) + nSlack);
-        // It sits on the current cell: same left edge, top and height.
-        const QRect cell = s.pStrip->TextCell(0)->Rect();
-        QCOMPARE(s.Editor()->geometry().left(), cell.left());
-        QCOMPARE(s.Editor()->geometry().top(), cell.top());
-        QCOMPARE(s.Editor()->height(), cell.height());
+        QTRY_COMPARE(s.pStrip->TextCell(0)->Text(), std::string(pszText));
+        VerifyEditorOnItsCell(s, s.pStrip->TextCell(0)->Rect(), false);
+        QTRY_VERIFY(s.Editor()->geometry().right() <= s.pStrip->TextCell(1)->Rect().left());
     }
-    // On a sample cell it starts four pixels further left.
-    s.Type("I3");
-    s.Key(Qt::Key_Down);
-    QCOMPARE(s.Editor()->geometry().left(), s.pStrip->SampleCell(0)->Rect().left() - 4);
 }
 
 void FieldStripTest::cellsFitTheirTextsAndShareBorders()
