@@ -236,13 +236,13 @@ void CEditorFrame::OnNewField()
     if (nResult == IDC_INSERT_BEFORE || nResult == IDC_INSERT_AFTER)
         ShowResult(OwnerOf(this), m_pStrip->InsertField(NewFieldText(dialog.m_nType, dialog.m_strCustom),
                                                         nResult == IDC_INSERT_AFTER));
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnRemoveField()
 {
     ShowResult(OwnerOf(this), m_pStrip->RemoveField());
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnChangeValue()
@@ -253,7 +253,7 @@ void CEditorFrame::OnChangeValue()
     m_pStrip->GetFieldValue(dialog.m_strValue);
     if (dialog.DoModal() == IDOK)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnOk()
@@ -267,12 +267,14 @@ void CEditorFrame::OnOk()
         close();
         return;
     }
-    // The window stays open: the field taken back shows as it now is.
+    // The window stays open: the field taken back shows as it now is, and
+    // the statement is current again.
     if (m_pStrip != nullptr) {
         m_pStrip->Rebuild(0);
         if (m_nCurrentRow == kStripRow)
             m_pStrip->GiveFocus();
         m_pStrip->update();
+        ReturnToStatement();
     }
 }
 
@@ -284,4 +286,25 @@ void CEditorFrame::OnCancel()
 void CEditorFrame::OnHelp()
 {
     ShowHelp(OwnerOf(this), HELP_CONTEXT, "1");
+    // The viewer is a window of its own that takes the keyboard while it is
+    // open and gives it back when it closes; the statement is what takes it
+    // then. (Taking the keyboard here would race the viewer's window.)
+    SetCurrentControl(kStripRow);
+}
+
+void CEditorFrame::ReturnToStatement()
+{
+    SetCurrentControl(kStripRow);
+    // A dialog or message box that held the keyboard has closed. Without a
+    // window manager nobody gives the keyboard back, so the window asks for
+    // it itself.
+    if (isVisible())
+        TakeKeyboard();
+}
+
+void CEditorFrame::TakeKeyboard()
+{
+    // With a window manager this asks it to activate (and raise) the
+    // window; without one Qt sets the X input focus on the window itself.
+    activateWindow();
 }

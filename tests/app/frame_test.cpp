@@ -213,8 +213,13 @@ void FrameTest::enterOnAButtonActsAsThatButton()
     QCOMPARE(presenter.m_messages[0].text, std::string(kNoHelpFile));
     QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(&frame));
     QVERIFY(frame.isVisible());
+    // After Help, as after every command, the statement is current again:
+    // Enter is OK there, not Help once more.
+    QTRY_COMPARE(frame.CurrentControl(), kStripRow);
+    QCOMPARE(window.FocusControl(), frame.Control(kStripRow));
 
     QSignalSpy closed(&frame, &CEditorFrame::Closed);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Help
     QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Cancel
     QCOMPARE(frame.CurrentControl(), 5);
     QTest::keyClick(window.Focus(), Qt::Key_Return);

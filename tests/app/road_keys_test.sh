@@ -145,6 +145,36 @@ focus_window() {
     return 1
 }
 
+# The title of the window that holds the X keyboard focus (empty for none,
+# or the root window).
+focused_title() {
+    local window
+    window=$(xdotool getwindowfocus 2> /dev/null) || return 0
+    [ -n "$window" ] && [ "$window" -gt 1 ] 2> /dev/null && xdotool getwindowname "$window" 2> /dev/null
+}
+focus_matches() { [[ $(focused_title) =~ $1 ]]; }
+
+# Waits, without giving it, until a window whose title matches the pattern
+# holds the keyboard focus (the program or the help viewer took it itself),
+# then until Qt sees the keys there (as focus_window).
+await_focus() {
+    local pattern=$1 window before now
+    if ! wait_for "$kFocusWait" focus_matches "$pattern"; then
+        fail "the keyboard did not come to '$pattern' within ${kFocusWait}s (it is on '$(focused_title)')"
+        return 1
+    fi
+    window=$(xdotool getwindowfocus)
+    before=$(user_time "$window")
+    xdotool key shift
+    for _ in $(seq 1 $((kFocusWait * 10))); do
+        now=$(user_time "$window")
+        [ -n "$now" ] && [ "$now" != "$before" ] && return 0
+        sleep 0.1
+    done
+    fail "'$pattern' holds the X focus, but its keys do not reach it"
+    return 1
+}
+
 # Waits for a visible window of the program whose title matches the
 # pattern (a dialog, a message box) and gives it the keyboard.
 focus_dialog() {
@@ -161,12 +191,15 @@ focus_dialog() {
 # Sends one step: "key:K1 K2 ..." presses keys (xdotool names, such as
 # ctrl+Right), "type:TEXT" types text, "burst:K1 K2 ..." presses keys with
 # no delay at all, as a macro would, "window:PATTERN" waits for a dialog or
-# message box of that title and gives it the keyboard. Each step ends with
-# a pause.
+# message box of that title and gives it the keyboard, "focused:PATTERN"
+# waits until a window of that title has taken the keyboard by itself (the
+# main window after a command, the help viewer). Each step ends with a
+# pause.
 send_step() {
     local step=$1 keys
     case $step in
         window:*) focus_dialog "${step#window:}" || return 1 ;;
+        focused:*) await_focus "${step#focused:}" || return 1 ;;
         key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
         burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
         type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
@@ -192,7 +225,8 @@ wait_for_exit() {
 
 # road NAME FILE LINE COLUMN STEP...
 # Starts the program in the work folder on FILE (a name relative to it, as an
-# editor in that folder would pass it), gives its window the focus, sends the
+# editor in that folder would pass it), gives its window the focus (with
+# road_own_focus=1 it waits for the window to take it itself), sends the
 # steps, and waits for it to end. Leaves the exit status in $status and the
 # program's standard error in $work/stderr.
 road() {
@@ -215,7 +249,9 @@ road() {
         road_timed_out=1
     elif [ "$(xdotool getwindowname "$window")" != "$title" ]; then
         fail "window title '$(xdotool getwindowname "$window")', expected '$title'"
-    elif ! focus_window "$window"; then
+    elif ((${road_own_focus:-0})) && ! await_focus "^Quillmark - "; then
+        road_timed_out=1
+    elif ! ((${road_own_focus:-0})) && ! focus_window "$window"; then
         fail "the window did not get the keyboard within ${kFocusWait}s"
         road_timed_out=1
     else
@@ -431,6 +467,29 @@ road "Change Value" prog.for 2 7 \
 expect_status 0
 expect_file prog.for "$fixed_before"
 finish_road prog.for
+
+# Without a window manager the window takes the keyboard itself: when it is
+# shown, after a command whose dialog had it, and when the help viewer it
+# opened closes. Help (Alt+H) leaves the statement current, so that after
+# Escape in the viewer the keys edit the field and Enter is OK, not Help
+# again.
+road_own_focus=1
+write_fixed
+road "the window takes the keyboard when shown and after New Field" prog.for 2 7 \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, 3X, I8, F7.2')"
+finish_road prog.for
+
+write_fixed
+road "after Help and Escape the statement takes the keys" prog.for 2 7 \
+    'key:alt+h' 'focused:^Quillmark Help$' 'key:Escape' 'focused:^Quillmark - ' \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
+finish_road prog.for
+road_own_focus=0
 
 if ((failures)); then
     note "$failures road(s) failed"
