@@ -297,6 +297,14 @@ void CFieldStrip::ShowCurrentField()
         nFirst = i;
     else if (i > LastFitting(bSampleRow))
         nFirst = FirstFieldShowing(i, bSampleRow);
+    // A sample wider than the strip (a group's many passes) shows only in
+    // part whichever field comes first; laid out after others it may show
+    // its middle, or nothing, with no connector. The field comes first then,
+    // so that the sample's start shows below its text, the connector joins
+    // them, and the ruler starts at the field's first column.
+    const long long nSampleRight = static_cast<long long>(m_nCharWidth) + SampleCell(i)->Width();
+    if (nSampleRight >= ClientRect().width())
+        nFirst = i;
     if (nFirst != m_nFirst) {
         m_nFirst = nFirst;
         Rebuild(0);

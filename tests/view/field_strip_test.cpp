@@ -108,6 +108,7 @@ private slots:
     void laysOutWhatFitsAndCountsTheFirstFieldAsFitting();
     void ctrlRightPastTheLastVisibleFieldScrollsAPage();
     void ctrlEndShowsTheLastField();
+    void aCurrentSampleWiderThanTheStripShowsItsStart();
     void scrollRequestsMoveTheFirstVisibleField();
     void scrollingLeavesTheEditorOutOfSightAndTypingBringsItBack();
     void clickingACellMakesItCurrent();
@@ -450,6 +451,45 @@ void FieldStripTest::ctrlEndShowsTheLastField()
     QVERIFY(s.pStrip->TextCell(199)->Rect().right() < s.pStrip->ClientRect().width());
     QCOMPARE(s.Editor()->geometry().left(), s.pStrip->TextCell(199)->Rect().left());
     QVERIFY(s.Editor()->isVisible());
+}
+
+void FieldStripTest::aCurrentSampleWiderThanTheStripShowsItsStart()
+{
+    // The group's ")" shows its 998 extra passes: a sample of 3992
+    // characters after a record break, behind fields whose samples are far
+    // wider than their texts.
+    std::vector<std::string> texts(245, "A10");
+    for (const char* pszText : {"/", "999(", "A4", ")"})
+        texts.emplace_back(pszText);
+    SStrip s(texts);
+    const int nLast = static_cast<int>(texts.size()) - 1;
+    const int cw = s.pStrip->GetFontCharWidth();
+    QCOMPARE(s.pStrip->SampleCell(nLast)->Text().size(), std::size_t(3992));
+    // From either row, at once and from the field before it.
+    const auto verify = [&](const char* pszWhere) {
+        QCOMPARE(s.pStrip->CurrentIndex(), nLast);
+        s.Picture();  // lays the rows out as the screen shows them
+        // The field comes first, so that the sample's start shows, joined to
+        // its text by the connector, over the ruler's first column.
+        const QRect text = s.pStrip->TextCell(nLast)->Rect();
+        const QRect sample = s.pStrip->SampleCell(nLast)->Rect();
+        QVERIFY2(s.pStrip->First() == nLast, pszWhere);
+        QCOMPARE(sample.left(), cw);
+        QCOMPARE(text.left(), cw);
+        QVERIFY(s.pStrip->SampleCell(nLast)->IsVisible());
+        QCOMPARE(s.pStrip->Connector()[0], QLine(text.left(), text.bottom() + 1, sample.left(), sample.top()));
+    };
+    s.Key(Qt::Key_End, Qt::ControlModifier);
+    verify("Ctrl+End in the text row");
+    s.Key(Qt::Key_Down);
+    verify("its sample");
+    s.Key(Qt::Key_Home, Qt::ControlModifier);
+    s.Key(Qt::Key_End, Qt::ControlModifier);
+    verify("Ctrl+End in the sample row");
+    s.Key(Qt::Key_Up);
+    s.Key(Qt::Key_Left, Qt::ControlModifier);
+    s.Key(Qt::Key_Right, Qt::ControlModifier);
+    verify("Ctrl+Right onto it");
 }
 
 void FieldStripTest::scrollRequestsMoveTheFirstVisibleField()
