@@ -1,5 +1,6 @@
 #include "editor_frame.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -31,6 +32,17 @@ struct SCommandHandler {
     void (CEditorFrame::*pHandler)();
 };
 
+// To assistive technology the window is a frame holding the statement and
+// the buttons. Qt names no frame role; Window is the role its bridge to the
+// desktop's accessibility (AT-SPI) reports as a frame, and a plain widget
+// would otherwise be a mere client area.
+QAccessibleInterface* EditorFrameAccessible(const QString&, QObject* pObject)
+{
+    if (auto* pFrame = qobject_cast<CEditorFrame*>(pObject))
+        return new QAccessibleWidget(pFrame, QAccessible::Window);
+    return nullptr;
+}
+
 QRect ToQRect(const SControlRect& r)
 {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -42,6 +54,11 @@ CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidge
 {
     setWindowTitle(QString());
     setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    static const bool bAccessible = [] {
+        QAccessible::installFactory(EditorFrameAccessible);
+        return true;
+    }();
+    (void)bAccessible;
 }
 
 CEditorFrame::~CEditorFrame() = default;
@@ -148,7 +165,12 @@ void CEditorFrame::SetCurrentControl(int nRow)
     SetDefaultStyle(m_nCurrentRow, false);
     SetDefaultStyle(nRow, true);
     m_nCurrentRow = nRow;
-    Control(nRow)->setFocus(Qt::OtherFocusReason);
+    // The statement's keyboard goes to its editor straight away (see
+    // CFieldStrip::GiveFocus); a button takes it itself.
+    if (nRow == kStripRow && m_pStrip != nullptr)
+        m_pStrip->GiveFocus();
+    else
+        Control(nRow)->setFocus(Qt::OtherFocusReason);
 }
 
 void CEditorFrame::PostCommand(int nCommandId)

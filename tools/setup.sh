@@ -19,7 +19,7 @@ set -euo pipefail
 # takes its dependencies from dpkg-shlibdeps (dpkg-dev). The editor plug-ins
 # are tested in the editors themselves, run headless (vim, emacs-nox).
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libxcb1-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
+          qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
           xvfb xauth xdotool x11-utils dbus-daemon acl clang clang-format libclang-rt-14-dev
           scdoc man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
 
