@@ -39,6 +39,7 @@ failures=0
 
 cleanup() {
     [ -n "$program_pid" ] && kill -KILL "$program_pid" 2> /dev/null
+    [ -n "${a11y_listener_pid:-}" ] && kill -TERM "$a11y_listener_pid" 2> /dev/null
     [ -n "$bus_pid" ] && kill -TERM "$bus_pid" 2> /dev/null && wait "$bus_pid" 2> /dev/null
     [ -n "$server_pid" ] && kill -TERM "$server_pid" 2> /dev/null && wait "$server_pid" 2> /dev/null
     rm -rf "$work"
@@ -200,6 +201,7 @@ send_step() {
     case $step in
         window:*) focus_dialog "${step#window:}" || return 1 ;;
         focused:*) await_focus "${step#focused:}" || return 1 ;;
+        a11y-tree:*) a11y_tree "${step#a11y-tree:}" || return 1 ;;
         key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
         burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
         type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
@@ -321,6 +323,49 @@ expect_fortran_prints() {
     printed=$("$work/check")
     [ "$printed" = "$value" ] || fail "'$descriptor' prints '$printed', not '$value'"
 }
+
+# --- What a screen reader hears -----------------------------------------------
+
+# A Python with the desktop accessibility bindings (python3-pyatspi), which
+# the accessibility road needs; empty without one.
+a11y_python=
+for candidate in /usr/bin/python3 python3; do
+    if "$candidate" -c 'import pyatspi' 2> /dev/null; then
+        a11y_python=$candidate
+        break
+    fi
+done
+a11y_probe=$(dirname "$0")/a11y_probe.py
+a11y_listener_pid=
+
+# Starts recording every focus change on the accessibility bus into
+# $work/a11y-focus.
+start_a11y_listener() {
+    "$a11y_python" "$a11y_probe" listen > "$work/a11y-focus" 2> "$work/a11y-listen.log" &
+    a11y_listener_pid=$!
+    wait_for "$kServerWait" grep -sq '^READY' "$work/a11y-focus" || { fail "the accessibility listener did not start"; return 1; }
+}
+stop_a11y_listener() {
+    [ -n "$a11y_listener_pid" ] && kill -TERM "$a11y_listener_pid" 2> /dev/null && wait "$a11y_listener_pid" 2> /dev/null
+    a11y_listener_pid=
+}
+
+# "a11y-tree:KEY" presses KEY (a move to another cell) and records the
+# program's accessible tree as it is then into $work/a11y-tree.
+a11y_tree() {
+    local probe
+    "$a11y_python" "$a11y_probe" tree > "$work/a11y-tree" 2> "$work/a11y-tree.log" &
+    probe=$!
+    wait_for "$kServerWait" grep -sq '^READY' "$work/a11y-tree" || { fail "the accessibility probe did not start"; return 1; }
+    sleep 2  # its listener is registered a moment after it says so
+    xdotool key "$1"
+    if ! wait_for "$kFocusWait" program_ended_pid "$probe"; then
+        kill -KILL "$probe" 2> /dev/null
+        fail "no focus change reached the accessibility bus after $1"
+        return 1
+    fi
+}
+program_ended_pid() { ! kill -0 "$1" 2> /dev/null; }
 
 # --- The roads ------------------------------------------------------------------
 
@@ -490,6 +535,43 @@ expect_status 0
 expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
 finish_road prog.for
 road_own_focus=0
+
+# A screen reader follows the keys in the editor: the accessible focus goes
+# to the editor once per move to another cell and stays there while keys
+# are typed (never out to the Format Statement group and back); the window
+# is a frame, the scroll bar has a name, and the current field's
+# description tells its sample, blanks counted, and its output columns.
+if [ -z "$a11y_python" ]; then
+    note "SKIP the accessibility road: no python3-pyatspi (tools/setup.sh installs it)"
+else
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    road_name="accessibility"
+    if start_a11y_listener; then
+        printf '%s' "$(fixed_with '1X, I6, 4X, F11.3, F7.2')" > "$work/prog.for"
+        road "a screen reader hears the editor, not the group, while keys are typed" prog.for 2 7 \
+            'key:ctrl+Right ctrl+Right' 'a11y-tree:Down' 'key:Up ctrl+Right' \
+            'key:BackSpace' 'type:x' 'key:BackSpace' 'type:4' 'key:Return'
+        stop_a11y_listener
+        expect_status 0
+        expect_file prog.for "$(fixed_with '1X, I6, 4X, F11.4, F7.2')"
+        focus_gained=$(grep -c '^focus	1	' "$work/a11y-focus")
+        if grep -q '^focus	1	panel' "$work/a11y-focus"; then
+            fail "the accessible focus went out to the group:"
+            grep '^focus	1	' "$work/a11y-focus" | sed 's/^/    /'
+        elif ((focus_gained > 6)); then  # the first field, then Ctrl+Right twice, Down, Up, Ctrl+Right
+            fail "$focus_gained focus changes for 5 moves and 4 typed keys:"
+            grep '^focus	1	' "$work/a11y-focus" | sed 's/^/    /'
+        fi
+        grep -q '^1	frame	Quillmark - ' "$work/a11y-tree" || fail "the window is not a frame to assistive technology"
+        grep -q '	scroll bar	Fields	' "$work/a11y-tree" || fail "the scroll bar has no name"
+        grep -q '	text	Field 3 of 5, sample row	descriptor 4X, sample 4 blanks, columns 8 to 11$' "$work/a11y-tree" ||
+            fail "the editor on 4X's sample is not described as expected:"
+        ((road_failed)) && sed 's/^/    /' "$work/a11y-tree"
+        finish_road prog.for
+    fi
+    stop_a11y_listener
+    unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+fi
 
 if ((failures)); then
     note "$failures road(s) failed"
