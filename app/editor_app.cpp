@@ -140,6 +140,7 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     m_pFrame->CreateControls();
     m_pFrame->SetCurrentControl(kStripRow);
     m_pFrame->show();
+    m_pFrame->TakeKeyboard();  // without a window manager nobody else gives it the keyboard
     if (ProcessFlags().m_bDebug)
         m_pFrame->PostCommand(CMD_OK);
     return true;

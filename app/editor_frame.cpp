@@ -1,5 +1,6 @@
 #include "editor_frame.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -31,6 +32,17 @@ struct SCommandHandler {
     void (CEditorFrame::*pHandler)();
 };
 
+// To assistive technology the window is a frame holding the statement and
+// the buttons. Qt names no frame role; Window is the role its bridge to the
+// desktop's accessibility (AT-SPI) reports as a frame, and a plain widget
+// would otherwise be a mere client area.
+QAccessibleInterface* EditorFrameAccessible(const QString&, QObject* pObject)
+{
+    if (auto* pFrame = qobject_cast<CEditorFrame*>(pObject))
+        return new QAccessibleWidget(pFrame, QAccessible::Window);
+    return nullptr;
+}
+
 QRect ToQRect(const SControlRect& r)
 {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -42,6 +54,11 @@ CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidge
 {
     setWindowTitle(QString());
     setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    static const bool bAccessible = [] {
+        QAccessible::installFactory(EditorFrameAccessible);
+        return true;
+    }();
+    (void)bAccessible;
 }
 
 CEditorFrame::~CEditorFrame() = default;
@@ -148,7 +165,12 @@ void CEditorFrame::SetCurrentControl(int nRow)
     SetDefaultStyle(m_nCurrentRow, false);
     SetDefaultStyle(nRow, true);
     m_nCurrentRow = nRow;
-    Control(nRow)->setFocus(Qt::OtherFocusReason);
+    // The statement's keyboard goes to its editor straight away (see
+    // CFieldStrip::GiveFocus); a button takes it itself.
+    if (nRow == kStripRow && m_pStrip != nullptr)
+        m_pStrip->GiveFocus();
+    else
+        Control(nRow)->setFocus(Qt::OtherFocusReason);
 }
 
 void CEditorFrame::PostCommand(int nCommandId)
@@ -237,13 +259,13 @@ void CEditorFrame::OnNewField()
         return m_pStrip->InsertField(strText, bAfter);
     };
     dialog.DoModal();
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnRemoveField()
 {
     ShowResult(OwnerOf(this), m_pStrip->RemoveField());
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnChangeValue()
@@ -254,7 +276,7 @@ void CEditorFrame::OnChangeValue()
     m_pStrip->GetFieldValue(dialog.m_strValue);
     if (dialog.DoModal() == IDOK)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
-    SetCurrentControl(kStripRow);
+    ReturnToStatement();
 }
 
 void CEditorFrame::OnOk()
@@ -268,12 +290,14 @@ void CEditorFrame::OnOk()
         close();
         return;
     }
-    // The window stays open: the field taken back shows as it now is.
+    // The window stays open: the field taken back shows as it now is, and
+    // the statement is current again.
     if (m_pStrip != nullptr) {
         m_pStrip->Rebuild(0);
         if (m_nCurrentRow == kStripRow)
             m_pStrip->GiveFocus();
         m_pStrip->update();
+        ReturnToStatement();
     }
 }
 
@@ -285,4 +309,25 @@ void CEditorFrame::OnCancel()
 void CEditorFrame::OnHelp()
 {
     ShowHelp(OwnerOf(this), HELP_CONTEXT, "1");
+    // The viewer is a window of its own that takes the keyboard while it is
+    // open and gives it back when it closes; the statement is what takes it
+    // then. (Taking the keyboard here would race the viewer's window.)
+    SetCurrentControl(kStripRow);
+}
+
+void CEditorFrame::ReturnToStatement()
+{
+    SetCurrentControl(kStripRow);
+    // A dialog or message box that held the keyboard has closed. Without a
+    // window manager nobody gives the keyboard back, so the window asks for
+    // it itself.
+    if (isVisible())
+        TakeKeyboard();
+}
+
+void CEditorFrame::TakeKeyboard()
+{
+    // With a window manager this asks it to activate (and raise) the
+    // window; without one Qt sets the X input focus on the window itself.
+    activateWindow();
 }

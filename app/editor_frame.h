@@ -41,6 +41,10 @@ public:
     void SetCurrentControl(int nRow);
     int CurrentControl() const { return m_nCurrentRow; }
 
+    // Gives the window the keyboard: when it is shown, and after a command
+    // whose dialog or message box had it.
+    void TakeKeyboard();
+
     // Runs a command once the event loop comes round to it.
     void PostCommand(int nCommandId);
     // Runs a command now: commands 1 to 7 of the control table.
@@ -96,6 +100,7 @@ private:
     void OnOk();
     void OnCancel();
     void OnHelp();
+    void ReturnToStatement();
 
     CDescriptorList& m_list;
     CStatementSite& m_site;

@@ -35,8 +35,11 @@ QByteArray EncodeHelpRequest(const SHelpRequest& request)
     case HELP_REQUEST_STATUS: return "status\n";
     case HELP_REQUEST_SHOW: break;
     }
-    return "show " + QByteArray::number(request.nCommand) + ' ' + Field(request.strFile) + ' ' +
-           Field(request.strData) + '\n';
+    QByteArray line = "show " + QByteArray::number(request.nCommand) + ' ' + Field(request.strFile) + ' ' +
+                      Field(request.strData);
+    if (request.nOwner != 0)
+        line += ' ' + QByteArray::number(request.nOwner);
+    return line + '\n';
 }
 
 bool DecodeHelpRequest(const QByteArray& line, SHelpRequest& request)
@@ -51,8 +54,14 @@ bool DecodeHelpRequest(const QByteArray& line, SHelpRequest& request)
         request.nKind = HELP_REQUEST_STATUS;
         return true;
     }
-    if (words.size() != 4 || words[0] != "show")
+    if ((words.size() != 4 && words.size() != 5) || words[0] != "show")
         return false;
+    if (words.size() == 5) {
+        bool bOwner = false;
+        request.nOwner = words[4].toULongLong(&bOwner);
+        if (!bOwner)
+            return false;
+    }
     bool bNumber = false;
     request.nCommand = words[1].toInt(&bNumber);
     if (!bNumber || (request.nCommand != HELP_KEY && request.nCommand != HELP_CONTEXT))

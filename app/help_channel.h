@@ -1,7 +1,9 @@
 // The channel between the program and its help viewer: a local socket named
 // per run (or by QUILLMARK_HELP_CHANNEL), carrying one request per line.
 //
-//   show COMMAND FILE DATA   show a topic (COMMAND 257 keyword, 1 context)
+//   show COMMAND FILE DATA [OWNER]
+//                            show a topic (COMMAND 257 keyword, 1 context);
+//                            OWNER is the asking window's X11 id, in decimal
 //   quit                     close the viewer
 //   status                   the viewer answers "FILE ANCHOR" of what it shows
 //
@@ -23,6 +25,7 @@ struct SHelpRequest {
     int nCommand = 0;  // HELP_KEY or HELP_CONTEXT, for a show request
     QString strFile;
     QString strData;
+    quint64 nOwner = 0;  // the window that asked (X11), 0 for none
 };
 
 QByteArray EncodeHelpRequest(const SHelpRequest& request);

@@ -12,6 +12,8 @@
 
 #include "display.h"
 #include "help_channel.h"
+#include "owner_window.h"
+#include "x11_focus.h"
 
 namespace {
 
@@ -43,13 +45,15 @@ QString CHelpViewerProcess::ViewerProgram()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillmark-help"));
 }
 
-void CHelpViewerProcess::Show(OwnerHandle, const std::string& strFile, int nCommand, const std::string& strData)
+void CHelpViewerProcess::Show(OwnerHandle owner, const std::string& strFile, int nCommand, const std::string& strData)
 {
     SHelpRequest request;
     request.nKind = HELP_REQUEST_SHOW;
     request.nCommand = nCommand;
     request.strFile = QString::fromStdString(strFile);
     request.strData = QString::fromStdString(strData);
+    // The viewer gives the keyboard back to the asking window when it closes.
+    request.nOwner = X11WindowOf(WidgetOf(owner));
     const QString strChannel = DefaultHelpChannel();
     m_bAsked = true;
     if (SendHelpRequest(strChannel, request))
@@ -61,12 +65,16 @@ void CHelpViewerProcess::Show(OwnerHandle, const std::string& strFile, int nComm
         return;
     }
     const QString strProgram = ViewerProgram();
-    const QStringList args = {QStringLiteral("--channel"),
-                              strChannel,
-                              QStringLiteral("--file"),
-                              request.strFile,
-                              nCommand == HELP_CONTEXT ? QStringLiteral("--context") : QStringLiteral("--keyword"),
-                              request.strData};
+    QStringList args = {QStringLiteral("--channel"),
+                        strChannel,
+                        QStringLiteral("--file"),
+                        request.strFile,
+                        nCommand == HELP_CONTEXT ? QStringLiteral("--context") : QStringLiteral("--keyword"),
+                        request.strData};
+    // Only the program's own viewer is told the window (another viewer
+    // program gets the documented arguments alone).
+    if (request.nOwner != 0 && qEnvironmentVariable("QUILLMARK_HELP_VIEWER").isEmpty())
+        args << QStringLiteral("--owner") << QString::number(request.nOwner);
     // The viewer outlives this run: it holds none of the caller's streams
     // (an editor or a script reading them would wait for the viewer to
     // close), and startDetached runs it in a session of its own (setsid),

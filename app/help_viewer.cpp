@@ -1,6 +1,7 @@
 #include "help_viewer.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
@@ -12,6 +13,7 @@
 
 #include "help.h"
 #include "help_channel.h"
+#include "x11_focus.h"
 
 namespace {
 
@@ -82,6 +84,17 @@ ListenResult CHelpViewer::Listen(const QString& strChannel)
     return m_pServer->listen(strChannel) ? LISTEN_OK : LISTEN_FAILED;
 }
 
+void CHelpViewer::closeEvent(QCloseEvent* pEvent)
+{
+    // Closed while it holds the keyboard (Escape, Close): the window that
+    // asked for help takes it back, as from a dialog. Without a window
+    // manager the focus would otherwise fall to no window at all.
+    const bool bHadKeyboard = isActiveWindow();
+    QMainWindow::closeEvent(pEvent);
+    if (pEvent->isAccepted() && bHadKeyboard)
+        HandX11FocusTo(m_nOwner);
+}
+
 void CHelpViewer::OnConnection()
 {
     while (QLocalSocket* pSocket = m_pServer->nextPendingConnection()) {
@@ -104,7 +117,10 @@ void CHelpViewer::OnReadyRead(QLocalSocket* pSocket)
 void CHelpViewer::Handle(const SHelpRequest& request, QLocalSocket* pSocket)
 {
     switch (request.nKind) {
-    case HELP_REQUEST_SHOW: ShowTopic(request.strFile, request.nCommand, request.strData); break;
+    case HELP_REQUEST_SHOW:
+        SetOwner(request.nOwner);
+        ShowTopic(request.strFile, request.nCommand, request.strData);
+        break;
     case HELP_REQUEST_STATUS:
         pSocket->write(EncodeHelpStatus(m_strFile, m_strAnchor));
         pSocket->flush();

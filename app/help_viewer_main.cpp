@@ -1,7 +1,7 @@
 // quillmark-help: shows Quillmark's help document. Quillmark starts it with
 // --channel, --file and a topic; it can also be run by hand:
 //
-//   quillmark-help [--channel NAME] [--file] FILE [--keyword TEXT | --context N]
+//   quillmark-help [--channel NAME] [--owner WINDOW] [--file] FILE [--keyword TEXT | --context N]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
@@ -32,7 +32,10 @@ int main(int argc, char** argv)
                                            QStringLiteral("text"));
     const QCommandLineOption contextOption(QStringLiteral("context"), QStringLiteral("Show this context's topic."),
                                            QStringLiteral("number"));
-    parser.addOptions({channelOption, fileOption, keywordOption, contextOption});
+    const QCommandLineOption ownerOption(QStringLiteral("owner"),
+                                         QStringLiteral("Give the keyboard back to this window (X11 id) on closing."),
+                                         QStringLiteral("window"));
+    parser.addOptions({channelOption, fileOption, keywordOption, contextOption, ownerOption});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The help document (instead of --file)."));
     parser.process(app);
 
@@ -41,6 +44,7 @@ int main(int argc, char** argv)
     request.strFile = parser.isSet(fileOption) ? parser.value(fileOption) : parser.positionalArguments().value(0);
     request.nCommand = parser.isSet(contextOption) ? HELP_CONTEXT : HELP_KEY;
     request.strData = parser.isSet(contextOption) ? parser.value(contextOption) : parser.value(keywordOption);
+    request.nOwner = parser.value(ownerOption).toULongLong();
     if (request.strFile.isEmpty()) {
         std::fprintf(stderr, "quillmark-help: no help file given\n%s", qPrintable(parser.helpText()));
         return 2;
@@ -57,6 +61,7 @@ int main(int argc, char** argv)
         case LISTEN_OK: break;
         }
     }
+    viewer.SetOwner(request.nOwner);
     viewer.ShowTopic(request.strFile, request.nCommand, request.strData);
     return app.exec();
 }

@@ -1,10 +1,10 @@
 #include "field_edit.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QtMath>
 #include <algorithm>
 
 #include "field_strip.h"
@@ -27,9 +27,9 @@ constexpr SFieldKey kFieldKeys[] = {
 // The border, and the two-pixel highlight inside it.
 constexpr int kBorder = 1;
 constexpr int kHighlight = 2;
-// A line edit keeps this many pixels between its text area and its text on
-// either side (the highlight is drawn there), and draws a one-pixel caret
-// after the last character.
+// A frameless line edit keeps two pixels between its text margins and its
+// text on either side, and scrolls the text unless the text and a one-pixel
+// caret after it fit in between.
 constexpr int kLineEditMargin = 2;
 constexpr int kCaret = 1;
 
@@ -37,18 +37,18 @@ constexpr int kCaret = 1;
 
 CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
 {
-    // The border and highlight are drawn here, so the edit's own frame is off;
-    // the text keeps clear of the border, and the highlight lies in the
-    // margin the edit leaves around its text.
+    // The border and highlight are drawn here, inside the editor's own
+    // rectangle, so the edit's own frame is off; the text margins (see
+    // UpdateTextMargins) keep the text clear of them.
     setFrame(false);
-    setTextMargins(kBorder, 0, kBorder, 0);
-    static_assert(kHighlight <= kLineEditMargin);
+    UpdateTextMargins();
     connect(this, &QLineEdit::textChanged, this, &CFieldEdit::TextUpdated);
 }
 
 int CFieldEdit::Create(bool bBorder, const QRect& rect)
 {
     m_bBorder = bBorder ? 1 : 0;
+    UpdateTextMargins();
     setGeometry(rect);
     hide();
     return 1;
@@ -62,21 +62,44 @@ void CFieldEdit::MoveTo(const QRect& rect, bool bRepaint)
         update();
 }
 
-int CFieldEdit::FrameWidth() const
+int CFieldEdit::LetterWidth() const
 {
-    const QFontMetrics metrics(font());
-    const int nBearings = std::max(0, -metrics.minLeftBearing()) + std::max(0, -metrics.minRightBearing());
-    return 2 * (kBorder + kLineEditMargin) + kCaret + nBearings;
+    // As a string: the strip's font spaces its letters apart, and only a
+    // string's advance counts that spacing (a single character's does not).
+    return qRound(QFontMetricsF(font()).horizontalAdvance(QStringLiteral("a")));
+}
+
+void CFieldEdit::SetTextIndent(int nIndent)
+{
+    m_nIndent = std::max(0, nIndent);
+    UpdateTextMargins();
+}
+
+void CFieldEdit::UpdateTextMargins()
+{
+    // The text starts at the indent; the right margin takes what is left of
+    // the letter of slack once the line edit's own margins and the caret
+    // have theirs, so that text and caret fill the editor without scrolling.
+    const int nLetter = m_bBorder ? LetterWidth() + kBorder : 0;
+    const int nLeft = std::max(0, m_nIndent - kLineEditMargin);
+    const int nRight = std::max(0, nLetter - nLeft - 2 * kLineEditMargin - kCaret);
+    if (textMargins() != QMargins(nLeft, 0, nRight, 0))
+        setTextMargins(nLeft, 0, nRight, 0);
 }
 
 QRect CFieldEdit::FitToText()
 {
+    UpdateTextMargins();  // the font may have changed
     QRect r = geometry();
-    const int nTextWidth = QFontMetrics(font()).horizontalAdvance(text());
-    const int nLetter = m_bBorder ? QFontMetrics(QApplication::font()).horizontalAdvance(QLatin1Char('a')) : 0;
-    const int nRight = r.left() + nTextWidth + std::max(nLetter, FrameWidth());
-    if (nRight != r.left() + r.width()) {
-        r.setWidth(nRight - r.left());
+    const int nTextWidth = qCeil(QFontMetricsF(font()).horizontalAdvance(text()));
+    const int nLetter = m_bBorder ? LetterWidth() + kBorder : 0;
+    // Where the letter is too narrow for the indent and the caret, the
+    // editor grows rather than scroll its text.
+    const QMargins margins = textMargins();
+    const int nLeast = margins.left() + margins.right() + 2 * kLineEditMargin + kCaret;
+    const int nWidth = nTextWidth + std::max(nLetter, nLeast);
+    if (nWidth != r.width()) {
+        r.setWidth(nWidth);
         setGeometry(r);
         update();
     }

@@ -28,15 +28,18 @@ public:
     // Moves the editor to rect, then fits its width to its text.
     void MoveTo(const QRect& rect, bool bRepaint);
 
-    // Keeps the left edge, top and height and makes the editor as wide as
-    // its text plus one letter of the application font (with a border), or
-    // its frame where that is wider, so that the text never scrolls out of
-    // sight. Returns the rectangle after fitting.
-    QRect FitToText();
+    // Where the text starts, in pixels from the editor's left edge (so that
+    // it stands where the cell under the editor shows it).
+    void SetTextIndent(int nIndent);
+    int TextIndent() const { return m_nIndent; }
 
-    // The least the editor needs around its text: its border, the line
-    // edit's margins (where the highlight is drawn) and the caret.
-    int FrameWidth() const;
+    // Keeps the left edge, top and height and makes the editor as wide as
+    // its text plus one letter of its own font, the border included: as wide
+    // as a text cell, so that it covers its own cell and no neighbour. The
+    // text, the margins inside the line edit and the caret all fit in that
+    // slack, so the text never scrolls out of sight. Returns the rectangle
+    // after fitting.
+    QRect FitToText();
 
     // 1 while the editor holds an edit: from its placement on a cell until
     // it loses the focus.
@@ -54,6 +57,10 @@ protected:
     void focusOutEvent(QFocusEvent* pEvent) override;
 
 private:
+    void UpdateTextMargins();
+    int LetterWidth() const;
+
     int m_bBorder = 0;
+    int m_nIndent = 0;
     bool m_bEditing = false;
 };

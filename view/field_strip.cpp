@@ -15,6 +15,7 @@
 
 #include "descriptor_list.h"
 #include "field_edit.h"
+#include "field_layout.h"
 #include "field_strip_accessible.h"
 #include "strip_text.h"
 
@@ -57,6 +58,7 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_pScrollBar = new QScrollBar(Qt::Horizontal, this);
     m_pScrollBar->setFocusPolicy(Qt::NoFocus);
     m_pScrollBar->setTracking(false);
+    m_pScrollBar->setAccessibleName(tr("Fields"));
     m_pScrollBar->installEventFilter(this);
     connect(m_pScrollBar, &QScrollBar::actionTriggered, this,
             [this](int nAction) { OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition()); });
@@ -297,6 +299,14 @@ void CFieldStrip::ShowCurrentField()
         nFirst = i;
     else if (i > LastFitting(bSampleRow))
         nFirst = FirstFieldShowing(i, bSampleRow);
+    // A sample wider than the strip (a group's many passes) shows only in
+    // part whichever field comes first; laid out after others it may show
+    // its middle, or nothing, with no connector. The field comes first then,
+    // so that the sample's start shows below its text, the connector joins
+    // them, and the ruler starts at the field's first column.
+    const long long nSampleRight = static_cast<long long>(m_nCharWidth) + SampleCell(i)->Width();
+    if (nSampleRight >= ClientRect().width())
+        nFirst = i;
     if (nFirst != m_nFirst) {
         m_nFirst = nFirst;
         Rebuild(0);
@@ -306,15 +316,11 @@ void CFieldStrip::ShowCurrentField()
 
 void CFieldStrip::GiveFocus()
 {
-    const int nBefore = m_nFocusChanges;
-    setFocus(Qt::OtherFocusReason);
-    if (m_nFocusChanges == nBefore) {
-        // No focus events came (the window is not the active one, or the
-        // strip had the focus already): do what they would have done.
-        if (m_wndEdit->IsEditing())
-            OnEditKillFocus();
-        OnSetFocus();
-    }
+    // The editor keeps the keyboard while it moves from field to field:
+    // the field it leaves is left as losing the focus would leave it.
+    if (m_wndEdit->IsEditing())
+        EndEdit();
+    OnSetFocus();
 }
 
 void CFieldStrip::focusInEvent(QFocusEvent* pEvent)
@@ -329,7 +335,6 @@ void CFieldStrip::focusInEvent(QFocusEvent* pEvent)
 
 void CFieldStrip::OnSetFocus()
 {
-    ++m_nFocusChanges;
     const int nSize = m_pList->size();
     if (nSize <= 0)
         return;
@@ -340,9 +345,12 @@ void CFieldStrip::OnSetFocus()
     m_nCurrentId = m_nFocusId;
     ShowCurrentField();
     LoadEditor();
+    // An editor that has the keyboard already gets no focus event from the
+    // toolkit; for assistive technology it is a new field all the same.
+    const bool bHadFocus = m_wndEdit->hasFocus();
     PlaceEditor();
     InvalidateConnectorBand();
-    NotifyAccessibility();
+    NotifyAccessibility(bHadFocus);
 }
 
 void CFieldStrip::LoadEditor()
@@ -364,9 +372,15 @@ void CFieldStrip::PlaceEditor()
     const CFieldCell* pCell = Cell(m_nCurrentId);
     if (pCell == nullptr)
         return;
+    // The text stands where the cell shows it: half a letter in from the
+    // left. A text cell has that room of its own and the editor covers it
+    // exactly; a sample cell has none, so the editor starts half a letter
+    // further left and its letter of slack reaches as far past the right.
+    const int nIndent = m_nCharWidth / 2;
     QRect r = pCell->Rect();
     if (IsSampleRow(m_nCurrentId))
-        r.setLeft(r.left() - 4);
+        r.setLeft(r.left() - nIndent);
+    m_wndEdit->SetTextIndent(nIndent);
     if (!IsPlaced(CurrentIndex())) {
         // Scrolled out of view: the editor keeps the keys but is drawn out
         // of sight; typing brings its field back into view.
@@ -377,7 +391,12 @@ void CFieldStrip::PlaceEditor()
     m_wndEdit->show();
     m_wndEdit->setFocus(Qt::OtherFocusReason);
     m_wndEdit->raise();
-    m_wndEdit->setAccessibleName(CurrentFieldDescription());
+    // The name only when it changes: each change makes a screen reader read
+    // the field again.
+    const QString strName = CurrentFieldName();
+    if (m_wndEdit->accessibleName() != strName)
+        m_wndEdit->setAccessibleName(strName);
+    m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
 }
 
 void CFieldStrip::InvalidateConnectorBand()
@@ -415,7 +434,28 @@ const CFieldCell* CFieldStrip::CellAt(const QPoint& point) const
     return pFound;
 }
 
-QString CFieldStrip::CurrentFieldDescription() const
+QString SpokenText(const QString& strText)
+{
+    if (strText.isEmpty())
+        return CFieldStrip::tr("empty");
+    for (const QChar ch : strText)
+        if (ch != QLatin1Char(' '))
+            return strText;
+    return strText.size() == 1 ? CFieldStrip::tr("1 blank") : CFieldStrip::tr("%1 blanks").arg(strText.size());
+}
+
+QString CFieldStrip::CurrentFieldName() const
+{
+    const int i = CurrentIndex();
+    if (m_pList == nullptr || i < 0 || i >= m_pList->size())
+        return QString();
+    return tr("Field %1 of %2, %3")
+        .arg(i + 1)
+        .arg(m_pList->size())
+        .arg(IsSampleRow(m_nCurrentId) ? tr("sample row") : tr("text row"));
+}
+
+QString CFieldStrip::CurrentFieldDetails() const
 {
     const int i = CurrentIndex();
     if (m_pList == nullptr || i < 0 || i >= m_pList->size())
@@ -423,20 +463,38 @@ QString CFieldStrip::CurrentFieldDescription() const
     std::string strText, strSample;
     m_pList->GetText(i, strText);
     m_pList->GetRepeatedSample(i, strSample);
-    return tr("Field %1 of %2, %3: descriptor %4, sample \"%5\"")
-        .arg(i + 1)
-        .arg(m_pList->size())
-        .arg(IsSampleRow(m_nCurrentId) ? tr("sample row") : tr("text row"))
-        .arg(ToScreen(strText), ToScreen(strSample));
+    const QString strShown = ToScreen(strSample);
+    const QString strSpoken = SpokenText(strShown);
+    // The columns as the user counts them, from 1 in each record.
+    const SFieldPlace place = LayOutFields(*m_pList, i + 1)[static_cast<std::size_t>(i)];
+    QString strColumns;
+    if (place.nWidth <= 0)
+        strColumns = tr("no columns");
+    else if (place.nWidth == 1)
+        strColumns = tr("column %1").arg(place.nColumn + 1);
+    else
+        strColumns = tr("columns %1 to %2").arg(place.nColumn + 1).arg(place.nColumn + place.nWidth);
+    if (place.nRecord > 0)
+        strColumns = tr("record %1, %2").arg(place.nRecord + 1).arg(strColumns);
+    return tr("descriptor %1, sample %2, %3")
+        .arg(ToScreen(strText),
+             strSpoken == strShown && !strShown.isEmpty() ? QStringLiteral("\"%1\"").arg(strShown) : strSpoken,
+             strColumns);
 }
 
-void CFieldStrip::NotifyAccessibility()
+QString CFieldStrip::CurrentFieldDescription() const
+{
+    const QString strName = CurrentFieldName();
+    return strName.isEmpty() ? QString() : strName + QStringLiteral(": ") + CurrentFieldDetails();
+}
+
+void CFieldStrip::NotifyAccessibility(bool bFocus)
 {
     if (!QAccessible::isActive())
         return;
     QAccessibleEvent event(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
-    if (m_wndEdit != nullptr && m_wndEdit->hasFocus()) {
+    if (bFocus && m_wndEdit != nullptr && m_wndEdit->hasFocus()) {
         QAccessibleEvent focus(m_wndEdit, QAccessible::Focus);
         QAccessible::updateAccessibility(&focus);
     }

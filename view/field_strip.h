@@ -25,6 +25,10 @@
 #include "field_cell.h"
 #include "result.h"
 
+// A text as assistive technology reads it: a text of blanks only as how
+// many blanks it is ("4 blanks"), an empty one as "empty".
+QString SpokenText(const QString& strText);
+
 class CDescriptorList;
 class CFieldEdit;
 class QFrame;
@@ -122,7 +126,10 @@ public:
 
     // Gives the strip the focus: the editor first leaves its field (the edit
     // is kept or taken back), then the focus target becomes the current cell
-    // and the editor moves there. The one way a new current cell takes effect.
+    // and the editor moves there and takes the keyboard. The one way a new
+    // current cell takes effect. The keyboard goes to the editor directly,
+    // never through the strip, so that assistive technology hears of the
+    // editor alone.
     void GiveFocus();
 
     // Layout metrics, from the strip's fixed-pitch font.
@@ -198,8 +205,13 @@ public:
     // The connector's two segments as last drawn.
     const std::array<QLine, 2>& Connector() const { return m_connector; }
 
-    // The current field's description for assistive technology: which field
-    // and row, its descriptor text and its sample.
+    // The current field for assistive technology. Its name says which field
+    // and row ("Field 4 of 6, text row") and stays while the field is typed
+    // in; its details say its descriptor, its sample (blanks counted) and the
+    // output columns it prints in ("descriptor F11.3, sample "1234567.123",
+    // columns 12 to 22"). The description is the two together.
+    QString CurrentFieldName() const;
+    QString CurrentFieldDetails() const;
     QString CurrentFieldDescription() const;
 
 protected:
@@ -226,7 +238,8 @@ private:
     void LoadEditor();
     void Invalidate() { update(); }
     void InvalidateConnectorBand();
-    void NotifyAccessibility();
+    void NotifyAccessibility(bool bFocus);
+    void EndEdit();
 
     void DrawConnector(QPainter& painter);
     void DrawRuler(QPainter& painter, const QRect& updateRect);
@@ -261,7 +274,6 @@ private:
     std::array<QLine, 2> m_connector{};
     QString m_strLoaded;
     std::string m_strLoadedBytes;
-    int m_nFocusChanges = 0;  // counts OnSetFocus, to tell whether focus events came
     bool m_bPainting = false;
 };
 

@@ -47,7 +47,7 @@ public:
             return QWidget::tr("Field %1 %2: %3")
                 .arg(i + 1)
                 .arg(IsSampleRow(m_nId) ? QWidget::tr("sample") : QWidget::tr("descriptor"))
-                .arg(ToScreen(pCell->Text()));
+                .arg(SpokenText(ToScreen(pCell->Text())));
         case QAccessible::Value: return ToScreen(pCell->Text());
         case QAccessible::Description:
             return i < m_pStrip->List()->size() && IsInvalidField(m_pStrip->List()->At(i)) ? QWidget::tr("not valid")

@@ -78,14 +78,22 @@ void CFieldStrip::OnEditUpdate()
         PlaceEditor();
         Invalidate();
     }
-    m_wndEdit->setAccessibleName(CurrentFieldDescription());
-    NotifyAccessibility();
+    // The editor keeps the focus and its name while it is typed in; only
+    // what the field holds and prints changes.
+    m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
+    NotifyAccessibility(false);
 }
 
 void CFieldStrip::OnEditKillFocus()
 {
-    m_wndEdit->SetEditing(false);
+    m_wndEdit->SetEditing(false);  // before hiding it, which takes its focus
     m_wndEdit->hide();
+    EndEdit();
+}
+
+void CFieldStrip::EndEdit()
+{
+    m_wndEdit->SetEditing(false);
     const int i = CurrentIndex();
     if (i >= 0 && i < m_pList->size())
         LeaveField(*m_pList, i, IsSampleRow(m_nCurrentId) ? ROW_SAMPLE : ROW_TEXT);

@@ -1,4 +1,5 @@
 // The main window: its size, its keyboard model and its commands.
+#include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -16,6 +17,7 @@
 #include "editor_frame.h"
 #include "exact_sample.h"
 #include "field_cell.h"
+#include "field_edit.h"
 #include "field_strip.h"
 #include "gui_helpers.h"
 #include "preferences.h"
@@ -104,6 +106,7 @@ private slots:
     void aRefusedOkShowsTheFieldTakenBack();
     void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
     void theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked();
+    void theWindowIsAFrameToAssistiveTechnology();
 
 private:
     // A fixed-form source file holding the text, in this test's own folder.
@@ -213,8 +216,13 @@ void FrameTest::enterOnAButtonActsAsThatButton()
     QCOMPARE(presenter.m_messages[0].text, std::string(kNoHelpFile));
     QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(&frame));
     QVERIFY(frame.isVisible());
+    // After Help, as after every command, the statement is current again:
+    // Enter is OK there, not Help once more.
+    QTRY_COMPARE(frame.CurrentControl(), kStripRow);
+    QCOMPARE(window.FocusControl(), frame.Control(kStripRow));
 
     QSignalSpy closed(&frame, &CEditorFrame::Closed);
+    QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Help
     QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Cancel
     QCOMPARE(frame.CurrentControl(), 5);
     QTest::keyClick(window.Focus(), Qt::Key_Return);
@@ -459,6 +467,41 @@ void FrameTest::closingQuitsTheHelpViewerUnlessTheCommandLineWasBad()
     SWindow window({"I5"});
     window.pFrame->OnDestroy();
     QCOMPARE(viewer.m_nQuits, 1);
+}
+
+void FrameTest::theWindowIsAFrameToAssistiveTechnology()
+{
+    SWindow window({"1X", "I6", "4X", "F11.3"});
+    CEditorFrame& frame = *window.pFrame;
+    frame.setWindowTitle("Quillmark - prog.for - line 1");
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QAccessibleInterface* pTop = QAccessible::queryAccessibleInterface(&frame);
+    QVERIFY(pTop != nullptr);
+    QCOMPARE(pTop->role(), QAccessible::Window);
+    QCOMPARE(pTop->text(QAccessible::Name), QString("Quillmark - prog.for - line 1"));
+    // Its children: the statement, a group named after its caption, and the
+    // six buttons; the keyboard is on the statement's editor, named after
+    // the field and row.
+    QStringList groups;
+    int nButtons = 0;
+    for (int k = 0; k < pTop->childCount(); ++k) {
+        QAccessibleInterface* pChild = pTop->child(k);
+        if (pChild->role() == QAccessible::Grouping)
+            groups << pChild->text(QAccessible::Name);
+        nButtons += pChild->role() == QAccessible::Button ? 1 : 0;
+    }
+    QCOMPARE(groups, QStringList{"Format Statement"});
+    QCOMPARE(nButtons, 6);
+    QAccessibleInterface* pFocus = pTop->focusChild();
+    while (pFocus != nullptr && pFocus->focusChild() != nullptr && pFocus->focusChild() != pFocus)
+        pFocus = pFocus->focusChild();
+    QVERIFY(pFocus != nullptr);
+    QCOMPARE(pFocus->object(), static_cast<QObject*>(frame.Strip()->Editor()));
+    QCOMPARE(pFocus->text(QAccessible::Name), QString("Field 1 of 4, text row"));
+    // After Tab round to the statement again the keyboard is on the editor.
+    for (int i = 0; i < 7; ++i)
+        QTest::keyClick(window.Focus(), Qt::Key_Tab);
+    QCOMPARE(window.Focus(), static_cast<QWidget*>(frame.Strip()->Editor()));
 }
 
 QTEST_MAIN(FrameTest)

@@ -144,10 +144,17 @@ void HelpTest::encodesRequestsWhateverTheFileName()
     QCOMPARE(decoded.nCommand, int(HELP_KEY));
     QCOMPARE(decoded.strFile, request.strFile);
     QCOMPARE(decoded.strData, request.strData);
+    QCOMPARE(decoded.nOwner, quint64(0));
+    // The asking window, which gets the keyboard back when the viewer closes.
+    request.nOwner = 0x1e00007;
+    QVERIFY(DecodeHelpRequest(EncodeHelpRequest(request), decoded));
+    QCOMPARE(decoded.nOwner, request.nOwner);
+    QCOMPARE(decoded.strData, request.strData);
 
     QVERIFY(DecodeHelpRequest("quit\n", decoded));
     QCOMPARE(decoded.nKind, HELP_REQUEST_QUIT);
-    for (const char* pszBad : {"", "show 1 f", "show 2 f d", "show x f d", "show 1  d", "hello"})
+    for (const char* pszBad :
+         {"", "show 1 f", "show 2 f d", "show x f d", "show 1  d", "hello", "show 1 f d w", "show 1 f d 7 8"})
         QVERIFY2(!DecodeHelpRequest(pszBad, decoded), pszBad);
 
     QString strFile, strAnchor;

@@ -39,6 +39,7 @@ failures=0
 
 cleanup() {
     [ -n "$program_pid" ] && kill -KILL "$program_pid" 2> /dev/null
+    [ -n "${a11y_listener_pid:-}" ] && kill -TERM "$a11y_listener_pid" 2> /dev/null
     [ -n "$bus_pid" ] && kill -TERM "$bus_pid" 2> /dev/null && wait "$bus_pid" 2> /dev/null
     [ -n "$server_pid" ] && kill -TERM "$server_pid" 2> /dev/null && wait "$server_pid" 2> /dev/null
     rm -rf "$work"
@@ -145,6 +146,36 @@ focus_window() {
     return 1
 }
 
+# The title of the window that holds the X keyboard focus (empty for none,
+# or the root window).
+focused_title() {
+    local window
+    window=$(xdotool getwindowfocus 2> /dev/null) || return 0
+    [ -n "$window" ] && [ "$window" -gt 1 ] 2> /dev/null && xdotool getwindowname "$window" 2> /dev/null
+}
+focus_matches() { [[ $(focused_title) =~ $1 ]]; }
+
+# Waits, without giving it, until a window whose title matches the pattern
+# holds the keyboard focus (the program or the help viewer took it itself),
+# then until Qt sees the keys there (as focus_window).
+await_focus() {
+    local pattern=$1 window before now
+    if ! wait_for "$kFocusWait" focus_matches "$pattern"; then
+        fail "the keyboard did not come to '$pattern' within ${kFocusWait}s (it is on '$(focused_title)')"
+        return 1
+    fi
+    window=$(xdotool getwindowfocus)
+    before=$(user_time "$window")
+    xdotool key shift
+    for _ in $(seq 1 $((kFocusWait * 10))); do
+        now=$(user_time "$window")
+        [ -n "$now" ] && [ "$now" != "$before" ] && return 0
+        sleep 0.1
+    done
+    fail "'$pattern' holds the X focus, but its keys do not reach it"
+    return 1
+}
+
 # Waits for a visible window of the program whose title matches the
 # pattern (a dialog, a message box) and gives it the keyboard.
 focus_dialog() {
@@ -161,12 +192,16 @@ focus_dialog() {
 # Sends one step: "key:K1 K2 ..." presses keys (xdotool names, such as
 # ctrl+Right), "type:TEXT" types text, "burst:K1 K2 ..." presses keys with
 # no delay at all, as a macro would, "window:PATTERN" waits for a dialog or
-# message box of that title and gives it the keyboard. Each step ends with
-# a pause.
+# message box of that title and gives it the keyboard, "focused:PATTERN"
+# waits until a window of that title has taken the keyboard by itself (the
+# main window after a command, the help viewer). Each step ends with a
+# pause.
 send_step() {
     local step=$1 keys
     case $step in
         window:*) focus_dialog "${step#window:}" || return 1 ;;
+        focused:*) await_focus "${step#focused:}" || return 1 ;;
+        a11y-tree:*) a11y_tree "${step#a11y-tree:}" || return 1 ;;
         key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
         burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
         type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
@@ -192,7 +227,8 @@ wait_for_exit() {
 
 # road NAME FILE LINE COLUMN STEP...
 # Starts the program in the work folder on FILE (a name relative to it, as an
-# editor in that folder would pass it), gives its window the focus, sends the
+# editor in that folder would pass it), gives its window the focus (with
+# road_own_focus=1 it waits for the window to take it itself), sends the
 # steps, and waits for it to end. Leaves the exit status in $status and the
 # program's standard error in $work/stderr.
 road() {
@@ -215,7 +251,9 @@ road() {
         road_timed_out=1
     elif [ "$(xdotool getwindowname "$window")" != "$title" ]; then
         fail "window title '$(xdotool getwindowname "$window")', expected '$title'"
-    elif ! focus_window "$window"; then
+    elif ((${road_own_focus:-0})) && ! await_focus "^Quillmark - "; then
+        road_timed_out=1
+    elif ! ((${road_own_focus:-0})) && ! focus_window "$window"; then
         fail "the window did not get the keyboard within ${kFocusWait}s"
         road_timed_out=1
     else
@@ -285,6 +323,49 @@ expect_fortran_prints() {
     printed=$("$work/check")
     [ "$printed" = "$value" ] || fail "'$descriptor' prints '$printed', not '$value'"
 }
+
+# --- What a screen reader hears -----------------------------------------------
+
+# A Python with the desktop accessibility bindings (python3-pyatspi), which
+# the accessibility road needs; empty without one.
+a11y_python=
+for candidate in /usr/bin/python3 python3; do
+    if "$candidate" -c 'import pyatspi' 2> /dev/null; then
+        a11y_python=$candidate
+        break
+    fi
+done
+a11y_probe=$(dirname "$0")/a11y_probe.py
+a11y_listener_pid=
+
+# Starts recording every focus change on the accessibility bus into
+# $work/a11y-focus.
+start_a11y_listener() {
+    "$a11y_python" "$a11y_probe" listen > "$work/a11y-focus" 2> "$work/a11y-listen.log" &
+    a11y_listener_pid=$!
+    wait_for "$kServerWait" grep -sq '^READY' "$work/a11y-focus" || { fail "the accessibility listener did not start"; return 1; }
+}
+stop_a11y_listener() {
+    [ -n "$a11y_listener_pid" ] && kill -TERM "$a11y_listener_pid" 2> /dev/null && wait "$a11y_listener_pid" 2> /dev/null
+    a11y_listener_pid=
+}
+
+# "a11y-tree:KEY" presses KEY (a move to another cell) and records the
+# program's accessible tree as it is then into $work/a11y-tree.
+a11y_tree() {
+    local probe
+    "$a11y_python" "$a11y_probe" tree > "$work/a11y-tree" 2> "$work/a11y-tree.log" &
+    probe=$!
+    wait_for "$kServerWait" grep -sq '^READY' "$work/a11y-tree" || { fail "the accessibility probe did not start"; return 1; }
+    sleep 2  # its listener is registered a moment after it says so
+    xdotool key "$1"
+    if ! wait_for "$kFocusWait" program_ended_pid "$probe"; then
+        kill -KILL "$probe" 2> /dev/null
+        fail "no focus change reached the accessibility bus after $1"
+        return 1
+    fi
+}
+program_ended_pid() { ! kill -0 "$1" 2> /dev/null; }
 
 # --- The roads ------------------------------------------------------------------
 
@@ -441,6 +522,66 @@ road "Change Value" prog.for 2 7 \
 expect_status 0
 expect_file prog.for "$fixed_before"
 finish_road prog.for
+
+# Without a window manager the window takes the keyboard itself: when it is
+# shown, after a command whose dialog had it, and when the help viewer it
+# opened closes. Help (Alt+H) leaves the statement current, so that after
+# Escape in the viewer the keys edit the field and Enter is OK, not Help
+# again.
+road_own_focus=1
+write_fixed
+road "the window takes the keyboard when shown and after New Field" prog.for 2 7 \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, 3X, I8, F7.2')"
+finish_road prog.for
+
+write_fixed
+road "after Help and Escape the statement takes the keys" prog.for 2 7 \
+    'key:alt+h' 'focused:^Quillmark Help$' 'key:Escape' 'focused:^Quillmark - ' \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
+finish_road prog.for
+road_own_focus=0
+
+# A screen reader follows the keys in the editor: the accessible focus goes
+# to the editor once per move to another cell and stays there while keys
+# are typed (never out to the Format Statement group and back); the window
+# is a frame, the scroll bar has a name, and the current field's
+# description tells its sample, blanks counted, and its output columns.
+if [ -z "$a11y_python" ]; then
+    note "SKIP the accessibility road: no python3-pyatspi (tools/setup.sh installs it)"
+else
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    road_name="accessibility"
+    if start_a11y_listener; then
+        printf '%s' "$(fixed_with '1X, I6, 4X, F11.3, F7.2')" > "$work/prog.for"
+        road "a screen reader hears the editor, not the group, while keys are typed" prog.for 2 7 \
+            'key:ctrl+Right ctrl+Right' 'a11y-tree:Down' 'key:Up ctrl+Right' \
+            'key:BackSpace' 'type:x' 'key:BackSpace' 'type:4' 'key:Return'
+        stop_a11y_listener
+        expect_status 0
+        expect_file prog.for "$(fixed_with '1X, I6, 4X, F11.4, F7.2')"
+        focus_gained=$(grep -c '^focus	1	' "$work/a11y-focus")
+        if grep -q '^focus	1	panel' "$work/a11y-focus"; then
+            fail "the accessible focus went out to the group:"
+            grep '^focus	1	' "$work/a11y-focus" | sed 's/^/    /'
+        elif ((focus_gained > 6)); then  # the first field, then Ctrl+Right twice, Down, Up, Ctrl+Right
+            fail "$focus_gained focus changes for 5 moves and 4 typed keys:"
+            grep '^focus	1	' "$work/a11y-focus" | sed 's/^/    /'
+        fi
+        grep -q '^1	frame	Quillmark - ' "$work/a11y-tree" || fail "the window is not a frame to assistive technology"
+        grep -q '	scroll bar	Fields	' "$work/a11y-tree" || fail "the scroll bar has no name"
+        grep -q '	text	Field 3 of 5, sample row	descriptor 4X, sample 4 blanks, columns 8 to 11$' "$work/a11y-tree" ||
+            fail "the editor on 4X's sample is not described as expected:"
+        ((road_failed)) && sed 's/^/    /' "$work/a11y-tree"
+        finish_road prog.for
+    fi
+    stop_a11y_listener
+    unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+fi
 
 if ((failures)); then
     note "$failures road(s) failed"

@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+#ifdef QUILLMARK_HAVE_QPA
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#endif
+
 #include "descriptor_list.h"
 #include "field_edit.h"
 #include "field_strip.h"
@@ -102,12 +108,13 @@ private slots:
     void upAndDownStayInTheField();
     void plainArrowsMoveTheCaretOnly();
     void fieldKeysStopAtTheEnds();
-    void theEditorIsAsWideAsItsTextPlusOneLetter();
+    void theEditorCoversItsOwnCellAndShowsItsWholeText();
     void cellsFitTheirTextsAndShareBorders();
     void theStripIsAsHighAsItsFontSays();
     void laysOutWhatFitsAndCountsTheFirstFieldAsFitting();
     void ctrlRightPastTheLastVisibleFieldScrollsAPage();
     void ctrlEndShowsTheLastField();
+    void aCurrentSampleWiderThanTheStripShowsItsStart();
     void scrollRequestsMoveTheFirstVisibleField();
     void scrollingLeavesTheEditorOutOfSightAndTypingBringsItBack();
     void clickingACellMakesItCurrent();
@@ -117,7 +124,8 @@ private slots:
     void theRulerCountsColumnsOfTheRecord();
     void theConnectorFollowsTheCurrentField();
     void tellsAssistiveTechnologyWhatIsCurrent();
-    void theEditorsNameFollowsWhatIsTyped();
+    void theEditorsDescriptionFollowsWhatIsTyped();
+    void typingKeepsTheAccessibleFocusOnTheEditor();
 };
 
 void FieldStripTest::typesCharacterByCharacterWithALiveSample()
@@ -283,29 +291,64 @@ void FieldStripTest::fieldKeysStopAtTheEnds()
     QCOMPARE(s.pStrip->First(), 1);  // Ctrl+End went a page on
 }
 
-void FieldStripTest::theEditorIsAsWideAsItsTextPlusOneLetter()
+// Where the caret stands in the editor, in the editor's pixels (the line
+// edit's cursor rectangle reaches five pixels left of the caret).
+int CaretX(const CFieldEdit& edit)
 {
-    SStrip s({"F7.3"});
-    const int nLetter = QFontMetrics(QApplication::font()).horizontalAdvance(QLatin1Char('a'));
-    const int nSlack = std::max(nLetter, s.Editor()->FrameWidth());
-    const QFontMetrics metrics(s.Editor()->font());
-    for (const char* pszText : {"F7.3", "F17.13", ""}) {
+    return edit.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() + 5;
+}
+
+// The editor covers its own text cell exactly, so no neighbour is hidden,
+// and shows its whole text where the cell shows it, with the caret after
+// it inside the border and highlight (three pixels).
+void VerifyEditorOnItsCell(SStrip& s, const QRect& cell, bool bSampleRow)
+{
+    CFieldEdit& edit = *s.Editor();
+    const int nIndent = s.pStrip->GetFontCharWidth() / 2;
+    const int nTextWidth = static_cast<int>(edit.text().size()) * s.pStrip->GetFontCharWidth();
+    const QRect r = edit.geometry();
+    if (bSampleRow) {
+        // Half a letter left of the sample, as wide as a text cell would be.
+        QCOMPARE(r.left(), cell.left() - nIndent);
+        QCOMPARE(r.width(), cell.width() + s.pStrip->GetFontCharWidth());
+    } else {
+        QCOMPARE(r, cell);
+    }
+    QCOMPARE(r.top(), cell.top());
+    QCOMPARE(r.height(), cell.height());
+    s.Key(Qt::Key_Home);
+    QCOMPARE(CaretX(edit), nIndent);  // the text is not scrolled
+    s.Key(Qt::Key_End);
+    QCOMPARE(CaretX(edit), nIndent + nTextWidth);
+    QVERIFY2(CaretX(edit) + 1 <= r.width() - 3,
+             qPrintable(QStringLiteral("caret at %1 of %2").arg(CaretX(edit)).arg(r.width())));
+}
+
+void FieldStripTest::theEditorCoversItsOwnCellAndShowsItsWholeText()
+{
+    SStrip s({"1X", "I6", "4X", "F11.3", "'Minute'", "I5", "F7.2"});
+    for (int i = 0; i < s.list.size(); ++i) {
+        QCOMPARE(s.Current(), TextCellId(i));
+        VerifyEditorOnItsCell(s, s.pStrip->TextCell(i)->Rect(), false);
+        if (i + 1 < s.list.size())  // the shared border at most
+            QVERIFY(s.Editor()->geometry().right() <= s.pStrip->TextCell(i + 1)->Rect().left());
+        s.Key(Qt::Key_Down);
+        VerifyEditorOnItsCell(s, s.pStrip->SampleCell(i)->Rect(), true);
+        s.Key(Qt::Key_Up);
+        s.Key(Qt::Key_Right, Qt::ControlModifier);
+    }
+    // It follows its text as it grows and shrinks, down to nothing.
+    s.Key(Qt::Key_Home, Qt::ControlModifier);
+    for (const char* pszText : {"F17.13", "I5", ""}) {
         s.SelectAll();
         if (*pszText != '\0')
             s.Type(pszText);
         else
             s.Key(Qt::Key_Delete);
-        QCOMPARE(s.Editor()->width(), metrics.horizontalAdvance(QString::fromLatin1(pszText)) + nSlack);
-        // It sits on the current cell: same left edge, top and height.
-        const QRect cell = s.pStrip->TextCell(0)->Rect();
-        QCOMPARE(s.Editor()->geometry().left(), cell.left());
-        QCOMPARE(s.Editor()->geometry().top(), cell.top());
-        QCOMPARE(s.Editor()->height(), cell.height());
+        QTRY_COMPARE(s.pStrip->TextCell(0)->Text(), std::string(pszText));
+        VerifyEditorOnItsCell(s, s.pStrip->TextCell(0)->Rect(), false);
+        QTRY_VERIFY(s.Editor()->geometry().right() <= s.pStrip->TextCell(1)->Rect().left());
     }
-    // On a sample cell it starts four pixels further left.
-    s.Type("I3");
-    s.Key(Qt::Key_Down);
-    QCOMPARE(s.Editor()->geometry().left(), s.pStrip->SampleCell(0)->Rect().left() - 4);
 }
 
 void FieldStripTest::cellsFitTheirTextsAndShareBorders()
@@ -415,6 +458,45 @@ void FieldStripTest::ctrlEndShowsTheLastField()
     QVERIFY(s.pStrip->TextCell(199)->Rect().right() < s.pStrip->ClientRect().width());
     QCOMPARE(s.Editor()->geometry().left(), s.pStrip->TextCell(199)->Rect().left());
     QVERIFY(s.Editor()->isVisible());
+}
+
+void FieldStripTest::aCurrentSampleWiderThanTheStripShowsItsStart()
+{
+    // The group's ")" shows its 998 extra passes: a sample of 3992
+    // characters after a record break, behind fields whose samples are far
+    // wider than their texts.
+    std::vector<std::string> texts(245, "A10");
+    for (const char* pszText : {"/", "999(", "A4", ")"})
+        texts.emplace_back(pszText);
+    SStrip s(texts);
+    const int nLast = static_cast<int>(texts.size()) - 1;
+    const int cw = s.pStrip->GetFontCharWidth();
+    QCOMPARE(s.pStrip->SampleCell(nLast)->Text().size(), std::size_t(3992));
+    // From either row, at once and from the field before it.
+    const auto verify = [&](const char* pszWhere) {
+        QCOMPARE(s.pStrip->CurrentIndex(), nLast);
+        s.Picture();  // lays the rows out as the screen shows them
+        // The field comes first, so that the sample's start shows, joined to
+        // its text by the connector, over the ruler's first column.
+        const QRect text = s.pStrip->TextCell(nLast)->Rect();
+        const QRect sample = s.pStrip->SampleCell(nLast)->Rect();
+        QVERIFY2(s.pStrip->First() == nLast, pszWhere);
+        QCOMPARE(sample.left(), cw);
+        QCOMPARE(text.left(), cw);
+        QVERIFY(s.pStrip->SampleCell(nLast)->IsVisible());
+        QCOMPARE(s.pStrip->Connector()[0], QLine(text.left(), text.bottom() + 1, sample.left(), sample.top()));
+    };
+    s.Key(Qt::Key_End, Qt::ControlModifier);
+    verify("Ctrl+End in the text row");
+    s.Key(Qt::Key_Down);
+    verify("its sample");
+    s.Key(Qt::Key_Home, Qt::ControlModifier);
+    s.Key(Qt::Key_End, Qt::ControlModifier);
+    verify("Ctrl+End in the sample row");
+    s.Key(Qt::Key_Up);
+    s.Key(Qt::Key_Left, Qt::ControlModifier);
+    s.Key(Qt::Key_Right, Qt::ControlModifier);
+    verify("Ctrl+Right onto it");
 }
 
 void FieldStripTest::scrollRequestsMoveTheFirstVisibleField()
@@ -613,12 +695,13 @@ void FieldStripTest::tellsAssistiveTechnologyWhatIsCurrent()
     QVERIFY(pStrip != nullptr);
     QCOMPARE(pStrip->text(QAccessible::Name), QString("Format Statement"));
     QCOMPARE(pStrip->text(QAccessible::Description),
-             QString("Field 1 of 2, text row: descriptor I5, sample \"12345\""));
+             QString("Field 1 of 2, text row: descriptor I5, sample \"12345\", columns 1 to 5"));
     s.Key(Qt::Key_Right, Qt::ControlModifier);
     s.Key(Qt::Key_Down);
     QCOMPARE(pStrip->text(QAccessible::Description),
-             QString("Field 2 of 2, sample row: descriptor F7.3, sample \"123.123\""));
-    QCOMPARE(s.Editor()->accessibleName(), pStrip->text(QAccessible::Description));
+             QString("Field 2 of 2, sample row: descriptor F7.3, sample \"123.123\", columns 6 to 12"));
+    QCOMPARE(s.Editor()->accessibleName() + ": " + s.Editor()->accessibleDescription(),
+             pStrip->text(QAccessible::Description));
 
     // The cells are children with names, in field order, the current one selected.
     QStringList names;
@@ -639,22 +722,119 @@ void FieldStripTest::tellsAssistiveTechnologyWhatIsCurrent()
     QCOMPARE(pStrip->child(pStrip->childCount() - 2)->text(QAccessible::Description), QString("not valid"));
 }
 
-void FieldStripTest::theEditorsNameFollowsWhatIsTyped()
+void FieldStripTest::theEditorsDescriptionFollowsWhatIsTyped()
 {
     SStrip s({"I5", "F7.3"});
     s.SelectAll();
     s.Type("I3");
-    QCOMPARE(s.Editor()->accessibleName(), QString("Field 1 of 2, text row: descriptor I3, sample \"123\""));
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 1 of 2, text row"));
+    QCOMPARE(s.Editor()->accessibleDescription(), QString("descriptor I3, sample \"123\", columns 1 to 3"));
     s.Type("x");
-    QCOMPARE(s.Editor()->accessibleName(), QString("Field 1 of 2, text row: descriptor I3x, sample \"??????\""));
+    QCOMPARE(s.Editor()->accessibleDescription(), QString("descriptor I3x, sample \"??????\", columns 1 to 6"));
     s.Key(Qt::Key_Backspace);
     s.Key(Qt::Key_Right, Qt::ControlModifier);
     s.Key(Qt::Key_Down);
     s.SelectAll();
     s.Type("12.5");
-    QCOMPARE(s.Editor()->accessibleName(), QString("Field 2 of 2, sample row: descriptor F4.1, sample \"12.5\""));
+    QCOMPARE(s.Editor()->accessibleName(), QString("Field 2 of 2, sample row"));
+    QCOMPARE(s.Editor()->accessibleDescription(), QString("descriptor F4.1, sample \"12.5\", columns 4 to 7"));
     s.Key(Qt::Key_Backspace);
-    QCOMPARE(s.Editor()->accessibleName(), QString("Field 2 of 2, sample row: descriptor F3.0, sample \"12.\""));
+    QCOMPARE(s.Editor()->accessibleDescription(), QString("descriptor F3.0, sample \"12.\", columns 4 to 6"));
+}
+
+namespace {
+
+// The accessibility events the strip sends, recorded while a test runs.
+struct SAccessibleEvent {
+    QAccessible::Event nType;
+    QObject* pObject;
+};
+std::vector<SAccessibleEvent> g_accessibleEvents;
+
+void RecordAccessibleEvent(QAccessibleEvent* pEvent)
+{
+    g_accessibleEvents.push_back({pEvent->type(), pEvent->object()});
+}
+
+int CountEvents(QAccessible::Event nType, const QObject* pObject = nullptr)
+{
+    int n = 0;
+    for (const SAccessibleEvent& event : g_accessibleEvents)
+        if (event.nType == nType && (pObject == nullptr || event.pObject == pObject))
+            ++n;
+    return n;
+}
+
+}  // namespace
+
+void FieldStripTest::typingKeepsTheAccessibleFocusOnTheEditor()
+{
+    // The statement of the bundled example: F11.3 prints in columns 12 to 22.
+#ifdef QUILLMARK_HAVE_QPA
+    // As a screen reader switches it on.
+    QPlatformAccessibility* pAccessibility = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    if (pAccessibility == nullptr)
+        QSKIP("the platform has no accessibility");
+    pAccessibility->setActive(true);
+#else
+    QSKIP("built without Qt's platform interface, which switches accessibility on");
+#endif
+    SStrip s({"1X", "I6", "4X", "F11.3", "/", "A4"});
+    QVERIFY(QAccessible::isActive());
+    QAccessible::installUpdateHandler(RecordAccessibleEvent);
+    g_accessibleEvents.clear();
+    QAccessibleInterface* pEditor = QAccessible::queryAccessibleInterface(s.Editor());
+    QVERIFY(pEditor != nullptr);
+
+    // Moving to a field: the focus comes to the editor once, and the field
+    // and row are its name; what it holds and where it prints, its description.
+    s.Key(Qt::Key_Right, Qt::ControlModifier, 3);
+    QCOMPARE(CountEvents(QAccessible::Focus), 3);
+    QCOMPARE(CountEvents(QAccessible::Focus, s.Editor()), 3);
+    QCOMPARE(pEditor->text(QAccessible::Name), QString("Field 4 of 6, text row"));
+    QCOMPARE(pEditor->text(QAccessible::Description),
+             QString("descriptor F11.3, sample \"1234567.123\", columns 12 to 22"));
+
+    // Typing: no focus event anywhere and the name stays, so that a screen
+    // reader reads the keys and not the field again; the description follows.
+    g_accessibleEvents.clear();
+    s.Key(Qt::Key_Backspace);
+    s.Type("2");
+    s.Key(Qt::Key_Backspace);
+    s.Type("4");
+    QCOMPARE(s.Text(3), std::string("F11.4"));
+    QCOMPARE(CountEvents(QAccessible::Focus), 0);
+    QCOMPARE(CountEvents(QAccessible::NameChanged, s.Editor()), 0);
+    QVERIFY(CountEvents(QAccessible::DescriptionChanged, s.Editor()) > 0);
+    QCOMPARE(pEditor->text(QAccessible::Name), QString("Field 4 of 6, text row"));
+    QCOMPARE(pEditor->text(QAccessible::Description),
+             QString("descriptor F11.4, sample \"123456.1234\", columns 12 to 22"));
+    QAccessibleInterface* pStrip = QAccessible::queryAccessibleInterface(s.pStrip);
+    QCOMPARE(pStrip->focusChild(), pEditor);
+
+    // Blanks are read as how many they are; a later record counts anew.
+    s.Key(Qt::Key_Left, Qt::ControlModifier);
+    s.Key(Qt::Key_Down);
+    QCOMPARE(pEditor->text(QAccessible::Name), QString("Field 3 of 6, sample row"));
+    QCOMPARE(pEditor->text(QAccessible::Description), QString("descriptor 4X, sample 4 blanks, columns 8 to 11"));
+    QCOMPARE(pStrip->text(QAccessible::Description),
+             QString("Field 3 of 6, sample row: descriptor 4X, sample 4 blanks, columns 8 to 11"));
+    QStringList names;
+    for (int k = 0; k < pStrip->childCount(); ++k)
+        if (pStrip->child(k)->role() == QAccessible::Cell)
+            names << pStrip->child(k)->text(QAccessible::Name);
+    QCOMPARE(names.at(5), QString("Field 3 sample: 4 blanks"));
+    QCOMPARE(names.at(1), QString("Field 1 sample: 1 blank"));
+    s.Key(Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(pEditor->text(QAccessible::Description),
+             QString("descriptor A4, sample \"abcd\", record 2, columns 1 to 4"));
+    s.Key(Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(pEditor->text(QAccessible::Description), QString("descriptor /, sample empty, no columns"));
+
+    // The scroll bar says what it scrolls.
+    QAccessibleInterface* pScrollBar = QAccessible::queryAccessibleInterface(s.pStrip->ScrollBar());
+    QCOMPARE(pScrollBar->text(QAccessible::Name), QString("Fields"));
+    QAccessible::installUpdateHandler(nullptr);
 }
 
 QTEST_MAIN(FieldStripTest)
