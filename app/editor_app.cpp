@@ -52,8 +52,8 @@ int CEditorApp::Run(int argc, char** argv)
     // Ctrl-C, SIGTERM and SIGHUP end the window as before; a save they
     // interrupt leaves no temporary file. The handler touches nothing of Qt.
     RemoveTemporaryFileOnSignals();
-    const std::vector<std::string> words =
-        WithoutToolkitOptions(CommandLineWords(std::vector<std::string>(argv + 1, argv + argc)));
+    const std::vector<std::string> words = WithoutToolkitOptions(
+        CommandLineWords(std::vector<std::string>(argv + 1, argv + argc)));
     switch (ReadInfoRequest(words)) {
     case INFO_VERSION:
         // The Qt the program runs with, and the one it was built against when they differ.
