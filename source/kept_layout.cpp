@@ -279,8 +279,9 @@ private:
     }
 
     // Each run of inserted descriptors goes before the kept one that follows
-    // it, each with its separator after it; a run that ends the list goes
-    // after the last kept one, each with its separator before it.
+    // it, each with its separator after it; a run that ends the list or a
+    // group goes after the kept one before it, each with its separator
+    // before it.
     bool Insert()
     {
         const std::size_t nSize = m_original.size();
@@ -295,7 +296,8 @@ private:
             std::string text;
             std::vector<std::size_t> breaks;
             const auto at = [this](std::size_t i) -> const CDescriptor& { return m_list.At(static_cast<int>(i)); };
-            if (a < nSize) {
+            const bool bBeforeClose = a < nSize && at(a).Kind() == KIND_CLOSE;
+            if (a < nSize && !(bBeforeClose && p > 0)) {
                 const std::size_t next = m_original[a];
                 // The kept one before, right before the next one in the old
                 // list too, may have had no comma there (a "/" between them

@@ -414,7 +414,8 @@ TEST_F(FileMode, ShowsTheStatementAndItsPlaceInTheFile)
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F7.3"}));
     EXPECT_NE(r.strOut.find("\"statement\": {\"file\": \"" + m_strFile +
-                            "\", \"first_line\": 2, \"lines\": [2, 4], \"field_lines\": [2, 4], \"head\": \"  100 FORMAT\", \"tail\": \"\\n\", "
+                            "\", \"first_line\": 2, \"lines\": [2, 4], \"field_lines\": [2, 4], \"head\": \"  100 "
+                            "FORMAT\", \"tail\": \"\\n\", "
                             "\"paren_blanks\": 0, \"fixed_form\": true, \"delimiter\": \"f\", \"label\": \"100\", "
                             "\"new\": false}"),
               std::string::npos)
