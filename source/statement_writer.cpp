@@ -593,11 +593,32 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
 
 namespace {
 
+// Whether the list holds exactly the descriptors the statement was read
+// into, in their order and with their texts (the empty field aside, which
+// is not written): then the statement would come out as it is.
+bool ListAsRead(const CDescriptorList& list, const CStatementSite& site)
+{
+    std::size_t j = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        const CDescriptor& d = list.At(i);
+        if (d.Kind() == KIND_EMPTY)
+            continue;
+        if (j >= site.m_arrDescriptorIdentities.size() || j >= site.m_arrDescriptorTexts.size() ||
+            d.Identity() != site.m_arrDescriptorIdentities[j] || d.StatementText() != site.m_arrDescriptorTexts[j])
+            return false;
+        ++j;
+    }
+    return j == site.m_arrDescriptorIdentities.size() && !site.m_bNew;
+}
+
 // The statement in the file's own layout, where it can be kept and reads
 // back as the list's statement: false to rebuild it. bUnchanged when its
 // lines would come out as they are.
 bool KeepLayout(const CDescriptorList& list, const CStatementSite& site, SStatementOutput& statement, bool& bUnchanged)
 {
+    bUnchanged = ListAsRead(list, site);
+    if (bUnchanged)
+        return true;
     std::vector<std::vector<std::string>> groups;
     if (!BuildKeptLayout(list, site, groups))
         return false;

@@ -286,6 +286,16 @@ TEST_F(KeptLayoutWrite, NothingChangedWritesNothing)
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(Contents(), kFixedProgram + kTwoLines + "      END\n");
+
+    // The empty list, which no descriptor places, is not written either.
+    const std::string strEmpty = kFixedProgram + "  100 FORMAT (  )\n      END\n";
+    ASSERT_EQ(Locate("e.f", strEmpty, 3, 1), LOCATE_FOUND);
+    ASSERT_EQ(std::system(("touch -d '2001-02-03 04:05:06' '" + m_strFile + "'").c_str()), 0);
+    ASSERT_EQ(::stat(m_strFile.c_str(), &before), 0);
+    EXPECT_EQ(CommitKeepingLayout(), 1);
+    ASSERT_EQ(::stat(m_strFile.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(Contents(), strEmpty);
 }
 
 // The safe writer's guarantees hold for the kept layout too: a file changed
@@ -314,17 +324,6 @@ TEST_F(KeptLayoutWrite, DescriptorsOfAnotherReadingAreRebuilt)
     ASSERT_EQ(CommitKeepingLayout(), 1) << Message();
     EXPECT_EQ(Contents(), kFixedProgram + "  100 FORMAT(1X, I6, 4X, F11.3, 4X, E13.5)\n! widths\n"
                                           "C     the exponent form\n      END\n");
-}
-
-std::vector<std::string> SplitLines(const std::string& s)
-{
-    std::vector<std::string> lines;
-    std::size_t nFrom = 0;
-    for (std::size_t n; (n = s.find('\n', nFrom)) != std::string::npos; nFrom = n + 1)
-        lines.push_back(s.substr(nFrom, n - nFrom));
-    if (nFrom < s.size())
-        lines.push_back(s.substr(nFrom));
-    return lines;
 }
 
 // The text with its width one larger ("F11.3" -> "F12.3"), or empty when it
