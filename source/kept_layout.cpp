@@ -255,10 +255,21 @@ private:
                 return false;
             const bool bPrevious = x > 0;
             const bool bNext = j < n;
+            // The separator that stays may hold no comma (the run ended or
+            // began with a "/"): the kept neighbours, now side by side,
+            // get the list's own when they need one.
+            const bool bSideBySide = bPrevious && bNext && m_current[x - 1] + 1 == m_current[j] &&
+                                     m_list.At(static_cast<int>(m_current[x - 1])).NeedsComma();
+            std::string text;
+            std::vector<std::size_t> breaks;
             if (bNext && m_start[j].nLine == k) {
-                Splice(k, m_start[x].nByte, m_start[j].nByte);
+                if (bSideBySide && !SeparatedByComma(x - 1))
+                    AppendSeparator(text, breaks);
+                Splice(k, m_start[x].nByte, m_start[j].nByte, text, breaks);
             } else if (bPrevious && m_end[x - 1].nLine == k) {
-                Splice(k, m_end[x - 1].nByte, m_end[y].nByte);
+                if (bSideBySide && !SeparatedByComma(y))
+                    AppendSeparator(text, breaks);
+                Splice(k, m_end[x - 1].nByte, m_end[y].nByte, text, breaks);
             } else if (bNext) {
                 const std::size_t nComma = CommaAfter(k, m_end[y].nByte);
                 if (nComma == kNone)

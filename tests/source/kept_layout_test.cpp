@@ -144,6 +144,13 @@ const SKeptCase kCases[] = {
      {"t2:I5", "t0:I2"},
      kFixedProgram + "  100 FORMAT(I2,'a constant that runs on past column seventy-two into\n"
                      "     $ the next line',I5)\n      END\n"},
+    {"a removed slash leaves its neighbours a comma",
+     "a.f",
+     kFixedProgram + "  100 FORMAT(1X/I6,2X/F11.3)\n      END\n",
+     3,
+     1,
+     {"r1", "r3"},
+     kFixedProgram + "  100 FORMAT(1X,I6,2X,F11.3)\n      END\n"},
     {"a Hollerith constant stays as it is",
      "a.f",
      kFixedProgram + "  100 FORMAT(1X,5HAB, D,I6)\n      END\n",
