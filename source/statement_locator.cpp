@@ -465,13 +465,16 @@ bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
         copySite.m_chDelimiter != site.m_chDelimiter)
         return false;
     // The empty field is not written: the others must read back in order,
-    // each as the statement holds it (a kept line may hold blanks after a
-    // group's parenthesis, which are no part of the text).
+    // each with the text written, or with its own text as it was read (a
+    // kept line holds the blanks after a group's parenthesis as before).
     int nCopy = 0;
     for (int i = 0; i < list.size(); ++i) {
         if (list.At(i).Kind() == KIND_EMPTY)
             continue;
-        if (nCopy >= copy.size() || copy.At(nCopy++).StatementText() != list.At(i).StatementText())
+        if (nCopy >= copy.size())
+            return false;
+        const std::string& strBack = copy.At(nCopy++).Text();
+        if (strBack != list.At(i).StatementText() && strBack != list.At(i).Text())
             return false;
     }
     return nCopy == copy.size();
