@@ -52,6 +52,14 @@ def fields(program, options, name, line, column, cwd, with_lines=False):
     return (texts, out.get("statement", {}).get("field_lines")) if with_lines else texts
 
 
+def file_lines(path):
+    """The file's lines, each with its line end: split at line feeds only, as
+    compilers and Quillmark count lines (str.splitlines would also split at
+    form feeds and at the byte 0x85 read as Latin-1)."""
+    lines = open(path, "rb").read().decode("latin-1").split("\n")
+    return [line + "\n" for line in lines[:-1]] + ([lines[-1]] if lines[-1] else [])
+
+
 def only_field_line(before, after, field_line):
     """Whether after differs from before in the field's line alone."""
     if len(before) != len(after) or field_line is None:
@@ -128,14 +136,14 @@ def main():
             index = rng.choice(choices)
             intended = list(texts)
             intended[index] = wider(texts[index])
-            before = open(copy, "rb").read().decode("latin-1").splitlines(keepends=True)
+            before = file_lines(copy)
             was_compiling = check_compile and compiles(copy, free)
             result = run(program, [*form, *options, name, str(line), str(column), "--text",
                                    f"{index}:{intended[index]}", "--write"], scratch)
             if result.returncode != 0:
                 continue
             saves += 1
-            after = open(copy, "rb").read().decode("latin-1").splitlines(keepends=True)
+            after = file_lines(copy)
             diff = [d for d in difflib.ndiff(before, after) if d[:1] in "+-"]
             changed.append(len([d for d in diff if d[0] == "-"]) or len(diff))
             field_line = field_lines[index] if field_lines and index < len(field_lines) else None
