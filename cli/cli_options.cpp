@@ -121,13 +121,15 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             return PARSE_USAGE_ERROR;
         case FORM_OPTION_NONE: break;
         }
-        if (strWord == "--json" || strWord == "--live" || strWord == "--write" || strWord == "--exact") {
+        if (strWord == "--json" || strWord == "--live" || strWord == "--write" || strWord == "--exact" ||
+            strWord == "--keep-layout") {
             if (!flagOnly())
                 return PARSE_USAGE_ERROR;
-            (strWord == "--json"    ? options.bJson
-             : strWord == "--live"  ? options.bLive
-             : strWord == "--exact" ? options.bExact
-                                    : options.bWrite) = true;
+            (strWord == "--json"          ? options.bJson
+             : strWord == "--live"        ? options.bLive
+             : strWord == "--exact"       ? options.bExact
+             : strWord == "--keep-layout" ? options.bKeepLayout
+                                          : options.bWrite) = true;
             continue;
         }
         if (strWord == "--list") {
@@ -187,6 +189,10 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
         strError = "--write needs FILE LINE COLUMN";
         return PARSE_USAGE_ERROR;
     }
+    if (options.bKeepLayout && !options.bWrite) {
+        strError = "--keep-layout needs --write";
+        return PARSE_USAGE_ERROR;
+    }
     return PARSE_RUN;
 }
 
@@ -206,6 +212,10 @@ const char* CliUsageText()
            "  --list TEXT        a descriptor list alone, parentheses included:\n"
            "                     '(I5, 2X, 3(F7.3))'\n"
            "  --write            after the edits, write the statement back into FILE\n"
+           "  --keep-layout      with --write: keep the statement's own layout (the\n"
+           "                     unchanged fields' bytes, lines, comments); only\n"
+           "                     what the edits changed is written anew, and a\n"
+           "                     statement that did not change is not written\n"
            "  --free-form        read FILE in free source form, whatever its suffix\n"
            "  --fixed-form       read FILE in fixed source form, whatever its suffix\n"
            "                     (by suffix: .f90 .f95 .f03 .f08 free form, in any\n"

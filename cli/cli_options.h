@@ -27,6 +27,7 @@ struct SCliOptions {
     bool bLive = false;                              // --live
     bool bWrite = false;                             // --write
     bool bExact = false;                             // --exact
+    bool bKeepLayout = false;                        // --keep-layout
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form, --fixed-form
     bool bHasList = false;
     std::string strList;  // --list TEXT

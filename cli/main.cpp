@@ -117,10 +117,15 @@ std::string StatementJson(const CStatementSite& site)
     for (std::size_t i = 0; i < site.m_arrLines.size(); ++i)
         strLines += (i ? ", " : "") + std::to_string(site.m_arrLines[i]);
     strLines += "]";
+    // The line on which each descriptor's text began when it was read.
+    std::string strFieldLines = "[";
+    for (std::size_t i = 0; i < site.m_arrDescriptorPlaces.size(); ++i)
+        strFieldLines += (i ? ", " : "") + std::to_string(site.m_arrDescriptorPlaces[i].nLine);
+    strFieldLines += "]";
     return "\"statement\": {\"file\": " + JsonString(site.m_strFileName) +
            ", \"first_line\": " + std::to_string(site.m_nFirstLine) + ", \"lines\": " + strLines +
-           ", \"head\": " + JsonString(site.m_strHead) + ", \"tail\": " + JsonString(site.m_strTail) +
-           ", \"paren_blanks\": " + std::to_string(site.m_nParenBlanks) +
+           ", \"field_lines\": " + strFieldLines + ", \"head\": " + JsonString(site.m_strHead) +
+           ", \"tail\": " + JsonString(site.m_strTail) + ", \"paren_blanks\": " + std::to_string(site.m_nParenBlanks) +
            ", \"fixed_form\": " + (site.m_bFixedForm ? "true" : "false") +
            ", \"delimiter\": " + JsonString(std::string(1, site.m_chDelimiter)) +
            ", \"label\": " + JsonString(site.Label()) + ", \"new\": " + (site.m_bNew ? "true" : "false") +
@@ -165,7 +170,8 @@ int main(int argc, char** argv)
         if (report.outcome == EDITS_REFUSED) {
             nStatus = EXIT_REFUSED;
         } else if (options.bWrite) {
-            const CResult saved = CommitStatement(list, site, report.nCurrent, reporter);
+            const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
+                                                  options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
             reporter.Report(saved);
             if (!saved.Ok())
                 nStatus = EXIT_REFUSED;

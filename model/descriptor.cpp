@@ -7,8 +7,14 @@ namespace {
 
 // The revision the next change of any descriptor gets.
 unsigned long long g_nNextRevision = 1;
+// The identity the next descriptor made gets.
+unsigned long long g_nNextIdentity = 1;
 
 }  // namespace
+
+CDescriptor::CDescriptor(const CDescriptorTable& table) : m_nIdentity(g_nNextIdentity++), m_pTable(&table)
+{
+}
 
 void CDescriptor::Touch()
 {

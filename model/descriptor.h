@@ -23,7 +23,7 @@ public:
     // A new descriptor has empty strings, evaluates from its text with the
     // given table and is not linked; the list creates and owns the ones of
     // the statement.
-    explicit CDescriptor(const CDescriptorTable& table = DefaultDescriptorTable()) : m_pTable(&table) {}
+    explicit CDescriptor(const CDescriptorTable& table = DefaultDescriptorTable());
     virtual ~CDescriptor() = default;
     CDescriptor(const CDescriptor&) = delete;
     CDescriptor& operator=(const CDescriptor&) = delete;
@@ -47,6 +47,11 @@ public:
     // and every evaluation); unique across all descriptors, so that a view
     // can tell whether what it shows of one is still current.
     unsigned long long Revision() const { return m_nRevision; }
+
+    // A number given when the descriptor is made and never changed, unique
+    // across all descriptors: whoever noted it can find the same descriptor
+    // again after fields were inserted, removed or retyped around it.
+    unsigned long long Identity() const { return m_nIdentity; }
 
     // Evaluates in the current direction and brings the later descriptors
     // that depend on this one up to date. 1 on success, 0 on failure.
@@ -128,6 +133,7 @@ private:
     CDescriptor* m_pNext = nullptr;
     int m_bFromText = 1;
     unsigned long long m_nRevision = 0;
+    unsigned long long m_nIdentity = 0;
     int m_nRepeat = 1;
     int m_nScale = 0;
     int m_bPlus = 0;

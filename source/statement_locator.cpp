@@ -216,6 +216,14 @@ CollectResult CollectStatement(CStatementSite& site, long long line, long long c
     return checked != COLLECT_FOUND ? checked : result;
 }
 
+void ForgetDescriptorPlaces(CStatementSite& site)
+{
+    site.m_arrDescriptorPlaces.clear();
+    site.m_arrDescriptorEnds.clear();
+    site.m_arrDescriptorTexts.clear();
+    site.m_arrDescriptorIdentities.clear();
+}
+
 // "FORMAT parse failed" at the place in the file where the scan stopped:
 // the column in the file, and the line when the statement has several.
 SMessage ParseFailure(const CStatementSite& site, const SCollected& collected, std::size_t nFail)
@@ -263,9 +271,20 @@ CResult SplitCollected(CDescriptorList& list, CStatementSite& site, SCollected& 
         if (collected.nTailContinued != 0)
             return Message(IDS_TAIL_CONSTANT_CONTINUED, collected.nTailContinued).At(collected.nTailContinued);
     }
-    site.m_arrDescriptorPlaces.clear();
-    for (const SSplitLayout::SSpan& span : layout.descriptors)
+    ForgetDescriptorPlaces(site);
+    for (std::size_t i = 0; i < layout.descriptors.size(); ++i) {
+        const SSplitLayout::SSpan& span = layout.descriptors[i];
         site.m_arrDescriptorPlaces.push_back(PlaceOf(collected, span.nOffset));
+        SSourcePlace end = PlaceOf(collected, span.End() - std::min<std::size_t>(span.nLength, 1));
+        ++end.nColumn;
+        // In a format string a quote character of the text stands doubled.
+        if (site.m_chDelimiter != 'f' && span.nLength > 0 && text[span.End() - 1] == site.m_chDelimiter)
+            ++end.nColumn;
+        site.m_arrDescriptorEnds.push_back(end);
+        const int nIndex = static_cast<int>(i);
+        site.m_arrDescriptorTexts.push_back(nIndex < list.size() ? list.At(nIndex).StatementText() : std::string());
+        site.m_arrDescriptorIdentities.push_back(nIndex < list.size() ? list.At(nIndex).Identity() : 0);
+    }
     // Each comment that stood between the descriptors goes with its line.
     for (const SSplitLayout::SSpan& comment : layout.comments) {
         const std::size_t nLine = LineIndexAt(collected, comment.nOffset);
@@ -280,7 +299,7 @@ void ForgetStatement(CStatementSite& site)
     site.m_arrLines.clear();
     site.m_arrLineComments.clear();
     site.m_arrOriginalLines.clear();
-    site.m_arrDescriptorPlaces.clear();
+    ForgetDescriptorPlaces(site);
     site.m_strFileName.clear();
 }
 
@@ -445,12 +464,17 @@ bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
         copySite.m_strInnerTail != site.m_strInnerTail || copySite.m_nParenBlanks != site.m_nParenBlanks ||
         copySite.m_chDelimiter != site.m_chDelimiter)
         return false;
-    // The empty field is not written: the others must read back in order.
+    // The empty field is not written: the others must read back in order,
+    // each with the text written, or with its own text as it was read (a
+    // kept line holds the blanks after a group's parenthesis as before).
     int nCopy = 0;
     for (int i = 0; i < list.size(); ++i) {
         if (list.At(i).Kind() == KIND_EMPTY)
             continue;
-        if (nCopy >= copy.size() || copy.At(nCopy++).Text() != list.At(i).StatementText())
+        if (nCopy >= copy.size())
+            return false;
+        const std::string& strBack = copy.At(nCopy++).Text();
+        if (strBack != list.At(i).StatementText() && strBack != list.At(i).Text())
             return false;
     }
     return nCopy == copy.size();
@@ -475,7 +499,7 @@ CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line
         return Message(IDS_NO_FREE_LABEL, fileName);
     site.m_arrLines.clear();
     site.m_arrLineComments.clear();
-    site.m_arrDescriptorPlaces.clear();
+    ForgetDescriptorPlaces(site);
     site.m_nFirstLine = ClampToInt(line);
     site.m_strFileName = fileName;
     site.m_strHead = NewStatementHead(nLabel, bFixedForm);

@@ -24,7 +24,7 @@ int FindEmptyGroup(const CDescriptorList& list)
 }
 
 CResult CommitStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex,
-                        IStatementQuestions& questions, std::string* pWrittenTo, [[maybe_unused]] WriteWay nWay)
+                        IStatementQuestions& questions, std::string* pWrittenTo, WriteWay nWay)
 {
     if (nCurrentIndex >= 0 && nCurrentIndex < list.size())
         list.RevertToGood(nCurrentIndex);
@@ -32,5 +32,5 @@ CResult CommitStatement(CDescriptorList& list, const CStatementSite& site, int n
         return Message(IDS_UNBALANCED);
     if (FindEmptyGroup(list) >= 0)
         return Message(IDS_EMPTY_GROUP_EXIT);
-    return WriteStatement(list, site, questions, pWrittenTo);
+    return WriteStatement(list, site, questions, pWrittenTo, nWay);
 }

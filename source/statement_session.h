@@ -24,7 +24,9 @@ CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, C
 // became valid is dropped), refuses unbalanced parentheses and groups that
 // hold nothing, and writes the statement. Success when the file (or the one
 // chosen with questions.ChooseOtherFile, named in pWrittenTo) holds the
-// edited statement.
+// edited statement. nWay chooses how it is written (WriteStatement): with
+// WRITE_KEEP_LAYOUT a statement that comes out as it was is not written, and
+// that is success too.
 CResult CommitStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex,
                         IStatementQuestions& questions, std::string* pWrittenTo = nullptr,
                         WriteWay nWay = WRITE_REBUILD);

@@ -47,6 +47,14 @@ public:
     // Where each descriptor's text began in the file, in list order (empty
     // for a new statement).
     std::vector<SSourcePlace> m_arrDescriptorPlaces;
+    // For each of them, what writing in the file's own layout needs to find
+    // its bytes again after the list was edited: the place just after its
+    // text's last character (a doubled quote of a format string counted
+    // whole), its text as read, and the identity of the model's descriptor
+    // that holds it (CDescriptor::Identity).
+    std::vector<SSourcePlace> m_arrDescriptorEnds;
+    std::vector<std::string> m_arrDescriptorTexts;
+    std::vector<unsigned long long> m_arrDescriptorIdentities;
 
     // A new statement on a blank line: the label it was given.
     bool m_bNew = false;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "file_messages.h"
+#include "kept_layout.h"
 #include "safe_file_writer.h"
 #include "source_file.h"
 #include "source_lines.h"
@@ -16,14 +17,8 @@
 
 namespace {
 
-// How the statement is laid out in each source form.
-struct SLayout {
-    const char* pszContinuation;  // what a continuation line starts with
-    const char* pszLineEnd;       // what ends a line that is continued
-};
-
-constexpr SLayout kFixedLayout = {"     +", ""};
-constexpr SLayout kFreeLayout = {"      &", "&"};
+constexpr SContinuationMarks kFixedLayout = {"     +", ""};
+constexpr SContinuationMarks kFreeLayout = {"      &", "&"};
 
 constexpr std::size_t kSplitColumn = 72;  // a split fills the line to here
 constexpr std::size_t kFitLimit = 73;     // length + remaining + 4 must not pass this
@@ -35,10 +30,7 @@ constexpr std::size_t kFreeLineLength = 132;
 // are broken with the continuation marks of the form.
 class CStatementBuilder {
 public:
-    explicit CStatementBuilder(bool bFixedForm)
-        : m_layout(bFixedForm ? kFixedLayout : kFreeLayout), m_bFixedForm(bFixedForm)
-    {
-    }
+    explicit CStatementBuilder(bool bFixedForm) : m_layout(ContinuationMarks(bFixedForm)), m_bFixedForm(bFixedForm) {}
 
     // Starts with the head. A head that runs over lines (a FORMAT keyword
     // whose list starts on the next line) keeps its lines as they stand:
@@ -204,7 +196,7 @@ private:
         return nRoom;
     }
 
-    SLayout m_layout;
+    SContinuationMarks m_layout;
     bool m_bFixedForm;
     bool m_bCutsCharacter = false;  // a line break cuts a character that no layout keeps whole
     std::string m_line;
@@ -246,18 +238,6 @@ void AppendClosing(CStatementBuilder& builder, const std::string& strClosing, co
     builder.AppendFixed(strClosing + TailText(tail));
 }
 
-// How long a statement line may grow: 72 columns in fixed form; 132
-// characters in free form, or as long as the statement's longest line was.
-std::size_t LineLimit(const CStatementSite& site)
-{
-    if (site.m_bFixedForm)
-        return kSplitColumn;
-    std::size_t nLimit = kFreeLineLength;
-    for (const std::string& strLine : site.m_arrOriginalLines)
-        nLimit = std::max(nLimit, strLine.size());
-    return nLimit;
-}
-
 // The physical lines that stand for the statement: each built line with the
 // comment and the sequence number of the old line whose place it takes, a
 // comment that does not fit on its line as a comment line after it; then
@@ -265,6 +245,9 @@ std::size_t LineLimit(const CStatementSite& site)
 struct SStatementOutput {
     std::vector<std::vector<std::string>> groups;  // per built line
     std::vector<std::string> trailing;             // comment lines for the old lines left over
+    // The old lines whose places the groups take, one for each; empty for
+    // the statement's own lines (site.m_arrLines).
+    std::vector<long long> replaced;
 };
 
 // Whether a character or Hollerith constant is still open at the end of each
@@ -296,7 +279,7 @@ std::vector<bool> OpenConstants(const std::vector<std::string>& lines, bool bFix
 SStatementOutput DressStatementLines(const CStatementSite& site, const std::vector<std::string>& built)
 {
     SStatementOutput output;
-    const std::size_t nLimit = LineLimit(site);
+    const std::size_t nLimit = StatementLineLimit(site);
     const auto oldComment = [&](std::size_t k) {
         return k < site.m_arrLineComments.size() ? site.m_arrLineComments[k] : std::string();
     };
@@ -413,6 +396,8 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     // between them (comment lines) are copied through. A new statement takes
     // the place of its blank line.
     std::vector<long long> oldLines(site.m_arrLines.begin(), site.m_arrLines.end());
+    if (!statement.replaced.empty())
+        oldLines = statement.replaced;
     if (oldLines.empty())
         oldLines.push_back(site.m_nFirstLine);
     // Each new line ends as the old line whose place it takes ended (a file
@@ -519,6 +504,21 @@ SAttempt Attempt(const CStatementSite& site, const SStatementOutput& statement, 
 
 }  // namespace
 
+SContinuationMarks ContinuationMarks(bool bFixedForm)
+{
+    return bFixedForm ? kFixedLayout : kFreeLayout;
+}
+
+std::size_t StatementLineLimit(const CStatementSite& site)
+{
+    if (site.m_bFixedForm)
+        return kSplitColumn;
+    std::size_t nLimit = kFreeLineLength;
+    for (const std::string& strLine : site.m_arrOriginalLines)
+        nLimit = std::max(nLimit, strLine.size());
+    return nLimit;
+}
+
 std::string QuoteText(const std::string& text, char quote)
 {
     std::string out;
@@ -556,7 +556,7 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
     const std::string strClosing = bString ? ")" + QuoteText(site.m_strInnerTail, site.m_chDelimiter) +
                                                  std::string(1, site.m_chDelimiter)
                                            : std::string(")");
-    const std::size_t nLimit = LineLimit(site);
+    const std::size_t nLimit = StatementLineLimit(site);
 
     // The descriptors after the last separator belong with the closing
     // parenthesis: a line may only break after a separator (or the opening
@@ -591,23 +591,82 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
     return builder.Finish();
 }
 
+namespace {
+
+// Whether the list holds exactly the descriptors the statement was read
+// into, in their order and with their texts (the empty field aside, which
+// is not written): then the statement would come out as it is.
+bool ListAsRead(const CDescriptorList& list, const CStatementSite& site)
+{
+    std::size_t j = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        const CDescriptor& d = list.At(i);
+        if (d.Kind() == KIND_EMPTY)
+            continue;
+        if (j >= site.m_arrDescriptorIdentities.size() || j >= site.m_arrDescriptorTexts.size() ||
+            d.Identity() != site.m_arrDescriptorIdentities[j] || d.StatementText() != site.m_arrDescriptorTexts[j])
+            return false;
+        ++j;
+    }
+    return j == site.m_arrDescriptorIdentities.size() && !site.m_bNew;
+}
+
+// The statement in the file's own layout, where it can be kept and reads
+// back as the list's statement: false to rebuild it. bUnchanged when its
+// lines would come out as they are.
+bool KeepLayout(const CDescriptorList& list, const CStatementSite& site, SStatementOutput& statement, bool& bUnchanged)
+{
+    bUnchanged = ListAsRead(list, site);
+    if (bUnchanged)
+        return true;
+    std::vector<std::vector<std::string>> groups;
+    if (!BuildKeptLayout(list, site, groups))
+        return false;
+    std::vector<std::string> physical;
+    for (const std::vector<std::string>& group : groups)
+        physical.insert(physical.end(), group.begin(), group.end());
+    bUnchanged = physical == site.m_arrOriginalLines;
+    if (bUnchanged)
+        return true;
+    if (!StatementReadsBack(list, site, physical))
+        return false;
+    statement.groups = std::move(groups);
+    for (std::size_t k = 0; k < statement.groups.size(); ++k)
+        statement.replaced.push_back(static_cast<long long>(site.m_nFirstLine) + static_cast<long long>(k));
+    return true;
+}
+
+}  // namespace
+
 CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, IStatementQuestions& questions,
-                       std::string* pWrittenTo)
+                       std::string* pWrittenTo, WriteWay nWay)
 {
     if (site.m_strFileName.empty())
         return CResult::Declined();
-    bool bCutsCharacter = false;
-    const std::vector<std::string> built = BuildStatementLines(list, site, &bCutsCharacter);
-    if (bCutsCharacter)
-        return Message(IDS_CUTS_CHARACTER, site.m_strFileName).At(site.m_nFirstLine);
-    const SStatementOutput statement = DressStatementLines(site, built);
-    // Whatever is written must read back as the statement it was built from;
-    // what would not (the reader would take it otherwise) is not written.
-    std::vector<std::string> physical;
-    for (const std::vector<std::string>& group : statement.groups)
-        physical.insert(physical.end(), group.begin(), group.end());
-    if (!StatementReadsBack(list, site, physical))
-        return Message(IDS_WOULD_NOT_READ_BACK, site.m_strFileName).At(site.m_nFirstLine);
+    SStatementOutput statement;
+    bool bUnchanged = false;
+    if (nWay == WRITE_KEEP_LAYOUT && KeepLayout(list, site, statement, bUnchanged)) {
+        if (bUnchanged) {
+            // Nothing to write: the file stays as it is, its time included.
+            if (pWrittenTo != nullptr)
+                *pWrittenTo = site.m_strFileName;
+            return CResult();
+        }
+    } else {
+        bool bCutsCharacter = false;
+        const std::vector<std::string> built = BuildStatementLines(list, site, &bCutsCharacter);
+        if (bCutsCharacter)
+            return Message(IDS_CUTS_CHARACTER, site.m_strFileName).At(site.m_nFirstLine);
+        statement = DressStatementLines(site, built);
+        // Whatever is written must read back as the statement it was built
+        // from; what would not (the reader would take it otherwise) is not
+        // written.
+        std::vector<std::string> physical;
+        for (const std::vector<std::string>& group : statement.groups)
+            physical.insert(physical.end(), group.begin(), group.end());
+        if (!StatementReadsBack(list, site, physical))
+            return Message(IDS_WOULD_NOT_READ_BACK, site.m_strFileName).At(site.m_nFirstLine);
+    }
     std::string target = site.m_strFileName;
     for (;;) {
         const SAttempt attempt = Attempt(site, statement, target);

@@ -11,6 +11,8 @@ file; the program then writes the statement back (--write, plus each OPTION
 given, such as a way of writing). Printed afterwards:
 
 - how many lines of the file changed: the median and the 95th percentile;
+- how many saves changed no line but the one that holds the retyped field
+  (the same number of lines, every other one byte for byte);
 - how many saves read back with exactly the intended fields;
 - with --compile, how many of the files that compiled before
   (gfortran -fsyntax-only) still compile.
@@ -40,11 +42,29 @@ def run(program, args, cwd):
                           timeout=60)
 
 
-def fields(program, options, name, line, column, cwd):
+def fields(program, options, name, line, column, cwd, with_lines=False):
+    """The field texts; with_lines: also the line on which each one begins."""
     result = run(program, [*options, name, str(line), str(column), "--json"], cwd)
     if result.returncode != 0:
-        return None
-    return [f["text"] for f in json.loads(result.stdout.decode("latin-1"))["fields"]]
+        return (None, None) if with_lines else None
+    out = json.loads(result.stdout.decode("latin-1"))
+    texts = [f["text"] for f in out["fields"]]
+    return (texts, out.get("statement", {}).get("field_lines")) if with_lines else texts
+
+
+def file_lines(path):
+    """The file's lines, each with its line end: split at line feeds only, as
+    compilers and Quillmark count lines (str.splitlines would also split at
+    form feeds and at the byte 0x85 read as Latin-1)."""
+    lines = open(path, "rb").read().decode("latin-1").split("\n")
+    return [line + "\n" for line in lines[:-1]] + ([lines[-1]] if lines[-1] else [])
+
+
+def only_field_line(before, after, field_line):
+    """Whether after differs from before in the field's line alone."""
+    if len(before) != len(after) or field_line is None:
+        return False
+    return all(b == a for i, (b, a) in enumerate(zip(before, after)) if i != field_line - 1)
 
 
 def wider(text):
@@ -101,7 +121,7 @@ def main():
     if limit is not None:
         found = found[:limit]
 
-    changed, read_back, saves = [], 0, 0
+    changed, read_back, saves, in_place = [], 0, 0, 0
     compiled_before = compiled_after = 0
     with tempfile.TemporaryDirectory() as scratch:
         for path, line, column, free in found:
@@ -109,23 +129,25 @@ def main():
             copy = os.path.join(scratch, name)
             shutil.copyfile(path, copy)
             form = ["--free-form"] if free else []
-            texts = fields(program, form, name, line, column, scratch)
+            texts, field_lines = fields(program, form, name, line, column, scratch, with_lines=True)
             choices = [i for i, t in enumerate(texts or []) if wider(t)]
             if not choices:
                 continue
             index = rng.choice(choices)
             intended = list(texts)
             intended[index] = wider(texts[index])
-            before = open(copy, "rb").read().decode("latin-1").splitlines(keepends=True)
+            before = file_lines(copy)
             was_compiling = check_compile and compiles(copy, free)
             result = run(program, [*form, *options, name, str(line), str(column), "--text",
                                    f"{index}:{intended[index]}", "--write"], scratch)
             if result.returncode != 0:
                 continue
             saves += 1
-            after = open(copy, "rb").read().decode("latin-1").splitlines(keepends=True)
+            after = file_lines(copy)
             diff = [d for d in difflib.ndiff(before, after) if d[:1] in "+-"]
             changed.append(len([d for d in diff if d[0] == "-"]) or len(diff))
+            field_line = field_lines[index] if field_lines and index < len(field_lines) else None
+            in_place += only_field_line(before, after, field_line)
             read_back += same_fields(fields(program, form, name, line, column, scratch), intended)
             if was_compiling:
                 compiled_before += 1
@@ -137,6 +159,7 @@ def main():
     changed.sort()
     p95 = changed[min(len(changed) - 1, int(0.95 * len(changed)))]
     print(f"saves: {saves}; lines changed per save: median {statistics.median(changed)}, 95th percentile {p95}")
+    print(f"only the retyped field's line changed: {in_place} of {saves} ({100.0 * in_place / saves:.2f} %)")
     print(f"read back with exactly the intended fields: {read_back} of {saves}")
     if check_compile:
         print(f"still compile: {compiled_after} of {compiled_before} that compiled before")

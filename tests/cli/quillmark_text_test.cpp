@@ -414,7 +414,8 @@ TEST_F(FileMode, ShowsTheStatementAndItsPlaceInTheFile)
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
     EXPECT_EQ(Member(r.strOut, "text"), (Strings{"I5", "F7.3"}));
     EXPECT_NE(r.strOut.find("\"statement\": {\"file\": \"" + m_strFile +
-                            "\", \"first_line\": 2, \"lines\": [2, 4], \"head\": \"  100 FORMAT\", \"tail\": \"\\n\", "
+                            "\", \"first_line\": 2, \"lines\": [2, 4], \"field_lines\": [2, 4], \"head\": \"  100 "
+                            "FORMAT\", \"tail\": \"\\n\", "
                             "\"paren_blanks\": 0, \"fixed_form\": true, \"delimiter\": \"f\", \"label\": \"100\", "
                             "\"new\": false}"),
               std::string::npos)
@@ -428,6 +429,38 @@ TEST_F(FileMode, WritesTheEditedStatementBack)
     ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
     EXPECT_EQ(Contents(), "      WRITE (6, '(1X, ''x='', I8)') N\n      END\n");
     EXPECT_EQ(m_dir.Listing(), "w.for ");
+}
+
+// --keep-layout: the retyped field alone changes, in its place; a statement
+// that comes out as it was is not written at all (its time stays); the
+// option goes with --write only and takes no argument.
+TEST_F(FileMode, KeepLayoutChangesOnlyTheEditedFieldAndWritesNothingUnchanged)
+{
+    const std::string strBefore = "      PROGRAM P\n  100 FORMAT(1X,I6,4X, ! widths\nC     note\n"
+                                  "     $       E13.5)\n      END\n";
+    Write("k.for", strBefore);
+    const SProcessResult edited = RunText({m_strFile, "2", "1", "--text", "1:I8", "--write", "--keep-layout"});
+    ASSERT_EQ(edited.nExitStatus, 0) << edited.strErr;
+    EXPECT_EQ(Contents(), "      PROGRAM P\n  100 FORMAT(1X,I8,4X, ! widths\nC     note\n"
+                          "     $       E13.5)\n      END\n");
+
+    Write("k.for", strBefore);
+    const std::filesystem::file_time_type old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    std::filesystem::last_write_time(m_strFile, old);
+    for (const Strings& edits : {Strings{}, Strings{"--text", "1:I7", "--text", "1:I6"}}) {
+        Strings args = {m_strFile, "2", "1", "--write", "--keep-layout"};
+        args.insert(args.end(), edits.begin(), edits.end());
+        const SProcessResult unchanged = RunText(args);
+        EXPECT_EQ(unchanged.nExitStatus, 0) << unchanged.strErr;
+        EXPECT_EQ(Contents(), strBefore);
+        EXPECT_EQ(std::filesystem::last_write_time(m_strFile), old);
+    }
+    // Without the option the statement is rebuilt and written.
+    ASSERT_EQ(RunText({m_strFile, "2", "1", "--write"}).nExitStatus, 0);
+    EXPECT_NE(std::filesystem::last_write_time(m_strFile), old);
+
+    EXPECT_EQ(RunText({m_strFile, "2", "1", "--keep-layout"}).nExitStatus, 2);
+    EXPECT_EQ(RunText({m_strFile, "2", "1", "--write", "--keep-layout=yes"}).nExitStatus, 2);
 }
 
 TEST_F(FileMode, ABlankLineStartsANewStatementWithALabelOfItsOwn)

@@ -97,6 +97,7 @@ complete_line quillmark --f
 complete_line quillmark prog.for 12 ""
 complete_line quillmark prog.for 12 7 -d:1:ot
 complete_line quillmark-text --w
+complete_line quillmark-text --k
 complete_line quillmark-text --list ""
 complete_line quillmark-text --text 0:I6 pr
 BASH
@@ -106,6 +107,7 @@ expected='other.f90 prog.for sub
 
 other.f90
 --write
+--keep-layout
 
 prog.for'
 [ "$(cat "$work/complete.out")" = "$expected" ] || {

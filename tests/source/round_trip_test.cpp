@@ -5,17 +5,6 @@
 
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& s)
-{
-    std::vector<std::string> lines;
-    std::size_t nFrom = 0;
-    for (std::size_t n; (n = s.find('\n', nFrom)) != std::string::npos; nFrom = n + 1)
-        lines.push_back(s.substr(nFrom, n - nFrom));
-    if (nFrom < s.size())
-        lines.push_back(s.substr(nFrom));
-    return lines;
-}
-
 // The 1-based columns of the quotes that open constants on a line.
 std::vector<long long> OpeningQuotes(const std::string& line)
 {

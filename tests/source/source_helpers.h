@@ -215,6 +215,18 @@ protected:
     std::string m_strFile;
 };
 
+// The lines of a text, without their line ends.
+inline std::vector<std::string> SplitLines(const std::string& s)
+{
+    std::vector<std::string> lines;
+    std::size_t nFrom = 0;
+    for (std::size_t n; (n = s.find('\n', nFrom)) != std::string::npos; nFrom = n + 1)
+        lines.push_back(s.substr(nFrom, n - nFrom));
+    if (nFrom < s.size())
+        lines.push_back(s.substr(nFrom));
+    return lines;
+}
+
 // Whether gfortran is there to tell whether a file still compiles.
 inline bool HaveCompiler()
 {
