@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +86,7 @@ private slots:
     void refusesALogThatIsTheSourceFile();
     void takesAFileNamedLikeAnOptionAfterTwoDashes();
     void leavesTheToolkitsOwnOptionsToTheToolkit();
+    void keepsTheLayoutOnlyWhenTheCommandLineAsks();
     void findsTheHelpFileInAnInstalledTree();
     void answersVersionAndHelpWithoutADisplay();
 
@@ -394,6 +396,38 @@ void RoadTest::leavesTheToolkitsOwnOptionsToTheToolkit()
                                            m_dir.path().toStdString(), kHeadless);
     QVERIFY2(file.nExitStatus == 0, Describe(file).c_str());
     QCOMPARE(ReadWholeFile(Path("-reverse")), std::string("  100 FORMAT(I5, F7.3)\n"));
+}
+
+// OK that keeps the layout, unattended: a statement over two lines that was
+// not edited is not written at all (its bytes and time stay), where the
+// rebuild lays it out anew. The unattended road takes the setting from the
+// command line only, never from the stored settings.
+void RoadTest::keepsTheLayoutOnlyWhenTheCommandLineAsks()
+{
+    const std::string strText = "      PROGRAM P\n  100 FORMAT(1X,I6,4X,F11.3,4X,\n     +       E13.5)\n      END\n";
+    const std::string strConfig = Path("config");
+    fs::create_directories(fs::path(strConfig) / "quillmark");
+    WriteWholeFile(fs::path(strConfig) / "quillmark" / "quillmark.ini", "[save]\nkeepLayout=true\n");
+    std::vector<std::string> environment = kHeadless;
+    environment.push_back("XDG_CONFIG_HOME=" + strConfig);
+
+    WriteWholeFile(Path("p.for"), strText);
+    const fs::file_time_type before = fs::last_write_time(Path("p.for")) - std::chrono::seconds(10);
+    fs::last_write_time(Path("p.for"), before);
+    const SProcessResult kept = RunProcess(QUILLMARK_PROGRAM, {"p.for", "2", "7", "-d:1:run.log", "--keep-layout"},
+                                           m_dir.path().toStdString(), environment);
+    QVERIFY2(kept.nExitStatus == 0, Describe(kept).c_str());
+    QCOMPARE(ReadWholeFile(Path("p.for")), strText);
+    QVERIFY(fs::last_write_time(Path("p.for")) == before);
+
+    const SProcessResult rebuilt = RunProcess(QUILLMARK_PROGRAM, {"p.for", "2", "7", "-d:1:run.log"},
+                                              m_dir.path().toStdString(), environment);
+    QVERIFY2(rebuilt.nExitStatus == 0, Describe(rebuilt).c_str());
+    QCOMPARE(ReadWholeFile(Path("p.for")),
+             std::string("      PROGRAM P\n  100 FORMAT(1X, I6, 4X, F11.3, 4X, E13.5)\n      END\n"));
+    // Nothing was stored by either run.
+    QCOMPARE(ReadWholeFile(fs::path(strConfig) / "quillmark" / "quillmark.ini"),
+             std::string("[save]\nkeepLayout=true\n"));
 }
 
 void RoadTest::findsTheHelpFileInAnInstalledTree()
