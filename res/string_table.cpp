@@ -86,7 +86,7 @@ constexpr SStringEntry kStrings[] = {
     {63, "Unable to open file \"%s\"\n%s"},
     {64, "Unable to write to file \"%s\"\n%s\nPress OK to save under a different name"},
     // The strip's context menu: the two settings kept for the next start.
-    {65, "Samples as &Compiled"},
+    {65, "&Samples as Compiled"},
     {66, "&Keep Layout on OK"},
 };
 

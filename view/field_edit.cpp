@@ -1,11 +1,14 @@
 #include "field_edit.h"
 
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
+#include <memory>
 
 #include "field_strip.h"
 
@@ -140,4 +143,15 @@ void CFieldEdit::focusOutEvent(QFocusEvent* pEvent)
         return;
     if (m_bEditing)
         emit KillFocus();
+}
+
+void CFieldEdit::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    const std::unique_ptr<QMenu> pMenu(createStandardContextMenu());
+    const QList<QAction*> settings = parentWidget() != nullptr ? parentWidget()->actions() : QList<QAction*>();
+    if (!settings.isEmpty()) {
+        pMenu->addSeparator();
+        pMenu->addActions(settings);
+    }
+    pMenu->exec(pEvent->globalPos());
 }

@@ -55,6 +55,9 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void focusOutEvent(QFocusEvent* pEvent) override;
+    // The line edit's own menu, then the strip's settings, so that the
+    // context menu key reaches them while a field is being edited.
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
     void UpdateTextMargins();

@@ -109,6 +109,7 @@ start_session_bus() {
 # --- One road -----------------------------------------------------------------
 
 road_name=
+road_options=()  # options after FILE LINE COLUMN
 road_failed=0
 road_timed_out=0
 
@@ -239,7 +240,7 @@ road() {
     road_timed_out=0
     status=
     local started=$SECONDS step
-    (cd "$work" && exec "$program" "$file" "$line" "$column") > "$work/stdout" 2> "$work/stderr" &
+    (cd "$work" && exec "$program" "$file" "$line" "$column" "${road_options[@]}") > "$work/stdout" 2> "$work/stderr" &
     program_pid=$!
 
     # The window of this process, by its exact title.
@@ -582,6 +583,35 @@ else
     stop_a11y_listener
     unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 fi
+
+# The two settings from the context menu, by keys: the Menu key opens it
+# over the field being edited, K checks "Keep Layout on OK", and OK then
+# changes only the line of the field retyped. The setting is stored: the
+# next start keeps the layout too, and S there switches the samples to the
+# compiler's, which is stored as well.
+export XDG_CONFIG_HOME="$work/config"
+# (The x keeps the last line end from the command substitution.)
+layout_with() {
+    printf '      PROGRAM P\n  100 FORMAT(1X,%s,4X,F11.3,4X,\n     +       E13.5)\n      END\nx' "$1"
+}
+expect_layout() { local text; text=$(layout_with "$1"); expect_file layout.for "${text%x}"; }
+layout_before=$(layout_with I6)
+printf '%s' "${layout_before%x}" > "$work/layout.for"
+road "Keep Layout on OK from the context menu, by keys" layout.for 2 7 \
+    'key:Menu' 'key:k' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
+expect_status 0
+expect_layout I8
+finish_road layout.for
+grep -qx 'keepLayout=true' "$work/config/quillmark/quillmark.ini" 2> /dev/null ||
+    { road_failed=1; fail "the setting was not stored"; finish_road layout.for; }
+road "the stored setting holds at the next start" layout.for 2 7 \
+    'key:Menu' 'key:s' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:5' 'key:Return'
+expect_status 0
+expect_layout I5
+finish_road layout.for
+grep -qx 'exact=true' "$work/config/quillmark/quillmark.ini" 2> /dev/null ||
+    { road_failed=1; fail "Samples as Compiled was not stored"; finish_road layout.for; }
+unset XDG_CONFIG_HOME
 
 if ((failures)); then
     note "$failures road(s) failed"
