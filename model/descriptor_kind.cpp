@@ -111,6 +111,19 @@ const SKindTraits& KindTraits(int kind)
     return kTraits[static_cast<std::size_t>(IsKind(kind) ? kind : KIND_NONE)];
 }
 
+bool IsDataFamily(DescriptorFamily family)
+{
+    switch (family) {
+    case FAMILY_CHARACTER:
+    case FAMILY_LOGICAL:
+    case FAMILY_INTEGER:
+    case FAMILY_BINARY:
+    case FAMILY_OCTAL:
+    case FAMILY_HEX: return true;
+    default: return IsRealFamily(family);
+    }
+}
+
 bool IsRealFamily(DescriptorFamily family)
 {
     switch (family) {

@@ -144,3 +144,6 @@ inline bool IsKind(int kind)
 
 // The real kinds, whose samples show a decimal point (a comma after DC).
 bool IsRealFamily(DescriptorFamily family);
+// The families that take an item of the output list: character, logical,
+// the integer and bit families and the real ones.
+bool IsDataFamily(DescriptorFamily family);

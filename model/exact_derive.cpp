@@ -167,22 +167,11 @@ bool SampleValue(const std::string& s, DescriptorFamily family, std::string& val
     return true;
 }
 
+// The families whose samples show a value the compiler's way (A shows the
+// value itself, and EX keeps the simplified sample).
 bool PrintsValue(DescriptorFamily family)
 {
-    switch (family) {
-    case FAMILY_LOGICAL:
-    case FAMILY_INTEGER:
-    case FAMILY_BINARY:
-    case FAMILY_OCTAL:
-    case FAMILY_HEX:
-    case FAMILY_FIXED:
-    case FAMILY_DOUBLE:
-    case FAMILY_EXPONENT:
-    case FAMILY_ENGINEERING:
-    case FAMILY_SCIENTIFIC:
-    case FAMILY_GENERAL: return true;
-    default: return false;
-    }
+    return IsDataFamily(family) && family != FAMILY_CHARACTER && family != FAMILY_HEX_REAL;
 }
 
 // Whether some value prints as the sample: the value the sample shows, or,

@@ -595,22 +595,24 @@ layout_with() {
     printf '      PROGRAM P\n  100 FORMAT(1X,%s,4X,F11.3,4X,\n     +       E13.5)\n      END\nx' "$1"
 }
 expect_layout() { local text; text=$(layout_with "$1"); expect_file layout.for "${text%x}"; }
+# The setting KEY=VALUE stands in the stored settings.
+expect_stored() {
+    grep -qx "$1" "$work/config/quillmark/quillmark.ini" 2> /dev/null || fail "the setting $1 was not stored"
+}
 layout_before=$(layout_with I6)
 printf '%s' "${layout_before%x}" > "$work/layout.for"
 road "Keep Layout on OK from the context menu, by keys" layout.for 2 7 \
     'key:Menu' 'key:k' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
 expect_status 0
 expect_layout I8
+expect_stored keepLayout=true
 finish_road layout.for
-grep -qx 'keepLayout=true' "$work/config/quillmark/quillmark.ini" 2> /dev/null ||
-    { road_failed=1; fail "the setting was not stored"; finish_road layout.for; }
 road "the stored setting holds at the next start" layout.for 2 7 \
     'key:Menu' 'key:s' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:5' 'key:Return'
 expect_status 0
 expect_layout I5
+expect_stored exact=true
 finish_road layout.for
-grep -qx 'exact=true' "$work/config/quillmark/quillmark.ini" 2> /dev/null ||
-    { road_failed=1; fail "Samples as Compiled was not stored"; finish_road layout.for; }
 unset XDG_CONFIG_HOME
 
 if ((failures)); then

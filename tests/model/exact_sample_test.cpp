@@ -666,21 +666,7 @@ std::string ConstantFor(DescriptorFamily family, const std::string& value)
 // Whether a descriptor takes an item of the output list.
 bool TakesItem(int kind)
 {
-    switch (FamilyOf(kind)) {
-    case FAMILY_CHARACTER:
-    case FAMILY_LOGICAL:
-    case FAMILY_INTEGER:
-    case FAMILY_BINARY:
-    case FAMILY_OCTAL:
-    case FAMILY_HEX:
-    case FAMILY_FIXED:
-    case FAMILY_DOUBLE:
-    case FAMILY_EXPONENT:
-    case FAMILY_ENGINEERING:
-    case FAMILY_SCIENTIFIC:
-    case FAMILY_GENERAL: return true;
-    default: return false;
-    }
+    return IsDataFamily(FamilyOf(kind));
 }
 
 SExactList MakeList(CCaseMaker& maker)
