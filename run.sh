@@ -3,7 +3,7 @@
 # Quillmark window; without a display, shows it with the text front end.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup.sh dev
+tools/setup.sh --to-run dev
 
 # Work on a copy, so that OK rewrites the copy and not the bundled example.
 example=build/examples/report.for

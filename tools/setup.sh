@@ -1,32 +1,51 @@
 #!/usr/bin/env bash
-# Installs what Quillmark needs to build and test (Debian packages), then
-# configures and builds one build tree from a preset of CMakePresets.json:
-# dev (build/), asan (build-asan/), fuzz (build-fuzz/) or release
-# (build-release/).
+# Installs the Debian packages Quillmark needs, then configures and builds one
+# build tree from a preset of CMakePresets.json: dev (build/), asan
+# (build-asan/), fuzz (build-fuzz/) or release (build-release/).
 #
-#   tools/setup.sh PRESET [cmake options...]
+#   tools/setup.sh [--to-run] PRESET [cmake options...]
+#
+# With --to-run (what ./run.sh uses) only what building and running the
+# programs needs is installed, and a tree that has no test libraries is
+# configured without the tests and benchmarks. Without it (./test.sh) what
+# the tests need is installed too, and the tests are built.
 set -euo pipefail
 
-# qt6-base-dev brings Qt 6 Widgets, Network, Test and the offscreen platform
-# the window's tests run on; CMake's Qt packages look for OpenGL and EGL, and
-# text is measured with a real font even off screen. The road tests that type
-# into the real window run it on a virtual X display (xvfb, xauth) with a
-# session bus of its own (dbus-daemon), as on a desktop, and send the keys
-# with xdotool; xprop (x11-utils) shows when Qt has taken a key. What a
-# screen reader hears comes over the desktop's accessibility bus
+# To build and run: the compiler and build tools; Qt 6 Widgets and Network
+# (qt6-base-dev; CMake's Qt packages look for OpenGL and EGL); libxcb, through
+# which the help viewer hands the keyboard back without a window manager;
+# a real font, by which text is measured even off screen; scdoc for the
+# manual pages.
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libgl-dev libglx-dev libegl-dev
+              fonts-dejavu-core scdoc)
+
+# To test, on top of those: GoogleTest and Google Benchmark; gfortran, the
+# authority the samples and saved statements are compared with; the road
+# tests that type into the real window run it on a virtual X display (xvfb,
+# xauth) with a session bus of its own (dbus-daemon), as on a desktop, and
+# send the keys with xdotool; xprop (x11-utils) shows when Qt has taken a
+# key. What a screen reader hears comes over the desktop's accessibility bus
 # (at-spi2-core), read with python3-pyatspi; the events the strip sends are
 # switched on in its Qt Test through Qt's platform interface
-# (qt6-base-private-dev). Without a window manager the help viewer hands the
-# keyboard back through libxcb (libxcb1-dev).
-# The manual pages are written for scdoc and checked with man (man-db,
-# groff-base); the desktop entry with desktop-file-validate
-# (desktop-file-utils); completion with bash-completion; the Debian package
-# takes its dependencies from dpkg-shlibdeps (dpkg-dev). The editor plug-ins
-# are tested in the editors themselves, run headless (vim, emacs-nox).
-packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
-          xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl clang clang-format libclang-rt-14-dev
-          scdoc man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
+# (qt6-base-private-dev). acl for the saved file's extended attributes;
+# clang for the fuzz targets (libclang-rt) and clang-format for the layout
+# check. The manual pages are checked with man (man-db, groff-base), the
+# desktop entry with desktop-file-validate (desktop-file-utils), completion
+# with bash-completion; the Debian package takes its dependencies from
+# dpkg-shlibdeps (dpkg-dev). The editor plug-ins are tested in the editors
+# themselves, run headless (vim, emacs-nox).
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev gfortran qt6-base-private-dev
+               xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl
+               clang clang-format libclang-rt-14-dev
+               man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
+
+to_run=false
+if [ "${1:-}" = --to-run ]; then
+    to_run=true
+    shift
+fi
+packages=("${run_packages[@]}")
+$to_run || packages+=("${test_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -44,5 +63,15 @@ fi
 cd "$(dirname "$0")/.."
 preset=$1
 shift
-cmake --preset "$preset" "$@" > /dev/null
+options=()
+if $to_run; then
+    # A tree set up for running builds no tests unless their libraries are
+    # there already (a developer's tree keeps its tests).
+    dpkg-query -W -f='${Status}' libgtest-dev 2>/dev/null | grep -q "install ok installed" ||
+        options=(-DQUILLMARK_TESTS=OFF -DQUILLMARK_BENCHMARKS=OFF)
+else
+    options=(-DQUILLMARK_TESTS=ON)
+    case $preset in dev | release) options+=(-DQUILLMARK_BENCHMARKS=ON) ;; esac
+fi
+cmake --preset "$preset" "${options[@]}" "$@" > /dev/null
 cmake --build --preset "$preset"
