@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the Quillmark window off screen to PNG pictures of the field strip
-# in a handful of states (a short FORMAT, a long one scrolled, an invalid
+# in a handful of states (a short FORMAT, a long one scrolled and at its end, an invalid
 # field, a group with its repeated sample, the editor in the sample row).
 #
 #   tools/render_pictures.sh [OUTPUT_DIR]     (default: build/pictures)

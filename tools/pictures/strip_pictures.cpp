@@ -50,6 +50,15 @@ std::string LongList()
     return strList + ")";
 }
 
+// A long statement whose last field is a group repeated many times: at its
+// end the group's ")" shows the extra passes, wider than the strip.
+std::string LongListWithGroup()
+{
+    std::string strList = LongList();
+    strList.pop_back();
+    return strList + ", /, 999(A4))";
+}
+
 bool Render(const SPicture& picture, const QString& strPath)
 {
     CDescriptorList list;
@@ -107,9 +116,11 @@ int main(int argc, char** argv)
     const QString strDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("pictures");
     QDir().mkpath(strDir);
     static const std::string strLong = LongList();
+    static const std::string strLongGroup = LongListWithGroup();
     const SPicture pictures[] = {
         {"short", "(1X, I5, F7.2)", [] { Keys(Qt::Key_Right, Qt::ControlModifier); }},
         {"long-scrolled", strLong.c_str(), [] { Keys(Qt::Key_Right, Qt::ControlModifier, 40); }},
+        {"long-end", strLongGroup.c_str(), [] { Keys(Qt::Key_End, Qt::ControlModifier); }},
         {"invalid-field", "(1X, I5, F7.2, 2X, A)",
          [] {
              Keys(Qt::Key_Right, Qt::ControlModifier, 2);
