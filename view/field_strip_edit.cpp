@@ -92,6 +92,7 @@ void CFieldStrip::OnEditKillFocus()
     m_wndEdit->SetEditing(false);  // before hiding it, which takes its focus
     m_wndEdit->hide();
     EndEdit();
+    emit StatusChanged();  // (a move within the strip says so when it arrives)
 }
 
 void CFieldStrip::EndEdit()
@@ -110,5 +111,4 @@ void CFieldStrip::EndEdit()
     }
     Rebuild(0);  // reloads the field, which leaving it marked changed
     Invalidate();
-    emit StatusChanged();
 }
