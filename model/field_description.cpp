@@ -207,7 +207,10 @@ std::string RefusalText(const CDescriptor& d)
     if (!IsInvalidField(d))
         return std::string();
     const SMessage& why = d.Refusal();
-    const std::string strReason = MessageText(why.nStringId != 0 ? why : Message(IDS_WHY_NOT_DESCRIPTOR));
+    // A refused character may be a control character: it shows as the strip shows it.
+    std::string strReason = MessageText(why.nStringId != 0 ? why : Message(IDS_WHY_NOT_DESCRIPTOR));
+    for (char& ch : strReason)
+        ch = ShownChar(ch);
     // A refused sample leaves the text row "??????": the sample is what was typed.
     const std::string strTyped = d.IsFromText() ? Shown(d.Text()) : "\"" + Shown(d.Sample()) + "\"";
     return d.IsFromText() && d.Text().find_first_not_of(" \t") == std::string::npos ? strReason
