@@ -493,6 +493,16 @@ QString CFieldStrip::StatusText() const
     return ToScreen(m_strTakenBack.empty() ? strField : m_strTakenBack + "; " + strField);
 }
 
+void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area)
+{
+    // One way for a cell and for the editor over the current one: the tip
+    // belongs to the window, and the area it stays up over is given in the
+    // window's coordinates.
+    QWidget* pWindow = window();
+    const QRect windowArea(mapTo(pWindow, area.topLeft()), area.size());
+    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex)), pWindow, windowArea);
+}
+
 // A tooltip over a field, on a cell or on the editor over the current one,
 // is the field's status line without any note.
 bool CFieldStrip::event(QEvent* pEvent)
@@ -507,7 +517,7 @@ bool CFieldStrip::event(QEvent* pEvent)
         pEvent->ignore();
         return true;
     }
-    QToolTip::showText(pHelp->globalPos(), ToScreen(DescribeField(*m_pList, i)), this, pCell->Rect());
+    ShowFieldTip(pHelp->globalPos(), i, pCell->Rect());
     return true;
 }
 

@@ -251,6 +251,7 @@ private:
     void Invalidate() { update(); }
     void InvalidateConnectorBand();
     void NotifyAccessibility(bool bFocus);
+    void ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area);
     void EndEdit();
 
     void DrawConnector(QPainter& painter);

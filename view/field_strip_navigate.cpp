@@ -191,7 +191,7 @@ bool CFieldStrip::eventFilter(QObject* pObject, QEvent* pEvent)
 {
     if (pObject == m_wndEdit && pEvent->type() == QEvent::ToolTip && m_pList != nullptr) {
         const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
-        QToolTip::showText(pHelp->globalPos(), ToScreen(DescribeField(*m_pList, CurrentIndex())), m_wndEdit);
+        ShowFieldTip(pHelp->globalPos(), CurrentIndex(), m_wndEdit->geometry());
         return true;
     }
     if (pObject == m_pScrollBar && pEvent->type() == QEvent::Wheel) {
