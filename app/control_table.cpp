@@ -3,14 +3,14 @@
 #include "string_table.h"
 
 const std::array<SControlEntry, kControlRows> g_controlTable = {{
-    {CMD_FORMAT_STATEMENT, IDS_STRIP_CAPTION, 1, 0},
-    {CMD_NEW_FIELD, IDS_BUTTON_NEW, 1, 1},
-    {CMD_REMOVE_FIELD, IDS_BUTTON_REMOVE, 1, 1},
-    {CMD_CHANGE_VALUE, IDS_BUTTON_VALUE, 1, 1},
-    {CMD_OK, IDS_BUTTON_OK, 1, 1},
-    {CMD_CANCEL, IDS_BUTTON_CANCEL, 1, 1},
-    {CMD_HELP, IDS_BUTTON_HELP, 1, 1},
-    {CMD_SENTINEL, 0, 0, 0},
+    {CMD_FORMAT_STATEMENT, IDS_STRIP_CAPTION, 1, 0, 0},
+    {CMD_NEW_FIELD, IDS_BUTTON_NEW, 1, 1, IDS_TIP_NEW},
+    {CMD_REMOVE_FIELD, IDS_BUTTON_REMOVE, 1, 1, IDS_TIP_REMOVE},
+    {CMD_CHANGE_VALUE, IDS_BUTTON_VALUE, 1, 1, IDS_TIP_VALUE},
+    {CMD_OK, IDS_BUTTON_OK, 1, 1, IDS_TIP_OK},
+    {CMD_CANCEL, IDS_BUTTON_CANCEL, 1, 1, IDS_TIP_CANCEL},
+    {CMD_HELP, IDS_BUTTON_HELP, 1, 1, IDS_TIP_HELP},
+    {CMD_SENTINEL, 0, 0, 0, 0},
 }};
 
 char GetHotKeyLetter(const char* pszCaption)
@@ -66,12 +66,17 @@ SControlRect ControlRect(int nKind, const SLayoutMetrics& m)
     if (nKind == RECT_STRIP)
         return {kStripMargin, kStripMargin, m.nClientWidth - kStripMargin, kStripBottom};
     if (nKind == RECT_MINIMUM_CLIENT)
-        return {0, 0, kMinimumWidthInChars * cw, m.nStripClientHeight + 3 * lh + (7 * lh) / 4};
+        return {0, 0, kMinimumWidthInChars * cw, m.nStripClientHeight + 3 * lh + (7 * lh) / 4 + m.nStatusHeight};
+    const int nBottom = m.nClientHeight - lh;
+    const int nButtonTop = nBottom - (7 * lh) / 4;
+    if (nKind == RECT_STATUS) {
+        const int nStatusBottom = nButtonTop - lh / 2;
+        return {kStripMargin, nStatusBottom - m.nStatusHeight, m.nClientWidth - kStripMargin, nStatusBottom};
+    }
     if (nKind < RECT_FIRST_BUTTON || nKind > RECT_LAST_BUTTON)
         return {0, 0, 0, 0};
     const SButtonColumns& c = kButtonColumns[static_cast<std::size_t>(nKind - RECT_FIRST_BUTTON)];
     const int nBase = c.bFromRight ? m.nClientWidth : 0;
     const int nSign = c.bFromRight ? -1 : 1;
-    const int nBottom = m.nClientHeight - lh;
-    return {nBase + nSign * c.nLeft * cw, nBottom - (7 * lh) / 4, nBase + nSign * c.nRight * cw, nBottom};
+    return {nBase + nSign * c.nLeft * cw, nButtonTop, nBase + nSign * c.nRight * cw, nBottom};
 }

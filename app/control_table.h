@@ -18,12 +18,13 @@ enum CommandId : int {
 };
 
 // Kinds of GetControlRect: 1 to 7 are the controls (kind = command ID),
-// 8 is the minimum client size.
+// 8 is the minimum client size, 9 the status line under the strip.
 enum ControlRectKind : int {
     RECT_STRIP = 1,
     RECT_FIRST_BUTTON = 2,
     RECT_LAST_BUTTON = 7,
     RECT_MINIMUM_CLIENT = 8,
+    RECT_STATUS = 9,
 };
 
 struct SControlEntry {
@@ -31,6 +32,7 @@ struct SControlEntry {
     int nCaptionId;  // string-table ID of the caption; 0 for the sentinel
     int bTabStop;
     int bPushButton;
+    int nTipId;  // string-table ID of the tooltip, which names the command's keys; 0 for none
 };
 
 constexpr int kControlRows = 8;  // rows 0..7, row 7 the sentinel
@@ -57,14 +59,18 @@ struct SControlRect {
 };
 
 // The layout metrics: client width and height, the fixed font's average
-// character width and line height, and the strip's client height.
+// character width and line height, the strip's client height and the
+// status line's height.
 struct SLayoutMetrics {
     int nClientWidth;
     int nClientHeight;
     int nCharWidth;
     int nLineHeight;
     int nStripClientHeight;
+    int nStatusHeight;
 };
 
-// Where control kind 1..7 goes, or (kind 8) the minimum client size.
+// Where control kind 1..7 goes, (kind 8) the minimum client size, or (kind
+// 9) the status line. The status line stands right above the buttons, and
+// the window is as much higher than without it as the line is high.
 SControlRect ControlRect(int nKind, const SLayoutMetrics& metrics);

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
 #include <algorithm>
@@ -69,11 +70,22 @@ void CEditorFrame::CreateControls()
     m_pStrip->Create(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)), GetControlRect(RECT_STRIP), this,
                      &m_list, CMD_FORMAT_STATEMENT);
     m_arrControls[kStripRow] = m_pStrip;
+    // The status line: a label no key or click makes current, read by
+    // screen readers by its name, its text and its description.
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("fieldStatus"));
+    m_pStatus->setTextFormat(Qt::PlainText);
+    m_pStatus->setFocusPolicy(Qt::NoFocus);
+    m_pStatus->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_NAME)));
+    m_pStatus->setGeometry(GetControlRect(RECT_STATUS));
+    connect(m_pStrip, &CFieldStrip::StatusChanged, this, &CEditorFrame::UpdateStatusLine);
+    UpdateStatusLine();
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
         const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
         auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
         pButton->setGeometry(GetControlRect(entry.nCommandId));
         pButton->setAutoDefault(false);
+        pButton->setToolTip(QString::fromLatin1(LoadResourceString(entry.nTipId)));
         const int nCommand = entry.nCommandId;
         connect(pButton, &QPushButton::clicked, this, [this, nCommand] { OnCommand(nCommand); });
         m_arrControls[static_cast<std::size_t>(nRow)] = pButton;
@@ -124,6 +136,7 @@ void CEditorFrame::OnExactSamples(bool bOn)
         StorePreference(PREF_EXACT_SAMPLES, bOn);
     m_pStrip->Rebuild(0);
     m_pStrip->update();
+    UpdateStatusLine();  // the columns follow the samples
 }
 
 void CEditorFrame::OnKeepLayout(bool bOn)
@@ -140,14 +153,15 @@ void CEditorFrame::MeasureFont()
     const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_nCharWidth = std::max(1, metrics.averageCharWidth());
     m_nLineHeight = std::max(1, metrics.height() + std::max(0, metrics.leading()));
+    m_nStatusHeight = std::max(1, QFontMetrics(font()).height() + 2);
 }
 
 QRect CEditorFrame::GetControlRect(int nKind)
 {
     MeasureFont();
-    const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0}));
+    const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0, 0}));
     const int nStripHeight = m_pStrip != nullptr ? m_pStrip->ClientRect().height() : stripRect.height();
-    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight}));
+    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight, m_nStatusHeight}));
 }
 
 void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
@@ -235,6 +249,7 @@ void CEditorFrame::resizeEvent(QResizeEvent* pEvent)
     if (m_pStrip == nullptr)
         return;
     m_pStrip->Resize(GetControlRect(RECT_STRIP), true);
+    m_pStatus->setGeometry(GetControlRect(RECT_STATUS));
     for (int nKind = RECT_FIRST_BUTTON; nKind <= RECT_LAST_BUTTON; ++nKind)
         Control(nKind - 1)->setGeometry(GetControlRect(nKind));
 }
@@ -323,6 +338,17 @@ void CEditorFrame::ReturnToStatement()
     // it itself.
     if (isVisible())
         TakeKeyboard();
+}
+
+void CEditorFrame::UpdateStatusLine()
+{
+    const QString strText = m_pStrip->StatusText();
+    if (m_pStatus->text() == strText)
+        return;
+    m_pStatus->setText(strText);
+    // The description carries the text too, for readers that show a label's
+    // name and description only.
+    m_pStatus->setAccessibleDescription(strText);
 }
 
 void CEditorFrame::TakeKeyboard()

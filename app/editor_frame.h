@@ -15,6 +15,7 @@
 class CDescriptorList;
 class CFieldStrip;
 class CStatementSite;
+class QLabel;
 
 class CEditorFrame : public QWidget {
     Q_OBJECT
@@ -58,6 +59,8 @@ public:
     char HotKeyLetter(int nRow) const;
 
     CFieldStrip* Strip() const { return m_pStrip; }
+    // The status line under the strip: the current field in words.
+    QLabel* StatusLine() const { return m_pStatus; }
 
     // The Save As dialog OK offers when the file cannot be written (the
     // window's own unless one is given; the caller keeps ownership).
@@ -101,18 +104,21 @@ private:
     void OnCancel();
     void OnHelp();
     void ReturnToStatement();
+    void UpdateStatusLine();
 
     CDescriptorList& m_list;
     CStatementSite& m_site;
     CSaveAsDialog m_saveAs;
     ISaveAsDialog* m_pSaveAs = &m_saveAs;
     CFieldStrip* m_pStrip = nullptr;
+    QLabel* m_pStatus = nullptr;
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};
     std::map<unsigned short, int> m_hotKeyMap;  // hot-key letter -> control-table row
     int m_nCurrentRow = kStripRow;
-    int m_nCharWidth = 0;   // average character width of the fixed font, 0 until measured
-    int m_nLineHeight = 0;  // its line height
+    int m_nCharWidth = 0;     // average character width of the fixed font, 0 until measured
+    int m_nLineHeight = 0;    // its line height
+    int m_nStatusHeight = 0;  // the status line's height, in the window's own font
     bool m_bWritten = false;
     bool m_bKeepLayout = false;
     bool m_bStoreSettings = false;

@@ -94,6 +94,7 @@ void CDescriptor::RevertToGood()
     m_bPlus = m_bGoodPlus;
     m_bComma = m_bGoodComma;
     m_nRounding = m_nGoodRounding;
+    m_refusal = SMessage();
     Touch();
 }
 

@@ -65,9 +65,11 @@ public:
 
     // Writes the sample one pass of the parsed descriptor prints, with the
     // value (empty: the default sample) and the modes in force; 0 when its
-    // numbers are impossible. Whether a descriptor is valid never depends on
-    // the value: a value it cannot print shows as asterisks.
-    int Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed);
+    // numbers are impossible, with why in *pWhy when it is given. Whether a
+    // descriptor is valid never depends on the value: a value it cannot
+    // print shows as asterisks.
+    int Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed,
+               SMessage* pWhy = nullptr);
 
     // Writes a descriptor text of the same kind as the parsed good text that
     // prints `sample`; 0 when there is none.
@@ -102,6 +104,9 @@ public:
     const CDescriptorTable& Table() const { return *m_pTable; }
     // The record of the last text that evaluated.
     const SParsedDescriptor& GoodParsed() const { return m_goodParsed; }
+    // Why the last evaluation failed, as the parser, the renderer or the
+    // deriver refused it (string ID 0 after a success).
+    const SMessage& Refusal() const { return m_refusal; }
 
 private:
     friend class CDescriptorList;
@@ -122,7 +127,7 @@ private:
     long long ColumnWidth() const;
     static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents, bool bEveryOne);
     long long PrintColumn() const;
-    int RenderGroupClose(std::string& sample) const;
+    int RenderGroupClose(std::string& sample, SMessage* pWhy) const;
 
     std::string m_strText;
     std::string m_strSample;
@@ -164,6 +169,9 @@ private:
     bool m_bParsed = false;
     SParsedDescriptor m_parsed;
     SParsedDescriptor m_goodParsed;
+
+    // Why the last evaluation failed; empty after a success.
+    SMessage m_refusal;
 
     // The print column handed in by EvaluateSelf, or -1 to walk back for it.
     long long m_nPassColumn = -1;

@@ -2,6 +2,8 @@
 // the scale factor and the plus-sign mode on to the descriptors after it.
 #include "descriptor.h"
 
+#include "string_table.h"
+
 int CDescriptor::EvaluateFromText()
 {
     m_bFromText = 1;
@@ -67,7 +69,8 @@ int CDescriptor::EvaluateTextToSample()
         return 1;
     }
     const SParsedDescriptor& parsed = ParsedText();
-    if (!parsed.IsValid() || !Render(m_strSample, m_strValue, parsed)) {
+    m_refusal = parsed.refusal;
+    if (!parsed.IsValid() || !Render(m_strSample, m_strValue, parsed, &m_refusal)) {
         m_strSample = INVALID_MARKER;
         m_nRepeat = 1;
         m_nKind = KIND_NONE;
@@ -75,6 +78,7 @@ int CDescriptor::EvaluateTextToSample()
     }
     m_nRepeat = static_cast<int>(parsed.nRepeat);
     m_nKind = parsed.nKind;
+    m_refusal = SMessage();
     m_strGoodText = m_strText;
     m_goodParsed = parsed;
     RecordGood();
@@ -85,19 +89,22 @@ int CDescriptor::EvaluateSampleToText()
 {
     std::string strText;
     bool bOk = m_goodParsed.IsValid() && Derive(m_strSample, strText, m_goodParsed) != 0;
+    m_refusal = bOk ? SMessage() : Message(IDS_WHY_NO_SUCH_SAMPLE, m_strGoodText);
     // The derived text must be a descriptor in its own right (a sample of
     // 1000 characters would derive I1000, wider than any may be).
     SParsedDescriptor derived;
     if (bOk) {
         derived = ParseDescriptor(strText, *m_pTable);
+        m_refusal = derived.refusal;
         std::string strProbe;
         CDescriptor probe(*m_pTable);
-        bOk = derived.IsValid() && probe.Render(strProbe, std::string(), derived) != 0;
+        bOk = derived.IsValid() && probe.Render(strProbe, std::string(), derived, &m_refusal) != 0;
     }
     if (!bOk) {
         m_strText = INVALID_MARKER;
         return 0;
     }
+    m_refusal = SMessage();
     m_nRepeat = static_cast<int>(m_goodParsed.nRepeat);
     m_nKind = m_goodParsed.nKind;
     m_strText = strText;

@@ -1,9 +1,11 @@
 #include "descriptor_parser.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "char_class.h"
 #include "format_scanner.h"
+#include "string_table.h"
 
 namespace {
 
@@ -13,6 +15,7 @@ struct STokens {
     std::vector<SFormatToken> tokens;
     std::string_view text;
     bool bReadable = true;
+    SMessage why;  // why it does not read as tokens
     // A leading count (digits and signs) that blanks follow before another
     // token: only a group may follow it ("2 (").
     bool bCountThenBlank = false;
@@ -30,6 +33,7 @@ STokens ReadTokens(std::string_view text)
     // in a source line, inside a constant too.
     if (text.find('\r') != std::string_view::npos) {
         out.bReadable = false;
+        out.why = Message(IDS_WHY_CARRIAGE_RETURN);
         return out;
     }
     CFormatScanner scanner(text, CFormatScanner::MODE_LIST);
@@ -40,11 +44,15 @@ STokens ReadTokens(std::string_view text)
         case TOKEN_BLANK:
         case TOKEN_LINE_END: bBlankAfterCount = bLeadingCount && !out.tokens.empty(); continue;
         case TOKEN_COMMENT:
-        case TOKEN_OTHER: out.bReadable = false; return out;
+        case TOKEN_OTHER:
+            out.bReadable = false;
+            out.why = Message(IDS_WHY_CHARACTER, std::string(text.substr(token.nOffset, 1)));
+            return out;
         case TOKEN_CONSTANT:
         case TOKEN_HOLLERITH:
             if (token.bOpen) {
                 out.bReadable = false;  // characters still owed, or a constant never closed
+                out.why = Message(token.kind == TOKEN_CONSTANT ? IDS_WHY_OPEN_CONSTANT : IDS_WHY_SHORT_HOLLERITH);
                 return out;
             }
             break;
@@ -224,6 +232,90 @@ SMatch MatchRow(const STokens& t, const CDescriptorTable& table)
     return match;
 }
 
+// How a row's descriptor is written, as a user reads it: "Fw.d", "nX", "kP".
+std::string RowForm(const SDescriptorRow& row)
+{
+    const std::string letters = row.pszLetters != nullptr ? row.pszLetters : "";
+    const DescriptorFamily family = FamilyOf(row.nKind);
+    const bool bPosition = family == FAMILY_TAB || family == FAMILY_TAB_LEFT || family == FAMILY_TAB_RIGHT;
+    const bool bDigits = family == FAMILY_INTEGER || family == FAMILY_BINARY || family == FAMILY_OCTAL ||
+                         family == FAMILY_HEX;
+    switch (row.shape) {
+    case SHAPE_LETTERS_W: return letters + (bPosition ? "n" : "w");
+    case SHAPE_LETTERS_WD: return letters + (bDigits ? "w.m" : "w.d");
+    case SHAPE_LETTERS_WDE: return letters + "w.dEe";
+    case SHAPE_COUNT_LETTERS:
+    case SHAPE_SIGNED_LETTERS: return (row.nKind == KIND_P ? "k" : "n") + letters;
+    case SHAPE_COUNT_MARK: return "n" + letters;
+    case SHAPE_LETTERS_CONSTANT: return letters + "'text'";
+    case SHAPE_LETTERS_VALUES: return letters + "(v,...)";
+    case SHAPE_LETTERS_CONSTANT_VALUES: return letters + "'text'(v,...)";
+    default: return letters;
+    }
+}
+
+// The forms the table writes the descriptors of these letters in, "I, Iw or
+// Iw.m"; empty when no row has them.
+std::string FormsOf(const std::string& letters, const CDescriptorTable& table)
+{
+    std::vector<std::string> forms;
+    for (const SDescriptorRow& row : table.Rows()) {
+        if (row.pszLetters == nullptr || !EqualsNoCase(letters, row.pszLetters))
+            continue;
+        std::string form = RowForm(row);
+        if (std::find(forms.begin(), forms.end(), form) == forms.end())
+            forms.push_back(std::move(form));
+    }
+    std::string out;
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == forms.size() ? LoadResourceString(IDS_WHY_OR) : ", ";
+        out += forms[i];
+    }
+    return out;
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        c = ToUpper(c);
+    return text;
+}
+
+// Why no row accepts the tokens: the letters no descriptor has, the letters
+// in a form their descriptor is not written in, a repeat count before one
+// that takes none.
+SMessage WhyNoRow(const STokens& t, const CDescriptorTable& table)
+{
+    if (!t.bReadable)
+        return t.why;
+    if (t.Size() == 0)
+        return Message(IDS_WHY_EMPTY);
+    if (t.bCountThenBlank)
+        return Message(IDS_WHY_COUNT_BLANK);
+    const SShape plain = ShapeAt(t, 0);
+    const SShape repeated = (t.Kind(0) == TOKEN_NUMBER && t.Size() > 1) ? ShapeAt(t, 1) : SShape();
+    const SShape& named = !plain.letters.empty() ? plain : repeated;
+    if (named.letters.empty())
+        return Message(IDS_WHY_NOT_DESCRIPTOR);
+    const std::string forms = FormsOf(named.letters, table);
+    if (forms.empty())
+        return Message(t.Kind(named.nLetters) == TOKEN_LETTERS ? IDS_WHY_NO_SUCH_LETTERS : IDS_WHY_NOT_DESCRIPTOR,
+                       named.letters);
+    for (const SDescriptorRow& row : table.Rows())
+        if (!row.bRepeatAllowed && LettersMatch(row, repeated))
+            return Message(IDS_WHY_NO_REPEAT, Upper(named.letters));
+    return Message(IDS_WHY_WRITTEN_AS, Upper(named.letters), forms);
+}
+
+// Why the table refuses a repeat count.
+SMessage WhyNoRepeat(const std::string& digits, const CDescriptorTable& table)
+{
+    if (digits.find_first_not_of('0') == std::string::npos)
+        return Message(IDS_WHY_REPEAT_ZERO);
+    return Message(IDS_WHY_REPEAT_ABOVE, table.MaxRepeatCount());
+}
+
 bool UpperCaseOf(const SMatch& match)
 {
     return match.pRow->pszLetters == nullptr || IsUpper(match.shape.letters.empty() ? 'a' : match.shape.letters[0]);
@@ -289,8 +381,10 @@ SParsedDescriptor Parse(std::string_view text, const CDescriptorTable& table, bo
     SParsedDescriptor out;
     const STokens t = ReadTokens(text);
     const SMatch match = MatchRow(t, table);
-    if (match.pRow == nullptr)
+    if (match.pRow == nullptr) {
+        out.refusal = WhyNoRow(t, table);
         return out;
+    }
     out.bUpperCase = UpperCaseOf(match);
     // The default table reads widths, digit counts and positions of any
     // length; a scale factor keeps the count's conversion.
@@ -300,8 +394,11 @@ SParsedDescriptor Parse(std::string_view text, const CDescriptorTable& table, bo
         out.bHasRepeat = true;
         out.strRepeat = t.Text(0);
         out.nRepeat = table.RepeatCount(out.strRepeat);
-        if (bCheckRepeat && out.nRepeat < 1)
-            return SParsedDescriptor();
+        if (bCheckRepeat && out.nRepeat < 1) {
+            SParsedDescriptor refused;
+            refused.refusal = WhyNoRepeat(out.strRepeat, table);
+            return refused;
+        }
     }
     out.nKind = static_cast<DescriptorKind>(match.pRow->nKind);
     if (out.nKind == KIND_ROUND && match.pRow->pszLetters != nullptr)

@@ -8,6 +8,7 @@
 
 #include "descriptor_kind.h"
 #include "descriptor_table.h"
+#include "result.h"
 
 struct SParsedDescriptor {
     DescriptorKind nKind = KIND_NONE;  // KIND_NONE: no row of the table accepts the text
@@ -24,13 +25,14 @@ struct SParsedDescriptor {
     std::string strConstant;           // the characters of a character or Hollerith constant
     char chQuote = 0;                  // the quote of a character constant
     char chRounding = 0;               // U, D, Z, N, C or P: the rounding mode RU ... RP sets
+    SMessage refusal;                  // with KIND_NONE: why no row accepts the text (no text, string ID 0)
 
     bool IsValid() const { return nKind != KIND_NONE; }
 };
 
 // Reads one descriptor text with the table's rows. Numbers read as counts of
 // at most five characters (CountValue). A text that no row accepts, or whose
-// repeat count the table refuses, gives KIND_NONE.
+// repeat count the table refuses, gives KIND_NONE and says why in refusal.
 SParsedDescriptor ParseDescriptor(std::string_view text, const CDescriptorTable& table);
 
 // The kind a text has, and whether a repeat count leads it and its letters

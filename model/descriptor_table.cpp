@@ -142,6 +142,11 @@ long long CDescriptorTable::RepeatCount(const std::string& digits) const
     return n < 1 ? -1 : n;
 }
 
+long long CDescriptorTable::MaxRepeatCount() const
+{
+    return m_bExtended ? INT_MAX : kMaxStrictRepeat;
+}
+
 long long RepeatCountValue(const std::string& digits)
 {
     long long nValue = 0;

@@ -53,6 +53,8 @@ public:
     // not a repeat count in either table (0P has no repeat count), the strict
     // table stops at 99, the default one at 2147483647.
     long long RepeatCount(const std::string& digits) const;
+    // The largest repeat count: 99, or 2147483647 in the default table.
+    long long MaxRepeatCount() const;
 
 private:
     std::span<const SDescriptorRow> m_rows;

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "char_class.h"
 #include "descriptor.h"
 #include "exact_sample.h"
 #include "sample_number.h"
+#include "string_table.h"
 
 namespace {
 
@@ -29,7 +31,28 @@ struct SRenderInput {
     int nComma;           // the decimal-comma mode in force
     bool bExtended;       // the table in force knows the later forms
     long long nMaxWidth;  // the largest width, digit count or position the table takes
+    SMessage* pWhy;       // receives why the descriptor is refused (may be nullptr)
 };
+
+// Refuses the descriptor, saying why: 0, as a renderer returns it then.
+int Refuse(const SRenderInput& in, SMessage why)
+{
+    if (in.pWhy != nullptr)
+        *in.pWhy = std::move(why);
+    return 0;
+}
+
+// Refuses a width, digit count or position above what the table takes.
+int RefuseAbove(const SRenderInput& in, long long n)
+{
+    return Refuse(in, Message(IDS_WHY_ABOVE_LIMIT, n, in.nMaxWidth));
+}
+
+// The largest of the numbers, for the message of a refusal.
+long long Largest(std::initializer_list<long long> numbers)
+{
+    return std::max(numbers);
+}
 
 std::string Blanks(long long n)
 {
@@ -43,10 +66,10 @@ std::string Asterisks(long long w)
 // A real field too narrow for any number, its digits and its exponent (F3.3,
 // E8.2E4) is still a descriptor: it prints w asterisks, whatever the value.
 // A width of 0 that is no minimal width prints nothing at all: no descriptor.
-int FieldTooNarrow(long long w, std::string& sample)
+int FieldTooNarrow(const SRenderInput& in, long long w, std::string& sample)
 {
     if (w <= 0)
-        return 0;
+        return Refuse(in, Message(IDS_WHY_ZERO_WIDTH));
     sample = Asterisks(w);
     return 1;
 }
@@ -152,7 +175,7 @@ std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, lo
 int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sample)
 {
     if (m > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, m);
     sample = in.value.empty() ? SignPrefix(in.nPlus) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0, 0);
     return 1;
 }
@@ -160,7 +183,7 @@ int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sampl
 int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
     if (d > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, d);
     sample = in.value.empty() ? SignPrefix(in.nPlus) + "1234567." + CountingRun1(d) : MinimalCustom(in, 'F', 0, d, 0);
     return 1;
 }
@@ -170,7 +193,7 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std::string& sample)
 {
     if (d > in.nMaxWidth || e > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, Largest({d, e}));
     if (!in.value.empty()) {
         sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
         return 1;
@@ -206,7 +229,7 @@ bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
 int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 {
     if (in.p.nW != 0 || !in.bExtended)
-        return 0;  // Gw without .d is only valid with a width of 0
+        return Refuse(in, Message(IDS_WHY_G_WIDTH));  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
         sample = SignPrefix(in.nPlus) + "1234567.1234567";
     else if (!GeneralValueWithoutBlanks(in, sample))
@@ -220,8 +243,10 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
-    if (w > in.nMaxWidth || m > w)
-        return 0;
+    if (w > in.nMaxWidth)
+        return RefuseAbove(in, w);
+    if (m > w)
+        return Refuse(in, Message(IDS_WHY_DIGITS_ABOVE_WIDTH, m, w));
     if (!in.value.empty()) {
         CSampleNumber number = NumberFor(in);
         if (!number.Parse(in.value.c_str()) || !number.FormatInteger(sample, static_cast<int>(w), static_cast<int>(m)))
@@ -243,7 +268,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
     if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, Largest({w, d}));
     if (!in.value.empty()) {
         CSampleNumber number = NumberFor(in);
         if (!number.Parse(in.value.c_str()) || !number.FormatFixed(sample, static_cast<int>(w), static_cast<int>(d)))
@@ -251,7 +276,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
         return 1;
     }
     if (w - d - 1 < 0)
-        return FieldTooNarrow(w, sample);
+        return FieldTooNarrow(in, w, sample);
     const int s = in.nPlus;
     sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
     return 1;
@@ -280,9 +305,9 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, 0, sample);
     if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, Largest({w, d}));
     if (w - d - 5 < 0)
-        return FieldTooNarrow(w, sample);
+        return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, 3, sample);
     const int s = in.nPlus;
@@ -299,10 +324,12 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
     // An exponent part holds at least one digit.
-    if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth || (!in.bWidthless && e < 1))
-        return 0;
+    if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
+        return RefuseAbove(in, Largest({w, d, e}));
+    if (!in.bWidthless && e < 1)
+        return Refuse(in, Message(IDS_WHY_NO_EXPONENT_DIGIT));
     if (w - d - e - 3 < 0)
-        return FieldTooNarrow(w, sample);
+        return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
     const int s = in.nPlus;
@@ -321,9 +348,9 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
         return RenderMinimalExponent(in, d, 0, sample);
     }
     if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, Largest({w, d}));
     if (w - d - 5 < 0)
-        return FieldTooNarrow(w, sample);
+        return FieldTooNarrow(in, w, sample);
     if (!in.value.empty()) {
         if (LogicalValue(in.value, w, sample))
             return 1;
@@ -345,7 +372,7 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 {
     const long long w = in.bWidthless ? 2 : in.p.nW;
     if (w > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, w);
     if (!in.value.empty()) {
         if (!LogicalValue(in.value, w, sample))
             sample = Asterisks(w);
@@ -359,7 +386,7 @@ int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
     const long long w = in.bWidthless ? 10 : in.p.nW;
     if (w > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, w);
     if (!in.value.empty()) {
         sample = in.bWidthless ? in.value : RightAligned(in.value, w);
         return 1;
@@ -408,8 +435,10 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
-    if (w > in.nMaxWidth || m > w)
-        return 0;
+    if (w > in.nMaxWidth)
+        return RefuseAbove(in, w);
+    if (m > w)
+        return Refuse(in, Message(IDS_WHY_DIGITS_ABOVE_WIDTH, m, w));
     if (!in.value.empty())
         sample = RadixValue(in.value, w, base);
     else if (m == 0)
@@ -424,7 +453,7 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
 int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::string& sample)
 {
     if (m > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, m);
     if (in.value.empty()) {
         sample = AtLeastDigits(DigitRun(1, base == 8 ? 7 : 8, base), m);
         return 1;
@@ -443,9 +472,9 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     const long long e = in.kind == KIND_EXWDE ? wd.e : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, Largest({w, d, e}));
     if (!bMinimal && w - d - e - 6 < 0)
-        return FieldTooNarrow(w, sample);
+        return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
         sample = bMinimal ? SignPrefix(in.nPlus) + body
@@ -487,7 +516,7 @@ int RenderString(const SRenderInput& in, std::string& sample)
 int RenderHollerith(const SRenderInput& in, std::string& sample)
 {
     if (in.p.nCount > in.nMaxWidth)
-        return 0;
+        return RefuseAbove(in, in.p.nCount);
     sample = in.p.strConstant;
     return 1;
 }
@@ -514,10 +543,14 @@ int RenderOneBlank(const SRenderInput&, std::string& sample)
 
 int RenderTabRight(const SRenderInput& in, std::string& sample)
 {
+    if (in.p.nCount > in.nMaxWidth)
+        return RefuseAbove(in, in.p.nCount);
     return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
 }
 int RenderSkip(const SRenderInput& in, std::string& sample)
 {
+    if (in.p.nCount > in.nMaxWidth)
+        return RefuseAbove(in, in.p.nCount);
     return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
 }
 
@@ -632,7 +665,7 @@ SExactModes CDescriptor::ExactModes() const
     return modes;
 }
 
-int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed)
+int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed, SMessage* pWhy)
 {
     const DescriptorKind kind = parsed.nKind;
     if (!IsKind(kind) || kind == KIND_EMPTY)
@@ -640,9 +673,14 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     switch (kind) {
     case KIND_T: {
         const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
-        return parsed.nCount > MaxWidth(*m_pTable) ? 0 : RenderBlanks(n - PrintColumn(), INT_MAX, sample);
+        if (parsed.nCount > MaxWidth(*m_pTable)) {
+            if (pWhy != nullptr)
+                *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
+            return 0;
+        }
+        return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
     }
-    case KIND_CLOSE: return RenderGroupClose(sample);
+    case KIND_CLOSE: return RenderGroupClose(sample, pWhy);
     case KIND_P:
         m_nScale = static_cast<int>(parsed.nCount);
         sample.clear();
@@ -672,7 +710,8 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     SParsedDescriptor clamped;
     const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
     const long long nMax = MaxWidth(*m_pTable);
-    const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
+    const SRenderInput standard{shown,     kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
+                                bExtended, nMax, pWhy};
     if (!rule.fn(standard, sample))
         return 0;
     // The exact mode shows what gfortran prints where it can; the forms it
@@ -686,7 +725,8 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
         }
     }
     if (!value.empty()) {
-        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma, bExtended, nMax};
+        const SRenderInput custom{shown,     kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
+                                  bExtended, nMax, pWhy};
         if (!rule.fn(custom, sample))
             return 0;
     }
@@ -699,7 +739,7 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
 // descriptors from the opener up to here print, written c - 1 times for an
 // opener with repeat count c. An unlimited group, *(, repeats as long as data
 // remain: its ")" shows no extra passes.
-int CDescriptor::RenderGroupClose(std::string& sample) const
+int CDescriptor::RenderGroupClose(std::string& sample, SMessage* pWhy) const
 {
     sample.clear();
     const CDescriptor* pOpen = m_pPrev;
@@ -717,8 +757,11 @@ int CDescriptor::RenderGroupClose(std::string& sample) const
     if (c <= 1 || pOpen->m_nKind == KIND_OPEN_ANY)
         return 1;
     const bool bCut = m_pTable->ExtendedForms();
-    if (!bCut && c > kMaxGroupRepeat)
+    if (!bCut && c > kMaxGroupRepeat) {
+        if (pWhy != nullptr)
+            *pWhy = Message(IDS_WHY_GROUP_REPEAT, kMaxGroupRepeat);
         return 0;
+    }
 
     // The length of one pass (each part is at most MAX_SAMPLE_LENGTH, so the
     // sum stops growing soon after the limit without overflowing).
@@ -728,8 +771,11 @@ int CDescriptor::RenderGroupClose(std::string& sample) const
     if (nPass == 0)
         return 1;
     const long long nTotal = nPass > MAX_SAMPLE_LENGTH ? nPass : nPass * (c - 1);
-    if (nTotal > MAX_SAMPLE_LENGTH && !bCut)
+    if (nTotal > MAX_SAMPLE_LENGTH && !bCut) {
+        if (pWhy != nullptr)
+            *pWhy = Message(IDS_WHY_GROUP_LENGTH, MAX_SAMPLE_LENGTH);
         return 0;
+    }
     // Only what is shown is built: one pass, itself cut to the limit.
     const long long nShown = std::min(nTotal, MAX_SAMPLE_LENGTH);
     std::string strPass;

@@ -68,6 +68,97 @@ enum StringId : int {
     IDS_CANNOT_WRITE_BECAUSE = 64,
     IDS_MENU_EXACT = 65,
     IDS_MENU_KEEP_LAYOUT = 66,
+    // The status line and the field tooltips: what a field is, in words
+    // (model/field_description). A pair of a plural and a singular text is
+    // one ID apart, the singular second.
+    IDS_WHAT_INTEGER = 67,
+    IDS_WHAT_BINARY = 68,
+    IDS_WHAT_OCTAL = 69,
+    IDS_WHAT_HEX = 70,
+    IDS_WHAT_FIXED = 71,
+    IDS_WHAT_DOUBLE = 72,
+    IDS_WHAT_EXPONENT = 73,
+    IDS_WHAT_ENGINEERING = 74,
+    IDS_WHAT_SCIENTIFIC = 75,
+    IDS_WHAT_GENERAL = 76,
+    IDS_WHAT_HEX_REAL = 77,
+    IDS_WHAT_LOGICAL = 78,
+    IDS_WHAT_CHARACTER = 79,
+    IDS_WHAT_STRING = 80,     // + 81
+    IDS_WHAT_HOLLERITH = 82,  // + 83
+    IDS_WHAT_WIDTH = 84,
+    IDS_WHAT_MINIMAL_WIDTH = 85,
+    IDS_WHAT_DEFAULT_WIDTH = 86,
+    IDS_WHAT_ITEM_WIDTH = 87,
+    IDS_WHAT_DECIMALS = 88,         // + 89
+    IDS_WHAT_MIN_DIGITS = 90,       // + 91
+    IDS_WHAT_EXPONENT_DIGITS = 92,  // + 93
+    IDS_WHAT_TIMES = 94,            // + 95
+    IDS_WHAT_SKIP = 96,             // + 97
+    IDS_WHAT_TAB = 98,
+    IDS_WHAT_TAB_LEFT = 99,    // + 100
+    IDS_WHAT_TAB_RIGHT = 101,  // + 102
+    IDS_WHAT_RECORD_END = 103,
+    IDS_WHAT_RECORD_ENDS = 104,  // + 105
+    IDS_WHAT_NO_LINE_END = 106,
+    IDS_WHAT_COLON = 107,
+    IDS_WHAT_SCALE = 108,
+    IDS_WHAT_SIGN_PLUS = 109,
+    IDS_WHAT_SIGN_SUPPRESS = 110,
+    IDS_WHAT_SIGN_DEFAULT = 111,
+    IDS_WHAT_BLANK_NULL = 112,
+    IDS_WHAT_BLANK_ZERO = 113,
+    IDS_WHAT_Q = 114,
+    IDS_WHAT_ROUND_UP = 115,
+    IDS_WHAT_ROUND_DOWN = 116,
+    IDS_WHAT_ROUND_ZERO = 117,
+    IDS_WHAT_ROUND_NEAREST = 118,
+    IDS_WHAT_ROUND_COMPATIBLE = 119,
+    IDS_WHAT_ROUND_PROCESSOR = 120,
+    IDS_WHAT_DECIMAL_COMMA = 121,
+    IDS_WHAT_DECIMAL_POINT = 122,
+    IDS_WHAT_GROUP = 123,
+    IDS_WHAT_GROUP_REPEATED = 124,  // + 125
+    IDS_WHAT_GROUP_ANY = 126,
+    IDS_WHAT_GROUP_END = 127,
+    IDS_WHAT_GROUP_END_PASSES = 128,  // + 129
+    IDS_WHAT_USER = 130,
+    IDS_WHAT_EMPTY = 131,
+    IDS_COLUMNS_NONE = 132,
+    IDS_COLUMNS_ONE = 133,
+    IDS_COLUMNS_RANGE = 134,
+    IDS_COLUMNS_RECORD = 135,
+    // Why a text or sample does not evaluate: said by the code that refuses it.
+    IDS_WHY_NO_SUCH_LETTERS = 136,
+    IDS_WHY_WRITTEN_AS = 137,
+    IDS_WHY_OR = 138,
+    IDS_WHY_NO_REPEAT = 139,
+    IDS_WHY_REPEAT_ZERO = 140,
+    IDS_WHY_REPEAT_ABOVE = 141,
+    IDS_WHY_COUNT_BLANK = 142,
+    IDS_WHY_CARRIAGE_RETURN = 143,
+    IDS_WHY_OPEN_CONSTANT = 144,
+    IDS_WHY_SHORT_HOLLERITH = 145,
+    IDS_WHY_CHARACTER = 146,
+    IDS_WHY_NOT_DESCRIPTOR = 147,
+    IDS_WHY_EMPTY = 148,
+    IDS_WHY_ABOVE_LIMIT = 149,
+    IDS_WHY_DIGITS_ABOVE_WIDTH = 150,
+    IDS_WHY_ZERO_WIDTH = 151,
+    IDS_WHY_NO_EXPONENT_DIGIT = 152,
+    IDS_WHY_G_WIDTH = 153,
+    IDS_WHY_GROUP_REPEAT = 154,
+    IDS_WHY_GROUP_LENGTH = 155,
+    IDS_WHY_NO_SUCH_SAMPLE = 156,
+    IDS_WHY_TAKEN_BACK = 157,
+    // The buttons' tooltips: each names the keys that run its command.
+    IDS_TIP_NEW = 158,
+    IDS_TIP_REMOVE = 159,
+    IDS_TIP_VALUE = 160,
+    IDS_TIP_OK = 161,
+    IDS_TIP_CANCEL = 162,
+    IDS_TIP_HELP = 163,
+    IDS_STATUS_NAME = 164,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the Quillmark window off screen to PNG pictures of the field strip
-# in a handful of states (a short FORMAT, a long one scrolled and at its end, an invalid
-# field, a group with its repeated sample, the editor in the sample row).
+# in a handful of states (a short FORMAT, a long one scrolled and at its
+# end, an invalid field, a group with its repeated sample, the editor in the
+# sample row, the status line under the strip).
 #
 #   tools/render_pictures.sh [OUTPUT_DIR]     (default: build/pictures)
 set -euo pipefail

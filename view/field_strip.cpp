@@ -11,9 +11,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QToolTip>
 #include <algorithm>
 
 #include "descriptor_list.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_layout.h"
 #include "field_strip_accessible.h"
@@ -74,6 +76,7 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_wndEdit = new CFieldEdit(this);
     m_wndEdit->Create(true, QRect(0, 0, 10, 10));
     m_wndEdit->setFont(m_hFont);
+    m_wndEdit->installEventFilter(this);  // its tooltip is the field's
     connect(m_wndEdit, &CFieldEdit::TextUpdated, this, [this] { OnCommand(EDITOR_ID, EN_UPDATE); });
     connect(m_wndEdit, &CFieldEdit::KillFocus, this, [this] { OnCommand(EDITOR_ID, EN_KILLFOCUS); });
     // The field keys act at once, the key taken from the edit: keys typed
@@ -351,6 +354,7 @@ void CFieldStrip::OnSetFocus()
     PlaceEditor();
     InvalidateConnectorBand();
     NotifyAccessibility(bHadFocus);
+    emit StatusChanged();
 }
 
 void CFieldStrip::LoadEditor()
@@ -467,15 +471,7 @@ QString CFieldStrip::CurrentFieldDetails() const
     const QString strSpoken = SpokenText(strShown);
     // The columns as the user counts them, from 1 in each record.
     const SFieldPlace place = LayOutFields(*m_pList, i + 1)[static_cast<std::size_t>(i)];
-    QString strColumns;
-    if (place.nWidth <= 0)
-        strColumns = tr("no columns");
-    else if (place.nWidth == 1)
-        strColumns = tr("column %1").arg(place.nColumn + 1);
-    else
-        strColumns = tr("columns %1 to %2").arg(place.nColumn + 1).arg(place.nColumn + place.nWidth);
-    if (place.nRecord > 0)
-        strColumns = tr("record %1, %2").arg(place.nRecord + 1).arg(strColumns);
+    const QString strColumns = ToScreen(ColumnsText(place));
     return tr("descriptor %1, sample %2, %3")
         .arg(ToScreen(strText),
              strSpoken == strShown && !strShown.isEmpty() ? QStringLiteral("\"%1\"").arg(strShown) : strSpoken,
@@ -486,6 +482,43 @@ QString CFieldStrip::CurrentFieldDescription() const
 {
     const QString strName = CurrentFieldName();
     return strName.isEmpty() ? QString() : strName + QStringLiteral(": ") + CurrentFieldDetails();
+}
+
+QString CFieldStrip::StatusText() const
+{
+    const int i = CurrentIndex();
+    if (m_pList == nullptr || i < 0 || i >= m_pList->size())
+        return QString();
+    const std::string strField = DescribeField(*m_pList, i);
+    return ToScreen(m_strTakenBack.empty() ? strField : m_strTakenBack + "; " + strField);
+}
+
+void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area)
+{
+    // One way for a cell and for the editor over the current one: the tip
+    // belongs to the window, and the area it stays up over is given in the
+    // window's coordinates.
+    QWidget* pWindow = window();
+    const QRect windowArea(mapTo(pWindow, area.topLeft()), area.size());
+    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex)), pWindow, windowArea);
+}
+
+// A tooltip over a field, on a cell or on the editor over the current one,
+// is the field's status line without any note.
+bool CFieldStrip::event(QEvent* pEvent)
+{
+    if (pEvent->type() != QEvent::ToolTip || m_pList == nullptr)
+        return QWidget::event(pEvent);
+    const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
+    const CFieldCell* pCell = CellAt(pHelp->pos());
+    const int i = pCell != nullptr ? CellIndex(pCell->Id()) : -1;
+    if (i < 0 || i >= m_pList->size()) {
+        QToolTip::hideText();
+        pEvent->ignore();
+        return true;
+    }
+    ShowFieldTip(pHelp->globalPos(), i, pCell->Rect());
+    return true;
 }
 
 void CFieldStrip::NotifyAccessibility(bool bFocus)

@@ -214,7 +214,19 @@ public:
     QString CurrentFieldDetails() const;
     QString CurrentFieldDescription() const;
 
+    // The status line of the current field (model/field_description): what
+    // its descriptor means and the columns it prints in, or why what was
+    // typed does not evaluate; after an edit was taken back on leaving a
+    // field, a note that it was comes first, until the next key or move.
+    QString StatusText() const;
+
+signals:
+    // The status line changed: a key was typed, the current field moved or
+    // was left.
+    void StatusChanged();
+
 protected:
+    bool event(QEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
@@ -239,6 +251,7 @@ private:
     void Invalidate() { update(); }
     void InvalidateConnectorBand();
     void NotifyAccessibility(bool bFocus);
+    void ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area);
     void EndEdit();
 
     void DrawConnector(QPainter& painter);
@@ -274,6 +287,7 @@ private:
     std::array<QLine, 2> m_connector{};
     QString m_strLoaded;
     std::string m_strLoadedBytes;
+    std::string m_strTakenBack;  // the note of the edit last taken back, until the next key or move
     bool m_bPainting = false;
 };
 

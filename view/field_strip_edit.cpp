@@ -3,6 +3,7 @@
 // an invalid one back.
 #include "descriptor_list.h"
 #include "field_commands.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
 #include "strip_text.h"
@@ -82,6 +83,8 @@ void CFieldStrip::OnEditUpdate()
     // what the field holds and prints changes.
     m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
     NotifyAccessibility(false);
+    m_strTakenBack.clear();
+    emit StatusChanged();
 }
 
 void CFieldStrip::OnEditKillFocus()
@@ -89,14 +92,23 @@ void CFieldStrip::OnEditKillFocus()
     m_wndEdit->SetEditing(false);  // before hiding it, which takes its focus
     m_wndEdit->hide();
     EndEdit();
+    emit StatusChanged();  // (a move within the strip says so when it arrives)
 }
 
 void CFieldStrip::EndEdit()
 {
     m_wndEdit->SetEditing(false);
     const int i = CurrentIndex();
-    if (i >= 0 && i < m_pList->size())
-        LeaveField(*m_pList, i, IsSampleRow(m_nCurrentId) ? ROW_SAMPLE : ROW_TEXT);
+    m_strTakenBack.clear();
+    if (i >= 0 && i < m_pList->size()) {
+        // What was typed, for the note should it be taken back: a refused
+        // sample leaves the text row "??????".
+        const bool bSampleRow = IsSampleRow(m_nCurrentId);
+        const CDescriptor& d = m_pList->At(i);
+        const std::string strTyped = bSampleRow ? d.Sample() : d.Text();
+        if (LeaveField(*m_pList, i, bSampleRow ? ROW_SAMPLE : ROW_TEXT))
+            m_strTakenBack = TakenBackText(d.Text(), strTyped);
+    }
     Rebuild(0);  // reloads the field, which leaving it marked changed
     Invalidate();
 }

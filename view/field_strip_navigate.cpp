@@ -2,12 +2,15 @@
 #include <QAbstractSlider>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 
 #include "descriptor_list.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
+#include "strip_text.h"
 
 namespace {
 
@@ -186,6 +189,11 @@ void CFieldStrip::wheelEvent(QWheelEvent* pEvent)
 
 bool CFieldStrip::eventFilter(QObject* pObject, QEvent* pEvent)
 {
+    if (pObject == m_wndEdit && pEvent->type() == QEvent::ToolTip && m_pList != nullptr) {
+        const auto* pHelp = static_cast<QHelpEvent*>(pEvent);
+        ShowFieldTip(pHelp->globalPos(), CurrentIndex(), m_wndEdit->geometry());
+        return true;
+    }
     if (pObject == m_pScrollBar && pEvent->type() == QEvent::Wheel) {
         wheelEvent(static_cast<QWheelEvent*>(pEvent));
         return true;

@@ -8,6 +8,9 @@ accessibility bus (AT-SPI, the python3-pyatspi bindings).
                                 accessible tree of the program that has the
                                 focus, one line a node (depth, role, name,
                                 description), and ends
+  a11y_probe.py now TITLE       prints the accessible tree of the program
+                                whose frame's name starts with TITLE as it
+                                is at once, and ends (no READY)
 
 Both print READY first once they are connected (listen: once it listens).
 """
@@ -20,6 +23,13 @@ from gi.repository import GLib
 
 def line(*fields):
     print("\t".join(str(f).replace("\t", " ").replace("\n", " ") for f in fields), flush=True)
+
+
+def walk_print(node, depth):
+    line(depth, node.getRoleName(), node.name, node.description)
+    for child in node:
+        if child is not None:
+            walk_print(child, depth + 1)
 
 
 def listen():
@@ -36,16 +46,10 @@ def listen():
 
 
 def tree():
-    def walk(node, depth):
-        line(depth, node.getRoleName(), node.name, node.description)
-        for child in node:
-            if child is not None:
-                walk(child, depth + 1)
-
     def on_focus(event):
         if event.detail1 != 1:
             return
-        walk(event.source.getApplication(), 0)
+        walk_print(event.source.getApplication(), 0)
         pyatspi.Registry.stop()
 
     pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
@@ -53,10 +57,24 @@ def tree():
     pyatspi.Registry.start()
 
 
+def now(title):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is None:
+            continue
+        for child in app:
+            if child is not None and child.name.startswith(title):
+                walk_print(app, 0)
+                return
+    sys.exit("no frame named " + title)
+
+
 if __name__ == "__main__":
     if sys.argv[1:2] == ["listen"]:
         listen()
     elif sys.argv[1:2] == ["tree"]:
         tree()
+    elif sys.argv[1:2] == ["now"] and len(sys.argv) == 3:
+        now(sys.argv[2])
     else:
         sys.exit(__doc__)

@@ -4,11 +4,13 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
@@ -17,6 +19,7 @@
 #include "editor_frame.h"
 #include "exact_sample.h"
 #include "field_cell.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
 #include "gui_helpers.h"
@@ -107,6 +110,9 @@ private slots:
     void closingQuitsTheHelpViewerUnlessTheCommandLineWasBad();
     void theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked();
     void theWindowIsAFrameToAssistiveTechnology();
+    void theStatusLineFollowsTheCurrentFieldAndEveryKey();
+    void theWindowGrewByExactlyTheStatusLine();
+    void theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus();
 
 private:
     // A fixed-form source file holding the text, in this test's own folder.
@@ -546,4 +552,102 @@ void FrameTest::theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked()
     QVERIFY(LoadPreference(PREF_EXACT_SAMPLES));
     StorePreference(PREF_EXACT_SAMPLES, false);
     StorePreference(PREF_KEEP_LAYOUT, false);
+}
+
+void FrameTest::theStatusLineFollowsTheCurrentFieldAndEveryKey()
+{
+    SWindow window({"1X", "I6", "4X", "F11.3"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QLabel* pStatus = frame.StatusLine();
+    QVERIFY(pStatus != nullptr);
+    QCOMPARE(pStatus->text(), QString("1X: skip 1 column, column 1"));
+    QSignalSpy changes(frame.Strip(), &CFieldStrip::StatusChanged);
+
+    QTest::keyClick(window.Focus(), Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(pStatus->text(), QString("I6: integer, 6 wide, columns 2 to 7"));
+    // Every key: a refusal with its reason, then the field again.
+    QTest::keyClick(window.Focus(), Qt::Key_X);
+    QCOMPARE(pStatus->text(), QString("I6x: I is written I, Iw or Iw.m"));
+    QTest::keyClick(window.Focus(), Qt::Key_Backspace);
+    QCOMPARE(pStatus->text(), QString("I6: integer, 6 wide, columns 2 to 7"));
+    QTest::keyClick(window.Focus(), Qt::Key_Backspace);
+    QTest::keyClick(window.Focus(), Qt::Key_2);
+    QCOMPARE(pStatus->text(), QString("I2: integer, 2 wide, columns 2 to 3"));
+    QCOMPARE(changes.count(), 5);  // the move and four keys
+
+    // Left with a bad text, the field goes back; the line says so until the
+    // next key, which describes the field alone again.
+    QTest::keyClicks(window.Focus(), "q");
+    QTest::keyClick(window.Focus(), Qt::Key_Down);
+    QCOMPARE(window.list.At(1).Text(), std::string("I2"));
+    QCOMPARE(pStatus->text(), QString("I2: \"I2q\" was taken back; I2: integer, 2 wide, columns 2 to 3"));
+    QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.Focus(), "123");
+    QCOMPARE(pStatus->text(), QString("I3: integer, 3 wide, columns 2 to 4"));
+    // A sample that no descriptor of the kind prints.
+    QTest::keyClick(window.Focus(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.Focus(), "1a");
+    QCOMPARE(pStatus->text(), QString("\"1a\": no descriptor like F11.3 prints this sample"));
+    QTest::keyClick(window.Focus(), Qt::Key_Up);
+    QCOMPARE(pStatus->text(),
+             QString("F11.3: \"1a\" was taken back; F11.3: real, 11 wide, 3 decimals, columns 9 to 19"));
+
+    // The label is read by name and never takes the keyboard.
+    QCOMPARE(pStatus->accessibleName(), QString("Field status"));
+    QCOMPARE(pStatus->accessibleDescription(), pStatus->text());
+    QCOMPARE(pStatus->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(pStatus, Qt::LeftButton);
+    QCOMPARE(window.Focus(), static_cast<QWidget*>(frame.Strip()->Editor()));
+}
+
+void FrameTest::theWindowGrewByExactlyTheStatusLine()
+{
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QApplication::processEvents();
+    const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const int lh = fixed.height() + std::max(0, fixed.leading());
+    const QLabel* pStatus = frame.StatusLine();
+    // The strip and the buttons' row as the window had them, and the line.
+    const int nWithout = frame.Strip()->ClientRect().height() + 3 * lh + (7 * lh) / 4;
+    QCOMPARE(frame.height(), nWithout + pStatus->height());
+    QVERIFY(pStatus->height() >= QFontMetrics(pStatus->font()).height());
+    // Under the strip, over the buttons, as wide as the strip.
+    const QRect line = pStatus->geometry();
+    QVERIFY(line.top() >= frame.Strip()->Frame()->geometry().bottom());
+    for (int nRow = 1; nRow < kSentinelRow; ++nRow)
+        QVERIFY2(line.bottom() < frame.Control(nRow)->geometry().top(), qPrintable(QString("row %1").arg(nRow)));
+    QCOMPARE(line.left(), frame.Strip()->Frame()->geometry().left());
+    QCOMPARE(line.right(), frame.Strip()->Frame()->geometry().right());
+}
+
+void FrameTest::theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus()
+{
+    SWindow window({"I5", "F7.2"});
+    CEditorFrame& frame = *window.pFrame;
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    // Each tip starts with its caption and names the hot key the window
+    // really takes for it (from the captions' letters).
+    for (int nRow = 1; nRow < kSentinelRow; ++nRow) {
+        const QString strCaption = window.Button(nRow)->text().remove('&').remove("...");
+        const QString strTip = window.Button(nRow)->toolTip();
+        QVERIFY2(strTip.startsWith(strCaption + " - "), qPrintable(strTip));
+        const char chLetter = frame.HotKeyLetter(nRow);
+        if (chLetter != 0) {
+            QVERIFY2(strTip.contains(QString("Alt+%1").arg(QChar(chLetter).toUpper())), qPrintable(strTip));
+            QCOMPARE(frame.HotKeyRow(QChar(chLetter).toUpper().unicode()), nRow);
+        }
+    }
+    QVERIFY(window.Button(kOkRow)->toolTip().contains("Enter"));
+    QVERIFY(window.Button(kOkRow + 1)->toolTip().contains("Escape"));
+
+    // Hovering the second field's sample shows its status line.
+    CFieldStrip& strip = *frame.Strip();
+    const QPoint at = strip.SampleCell(1)->Rect().center();
+    QHelpEvent help(QEvent::ToolTip, at, strip.mapToGlobal(at));
+    QApplication::sendEvent(&strip, &help);
+    QTRY_COMPARE(QToolTip::text(), QString::fromStdString(DescribeField(window.list, 1)));
+    QCOMPARE(QToolTip::text(), QString("F7.2: real, 7 wide, 2 decimals, columns 6 to 12"));
 }

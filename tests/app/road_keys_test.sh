@@ -203,6 +203,7 @@ send_step() {
         window:*) focus_dialog "${step#window:}" || return 1 ;;
         focused:*) await_focus "${step#focused:}" || return 1 ;;
         a11y-tree:*) a11y_tree "${step#a11y-tree:}" || return 1 ;;
+        a11y-now:*) a11y_now "${step#a11y-now:}" || return 1 ;;
         key:*) read -r -a keys <<< "${step#key:}"; xdotool key --delay "$kKeyDelay" "${keys[@]}" ;;
         burst:*) read -r -a keys <<< "${step#burst:}"; xdotool key --delay 0 "${keys[@]}" ;;
         type:*) xdotool type --delay "$kKeyDelay" -- "${step#type:}" ;;
@@ -367,6 +368,23 @@ a11y_tree() {
     fi
 }
 program_ended_pid() { ! kill -0 "$1" 2> /dev/null; }
+
+# "a11y-now:NAME" records the program's accessible tree as it is now into
+# $work/a11y-NAME, without a move: what a screen reader reads of a label
+# the user did not go to.
+a11y_now() {
+    timeout "$kFocusWait" "$a11y_python" "$a11y_probe" now "Quillmark - " > "$work/a11y-$1" 2> "$work/a11y-now.log" ||
+        { fail "the accessibility probe did not read the tree:"; cat "$work/a11y-now.log"; return 1; }
+}
+
+# The status line, as the accessible tree NAME recorded it, must read TEXT.
+expect_status_line() {
+    local name=$1 text=$2
+    awk -F '\t' -v text="$text" '$2 == "label" && $3 == "Field status" && $4 == text { found = 1 } END { exit !found }' \
+        "$work/a11y-$name" && return
+    fail "the status line in '$name' does not read '$text':"
+    grep '	label	' "$work/a11y-$name" | sed 's/^/    /'
+}
 
 # --- The roads ------------------------------------------------------------------
 
@@ -578,6 +596,22 @@ else
         grep -q '	text	Field 3 of 5, sample row	descriptor 4X, sample 4 blanks, columns 8 to 11$' "$work/a11y-tree" ||
             fail "the editor on 4X's sample is not described as expected:"
         ((road_failed)) && sed 's/^/    /' "$work/a11y-tree"
+        finish_road prog.for
+
+        # The status line under the strip follows the keys: a move with
+        # Ctrl+Right, a text typed that is no descriptor (and why), the
+        # field left, which takes the text back and says so. OK then writes
+        # the statement as it was.
+        printf '%s' "$(fixed_with '1X, I6, 4X, F11.3')" > "$work/prog.for"
+        road "the status line says what the field is, why a text is refused, and that it was taken back" \
+            prog.for 2 7 'a11y-now:first' 'key:ctrl+Right' 'a11y-now:moved' 'type:x' 'a11y-now:typed' \
+            'key:ctrl+Right' 'a11y-now:left' 'key:Return'
+        expect_status 0
+        expect_file prog.for "$(fixed_with '1X, I6, 4X, F11.3')"
+        expect_status_line first '1X: skip 1 column, column 1'
+        expect_status_line moved 'I6: integer, 6 wide, columns 2 to 7'
+        expect_status_line typed 'I6x: I is written I, Iw or Iw.m'
+        expect_status_line left 'I6: "I6x" was taken back; 4X: skip 4 columns, columns 8 to 11'
         finish_road prog.for
     fi
     stop_a11y_listener

@@ -132,6 +132,8 @@ int main(int argc, char** argv)
         {"later-forms", "(\"x =\", F8.3, DC, F8.3, 1000A, G0, *(1X, I0))",
          [] { Keys(Qt::Key_Right, Qt::ControlModifier, 3); }},
         {"empty-format", "()", nullptr},
+        // The status line under the strip, on the bundled example's F11.3.
+        {"status", "(1X,I6,4X,F11.3,4X,E13.5)", [] { Keys(Qt::Key_Right, Qt::ControlModifier, 3); }},
         {"sample-row", "(SP, I5, F9.3, E12.4)",
          [] {
              Keys(Qt::Key_Right, Qt::ControlModifier, 2);
