@@ -88,6 +88,10 @@ constexpr SStringEntry kStrings[] = {
     // The strip's context menu: the two settings kept for the next start.
     {65, "&Samples as Compiled"},
     {66, "&Keep Layout on OK"},
+    // Cancel, Escape or closing the window after a change asks first.
+    {67, "Discard the changes to the FORMAT statement?"},
+    {68, "&Discard"},
+    {69, "&Keep editing"},
 };
 
 }  // namespace

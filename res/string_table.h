@@ -68,6 +68,9 @@ enum StringId : int {
     IDS_CANNOT_WRITE_BECAUSE = 64,
     IDS_MENU_EXACT = 65,
     IDS_MENU_KEEP_LAYOUT = 66,
+    IDS_DISCARD_CHANGES = 67,
+    IDS_BUTTON_DISCARD = 68,
+    IDS_BUTTON_KEEP_EDITING = 69,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "descriptor_list.h"
+#include "edit_history.h"
 #include "field_edit.h"
 #include "field_layout.h"
 #include "field_strip_accessible.h"
@@ -40,6 +41,7 @@ CFieldStrip::~CFieldStrip()
 int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList, int nId)
 {
     m_pList = pList;
+    m_pHistory = std::make_unique<CEditHistory>(*pList);
     if (parentWidget() != pParent)
         setParent(pParent);
 

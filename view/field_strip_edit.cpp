@@ -2,6 +2,7 @@
 // stored and evaluated at once; leaving the field keeps a valid edit and takes
 // an invalid one back.
 #include "descriptor_list.h"
+#include "edit_history.h"
 #include "field_commands.h"
 #include "field_edit.h"
 #include "field_strip.h"
@@ -20,6 +21,7 @@ constexpr SNotification kEditorNotifications[] = {
     {FEN_FIRST, &CFieldStrip::FirstField},   {FEN_LAST, &CFieldStrip::LastField},
     {FEN_UP, &CFieldStrip::ToTextRow},       {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
     {FEN_DOWN, &CFieldStrip::ToSampleRow},   {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
+    {FEN_UNDO, &CFieldStrip::UndoInPlace},   {FEN_REDO, &CFieldStrip::RedoInPlace},
 };
 
 }  // namespace
@@ -53,7 +55,7 @@ void CFieldStrip::OnEditUpdate()
     // line edit shows them otherwise.
     const QString strEdit = m_wndEdit->text();
     const std::string strText = strEdit == m_strLoaded ? m_strLoadedBytes : FromScreen(strEdit);
-    TypeIntoField(*m_pList, i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
+    m_pHistory->Type(i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
     if (CFieldCell* pCell = Cell(m_nCurrentId)) {
         if (bSampleRow) {
             std::string strRepeated;
@@ -96,7 +98,19 @@ void CFieldStrip::EndEdit()
     m_wndEdit->SetEditing(false);
     const int i = CurrentIndex();
     if (i >= 0 && i < m_pList->size())
-        LeaveField(*m_pList, i, IsSampleRow(m_nCurrentId) ? ROW_SAMPLE : ROW_TEXT);
+        m_pHistory->Leave(i, IsSampleRow(m_nCurrentId) ? ROW_SAMPLE : ROW_TEXT);
     Rebuild(0);  // reloads the field, which leaving it marked changed
     Invalidate();
+}
+
+void CFieldStrip::UndoInPlace()
+{
+    if (Undo())
+        GiveFocus();
+}
+
+void CFieldStrip::RedoInPlace()
+{
+    if (Redo())
+        GiveFocus();
 }
