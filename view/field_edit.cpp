@@ -62,6 +62,19 @@ int HistoryKeyCode(const QKeyEvent* pEvent)
     return 0;
 }
 
+int EditorMenuHistoryCode(const QAction* pAction)
+{
+    // Known by their names where the toolkit gives them, else by their
+    // captions (the toolkit's own, in its language), the shortcut after a tab.
+    const QString strName = pAction->objectName();
+    const QString strCaption = pAction->text().section(QLatin1Char('\t'), 0, 0);
+    if (strName == QLatin1String("edit-undo") || strCaption == QLineEdit::tr("&Undo"))
+        return FEN_UNDO;
+    if (strName == QLatin1String("edit-redo") || strCaption == QLineEdit::tr("&Redo"))
+        return FEN_REDO;
+    return 0;
+}
+
 CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
 {
     // The border and highlight are drawn here, inside the editor's own
@@ -181,11 +194,11 @@ void CFieldEdit::contextMenuEvent(QContextMenuEvent* pEvent)
     // the keys of this visit and would be a second one.
     const auto* pStrip = qobject_cast<const CFieldStrip*>(parentWidget());
     for (QAction* pAction : pMenu->actions()) {
-        const bool bUndo = pAction->objectName() == QLatin1String("edit-undo");
-        if (!bUndo && pAction->objectName() != QLatin1String("edit-redo"))
+        const int nCode = EditorMenuHistoryCode(pAction);
+        if (nCode == 0)
             continue;
+        const bool bUndo = nCode == FEN_UNDO;
         QObject::disconnect(pAction, &QAction::triggered, this, nullptr);
-        const int nCode = bUndo ? FEN_UNDO : FEN_REDO;
         connect(pAction, &QAction::triggered, this, [this, nCode] { emit Notify(nCode); });
         if (pStrip != nullptr)
             pAction->setEnabled(bUndo ? pStrip->History().CanUndo() : pStrip->History().CanRedo());

@@ -19,8 +19,13 @@
 
 class QKeyEvent;
 
+class QAction;
+
 // FEN_UNDO or FEN_REDO for the keys of Undo and Redo, 0 for any other key.
 int HistoryKeyCode(const QKeyEvent* pEvent);
+// FEN_UNDO or FEN_REDO for the Undo and Redo items of a line edit's standard
+// context menu, 0 for any other item.
+int EditorMenuHistoryCode(const QAction* pAction);
 
 class CFieldEdit : public QLineEdit {
     Q_OBJECT
