@@ -256,7 +256,14 @@ bool CEditorFrame::MayDiscard()
 {
     if (ProcessFlags().m_bDebug || m_pStrip == nullptr || !m_pStrip->History().IsChanged())
         return true;
-    if (AskDiscardChanges(this))
+    // A second close while the question stands (the window manager's close
+    // pressed again) waits for its answer.
+    if (m_bAsking)
+        return false;
+    m_bAsking = true;
+    const bool bDiscard = AskDiscardChanges(this);
+    m_bAsking = false;
+    if (bDiscard)
         return true;
     KeepEditing();
     return false;

@@ -128,6 +128,7 @@ private:
     int m_nLineHeight = 0;  // its line height
     bool m_bWritten = false;
     bool m_bMayClose = false;  // OK or Cancel decided to close: no question then
+    bool m_bAsking = false;    // the question before discarding is open
     bool m_bKeepLayout = false;
     bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;
