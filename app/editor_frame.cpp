@@ -14,6 +14,8 @@
 
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
+#include "edit_history.h"
+#include "field_edit.h"
 #include "field_strip.h"
 #include "flags.h"
 #include "frame_keys.h"
@@ -256,8 +258,62 @@ void CEditorFrame::resizeEvent(QResizeEvent* pEvent)
 
 void CEditorFrame::closeEvent(QCloseEvent* pEvent)
 {
+    // The window manager's close asks as Cancel does.
+    if (!m_bMayClose && !MayDiscard()) {
+        pEvent->ignore();
+        return;
+    }
     pEvent->accept();
     emit Closed();
+}
+
+bool CEditorFrame::MayDiscard()
+{
+    if (ProcessFlags().m_bDebug || m_pStrip == nullptr || !m_pStrip->History().IsChanged())
+        return true;
+    // A second close while the question stands (the window manager's close
+    // pressed again) waits for its answer.
+    if (m_bAsking)
+        return false;
+    m_bAsking = true;
+    const bool bDiscard = AskDiscardChanges(this);
+    m_bAsking = false;
+    if (bDiscard)
+        return true;
+    KeepEditing();
+    return false;
+}
+
+void CEditorFrame::KeepEditing()
+{
+    // Typing that was going on goes on, text and caret as they were;
+    // otherwise the statement becomes current again.
+    CFieldEdit* pEditor = m_pStrip->Editor();
+    if (m_nCurrentRow == kStripRow && pEditor->IsEditing()) {
+        TakeKeyboard();
+        pEditor->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    ReturnToStatement();
+}
+
+void CEditorFrame::OnUndo()
+{
+    OnHistoryStep(&CFieldStrip::Undo);
+}
+
+void CEditorFrame::OnRedo()
+{
+    OnHistoryStep(&CFieldStrip::Redo);
+}
+
+void CEditorFrame::OnHistoryStep(bool (CFieldStrip::*pStep)())
+{
+    if (m_pStrip == nullptr || !(m_pStrip->*pStep)())
+        return;
+    // SetCurrentControl gives the strip the focus, which puts the editor on
+    // the field the step touched with its restored text.
+    SetCurrentControl(kStripRow);
 }
 
 void CEditorFrame::OnFormatStatement()
@@ -302,6 +358,7 @@ void CEditorFrame::OnOk()
     const WriteWay nWay = m_bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD;
     if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, nWay, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
+        m_bMayClose = true;
         close();
         return;
     }
@@ -318,6 +375,9 @@ void CEditorFrame::OnOk()
 
 void CEditorFrame::OnCancel()
 {
+    if (!MayDiscard())
+        return;
+    m_bMayClose = true;
     close();
 }
 

@@ -51,6 +51,13 @@ public:
     // Runs a command now: commands 1 to 7 of the control table.
     void OnCommand(int nCommandId);
 
+    // Undo and Redo (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y), from any control of
+    // the window: the step is taken back or made again in the strip, whose
+    // field it touched becomes current, and the statement has the keyboard.
+    // Nothing happens when there is nothing to undo or redo.
+    void OnUndo();
+    void OnRedo();
+
     // The control of a row (nullptr for the sentinel), the row of a control
     // (-1 for none), the row a hot key stands for (-1 for none).
     QWidget* Control(int nRow) const;
@@ -105,6 +112,12 @@ private:
     void OnHelp();
     void ReturnToStatement();
     void UpdateStatusLine();
+    void OnHistoryStep(bool (CFieldStrip::*pStep)());
+    // Whether the window may close: yes without a change (one undone back to
+    // the opening list is none) and on the unattended road; else the user
+    // is asked, and Keep editing gives the statement the keyboard again.
+    bool MayDiscard();
+    void KeepEditing();
 
     CDescriptorList& m_list;
     CStatementSite& m_site;
@@ -120,6 +133,8 @@ private:
     int m_nLineHeight = 0;    // its line height
     int m_nStatusHeight = 0;  // the status line's height, in the window's own font
     bool m_bWritten = false;
+    bool m_bMayClose = false;  // OK or Cancel decided to close: no question then
+    bool m_bAsking = false;    // the question before discarding is open
     bool m_bKeepLayout = false;
     bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;

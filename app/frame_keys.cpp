@@ -7,6 +7,8 @@
 
 #include "control_table.h"
 #include "editor_frame.h"
+#include "field_edit.h"
+#include "field_strip.h"
 
 namespace {
 
@@ -47,6 +49,13 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
         return OnHotKey(pEvent, false);
     if (pEvent->modifiers() & Qt::AltModifier)
         return false;
+    // Undo and Redo are the window's from any control, the editor included,
+    // whose line edit would otherwise keep a history of its own.
+    switch (HistoryKeyCode(pEvent)) {
+    case FEN_UNDO: m_pFrame->OnUndo(); return true;
+    case FEN_REDO: m_pFrame->OnRedo(); return true;
+    default: break;
+    }
     switch (pEvent->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {

@@ -5,6 +5,7 @@
 //   Tab, Shift+Tab   the next or previous control becomes current
 //   Enter            the current button's command; OK while the strip is current
 //   Escape           Cancel
+//   Ctrl+Z           Undo; Ctrl+Shift+Z and Ctrl+Y Redo (from any control)
 //   Alt+letter       the control with that hot key becomes current, and its command runs
 //   a left click     makes the clicked control current, then acts as usual
 #pragma once

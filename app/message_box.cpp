@@ -2,8 +2,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPushButton>
 #include <QWidget>
 #include <array>
+
+#include "dialog_runner.h"
+#include "string_table.h"
 
 namespace {
 
@@ -101,4 +105,20 @@ int CMessageBoxPresenter::Present(OwnerHandle owner, unsigned style, const std::
     if (pClicked == nullptr)
         return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
     return AnswerOf(box.standardButton(pClicked));
+}
+
+bool AskDiscardChanges(QWidget* pOwner)
+{
+    QMessageBox box(pOwner != nullptr && pOwner->isVisible() ? pOwner->window() : nullptr);
+    ConfigureMessageBox(box, MB_ICONEXCLAMATION, QString::fromLatin1(LoadResourceString(IDS_DISCARD_CHANGES)),
+                        QString::fromLatin1(LoadResourceString(IDS_CAPTION)));
+    box.setStandardButtons(QMessageBox::NoButton);
+    QPushButton* pDiscard = box.addButton(QString::fromLatin1(LoadResourceString(IDS_BUTTON_DISCARD)),
+                                          QMessageBox::DestructiveRole);
+    QPushButton* pKeep = box.addButton(QString::fromLatin1(LoadResourceString(IDS_BUTTON_KEEP_EDITING)),
+                                       QMessageBox::RejectRole);
+    box.setDefaultButton(pKeep);
+    box.setEscapeButton(pKeep);
+    RunDialog(box);
+    return box.clickedButton() == pDiscard;
 }

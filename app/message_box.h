@@ -15,6 +15,12 @@ void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strTex
 // The answer a button stands for; IDCANCEL for anything else.
 int AnswerOf(QMessageBox::StandardButton button);
 
+// Asks whether to discard the changes to the statement, in a box of the
+// presenter's style with the buttons Discard and Keep editing; Keep editing
+// is the default and the answer to Escape. Run through RunDialog, so that
+// tests answer it. True for Discard.
+bool AskDiscardChanges(QWidget* pOwner);
+
 class CMessageBoxPresenter : public IMessagePresenter {
 public:
     int Present(OwnerHandle owner, unsigned style, const std::string& text, const std::string& caption) override;

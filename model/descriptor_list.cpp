@@ -72,9 +72,15 @@ void CDescriptorList::Unlink(int index)
 
 int CDescriptorList::RemoveDescriptor(int index)
 {
+    return TakeDescriptor(index) != nullptr ? 1 : 0;
+}
+
+std::unique_ptr<CDescriptor> CDescriptorList::TakeDescriptor(int index)
+{
     if (m_arrDescriptors.empty())
-        return 0;
+        return nullptr;
     Unlink(index);
+    std::unique_ptr<CDescriptor> pTaken = std::move(m_arrDescriptors[static_cast<std::size_t>(index)]);
     m_arrDescriptors.erase(m_arrDescriptors.begin() + index);
 
     // The removed descriptor may have set modes or columns that later ones
@@ -82,7 +88,38 @@ int CDescriptorList::RemoveDescriptor(int index)
     // direction unless an evaluation before it makes it due from its text.
     if (!m_arrDescriptors.empty())
         CDescriptor::EvaluateOnward(m_arrDescriptors.front().get(), 0, false, false, true);
-    return 1;
+    return pTaken;
+}
+
+void CDescriptorList::PutDescriptor(int index, std::unique_ptr<CDescriptor> pDescriptor)
+{
+    LinkIn(index, std::move(pDescriptor));
+    EvaluateAll();
+}
+
+SFieldContent CDescriptorList::Content(int index) const
+{
+    const CDescriptor& d = At(index);
+    return SFieldContent{d.m_strText, d.m_strValue, d.m_nKind == KIND_EMPTY};
+}
+
+void CDescriptorList::SetContent(int index, const SFieldContent& content)
+{
+    CDescriptor& d = Item(index);
+    d.m_strText = content.strText;
+    d.m_strValue = content.strValue;
+    // The empty field is known by its good kind while its text is blank.
+    if (content.bEmptyField)
+        d.m_nGoodKind = KIND_EMPTY;
+    d.Touch();
+    EvaluateAll();
+}
+
+void CDescriptorList::EvaluateAll()
+{
+    m_bInvalid = 0;
+    if (!m_arrDescriptors.empty())
+        CDescriptor::EvaluateOnward(&Item(0), 0, true, true, false);
 }
 
 int CDescriptorList::GetText(int index, std::string& out) const

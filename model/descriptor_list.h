@@ -25,6 +25,16 @@ struct SSplitLayout {
     std::size_t nClose = 0;          // the list's closing parenthesis
 };
 
+// What the user gave one field: its text, its value of its own and whether it
+// is the empty field. Everything else a field shows (its sample, the modes in
+// force) follows from these and the fields before it by evaluation.
+struct SFieldContent {
+    std::string strText;
+    std::string strValue;
+    bool bEmptyField = false;
+    bool operator==(const SFieldContent&) const = default;
+};
+
 class CDescriptorList {
 public:
     // A list read with the given descriptor table (the strict one for -fps4).
@@ -46,6 +56,17 @@ public:
     // one field to start from. Always succeeds.
     void InsertEmptyField(int index);
     int RemoveDescriptor(int index);
+    // RemoveDescriptor, handing the descriptor over whole (its identity with
+    // it) instead of destroying it; PutDescriptor links such a descriptor in
+    // again at index and evaluates every descriptor again.
+    std::unique_ptr<CDescriptor> TakeDescriptor(int index);
+    void PutDescriptor(int index, std::unique_ptr<CDescriptor> pDescriptor);
+    // The content of field index; SetContent gives the field a content again
+    // and evaluates every descriptor again from its text.
+    SFieldContent Content(int index) const;
+    void SetContent(int index, const SFieldContent& content);
+    // Evaluates every descriptor again from its text, in one pass.
+    void EvaluateAll();
     int GetText(int index, std::string& out) const;
     int SetText(int index, const char* text);
     int GetSample(int index, std::string& out) const;

@@ -43,7 +43,7 @@ CResult InsertField(CDescriptorList& list, int index, const char* text)
     return CResult();
 }
 
-CResult RemoveField(CDescriptorList& list, int index)
+CResult RemoveField(CDescriptorList& list, int index, std::unique_ptr<CDescriptor>* pRemoved)
 {
     if (list.size() <= 1)
         return Message(IDS_LAST_DESCRIPTOR);
@@ -51,8 +51,11 @@ CResult RemoveField(CDescriptorList& list, int index)
     if (index > 0 && index + 1 < list.size() && OpensGroup(list.At(index - 1).Kind()) &&
         list.At(index + 1).Kind() == KIND_CLOSE)
         return Message(IDS_EMPTY_GROUP);
-    if (!list.RemoveDescriptor(index))
+    std::unique_ptr<CDescriptor> pTaken = IsFieldIndex(list, index) ? list.TakeDescriptor(index) : nullptr;
+    if (pTaken == nullptr)
         return Message(IDS_CANNOT_DELETE);
+    if (pRemoved != nullptr)
+        *pRemoved = std::move(pTaken);
     return CResult();
 }
 

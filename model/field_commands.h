@@ -4,6 +4,8 @@
 // A refusal comes back as a result with its message; the front end shows it.
 #pragma once
 
+#include <memory>
+
 #include "descriptor_list.h"
 #include "result.h"
 
@@ -35,8 +37,9 @@ CResult InsertField(CDescriptorList& list, int index, const char* text);
 
 // Remove Field. Refused with "A Format statement must have at least one
 // descriptor" (the last one stays) or "Unable to delete the current
-// descriptor", the list unchanged.
-CResult RemoveField(CDescriptorList& list, int index);
+// descriptor", the list unchanged. With pRemoved the removed descriptor is
+// handed over whole instead of destroyed.
+CResult RemoveField(CDescriptorList& list, int index, std::unique_ptr<CDescriptor>* pRemoved = nullptr);
 
 // Change Value: the field's sample shows the value as the field prints it;
 // an empty value restores the default sample. Refused with "Illegal value for

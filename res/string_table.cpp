@@ -190,6 +190,10 @@ constexpr SStringEntry kStrings[] = {
     {162, "Cancel - Escape"},
     {163, "Help - Alt+H"},
     {164, "Field status"},
+    // Cancel, Escape or closing the window after a change asks first.
+    {165, "Discard the changes to the FORMAT statement?"},
+    {166, "&Discard"},
+    {167, "&Keep editing"},
 };
 
 }  // namespace

@@ -159,6 +159,9 @@ enum StringId : int {
     IDS_TIP_CANCEL = 162,
     IDS_TIP_HELP = 163,
     IDS_STATUS_NAME = 164,
+    IDS_DISCARD_CHANGES = 165,
+    IDS_BUTTON_DISCARD = 166,
+    IDS_BUTTON_KEEP_EDITING = 167,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

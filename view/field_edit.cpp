@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "edit_history.h"
 #include "field_strip.h"
 
 namespace {
@@ -27,6 +28,19 @@ constexpr SFieldKey kFieldKeys[] = {
     {Qt::Key_Up, false, FEN_UP},     {Qt::Key_Down, false, FEN_DOWN},
 };
 
+// The keys of Undo and Redo, with exactly these modifiers held.
+struct SHistoryKey {
+    int nKey;
+    Qt::KeyboardModifiers modifiers;
+    int nCode;
+};
+
+const SHistoryKey kHistoryKeys[] = {
+    {Qt::Key_Z, Qt::ControlModifier, FEN_UNDO},
+    {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, FEN_REDO},
+    {Qt::Key_Y, Qt::ControlModifier, FEN_REDO},
+};
+
 // The border, and the two-pixel highlight inside it.
 constexpr int kBorder = 1;
 constexpr int kHighlight = 2;
@@ -37,6 +51,29 @@ constexpr int kLineEditMargin = 2;
 constexpr int kCaret = 1;
 
 }  // namespace
+
+int HistoryKeyCode(const QKeyEvent* pEvent)
+{
+    const Qt::KeyboardModifiers held = pEvent->modifiers() &
+                                       (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    for (const SHistoryKey& key : kHistoryKeys)
+        if (key.nKey == pEvent->key() && key.modifiers == held)
+            return key.nCode;
+    return 0;
+}
+
+int EditorMenuHistoryCode(const QAction* pAction)
+{
+    // Known by their names where the toolkit gives them, else by their
+    // captions (the toolkit's own, in its language), the shortcut after a tab.
+    const QString strName = pAction->objectName();
+    const QString strCaption = pAction->text().section(QLatin1Char('\t'), 0, 0);
+    if (strName == QLatin1String("edit-undo") || strCaption == QLineEdit::tr("&Undo"))
+        return FEN_UNDO;
+    if (strName == QLatin1String("edit-redo") || strCaption == QLineEdit::tr("&Redo"))
+        return FEN_REDO;
+    return 0;
+}
 
 CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
 {
@@ -111,6 +148,11 @@ QRect CFieldEdit::FitToText()
 
 void CFieldEdit::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (const int nHistoryCode = HistoryKeyCode(pEvent)) {
+        pEvent->accept();
+        emit Notify(nHistoryCode);
+        return;
+    }
     const bool bCtrl = (pEvent->modifiers() & Qt::ControlModifier) != 0;
     for (const SFieldKey& key : kFieldKeys) {
         if (key.nKey == pEvent->key() && key.bCtrl == bCtrl) {
@@ -148,6 +190,19 @@ void CFieldEdit::focusOutEvent(QFocusEvent* pEvent)
 void CFieldEdit::contextMenuEvent(QContextMenuEvent* pEvent)
 {
     const std::unique_ptr<QMenu> pMenu(createStandardContextMenu());
+    // Undo and Redo are the window's: the line edit's own history holds only
+    // the keys of this visit and would be a second one.
+    const auto* pStrip = qobject_cast<const CFieldStrip*>(parentWidget());
+    for (QAction* pAction : pMenu->actions()) {
+        const int nCode = EditorMenuHistoryCode(pAction);
+        if (nCode == 0)
+            continue;
+        const bool bUndo = nCode == FEN_UNDO;
+        QObject::disconnect(pAction, &QAction::triggered, this, nullptr);
+        connect(pAction, &QAction::triggered, this, [this, nCode] { emit Notify(nCode); });
+        if (pStrip != nullptr)
+            pAction->setEnabled(bUndo ? pStrip->History().CanUndo() : pStrip->History().CanRedo());
+    }
     const QList<QAction*> settings = parentWidget() != nullptr ? parentWidget()->actions() : QList<QAction*>();
     if (!settings.isEmpty()) {
         pMenu->addSeparator();

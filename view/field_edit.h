@@ -6,6 +6,8 @@
 //   Ctrl+Home, Ctrl+End        FEN_FIRST, FEN_LAST
 //   Up, Down                   FEN_UP, FEN_DOWN
 //   Ctrl+Up, Ctrl+Down         FEN_CTRL_UP, FEN_CTRL_DOWN
+//   Ctrl+Z                     FEN_UNDO (the window's history, not the line edit's)
+//   Ctrl+Shift+Z, Ctrl+Y       FEN_REDO
 //
 // The text's changes, losing the focus to another control and the field
 // keys all reach the strip at once (TextUpdated, KillFocus, Notify), before
@@ -14,6 +16,16 @@
 
 #include <QLineEdit>
 #include <QRect>
+
+class QKeyEvent;
+
+class QAction;
+
+// FEN_UNDO or FEN_REDO for the keys of Undo and Redo, 0 for any other key.
+int HistoryKeyCode(const QKeyEvent* pEvent);
+// FEN_UNDO or FEN_REDO for the Undo and Redo items of a line edit's standard
+// context menu, 0 for any other item.
+int EditorMenuHistoryCode(const QAction* pAction);
 
 class CFieldEdit : public QLineEdit {
     Q_OBJECT

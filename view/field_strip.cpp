@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "descriptor_list.h"
+#include "edit_history.h"
 #include "field_description.h"
 #include "field_edit.h"
 #include "field_layout.h"
@@ -42,6 +43,7 @@ CFieldStrip::~CFieldStrip()
 int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList, int nId)
 {
     m_pList = pList;
+    m_pHistory = std::make_unique<CEditHistory>(*pList);
     if (parentWidget() != pParent)
         setParent(pParent);
 

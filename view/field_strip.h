@@ -30,6 +30,7 @@
 QString SpokenText(const QString& strText);
 
 class CDescriptorList;
+class CEditHistory;
 class CFieldEdit;
 class QFrame;
 class QScrollBar;
@@ -69,6 +70,8 @@ enum EditorNotification : int {
     FEN_DOWN = 0x707,
     FEN_CTRL_UP = 0x708,
     FEN_CTRL_DOWN = 0x709,
+    FEN_UNDO = 0x70A,
+    FEN_REDO = 0x70B,
 };
 
 // Horizontal scroll requests, as the scroll bar makes them.
@@ -172,6 +175,20 @@ public:
     int GetFieldValue(std::string& strValue) const;
     CResult SetFieldValue(const std::string& strValue);
 
+    // Undo and Redo of the edits above and of typing (see edit_history.h):
+    // the field being typed in is left first, and the field the step touched
+    // becomes the focus target, in the row that shows the change. False when
+    // there was nothing to undo or redo. The caller then gives the strip the
+    // focus (GiveFocus), which puts the editor there with the restored text.
+    bool Undo();
+    bool Redo();
+    // The same, with the editor put on the field at once (the editor's own
+    // menu asks for these).
+    void UndoInPlace();
+    void RedoInPlace();
+    // The history of the edits made through the strip since it was created.
+    const CEditHistory& History() const { return *m_pHistory; }
+
     // The horizontal scroll range: 0 .. nFields − 1.
     void SetScrollRange(int nFields);
 
@@ -253,6 +270,7 @@ private:
     void NotifyAccessibility(bool bFocus);
     void ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area);
     void EndEdit();
+    bool ShowStep(int nIndex, bool bSampleRow);
 
     void DrawConnector(QPainter& painter);
     void DrawRuler(QPainter& painter, const QRect& updateRect);
@@ -260,7 +278,8 @@ private:
     void DrawCells(QPainter& painter, const QRect& updateRect) const;
 
     CDescriptorList* m_pList = nullptr;
-    CFieldEdit* m_wndEdit = nullptr;  // a child of the strip
+    std::unique_ptr<CEditHistory> m_pHistory;  // every edit goes through it
+    CFieldEdit* m_wndEdit = nullptr;           // a child of the strip
     std::vector<std::unique_ptr<CFieldCell>> m_arrTextCells;
     std::vector<std::unique_ptr<CFieldCell>> m_arrSampleCells;
     // The revision of each field's descriptor that its two cells show.

@@ -1,14 +1,16 @@
 // The edits the window's commands make through the strip: New Field, Remove
-// Field and Change Value on the current field. Each leaves the strip in line
+// Field and Change Value on the current field, and Undo and Redo of them and
+// of typing. Each goes through the edit history and leaves the strip in line
 // with the list and its editor on the field that should be current.
 #include "descriptor_list.h"
-#include "field_commands.h"
+#include "edit_history.h"
+#include "field_edit.h"
 #include "field_strip.h"
 
 CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
 {
     const int nIndex = CurrentIndex() + (bAfter ? 1 : 0);
-    const CResult result = ::InsertField(*m_pList, nIndex, strText.c_str());
+    const CResult result = m_pHistory->Insert(nIndex, strText.c_str());
     if (!result.Ok())
         return result;  // refused; nothing changed
     // Inserted before, the current cell's ID now names the new field; after,
@@ -25,7 +27,7 @@ CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
 CResult CFieldStrip::RemoveField()
 {
     const int nIndex = CurrentIndex();
-    const CResult result = ::RemoveField(*m_pList, nIndex);
+    const CResult result = m_pHistory->Remove(nIndex);
     if (!result.Ok())
         return result;
     // The last field went: its neighbour becomes current, in the same row.
@@ -46,11 +48,41 @@ int CFieldStrip::GetFieldValue(std::string& strValue) const
 
 CResult CFieldStrip::SetFieldValue(const std::string& strValue)
 {
-    const CResult result = ChangeFieldValue(*m_pList, CurrentIndex(), strValue.c_str());
+    const CResult result = m_pHistory->ChangeValue(CurrentIndex(), strValue.c_str());
     if (!result.Ok())
         return result;  // refused; the old value stays
     Rebuild(0);
     GiveFocus();
     Invalidate();
     return result;
+}
+
+bool CFieldStrip::Undo()
+{
+    if (!m_pHistory->CanUndo())
+        return false;
+    // The history leaves the field being typed in itself.
+    m_wndEdit->SetEditing(false);
+    const SEditPlace place = m_pHistory->Undo();
+    return ShowStep(place.nIndex, place.row == ROW_SAMPLE);
+}
+
+bool CFieldStrip::Redo()
+{
+    if (!m_pHistory->CanRedo())
+        return false;
+    m_wndEdit->SetEditing(false);
+    const SEditPlace place = m_pHistory->Redo();
+    return ShowStep(place.nIndex, place.row == ROW_SAMPLE);
+}
+
+bool CFieldStrip::ShowStep(int nIndex, bool bSampleRow)
+{
+    if (nIndex >= 0)
+        m_nFocusId = bSampleRow ? SampleCellId(nIndex) : TextCellId(nIndex);
+    // Every field may have changed: the cells are reloaded and laid out.
+    SetScrollRange(m_pList->size());
+    Rebuild(1);
+    Invalidate();
+    return true;
 }

@@ -2,6 +2,7 @@
 // stored and evaluated at once; leaving the field keeps a valid edit and takes
 // an invalid one back.
 #include "descriptor_list.h"
+#include "edit_history.h"
 #include "field_commands.h"
 #include "field_description.h"
 #include "field_edit.h"
@@ -21,6 +22,7 @@ constexpr SNotification kEditorNotifications[] = {
     {FEN_FIRST, &CFieldStrip::FirstField},   {FEN_LAST, &CFieldStrip::LastField},
     {FEN_UP, &CFieldStrip::ToTextRow},       {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
     {FEN_DOWN, &CFieldStrip::ToSampleRow},   {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
+    {FEN_UNDO, &CFieldStrip::UndoInPlace},   {FEN_REDO, &CFieldStrip::RedoInPlace},
 };
 
 }  // namespace
@@ -54,7 +56,7 @@ void CFieldStrip::OnEditUpdate()
     // line edit shows them otherwise.
     const QString strEdit = m_wndEdit->text();
     const std::string strText = strEdit == m_strLoaded ? m_strLoadedBytes : FromScreen(strEdit);
-    TypeIntoField(*m_pList, i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
+    m_pHistory->Type(i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
     if (CFieldCell* pCell = Cell(m_nCurrentId)) {
         if (bSampleRow) {
             std::string strRepeated;
@@ -106,9 +108,21 @@ void CFieldStrip::EndEdit()
         const bool bSampleRow = IsSampleRow(m_nCurrentId);
         const CDescriptor& d = m_pList->At(i);
         const std::string strTyped = bSampleRow ? d.Sample() : d.Text();
-        if (LeaveField(*m_pList, i, bSampleRow ? ROW_SAMPLE : ROW_TEXT))
+        if (m_pHistory->Leave(i, bSampleRow ? ROW_SAMPLE : ROW_TEXT))
             m_strTakenBack = TakenBackText(d.Text(), strTyped);
     }
     Rebuild(0);  // reloads the field, which leaving it marked changed
     Invalidate();
+}
+
+void CFieldStrip::UndoInPlace()
+{
+    if (Undo())
+        GiveFocus();
+}
+
+void CFieldStrip::RedoInPlace()
+{
+    if (Redo())
+        GiveFocus();
 }

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -16,6 +17,8 @@
 
 #include "control_table.h"
 #include "descriptor_list.h"
+#include "dialog_runner.h"
+#include "edit_history.h"
 #include "editor_frame.h"
 #include "exact_sample.h"
 #include "field_cell.h"
@@ -34,6 +37,44 @@ namespace {
 const char* const kUnbalanced = "Mismatched repeatables detected in Format statement\nExit aborted";
 const char* const kSaveFailed = "Unable to save FORMAT statement to file\nExit anyway?";
 const char* const kNoHelpFile = "Unable to find the helpfile \"KELDRANO.HLP\"";
+
+// Answers each box the window runs (the question before discarding) by
+// clicking the button with the given caption, and notes what it asked.
+class CAnsweringBoxes : public IDialogRunner {
+public:
+    explicit CAnsweringBoxes(const char* pszAnswer) : m_strAnswer(pszAnswer) { SetDialogRunner(this); }
+    ~CAnsweringBoxes() override { SetDialogRunner(nullptr); }
+    CAnsweringBoxes(const CAnsweringBoxes&) = delete;
+    CAnsweringBoxes& operator=(const CAnsweringBoxes&) = delete;
+
+    int Run(QDialog& dialog) override
+    {
+        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+        if (pBox == nullptr)
+            return dialog.result();
+        m_questions << pBox->text();
+        QStringList captions;
+        for (QAbstractButton* pButton : pBox->buttons())
+            captions << pButton->text();
+        m_captions = captions;
+        m_strDefault = pBox->defaultButton() != nullptr ? pBox->defaultButton()->text() : QString();
+        m_strEscape = pBox->escapeButton() != nullptr ? pBox->escapeButton()->text() : QString();
+        for (QAbstractButton* pButton : pBox->buttons())
+            if (pButton->text() == m_strAnswer)
+                pButton->click();
+        return dialog.result();
+    }
+
+    QString m_strAnswer;
+    QStringList m_questions;
+    QStringList m_captions;
+    QString m_strDefault;
+    QString m_strEscape;
+};
+
+const char* const kDiscard = "&Discard";
+const char* const kKeepEditing = "&Keep editing";
+const char* const kDiscardQuestion = "Discard the changes to the FORMAT statement?";
 
 // A shown main window over a list of the given descriptors, whose file
 // does not exist; or over the statement located at a line of a real file.
@@ -113,6 +154,8 @@ private slots:
     void theStatusLineFollowsTheCurrentFieldAndEveryKey();
     void theWindowGrewByExactlyTheStatusLine();
     void theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus();
+    void undoAndRedoKeysGoToTheWindowsHistory();
+    void theDiscardQuestionComesOnlyAfterAChange();
 
 private:
     // A fixed-form source file holding the text, in this test's own folder.
@@ -428,7 +471,9 @@ void FrameTest::keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning()
     QVERIFY(frame.FileWritten());
     QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(1X, I8, F7.2)\n"));
 
-    // Escape is Cancel, from inside the editor too.
+    // Escape is Cancel, from inside the editor too (after a change, once
+    // the discarding is confirmed).
+    CAnsweringBoxes boxes(kDiscard);
     WriteWholeFile(strFile, "  100 FORMAT(1X, I5, F7.2)\n");
     SWindow again(strFile, 1);
     QVERIFY(QTest::qWaitForWindowActive(again.pFrame.get()));
@@ -650,4 +695,134 @@ void FrameTest::theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus()
     QApplication::sendEvent(&strip, &help);
     QTRY_COMPARE(QToolTip::text(), QString::fromStdString(DescribeField(window.list, 1)));
     QCOMPARE(QToolTip::text(), QString("F7.2: real, 7 wide, 2 decimals, columns 6 to 12"));
+}
+
+// Ctrl+Z typed in the field's editor undoes the window's last step, not the
+// line edit's last key; Ctrl+Shift+Z and Ctrl+Y redo. After each, the field
+// the step touched is current, its editor shows the restored text and holds
+// the keyboard, also when Ctrl+Z came from a button.
+void FrameTest::undoAndRedoKeysGoToTheWindowsHistory()
+{
+    CRecordingPresenter presenter;
+    SWindow window({"1X", "I5", "SP", "F7.2"});
+    CEditorFrame& frame = *window.pFrame;
+    CFieldStrip& strip = *frame.Strip();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    const std::string strPlain = strip.SampleCell(3)->Text();
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(window.Focus(), k, m);
+        QCoreApplication::processEvents();
+    };
+    const auto editorText = [&] { return qobject_cast<QLineEdit*>(window.Focus())->text(); };
+
+    key(Qt::Key_Right, Qt::ControlModifier);
+    key(Qt::Key_Backspace);
+    QTest::keyClicks(window.Focus(), "89");
+    QCOMPARE(window.list.At(1).Text(), std::string("I89"));
+    key(Qt::Key_Right, Qt::ControlModifier);  // SP
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.list.At(1).Text(), std::string("I5"));  // the whole visit, not the 9 alone
+    QCOMPARE(strip.CurrentIndex(), 1);
+    QCOMPARE(window.Focus(), static_cast<QWidget*>(strip.Editor()));
+    QCOMPARE(editorText(), QString("I5"));
+    QCOMPARE(strip.TextCell(1)->Text(), std::string("I5"));
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window.list.At(1).Text(), std::string("I89"));
+    QCOMPARE(editorText(), QString("I89"));
+
+    // Typing and Ctrl+Z in the same visit takes that typing back.
+    QTest::keyClicks(window.Focus(), "x");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.list.At(1).Text(), std::string("I89"));
+    QCOMPARE(editorText(), QString("I89"));
+
+    // Remove Field of SP, then Ctrl+Z from the Cancel button: SP is back
+    // with its plus signs, current, and the statement has the keyboard.
+    key(Qt::Key_Right, Qt::ControlModifier);
+    frame.OnCommand(CMD_REMOVE_FIELD);
+    QCOMPARE(window.list.size(), 3);
+    QVERIFY(strip.SampleCell(2)->Text() != strPlain);
+    frame.SetCurrentControl(5);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(window.list.size(), 4);
+    QCOMPARE(window.list.At(2).Text(), std::string("SP"));
+    QCOMPARE(strip.SampleCell(3)->Text(), strPlain);
+    QCOMPARE(frame.CurrentControl(), kStripRow);
+    QCOMPARE(strip.CurrentIndex(), 2);
+    QCOMPARE(window.Focus(), static_cast<QWidget*>(strip.Editor()));
+    QCOMPARE(editorText(), QString("SP"));
+    key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(window.list.size(), 3);
+    QCOMPARE(editorText(), QString::fromStdString(window.list.At(strip.CurrentIndex()).Text()));
+    QVERIFY(presenter.m_messages.empty());
+}
+
+// Cancel, Escape and the window manager's close ask before a change is
+// discarded, and only then: not without a change, not after the change was
+// undone, not on the unattended road. Keep editing (the default, and the
+// answer to Escape) keeps the window with the edit in progress.
+void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
+{
+    const std::string strFile = SourceFile("  100 FORMAT(1X, I5, F7.2)\n");
+    {
+        CAnsweringBoxes boxes(kKeepEditing);
+        SWindow window(strFile, 1);
+        CEditorFrame& frame = *window.pFrame;
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QSignalSpy closed(&frame, &CEditorFrame::Closed);
+        QTest::keyClicks(window.Focus(), "9");
+        QTest::keyClick(window.Focus(), Qt::Key_Escape);
+        QTRY_COMPARE(boxes.m_questions.size(), 1);
+        QCOMPARE(boxes.m_questions[0], QString(kDiscardQuestion));
+        QCOMPARE(boxes.m_captions.size(), 2);
+        QVERIFY(boxes.m_captions.contains(kDiscard) && boxes.m_captions.contains(kKeepEditing));
+        QCOMPARE(boxes.m_strDefault, QString(kKeepEditing));
+        QCOMPARE(boxes.m_strEscape, QString(kKeepEditing));
+        QCOMPARE(closed.count(), 0);
+        // The edit goes on where it was.
+        QCOMPARE(window.Focus(), static_cast<QWidget*>(frame.Strip()->Editor()));
+        QCOMPARE(qobject_cast<QLineEdit*>(window.Focus())->text(), QString("1X9"));
+        QTest::keyClicks(window.Focus(), "0");
+        QCOMPARE(window.list.At(0).Text(), std::string("1X90"));
+
+        // The window manager's close asks too; Cancel from its button as well.
+        frame.close();
+        QCOMPARE(boxes.m_questions.size(), 2);
+        QVERIFY(frame.isVisible());
+        frame.OnCommand(CMD_CANCEL);
+        QCOMPARE(boxes.m_questions.size(), 3);
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(frame.CurrentControl(), kStripRow);
+
+        // Undone back to the opening list, it is no change: Escape closes.
+        QTest::keyClick(window.Focus(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!frame.Strip()->History().IsChanged());
+        QTest::keyClick(window.Focus(), Qt::Key_Escape);
+        QTRY_COMPARE(closed.count(), 1);
+        QCOMPARE(boxes.m_questions.size(), 3);
+    }
+    {
+        // Discard closes as Cancel: nothing written.
+        CAnsweringBoxes boxes(kDiscard);
+        SWindow window(strFile, 1);
+        QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        window.pFrame->OnCommand(CMD_REMOVE_FIELD);
+        window.pFrame->close();
+        QCOMPARE(boxes.m_questions.size(), 1);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!window.pFrame->FileWritten());
+    }
+    {
+        // The unattended road never asks.
+        CAnsweringBoxes boxes(kKeepEditing);
+        StartDebugLog(QDir(m_dir.path()).filePath("run.log").toStdString());
+        SWindow window(strFile, 1);
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        window.pFrame->OnCommand(CMD_REMOVE_FIELD);
+        window.pFrame->OnCommand(CMD_CANCEL);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(boxes.m_questions.isEmpty());
+    }
+    QCOMPARE(ReadWholeFile(strFile), std::string("  100 FORMAT(1X, I5, F7.2)\n"));
 }

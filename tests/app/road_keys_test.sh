@@ -455,9 +455,11 @@ expect_status 0
 expect_file prog.for "$(fixed_with '1X, I3, F7.3')"
 finish_road prog.for
 
-# Cancel after edits in both rows leaves the file untouched: exit 1.
+# Cancel after edits in both rows asks first; Discard leaves the file
+# untouched: exit 1.
 write_fixed
-road "edit, then Cancel" prog.for 2 7 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Down' 'key:ctrl+a' 'type:1' 'key:Escape'
+road "edit, then Cancel" prog.for 2 7 'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Down' 'key:ctrl+a' 'type:1' \
+    'key:Escape' 'window:^Quillmark$' 'key:alt+d'
 expect_status 1
 expect_file prog.for "$fixed_before"
 finish_road prog.for
@@ -494,6 +496,51 @@ finish_road later.f90
 # manager nobody hands the keyboard back to the main window when a dialog
 # or message box closes, so the roads do it ("window:^Quillmark - ").
 main='window:^Quillmark - '
+
+# Undo and Redo. Ctrl+Z takes back the whole visit to I5 (not only its last
+# key), and a Remove Field undone brings the same descriptor back: OK with
+# the layout kept then finds every descriptor as it was read, and the file
+# is not written at all (the same inode and time, the same bytes).
+inode_of() { stat -c '%i %Y' "$work/$1"; }
+write_fixed
+inode_before=$(inode_of prog.for)
+road_options=(--keep-layout)
+road "type into a field, Ctrl+Z, Remove Field, Ctrl+Z, then OK" prog.for 2 7 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:89' 'key:ctrl+z' 'key:alt+r' "$main" 'key:ctrl+z' 'key:Return'
+road_options=()
+expect_status 0
+expect_file prog.for "$fixed_before"
+[ "$(inode_of prog.for)" = "$inode_before" ] || fail "the file was written again"
+finish_road prog.for
+
+# A field removed, the removal undone and redone (Ctrl+Y): it is removed.
+write_fixed
+road "Remove Field, Ctrl+Z, Ctrl+Y, then OK" prog.for 2 7 \
+    'key:ctrl+Right' 'key:alt+r' "$main" 'key:ctrl+z' 'key:ctrl+y' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, F7.2')"
+finish_road prog.for
+
+# Undone, redone with Ctrl+Shift+Z, undone again: nothing is left to
+# discard, so Escape closes at once (no question stands in the way).
+write_fixed
+road "Remove Field, undo, redo, undo, then Escape" prog.for 2 7 \
+    'key:alt+r' "$main" 'key:ctrl+z' 'key:ctrl+shift+z' 'key:ctrl+z' 'key:Escape'
+expect_status 1
+expect_file prog.for "$fixed_before"
+finish_road prog.for
+
+# After a change Escape asks; Enter keeps editing, and the window takes
+# the keyboard back by itself with the edit going on; Escape again and
+# Discard end as Cancel does.
+write_fixed
+road "a change, then Escape: keep editing, then discard" prog.for 2 7 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Escape' 'window:^Quillmark$' 'key:Return' \
+    'focused:^Quillmark - ' 'type:0' 'key:Escape' 'window:^Quillmark$' 'key:alt+d'
+expect_status 1
+expect_file prog.for "$fixed_before"
+finish_road prog.for
+
 write_fixed
 road "New Field: a custom descriptor after the first field" prog.for 2 7 \
     'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' "$main" 'key:Return'
@@ -529,7 +576,7 @@ finish_road prog.for
 write_fixed
 road "New Field: an unbalanced statement is not written" prog.for 2 7 \
     'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
-    'window:^Quillmark$' 'key:Escape' "$main" 'key:Escape'
+    'window:^Quillmark$' 'key:Escape' "$main" 'key:Escape' 'window:^Quillmark$' 'key:alt+d'
 expect_status 1
 expect_file prog.for "$fixed_before"
 finish_road prog.for

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 #include <QtTest>
 #include <cstring>
 #include <memory>
@@ -19,6 +21,7 @@
 #endif
 
 #include "descriptor_list.h"
+#include "edit_history.h"
 #include "field_edit.h"
 #include "field_strip.h"
 
@@ -126,6 +129,7 @@ private slots:
     void tellsAssistiveTechnologyWhatIsCurrent();
     void theEditorsDescriptionFollowsWhatIsTyped();
     void typingKeepsTheAccessibleFocusOnTheEditor();
+    void theEditorsUndoIsTheStripsHistory();
 };
 
 void FieldStripTest::typesCharacterByCharacterWithALiveSample()
@@ -835,6 +839,47 @@ void FieldStripTest::typingKeepsTheAccessibleFocusOnTheEditor()
     QAccessibleInterface* pScrollBar = QAccessible::queryAccessibleInterface(s.pStrip->ScrollBar());
     QCOMPARE(pScrollBar->text(QAccessible::Name), QString("Fields"));
     QAccessible::installUpdateHandler(nullptr);
+}
+
+// The editor has no history of its own: Ctrl+Z, Ctrl+Y and the Undo and
+// Redo of its context menu all act on the strip's, a visit's typing at a
+// time, and the editor shows the restored text.
+void FieldStripTest::theEditorsUndoIsTheStripsHistory()
+{
+    SStrip s({"1X", "I5", "F7.2"});
+    s.Key(Qt::Key_Right, Qt::ControlModifier);
+    s.Key(Qt::Key_Backspace);
+    s.Type("89");
+    s.Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(s.Text(1), std::string("I5"));
+    QCOMPARE(s.Editor()->text(), QString("I5"));
+    QCOMPARE(s.CellText(TextCellId(1)), std::string("I5"));
+    QVERIFY(!s.Editor()->isUndoAvailable());
+    s.Key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(s.Text(1), std::string("I89"));
+    QCOMPARE(s.Editor()->text(), QString("I89"));
+
+    // The menu's Undo, enabled by the strip's history, takes the visit back.
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (pMenu == nullptr)
+            return;
+        for (QAction* pAction : pMenu->actions())
+            if (const int nCode = EditorMenuHistoryCode(pAction))
+                seen << (nCode == FEN_UNDO ? "undo" : "redo") + QString(pAction->isEnabled() ? "+" : "-");
+        for (QAction* pAction : pMenu->actions())
+            if (EditorMenuHistoryCode(pAction) == FEN_UNDO)
+                pAction->trigger();
+        pMenu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), s.Editor()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(s.Editor(), &event);
+    QCoreApplication::processEvents();
+    QCOMPARE(seen, (QStringList{"undo+", "redo-"}));
+    QCOMPARE(s.Text(1), std::string("I5"));
+    QCOMPARE(s.Editor()->text(), QString("I5"));
+    QVERIFY(s.pStrip->History().CanRedo());
 }
 
 QTEST_MAIN(FieldStripTest)
