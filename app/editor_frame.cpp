@@ -3,11 +3,17 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QMetaObject>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <cctype>
 
@@ -59,9 +65,40 @@ CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidge
         return true;
     }();
     (void)bAccessible;
+    setAcceptDrops(true);
 }
 
 CEditorFrame::~CEditorFrame() = default;
+
+namespace {
+
+// The local files a drop brings.
+QStringList DroppedFiles(const QMimeData* pData)
+{
+    QStringList files;
+    if (pData == nullptr)
+        return files;
+    for (const QUrl& url : pData->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    return files;
+}
+
+}  // namespace
+
+void CEditorFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (!DroppedFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+}
+
+void CEditorFrame::dropEvent(QDropEvent* pEvent)
+{
+    // "--" first, so that a file named like an option is read as a file.
+    for (const QString& strFile : DroppedFiles(pEvent->mimeData()))
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), strFile});
+    pEvent->acceptProposedAction();
+}
 
 void CEditorFrame::CreateControls()
 {

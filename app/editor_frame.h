@@ -84,6 +84,10 @@ signals:
     void Closed();
 
 protected:
+    // A file dropped on the window starts a program of its own for it (the
+    // list of its statements); this window is left as it is.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 

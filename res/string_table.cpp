@@ -88,6 +88,15 @@ constexpr SStringEntry kStrings[] = {
     // The strip's context menu: the two settings kept for the next start.
     {65, "&Samples as Compiled"},
     {66, "&Keep Layout on OK"},
+    // The picker of a start with a file alone.
+    {67, "No FORMAT statement or format string in file \"%s\""},
+    {68, "Quillmark - Open a Statement - %1"},
+    {69, "&Filter:"},
+    {70, "Filter by line, label or list"},
+    {71, "FORMAT statements and format strings"},
+    {72, "Line"},
+    {73, "Label"},
+    {74, "List"},
 };
 
 }  // namespace

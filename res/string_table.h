@@ -68,6 +68,14 @@ enum StringId : int {
     IDS_CANNOT_WRITE_BECAUSE = 64,
     IDS_MENU_EXACT = 65,
     IDS_MENU_KEEP_LAYOUT = 66,
+    IDS_NO_STATEMENTS = 67,
+    IDS_PICKER_TITLE = 68,
+    IDS_PICKER_FILTER = 69,
+    IDS_PICKER_FILTER_NAME = 70,
+    IDS_PICKER_LIST_NAME = 71,
+    IDS_PICKER_LINE = 72,
+    IDS_PICKER_LABEL = 73,
+    IDS_PICKER_LIST = 74,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.
