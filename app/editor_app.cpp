@@ -140,6 +140,9 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         return false;
     }
     ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
+    // A label followed to its FORMAT statement: the title names that line.
+    if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)
+        strLine = std::to_string(m_site.m_nFirstLine);
     const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The empty list "()" shows one empty field to start from; it is not
     // written back, so OK without an edit keeps "()".
