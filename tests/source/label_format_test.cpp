@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "io_format.h"
 #include "source_helpers.h"
 #include "statement_index.h"
 #include "string_table.h"
@@ -115,6 +116,51 @@ TEST_F(SourceTest, FollowedLabelWritesTheFormatStatement)
     ASSERT_TRUE(m_list.SetText(0, "I7"));
     ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
     EXPECT_EQ(Contents(), "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I7)\n      END\n");
+}
+
+// The format an I/O statement's text names: the label's value, or the
+// offset of the constant; "" when none is read.
+struct SIoCase {
+    const char* pszText;
+    const char* pszFormats;  // "L100" a label, "C12" a constant at offset 12, space separated
+};
+
+const SIoCase kIoCases[] = {
+    {"WRITE (6, 100) X", "L100"},
+    {"write(unit=6,fmt=0100)", "L100"},
+    {"WRITE (FMT = 10, UNIT = 6)", "L10"},
+    {"READ (5, '(I5)') N", "C9"},
+    {"READ (UNIT=5, FMT='(A)', IOSTAT=K) S", "C18"},
+    {"PRINT '(A)', 'x'", "C6"},
+    {"PRINT 100", "L100"},
+    {"READ 100, N", "L100"},
+    {"READ *, N", ""},
+    {"WRITE (6, *) '(I5)'", ""},
+    {"WRITE (6, F) X", ""},
+    {"WRITE (6, L100) X", ""},
+    {"WRITE (6, 100 + 1) X", ""},
+    {"WRITE (6, 123456) X", ""},
+    {"WRITE (6, 0) X", ""},
+    {"WRITE (6, NML=G)", ""},
+    {"WRITE (UNIT=6, 100) X", ""},
+    {"WRITE (6) X", ""},
+    {"WRITE(1, 2) = 3", ""},
+    {"WRITEX = 1", ""},
+    {"PRINT = 5", ""},
+    {"IF (A .GT. B) PRINT 200, A", "L200"},
+    {"X = 1; WRITE (6, 300) X; PRINT '(A)', 'y'", "L300 C31"},
+    {"WRITE (6, 100) 'it''s (I5)' ! WRITE (6, 200)", "L100"},
+};
+
+TEST(IoFormat, ReadsTheFormatOfTheControlList)
+{
+    for (const SIoCase& c : kIoCases) {
+        std::string strGot;
+        for (const SIoFormat& format : ReadIoFormats(c.pszText))
+            strGot += std::string(strGot.empty() ? "" : " ") + (format.kind == IO_FORMAT_LABEL ? "L" : "C") +
+                      std::to_string(format.kind == IO_FORMAT_LABEL ? format.nLabel : static_cast<int>(format.nOffset));
+        EXPECT_EQ(strGot, c.pszFormats) << c.pszText;
+    }
 }
 
 const char* const kIndexed = "      PROGRAM P\n"                         // 1
