@@ -173,7 +173,7 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
     commandLine.arrWords = place;
     commandLine.arrWords.insert(commandLine.arrWords.end(), options.begin(), options.end());
     const bool bEndOfOptions = std::find(words.begin(), words.end(), kEndOfOptions) != words.end();
-    if (place.size() == 1 && (bEndOfOptions || (options.empty() && place[0].rfind('-', 0) != 0)) &&
+    if (place.size() == 1 && !place[0].empty() && (bEndOfOptions || (options.empty() && place[0].rfind('-', 0) != 0)) &&
         options.size() <= kMaxOptions) {
         commandLine.bPickStatement = 1;
         for (const std::string& strWord : options)

@@ -114,6 +114,7 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("file and an option") << QStringList{"p.for", "-fps4"} << 1 << 0 << 0 << 0;
     QTest::newRow("file alone unattended") << QStringList{"-d:1:l", "--", "p.for"} << 1 << 1 << 0 << 0;
     QTest::newRow("end of options alone, no file") << QStringList{"--"} << 1 << 0 << 0 << 0;
+    QTest::newRow("an empty file name alone") << QStringList{""} << 1 << 0 << 0 << 0;
 }
 
 void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()
