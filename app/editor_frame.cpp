@@ -66,6 +66,10 @@ CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidge
     }();
     (void)bAccessible;
     setAcceptDrops(true);
+    // "--" first, so that a file named like an option is read as a file.
+    m_openDropped = [](const QString& strFile) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), strFile});
+    };
 }
 
 CEditorFrame::~CEditorFrame() = default;
@@ -94,10 +98,11 @@ void CEditorFrame::dragEnterEvent(QDragEnterEvent* pEvent)
 
 void CEditorFrame::dropEvent(QDropEvent* pEvent)
 {
-    // "--" first, so that a file named like an option is read as a file.
-    for (const QString& strFile : DroppedFiles(pEvent->mimeData()))
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), strFile});
-    pEvent->acceptProposedAction();
+    const QStringList files = DroppedFiles(pEvent->mimeData());
+    for (const QString& strFile : files)
+        m_openDropped(strFile);
+    if (!files.isEmpty())
+        pEvent->acceptProposedAction();
 }
 
 void CEditorFrame::CreateControls()

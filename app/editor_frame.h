@@ -3,6 +3,8 @@
 // and the commands the controls stand for.
 #pragma once
 
+#include <functional>
+
 #include <QRect>
 #include <QWidget>
 #include <array>
@@ -80,6 +82,10 @@ public:
     // command line was bad and the viewer shows its help.
     void OnDestroy();
 
+    // What a dropped file starts (by default: this program on the file
+    // alone, as its own process); the tests put a recorder here.
+    void SetDroppedFileOpener(std::function<void(const QString&)> opener) { m_openDropped = std::move(opener); }
+
 signals:
     void Closed();
 
@@ -121,4 +127,5 @@ private:
     bool m_bKeepLayout = false;
     bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;
+    std::function<void(const QString&)> m_openDropped;
 };
