@@ -172,6 +172,15 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
     SplitPlaceAndOptions(words, place, options);
     commandLine.arrWords = place;
     commandLine.arrWords.insert(commandLine.arrWords.end(), options.begin(), options.end());
+    const bool bEndOfOptions = std::find(words.begin(), words.end(), kEndOfOptions) != words.end();
+    if (place.size() == 1 && !place[0].empty() && (bEndOfOptions || (options.empty() && place[0].rfind('-', 0) != 0)) &&
+        options.size() <= kMaxOptions) {
+        commandLine.bPickStatement = 1;
+        for (const std::string& strWord : options)
+            ReadOption(strWord, place[0], commandLine);
+        commandLine.bError = commandLine.bError || commandLine.bDebug;
+        return commandLine;
+    }
     if (place.size() != kPlaceWords || options.size() > kMaxOptions) {
         commandLine.bError = 1;
         return commandLine;
@@ -199,7 +208,7 @@ void ApplyCommandLine(const SCommandLine& commandLine)
     flags.m_bEchoMessages = 1;
     if (!commandLine.bError) {
         flags.m_strSourceFile = commandLine.arrWords[0];
-        flags.m_nStatementLine = std::max(0LL, ConvertNumber(commandLine.arrWords[1]));
+        flags.m_nStatementLine = commandLine.bPickStatement ? 0 : std::max(0LL, ConvertNumber(commandLine.arrWords[1]));
     }
     for (const SCommandOption& option : commandLine.arrOptions) {
         if (option.nKind == OPTION_DEBUG_LOG)
@@ -229,7 +238,7 @@ std::string MakeWindowTitle(const std::string& strFileWord, const std::string& s
 const char* CommandLineUsage()
 {
     return "usage: quillmark FILE LINE COLUMN [-d:1:LOG] [-fps4] [--exact] [--keep-layout] [--free-form | "
-           "--fixed-form]";
+           "--fixed-form] | quillmark FILE";
 }
 
 std::string CommandLineProblem(const SCommandLine& commandLine)
@@ -256,13 +265,19 @@ const char* CommandLineHelp()
 {
     return "Usage: quillmark FILE LINE COLUMN [OPTION...]\n"
            "       quillmark [OPTION...] -- FILE LINE COLUMN\n"
+           "       quillmark FILE\n"
+           "       quillmark [OPTION...] -- FILE\n"
            "       quillmark --help | --version\n"
            "\n"
            "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
            "that starts on LINE of the Fortran source FILE in a window that shows each\n"
            "edit descriptor as a field; OK writes the statement back into FILE.\n"
            "COLUMN, the cursor column, picks the format string on its line. A blank\n"
-           "line starts a new FORMAT statement with a label of its own.\n"
+           "line starts a new FORMAT statement with a label of its own. A READ, WRITE\n"
+           "or PRINT whose format is a label opens the FORMAT statement it names.\n"
+           "With FILE alone, a list of FILE's FORMAT statements and format strings\n"
+           "comes first: type to filter it, Enter opens the chosen one (-d:1: needs\n"
+           "LINE and COLUMN).\n"
            "\n"
            "Options (in any order and any case):\n"
            "  -d:1:LOG       unattended: messages go into the file LOG, questions are\n"

@@ -37,6 +37,8 @@ struct SCommandLine {
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form or --fixed-form
     int bExact = 0;                                  // --exact was given
     int bKeepLayout = 0;                             // --keep-layout was given
+    int bPickStatement = 0;                          // FILE alone ("quillmark FILE", or the options, "--"
+                                                     // and FILE): the statement is chosen from a list
 };
 
 // Splits a command-line text into words at blanks and tabs. When the text
@@ -58,6 +60,9 @@ std::vector<std::string> CommandLineWords(const std::vector<std::string>& args);
 std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& words);
 
 // Checks the word count and reads the options; changes nothing outside.
+// A file alone (one word that is no option, or FILE alone after "--" with
+// the options before it) asks for the list of its statements to choose from
+// (bPickStatement); it cannot run unattended, so -d:1: with it is an error.
 // Without a word "--", FILE LINE COLUMN are the first three words and the
 // options follow them; with one, the options stand before it and FILE LINE
 // COLUMN after it, so that a file named like an option can be given.

@@ -15,7 +15,10 @@
 #include "preferences.h"
 #include "quillmark_version.h"
 #include "source_file.h"
+#include "statement_index.h"
+#include "statement_picker_dialog.h"
 #include "statement_session.h"
+#include "string_table.h"
 #include "window_questions.h"
 
 namespace {
@@ -117,12 +120,19 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     m_pFrame->SetStoresSettings(bStored);
 
     const std::string& strFile = commandLine.arrWords[0];
-    const std::string& strLine = commandLine.arrWords[1];
     SStatementRequest request;
     request.strFile = strFile;
-    request.nLine = ConvertNumber(strLine);
-    request.nColumn = ConvertNumber(commandLine.arrWords[2]);
     request.form = commandLine.nSourceForm;
+    std::string strLine;
+    if (commandLine.bPickStatement) {
+        if (!PickStatement(request))
+            return false;
+        strLine = std::to_string(request.nLine);
+    } else {
+        strLine = commandLine.arrWords[1];
+        request.nLine = ConvertNumber(strLine);
+        request.nColumn = ConvertNumber(commandLine.arrWords[2]);
+    }
     CWindowQuestions questions(Owner(), m_saveAsDialog);
     const CResult opened = OpenStatement(request, m_list, m_site, questions);
     if (!opened.Ok()) {
@@ -130,6 +140,9 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         return false;
     }
     ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
+    // A label followed to its FORMAT statement: the title names that line.
+    if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)
+        strLine = std::to_string(m_site.m_nFirstLine);
     const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The empty list "()" shows one empty field to start from; it is not
     // written back, so OK without an edit keeps "()".
@@ -143,6 +156,26 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     m_pFrame->TakeKeyboard();  // without a window manager nobody else gives it the keyboard
     if (ProcessFlags().m_bDebug)
         m_pFrame->PostCommand(CMD_OK);
+    return true;
+}
+
+bool CEditorApp::PickStatement(SStatementRequest& request)
+{
+    std::vector<SIndexedStatement> statements;
+    const CResult indexed = IndexStatements(request.strFile, request.form, m_list.Table(), statements);
+    if (!indexed.Ok()) {
+        ShowResult(Owner(), indexed);
+        return false;
+    }
+    if (statements.empty()) {
+        ShowResult(Owner(), Message(IDS_NO_STATEMENTS, request.strFile));
+        return false;
+    }
+    CStatementPickerDlg picker(nullptr, request.strFile, std::move(statements));
+    if (picker.DoModal() != IDOK || picker.Chosen() == nullptr)
+        return false;  // Cancel: nothing opened, the file left alone
+    request.nLine = picker.Chosen()->nLine;
+    request.nColumn = picker.Chosen()->nColumn;
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "descriptor_list.h"
 #include "message_box.h"
 #include "save_as_dialog.h"
+#include "statement_locator.h"
 #include "statement_site.h"
 
 class CEditorFrame;
@@ -48,6 +49,12 @@ public:
     OwnerHandle Owner() const;
 
 private:
+    // With the file alone: the list of its statements, and the one chosen
+    // into request's line and column. False when there is none, the file
+    // cannot be read, or the list is cancelled (each said in a message but
+    // the last).
+    bool PickStatement(SStatementRequest& request);
+
     CDescriptorList m_list;
     CStatementSite m_site;
     CMessageBoxPresenter m_presenter;

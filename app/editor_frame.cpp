@@ -3,12 +3,18 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QMetaObject>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <cctype>
 
@@ -62,9 +68,45 @@ CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidge
         return true;
     }();
     (void)bAccessible;
+    setAcceptDrops(true);
+    // "--" first, so that a file named like an option is read as a file.
+    m_openDropped = [](const QString& strFile) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), strFile});
+    };
 }
 
 CEditorFrame::~CEditorFrame() = default;
+
+namespace {
+
+// The local files a drop brings.
+QStringList DroppedFiles(const QMimeData* pData)
+{
+    QStringList files;
+    if (pData == nullptr)
+        return files;
+    for (const QUrl& url : pData->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    return files;
+}
+
+}  // namespace
+
+void CEditorFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (!DroppedFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+}
+
+void CEditorFrame::dropEvent(QDropEvent* pEvent)
+{
+    const QStringList files = DroppedFiles(pEvent->mimeData());
+    for (const QString& strFile : files)
+        m_openDropped(strFile);
+    if (!files.isEmpty())
+        pEvent->acceptProposedAction();
+}
 
 void CEditorFrame::CreateControls()
 {

@@ -3,6 +3,8 @@
 // and the commands the controls stand for.
 #pragma once
 
+#include <functional>
+
 #include <QRect>
 #include <QWidget>
 #include <array>
@@ -90,10 +92,18 @@ public:
     // command line was bad and the viewer shows its help.
     void OnDestroy();
 
+    // What a dropped file starts (by default: this program on the file
+    // alone, as its own process); the tests put a recorder here.
+    void SetDroppedFileOpener(std::function<void(const QString&)> opener) { m_openDropped = std::move(opener); }
+
 signals:
     void Closed();
 
 protected:
+    // A file dropped on the window starts a program of its own for it (the
+    // list of its statements); this window is left as it is.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
@@ -138,4 +148,5 @@ private:
     bool m_bKeepLayout = false;
     bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;
+    std::function<void(const QString&)> m_openDropped;
 };

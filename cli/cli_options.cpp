@@ -66,6 +66,22 @@ void SplitInlineValue(std::string& strWord, std::string& strValue, bool& bHasVal
     bHasValue = true;
 }
 
+// --list-statements FILE: the file alone, with --json, --fps4 and a source
+// form; no edits, no list, no write.
+ParseOutcome ReadListStatements(const std::vector<std::string>& positional, SCliOptions& options, std::string& strError)
+{
+    if (positional.size() != 1) {
+        strError = "--list-statements needs FILE alone (one word), not " + std::to_string(positional.size());
+        return PARSE_USAGE_ERROR;
+    }
+    if (options.bHasList || options.bWrite || options.bLive || options.bExact || !options.edits.empty()) {
+        strError = "--list-statements takes only --json, --fps4, --free-form or --fixed-form";
+        return PARSE_USAGE_ERROR;
+    }
+    options.strFile = positional[0];
+    return PARSE_RUN;
+}
+
 }  // namespace
 
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError)
@@ -121,6 +137,12 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             return PARSE_USAGE_ERROR;
         case FORM_OPTION_NONE: break;
         }
+        if (strWord == "--list-statements") {
+            if (!flagOnly())
+                return PARSE_USAGE_ERROR;
+            options.bListStatements = true;
+            continue;
+        }
         if (strWord == "--json" || strWord == "--live" || strWord == "--write" || strWord == "--exact" ||
             strWord == "--keep-layout") {
             if (!flagOnly())
@@ -166,6 +188,8 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
         }
         positional.push_back(args[i]);
     }
+    if (options.bListStatements)
+        return ReadListStatements(positional, options, strError);
     if (positional.size() == 3) {
         options.bHasFile = true;
         options.strFile = positional[0];
@@ -200,6 +224,7 @@ const char* CliUsageText()
 {
     return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
            "       quillmark-text [options] --list 'TEXT'\n"
+           "       quillmark-text [--json] --list-statements FILE\n"
            "\n"
            "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"
            "each descriptor's text above what it prints, with a column ruler, and\n"
@@ -211,6 +236,9 @@ const char* CliUsageText()
            "Options:\n"
            "  --list TEXT        a descriptor list alone, parentheses included:\n"
            "                     '(I5, 2X, 3(F7.3))'\n"
+           "  --list-statements  list FILE's FORMAT statements and format strings, one\n"
+           "                     a line: LINE COLUMN LABEL (- for none) LIST, tab\n"
+           "                     separated; LINE COLUMN open it\n"
            "  --write            after the edits, write the statement back into FILE\n"
            "  --keep-layout      with --write: keep the statement's own layout (the\n"
            "                     unchanged fields' bytes, lines, comments); only\n"

@@ -29,6 +29,7 @@ struct SCliOptions {
     bool bExact = false;                             // --exact
     bool bKeepLayout = false;                        // --keep-layout
     SourceForm nSourceForm = SOURCE_FORM_BY_SUFFIX;  // --free-form, --fixed-form
+    bool bListStatements = false;                    // --list-statements FILE
     bool bHasList = false;
     std::string strList;  // --list TEXT
     // FILE LINE COLUMN: the statement in a source file.

@@ -14,6 +14,7 @@
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
+#include "statement_index.h"
 #include "statement_session.h"
 
 namespace {
@@ -133,6 +134,34 @@ std::string StatementJson(const CStatementSite& site)
            (site.m_chDelimiter != 'f' ? ", \"inner_tail\": " + JsonString(site.m_strInnerTail) : std::string()) + "}";
 }
 
+// --list-statements: the file's statements, one a line or as JSON.
+int ListStatements(const SCliOptions& options)
+{
+    std::vector<SIndexedStatement> statements;
+    const CResult result = IndexStatements(options.strFile, options.nSourceForm,
+                                           options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable(),
+                                           statements);
+    CCliReporter reporter(true, options.strFile);
+    reporter.Report(result);
+    if (options.bJson) {
+        std::cout << "{\"file\": " << JsonString(options.strFile) << ", \"statements\": [";
+        for (std::size_t i = 0; i < statements.size(); ++i) {
+            const SIndexedStatement& s = statements[i];
+            std::cout << (i ? ", " : "") << "{\"line\": " << s.nLine << ", \"column\": " << s.nColumn
+                      << ", \"label\": " << (s.nLabel != 0 ? std::to_string(s.nLabel) : std::string("null"))
+                      << ", \"kind\": \"" << (s.bString ? "string" : "format")
+                      << "\", \"list\": " << JsonString(s.strList) << "}";
+        }
+        std::cout << "], " << reporter.DiagnosticsJson() << "}\n";
+    } else {
+        for (const SIndexedStatement& s : statements)
+            std::cout << s.nLine << '\t' << s.nColumn << '\t' << (s.nLabel != 0 ? std::to_string(s.nLabel) : "-")
+                      << '\t' << s.strList << '\n';
+    }
+    std::cout.flush();
+    return result.Ok() ? EXIT_DONE : EXIT_REFUSED;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -151,6 +180,8 @@ int main(int argc, char** argv)
     case PARSE_USAGE_ERROR: return UsageError(strError);
     case PARSE_RUN: break;
     }
+    if (options.bListStatements)
+        return ListStatements(options);
 
     CCliReporter reporter(!options.bWrite, options.bHasFile ? options.strFile : std::string());
     CDescriptorList list(options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable());

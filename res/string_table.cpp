@@ -194,6 +194,15 @@ constexpr SStringEntry kStrings[] = {
     {165, "Discard the changes to the FORMAT statement?"},
     {166, "&Discard"},
     {167, "&Keep editing"},
+    // The picker of a start with a file alone.
+    {168, "No FORMAT statement or format string in file \"%s\""},
+    {169, "Quillmark - Open a Statement - %1"},
+    {170, "&Filter:"},
+    {171, "Filter by line, label or list"},
+    {172, "FORMAT statements and format strings"},
+    {173, "Line"},
+    {174, "Label"},
+    {175, "List"},
 };
 
 }  // namespace

@@ -162,6 +162,14 @@ enum StringId : int {
     IDS_DISCARD_CHANGES = 165,
     IDS_BUTTON_DISCARD = 166,
     IDS_BUTTON_KEEP_EDITING = 167,
+    IDS_NO_STATEMENTS = 168,
+    IDS_PICKER_TITLE = 169,
+    IDS_PICKER_FILTER = 170,
+    IDS_PICKER_FILTER_NAME = 171,
+    IDS_PICKER_LIST_NAME = 172,
+    IDS_PICKER_LINE = 173,
+    IDS_PICKER_LABEL = 174,
+    IDS_PICKER_LIST = 175,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "char_class.h"
+#include "io_format.h"
 #include "source_lines.h"
+#include "statement_stream.h"
 #include "statement_text.h"
 
 namespace {
@@ -23,6 +25,7 @@ struct SUnit {
     UnitKind kind;
     bool bContains = false;  // its CONTAINS has been read
     bool bInInterface = false;
+    long long nSerial = 0;  // which unit of the file it is: each unit opened gets the next number
 };
 
 bool StartsWith(std::string_view s, std::string_view prefix)
@@ -169,8 +172,12 @@ public:
             return;
         // Statements outside every unit make a main program without PROGRAM.
         if (m_units.empty())
-            m_units.push_back(SUnit{UNIT_MAIN, false, false});
+            m_units.push_back(SUnit{UNIT_MAIN, false, false, ++m_nOpened});
     }
+
+    // The scoping unit the statements read last stand in: the innermost
+    // unit open (0 outside every unit). Statement labels are local to it.
+    long long Scope() const { return m_units.empty() ? 0 : m_units.back().nSerial; }
 
     // No unit is open: whether a FORMAT may stand depends on what follows.
     bool Empty() const { return m_units.empty(); }
@@ -207,11 +214,12 @@ private:
         UnitKind kind = UNIT_MAIN;
         if (!OpensUnit(s, bInInterface, kind))
             return StartsWith(s, "moduleprocedure");
-        m_units.push_back(SUnit{kind, false, bInInterface && kind == UNIT_PROCEDURE});
+        m_units.push_back(SUnit{kind, false, bInInterface && kind == UNIT_PROCEDURE, ++m_nOpened});
         return true;
     }
 
     std::vector<SUnit> m_units;
+    long long m_nOpened = 0;
 };
 
 // A line's statements, lower case, without blanks, constants, comment or a
@@ -292,4 +300,56 @@ bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm)
         }
     }
     return false;
+}
+
+SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long long nColumn, int bFixedForm)
+{
+    struct SCandidate {
+        int nLabel;
+        long long nScope;
+        long long nLine;
+    };
+    std::vector<SCandidate> before;  // the labelled FORMAT statements before the line
+    SLabelledFormat found;
+    long long nScope = -1;  // the I/O statement's scoping unit, once it is read
+    CUnitStack units;
+    CStatementStream stream(reader, bFixedForm);
+    SSourceStatement statement;
+    while (stream.Next(statement)) {
+        for (const std::string& text : StatementsOf(statement.text))
+            units.Statement(text);
+        const int nFormatLabel = FormatStatementLabel(statement, bFixedForm);
+        if (nScope < 0 && statement.nLine < nLine) {
+            if (nFormatLabel != 0)
+                before.push_back({nFormatLabel, units.Scope(), statement.nLine});
+            continue;
+        }
+        if (nScope < 0) {
+            if (statement.nLine != nLine)
+                return found;  // the line starts no statement
+            // The statement the cursor is in, when several share the line.
+            const std::vector<SIoFormat> formats = ReadIoFormats(statement.text);
+            const long long nCursor = nColumn - 1 - static_cast<long long>(statement.nTextStart);
+            for (const SIoFormat& format : formats)
+                if (found.nLabel == 0 || static_cast<long long>(format.nOffset) <= nCursor)
+                    found.nLabel = format.kind == IO_FORMAT_LABEL ? format.nLabel : -1;
+            if (found.nLabel <= 0) {
+                found.nLabel = 0;
+                return found;
+            }
+            nScope = units.Scope();
+            for (const SCandidate& candidate : before)
+                if (candidate.nLabel == found.nLabel && candidate.nScope == nScope) {
+                    found.nFormatLine = candidate.nLine;
+                    return found;
+                }
+            before.clear();
+            continue;
+        }
+        if (nFormatLabel == found.nLabel && units.Scope() == nScope) {
+            found.nFormatLine = statement.nLine;
+            return found;
+        }
+    }
+    return found;
 }

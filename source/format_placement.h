@@ -13,3 +13,22 @@
 // not recognised leaves the place as it was, so an unusual file is refused
 // only where the units around the line are certain.
 bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm);
+
+// What an I/O statement's label leads to: the label that the statement on a
+// line names as its format (0 when it names none: a format string, "*", a
+// variable, or no READ, WRITE or PRINT starts there), and the line of the
+// FORMAT statement with that label in the same scoping unit (0 when there is
+// none). Labels compare as numbers (0100 is 100).
+struct SLabelledFormat {
+    int nLabel = 0;
+    long long nFormatLine = 0;
+};
+
+// Reads the file from the reader's first line, a statement at a time, and
+// follows the program units as FormatMayStandAt does: the scoping unit of a
+// statement is the innermost main program, subroutine, function, module or
+// interface body open around it, so an internal procedure's labels are its
+// own and not its host's. nColumn picks the statement when several share the
+// line. The reading stops at the FORMAT statement found after the line, or
+// at the file's end.
+SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long long nColumn, int bFixedForm);

@@ -438,6 +438,62 @@ LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& 
     return LOCATE_FOUND;
 }
 
+namespace {
+
+// The list text as a line shows it: no comments nor line ends, one blank
+// for each run of blanks.
+std::string ListTextShown(std::string_view text)
+{
+    std::string shown;
+    CFormatScanner scanner(text, CFormatScanner::MODE_LIST);
+    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
+        if (t.kind == TOKEN_COMMENT)
+            continue;
+        if (IsLayoutToken(t.kind)) {
+            if (!shown.empty() && shown.back() != ' ')
+                shown += ' ';
+            continue;
+        }
+        shown += scanner.TextOf(t);
+    }
+    while (!shown.empty() && shown.back() == ' ')
+        shown.pop_back();
+    return shown;
+}
+
+}  // namespace
+
+LocateResult LocateStatementLines(const std::vector<std::string>& statementLines, long long nLine, long long nColumn,
+                                  int bFixedForm, CDescriptorList& list, CStatementSite& site, std::string& strListText)
+{
+    list.Clear();
+    site = CStatementSite();
+    site.m_bFixedForm = bFixedForm;
+    std::string strText;
+    for (const std::string& strLine : statementLines)
+        strText += strLine + "\n";
+    CLineReader reader;
+    reader.OpenText(std::move(strText));
+    std::string raw;
+    if (!reader.ReadExistingLine(raw))
+        return LOCATE_BLANK;
+    CStatementReader lines(reader, site, nLine);
+    SStatementText text;
+    const CollectResult collected = CollectStatement(site, nLine, nColumn, raw, text, lines);
+    if (collected == COLLECT_BLANK)
+        return LOCATE_BLANK;
+    CResult ignored;
+    const LocateResult failed = CollectFailure(collected, text, nLine, ignored);
+    if (failed != LOCATE_FOUND)
+        return failed;
+    strListText = ListTextShown(text.collected.text);
+    if (!SplitCollected(list, site, text.collected).Ok()) {
+        list.Clear();
+        return LOCATE_NO_LIST;
+    }
+    return LOCATE_FOUND;
+}
+
 bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
                         const std::vector<std::string>& statementLines)
 {

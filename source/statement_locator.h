@@ -37,6 +37,16 @@ struct SStatementRequest {
 LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
                              IStatementQuestions& questions, CResult& result);
 
+// Locates the statement whose lines (as they stand in the file, the first
+// one being line nLine) are given, with the locator's own reading: what
+// LocateStatement gives for (nLine, nColumn) when the file holds these lines
+// there. strListText receives the list as it reads: the FORMAT statement's
+// list or the format string's characters, comments and line ends left out,
+// each run of blanks one blank.
+LocateResult LocateStatementLines(const std::vector<std::string>& lines, long long nLine, long long nColumn,
+                                  int bFixedForm, CDescriptorList& list, CStatementSite& site,
+                                  std::string& strListText);
+
 // True when the statement's lines, as the writer builds them, read back to
 // the list's statement: the same descriptor texts, head, tail, blanks after
 // the parenthesis and delimiter.

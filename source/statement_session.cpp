@@ -1,13 +1,63 @@
 #include "statement_session.h"
 
+#include "format_placement.h"
 #include "statement_writer.h"
 #include "string_table.h"
+
+namespace {
+
+// The questions of a second look at a file whose read-only question has
+// already been answered yes: it is not asked again.
+class CAlreadyAgreed : public IStatementQuestions {
+public:
+    explicit CAlreadyAgreed(IStatementQuestions& questions) : m_questions(questions) {}
+    bool ContinueReadOnly(const SMessage&) override { return true; }
+    bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override
+    {
+        return m_questions.ChooseOtherFile(question, bFixedForm, path);
+    }
+
+private:
+    IStatementQuestions& m_questions;
+};
+
+// A READ, WRITE or PRINT whose format is a statement label: the FORMAT
+// statement with that label in the same scoping unit, located as if the
+// request had named its line. The file is read a second time for it, a
+// statement at a time. LOCATE_NO_LIST (result untouched) when the statement
+// names no label or no such FORMAT statement stands in its unit.
+LocateResult LocateLabelledFormat(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
+                                  IStatementQuestions& questions, CResult& result)
+{
+    CLineReader reader;
+    if (!reader.Open(request.strFile))
+        return LOCATE_NO_LIST;
+    const SLabelledFormat format = FindLabelledFormat(reader, request.nLine, request.nColumn,
+                                                      IsFixedForm(request.strFile, request.form));
+    if (format.nFormatLine == 0 || reader.Failed())
+        return LOCATE_NO_LIST;
+    SStatementRequest formatRequest = request;
+    formatRequest.nLine = format.nFormatLine;
+    formatRequest.nColumn = 1;
+    CAlreadyAgreed agreed(questions);
+    return LocateStatement(formatRequest, list, site, agreed, result);
+}
+
+}  // namespace
 
 CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
                       IStatementQuestions& questions)
 {
     CResult result;
-    switch (LocateStatement(request, list, site, questions, result)) {
+    LocateResult located = LocateStatement(request, list, site, questions, result);
+    if (located == LOCATE_NO_LIST) {
+        CResult followed;
+        if (LocateLabelledFormat(request, list, site, questions, followed) != LOCATE_NO_LIST || !followed.Ok()) {
+            located = followed.Ok() ? LOCATE_FOUND : LOCATE_FAILED;
+            result = followed;
+        }
+    }
+    switch (located) {
     case LOCATE_FOUND: return CResult();
     case LOCATE_BLANK:
         return NewStatement(list, site, request.nLine, request.strFile, NEW_STATEMENT_TEXT, request.form);

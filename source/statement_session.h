@@ -15,7 +15,10 @@
 // Opens the statement the request names into list and site: the statement
 // that starts on the line, or, on a blank line, a new FORMAT statement
 // holding NEW_STATEMENT_TEXT (site.m_bNew). The empty list "()" opens with
-// no descriptor.
+// no descriptor. A READ, WRITE or PRINT whose format is a statement label
+// (WRITE (6, 100) X, PRINT 100, X) opens the FORMAT statement with that
+// label in its scoping unit, as if the request had named that line; when
+// there is none the statement's own message stands.
 CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
                       IStatementQuestions& questions);
 

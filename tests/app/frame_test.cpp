@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -133,6 +134,7 @@ class FrameTest : public QObject {
 private slots:
     void init() { ProcessFlags() = CProcessFlags(); }
     void cleanup() { ProcessFlags() = CProcessFlags(); }
+    void aDroppedFileStartsItsOwnProgramAndLeavesTheWindow();
 
     void keepsItsHeightAndAMinimumWidthOf76Characters();
     void laysTheButtonsOutInsideTheWindowWithoutOverlap();
@@ -168,6 +170,37 @@ private:
 
     QTemporaryDir m_dir;
 };
+
+// Local files dropped on the window each start a program of their own; a
+// drop of anything else is refused; the window's statement stays as it is.
+void FrameTest::aDroppedFileStartsItsOwnProgramAndLeavesTheWindow()
+{
+    SWindow window({"I5"});
+    CEditorFrame& frame = *window.pFrame;
+    QStringList opened;
+    frame.SetDroppedFileOpener([&opened](const QString& strFile) { opened.append(strFile); });
+    QVERIFY(frame.acceptDrops());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a b.for")), QUrl(QStringLiteral("https://x/y.f")),
+                   QUrl::fromLocalFile(QStringLiteral("/tmp/-c.f90"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&frame, &drop);
+    QCOMPARE(opened, (QStringList{QStringLiteral("/tmp/a b.for"), QStringLiteral("/tmp/-c.f90")}));
+
+    QMimeData text;
+    text.setText(QStringLiteral("I5"));
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    refused.setAccepted(false);
+    QApplication::sendEvent(&frame, &refused);
+    QVERIFY(!refused.isAccepted());
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(window.list.size(), 1);
+    QCOMPARE(window.list.At(0).Text(), std::string("I5"));
+}
 
 void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
 {

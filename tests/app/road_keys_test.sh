@@ -245,7 +245,7 @@ road() {
     program_pid=$!
 
     # The window of this process, by its exact title.
-    local title="Quillmark - $work/$file - line $line" window
+    local title="Quillmark - $work/$file - line ${road_title_line:-$line}" window
     window=$(timeout "$kWindowWait" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
         --name '^Quillmark - ' 2> /dev/null | head -n 1)
     if [ -z "$window" ]; then
@@ -264,6 +264,35 @@ road() {
         done
     fi
     if ((road_failed)); then
+        kill -KILL "$program_pid" 2> /dev/null
+    fi
+    wait_for_exit
+    if grep -Eq 'Sanitizer|runtime error:' "$work/stderr"; then
+        fail "the sanitizers reported:"
+    fi
+    note "road '$road_name': exit $status, $((SECONDS - started))s"
+}
+
+# picker_road NAME FILE STEP...
+# Starts the program on FILE alone, as a file manager or the desktop entry
+# does: the list of the file's statements comes first. Gives it the
+# keyboard, sends the steps (the main window, once a statement is chosen, is
+# reached with "window:^Quillmark - "), and waits for the program to end.
+picker_road() {
+    road_name=$1
+    local file=$2
+    shift 2
+    road_failed=0
+    road_timed_out=0
+    status=
+    local started=$SECONDS step
+    (cd "$work" && exec "$program" "$file") > "$work/stdout" 2> "$work/stderr" &
+    program_pid=$!
+    for step in "$@"; do
+        send_step "$step" || break
+    done
+    if ((road_failed)); then
+        road_timed_out=1
         kill -KILL "$program_pid" 2> /dev/null
     fi
     wait_for_exit
@@ -406,6 +435,43 @@ road "edit a field, then OK" prog.for 2 7 'key:ctrl+Right' 'key:BackSpace' 'type
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
 finish_road prog.for
+
+# The cursor on the WRITE of line 3, whose format is the label 100: the
+# window opens the FORMAT statement of line 2 (its title says so) and OK
+# writes there.
+write_fixed
+road_title_line=2 road "a WRITE's label opens its FORMAT statement" prog.for 3 7 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:7' 'key:Return'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I7, F7.2')"
+finish_road prog.for
+
+# The file alone: the list of its statements, filtered by typing the label
+# of the second FORMAT statement, Enter opens it in the window (the title
+# names its line), an edit there and OK write that statement only.
+picked_with() {
+    printf '      PROGRAM P\n      WRITE (6, 100) N\n  100 FORMAT (I5)\n      WRITE (6, %s) X\n  200 FORMAT (%s)\n      END' \
+        "'(F7.2)'" "$1"
+}
+picked_with 'F9.4, 2X' > "$work/picked.for"
+picker_road "FILE alone: filter, Enter, edit, OK" picked.for 'window:Open a Statement' 'type:200' 'key:Return' \
+    'window:^Quillmark - .* - line 5$' 'key:BackSpace' 'type:3' 'key:Return'
+expect_status 0
+expect_file picked.for "$(picked_with 'F9.3, 2X')"
+finish_road picked.for
+
+# Escape in the list: nothing opens, the file stays, exit 1 as Cancel.
+picker_road "FILE alone: Escape" picked.for 'window:Open a Statement' 'type:F' 'key:Escape'
+expect_status 1
+expect_file picked.for "$(picked_with 'F9.3, 2X')"
+finish_road picked.for
+
+# A file without a statement to open says so and exits as a failed open.
+printf '      PROGRAM P\n      PRINT *, 1\n      END\n' > "$work/none.for"
+picker_road "FILE alone: no statement" none.for 'window:^Quillmark$' 'key:Return'
+expect_status 1
+grep -q 'No FORMAT statement or format string in file' "$work/stderr" || fail "no message on standard error"
+finish_road none.for
 
 # Keys sent in one burst, each field key with the keys after it already
 # waiting, still go to the field moved to.

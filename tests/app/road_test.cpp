@@ -440,7 +440,8 @@ void RoadTest::findsTheHelpFileInAnInstalledTree()
     QVERIFY(fs::is_regular_file(fs::path(strPrefix) / "bin" / "quillmark-help"));
 
     const std::string strArgs = Path("viewer-args");
-    const SProcessResult result = RunQuillmark({"p.for"}, FakeViewerEnvironment(strArgs),
+    // (FILE alone is no bad command line: it lists the file's statements.)
+    const SProcessResult result = RunQuillmark({"p.for", "12"}, FakeViewerEnvironment(strArgs),
                                                (fs::path(strPrefix) / "bin" / "quillmark").string());
     QVERIFY2(result.nExitStatus == 2, Describe(result).c_str());
     const QStringList viewerArgs = WaitForViewerArgs(strArgs);

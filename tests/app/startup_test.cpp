@@ -105,6 +105,16 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("end of options last") << QStringList{"p.for", "12", "7", "--"} << 1 << 0 << 0 << 0;
     QTest::newRow("four words after the end") << QStringList{"--", "p.for", "12", "7", "-fps4"} << 1 << 0 << 0 << 0;
     QTest::newRow("unknown before the end") << QStringList{"-x", "--", "p.for", "12", "7"} << 1 << 0 << 0 << 0;
+    // FILE alone picks the statement from a list; it cannot run unattended,
+    // and a word that looks like an option is one unless "--" came first.
+    QTest::newRow("file alone") << QStringList{"p.for"} << 0 << 0 << 0 << 0;
+    QTest::newRow("file alone after the end")
+        << QStringList{"-fps4", "--free-form", "--", "-x.for"} << 0 << 0 << 1 << 2;
+    QTest::newRow("option alone") << QStringList{"-fps4"} << 1 << 0 << 0 << 0;
+    QTest::newRow("file and an option") << QStringList{"p.for", "-fps4"} << 1 << 0 << 0 << 0;
+    QTest::newRow("file alone unattended") << QStringList{"-d:1:l", "--", "p.for"} << 1 << 1 << 0 << 0;
+    QTest::newRow("end of options alone, no file") << QStringList{"--"} << 1 << 0 << 0 << 0;
+    QTest::newRow("an empty file name alone") << QStringList{""} << 1 << 0 << 0 << 0;
 }
 
 void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions()

@@ -767,6 +767,56 @@ TEST_F(FileMode, UsageErrors)
     EXPECT_EQ(RunText({m_strFile, "1abc", "7"}).nExitStatus, 0);
 }
 
+// --list-statements: one line per statement that opens (tab separated:
+// line, column, label or -, list), the same as JSON; each line and column
+// given back opens that statement; the file is never changed.
+TEST_F(FileMode, ListStatementsGivesWhatOpensInTextAndJson)
+{
+    const std::string strText = "      PROGRAM P\n"
+                                "      WRITE (6, 100) X\n"
+                                "  100 FORMAT (1X, 'Sum:',\n"
+                                "     +        F10.3)\n"
+                                "      PRINT '(I3, \"\"\"a\")', N\n"
+                                "      WRITE (6, *) N\n"
+                                "      END\n";
+    Write("s.for", strText);
+    const SProcessResult r = RunText({"--list-statements", m_strFile});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "3\t7\t100\t(1X, 'Sum:', F10.3)\n5\t14\t-\t(I3, \"\"\"a\")\n");
+    EXPECT_TRUE(r.strErr.empty()) << r.strErr;
+
+    const SProcessResult j = RunText({"--json", "--list-statements", m_strFile});
+    ASSERT_EQ(j.nExitStatus, 0) << j.strErr;
+    EXPECT_EQ(Member(j.strOut, "line"), (Strings{"3", "5"}));
+    EXPECT_EQ(Member(j.strOut, "column"), (Strings{"7", "14"}));
+    EXPECT_EQ(Member(j.strOut, "kind"), (Strings{"format", "string"}));
+    EXPECT_EQ(Member(j.strOut, "list"), (Strings{"(1X, 'Sum:', F10.3)", "(I3, \\\"\\\"\\\"a\\\")"}));
+    EXPECT_NE(j.strOut.find("\"label\": 100"), std::string::npos) << j.strOut;
+    EXPECT_NE(j.strOut.find("\"label\": null"), std::string::npos) << j.strOut;
+
+    // The WRITE of line 2 opens the FORMAT statement its label names.
+    const SProcessResult followed = RunText({m_strFile, "2", "7", "--json"});
+    ASSERT_EQ(followed.nExitStatus, 0) << followed.strErr;
+    EXPECT_EQ(Member(followed.strOut, "first_line"), (Strings{"3"}));
+    EXPECT_EQ(Contents(), strText);
+}
+
+TEST_F(FileMode, ListStatementsOfAFileWithoutAndOfNoFile)
+{
+    Write("none.f90", "program p\n  print *, 1\nend program p\n");
+    const SProcessResult r = RunText({"--list-statements", m_strFile, "--json"});
+    EXPECT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_NE(r.strOut.find("\"statements\": []"), std::string::npos) << r.strOut;
+    const SProcessResult missing = RunText({"--list-statements", m_dir.File("missing.for")});
+    EXPECT_EQ(missing.nExitStatus, 1);
+    EXPECT_NE(missing.strErr.find("Unable to open file"), std::string::npos) << missing.strErr;
+    for (const Strings& args :
+         {Strings{"--list-statements"}, Strings{"--list-statements", m_strFile, "1", "7"},
+          Strings{"--list-statements", m_strFile, "--write"}, Strings{"--list-statements=x", m_strFile}}) {
+        EXPECT_EQ(RunText(args).nExitStatus, 2) << ::testing::PrintToString(args);
+    }
+}
+
 }  // namespace
 
 // --- forms of Fortran 90 to 2018 -----------------------------------------------

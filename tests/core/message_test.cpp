@@ -48,12 +48,15 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // layout that would cut a character in two, and of a new FORMAT
     // statement where none may stand; the failures to open and to write a
     // file that name the system's reason; the two settings of the strip's
-    // context menu.
+    // context menu; the words of the status line and the buttons' tooltips;
+    // the question before discarding a change and its two buttons; the file
+    // without a statement to open and the seven texts of the statement
+    // picker.
     int nCount = 0;
-    for (int id = -5; id <= 100; ++id)
+    for (int id = -5; id <= 300; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 64);
-    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_MENU_KEEP_LAYOUT; ++id)
+    EXPECT_EQ(nCount, 173);
+    for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
     EXPECT_STREQ(LoadResourceString(IDS_CANNOT_OPEN_FILE_BECAUSE), "Unable to open file \"%s\"\n%s");

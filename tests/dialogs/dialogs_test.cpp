@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 #include <QWidget>
 #include <QtTest>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "new_field_dialog.h"
 #include "owner_window.h"
 #include "save_as_dialog.h"
+#include "statement_picker_dialog.h"
 #include "string_table.h"
 
 namespace {
@@ -54,6 +56,9 @@ private slots:
     void saveAsOffersTheFilesOfTheStatementsForm();
     void ownsTheBoxByALiveWidgetOnly();
     void turnsTheSaveFilterIntoQtNameFilters();
+    void pickerFiltersByLineLabelOrList();
+    void pickerEnterGivesTheChosenStatement();
+    void pickerCancelAndAnEmptyFilterChooseNothing();
 };
 
 void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
@@ -305,6 +310,93 @@ void DialogsTest::turnsTheSaveFilterIntoQtNameFilters()
              (QStringList{"FORTRAN Files (*.for)", "All Files (*)"}));
     QCOMPARE(QtNameFilters("Fortran (*.f;*.for) | *.f;*.for ||"), QStringList{"Fortran (*.f *.for)"});
     QCOMPARE(QtNameFilters(""), QStringList{});
+}
+
+namespace {
+
+std::vector<SIndexedStatement> PickerStatements()
+{
+    return {{13, 18, 0, true, "(1X, 'Ambient:', F6.1)"},
+            {15, 7, 100, false, "(1X, 'Minute', 4X, 'Temperature')"},
+            {16, 7, 110, false, "(1X,I6,4X,F11.3,4X, E13.5)"},
+            {1100, 9, 0, true, "(A)"}};
+}
+
+// The line of the row the list shows at nRow.
+int ShownLine(CStatementPickerDlg& picker, int nRow)
+{
+    return picker.List()->model()->index(nRow, 0).data().toInt();
+}
+
+}  // namespace
+
+// Typing keeps the rows whose line, label or list holds the text, in any
+// case; the first row kept is the current one.
+void DialogsTest::pickerFiltersByLineLabelOrList()
+{
+    CStatementPickerDlg picker(nullptr, "report.for", PickerStatements());
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    QCOMPARE(picker.FilterBox()->accessibleName().isEmpty(), false);
+    QCOMPARE(picker.List()->accessibleName().isEmpty(), false);
+    QCOMPARE(picker.ShownRows(), 4);
+    struct {
+        const char* pszTyped;
+        std::vector<int> lines;
+    } const kCases[] = {
+        {"110", {16, 1100}},  // a label and a line
+        {"e13", {16}},        // the list, in any case
+        {"ambient", {13}},   {"15", {15}}, {"zz", {}},
+    };
+    for (const auto& c : kCases) {
+        picker.FilterBox()->clear();
+        QTest::keyClicks(picker.FilterBox(), QString::fromLatin1(c.pszTyped));
+        QCOMPARE(picker.ShownRows(), static_cast<int>(c.lines.size()));
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            QCOMPARE(ShownLine(picker, static_cast<int>(i)), c.lines[i]);
+        if (!c.lines.empty())
+            QCOMPARE(picker.List()->currentIndex().row(), 0);
+    }
+}
+
+// Enter in the filter opens the current row; Down moves to the next one
+// first. The statement comes back with its line and column.
+void DialogsTest::pickerEnterGivesTheChosenStatement()
+{
+    CStatementPickerDlg picker(nullptr, "report.for", PickerStatements());
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    QTest::keyClicks(picker.FilterBox(), QStringLiteral("1x"));
+    QCOMPARE(picker.ShownRows(), 3);
+    QTest::keyClick(picker.FilterBox(), Qt::Key_Down);
+    QTest::keyClick(picker.FilterBox(), Qt::Key_Return);
+    QCOMPARE(picker.result(), static_cast<int>(IDOK));
+    QVERIFY(picker.Chosen() != nullptr);
+    QCOMPARE(picker.Chosen()->nLine, 15LL);
+    QCOMPARE(picker.Chosen()->nColumn, 7LL);
+
+    CStatementPickerDlg second(nullptr, "report.for", PickerStatements());
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    QTest::keyClicks(second.FilterBox(), QStringLiteral("ambient"));
+    QTest::keyClick(second.FilterBox(), Qt::Key_Enter);
+    QVERIFY(second.Chosen() != nullptr);
+    QCOMPARE(second.Chosen()->nLine, 13LL);
+    QCOMPARE(second.Chosen()->nColumn, 18LL);
+}
+
+void DialogsTest::pickerCancelAndAnEmptyFilterChooseNothing()
+{
+    CStatementPickerDlg picker(nullptr, "report.for", PickerStatements());
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    QTest::keyClicks(picker.FilterBox(), QStringLiteral("nothing like it"));
+    QTest::keyClick(picker.FilterBox(), Qt::Key_Return);
+    QVERIFY(picker.isVisible());  // no row to open: the dialog stays
+    QVERIFY(picker.Chosen() == nullptr);
+    QTest::keyClick(picker.FilterBox(), Qt::Key_Escape);
+    QCOMPARE(picker.result(), static_cast<int>(IDCANCEL));
+    QVERIFY(picker.Chosen() == nullptr);
 }
 
 QTEST_MAIN(DialogsTest)

@@ -3,6 +3,8 @@
 // display: quillmark-pictures OUTPUT_DIR (see tools/render_pictures.sh).
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <functional>
@@ -12,6 +14,8 @@
 #include "descriptor_list.h"
 #include "editor_frame.h"
 #include "new_field_dialog.h"
+#include "statement_index.h"
+#include "statement_picker_dialog.h"
 #include "statement_site.h"
 #include "string_table.h"
 
@@ -110,6 +114,44 @@ bool RenderDialogs(const QString& strDir)
     return bOk;
 }
 
+// The list a start with a file alone shows: the statements of a small
+// program, indexed as the program indexes them, with "e1" typed into the
+// filter.
+bool RenderPicker(const QString& strDir)
+{
+    QTemporaryDir temporary;
+    const std::string strFile = QDir(temporary.path()).filePath(QStringLiteral("survey.f")).toStdString();
+    std::FILE* pFile = std::fopen(strFile.c_str(), "w");
+    if (pFile == nullptr)
+        return false;
+    std::fputs("      PROGRAM SURVEY\n"
+               "      WRITE (6, 100)\n"
+               "  100 FORMAT (1X, 'Station', 4X, 'Depth', 6X, 'Temperature')\n"
+               "      WRITE (6, 110) N, D, T\n"
+               "  110 FORMAT (1X, I7, 4X, F5.1, 4X, E13.5)\n"
+               "      WRITE (6, '(1X, ''Mean:'', F8.3)') TMEAN\n"
+               "      PRINT '(A, I4, A)', 'Read ', N, ' stations'\n"
+               "  120 FORMAT (1X, 'Deepest station', I7, ' at', F7.1,\n"
+               "     +        ' m, where the water is', F6.2, ' degrees')\n"
+               "  130 FORMAT (/1X, 60('-'))\n"
+               "      END\n",
+               pFile);
+    std::fclose(pFile);
+    std::vector<SIndexedStatement> statements;
+    if (!IndexStatements(strFile, SOURCE_FORM_BY_SUFFIX, DefaultDescriptorTable(), statements).Ok())
+        return false;
+    CStatementPickerDlg picker(nullptr, "survey.f", std::move(statements));
+    picker.resize(720, 260);
+    picker.show();
+    QTest::qWait(20);
+    bool bOk = picker.grab().save(QDir(strDir).filePath("picker.png"));
+    QTest::keyClicks(picker.FilterBox(), QStringLiteral("e1"));
+    QTest::qWait(20);
+    bOk = picker.grab().save(QDir(strDir).filePath("picker-filtered.png")) && bOk;
+    std::printf("%s %s\n", bOk ? "wrote" : "FAILED", qPrintable(QDir(strDir).filePath("picker.png")));
+    return bOk;
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -150,5 +192,6 @@ int main(int argc, char** argv)
         nStatus |= bOk ? 0 : 1;
     }
     nStatus |= RenderDialogs(strDir) ? 0 : 1;
+    nStatus |= RenderPicker(strDir) ? 0 : 1;
     return nStatus;
 }

@@ -1,0 +1,239 @@
+// Following a READ, WRITE or PRINT's label to its FORMAT statement, and the
+// index of a file's statements: both read the file as the locator does.
+#include <cctype>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "io_format.h"
+#include "source_helpers.h"
+#include "statement_index.h"
+#include "string_table.h"
+
+namespace {
+
+struct SFollowCase {
+    const char* pszName;
+    const char* pszFile;
+    const char* pszText;
+    long long nLine;    // the I/O statement's line
+    long long nColumn;  // the cursor
+    long long nOpened;  // the first line of the statement opened; 0: none
+    const char* pszFirst;
+};
+
+const SFollowCase kFollowCases[] = {
+    {"fixed WRITE", "a.f", "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I5, F7.2)\n      END\n", 2, 7, 3,
+     "I5"},
+    {"fixed keywords any case", "a.f", "      program p\n      write(unit=6,fmt=100) x\n  100 format (A3)\n      end\n",
+     2, 7, 3, "A3"},
+    {"FMT= before UNIT=", "a.f", "      PROGRAM P\n      WRITE(FMT=100, UNIT=6) X\n  100 FORMAT (I2)\n      END\n", 2,
+     7, 3, "I2"},
+    {"READ with a label", "a.f", "      PROGRAM P\n      READ (5,100) N\n  100 FORMAT (I9)\n      END\n", 2, 9, 3,
+     "I9"},
+    {"PRINT label", "a.f", "      PROGRAM P\n  100 FORMAT (E12.4)\n      PRINT 100, X\n      END\n", 3, 7, 2, "E12.4"},
+    {"READ label, list", "a.f", "      PROGRAM P\n      READ 100, N\n  100 FORMAT (I3)\n      END\n", 2, 7, 3, "I3"},
+    {"labels compare as numbers", "a.f", "      PROGRAM P\n      WRITE (6, 0100) X\n  100 FORMAT (L2)\n      END\n", 2,
+     7, 3, "L2"},
+    {"leading zeros on the FORMAT", "a.f", "      PROGRAM P\n      WRITE (6, 100) X\n00100 FORMAT (L3)\n      END\n", 2,
+     7, 3, "L3"},
+    {"fixed form blanks inside the label", "a.f",
+     "      PROGRAM P\n      WRITE (6, 1 0 0) X\n  100 FORMAT (L4)\n      END\n", 2, 7, 3, "L4"},
+    {"continued control list", "a.f",
+     "      PROGRAM P\n      WRITE (6,\nC a comment between\n     +       100) X,\n     +  Y\n"
+     "  100 FORMAT (2F8.3)\n      END\n",
+     2, 7, 6, "2F8.3"},
+    {"behind a logical IF", "a.f",
+     "      PROGRAM P\n      IF (X .GT. 0) WRITE (6, 200) X\n  200 FORMAT (F5.1)\n      END\n", 2, 7, 3, "F5.1"},
+    {"free form", "a.f90", "program p\n  write (6, 100) x\n100 format (i5)\nend program p\n", 2, 3, 3, "i5"},
+    {"free form continued", "a.f90",
+     "program p\n  write (unit=6, &\n     ! note\n     & fmt=100) x\n100 format (a)\nend program p\n", 2, 3, 5, "a"},
+    {"free form PRINT", "a.f90", "program p\n100 format (es10.3)\n  print 100, x\nend program p\n", 3, 3, 2, "es10.3"},
+    {"label in another program unit is not taken", "a.f",
+     "      SUBROUTINE A\n  100 FORMAT (I1)\n      END\n      SUBROUTINE B\n      WRITE (6, 100) X\n      END\n", 5, 7,
+     0, nullptr},
+    {"the unit's own FORMAT, not an earlier unit's", "a.f",
+     "      SUBROUTINE A\n  100 FORMAT (I1)\n      END\n      SUBROUTINE B\n      WRITE (6, 100) X\n"
+     "  100 FORMAT (I2)\n      END\n",
+     5, 7, 6, "I2"},
+    {"the host's label is not an internal procedure's", "a.f90",
+     "program p\n100 format (i1)\ncontains\nsubroutine s\n  write (6, 100) 1\nend subroutine s\nend program p\n", 5, 3,
+     0, nullptr},
+    {"an internal procedure's own FORMAT", "a.f90",
+     "program p\n100 format (i1)\ncontains\nsubroutine s\n  write (6, 100) 1\n100 format (i2)\nend subroutine s\n"
+     "end program p\n",
+     5, 3, 6, "i2"},
+    {"no such label", "a.f", "      PROGRAM P\n      WRITE (6, 100) X\n  110 FORMAT (I5)\n      END\n", 2, 7, 0,
+     nullptr},
+    {"list-directed", "a.f", "      PROGRAM P\n      WRITE (6, *) X\n  100 FORMAT (I5)\n      END\n", 2, 7, 0, nullptr},
+    {"a variable format", "a.f", "      PROGRAM P\n      WRITE (6, F100) X\n  100 FORMAT (I5)\n      END\n", 2, 7, 0,
+     nullptr},
+    {"a namelist", "a.f", "      PROGRAM P\n      WRITE (6, NML=G) \n  100 FORMAT (I5)\n      END\n", 2, 7, 0, nullptr},
+    {"an array element assigned", "a.f", "      PROGRAM P\n      WRITE(6, 100) = 1\n  100 FORMAT (I5)\n      END\n", 2,
+     7, 0, nullptr},
+    {"the format string is its own", "a.f",
+     "      PROGRAM P\n      WRITE (6, '(I4)') N\n  100 FORMAT (I5)\n      END\n", 2, 18, 2, "I4"},
+};
+
+class FollowLabel : public SourceTest, public ::testing::WithParamInterface<SFollowCase> {};
+
+TEST_P(FollowLabel, OpensTheFormatOfItsUnit)
+{
+    const SFollowCase& c = GetParam();
+    m_strFile = m_dir.Write(c.pszFile, c.pszText);
+    SStatementRequest request;
+    request.strFile = m_strFile;
+    request.nLine = c.nLine;
+    request.nColumn = c.nColumn;
+    const CResult opened = OpenStatement(request, m_list, m_list.Site(), m_presenter);
+    if (c.nOpened == 0) {
+        ASSERT_FALSE(opened.Ok());
+        EXPECT_EQ(opened.StringId(), IDS_NO_LIST);
+        EXPECT_EQ(Contents(), c.pszText);
+        return;
+    }
+    ASSERT_TRUE(opened.Ok()) << MessageText(opened.Messages().front());
+    EXPECT_EQ(m_list.m_nFirstLine, c.nOpened);
+    ASSERT_GT(m_list.size(), 0);
+    EXPECT_EQ(m_list.At(0).Text(), c.pszFirst);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statements, FollowLabel, ::testing::ValuesIn(kFollowCases),
+                         [](const ::testing::TestParamInfo<SFollowCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.pszName; *p != '\0'; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
+
+// OK after following a label writes the FORMAT statement, not the WRITE.
+TEST_F(SourceTest, FollowedLabelWritesTheFormatStatement)
+{
+    const std::string text = "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I5)\n      END\n";
+    m_strFile = m_dir.Write("w.f", text);
+    SStatementRequest request{m_strFile, 2, 7};
+    ASSERT_TRUE(OpenStatement(request, m_list, m_list.Site(), m_presenter).Ok());
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
+    EXPECT_EQ(Contents(), "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I7)\n      END\n");
+}
+
+// The format an I/O statement's text names: the label's value, or the
+// offset of the constant; "" when none is read.
+struct SIoCase {
+    const char* pszText;
+    const char* pszFormats;  // "L100" a label, "C12" a constant at offset 12, space separated
+};
+
+const SIoCase kIoCases[] = {
+    {"WRITE (6, 100) X", "L100"},
+    {"write(unit=6,fmt=0100)", "L100"},
+    {"WRITE (FMT = 10, UNIT = 6)", "L10"},
+    {"READ (5, '(I5)') N", "C9"},
+    {"READ (UNIT=5, FMT='(A)', IOSTAT=K) S", "C18"},
+    {"PRINT '(A)', 'x'", "C6"},
+    {"PRINT 100", "L100"},
+    {"READ 100, N", "L100"},
+    {"READ *, N", ""},
+    {"WRITE (6, *) '(I5)'", ""},
+    {"WRITE (6, F) X", ""},
+    {"WRITE (6, L100) X", ""},
+    {"WRITE (6, 100 + 1) X", ""},
+    {"WRITE (6, 123456) X", ""},
+    {"WRITE (6, 0) X", ""},
+    {"WRITE (6, NML=G)", ""},
+    {"WRITE (UNIT=6, 100) X", ""},
+    {"WRITE (6) X", ""},
+    {"WRITE(1, 2) = 3", ""},
+    {"WRITEX = 1", ""},
+    {"PRINT = 5", ""},
+    {"IF (A .GT. B) PRINT 200, A", "L200"},
+    {"X = 1; WRITE (6, 300) X; PRINT '(A)', 'y'", "L300 C31"},
+    {"WRITE (6, 100) 'it''s (I5)' ! WRITE (6, 200)", "L100"},
+};
+
+TEST(IoFormat, ReadsTheFormatOfTheControlList)
+{
+    for (const SIoCase& c : kIoCases) {
+        std::string strGot;
+        for (const SIoFormat& format : ReadIoFormats(c.pszText))
+            strGot += std::string(strGot.empty() ? "" : " ") + (format.kind == IO_FORMAT_LABEL ? "L" : "C") +
+                      std::to_string(format.kind == IO_FORMAT_LABEL ? format.nLabel : static_cast<int>(format.nOffset));
+        EXPECT_EQ(strGot, c.pszFormats) << c.pszText;
+    }
+}
+
+const char* const kIndexed = "      PROGRAM P\n"                         // 1
+                             "      WRITE (6, 100) X\n"                  // 2
+                             "  100 FORMAT (1X, 'Sum:',\n"               // 3
+                             "C     a comment inside\n"                  // 4
+                             "     +        F10.3)\n"                    // 5
+                             "      WRITE (6, '(I5, ''!'')') N\n"        // 6
+                             "      PRINT '(A)', 'x'\n"                  // 7
+                             "      READ (5, *) N\n"                     // 8
+                             "      X = 1 ! '(I9)' in a comment\n"       // 9
+                             "  200 FORMAT (I3,  2X)   ! the comment\n"  // 10
+                             "      WRITE (6,\n"                         // 11
+                             "     + '(F4.1)') X\n"                      // 12
+                             "  300 FORMAT (I3\n"                        // 13
+                             "      END\n";                              // 14
+
+TEST_F(SourceTest, IndexListsWhatOpens)
+{
+    m_strFile = m_dir.Write("index.f", kIndexed);
+    std::vector<SIndexedStatement> statements;
+    ASSERT_TRUE(IndexStatements(m_strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
+    struct SExpected {
+        long long nLine;
+        int nLabel;
+        bool bString;
+        const char* pszList;
+    };
+    // Line 12's string opens on a continuation line, which no column
+    // names; line 13's list never closes.
+    const SExpected expected[] = {{3, 100, false, "(1X, 'Sum:', F10.3)"},
+                                  {6, 0, true, "(I5, '!')"},
+                                  {7, 0, true, "(A)"},
+                                  {10, 200, false, "(I3, 2X)"}};
+    ASSERT_EQ(statements.size(), std::size(expected));
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        EXPECT_EQ(statements[i].nLine, expected[i].nLine) << i;
+        EXPECT_EQ(statements[i].nLabel, expected[i].nLabel) << i;
+        EXPECT_EQ(statements[i].bString, expected[i].bString) << i;
+        EXPECT_EQ(statements[i].strList, expected[i].pszList) << i;
+        // Each opens at its line and column, with the list shown.
+        SStatementRequest request{m_strFile, statements[i].nLine, statements[i].nColumn};
+        CLocatedStatement located;
+        ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << i;
+        EXPECT_EQ(located.m_nFirstLine, statements[i].nLine) << i;
+    }
+}
+
+// Every statement of the bundled examples opens where the index says, in
+// both source forms.
+TEST_F(SourceTest, IndexOfTheExamplesOpens)
+{
+    for (const char* pszName : {"report.for", "report.f90"}) {
+        const std::string strFile = std::string(QUILLMARK_EXAMPLES) + "/" + pszName;
+        std::vector<SIndexedStatement> statements;
+        ASSERT_TRUE(IndexStatements(strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
+        EXPECT_EQ(statements.size(), 3U) << pszName;
+        for (const SIndexedStatement& s : statements) {
+            SStatementRequest request{strFile, s.nLine, s.nColumn};
+            CLocatedStatement located;
+            CSourceRecorder recorder;
+            CResult result;
+            EXPECT_EQ(LocateStatement(request, located, located.Site(), recorder, result), LOCATE_FOUND) << s.nLine;
+        }
+    }
+}
+
+TEST_F(SourceTest, IndexOfAFileThatCannotBeRead)
+{
+    std::vector<SIndexedStatement> statements(1);
+    const CResult result = IndexStatements(m_dir.File("missing.f"), SOURCE_FORM_BY_SUFFIX, TestTable(), statements);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_TRUE(statements.empty());
+}
+
+}  // namespace
