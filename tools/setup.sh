@@ -17,14 +17,16 @@ set -euo pipefail
 # (at-spi2-core), read with python3-pyatspi; the events the strip sends are
 # switched on in its Qt Test through Qt's platform interface
 # (qt6-base-private-dev). Without a window manager the help viewer hands the
-# keyboard back through libxcb (libxcb1-dev).
+# keyboard back through libxcb (libxcb1-dev); the start-up timing
+# (bench/first_paint.sh) watches the window's first drawing through the X
+# server's Damage extension (libxcb-damage0-dev).
 # The manual pages are written for scdoc and checked with man (man-db,
 # groff-base); the desktop entry with desktop-file-validate
 # (desktop-file-utils); completion with bash-completion; the Debian package
 # takes its dependencies from dpkg-shlibdeps (dpkg-dev). The editor plug-ins
 # are tested in the editors themselves, run headless (vim, emacs-nox).
 packages=(cmake ninja-build g++ gfortran pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-base-private-dev libxcb1-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
+          qt6-base-dev qt6-base-private-dev libxcb1-dev libxcb-damage0-dev libgl-dev libglx-dev libegl-dev fonts-dejavu-core
           xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl clang clang-format libclang-rt-14-dev
           scdoc man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
 
