@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTextBrowser>
@@ -13,6 +12,7 @@
 
 #include "help.h"
 #include "help_channel.h"
+#include "program_icon.h"
 #include "x11_focus.h"
 
 namespace {
@@ -26,7 +26,7 @@ CHelpViewer::CHelpViewer(QWidget* pParent)
     : QMainWindow(pParent), m_pBrowser(new QTextBrowser(this)), m_pServer(new QLocalServer(this))
 {
     setWindowTitle(tr("Quillmark Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    setWindowIcon(ProgramIcon());
     setCentralWidget(m_pBrowser);
     m_pBrowser->setOpenExternalLinks(true);
 

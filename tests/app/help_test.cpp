@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QImage>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -368,9 +369,10 @@ void HelpTest::viewerHasTheIconAndClosesOnEscape()
 {
     CHelpViewer viewer;
     // The program's icon, not the platform's default one.
-    const QImage programIcon = QIcon(":/quillmark/quillmark.png").pixmap(64, 64).toImage();
+    const QImage programIcon = QImage(QUILLMARK_ICON_SOURCE).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QVERIFY(!programIcon.isNull());
-    QCOMPARE(viewer.windowIcon().pixmap(64, 64).toImage(), programIcon);
+    QCOMPARE(viewer.windowIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             programIcon);
     viewer.ShowTopic(QUILLMARK_HELP_SOURCE, HELP_KEY, "command line");
     QVERIFY(QTest::qWaitForWindowActive(&viewer));
     QVERIFY(viewer.isVisible());
