@@ -3,6 +3,8 @@
 # help channel is a plain local socket), nothing of Kerberos, GSSAPI or the
 # proxy library that Qt's network library brings, and no image format
 # plug-in (the icon is compiled in as pixels). Each of them costs every start.
+# Its static thread-local storage stays small too: it is zeroed anew for
+# every thread the toolkit starts.
 # Runs the program unattended (-d:1:) on a copy of the example, off screen,
 # with the dynamic loader reporting the files it opens (glibc's LD_DEBUG).
 #
@@ -27,6 +29,15 @@ if grep -E "$unwanted" <<< "$linked"; then
     failures=1
 fi
 
+# The program's TLS segment: its size in memory, in bytes.
+if command -v readelf > /dev/null; then
+    tls=$(readelf -lW "$program" | awk '$1 == "TLS" { print $6 }')
+    if [ $((${tls:-0})) -gt 4096 ]; then
+        echo "FAIL: the program has $((tls)) bytes of static thread-local storage (at most 4096)"
+        failures=1
+    fi
+fi
+
 cp "$example" "$work/report.for"
 LD_DEBUG=files LD_DEBUG_OUTPUT="$work/loader" QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$work/config" \
     "$program" "$work/report.for" 16 7 "-d:1:$work/log" > /dev/null 2>&1
@@ -44,5 +55,5 @@ if cat "$work"/loader.* | grep -E "file=.*($unwanted)"; then
     echo "FAIL: the program loads the files above on its way to the window"
     failures=1
 fi
-[ "$failures" -eq 0 ] && echo "PASS: no network library, no image format plug-in"
+[ "$failures" -eq 0 ] && echo "PASS: no network library, no image format plug-in, little thread-local storage"
 exit "$failures"
