@@ -98,7 +98,10 @@ time_of() {
     fi
 }
 
-labels=("${programs[@]}" one_button)
+# Each program's label: its name and number, then its path ("quillmark#1 (build/app/quillmark)").
+labels=()
+for i in "${!programs[@]}"; do labels+=("${programs[$i]##*/}#$((i + 1))"); done
+labels+=(one_button)
 all=("${programs[@]}" "$reference")
 declare -A times
 for ((r = 1; r <= rounds; ++r)); do
@@ -106,7 +109,7 @@ for ((r = 1; r <= rounds; ++r)); do
     for i in "${!all[@]}"; do
         t=$(time_of "${all[$i]}")
         times[$i]+="$t "
-        line+=" ${labels[$i]##*/} $t"
+        line+=" ${labels[$i]} $t"
     done
     echo "$line ms"
 done
@@ -116,6 +119,6 @@ last=$((${#all[@]} - 1))
 reference_median=$(median "${times[$last]}")
 for i in "${!all[@]}"; do
     m=$(median "${times[$i]}")
-    awk -v label="${labels[$i]}" -v m="$m" -v ref="$reference_median" \
+    awk -v label="${labels[$i]} (${all[$i]})" -v m="$m" -v ref="$reference_median" \
         'BEGIN { printf "median %s: %.1f ms, %.3f times the one-button window\n", label, m, m / ref }'
 done
