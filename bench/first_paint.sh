@@ -6,7 +6,7 @@
 # push button (build/bench/quillmark_one_button), built with the same Qt and
 # flags. The programs run in turn, round after round, so that all of them see
 # the same machine; the script prints each round, then each program's median
-# and its ratio to the reference's.
+# and its ratio to the reference's, and the median of the rounds' ratios.
 #
 #   bench/first_paint.sh [-n ROUNDS] [-b BUILD_DIR] [-d DISPLAY_NUMBER] [PROGRAM...]
 #
@@ -117,8 +117,13 @@ done
 median() { printf '%s\n' $1 | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 last=$((${#all[@]} - 1))
 reference_median=$(median "${times[$last]}")
+# Besides the ratio of the medians, the median of the ratios taken round by
+# round: each round's programs ran side by side, so a load that changes
+# during the run moves both figures of a round alike.
 for i in "${!all[@]}"; do
     m=$(median "${times[$i]}")
-    awk -v label="${labels[$i]} (${all[$i]})" -v m="$m" -v ref="$reference_median" \
-        'BEGIN { printf "median %s: %.1f ms, %.3f times the one-button window\n", label, m, m / ref }'
+    ratios=$(paste -d' ' <(printf '%s\n' ${times[$i]}) <(printf '%s\n' ${times[$last]}) | awk '{ print $1 / $2 }')
+    r=$(median "$ratios")
+    awk -v label="${labels[$i]} (${all[$i]})" -v m="$m" -v ref="$reference_median" -v r="$r" \
+        'BEGIN { printf "median %s: %.1f ms, %.3f times the one-button window (median of the rounds: %.3f)\n", label, m, m / ref, r }'
 done
