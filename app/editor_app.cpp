@@ -1,7 +1,6 @@
 #include "editor_app.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <cstring>
 
@@ -13,6 +12,7 @@
 #include "interrupted_save.h"
 #include "owner_window.h"
 #include "preferences.h"
+#include "program_icon.h"
 #include "quillmark_version.h"
 #include "source_file.h"
 #include "statement_index.h"
@@ -87,7 +87,7 @@ int CEditorApp::Run(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmark"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    QApplication::setWindowIcon(ProgramIcon());
     // The installed desktop entry (quillmark.desktop): where the desktop
     // takes the window's icon from the entry rather than from the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("quillmark"));

@@ -8,7 +8,6 @@
 #include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QIcon>
 #include <QLabel>
 #include <QMetaObject>
 #include <QMimeData>
@@ -29,6 +28,7 @@
 #include "message_box.h"
 #include "new_field_dialog.h"
 #include "preferences.h"
+#include "program_icon.h"
 #include "save_statement.h"
 #include "statement_site.h"
 #include "string_table.h"
@@ -62,7 +62,7 @@ QRect ToQRect(const SControlRect& r)
 CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidget(nullptr), m_list(list), m_site(site)
 {
     setWindowTitle(QString());
-    setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    setWindowIcon(ProgramIcon());
     static const bool bAccessible = [] {
         QAccessible::installFactory(EditorFrameAccessible);
         return true;

@@ -2,14 +2,10 @@
 
 #include <QCoreApplication>
 #include <QList>
-#include <QLocalSocket>
 
 #include "help.h"
 
 namespace {
-
-constexpr int kConnectTimeoutMs = 1000;
-constexpr int kReplyTimeoutMs = 3000;
 
 QByteArray Field(const QString& strText)
 {
@@ -111,23 +107,4 @@ QString DefaultHelpChannel()
     if (!strChannel.isEmpty())
         return strChannel;
     return QStringLiteral("quillmark-help-%1").arg(QCoreApplication::applicationPid());
-}
-
-bool SendHelpRequest(const QString& strChannel, const SHelpRequest& request, QByteArray* pReply)
-{
-    QLocalSocket socket;
-    socket.connectToServer(strChannel);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
-        return false;
-    socket.write(EncodeHelpRequest(request));
-    if (!socket.waitForBytesWritten(kConnectTimeoutMs))
-        return false;
-    if (pReply != nullptr) {
-        while (!socket.canReadLine())
-            if (!socket.waitForReadyRead(kReplyTimeoutMs))
-                return false;
-        *pReply = socket.readLine();
-    }
-    socket.disconnectFromServer();
-    return true;
 }

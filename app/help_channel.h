@@ -45,7 +45,18 @@ QString HelpAnchor(int nCommand, const QString& strData);
 // or a script, can share one viewer), else one of this process's own.
 QString DefaultHelpChannel();
 
+// Where the viewer listens for a channel's name. On Linux and macOS a local
+// (AF_UNIX) socket: a name that is an absolute path is the socket's path,
+// any other name a socket in QDir::tempPath() (where Qt's QLocalServer puts
+// it too). On Windows the name of the named pipe, unchanged.
+QString HelpChannelAddress(const QString& strChannel);
+
 // Sends one request to the viewer listening on the channel; with pReply it
-// waits for the one-line answer. false when no viewer listens or it did not
-// answer within the time.
+// waits for the one-line answer (at most kHelpReplyLimit bytes, its line end
+// included). false when no viewer listens, or it did not take the request or
+// answer within the time. The window's side of the channel: on Linux and
+// macOS it needs no network library, which the program would otherwise
+// load at every start.
 bool SendHelpRequest(const QString& strChannel, const SHelpRequest& request, QByteArray* pReply = nullptr);
+
+constexpr int kHelpReplyLimit = 64 * 1024;

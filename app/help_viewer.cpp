@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTextBrowser>
@@ -13,6 +12,7 @@
 
 #include "help.h"
 #include "help_channel.h"
+#include "program_icon.h"
 #include "x11_focus.h"
 
 namespace {
@@ -26,7 +26,7 @@ CHelpViewer::CHelpViewer(QWidget* pParent)
     : QMainWindow(pParent), m_pBrowser(new QTextBrowser(this)), m_pServer(new QLocalServer(this))
 {
     setWindowTitle(tr("Quillmark Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/quillmark/quillmark.png")));
+    setWindowIcon(ProgramIcon());
     setCentralWidget(m_pBrowser);
     m_pBrowser->setOpenExternalLinks(true);
 
@@ -73,15 +73,18 @@ void CHelpViewer::ShowTopic(const QString& strFile, int nCommand, const QString&
 
 ListenResult CHelpViewer::Listen(const QString& strChannel)
 {
-    if (m_pServer->listen(strChannel))
+    // The address the window's side of the channel connects to, spelt out
+    // rather than left to the server's own rule for a bare name.
+    const QString strAddress = HelpChannelAddress(strChannel);
+    if (m_pServer->listen(strAddress))
         return LISTEN_OK;
     QLocalSocket probe;
-    probe.connectToServer(strChannel);
+    probe.connectToServer(strAddress);
     if (probe.waitForConnected(1000))
         return LISTEN_OTHER_VIEWER;
     // Nobody answers: the name is left over from a viewer that has ended.
-    QLocalServer::removeServer(strChannel);
-    return m_pServer->listen(strChannel) ? LISTEN_OK : LISTEN_FAILED;
+    QLocalServer::removeServer(strAddress);
+    return m_pServer->listen(strAddress) ? LISTEN_OK : LISTEN_FAILED;
 }
 
 void CHelpViewer::closeEvent(QCloseEvent* pEvent)

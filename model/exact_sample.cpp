@@ -15,11 +15,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 #include "char_class.h"
 #include "descriptor_kind.h"
 
 namespace {
+
+// A table of the latest results, one per thread, allocated by its first use.
+// It lives on the heap, not in static thread-local storage: that storage is
+// laid out again, zeroed, for every thread the process starts (the toolkit
+// starts several before the window's first paint), and these tables are
+// hundreds of kilobytes that only the thread computing samples uses.
+template <typename T>
+T& ThreadTable()
+{
+    thread_local std::unique_ptr<T> pTable;
+    if (pTable == nullptr)
+        pTable = std::make_unique<T>();
+    return *pTable;
+}
 
 // Sample widths stay bounded whatever the descriptor says.
 constexpr long long kMaxExactWidth = 1 << 20;
@@ -110,7 +125,7 @@ struct SReading {
 bool ReadExactReal(const std::string& text, double& x)
 {
     constexpr std::size_t kEntries = 4096;
-    thread_local std::array<SReading, kEntries> table;
+    auto& table = ThreadTable<std::array<SReading, kEntries>>();
     SReading& entry = table[std::hash<std::string>{}(text) % kEntries];
     if (entry.text != text || text.empty()) {
         entry.text = text;
@@ -227,7 +242,7 @@ const SDecimal& ExactDecimal(double x)
         SDecimal value;
     };
     constexpr std::size_t kEntries = 4096;
-    thread_local std::array<SEntry, kEntries> table;
+    auto& table = ThreadTable<std::array<SEntry, kEntries>>();
     const auto nBits = std::bit_cast<std::uint64_t>(x);
     SEntry& entry = table[(nBits ^ (nBits >> 29) ^ (nBits >> 47)) % kEntries];
     if (!entry.bUsed || entry.nBits != nBits) {
@@ -986,7 +1001,7 @@ std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& mod
         std::string value;
     };
     constexpr std::size_t kEntries = 256;
-    thread_local std::array<SEntry, kEntries> table;
+    auto& table = ThreadTable<std::array<SEntry, kEntries>>();
     const std::array<long long, 6> key{p.nKind, p.bHasWidth ? 1 : 0, p.nW, p.nD, p.nE, modes.nPlus};
     std::size_t nHash = 0;
     for (long long n : key)

@@ -3,11 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 #include "gui_helpers.h"
 #include "help.h"
@@ -50,7 +60,65 @@ std::string Canonical(const std::filesystem::path& path)
     return std::filesystem::canonical(path).string();
 }
 
+// A viewer's stand-in on a plain local socket: it takes one connection,
+// reads the request line, then answers as its script says (pieces of bytes,
+// each after a pause) and holds the connection a while before closing it.
+class CScriptedListener {
+public:
+    struct SPiece {
+        int nPauseMs;
+        QByteArray bytes;
+    };
+
+    explicit CScriptedListener(const QString& strPath) : m_path(QFile::encodeName(strPath))
+    {
+        m_nFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, m_path.constData(), static_cast<std::size_t>(m_path.size()));
+        m_bListening = m_nFd >= 0 && ::bind(m_nFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::listen(m_nFd, 1) == 0;
+    }
+    ~CScriptedListener()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_nFd);
+        ::unlink(m_path.constData());
+    }
+    bool Listening() const { return m_bListening; }
+    QByteArray Request() const { return m_request; }
+
+    void Serve(std::vector<SPiece> script, int nHoldMs)
+    {
+        m_thread = std::thread([this, script = std::move(script), nHoldMs] {
+            const int nConnection = ::accept(m_nFd, nullptr, nullptr);
+            if (nConnection < 0)
+                return;
+            char ch = 0;
+            while (!m_request.endsWith('\n') && ::recv(nConnection, &ch, 1, 0) == 1)
+                m_request += ch;
+            for (const SPiece& piece : script) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(piece.nPauseMs));
+                ::send(nConnection, piece.bytes.constData(), static_cast<std::size_t>(piece.bytes.size()),
+                       MSG_NOSIGNAL);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(nHoldMs));
+            ::close(nConnection);
+        });
+    }
+
+private:
+    QByteArray m_path;
+    int m_nFd = -1;
+    bool m_bListening = false;
+    QByteArray m_request;
+    std::thread m_thread;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(std::vector<CScriptedListener::SPiece>)
 
 class HelpTest : public QObject {
     Q_OBJECT
@@ -62,6 +130,10 @@ private slots:
     void quittingNeedsNoHelpFile();
     void encodesRequestsWhateverTheFileName();
     void namesTheTopicsTheDocumentHolds();
+    void channelAddressIsWhereQtListensForTheName();
+    void channelClientGivesUpOnABadOrSilentViewer_data();
+    void channelClientGivesUpOnABadOrSilentViewer();
+    void channelClientFailsWithoutAListener();
     void viewerShowsTopicsHandsOverAndQuits();
     void viewerHasTheIconAndClosesOnEscape();
     void programStartsTheViewerAndClosesIt();
@@ -182,6 +254,91 @@ void HelpTest::namesTheTopicsTheDocumentHolds()
         QVERIFY2(anchors.contains(m.captured(1)), qPrintable(m.captured(1)));
 }
 
+void HelpTest::channelAddressIsWhereQtListensForTheName()
+{
+    // A bare name: the socket Qt's QLocalServer makes for it, so that the
+    // window's plain client finds a viewer that listens by name.
+    const QString strName = UniqueChannel("address");
+    QLocalServer server;
+    QVERIFY(server.listen(strName));
+    QCOMPARE(HelpChannelAddress(strName), server.fullServerName());
+    SHelpRequest quit;
+    quit.nKind = HELP_REQUEST_QUIT;
+    QVERIFY(SendHelpRequest(strName, quit));
+    QVERIFY(server.waitForNewConnection(5000));
+    QLocalSocket* pSocket = server.nextPendingConnection();
+    QVERIFY(pSocket != nullptr);
+    QTRY_VERIFY(pSocket->canReadLine());
+    QCOMPARE(pSocket->readLine(), QByteArray("quit\n"));
+
+    // A path stays the path.
+    QTemporaryDir dir;
+    const QString strPath = dir.filePath(QStringLiteral("channel"));
+    QCOMPARE(HelpChannelAddress(strPath), strPath);
+}
+
+void HelpTest::channelClientGivesUpOnABadOrSilentViewer_data()
+{
+    using Script = std::vector<CScriptedListener::SPiece>;
+    QTest::addColumn<Script>("script");
+    QTest::addColumn<int>("holdMs");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("one piece") << Script{{0, "/h/K.HLP context-1\n"}} << 0 << true
+                               << QByteArray("/h/K.HLP context-1\n");
+    QTest::newRow("in pieces, more behind the line")
+        << Script{{0, "/h/K"}, {200, ".HLP x\nnext"}} << 0 << true << QByteArray("/h/K.HLP x\n");
+    QTest::newRow("closes without an answer") << Script{} << 0 << false << QByteArray();
+    QTest::newRow("closes inside the line") << Script{{0, "/h/K.HLP"}} << 0 << false << QByteArray();
+    QTest::newRow("a line without end") << Script{{0, QByteArray(kHelpReplyLimit + 10, 'x')}} << 5000 << false
+                                        << QByteArray();
+    QTest::newRow("silent") << Script{} << 4000 << false << QByteArray();
+}
+
+void HelpTest::channelClientGivesUpOnABadOrSilentViewer()
+{
+    QFETCH(std::vector<CScriptedListener::SPiece>, script);
+    QFETCH(int, holdMs);
+    QFETCH(bool, answered);
+    QFETCH(QByteArray, reply);
+    QTemporaryDir dir;
+    const QString strChannel = dir.filePath(QStringLiteral("viewer"));
+    CScriptedListener listener(strChannel);
+    QVERIFY(listener.Listening());
+    listener.Serve(script, holdMs);
+
+    SHelpRequest status;
+    status.nKind = HELP_REQUEST_STATUS;
+    QByteArray got = "untouched";
+    const auto start = std::chrono::steady_clock::now();
+    QCOMPARE(SendHelpRequest(strChannel, status, &got), answered);
+    // A viewer that never ends its line costs the reply's time-out, no more.
+    QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(4));
+    QCOMPARE(got, answered ? reply : QByteArray("untouched"));
+    QCOMPARE(listener.Request(), QByteArray("status\n"));
+}
+
+void HelpTest::channelClientFailsWithoutAListener()
+{
+    QTemporaryDir dir;
+    SHelpRequest quit;
+    quit.nKind = HELP_REQUEST_QUIT;
+    QVERIFY(!SendHelpRequest(dir.filePath(QStringLiteral("nobody")), quit));
+    QVERIFY(!SendHelpRequest(QString(), quit));
+    // A socket left behind by a viewer that has ended.
+    const QString strStale = dir.filePath(QStringLiteral("stale"));
+    const int nFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(strStale);
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    QCOMPARE(::bind(nFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(nFd);  // the file stays, nobody listens
+    QVERIFY(!SendHelpRequest(strStale, quit));
+    // Longer than any socket's path can be.
+    QVERIFY(!SendHelpRequest(dir.filePath(QString(200, QLatin1Char('n'))), quit));
+}
+
 void HelpTest::viewerShowsTopicsHandsOverAndQuits()
 {
     const QString strChannel = UniqueChannel("viewer");
@@ -212,9 +369,10 @@ void HelpTest::viewerHasTheIconAndClosesOnEscape()
 {
     CHelpViewer viewer;
     // The program's icon, not the platform's default one.
-    const QImage programIcon = QIcon(":/quillmark/quillmark.png").pixmap(64, 64).toImage();
+    const QImage programIcon = QImage(QUILLMARK_ICON_SOURCE).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QVERIFY(!programIcon.isNull());
-    QCOMPARE(viewer.windowIcon().pixmap(64, 64).toImage(), programIcon);
+    QCOMPARE(viewer.windowIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             programIcon);
     viewer.ShowTopic(QUILLMARK_HELP_SOURCE, HELP_KEY, "command line");
     QVERIFY(QTest::qWaitForWindowActive(&viewer));
     QVERIFY(viewer.isVisible());

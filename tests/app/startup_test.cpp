@@ -1,6 +1,8 @@
 // Start-up: the command line, the window it opens, and what a bad one does.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +22,7 @@ class StartUpTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void showsTheProgramIconWithoutLoadingImagePlugins();
     void splitsAQuotedFirstWordWithBlanks();
     void takesTheShellsWordsAsTheyAre();
     void acceptsThreeToFiveWordsAndTheTwoOptions_data();
@@ -38,6 +41,38 @@ private slots:
     void startsANewLabelledStatementInTheChosenForm();
     void endsWithoutAWindowWhenTheStatementIsNotFound();
 };
+
+namespace {
+
+// The image format plug-ins mapped into this process (Linux), -1 where that cannot be read.
+int ImagePluginsLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<int>(maps.readAll().count("/imageformats/"));
+}
+
+}  // namespace
+
+// First, while nothing else in this process has read an image: the window's
+// icon is the program's PNG, pixel for pixel, and getting it loads no image
+// format plug-in (Qt's image reader loads them all, which costs the start).
+void StartUpTest::showsTheProgramIconWithoutLoadingImagePlugins()
+{
+    if (ImagePluginsLoaded() != 0)
+        QSKIP("the image format plug-ins cannot be watched here");
+    CFlagsReset reset;
+    CDescriptorList list;
+    CStatementSite site;
+    {
+        CEditorFrame frame(list, site);
+        const QImage icon = frame.windowIcon().pixmap(64, 64).toImage();
+        QCOMPARE(ImagePluginsLoaded(), 0);
+        QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 QImage(QUILLMARK_ICON_SOURCE).convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+}
 
 void StartUpTest::splitsAQuotedFirstWordWithBlanks()
 {
