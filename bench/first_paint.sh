@@ -4,9 +4,12 @@
 # (build/bench/quillmark_first_paint), on a virtual X display of the script's
 # own with no window manager. The reference is a window with one labelled
 # push button (build/bench/quillmark_one_button), built with the same Qt and
-# flags. The programs run in turn, round after round, so that all of them see
-# the same machine; the script prints each round, then each program's median
-# and its ratio to the reference's, and the median of the rounds' ratios.
+# flags, timed twice: at its own small size, and filling a window as large as
+# the first program's (measured once before the rounds), so that what the
+# size of the window costs can be told from what the program does. The
+# programs run in turn, round after round, so that all of them see the same
+# machine; the script prints each round, then each program's median and its
+# ratio to the reference's, and the median of the rounds' ratios.
 #
 #   bench/first_paint.sh [-n ROUNDS] [-b BUILD_DIR] [-d DISPLAY_NUMBER] [PROGRAM...]
 #
@@ -88,21 +91,42 @@ cp "$here/../examples/report.for" "$work/report.for"
 export XDG_CONFIG_HOME=$work/config
 unset QT_QPA_PLATFORM
 
-# One start, in ms.
+# One start, in ms. The reference may carry its window size.
 time_of() {
     local program=$1
-    if [ "$program" = "$reference" ]; then
-        "$timer" "$program"
-    else
-        "$timer" "$program" "$work/report.for" 16 7
-    fi
+    case $program in
+    "$reference" | "$reference "*) "$timer" $program ;;
+    *) "$timer" "$program" "$work/report.for" 16 7 ;;
+    esac
 }
+
+# The first program's window size: started once, its top-level window
+# looked up by its title, then ended.
+window_size() {
+    "${programs[0]}" "$work/report.for" 16 7 > /dev/null 2>&1 &
+    local pid=$! size=
+    for _ in $(seq 100); do
+        size=$(xwininfo -root -tree 2> /dev/null | sed -n 's/.*"Quillmark - [^"]*": ([^)]*)  \([0-9]*x[0-9]*\)+.*/\1/p' | head -1)
+        [ -n "$size" ] && break
+        sleep 0.1
+    done
+    kill "$pid" 2> /dev/null
+    wait "$pid" 2> /dev/null
+    echo "$size"
+}
+size=
+command -v xwininfo > /dev/null && size=$(window_size)
 
 # Each program's label: its name and number, then its path ("quillmark#1 (build/app/quillmark)").
 labels=()
 for i in "${!programs[@]}"; do labels+=("${programs[$i]##*/}#$((i + 1))"); done
+all=("${programs[@]}")
+if [ -n "$size" ]; then
+    labels+=("one_button_$size")
+    all+=("$reference $size")
+fi
 labels+=(one_button)
-all=("${programs[@]}" "$reference")
+all+=("$reference")
 declare -A times
 for ((r = 1; r <= rounds; ++r)); do
     line="round $r:"
@@ -116,14 +140,23 @@ done
 
 median() { printf '%s\n' $1 | sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 last=$((${#all[@]} - 1))
-reference_median=$(median "${times[$last]}")
 # Besides the ratio of the medians, the median of the ratios taken round by
 # round: each round's programs ran side by side, so a load that changes
 # during the run moves both figures of a round alike.
-for i in "${!all[@]}"; do
-    m=$(median "${times[$i]}")
-    ratios=$(paste -d' ' <(printf '%s\n' ${times[$i]}) <(printf '%s\n' ${times[$last]}) | awk '{ print $1 / $2 }')
+ratio_line() { # INDEX REFERENCE_INDEX WORDS
+    local m r ref ratios
+    m=$(median "${times[$1]}")
+    ref=$(median "${times[$2]}")
+    ratios=$(paste -d' ' <(printf '%s\n' ${times[$1]}) <(printf '%s\n' ${times[$2]}) | awk '{ print $1 / $2 }')
     r=$(median "$ratios")
-    awk -v label="${labels[$i]} (${all[$i]})" -v m="$m" -v ref="$reference_median" -v r="$r" \
-        'BEGIN { printf "median %s: %.1f ms, %.3f times the one-button window (median of the rounds: %.3f)\n", label, m, m / ref, r }'
+    awk -v label="${labels[$1]} (${all[$1]})" -v m="$m" -v ref="$ref" -v r="$r" -v words="$3" \
+        'BEGIN { printf "median %s: %.1f ms, %.3f times %s (median of the rounds: %.3f)\n", label, m, m / ref, words, r }'
+}
+for i in "${!all[@]}"; do
+    ratio_line "$i" "$last" "the one-button window"
 done
+if [ -n "$size" ]; then
+    for i in "${!programs[@]}"; do
+        ratio_line "$i" "${#programs[@]}" "the one-button window of its size, $size"
+    done
+fi
