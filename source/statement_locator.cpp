@@ -461,6 +461,15 @@ std::string ListTextShown(std::string_view text)
     return shown;
 }
 
+// Lets the reader read a statement's lines as if they stood in a file.
+void OpenStatementLines(CLineReader& reader, const std::vector<std::string>& statementLines)
+{
+    std::string strText;
+    for (const std::string& strLine : statementLines)
+        strText += strLine + "\n";
+    reader.OpenText(std::move(strText));
+}
+
 }  // namespace
 
 LocateResult LocateStatementLines(const std::vector<std::string>& statementLines, long long nLine, long long nColumn,
@@ -469,11 +478,8 @@ LocateResult LocateStatementLines(const std::vector<std::string>& statementLines
     list.Clear();
     site = CStatementSite();
     site.m_bFixedForm = bFixedForm;
-    std::string strText;
-    for (const std::string& strLine : statementLines)
-        strText += strLine + "\n";
     CLineReader reader;
-    reader.OpenText(std::move(strText));
+    OpenStatementLines(reader, statementLines);
     std::string raw;
     if (!reader.ReadExistingLine(raw))
         return LOCATE_BLANK;
@@ -497,11 +503,8 @@ LocateResult LocateStatementLines(const std::vector<std::string>& statementLines
 bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
                         const std::vector<std::string>& statementLines)
 {
-    std::string strText;
-    for (const std::string& strLine : statementLines)
-        strText += strLine + "\n";
     CLineReader reader;
-    reader.OpenText(std::move(strText));
+    OpenStatementLines(reader, statementLines);
     std::string raw;
     reader.ReadSourceLine(raw);
 
