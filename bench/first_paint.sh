@@ -6,7 +6,9 @@
 # push button (build/bench/quillmark_one_button), built with the same Qt and
 # flags, timed twice: at its own small size, and filling a window as large as
 # the first program's (measured once before the rounds), so that what the
-# size of the window costs can be told from what the program does. The
+# size of the window costs can be told from what the program does. The small
+# button in a window of that size is timed too: the window's area and one
+# label, without the large button's gradient over the whole of it. The
 # programs run in turn, round after round, so that all of them see the same
 # machine; the script prints each round, then each program's median and its
 # ratio to the reference's, and the median of the rounds' ratios.
@@ -122,8 +124,8 @@ labels=()
 for i in "${!programs[@]}"; do labels+=("${programs[$i]##*/}#$((i + 1))"); done
 all=("${programs[@]}")
 if [ -n "$size" ]; then
-    labels+=("one_button_$size")
-    all+=("$reference $size")
+    labels+=("one_button_$size" "framed_$size")
+    all+=("$reference $size" "$reference --framed $size")
 fi
 labels+=(one_button)
 all+=("$reference")
@@ -158,5 +160,6 @@ done
 if [ -n "$size" ]; then
     for i in "${!programs[@]}"; do
         ratio_line "$i" "${#programs[@]}" "the one-button window of its size, $size"
+        ratio_line "$i" "$((${#programs[@]} + 1))" "the small button in a window of its size"
     done
 fi
