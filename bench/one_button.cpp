@@ -13,20 +13,19 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QStringList arguments = QApplication::arguments();
-    const bool bFramed = arguments.removeAll(QStringLiteral("--framed")) > 0;
-    std::unique_ptr<QWidget> window = std::make_unique<QPushButton>(QStringLiteral("OK"));
-    if (bFramed) {
-        auto frame = std::make_unique<QWidget>();
-        window->setParent(frame.get());
-        window.release()->move(8, 8);  // owned by the frame from here on
-        window = std::move(frame);
-    }
+    std::optional<QWidget> frame;
+    if (arguments.removeAll(QStringLiteral("--framed")) > 0)
+        frame.emplace();
+    QPushButton button(QStringLiteral("OK"), frame ? &*frame : nullptr);  // destroyed before its frame
+    if (frame)
+        button.move(8, 8);
+    QWidget* const window = frame ? &*frame : static_cast<QWidget*>(&button);
     const QRegularExpressionMatch size =
         QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)$")).match(arguments.value(1));
     if (size.hasMatch())
