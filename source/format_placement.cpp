@@ -329,7 +329,7 @@ SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long lo
                 return found;  // the line starts no statement
             // The statement the cursor is in, when several share the line.
             const std::vector<SIoFormat> formats = ReadIoFormats(statement.text);
-            const long long nCursor = nColumn - 1 - static_cast<long long>(statement.nTextStart);
+            const long long nCursor = nColumn - 1 - static_cast<long long>(statement.TextStart());
             for (const SIoFormat& format : formats)
                 if (found.nLabel == 0 || static_cast<long long>(format.nOffset) <= nCursor)
                     found.nLabel = format.kind == IO_FORMAT_LABEL ? format.nLabel : -1;

@@ -1,5 +1,7 @@
 #include "statement_index.h"
 
+#include <span>
+
 #include "descriptor_list.h"
 #include "file_messages.h"
 #include "io_format.h"
@@ -10,9 +12,9 @@
 namespace {
 
 // The place that opens a statement, if it holds a list: a FORMAT statement
-// at its keyword, a format string that opens on the first line inside its
-// quote. (One that opens on a continuation line cannot be named by a
-// column.)
+// at its keyword, a format string inside its opening quote, on whichever of
+// the statement's lines the quote stands (the locator reads a statement
+// from any of its lines on).
 bool OpeningPlace(const SSourceStatement& statement, int bFixedForm, SIndexedStatement& entry)
 {
     std::size_t nKeyword = 0;
@@ -22,11 +24,12 @@ bool OpeningPlace(const SSourceStatement& statement, int bFixedForm, SIndexedSta
         return true;
     }
     for (const SIoFormat& format : ReadIoFormats(statement.text)) {
-        if (format.kind != IO_FORMAT_CONSTANT || format.nOffset >= statement.nFirstLength)
+        if (format.kind != IO_FORMAT_CONSTANT)
             continue;
         entry.bString = true;
         entry.nLabel = LineLabel(statement.lines.front(), bFixedForm);
-        entry.nColumn = static_cast<long long>(statement.nTextStart + format.nOffset) + 2;
+        statement.PlaceOf(format.nOffset, entry.nLine, entry.nColumn);
+        ++entry.nColumn;  // inside the quote
         return true;
     }
     return false;
@@ -51,7 +54,10 @@ CResult IndexStatements(const std::string& strFile, SourceForm form, const CDesc
         entry.nLine = statement.nLine;
         if (!OpeningPlace(statement, bFixedForm, entry))
             continue;
-        if (LocateStatementLines(statement.lines, entry.nLine, entry.nColumn, bFixedForm, list, site, entry.strList) ==
+        // The locator reads on from the line that opens it.
+        const auto lines = std::span<const std::string>(statement.lines)
+                               .subspan(static_cast<std::size_t>(entry.nLine - statement.nLine));
+        if (LocateStatementLines(lines, entry.nLine, entry.nColumn, bFixedForm, list, site, entry.strList) ==
             LOCATE_FOUND)
             statements.push_back(std::move(entry));
     }

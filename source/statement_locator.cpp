@@ -462,7 +462,7 @@ std::string ListTextShown(std::string_view text)
 }
 
 // Lets the reader read a statement's lines as if they stood in a file.
-void OpenStatementLines(CLineReader& reader, const std::vector<std::string>& statementLines)
+void OpenStatementLines(CLineReader& reader, std::span<const std::string> statementLines)
 {
     std::string strText;
     for (const std::string& strLine : statementLines)
@@ -472,7 +472,7 @@ void OpenStatementLines(CLineReader& reader, const std::vector<std::string>& sta
 
 }  // namespace
 
-LocateResult LocateStatementLines(const std::vector<std::string>& statementLines, long long nLine, long long nColumn,
+LocateResult LocateStatementLines(std::span<const std::string> statementLines, long long nLine, long long nColumn,
                                   int bFixedForm, CDescriptorList& list, CStatementSite& site, std::string& strListText)
 {
     list.Clear();

@@ -4,6 +4,7 @@
 // same scanner that reads the descriptor list.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,7 @@ LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& 
 // there. strListText receives the list as it reads: the FORMAT statement's
 // list or the format string's characters, comments and line ends left out,
 // each run of blanks one blank.
-LocateResult LocateStatementLines(const std::vector<std::string>& lines, long long nLine, long long nColumn,
+LocateResult LocateStatementLines(std::span<const std::string> lines, long long nLine, long long nColumn,
                                   int bFixedForm, CDescriptorList& list, CStatementSite& site,
                                   std::string& strListText);
 

@@ -47,19 +47,17 @@ bool CStatementStream::NextFixed(SSourceStatement& statement)
             break;  // (a continuation line that follows no statement is passed over)
     }
     statement.nLine = m_nLine;
-    statement.nTextStart = kFixedTextStart;
     SScanState state;
     std::vector<std::string> between;  // comment lines that may stand inside the statement
-    for (bool bFirst = true;; bFirst = false) {
+    for (;;) {
         statement.lines.push_back(raw);
         const std::string_view piece = line.image.size() > kFixedTextStart
                                            ? std::string_view(line.image).substr(kFixedTextStart)
                                            : "";
         const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state);
+        statement.pieces.push_back({statement.lines.size() - 1, kFixedTextStart, statement.text.size()});
         statement.text += piece.substr(0, std::min(scan.nComment, piece.size()));
         state = scan.state;
-        if (bFirst)
-            statement.nFirstLength = statement.text.size();
         for (;;) {
             if (!ReadLine(raw))
                 return true;
@@ -91,18 +89,16 @@ bool CStatementStream::NextFree(SSourceStatement& statement)
     std::size_t nFrom = raw.find_first_not_of(" \t");
     while (nFrom < raw.size() && raw[nFrom] >= '0' && raw[nFrom] <= '9')
         ++nFrom;
-    statement.nTextStart = nFrom;
     SScanState state;
     std::vector<std::string> between;
-    for (bool bFirst = true;; bFirst = false) {
+    for (;;) {
         statement.lines.push_back(raw);
         const std::string_view piece = std::string_view(raw).substr(std::min(nFrom, raw.size()));
         const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state, true);
         const std::size_t nEnd = scan.bContinues ? scan.nContentEnd : std::min(scan.nComment, piece.size());
+        statement.pieces.push_back({statement.lines.size() - 1, std::min(nFrom, raw.size()), statement.text.size()});
         statement.text += piece.substr(0, nEnd);
         state = scan.state;
-        if (bFirst)
-            statement.nFirstLength = statement.text.size();
         if (!scan.bContinues)
             return true;
         for (;;) {
@@ -116,6 +112,18 @@ bool CStatementStream::NextFree(SSourceStatement& statement)
         between.clear();
         nFrom = FreeContinuationStart(raw, state.InConstant());
     }
+}
+
+void SSourceStatement::PlaceOf(std::size_t nOffset, long long& nPlaceLine, long long& nPlaceColumn) const
+{
+    // The last piece that starts at or before the offset holds it (a piece
+    // before it that starts at the same offset gives no text).
+    STextPiece holder;
+    for (const STextPiece& piece : pieces)
+        if (piece.nOffset <= nOffset)
+            holder = piece;
+    nPlaceLine = nLine + static_cast<long long>(holder.nLine);
+    nPlaceColumn = static_cast<long long>(holder.nColumn + (nOffset - holder.nOffset)) + 1;
 }
 
 int FormatStatementLabel(const SSourceStatement& statement, int bFixedForm, std::size_t* pKeyword)

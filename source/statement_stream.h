@@ -11,16 +11,27 @@
 
 #include "source_file.h"
 
+// What one of a statement's lines gives to its text: the line (an index
+// into the statement's lines), where the piece starts in that line as the
+// locator reads it (the fixed-form image, or the free-form line) and where
+// it starts in the text.
+struct STextPiece {
+    std::size_t nLine = 0;
+    std::size_t nColumn = 0;
+    std::size_t nOffset = 0;
+};
+
 struct SSourceStatement {
     long long nLine = 0;             // the 1-based line it starts on
     std::vector<std::string> lines;  // its lines as they stand, from the first to the last
     std::string text;                // its text, the lines' texts joined
-    // Where the text starts in the first line as the locator reads it (the
-    // fixed-form image, or the free-form line), and how much of the text
-    // that line gives; an offset below nFirstLength stands at column
-    // nTextStart + offset + 1.
-    std::size_t nTextStart = 0;
-    std::size_t nFirstLength = 0;
+    std::vector<STextPiece> pieces;  // one for each line that is no comment, in order
+
+    // Where the text starts in the first line (0-based, as the locator reads it).
+    std::size_t TextStart() const { return pieces.empty() ? 0 : pieces.front().nColumn; }
+    // The 1-based line and column where the text's character at nOffset
+    // stands.
+    void PlaceOf(std::size_t nOffset, long long& nPlaceLine, long long& nPlaceColumn) const;
 };
 
 // The label of a FORMAT statement as the locator finds one (a label, then

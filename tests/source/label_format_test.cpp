@@ -189,12 +189,13 @@ TEST_F(SourceTest, IndexListsWhatOpens)
         bool bString;
         const char* pszList;
     };
-    // Line 12's string opens on a continuation line, which no column
-    // names; line 13's list never closes.
+    // Line 12's string opens on a continuation line, and is opened there;
+    // line 13's list never closes.
     const SExpected expected[] = {{3, 100, false, "(1X, 'Sum:', F10.3)"},
                                   {6, 0, true, "(I5, '!')"},
                                   {7, 0, true, "(A)"},
-                                  {10, 200, false, "(I3, 2X)"}};
+                                  {10, 200, false, "(I3, 2X)"},
+                                  {12, 0, true, "(F4.1)"}};
     ASSERT_EQ(statements.size(), std::size(expected));
     for (std::size_t i = 0; i < statements.size(); ++i) {
         EXPECT_EQ(statements[i].nLine, expected[i].nLine) << i;
@@ -202,6 +203,42 @@ TEST_F(SourceTest, IndexListsWhatOpens)
         EXPECT_EQ(statements[i].bString, expected[i].bString) << i;
         EXPECT_EQ(statements[i].strList, expected[i].pszList) << i;
         // Each opens at its line and column, with the list shown.
+        SStatementRequest request{m_strFile, statements[i].nLine, statements[i].nColumn};
+        CLocatedStatement located;
+        ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << i;
+        EXPECT_EQ(located.m_nFirstLine, statements[i].nLine) << i;
+    }
+}
+
+// Free form: format strings that open on continuation lines, after a
+// leading "&" or without one, with comment lines between, are listed at the
+// line and column of their opening quote, and open there.
+TEST_F(SourceTest, IndexFindsStringsOnContinuationLines)
+{
+    const char* const pszText = "program p\n"                              // 1
+                                "  write (6, &\n"                          // 2
+                                "     '(I5)') n\n"                         // 3
+                                "  print &\n"                              // 4
+                                "  ! a comment between\n"                  // 5
+                                "    & \"(A, &\n"                          // 6
+                                "    &  I2)\", 'x', 1\n"                   // 7
+                                "  write (6, '(F4.1)') x ; write (6, &\n"  // 8
+                                "  '(I3)') n\n"                            // 9
+                                "end\n";
+    m_strFile = m_dir.Write("index.f90", pszText);
+    std::vector<SIndexedStatement> statements;
+    ASSERT_TRUE(IndexStatements(m_strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
+    struct SExpected {
+        long long nLine;
+        long long nColumn;
+        const char* pszList;
+    };
+    const SExpected expected[] = {{3, 7, "(I5)"}, {6, 8, "(A, I2)"}, {8, 14, "(F4.1)"}};
+    ASSERT_EQ(statements.size(), std::size(expected));
+    for (std::size_t i = 0; i < statements.size(); ++i) {
+        EXPECT_EQ(statements[i].nLine, expected[i].nLine) << i;
+        EXPECT_EQ(statements[i].nColumn, expected[i].nColumn) << i;
+        EXPECT_EQ(statements[i].strList, expected[i].pszList) << i;
         SStatementRequest request{m_strFile, statements[i].nLine, statements[i].nColumn};
         CLocatedStatement located;
         ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << i;
