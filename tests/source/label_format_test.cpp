@@ -178,71 +178,62 @@ const char* const kIndexed = "      PROGRAM P\n"                         // 1
                              "  300 FORMAT (I3\n"                        // 13
                              "      END\n";                              // 14
 
+// Free form: format strings that open on continuation lines, after a
+// leading "&" or without one, with comment lines between.
+const char* const kIndexedFree = "program p\n"                              // 1
+                                 "  write (6, &\n"                          // 2
+                                 "     '(I5)') n\n"                         // 3
+                                 "  print &\n"                              // 4
+                                 "  ! a comment between\n"                  // 5
+                                 "    & \"(A, &\n"                          // 6
+                                 "    &  I2)\", 'x', 1\n"                   // 7
+                                 "  write (6, '(F4.1)') x ; write (6, &\n"  // 8
+                                 "  '(I3)') n\n"                            // 9
+                                 "end\n";
+
+// Each statement is listed at the line and column that open it (a format
+// string inside its opening quote, on whichever line the quote stands), and
+// opens there. In the fixed-form file, line 13's list never closes.
 TEST_F(SourceTest, IndexListsWhatOpens)
 {
-    m_strFile = m_dir.Write("index.f", kIndexed);
-    std::vector<SIndexedStatement> statements;
-    ASSERT_TRUE(IndexStatements(m_strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
     struct SExpected {
         long long nLine;
+        long long nColumn;
         int nLabel;
         bool bString;
         const char* pszList;
     };
-    // Line 12's string opens on a continuation line, and is opened there;
-    // line 13's list never closes.
-    const SExpected expected[] = {{3, 100, false, "(1X, 'Sum:', F10.3)"},
-                                  {6, 0, true, "(I5, '!')"},
-                                  {7, 0, true, "(A)"},
-                                  {10, 200, false, "(I3, 2X)"},
-                                  {12, 0, true, "(F4.1)"}};
-    ASSERT_EQ(statements.size(), std::size(expected));
-    for (std::size_t i = 0; i < statements.size(); ++i) {
-        EXPECT_EQ(statements[i].nLine, expected[i].nLine) << i;
-        EXPECT_EQ(statements[i].nLabel, expected[i].nLabel) << i;
-        EXPECT_EQ(statements[i].bString, expected[i].bString) << i;
-        EXPECT_EQ(statements[i].strList, expected[i].pszList) << i;
-        // Each opens at its line and column, with the list shown.
-        SStatementRequest request{m_strFile, statements[i].nLine, statements[i].nColumn};
-        CLocatedStatement located;
-        ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << i;
-        EXPECT_EQ(located.m_nFirstLine, statements[i].nLine) << i;
-    }
-}
-
-// Free form: format strings that open on continuation lines, after a
-// leading "&" or without one, with comment lines between, are listed at the
-// line and column of their opening quote, and open there.
-TEST_F(SourceTest, IndexFindsStringsOnContinuationLines)
-{
-    const char* const pszText = "program p\n"                              // 1
-                                "  write (6, &\n"                          // 2
-                                "     '(I5)') n\n"                         // 3
-                                "  print &\n"                              // 4
-                                "  ! a comment between\n"                  // 5
-                                "    & \"(A, &\n"                          // 6
-                                "    &  I2)\", 'x', 1\n"                   // 7
-                                "  write (6, '(F4.1)') x ; write (6, &\n"  // 8
-                                "  '(I3)') n\n"                            // 9
-                                "end\n";
-    m_strFile = m_dir.Write("index.f90", pszText);
-    std::vector<SIndexedStatement> statements;
-    ASSERT_TRUE(IndexStatements(m_strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
-    struct SExpected {
-        long long nLine;
-        long long nColumn;
-        const char* pszList;
+    const struct {
+        const char* pszName;
+        const char* pszText;
+        std::vector<SExpected> expected;
+    } cases[] = {
+        {"index.f",
+         kIndexed,
+         {{3, 7, 100, false, "(1X, 'Sum:', F10.3)"},
+          {6, 18, 0, true, "(I5, '!')"},
+          {7, 14, 0, true, "(A)"},
+          {10, 7, 200, false, "(I3, 2X)"},
+          {12, 9, 0, true, "(F4.1)"}}},
+        {"index.f90", kIndexedFree, {{3, 7, 0, true, "(I5)"}, {6, 8, 0, true, "(A, I2)"}, {8, 14, 0, true, "(F4.1)"}}},
     };
-    const SExpected expected[] = {{3, 7, "(I5)"}, {6, 8, "(A, I2)"}, {8, 14, "(F4.1)"}};
-    ASSERT_EQ(statements.size(), std::size(expected));
-    for (std::size_t i = 0; i < statements.size(); ++i) {
-        EXPECT_EQ(statements[i].nLine, expected[i].nLine) << i;
-        EXPECT_EQ(statements[i].nColumn, expected[i].nColumn) << i;
-        EXPECT_EQ(statements[i].strList, expected[i].pszList) << i;
-        SStatementRequest request{m_strFile, statements[i].nLine, statements[i].nColumn};
-        CLocatedStatement located;
-        ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << i;
-        EXPECT_EQ(located.m_nFirstLine, statements[i].nLine) << i;
+    for (const auto& c : cases) {
+        m_strFile = m_dir.Write(c.pszName, c.pszText);
+        std::vector<SIndexedStatement> statements;
+        ASSERT_TRUE(IndexStatements(m_strFile, SOURCE_FORM_BY_SUFFIX, TestTable(), statements).Ok());
+        ASSERT_EQ(statements.size(), c.expected.size()) << c.pszName;
+        for (std::size_t i = 0; i < statements.size(); ++i) {
+            const SExpected& e = c.expected[i];
+            EXPECT_EQ(statements[i].nLine, e.nLine) << c.pszName << " " << i;
+            EXPECT_EQ(statements[i].nColumn, e.nColumn) << c.pszName << " " << i;
+            EXPECT_EQ(statements[i].nLabel, e.nLabel) << c.pszName << " " << i;
+            EXPECT_EQ(statements[i].bString, e.bString) << c.pszName << " " << i;
+            EXPECT_EQ(statements[i].strList, e.pszList) << c.pszName << " " << i;
+            SStatementRequest request{m_strFile, e.nLine, e.nColumn};
+            CLocatedStatement located;
+            ASSERT_TRUE(OpenStatement(request, located, located.Site(), m_presenter).Ok()) << c.pszName << " " << i;
+            EXPECT_EQ(located.m_nFirstLine, e.nLine) << c.pszName << " " << i;
+        }
     }
 }
 
