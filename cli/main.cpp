@@ -188,7 +188,8 @@ int main(int argc, char** argv)
     list.SetExact(options.bExact);
     CStatementSite site;
     int nStatus = EXIT_DONE;
-    if (!LoadStatement(options, list, site, reporter)) {
+    const bool bLoaded = LoadStatement(options, list, site, reporter);
+    if (!bLoaded) {
         list.Clear();  // a statement that was not found is not shown in part
         nStatus = EXIT_REFUSED;
     } else {
@@ -211,8 +212,9 @@ int main(int argc, char** argv)
 
     if (options.bJson) {
         JsonMembers extra;
+        // A statement that was not found stands nowhere.
         if (options.bHasFile)
-            extra.push_back(StatementJson(site));
+            extra.push_back(bLoaded ? StatementJson(site) : std::string("\"statement\": null"));
         extra.push_back(reporter.DiagnosticsJson());
         WriteJson(std::cout, list, reporter.Texts(), extra);
     } else if (list.size() > 0) {

@@ -531,6 +531,13 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
         EXPECT_EQ(r.nExitStatus, 1) << c.message;
         EXPECT_EQ(r.strErr, c.message + "\n");
         EXPECT_EQ(r.strOut, "");
+        // JSON: no fields, and a statement that stands nowhere.
+        Strings json = c.args;
+        json.push_back("--json");
+        const SProcessResult j = RunText(json);
+        EXPECT_EQ(j.nExitStatus, 1) << c.message;
+        EXPECT_NE(j.strOut.find("{\"fields\": [],"), std::string::npos) << j.strOut;
+        EXPECT_NE(j.strOut.find("\"statement\": null,"), std::string::npos) << j.strOut;
     }
 }
 
