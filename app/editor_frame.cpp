@@ -6,9 +6,11 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusFrame>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMenu>
 #include <QMetaObject>
 #include <QMimeData>
 #include <QProcess>
@@ -41,14 +43,50 @@ struct SCommandHandler {
     void (CEditorFrame::*pHandler)();
 };
 
-// To assistive technology the window is a frame holding the statement and
-// the buttons. Qt names no frame role; Window is the role its bridge to the
-// desktop's accessibility (AT-SPI) reports as a frame, and a plain widget
-// would otherwise be a mere client area.
+// To assistive technology the window is a frame holding the statement, the
+// status line and the buttons. Qt names no frame role; Window is the role
+// its bridge to the desktop's accessibility (AT-SPI) reports as a frame, and
+// a plain widget would otherwise be a mere client area. The border drawn
+// around the statement is no control: it is left out of the children, so
+// that a screen reader's review does not stop on an empty, unnamed object.
+class CEditorFrameAccessible : public QAccessibleWidget {
+public:
+    explicit CEditorFrameAccessible(CEditorFrame* pFrame) : QAccessibleWidget(pFrame, QAccessible::Window) {}
+
+    int childCount() const override { return static_cast<int>(Controls().size()); }
+    QAccessibleInterface* child(int nIndex) const override
+    {
+        const QList<QWidget*> controls = Controls();
+        return nIndex >= 0 && nIndex < controls.size() ? QAccessible::queryAccessibleInterface(controls[nIndex])
+                                                       : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* pChild) const override
+    {
+        return pChild != nullptr ? static_cast<int>(Controls().indexOf(qobject_cast<QWidget*>(pChild->object()))) : -1;
+    }
+
+private:
+    // The child widgets Qt lists for a widget (no windows, menus or focus
+    // frames), without the border.
+    QList<QWidget*> Controls() const
+    {
+        const auto* pFrame = static_cast<const CEditorFrame*>(widget());
+        const QWidget* pBorder = pFrame->Strip() != nullptr ? pFrame->Strip()->Frame() : nullptr;
+        QList<QWidget*> controls;
+        for (QObject* pObject : pFrame->children()) {
+            auto* pWidget = qobject_cast<QWidget*>(pObject);
+            if (pWidget != nullptr && pWidget != pBorder && !pWidget->isWindow() &&
+                qobject_cast<QMenu*>(pWidget) == nullptr && qobject_cast<QFocusFrame*>(pWidget) == nullptr)
+                controls.append(pWidget);
+        }
+        return controls;
+    }
+};
+
 QAccessibleInterface* EditorFrameAccessible(const QString&, QObject* pObject)
 {
     if (auto* pFrame = qobject_cast<CEditorFrame*>(pObject))
-        return new QAccessibleWidget(pFrame, QAccessible::Window);
+        return new CEditorFrameAccessible(pFrame);
     return nullptr;
 }
 

@@ -563,19 +563,26 @@ void FrameTest::theWindowIsAFrameToAssistiveTechnology()
     QVERIFY(pTop != nullptr);
     QCOMPARE(pTop->role(), QAccessible::Window);
     QCOMPARE(pTop->text(QAccessible::Name), QString("Quillmark - prog.for - line 1"));
-    // Its children: the statement, a group named after its caption, and the
-    // six buttons; the keyboard is on the statement's editor, named after
-    // the field and row.
-    QStringList groups;
-    int nButtons = 0;
+    // Its children: the statement, a group named after its caption, the
+    // status line and the six buttons, each named and found again at its
+    // index; the border drawn around the statement is none of them. The
+    // keyboard is on the statement's editor, named after the field and row.
+    QStringList children;
     for (int k = 0; k < pTop->childCount(); ++k) {
         QAccessibleInterface* pChild = pTop->child(k);
-        if (pChild->role() == QAccessible::Grouping)
-            groups << pChild->text(QAccessible::Name);
-        nButtons += pChild->role() == QAccessible::Button ? 1 : 0;
+        QVERIFY(pChild != nullptr);
+        QCOMPARE(pTop->indexOfChild(pChild), k);
+        QCOMPARE(pChild->parent()->object(), static_cast<QObject*>(&frame));
+        children << QString::number(pChild->role()) + " " + pChild->text(QAccessible::Name);
     }
-    QCOMPARE(groups, QStringList{"Format Statement"});
-    QCOMPARE(nButtons, 6);
+    const QString strButton = QString::number(QAccessible::Button) + " ";
+    QCOMPARE(children,
+             (QStringList{QString::number(QAccessible::Grouping) + " Format Statement",
+                          QString::number(QAccessible::StaticText) + " Field status", strButton + "New Field...",
+                          strButton + "Remove Field", strButton + "Change Value...", strButton + "OK",
+                          strButton + "Cancel", strButton + "Help"}));
+    QVERIFY(pTop->child(children.size()) == nullptr);
+    QCOMPARE(pTop->indexOfChild(QAccessible::queryAccessibleInterface(frame.Strip()->Frame())), -1);
     QAccessibleInterface* pFocus = pTop->focusChild();
     while (pFocus != nullptr && pFocus->focusChild() != nullptr && pFocus->focusChild() != pFocus)
         pFocus = pFocus->focusChild();
