@@ -23,6 +23,8 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "statement_index.h"
+#include "statement_locator.h"
 #include "statement_session.h"
 #include "statement_writer.h"
 #include "string_table.h"
@@ -189,7 +191,8 @@ std::string CompareOutside(const std::string& original, const std::string& saved
         if (statement.count(static_cast<int>(n)) != 0)
             continue;
         // The file's last line keeps the file's end: a comment line moved
-        // there has no line end when the file had none.
+        // there has no line end when the file had none, or the lone carriage
+        // return the file ended with.
         const auto same = [&](std::size_t nAfter) {
             if (after[nAfter] == before[n - 1])
                 return true;
@@ -197,7 +200,9 @@ std::string CompareOutside(const std::string& original, const std::string& saved
             const std::size_t nEnd = b.size() >= 2 && b.compare(b.size() - 2, 2, "\r\n") == 0
                                          ? 2
                                          : (!b.empty() && b.back() == '\n' ? 1 : 0);
-            return nAfter + 1 == after.size() && saved.back() != '\n' && after[nAfter] == b.substr(0, b.size() - nEnd);
+            const std::string strBare = b.substr(0, b.size() - nEnd);
+            return nAfter + 1 == after.size() && saved.back() != '\n' &&
+                   (after[nAfter] == strBare || (original.back() == '\r' && after[nAfter] == strBare + "\r"));
         };
         while (k < nRegionEnd && !same(k))
             ++k;
@@ -354,6 +359,32 @@ void ApplyEdit(fuzz::CFieldSession& session, const fuzz::SEditOp& op)
     }
 }
 
+// The statement list names what opens: each entry the file's index lists
+// (the first few) is found at its line and column, as the kind it is listed
+// as, starting on that line.
+void CheckIndex(const std::string& strFile, const CDescriptorTable& table, const std::string& strCase)
+{
+    std::vector<SIndexedStatement> entries;
+    if (!IndexStatements(strFile, SOURCE_FORM_BY_SUFFIX, table, entries).Ok())
+        return;
+    CNoQuestions questions;
+    for (std::size_t i = 0; i < entries.size() && i < 4; ++i) {
+        const SIndexedStatement& entry = entries[i];
+        SStatement found(table);
+        SStatementRequest request;
+        request.strFile = strFile;
+        request.nLine = entry.nLine;
+        request.nColumn = entry.nColumn;
+        CResult located;
+        const std::string strEntry = strCase + "  listed at line " + std::to_string(entry.nLine) + " column " +
+                                     std::to_string(entry.nColumn) + ": " + Escaped(entry.strList) + "\n";
+        FUZZ_CHECK(LocateStatement(request, found.list, found.site, questions, located) == LOCATE_FOUND,
+                   "a listed statement does not open: " + DescribeResult(located) + "\n" + strEntry);
+        FUZZ_CHECK(found.site.m_nFirstLine == entry.nLine && (found.site.m_chDelimiter != 'f') == entry.bString,
+                   "a listed statement opens elsewhere or as another kind\n" + strEntry + DescribeStatement(found));
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -384,6 +415,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string strCase = "file " + std::string(pszName) + " line " + std::to_string(nLine) + " column " +
                                 std::to_string(nColumn) + "\n  contents " + Escaped(original) + "\n";
+
+    CheckIndex(file.Path(), *pTable, strCase);
 
     // Opened as both front ends open it: the statement there, or a new one
     // on a blank line. An unattended run answers every question No.
