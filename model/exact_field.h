@@ -1,0 +1,44 @@
+// What every compiler-exact layout uses: a per-thread table of the latest
+// results, the bound on a sample's width, runs of one character and the sign.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "exact_sample.h"
+
+namespace exact {
+
+// A table of the latest results, one per thread, allocated by its first use.
+// It lives on the heap, not in static thread-local storage: that storage is
+// laid out again, zeroed, for every thread the process starts (the toolkit
+// starts several before the window's first paint), and these tables are
+// hundreds of kilobytes that only the thread computing samples uses.
+template <typename T>
+T& ThreadTable()
+{
+    thread_local std::unique_ptr<T> pTable;
+    if (pTable == nullptr)
+        pTable = std::make_unique<T>();
+    return *pTable;
+}
+
+// Sample widths stay bounded whatever the descriptor says.
+inline constexpr long long kMaxExactWidth = 1 << 20;
+
+inline std::string Repeated(long long n, char c)
+{
+    return n > 0 ? std::string(static_cast<std::size_t>(n), c) : std::string();
+}
+inline std::string Asterisks(long long w)
+{
+    return Repeated(w, '*');
+}
+
+inline std::string SignOf(bool bNeg, const SExactModes& modes)
+{
+    return bNeg ? "-" : (modes.nPlus ? "+" : "");
+}
+
+}  // namespace exact
