@@ -38,6 +38,6 @@ while IFS=$'\t' read -r file line column _; do
         echo "did not open: $file $line $column"
         failed=$((failed + 1))
     fi
-done < <(awk -v every="$every" 'NR % every == 1' "$list")
+done < <(awk -v every="$every" '(NR - 1) % every == 0' "$list")
 echo "opened: $((checked - failed)) of $checked entries checked"
 ((failed == 0))
