@@ -461,12 +461,15 @@ std::string ListTextShown(std::string_view text)
     return shown;
 }
 
-// Lets the reader read a statement's lines as if they stood in a file.
+// Lets the reader read a statement's lines as if they stood in a file. The
+// reader takes a carriage return before a line feed for part of the line
+// end, so a line that ends in one of its own gets a CR LF end to keep it
+// (and the statement is refused for it, as it is when read from the file).
 void OpenStatementLines(CLineReader& reader, std::span<const std::string> statementLines)
 {
     std::string strText;
     for (const std::string& strLine : statementLines)
-        strText += strLine + "\n";
+        strText += strLine + (!strLine.empty() && strLine.back() == '\r' ? "\r\n" : "\n");
     reader.OpenText(std::move(strText));
 }
 

@@ -216,6 +216,11 @@ TEST_F(SourceTest, IndexListsWhatOpens)
           {10, 7, 200, false, "(I3, 2X)"},
           {12, 9, 0, true, "(F4.1)"}}},
         {"index.f90", kIndexedFree, {{3, 7, 0, true, "(I5)"}, {6, 8, 0, true, "(A, I2)"}, {8, 14, 0, true, "(F4.1)"}}},
+        // A carriage return of its own at the end of a line: that statement
+        // cannot be edited, and is not listed; CR LF line ends are line ends.
+        {"cr.f",
+         "   10 FORMAT (I3)\r\r\n   20 FORMAT (I4)\r\n      PRINT '(A)', 'x'\r\n",
+         {{2, 7, 20, false, "(I4)"}, {3, 14, 0, true, "(A)"}}},
     };
     for (const auto& c : cases) {
         m_strFile = m_dir.Write(c.pszName, c.pszText);
