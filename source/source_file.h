@@ -73,6 +73,11 @@ public:
     // Reads the lines of a text held in memory instead of a file.
     void OpenText(std::string text);
 
+    // Lets the file go before its end is read, as a save must before it
+    // replaces the file (Windows refuses to replace a file that is open).
+    // Failed() then tells nothing more; Error() keeps its reason.
+    void Close() { m_pFile.reset(); }
+
     // Reads the next line into line: 1 when a line end followed it and was
     // consumed, 2 when the end of the file was reached (line then holds what
     // stood before it, possibly nothing).

@@ -480,6 +480,7 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
         return ATTEMPT_TARGET_FAILED;
     if (reader.Failed())
         return ATTEMPT_SOURCE_UNREADABLE;
+    reader.Close();  // the source may be the target, which cannot be replaced while it is open on Windows
     return CommitAttempt(writer, site, strBackup);
 }
 
