@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: once in a normal build, then
-# builds the Debian package from it and checks what it holds; once under
+# builds the Debian package from it and checks what it holds; the text
+# front end cross-built for Windows, under Wine; once under
 # AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz
 # target briefly.
 set -euo pipefail
@@ -18,6 +19,11 @@ tools/format_check.sh
 package=$(tools/build_deb.sh build)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
 tests/packaging/deb_contents_test.sh "$package" build/app/quillmark "$version"
+
+# quillmark-text for Windows, cross-compiled and run under Wine on the same
+# inputs as the native build: its output, and its saves byte for byte.
+tools/setup.sh windows-text
+tests/cli/windows_text_test.sh build-windows/cli/quillmark-text.exe build/cli/quillmark-text
 
 # The asan test preset sets ASAN_OPTIONS and UBSAN_OPTIONS (leaks reported,
 # the first error ends the test).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmark needs, then configures and builds one
 # build tree from a preset of CMakePresets.json: dev (build/), asan
-# (build-asan/), fuzz (build-fuzz/) or release (build-release/).
+# (build-asan/), fuzz (build-fuzz/), release (build-release/) or
+# windows-text (build-windows/).
 #
 #   tools/setup.sh [--to-run] PRESET [cmake options...]
 #
@@ -35,11 +36,14 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libgl-de
 # dpkg-shlibdeps (dpkg-dev). The editor plug-ins are tested in the editors
 # themselves, run headless (vim, emacs-nox). The start-up timing
 # (bench/first_paint.sh) watches the window's first drawing through the X
-# server's Damage extension (libxcb-damage0-dev).
+# server's Damage extension (libxcb-damage0-dev). quillmark-text is
+# cross-compiled for Windows with MinGW-w64 and run there under Wine, so
+# that the Windows way of saving runs too.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev gfortran qt6-base-private-dev
                xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl
                clang clang-format libclang-rt-14-dev libxcb-damage0-dev
-               man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox)
+               man-db groff-base desktop-file-utils bash-completion dpkg-dev vim emacs-nox
+               g++-mingw-w64-x86-64-posix wine64)
 
 to_run=false
 if [ "${1:-}" = --to-run ]; then
