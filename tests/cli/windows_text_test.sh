@@ -39,15 +39,20 @@ fail() {
 
 # One case: NAME, the contents of the file (empty: no file), then the
 # program's words, FILE standing for the file. Both builds run on a copy of
-# their own; their exit status, output and file must be the same.
+# their own (with the permissions file_mode gives, when it is set); their
+# exit status, output and file must be the same.
+file_mode=
+cases=0
 check() {
     local name=$1 contents=$2
     shift 2
+    cases=$((cases + 1))
     local side status
     for side in windows native; do
         mkdir -p "$work/$side"
         rm -f "$work/$side"/* "$work/$side"/.[!.]* 2> /dev/null
         [ -n "$contents" ] && printf '%s' "$contents" > "$work/$side/f.for"
+        [ -n "$contents" ] && [ -n "$file_mode" ] && chmod "$file_mode" "$work/$side/f.for"
         local words=("${@/#FILE/f.for}")
         if [ $side = windows ]; then
             (cd "$work/$side" && "$wine" "$exe" "${words[@]}" > ../out-$side 2> ../err-$side)
@@ -87,9 +92,12 @@ check "a save of a file with CR LF line ends" "$crlf" --write --text 1:I6 --valu
 check "a new statement on a blank line" $'      X = 1\n\n      END\n' --write --text 0:I4 FILE 2 1
 check "an unbalanced list is not saved" "$report" --write --remove 0 --remove 0 --insert 0:'2(' FILE 16 7
 check "a statement that is not there" "$report" --write --text 0:I4 FILE 3 7
+file_mode=444
+check "a read-only file is not saved" "$report" --write --text 1:I8 FILE 16 7
+file_mode=
 
 if ((failed)); then
     echo "quillmark-text for Windows differs from the native build"
     exit 1
 fi
-echo "quillmark-text for Windows: 10 cases as the native build, under $("$wine" --version 2> /dev/null)"
+echo "quillmark-text for Windows: $cases cases as the native build, under $("$wine" --version 2> /dev/null)"
