@@ -101,6 +101,8 @@ public:
     }
 
     std::string& Line() { return m_line; }
+    // Whether nLength more characters fit on the line as a descriptor does.
+    bool Fits(std::size_t nLength) const { return m_line.size() + nLength + kFitSlack <= kFitLimit; }
     bool CutsCharacter() const { return m_bCutsCharacter; }
     bool IsFresh() const { return m_bFresh; }
     // How long a fresh continuation line is before its text.
@@ -129,8 +131,7 @@ private:
     {
         std::string remaining = text;
         for (;;) {
-            const std::size_t nLength = m_line.size();
-            const bool bFits = nLength + remaining.size() + kFitSlack <= kFitLimit;
+            const bool bFits = Fits(remaining.size());
             // Only a constant is split, and only inside it: anywhere else the
             // reader would take the line break for a line end in the text.
             const bool bSplit = remaining.size() > kSplitOver && nSplitFrom != std::string::npos;
@@ -545,6 +546,21 @@ std::size_t SplitFrom(const CDescriptor& d, const std::string& written)
     return std::string::npos;
 }
 
+namespace {
+
+// The length of the group openers from i on and of the descriptor that
+// follows them, written as they will be.
+template <typename Written>
+std::size_t OpeningRunLength(const CDescriptorList& list, int i, const Written& written)
+{
+    std::size_t nLength = 0;
+    for (; i < list.size() && list.At(i).Kind() == KIND_OPEN; ++i)
+        nLength += written(i).size();
+    return i < list.size() ? nLength + written(i).size() : nLength;
+}
+
+}  // namespace
+
 std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const CStatementSite& site,
                                              bool* pCutsCharacter)
 {
@@ -580,6 +596,12 @@ std::vector<std::string> BuildStatementLines(const CDescriptorList& list, const 
     for (int i = 0; i < list.size(); ++i) {
         if (i == nKeepFrom && !builder.IsFresh() && builder.Line().size() + nKeep > nLimit &&
             builder.ContinuationLength() + nKeep <= nLimit)
+            builder.Continue(false);
+        // A group's opening parenthesis goes on with the descriptor after it:
+        // the blanks a line break brings right after it would be read as
+        // part of its text.
+        if (list.At(i).Kind() == KIND_OPEN && (i == 0 || list.At(i - 1).Kind() != KIND_OPEN) && !builder.IsFresh() &&
+            !builder.Fits(OpeningRunLength(list, i, written)))
             builder.Continue(false);
         const std::string text = written(i);
         builder.AppendDescriptor(text, SplitFrom(list.At(i), text));

@@ -98,6 +98,27 @@ TEST(BuildStatement, A62CharacterTextInFreeFormIsWrittenNotLoopedOver)
         EXPECT_LE(line.size(), 73u);
 }
 
+// A line never breaks right after a group's opening parenthesis (the
+// blanks the break brings would join its text): whatever the heading's
+// length, the opener, a nested one and the first descriptor in them stay on
+// one line, and every statement built reads back as the list.
+TEST(BuildStatement, AGroupOpenerStaysWithTheDescriptorAfterIt)
+{
+    for (const bool bFixed : {true, false}) {
+        for (std::size_t n = 20; n <= 70; ++n) {
+            CLocatedStatement list;
+            Fill(list, bFixed ? "  130 FORMAT" : "130 format",
+                 {"1X", "'" + std::string(n, 'x') + "'", "2(", "3(", "A20", ")", "I5", ")"}, bFixed);
+            const Strings lines = BuildStatementLines(list);
+            EXPECT_TRUE(StatementReadsBack(list, lines)) << n << Joined(lines);
+            for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+                const std::string line = lines[i].substr(0, lines[i].find_last_not_of(" &") + 1);
+                EXPECT_NE(line.back(), '(') << n << Joined(lines);
+            }
+        }
+    }
+}
+
 TEST(BuildStatement, EveryTextLengthAndHeadLengthEndsInBoundedLines)
 {
     for (const bool bFixed : {true, false}) {
