@@ -12,13 +12,7 @@ using OwnerHandle = void*;
 
 #if defined(_WIN32)
 // The platform defines the style bits and answers itself, with these values.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "windows_api.h"
 #else
 // Message-box style bits, as the callers pass them through unchanged.
 enum MessageStyle : unsigned {

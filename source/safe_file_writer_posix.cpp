@@ -1,0 +1,721 @@
+// The safe file writer's system calls on Linux, macOS and the other POSIX
+// systems, through ISystemCalls so that the tests can make each one fail.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
+
+#include "interrupted_save.h"
+#include "safe_file_platform.h"
+#include "safe_file_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace safe_file {
+
+class CPosixSystemCalls final : public ISystemCalls {
+public:
+    int Mkstemp(char* pszTemplate) override { return ::mkstemp(pszTemplate); }
+    int Open(const char* pszPath, int nFlags, mode_t mode) override { return ::open(pszPath, nFlags, mode); }
+    ssize_t Read(int fd, void* pData, std::size_t nSize) override { return ::read(fd, pData, nSize); }
+    ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
+    int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
+    int Fsync(int fd) override { return ::fsync(fd); }
+    int Close(int fd) override { return ::close(fd); }
+    int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
+    int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
+    {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+        return ::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, nFlags);
+#else
+        static_cast<void>(pszFrom);
+        static_cast<void>(pszTo);
+        static_cast<void>(nFlags);
+        errno = ENOSYS;
+        return -1;
+#endif
+    }
+    int Flock(int fd, int nOperation) override
+    {
+        return ::flock(fd, nOperation);
+    }
+    int Unlink(const char* pszPath) override
+    {
+        return ::unlink(pszPath);
+    }
+    int Fchmod(int fd, mode_t mode) override
+    {
+        return ::fchmod(fd, mode);
+    }
+    int Fchown(int fd, uid_t uid, gid_t gid) override
+    {
+        return ::fchown(fd, uid, gid);
+    }
+    mode_t Umask(mode_t mask) override
+    {
+        return ::umask(mask);
+    }
+    int Stat(const char* pszPath, struct stat* pStat) override
+    {
+        return ::stat(pszPath, pStat);
+    }
+    int Lstat(const char* pszPath, struct stat* pStat) override
+    {
+        return ::lstat(pszPath, pStat);
+    }
+    int Fstat(int fd, struct stat* pStat) override
+    {
+        return ::fstat(fd, pStat);
+    }
+    ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
+    {
+        return ::readlink(pszPath, pBuffer, nSize);
+    }
+#if defined(__linux__)
+    ssize_t Listxattr(const char* pszPath, char* pList, std::size_t nSize) override
+    {
+        return ::listxattr(pszPath, pList, nSize);
+    }
+    ssize_t Getxattr(const char* pszPath, const char* pszName, void* pValue, std::size_t nSize) override
+    {
+        return ::getxattr(pszPath, pszName, pValue, nSize);
+    }
+    int Fsetxattr(int fd, const char* pszName, const void* pValue, std::size_t nSize, int nFlags) override
+    {
+        return ::fsetxattr(fd, pszName, pValue, nSize, nFlags);
+    }
+#else
+    ssize_t Listxattr(const char*, char*, std::size_t) override
+    {
+        return NotSupported();
+    }
+    ssize_t Getxattr(const char*, const char*, void*, std::size_t) override
+    {
+        return NotSupported();
+    }
+    int Fsetxattr(int, const char*, const void*, std::size_t, int) override
+    {
+        return NotSupported();
+    }
+
+private:
+    static int NotSupported()
+    {
+        errno = ENOTSUP;
+        return -1;
+    }
+#endif
+};
+
+#if defined(RENAME_EXCHANGE)
+constexpr unsigned kExchange = RENAME_EXCHANGE;
+#else
+constexpr unsigned kExchange = 1u << 1;  // as Linux numbers it; the call answers ENOSYS here
+#endif
+
+ISystemCalls* g_pSystemCalls = nullptr;
+
+ISystemCalls& Sys()
+{
+    return g_pSystemCalls != nullptr ? *g_pSystemCalls : PosixSystemCalls();
+}
+
+long long ModifiedNs(const struct stat& st)
+{
+#if defined(__APPLE__)
+    const struct timespec& t = st.st_mtimespec;
+#else
+    const struct timespec& t = st.st_mtim;
+#endif
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + static_cast<long long>(t.tv_nsec);
+}
+
+SFileIdentity IdentityOf(const struct stat& st)
+{
+    SFileIdentity identity;
+    identity.bKnown = true;
+    identity.nDevice = static_cast<unsigned long long>(st.st_dev);
+    identity.nInode = static_cast<unsigned long long>(st.st_ino);
+    identity.nSize = static_cast<long long>(st.st_size);
+    identity.nModifiedNs = ModifiedNs(st);
+    return identity;
+}
+
+// The file a name finally stands for: links followed as far as they lead.
+// False when a link cannot be read: replacing the link itself would cut it
+// off from the file it stands for.
+bool ResolveLinks(const std::string& target, std::string& out)
+{
+    fs::path path(target);
+    for (int nHops = 0; nHops < 40; ++nHops) {
+        struct stat st {};
+        if (Sys().Lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        // A link's size is its length, but some file systems report 0: the
+        // buffer grows until the whole link fits.
+        std::string link(std::max<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1, 256),
+                         '\0');
+        ssize_t n = -1;
+        while (link.size() <= (1u << 20)) {
+            n = Sys().Readlink(path.c_str(), link.data(), link.size());
+            if (n < 0 || static_cast<std::size_t>(n) < link.size())
+                break;
+            link.resize(link.size() * 2);
+            n = -1;
+        }
+        if (n < 0)
+            return false;
+        link.resize(static_cast<std::size_t>(n));
+        const fs::path next(link);
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    out = path.string();
+    return true;
+}
+
+int MakeTemporary(std::string& strTemplate)
+{
+    return Sys().Mkstemp(strTemplate.data());
+}
+
+int OpenFile(const std::string& path, int nFlags)
+{
+    int fd;
+    do
+        fd = Sys().Open(path.c_str(), nFlags | O_CLOEXEC, 0);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Writes all of the data, going on after a short or an interrupted write.
+bool WriteAll(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t nDone = Sys().Write(fd, p, n);
+        if (nDone < 0 && errno == EINTR)
+            continue;
+        if (nDone == 0)
+            errno = EIO;  // no progress and no reason given
+        if (nDone <= 0)
+            return false;  // disk full, file too large, I/O error
+        p += nDone;
+        n -= static_cast<std::size_t>(nDone);
+    }
+    return true;
+}
+
+// Reads n bytes, fewer only at the end of the file; -1 on an error.
+ssize_t ReadFull(int fd, char* p, std::size_t n)
+{
+    std::size_t nDone = 0;
+    while (nDone < n) {
+        const ssize_t nRead = Sys().Read(fd, p + nDone, n - nDone);
+        if (nRead < 0 && errno == EINTR)
+            continue;
+        if (nRead < 0)
+            return -1;
+        if (nRead == 0)
+            break;
+        nDone += static_cast<std::size_t>(nRead);
+    }
+    return static_cast<ssize_t>(nDone);
+}
+
+// Linux reports a failed close, yet the descriptor is closed all the same:
+// it is never closed twice.
+bool CloseFile(int fd)
+{
+    return Sys().Close(fd) == 0;
+}
+
+void RemoveFile(const std::string& path)
+{
+    Sys().Unlink(path.c_str());
+}
+
+// Whether two files hold the same bytes; false also when either cannot be
+// read to its end.
+bool SameContents(const std::string& strFirst, const std::string& strSecond)
+{
+    const int fdFirst = OpenFile(strFirst, O_RDONLY);
+    if (fdFirst < 0)
+        return false;
+    const int fdSecond = OpenFile(strSecond, O_RDONLY);
+    if (fdSecond < 0) {
+        CloseFile(fdFirst);
+        return false;
+    }
+    const auto pFirst = std::make_unique<char[]>(kBufferSize);
+    const auto pSecond = std::make_unique<char[]>(kBufferSize);
+    bool bSame = false;
+    for (;;) {
+        const ssize_t nFirst = ReadFull(fdFirst, pFirst.get(), kBufferSize);
+        const ssize_t nSecond = ReadFull(fdSecond, pSecond.get(), kBufferSize);
+        if (nFirst < 0 || nFirst != nSecond ||
+            std::memcmp(pFirst.get(), pSecond.get(), static_cast<std::size_t>(nFirst)) != 0)
+            break;
+        if (nFirst == 0) {
+            bSame = true;
+            break;
+        }
+    }
+    CloseFile(fdFirst);
+    CloseFile(fdSecond);
+    return bSame;
+}
+
+enum DirectorySync {
+    DIRECTORY_SYNCED,
+    DIRECTORY_CANNOT,  // the folder cannot be synced here at all
+    DIRECTORY_FAILED,
+};
+
+// Syncs a folder, so that a name created or renamed in it survives a crash.
+// A folder this user may write but not read cannot be opened, and some file
+// systems refuse to sync a folder (EINVAL): both are lasting conditions, not
+// failures of this attempt.
+// errno tells why after DIRECTORY_FAILED.
+DirectorySync SyncDirectory(const std::string& strDirectory)
+{
+    const int fd = OpenFile(strDirectory, O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return errno == EACCES ? DIRECTORY_CANNOT : DIRECTORY_FAILED;
+    const bool bSynced = Sys().Fsync(fd) == 0;
+    const int nError = errno;
+    CloseFile(fd);
+    errno = nError;
+    if (bSynced)
+        return DIRECTORY_SYNCED;
+    return nError == EINVAL ? DIRECTORY_CANNOT : DIRECTORY_FAILED;
+}
+
+enum OwnerKept {
+    OWNER_KEPT,
+    OWNER_NOT_KEPT,  // this user may not give the target's owner or group
+    OWNER_FAILED,    // the call failed otherwise (errno tells)
+};
+
+// Gives the copy the target's owner and group. Handing a file to another
+// owner, or to a group this user is not in, needs privileges most users lack
+// (EPERM; EINVAL where the owner has no number in this namespace).
+OwnerKept KeepOwner(int fd, const struct stat& target)
+{
+    if (Sys().Fchown(fd, target.st_uid, target.st_gid) == 0)
+        return OWNER_KEPT;
+    return errno == EPERM || errno == EINVAL ? OWNER_NOT_KEPT : OWNER_FAILED;
+}
+
+// The replacement keeps the target's permission bits (set after the owner,
+// whose change clears the set-user-ID bit); a new file gets the bits the
+// umask allows.
+bool KeepMode(int fd, const struct stat* pTarget)
+{
+    if (pTarget == nullptr) {
+        const mode_t mask = Sys().Umask(0);
+        Sys().Umask(mask);
+        return Sys().Fchmod(fd, 0666 & ~mask) == 0;
+    }
+    return Sys().Fchmod(fd, pTarget->st_mode & 07777) == 0;
+}
+
+// Reads a list or a value whatever its size: asks for the size, then reads,
+// again when it grew in between (ERANGE). False when it cannot be read.
+template <typename Get>
+bool ReadGrowing(std::vector<char>& out, Get&& get)
+{
+    for (int nTry = 0; nTry < 4; ++nTry) {
+        const ssize_t nSize = get(nullptr, 0);
+        if (nSize < 0)
+            return false;
+        out.resize(static_cast<std::size_t>(nSize));
+        if (nSize == 0)
+            return true;
+        const ssize_t n = get(out.data(), out.size());
+        if (n >= 0) {
+            out.resize(static_cast<std::size_t>(n));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
+    }
+    return false;
+}
+
+// The file system does not offer the operation (ENOTSUP, or EOPNOTSUPP
+// where that is another number).
+bool IsNotSupported(int nError)
+{
+#if defined(EOPNOTSUPP) && EOPNOTSUPP != ENOTSUP
+    if (nError == EOPNOTSUPP)
+        return true;
+#endif
+    return nError == ENOTSUP;
+}
+
+// Setting an attribute was refused rather than failed: a namespace this user
+// may not write (security.*, trusted.*), or one the file system does not keep.
+bool IsRefused(int nError)
+{
+    return nError == EPERM || nError == EACCES || IsNotSupported(nError);
+}
+
+// Copies every extended attribute of the target onto fd; on Linux its ACLs
+// are among them (system.posix_acl_access). Attributes that cannot be listed
+// or read, and those this user may not set, are left out; false when setting
+// one fails otherwise (an I/O error, no room), as the copy would then lose it.
+bool CopyAttributes(const std::string& strTarget, int fd)
+{
+    std::vector<char> names;
+    if (!ReadGrowing(names, [&](char* p, std::size_t n) { return Sys().Listxattr(strTarget.c_str(), p, n); }))
+        return true;
+    std::vector<char> value;
+    for (std::size_t nAt = 0; nAt < names.size();) {
+        // The list holds names each ended by a NUL.
+        const std::size_t nLength = strnlen(names.data() + nAt, names.size() - nAt);
+        const std::string name(names.data() + nAt, nLength);
+        nAt += nLength + 1;
+        if (name.empty())
+            continue;
+        if (!ReadGrowing(value,
+                         [&](char* p, std::size_t n) { return Sys().Getxattr(strTarget.c_str(), name.c_str(), p, n); }))
+            continue;
+        if (Sys().Fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0 && !IsRefused(errno))
+            return false;
+    }
+    return true;
+}
+
+// How long a save waits for another Quillmark process's save of the same
+// file to end before it gives up.
+constexpr std::chrono::seconds kLockWait(60);
+
+// The file a path names, opened to hold its lock: reading is enough, and a
+// file this user may only write is opened for writing, which changes nothing.
+// O_NONBLOCK: a FIFO in the target's place does not stop the save here.
+int OpenToLock(const std::string& path)
+{
+    const int fd = OpenFile(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd >= 0 || errno != EACCES)
+        return fd;
+    return OpenFile(path, O_WRONLY | O_NONBLOCK | O_NOCTTY);
+}
+
+LockResult WaitForLock(int fd, std::chrono::steady_clock::time_point deadline)
+{
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (Sys().Flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return LOCK_HELD;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return LOCK_NONE;  // a file system that keeps no locks
+        if (std::chrono::steady_clock::now() >= deadline)
+            return LOCK_TIMED_OUT;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+}
+
+// Whether the open file is the one the path names now.
+bool IsNamedBy(int fd, const std::string& path)
+{
+    struct stat held {
+    }, named{};
+    return Sys().Fstat(fd, &held) == 0 && Sys().Stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+// Locks the file a path names, waiting while another process holds the lock.
+// The lock belongs to the file, not to its name: when the holder has put
+// another file in its place meanwhile, that file is locked instead.
+LockResult LockFile(const std::string& path, int& fdLock)
+{
+    fdLock = -1;
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const int fd = OpenToLock(path);
+        if (fd < 0)
+            return LOCK_NONE;  // a new file, or one that cannot be opened: the save finds out
+        const LockResult result = WaitForLock(fd, deadline);
+        if (result == LOCK_HELD && IsNamedBy(fd, path)) {
+            fdLock = fd;
+            return LOCK_HELD;
+        }
+        CloseFile(fd);
+        if (result != LOCK_HELD)
+            return result;
+    }
+    return LOCK_NONE;
+}
+
+// No exchange of two names here: a file system without it (EINVAL), or a
+// system without the call (ENOSYS).
+bool CannotExchange(int nError)
+{
+    return nError == EINVAL || nError == ENOSYS || IsNotSupported(nError);
+}
+
+}  // namespace safe_file
+
+using namespace safe_file;
+
+ISystemCalls& PosixSystemCalls()
+{
+    static CPosixSystemCalls calls;
+    return calls;
+}
+
+void SetSystemCalls(ISystemCalls* pCalls)
+{
+    g_pSystemCalls = pCalls;
+}
+
+bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
+{
+    out = SFileIdentity{};
+    struct stat st {};
+    if (Sys().Stat(path.c_str(), &st) != 0)
+        return false;
+    out = IdentityOf(st);
+    return true;
+}
+
+CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
+{
+    const CommitResult result = CommitLocked(pExpected);
+    Unlock();
+    return result;
+}
+
+// Gives the attempt up: the temporary file is removed and the lock let go.
+// m_nError keeps the errno recorded where the failing call was made.
+CommitResult CSafeFileWriter::Fail(CommitResult result)
+{
+    if (result != COMMIT_FAILED)
+        m_nError = 0;
+    Abandon();
+    return result;
+}
+
+// A system call has just failed: its errno is the reason.
+CommitResult CSafeFileWriter::SystemFailure()
+{
+    m_nError = errno;
+    return Fail(COMMIT_FAILED);
+}
+
+CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
+{
+    m_written = SFileIdentity{};
+    if (m_fd < 0)
+        return COMMIT_FAILED;
+    if (!Flush())
+        return Fail(COMMIT_FAILED);
+
+    // The copy gets the target's owner, bits and attributes whichever way it
+    // is used below: as the replacement, or as the backup of a target with
+    // several names that is overwritten in place (which then looks like the
+    // file it stands for). A target whose owner or group this user may not
+    // give keeps them only when it is overwritten in place; the copy is then
+    // only its backup and stays this user's own, readable by nobody else
+    // (as mkstemp made it).
+    struct stat before {};
+    const bool bExisted = Sys().Stat(m_strTarget.c_str(), &before) == 0;
+    if (!bExisted && errno != ENOENT)
+        return SystemFailure();  // there, but it cannot be examined
+    const OwnerKept owner = bExisted ? KeepOwner(m_fd, before) : OWNER_KEPT;
+    if (owner == OWNER_FAILED)
+        return SystemFailure();
+    const bool bOwnerNeedsInPlace = owner == OWNER_NOT_KEPT;
+    if (!bOwnerNeedsInPlace) {
+        if (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd)))
+            return SystemFailure();
+    }
+    if (Sys().Fsync(m_fd) != 0)
+        return SystemFailure();
+    // Metadata calls leave the modification time alone: this is the
+    // replacement's identity once it has been renamed into place.
+    struct stat written {};
+    const bool bWrittenKnown = Sys().Fstat(m_fd, &written) == 0;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (!CloseFile(fd))
+        return SystemFailure();  // a delayed write error
+
+    // The last look at the target before it is replaced: still the file that
+    // was read? Another program's changes are never overwritten. Another
+    // Quillmark process's save waits for the lock this writer holds.
+    struct stat now {};
+    const bool bExists = Sys().Stat(m_strTarget.c_str(), &now) == 0;
+    if (!bExists && errno != ENOENT)
+        return SystemFailure();
+    const bool bCheck = pExpected != nullptr && pExpected->bKnown;
+    if (bCheck && (!bExists || !(IdentityOf(now) == *pExpected)))
+        return Fail(COMMIT_CHANGED);
+    // A rename would cut a file with several names off from the others, or
+    // pass a file to this user.
+    if (bExists && (now.st_nlink > 1 || bOwnerNeedsInPlace))
+        return OverwriteInPlace(now);
+
+    const CommitResult result = Replace(bCheck ? pExpected : nullptr);
+    if (result != COMMIT_WRITTEN)
+        return result;
+    // Makes the rename itself durable. The target has been replaced whatever
+    // happens here, so a failure cannot be reported as a failed save.
+    SyncDirectory(DirectoryOf(m_strTarget));
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    return COMMIT_WRITTEN;
+}
+
+// Puts the temporary file in the target's place. With an identity to check,
+// the two are exchanged where the file system can, and the file that came
+// out must be the one checked just before; another program's file that took
+// its place in between goes back, and the save is refused.
+CommitResult CSafeFileWriter::Replace(const SFileIdentity* pExpected)
+{
+    if (pExpected != nullptr) {
+        // Once exchanged, the temporary name stands for the old target: a
+        // signal must not remove it unseen. Nor must a signal between
+        // forgetting the copy and the exchange leave the copy behind.
+        const CSignalsHeld held;
+        ForgetTemporary();
+        if (Sys().Renameat2(m_strTemporary.c_str(), m_strTarget.c_str(), kExchange) == 0)
+            return CheckExchanged(*pExpected);
+        if (!CannotExchange(errno))
+            return SystemFailure();
+        // No exchange on this file system: a plain rename, under the lock.
+        RegisterTemporaryFile(m_strTemporary);
+        m_bRegistered = true;
+    }
+    if (Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str()) != 0)
+        return SystemFailure();
+    ForgetTemporary();
+    m_strTemporary.clear();
+    return COMMIT_WRITTEN;
+}
+
+// After the exchange the temporary name holds what was the target.
+CommitResult CSafeFileWriter::CheckExchanged(const SFileIdentity& expected)
+{
+    struct stat out {};
+    const bool bKnown = Sys().Lstat(m_strTemporary.c_str(), &out) == 0;
+    const int nError = errno;
+    if (bKnown && IdentityOf(out) == expected) {
+        // The old file. Should it stay, it is a leftover, not a loss: the
+        // target holds the new contents.
+        Sys().Unlink(m_strTemporary.c_str());
+        m_strTemporary.clear();
+        return COMMIT_WRITTEN;
+    }
+    // Another program's file, or one that cannot be told: it goes back. Where
+    // it cannot be exchanged back, it is renamed back over the new file, or
+    // else stays under the temporary name: that name is not removed then.
+    if (Sys().Renameat2(m_strTemporary.c_str(), m_strTarget.c_str(), kExchange) != 0) {
+        Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str());
+        m_strTemporary.clear();
+    }
+    if (bKnown)
+        return Fail(COMMIT_CHANGED);
+    errno = nError;
+    return SystemFailure();
+}
+
+// The temporary file holds the complete new contents, synced: it is the
+// backup while the target is overwritten in place (written from the start,
+// then cut to the new length, synced), and is removed only once the target
+// has been read back equal to it.
+CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
+{
+    // The backup's name must be on disk before the target is touched.
+    if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
+        return SystemFailure();
+    const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
+    if (fdFrom < 0)
+        return SystemFailure();
+    const int fdTo = OpenFile(m_strTarget, O_WRONLY);
+    if (fdTo < 0) {
+        m_nError = errno;
+        CloseFile(fdFrom);
+        return Fail(COMMIT_FAILED);
+    }
+    // Opening does not change a file: the one opened must still be the one
+    // just checked, else it is left alone.
+    struct stat opened {};
+    const bool bOpenedKnown = Sys().Fstat(fdTo, &opened) == 0;
+    m_nError = errno;
+    if (!bOpenedKnown || !(IdentityOf(opened) == IdentityOf(target))) {
+        CloseFile(fdTo);
+        CloseFile(fdFrom);
+        return Fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
+    }
+
+    // From here on the backup may be all there is of the new contents: a
+    // signal must leave it alone.
+    ForgetTemporary();
+    bool bTouched = false;  // a write to the target has been attempted
+    bool bOk = true;
+    off_t nTotal = 0;
+    for (;;) {
+        const ssize_t n = ReadFull(fdFrom, m_pBuffer.get(), kBufferSize);
+        if (n <= 0) {
+            bOk = n == 0;
+            break;
+        }
+        bTouched = true;
+        if (!WriteAll(fdTo, m_pBuffer.get(), static_cast<std::size_t>(n))) {
+            bOk = false;
+            break;
+        }
+        nTotal += static_cast<off_t>(n);
+    }
+    if (bOk) {
+        bTouched = true;
+        bOk = Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+    }
+    if (!bOk)
+        m_nError = errno;
+    struct stat written {};
+    const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;
+    CloseFile(fdFrom);
+    if (!CloseFile(fdTo) && bOk) {
+        m_nError = errno;
+        bOk = false;
+    }
+    if (!bTouched)
+        return Fail(COMMIT_FAILED);
+
+    bOk = bOk && SameContents(m_strTarget, m_strTemporary) && Sys().Unlink(m_strTemporary.c_str()) == 0;
+    if (!bOk) {
+        m_strBackup = m_strTemporary;
+        m_strTemporary.clear();
+        return COMMIT_FAILED_BACKUP_KEPT;
+    }
+    m_strTemporary.clear();
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    return COMMIT_WRITTEN;
+}
+
+void CSafeFileWriter::Unlock()
+{
+    if (m_fdLock >= 0) {
+        CloseFile(m_fdLock);  // closing lets the lock go
+        m_fdLock = -1;
+    }
+}
