@@ -52,6 +52,39 @@ SDecimal ConvertExactly(double x)
     return v;
 }
 
+// Whether the digits dropped past the first nKeep ask for the kept ones to
+// grow by one unit under the mode (nKeep may be 0 or negative: all digits
+// are dropped and the kept part is zero).
+bool RoundsAway(const SDecimal& v, long long nKeep, ExactRounding mode)
+{
+    const long long n = static_cast<long long>(v.digits.size());
+    if (nKeep >= n)
+        return false;  // nothing but zeros dropped
+    switch (mode) {
+    case EXACT_ROUND_ZERO: return false;
+    case EXACT_ROUND_UP: return !v.bNeg;
+    case EXACT_ROUND_DOWN: return v.bNeg;
+    default: break;
+    }
+    if (nKeep < 0)
+        return false;  // the first dropped digit is a leading zero: below half
+    const char first = v.digits[static_cast<std::size_t>(nKeep)];
+    if (first != '5')
+        return first > '5';
+    if (mode == EXACT_ROUND_COMPATIBLE || nKeep + 1 < n)
+        return true;  // half and away, or above half (no trailing zeros are stored)
+    // An exact tie: to the even neighbour.
+    const char lastKept = nKeep > 0 ? v.digits[static_cast<std::size_t>(nKeep - 1)] : '0';
+    return (lastKept - '0') % 2 != 0;
+}
+
+// The digit of v at 10^p ('0' outside its digits).
+char DigitAt(const SDecimal& v, long long p)
+{
+    const long long i = v.nExp - 1 - p;
+    return i >= 0 && i < static_cast<long long>(v.digits.size()) ? v.digits[static_cast<std::size_t>(i)] : '0';
+}
+
 }  // namespace
 
 // The expansion of x. A keystroke lays out every later sample again, most of
@@ -79,32 +112,6 @@ const SDecimal& ExactDecimal(double x)
 bool IsZero(const SDecimal& v)
 {
     return v.digits.empty();
-}
-
-// Whether the digits dropped past the first nKeep ask for the kept ones to
-// grow by one unit under the mode (nKeep may be 0 or negative: all digits
-// are dropped and the kept part is zero).
-bool RoundsAway(const SDecimal& v, long long nKeep, ExactRounding mode)
-{
-    const long long n = static_cast<long long>(v.digits.size());
-    if (nKeep >= n)
-        return false;  // nothing but zeros dropped
-    switch (mode) {
-    case EXACT_ROUND_ZERO: return false;
-    case EXACT_ROUND_UP: return !v.bNeg;
-    case EXACT_ROUND_DOWN: return v.bNeg;
-    default: break;
-    }
-    if (nKeep < 0)
-        return false;  // the first dropped digit is a leading zero: below half
-    const char first = v.digits[static_cast<std::size_t>(nKeep)];
-    if (first != '5')
-        return first > '5';
-    if (mode == EXACT_ROUND_COMPATIBLE || nKeep + 1 < n)
-        return true;  // half and away, or above half (no trailing zeros are stored)
-    // An exact tie: to the even neighbour.
-    const char lastKept = nKeep > 0 ? v.digits[static_cast<std::size_t>(nKeep - 1)] : '0';
-    return (lastKept - '0') % 2 != 0;
 }
 
 // v rounded to its first nKeep significant digits (counted from 10^(nExp-1)).
@@ -140,13 +147,6 @@ SDecimal Rounded(const SDecimal& v, long long nKeep, ExactRounding mode)
     if (r.digits.empty())
         r.nExp = 0;
     return r;
-}
-
-// The digit of v at 10^p ('0' outside its digits).
-char DigitAt(const SDecimal& v, long long p)
-{
-    const long long i = v.nExp - 1 - p;
-    return i >= 0 && i < static_cast<long long>(v.digits.size()) ? v.digits[static_cast<std::size_t>(i)] : '0';
 }
 
 // The digits of v from 10^hi down to 10^lo.

@@ -20,15 +20,8 @@ const SDecimal& ExactDecimal(double x);
 
 bool IsZero(const SDecimal& v);
 
-// Whether the digits dropped past the first nKeep ask for the kept ones to
-// be rounded away from zero under the mode.
-bool RoundsAway(const SDecimal& v, long long nKeep, ExactRounding mode);
-
-// v rounded to its first nKeep digits under the mode.
+// v rounded to its first nKeep significant digits under the mode.
 SDecimal Rounded(const SDecimal& v, long long nKeep, ExactRounding mode);
-
-// The digit of v at 10^p ('0' outside its digits).
-char DigitAt(const SDecimal& v, long long p);
 
 // The digits of v from 10^hi down to 10^lo.
 std::string DigitsFrom(const SDecimal& v, long long hi, long long lo);

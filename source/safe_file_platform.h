@@ -10,12 +10,10 @@
 
 namespace safe_file {
 
+// The size of the buffer a save writes through.
 inline constexpr std::size_t kBufferSize = 1 << 16;
 
-// A temporary file is named after its target: ".NAME.XXXXXX". Where that
-// passes the file system's limit on a name, NAME is cut to this many bytes.
-inline constexpr std::size_t kShortName = 32;
-
+// The folder a file stands in ("." for a bare name).
 inline std::string DirectoryOf(const std::string& strTarget)
 {
     const std::filesystem::path directory = std::filesystem::path(strTarget).parent_path();

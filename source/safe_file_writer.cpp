@@ -11,6 +11,14 @@
 namespace fs = std::filesystem;
 using namespace safe_file;
 
+namespace {
+
+// A temporary file is named after its target: ".NAME.XXXXXX". Where that
+// passes the file system's limit on a name, NAME is cut to this many bytes.
+constexpr std::size_t kShortName = 32;
+
+}  // namespace
+
 CSafeFileWriter::~CSafeFileWriter()
 {
     Abandon();
