@@ -187,7 +187,8 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
     }
     // A line that is no number at all is a bad command line too; one that
     // starts with digits is taken as far as they go (12abc is line 12).
-    if (!IsNumberWord(place[1]))
+    // Line 0 or below names no line: a bad command line as well.
+    if (!IsNumberWord(place[1]) || ConvertNumber(place[1]) < 1)
         commandLine.bError = 1;
     for (const std::string& strWord : options)
         ReadOption(strWord, place[0], commandLine);

@@ -200,6 +200,10 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             strError = "LINE must be a number, not '" + positional[1] + "'";
             return PARSE_USAGE_ERROR;
         }
+        if (options.nLine < 1) {
+            strError = "LINE must be a line number from 1 up, not '" + positional[1] + "'";
+            return PARSE_USAGE_ERROR;
+        }
     } else if (!positional.empty()) {
         strError = "give FILE LINE COLUMN (three words), not " + std::to_string(positional.size());
         return PARSE_USAGE_ERROR;

@@ -130,7 +130,7 @@ void StartUpTest::acceptsThreeToFiveWordsAndTheTwoOptions_data()
     QTest::newRow("short option") << QStringList{"p.for", "12", "7", "-d:1"} << 1 << 0 << 0 << 0;
     // A line must start with a number: "12abc" is line 12, "abc" no line.
     QTest::newRow("line with a tail") << QStringList{"p.for", "12abc", "7"} << 0 << 0 << 0 << 0;
-    QTest::newRow("line with a sign") << QStringList{"p.for", " -3", "7"} << 0 << 0 << 0 << 0;
+    QTest::newRow("line below 1") << QStringList{"p.for", " -3", "7"} << 1 << 0 << 0 << 0;
     QTest::newRow("line no number") << QStringList{"p.for", "abc", "7"} << 1 << 0 << 0 << 0;
     QTest::newRow("line empty") << QStringList{"p.for", "", "7"} << 1 << 0 << 0 << 0;
     QTest::newRow("line a sign alone") << QStringList{"p.for", "+", "7", "-fps4"} << 1 << 0 << 1 << 0;
@@ -183,6 +183,9 @@ void StartUpTest::readsTheTwoSettingsOptionsBesideTheOthers()
     QCOMPARE(before.bExact, 0);
     QCOMPARE(before.bKeepLayout, 1);
     QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exactly"}).bError, 1);
+    // A line below 1 names no line: a usage error, as in the text program.
+    for (const char* pszLine : {"0", "-1", "00"})
+        QCOMPARE(ParseCommandLine({"p.for", pszLine, "7"}).bError, 1);
     QCOMPARE(ParseCommandLine({"p.for", "12", "7", "--exact", "--exact", "--exact", "--exact", "--exact", "-x"}).bError,
              1);
 }

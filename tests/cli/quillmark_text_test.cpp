@@ -521,8 +521,6 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
     const std::string strNone = m_dir.File("none.for");
     const SCase cases[] = {
         {{m_strFile, "3", "7"}, "quillmark: " + m_strFile + ":3: Line 3 was not found in file \"" + m_strFile + "\""},
-        {{m_strFile, "0", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
-        {{m_strFile, "-5", "7"}, "quillmark: " + m_strFile + ": Second command line parameter must be a line number"},
         {{strNone, "1", "7"},
          "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\" No such file or directory"},
     };
@@ -538,6 +536,17 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
         EXPECT_EQ(j.nExitStatus, 1) << c.message;
         EXPECT_NE(j.strOut.find("{\"fields\": [],"), std::string::npos) << j.strOut;
         EXPECT_NE(j.strOut.find("\"statement\": null,"), std::string::npos) << j.strOut;
+    }
+}
+
+TEST_F(FileMode, ALineBelowOneIsAUsageError)
+{
+    Write("m.for", "  100 FORMAT(I5)\n");
+    for (const char* pszLine : {"0", "-1", "00", "-5"}) {
+        const SProcessResult r = RunText({m_strFile, pszLine, "7"});
+        EXPECT_EQ(r.nExitStatus, 2) << pszLine;
+        EXPECT_NE(r.strErr.find(std::string("not '") + pszLine + "'"), std::string::npos) << r.strErr;
+        EXPECT_EQ(r.strOut, "");
     }
 }
 
