@@ -10,6 +10,7 @@
 #include "flags.h"
 #include "help.h"
 #include "interrupted_save.h"
+#include "number_word.h"
 #include "owner_window.h"
 #include "preferences.h"
 #include "program_icon.h"
@@ -131,6 +132,7 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     } else {
         strLine = commandLine.arrWords[1];
         request.nLine = ConvertNumber(strLine);
+        request.strLineDigits = NumberWordDigits(strLine);
         request.nColumn = ConvertNumber(commandLine.arrWords[2]);
     }
     CWindowQuestions questions(Owner(), m_saveAsDialog);

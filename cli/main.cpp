@@ -11,6 +11,7 @@
 #include "edit_script.h"
 #include "field_output.h"
 #include "interrupted_save.h"
+#include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
@@ -101,6 +102,7 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatement
         SStatementRequest request;
         request.strFile = options.strFile;
         request.nLine = options.nLine;
+        request.strLineDigits = NumberWordDigits(options.strLine);
         request.nColumn = options.nColumn;
         request.form = options.nSourceForm;
         reporter.SetStatementLine(std::max(0LL, options.nLine));

@@ -14,7 +14,7 @@ struct SStringEntry {
 constexpr SStringEntry kStrings[] = {
     {1, "Quillmark"},
     {2, "Unable to open file \"%s\""},
-    {3, "Line %d was not found in file \"%s\""},
+    {3, "Line %s was not found in file \"%s\""},
     {5, "FORMAT parse failed in column %d"},
     {6, "Unable to save FORMAT statement to file\nExit anyway?"},
     {7, "Unable to create temporary filename"},
@@ -203,6 +203,7 @@ constexpr SStringEntry kStrings[] = {
     {173, "Line"},
     {174, "Label"},
     {175, "List"},
+    {176, "Unable to open file \"%s\"\nNot a regular file (a device, a pipe or a socket)"},
 };
 
 }  // namespace

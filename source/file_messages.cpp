@@ -11,6 +11,8 @@ std::string SystemReason(int nError)
 
 SMessage CannotOpenFile(const std::string& path, int nError)
 {
+    if (nError == kNotRegularFile)
+        return Message(IDS_CANNOT_OPEN_NOT_REGULAR, path);
     return nError != 0 ? Message(IDS_CANNOT_OPEN_FILE_BECAUSE, path, SystemReason(nError))
                        : Message(IDS_CANNOT_OPEN_FILE, path);
 }

@@ -9,7 +9,11 @@
 // The system's text for an errno value ("No space left on device").
 std::string SystemReason(int nError);
 
-// "Unable to open file": string 2, or string 63 with the reason when nError
+// The reader's reason for a name that is no regular file (a device, a FIFO,
+// a socket), which no errno value says.
+constexpr int kNotRegularFile = -1;
+
+// "Unable to open file": string 176 for kNotRegularFile, string 2, or string 63 with the reason when nError
 // is not 0.
 SMessage CannotOpenFile(const std::string& path, int nError);
 

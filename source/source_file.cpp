@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include "file_messages.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #define QM_ACCESS _access
@@ -94,7 +96,7 @@ bool CLineReader::Open(const std::string& path)
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        m_nError = S_ISDIR(st.st_mode) ? EISDIR : 0;
+        m_nError = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
         return false;
     }
     m_pFile.reset(std::fopen(path.c_str(), "rb"));

@@ -323,7 +323,9 @@ bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementReq
         }
     }
     if (reader.Failed() || nReads < request.nLine) {
-        result = Message(IDS_LINE_NOT_FOUND, ClampToInt(request.nLine), request.strFile);
+        const std::string strLine = request.strLineDigits.empty() ? std::to_string(request.nLine)
+                                                                  : request.strLineDigits;
+        result = Message(IDS_LINE_NOT_FOUND, strLine, request.strFile);
         return false;
     }
     return true;

@@ -29,6 +29,9 @@ struct SStatementRequest {
     long long nLine = 0;
     long long nColumn = 0;
     SourceForm form = SOURCE_FORM_BY_SUFFIX;
+    // The line as the command line gave it, for the messages that name it
+    // (beyond the range of nLine); empty: nLine says it.
+    std::string strLineDigits = {};
 };
 
 // Locates the statement the request names: fills the list with its

@@ -321,6 +321,22 @@ TEST_F(SourceTest, BlankLinesStartNewStatements)
     EXPECT_EQ(m_list.m_arrOriginalLines.size(), 1u);
 }
 
+#ifndef _WIN32
+TEST_F(SourceTest, ANameThatIsNoRegularFileSaysSoAndNeverBlocks)
+{
+    // A FIFO with no writer would block a plain open; devices never end.
+    const std::string strFifo = m_dir.File("fifo.f");
+    ASSERT_EQ(mkfifo(strFifo.c_str(), 0600), 0);
+    const std::string names[] = {strFifo, "/dev/null", "/dev/zero"};
+    for (const std::string& strName : names) {
+        m_presenter.m_messages.clear();
+        EXPECT_EQ(LocateStatement(m_list, 1, 1, strName, 1), LOCATE_FAILED) << strName;
+        EXPECT_EQ(Message(0),
+                  "Unable to open file \"" + strName + "\"\nNot a regular file (a device, a pipe or a socket)");
+    }
+}
+#endif
+
 TEST_F(SourceTest, MessagesForWhatCannotBeLocated)
 {
     EXPECT_EQ(LocateStatement(m_list, 1, 1, m_dir.File("missing.for"), 1), LOCATE_FAILED);
