@@ -1,4 +1,5 @@
 #include "control_table.h"
+#include <algorithm>
 
 #include "string_table.h"
 
@@ -65,8 +66,13 @@ SControlRect ControlRect(int nKind, const SLayoutMetrics& m)
     const int lh = m.nLineHeight;
     if (nKind == RECT_STRIP)
         return {kStripMargin, kStripMargin, m.nClientWidth - kStripMargin, kStripBottom};
+    // The status line stands wholly below the strip's frame, whatever the
+    // font: where the frame reaches lower than a line and a half under the
+    // strip, the window grows by the difference.
+    const int nBelowFrame = std::max(0, kStripMargin + m.nStripOverhang + lh / 4 - (3 * lh) / 2);
     if (nKind == RECT_MINIMUM_CLIENT)
-        return {0, 0, kMinimumWidthInChars * cw, m.nStripClientHeight + 3 * lh + (7 * lh) / 4 + m.nStatusHeight};
+        return {0, 0, kMinimumWidthInChars * cw,
+                m.nStripClientHeight + 3 * lh + (7 * lh) / 4 + m.nStatusHeight + nBelowFrame};
     const int nBottom = m.nClientHeight - lh;
     const int nButtonTop = nBottom - (7 * lh) / 4;
     if (nKind == RECT_STATUS) {

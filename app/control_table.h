@@ -68,6 +68,7 @@ struct SLayoutMetrics {
     int nLineHeight;
     int nStripClientHeight;
     int nStatusHeight;
+    int nStripOverhang = 0;  // the strip's frame below its client area: borders, scroll bar
 };
 
 // Where control kind 1..7 goes, (kind 8) the minimum client size, or (kind

@@ -243,7 +243,11 @@ QRect CEditorFrame::GetControlRect(int nKind)
     MeasureFont();
     const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0, 0}));
     const int nStripHeight = m_pStrip != nullptr ? m_pStrip->ClientRect().height() : stripRect.height();
-    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight, m_nStatusHeight}));
+    const int nOverhang = m_pStrip != nullptr && m_pStrip->Frame() != nullptr
+                              ? m_pStrip->Frame()->geometry().bottom() + 1 - stripRect.top() - nStripHeight
+                              : 0;
+    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight, m_nStatusHeight,
+                                       std::max(0, nOverhang)}));
 }
 
 void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
