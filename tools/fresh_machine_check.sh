@@ -116,6 +116,6 @@ if [ -z "$only" ] || [ "$only" = gtest-run ]; then
     # The test tree there lacks Qt's private headers: CMake names them in
     # its one line and still generates.
     run_in "$root" "  then a test tree without Qt's private headers" \
-        "cmake --preset dev -DQUILLMARK_TESTS=ON -DQUILLMARK_BENCHMARKS=OFF | grep -F qt6-base-private-dev"
+        "set -o pipefail; cmake --preset dev -DQUILLMARK_TESTS=ON -DQUILLMARK_BENCHMARKS=OFF | grep -F qt6-base-private-dev"
 fi
 exit "$overall"
