@@ -9,6 +9,7 @@
 #include <QFocusFrame>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMetaObject>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
 
@@ -90,11 +92,6 @@ QAccessibleInterface* EditorFrameAccessible(const QString&, QObject* pObject)
     return nullptr;
 }
 
-QRect ToQRect(const SControlRect& r)
-{
-    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-
 }  // namespace
 
 CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidget(nullptr), m_list(list), m_site(site)
@@ -149,8 +146,8 @@ void CEditorFrame::dropEvent(QDropEvent* pEvent)
 void CEditorFrame::CreateControls()
 {
     m_pStrip = new CFieldStrip(this);
-    m_pStrip->Create(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)), GetControlRect(RECT_STRIP), this,
-                     &m_list, CMD_FORMAT_STATEMENT);
+    m_pStrip->Create(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)), QRect(), this, &m_list,
+                     CMD_FORMAT_STATEMENT);
     m_arrControls[kStripRow] = m_pStrip;
     // The status line: a label no key or click makes current, read by
     // screen readers by its name, its text and its description.
@@ -159,13 +156,11 @@ void CEditorFrame::CreateControls()
     m_pStatus->setTextFormat(Qt::PlainText);
     m_pStatus->setFocusPolicy(Qt::NoFocus);
     m_pStatus->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_NAME)));
-    m_pStatus->setGeometry(GetControlRect(RECT_STATUS));
     connect(m_pStrip, &CFieldStrip::StatusChanged, this, &CEditorFrame::UpdateStatusLine);
     UpdateStatusLine();
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
         const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
         auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
-        pButton->setGeometry(GetControlRect(entry.nCommandId));
         pButton->setAutoDefault(false);
         pButton->setToolTip(QString::fromLatin1(LoadResourceString(entry.nTipId)));
         const int nCommand = entry.nCommandId;
@@ -174,6 +169,7 @@ void CEditorFrame::CreateControls()
     }
     SetDefaultStyle(kOkRow, true);
     CreateSettingsMenu();
+    LayOutControls();
 
     // Hot keys, in row order; a later row takes a letter from an earlier one.
     // Controls without a letter get no entry, so that no key stands for them.
@@ -188,12 +184,47 @@ void CEditorFrame::CreateControls()
         if (chLetter != 0)
             m_hotKeyMap[static_cast<unsigned short>(std::toupper(static_cast<unsigned char>(chLetter)))] = nRow;
     }
-
-    const QRect minimum = GetControlRect(RECT_MINIMUM_CLIENT);
-    setMinimumWidth(minimum.width());
-    setFixedHeight(minimum.height());
-    resize(minimum.size());
     new CFramePreTranslator(this);
+}
+
+// One column: the strip in its frame, the status line, the buttons' row
+// (three at the start, three at the end; a right-to-left window mirrors
+// it). Every size comes from the controls' size hints, so a style sheet
+// or a larger font makes room instead of clipping; a button is at least as
+// wide as the table says. The window's height is what the column needs and
+// stays so; its width is at least 76 average characters.
+void CEditorFrame::LayOutControls()
+{
+    MeasureFont();
+    auto* pColumn = new QVBoxLayout(this);
+    pColumn->setContentsMargins(kFrameMargin, kFrameMargin, kFrameMargin, m_nLineHeight);
+    pColumn->setSpacing(m_nLineHeight / 2);
+    pColumn->addWidget(m_pStrip->Frame());
+    m_pStatus->setMinimumHeight(m_nStatusHeight);
+    pColumn->addWidget(m_pStatus);
+    // Two groups a character apart inside, as far apart as the width allows.
+    auto* pButtons = new QHBoxLayout;
+    pButtons->setSpacing(0);
+    QHBoxLayout* pGroup = nullptr;
+    for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
+        if (nRow == kStripRow + 1 || nRow == kOkRow) {
+            if (nRow == kOkRow)
+                pButtons->addStretch(1);
+            pGroup = new QHBoxLayout;
+            pGroup->setSpacing(m_nCharWidth);
+            pButtons->addLayout(pGroup);
+        }
+        QWidget* pButton = Control(nRow);
+        // A minimum set by hand would win over the hint: it is never less.
+        const int nChars = g_controlTable[static_cast<std::size_t>(nRow)].nMinWidthInChars;
+        pButton->setMinimumWidth(std::max(nChars * m_nCharWidth, pButton->sizeHint().width()));
+        pGroup->addWidget(pButton);
+    }
+    pColumn->addLayout(pButtons);
+    pColumn->activate();
+    setMinimumWidth(std::max(kMinimumWidthInChars * m_nCharWidth, pColumn->minimumSize().width()));
+    setFixedHeight(pColumn->sizeHint().height());
+    resize(minimumWidth(), height());
 }
 
 // The strip's context menu holds the two settings as check items.
@@ -240,14 +271,14 @@ void CEditorFrame::MeasureFont()
 
 QRect CEditorFrame::GetControlRect(int nKind)
 {
-    MeasureFont();
-    const QRect stripRect = ToQRect(ControlRect(RECT_STRIP, {width(), height(), 0, 0, 0, 0}));
-    const int nStripHeight = m_pStrip != nullptr ? m_pStrip->ClientRect().height() : stripRect.height();
-    const int nOverhang = m_pStrip != nullptr && m_pStrip->Frame() != nullptr
-                              ? m_pStrip->Frame()->geometry().bottom() + 1 - stripRect.top() - nStripHeight
-                              : 0;
-    return ToQRect(ControlRect(nKind, {width(), height(), m_nCharWidth, m_nLineHeight, nStripHeight, m_nStatusHeight,
-                                       std::max(0, nOverhang)}));
+    if (nKind == RECT_MINIMUM_CLIENT)
+        return QRect(0, 0, minimumWidth(), minimumHeight());
+    if (nKind == RECT_STATUS)
+        return m_pStatus != nullptr ? m_pStatus->geometry() : QRect();
+    if (nKind == RECT_STRIP)
+        return m_pStrip != nullptr ? m_pStrip->Frame()->geometry() : QRect();
+    const QWidget* pControl = nKind > RECT_STRIP && nKind <= RECT_LAST_BUTTON ? Control(nKind - 1) : nullptr;
+    return pControl != nullptr ? pControl->geometry() : QRect();
 }
 
 void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
@@ -327,17 +358,6 @@ void CEditorFrame::OnDestroy()
 {
     if (!ProcessFlags().m_bCommandLineError)
         ShowHelp(OwnerOf(this), HELP_QUIT);
-}
-
-void CEditorFrame::resizeEvent(QResizeEvent* pEvent)
-{
-    QWidget::resizeEvent(pEvent);
-    if (m_pStrip == nullptr)
-        return;
-    m_pStrip->Resize(GetControlRect(RECT_STRIP), true);
-    m_pStatus->setGeometry(GetControlRect(RECT_STATUS));
-    for (int nKind = RECT_FIRST_BUTTON; nKind <= RECT_LAST_BUTTON; ++nKind)
-        Control(nKind - 1)->setGeometry(GetControlRect(nKind));
 }
 
 void CEditorFrame::closeEvent(QCloseEvent* pEvent)

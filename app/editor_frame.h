@@ -30,13 +30,14 @@ public:
     CEditorFrame(const CEditorFrame&) = delete;
     CEditorFrame& operator=(const CEditorFrame&) = delete;
 
-    // Creates the strip and the six buttons at their places, fills the
-    // hot-key letters and map from their captions, fixes the window's height
-    // and minimum width, and starts taking the keys of the window.
+    // Creates the strip, the status line and the six buttons and lays them
+    // out, fills the hot-key letters and map from their captions, fixes the
+    // window's height and minimum width, and starts taking the keys of the
+    // window.
     void CreateControls();
 
-    // Kinds 1..7: where a control goes in the client area; kind 8: the
-    // minimum client size.
+    // Kinds 1..7: where a control stands in the client area (the strip's:
+    // its frame); kind 8: the minimum client size; kind 9: the status line.
     QRect GetControlRect(int nKind);
 
     // Makes a row of the control table current: the default-button style
@@ -104,11 +105,11 @@ protected:
     // list of its statements); this window is left as it is.
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
-    void resizeEvent(QResizeEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
     void MeasureFont();
+    void LayOutControls();
     void CreateSettingsMenu();
     void OnExactSamples(bool bOn);
     void OnKeepLayout(bool bOn);

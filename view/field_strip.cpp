@@ -53,6 +53,7 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_wndFrame->setEnabled(false);
     m_wndFrame->setGeometry(rect);
     m_wndFrame->setObjectName(QStringLiteral("fieldStripFrame"));
+    m_wndFrame->installEventFilter(this);
     m_wndFrame->show();
 
     m_bCreating = 1;
@@ -94,12 +95,21 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
 
 void CFieldStrip::Resize(const QRect& rect, bool bRepaint)
 {
-    const int nHeight = GetLayoutY(LAYOUT_HEIGHT);
     if (m_wndFrame != nullptr)
-        m_wndFrame->setGeometry(rect.left(), rect.top(), rect.width(), nHeight);
-    setGeometry(rect.left() + 1, rect.top(), std::max(0, rect.width() - 2), nHeight);
+        m_wndFrame->setGeometry(rect.left(), rect.top(), rect.width(), GetLayoutY(LAYOUT_HEIGHT) + 1);
+    FollowFrame();
     if (bRepaint)
         update();
+}
+
+void CFieldStrip::FollowFrame()
+{
+    // The strip's caption stands on the frame's top edge; its left, right
+    // and bottom edges are drawn whole around the strip.
+    if (m_wndFrame == nullptr)
+        return;
+    const QRect frame = m_wndFrame->geometry();
+    setGeometry(frame.left() + 1, frame.top(), std::max(0, frame.width() - 2), GetLayoutY(LAYOUT_HEIGHT));
 }
 
 void CFieldStrip::SetStripFont(const QFont& font)
@@ -111,6 +121,11 @@ void CFieldStrip::SetStripFont(const QFont& font)
     setFont(m_hFont);
     if (m_wndEdit != nullptr)
         m_wndEdit->setFont(m_hFont);
+    // A layout gives the frame the height the font asks, and any width.
+    if (m_wndFrame != nullptr) {
+        m_wndFrame->setFixedHeight(GetLayoutY(LAYOUT_HEIGHT) + 1);
+        m_wndFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
 }
 
 int CFieldStrip::GetLayoutY(int nWhich) const

@@ -114,7 +114,9 @@ public:
     int Create(const QString& strCaption, const QRect& rect, QWidget* pParent, CDescriptorList* pList, int nId);
 
     // Places the frame and the strip for a rectangle in the parent's
-    // coordinates. The strip's height follows its font, not the rectangle.
+    // coordinates. The strip's height follows its font, not the rectangle;
+    // the frame is one pixel wider on each side and one lower. A layout may
+    // place the frame instead: the strip follows it.
     void Resize(const QRect& rect, bool bRepaint);
 
     // Brings the cells in line with the list and lays them out: with
@@ -253,6 +255,7 @@ protected:
 
 private:
     void OnSetFocus();
+    void FollowFrame();
     void CreateCells(int nIndex, const QRect& rect);
     const CFieldCell* CellAt(const QPoint& point) const;
     template <typename F>

@@ -194,6 +194,9 @@ bool CFieldStrip::eventFilter(QObject* pObject, QEvent* pEvent)
         ShowFieldTip(pHelp->globalPos(), CurrentIndex(), m_wndEdit->geometry());
         return true;
     }
+    // Wherever a layout puts the frame, the strip lies inside it.
+    if (pObject == m_wndFrame && (pEvent->type() == QEvent::Move || pEvent->type() == QEvent::Resize))
+        FollowFrame();
     if (pObject == m_pScrollBar && pEvent->type() == QEvent::Wheel) {
         wheelEvent(static_cast<QWheelEvent*>(pEvent));
         return true;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -137,6 +138,7 @@ private slots:
     void aDroppedFileStartsItsOwnProgramAndLeavesTheWindow();
 
     void keepsItsHeightAndAMinimumWidthOf76Characters();
+    void laysTheButtonsOutInsideTheWindowWithoutOverlap_data();
     void laysTheButtonsOutInsideTheWindowWithoutOverlap();
     void tabAndShiftTabCycleThroughTheControlsWithTheDefaultButton();
     void enterInTheStripActsAsOk();
@@ -207,9 +209,10 @@ void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
     SWindow window({"I5"});
     CEditorFrame& frame = *window.pFrame;
     const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    const int nMinWidth = 76 * metrics.averageCharWidth();
+    // Never narrower than 76 characters, nor than the buttons ask for.
     const QRect minimum = frame.GetControlRect(RECT_MINIMUM_CLIENT);
-    QCOMPARE(minimum.width(), nMinWidth);
+    QVERIFY(minimum.width() >= 76 * metrics.averageCharWidth());
+    const int nMinWidth = minimum.width();
     QVERIFY(minimum.height() > 60);  // the strip and a row of buttons
 
     frame.resize(nMinWidth + 200, minimum.height() + 300);
@@ -220,27 +223,54 @@ void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
     QCOMPARE(frame.size(), QSize(nMinWidth + 1, minimum.height()));
 }
 
+void FrameTest::laysTheButtonsOutInsideTheWindowWithoutOverlap_data()
+{
+    QTest::addColumn<QString>("styleSheet");
+    QTest::addColumn<bool>("bReverse");
+    QTest::newRow("plain") << QString() << false;
+    QTest::newRow("padded buttons") << QStringLiteral("QPushButton { padding: 6px 16px; }") << false;
+    QTest::newRow("right to left, padded") << QStringLiteral("QPushButton { padding: 6px 16px; }") << true;
+}
+
 void FrameTest::laysTheButtonsOutInsideTheWindowWithoutOverlap()
 {
+    QFETCH(QString, styleSheet);
+    QFETCH(bool, bReverse);
+    // As -stylesheet and -reverse set them, before the window is made.
+    qApp->setStyleSheet(styleSheet);
+    QApplication::setLayoutDirection(bReverse ? Qt::RightToLeft : Qt::LeftToRight);
+    const auto restore = qScopeGuard([] {
+        qApp->setStyleSheet(QString());
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+    });
     SWindow window({"I5"});
     CEditorFrame& frame = *window.pFrame;
     for (int nWidth : {0, 400}) {
         frame.resize(frame.minimumWidth() + nWidth, frame.height());
         QApplication::processEvents();
         const QRect client = frame.rect();
-        // The strip's frame draws its left and right edges; its height follows its font.
+        // The strip's frame draws its left, right and bottom edges whole
+        // around the strip; its height follows its font.
         auto* pStrip = qobject_cast<CFieldStrip*>(frame.Control(0));
-        QCOMPARE(pStrip->Frame()->geometry(), QRect(10, 10, client.width() - 20, pStrip->GetLayoutY(LAYOUT_HEIGHT)));
-        QCOMPARE(pStrip->geometry(), QRect(11, 10, client.width() - 22, pStrip->GetLayoutY(LAYOUT_HEIGHT)));
+        const int nStripHeight = pStrip->GetLayoutY(LAYOUT_HEIGHT);
+        QCOMPARE(pStrip->Frame()->geometry(), QRect(10, 10, client.width() - 20, nStripHeight + 1));
+        QCOMPARE(pStrip->geometry(), QRect(11, 10, client.width() - 22, nStripHeight));
         for (int nRow = 0; nRow < kSentinelRow; ++nRow) {
             const QRect r = frame.Control(nRow)->geometry();
             QVERIFY2(client.contains(r), qPrintable(QString("row %1 outside").arg(nRow)));
             for (int nOther = 0; nOther < nRow; ++nOther)
                 QVERIFY2(!r.intersects(frame.Control(nOther)->geometry()),
                          qPrintable(QString("rows %1 and %2 overlap").arg(nOther).arg(nRow)));
+            // A button is never narrower than its text asks: nothing clipped.
+            if (nRow != kStripRow)
+                QVERIFY2(r.width() >= frame.Control(nRow)->sizeHint().width(), qPrintable(QString("row %1").arg(nRow)));
         }
-        // OK, Cancel and Help keep to the right edge.
-        QCOMPARE(frame.Control(6)->geometry().right() + 1, client.width() - frame.GetControlRect(2).left());
+        // New Field starts the row and Help ends it, at the margins, on the
+        // sides the reading direction puts them.
+        const QRect first = frame.Control(1)->geometry();
+        const QRect last = frame.Control(6)->geometry();
+        QCOMPARE(bReverse ? client.width() - first.right() - 1 : first.left(), 10);
+        QCOMPARE(bReverse ? last.left() : client.width() - last.right() - 1, 10);
     }
 }
 
@@ -695,20 +725,26 @@ void FrameTest::theWindowGrewByExactlyTheStatusLine()
     const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const int lh = fixed.height() + std::max(0, fixed.leading());
     const QLabel* pStatus = frame.StatusLine();
-    // The strip and the buttons' row as the window had them, and the line.
-    const int nWithout = frame.Strip()->ClientRect().height() + 3 * lh + (7 * lh) / 4;
-    // A strip frame that reaches lower than a line and a half under the
-    // strip's client area (a small font) makes the window higher still, so
-    // that the line stands wholly below the frame (checked below).
-    QVERIFY(frame.height() >= nWithout + pStatus->height());
     QVERIFY(pStatus->height() >= QFontMetrics(pStatus->font()).height());
-    // Under the strip, over the buttons, as wide as the strip.
+    // From the top: the strip's frame, half a line, the status line, half
+    // a line, the buttons, a line; the window is exactly that high, so the
+    // status line stands wholly below the frame, whose bottom edge shows.
+    const QRect border = frame.Strip()->Frame()->geometry();
     const QRect line = pStatus->geometry();
-    QVERIFY(line.top() >= frame.Strip()->Frame()->geometry().bottom());
+    QCOMPARE(border.bottom(), frame.Strip()->geometry().bottom() + 1);
+    QCOMPARE(line.top(), border.bottom() + 1 + lh / 2);
     for (int nRow = 1; nRow < kSentinelRow; ++nRow)
-        QVERIFY2(line.bottom() < frame.Control(nRow)->geometry().top(), qPrintable(QString("row %1").arg(nRow)));
-    QCOMPARE(line.left(), frame.Strip()->Frame()->geometry().left());
-    QCOMPARE(line.right(), frame.Strip()->Frame()->geometry().right());
+        QCOMPARE(frame.Control(nRow)->geometry().top(), line.bottom() + 1 + lh / 2);
+    QCOMPARE(frame.height(), frame.Control(1)->geometry().bottom() + 1 + lh);
+    // As wide as the strip's frame.
+    QCOMPARE(line.left(), border.left());
+    QCOMPARE(line.right(), border.right());
+    // The frame's bottom edge is drawn, in the colour of its left edge.
+    const QImage picture = frame.grab().toImage();
+    const qreal scale = picture.devicePixelRatio();
+    const auto pixel = [&](int x, int y) { return picture.pixel(qRound(x * scale), qRound(y * scale)); };
+    QCOMPARE(pixel(border.center().x(), border.bottom()), pixel(border.left(), border.center().y()));
+    QVERIFY(pixel(border.center().x(), border.bottom()) != pixel(border.center().x(), border.bottom() + 2));
 }
 
 void FrameTest::theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus()

@@ -391,10 +391,10 @@ void FieldStripTest::theStripIsAsHighAsItsFontSays()
     for (int nWhich = 0; nWhich < 4; ++nWhich)
         QCOMPARE(strip.GetLayoutY(nWhich), nExpected[nWhich]);
     // Whatever rectangle it is given, only its width counts; the frame is
-    // one pixel wider on each side.
+    // one pixel wider on each side and one lower, so its edges show.
     strip.Resize(QRect(5, 7, 400, 20), true);
     QCOMPARE(strip.geometry(), QRect(6, 7, 398, nExpected[3]));
-    QCOMPARE(strip.Frame()->geometry(), QRect(5, 7, 400, nExpected[3]));
+    QCOMPARE(strip.Frame()->geometry(), QRect(5, 7, 400, nExpected[3] + 1));
     QCOMPARE(strip.ClientRect().height(), nExpected[3] - strip.ScrollBar()->height());
 }
 
