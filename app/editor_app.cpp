@@ -151,7 +151,10 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
 
-    m_pFrame->setWindowTitle(QString::fromLocal8Bit(MakeWindowTitle(strFile, strLine, strNewLabel).c_str()));
+    // The title names the descriptor table in force as well.
+    const char* pszTable = LoadResourceString(ProcessFlags().m_bStrictTable ? IDS_TABLE_STRICT : IDS_TABLE_DEFAULT);
+    m_pFrame->setWindowTitle(
+        QString::fromLocal8Bit((MakeWindowTitle(strFile, strLine, strNewLabel) + " - " + pszTable).c_str()));
     m_pFrame->CreateControls();
     m_pFrame->SetCurrentControl(kStripRow);
     m_pFrame->show();

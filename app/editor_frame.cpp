@@ -219,23 +219,34 @@ void CEditorFrame::LayOutControls()
         const int nChars = g_controlTable[static_cast<std::size_t>(nRow)].nMinWidthInChars;
         pButton->setMinimumWidth(std::max(nChars * m_nCharWidth, pButton->sizeHint().width()));
         pGroup->addWidget(pButton);
+        if (nRow == kOkRow - 1)
+            pGroup->addWidget(m_pSettings);
     }
     pColumn->addLayout(pButtons);
     pColumn->activate();
-    setMinimumWidth(std::max(kMinimumWidthInChars * m_nCharWidth, pColumn->minimumSize().width()));
-    setFixedHeight(pColumn->sizeHint().height());
+    setMinimumWidth(std::max(kMinimumWidthInChars * m_nCharWidth, minimumSizeHint().width()));
+    setFixedHeight(sizeHint().height());
     resize(minimumWidth(), height());
 }
 
-// The strip's context menu holds the two settings as check items.
+// The two settings as check items, in the menu of the window's Settings
+// button (seen, and listed by screen readers; Alt+S opens it) and in the
+// strip's context menu. The button is no stop of the window's Tab cycle.
 void CEditorFrame::CreateSettingsMenu()
 {
-    const auto addSetting = [this](int nCaptionId, bool bOn, void (CEditorFrame::*pHandler)(bool)) {
+    m_pSettings = new QPushButton(QString::fromLatin1(LoadResourceString(IDS_MENU_SETTINGS)), this);
+    m_pSettings->setObjectName(QStringLiteral("settingsButton"));
+    m_pSettings->setAutoDefault(false);
+    m_pSettings->setFocusPolicy(Qt::NoFocus);
+    auto* pMenu = new QMenu(m_pSettings);
+    m_pSettings->setMenu(pMenu);
+    const auto addSetting = [this, pMenu](int nCaptionId, bool bOn, void (CEditorFrame::*pHandler)(bool)) {
         auto* pAction = new QAction(QString::fromLatin1(LoadResourceString(nCaptionId)), m_pStrip);
         pAction->setCheckable(true);
         pAction->setChecked(bOn);
         connect(pAction, &QAction::toggled, this, pHandler);
         m_pStrip->addAction(pAction);
+        pMenu->addAction(pAction);
     };
     addSetting(IDS_MENU_EXACT, m_list.Exact(), &CEditorFrame::OnExactSamples);
     addSetting(IDS_MENU_KEEP_LAYOUT, m_bKeepLayout, &CEditorFrame::OnKeepLayout);

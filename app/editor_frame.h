@@ -18,6 +18,7 @@ class CDescriptorList;
 class CFieldStrip;
 class CStatementSite;
 class QLabel;
+class QPushButton;
 
 class CEditorFrame : public QWidget {
     Q_OBJECT
@@ -81,7 +82,10 @@ public:
     bool FileWritten() const { return m_bWritten; }
     const std::string& SavedElsewhere() const { return m_strSavedElsewhere; }
 
-    // The two settings of the strip's context menu: samples as the compiler
+    // The Settings button, whose menu holds the settings.
+    QPushButton* SettingsButton() const { return m_pSettings; }
+
+    // The two settings of the Settings menu and the strip's context menu: samples as the compiler
     // prints them (held by the list) and OK keeping the statement's layout.
     // With bStore a change of either is stored for the next start; the
     // unattended road stores nothing. Call before CreateControls.
@@ -136,6 +140,7 @@ private:
     ISaveAsDialog* m_pSaveAs = &m_saveAs;
     CFieldStrip* m_pStrip = nullptr;
     QLabel* m_pStatus = nullptr;
+    QPushButton* m_pSettings = nullptr;  // the Settings button and its menu
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};
     std::map<unsigned short, int> m_hotKeyMap;  // hot-key letter -> control-table row

@@ -204,6 +204,10 @@ constexpr SStringEntry kStrings[] = {
     {174, "Label"},
     {175, "List"},
     {176, "Unable to open file \"%s\"\nNot a regular file (a device, a pipe or a socket)"},
+    // The settings' menu, and the descriptor table the title names.
+    {177, "&Settings"},
+    {178, "default table"},
+    {179, "strict table"},
 };
 
 }  // namespace

@@ -171,6 +171,9 @@ enum StringId : int {
     IDS_PICKER_LABEL = 174,
     IDS_PICKER_LIST = 175,
     IDS_CANNOT_OPEN_NOT_REGULAR = 176,
+    IDS_MENU_SETTINGS = 177,
+    IDS_TABLE_DEFAULT = 178,
+    IDS_TABLE_STRICT = 179,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -255,15 +255,19 @@ void FrameTest::laysTheButtonsOutInsideTheWindowWithoutOverlap()
         const int nStripHeight = pStrip->GetLayoutY(LAYOUT_HEIGHT);
         QCOMPARE(pStrip->Frame()->geometry(), QRect(10, 10, client.width() - 20, nStripHeight + 1));
         QCOMPARE(pStrip->geometry(), QRect(11, 10, client.width() - 22, nStripHeight));
-        for (int nRow = 0; nRow < kSentinelRow; ++nRow) {
-            const QRect r = frame.Control(nRow)->geometry();
+        // The controls, the Settings button last.
+        const auto control = [&](int nRow) {
+            return nRow < kSentinelRow ? frame.Control(nRow) : static_cast<QWidget*>(frame.SettingsButton());
+        };
+        for (int nRow = 0; nRow <= kSentinelRow; ++nRow) {
+            const QRect r = control(nRow)->geometry();
             QVERIFY2(client.contains(r), qPrintable(QString("row %1 outside").arg(nRow)));
             for (int nOther = 0; nOther < nRow; ++nOther)
-                QVERIFY2(!r.intersects(frame.Control(nOther)->geometry()),
+                QVERIFY2(!r.intersects(control(nOther)->geometry()),
                          qPrintable(QString("rows %1 and %2 overlap").arg(nOther).arg(nRow)));
             // A button is never narrower than its text asks: nothing clipped.
             if (nRow != kStripRow)
-                QVERIFY2(r.width() >= frame.Control(nRow)->sizeHint().width(), qPrintable(QString("row %1").arg(nRow)));
+                QVERIFY2(r.width() >= control(nRow)->sizeHint().width(), qPrintable(QString("row %1").arg(nRow)));
         }
         // New Field starts the row and Help ends it, at the margins, on the
         // sides the reading direction puts them.
@@ -594,7 +598,8 @@ void FrameTest::theWindowIsAFrameToAssistiveTechnology()
     QCOMPARE(pTop->role(), QAccessible::Window);
     QCOMPARE(pTop->text(QAccessible::Name), QString("Quillmark - prog.for - line 1"));
     // Its children: the statement, a group named after its caption, the
-    // status line and the six buttons, each named and found again at its
+    // status line, the six buttons and the Settings button with its menu,
+    // each named and found again at its
     // index; the border drawn around the statement is none of them. The
     // keyboard is on the statement's editor, named after the field and row.
     QStringList children;
@@ -606,11 +611,11 @@ void FrameTest::theWindowIsAFrameToAssistiveTechnology()
         children << QString::number(pChild->role()) + " " + pChild->text(QAccessible::Name);
     }
     const QString strButton = QString::number(QAccessible::Button) + " ";
-    QCOMPARE(children,
-             (QStringList{QString::number(QAccessible::Grouping) + " Format Statement",
-                          QString::number(QAccessible::StaticText) + " Field status", strButton + "New Field...",
-                          strButton + "Remove Field", strButton + "Change Value...", strButton + "OK",
-                          strButton + "Cancel", strButton + "Help"}));
+    QCOMPARE(children, (QStringList{QString::number(QAccessible::Grouping) + " Format Statement",
+                                    QString::number(QAccessible::StaticText) + " Field status",
+                                    strButton + "New Field...", strButton + "Remove Field",
+                                    strButton + "Change Value...", strButton + "OK", strButton + "Cancel",
+                                    strButton + "Help", QString::number(QAccessible::ButtonMenu) + " Settings"}));
     QVERIFY(pTop->child(children.size()) == nullptr);
     QCOMPARE(pTop->indexOfChild(QAccessible::queryAccessibleInterface(frame.Strip()->Frame())), -1);
     QAccessibleInterface* pFocus = pTop->focusChild();

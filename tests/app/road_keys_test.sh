@@ -245,7 +245,7 @@ road() {
     program_pid=$!
 
     # The window of this process, by its exact title.
-    local title="Quillmark - $work/$file - line ${road_title_line:-$line}" window
+    local title="Quillmark - $work/$file - line ${road_title_line:-$line} - ${road_table:-default} table" window
     window=$(timeout "$kWindowWait" xdotool search --sync --all --onlyvisible --pid "$program_pid" \
         --name '^Quillmark - ' 2> /dev/null | head -n 1)
     if [ -z "$window" ]; then
@@ -455,7 +455,7 @@ picked_with() {
 }
 picked_with 'F9.4, 2X' > "$work/picked.for"
 picker_road "FILE alone: filter, Enter, edit, OK" picked.for 'window:Open a Statement' 'type:200' 'key:Return' \
-    'window:^Quillmark - .* - line 5$' 'key:BackSpace' 'type:3' 'key:Return'
+    'window:^Quillmark - .* - line 5 - default table$' 'key:BackSpace' 'type:3' 'key:Return'
 expect_status 0
 expect_file picked.for "$(picked_with 'F9.3, 2X')"
 finish_road picked.for

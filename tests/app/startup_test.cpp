@@ -1,8 +1,11 @@
 // Start-up: the command line, the window it opens, and what a bad one does.
+#include "field_strip.h"
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -329,8 +332,17 @@ void StartUpTest::opensTheStatementWithItsButtonsAndHotKeys()
     CEditorFrame* pFrame = app.Frame();
     QCOMPARE(ProcessFlags().m_bStrictTable, 1);
     QCOMPARE(app.List().size(), 2);
-    QCOMPARE(pFrame->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 2abc"));
+    // The title names the table in force.
+    QCOMPARE(pFrame->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 2abc - strict table"));
     QVERIFY(QTest::qWaitForWindowActive(pFrame));
+    // The settings are the menu of a button the window shows, the very
+    // items of the strip's context menu, and a screen reader lists it.
+    QPushButton* pSettings = pFrame->SettingsButton();
+    QVERIFY(pSettings->isVisible());
+    QCOMPARE(pSettings->text(), QString("&Settings"));
+    QCOMPARE(pSettings->menu()->actions(), pFrame->Strip()->actions());
+    QAccessibleInterface* pWindow = QAccessible::queryAccessibleInterface(pFrame);
+    QVERIFY(pWindow->indexOfChild(QAccessible::queryAccessibleInterface(pSettings)) >= 0);
     // Dialogs and message boxes keep the desktop's colours.
     QCOMPARE(QApplication::palette("QDialog"), QApplication::palette());
     QCOMPARE(QApplication::palette("QMessageBox"), QApplication::palette());
@@ -400,7 +412,8 @@ void StartUpTest::startsANewLabelledStatementInTheChosenForm()
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
     QVERIFY(app.InitInstance({strFile, "3", "1", "-d:1:" + strLog, "--FREE-FORM"}));
-    QCOMPARE(app.Frame()->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 3 - label 110"));
+    QCOMPARE(app.Frame()->windowTitle(),
+             QString::fromStdString("Quillmark - " + strFile + " - line 3 - label 110 - default table"));
     QTRY_VERIFY(!app.Frame()->isVisible());
     QCOMPARE(ReadWholeFile(strFile),
              std::string("program p\n100 format (i3)\n110 FORMAT('First Descriptor')\nend program p\n"));
