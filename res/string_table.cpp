@@ -204,6 +204,8 @@ constexpr SStringEntry kStrings[] = {
     {174, "Label"},
     {175, "List"},
     {176, "Unable to open file \"%s\"\nNot a regular file (a device, a pipe or a socket)"},
+    // Ew.dE0: the exponent takes the digits it needs.
+    {177, "as few exponent digits as needed"},
 };
 
 }  // namespace
