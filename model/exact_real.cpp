@@ -297,10 +297,11 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 namespace {
 
 // The exponent part of an E, D, ES or EN field: with e digits when e is
-// given, else the letter and two digits, or three digits without the letter.
-// In a field of width 0 an exponent of 0 is left out, and without e the
-// exponent has as many digits as it needs: e is then kMinimalExponent, or
-// kMinimalExponent - e when e is given.
+// given, else (e is -1) the letter and two digits, or three digits without
+// the letter; an e of 0 (E12.3E0) gives the letter and as many digits as the
+// exponent needs. In a field of width 0 an exponent of 0 is left out, and
+// without e the exponent has as many digits as it needs: e is then
+// kMinimalExponent, or kMinimalExponent - e when e is given.
 constexpr long long kMinimalExponent = -2;
 long long MinimalExponentWidth(long long w, long long e)
 {
@@ -342,6 +343,8 @@ bool ExponentPart(long long nExp, long long e, char chLetter, std::string& out)
     }
     if (e < kMinimalExponent)
         e = -e + kMinimalExponent;  // a width of 0 with e digits
+    if (e == 0)
+        e = n;
     if (e > 0) {
         if (n > e)
             return false;

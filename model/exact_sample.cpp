@@ -354,9 +354,12 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
     case FAMILY_EXPONENT:
     case FAMILY_ENGINEERING:
     case FAMILY_SCIENTIFIC:
-        if (wd.e > 0)
-            return RealDefault(CountingRun(std::min(wd.w - wd.d - wd.e - 3 - s, 300LL)), CountingRun(wd.d),
-                               CountingRun(wd.e));
+        if (HasExponentWidth(kind)) {
+            // Ew.dE0 shows one exponent digit.
+            const long long e = std::max(wd.e, 1LL);
+            return RealDefault(CountingRun(std::min(wd.w - wd.d - e - 3 - s, 300LL)), CountingRun(wd.d),
+                               CountingRun(e));
+        }
         return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
     default: return std::string();
     }

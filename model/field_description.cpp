@@ -122,7 +122,7 @@ void DataParts(const SParsedDescriptor& p, CParts& parts)
     if (IsOneOf(p.nKind, kWithDigits))
         parts.push_back(Counted(IsDigitsFamily(family) ? IDS_WHAT_MIN_DIGITS : IDS_WHAT_DECIMALS, p.nD));
     if (IsOneOf(p.nKind, kWithExponentDigits))
-        parts.push_back(Counted(IDS_WHAT_EXPONENT_DIGITS, p.nE));
+        parts.push_back(p.nE == 0 ? Words(IDS_WHAT_NEEDED_EXPONENT_DIGITS) : Counted(IDS_WHAT_EXPONENT_DIGITS, p.nE));
     if (p.nRepeat > 1)
         parts.push_back(Counted(IDS_WHAT_TIMES, p.nRepeat));
 }

@@ -131,14 +131,13 @@ private:
         return k > 0 && isConstant(Tok(k - 1).kind);
     }
 
-    // A group: the opener's text runs from nStart past the "(" at token k
-    // and the blanks after it; the group's list follows from there. On
-    // success k is past the group's ")" and nStart at it.
+    // A group: the opener's text runs from nStart to the "(" at token k;
+    // blanks and line ends after it are the file's layout, as between any
+    // two descriptors. The group's list follows. On success k is past the
+    // group's ")" and nStart at it.
     bool Group(std::size_t& k, std::size_t& nStart, int nDepth)
     {
-        std::size_t g = Tok(k).nOffset + 1;
-        while (g < m_text.size() && IsBlank(m_text[g]))
-            ++g;
+        const std::size_t g = Tok(k).nOffset + 1;
         if (!Append(nStart, g))
             return Fail(g);
         if (nDepth + 1 >= kMaxNesting)

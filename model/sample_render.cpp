@@ -201,7 +201,8 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
     const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE)
+    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE ||
+                           in.kind == KIND_GWDE)
                               ? ToUpper(in.p.chExponentLetter)
                               : (bDouble ? 'D' : 'E');
     sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
@@ -316,6 +317,14 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
     return 1;
 }
 
+// An exponent width of 0 (E12.3E0) asks for as few exponent digits as the
+// exponent needs, at least one; the default table reads it so, as gfortran
+// prints it, the strict table refuses it: an exponent part holds a digit.
+bool RefusesExponentWidth(const SRenderInput& in, long long e)
+{
+    return !in.bWidthless && e < 1 && !in.bExtended;
+}
+
 // Ew.dEe, ENw.dEe and ESw.dEe, and E, EN and ES alone.
 int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 {
@@ -323,32 +332,37 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
     const long long w = wd.w, d = wd.d, e = wd.e;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
-    // An exponent part holds at least one digit.
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
         return RefuseAbove(in, Largest({w, d, e}));
-    if (!in.bWidthless && e < 1)
+    if (RefusesExponentWidth(in, e))
         return Refuse(in, Message(IDS_WHY_NO_EXPONENT_DIGIT));
-    if (w - d - e - 3 < 0)
+    // The default sample's exponent of Ew.dE0 counts one digit.
+    const long long nDigits = std::max(e, 1LL);
+    if (w - d - nDigits - 3 < 0)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
     const int s = in.nPlus;
     const char chLetter = in.bWidthless ? 'E' : ExponentLetter(in);
-    sample = SignPrefix(s) + CountingRun1(w - d - e - 3 - s) + "." + CountingRun1(d) + chLetter + "+" + CountingRun1(e);
+    sample = SignPrefix(s) + CountingRun1(w - d - nDigits - 3 - s) + "." + CountingRun1(d) + chLetter + "+" +
+             CountingRun1(nDigits);
     return 1;
 }
 
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
+    const bool bExponentWidth = in.kind == KIND_GWDE;
+    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, bExponentWidth);
     const long long w = wd.w, d = wd.d;
-    if (IsMinimalWidth(in, w) && in.kind == KIND_GWD) {
+    if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
             return 1;
-        return RenderMinimalExponent(in, d, 0, sample);
+        return RenderMinimalExponent(in, d, wd.e, sample);
     }
-    if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d}));
+    if (w > in.nMaxWidth || d > in.nMaxWidth || wd.e > in.nMaxWidth)
+        return RefuseAbove(in, Largest({w, d, wd.e}));
+    if (bExponentWidth && RefusesExponentWidth(in, wd.e))
+        return Refuse(in, Message(IDS_WHY_NO_EXPONENT_DIGIT));
     if (w - d - 5 < 0)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty()) {
@@ -469,7 +483,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
     const SWidths wd = ReadWidths(in, {15, 7, 2}, true, in.kind == KIND_EXWDE);
     const long long w = wd.w, d = wd.d;
-    const long long e = in.kind == KIND_EXWDE ? wd.e : 2;
+    // EXw.dE0 takes the exponent digits it needs: one in the default sample.
+    const long long e = in.kind == KIND_EXWDE ? std::max(wd.e, 1LL) : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
         return RefuseAbove(in, Largest({w, d, e}));

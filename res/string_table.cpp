@@ -208,6 +208,8 @@ constexpr SStringEntry kStrings[] = {
     {177, "&Settings"},
     {178, "default table"},
     {179, "strict table"},
+    // Ew.dE0: the exponent takes the digits it needs.
+    {180, "as few exponent digits as needed"},
 };
 
 }  // namespace

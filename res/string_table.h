@@ -174,6 +174,7 @@ enum StringId : int {
     IDS_MENU_SETTINGS = 177,
     IDS_TABLE_DEFAULT = 178,
     IDS_TABLE_STRICT = 179,
+    IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

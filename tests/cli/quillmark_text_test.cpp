@@ -422,6 +422,16 @@ TEST_F(FileMode, ShowsTheStatementAndItsPlaceInTheFile)
         << r.strOut;
 }
 
+// A group opener at a line end shows as "2(": the line end after it is the
+// file's, not the field's.
+TEST_F(FileMode, AGroupOpenerAtALineEndShowsNoLineEnd)
+{
+    Write("g.f", "      PROGRAM P\n  100 FORMAT(E12.3E1, 2( \n     &I5))\n      END\n");
+    const SProcessResult r = RunText({m_strFile, "2", "1", "--json"});
+    ASSERT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(Member(r.strOut, "text"), (Strings{"E12.3E1", "2(", "I5", ")"}));
+}
+
 TEST_F(FileMode, WritesTheEditedStatementBack)
 {
     Write("w.for", "      WRITE (6, '(1X, I5)') N\n      END\n");

@@ -51,6 +51,11 @@ TEST(FieldDescription, EveryFamilyWithItsNumbersAndColumns)
          nullptr,
          ROW_TEXT,
          "E12.4E3: real with an exponent, 12 wide, 4 decimals, 3 exponent digits, columns 1 to 12"},
+        {{"E12.3E0"},
+         0,
+         nullptr,
+         ROW_TEXT,
+         "E12.3E0: real with an exponent, 12 wide, 3 decimals, as few exponent digits as needed, columns 1 to 12"},
         {{"D15.8"}, 0, nullptr, ROW_TEXT, "D15.8: real with a D exponent, 15 wide, 8 decimals, columns 1 to 15"},
         {{"ES10.3E1"},
          0,
@@ -131,7 +136,6 @@ TEST(FieldDescription, RefusalsSayWhyInTheRefusingCodesWords)
         // The renderer: numbers no field can have.
         {{"I5"}, 0, "I5.6", ROW_TEXT, "I5.6: 6 digits do not fit in width 5"},
         {{"I5"}, 0, "Z2.3", ROW_TEXT, "Z2.3: 3 digits do not fit in width 2"},
-        {{"I5"}, 0, "E10.3E0", ROW_TEXT, "E10.3E0: the exponent needs at least one digit"},
         {{"I5"}, 0, "G5", ROW_TEXT, "G5: G with a width alone is only G0"},
         {{"I5"}, 0, "I2147483648", ROW_TEXT, "I2147483648: 2147483648 is above the largest allowed, 2147483647"},
         // The deriver: a sample the field's kind does not print.
@@ -150,6 +154,8 @@ TEST(FieldDescription, TheStrictTableRefusesAtItsOwnEdges)
         {{"I5"}, 0, "F", ROW_TEXT, "F: F is written Fw.d"},
         {{"I5"}, 0, "F0.3", ROW_TEXT, "F0.3: a width of 0 is not allowed here"},
         {{"I5"}, 0, "$", ROW_TEXT, "$: not a descriptor"},
+        {{"I5"}, 0, "E10.3E0", ROW_TEXT, "E10.3E0: the exponent needs at least one digit"},
+        {{"I5"}, 0, "G10.3E0", ROW_TEXT, "G10.3E0: the exponent needs at least one digit"},
     });
 }
 

@@ -68,6 +68,12 @@ INSTANTIATE_TEST_SUITE_P(
         SFormCase{"E0.3", KIND_EWD, "0.123E+7", NO}, SFormCase{"E0.3E2", KIND_EWDE, "0.123E+07", NO},
         SFormCase{"ES0.3", KIND_ESWD, "1.123E+6", NO}, SFormCase{"EN0.4", KIND_ENWD, "1.1234E+6", NO},
         SFormCase{"D0.3", KIND_DWD, "0.123D+7", NO},
+        // An exponent width of 0: as few exponent digits as needed, one in
+        // the default sample; G0.dEe as E0.dEe.
+        SFormCase{"E12.3E0", KIND_EWDE, "12345.123E+1", NO}, SFormCase{"EN12.3E0", KIND_ENWDE, "12345.123E+1", NO},
+        SFormCase{"es12.3e0", KIND_ESWDE, "12345.123E+1", NO}, SFormCase{"G12.3E0", KIND_GWDE, "1234.123E+12", NO},
+        SFormCase{"E6.3E0", KIND_EWDE, "******", NO}, SFormCase{"G0.3E0", KIND_GWDE, "0.123E+7", NO},
+        SFormCase{"G0.3E2", KIND_GWDE, "0.123E+07", NO}, SFormCase{"EX14.3E0", KIND_EXWDE, "    0X1.123P+1", NO},
         // Unlimited groups, rounding and decimal modes, EX, DT.
         SFormCase{"*(", KIND_OPEN_ANY, "", NO}, SFormCase{"* (", KIND_OPEN_ANY, "", NO},
         SFormCase{"RU", KIND_ROUND, "", NO}, SFormCase{"rd", KIND_ROUND, "", NO}, SFormCase{"RZ", KIND_ROUND, "", NO},
@@ -91,7 +97,7 @@ TEST(LaterForm, ImpossibleOnesAreRefusedByBothTables)
         // A repeat count of 0 is not Fortran; a count or width beyond an int
         // is none either.
         for (const char* text : {"0E16.8", "0I5", "00A", "0(", "2147483648I5", "A2147483648", "G5", "G0.3E2x", "DT()",
-                                 "DT'x'(1,)", "**(", "1*("})
+                                 "DT'x'(1,)", "**(", "1*(", "D12.3E0", "D12.3E2"})
             EXPECT_EQ(SampleOf(text), "??????") << text << (bStrict ? " strict" : "");
         // Too narrow for its digits, a field prints asterisks, as Fortran
         // prints them.
@@ -163,6 +169,10 @@ TEST(LaterForm, MinimalWidthsLayOutCustomValuesWithoutBlanks)
     EXPECT_EQ(SampleOf("F0.2", "-3.14159"), "-3.14");
     EXPECT_EQ(SampleOf("F0.3", "-0.5"), "-.500");  // as gfortran prints it
     EXPECT_EQ(SampleOf("E0.3", "1234567"), ".123+7");
+    // Ew.dE0 of a custom value: the exponent's digits and no more.
+    EXPECT_EQ(SampleOf("E12.3E0", "0.1"), "      .100+0");
+    EXPECT_EQ(SampleOf("ES12.3E0", "-12345.678"), "     -.123+5");
+    EXPECT_EQ(SampleOf("E12.3E0", "1E100"), "    .100+101");
     EXPECT_EQ(SampleOf("Z0", "ff"), "ff");
     EXPECT_EQ(SampleOf("B0", "102"), "***");
     EXPECT_EQ(SampleOf("G0", ".true."), "T");

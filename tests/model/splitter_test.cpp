@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         SSplitCase{"(3Ha,b,I2)\n", {"3Ha,b", "I2"}, "\n"}, SSplitCase{"(//A)\n", {"/", "/", "A"}, "\n"},
         SSplitCase{"(2 (I5))\n", {"2 (", "I5", ")"}, "\n"}, SSplitCase{"(A,'it''s')\n", {"A", "'it''s'"}, "\n"},
         SSplitCase{"($)\n", {"$"}, "\n"}, SSplitCase{"(2PF7.3, -1P E12.4)\n", {"2P", "F7.3", "-1P", "E12.4"}, "\n"},
-        SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"}, SSplitCase{"( 2( I5 ) )\n", {"2( ", "I5", ")"}, "\n"},
+        SSplitCase{"(3/I5)\n", {"3/", "I5"}, "\n"}, SSplitCase{"( 2( I5 ) )\n", {"2(", "I5", ")"}, "\n"},
         SSplitCase{"(I5 , F7.3 )) N\n", {"I5", "F7.3"}, ") N\n"}, SSplitCase{"(I5,\\,:)\n", {"I5", "\\", ":"}, "\n"},
         SSplitCase{"(I5/,/A)\n", {"I5", "/", "/", "A"}, "\n"},
         SSplitCase{"(I5,   ! count\n  F7.3)\n", {"I5", "F7.3"}, "\n"}, SSplitCase{"  ! lead\n(I5)\n", {"I5"}, "\n"},

@@ -42,6 +42,11 @@ const std::string kTwoLines = "  100 FORMAT(1X,I6,4X,F11.3,4X, ! widths\n"
                               "C     the exponent form\n"
                               "     $       E13.5)\n";
 
+// A group opener followed by a line end (LAPACK's c_zblat3.f has one) or a
+// blank: fixed form, free form, one line.
+const std::string kGroupOpenerLines[] = {"  100 FORMAT(E12.3E1, 2( \n     &I5))\n",
+                                         "100 format(E12.3E1, 2( &\n   I5))\n", "  100 FORMAT(E12.3E1, 2( I5))\n"};
+
 const SKeptCase kCases[] = {
     {"a retyped field takes the old one's place, everything else stays",
      "a.f",
@@ -126,6 +131,29 @@ const SKeptCase kCases[] = {
      1,
      {"t2:I4", "i4:I2"},
      kFixedProgram + "  100 FORMAT( 1X, 3( I4, 'x', I2 ) )\n      END\n"},
+    // A group opener's text ends at its "(": the blank or line end after it
+    // is the file's, and stays when the opener is retyped.
+    {"a retyped group opener keeps the line end after it",
+     "a.f",
+     kFixedProgram + kGroupOpenerLines[0] + "      END\n",
+     3,
+     1,
+     {"t1:3("},
+     kFixedProgram + "  100 FORMAT(E12.3E1, 3( \n     &I5))\n      END\n"},
+    {"free form: a retyped group opener keeps the & and line end after it, an insertion follows",
+     "a.f90",
+     kFreeProgram + kGroupOpenerLines[1] + "end program t\n",
+     3,
+     1,
+     {"t1:3(", "i3:I2"},
+     kFreeProgram + "100 format(E12.3E1, 3( &\n   I5, I2))\nend program t\n"},
+    {"a retyped group opener keeps the blank after it",
+     "a.f",
+     kFixedProgram + kGroupOpenerLines[2] + "      END\n",
+     3,
+     1,
+     {"t1:4("},
+     kFixedProgram + "  100 FORMAT(E12.3E1, 4( I5))\n      END\n"},
     {"a line that would pass column 72 is broken after a separator, the next stays",
      "a.f",
      kFixedProgram +
@@ -319,6 +347,32 @@ TEST_F(KeptLayoutWrite, NothingChangedWritesNothing)
     ASSERT_EQ(::stat(m_strFile.c_str(), &after), 0);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(Contents(), strEmpty);
+}
+
+// A group opener's text ends at its "(" in every layout; the default save
+// rebuilds the statement without the blank or line end after it, and the
+// rebuilt statement reads back the same.
+TEST_F(KeptLayoutWrite, AGroupOpenersTextEndsAtItsParenthesis)
+{
+    const std::string kRebuilt[] = {"  100 FORMAT(E12.3E1, 2(I5))\n", "100 format(E12.3E1, 2(I5))\n",
+                                    "  100 FORMAT(E12.3E1, 2(I5))\n"};
+    const Strings kTexts{"E12.3E1", "2(", "I5", ")"};
+    for (int i = 0; i < 3; ++i) {
+        const bool bFree = i == 1;
+        const std::string strProgram = bFree ? kFreeProgram : kFixedProgram;
+        const std::string strEnd = bFree ? "end program t\n" : "      END\n";
+        const char* pszName = bFree ? "g.f90" : "g.f";
+        ASSERT_EQ(Locate(pszName, strProgram + kGroupOpenerLines[i] + strEnd, 3, 1), LOCATE_FOUND) << Message();
+        EXPECT_EQ(Texts(m_list), kTexts) << kGroupOpenerLines[i];
+        ASSERT_EQ(WriteStatement(m_list, 0), 1) << Message();
+        EXPECT_EQ(Contents(), strProgram + kRebuilt[i] + strEnd);
+        CLocatedStatement again;
+        ASSERT_EQ(LocateStatement(again, 3, 1, m_strFile), LOCATE_FOUND) << Contents();
+        EXPECT_EQ(Texts(again), kTexts);
+        if (HaveCompiler()) {
+            EXPECT_TRUE(Compiles(m_strFile, m_dir.Path())) << Contents();
+        }
+    }
 }
 
 // The safe writer's guarantees hold for the kept layout too: a file changed
