@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Saving an edited statement near the end of a large fixed-form file, against
-# sed -i making a one-line substitution and syncing the same file: the same
-# durable job. Prints the median wall time and the peak memory of each.
+# the same durable job done by standard tools on the same file: a copy beside
+# it, synced and renamed over it (cp + sync + mv), the file written out and
+# synced (cat + sync), and sed -i changing the one line, then sync. The runs
+# are interleaved, one of each per round in a shuffled order, so that all
+# see the same machine;
+# prints the median wall time of each, its ratio to cp + sync + mv, and the
+# peak memory.
 #
-#   bench/write_bench.sh [MEGABYTES] [RUNS]     (default 100 MB, 5 runs)
+#   bench/write_bench.sh [MEGABYTES] [ROUNDS] [BEFORE]
+#                                        (default 100 MB, 7 rounds)
 #
-# Needs a built build/cli/quillmark-text and /usr/bin/time.
+# BEFORE: another build of quillmark-text (say, of an earlier commit), run in
+# each round too. Needs a built build/cli/quillmark-text and /usr/bin/time.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 tool="$top/build/cli/quillmark-text"
 megabytes=${1:-100}
-runs=${2:-5}
+rounds=${2:-7}
+before=${3:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quillmark-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -27,22 +35,55 @@ awk -v n="$lines" -v l="$line" 'BEGIN {
 target=$(( lines - 100 ))
 size=$(stat -c %s "$file")
 
-measure() {  # command... -> "seconds kilobytes"
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null
-    cat "$work/time"
+# Runs a command; appends "seconds kilobytes" to the file named first.
+measure() {
+    local out=$1
+    shift
+    local start=$EPOCHREALTIME
+    /usr/bin/time -f "%M" -o "$work/memory" "$@" > /dev/null
+    local end=$EPOCHREALTIME
+    echo "$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }') $(cat "$work/memory")" >> "$work/$out"
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-: > "$work/quillmark"
-: > "$work/sed"
-for run in $(seq 1 "$runs"); do
-    measure "$tool" "$file" "$target" 7 --text 0:I6 --write >> "$work/quillmark"
-    measure sh -c "sed -i '${target}s/I6/I5/' '$file' && sync '$file'" >> "$work/sed"
+# Each save must change the statement: the field goes from I5 to I6 and back.
+width=5
+save() {
+    width=$(( 11 - width ))
+    measure "$1" "$2" "$file" "$target" 7 --text "0:I$width" --write
+}
+
+names=(quillmark)
+[ -n "$before" ] && names+=(before)
+names+=(cp cat sed)
+for name in "${names[@]}"; do : > "$work/$name"; done
+run() {
+    case $1 in
+    quillmark) save quillmark "$tool" ;;
+    before) save before "$before" ;;
+    cp) measure cp sh -c "cp '$file' '$work/.big.for.copy' && sync '$work/.big.for.copy' && mv '$work/.big.for.copy' '$file'" ;;
+    cat) measure cat sh -c "cat '$file' > '$work/copy.for' && sync '$work/copy.for'" && rm "$work/copy.for" ;;
+    sed) measure sed sh -c "sed -i '${target}s/I$width/I$width/' '$file' && sync '$file'" ;;
+    esac
+}
+# Each round runs them in an order of its own, so that none always follows
+# the same one (a run pays for what the one before it left to the disk).
+for round in $(seq 1 "$rounds"); do
+    for name in $(shuf -e "${names[@]}"); do
+        run "$name"
+        sleep 0.5  # the file system settles (the old file freed)
+    done
 done
-grep -q "^  100 FORMAT(I5, F7.3, 2X, A10)$" "$file"
+grep -q "^  100 FORMAT(I$width, F7.3, 2X, A10)$" "$file"
 
-printf 'file: %d MB, %d lines, statement at line %d; %d runs each\n' $(( size / 1048576 )) "$lines" "$target" "$runs"
-printf 'quillmark-text --write: median %s s, peak memory %s KB\n' \
-    "$(awk '{print $1}' "$work/quillmark" | median)" "$(awk '{print $2}' "$work/quillmark" | median)"
-printf 'sed -i + sync:          median %s s, peak memory %s KB\n' \
-    "$(awk '{print $1}' "$work/sed" | median)" "$(awk '{print $2}' "$work/sed" | median)"
+printf 'file: %d MB, %d lines, statement at line %d; %d interleaved rounds\n' \
+    $(( size / 1048576 )) "$lines" "$target" "$rounds"
+cp_median=$(awk '{print $1}' "$work/cp" | median)
+declare -A label=([quillmark]="quillmark-text --write" [before]="before: --write" [cp]="cp + sync + mv"
+    [cat]="cat + sync" [sed]="sed -i + sync")
+for name in "${names[@]}"; do
+    m=$(awk '{print $1}' "$work/$name" | median)
+    printf '%-24s median %s s (%s times cp + sync + mv), peak memory %s KB; rounds: %s\n' \
+        "${label[$name]}:" "$m" "$(awk -v a="$m" -v b="$cp_median" 'BEGIN { printf "%.2f", a / b }')" \
+        "$(awk '{print $2}' "$work/$name" | median)" "$(awk '{printf "%s ", $1}' "$work/$name")"
+done

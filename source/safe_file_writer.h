@@ -49,6 +49,11 @@ public:
     virtual int Mkstemp(char* pszTemplate) = 0;
     virtual int Open(const char* pszPath, int nFlags, mode_t mode) = 0;
     virtual ssize_t Read(int fd, void* pData, std::size_t nSize) = 0;
+    virtual ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) = 0;
+    // copy_file_range(fdIn, pOffsetIn, fdOut, nullptr, nSize, 0): copies
+    // within the kernel, to fdOut's own offset; -1 with ENOSYS where the
+    // system has no such call.
+    virtual ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) = 0;
     virtual ssize_t Write(int fd, const void* pData, std::size_t nSize) = 0;
     virtual int Ftruncate(int fd, off_t nSize) = 0;
     virtual int Fsync(int fd) = 0;
@@ -84,6 +89,17 @@ void SetSystemCalls(ISystemCalls* pCalls);
 // The identity and state of the file a path names, links followed; false
 // (and out.bKnown false) when it cannot be read.
 bool ReadFileIdentity(const std::string& path, SFileIdentity& out);
+
+#ifndef _WIN32
+// The same of a file open as fd.
+bool ReadOpenFileIdentity(int fd, SFileIdentity& out);
+
+enum CopyResult : int {
+    COPY_DONE = 0,
+    COPY_READ_FAILED = 1,   // the source could not be read (Error() tells why)
+    COPY_WRITE_FAILED = 2,  // as a failed Write
+};
+#endif
 
 enum CommitResult : int {
     COMMIT_WRITTEN = 0,             // the target holds the new contents
@@ -145,6 +161,15 @@ public:
     // call failed (COMMIT_CHANGED, a copy that read back different).
     int Error() const { return m_nError; }
 
+#ifndef _WIN32
+    // Appends the bytes of the open file fdSource from offset nFrom on:
+    // nLength of them, or all up to its end when nLength is negative;
+    // nCopied tells how many (fewer only at the source's end). They are
+    // copied within the kernel (copy_file_range) where it can, else through
+    // the buffer. After a failure the writer fails as after a failed Write.
+    CopyResult Append(int fdSource, long long nFrom, long long nLength, long long& nCopied);
+#endif
+
 private:
     bool Flush();
     bool CreateTemporary();
@@ -156,6 +181,7 @@ private:
     CommitResult Replace(const SFileIdentity* pExpected);
     CommitResult CheckExchanged(const SFileIdentity& expected);
     CommitResult OverwriteInPlace(const struct stat& target);
+    CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
     void Unlock();
 #endif
 

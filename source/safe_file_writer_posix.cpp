@@ -49,6 +49,23 @@ public:
         return -1;
 #endif
     }
+    ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) override
+    {
+        return ::pread(fd, pData, nSize, nOffset);
+    }
+    ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) override
+    {
+#if defined(__linux__)
+        return ::copy_file_range(fdIn, pOffsetIn, fdOut, nullptr, nSize, 0);
+#else
+        static_cast<void>(fdIn);
+        static_cast<void>(pOffsetIn);
+        static_cast<void>(fdOut);
+        static_cast<void>(nSize);
+        errno = ENOSYS;
+        return -1;
+#endif
+    }
     int Flock(int fd, int nOperation) override
     {
         return ::flock(fd, nOperation);
@@ -470,6 +487,43 @@ bool CannotExchange(int nError)
     return nError == EINVAL || nError == ENOSYS || IsNotSupported(nError);
 }
 
+// The kernel does not copy between these two files: another file system
+// (EXDEV, from kernels before 5.19), one without the operation (EINVAL,
+// EOPNOTSUPP), or a system without the call (ENOSYS). The bytes then go
+// through the buffer.
+bool CannotCopyInKernel(int nError)
+{
+    return nError == EXDEV || nError == EINVAL || nError == ENOSYS || IsNotSupported(nError);
+}
+
+enum KernelCopy {
+    KERNEL_COPY_DONE,
+    KERNEL_COPY_REFUSED,  // the rest, from nAt on, must go through the buffer
+    KERNEL_COPY_FAILED,   // errno tells why
+};
+
+// Copies from fdFrom at nAt to fdTo's end within the kernel: nLeft bytes, or
+// up to fdFrom's end when nLeft is negative. A copy that makes no progress
+// is a refusal too: some files report no size (or the end is reached), and
+// reading finds out which.
+KernelCopy CopyInKernel(int fdFrom, off_t& nAt, long long nLeft, int fdTo)
+{
+    constexpr long long kChunk = 1LL << 30;
+    while (nLeft != 0) {
+        const long long nAsk = nLeft < 0 ? kChunk : std::min(nLeft, kChunk);
+        const ssize_t n = Sys().CopyFileRange(fdFrom, &nAt, fdTo, static_cast<std::size_t>(nAsk));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return CannotCopyInKernel(errno) ? KERNEL_COPY_REFUSED : KERNEL_COPY_FAILED;
+        if (n == 0)
+            return KERNEL_COPY_REFUSED;
+        if (nLeft > 0)
+            nLeft -= n;
+    }
+    return KERNEL_COPY_DONE;
+}
+
 }  // namespace safe_file
 
 using namespace safe_file;
@@ -493,6 +547,63 @@ bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
         return false;
     out = IdentityOf(st);
     return true;
+}
+
+bool ReadOpenFileIdentity(int fd, SFileIdentity& out)
+{
+    out = SFileIdentity{};
+    struct stat st {};
+    if (Sys().Fstat(fd, &st) != 0)
+        return false;
+    out = IdentityOf(st);
+    return true;
+}
+
+CopyResult CSafeFileWriter::Append(int fdSource, long long nFrom, long long nLength, long long& nCopied)
+{
+    nCopied = 0;
+    if (m_fd < 0 || !Flush())
+        return COPY_WRITE_FAILED;
+    off_t nAt = static_cast<off_t>(nFrom);
+    CopyResult result = COPY_DONE;
+    switch (CopyInKernel(fdSource, nAt, nLength, m_fd)) {
+    case KERNEL_COPY_DONE: break;
+    case KERNEL_COPY_REFUSED:
+        result = CopyThroughBuffer(fdSource, nAt, nLength < 0 ? -1 : nLength - (nAt - nFrom));
+        break;
+    case KERNEL_COPY_FAILED:
+        m_nError = errno;
+        m_bFailed = true;
+        result = COPY_WRITE_FAILED;
+        break;
+    }
+    nCopied = nAt - nFrom;
+    return result;
+}
+
+// Copies from fdSource at nAt through the buffer: nLeft bytes, or up to its
+// end when nLeft is negative; nAt moves on past what was written.
+CopyResult CSafeFileWriter::CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft)
+{
+    while (nLeft != 0) {
+        const std::size_t nAsk = nLeft < 0 ? kBufferSize
+                                           : static_cast<std::size_t>(std::min<long long>(nLeft, kBufferSize));
+        const ssize_t n = Sys().Pread(fdSource, m_pBuffer.get(), nAsk, nAt);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            break;
+        const bool bRead = n > 0;
+        if (!bRead || !WriteAll(m_fd, m_pBuffer.get(), static_cast<std::size_t>(n))) {
+            m_nError = errno;
+            m_bFailed = true;
+            return bRead ? COPY_WRITE_FAILED : COPY_READ_FAILED;
+        }
+        nAt += static_cast<off_t>(n);
+        if (nLeft > 0)
+            nLeft -= n;
+    }
+    return COPY_DONE;
 }
 
 CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)

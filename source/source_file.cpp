@@ -106,6 +106,7 @@ bool CLineReader::Open(const std::string& path)
     }
     m_strText.clear();
     m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    m_nBufferStart = 0;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
     return true;
@@ -117,6 +118,7 @@ void CLineReader::OpenText(std::string text)
     m_strText = std::move(text);
     m_nTextRead = 0;
     m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    m_nBufferStart = 0;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
 }
@@ -125,6 +127,7 @@ bool CLineReader::Fill()
 {
     if (!m_pBuffer)
         return false;
+    m_nBufferStart += static_cast<long long>(m_nLength);
     if (!m_pFile) {
         m_nPos = 0;
         m_nLength = std::min(kBufferSize, m_strText.size() - m_nTextRead);
@@ -138,6 +141,25 @@ bool CLineReader::Fill()
         m_nError = errno;
     return m_nLength > 0;
 }
+
+#if !defined(_WIN32)
+int CLineReader::Descriptor() const
+{
+    return m_pFile ? fileno(m_pFile.get()) : -1;
+}
+
+bool CLineReader::SkipTo(long long nOffset)
+{
+    if (!m_pFile || fseeko(m_pFile.get(), static_cast<off_t>(nOffset), SEEK_SET) != 0) {
+        m_nError = m_pFile ? errno : EBADF;
+        return false;
+    }
+    m_nBufferStart = nOffset;
+    m_nPos = m_nLength = 0;
+    m_bEnd = false;
+    return true;
+}
+#endif
 
 bool CLineReader::Failed() const
 {

@@ -103,6 +103,17 @@ public:
     // when there is no reason the system gives (a FIFO or a device).
     int Error() const { return m_nError; }
 
+    // Where the next byte to be read stands in the file.
+    long long Offset() const { return m_nBufferStart + static_cast<long long>(m_nPos); }
+
+#if !defined(_WIN32)
+    // The open file's descriptor; -1 when a text is read instead.
+    int Descriptor() const;
+    // Goes on reading at nOffset of the file, as if what stands before it
+    // had been read; false (Error() tells why) when it cannot.
+    bool SkipTo(long long nOffset);
+#endif
+
     // Passes the next n lines to sink(data, size) exactly as they stand,
     // line ends included, in blocks; returns the number of lines passed
     // (fewer at the end of the file), or -1 when the sink failed.
@@ -119,6 +130,7 @@ private:
     std::string m_strText;        // OpenText: the text read instead of a file
     std::size_t m_nTextRead = 0;  // how much of it has gone into the buffer
     std::unique_ptr<char[]> m_pBuffer;
+    long long m_nBufferStart = 0;  // where the buffer's first byte stands in the file
     std::size_t m_nPos = 0;
     std::size_t m_nLength = 0;
     bool m_bEnd = false;

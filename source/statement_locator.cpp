@@ -301,6 +301,7 @@ void ForgetStatement(CStatementSite& site)
     site.m_arrOriginalLines.clear();
     ForgetDescriptorPlaces(site);
     site.m_strFileName.clear();
+    site.m_nFirstLineOffset = -1;
 }
 
 // Reads the file up to the statement's line; false (with the result) when
@@ -314,6 +315,7 @@ bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementReq
     while (nReads < request.nLine) {
         if (nReads > 0 && !site.m_bFixedForm)
             before.Read(raw);
+        site.m_nFirstLineOffset = reader.Offset();
         if (!reader.ReadExistingLine(raw))
             break;
         ++nReads;
@@ -564,6 +566,8 @@ CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line
     site.m_arrLines.clear();
     site.m_arrLineComments.clear();
     ForgetDescriptorPlaces(site);
+    if (ClampToInt(line) != site.m_nFirstLine)
+        site.m_nFirstLineOffset = -1;  // known only for the blank line located
     site.m_nFirstLine = ClampToInt(line);
     site.m_strFileName = fileName;
     site.m_strHead = NewStatementHead(nLabel, bFixedForm);

@@ -39,6 +39,9 @@ public:
     std::string m_strLineEnd = "\n";
     // The source file as it was when the statement was read.
     SFileIdentity m_fileIdentity;
+    // Where the statement's first line starts in that file; -1 when not
+    // known. A save copies the bytes before it as they stand.
+    long long m_nFirstLineOffset = -1;
 
     // The comment that ended each statement line ("" for a line without one),
     // which the writer puts back.

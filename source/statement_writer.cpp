@@ -369,6 +369,69 @@ AttemptResult CommitAttempt(CSafeFileWriter& writer, const CStatementSite& site,
     return ATTEMPT_TARGET_FAILED;
 }
 
+// The attempt goes on: each step below returns this when it went well.
+constexpr AttemptResult kGoOn = ATTEMPT_WRITTEN;
+
+#if !defined(_WIN32)
+AttemptResult CopyFailure(CopyResult copied)
+{
+    return copied == COPY_READ_FAILED ? ATTEMPT_SOURCE_UNREADABLE : ATTEMPT_TARGET_FAILED;
+}
+
+// Whether the reader's file is still the one the statement was located in,
+// with the offset of its first line known.
+bool FirstLineOffsetHolds(const CStatementSite& site, const CLineReader& reader)
+{
+    SFileIdentity opened;
+    return site.m_nFirstLineOffset >= 0 && site.m_fileIdentity.bKnown && reader.Descriptor() >= 0 &&
+           ReadOpenFileIdentity(reader.Descriptor(), opened) && opened == site.m_fileIdentity;
+}
+#endif
+
+// Passes the lines before the statement on to the writer, the reader then
+// at its first line. In the file the statement was located in they are the
+// bytes before that line's offset, which are copied as they stand (within
+// the kernel where the file systems allow) and need not be read here.
+AttemptResult CopyLinesBefore(const CStatementSite& site, CLineReader& reader, CSafeFileWriter& writer)
+{
+#if !defined(_WIN32)
+    if (FirstLineOffsetHolds(site, reader)) {
+        long long nCopied = 0;
+        const CopyResult copied = writer.Append(reader.Descriptor(), 0, site.m_nFirstLineOffset, nCopied);
+        if (copied != COPY_DONE)
+            return CopyFailure(copied);
+        if (nCopied < site.m_nFirstLineOffset)
+            return ATTEMPT_SOURCE_CHANGED;
+        return reader.SkipTo(nCopied) ? kGoOn : ATTEMPT_SOURCE_UNREADABLE;
+    }
+#endif
+    auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
+    const long long nBefore = static_cast<long long>(site.m_nFirstLine) - 1;
+    const long long nCopied = reader.CopyLines(nBefore, sink);
+    if (nCopied < 0)
+        return ATTEMPT_TARGET_FAILED;
+    if (nCopied < nBefore || reader.Failed())
+        return ATTEMPT_SOURCE_CHANGED;
+    return kGoOn;
+}
+
+// Passes the rest of the file, from where the reader stands, on to the
+// writer: copied as it stands where the system can.
+AttemptResult CopyRest(CLineReader& reader, CSafeFileWriter& writer)
+{
+#if !defined(_WIN32)
+    if (reader.Descriptor() >= 0) {
+        long long nCopied = 0;
+        const CopyResult copied = writer.Append(reader.Descriptor(), reader.Offset(), -1, nCopied);
+        return copied == COPY_DONE ? kGoOn : CopyFailure(copied);
+    }
+#endif
+    auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
+    if (reader.CopyLines(LLONG_MAX, sink) < 0)
+        return ATTEMPT_TARGET_FAILED;
+    return reader.Failed() ? ATTEMPT_SOURCE_UNREADABLE : kGoOn;
+}
+
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it. The writer begins first: it
@@ -384,14 +447,9 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
         return ATTEMPT_SOURCE_UNREADABLE;
     if (!bBegun)
         return ATTEMPT_TARGET_FAILED;
-    auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
-
-    const long long nBefore = static_cast<long long>(site.m_nFirstLine) - 1;
-    const long long nCopied = reader.CopyLines(nBefore, sink);
-    if (nCopied < 0)
-        return ATTEMPT_TARGET_FAILED;
-    if (nCopied < nBefore || reader.Failed())
-        return ATTEMPT_SOURCE_CHANGED;
+    const AttemptResult before = CopyLinesBefore(site, reader, writer);
+    if (before != kGoOn)
+        return before;
 
     // The old statement's lines: the listed ones are replaced, the others
     // between them (comment lines) are copied through. A new statement takes
@@ -477,10 +535,9 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
         strPending = strLastEnd;
     if (!bLastLineOpen && !writer.Write(strPending))
         return ATTEMPT_TARGET_FAILED;
-    if (reader.CopyLines(LLONG_MAX, sink) < 0)
-        return ATTEMPT_TARGET_FAILED;
-    if (reader.Failed())
-        return ATTEMPT_SOURCE_UNREADABLE;
+    const AttemptResult rest = CopyRest(reader, writer);
+    if (rest != kGoOn)
+        return rest;
     reader.Close();  // the source may be the target, which cannot be replaced while it is open on Windows
     return CommitAttempt(writer, site, strBackup);
 }
@@ -500,7 +557,7 @@ SAttempt Attempt(const CStatementSite& site, const SStatementOutput& statement, 
     if (attempt.result == ATTEMPT_TARGET_FAILED)
         attempt.nError = writer.Error();
     else if (attempt.result == ATTEMPT_SOURCE_UNREADABLE)
-        attempt.nError = reader.Error();
+        attempt.nError = reader.Error() != 0 ? reader.Error() : writer.Error();  // the writer's when it copied
     return attempt;
 }
 

@@ -23,6 +23,8 @@ enum class Call {
     OpenWrite,
     OpenDirectory,
     Read,
+    Pread,
+    CopyFileRange,  // its role is that of the file it copies to
     Write,
     Ftruncate,
     Fsync,
@@ -48,7 +50,8 @@ enum class Role { Target, Temporary, Directory, Other };
 enum class FaultKind {
     None,
     Error,        // returns -1 with the fault's errno; a close closes all the same
-    ShortWrite,   // writes half of what was asked
+    ShortWrite,   // writes half of what was asked (a copy copies half)
+    NoProgress,   // a copy returns 0: nothing copied, no reason given
     CorruptRead,  // reads, then changes the first byte read
     ActFirst,     // runs the fault's action (another program at work), then makes the call
 };
@@ -136,6 +139,21 @@ public:
         if (kind == FaultKind::CorruptRead && n > 0)
             static_cast<char*>(pData)[0] ^= 0x20;
         return n;
+    }
+    ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) override
+    {
+        return Hit(Call::Pread, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Pread(fd, pData, nSize, nOffset);
+    }
+    ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) override
+    {
+        const FaultKind kind = Hit(Call::CopyFileRange, RoleOf(fdOut));
+        if (kind == FaultKind::Error)
+            return Fail();
+        if (kind == FaultKind::NoProgress)
+            return 0;
+        if (kind == FaultKind::ShortWrite && nSize > 1)
+            nSize /= 2;
+        return m_real.CopyFileRange(fdIn, pOffsetIn, fdOut, nSize);
     }
     ssize_t Write(int fd, const void* pData, std::size_t nSize) override
     {

@@ -468,6 +468,54 @@ TEST_F(SaveTest, AFailedWriteNamesTheSystemsReason)
     }
 }
 
+// The bytes before and after the statement are copied within the kernel.
+// Where it refuses (another file system, one without the operation, an old
+// kernel, a copy that makes no progress) the rest goes through the buffer
+// and the file is the same byte for byte; a copy or a read that fails fails
+// the save, and the file is left as it was with nothing beside it.
+TEST_F(SaveTest, ACopyTheKernelRefusesGoesThroughTheBufferAndOneThatFailsChangesNothing)
+{
+    struct SCase {
+        const char* pszWhat;
+        SFault fault;  // the first copy is of the lines before, the second of those after
+        bool bSaved;
+    };
+    const SCase cases[] = {
+        {"across file systems", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::Error, EXDEV}, true},
+        {"not on this file system", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::Error, EINVAL}, true},
+        {"no such call", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::Error, ENOSYS}, true},
+        {"not supported", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::Error, EOPNOTSUPP}, true},
+        {"no progress", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::NoProgress}, true},
+        {"half, then the rest", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::ShortWrite}, true},
+        {"the lines after refused", {Call::CopyFileRange, Role::Temporary, 2, FaultKind::Error, EXDEV}, true},
+        {"the lines after made no progress", {Call::CopyFileRange, Role::Temporary, 2, FaultKind::NoProgress}, true},
+        {"an I/O error before", {Call::CopyFileRange, Role::Temporary, 1, FaultKind::Error, EIO}, false},
+        {"a full disk after", {Call::CopyFileRange, Role::Temporary, 2, FaultKind::Error, ENOSPC}, false},
+        {"reading the source", {Call::Pread, Role::Other, 1, FaultKind::Error, EIO}, false},
+    };
+    // More than the buffer holds on either side, every line its own.
+    std::string strBefore;
+    std::string strAfter;
+    for (int i = 0; i < 3000; ++i) {
+        strBefore += "      X(" + std::to_string(i) + ") = " + std::to_string(i * 7) + "\n";
+        strAfter += "C     line " + std::to_string(i) + (i % 2 != 0 ? "\r\n" : "\n");
+    }
+    const std::string strFile = strBefore + "  100 FORMAT(I5)\n" + strAfter;
+    const std::string strSaved = strBefore + "  100 FORMAT(I7)\n" + strAfter;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        ASSERT_EQ(Locate("r.for", strFile, 3001), LOCATE_FOUND);
+        ASSERT_TRUE(m_list.SetText(0, "I7"));
+        CFaultySystemCalls calls(m_strFile);
+        CSystemCallsInstalled installed(&calls);
+        calls.Arm(c.fault);
+        EXPECT_EQ(Save(), c.bSaved ? 1 : 0) << Message();
+        EXPECT_TRUE(calls.Fired());
+        EXPECT_TRUE(Contents() == (c.bSaved ? strSaved : strFile)) << "the file is not as expected";
+        EXPECT_EQ(m_dir.Listing(), "r.for ");
+    }
+}
+
 // The temporary file's name is the file's with a dot before it and seven
 // characters after: for a name near the file system's limit it is too long,
 // and a shorter one is used.
