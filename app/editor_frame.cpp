@@ -22,6 +22,7 @@
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "edit_history.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
 #include "flags.h"
@@ -409,12 +410,26 @@ void CEditorFrame::OnNewField()
 {
     CNewFieldDlg dialog(this);
     dialog.m_nType = TYPE_STRING;
-    // The dialog inserts the field itself: a refused text keeps it open.
+    // The dialog inserts the field itself: a refused text keeps it open and
+    // says why.
     dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
-        return m_pStrip->InsertField(strText, bAfter);
+        return InsertRefusalText(m_list.Table(), strText, m_pStrip->InsertField(strText, bAfter));
     };
-    dialog.DoModal();
+    const int nResult = dialog.DoModal();
     ReturnToStatement();
+    if (nResult != IDCANCEL && dialog.m_nType == TYPE_STRING)
+        SelectConstantCharacters();
+}
+
+void CEditorFrame::SelectConstantCharacters()
+{
+    // The new character constant's text stands for what the user will write:
+    // its characters, inside the quotes, are selected, so that typing replaces them.
+    CFieldEdit* pEditor = m_pStrip->Editor();
+    const QString strText = pEditor->text();
+    if (strText.size() >= 2 && (strText.front() == QLatin1Char('\'') || strText.front() == QLatin1Char('"')) &&
+        strText.back() == strText.front())
+        pEditor->setSelection(1, static_cast<int>(strText.size()) - 2);
 }
 
 void CEditorFrame::OnRemoveField()

@@ -115,6 +115,7 @@ private:
     void SetDefaultStyle(int nRow, bool bDefault);
     void OnFormatStatement();
     void OnNewField();
+    void SelectConstantCharacters();
     void OnRemoveField();
     void OnChangeValue();
     void OnOk();

@@ -3,6 +3,7 @@
 // the exit status when Save As put the statement into another file.
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -233,40 +234,66 @@ void CommandsTest::newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent()
     QVERIFY(presenter.m_messages.empty());
 }
 
-// A Custom text that is no descriptor keeps the dialog open: the message is
-// shown over it, the text stays, selected, and a corrected text inserts.
+// A Custom text that is no descriptor keeps the dialog open: the reason is
+// shown inside it (the status line's words, no message box), the text
+// stays, selected, and a corrected text inserts. A Character String
+// inserted has its characters selected, so that typing replaces them.
 void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
-    SWindow window({"I5", "F7.2"});
+    SWindow window({"I5", "F7.2", ")"});
     window.GoTo(TextCellId(1));
-    QDialog* pOpen = nullptr;
     dialogs.m_steps = {[&](QDialog& d) {
-        Insert(TYPE_CUSTOM, false, "3(I5")(d);
         auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
-        pOpen = &d;
-        QCOMPARE(d.result(), 0);  // not ended
-        QCOMPARE(window.Texts(), (Texts{"I5", "F7.2"}));
-        QCOMPARE(dialog.CustomBox()->text(), QString("3(I5"));
-        QCOMPARE(dialog.CustomBox()->selectedText(), QString("3(I5"));
-        QCOMPARE(presenter.m_messages.size(), size_t(1));
-        dialog.CustomBox()->setText(QString());
-        dialog.InsertAfterButton()->click();
-        QCOMPARE(d.result(), 0);
-        dialog.CustomBox()->setText(QString("3X"));
+        const std::pair<const char*, const char*> refused[] = {
+            {"F7.", "F7.: F is written F or Fw.d"},
+            {"3(I5", "3(I5: ( is written ("},
+            {"", "nothing typed"},
+        };
+        for (const auto& [pszTyped, pszReason] : refused) {
+            Insert(TYPE_CUSTOM, false, pszTyped)(d);
+            QCOMPARE(d.result(), 0);  // not ended
+            QCOMPARE(window.Texts(), (Texts{"I5", "F7.2", ")"}));
+            QCOMPARE(dialog.CustomBox()->text(), QString(pszTyped));
+            QCOMPARE(dialog.CustomBox()->selectedText(), QString(pszTyped));
+            QVERIFY(!dialog.ReasonLabel()->isHidden());
+            QCOMPARE(dialog.ReasonLabel()->text(), QString(pszReason));
+            dialog.TypeButton(TYPE_STRING)->click();
+        }
+        // Typing again clears the reason.
+        dialog.TypeButton(TYPE_CUSTOM)->click();
+        dialog.CustomBox()->setText("F7.");
+        dialog.InsertBeforeButton()->click();
+        QTest::keyClick(dialog.CustomBox(), Qt::Key_End);
+        QTest::keyClicks(dialog.CustomBox(), "3");
+        QVERIFY(dialog.ReasonLabel()->isHidden());
         dialog.InsertBeforeButton()->click();
         QCOMPARE(d.result(), int(IDC_INSERT_BEFORE));
     }};
     window.Command(CMD_NEW_FIELD);
-    QCOMPARE(window.Texts(), (Texts{"I5", "3X", "F7.2"}));
+    QCOMPARE(window.Texts(), (Texts{"I5", "F7.3", "F7.2", ")"}));
     QCOMPARE(window.Strip().CurrentId(), TextCellId(1));
     window.VerifyBackOnTheStrip();
-    QCOMPARE(presenter.m_messages.size(), size_t(2));
-    QCOMPARE(presenter.m_messages[0].text, std::string("\"3(I5\" is not a valid descriptor\n\nInsertion aborted"));
-    QCOMPARE(presenter.m_messages[1].text, std::string("\"\" is not a valid descriptor\n\nInsertion aborted"));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION));
-    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(pOpen));
+    QVERIFY(presenter.m_messages.empty());
+
+    // A group opener right before a ")" gives the model's own reason.
+    window.GoTo(TextCellId(3));
+    dialogs.m_steps = {[&](QDialog& d) {
+        auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
+        Insert(TYPE_CUSTOM, false, "2(")(d);
+        QCOMPARE(dialog.ReasonLabel()->text(), QString("A group must hold at least one descriptor"));
+    }};
+    window.Command(CMD_NEW_FIELD);
+    QCOMPARE(window.list.size(), 4);
+
+    dialogs.m_steps = {Insert(TYPE_STRING, true)};
+    window.Command(CMD_NEW_FIELD);
+    auto* pEditor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QCOMPARE(pEditor->selectedText(), QString("Character String"));
+    QTest::keyClicks(pEditor, "Total:");
+    QCOMPARE(window.list.At(4).Text(), std::string("'Total:'"));
+    QVERIFY(presenter.m_messages.empty());
 }
 
 void CommandsTest::theStrictTableRefusesACustomF()
@@ -276,10 +303,15 @@ void CommandsTest::theStrictTableRefusesACustomF()
         CScriptedDialogs dialogs;
         ProcessFlags().m_bStrictTable = bStrict;
         SWindow window({"I5"});
-        dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "F")};
+        QString strReason;
+        dialogs.m_steps = {[&](QDialog& d) {
+            Insert(TYPE_CUSTOM, true, "F")(d);
+            strReason = dynamic_cast<CNewFieldDlg&>(d).ReasonLabel()->text();
+        }};
         window.Command(CMD_NEW_FIELD);
         QCOMPARE(window.Texts(), (bStrict ? Texts{"I5"} : Texts{"I5", "F"}));
-        QCOMPARE(presenter.m_messages.size(), size_t(bStrict));
+        QCOMPARE(strReason.isEmpty(), !bStrict);
+        QVERIFY(presenter.m_messages.empty());
         window.VerifyBackOnTheStrip();
     }
 }
