@@ -234,7 +234,8 @@ public:
     // The status line of the current field (model/field_description): what
     // its descriptor means and the columns it prints in, or why what was
     // typed does not evaluate; after an edit was taken back on leaving a
-    // field, a note that it was comes first, until the next key or move.
+    // field, a note that it was comes first, until the next key, move or
+    // change (Undo, Redo and the commands).
     QString StatusText() const;
 
 signals:

@@ -678,6 +678,22 @@ void FrameTest::theStatusLineFollowsTheCurrentFieldAndEveryKey()
     QTest::keyClick(window.Focus(), Qt::Key_Up);
     QCOMPARE(pStatus->text(),
              QString("F11.3: \"1a\" was taken back; F11.3: real, 11 wide, 3 decimals, columns 9 to 19"));
+    // Undo, Redo and a command change the list: the note goes with them.
+    QTest::keyClick(window.Focus(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pStatus->text(), QString("I2: integer, 2 wide, columns 2 to 3"));
+    QTest::keyClick(window.Focus(), Qt::Key_Up);
+    QTest::keyClicks(window.Focus(), "q");
+    QTest::keyClick(window.Focus(), Qt::Key_Right, Qt::ControlModifier);
+    QVERIFY(pStatus->text().contains("was taken back"));
+    QTest::keyClick(window.Focus(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(pStatus->text(), QString("I3: integer, 3 wide, columns 2 to 4"));
+    QTest::keyClick(window.Focus(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(window.Focus(), Qt::Key_Up);
+    QTest::keyClicks(window.Focus(), "q");
+    QTest::keyClick(window.Focus(), Qt::Key_Left, Qt::ControlModifier);
+    QVERIFY2(pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
+    frame.OnCommand(CMD_REMOVE_FIELD);
+    QVERIFY2(!pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
 
     // The label is read by name and never takes the keyboard.
     QCOMPARE(pStatus->accessibleName(), QString("Field status"));
