@@ -609,17 +609,17 @@ finish_road prog.for
 
 write_fixed
 road "New Field: a custom descriptor after the first field" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3X' 'key:alt+a' "$main" 'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
 finish_road prog.for
 
-# A custom text that is no descriptor: the message comes over the dialog,
-# which stays open with the text selected, so that typing replaces it.
+# A custom text that is no descriptor: the dialog stays open and says why,
+# with the text selected, so that typing replaces it.
 write_fixed
 road "New Field: a refused custom text keeps the dialog" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3(I5' 'key:alt+a' 'window:^Quillmark$' \
-    'key:Escape' 'window:^New Field$' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3(I5' 'key:alt+a' 'type:3X' 'key:alt+a' "$main" \
+    'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
 finish_road prog.for
@@ -641,7 +641,7 @@ finish_road prog.for
 # the window stays; Escape closes the message, Escape again cancels.
 write_fixed
 road "New Field: an unbalanced statement is not written" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
     'window:^Quillmark$' 'key:Escape' "$main" 'key:Escape' 'window:^Quillmark$' 'key:alt+d'
 expect_status 1
 expect_file prog.for "$fixed_before"
@@ -663,7 +663,7 @@ finish_road prog.for
 road_own_focus=1
 write_fixed
 road "the window takes the keyboard when shown and after New Field" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
     'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I8, F7.2')"
