@@ -175,6 +175,7 @@ void CEditorFrame::CreateControls()
     }
     SetDefaultStyle(kOkRow, true);
     CreateSettingsMenu();
+    CreateHelpAction();
 
     // Hot keys, in row order; a later row takes a letter from an earlier one.
     // Controls without a letter get no entry, so that no key stands for them.
@@ -210,6 +211,17 @@ void CEditorFrame::CreateSettingsMenu()
     addSetting(IDS_MENU_EXACT, m_list.Exact(), &CEditorFrame::OnExactSamples);
     addSetting(IDS_MENU_KEEP_LAYOUT, m_bKeepLayout, &CEditorFrame::OnKeepLayout);
     m_pStrip->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The platform's help key (F1) asks for help from anywhere in the window, as
+// the Help button does.
+void CEditorFrame::CreateHelpAction()
+{
+    auto* pHelp = new QAction(this);
+    pHelp->setShortcuts(QKeySequence::HelpContents);
+    pHelp->setShortcutContext(Qt::WindowShortcut);
+    connect(pHelp, &QAction::triggered, this, [this] { PostCommand(CMD_HELP); });
+    addAction(pHelp);
 }
 
 void CEditorFrame::OnExactSamples(bool bOn)

@@ -110,6 +110,7 @@ protected:
 private:
     void MeasureFont();
     void CreateSettingsMenu();
+    void CreateHelpAction();
     void OnExactSamples(bool bOn);
     void OnKeepLayout(bool bOn);
     void SetDefaultStyle(int nRow, bool bDefault);

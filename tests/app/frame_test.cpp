@@ -6,12 +6,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolTip>
 #include <QtTest>
 #include <memory>
@@ -365,6 +367,17 @@ void FrameTest::altLetterMakesItsControlCurrentAndRunsItsCommand()
     QCOMPARE(frame.CurrentControl(), 2);
     QTRY_COMPARE(frame.CurrentControl(), 0);
     QCOMPARE(window.FocusControl(), frame.Control(0));
+
+    // The platform's help key is Help, from the editor and from a button.
+    for (int nTabs : {0, 2}) {
+        for (int i = 0; i < nTabs; ++i)
+            QTest::keyClick(window.Focus(), Qt::Key_Tab);
+        const std::size_t nBefore = presenter.m_messages.size();
+        QTest::keyClick(window.Focus(), QKeySequence(QKeySequence::HelpContents)[0].key());
+        QTRY_COMPARE(presenter.m_messages.size(), nBefore + 1);
+        QCOMPARE(presenter.m_messages.back().text, std::string(kNoHelpFile));
+        QTRY_COMPARE(frame.CurrentControl(), 0);
+    }
 }
 
 void FrameTest::aClickMakesItsControlCurrent()
@@ -615,6 +628,20 @@ void FrameTest::theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked()
     QCOMPARE(actions.size(), 2);
     QVERIFY(actions[0]->isCheckable() && actions[1]->isCheckable());
     QVERIFY(!actions[0]->isChecked() && !actions[1]->isChecked());
+
+    // Shift+F10 opens the menu of the field being typed in, as the Menu key
+    // does: the editor's own items, then the settings.
+    QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+    bool bSettingsShown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            bSettingsShown = pMenu->actions().contains(actions[0]) && pMenu->actions().contains(actions[1]);
+            pMenu->close();
+        }
+    });
+    QTest::keyClick(window.Focus(), Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(bSettingsShown);
+    QVERIFY(strip.Editor()->IsEditing());  // a menu leaves the edit where it is
 
     const std::string strSimplified = strip.SampleCell(2)->Text();
     SExactModes modes;
