@@ -373,10 +373,13 @@ bool CEditorFrame::MayDiscard()
     if (m_bAsking)
         return false;
     m_bAsking = true;
-    const bool bDiscard = AskDiscardChanges(this);
+    const ChangesAnswer answer = AskDiscardChanges(this);
     m_bAsking = false;
-    if (bDiscard)
+    if (answer == ChangesAnswer::DISCARD)
         return true;
+    // Save is OK: a refused save leaves the window open as OK does.
+    if (answer == ChangesAnswer::SAVE)
+        return Save();
     KeepEditing();
     return false;
 }
@@ -463,6 +466,12 @@ void CEditorFrame::OnChangeValue()
 
 void CEditorFrame::OnOk()
 {
+    if (Save())
+        close();
+}
+
+bool CEditorFrame::Save()
+{
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
     CWindowQuestions questions(OwnerOf(m_pStrip), *m_pSaveAs);
@@ -470,8 +479,7 @@ void CEditorFrame::OnOk()
     if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, nWay, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         m_bMayClose = true;
-        close();
-        return;
+        return true;
     }
     // The window stays open: the field taken back shows as it now is, and
     // the statement is current again.
@@ -482,6 +490,7 @@ void CEditorFrame::OnOk()
         m_pStrip->update();
         ReturnToStatement();
     }
+    return false;
 }
 
 void CEditorFrame::OnCancel()

@@ -204,6 +204,8 @@ constexpr SStringEntry kStrings[] = {
     {174, "Label"},
     {175, "List"},
     {176, "Unable to open file \"%s\"\nNot a regular file (a device, a pipe or a socket)"},
+    // The question before discarding a change also offers to save it, as OK does.
+    {177, "&Save"},
 };
 
 }  // namespace

@@ -171,6 +171,7 @@ enum StringId : int {
     IDS_PICKER_LABEL = 174,
     IDS_PICKER_LIST = 175,
     IDS_CANNOT_OPEN_NOT_REGULAR = 176,
+    IDS_BUTTON_SAVE = 177,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

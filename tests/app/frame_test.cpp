@@ -60,6 +60,12 @@ public:
         for (QAbstractButton* pButton : pBox->buttons())
             captions << pButton->text();
         m_captions = captions;
+        // The standard buttons, in the order of the enum.
+        m_roles.clear();
+        for (const auto& [button, strName] :
+             {std::pair{QMessageBox::Save, "Save"}, {QMessageBox::Discard, "Discard"}, {QMessageBox::Cancel, "Cancel"}})
+            if (pBox->button(button) != nullptr)
+                m_roles << strName;
         m_strDefault = pBox->defaultButton() != nullptr ? pBox->defaultButton()->text() : QString();
         m_strEscape = pBox->escapeButton() != nullptr ? pBox->escapeButton()->text() : QString();
         for (QAbstractButton* pButton : pBox->buttons())
@@ -71,10 +77,12 @@ public:
     QString m_strAnswer;
     QStringList m_questions;
     QStringList m_captions;
+    QStringList m_roles;
     QString m_strDefault;
     QString m_strEscape;
 };
 
+const char* const kSave = "&Save";
 const char* const kDiscard = "&Discard";
 const char* const kKeepEditing = "&Keep editing";
 const char* const kDiscardQuestion = "Discard the changes to the FORMAT statement?";
@@ -860,8 +868,10 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         QTest::keyClick(window.Focus(), Qt::Key_Escape);
         QTRY_COMPARE(boxes.m_questions.size(), 1);
         QCOMPARE(boxes.m_questions[0], QString(kDiscardQuestion));
-        QCOMPARE(boxes.m_captions.size(), 2);
-        QVERIFY(boxes.m_captions.contains(kDiscard) && boxes.m_captions.contains(kKeepEditing));
+        QCOMPARE(boxes.m_captions.size(), 3);
+        QVERIFY(boxes.m_captions.contains(kSave) && boxes.m_captions.contains(kDiscard) &&
+                boxes.m_captions.contains(kKeepEditing));
+        QCOMPARE(boxes.m_roles, (QStringList{"Save", "Discard", "Cancel"}));
         QCOMPARE(boxes.m_strDefault, QString(kKeepEditing));
         QCOMPARE(boxes.m_strEscape, QString(kKeepEditing));
         QCOMPARE(closed.count(), 0);
@@ -898,6 +908,44 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         QCOMPARE(boxes.m_questions.size(), 1);
         QCOMPARE(closed.count(), 1);
         QVERIFY(!window.pFrame->FileWritten());
+    }
+    {
+        // Save is OK: the change is written and the window closes, from
+        // Escape and from the window manager's close alike.
+        for (bool bEscape : {true, false}) {
+            CAnsweringBoxes boxes(kSave);
+            SWindow window(strFile, 1);
+            QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+            QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+            QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(window.Focus(), bEscape ? "2X" : "3X");
+            if (bEscape)
+                QTest::keyClick(window.Focus(), Qt::Key_Escape);
+            else
+                window.pFrame->close();
+            QTRY_COMPARE(closed.count(), 1);
+            QCOMPARE(boxes.m_questions.size(), 1);
+            QVERIFY(window.pFrame->FileWritten());
+            const std::string strWritten = ReadWholeFile(strFile);
+            QVERIFY2(strWritten == (bEscape ? "  100 FORMAT(2X, I5, F7.2)\n" : "  100 FORMAT(3X, I5, F7.2)\n"),
+                     strWritten.c_str());
+        }
+        WriteWholeFile(strFile, "  100 FORMAT(1X, I5, F7.2)\n");
+    }
+    {
+        // A save that is refused leaves the window open, as OK does.
+        CRecordingPresenter presenter;
+        CAnsweringBoxes boxes(kSave);
+        SWindow window(strFile, 1);
+        QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(window.Focus(), "2(");
+        window.pFrame->OnCommand(CMD_CANCEL);
+        QCOMPARE(presenter.m_messages.size(), size_t(1));
+        QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(window.pFrame->isVisible());
     }
     {
         // The unattended road never asks.
