@@ -459,6 +459,8 @@ void CEditorFrame::OnChangeValue()
     m_list.GetText(m_pStrip->CurrentIndex(), strText);
     CChangeValueDlg dialog(this, strText);
     m_pStrip->GetFieldValue(dialog.m_strValue);
+    m_list.GetSample(m_pStrip->CurrentIndex(), dialog.m_strShown);
+    dialog.m_fieldArea = m_pStrip->CurrentFieldArea();
     if (dialog.DoModal() == IDOK)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     ReturnToStatement();

@@ -453,6 +453,16 @@ const CFieldCell* CFieldStrip::CellAt(const QPoint& point) const
     return pFound;
 }
 
+QRect CFieldStrip::CurrentFieldArea() const
+{
+    const CFieldCell* pText = TextCell(CurrentIndex());
+    const CFieldCell* pSample = SampleCell(CurrentIndex());
+    if (pText == nullptr || pSample == nullptr)
+        return QRect();
+    const QRect area = (pText->Rect() | pSample->Rect()) & ClientRect();
+    return area.isEmpty() ? QRect() : QRect(mapToGlobal(area.topLeft()), area.size());
+}
+
 QString SpokenText(const QString& strText)
 {
     if (strText.isEmpty())

@@ -225,6 +225,10 @@ public:
     // True while a paint lays the cells out (they need not ask for painting).
     bool IsPainting() const { return m_bPainting; }
 
+    // The current field's two cells, as far as the strip shows them, in
+    // global coordinates (where a dialog about the field must not stand).
+    QRect CurrentFieldArea() const;
+
     // The connector's two segments as last drawn.
     const std::array<QLine, 2>& Connector() const { return m_connector; }
 

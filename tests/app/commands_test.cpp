@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
@@ -18,6 +19,7 @@
 #include "control_table.h"
 #include "descriptor_list.h"
 #include "dialog_runner.h"
+#include "edit_history.h"
 #include "editor_app.h"
 #include "editor_frame.h"
 #include "field_strip.h"
@@ -72,13 +74,17 @@ DialogStep Insert(int nType, bool bAfter, const char* pszCustom = "")
 }
 
 // Change Value steps: type a value and press OK, or press Set to Default.
+// The box opens with the value shown, selected, so that typing replaces it.
 DialogStep Value(const char* pszValue, const char* pszShown = nullptr)
 {
     return [=](QDialog& d) {
         auto& dialog = dynamic_cast<CChangeValueDlg&>(d);
-        if (pszShown != nullptr)
+        if (pszShown != nullptr) {
             QCOMPARE(dialog.ValueBox()->text(), QString::fromLatin1(pszShown));
-        dialog.ValueBox()->setText(QString::fromLatin1(pszValue));
+            QCOMPARE(dialog.ValueBox()->selectedText(), QString::fromLatin1(pszShown));
+        }
+        if (pszValue != nullptr)
+            dialog.ValueBox()->setText(QString::fromLatin1(pszValue));
         dialog.OkButton()->click();
     };
 }
@@ -347,7 +353,22 @@ void CommandsTest::changeValueShowsTheValueOrTheDefault()
     CScriptedDialogs dialogs;
     SWindow window({"1X", "I5", "A"});
     window.GoTo(TextCellId(1));
-    dialogs.m_steps = {Value("42", ""), Value("abc", "42"), SetToDefault("7")};
+    // The dialog opens beside the field, below it, not over its text or
+    // sample, and on the screen.
+    const QRect text = window.Strip().TextCell(1)->Rect();
+    const QRect field((text | window.Strip().SampleCell(1)->Rect()).translated(window.Strip().mapToGlobal(QPoint())));
+    dialogs.m_steps = {[&](QDialog& d) {
+        const QRect placed = d.frameGeometry();
+        QVERIFY2(!placed.intersects(field), qPrintable(QString("at %1,%2").arg(placed.x()).arg(placed.y())));
+        QVERIFY(d.screen()->availableGeometry().contains(placed));
+        QCOMPARE(placed.left(), field.left());
+        QVERIFY(placed.top() > field.bottom() && placed.top() - field.bottom() < text.height());
+        Value(nullptr, "12345")(d);  // OK on the sample shown: still the default
+    }};
+    window.Command(CMD_CHANGE_VALUE);
+    QCOMPARE(window.list.At(1).Value(), std::string());
+    QVERIFY(!window.Strip().History().IsChanged());
+    dialogs.m_steps = {Value("42", "12345"), Value("abc", "42"), SetToDefault("7")};
     window.Command(CMD_CHANGE_VALUE);
     QCOMPARE(window.Strip().SampleCell(1)->Text(), std::string("   42"));
     QCOMPARE(window.list.At(1).Text(), std::string("I5"));
@@ -360,11 +381,11 @@ void CommandsTest::changeValueShowsTheValueOrTheDefault()
     QCOMPARE(window.list.At(1).Value(), std::string());
     QCOMPARE(window.Strip().SampleCell(1)->Text(), std::string("12345"));
     QVERIFY(presenter.m_messages.empty());
-    QCOMPARE(dialogs.m_titles, (QStringList(3, "Change Value for I5")));
+    QCOMPARE(dialogs.m_titles, (QStringList(4, "Change Value for I5")));
 
     // A value of the character field: shown as it is.
     window.GoTo(TextCellId(2));
-    dialogs.m_steps = {Value("kept", "")};
+    dialogs.m_steps = {Value("kept")};
     window.Command(CMD_CHANGE_VALUE);
     QCOMPARE(window.Strip().SampleCell(2)->Text(), std::string("kept"));
     window.VerifyBackOnTheStrip();
