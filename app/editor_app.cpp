@@ -152,7 +152,8 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         m_list.InsertEmptyField(0);
 
     // The title names the descriptor table in force as well.
-    const char* pszTable = LoadResourceString(ProcessFlags().m_bStrictTable ? IDS_TABLE_STRICT : IDS_TABLE_DEFAULT);
+    const char* pszTable = LoadResourceString(ProcessFlags().m_bStrictTable ? IDS_TITLE_TABLE_STRICT
+                                                                            : IDS_TITLE_TABLE_DEFAULT);
     m_pFrame->setWindowTitle(
         QString::fromLocal8Bit((MakeWindowTitle(strFile, strLine, strNewLabel) + " - " + pszTable).c_str()));
     m_pFrame->CreateControls();

@@ -24,6 +24,7 @@
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "edit_history.h"
+#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
 #include "flags.h"
@@ -170,6 +171,7 @@ void CEditorFrame::CreateControls()
     SetDefaultStyle(kOkRow, true);
     CreateSettingsMenu();
     LayOutControls();
+    CreateHelpAction();
 
     // Hot keys, in row order; a later row takes a letter from an earlier one.
     // Controls without a letter get no entry, so that no key stands for them.
@@ -251,6 +253,17 @@ void CEditorFrame::CreateSettingsMenu()
     addSetting(IDS_MENU_EXACT, m_list.Exact(), &CEditorFrame::OnExactSamples);
     addSetting(IDS_MENU_KEEP_LAYOUT, m_bKeepLayout, &CEditorFrame::OnKeepLayout);
     m_pStrip->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// The platform's help key (F1) asks for help from anywhere in the window, as
+// the Help button does.
+void CEditorFrame::CreateHelpAction()
+{
+    auto* pHelp = new QAction(this);
+    pHelp->setShortcuts(QKeySequence::HelpContents);
+    pHelp->setShortcutContext(Qt::WindowShortcut);
+    connect(pHelp, &QAction::triggered, this, [this] { PostCommand(CMD_HELP); });
+    addAction(pHelp);
 }
 
 void CEditorFrame::OnExactSamples(bool bOn)
@@ -391,10 +404,13 @@ bool CEditorFrame::MayDiscard()
     if (m_bAsking)
         return false;
     m_bAsking = true;
-    const bool bDiscard = AskDiscardChanges(this);
+    const ChangesAnswer answer = AskDiscardChanges(this);
     m_bAsking = false;
-    if (bDiscard)
+    if (answer == ChangesAnswer::DISCARD)
         return true;
+    // Save is OK: a refused save leaves the window open as OK does.
+    if (answer == ChangesAnswer::SAVE)
+        return Save();
     KeepEditing();
     return false;
 }
@@ -440,12 +456,26 @@ void CEditorFrame::OnNewField()
 {
     CNewFieldDlg dialog(this);
     dialog.m_nType = TYPE_STRING;
-    // The dialog inserts the field itself: a refused text keeps it open.
+    // The dialog inserts the field itself: a refused text keeps it open and
+    // says why.
     dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
-        return m_pStrip->InsertField(strText, bAfter);
+        return InsertRefusalText(m_list.Table(), strText, m_pStrip->InsertField(strText, bAfter));
     };
-    dialog.DoModal();
+    const int nResult = dialog.DoModal();
     ReturnToStatement();
+    if (nResult != IDCANCEL && dialog.m_nType == TYPE_STRING)
+        SelectConstantCharacters();
+}
+
+void CEditorFrame::SelectConstantCharacters()
+{
+    // The new character constant's text stands for what the user will write:
+    // its characters, inside the quotes, are selected, so that typing replaces them.
+    CFieldEdit* pEditor = m_pStrip->Editor();
+    const QString strText = pEditor->text();
+    if (strText.size() >= 2 && (strText.front() == QLatin1Char('\'') || strText.front() == QLatin1Char('"')) &&
+        strText.back() == strText.front())
+        pEditor->setSelection(1, static_cast<int>(strText.size()) - 2);
 }
 
 void CEditorFrame::OnRemoveField()
@@ -460,12 +490,20 @@ void CEditorFrame::OnChangeValue()
     m_list.GetText(m_pStrip->CurrentIndex(), strText);
     CChangeValueDlg dialog(this, strText);
     m_pStrip->GetFieldValue(dialog.m_strValue);
+    m_list.GetSample(m_pStrip->CurrentIndex(), dialog.m_strShown);
+    dialog.m_fieldArea = m_pStrip->CurrentFieldArea();
     if (dialog.DoModal() == IDOK)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     ReturnToStatement();
 }
 
 void CEditorFrame::OnOk()
+{
+    if (Save())
+        close();
+}
+
+bool CEditorFrame::Save()
 {
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
@@ -474,8 +512,7 @@ void CEditorFrame::OnOk()
     if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, nWay, bWritten, m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         m_bMayClose = true;
-        close();
-        return;
+        return true;
     }
     // The window stays open: the field taken back shows as it now is, and
     // the statement is current again.
@@ -486,6 +523,7 @@ void CEditorFrame::OnOk()
         m_pStrip->update();
         ReturnToStatement();
     }
+    return false;
 }
 
 void CEditorFrame::OnCancel()

@@ -115,14 +115,19 @@ private:
     void MeasureFont();
     void LayOutControls();
     void CreateSettingsMenu();
+    void CreateHelpAction();
     void OnExactSamples(bool bOn);
     void OnKeepLayout(bool bOn);
     void SetDefaultStyle(int nRow, bool bDefault);
     void OnFormatStatement();
     void OnNewField();
+    void SelectConstantCharacters();
     void OnRemoveField();
     void OnChangeValue();
     void OnOk();
+    // OK without the closing: writes the statement; true when the window
+    // may close (written, or the user chose to exit anyway).
+    bool Save();
     void OnCancel();
     void OnHelp();
     void ReturnToStatement();
@@ -130,7 +135,8 @@ private:
     void OnHistoryStep(bool (CFieldStrip::*pStep)());
     // Whether the window may close: yes without a change (one undone back to
     // the opening list is none) and on the unattended road; else the user
-    // is asked, and Keep editing gives the statement the keyboard again.
+    // is asked: Save saves as OK does (yes when it did), Discard is yes, and
+    // Keep editing gives the statement the keyboard again.
     bool MayDiscard();
     void KeepEditing();
 

@@ -1,6 +1,7 @@
 #include "frame_keys.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -16,6 +17,23 @@ bool IsAltHeld(const QKeyEvent* pEvent)
 {
     const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
     return (modifiers & Qt::AltModifier) && !(modifiers & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
+bool IsContextMenuKey(const QKeyEvent* pEvent)
+{
+    const Qt::KeyboardModifiers held = pEvent->modifiers() &
+                                       (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    return pEvent->key() == Qt::Key_F10 && held == Qt::ShiftModifier;
+}
+
+// Opens the widget's context menu as the Menu key does: at the caret of a
+// text box, else at the widget's middle.
+void OpenContextMenu(QWidget* pWidget)
+{
+    const QRect caret = pWidget->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QPoint at = caret.isValid() ? caret.center() : pWidget->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, pWidget->mapToGlobal(at));
+    QApplication::sendEvent(pWidget, &event);
 }
 
 }  // namespace
@@ -47,6 +65,11 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
 {
     if (IsAltHeld(pEvent))
         return OnHotKey(pEvent, false);
+    if (IsContextMenuKey(pEvent)) {
+        if (QWidget* pFocus = QApplication::focusWidget(); pFocus != nullptr && pFocus->window() == m_pFrame)
+            OpenContextMenu(pFocus);
+        return true;
+    }
     if (pEvent->modifiers() & Qt::AltModifier)
         return false;
     // Undo and Redo are the window's from any control, the editor included,

@@ -6,6 +6,8 @@
 //   Enter            the current button's command; OK while the strip is current
 //   Escape           Cancel
 //   Ctrl+Z           Undo; Ctrl+Shift+Z and Ctrl+Y Redo (from any control)
+//   Shift+F10        the context menu of the control with the keyboard, as the Menu key
+//   (F1, Help, is the window's QAction of the platform's help key)
 //   Alt+letter       the control with that hot key becomes current, and its command runs
 //   a left click     makes the clicked control current, then acts as usual
 #pragma once

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
@@ -19,6 +20,10 @@ namespace {
 
 constexpr int kViewerWidth = 720;
 constexpr int kViewerHeight = 640;
+// The share of the screen's free area the viewer may take at most, in
+// tenths, leaving room for the window manager's frame and for the window
+// that asked for help.
+constexpr int kScreenTenths = 9;
 
 }  // namespace
 
@@ -66,9 +71,30 @@ void CHelpViewer::ShowTopic(const QString& strFile, int nCommand, const QString&
             url.setFragment(m_strAnchor);
         m_pBrowser->setSource(url, QTextDocument::HtmlResource);
     }
+    if (!isVisible())
+        FitToScreen();
     show();
     raise();
     activateWindow();
+}
+
+void CHelpViewer::FitToScreen()
+{
+    // A large font or scale factor makes the screen small in the viewer's
+    // units: the window keeps inside the free area of the screen it opens
+    // on, and a window that would stand partly off it is centred on it.
+    const QScreen* pScreen = screen();
+    if (pScreen == nullptr)
+        return;
+    const QRect available = pScreen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = available.size() * kScreenTenths / 10 - frame;
+    resize(QSize(kViewerWidth, kViewerHeight).boundedTo(room));
+    if (!available.contains(frameGeometry())) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(available.center());
+        move(placed.topLeft());
+    }
 }
 
 ListenResult CHelpViewer::Listen(const QString& strChannel)

@@ -42,6 +42,7 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
+    void FitToScreen();
     void OnConnection();
     void OnReadyRead(QLocalSocket* pSocket);
     void Handle(const SHelpRequest& request, QLocalSocket* pSocket);

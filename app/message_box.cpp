@@ -107,18 +107,36 @@ int CMessageBoxPresenter::Present(OwnerHandle owner, unsigned style, const std::
     return AnswerOf(box.standardButton(pClicked));
 }
 
-bool AskDiscardChanges(QWidget* pOwner)
+namespace {
+
+struct SChangesButton {
+    QMessageBox::StandardButton button;
+    int nCaptionId;
+    ChangesAnswer answer;
+};
+
+constexpr std::array<SChangesButton, 3> kChangesButtons = {{
+    {QMessageBox::Save, IDS_BUTTON_SAVE, ChangesAnswer::SAVE},
+    {QMessageBox::Discard, IDS_BUTTON_DISCARD, ChangesAnswer::DISCARD},
+    {QMessageBox::Cancel, IDS_BUTTON_KEEP_EDITING, ChangesAnswer::KEEP_EDITING},
+}};
+
+}  // namespace
+
+ChangesAnswer AskDiscardChanges(QWidget* pOwner)
 {
     QMessageBox box(pOwner != nullptr && pOwner->isVisible() ? pOwner->window() : nullptr);
     ConfigureMessageBox(box, MB_ICONEXCLAMATION, QString::fromLatin1(LoadResourceString(IDS_DISCARD_CHANGES)),
                         QString::fromLatin1(LoadResourceString(IDS_CAPTION)));
-    box.setStandardButtons(QMessageBox::NoButton);
-    QPushButton* pDiscard = box.addButton(QString::fromLatin1(LoadResourceString(IDS_BUTTON_DISCARD)),
-                                          QMessageBox::DestructiveRole);
-    QPushButton* pKeep = box.addButton(QString::fromLatin1(LoadResourceString(IDS_BUTTON_KEEP_EDITING)),
-                                       QMessageBox::RejectRole);
-    box.setDefaultButton(pKeep);
-    box.setEscapeButton(pKeep);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    for (const SChangesButton& entry : kChangesButtons)
+        box.button(entry.button)->setText(QString::fromLatin1(LoadResourceString(entry.nCaptionId)));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
     RunDialog(box);
-    return box.clickedButton() == pDiscard;
+    const QAbstractButton* pClicked = box.clickedButton();
+    for (const SChangesButton& entry : kChangesButtons)
+        if (pClicked != nullptr && pClicked == box.button(entry.button))
+            return entry.answer;
+    return ChangesAnswer::KEEP_EDITING;
 }

@@ -15,11 +15,19 @@ void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strTex
 // The answer a button stands for; IDCANCEL for anything else.
 int AnswerOf(QMessageBox::StandardButton button);
 
+// The answers to the question before discarding a change.
+enum class ChangesAnswer {
+    SAVE,          // save as OK does
+    DISCARD,       // close without saving
+    KEEP_EDITING,  // back to the statement
+};
+
 // Asks whether to discard the changes to the statement, in a box of the
-// presenter's style with the buttons Discard and Keep editing; Keep editing
-// is the default and the answer to Escape. Run through RunDialog, so that
-// tests answer it. True for Discard.
-bool AskDiscardChanges(QWidget* pOwner);
+// presenter's style with the standard buttons Save, Discard and Cancel (the
+// last captioned Keep editing); Keep editing is the default and the answer
+// to Escape and to closing the box. Run through RunDialog, so that tests
+// answer it.
+ChangesAnswer AskDiscardChanges(QWidget* pOwner);
 
 class CMessageBoxPresenter : public IMessagePresenter {
 public:

@@ -49,15 +49,24 @@ int CChangeValueDlg::DoModal()
 void CChangeValueDlg::OnInitDialog()
 {
     UpdateData(false);
-    CentreOnOwner(*this);
+    m_pValue->selectAll();
+    m_pValue->setFocus(Qt::OtherFocusReason);
+    if (m_fieldArea.isValid())
+        PlaceBeside(*this, m_fieldArea);
+    else
+        CentreOnOwner(*this);
 }
 
 void CChangeValueDlg::UpdateData(bool bSave)
 {
-    if (bSave)
-        m_strValue = FromScreen(m_pValue->text());
-    else
-        m_pValue->setText(ToScreen(m_strValue));
+    if (!bSave) {
+        m_pValue->setText(ToScreen(m_strValue.empty() ? m_strShown : m_strValue));
+        return;
+    }
+    const std::string strTyped = FromScreen(m_pValue->text());
+    // The sample shown, left as it was, is no value of the field's own.
+    if (!(m_strValue.empty() && strTyped == m_strShown))
+        m_strValue = strTyped;
 }
 
 void CChangeValueDlg::OnSetToDefault()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 #include <string>
 
 class QLabel;
@@ -16,11 +17,19 @@ public:
     // strDescriptor names the field in the title ("Change Value for F7.3").
     explicit CChangeValueDlg(QWidget* pParent = nullptr, const std::string& strDescriptor = std::string());
 
-    // The text of the value box.
+    // The field's value of its own (empty: none, the default).
     std::string m_strValue;
+    // What the field's sample shows now, for one item: the box starts with
+    // it when the field has no value of its own, and OK with it unchanged
+    // keeps the default.
+    std::string m_strShown;
+    // Where the field stands on the screen (global coordinates): the dialog
+    // opens beside it, not over it. Empty: centred on its owner.
+    QRect m_fieldArea;
 
-    // Moves the value into the box and centres the dialog on its owner; then
-    // runs it. Returns IDOK or IDCANCEL.
+    // Moves the value (or the sample shown) into the box, selected, so that
+    // typing replaces it, and places the dialog; then runs it. Returns IDOK
+    // or IDCANCEL.
     int DoModal();
     void OnInitDialog();
 

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,7 +12,6 @@
 #include "dialog_placement.h"
 #include "dialog_runner.h"
 #include "message.h"
-#include "owner_window.h"
 #include "string_table.h"
 #include "strip_text.h"
 
@@ -78,6 +78,13 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent) : QDialog(pParent)
         pPrevious = pRadio;
     }
     setTabOrder(pPrevious, m_pCustom);
+    // Why the last text was refused, under the types, in the dialog itself.
+    m_pReason = new QLabel(pGroup);
+    m_pReason->setObjectName(QStringLiteral("refusal"));
+    m_pReason->setTextFormat(Qt::PlainText);
+    m_pReason->setWordWrap(true);
+    m_pReason->hide();
+    pGroupLayout->addWidget(m_pReason);
 
     m_pBefore = new QPushButton(tr("Insert &Before Current Field"), this);
     m_pAfter = new QPushButton(tr("Insert &After Current Field"), this);
@@ -91,6 +98,8 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent) : QDialog(pParent)
     connect(pCancel, &QPushButton::clicked, this, &CNewFieldDlg::reject);
     // Any choice of type, by click or key, decides whether the box is usable.
     connect(m_pTypes, &QButtonGroup::idToggled, this, [this] { EnableCustomBox(); });
+    connect(m_pTypes, &QButtonGroup::idClicked, this, &CNewFieldDlg::OnTypeClicked);
+    connect(m_pCustom, &QLineEdit::textEdited, this, [this] { ShowReason(std::string()); });
 
     auto* pButtons = new QVBoxLayout;
     pButtons->addWidget(m_pBefore);
@@ -150,13 +159,29 @@ void CNewFieldDlg::EnableCustomBox()
     m_pCustom->setEnabled(m_pTypes->checkedId() == TYPE_CUSTOM);
 }
 
+void CNewFieldDlg::OnTypeClicked(int nType)
+{
+    // Choosing Custom, by its key or a click, is choosing to type there.
+    ShowReason(std::string());
+    if (nType == TYPE_CUSTOM && m_pCustom->isEnabled()) {
+        m_pCustom->setFocus(Qt::OtherFocusReason);
+        m_pCustom->selectAll();
+    }
+}
+
+void CNewFieldDlg::ShowReason(const std::string& strReason)
+{
+    m_pReason->setText(ToScreen(strReason));
+    m_pReason->setVisible(!strReason.empty());
+}
+
 void CNewFieldDlg::Insert(bool bAfter)
 {
     UpdateData(true);
     if (m_fnInsert) {
-        const CResult result = m_fnInsert(NewFieldText(m_nType, m_strCustom), bAfter);
-        if (!result.Ok()) {
-            ShowResult(OwnerOf(this), result);
+        const std::string strReason = m_fnInsert(NewFieldText(m_nType, m_strCustom), bAfter);
+        if (!strReason.empty()) {
+            ShowReason(strReason);
             if (m_nType == TYPE_CUSTOM) {
                 m_pCustom->setFocus(Qt::OtherFocusReason);
                 m_pCustom->selectAll();

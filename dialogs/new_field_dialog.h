@@ -8,10 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "result.h"
-
 class QAbstractButton;
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -44,10 +43,11 @@ public:
     int m_nType = -1;
 
     // Tries the insertion the buttons ask for (the descriptor text, after
-    // the current field or before it). When it is refused the dialog stays
-    // open, shows why and selects the Custom text, so that nothing typed is
+    // the current field or before it) and returns why it was refused, empty
+    // when it was made. A refused one keeps the dialog open with the reason
+    // shown inside it and the Custom text selected, so that nothing typed is
     // lost; without it the dialog only reports the choice.
-    std::function<CResult(const std::string& strText, bool bAfter)> m_fnInsert;
+    std::function<std::string(const std::string& strText, bool bAfter)> m_fnInsert;
 
     // Relabels the types, moves the members into the controls, enables the
     // Custom box as the type says and centres the dialog on its owner; then
@@ -68,13 +68,17 @@ public:
     QLineEdit* CustomBox() const { return m_pCustom; }
     QPushButton* InsertBeforeButton() const { return m_pBefore; }
     QPushButton* InsertAfterButton() const { return m_pAfter; }
+    QLabel* ReasonLabel() const { return m_pReason; }
 
 private:
     void EnableCustomBox();
+    void OnTypeClicked(int nType);
+    void ShowReason(const std::string& strReason);
     void Insert(bool bAfter);
 
     QButtonGroup* m_pTypes = nullptr;
     QLineEdit* m_pCustom = nullptr;
+    QLabel* m_pReason = nullptr;  // why the last insertion was refused; hidden when none
     QPushButton* m_pBefore = nullptr;
     QPushButton* m_pAfter = nullptr;
 };

@@ -217,6 +217,18 @@ std::string RefusalText(const CDescriptor& d)
                                                                                     : strTyped + ": " + strReason;
 }
 
+std::string InsertRefusalText(const CDescriptorTable& table, const std::string& strText, const CResult& result)
+{
+    if (result.Ok())
+        return std::string();
+    // Read alone, as the list reads a new field first.
+    CDescriptor d(table);
+    d.SetText(strText.c_str());
+    if (!d.Evaluate())
+        return RefusalText(d);
+    return result.Messages().empty() ? std::string() : MessageText(result.Messages().front());
+}
+
 std::string DescribeField(const CDescriptor& d, const SFieldPlace& place)
 {
     if (IsInvalidField(d))

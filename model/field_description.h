@@ -8,6 +8,7 @@
 
 #include "descriptor_list.h"
 #include "field_layout.h"
+#include "result.h"
 
 // The output columns of a field, counted from 1 in each record: "columns 12
 // to 22", "column 5", "no columns"; after a record break "record 2,
@@ -22,6 +23,12 @@ std::string MeaningText(const CDescriptor& d);
 // "K7: no descriptor starts with K", "\"12a\": no descriptor like I5 prints
 // this sample". Empty for a field that evaluated.
 std::string RefusalText(const CDescriptor& d);
+
+// Why New Field refused text (result, as InsertField returned it), in the
+// status line's words: the reason the text does not read as a descriptor
+// ("F7.: F is written F or Fw.d"), else the refusal's own message (an empty
+// group). Empty when the result is a success.
+std::string InsertRefusalText(const CDescriptorTable& table, const std::string& strText, const CResult& result);
 
 // The status line of a field: "F11.3: real, 11 wide, 3 decimals, columns 12
 // to 22" (a field that prints nothing leaves the columns out), or for a

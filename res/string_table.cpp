@@ -210,6 +210,8 @@ constexpr SStringEntry kStrings[] = {
     {179, "strict table"},
     // Ew.dE0: the exponent takes the digits it needs.
     {180, "as few exponent digits as needed"},
+    // The question before discarding a change also offers to save it, as OK does.
+    {181, "&Save"},
 };
 
 }  // namespace

@@ -172,9 +172,10 @@ enum StringId : int {
     IDS_PICKER_LIST = 175,
     IDS_CANNOT_OPEN_NOT_REGULAR = 176,
     IDS_MENU_SETTINGS = 177,
-    IDS_TABLE_DEFAULT = 178,
-    IDS_TABLE_STRICT = 179,
+    IDS_TITLE_TABLE_DEFAULT = 178,
+    IDS_TITLE_TABLE_STRICT = 179,
     IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
+    IDS_BUTTON_SAVE = 181,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

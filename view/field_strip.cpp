@@ -149,6 +149,11 @@ QRect CFieldStrip::ClientRect() const
     return QRect(0, 0, width(), std::max(0, height() - ScrollBarHeight()));
 }
 
+QRect CFieldStrip::PaintedRect() const
+{
+    return m_pScrollBar != nullptr && m_pScrollBar->isHidden() ? rect() : ClientRect();
+}
+
 void CFieldStrip::SetScrollRange(int nFields)
 {
     if (m_pScrollBar == nullptr)
@@ -276,8 +281,16 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         SampleCell(k)->Show(false);
     }
     m_nLaidOutFirst = m_nFirst;
-    if (m_pScrollBar != nullptr)
+    // A field scrolled away or cut off is something to scroll to; one field
+    // alone has nowhere to scroll.
+    m_bOverflows = nSize > 1 && (m_nFirst > 0 || !bTextFits || !bSampleFits);
+    if (m_pScrollBar != nullptr) {
         m_pScrollBar->setPageStep(std::max(1, std::min(m_nLastText, m_nLastSample) - m_nFirst + 1));
+        if (m_pScrollBar->isHidden() == m_bOverflows) {
+            m_pScrollBar->setVisible(m_bOverflows);
+            update(QRect(0, ClientRect().height() - 1, width(), ScrollBarHeight() + 1));  // the bottom line moves
+        }
+    }
     if (m_wndEdit != nullptr && m_wndEdit->isVisible())
         m_wndEdit->raise();
 }
@@ -453,6 +466,16 @@ const CFieldCell* CFieldStrip::CellAt(const QPoint& point) const
     const CFieldCell* pFound = nullptr;
     ForEachShownCell(QRect(point, QSize(1, 1)), [&](const CFieldCell& cell) { pFound = &cell; });
     return pFound;
+}
+
+QRect CFieldStrip::CurrentFieldArea() const
+{
+    const CFieldCell* pText = TextCell(CurrentIndex());
+    const CFieldCell* pSample = SampleCell(CurrentIndex());
+    if (pText == nullptr || pSample == nullptr)
+        return QRect();
+    const QRect area = (pText->Rect() | pSample->Rect()) & ClientRect();
+    return area.isEmpty() ? QRect() : QRect(mapToGlobal(area.topLeft()), area.size());
 }
 
 QString SpokenText(const QString& strText)

@@ -215,11 +215,21 @@ public:
     QFrame* Frame() const { return m_wndFrame; }
 
     // The client area: the strip without its scroll bar along the bottom.
+    // The bar's room stays reserved when the bar is hidden, so that the strip
+    // keeps its height whether or not its fields fit.
     QRect ClientRect() const;
     int ScrollBarHeight() const;
+    // True when the last layout could not show every field wholly from the
+    // first one (fields cut off at the right, or scrolled away at the left):
+    // only then is the scroll bar shown and do scroll requests move the fields.
+    bool Overflows() const { return m_bOverflows; }
 
     // True while a paint lays the cells out (they need not ask for painting).
     bool IsPainting() const { return m_bPainting; }
+
+    // The current field's two cells, as far as the strip shows them, in
+    // global coordinates (where a dialog about the field must not stand).
+    QRect CurrentFieldArea() const;
 
     // The connector's two segments as last drawn.
     const std::array<QLine, 2>& Connector() const { return m_connector; }
@@ -236,7 +246,8 @@ public:
     // The status line of the current field (model/field_description): what
     // its descriptor means and the columns it prints in, or why what was
     // typed does not evaluate; after an edit was taken back on leaving a
-    // field, a note that it was comes first, until the next key or move.
+    // field, a note that it was comes first, until the next key, move or
+    // change (Undo, Redo and the commands).
     QString StatusText() const;
 
 signals:
@@ -265,6 +276,7 @@ private:
     int FirstFieldShowing(int nIndex, bool bSampleRow) const;
     void ShowCurrentField();
     void SetFirst(int nFirst);  // the first visible field; invalidates the strip
+    QRect PaintedRect() const;  // what the strip paints: the client area, and the bar's room while it is hidden
     void ResetThumb();
     int PageLeft() const;
     void LoadEditor();
@@ -306,6 +318,7 @@ private:
     int m_nCharWidth = 1;
     int m_nPlacedEnd = 0;     // fields m_nFirst .. m_nPlacedEnd − 1 were placed by the last layout
     int m_nLaidOutFirst = 0;  // m_nFirst of the last layout
+    bool m_bOverflows = false;
     std::array<QLine, 2> m_connector{};
     QString m_strLoaded;
     std::string m_strLoadedBytes;

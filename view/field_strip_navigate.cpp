@@ -140,6 +140,8 @@ void CFieldStrip::OnHScroll(int nRequest, int nPosition)
 {
     if (m_pList == nullptr)
         return;
+    if (!m_bOverflows)
+        return ResetThumb();  // every field shows: nothing to scroll to
     int nFirst = m_nFirst;
     switch (nRequest) {
     case SB_LINELEFT:

@@ -34,7 +34,7 @@ void CFieldStrip::paintEvent(QPaintEvent* pEvent)
         if (!pEvent->rect().contains(ClientRect()))
             update();  // cells may have moved outside this paint's area
     }
-    const QRect area = pEvent->rect() & ClientRect();
+    const QRect area = pEvent->rect() & PaintedRect();
     QPainter painter(this);
     painter.setClipRect(area);
     // The strip is opaque: the area is filled first, which also clears what
@@ -116,12 +116,13 @@ void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
 
 void CFieldStrip::DrawFrame(QPainter& painter)
 {
-    // Only the top and bottom lines of the frame fall inside the client area;
+    // Only the top and bottom lines of the frame fall inside the strip (the
+    // bottom one over the scroll bar, or at the foot when there is none);
     // the frame window's border is the left and right edge.
-    const QRect client = ClientRect();
+    const QRect painted = PaintedRect();
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
-    painter.drawLine(0, 0, client.width() - 1, 0);
-    painter.drawLine(0, client.height() - 1, client.width() - 1, client.height() - 1);
+    painter.drawLine(0, 0, painted.width() - 1, 0);
+    painter.drawLine(0, painted.height() - 1, painted.width() - 1, painted.height() - 1);
 
     // The caption in the application font, on its own ground over the top
     // line; the character after an '&' is underlined and the '&' not drawn.

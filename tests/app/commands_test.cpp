@@ -3,8 +3,10 @@
 // the exit status when Save As put the statement into another file.
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
@@ -17,6 +19,7 @@
 #include "control_table.h"
 #include "descriptor_list.h"
 #include "dialog_runner.h"
+#include "edit_history.h"
 #include "editor_app.h"
 #include "editor_frame.h"
 #include "field_strip.h"
@@ -71,13 +74,17 @@ DialogStep Insert(int nType, bool bAfter, const char* pszCustom = "")
 }
 
 // Change Value steps: type a value and press OK, or press Set to Default.
+// The box opens with the value shown, selected, so that typing replaces it.
 DialogStep Value(const char* pszValue, const char* pszShown = nullptr)
 {
     return [=](QDialog& d) {
         auto& dialog = dynamic_cast<CChangeValueDlg&>(d);
-        if (pszShown != nullptr)
+        if (pszShown != nullptr) {
             QCOMPARE(dialog.ValueBox()->text(), QString::fromLatin1(pszShown));
-        dialog.ValueBox()->setText(QString::fromLatin1(pszValue));
+            QCOMPARE(dialog.ValueBox()->selectedText(), QString::fromLatin1(pszShown));
+        }
+        if (pszValue != nullptr)
+            dialog.ValueBox()->setText(QString::fromLatin1(pszValue));
         dialog.OkButton()->click();
     };
 }
@@ -233,40 +240,66 @@ void CommandsTest::newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent()
     QVERIFY(presenter.m_messages.empty());
 }
 
-// A Custom text that is no descriptor keeps the dialog open: the message is
-// shown over it, the text stays, selected, and a corrected text inserts.
+// A Custom text that is no descriptor keeps the dialog open: the reason is
+// shown inside it (the status line's words, no message box), the text
+// stays, selected, and a corrected text inserts. A Character String
+// inserted has its characters selected, so that typing replaces them.
 void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
-    SWindow window({"I5", "F7.2"});
+    SWindow window({"I5", "F7.2", ")"});
     window.GoTo(TextCellId(1));
-    QDialog* pOpen = nullptr;
     dialogs.m_steps = {[&](QDialog& d) {
-        Insert(TYPE_CUSTOM, false, "3(I5")(d);
         auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
-        pOpen = &d;
-        QCOMPARE(d.result(), 0);  // not ended
-        QCOMPARE(window.Texts(), (Texts{"I5", "F7.2"}));
-        QCOMPARE(dialog.CustomBox()->text(), QString("3(I5"));
-        QCOMPARE(dialog.CustomBox()->selectedText(), QString("3(I5"));
-        QCOMPARE(presenter.m_messages.size(), size_t(1));
-        dialog.CustomBox()->setText(QString());
-        dialog.InsertAfterButton()->click();
-        QCOMPARE(d.result(), 0);
-        dialog.CustomBox()->setText(QString("3X"));
+        const std::pair<const char*, const char*> refused[] = {
+            {"F7.", "F7.: F is written F or Fw.d"},
+            {"3(I5", "3(I5: ( is written ("},
+            {"", "nothing typed"},
+        };
+        for (const auto& [pszTyped, pszReason] : refused) {
+            Insert(TYPE_CUSTOM, false, pszTyped)(d);
+            QCOMPARE(d.result(), 0);  // not ended
+            QCOMPARE(window.Texts(), (Texts{"I5", "F7.2", ")"}));
+            QCOMPARE(dialog.CustomBox()->text(), QString(pszTyped));
+            QCOMPARE(dialog.CustomBox()->selectedText(), QString(pszTyped));
+            QVERIFY(!dialog.ReasonLabel()->isHidden());
+            QCOMPARE(dialog.ReasonLabel()->text(), QString(pszReason));
+            dialog.TypeButton(TYPE_STRING)->click();
+        }
+        // Typing again clears the reason.
+        dialog.TypeButton(TYPE_CUSTOM)->click();
+        dialog.CustomBox()->setText("F7.");
+        dialog.InsertBeforeButton()->click();
+        QTest::keyClick(dialog.CustomBox(), Qt::Key_End);
+        QTest::keyClicks(dialog.CustomBox(), "3");
+        QVERIFY(dialog.ReasonLabel()->isHidden());
         dialog.InsertBeforeButton()->click();
         QCOMPARE(d.result(), int(IDC_INSERT_BEFORE));
     }};
     window.Command(CMD_NEW_FIELD);
-    QCOMPARE(window.Texts(), (Texts{"I5", "3X", "F7.2"}));
+    QCOMPARE(window.Texts(), (Texts{"I5", "F7.3", "F7.2", ")"}));
     QCOMPARE(window.Strip().CurrentId(), TextCellId(1));
     window.VerifyBackOnTheStrip();
-    QCOMPARE(presenter.m_messages.size(), size_t(2));
-    QCOMPARE(presenter.m_messages[0].text, std::string("\"3(I5\" is not a valid descriptor\n\nInsertion aborted"));
-    QCOMPARE(presenter.m_messages[1].text, std::string("\"\" is not a valid descriptor\n\nInsertion aborted"));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION));
-    QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(pOpen));
+    QVERIFY(presenter.m_messages.empty());
+
+    // A group opener right before a ")" gives the model's own reason.
+    window.GoTo(TextCellId(3));
+    dialogs.m_steps = {[&](QDialog& d) {
+        auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
+        Insert(TYPE_CUSTOM, false, "2(")(d);
+        QCOMPARE(dialog.ReasonLabel()->text(), QString("A group must hold at least one descriptor"));
+    }};
+    window.Command(CMD_NEW_FIELD);
+    QCOMPARE(window.list.size(), 4);
+
+    dialogs.m_steps = {Insert(TYPE_STRING, true)};
+    window.Command(CMD_NEW_FIELD);
+    auto* pEditor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QCOMPARE(pEditor->selectedText(), QString("Character String"));
+    QTest::keyClicks(pEditor, "Total:");
+    QCOMPARE(window.list.At(4).Text(), std::string("'Total:'"));
+    QVERIFY(presenter.m_messages.empty());
 }
 
 void CommandsTest::theStrictTableRefusesACustomF()
@@ -276,10 +309,15 @@ void CommandsTest::theStrictTableRefusesACustomF()
         CScriptedDialogs dialogs;
         ProcessFlags().m_bStrictTable = bStrict;
         SWindow window({"I5"});
-        dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "F")};
+        QString strReason;
+        dialogs.m_steps = {[&](QDialog& d) {
+            Insert(TYPE_CUSTOM, true, "F")(d);
+            strReason = dynamic_cast<CNewFieldDlg&>(d).ReasonLabel()->text();
+        }};
         window.Command(CMD_NEW_FIELD);
         QCOMPARE(window.Texts(), (bStrict ? Texts{"I5"} : Texts{"I5", "F"}));
-        QCOMPARE(presenter.m_messages.size(), size_t(bStrict));
+        QCOMPARE(strReason.isEmpty(), !bStrict);
+        QVERIFY(presenter.m_messages.empty());
         window.VerifyBackOnTheStrip();
     }
 }
@@ -315,7 +353,22 @@ void CommandsTest::changeValueShowsTheValueOrTheDefault()
     CScriptedDialogs dialogs;
     SWindow window({"1X", "I5", "A"});
     window.GoTo(TextCellId(1));
-    dialogs.m_steps = {Value("42", ""), Value("abc", "42"), SetToDefault("7")};
+    // The dialog opens beside the field, below it, not over its text or
+    // sample, and on the screen.
+    const QRect text = window.Strip().TextCell(1)->Rect();
+    const QRect field((text | window.Strip().SampleCell(1)->Rect()).translated(window.Strip().mapToGlobal(QPoint())));
+    dialogs.m_steps = {[&](QDialog& d) {
+        const QRect placed = d.frameGeometry();
+        QVERIFY2(!placed.intersects(field), qPrintable(QString("at %1,%2").arg(placed.x()).arg(placed.y())));
+        QVERIFY(d.screen()->availableGeometry().contains(placed));
+        QCOMPARE(placed.left(), field.left());
+        QVERIFY(placed.top() > field.bottom() && placed.top() - field.bottom() < text.height());
+        Value(nullptr, "12345")(d);  // OK on the sample shown: still the default
+    }};
+    window.Command(CMD_CHANGE_VALUE);
+    QCOMPARE(window.list.At(1).Value(), std::string());
+    QVERIFY(!window.Strip().History().IsChanged());
+    dialogs.m_steps = {Value("42", "12345"), Value("abc", "42"), SetToDefault("7")};
     window.Command(CMD_CHANGE_VALUE);
     QCOMPARE(window.Strip().SampleCell(1)->Text(), std::string("   42"));
     QCOMPARE(window.list.At(1).Text(), std::string("I5"));
@@ -328,11 +381,11 @@ void CommandsTest::changeValueShowsTheValueOrTheDefault()
     QCOMPARE(window.list.At(1).Value(), std::string());
     QCOMPARE(window.Strip().SampleCell(1)->Text(), std::string("12345"));
     QVERIFY(presenter.m_messages.empty());
-    QCOMPARE(dialogs.m_titles, (QStringList(3, "Change Value for I5")));
+    QCOMPARE(dialogs.m_titles, (QStringList(4, "Change Value for I5")));
 
     // A value of the character field: shown as it is.
     window.GoTo(TextCellId(2));
-    dialogs.m_steps = {Value("kept", "")};
+    dialogs.m_steps = {Value("kept")};
     window.Command(CMD_CHANGE_VALUE);
     QCOMPARE(window.Strip().SampleCell(2)->Text(), std::string("kept"));
     window.VerifyBackOnTheStrip();

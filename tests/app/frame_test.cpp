@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolTip>
 #include <QtTest>
 #include <memory>
@@ -59,6 +61,12 @@ public:
         for (QAbstractButton* pButton : pBox->buttons())
             captions << pButton->text();
         m_captions = captions;
+        // The standard buttons, in the order of the enum.
+        m_roles.clear();
+        for (const auto& [button, strName] :
+             {std::pair{QMessageBox::Save, "Save"}, {QMessageBox::Discard, "Discard"}, {QMessageBox::Cancel, "Cancel"}})
+            if (pBox->button(button) != nullptr)
+                m_roles << strName;
         m_strDefault = pBox->defaultButton() != nullptr ? pBox->defaultButton()->text() : QString();
         m_strEscape = pBox->escapeButton() != nullptr ? pBox->escapeButton()->text() : QString();
         for (QAbstractButton* pButton : pBox->buttons())
@@ -70,10 +78,12 @@ public:
     QString m_strAnswer;
     QStringList m_questions;
     QStringList m_captions;
+    QStringList m_roles;
     QString m_strDefault;
     QString m_strEscape;
 };
 
+const char* const kSave = "&Save";
 const char* const kDiscard = "&Discard";
 const char* const kKeepEditing = "&Keep editing";
 const char* const kDiscardQuestion = "Discard the changes to the FORMAT statement?";
@@ -399,6 +409,17 @@ void FrameTest::altLetterMakesItsControlCurrentAndRunsItsCommand()
     QCOMPARE(frame.CurrentControl(), 2);
     QTRY_COMPARE(frame.CurrentControl(), 0);
     QCOMPARE(window.FocusControl(), frame.Control(0));
+
+    // The platform's help key is Help, from the editor and from a button.
+    for (int nTabs : {0, 2}) {
+        for (int i = 0; i < nTabs; ++i)
+            QTest::keyClick(window.Focus(), Qt::Key_Tab);
+        const std::size_t nBefore = presenter.m_messages.size();
+        QTest::keyClick(window.Focus(), QKeySequence(QKeySequence::HelpContents)[0].key());
+        QTRY_COMPARE(presenter.m_messages.size(), nBefore + 1);
+        QCOMPARE(presenter.m_messages.back().text, std::string(kNoHelpFile));
+        QTRY_COMPARE(frame.CurrentControl(), 0);
+    }
 }
 
 void FrameTest::aClickMakesItsControlCurrent()
@@ -651,6 +672,20 @@ void FrameTest::theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked()
     QVERIFY(actions[0]->isCheckable() && actions[1]->isCheckable());
     QVERIFY(!actions[0]->isChecked() && !actions[1]->isChecked());
 
+    // Shift+F10 opens the menu of the field being typed in, as the Menu key
+    // does: the editor's own items, then the settings.
+    QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+    bool bSettingsShown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            bSettingsShown = pMenu->actions().contains(actions[0]) && pMenu->actions().contains(actions[1]);
+            pMenu->close();
+        }
+    });
+    QTest::keyClick(window.Focus(), Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(bSettingsShown);
+    QVERIFY(strip.Editor()->IsEditing());  // a menu leaves the edit where it is
+
     const std::string strSimplified = strip.SampleCell(2)->Text();
     SExactModes modes;
     modes.nPlus = 1;
@@ -713,6 +748,22 @@ void FrameTest::theStatusLineFollowsTheCurrentFieldAndEveryKey()
     QTest::keyClick(window.Focus(), Qt::Key_Up);
     QCOMPARE(pStatus->text(),
              QString("F11.3: \"1a\" was taken back; F11.3: real, 11 wide, 3 decimals, columns 9 to 19"));
+    // Undo, Redo and a command change the list: the note goes with them.
+    QTest::keyClick(window.Focus(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pStatus->text(), QString("I2: integer, 2 wide, columns 2 to 3"));
+    QTest::keyClick(window.Focus(), Qt::Key_Up);
+    QTest::keyClicks(window.Focus(), "q");
+    QTest::keyClick(window.Focus(), Qt::Key_Right, Qt::ControlModifier);
+    QVERIFY(pStatus->text().contains("was taken back"));
+    QTest::keyClick(window.Focus(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(pStatus->text(), QString("I3: integer, 3 wide, columns 2 to 4"));
+    QTest::keyClick(window.Focus(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(window.Focus(), Qt::Key_Up);
+    QTest::keyClicks(window.Focus(), "q");
+    QTest::keyClick(window.Focus(), Qt::Key_Left, Qt::ControlModifier);
+    QVERIFY2(pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
+    frame.OnCommand(CMD_REMOVE_FIELD);
+    QVERIFY2(!pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
 
     // The label is read by name and never takes the keyboard.
     QCOMPARE(pStatus->accessibleName(), QString("Field status"));
@@ -858,8 +909,10 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         QTest::keyClick(window.Focus(), Qt::Key_Escape);
         QTRY_COMPARE(boxes.m_questions.size(), 1);
         QCOMPARE(boxes.m_questions[0], QString(kDiscardQuestion));
-        QCOMPARE(boxes.m_captions.size(), 2);
-        QVERIFY(boxes.m_captions.contains(kDiscard) && boxes.m_captions.contains(kKeepEditing));
+        QCOMPARE(boxes.m_captions.size(), 3);
+        QVERIFY(boxes.m_captions.contains(kSave) && boxes.m_captions.contains(kDiscard) &&
+                boxes.m_captions.contains(kKeepEditing));
+        QCOMPARE(boxes.m_roles, (QStringList{"Save", "Discard", "Cancel"}));
         QCOMPARE(boxes.m_strDefault, QString(kKeepEditing));
         QCOMPARE(boxes.m_strEscape, QString(kKeepEditing));
         QCOMPARE(closed.count(), 0);
@@ -896,6 +949,44 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         QCOMPARE(boxes.m_questions.size(), 1);
         QCOMPARE(closed.count(), 1);
         QVERIFY(!window.pFrame->FileWritten());
+    }
+    {
+        // Save is OK: the change is written and the window closes, from
+        // Escape and from the window manager's close alike.
+        for (bool bEscape : {true, false}) {
+            CAnsweringBoxes boxes(kSave);
+            SWindow window(strFile, 1);
+            QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+            QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+            QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(window.Focus(), bEscape ? "2X" : "3X");
+            if (bEscape)
+                QTest::keyClick(window.Focus(), Qt::Key_Escape);
+            else
+                window.pFrame->close();
+            QTRY_COMPARE(closed.count(), 1);
+            QCOMPARE(boxes.m_questions.size(), 1);
+            QVERIFY(window.pFrame->FileWritten());
+            const std::string strWritten = ReadWholeFile(strFile);
+            QVERIFY2(strWritten == (bEscape ? "  100 FORMAT(2X, I5, F7.2)\n" : "  100 FORMAT(3X, I5, F7.2)\n"),
+                     strWritten.c_str());
+        }
+        WriteWholeFile(strFile, "  100 FORMAT(1X, I5, F7.2)\n");
+    }
+    {
+        // A save that is refused leaves the window open, as OK does.
+        CRecordingPresenter presenter;
+        CAnsweringBoxes boxes(kSave);
+        SWindow window(strFile, 1);
+        QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+        QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
+        QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(window.Focus(), "2(");
+        window.pFrame->OnCommand(CMD_CANCEL);
+        QCOMPARE(presenter.m_messages.size(), size_t(1));
+        QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(window.pFrame->isVisible());
     }
     {
         // The unattended road never asks.

@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <chrono>
@@ -136,6 +137,7 @@ private slots:
     void channelClientFailsWithoutAListener();
     void viewerShowsTopicsHandsOverAndQuits();
     void viewerHasTheIconAndClosesOnEscape();
+    void viewerFitsTheScreenItOpensOn();
     void programStartsTheViewerAndClosesIt();
 };
 
@@ -381,6 +383,27 @@ void HelpTest::viewerHasTheIconAndClosesOnEscape()
     QVERIFY(pFocus != nullptr);
     QTest::keyClick(pFocus, Qt::Key_Escape);
     QTRY_VERIFY(!viewer.isVisible());
+}
+
+// The viewer opens inside the free area of its screen. CTest runs this
+// once more with QT_SCALE_FACTOR=2, where the offscreen screen (800x800) is
+// 400x400 in the viewer's units, smaller than its own size, as a
+// 1280x1024 screen is at that factor.
+void HelpTest::viewerFitsTheScreenItOpensOn()
+{
+    CHelpViewer viewer;
+    viewer.ShowTopic(QUILLMARK_HELP_SOURCE, HELP_CONTEXT, "1");
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const QRect available = viewer.screen()->availableGeometry();
+    const QRect frame = viewer.frameGeometry();
+    QVERIFY2(available.contains(frame), qPrintable(QString("%1x%2 at %3,%4 on %5x%6")
+                                                       .arg(frame.width())
+                                                       .arg(frame.height())
+                                                       .arg(frame.x())
+                                                       .arg(frame.y())
+                                                       .arg(available.width())
+                                                       .arg(available.height())));
+    QVERIFY(frame.width() * 2 >= available.width() && frame.height() * 2 >= available.height());
 }
 
 void HelpTest::programStartsTheViewerAndClosesIt()

@@ -607,19 +607,27 @@ expect_status 1
 expect_file prog.for "$fixed_before"
 finish_road prog.for
 
+# Save in the same question does what OK does.
+write_fixed
+road "a change, then Escape: Save writes as OK" prog.for 2 7 \
+    'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Escape' 'window:^Quillmark$' 'key:alt+s'
+expect_status 0
+expect_file prog.for "$(fixed_with '1X, I8, F7.2')"
+finish_road prog.for
+
 write_fixed
 road "New Field: a custom descriptor after the first field" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3X' 'key:alt+a' "$main" 'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
 finish_road prog.for
 
-# A custom text that is no descriptor: the message comes over the dialog,
-# which stays open with the text selected, so that typing replaces it.
+# A custom text that is no descriptor: the dialog stays open and says why,
+# with the text selected, so that typing replaces it.
 write_fixed
 road "New Field: a refused custom text keeps the dialog" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3(I5' 'key:alt+a' 'window:^Quillmark$' \
-    'key:Escape' 'window:^New Field$' 'type:3X' 'key:alt+a' "$main" 'key:Return'
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3(I5' 'key:alt+a' 'type:3X' 'key:alt+a' "$main" \
+    'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I5, F7.2')"
 finish_road prog.for
@@ -641,7 +649,7 @@ finish_road prog.for
 # the window stays; Escape closes the message, Escape again cancels.
 write_fixed
 road "New Field: an unbalanced statement is not written" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:2(' 'key:alt+a' "$main" 'key:Return' \
     'window:^Quillmark$' 'key:Escape' "$main" 'key:Escape' 'window:^Quillmark$' 'key:alt+d'
 expect_status 1
 expect_file prog.for "$fixed_before"
@@ -663,7 +671,7 @@ finish_road prog.for
 road_own_focus=1
 write_fixed
 road "the window takes the keyboard when shown and after New Field" prog.for 2 7 \
-    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'key:Tab' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
+    'key:alt+n' 'window:^New Field$' 'key:alt+c' 'type:3X' 'key:alt+a' 'focused:^Quillmark - ' \
     'key:ctrl+Right' 'key:BackSpace' 'type:8' 'key:Return'
 expect_status 0
 expect_file prog.for "$(fixed_with '1X, 3X, I8, F7.2')"
@@ -735,8 +743,9 @@ fi
 # The two settings from the context menu, by keys: the Menu key opens it
 # over the field being edited, K checks "Keep Layout on OK", and OK then
 # changes only the line of the field retyped. The setting is stored: the
-# next start keeps the layout too, and S there switches the samples to the
-# compiler's, which is stored as well.
+# next start keeps the layout too, and S there (in the menu Shift+F10 opens,
+# as the Menu key does) switches the samples to the compiler's, which is
+# stored as well.
 export XDG_CONFIG_HOME="$work/config"
 # (The x keeps the last line end from the command substitution.)
 layout_with() {
@@ -756,7 +765,7 @@ expect_layout I8
 expect_stored keepLayout=true
 finish_road layout.for
 road "the stored setting holds at the next start" layout.for 2 7 \
-    'key:Menu' 'key:s' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:5' 'key:Return'
+    'key:shift+F10' 'key:s' "$main" 'key:ctrl+Right' 'key:BackSpace' 'type:5' 'key:Return'
 expect_status 0
 expect_layout I5
 expect_stored exact=true

@@ -51,11 +51,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // context menu; the words of the status line and the buttons' tooltips;
     // the question before discarding a change and its two buttons; the file
     // without a statement to open and the seven texts of the statement
-    // picker; the reason a name that is no regular file cannot be opened.
+    // picker; the reason a name that is no regular file cannot be opened; the
+    // question's Save button.
     int nCount = 0;
     for (int id = -5; id <= 300; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 178);
+    EXPECT_EQ(nCount, 179);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);

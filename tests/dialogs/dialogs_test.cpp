@@ -140,13 +140,12 @@ void DialogsTest::newFieldIsDrivenByItsKeys()
     dialog.OnInitDialog();
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    // Alt+C chooses Custom (a mnemonic clicks its button a moment later);
-    // Tab goes on to its box.
+    // Alt+C chooses Custom (a mnemonic clicks its button a moment later)
+    // and puts the keyboard in its box, so that typing goes there.
     Press(&dialog, Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(dialog.TypeButton(TYPE_CUSTOM)->isChecked());
-    Press(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), dialog.CustomBox());
-    QTest::keyClicks(dialog.CustomBox(), "3X");
+    QTRY_COMPARE(QApplication::focusWidget(), dialog.CustomBox());
+    QTest::keyClicks(QApplication::focusWidget(), "3X");
     // Alt+I chooses Integer, Alt+A inserts after.
     Press(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
     QTRY_VERIFY(dialog.TypeButton(TYPE_INTEGER)->isChecked());
@@ -155,6 +154,18 @@ void DialogsTest::newFieldIsDrivenByItsKeys()
     QTRY_COMPARE(dialog.result(), int(IDC_INSERT_AFTER));
     QCOMPARE(dialog.m_nType, int(TYPE_INTEGER));
     QCOMPARE(dialog.m_strCustom, std::string("3X"));
+
+    // A click on Custom does the same; a text already there is selected.
+    CNewFieldDlg clicked(&owner.window);
+    clicked.m_nType = TYPE_STRING;
+    clicked.m_strCustom = "2(I3)";
+    clicked.OnInitDialog();
+    clicked.show();
+    QVERIFY(QTest::qWaitForWindowActive(&clicked));
+    QTest::mouseClick(clicked.TypeButton(TYPE_CUSTOM), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), clicked.CustomBox());
+    QCOMPARE(clicked.CustomBox()->selectedText(), QString("2(I3)"));
+    clicked.reject();
 
     // Enter presses Insert Before, Escape cancels.
     CNewFieldDlg again(&owner.window);

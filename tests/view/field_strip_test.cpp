@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 #include <cstring>
 #include <memory>
@@ -405,6 +406,27 @@ void FieldStripTest::laysOutWhatFitsAndCountsTheFirstFieldAsFitting()
     QCOMPARE(all.pStrip->LastSample(), 2);
     for (int i = 0; i < 3; ++i)
         QVERIFY(all.pStrip->TextCell(i)->IsVisible() && all.pStrip->SampleCell(i)->IsVisible());
+    // Every field shows: no scroll bar, and neither it nor the wheel scrolls;
+    // its room stays, blank under the strip's bottom line.
+    QVERIFY(!all.pStrip->Overflows());
+    QVERIFY(!all.pStrip->ScrollBar()->isVisible());
+    all.pStrip->OnHScroll(SB_LINERIGHT, 0);
+    QWheelEvent wheel(QPointF(5, 5), all.pStrip->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(all.pStrip, &wheel);
+    QCOMPARE(all.pStrip->First(), 0);
+    const QImage foot = all.Picture();
+    QCOMPARE(qGray(foot.pixel(all.pStrip->width() / 2, all.pStrip->height() - 1)), 0);
+    QVERIFY(qGray(foot.pixel(all.pStrip->width() / 2, all.pStrip->ClientRect().height() - 1)) > 128);
+    // A field typed wider than the rest of the strip brings it out.
+    all.Type(("'" + std::string(120, 'w') + "'").c_str());
+    all.Picture();
+    QVERIFY(all.pStrip->Overflows());
+    QVERIFY(all.pStrip->ScrollBar()->isVisible());
+    all.SelectAll();
+    all.Type("I5");
+    all.Picture();
+    QVERIFY(!all.pStrip->ScrollBar()->isVisible());
 
     // A field wider than the strip still counts as the last visible one when
     // it is the first; the rows stop at different fields.
@@ -417,6 +439,7 @@ void FieldStripTest::laysOutWhatFitsAndCountsTheFirstFieldAsFitting()
     // The row that still fits goes on; past both, cells are hidden.
     QVERIFY(strip.SampleCell(strip.LastText())->IsVisible());
     QVERIFY(!strip.TextCell(39)->IsVisible() && !strip.SampleCell(39)->IsVisible());
+    QVERIFY(strip.ScrollBar()->isVisible());
     strip.OnHScroll(SB_LINERIGHT, 0);
     QCOMPARE(strip.First(), 1);
     QCOMPARE(strip.LastSample(), 1);
@@ -655,6 +678,8 @@ void FieldStripTest::theRulerCountsColumnsOfTheRecord()
     std::vector<std::string> strTexts;
     for (const QString& strText : texts)
         strTexts.push_back(strText.toStdString());
+    if (first > 0)  // more fields after them, so that there is somewhere to scroll
+        strTexts.insert(strTexts.end(), 100, "1X");
     SStrip s(strTexts);
     s.pStrip->OnHScroll(SB_THUMBPOSITION, first);
     const QImage image = s.Picture();
