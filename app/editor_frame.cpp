@@ -204,9 +204,10 @@ void CEditorFrame::LayOutControls()
     pColumn->addWidget(m_pStrip->Frame());
     m_pStatus->setMinimumHeight(m_nStatusHeight);
     pColumn->addWidget(m_pStatus);
-    // Two groups a character apart inside, as far apart as the width allows.
+    // Two groups a character apart inside, at least two apart from each
+    // other and as far apart as the width allows.
     auto* pButtons = new QHBoxLayout;
-    pButtons->setSpacing(0);
+    pButtons->setSpacing(2 * m_nCharWidth);
     QHBoxLayout* pGroup = nullptr;
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
         if (nRow == kStripRow + 1 || nRow == kOkRow) {
