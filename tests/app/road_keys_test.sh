@@ -715,6 +715,7 @@ else
         grep -q '^1	frame	Quillmark - ' "$work/a11y-tree" || fail "the window is not a frame to assistive technology"
         grep -q '^2	frame	' "$work/a11y-tree" && fail "the border around the statement is an object of its own"
         grep -q '	scroll bar	Fields	' "$work/a11y-tree" || fail "the scroll bar has no name"
+        grep -q '^2	push button[^	]*	Settings	' "$work/a11y-tree" || fail "the Settings button is not listed"
         grep -q '	text	Field 3 of 5, sample row	descriptor 4X, sample 4 blanks, columns 8 to 11$' "$work/a11y-tree" ||
             fail "the editor on 4X's sample is not described as expected:"
         ((road_failed)) && sed 's/^/    /' "$work/a11y-tree"
