@@ -323,6 +323,11 @@ bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementReq
             site.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";
             bLineEndKnown = true;
         }
+        // In fixed form no line before the statement's own is looked at
+        // again here: once the line end is known they are passed over
+        // without being copied out of the buffer.
+        if (bLineEndKnown && site.m_bFixedForm && nReads < request.nLine - 1)
+            nReads += reader.CopyLines(request.nLine - 1 - nReads, [](const char*, std::size_t) { return true; });
     }
     if (reader.Failed() || nReads < request.nLine) {
         const std::string strLine = request.strLineDigits.empty() ? std::to_string(request.nLine)

@@ -525,3 +525,40 @@ TEST_F(SourceTest, AnAmpersandThatNoLineFollowsContinuesNothing)
         EXPECT_EQ(Contents(), pszText);
     }
 }
+
+// Every line of a fixed-form file is found where it stands, whatever comes
+// before it: with "\n" or "\r\n" line ends, with or without a final line end,
+// the line one past the last is not there, and each FORMAT statement opens
+// at its own offset with its own fields.
+TEST_F(SourceTest, EveryLineIsFoundAtItsOffset)
+{
+    for (const std::string strEnd : {"\n", "\r\n"}) {
+        for (const bool bFinalEnd : {true, false}) {
+            std::string strFile;
+            std::vector<long long> offsets;
+            for (int i = 1; i <= 9; ++i) {
+                offsets.push_back(static_cast<long long>(strFile.size()));
+                strFile += i % 3 == 0 ? "   " + std::to_string(i) + "0 FORMAT(I" + std::to_string(i) + ")"
+                                      : "      X = 1";
+                if (i < 9 || bFinalEnd)
+                    strFile += strEnd;
+            }
+            for (long long nLine = 1; nLine <= 10; ++nLine) {
+                const int nResult = Locate("e.f", strFile, nLine, 7);
+                const std::string strWhere = "line " + std::to_string(nLine) + (bFinalEnd ? "" : ", no final end");
+                if (nLine == 10) {
+                    EXPECT_EQ(nResult, LOCATE_FAILED) << strWhere;
+                    EXPECT_NE(Message().find("Line 10 was not found"), std::string::npos) << Message();
+                } else if (nLine % 3 == 0) {
+                    ASSERT_EQ(nResult, LOCATE_FOUND) << strWhere;
+                    EXPECT_EQ(m_list.m_nFirstLineOffset, offsets[static_cast<std::size_t>(nLine - 1)]) << strWhere;
+                    EXPECT_EQ(Texts(m_list), std::vector<std::string>{"I" + std::to_string(nLine)}) << strWhere;
+                    EXPECT_EQ(m_list.m_strLineEnd, strEnd) << strWhere;
+                } else {
+                    EXPECT_NE(nResult, LOCATE_FOUND) << strWhere;
+                }
+                m_presenter.m_messages.clear();
+            }
+        }
+    }
+}
