@@ -70,6 +70,10 @@ new_root() {
     root=$(mktemp -d /var/tmp/quillmark-fresh.XXXXXX)
     roots+=("$root")
     tar -C "$root" -xf "$tarball"
+    # mktemp made the folder (and so the base's "/") readable by root
+    # alone; a fresh machine's "/" is open to every user, as tests that run
+    # the programs as another user need.
+    chmod 0755 "$root"
     mount -t proc proc "$root/proc"
     mounted+=("$root/proc")
     rbind /sys "$root/sys"
