@@ -26,8 +26,16 @@ fi
 
 if [ $# -gt 0 ]; then
     files=("$@")
-else
+elif git rev-parse --is-inside-work-tree > /dev/null 2>&1; then
     mapfile -t files < <(git ls-files '*.cpp' '*.h')
+else
+    # Not a git checkout (or no git): the sources in the tree, build trees left out.
+    mapfile -t files < <(find . \( -name 'build*' -o -name '.git' \) -prune -o \
+        -type f \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | sort)
+fi
+if [ ${#files[@]} -eq 0 ]; then
+    echo "format_check.sh: no C++ files found to check" >&2
+    exit 2
 fi
 
 differ=0
