@@ -176,6 +176,10 @@ enum StringId : int {
     IDS_TITLE_TABLE_STRICT = 179,
     IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
     IDS_BUTTON_SAVE = 181,
+    IDS_SAVED_BEFORE_SIGNAL = 300,
+    IDS_INTERRUPTED_SAVE_PUT_BACK = 301,
+    IDS_INTERRUPTED_SAVE_NOT_PUT_BACK = 302,
+    IDS_INTERRUPTED_SAVE_REMOVED = 303,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.
