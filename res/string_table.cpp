@@ -217,8 +217,10 @@ constexpr SStringEntry kStrings[] = {
     {300, "%s was saved before a signal ended the program"},
     // What a save that was cut short (the program killed, the machine
     // stopped) left beside the file, found by the next program to open it.
-    {301, "An earlier save of \"%s\" was cut short; the file holds its contents from before that save again (kept in %s until now)"},
-    {302, "An earlier save of \"%s\" was cut short, and its contents from before that save could not be put back\n%s\nThey are kept in %s."},
+    {301, "An earlier save of \"%s\" was cut short; the file holds its contents from before that save again (kept in "
+          "%s until now)"},
+    {302, "An earlier save of \"%s\" was cut short, and its contents from before that save could not be put "
+          "back\n%s\nThey are kept in %s."},
     {303, "Removed %s, left by a save of \"%s\" that was cut short"},
 };
 
