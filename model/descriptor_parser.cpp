@@ -58,6 +58,12 @@ STokens ReadTokens(std::string_view text)
             break;
         default: break;
         }
+        // Blanks are no separator between digits: "1 0" is ten.
+        if (token.kind == TOKEN_NUMBER && !out.tokens.empty() && out.tokens.back().kind == TOKEN_NUMBER) {
+            out.tokens.back().nLength = token.End() - out.tokens.back().nOffset;
+            bBlankAfterCount = false;
+            continue;
+        }
         if (bBlankAfterCount && token.kind != TOKEN_OPEN)
             out.bCountThenBlank = true;
         const bool bCountToken = token.kind == TOKEN_NUMBER || token.kind == TOKEN_SIGN;

@@ -150,12 +150,16 @@ long long CDescriptorTable::MaxRepeatCount() const
 long long RepeatCountValue(const std::string& digits)
 {
     long long nValue = 0;
+    bool bDigits = false;
     for (char c : digits) {
+        if (IsBlank(c))
+            continue;  // insignificant between digits: "1 0" is ten
+        bDigits = true;
         if (!IsDigit(c))
             return -1;
         nValue = nValue * 10 + (c - '0');
         if (nValue > INT_MAX)
             return -1;
     }
-    return digits.empty() ? -1 : nValue;
+    return bDigits ? nValue : -1;
 }

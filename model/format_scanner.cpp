@@ -240,23 +240,37 @@ std::string ConstantContent(std::string_view token, char chQuote, bool bContinue
     return out;
 }
 
+namespace {
+
+// Blanks (and line ends) are insignificant between the digits of a count.
+std::string WithoutBlanks(std::string_view text)
+{
+    std::string out;
+    for (const char c : text)
+        if (!IsBlank(c))
+            out += c;
+    return out;
+}
+
+}  // namespace
+
 int CountValue(std::string_view digits)
 {
     // At most five characters: a decimal conversion in the manner of atoi.
-    return digits.size() >= 6 ? INT_MAX : static_cast<int>(WideCountValue(digits));
+    const std::string packed = WithoutBlanks(digits);
+    return packed.size() >= 6 ? INT_MAX : static_cast<int>(WideCountValue(packed));
 }
 
 long long WideCountValue(std::string_view digits)
 {
     constexpr long long kTooLarge = static_cast<long long>(INT_MAX) + 1;
+    const std::string packed = WithoutBlanks(digits);
     std::size_t i = 0;
-    while (i < digits.size() && IsBlank(digits[i]))
-        ++i;
     long long nSign = 1;
-    if (i < digits.size() && (digits[i] == '+' || digits[i] == '-'))
-        nSign = digits[i++] == '-' ? -1 : 1;
+    if (i < packed.size() && (packed[i] == '+' || packed[i] == '-'))
+        nSign = packed[i++] == '-' ? -1 : 1;
     long long nValue = 0;
-    while (i < digits.size() && IsDigit(digits[i]))
-        nValue = std::min(nValue * 10 + (digits[i++] - '0'), kTooLarge);
+    while (i < packed.size() && IsDigit(packed[i]))
+        nValue = std::min(nValue * 10 + (packed[i++] - '0'), kTooLarge);
     return nSign * nValue;
 }

@@ -116,8 +116,8 @@ bool IsLayoutToken(FormatTokenKind kind);
 std::string ConstantContent(std::string_view token, char chQuote, bool bContinued, bool bOpen);
 
 // The value of a count of at most five characters (a decimal conversion:
-// leading blanks, a sign, the leading digits); 2147483647 for a count of six
-// characters or more.
+// a sign, the leading digits; blanks anywhere are insignificant, as "1 0"
+// is ten); 2147483647 for a count of six characters or more.
 int CountValue(std::string_view digits);
 
 // The same conversion for a count of any length; a value above 2147483647

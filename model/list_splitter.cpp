@@ -205,8 +205,19 @@ private:
     bool CountItem(std::size_t& k, std::size_t& nStart, int nDepth, State& state)
     {
         const std::size_t kStart = k;
-        while (Tok(k).kind == TOKEN_NUMBER || Tok(k).kind == TOKEN_SIGN)
-            ++k;
+        for (;;) {
+            if (Tok(k).kind == TOKEN_NUMBER || Tok(k).kind == TOKEN_SIGN) {
+                ++k;
+                continue;
+            }
+            // Blanks are no separator between digits: "1 0X" is 10X.
+            std::size_t j = k;
+            while (Tok(j).kind == TOKEN_BLANK || Tok(j).kind == TOKEN_LINE_END)
+                ++j;
+            if (j == k || Tok(j).kind != TOKEN_NUMBER || Tok(k - 1).kind != TOKEN_NUMBER)
+                break;
+            k = j;
+        }
         const SFormatToken& t = Tok(k);
         const bool bScale = t.kind == TOKEN_LETTERS && t.nLength == 1 &&
                             (m_text[t.nOffset] == 'P' || m_text[t.nOffset] == 'p');

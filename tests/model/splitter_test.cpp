@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "model_helpers.h"
 
@@ -55,6 +56,37 @@ INSTANTIATE_TEST_SUITE_P(
         SSplitCase{"(4H)(,/,I2)\n", {"4H)(,/", "I2"}, "\n"}, SSplitCase{"(0H,I5)\n", {"0H", "I5"}, "\n"},
         SSplitCase{"(3Hab  , 1X\n   )\n", {"3Hab ", "1X"}, "\n"}, SSplitCase{"('')\n", {"''"}, "\n"},
         SSplitCase{"(I5)", {"I5"}, ""}));
+
+// Blanks and line ends are insignificant between the digits of a count, a
+// width or a digit count, as gfortran reads them: each list reads as the
+// same list written without them, field by field, sample for sample (the
+// texts keep their blanks).
+TEST(Split, BlanksBetweenDigitsAreInsignificant)
+{
+    const std::pair<const char*, const char*> kLists[] = {
+        {"(I 1 0)", "(I10)"},
+        {"(1 0X, I2)", "(10X, I2)"},
+        {"(T 1 0, I3)", "(T10, I3)"},
+        {"(E 1 2 . 4 E 3)", "(E12.4E3)"},
+        {"(I1 0)", "(I10)"},
+        {"(I1\n0)", "(I10)"},
+        {"(1 0 (I3))", "(10(I3))"},
+        {"(2 0 1X, I3)", "(201X, I3)"},
+        {"(F 9 . 4, 1 2A)", "(F9.4, 12A)"},
+    };
+    for (const auto& [pszSpaced, pszPacked] : kLists) {
+        SCOPED_TRACE(pszSpaced);
+        CDescriptorList spaced(TestTable()), packed(TestTable());
+        ASSERT_TRUE(spaced.Split(pszSpaced, nullptr).Ok());
+        ASSERT_TRUE(packed.Split(pszPacked, nullptr).Ok());
+        ASSERT_EQ(spaced.size(), packed.size());
+        for (int i = 0; i < spaced.size(); ++i) {
+            EXPECT_EQ(spaced.At(i).Kind(), packed.At(i).Kind()) << "field " << i;
+            EXPECT_EQ(spaced.At(i).Sample(), packed.At(i).Sample()) << "field " << i;
+            EXPECT_EQ(spaced.At(i).Repeat(), packed.At(i).Repeat()) << "field " << i;
+        }
+    }
+}
 
 struct SFailCase {
     const char* text;
