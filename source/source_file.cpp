@@ -109,6 +109,9 @@ bool CLineReader::Open(const std::string& path)
     m_nBufferStart = 0;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
+    m_bAtStart = true;
+    m_bByteOrderMark = false;
+    Fill();  // so that Offset() stands past a byte-order mark from the start
     return true;
 }
 
@@ -121,6 +124,9 @@ void CLineReader::OpenText(std::string text)
     m_nBufferStart = 0;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
+    m_bAtStart = true;
+    m_bByteOrderMark = false;
+    Fill();
 }
 
 bool CLineReader::Fill()
@@ -133,13 +139,29 @@ bool CLineReader::Fill()
         m_nLength = std::min(kBufferSize, m_strText.size() - m_nTextRead);
         std::memcpy(m_pBuffer.get(), m_strText.data() + m_nTextRead, m_nLength);
         m_nTextRead += m_nLength;
+        PassByteOrderMark();
         return m_nLength > 0;
     }
     m_nPos = 0;
     m_nLength = std::fread(m_pBuffer.get(), 1, kBufferSize, m_pFile.get());
     if (m_nLength < kBufferSize && std::ferror(m_pFile.get()) != 0 && m_nError == 0)
         m_nError = errno;
+    PassByteOrderMark();
     return m_nLength > 0;
+}
+
+// A UTF-8 byte-order mark before line 1 (editors on Windows write one) is
+// no part of the line: gfortran passes over it.
+void CLineReader::PassByteOrderMark()
+{
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (!m_bAtStart)
+        return;
+    m_bAtStart = false;
+    if (m_nLength >= kMark.size() && std::string_view(m_pBuffer.get(), kMark.size()) == kMark) {
+        m_nPos = kMark.size();
+        m_bByteOrderMark = true;
+    }
 }
 
 #if !defined(_WIN32)
@@ -157,6 +179,7 @@ bool CLineReader::SkipTo(long long nOffset)
     m_nBufferStart = nOffset;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
+    m_bAtStart = nOffset == 0;
     return true;
 }
 #endif

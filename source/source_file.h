@@ -90,6 +90,10 @@ public:
         return !m_bEnd && (ReadSourceLine(line) == 1 || !line.empty() || !m_strLineEnd.empty());
     }
 
+    // Whether the file begins with a UTF-8 byte-order mark. It is passed
+    // over, as no part of line 1, and stands before line 1's offset.
+    bool SkippedByteOrderMark() const { return m_bByteOrderMark; }
+
     // The line end of the line just read: "\n", "\r\n", or "" at the end.
     const std::string& LineEnd() const { return m_strLineEnd; }
 
@@ -122,6 +126,7 @@ public:
 
 private:
     bool Fill();
+    void PassByteOrderMark();
 
     struct SFileCloser {
         void operator()(std::FILE* p) const { std::fclose(p); }
@@ -134,6 +139,8 @@ private:
     std::size_t m_nPos = 0;
     std::size_t m_nLength = 0;
     bool m_bEnd = false;
+    bool m_bAtStart = false;  // nothing has been read since Open
+    bool m_bByteOrderMark = false;
     int m_nError = 0;
     std::string m_strLineEnd;
 };

@@ -406,6 +406,8 @@ AttemptResult CopyLinesBefore(const CStatementSite& site, CLineReader& reader, C
     }
 #endif
     auto sink = [&writer](const char* p, std::size_t n) { return writer.Write(p, n); };
+    if (reader.SkippedByteOrderMark() && !writer.Write("\xEF\xBB\xBF"))
+        return ATTEMPT_TARGET_FAILED;
     const long long nBefore = static_cast<long long>(site.m_nFirstLine) - 1;
     const long long nCopied = reader.CopyLines(nBefore, sink);
     if (nCopied < 0)

@@ -71,6 +71,8 @@ const SFollowCase kFollowCases[] = {
     {"a namelist", "a.f", "      PROGRAM P\n      WRITE (6, NML=G) \n  100 FORMAT (I5)\n      END\n", 2, 7, 0, nullptr},
     {"an array element assigned", "a.f", "      PROGRAM P\n      WRITE(6, 100) = 1\n  100 FORMAT (I5)\n      END\n", 2,
      7, 0, nullptr},
+    {"a byte-order mark before line 1", "a.f", "\xEF\xBB\xBF  100 FORMAT (I5)\n      WRITE (6, 100) X\n      END\n", 2,
+     7, 1, "I5"},
     {"the format string is its own", "a.f",
      "      PROGRAM P\n      WRITE (6, '(I4)') N\n  100 FORMAT (I5)\n      END\n", 2, 18, 2, "I4"},
 };
@@ -116,6 +118,19 @@ TEST_F(SourceTest, FollowedLabelWritesTheFormatStatement)
     ASSERT_TRUE(m_list.SetText(0, "I7"));
     ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
     EXPECT_EQ(Contents(), "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I7)\n      END\n");
+}
+
+// A byte-order mark before the statement on line 1 is kept on save.
+TEST_F(SourceTest, AByteOrderMarkBeforeLineOneIsKept)
+{
+    const std::string text = "\xEF\xBB\xBF  100 FORMAT (I5)\n      WRITE (6, 100) X\n      END\n";
+    m_strFile = m_dir.Write("b.f", text);
+    SStatementRequest request{m_strFile, 1, 7};
+    ASSERT_TRUE(OpenStatement(request, m_list, m_list.Site(), m_presenter).Ok());
+    EXPECT_EQ(m_list.m_strHead, "  100 FORMAT ");
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
+    EXPECT_EQ(Contents(), "\xEF\xBB\xBF  100 FORMAT (I7)\n      WRITE (6, 100) X\n      END\n");
 }
 
 // The format an I/O statement's text names: the label's value, or the
@@ -218,6 +233,8 @@ TEST_F(SourceTest, IndexListsWhatOpens)
         {"index.f90", kIndexedFree, {{3, 7, 0, true, "(I5)"}, {6, 8, 0, true, "(A, I2)"}, {8, 14, 0, true, "(F4.1)"}}},
         // A carriage return of its own at the end of a line: that statement
         // cannot be edited, and is not listed; CR LF line ends are line ends.
+        // A UTF-8 byte-order mark is no part of line 1.
+        {"bom.f", "\xEF\xBB\xBF   10 FORMAT (I3)\n      PRINT 10, 1\n", {{1, 7, 10, false, "(I3)"}}},
         {"cr.f",
          "   10 FORMAT (I3)\r\r\n   20 FORMAT (I4)\r\n      PRINT '(A)', 'x'\r\n",
          {{2, 7, 20, false, "(I4)"}, {3, 14, 0, true, "(A)"}}},
