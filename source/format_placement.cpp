@@ -330,9 +330,17 @@ SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long lo
             // The statement the cursor is in, when several share the line.
             const std::vector<SIoFormat> formats = ReadIoFormats(statement.text);
             const long long nCursor = nColumn - 1 - static_cast<long long>(statement.TextStart());
+            const SIoFormat* pChosen = nullptr;
             for (const SIoFormat& format : formats)
-                if (found.nLabel == 0 || static_cast<long long>(format.nOffset) <= nCursor)
-                    found.nLabel = format.kind == IO_FORMAT_LABEL ? format.nLabel : -1;
+                if (pChosen == nullptr || static_cast<long long>(format.nStatement) <= nCursor)
+                    pChosen = &format;
+            if (pChosen != nullptr && pChosen->kind != IO_FORMAT_LABEL) {
+                // A format string: the constant itself opens.
+                found.nLabel = -1;
+                statement.PlaceOf(pChosen->nOffset + 1, found.nFormatLine, found.nFormatColumn);
+                return found;
+            }
+            found.nLabel = pChosen != nullptr ? pChosen->nLabel : 0;
             if (found.nLabel <= 0) {
                 found.nLabel = 0;
                 return found;

@@ -20,8 +20,9 @@ bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm);
 // FORMAT statement with that label in the same scoping unit (0 when there is
 // none). Labels compare as numbers (0100 is 100).
 struct SLabelledFormat {
-    int nLabel = 0;
+    int nLabel = 0;  // -1: the statement's format is a character constant
     long long nFormatLine = 0;
+    long long nFormatColumn = 1;  // a constant: the column just inside its quote
 };
 
 // Reads the file from the reader's first line, a statement at a time, and

@@ -173,8 +173,10 @@ std::vector<SIoFormat> ReadIoFormats(std::string_view text)
     std::vector<SIoFormat> formats;
     for (const Tokens& tokens : StatementTokens(text)) {
         SIoFormat format;
-        if (StatementFormat(tokens, format))
+        if (StatementFormat(tokens, format)) {
+            format.nStatement = tokens.front().nOffset;
             formats.push_back(format);
+        }
     }
     return formats;
 }

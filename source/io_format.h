@@ -15,8 +15,9 @@ enum IoFormatKind : int {
 
 struct SIoFormat {
     IoFormatKind kind = IO_FORMAT_LABEL;
-    int nLabel = 0;           // IO_FORMAT_LABEL: its value (0100 is 100)
-    std::size_t nOffset = 0;  // where the format starts in the text (a constant: its opening quote)
+    int nLabel = 0;              // IO_FORMAT_LABEL: its value (0100 is 100)
+    std::size_t nOffset = 0;     // where the format starts in the text (a constant: its opening quote)
+    std::size_t nStatement = 0;  // where its statement starts (after a ";" that ends another)
 };
 
 // The formats of the READ, WRITE and PRINT statements in a statement's text

@@ -21,7 +21,8 @@ int ClampToInt(long long n)
 }
 
 // The opening quote of the constant the cursor is in or after: the latest
-// one that opens a constant before the cursor column.
+// one that opens a constant before the cursor column, in the statement the
+// cursor is in (a ";" ends one).
 std::size_t FindOpeningQuote(const std::string& line, long long column)
 {
     if (column <= 0)
@@ -32,6 +33,8 @@ std::size_t FindOpeningQuote(const std::string& line, long long column)
     for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END; t = scanner.NextToken()) {
         if (t.kind == TOKEN_CONSTANT)
             nOpening = t.nOffset;
+        else if (t.kind == TOKEN_PUNCT && line[t.nOffset] == ';')
+            nOpening = std::string::npos;
         else if (t.kind == TOKEN_COMMENT)
             break;
     }

@@ -40,7 +40,7 @@ LocateResult LocateLabelledFormat(const SStatementRequest& request, CDescriptorL
         return LOCATE_NO_LIST;
     SStatementRequest formatRequest = request;
     formatRequest.nLine = format.nFormatLine;
-    formatRequest.nColumn = 1;
+    formatRequest.nColumn = format.nFormatColumn;
     CAlreadyAgreed agreed(questions);
     return LocateStatement(formatRequest, list, site, agreed, result);
 }
