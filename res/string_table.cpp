@@ -222,6 +222,10 @@ constexpr SStringEntry kStrings[] = {
     {302, "An earlier save of \"%s\" was cut short, and its contents from before that save could not be put "
           "back\n%s\nThey are kept in %s."},
     {303, "Removed %s, left by a save of \"%s\" that was cut short"},
+    // A READ, WRITE or PRINT whose label names no FORMAT statement.
+    {320, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit has that label"},
+    {321, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit, nor of the files it includes "
+          "(%s), has that label"},
 };
 
 }  // namespace

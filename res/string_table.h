@@ -180,6 +180,8 @@ enum StringId : int {
     IDS_INTERRUPTED_SAVE_PUT_BACK = 301,
     IDS_INTERRUPTED_SAVE_NOT_PUT_BACK = 302,
     IDS_INTERRUPTED_SAVE_REMOVED = 303,
+    IDS_LABEL_NOT_FOUND = 320,
+    IDS_LABEL_NOT_FOUND_INCLUDED = 321,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

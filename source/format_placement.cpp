@@ -302,8 +302,44 @@ bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm)
     return false;
 }
 
+namespace {
+
+// The file an INCLUDE line names ("INCLUDE 'file'"); empty for another
+// statement.
+std::string IncludedName(const std::string& text)
+{
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos || text.size() - i < 8)
+        return std::string();
+    for (const char c : std::string_view("include"))
+        if (ToLower(text[i++]) != c)
+            return std::string();
+    i = text.find_first_not_of(" \t", i);
+    if (i == std::string::npos || (text[i] != '\'' && text[i] != '"'))
+        return std::string();
+    const std::size_t nClose = text.find(text[i], i + 1);
+    return nClose == std::string::npos ? std::string() : text.substr(i + 1, nClose - i - 1);
+}
+
+}  // namespace
+
+long long FindFormatLabelIn(CLineReader& reader, int nLabel, int bFixedForm)
+{
+    CStatementStream stream(reader, bFixedForm);
+    SSourceStatement statement;
+    while (stream.Next(statement))
+        if (FormatStatementLabel(statement, bFixedForm) == nLabel)
+            return statement.nLine;
+    return 0;
+}
+
 SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long long nColumn, int bFixedForm)
 {
+    struct SInclude {
+        long long nScope;
+        std::string name;
+    };
+    std::vector<SInclude> includes;
     struct SCandidate {
         int nLabel;
         long long nScope;
@@ -318,6 +354,8 @@ SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long lo
     while (stream.Next(statement)) {
         for (const std::string& text : StatementsOf(statement.text))
             units.Statement(text);
+        if (std::string name = IncludedName(statement.text); !name.empty())
+            includes.push_back({units.Scope(), std::move(name)});
         const int nFormatLabel = FormatStatementLabel(statement, bFixedForm);
         if (nScope < 0 && statement.nLine < nLine) {
             if (nFormatLabel != 0)
@@ -359,5 +397,8 @@ SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long lo
             return found;
         }
     }
+    for (SInclude& include : includes)
+        if (include.nScope == nScope)
+            found.arrIncludes.push_back(std::move(include.name));
     return found;
 }

@@ -5,6 +5,9 @@
 // the compiler rejects it, and the file that compiled before no longer would.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "source_file.h"
 
 // Whether a FORMAT statement may stand at line nLine, read from the reader
@@ -23,7 +26,14 @@ struct SLabelledFormat {
     int nLabel = 0;  // -1: the statement's format is a character constant
     long long nFormatLine = 0;
     long long nFormatColumn = 1;  // a constant: the column just inside its quote
+    // Not found: the files the statement's scoping unit INCLUDEs, by the
+    // names they are given, where a FORMAT statement may stand too.
+    std::vector<std::string> arrIncludes;
 };
+
+// The FORMAT statement labelled nLabel in a file that is brought in by an
+// INCLUDE line: its line, or 0 when none stands there.
+long long FindFormatLabelIn(CLineReader& reader, int nLabel, int bFixedForm);
 
 // Reads the file from the reader's first line, a statement at a time, and
 // follows the program units as FormatMayStandAt does: the scoping unit of a

@@ -1,5 +1,7 @@
 #include "statement_session.h"
 
+#include <filesystem>
+
 #include "file_messages.h"
 #include "format_placement.h"
 #include "safe_file_writer.h"
@@ -23,6 +25,38 @@ private:
     IStatementQuestions& m_questions;
 };
 
+// A label that names no FORMAT statement in its scoping unit: the files the
+// unit INCLUDEs, found beside the file, may hold it, and it opens there.
+// Else the result says which label was looked for, and where.
+LocateResult LocateIncludedFormat(const SStatementRequest& request, const SLabelledFormat& format, int bFixedForm,
+                                  CDescriptorList& list, CStatementSite& site, IStatementQuestions& questions,
+                                  CResult& result)
+{
+    const std::filesystem::path directory = std::filesystem::path(request.strFile).parent_path();
+    std::string strSearched;
+    for (const std::string& name : format.arrIncludes) {
+        const std::string path = (directory / name).string();
+        strSearched += (strSearched.empty() ? "" : ", ") + name;
+        CLineReader reader;
+        if (!reader.Open(path))
+            continue;
+        const long long nLine = FindFormatLabelIn(reader, format.nLabel, bFixedForm);
+        if (nLine == 0)
+            continue;
+        SStatementRequest included = request;
+        included.strFile = path;
+        included.nLine = nLine;
+        included.nColumn = 1;
+        included.form = bFixedForm != 0 ? SOURCE_FORM_FIXED : SOURCE_FORM_FREE;
+        CAlreadyAgreed agreed(questions);
+        return LocateStatement(included, list, site, agreed, result);
+    }
+    result = strSearched.empty()
+                 ? CResult(Message(IDS_LABEL_NOT_FOUND, request.nLine, format.nLabel))
+                 : CResult(Message(IDS_LABEL_NOT_FOUND_INCLUDED, request.nLine, format.nLabel, strSearched));
+    return LOCATE_FAILED;
+}
+
 // A READ, WRITE or PRINT whose format is a statement label: the FORMAT
 // statement with that label in the same scoping unit, located as if the
 // request had named its line. The file is read a second time for it, a
@@ -34,9 +68,13 @@ LocateResult LocateLabelledFormat(const SStatementRequest& request, CDescriptorL
     CLineReader reader;
     if (!reader.Open(request.strFile))
         return LOCATE_NO_LIST;
-    const SLabelledFormat format = FindLabelledFormat(reader, request.nLine, request.nColumn,
-                                                      IsFixedForm(request.strFile, request.form));
-    if (format.nFormatLine == 0 || reader.Failed())
+    const int bFixedForm = IsFixedForm(request.strFile, request.form);
+    const SLabelledFormat format = FindLabelledFormat(reader, request.nLine, request.nColumn, bFixedForm);
+    if (reader.Failed())
+        return LOCATE_NO_LIST;
+    if (format.nLabel > 0 && format.nFormatLine == 0)
+        return LocateIncludedFormat(request, format, bFixedForm, list, site, questions, result);
+    if (format.nFormatLine == 0)
         return LOCATE_NO_LIST;
     SStatementRequest formatRequest = request;
     formatRequest.nLine = format.nFormatLine;

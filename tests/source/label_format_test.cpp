@@ -20,6 +20,7 @@ struct SFollowCase {
     long long nColumn;  // the cursor
     long long nOpened;  // the first line of the statement opened; 0: none
     const char* pszFirst;
+    int nRefusal = IDS_NO_LIST;  // none opened: why
 };
 
 const SFollowCase kFollowCases[] = {
@@ -51,20 +52,18 @@ const SFollowCase kFollowCases[] = {
     {"free form PRINT", "a.f90", "program p\n100 format (es10.3)\n  print 100, x\nend program p\n", 3, 3, 2, "es10.3"},
     {"label in another program unit is not taken", "a.f",
      "      SUBROUTINE A\n  100 FORMAT (I1)\n      END\n      SUBROUTINE B\n      WRITE (6, 100) X\n      END\n", 5, 7,
-     0, nullptr},
+     0, nullptr, IDS_LABEL_NOT_FOUND},
     {"the unit's own FORMAT, not an earlier unit's", "a.f",
      "      SUBROUTINE A\n  100 FORMAT (I1)\n      END\n      SUBROUTINE B\n      WRITE (6, 100) X\n"
      "  100 FORMAT (I2)\n      END\n",
      5, 7, 6, "I2"},
     {"the host's label is not an internal procedure's", "a.f90",
      "program p\n100 format (i1)\ncontains\nsubroutine s\n  write (6, 100) 1\nend subroutine s\nend program p\n", 5, 3,
-     0, nullptr},
+     0, nullptr, IDS_LABEL_NOT_FOUND},
     {"an internal procedure's own FORMAT", "a.f90",
      "program p\n100 format (i1)\ncontains\nsubroutine s\n  write (6, 100) 1\n100 format (i2)\nend subroutine s\n"
      "end program p\n",
      5, 3, 6, "i2"},
-    {"no such label", "a.f", "      PROGRAM P\n      WRITE (6, 100) X\n  110 FORMAT (I5)\n      END\n", 2, 7, 0,
-     nullptr},
     {"list-directed", "a.f", "      PROGRAM P\n      WRITE (6, *) X\n  100 FORMAT (I5)\n      END\n", 2, 7, 0, nullptr},
     {"a variable format", "a.f", "      PROGRAM P\n      WRITE (6, F100) X\n  100 FORMAT (I5)\n      END\n", 2, 7, 0,
      nullptr},
@@ -100,7 +99,7 @@ TEST_P(FollowLabel, OpensTheFormatOfItsUnit)
     const CResult opened = OpenStatement(request, m_list, m_list.Site(), m_presenter);
     if (c.nOpened == 0) {
         ASSERT_FALSE(opened.Ok());
-        EXPECT_EQ(opened.StringId(), IDS_NO_LIST);
+        EXPECT_EQ(opened.StringId(), c.nRefusal);
         EXPECT_EQ(Contents(), c.pszText);
         return;
     }
@@ -128,6 +127,48 @@ TEST_F(SourceTest, FollowedLabelWritesTheFormatStatement)
     ASSERT_TRUE(m_list.SetText(0, "I7"));
     ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
     EXPECT_EQ(Contents(), "      PROGRAM P\n      WRITE (6, 100) X\n  100 FORMAT (I7)\n      END\n");
+}
+
+// A label that names no FORMAT statement of its unit: the files the unit
+// INCLUDEs (beside the file) are searched, and the FORMAT opens, and is
+// saved, where it stands; else the message names the label, the line and
+// where it was looked for.
+TEST_F(SourceTest, ALabelNotInItsUnitIsLookedForInTheFilesItIncludes)
+{
+    const std::string main = "      PROGRAM P\n      INCLUDE 'fmts.h'\n      WRITE (6, 100) X\n"
+                             "      WRITE (6, 300) X\n      END\n";
+    m_strFile = m_dir.Write("m.f", main);
+    const std::string strIncluded = m_dir.Write("fmts.h", "C     formats\n  100 FORMAT (I5)\n");
+    SStatementRequest request{m_strFile, 3, 7};
+    ASSERT_TRUE(OpenStatement(request, m_list, m_list.Site(), m_presenter).Ok());
+    EXPECT_EQ(m_list.m_strFileName, strIncluded);
+    EXPECT_EQ(m_list.m_nFirstLine, 2);
+    ASSERT_TRUE(m_list.SetText(0, "I7"));
+    ASSERT_EQ(CommitStatement(m_list, 0, 1), 1);
+    EXPECT_EQ(ReadWholeFile(strIncluded), "C     formats\n  100 FORMAT (I7)\n");
+    EXPECT_EQ(Contents(), main);
+
+    const struct {
+        const char* pszText;
+        int nId;
+        const char* pszWords;
+    } kMissing[] = {
+        {main.c_str(), IDS_LABEL_NOT_FOUND_INCLUDED,
+         "Line 4 names FORMAT label 300, but no FORMAT statement of "
+         "its program unit, nor of the files it includes (fmts.h)"},
+        {"      PROGRAM P\n      WRITE (6, 100) X\n      WRITE (6, 300) X\n  110 FORMAT (I5)\n      END\n",
+         IDS_LABEL_NOT_FOUND, "Line 3 names FORMAT label 300, but no FORMAT statement of its program unit has"},
+    };
+    for (const auto& c : kMissing) {
+        m_strFile = m_dir.Write("m.f", c.pszText);
+        CLocatedStatement located;
+        const CResult opened = OpenStatement({m_strFile, c.nId == IDS_LABEL_NOT_FOUND ? 3 : 4, 7}, located,
+                                             located.Site(), m_presenter);
+        ASSERT_FALSE(opened.Ok());
+        EXPECT_EQ(opened.StringId(), c.nId);
+        EXPECT_NE(MessageText(opened.Messages().front()).find(c.pszWords), std::string::npos)
+            << MessageText(opened.Messages().front());
+    }
 }
 
 // A byte-order mark before the statement on line 1 is kept on save.
