@@ -23,6 +23,7 @@
 
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
+#include "dialog_runner.h"
 #include "edit_history.h"
 #include "field_description.h"
 #include "field_edit.h"
@@ -455,16 +456,15 @@ void CEditorFrame::OnFormatStatement()
 
 void CEditorFrame::OnNewField()
 {
-    CNewFieldDlg dialog(this);
-    dialog.m_nType = TYPE_STRING;
+    CNewFieldDlg dialog(this, TYPE_STRING);
     // The dialog inserts the field itself: a refused text keeps it open and
     // says why.
     dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
         return InsertRefusalText(m_list.Table(), strText, m_pStrip->InsertField(strText, bAfter));
     };
-    const int nResult = dialog.DoModal();
+    const int nResult = RunDialog(dialog);
     ReturnToStatement();
-    if (nResult != IDCANCEL && dialog.m_nType == TYPE_STRING)
+    if (nResult == QDialog::Accepted && dialog.m_nType == TYPE_STRING)
         SelectConstantCharacters();
 }
 
@@ -489,11 +489,11 @@ void CEditorFrame::OnChangeValue()
 {
     std::string strText;
     m_list.GetText(m_pStrip->CurrentIndex(), strText);
-    CChangeValueDlg dialog(this, strText);
-    m_pStrip->GetFieldValue(dialog.m_strValue);
-    m_list.GetSample(m_pStrip->CurrentIndex(), dialog.m_strShown);
-    dialog.m_fieldArea = m_pStrip->CurrentFieldArea();
-    if (dialog.DoModal() == IDOK)
+    std::string strValue, strShown;
+    m_pStrip->GetFieldValue(strValue);
+    m_list.GetSample(m_pStrip->CurrentIndex(), strShown);
+    CChangeValueDlg dialog(this, strText, strValue, strShown, m_pStrip->CurrentFieldArea());
+    if (RunDialog(dialog) == QDialog::Accepted)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     ReturnToStatement();
 }

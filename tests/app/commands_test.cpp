@@ -275,7 +275,8 @@ void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
         QTest::keyClicks(dialog.CustomBox(), "3");
         QVERIFY(dialog.ReasonLabel()->isHidden());
         dialog.InsertBeforeButton()->click();
-        QCOMPARE(d.result(), int(IDC_INSERT_BEFORE));
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.m_bAfter);
     }};
     window.Command(CMD_NEW_FIELD);
     QCOMPARE(window.Texts(), (Texts{"I5", "F7.3", "F7.2", ")"}));
@@ -343,7 +344,7 @@ void CommandsTest::removeFieldKeepsOneAndMovesToTheNewLast()
     QCOMPARE(window.Texts(), (Texts{"I5"}));
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string("A Format statement must have at least one descriptor"));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION));
+    QCOMPARE(presenter.m_messages[0].style, kWarningMessage);
     window.VerifyBackOnTheStrip();
 }
 
@@ -402,7 +403,7 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
 
     CEditorApp app;
     CRecordingPresenter presenter;
-    presenter.m_answers = {IDYES, IDOK};  // show the read-only file; then save elsewhere
+    presenter.m_answers = {MessageAnswer::YES, MessageAnswer::OK};  // show the read-only file; then save elsewhere
     struct CChooser : ISaveAsDialog {
         std::string strChosen;
         std::string strProposed;

@@ -451,7 +451,7 @@ void FrameTest::okRefusesUnbalancedParentheses()
     window.pFrame->OnCommand(CMD_OK);
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_OK));
+    QCOMPARE(presenter.m_messages[0].style, kPlainMessage);
     // Messages of the save are owned by the strip.
     QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(window.pFrame->Control(0)));
     QVERIFY(window.pFrame->isVisible());
@@ -461,19 +461,20 @@ void FrameTest::okRefusesUnbalancedParentheses()
 void FrameTest::okAsksToExitAnywayWhenTheWriteFails()
 {
     struct SCase {
-        int nAnswer;
+        MessageAnswer answer;
         bool bCloses;
     };
-    for (const SCase& c : {SCase{IDNO, false}, SCase{IDCANCEL, false}, SCase{IDYES, true}}) {
+    for (const SCase& c :
+         {SCase{MessageAnswer::NO, false}, SCase{MessageAnswer::CANCEL, false}, SCase{MessageAnswer::YES, true}}) {
         CRecordingPresenter presenter;
-        presenter.m_answers = {IDOK, c.nAnswer};  // the write's own message, then string 6
-        SWindow window({"I5", "F7.3"});           // its file does not exist
+        presenter.m_answers = {MessageAnswer::OK, c.answer};  // the write's own message, then string 6
+        SWindow window({"I5", "F7.3"});                       // its file does not exist
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         window.pFrame->OnCommand(CMD_OK);
         QVERIFY(presenter.m_messages.size() >= 2);
         const SRecordedMessage& question = presenter.m_messages.back();
         QCOMPARE(question.text, std::string(kSaveFailed));
-        QCOMPARE(question.style, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+        QCOMPARE(question.style, kYesNoCancelQuestion);
         QCOMPARE(closed.count(), c.bCloses ? 1 : 0);
         QVERIFY(!window.pFrame->FileWritten());
     }
