@@ -74,10 +74,10 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
         return false;
     // Undo and Redo are the window's from any control, the editor included,
     // whose line edit would otherwise keep a history of its own.
-    switch (HistoryKeyCode(pEvent)) {
-    case FEN_UNDO: m_pFrame->OnUndo(); return true;
-    case FEN_REDO: m_pFrame->OnRedo(); return true;
-    default: break;
+    switch (HistoryStepOfKey(pEvent)) {
+    case HistoryStep::UNDO: m_pFrame->OnUndo(); return true;
+    case HistoryStep::REDO: m_pFrame->OnRedo(); return true;
+    case HistoryStep::NONE: break;
     }
     switch (pEvent->key()) {
     case Qt::Key_Return:

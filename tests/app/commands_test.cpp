@@ -127,9 +127,9 @@ struct SWindow {
         return texts;
     }
     void Command(int nCommand) { pFrame->OnCommand(nCommand); }
-    void GoTo(int nId)
+    void GoTo(SCellRef cell)
     {
-        Strip().SetFocusId(nId);
+        Strip().SetFocusId(cell);
         Strip().GiveFocus();
     }
 
