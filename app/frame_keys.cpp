@@ -75,8 +75,8 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
     // Undo and Redo are the window's from any control, the editor included,
     // whose line edit would otherwise keep a history of its own.
     switch (HistoryStepOfKey(pEvent)) {
-    case HistoryStep::UNDO: m_pFrame->OnUndo(); return true;
-    case HistoryStep::REDO: m_pFrame->OnRedo(); return true;
+    case HistoryStep::UNDO: m_pFrame->UndoAction()->trigger(); return true;
+    case HistoryStep::REDO: m_pFrame->RedoAction()->trigger(); return true;
     case HistoryStep::NONE: break;
     }
     switch (pEvent->key()) {

@@ -60,6 +60,12 @@ HistoryStep HistoryStepOfKey(const QKeyEvent* pEvent)
     for (const SHistoryKey& key : kHistoryKeys)
         if (key.nKey == pEvent->key() && key.modifiers == held)
             return key.step;
+    // The platform's own keys for them, which the line edit would otherwise
+    // take for its own history.
+    if (pEvent->matches(QKeySequence::Undo))
+        return HistoryStep::UNDO;
+    if (pEvent->matches(QKeySequence::Redo))
+        return HistoryStep::REDO;
     return HistoryStep::NONE;
 }
 

@@ -28,7 +28,8 @@ enum class HistoryStep {
     REDO,
 };
 
-// The step the keys of Undo and Redo ask for; NONE for any other key.
+// The step the keys of Undo and Redo ask for (Ctrl+Z; Ctrl+Shift+Z and
+// Ctrl+Y; and the platform's own); NONE for any other key.
 HistoryStep HistoryStepOfKey(const QKeyEvent* pEvent);
 // The step the Undo and Redo items of a line edit's standard context menu
 // stand for; NONE for any other item.

@@ -126,7 +126,7 @@ struct SWindow {
             texts.push_back(list.At(i).Text());
         return texts;
     }
-    void Command(int nCommand) { pFrame->OnCommand(nCommand); }
+    void Command(int nCommand) { pFrame->CommandAction(nCommand)->trigger(); }
     void GoTo(SCellRef cell)
     {
         Strip().SetFocusId(cell);
@@ -419,7 +419,7 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
     chooser.strChosen = strCopy;
     QVERIFY(app.InitInstance({strFile, "2", "1"}));
     app.Frame()->SetSaveAsDialog(&chooser);
-    app.Frame()->OnCommand(CMD_OK);
+    app.Frame()->CommandAction(CMD_OK)->trigger();
     QCOMPARE(chooser.strProposed, strFile);
     QVERIFY(!chooser.bFixed);
     QCOMPARE(ReadWholeFile(strCopy), strSource);
@@ -460,7 +460,7 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
         QCOMPARE(app.List().At(0).Kind(), int(KIND_EMPTY));
         QCOMPARE(app.Frame()->Strip()->CellCount(), 1);
         QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QString());
-        app.Frame()->OnCommand(CMD_OK);
+        app.Frame()->CommandAction(CMD_OK)->trigger();
         QVERIFY(app.Frame()->FileWritten());
         QCOMPARE(ReadWholeFile(strFile), strOriginal);
     }
@@ -469,11 +469,11 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
         QVERIFY(app.InitInstance({strFile, "2", "7"}));
         QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
         dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "I0"), Insert(TYPE_CUSTOM, true, "\"n =\"")};
-        app.Frame()->OnCommand(CMD_NEW_FIELD);
-        app.Frame()->OnCommand(CMD_NEW_FIELD);
+        app.Frame()->CommandAction(CMD_NEW_FIELD)->trigger();
+        app.Frame()->CommandAction(CMD_NEW_FIELD)->trigger();
         QCOMPARE(app.List().size(), 3);
         QCOMPARE(app.Frame()->Strip()->CellCount(), 3);
-        app.Frame()->OnCommand(CMD_OK);
+        app.Frame()->CommandAction(CMD_OK)->trigger();
         QVERIFY(app.Frame()->FileWritten());
         QCOMPARE(ReadWholeFile(strFile), std::string("      WRITE (6, 110)\n  110 FORMAT(I0, \"n =\")\n      END\n"));
     }

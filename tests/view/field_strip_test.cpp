@@ -884,6 +884,22 @@ void FieldStripTest::theEditorsUndoIsTheStripsHistory()
     QCOMPARE(s.Text(1), std::string("I89"));
     QCOMPARE(s.Editor()->text(), QString("I89"));
 
+    // Every key the platform gives Undo and Redo acts on the strip's history
+    // too, never on the line edit's.
+    const QList<QKeySequence> undoKeys = QKeySequence::keyBindings(QKeySequence::Undo);
+    const QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    QVERIFY(!undoKeys.isEmpty() && !redoKeys.isEmpty());
+    for (qsizetype k = 0; k < std::max(undoKeys.size(), redoKeys.size()); ++k) {
+        const QKeyCombination redo = redoKeys[k % redoKeys.size()][0];
+        const QKeyCombination undo = undoKeys[k % undoKeys.size()][0];
+        s.Key(undo.key(), undo.keyboardModifiers());
+        QCOMPARE(s.Text(1), std::string("I5"));
+        QCOMPARE(s.Editor()->text(), QString("I5"));
+        s.Key(redo.key(), redo.keyboardModifiers());
+        QCOMPARE(s.Text(1), std::string("I89"));
+        QCOMPARE(s.Editor()->text(), QString("I89"));
+    }
+
     // The menu's Undo, enabled by the strip's history, takes the visit back.
     QStringList seen;
     QTimer::singleShot(0, [&] {
