@@ -8,7 +8,9 @@
 //
 // Cells are painted by the strip itself (they are light items, not widgets),
 // so that a statement of thousands of fields lays out and paints in time
-// with the keys. The editor is a real line edit, a child of the strip.
+// with the keys. The editor is a real line edit, a child of the strip; it
+// tells the strip of its keys and its text with signals, and the strip
+// finds the cell a click falls on itself, so that neither calls back up.
 #pragma once
 
 #include <QAbstractSlider>
@@ -146,7 +148,6 @@ public:
     CDescriptorList* List() const { return m_pList; }
     SCellRef CurrentId() const { return m_nCurrentId; }
     int CurrentIndex() const { return CellIndex(m_nCurrentId); }
-    SCellRef FocusId() const { return m_nFocusId; }
     void SetFocusId(SCellRef cell) { m_nFocusId = cell; }
     int First() const { return m_nFirst; }
     int LastText() const { return m_nLastText; }
