@@ -181,7 +181,7 @@ void CEditorFrame::CreateControls()
         if (chLetter != 0)
             m_hotKeyMap[static_cast<unsigned short>(std::toupper(static_cast<unsigned char>(chLetter)))] = nRow;
     }
-    new CFramePreTranslator(this);
+    new CFrameKeyFilter(this);
 }
 
 // One column: the strip in its frame, the status line, the buttons' row
