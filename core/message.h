@@ -33,8 +33,8 @@ struct SMessageStyle {
 };
 
 // The styles the program's messages are shown in: a plain notice and a
-// warning with OK alone, and the questions, whose default is the answer
-// that changes nothing.
+// warning with OK alone, and the questions (those with No have No as their
+// default).
 constexpr SMessageStyle kPlainMessage{};
 constexpr SMessageStyle kWarningMessage{MessageButtons::OK, MessageIcon::WARNING};
 constexpr SMessageStyle kOkCancelQuestion{MessageButtons::OK_CANCEL, MessageIcon::WARNING};
