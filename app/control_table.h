@@ -18,16 +18,6 @@ enum CommandId : int {
     CMD_SENTINEL = 8,
 };
 
-// Kinds of GetControlRect: 1 to 7 are the controls (kind = command ID; the
-// strip's is its frame), 8 is the minimum client size, 9 the status line.
-enum ControlRectKind : int {
-    RECT_STRIP = 1,
-    RECT_FIRST_BUTTON = 2,
-    RECT_LAST_BUTTON = 7,
-    RECT_MINIMUM_CLIENT = 8,
-    RECT_STATUS = 9,
-};
-
 struct SControlEntry {
     int nCommandId;
     int nCaptionId;  // string-table ID of the caption; 0 for the sentinel

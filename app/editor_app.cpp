@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "command_line.h"
+#include "dialog_runner.h"
 #include "display.h"
 #include "editor_frame.h"
 #include "flags.h"
@@ -183,7 +184,7 @@ bool CEditorApp::PickStatement(SStatementRequest& request)
         return false;
     }
     CStatementPickerDlg picker(nullptr, request.strFile, std::move(statements));
-    if (picker.DoModal() != IDOK || picker.Chosen() == nullptr)
+    if (RunDialog(picker) != QDialog::Accepted || picker.Chosen() == nullptr)
         return false;  // Cancel: nothing opened, the file left alone
     request.nLine = picker.Chosen()->nLine;
     request.nColumn = picker.Chosen()->nColumn;

@@ -23,6 +23,7 @@
 
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
+#include "dialog_runner.h"
 #include "edit_history.h"
 #include "field_description.h"
 #include "field_edit.h"
@@ -40,11 +41,6 @@
 #include "window_questions.h"
 
 namespace {
-
-struct SCommandHandler {
-    int nCommandId;
-    void (CEditorFrame::*pHandler)();
-};
 
 // To assistive technology the window is a frame holding the statement, the
 // status line and the buttons. Qt names no frame role; Window is the role
@@ -146,6 +142,7 @@ void CEditorFrame::dropEvent(QDropEvent* pEvent)
 
 void CEditorFrame::CreateControls()
 {
+    CreateActions();
     m_pStrip = new CFieldStrip(this);
     m_pStrip->Create(QString::fromLatin1(LoadResourceString(IDS_STRIP_CAPTION)), QRect(), this, &m_list,
                      CMD_FORMAT_STATEMENT);
@@ -164,14 +161,12 @@ void CEditorFrame::CreateControls()
         auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
         pButton->setAutoDefault(false);
         pButton->setToolTip(QString::fromLatin1(LoadResourceString(entry.nTipId)));
-        const int nCommand = entry.nCommandId;
-        connect(pButton, &QPushButton::clicked, this, [this, nCommand] { OnCommand(nCommand); });
+        connect(pButton, &QPushButton::clicked, CommandAction(entry.nCommandId), &QAction::trigger);
         m_arrControls[static_cast<std::size_t>(nRow)] = pButton;
     }
     SetDefaultStyle(kOkRow, true);
     CreateSettingsMenu();
     LayOutControls();
-    CreateHelpAction();
 
     // Hot keys, in row order; a later row takes a letter from an earlier one.
     // Controls without a letter get no entry, so that no key stands for them.
@@ -186,7 +181,7 @@ void CEditorFrame::CreateControls()
         if (chLetter != 0)
             m_hotKeyMap[static_cast<unsigned short>(std::toupper(static_cast<unsigned char>(chLetter)))] = nRow;
     }
-    new CFramePreTranslator(this);
+    new CFrameKeyFilter(this);
 }
 
 // One column: the strip in its frame, the status line, the buttons' row
@@ -256,15 +251,50 @@ void CEditorFrame::CreateSettingsMenu()
     m_pStrip->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-// The platform's help key (F1) asks for help from anywhere in the window, as
-// the Help button does.
-void CEditorFrame::CreateHelpAction()
+// One action for each command of the control table, and Undo and Redo with
+// the platform's keys. The platform's help key (F1) asks for help from
+// anywhere in the window, as the Help button does, once the key is done.
+void CEditorFrame::CreateActions()
 {
+    struct SCommandHandler {
+        int nCommandId;
+        void (CEditorFrame::*pHandler)();
+    };
+    static constexpr SCommandHandler kCommandHandlers[] = {
+        {CMD_FORMAT_STATEMENT, &CEditorFrame::OnFormatStatement},
+        {CMD_NEW_FIELD, &CEditorFrame::OnNewField},
+        {CMD_REMOVE_FIELD, &CEditorFrame::OnRemoveField},
+        {CMD_CHANGE_VALUE, &CEditorFrame::OnChangeValue},
+        {CMD_OK, &CEditorFrame::OnOk},
+        {CMD_CANCEL, &CEditorFrame::OnCancel},
+        {CMD_HELP, &CEditorFrame::OnHelp},
+    };
+    for (const SCommandHandler& handler : kCommandHandlers) {
+        auto* pAction = new QAction(this);
+        connect(pAction, &QAction::triggered, this, handler.pHandler);
+        m_commandActions[handler.nCommandId] = pAction;
+    }
     auto* pHelp = new QAction(this);
     pHelp->setShortcuts(QKeySequence::HelpContents);
     pHelp->setShortcutContext(Qt::WindowShortcut);
     connect(pHelp, &QAction::triggered, this, [this] { PostCommand(CMD_HELP); });
     addAction(pHelp);
+    const auto addHistoryAction = [this](QKeySequence::StandardKey keys, void (CEditorFrame::*pHandler)()) {
+        auto* pAction = new QAction(this);
+        pAction->setShortcuts(keys);
+        pAction->setShortcutContext(Qt::WindowShortcut);
+        connect(pAction, &QAction::triggered, this, pHandler);
+        addAction(pAction);
+        return pAction;
+    };
+    m_pUndo = addHistoryAction(QKeySequence::Undo, &CEditorFrame::OnUndo);
+    m_pRedo = addHistoryAction(QKeySequence::Redo, &CEditorFrame::OnRedo);
+}
+
+QAction* CEditorFrame::CommandAction(int nCommandId) const
+{
+    const auto it = m_commandActions.find(nCommandId);
+    return it != m_commandActions.end() ? it->second : nullptr;
 }
 
 void CEditorFrame::OnExactSamples(bool bOn)
@@ -294,18 +324,6 @@ void CEditorFrame::MeasureFont()
     m_nStatusHeight = std::max(1, QFontMetrics(font()).height() + 2);
 }
 
-QRect CEditorFrame::GetControlRect(int nKind)
-{
-    if (nKind == RECT_MINIMUM_CLIENT)
-        return QRect(0, 0, minimumWidth(), minimumHeight());
-    if (nKind == RECT_STATUS)
-        return m_pStatus != nullptr ? m_pStatus->geometry() : QRect();
-    if (nKind == RECT_STRIP)
-        return m_pStrip != nullptr ? m_pStrip->Frame()->geometry() : QRect();
-    const QWidget* pControl = nKind > RECT_STRIP && nKind <= RECT_LAST_BUTTON ? Control(nKind - 1) : nullptr;
-    return pControl != nullptr ? pControl->geometry() : QRect();
-}
-
 void CEditorFrame::SetDefaultStyle(int nRow, bool bDefault)
 {
     // While the strip is current, OK is the default button.
@@ -331,24 +349,8 @@ void CEditorFrame::SetCurrentControl(int nRow)
 
 void CEditorFrame::PostCommand(int nCommandId)
 {
-    QMetaObject::invokeMethod(
-        this, [this, nCommandId] { OnCommand(nCommandId); }, Qt::QueuedConnection);
-}
-
-void CEditorFrame::OnCommand(int nCommandId)
-{
-    static constexpr SCommandHandler kHandlers[] = {
-        {CMD_FORMAT_STATEMENT, &CEditorFrame::OnFormatStatement},
-        {CMD_NEW_FIELD, &CEditorFrame::OnNewField},
-        {CMD_REMOVE_FIELD, &CEditorFrame::OnRemoveField},
-        {CMD_CHANGE_VALUE, &CEditorFrame::OnChangeValue},
-        {CMD_OK, &CEditorFrame::OnOk},
-        {CMD_CANCEL, &CEditorFrame::OnCancel},
-        {CMD_HELP, &CEditorFrame::OnHelp},
-    };
-    for (const SCommandHandler& handler : kHandlers)
-        if (handler.nCommandId == nCommandId)
-            (this->*handler.pHandler)();
+    if (QAction* pAction = CommandAction(nCommandId))
+        QMetaObject::invokeMethod(pAction, &QAction::trigger, Qt::QueuedConnection);
 }
 
 QWidget* CEditorFrame::Control(int nRow) const
@@ -455,16 +457,15 @@ void CEditorFrame::OnFormatStatement()
 
 void CEditorFrame::OnNewField()
 {
-    CNewFieldDlg dialog(this);
-    dialog.m_nType = TYPE_STRING;
+    CNewFieldDlg dialog(this, TYPE_STRING);
     // The dialog inserts the field itself: a refused text keeps it open and
     // says why.
     dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
         return InsertRefusalText(m_list.Table(), strText, m_pStrip->InsertField(strText, bAfter));
     };
-    const int nResult = dialog.DoModal();
+    const int nResult = RunDialog(dialog);
     ReturnToStatement();
-    if (nResult != IDCANCEL && dialog.m_nType == TYPE_STRING)
+    if (nResult == QDialog::Accepted && dialog.m_nType == TYPE_STRING)
         SelectConstantCharacters();
 }
 
@@ -489,11 +490,11 @@ void CEditorFrame::OnChangeValue()
 {
     std::string strText;
     m_list.GetText(m_pStrip->CurrentIndex(), strText);
-    CChangeValueDlg dialog(this, strText);
-    m_pStrip->GetFieldValue(dialog.m_strValue);
-    m_list.GetSample(m_pStrip->CurrentIndex(), dialog.m_strShown);
-    dialog.m_fieldArea = m_pStrip->CurrentFieldArea();
-    if (dialog.DoModal() == IDOK)
+    std::string strValue, strShown;
+    m_pStrip->GetFieldValue(strValue);
+    m_list.GetSample(m_pStrip->CurrentIndex(), strShown);
+    CChangeValueDlg dialog(this, strText, strValue, strShown, m_pStrip->CurrentFieldArea());
+    if (RunDialog(dialog) == QDialog::Accepted)
         ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     ReturnToStatement();
 }

@@ -17,6 +17,7 @@
 class CDescriptorList;
 class CFieldStrip;
 class CStatementSite;
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -37,10 +38,6 @@ public:
     // window.
     void CreateControls();
 
-    // Kinds 1..7: where a control stands in the client area (the strip's:
-    // its frame); kind 8: the minimum client size; kind 9: the status line.
-    QRect GetControlRect(int nKind);
-
     // Makes a row of the control table current: the default-button style
     // moves to it (to OK when the strip is current) and it takes the focus.
     void SetCurrentControl(int nRow);
@@ -50,17 +47,19 @@ public:
     // whose dialog or message box had it.
     void TakeKeyboard();
 
-    // Runs a command once the event loop comes round to it.
+    // The action of a command of the control table (nullptr for none): its
+    // button's click triggers it, as do its keys.
+    QAction* CommandAction(int nCommandId) const;
+    // Triggers a command's action once the event loop comes round to it.
     void PostCommand(int nCommandId);
-    // Runs a command now: commands 1 to 7 of the control table.
-    void OnCommand(int nCommandId);
 
-    // Undo and Redo (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y), from any control of
-    // the window: the step is taken back or made again in the strip, whose
-    // field it touched becomes current, and the statement has the keyboard.
-    // Nothing happens when there is nothing to undo or redo.
-    void OnUndo();
-    void OnRedo();
+    // Undo and Redo (the platform's keys, and Ctrl+Z; Ctrl+Shift+Z and
+    // Ctrl+Y), from any control of the window: the step is taken back or
+    // made again in the strip, whose field it touched becomes current, and
+    // the statement has the keyboard. Nothing happens when there is nothing
+    // to undo or redo.
+    QAction* UndoAction() const { return m_pUndo; }
+    QAction* RedoAction() const { return m_pRedo; }
 
     // The control of a row (nullptr for the sentinel), the row of a control
     // (-1 for none), the row a hot key stands for (-1 for none).
@@ -115,7 +114,9 @@ private:
     void MeasureFont();
     void LayOutControls();
     void CreateSettingsMenu();
-    void CreateHelpAction();
+    void CreateActions();
+    void OnUndo();
+    void OnRedo();
     void OnExactSamples(bool bOn);
     void OnKeepLayout(bool bOn);
     void SetDefaultStyle(int nRow, bool bDefault);
@@ -150,6 +151,9 @@ private:
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};
     std::map<unsigned short, int> m_hotKeyMap;  // hot-key letter -> control-table row
+    std::map<int, QAction*> m_commandActions;   // command ID -> its action
+    QAction* m_pUndo = nullptr;
+    QAction* m_pRedo = nullptr;
     int m_nCurrentRow = kStripRow;
     int m_nCharWidth = 0;     // average character width of the fixed font, 0 until measured
     int m_nLineHeight = 0;    // its line height

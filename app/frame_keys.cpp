@@ -38,13 +38,25 @@ void OpenContextMenu(QWidget* pWidget)
 
 }  // namespace
 
-CFramePreTranslator::CFramePreTranslator(CEditorFrame* pFrame) : QObject(pFrame), m_pFrame(pFrame)
+CFrameKeyFilter::CFrameKeyFilter(CEditorFrame* pFrame) : QObject(pFrame), m_pFrame(pFrame)
 {
-    qApp->installEventFilter(this);
+    Watch(pFrame);
 }
 
-bool CFramePreTranslator::eventFilter(QObject* pObject, QEvent* pEvent)
+void CFrameKeyFilter::Watch(QWidget* pWidget)
 {
+    pWidget->installEventFilter(this);
+    for (QWidget* pChild : pWidget->findChildren<QWidget*>())
+        pChild->installEventFilter(this);
+}
+
+bool CFrameKeyFilter::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::ChildAdded) {
+        if (auto* pChild = qobject_cast<QWidget*>(static_cast<QChildEvent*>(pEvent)->child()))
+            Watch(pChild);
+        return false;
+    }
     QWidget* pWidget = qobject_cast<QWidget*>(pObject);
     if (pWidget == nullptr || pWidget->window() != m_pFrame)
         return false;
@@ -55,13 +67,13 @@ bool CFramePreTranslator::eventFilter(QObject* pObject, QEvent* pEvent)
     case QEvent::KeyPress: return OnKeyPress(static_cast<QKeyEvent*>(pEvent));
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(pEvent)->button() == Qt::LeftButton && pWidget != m_pFrame)
-            OnLeftButtonDown(pWidget);
+            MakeClickedControlCurrent(pWidget);
         return false;  // the click is then processed as usual
     default: return false;
     }
 }
 
-bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
+bool CFrameKeyFilter::OnKeyPress(QKeyEvent* pEvent)
 {
     if (IsAltHeld(pEvent))
         return OnHotKey(pEvent, false);
@@ -74,10 +86,10 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
         return false;
     // Undo and Redo are the window's from any control, the editor included,
     // whose line edit would otherwise keep a history of its own.
-    switch (HistoryKeyCode(pEvent)) {
-    case FEN_UNDO: m_pFrame->OnUndo(); return true;
-    case FEN_REDO: m_pFrame->OnRedo(); return true;
-    default: break;
+    switch (HistoryStepOfKey(pEvent)) {
+    case HistoryStep::UNDO: m_pFrame->UndoAction()->trigger(); return true;
+    case HistoryStep::REDO: m_pFrame->RedoAction()->trigger(); return true;
+    case HistoryStep::NONE: break;
     }
     switch (pEvent->key()) {
     case Qt::Key_Return:
@@ -97,7 +109,7 @@ bool CFramePreTranslator::OnKeyPress(QKeyEvent* pEvent)
     }
 }
 
-bool CFramePreTranslator::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
+bool CFrameKeyFilter::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
 {
     if (!IsAltHeld(pEvent))
         return false;
@@ -113,7 +125,7 @@ bool CFramePreTranslator::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
     return true;
 }
 
-void CFramePreTranslator::OnLeftButtonDown(QWidget* pWidget)
+void CFrameKeyFilter::MakeClickedControlCurrent(QWidget* pWidget)
 {
     QWidget* pChild = pWidget;
     while (pChild->parentWidget() != nullptr && pChild->parentWidget() != m_pFrame)

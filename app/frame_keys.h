@@ -1,6 +1,7 @@
-// The main window's key and mouse handling before dispatch: an
-// application-wide event filter that sees the events of every widget in the
-// main window (and only those: message boxes and dialogs keep their keys).
+// The main window's key and mouse handling before dispatch: an event filter
+// on the window and every control in it, which sees their events before
+// they do (message boxes, dialogs and menus are windows of their own and keep
+// their keys).
 //
 //   Tab, Shift+Tab   the next or previous control becomes current
 //   Enter            the current button's command; OK while the strip is current
@@ -18,19 +19,21 @@ class CEditorFrame;
 class QKeyEvent;
 class QWidget;
 
-class CFramePreTranslator : public QObject {
+class CFrameKeyFilter : public QObject {
 public:
-    // Installs itself on the application; a child of the frame, so it ends
-    // (and is removed) with it.
-    explicit CFramePreTranslator(CEditorFrame* pFrame);
+    // Installs itself on the frame and each of its widgets, and on each
+    // widget added later; a child of the frame, so it ends (and is removed)
+    // with it.
+    explicit CFrameKeyFilter(CEditorFrame* pFrame);
 
 protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
+    void Watch(QWidget* pWidget);
     bool OnKeyPress(QKeyEvent* pEvent);
     bool OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly);
-    void OnLeftButtonDown(QWidget* pWidget);
+    void MakeClickedControlCurrent(QWidget* pWidget);
 
     CEditorFrame* m_pFrame;
 };

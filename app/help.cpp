@@ -58,7 +58,7 @@ void ShowHelp(OwnerHandle owner, int nCommand, const std::string& strData)
     }
     const std::string strFile = FindHelpFile(QCoreApplication::applicationFilePath().toStdString());
     if (strFile.empty()) {
-        ShowMessage(owner, MB_OK, IDS_NO_HELP_FILE, HelpFileName().c_str());
+        ShowMessage(owner, kPlainMessage, IDS_NO_HELP_FILE, HelpFileName().c_str());
         return;
     }
     Viewer().Show(owner, strFile, nCommand, strData);

@@ -29,14 +29,10 @@ public:
     // The window that asked for the topic shown (X11), which gets the
     // keyboard back when the viewer closes; 0 for none.
     void SetOwner(quint64 nOwner) { m_nOwner = nOwner; }
-    quint64 Owner() const { return m_nOwner; }
 
     // Starts serving the channel; a channel left behind by a viewer that
     // has ended is taken over.
     ListenResult Listen(const QString& strChannel);
-
-    QString CurrentFile() const { return m_strFile; }
-    QString CurrentAnchor() const { return m_strAnchor; }
 
 protected:
     void closeEvent(QCloseEvent* pEvent) override;

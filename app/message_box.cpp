@@ -12,52 +12,44 @@
 namespace {
 
 struct SButtonSet {
-    unsigned nType;  // the MB_ type bits
+    MessageButtons set;
     std::array<QMessageBox::StandardButton, 3> buttons;
 };
 
 // The button sets in the order the box shows them; NoButton ends a set.
-constexpr std::array<SButtonSet, 6> kButtonSets = {{
-    {0x0, {QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::NoButton}},   // MB_OK
-    {0x1, {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::NoButton}},     // MB_OKCANCEL
-    {0x2, {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore}},     // MB_ABORTRETRYIGNORE
-    {0x3, {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}},          // MB_YESNOCANCEL
-    {0x4, {QMessageBox::Yes, QMessageBox::No, QMessageBox::NoButton}},        // MB_YESNO
-    {0x5, {QMessageBox::Retry, QMessageBox::Cancel, QMessageBox::NoButton}},  // MB_RETRYCANCEL
+constexpr std::array<SButtonSet, 4> kButtonSets = {{
+    {MessageButtons::OK, {QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::NoButton}},
+    {MessageButtons::OK_CANCEL, {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::NoButton}},
+    {MessageButtons::YES_NO_CANCEL, {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}},
+    {MessageButtons::YES_NO, {QMessageBox::Yes, QMessageBox::No, QMessageBox::NoButton}},
 }};
 
 struct SIcon {
-    unsigned nIcon;  // the MB_ icon bits
+    MessageIcon kind;
     QMessageBox::Icon icon;
 };
 
-constexpr std::array<SIcon, 4> kIcons = {{
-    {0x10, QMessageBox::Critical},     // MB_ICONHAND
-    {0x20, QMessageBox::Question},     // MB_ICONQUESTION
-    {0x30, QMessageBox::Warning},      // MB_ICONEXCLAMATION
-    {0x40, QMessageBox::Information},  // MB_ICONASTERISK
+constexpr std::array<SIcon, 2> kIcons = {{
+    {MessageIcon::NONE, QMessageBox::NoIcon},
+    {MessageIcon::WARNING, QMessageBox::Warning},
 }};
 
 struct SAnswer {
     QMessageBox::StandardButton button;
-    int nAnswer;
+    MessageAnswer answer;
 };
 
-constexpr std::array<SAnswer, 7> kAnswers = {{
-    {QMessageBox::Ok, IDOK},
-    {QMessageBox::Cancel, IDCANCEL},
-    {QMessageBox::Abort, 3},   // IDABORT
-    {QMessageBox::Retry, 4},   // IDRETRY
-    {QMessageBox::Ignore, 5},  // IDIGNORE
-    {QMessageBox::Yes, IDYES},
-    {QMessageBox::No, IDNO},
+constexpr std::array<SAnswer, 4> kAnswers = {{
+    {QMessageBox::Ok, MessageAnswer::OK},
+    {QMessageBox::Cancel, MessageAnswer::CANCEL},
+    {QMessageBox::Yes, MessageAnswer::YES},
+    {QMessageBox::No, MessageAnswer::NO},
 }};
-
-constexpr unsigned kDefaultButtonShift = 8;  // MB_DEFBUTTON2 is 0x100, MB_DEFBUTTON3 0x200
 
 }  // namespace
 
-void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strText, const QString& strCaption)
+void ConfigureMessageBox(QMessageBox& box, const SMessageStyle& style, const QString& strText,
+                         const QString& strCaption)
 {
     box.setWindowTitle(strCaption);
     box.setTextFormat(Qt::PlainText);  // a file name like "<b>.for" is text, not markup
@@ -65,12 +57,12 @@ void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strTex
 
     box.setIcon(QMessageBox::NoIcon);
     for (const SIcon& icon : kIcons)
-        if ((style & MB_ICONMASK) == icon.nIcon)
+        if (style.icon == icon.kind)
             box.setIcon(icon.icon);
 
     const SButtonSet* pSet = &kButtonSets[0];
     for (const SButtonSet& set : kButtonSets)
-        if ((style & MB_TYPEMASK) == set.nType)
+        if (style.buttons == set.set)
             pSet = &set;
     QMessageBox::StandardButtons buttons;
     int nCount = 0;
@@ -80,20 +72,20 @@ void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strTex
             ++nCount;
         }
     box.setStandardButtons(buttons);
-    const int nDefault = static_cast<int>((style & MB_DEFMASK) >> kDefaultButtonShift);
-    box.setDefaultButton(pSet->buttons[static_cast<std::size_t>(nDefault < nCount ? nDefault : 0)]);
+    const int nDefault = style.nDefaultButton >= 0 && style.nDefaultButton < nCount ? style.nDefaultButton : 0;
+    box.setDefaultButton(pSet->buttons[static_cast<std::size_t>(nDefault)]);
 }
 
-int AnswerOf(QMessageBox::StandardButton button)
+MessageAnswer AnswerOf(QMessageBox::StandardButton button)
 {
     for (const SAnswer& answer : kAnswers)
         if (answer.button == button)
-            return answer.nAnswer;
-    return IDCANCEL;
+            return answer.answer;
+    return MessageAnswer::CANCEL;
 }
 
-int CMessageBoxPresenter::Present(OwnerHandle owner, unsigned style, const std::string& text,
-                                  const std::string& caption)
+MessageAnswer CMessageBoxPresenter::Present(OwnerHandle owner, const SMessageStyle& style, const std::string& text,
+                                            const std::string& caption)
 {
     QWidget* pOwner = WidgetOf(owner);
     // A hidden owner (the main window during start-up) would hide nothing
@@ -103,7 +95,7 @@ int CMessageBoxPresenter::Present(OwnerHandle owner, unsigned style, const std::
     box.exec();
     QAbstractButton* pClicked = box.clickedButton();
     if (pClicked == nullptr)
-        return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+        return style.buttons == MessageButtons::YES_NO ? MessageAnswer::NO : MessageAnswer::CANCEL;
     return AnswerOf(box.standardButton(pClicked));
 }
 
@@ -126,7 +118,7 @@ constexpr std::array<SChangesButton, 3> kChangesButtons = {{
 ChangesAnswer AskDiscardChanges(QWidget* pOwner)
 {
     QMessageBox box(pOwner != nullptr && pOwner->isVisible() ? pOwner->window() : nullptr);
-    ConfigureMessageBox(box, MB_ICONEXCLAMATION, QString::fromLatin1(LoadResourceString(IDS_DISCARD_CHANGES)),
+    ConfigureMessageBox(box, kWarningMessage, QString::fromLatin1(LoadResourceString(IDS_DISCARD_CHANGES)),
                         QString::fromLatin1(LoadResourceString(IDS_CAPTION)));
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     for (const SChangesButton& entry : kChangesButtons)

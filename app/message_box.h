@@ -1,6 +1,6 @@
 // The window's message presenter: a modal QMessageBox whose icon, buttons
-// and default button follow the message-box style bits, and whose answer is
-// mapped back to IDOK, IDCANCEL, IDYES or IDNO.
+// and default button follow the message's style, and whose answer is the
+// button that closed it.
 #pragma once
 
 #include <QMessageBox>
@@ -10,10 +10,11 @@
 #include "owner_window.h"
 
 // Gives the box its caption, plain text, icon, buttons and default button.
-void ConfigureMessageBox(QMessageBox& box, unsigned style, const QString& strText, const QString& strCaption);
+void ConfigureMessageBox(QMessageBox& box, const SMessageStyle& style, const QString& strText,
+                         const QString& strCaption);
 
-// The answer a button stands for; IDCANCEL for anything else.
-int AnswerOf(QMessageBox::StandardButton button);
+// The answer a button stands for; CANCEL for anything else.
+MessageAnswer AnswerOf(QMessageBox::StandardButton button);
 
 // The answers to the question before discarding a change.
 enum class ChangesAnswer {
@@ -31,5 +32,6 @@ ChangesAnswer AskDiscardChanges(QWidget* pOwner);
 
 class CMessageBoxPresenter : public IMessagePresenter {
 public:
-    int Present(OwnerHandle owner, unsigned style, const std::string& text, const std::string& caption) override;
+    MessageAnswer Present(OwnerHandle owner, const SMessageStyle& style, const std::string& text,
+                          const std::string& caption) override;
 };

@@ -23,6 +23,6 @@ int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurren
     // A statement that cannot be saved as it stands: the window stays open.
     if (result.StringId() == IDS_UNBALANCED || result.StringId() == IDS_EMPTY_GROUP_EXIT)
         return 0;
-    const int nAnswer = ShowMessage(owner, MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_SAVE_FAILED_EXIT);
-    return (nAnswer == IDYES || ProcessFlags().m_bDebug) ? 1 : 0;
+    const MessageAnswer answer = ShowMessage(owner, kYesNoCancelQuestion, IDS_SAVE_FAILED_EXIT);
+    return (answer == MessageAnswer::YES || ProcessFlags().m_bDebug) ? 1 : 0;
 }

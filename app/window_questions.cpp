@@ -14,12 +14,11 @@ bool Interactive()
 
 bool CWindowQuestions::ContinueReadOnly(const SMessage& question)
 {
-    const int nAnswer = ShowMessage(m_owner, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, question);
-    return nAnswer == IDYES && Interactive();
+    return ShowMessage(m_owner, kYesNoQuestion, question) == MessageAnswer::YES && Interactive();
 }
 
 bool CWindowQuestions::ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path)
 {
-    const int nAnswer = ShowMessage(m_owner, MB_OKCANCEL | MB_ICONEXCLAMATION, question);
-    return nAnswer == IDOK && Interactive() && m_saveAs.AskFileName(m_owner, bFixedForm, path);
+    const MessageAnswer answer = ShowMessage(m_owner, kOkCancelQuestion, question);
+    return answer == MessageAnswer::OK && Interactive() && m_saveAs.AskFileName(m_owner, bFixedForm, path);
 }

@@ -52,10 +52,5 @@ enum ParseOutcome {
 // says what was wrong.
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError);
 
-// The value of a number word the way the C library's decimal conversion
-// reads it: leading blanks, an optional sign, then the leading digits; 0
-// when there are none. Saturates instead of overflowing.
-long long DecimalPrefix(const std::string& word);
-
 // The text --help prints.
 const char* CliUsageText();

@@ -15,13 +15,13 @@ constexpr std::size_t kMessageBufferSize = 512;
 // unattended run never stops at one.
 class CStandardErrorPresenter : public IMessagePresenter {
 public:
-    int Present(OwnerHandle, unsigned style, const std::string& text, const std::string&) override
+    MessageAnswer Present(OwnerHandle, const SMessageStyle& style, const std::string& text, const std::string&) override
     {
         std::fprintf(stderr, "%s\n", text.c_str());
-        switch (style & MB_TYPEMASK) {
-        case MB_OK: return IDOK;
-        case MB_YESNO: return IDNO;
-        default: return IDCANCEL;
+        switch (style.buttons) {
+        case MessageButtons::OK: return MessageAnswer::OK;
+        case MessageButtons::YES_NO: return MessageAnswer::NO;
+        default: return MessageAnswer::CANCEL;
         }
     }
 };
@@ -54,9 +54,9 @@ int WriteLog(const std::string& strLogName, const std::string& text)
 }
 
 // Shows a formatted text about line nLine (0: none of its own): into the
-// log in debug mode (result 0), else through the presenter; with the echo
+// log in debug mode (result NONE), else through the presenter; with the echo
 // on, also as one line on standard error.
-int PresentText(OwnerHandle owner, unsigned style, const std::string& text, long long nLine)
+MessageAnswer PresentText(OwnerHandle owner, const SMessageStyle& style, const std::string& text, long long nLine)
 {
     const CProcessFlags& flags = ProcessFlags();
     if (flags.m_bEchoMessages) {
@@ -68,7 +68,7 @@ int PresentText(OwnerHandle owner, unsigned style, const std::string& text, long
         // the text goes to standard error instead.
         if (!WriteLog(flags.m_strDebugLog, text) && !flags.m_bEchoMessages)
             std::fprintf(stderr, "%s\n", text.c_str());
-        return 0;
+        return MessageAnswer::NONE;
     }
     const char* pszCaption = LoadResourceString(IDS_CAPTION);
     return g_pPresenter->Present(owner, style, text, pszCaption != nullptr ? pszCaption : "");
@@ -95,7 +95,7 @@ std::string FormatMessageText(int messageId, ...)
     return text;
 }
 
-int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...)
+MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, ...)
 {
     va_list args;
     va_start(args, messageId);
@@ -104,18 +104,14 @@ int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...)
     return PresentText(owner, style, text, 0);
 }
 
-int ShowMessage(OwnerHandle owner, unsigned style, const SMessage& message)
+MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, const SMessage& message)
 {
     return PresentText(owner, style, MessageText(message), message.nLine);
 }
 
-unsigned MessageStyle(int nStringId)
+SMessageStyle MessageStyle(int nStringId)
 {
-    switch (nStringId) {
-    case IDS_UNBALANCED:
-    case IDS_EMPTY_GROUP_EXIT: return MB_OK;
-    default: return MB_ICONEXCLAMATION;
-    }
+    return nStringId == IDS_UNBALANCED || nStringId == IDS_EMPTY_GROUP_EXIT ? kPlainMessage : kWarningMessage;
 }
 
 void ShowResult(OwnerHandle owner, const CResult& result)

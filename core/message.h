@@ -10,57 +10,73 @@
 // An opaque owner window handle; only the presenter interprets it.
 using OwnerHandle = void*;
 
-#if defined(_WIN32)
-// The platform defines the style bits and answers itself, with these values.
-#include "windows_api.h"
-#else
-// Message-box style bits, as the callers pass them through unchanged.
-enum MessageStyle : unsigned {
-    MB_OK = 0x00000000u,
-    MB_OKCANCEL = 0x00000001u,
-    MB_YESNOCANCEL = 0x00000003u,
-    MB_YESNO = 0x00000004u,
-    MB_ICONEXCLAMATION = 0x00000030u,
-    MB_DEFBUTTON2 = 0x00000100u,
-    MB_TYPEMASK = 0x0000000Fu,
-    MB_ICONMASK = 0x000000F0u,
-    MB_DEFMASK = 0x00000F00u,
+// The buttons a message box offers, in the order it shows them.
+enum class MessageButtons {
+    OK,
+    OK_CANCEL,
+    YES_NO_CANCEL,
+    YES_NO,
 };
 
-// The buttons a message box answers with.
-enum MessageAnswer : int {
-    IDOK = 1,
-    IDCANCEL = 2,
-    IDYES = 6,
-    IDNO = 7,
+enum class MessageIcon {
+    NONE,
+    WARNING,
 };
-#endif
+
+// How a message is shown: its buttons, its icon, and the button Enter
+// presses, counted from 0 in the order shown (the first when out of range).
+struct SMessageStyle {
+    MessageButtons buttons = MessageButtons::OK;
+    MessageIcon icon = MessageIcon::NONE;
+    int nDefaultButton = 0;
+    friend bool operator==(const SMessageStyle&, const SMessageStyle&) = default;
+};
+
+// The styles the program's messages are shown in: a plain notice and a
+// warning with OK alone, and the questions (those with No have No as their
+// default).
+constexpr SMessageStyle kPlainMessage{};
+constexpr SMessageStyle kWarningMessage{MessageButtons::OK, MessageIcon::WARNING};
+constexpr SMessageStyle kOkCancelQuestion{MessageButtons::OK_CANCEL, MessageIcon::WARNING};
+constexpr SMessageStyle kYesNoQuestion{MessageButtons::YES_NO, MessageIcon::WARNING, 1};
+constexpr SMessageStyle kYesNoCancelQuestion{MessageButtons::YES_NO_CANCEL, MessageIcon::WARNING, 1};
+
+// The button that closed a message box; NONE when nobody was asked (the
+// message went to the debug log).
+enum class MessageAnswer {
+    NONE,
+    OK,
+    CANCEL,
+    YES,
+    NO,
+};
 
 // Shows one formatted message and returns the button that closed it.
 class IMessagePresenter {
 public:
     virtual ~IMessagePresenter() = default;
-    virtual int Present(OwnerHandle owner, unsigned style, const std::string& text, const std::string& caption) = 0;
+    virtual MessageAnswer Present(OwnerHandle owner, const SMessageStyle& style, const std::string& text,
+                                  const std::string& caption) = 0;
 };
 
 // Installs the presenter used outside debug mode; nullptr restores the
-// default, which writes the text to standard error and answers IDCANCEL for
-// questions (IDOK for a plain OK box). The caller keeps ownership.
+// default, which writes the text to standard error and gives each question
+// the answer that changes nothing: No, or Cancel where there is no No. The caller keeps ownership.
 void SetMessagePresenter(IMessagePresenter* pPresenter);
 IMessagePresenter* GetMessagePresenter();
 
 // Loads string `messageId`, formats it printf-style with the arguments into at
 // most 511 characters, and either writes it to the debug log (debug mode;
-// result 0) or hands it to the presenter (result: the button pressed).
-int ShowMessage(OwnerHandle owner, unsigned style, int messageId, ...);
+// result NONE) or hands it to the presenter (result: the button pressed).
+MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, ...);
 
 // A message of a result, shown as ShowMessage shows one (the debug log in
 // debug mode); returns the button pressed.
-int ShowMessage(OwnerHandle owner, unsigned style, const SMessage& message);
+MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, const SMessage& message);
 
 // The box style a message of the string table is shown with when it tells
 // rather than asks: a warning, but for the plain refusals of OK.
-unsigned MessageStyle(int nStringId);
+SMessageStyle MessageStyle(int nStringId);
 
 // Shows every message of a result in turn, each in its style.
 void ShowResult(OwnerHandle owner, const CResult& result);

@@ -7,11 +7,11 @@
 #include <QPushButton>
 
 #include "dialog_placement.h"
-#include "dialog_runner.h"
-#include "message.h"
 #include "strip_text.h"
 
-CChangeValueDlg::CChangeValueDlg(QWidget* pParent, const std::string& strDescriptor) : QDialog(pParent)
+CChangeValueDlg::CChangeValueDlg(QWidget* pParent, const std::string& strDescriptor, const std::string& strValue,
+                                 const std::string& strShown, const QRect& fieldArea)
+    : QDialog(pParent), m_strValue(strValue), m_strShown(strShown), m_fieldArea(fieldArea)
 {
     setWindowTitle(strDescriptor.empty() ? tr("Change Value") : tr("Change Value for %1").arg(ToScreen(strDescriptor)));
     m_pLabel = new QLabel(tr("Custom &Value:"), this);
@@ -38,17 +38,8 @@ CChangeValueDlg::CChangeValueDlg(QWidget* pParent, const std::string& strDescrip
     pButtons->addWidget(pCancel);
     pLayout->addLayout(pButtons, 1, 0, 1, 2);
     m_pValue->setMinimumWidth(m_pValue->fontMetrics().averageCharWidth() * 30);
-}
 
-int CChangeValueDlg::DoModal()
-{
-    OnInitDialog();
-    return RunDialog(*this);
-}
-
-void CChangeValueDlg::OnInitDialog()
-{
-    UpdateData(false);
+    m_pValue->setText(ToScreen(m_strValue.empty() ? m_strShown : m_strValue));
     m_pValue->selectAll();
     m_pValue->setFocus(Qt::OtherFocusReason);
     if (m_fieldArea.isValid())
@@ -57,31 +48,17 @@ void CChangeValueDlg::OnInitDialog()
         CentreOnOwner(*this);
 }
 
-void CChangeValueDlg::UpdateData(bool bSave)
+void CChangeValueDlg::accept()
 {
-    if (!bSave) {
-        m_pValue->setText(ToScreen(m_strValue.empty() ? m_strShown : m_strValue));
-        return;
-    }
     const std::string strTyped = FromScreen(m_pValue->text());
     // The sample shown, left as it was, is no value of the field's own.
     if (!(m_strValue.empty() && strTyped == m_strShown))
         m_strValue = strTyped;
+    QDialog::accept();
 }
 
 void CChangeValueDlg::OnSetToDefault()
 {
     m_strValue.clear();
-    done(IDOK);
-}
-
-void CChangeValueDlg::accept()
-{
-    UpdateData(true);
-    done(IDOK);
-}
-
-void CChangeValueDlg::reject()
-{
-    done(IDCANCEL);
+    QDialog::accept();
 }

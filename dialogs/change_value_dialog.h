@@ -15,7 +15,12 @@ class CChangeValueDlg : public QDialog {
 
 public:
     // strDescriptor names the field in the title ("Change Value for F7.3").
-    explicit CChangeValueDlg(QWidget* pParent = nullptr, const std::string& strDescriptor = std::string());
+    // The box starts with the field's value (or, with none, the sample
+    // shown), selected, so that typing replaces it. The dialog stands beside
+    // the field's area, or centred on its owner without one.
+    explicit CChangeValueDlg(QWidget* pParent = nullptr, const std::string& strDescriptor = std::string(),
+                             const std::string& strValue = std::string(), const std::string& strShown = std::string(),
+                             const QRect& fieldArea = QRect());
 
     // The field's value of its own (empty: none, the default).
     std::string m_strValue;
@@ -27,19 +32,11 @@ public:
     // opens beside it, not over it. Empty: centred on its owner.
     QRect m_fieldArea;
 
-    // Moves the value (or the sample shown) into the box, selected, so that
-    // typing replaces it, and places the dialog; then runs it. Returns IDOK
-    // or IDCANCEL.
-    int DoModal();
-    void OnInitDialog();
-
-    void UpdateData(bool bSave);
-
-    // Set to Default: the value is cleared and the dialog ends with IDOK,
+    // Set to Default: the value is cleared and the dialog is accepted,
     // whatever the box holds.
     void OnSetToDefault();
+    // OK: the box becomes the value.
     void accept() override;
-    void reject() override;
 
     QLineEdit* ValueBox() const { return m_pValue; }
     QLabel* ValueLabel() const { return m_pLabel; }

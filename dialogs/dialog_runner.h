@@ -16,4 +16,6 @@ public:
 // caller keeps ownership.
 void SetDialogRunner(IDialogRunner* pRunner);
 
+// The dialog's exec(), or the runner's answer: QDialog::Accepted or Rejected
+// for a dialog, the button's code for a message box.
 int RunDialog(QDialog& dialog);

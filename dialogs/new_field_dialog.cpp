@@ -10,8 +10,6 @@
 #include <QVBoxLayout>
 
 #include "dialog_placement.h"
-#include "dialog_runner.h"
-#include "message.h"
 #include "string_table.h"
 #include "strip_text.h"
 
@@ -52,7 +50,8 @@ std::string NewFieldText(int nType, const std::string& strCustom)
     return strCustom;
 }
 
-CNewFieldDlg::CNewFieldDlg(QWidget* pParent) : QDialog(pParent)
+CNewFieldDlg::CNewFieldDlg(QWidget* pParent, int nType, const std::string& strCustom)
+    : QDialog(pParent), m_strCustom(strCustom), m_nType(nType)
 {
     setWindowTitle(tr("New Field"));
     auto* pGroup = new QGroupBox(tr("Descriptor Type"), this);
@@ -109,6 +108,11 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent) : QDialog(pParent)
     auto* pLayout = new QHBoxLayout(this);
     pLayout->addWidget(pGroup, 1);
     pLayout->addLayout(pButtons);
+
+    LabelTypes();
+    ShowChoice();
+    EnableCustomBox();
+    CentreOnOwner(*this);
 }
 
 QAbstractButton* CNewFieldDlg::TypeButton(int nType) const
@@ -116,13 +120,7 @@ QAbstractButton* CNewFieldDlg::TypeButton(int nType) const
     return m_pTypes->button(nType);
 }
 
-int CNewFieldDlg::DoModal()
-{
-    OnInitDialog();
-    return RunDialog(*this);
-}
-
-void CNewFieldDlg::OnInitDialog()
+void CNewFieldDlg::LabelTypes()
 {
     for (const STypeLabel& label : kTypeLabels) {
         QString strLabel = QString::fromLatin1(LoadResourceString(label.nLabelId));
@@ -131,18 +129,16 @@ void CNewFieldDlg::OnInitDialog()
                         QLatin1Char(')');
         TypeButton(label.nType)->setText(strLabel);
     }
-    UpdateData(false);
-    EnableCustomBox();
-    CentreOnOwner(*this);
 }
 
-void CNewFieldDlg::UpdateData(bool bSave)
+void CNewFieldDlg::TakeChoice()
 {
-    if (bSave) {
-        m_strCustom = FromScreen(m_pCustom->text());
-        m_nType = m_pTypes->checkedId();
-        return;
-    }
+    m_strCustom = FromScreen(m_pCustom->text());
+    m_nType = m_pTypes->checkedId();
+}
+
+void CNewFieldDlg::ShowChoice()
+{
     m_pCustom->setText(ToScreen(m_strCustom));
     if (QAbstractButton* pButton = TypeButton(m_nType)) {
         pButton->setChecked(true);
@@ -177,7 +173,7 @@ void CNewFieldDlg::ShowReason(const std::string& strReason)
 
 void CNewFieldDlg::Insert(bool bAfter)
 {
-    UpdateData(true);
+    TakeChoice();
     if (m_fnInsert) {
         const std::string strReason = m_fnInsert(NewFieldText(m_nType, m_strCustom), bAfter);
         if (!strReason.empty()) {
@@ -189,7 +185,8 @@ void CNewFieldDlg::Insert(bool bAfter)
             return;
         }
     }
-    done(bAfter ? IDC_INSERT_AFTER : IDC_INSERT_BEFORE);
+    m_bAfter = bAfter;
+    accept();
 }
 
 void CNewFieldDlg::OnInsertBefore()
@@ -200,9 +197,4 @@ void CNewFieldDlg::OnInsertBefore()
 void CNewFieldDlg::OnInsertAfter()
 {
     Insert(true);
-}
-
-void CNewFieldDlg::reject()
-{
-    done(IDCANCEL);
 }

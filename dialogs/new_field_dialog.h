@@ -14,12 +14,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// How the dialog ends, besides IDCANCEL.
-enum NewFieldResult : int {
-    IDC_INSERT_BEFORE = 1014,
-    IDC_INSERT_AFTER = 1015,
-};
-
 // The descriptor types in the order of their radio buttons.
 enum NewFieldType : int {
     TYPE_STRING = 0,
@@ -36,11 +30,15 @@ class CNewFieldDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CNewFieldDlg(QWidget* pParent = nullptr);
+    // Opens on a type (−1: none chosen) and a text in the Custom box, which
+    // is usable while Custom is chosen. Centred on its owner.
+    explicit CNewFieldDlg(QWidget* pParent = nullptr, int nType = -1, const std::string& strCustom = std::string());
 
-    // The text of the Custom box, and the type chosen (−1: none).
+    // The text of the Custom box, and the type chosen (−1: none); where the
+    // field goes once accepted.
     std::string m_strCustom;
     int m_nType = -1;
+    bool m_bAfter = false;
 
     // Tries the insertion the buttons ask for (the descriptor text, after
     // the current field or before it) and returns why it was refused, empty
@@ -49,19 +47,9 @@ public:
     // lost; without it the dialog only reports the choice.
     std::function<std::string(const std::string& strText, bool bAfter)> m_fnInsert;
 
-    // Relabels the types, moves the members into the controls, enables the
-    // Custom box as the type says and centres the dialog on its owner; then
-    // runs it. Returns IDC_INSERT_BEFORE, IDC_INSERT_AFTER or IDCANCEL.
-    int DoModal();
-    void OnInitDialog();
-
-    // Moves the controls' contents into the members (bSave) or back.
-    void UpdateData(bool bSave);
-
-    // The buttons' handlers.
+    // The buttons' handlers: an insertion made accepts the dialog.
     void OnInsertBefore();
     void OnInsertAfter();
-    void reject() override;
 
     // The controls, for the tests.
     QAbstractButton* TypeButton(int nType) const;
@@ -71,6 +59,9 @@ public:
     QLabel* ReasonLabel() const { return m_pReason; }
 
 private:
+    void LabelTypes();
+    void ShowChoice();
+    void TakeChoice();
     void EnableCustomBox();
     void OnTypeClicked(int nType);
     void ShowReason(const std::string& strReason);

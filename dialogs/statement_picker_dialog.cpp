@@ -14,8 +14,6 @@
 #include <algorithm>
 
 #include "dialog_placement.h"
-#include "dialog_runner.h"
-#include "message.h"
 #include "string_table.h"
 #include "strip_text.h"
 
@@ -98,13 +96,8 @@ CStatementPickerDlg::CStatementPickerDlg(QWidget* pParent, const std::string& st
     pLayout->addWidget(pButtons);
     resize(m_pList->minimumWidth() + 40, 400);
     SelectRow(0);
-}
-
-int CStatementPickerDlg::DoModal()
-{
     CentreOnOwner(*this);
     m_pFilter->setFocus();
-    return RunDialog(*this);
 }
 
 int CStatementPickerDlg::ShownRows() const
@@ -146,11 +139,11 @@ void CStatementPickerDlg::accept()
     if (!current.isValid())
         return;  // nothing left to choose: the filter keeps no row
     m_nChosen = current.data(kIndexRole).toInt();
-    done(IDOK);
+    QDialog::accept();
 }
 
 void CStatementPickerDlg::reject()
 {
     m_nChosen = -1;
-    done(IDCANCEL);
+    QDialog::reject();
 }

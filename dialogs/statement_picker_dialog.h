@@ -21,13 +21,10 @@ class CStatementPickerDlg : public QDialog {
 public:
     CStatementPickerDlg(QWidget* pParent, const std::string& strFile, std::vector<SIndexedStatement> statements);
 
-    // Centres the dialog and runs it; IDOK when a statement was chosen
-    // (Chosen()), IDCANCEL otherwise.
-    int DoModal();
-
     // The statement chosen, or nullptr.
     const SIndexedStatement* Chosen() const { return m_nChosen >= 0 ? &m_statements[m_nChosen] : nullptr; }
 
+    // Accepted when a statement was chosen (Chosen()), rejected otherwise.
     void accept() override;
     void reject() override;
 

@@ -1,12 +1,13 @@
 #include "field_cell.h"
 
+#include <QFont>
 #include <QPainter>
+#include <QPalette>
 
-#include "field_strip.h"
 #include "strip_text.h"
 
-CFieldCell::CFieldCell(CFieldStrip* pParent, int nId, const std::string& strText, const QRect& rect)
-    : m_pParent(pParent), m_nId(nId), m_strText(strText), m_rect(rect.topLeft(), QSize(0, 0))
+CFieldCell::CFieldCell(ICellHost* pHost, SCellRef cell, const std::string& strText, const QRect& rect)
+    : m_pParent(pHost), m_cell(cell), m_strText(strText), m_rect(rect.topLeft(), QSize(0, 0))
 {
     Fit();  // a cell has its proper size from birth, at the corner it was created at
 }
@@ -67,7 +68,7 @@ QSize CFieldCell::Measure(const std::string* pText) const
 
 void CFieldCell::Paint(QPainter& painter) const
 {
-    const QPalette& palette = m_pParent->palette();
+    const QPalette& palette = m_pParent->CellPalette();
     painter.fillRect(m_rect, palette.color(QPalette::Window));
     const int cw = m_pParent->GetFontCharWidth();
     const int h = m_pParent->GetFontHeight();
@@ -83,12 +84,6 @@ void CFieldCell::Paint(QPainter& painter) const
     painter.drawRect(m_rect.adjusted(0, 0, -1, -1));  // the one-pixel border
 }
 
-void CFieldCell::OnLeftButtonDown() const
-{
-    // At once, so that keys typed right after the click reach this cell.
-    m_pParent->OnCommand(m_nId, 0);
-}
-
 void CFieldCell::Show(bool bShow)
 {
     if (bShow == m_bVisible)
@@ -101,6 +96,6 @@ void CFieldCell::Show(bool bShow)
 
 void CFieldCell::Invalidate() const
 {
-    if (m_bVisible && !m_rect.isEmpty() && !m_pParent->IsPainting())
-        m_pParent->update(m_rect);
+    if (m_bVisible && !m_rect.isEmpty())
+        m_pParent->InvalidateCell(m_rect);
 }

@@ -1,6 +1,6 @@
 // One cell of the field strip: a descriptor text (text cell) or a sample
 // (sample cell) in a framed box. A cell is a light item that the strip
-// places, paints and hit-tests; its ID says which field and row it is.
+// places, paints and hit-tests; its reference says which field and row it is.
 #pragma once
 
 #include <QPoint>
@@ -8,8 +8,50 @@
 #include <QSize>
 #include <string>
 
-class CFieldStrip;
+#include "field_commands.h"
+
+class QFont;
 class QPainter;
+class QPalette;
+
+// A cell of the strip: the field's index and the row, text or sample.
+struct SCellRef {
+    int nIndex = 0;
+    FieldRow row = ROW_TEXT;
+    friend bool operator==(const SCellRef&, const SCellRef&) = default;
+};
+
+constexpr SCellRef TextCellId(int nIndex)
+{
+    return {nIndex, ROW_TEXT};
+}
+constexpr SCellRef SampleCellId(int nIndex)
+{
+    return {nIndex, ROW_SAMPLE};
+}
+constexpr int CellIndex(SCellRef cell)
+{
+    return cell.nIndex;
+}
+constexpr bool IsSampleRow(SCellRef cell)
+{
+    return cell.row == ROW_SAMPLE;
+}
+
+// What a cell needs of the widget it is painted on: the fixed-pitch letter
+// it is measured in, the font and colours it is painted with, and a repaint
+// of an area it leaves or takes.
+class ICellHost {
+public:
+    virtual int GetFontHeight() const = 0;
+    virtual int GetFontCharWidth() const = 0;
+    virtual const QFont& GetStripFont() const = 0;
+    virtual const QPalette& CellPalette() const = 0;
+    virtual void InvalidateCell(const QRect& rect) = 0;
+
+protected:
+    ~ICellHost() = default;
+};
 
 enum CellKind : int {
     CELL_PLAIN = 0,  // as constructed
@@ -19,9 +61,9 @@ enum CellKind : int {
 
 class CFieldCell {
 public:
-    // A hidden cell with its text and ID, sized to its text, its top-left
-    // corner at rect's.
-    CFieldCell(CFieldStrip* pParent, int nId, const std::string& strText, const QRect& rect);
+    // A hidden cell of its host with its text, sized to the text, its
+    // top-left corner at rect's.
+    CFieldCell(ICellHost* pHost, SCellRef cell, const std::string& strText, const QRect& rect);
     virtual ~CFieldCell();
     CFieldCell(const CFieldCell&) = delete;
     CFieldCell& operator=(const CFieldCell&) = delete;
@@ -44,13 +86,10 @@ public:
 
     void Paint(QPainter& painter) const;
 
-    // A click: the strip makes this cell current.
-    void OnLeftButtonDown() const;
-
     void Show(bool bShow);
     bool IsVisible() const { return m_bVisible; }
 
-    int Id() const { return m_nId; }
+    SCellRef Id() const { return m_cell; }
     int Kind() const { return m_nCellKind; }
     const std::string& Text() const { return m_strText; }
     QRect Rect() const { return m_rect; }
@@ -59,8 +98,8 @@ public:
 private:
     void Invalidate() const;
 
-    CFieldStrip* m_pParent;
-    int m_nId;
+    ICellHost* m_pParent;
+    SCellRef m_cell;
     int m_nCellKind = CELL_PLAIN;
     std::string m_strText;
     QRect m_rect;

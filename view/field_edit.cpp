@@ -11,34 +11,35 @@
 #include <memory>
 
 #include "edit_history.h"
-#include "field_strip.h"
 
 namespace {
 
-// The keys that move between fields, with and without Ctrl.
+// The keys that move between fields, with and without Ctrl, and the signal
+// each sends.
 struct SFieldKey {
     int nKey;
     bool bCtrl;
-    int nCode;
+    void (CFieldEdit::*pSignal)();
 };
 
 constexpr SFieldKey kFieldKeys[] = {
-    {Qt::Key_End, true, FEN_LAST},   {Qt::Key_Home, true, FEN_FIRST}, {Qt::Key_Left, true, FEN_PREV},
-    {Qt::Key_Up, true, FEN_CTRL_UP}, {Qt::Key_Right, true, FEN_NEXT}, {Qt::Key_Down, true, FEN_CTRL_DOWN},
-    {Qt::Key_Up, false, FEN_UP},     {Qt::Key_Down, false, FEN_DOWN},
+    {Qt::Key_End, true, &CFieldEdit::lastField},      {Qt::Key_Home, true, &CFieldEdit::firstField},
+    {Qt::Key_Left, true, &CFieldEdit::previousField}, {Qt::Key_Up, true, &CFieldEdit::textRow},
+    {Qt::Key_Right, true, &CFieldEdit::nextField},    {Qt::Key_Down, true, &CFieldEdit::sampleRow},
+    {Qt::Key_Up, false, &CFieldEdit::textRow},        {Qt::Key_Down, false, &CFieldEdit::sampleRow},
 };
 
 // The keys of Undo and Redo, with exactly these modifiers held.
 struct SHistoryKey {
     int nKey;
     Qt::KeyboardModifiers modifiers;
-    int nCode;
+    HistoryStep step;
 };
 
 const SHistoryKey kHistoryKeys[] = {
-    {Qt::Key_Z, Qt::ControlModifier, FEN_UNDO},
-    {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, FEN_REDO},
-    {Qt::Key_Y, Qt::ControlModifier, FEN_REDO},
+    {Qt::Key_Z, Qt::ControlModifier, HistoryStep::UNDO},
+    {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, HistoryStep::REDO},
+    {Qt::Key_Y, Qt::ControlModifier, HistoryStep::REDO},
 };
 
 // The border, and the two-pixel highlight inside it.
@@ -52,27 +53,33 @@ constexpr int kCaret = 1;
 
 }  // namespace
 
-int HistoryKeyCode(const QKeyEvent* pEvent)
+HistoryStep HistoryStepOfKey(const QKeyEvent* pEvent)
 {
     const Qt::KeyboardModifiers held = pEvent->modifiers() &
                                        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
     for (const SHistoryKey& key : kHistoryKeys)
         if (key.nKey == pEvent->key() && key.modifiers == held)
-            return key.nCode;
-    return 0;
+            return key.step;
+    // The platform's own keys for them, which the line edit would otherwise
+    // take for its own history.
+    if (pEvent->matches(QKeySequence::Undo))
+        return HistoryStep::UNDO;
+    if (pEvent->matches(QKeySequence::Redo))
+        return HistoryStep::REDO;
+    return HistoryStep::NONE;
 }
 
-int EditorMenuHistoryCode(const QAction* pAction)
+HistoryStep HistoryStepOfMenuItem(const QAction* pAction)
 {
     // Known by their names where the toolkit gives them, else by their
     // captions (the toolkit's own, in its language), the shortcut after a tab.
     const QString strName = pAction->objectName();
     const QString strCaption = pAction->text().section(QLatin1Char('\t'), 0, 0);
     if (strName == QLatin1String("edit-undo") || strCaption == QLineEdit::tr("&Undo"))
-        return FEN_UNDO;
+        return HistoryStep::UNDO;
     if (strName == QLatin1String("edit-redo") || strCaption == QLineEdit::tr("&Redo"))
-        return FEN_REDO;
-    return 0;
+        return HistoryStep::REDO;
+    return HistoryStep::NONE;
 }
 
 CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
@@ -82,7 +89,6 @@ CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
     // UpdateTextMargins) keep the text clear of them.
     setFrame(false);
     UpdateTextMargins();
-    connect(this, &QLineEdit::textChanged, this, &CFieldEdit::TextUpdated);
 }
 
 int CFieldEdit::Create(bool bBorder, const QRect& rect)
@@ -148,16 +154,16 @@ QRect CFieldEdit::FitToText()
 
 void CFieldEdit::keyPressEvent(QKeyEvent* pEvent)
 {
-    if (const int nHistoryCode = HistoryKeyCode(pEvent)) {
+    if (const HistoryStep step = HistoryStepOfKey(pEvent); step != HistoryStep::NONE) {
         pEvent->accept();
-        emit Notify(nHistoryCode);
+        EmitHistoryStep(step);
         return;
     }
     const bool bCtrl = (pEvent->modifiers() & Qt::ControlModifier) != 0;
     for (const SFieldKey& key : kFieldKeys) {
         if (key.nKey == pEvent->key() && key.bCtrl == bCtrl) {
             pEvent->accept();
-            emit Notify(key.nCode);
+            emit(this->*key.pSignal)();
             return;
         }
     }
@@ -184,7 +190,15 @@ void CFieldEdit::focusOutEvent(QFocusEvent* pEvent)
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return;
     if (m_bEditing)
-        emit KillFocus();
+        emit focusLost();
+}
+
+void CFieldEdit::EmitHistoryStep(HistoryStep step)
+{
+    if (step == HistoryStep::UNDO)
+        emit undoRequested();
+    else if (step == HistoryStep::REDO)
+        emit redoRequested();
 }
 
 void CFieldEdit::contextMenuEvent(QContextMenuEvent* pEvent)
@@ -192,16 +206,14 @@ void CFieldEdit::contextMenuEvent(QContextMenuEvent* pEvent)
     const std::unique_ptr<QMenu> pMenu(createStandardContextMenu());
     // Undo and Redo are the window's: the line edit's own history holds only
     // the keys of this visit and would be a second one.
-    const auto* pStrip = qobject_cast<const CFieldStrip*>(parentWidget());
     for (QAction* pAction : pMenu->actions()) {
-        const int nCode = EditorMenuHistoryCode(pAction);
-        if (nCode == 0)
+        const HistoryStep step = HistoryStepOfMenuItem(pAction);
+        if (step == HistoryStep::NONE)
             continue;
-        const bool bUndo = nCode == FEN_UNDO;
         QObject::disconnect(pAction, &QAction::triggered, this, nullptr);
-        connect(pAction, &QAction::triggered, this, [this, nCode] { emit Notify(nCode); });
-        if (pStrip != nullptr)
-            pAction->setEnabled(bUndo ? pStrip->History().CanUndo() : pStrip->History().CanRedo());
+        connect(pAction, &QAction::triggered, this, [this, step] { EmitHistoryStep(step); });
+        if (m_pHistory != nullptr)
+            pAction->setEnabled(step == HistoryStep::UNDO ? m_pHistory->CanUndo() : m_pHistory->CanRedo());
     }
     const QList<QAction*> settings = parentWidget() != nullptr ? parentWidget()->actions() : QList<QAction*>();
     if (!settings.isEmpty()) {

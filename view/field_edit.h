@@ -1,31 +1,39 @@
 // The in-place editor: a single-line edit that sits on the strip's current
 // cell, grows and shrinks with its text, and turns the keys that move between
-// fields into notifications for the strip. Every other key edits the text.
+// fields into signals for the strip. Every other key edits the text.
 //
-//   Ctrl+Right, Ctrl+Left      FEN_NEXT, FEN_PREV
-//   Ctrl+Home, Ctrl+End        FEN_FIRST, FEN_LAST
-//   Up, Down                   FEN_UP, FEN_DOWN
-//   Ctrl+Up, Ctrl+Down         FEN_CTRL_UP, FEN_CTRL_DOWN
-//   Ctrl+Z                     FEN_UNDO (the window's history, not the line edit's)
-//   Ctrl+Shift+Z, Ctrl+Y       FEN_REDO
+//   Ctrl+Right, Ctrl+Left      nextField, previousField
+//   Ctrl+Home, Ctrl+End        firstField, lastField
+//   Up, Ctrl+Up                textRow
+//   Down, Ctrl+Down            sampleRow
+//   Ctrl+Z                     undoRequested (the window's history, not the line edit's)
+//   Ctrl+Shift+Z, Ctrl+Y       redoRequested
 //
-// The text's changes, losing the focus to another control and the field
-// keys all reach the strip at once (TextUpdated, KillFocus, Notify), before
-// any key typed after them.
+// The text's changes (textChanged), losing the focus to another control
+// (focusLost) and the field keys all reach the strip at once, before any key
+// typed after them.
 #pragma once
 
 #include <QLineEdit>
 #include <QRect>
 
+class CEditHistory;
+class QAction;
 class QKeyEvent;
 
-class QAction;
+// A step through the window's history of edits.
+enum class HistoryStep {
+    NONE,
+    UNDO,
+    REDO,
+};
 
-// FEN_UNDO or FEN_REDO for the keys of Undo and Redo, 0 for any other key.
-int HistoryKeyCode(const QKeyEvent* pEvent);
-// FEN_UNDO or FEN_REDO for the Undo and Redo items of a line edit's standard
-// context menu, 0 for any other item.
-int EditorMenuHistoryCode(const QAction* pAction);
+// The step the keys of Undo and Redo ask for (Ctrl+Z; Ctrl+Shift+Z and
+// Ctrl+Y; and the platform's own); NONE for any other key.
+HistoryStep HistoryStepOfKey(const QKeyEvent* pEvent);
+// The step the Undo and Redo items of a line edit's standard context menu
+// stand for; NONE for any other item.
+HistoryStep HistoryStepOfMenuItem(const QAction* pAction);
 
 class CFieldEdit : public QLineEdit {
     Q_OBJECT
@@ -40,10 +48,12 @@ public:
     // Moves the editor to rect, then fits its width to its text.
     void MoveTo(const QRect& rect, bool bRepaint);
 
+    // The history its context menu's Undo and Redo are enabled by.
+    void SetHistory(const CEditHistory* pHistory) { m_pHistory = pHistory; }
+
     // Where the text starts, in pixels from the editor's left edge (so that
     // it stands where the cell under the editor shows it).
     void SetTextIndent(int nIndent);
-    int TextIndent() const { return m_nIndent; }
 
     // Keeps the left edge, top and height and makes the editor as wide as
     // its text plus one letter of its own font, the border included: as wide
@@ -59,9 +69,15 @@ public:
     void SetEditing(bool bEditing) { m_bEditing = bEditing; }
 
 signals:
-    void Notify(int nCode);
-    void TextUpdated();
-    void KillFocus();
+    void nextField();
+    void previousField();
+    void firstField();
+    void lastField();
+    void textRow();
+    void sampleRow();
+    void undoRequested();
+    void redoRequested();
+    void focusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -72,9 +88,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
+    void EmitHistoryStep(HistoryStep step);
     void UpdateTextMargins();
     int LetterWidth() const;
 
+    const CEditHistory* m_pHistory = nullptr;
     int m_bBorder = 0;
     int m_nIndent = 0;
     bool m_bEditing = false;

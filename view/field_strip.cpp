@@ -66,9 +66,8 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_pScrollBar->setAccessibleName(tr("Fields"));
     m_pScrollBar->installEventFilter(this);
     connect(m_pScrollBar, &QScrollBar::actionTriggered, this,
-            [this](int nAction) { OnHScroll(ScrollRequestOf(nAction), m_pScrollBar->sliderPosition()); });
-    connect(m_pScrollBar, &QScrollBar::sliderReleased, this,
-            [this] { OnHScroll(SB_THUMBPOSITION, m_pScrollBar->sliderPosition()); });
+            [this](int nAction) { Scroll(static_cast<QAbstractSlider::SliderAction>(nAction)); });
+    connect(m_pScrollBar, &QScrollBar::sliderReleased, this, [this] { ScrollTo(m_pScrollBar->sliderPosition()); });
     show();
     m_wndFrame->stackUnder(this);
     m_bCreating = 0;
@@ -79,12 +78,9 @@ int CFieldStrip::Create(const QString& strCaption, const QRect& rect, QWidget* p
     m_wndEdit = new CFieldEdit(this);
     m_wndEdit->Create(true, QRect(0, 0, 10, 10));
     m_wndEdit->setFont(m_hFont);
+    m_wndEdit->SetHistory(m_pHistory.get());
     m_wndEdit->installEventFilter(this);  // its tooltip is the field's
-    connect(m_wndEdit, &CFieldEdit::TextUpdated, this, [this] { OnCommand(EDITOR_ID, EN_UPDATE); });
-    connect(m_wndEdit, &CFieldEdit::KillFocus, this, [this] { OnCommand(EDITOR_ID, EN_KILLFOCUS); });
-    // The field keys act at once, the key taken from the edit: keys typed
-    // ahead, already waiting behind it, then go to the field moved to.
-    connect(m_wndEdit, &CFieldEdit::Notify, this, [this](int nCode) { OnCommand(EDITOR_ID, nCode); });
+    ConnectEditor();
 
     SetScrollRange(m_pList->size());
     m_pScrollBar->setValue(0);
@@ -173,9 +169,15 @@ CFieldCell* CFieldStrip::SampleCell(int nIndex) const
     return nIndex >= 0 && nIndex < CellCount() ? m_arrSampleCells[static_cast<std::size_t>(nIndex)].get() : nullptr;
 }
 
-CFieldCell* CFieldStrip::Cell(int nId) const
+CFieldCell* CFieldStrip::Cell(SCellRef cell) const
 {
-    return IsSampleRow(nId) ? SampleCell(CellIndex(nId)) : TextCell(CellIndex(nId));
+    return IsSampleRow(cell) ? SampleCell(CellIndex(cell)) : TextCell(CellIndex(cell));
+}
+
+void CFieldStrip::InvalidateCell(const QRect& rect)
+{
+    if (!m_bPainting)
+        update(rect);
 }
 
 void CFieldStrip::CreateCells(int nIndex, const QRect& rect)
@@ -454,7 +456,7 @@ void CFieldStrip::mousePressEvent(QMouseEvent* pEvent)
 {
     if (pEvent->button() == Qt::LeftButton && m_pList != nullptr) {
         if (const CFieldCell* pCell = CellAt(pEvent->position().toPoint()))
-            pCell->OnLeftButtonDown();
+            SelectCell(pCell->Id());  // at once, so that keys typed right after the click reach it
         else if (QApplication::focusWidget() != this)
             GiveFocus();  // the editor leaves its field and comes back to it
     }

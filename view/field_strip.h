@@ -8,9 +8,12 @@
 //
 // Cells are painted by the strip itself (they are light items, not widgets),
 // so that a statement of thousands of fields lays out and paints in time
-// with the keys. The editor is a real line edit, a child of the strip.
+// with the keys. The editor is a real line edit, a child of the strip; it
+// tells the strip of its keys and its text with signals, and the strip
+// finds the cell a click falls on itself, so that neither calls back up.
 #pragma once
 
+#include <QAbstractSlider>
 #include <QFont>
 #include <QLine>
 #include <QRect>
@@ -35,58 +38,6 @@ class CFieldEdit;
 class QFrame;
 class QScrollBar;
 
-// Cell IDs: field index + 2 for the text row, the same with bit 15 set for
-// the sample row (so up to 32766 fields). ID 1 is the editor, so no cell ID
-// is 0 or 1.
-constexpr int EDITOR_ID = 1;
-constexpr int SAMPLE_ROW_BIT = 0x8000;
-
-constexpr int CellIndex(int nId)
-{
-    return (nId & ~SAMPLE_ROW_BIT) - 2;
-}
-constexpr bool IsSampleRow(int nId)
-{
-    return (nId & SAMPLE_ROW_BIT) != 0;
-}
-constexpr int TextCellId(int nIndex)
-{
-    return nIndex + 2;
-}
-constexpr int SampleCellId(int nIndex)
-{
-    return (nIndex + 2) | SAMPLE_ROW_BIT;
-}
-
-// Notifications of the editor (what it reports with its own ID).
-enum EditorNotification : int {
-    EN_KILLFOCUS = 0x200,
-    EN_UPDATE = 0x400,
-    FEN_NEXT = 0x702,
-    FEN_PREV = 0x703,
-    FEN_FIRST = 0x704,
-    FEN_LAST = 0x705,
-    FEN_UP = 0x706,
-    FEN_DOWN = 0x707,
-    FEN_CTRL_UP = 0x708,
-    FEN_CTRL_DOWN = 0x709,
-    FEN_UNDO = 0x70A,
-    FEN_REDO = 0x70B,
-};
-
-// Horizontal scroll requests, as the scroll bar makes them.
-enum ScrollRequest : int {
-    SB_LINELEFT = 0,
-    SB_LINERIGHT = 1,
-    SB_PAGELEFT = 2,
-    SB_PAGERIGHT = 3,
-    SB_THUMBPOSITION = 4,
-    SB_THUMBTRACK = 5,
-    SB_LEFT = 6,
-    SB_RIGHT = 7,
-    SB_ENDSCROLL = 8,
-};
-
 // Which vertical position GetLayoutY gives.
 enum LayoutY : int {
     LAYOUT_TEXT_ROW = 0,
@@ -95,10 +46,7 @@ enum LayoutY : int {
     LAYOUT_HEIGHT = 3,
 };
 
-// The request a scroll bar action stands for.
-int ScrollRequestOf(int nSliderAction);
-
-class CFieldStrip : public QWidget {
+class CFieldStrip : public QWidget, public ICellHost {
     Q_OBJECT
 
 public:
@@ -139,13 +87,13 @@ public:
 
     // Layout metrics, from the strip's fixed-pitch font.
     int GetLayoutY(int nWhich) const;
-    int GetFontHeight() const { return m_nFontHeight; }
-    int GetFontCharWidth() const { return m_nCharWidth; }
+    int GetFontHeight() const override { return m_nFontHeight; }
+    int GetFontCharWidth() const override { return m_nCharWidth; }
 
-    // The strip's font (WM_SETFONT / WM_GETFONT); cells and the editor measure and
-    // draw in it.
+    // The strip's font, fixed-pitch on a grid of whole pixels; cells and the
+    // editor measure and draw in it.
     void SetStripFont(const QFont& font);
-    const QFont& GetStripFont() const { return m_hFont; }
+    const QFont& GetStripFont() const override { return m_hFont; }
 
     // Moving the current cell (the editor's keys and clicks on cells).
     void NextField();
@@ -154,14 +102,13 @@ public:
     void LastField();
     void ToTextRow();
     void ToSampleRow();
-    void SelectCell(int nId);
+    void SelectCell(SCellRef cell);
 
-    // A horizontal scroll request with the thumb position it carries.
-    void OnHScroll(int nRequest, int nPosition);
-
-    // A notification of a child: the editor's codes, or a click on a cell
-    // (code 0 with the cell's ID). 1 when handled.
-    int OnCommand(int nId, int nCode);
+    // Horizontal scrolling, as the scroll bar and the wheel ask for it: a
+    // field or a page either way (the thumb being dragged, and every other
+    // action, moves nothing), or the thumb let go at field nFirst.
+    void Scroll(QAbstractSlider::SliderAction action);
+    void ScrollTo(int nFirst);
 
     // The editor's text changed, and the editor lost the focus.
     void OnEditUpdate();
@@ -199,17 +146,16 @@ public:
 
     // State, for the main window and the tests.
     CDescriptorList* List() const { return m_pList; }
-    int CurrentId() const { return m_nCurrentId; }
+    SCellRef CurrentId() const { return m_nCurrentId; }
     int CurrentIndex() const { return CellIndex(m_nCurrentId); }
-    int FocusId() const { return m_nFocusId; }
-    void SetFocusId(int nId) { m_nFocusId = nId; }
+    void SetFocusId(SCellRef cell) { m_nFocusId = cell; }
     int First() const { return m_nFirst; }
     int LastText() const { return m_nLastText; }
     int LastSample() const { return m_nLastSample; }
     int CellCount() const { return static_cast<int>(m_arrTextCells.size()); }
     CFieldCell* TextCell(int nIndex) const;
     CFieldCell* SampleCell(int nIndex) const;
-    CFieldCell* Cell(int nId) const;
+    CFieldCell* Cell(SCellRef cell) const;
     CFieldEdit* Editor() const { return m_wndEdit; }
     QScrollBar* ScrollBar() const { return m_pScrollBar; }
     QFrame* Frame() const { return m_wndFrame; }
@@ -224,8 +170,10 @@ public:
     // only then is the scroll bar shown and do scroll requests move the fields.
     bool Overflows() const { return m_bOverflows; }
 
-    // True while a paint lays the cells out (they need not ask for painting).
-    bool IsPainting() const { return m_bPainting; }
+    // What cells paint with, and a repaint where a cell changed (none while
+    // a paint lays the cells out).
+    const QPalette& CellPalette() const override { return palette(); }
+    void InvalidateCell(const QRect& rect) override;
 
     // The current field's two cells, as far as the strip shows them, in
     // global coordinates (where a dialog about the field must not stand).
@@ -265,6 +213,7 @@ protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
+    void ConnectEditor();
     void OnSetFocus();
     void FollowFrame();
     void CreateCells(int nIndex, const QRect& rect);
@@ -276,6 +225,7 @@ private:
     int FirstFieldShowing(int nIndex, bool bSampleRow) const;
     void ShowCurrentField();
     void SetFirst(int nFirst);  // the first visible field; invalidates the strip
+    void ScrollFirstTo(int nFirst);
     QRect PaintedRect() const;  // what the strip paints: the client area, and the bar's room while it is hidden
     void ResetThumb();
     int PageLeft() const;
@@ -290,7 +240,6 @@ private:
     void DrawConnector(QPainter& painter);
     void DrawRuler(QPainter& painter, const QRect& updateRect);
     void DrawFrame(QPainter& painter);
-    void DrawCells(QPainter& painter, const QRect& updateRect) const;
 
     CDescriptorList* m_pList = nullptr;
     std::unique_ptr<CEditHistory> m_pHistory;  // every edit goes through it
@@ -302,8 +251,8 @@ private:
     int m_nFirst = 0;
     int m_nLastText = 0;
     int m_nLastSample = 0;
-    int m_nCurrentId = 2;
-    int m_nFocusId = 2;
+    SCellRef m_nCurrentId;
+    SCellRef m_nFocusId;
     QFont m_hFont;
     QFrame* m_wndFrame = nullptr;  // a sibling in the parent; its border is the strip's left and right edge
     int m_bLayoutOnPaint = 0;

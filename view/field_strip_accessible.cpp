@@ -17,9 +17,9 @@ namespace {
 // One cell: a table cell named after its field, row and text.
 class CFieldCellAccessible : public QAccessibleInterface {
 public:
-    CFieldCellAccessible(CFieldStrip* pStrip, int nId) : m_pStrip(pStrip), m_nId(nId) {}
+    CFieldCellAccessible(CFieldStrip* pStrip, SCellRef cell) : m_pStrip(pStrip), m_nId(cell) {}
 
-    int Id() const { return m_nId; }
+    SCellRef Id() const { return m_nId; }
 
     bool isValid() const override { return m_pStrip != nullptr && m_pStrip->Cell(m_nId) != nullptr; }
     QObject* object() const override { return nullptr; }
@@ -77,7 +77,7 @@ public:
 
 private:
     QPointer<CFieldStrip> m_pStrip;
-    int m_nId;
+    SCellRef m_nId;
 };
 
 // The strip: its widget children (the editor, the scroll bar), then the
@@ -89,7 +89,7 @@ public:
 
     ~CFieldStripAccessible() override
     {
-        for (const auto& [nCellId, id] : m_cells)
+        for (const auto& [nPosition, id] : m_cells)
             QAccessible::deleteAccessibleInterface(id);
     }
 
@@ -105,12 +105,10 @@ public:
         const int k = nIndex - nWidgets;
         if (k >= 2 * Strip()->CellCount())
             return nullptr;
-        const int nCellId = k % 2 != 0 ? SampleCellId(k / 2) : TextCellId(k / 2);
-        auto it = m_cells.find(nCellId);
+        const SCellRef cell = k % 2 != 0 ? SampleCellId(k / 2) : TextCellId(k / 2);
+        auto it = m_cells.find(k);
         if (it == m_cells.end())
-            it = m_cells
-                     .emplace(nCellId,
-                              QAccessible::registerAccessibleInterface(new CFieldCellAccessible(Strip(), nCellId)))
+            it = m_cells.emplace(k, QAccessible::registerAccessibleInterface(new CFieldCellAccessible(Strip(), cell)))
                      .first;
         return QAccessible::accessibleInterface(it->second);
     }
@@ -118,8 +116,8 @@ public:
     int indexOfChild(const QAccessibleInterface* pChild) const override
     {
         if (const auto* pCell = dynamic_cast<const CFieldCellAccessible*>(pChild)) {
-            const int nId = pCell->Id();
-            return QAccessibleWidget::childCount() + 2 * CellIndex(nId) + (IsSampleRow(nId) ? 1 : 0);
+            const SCellRef cell = pCell->Id();
+            return QAccessibleWidget::childCount() + 2 * CellIndex(cell) + (IsSampleRow(cell) ? 1 : 0);
         }
         return QAccessibleWidget::indexOfChild(pChild);
     }
@@ -134,7 +132,7 @@ public:
     }
 
 private:
-    mutable std::map<int, QAccessible::Id> m_cells;  // cell ID -> registered interface
+    mutable std::map<int, QAccessible::Id> m_cells;  // child position past the widgets -> registered interface
 };
 
 QAccessibleInterface* FieldStripFactory(const QString&, QObject* pObject)

@@ -13,10 +13,10 @@ CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
     const CResult result = m_pHistory->Insert(nIndex, strText.c_str());
     if (!result.Ok())
         return result;  // refused; nothing changed
-    // Inserted before, the current cell's ID now names the new field; after,
-    // the next one does.
+    // Inserted before, the current cell now names the new field; after, the
+    // next one does.
     if (bAfter)
-        m_nFocusId = m_nCurrentId + 1;
+        m_nFocusId = {m_nCurrentId.nIndex + 1, m_nCurrentId.row};
     m_strTakenBack.clear();  // a change since: the note is stale
     SetScrollRange(m_pList->size());
     Rebuild(1);

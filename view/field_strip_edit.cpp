@@ -11,39 +11,28 @@
 
 namespace {
 
-struct SNotification {
-    int nCode;
+struct SEditorSignal {
+    void (CFieldEdit::*pSignal)();
     void (CFieldStrip::*pHandler)();
 };
 
-constexpr SNotification kEditorNotifications[] = {
-    {EN_UPDATE, &CFieldStrip::OnEditUpdate}, {EN_KILLFOCUS, &CFieldStrip::OnEditKillFocus},
-    {FEN_NEXT, &CFieldStrip::NextField},     {FEN_PREV, &CFieldStrip::PrevField},
-    {FEN_FIRST, &CFieldStrip::FirstField},   {FEN_LAST, &CFieldStrip::LastField},
-    {FEN_UP, &CFieldStrip::ToTextRow},       {FEN_CTRL_UP, &CFieldStrip::ToTextRow},
-    {FEN_DOWN, &CFieldStrip::ToSampleRow},   {FEN_CTRL_DOWN, &CFieldStrip::ToSampleRow},
-    {FEN_UNDO, &CFieldStrip::UndoInPlace},   {FEN_REDO, &CFieldStrip::RedoInPlace},
+// The field keys act at once, the key taken from the edit: keys typed ahead,
+// already waiting behind it, then go to the field moved to.
+constexpr SEditorSignal kEditorSignals[] = {
+    {&CFieldEdit::focusLost, &CFieldStrip::OnEditKillFocus}, {&CFieldEdit::nextField, &CFieldStrip::NextField},
+    {&CFieldEdit::previousField, &CFieldStrip::PrevField},   {&CFieldEdit::firstField, &CFieldStrip::FirstField},
+    {&CFieldEdit::lastField, &CFieldStrip::LastField},       {&CFieldEdit::textRow, &CFieldStrip::ToTextRow},
+    {&CFieldEdit::sampleRow, &CFieldStrip::ToSampleRow},     {&CFieldEdit::undoRequested, &CFieldStrip::UndoInPlace},
+    {&CFieldEdit::redoRequested, &CFieldStrip::RedoInPlace},
 };
 
 }  // namespace
 
-int CFieldStrip::OnCommand(int nId, int nCode)
+void CFieldStrip::ConnectEditor()
 {
-    if (m_pList == nullptr)
-        return 0;
-    if (nId != EDITOR_ID) {
-        if (nCode != 0)
-            return 0;
-        SelectCell(nId);  // a click on a cell
-        return 1;
-    }
-    for (const SNotification& notification : kEditorNotifications) {
-        if (notification.nCode == nCode) {
-            (this->*notification.pHandler)();
-            return 1;
-        }
-    }
-    return 0;
+    connect(m_wndEdit, &QLineEdit::textChanged, this, &CFieldStrip::OnEditUpdate);
+    for (const SEditorSignal& editorSignal : kEditorSignals)
+        connect(m_wndEdit, editorSignal.pSignal, this, editorSignal.pHandler);
 }
 
 void CFieldStrip::OnEditUpdate()
@@ -56,7 +45,7 @@ void CFieldStrip::OnEditUpdate()
     // line edit shows them otherwise.
     const QString strEdit = m_wndEdit->text();
     const std::string strText = strEdit == m_strLoaded ? m_strLoadedBytes : FromScreen(strEdit);
-    m_pHistory->Type(i, bSampleRow ? ROW_SAMPLE : ROW_TEXT, strText.c_str());
+    m_pHistory->Type(i, m_nCurrentId.row, strText.c_str());
     if (CFieldCell* pCell = Cell(m_nCurrentId)) {
         if (bSampleRow) {
             std::string strRepeated;
@@ -108,7 +97,7 @@ void CFieldStrip::EndEdit()
         const bool bSampleRow = IsSampleRow(m_nCurrentId);
         const CDescriptor& d = m_pList->At(i);
         const std::string strTyped = bSampleRow ? d.Sample() : d.Text();
-        if (m_pHistory->Leave(i, bSampleRow ? ROW_SAMPLE : ROW_TEXT))
+        if (m_pHistory->Leave(i, m_nCurrentId.row))
             m_strTakenBack = TakenBackText(d.Text(), strTyped);
     }
     Rebuild(0);  // reloads the field, which leaving it marked changed

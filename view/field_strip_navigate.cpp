@@ -12,30 +12,6 @@
 #include "field_strip.h"
 #include "strip_text.h"
 
-namespace {
-
-struct SSliderRequest {
-    int nAction;
-    int nRequest;
-};
-
-constexpr SSliderRequest kSliderRequests[] = {
-    {QAbstractSlider::SliderSingleStepSub, SB_LINELEFT}, {QAbstractSlider::SliderSingleStepAdd, SB_LINERIGHT},
-    {QAbstractSlider::SliderPageStepSub, SB_PAGELEFT},   {QAbstractSlider::SliderPageStepAdd, SB_PAGERIGHT},
-    {QAbstractSlider::SliderMove, SB_THUMBTRACK},        {QAbstractSlider::SliderToMinimum, SB_LEFT},
-    {QAbstractSlider::SliderToMaximum, SB_RIGHT},
-};
-
-}  // namespace
-
-int ScrollRequestOf(int nSliderAction)
-{
-    for (const SSliderRequest& request : kSliderRequests)
-        if (request.nAction == nSliderAction)
-            return request.nRequest;
-    return SB_ENDSCROLL;
-}
-
 void CFieldStrip::NextField()
 {
     const int i = CurrentIndex();
@@ -99,14 +75,14 @@ void CFieldStrip::ToSampleRow()
     GiveFocus();
 }
 
-void CFieldStrip::SelectCell(int nId)
+void CFieldStrip::SelectCell(SCellRef cell)
 {
-    const int i = CellIndex(nId);
+    const int i = CellIndex(cell);
     if (m_pList == nullptr || i < 0 || i >= m_pList->size())
         return;  // a click on a cell that has gone since
-    if (i > LastFitting(IsSampleRow(nId)) || i < m_nFirst)
+    if (i > LastFitting(IsSampleRow(cell)) || i < m_nFirst)
         SetFirst(i);
-    m_nFocusId = nId;
+    m_nFocusId = cell;
     GiveFocus();
 }
 
@@ -136,30 +112,39 @@ int CFieldStrip::PageLeft() const
     return i == m_nFirst ? m_nFirst - 1 : i + 1;
 }
 
-void CFieldStrip::OnHScroll(int nRequest, int nPosition)
+void CFieldStrip::Scroll(QAbstractSlider::SliderAction action)
 {
     if (m_pList == nullptr)
         return;
     if (!m_bOverflows)
         return ResetThumb();  // every field shows: nothing to scroll to
-    int nFirst = m_nFirst;
-    switch (nRequest) {
-    case SB_LINELEFT:
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
         if (m_nFirst <= 0)
             return ResetThumb();
-        nFirst = m_nFirst - 1;
-        break;
-    case SB_LINERIGHT:
+        return ScrollFirstTo(m_nFirst - 1);
+    case QAbstractSlider::SliderSingleStepAdd:
         if (m_nFirst >= CellCount() - 1)
             return ResetThumb();
-        nFirst = m_nFirst + 1;
-        break;
-    case SB_PAGELEFT: nFirst = PageLeft(); break;
-    case SB_PAGERIGHT: nFirst = std::min(m_nLastText, m_nLastSample); break;
-    case SB_THUMBPOSITION: nFirst = std::clamp(nPosition, 0, std::max(0, m_pList->size() - 1)); break;
-    case SB_THUMBTRACK: return;  // the thumb is being dragged: it acts when released
+        return ScrollFirstTo(m_nFirst + 1);
+    case QAbstractSlider::SliderPageStepSub: return ScrollFirstTo(PageLeft());
+    case QAbstractSlider::SliderPageStepAdd: return ScrollFirstTo(std::min(m_nLastText, m_nLastSample));
+    case QAbstractSlider::SliderMove: return;  // the thumb is being dragged: it acts when let go
     default: return ResetThumb();
     }
+}
+
+void CFieldStrip::ScrollTo(int nFirst)
+{
+    if (m_pList == nullptr)
+        return;
+    if (!m_bOverflows)
+        return ResetThumb();
+    ScrollFirstTo(std::clamp(nFirst, 0, std::max(0, m_pList->size() - 1)));
+}
+
+void CFieldStrip::ScrollFirstTo(int nFirst)
+{
     m_nFirst = nFirst;
     Rebuild(1);
     // Scrolling never changes the current cell; the editor follows it when
@@ -185,7 +170,7 @@ void CFieldStrip::wheelEvent(QWheelEvent* pEvent)
     const QPoint delta = pEvent->angleDelta();
     const int nDelta = delta.x() != 0 ? delta.x() : delta.y();
     if (nDelta != 0)
-        OnHScroll(nDelta > 0 ? SB_LINELEFT : SB_LINERIGHT, 0);
+        Scroll(nDelta > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
     pEvent->accept();
 }
 

@@ -126,10 +126,10 @@ struct SWindow {
             texts.push_back(list.At(i).Text());
         return texts;
     }
-    void Command(int nCommand) { pFrame->OnCommand(nCommand); }
-    void GoTo(int nId)
+    void Command(int nCommand) { pFrame->CommandAction(nCommand)->trigger(); }
+    void GoTo(SCellRef cell)
     {
-        Strip().SetFocusId(nId);
+        Strip().SetFocusId(cell);
         Strip().GiveFocus();
     }
 
@@ -275,7 +275,8 @@ void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
         QTest::keyClicks(dialog.CustomBox(), "3");
         QVERIFY(dialog.ReasonLabel()->isHidden());
         dialog.InsertBeforeButton()->click();
-        QCOMPARE(d.result(), int(IDC_INSERT_BEFORE));
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QVERIFY(!dialog.m_bAfter);
     }};
     window.Command(CMD_NEW_FIELD);
     QCOMPARE(window.Texts(), (Texts{"I5", "F7.3", "F7.2", ")"}));
@@ -343,7 +344,7 @@ void CommandsTest::removeFieldKeepsOneAndMovesToTheNewLast()
     QCOMPARE(window.Texts(), (Texts{"I5"}));
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string("A Format statement must have at least one descriptor"));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_ICONEXCLAMATION));
+    QCOMPARE(presenter.m_messages[0].style, kWarningMessage);
     window.VerifyBackOnTheStrip();
 }
 
@@ -402,7 +403,7 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
 
     CEditorApp app;
     CRecordingPresenter presenter;
-    presenter.m_answers = {IDYES, IDOK};  // show the read-only file; then save elsewhere
+    presenter.m_answers = {MessageAnswer::YES, MessageAnswer::OK};  // show the read-only file; then save elsewhere
     struct CChooser : ISaveAsDialog {
         std::string strChosen;
         std::string strProposed;
@@ -418,7 +419,7 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
     chooser.strChosen = strCopy;
     QVERIFY(app.InitInstance({strFile, "2", "1"}));
     app.Frame()->SetSaveAsDialog(&chooser);
-    app.Frame()->OnCommand(CMD_OK);
+    app.Frame()->CommandAction(CMD_OK)->trigger();
     QCOMPARE(chooser.strProposed, strFile);
     QVERIFY(!chooser.bFixed);
     QCOMPARE(ReadWholeFile(strCopy), strSource);
@@ -459,7 +460,7 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
         QCOMPARE(app.List().At(0).Kind(), int(KIND_EMPTY));
         QCOMPARE(app.Frame()->Strip()->CellCount(), 1);
         QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QString());
-        app.Frame()->OnCommand(CMD_OK);
+        app.Frame()->CommandAction(CMD_OK)->trigger();
         QVERIFY(app.Frame()->FileWritten());
         QCOMPARE(ReadWholeFile(strFile), strOriginal);
     }
@@ -468,11 +469,11 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
         QVERIFY(app.InitInstance({strFile, "2", "7"}));
         QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
         dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "I0"), Insert(TYPE_CUSTOM, true, "\"n =\"")};
-        app.Frame()->OnCommand(CMD_NEW_FIELD);
-        app.Frame()->OnCommand(CMD_NEW_FIELD);
+        app.Frame()->CommandAction(CMD_NEW_FIELD)->trigger();
+        app.Frame()->CommandAction(CMD_NEW_FIELD)->trigger();
         QCOMPARE(app.List().size(), 3);
         QCOMPARE(app.Frame()->Strip()->CellCount(), 3);
-        app.Frame()->OnCommand(CMD_OK);
+        app.Frame()->CommandAction(CMD_OK)->trigger();
         QVERIFY(app.Frame()->FileWritten());
         QCOMPARE(ReadWholeFile(strFile), std::string("      WRITE (6, 110)\n  110 FORMAT(I0, \"n =\")\n      END\n"));
     }

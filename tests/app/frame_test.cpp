@@ -220,7 +220,7 @@ void FrameTest::keepsItsHeightAndAMinimumWidthOf76Characters()
     CEditorFrame& frame = *window.pFrame;
     const QFontMetrics metrics(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     // Never narrower than 76 characters, nor than the buttons ask for.
-    const QRect minimum = frame.GetControlRect(RECT_MINIMUM_CLIENT);
+    const QRect minimum(QPoint(), frame.minimumSize());
     QVERIFY(minimum.width() >= 76 * metrics.averageCharWidth());
     const int nMinWidth = minimum.width();
     QVERIFY(minimum.height() > 60);  // the strip and a row of buttons
@@ -448,10 +448,10 @@ void FrameTest::okRefusesUnbalancedParentheses()
     QVERIFY(window.bLocated);
     QCOMPARE(window.list.size(), 3);
     window.list.RemoveDescriptor(2);  // the group's ")"
-    window.pFrame->OnCommand(CMD_OK);
+    window.pFrame->CommandAction(CMD_OK)->trigger();
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_OK));
+    QCOMPARE(presenter.m_messages[0].style, kPlainMessage);
     // Messages of the save are owned by the strip.
     QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(window.pFrame->Control(0)));
     QVERIFY(window.pFrame->isVisible());
@@ -461,19 +461,20 @@ void FrameTest::okRefusesUnbalancedParentheses()
 void FrameTest::okAsksToExitAnywayWhenTheWriteFails()
 {
     struct SCase {
-        int nAnswer;
+        MessageAnswer answer;
         bool bCloses;
     };
-    for (const SCase& c : {SCase{IDNO, false}, SCase{IDCANCEL, false}, SCase{IDYES, true}}) {
+    for (const SCase& c :
+         {SCase{MessageAnswer::NO, false}, SCase{MessageAnswer::CANCEL, false}, SCase{MessageAnswer::YES, true}}) {
         CRecordingPresenter presenter;
-        presenter.m_answers = {IDOK, c.nAnswer};  // the write's own message, then string 6
-        SWindow window({"I5", "F7.3"});           // its file does not exist
+        presenter.m_answers = {MessageAnswer::OK, c.answer};  // the write's own message, then string 6
+        SWindow window({"I5", "F7.3"});                       // its file does not exist
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
-        window.pFrame->OnCommand(CMD_OK);
+        window.pFrame->CommandAction(CMD_OK)->trigger();
         QVERIFY(presenter.m_messages.size() >= 2);
         const SRecordedMessage& question = presenter.m_messages.back();
         QCOMPARE(question.text, std::string(kSaveFailed));
-        QCOMPARE(question.style, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+        QCOMPARE(question.style, kYesNoCancelQuestion);
         QCOMPARE(closed.count(), c.bCloses ? 1 : 0);
         QVERIFY(!window.pFrame->FileWritten());
     }
@@ -486,7 +487,7 @@ void FrameTest::okInDebugModeClosesAfterAFailedWrite()
     StartDebugLog(strLog);
     SWindow window({"I5"});
     QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
-    window.pFrame->OnCommand(CMD_OK);
+    window.pFrame->CommandAction(CMD_OK)->trigger();
     QCOMPARE(closed.count(), 1);
     QVERIFY(!window.pFrame->FileWritten());
     QVERIFY(presenter.m_messages.empty());
@@ -503,7 +504,7 @@ void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
     window.list.SetText(0, "I5(");
     QCOMPARE(window.list.m_bInvalid, 1);
     QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
-    window.pFrame->OnCommand(CMD_OK);
+    window.pFrame->CommandAction(CMD_OK)->trigger();
     QVERIFY2(presenter.m_messages.empty(), presenter.m_messages.empty() ? "" : presenter.m_messages[0].text.c_str());
     QCOMPARE(closed.count(), 1);
     QVERIFY(window.pFrame->FileWritten());
@@ -582,7 +583,7 @@ void FrameTest::aRefusedOkShowsTheFieldTakenBack()
     window.list.RemoveDescriptor(2);  // the group's ")"
     QTest::keyClicks(window.Focus(), "x");
     QCOMPARE(window.list.At(0).Text(), std::string("2(x"));
-    window.pFrame->OnCommand(CMD_OK);
+    window.pFrame->CommandAction(CMD_OK)->trigger();
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
     // The window stays, the field shows its last good text, and the editor
@@ -762,7 +763,7 @@ void FrameTest::theStatusLineFollowsTheCurrentFieldAndEveryKey()
     QTest::keyClicks(window.Focus(), "q");
     QTest::keyClick(window.Focus(), Qt::Key_Left, Qt::ControlModifier);
     QVERIFY2(pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
-    frame.OnCommand(CMD_REMOVE_FIELD);
+    frame.CommandAction(CMD_REMOVE_FIELD)->trigger();
     QVERIFY2(!pStatus->text().contains("was taken back"), qPrintable(pStatus->text()));
 
     // The label is read by name and never takes the keyboard.
@@ -874,7 +875,7 @@ void FrameTest::undoAndRedoKeysGoToTheWindowsHistory()
     // Remove Field of SP, then Ctrl+Z from the Cancel button: SP is back
     // with its plus signs, current, and the statement has the keyboard.
     key(Qt::Key_Right, Qt::ControlModifier);
-    frame.OnCommand(CMD_REMOVE_FIELD);
+    frame.CommandAction(CMD_REMOVE_FIELD)->trigger();
     QCOMPARE(window.list.size(), 3);
     QVERIFY(strip.SampleCell(2)->Text() != strPlain);
     frame.SetCurrentControl(5);
@@ -926,7 +927,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         frame.close();
         QCOMPARE(boxes.m_questions.size(), 2);
         QVERIFY(frame.isVisible());
-        frame.OnCommand(CMD_CANCEL);
+        frame.CommandAction(CMD_CANCEL)->trigger();
         QCOMPARE(boxes.m_questions.size(), 3);
         QCOMPARE(closed.count(), 0);
         QCOMPARE(frame.CurrentControl(), kStripRow);
@@ -944,7 +945,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         SWindow window(strFile, 1);
         QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
-        window.pFrame->OnCommand(CMD_REMOVE_FIELD);
+        window.pFrame->CommandAction(CMD_REMOVE_FIELD)->trigger();
         window.pFrame->close();
         QCOMPARE(boxes.m_questions.size(), 1);
         QCOMPARE(closed.count(), 1);
@@ -982,7 +983,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(window.Focus(), "2(");
-        window.pFrame->OnCommand(CMD_CANCEL);
+        window.pFrame->CommandAction(CMD_CANCEL)->trigger();
         QCOMPARE(presenter.m_messages.size(), size_t(1));
         QCOMPARE(presenter.m_messages[0].text, std::string(kUnbalanced));
         QCOMPARE(closed.count(), 0);
@@ -994,8 +995,8 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         StartDebugLog(QDir(m_dir.path()).filePath("run.log").toStdString());
         SWindow window(strFile, 1);
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
-        window.pFrame->OnCommand(CMD_REMOVE_FIELD);
-        window.pFrame->OnCommand(CMD_CANCEL);
+        window.pFrame->CommandAction(CMD_REMOVE_FIELD)->trigger();
+        window.pFrame->CommandAction(CMD_CANCEL)->trigger();
         QCOMPARE(closed.count(), 1);
         QVERIFY(boxes.m_questions.isEmpty());
     }

@@ -188,7 +188,7 @@ void HelpTest::reportsString19WhenThereIsNoHelpFile()
     ShowHelp(&owner, HELP_CONTEXT, "1");
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string("Unable to find the helpfile \"KELDRANO.HLP\""));
-    QCOMPARE(presenter.m_messages[0].style, unsigned(MB_OK));
+    QCOMPARE(presenter.m_messages[0].style, kPlainMessage);
     QCOMPARE(presenter.m_messages[0].owner, static_cast<OwnerHandle>(&owner));
     QVERIFY(viewer.m_shows.empty());
 }

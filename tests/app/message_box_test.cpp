@@ -13,8 +13,8 @@ class MessageBoxTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void followsTheStyleBits_data();
-    void followsTheStyleBits();
+    void followsTheStyle_data();
+    void followsTheStyle();
     void showsTheTextAsPlainText();
     void answersWithTheButtonPressed_data();
     void answersWithTheButtonPressed();
@@ -22,31 +22,31 @@ private slots:
 
 using Buttons = QList<QMessageBox::StandardButton>;
 
-void MessageBoxTest::followsTheStyleBits_data()
+void MessageBoxTest::followsTheStyle_data()
 {
-    QTest::addColumn<unsigned>("style");
+    QTest::addColumn<SMessageStyle>("style");
     QTest::addColumn<int>("icon");
     QTest::addColumn<Buttons>("buttons");
     QTest::addColumn<int>("defaultButton");
-    QTest::newRow("OK") << unsigned(MB_OK) << int(QMessageBox::NoIcon) << Buttons{QMessageBox::Ok}
+    QTest::newRow("OK") << kPlainMessage << int(QMessageBox::NoIcon) << Buttons{QMessageBox::Ok}
                         << int(QMessageBox::Ok);
-    QTest::newRow("OK, exclamation") << unsigned(MB_ICONEXCLAMATION) << int(QMessageBox::Warning)
-                                     << Buttons{QMessageBox::Ok} << int(QMessageBox::Ok);
-    QTest::newRow("OK Cancel") << unsigned(MB_OKCANCEL | MB_ICONEXCLAMATION) << int(QMessageBox::Warning)
+    QTest::newRow("OK, exclamation") << kWarningMessage << int(QMessageBox::Warning) << Buttons{QMessageBox::Ok}
+                                     << int(QMessageBox::Ok);
+    QTest::newRow("OK Cancel") << kOkCancelQuestion << int(QMessageBox::Warning)
                                << Buttons{QMessageBox::Ok, QMessageBox::Cancel} << int(QMessageBox::Ok);
-    QTest::newRow("Yes No, second default")
-        << unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) << int(QMessageBox::Warning)
-        << Buttons{QMessageBox::Yes, QMessageBox::No} << int(QMessageBox::No);
+    QTest::newRow("Yes No, second default") << kYesNoQuestion << int(QMessageBox::Warning)
+                                            << Buttons{QMessageBox::Yes, QMessageBox::No} << int(QMessageBox::No);
     QTest::newRow("Yes No Cancel, second default")
-        << unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2) << int(QMessageBox::Warning)
+        << kYesNoCancelQuestion << int(QMessageBox::Warning)
         << Buttons{QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel} << int(QMessageBox::No);
-    QTest::newRow("second default of one button") << unsigned(MB_OK | MB_DEFBUTTON2) << int(QMessageBox::NoIcon)
-                                                  << Buttons{QMessageBox::Ok} << int(QMessageBox::Ok);
+    QTest::newRow("second default of one button")
+        << SMessageStyle{MessageButtons::OK, MessageIcon::NONE, 1} << int(QMessageBox::NoIcon)
+        << Buttons{QMessageBox::Ok} << int(QMessageBox::Ok);
 }
 
-void MessageBoxTest::followsTheStyleBits()
+void MessageBoxTest::followsTheStyle()
 {
-    QFETCH(unsigned, style);
+    QFETCH(SMessageStyle, style);
     QFETCH(int, icon);
     QFETCH(Buttons, buttons);
     QFETCH(int, defaultButton);
@@ -67,7 +67,7 @@ void MessageBoxTest::followsTheStyleBits()
 void MessageBoxTest::showsTheTextAsPlainText()
 {
     QMessageBox box;
-    ConfigureMessageBox(box, MB_OK, "Unable to open file \"<b>x</b>.for\"\nline two", "Quillmark");
+    ConfigureMessageBox(box, kPlainMessage, "Unable to open file \"<b>x</b>.for\"\nline two", "Quillmark");
     QCOMPARE(box.textFormat(), Qt::PlainText);
     QCOMPARE(box.text(), QString("Unable to open file \"<b>x</b>.for\"\nline two"));
 }
@@ -75,18 +75,18 @@ void MessageBoxTest::showsTheTextAsPlainText()
 void MessageBoxTest::answersWithTheButtonPressed_data()
 {
     QTest::addColumn<int>("button");
-    QTest::addColumn<int>("answer");
-    QTest::newRow("Yes") << int(QMessageBox::Yes) << int(IDYES);
-    QTest::newRow("No") << int(QMessageBox::No) << int(IDNO);
-    QTest::newRow("Cancel") << int(QMessageBox::Cancel) << int(IDCANCEL);
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << MessageAnswer::YES;
+    QTest::newRow("No") << int(QMessageBox::No) << MessageAnswer::NO;
+    QTest::newRow("Cancel") << int(QMessageBox::Cancel) << MessageAnswer::CANCEL;
 }
 
 void MessageBoxTest::answersWithTheButtonPressed()
 {
     QFETCH(int, button);
-    QFETCH(int, answer);
+    QFETCH(MessageAnswer, answer);
     QCOMPARE(AnswerOf(QMessageBox::StandardButton(button)), answer);
-    QCOMPARE(AnswerOf(QMessageBox::Ok), int(IDOK));
+    QCOMPARE(AnswerOf(QMessageBox::Ok), MessageAnswer::OK);
 
     // The real box, shown modally and answered by a click.
     QString strShownText;
@@ -97,9 +97,9 @@ void MessageBoxTest::answersWithTheButtonPressed()
         pBox->button(QMessageBox::StandardButton(button))->click();
     });
     CMessageBoxPresenter presenter;
-    const int nResult = presenter.Present(nullptr, MB_YESNOCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2,
-                                          "Unable to save FORMAT statement to file\nExit anyway?", "Quillmark");
-    QCOMPARE(nResult, answer);
+    const MessageAnswer result = presenter.Present(
+        nullptr, kYesNoCancelQuestion, "Unable to save FORMAT statement to file\nExit anyway?", "Quillmark");
+    QCOMPARE(result, answer);
     QCOMPARE(strShownText, QString("Unable to save FORMAT statement to file\nExit anyway?"));
 }
 

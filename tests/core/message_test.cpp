@@ -80,13 +80,13 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
 
 TEST(ShowMessage, FormatsTheStringAndHandsItToThePresenterWithTheCaption)
 {
-    CRecordingPresenter presenter(IDYES);
+    CRecordingPresenter presenter(MessageAnswer::YES);
     int dummy = 0;
-    const int nAnswer = ShowMessage(&dummy, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2, IDS_READ_ONLY, "prog.for");
-    EXPECT_EQ(nAnswer, IDYES);
+    const MessageAnswer answer = ShowMessage(&dummy, kYesNoQuestion, IDS_READ_ONLY, "prog.for");
+    EXPECT_EQ(answer, MessageAnswer::YES);
     ASSERT_EQ(presenter.m_messages.size(), 1u);
     EXPECT_EQ(presenter.m_messages[0].owner, &dummy);
-    EXPECT_EQ(presenter.m_messages[0].style, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+    EXPECT_EQ(presenter.m_messages[0].style, kYesNoQuestion);
     EXPECT_EQ(presenter.m_messages[0].caption, "Quillmark");
     EXPECT_EQ(presenter.m_messages[0].text,
               "The file \"prog.for\" is read-only; changes will be saved to a different file\nContinue anyway?");
@@ -96,7 +96,7 @@ TEST(ShowMessage, CutsALongTextTo511Characters)
 {
     CRecordingPresenter presenter;
     const std::string strLongName(2000, 'x');
-    ShowMessage(nullptr, MB_OK, IDS_READ_ONLY, strLongName.c_str());
+    ShowMessage(nullptr, kPlainMessage, IDS_READ_ONLY, strLongName.c_str());
     ASSERT_EQ(presenter.m_messages.size(), 1u);
     EXPECT_EQ(presenter.m_messages[0].text.size(), 511u);
     EXPECT_EQ(presenter.m_messages[0].text.substr(0, 10), "The file \"");
@@ -107,10 +107,10 @@ TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
     CRecordingPresenter presenter;
     ASSERT_EQ(StartDebugLog(m_path.string()), 1);
     EXPECT_EQ(ReadWholeFile(m_path.string()), "\n");
-    EXPECT_EQ(ShowMessage(nullptr, MB_ICONEXCLAMATION, IDS_PARSE_FAILED, 17), 0);
+    EXPECT_EQ(ShowMessage(nullptr, kWarningMessage, IDS_PARSE_FAILED, 17), MessageAnswer::NONE);
     EXPECT_EQ(ReadWholeFile(m_path.string()), "FORMAT parse failed in column 17\n");
-    // A question takes its negative answer: the result is 0, never IDYES.
-    EXPECT_EQ(ShowMessage(nullptr, MB_YESNO | MB_ICONEXCLAMATION, IDS_READ_ONLY, "a.for"), 0);
+    // A question is asked of nobody: the result is NONE, never YES.
+    EXPECT_EQ(ShowMessage(nullptr, kYesNoQuestion, IDS_READ_ONLY, "a.for"), MessageAnswer::NONE);
     EXPECT_EQ(ReadWholeFile(m_path.string()),
               "The file \"a.for\" is read-only; changes will be saved to a different file\n"
               "Continue anyway?\n");
@@ -124,7 +124,7 @@ TEST_F(DebugLog, ALogThatCannotBeWrittenSendsItsMessagesToStandardError)
     EXPECT_EQ(StartDebugLog(strBad), 0);
     EXPECT_EQ(ProcessFlags().m_bDebug, 1);
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(ShowMessage(nullptr, MB_OK, IDS_UNBALANCED), 0);
+    EXPECT_EQ(ShowMessage(nullptr, kPlainMessage, IDS_UNBALANCED), MessageAnswer::NONE);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Mismatched repeatables detected in Format statement\nExit aborted\n");
     EXPECT_TRUE(presenter.m_messages.empty());
@@ -160,10 +160,10 @@ TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
     flags.m_bEchoMessages = 1;
     flags.m_strSourceFile = "p.for";
     ::testing::internal::CaptureStderr();
-    ShowMessage(nullptr, MB_OK, IDS_NO_HELP_FILE, "KELDRANO.HLP");  // before the statement is found
+    ShowMessage(nullptr, kPlainMessage, IDS_NO_HELP_FILE, "KELDRANO.HLP");  // before the statement is found
     flags.m_nStatementLine = 12;
-    ShowMessage(nullptr, MB_OK, IDS_UNBALANCED);
-    ShowMessage(nullptr, MB_OK, Message(IDS_PARSE_FAILED, 5).At(14, 5));
+    ShowMessage(nullptr, kPlainMessage, IDS_UNBALANCED);
+    ShowMessage(nullptr, kPlainMessage, Message(IDS_PARSE_FAILED, 5).At(14, 5));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "quillmark: p.for: Unable to find the helpfile \"KELDRANO.HLP\"\n"
               "quillmark: p.for:12: Mismatched repeatables detected in Format statement Exit aborted\n"
@@ -174,7 +174,7 @@ TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
     for (const std::string& strLog : {m_path.string(), (m_path / "no-such-dir" / "log.txt").string()}) {
         StartDebugLog(strLog);
         ::testing::internal::CaptureStderr();
-        ShowMessage(nullptr, MB_OK, IDS_LAST_DESCRIPTOR);
+        ShowMessage(nullptr, kPlainMessage, IDS_LAST_DESCRIPTOR);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "quillmark: p.for:12: A Format statement must have at least one descriptor\n")
             << strLog;

@@ -63,11 +63,10 @@ private slots:
 
 void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
 {
-    CNewFieldDlg dialog;
-    QCOMPARE(dialog.m_nType, -1);
-    QVERIFY(dialog.m_strCustom.empty());
-    dialog.m_nType = TYPE_STRING;
-    dialog.OnInitDialog();
+    const CNewFieldDlg fresh;
+    QCOMPARE(fresh.m_nType, -1);
+    QVERIFY(fresh.m_strCustom.empty());
+    CNewFieldDlg dialog(nullptr, TYPE_STRING);
     const QStringList labels{"Character &String",   "Character &Variable (A10)",    "&Logical (L2)", "&Integer (I5)",
                              "&Fixed-point (F7.3)", "Scientific &Notation (E15.8)", "&Custom:"};
     for (int nType = 0; nType < TYPE_COUNT; ++nType)
@@ -80,7 +79,6 @@ void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
 
     // No type set: no button checked.
     CNewFieldDlg none;
-    none.OnInitDialog();
     for (int nType = 0; nType < TYPE_COUNT; ++nType)
         QVERIFY(!none.TypeButton(nType)->isChecked());
     none.OnInsertBefore();
@@ -89,19 +87,14 @@ void DialogsTest::newFieldShowsTheTypesWithTheirDescriptors()
 
 void DialogsTest::theCustomBoxIsUsableExactlyWhileCustomIsChosen()
 {
-    CNewFieldDlg dialog;
-    dialog.m_nType = TYPE_STRING;
-    dialog.OnInitDialog();
+    CNewFieldDlg dialog(nullptr, TYPE_STRING);
     QVERIFY(!dialog.CustomBox()->isEnabled());
     dialog.TypeButton(TYPE_CUSTOM)->click();
     QVERIFY(dialog.CustomBox()->isEnabled());
     dialog.TypeButton(TYPE_LOGICAL)->click();
     QVERIFY(!dialog.CustomBox()->isEnabled());
     // Opened on Custom, the box starts usable.
-    CNewFieldDlg custom;
-    custom.m_nType = TYPE_CUSTOM;
-    custom.m_strCustom = "2(I3)";
-    custom.OnInitDialog();
+    CNewFieldDlg custom(nullptr, TYPE_CUSTOM, "2(I3)");
     QVERIFY(custom.CustomBox()->isEnabled());
     QCOMPARE(custom.CustomBox()->text(), QString("2(I3)"));
 }
@@ -115,29 +108,25 @@ void DialogsTest::newFieldEndsWithWhereToInsertAndWhat()
     };
     for (const SCase& c :
          {SCase{TYPE_INTEGER, "", false}, SCase{TYPE_CUSTOM, "3(I5", true}, SCase{TYPE_CUSTOM, "", false}}) {
-        CNewFieldDlg dialog;
-        dialog.m_nType = TYPE_STRING;
-        dialog.OnInitDialog();
+        CNewFieldDlg dialog(nullptr, TYPE_STRING);
         dialog.TypeButton(c.nType)->click();
         if (dialog.CustomBox()->isEnabled())
             dialog.CustomBox()->setText(QString::fromLatin1(c.pszTyped));
         (c.bAfter ? dialog.InsertAfterButton() : dialog.InsertBeforeButton())->click();
-        QCOMPARE(dialog.result(), c.bAfter ? int(IDC_INSERT_AFTER) : int(IDC_INSERT_BEFORE));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_bAfter, c.bAfter);
         QCOMPARE(dialog.m_nType, c.nType);
         QCOMPARE(dialog.m_strCustom, std::string(c.pszTyped));  // returned as typed, even empty
     }
     CNewFieldDlg cancelled;
-    cancelled.OnInitDialog();
     cancelled.reject();
-    QCOMPARE(cancelled.result(), int(IDCANCEL));
+    QCOMPARE(cancelled.result(), int(QDialog::Rejected));
 }
 
 void DialogsTest::newFieldIsDrivenByItsKeys()
 {
     SOwner owner;
-    CNewFieldDlg dialog(&owner.window);
-    dialog.m_nType = TYPE_STRING;
-    dialog.OnInitDialog();
+    CNewFieldDlg dialog(&owner.window, TYPE_STRING);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     // Alt+C chooses Custom (a mnemonic clicks its button a moment later)
@@ -151,15 +140,13 @@ void DialogsTest::newFieldIsDrivenByItsKeys()
     QTRY_VERIFY(dialog.TypeButton(TYPE_INTEGER)->isChecked());
     QVERIFY(!dialog.CustomBox()->isEnabled());
     Press(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
-    QTRY_COMPARE(dialog.result(), int(IDC_INSERT_AFTER));
+    QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(dialog.m_bAfter);
     QCOMPARE(dialog.m_nType, int(TYPE_INTEGER));
     QCOMPARE(dialog.m_strCustom, std::string("3X"));
 
     // A click on Custom does the same; a text already there is selected.
-    CNewFieldDlg clicked(&owner.window);
-    clicked.m_nType = TYPE_STRING;
-    clicked.m_strCustom = "2(I3)";
-    clicked.OnInitDialog();
+    CNewFieldDlg clicked(&owner.window, TYPE_STRING, "2(I3)");
     clicked.show();
     QVERIFY(QTest::qWaitForWindowActive(&clicked));
     QTest::mouseClick(clicked.TypeButton(TYPE_CUSTOM), Qt::LeftButton);
@@ -168,19 +155,17 @@ void DialogsTest::newFieldIsDrivenByItsKeys()
     clicked.reject();
 
     // Enter presses Insert Before, Escape cancels.
-    CNewFieldDlg again(&owner.window);
-    again.m_nType = TYPE_STRING;
-    again.OnInitDialog();
+    CNewFieldDlg again(&owner.window, TYPE_STRING);
     again.show();
     QVERIFY(QTest::qWaitForWindowActive(&again));
     Press(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(again.result(), int(IDC_INSERT_BEFORE));
+    QCOMPARE(again.result(), int(QDialog::Accepted));
+    QVERIFY(!again.m_bAfter);
     CNewFieldDlg escaped(&owner.window);
-    escaped.OnInitDialog();
     escaped.show();
     QVERIFY(QTest::qWaitForWindowActive(&escaped));
     Press(QApplication::focusWidget(), Qt::Key_Escape);
-    QCOMPARE(escaped.result(), int(IDCANCEL));
+    QCOMPARE(escaped.result(), int(QDialog::Rejected));
 }
 
 void DialogsTest::eachTypeStandsForItsDescriptor()
@@ -195,22 +180,17 @@ void DialogsTest::eachTypeStandsForItsDescriptor()
 void DialogsTest::changeValueShowsTheValueAndNamesTheField()
 {
     CChangeValueDlg empty;
-    empty.OnInitDialog();
     QVERIFY(empty.ValueBox()->text().isEmpty());
     QCOMPARE(empty.windowTitle(), QString("Change Value"));
 
-    CChangeValueDlg dialog(nullptr, "F7.3");
-    dialog.m_strValue = "3.14159";
-    dialog.OnInitDialog();
+    CChangeValueDlg dialog(nullptr, "F7.3", "3.14159");
     QCOMPARE(dialog.ValueBox()->text(), QString("3.14159"));
     QCOMPARE(dialog.windowTitle(), QString("Change Value for F7.3"));
     QCOMPARE(dialog.ValueLabel()->text(), QString("Custom &Value:"));
     QCOMPARE(dialog.ValueLabel()->buddy(), dialog.ValueBox());
     QVERIFY(dialog.OkButton()->isDefault());
     // Bytes beyond ASCII come back as they went in.
-    CChangeValueDlg bytes;
-    bytes.m_strValue = "caf\xe9";
-    bytes.OnInitDialog();
+    CChangeValueDlg bytes(nullptr, "", "caf\xe9");
     bytes.accept();
     QCOMPARE(bytes.m_strValue, std::string("caf\xe9"));
 }
@@ -218,9 +198,7 @@ void DialogsTest::changeValueShowsTheValueAndNamesTheField()
 void DialogsTest::setToDefaultClearsTheValueWhateverWasTyped()
 {
     SOwner owner;
-    CChangeValueDlg dialog(&owner.window, "I5");
-    dialog.m_strValue = "42";
-    dialog.OnInitDialog();
+    CChangeValueDlg dialog(&owner.window, "I5", "42");
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     // Alt+V reaches the box through its label.
@@ -228,33 +206,28 @@ void DialogsTest::setToDefaultClearsTheValueWhateverWasTyped()
     QCOMPARE(QApplication::focusWidget(), dialog.ValueBox());
     QTest::keyClicks(dialog.ValueBox(), "123");
     Press(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
-    QTRY_COMPARE(dialog.result(), int(IDOK));
+    QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(dialog.m_strValue.empty());
 }
 
 void DialogsTest::changeValueEndsWithOkOrCancel()
 {
-    CChangeValueDlg emptied;
-    emptied.m_strValue = "42";
-    emptied.OnInitDialog();
+    CChangeValueDlg emptied(nullptr, "", "42");
     emptied.ValueBox()->clear();
     emptied.OkButton()->click();
-    QCOMPARE(emptied.result(), int(IDOK));
+    QCOMPARE(emptied.result(), int(QDialog::Accepted));
     QVERIFY(emptied.m_strValue.empty());  // the default again
 
     CChangeValueDlg typed;
-    typed.OnInitDialog();
     typed.ValueBox()->setText("abc");
     typed.accept();
-    QCOMPARE(typed.result(), int(IDOK));
+    QCOMPARE(typed.result(), int(QDialog::Accepted));
     QCOMPARE(typed.m_strValue, std::string("abc"));
 
-    CChangeValueDlg cancelled;
-    cancelled.m_strValue = "7";
-    cancelled.OnInitDialog();
+    CChangeValueDlg cancelled(nullptr, "", "7");
     cancelled.ValueBox()->setText("8");
     cancelled.reject();
-    QCOMPARE(cancelled.result(), int(IDCANCEL));
+    QCOMPARE(cancelled.result(), int(QDialog::Rejected));
     QCOMPARE(cancelled.m_strValue, std::string("7"));
 }
 
@@ -262,9 +235,7 @@ void DialogsTest::dialogsOpenCentredOnTheirOwner()
 {
     SOwner owner;
     CNewFieldDlg newField(&owner.window);
-    newField.OnInitDialog();
     CChangeValueDlg changeValue(&owner.window);
-    changeValue.OnInitDialog();
     for (QWidget* pDialog : {static_cast<QWidget*>(&newField), static_cast<QWidget*>(&changeValue)}) {
         const QPoint offset = pDialog->frameGeometry().center() - owner.window.frameGeometry().center();
         QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QString("off by %1, %2").arg(offset.x()).arg(offset.y())));
@@ -381,7 +352,7 @@ void DialogsTest::pickerEnterGivesTheChosenStatement()
     QCOMPARE(picker.ShownRows(), 3);
     QTest::keyClick(picker.FilterBox(), Qt::Key_Down);
     QTest::keyClick(picker.FilterBox(), Qt::Key_Return);
-    QCOMPARE(picker.result(), static_cast<int>(IDOK));
+    QCOMPARE(picker.result(), int(QDialog::Accepted));
     QVERIFY(picker.Chosen() != nullptr);
     QCOMPARE(picker.Chosen()->nLine, 15LL);
     QCOMPARE(picker.Chosen()->nColumn, 7LL);
@@ -406,7 +377,7 @@ void DialogsTest::pickerCancelAndAnEmptyFilterChooseNothing()
     QVERIFY(picker.isVisible());  // no row to open: the dialog stays
     QVERIFY(picker.Chosen() == nullptr);
     QTest::keyClick(picker.FilterBox(), Qt::Key_Escape);
-    QCOMPARE(picker.result(), static_cast<int>(IDCANCEL));
+    QCOMPARE(picker.result(), int(QDialog::Rejected));
     QVERIFY(picker.Chosen() == nullptr);
 }
 

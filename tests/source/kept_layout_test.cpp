@@ -439,7 +439,7 @@ TEST_P(KeptLayoutProperty, ARandomEditChangesOnlyItsLineAndReadsBack)
     const SourceForm form = SOURCE_FORM_BY_SUFFIX;
     const std::vector<std::string> lines = SplitLines(strOriginal);
     CTempDir dir;
-    CSourceRecorder presenter(IDNO);
+    CSourceRecorder presenter(MessageAnswer::NO);
     const CRecordingInto recording(presenter);
     std::mt19937 random(20261208);
     int nSaved = 0;

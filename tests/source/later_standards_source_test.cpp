@@ -25,7 +25,7 @@ TEST_P(LaterStatement, OpensWithItsFieldsAndWritesBackTheSame)
     const SStatementCase& c = GetParam();
     const std::string strOriginal = ReadWholeFile(std::string(QUILLMARK_SOURCE_DATA) + "/" + c.file);
     CTempDir dir;
-    CSourceRecorder presenter(IDNO);
+    CSourceRecorder presenter(MessageAnswer::NO);
     const CRecordingInto recording(presenter);
     const std::string strFile = dir.Write(c.file, strOriginal);
     CLocatedStatement list;

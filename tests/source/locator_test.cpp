@@ -363,15 +363,15 @@ TEST_F(SourceTest, AReadOnlyFileAsksBeforeGoingOn)
 {
     const std::string strFile = m_dir.Write("ro.for", "  100 FORMAT(I5)\n");
     ASSERT_EQ(chmod(strFile.c_str(), 0444), 0);
-    m_presenter.m_nAnswer = IDYES;
+    m_presenter.m_answer = MessageAnswer::YES;
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FOUND);
     EXPECT_EQ(Message(), "The file \"" + strFile +
                              "\" is read-only; changes will be saved to a different file\n"
                              "Continue anyway?");
-    EXPECT_EQ(m_presenter.m_messages[0].style, unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
-    m_presenter.m_nAnswer = IDNO;
+    EXPECT_EQ(m_presenter.m_messages[0].style, kYesNoQuestion);
+    m_presenter.m_answer = MessageAnswer::NO;
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 1), LOCATE_FAILED);
-    m_presenter.m_nAnswer = IDYES;
+    m_presenter.m_answer = MessageAnswer::YES;
     EXPECT_EQ(LocateStatement(m_list, 1, 1, strFile, 0), LOCATE_FAILED) << "unattended: the answer counts as No";
 }
 

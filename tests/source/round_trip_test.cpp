@@ -32,7 +32,7 @@ TEST_P(RoundTrip, EveryStatementWrittenBackUnchangedReadsTheSameAndCompiles)
     const std::string strOriginal = ReadWholeFile(std::string(QUILLMARK_SOURCE_DATA) + "/" + strName);
     ASSERT_FALSE(strOriginal.empty());
     CTempDir dir;
-    CSourceRecorder presenter(IDNO);
+    CSourceRecorder presenter(MessageAnswer::NO);
     const CRecordingInto recording(presenter);
     if (HaveCompiler()) {
         ASSERT_TRUE(Compiles(dir.Write(strName, strOriginal), dir.Path())) << "the sample itself must compile";

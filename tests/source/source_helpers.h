@@ -37,7 +37,7 @@ inline void SetSaveAsDialog(ISaveAsDialog* pDialog)
 }
 
 struct SSourceMessage {
-    unsigned style;
+    SMessageStyle style;
     std::string text;
     int nStringId;
     long long nLine;
@@ -46,14 +46,14 @@ struct SSourceMessage {
 
 // Records every message of the source layer's results and every question it
 // asks, each with the box style the window gives it, and answers the
-// questions as told: m_nAnswer (IDYES, IDNO, IDOK, IDCANCEL) once the
+// questions as told: m_answer (YES, NO, OK, CANCEL) once the
 // scripted m_answers have run out. An unattended run (not interactive)
 // answers every question No, whatever the answer.
 class CSourceRecorder : public IStatementQuestions {
 public:
-    explicit CSourceRecorder(int nAnswer = IDYES) : m_nAnswer(nAnswer) {}
+    explicit CSourceRecorder(MessageAnswer answer = MessageAnswer::YES) : m_answer(answer) {}
 
-    void Record(const SMessage& message, unsigned style)
+    void Record(const SMessage& message, const SMessageStyle& style)
     {
         m_messages.push_back({style, MessageText(message), message.nStringId, message.nLine, message.nColumn});
     }
@@ -65,37 +65,37 @@ public:
 
     bool ContinueReadOnly(const SMessage& question) override
     {
-        Record(question, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
-        return Answer() == IDYES && m_bInteractive;
+        Record(question, kYesNoQuestion);
+        return Answer() == MessageAnswer::YES && m_bInteractive;
     }
 
     bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override
     {
-        Record(question, MB_OKCANCEL | MB_ICONEXCLAMATION);
-        return Answer() == IDOK && m_bInteractive && TestSaveAsDialog() != nullptr &&
+        Record(question, kOkCancelQuestion);
+        return Answer() == MessageAnswer::OK && m_bInteractive && TestSaveAsDialog() != nullptr &&
                TestSaveAsDialog()->AskFileName(nullptr, bFixedForm, path);
     }
 
     std::vector<SSourceMessage> m_messages;
-    int m_nAnswer;
-    std::deque<int> m_answers;
+    MessageAnswer m_answer;
+    std::deque<MessageAnswer> m_answers;
     bool m_bInteractive = true;
 
 private:
-    int Answer()
+    MessageAnswer Answer()
     {
         if (m_answers.empty())
-            return m_nAnswer;
-        const int nAnswer = m_answers.front();
+            return m_answer;
+        const MessageAnswer answer = m_answers.front();
         m_answers.pop_front();
-        return nAnswer;
+        return answer;
     }
 };
 
 // The recorder the helpers below report to: the fixture's while one lives.
 inline CSourceRecorder*& CurrentRecorder()
 {
-    static CSourceRecorder fallback{IDYES};
+    static CSourceRecorder fallback{MessageAnswer::YES};
     static CSourceRecorder* pRecorder = &fallback;
     return pRecorder;
 }
@@ -208,7 +208,7 @@ protected:
 
     std::string Contents() const { return ReadWholeFile(m_strFile); }
 
-    CSourceRecorder m_presenter{IDYES};
+    CSourceRecorder m_presenter{MessageAnswer::YES};
     CRecordingInto m_recording{m_presenter};
     CTempDir m_dir;
     CLocatedStatement m_list;

@@ -558,7 +558,7 @@ TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)
     m_presenter.m_messages.clear();
     EXPECT_EQ(Save(0), 0) << "unattended: no Save As";
     EXPECT_EQ(Message(), "Unable to write to file \"" + m_strFile + "\"\nPress OK to save under a different name");
-    EXPECT_EQ(m_presenter.m_messages[0].style, unsigned(MB_OKCANCEL | MB_ICONEXCLAMATION));
+    EXPECT_EQ(m_presenter.m_messages[0].style, kOkCancelQuestion);
 
     struct CChooser : ISaveAsDialog {
         std::string strPath;
@@ -575,7 +575,7 @@ TEST_F(SaveTest, AReadOnlyFileIsSavedUnderAnotherNameOrNotAtAll)
         }
     } chooser;
     SetSaveAsDialog(&chooser);
-    m_presenter.m_nAnswer = IDOK;
+    m_presenter.m_answer = MessageAnswer::OK;
     EXPECT_EQ(Save(1), 0) << "Save As cancelled";
     EXPECT_EQ(chooser.nAsked, 1);
     EXPECT_EQ(chooser.strProposed, m_strFile);  // the file's own name is proposed

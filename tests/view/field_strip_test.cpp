@@ -67,8 +67,8 @@ struct SStrip {
 
     std::string Text(int i) const { return list.At(i).Text(); }
     std::string Sample(int i) const { return list.At(i).Sample(); }
-    std::string CellText(int nId) const { return pStrip->Cell(nId)->Text(); }
-    int Current() const { return pStrip->CurrentId(); }
+    std::string CellText(SCellRef cell) const { return pStrip->Cell(cell)->Text(); }
+    SCellRef Current() const { return pStrip->CurrentId(); }
 
     CDescriptorList list;
     QWidget parent;
@@ -244,8 +244,8 @@ void FieldStripTest::upAndDownStayInTheField()
         {Qt::Key_Down, Qt::NoModifier},      {Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Up, Qt::ControlModifier},
         {Qt::Key_Down, Qt::ControlModifier}, {Qt::Key_Up, Qt::NoModifier},
     };
-    const int expected[] = {TextCellId(1), SampleCellId(1), SampleCellId(1),
-                            TextCellId(1), SampleCellId(1), TextCellId(1)};
+    const SCellRef expected[] = {TextCellId(1), SampleCellId(1), SampleCellId(1),
+                                 TextCellId(1), SampleCellId(1), TextCellId(1)};
     for (std::size_t k = 0; k < std::size(moves); ++k) {
         s.Key(moves[k].first, moves[k].second);
         QCOMPARE(s.Current(), expected[k]);
@@ -410,7 +410,7 @@ void FieldStripTest::laysOutWhatFitsAndCountsTheFirstFieldAsFitting()
     // its room stays, blank under the strip's bottom line.
     QVERIFY(!all.pStrip->Overflows());
     QVERIFY(!all.pStrip->ScrollBar()->isVisible());
-    all.pStrip->OnHScroll(SB_LINERIGHT, 0);
+    all.pStrip->Scroll(QAbstractSlider::SliderSingleStepAdd);
     QWheelEvent wheel(QPointF(5, 5), all.pStrip->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(all.pStrip, &wheel);
@@ -440,7 +440,7 @@ void FieldStripTest::laysOutWhatFitsAndCountsTheFirstFieldAsFitting()
     QVERIFY(strip.SampleCell(strip.LastText())->IsVisible());
     QVERIFY(!strip.TextCell(39)->IsVisible() && !strip.SampleCell(39)->IsVisible());
     QVERIFY(strip.ScrollBar()->isVisible());
-    strip.OnHScroll(SB_LINERIGHT, 0);
+    strip.Scroll(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(strip.First(), 1);
     QCOMPARE(strip.LastSample(), 1);
     // Those before the first visible field end at the left margin.
@@ -536,34 +536,34 @@ void FieldStripTest::scrollRequestsMoveTheFirstVisibleField()
     const int nPage = strip.ClientRect().width() / strip.GetFontCharWidth();
     QVERIFY(nPage < 80);
 
-    strip.OnHScroll(SB_LINELEFT, 0);  // already at the start
+    strip.Scroll(QAbstractSlider::SliderSingleStepSub);  // already at the start
     QCOMPARE(strip.First(), 0);
-    strip.OnHScroll(SB_LINERIGHT, 0);
+    strip.Scroll(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(strip.First(), 1);
-    strip.OnHScroll(SB_LINELEFT, 0);
+    strip.Scroll(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(strip.First(), 0);
     // Page right: the last field that both rows show wholly comes first.
-    strip.OnHScroll(SB_PAGERIGHT, 0);
+    strip.Scroll(QAbstractSlider::SliderPageStepAdd);
     QCOMPARE(strip.First(), 4);
-    strip.OnHScroll(SB_THUMBPOSITION, 20);
+    strip.ScrollTo(20);
     QCOMPARE(strip.First(), 20);
     QCOMPARE(strip.ScrollBar()->value(), 20);
-    strip.OnHScroll(SB_THUMBTRACK, 25);  // dragging: only the release counts
-    strip.OnHScroll(SB_LEFT, 0);
-    strip.OnHScroll(SB_ENDSCROLL, 0);
+    strip.Scroll(QAbstractSlider::SliderMove);  // dragging: only the release counts
+    strip.Scroll(QAbstractSlider::SliderToMinimum);
+    strip.Scroll(QAbstractSlider::SliderNoAction);
     QCOMPARE(strip.First(), 20);
     // Page left goes back by whole fields until a row fills a page: here
     // the samples, four characters a field, counted from field 20 itself.
     const int nFieldsInAPage = (nPage + 3) / 4;
-    strip.OnHScroll(SB_PAGELEFT, 0);
+    strip.Scroll(QAbstractSlider::SliderPageStepSub);
     QCOMPARE(strip.First(), 20 - nFieldsInAPage + 2);
     // A first field at least a page wide: back by exactly one.
-    strip.OnHScroll(SB_THUMBPOSITION, 5);
-    strip.OnHScroll(SB_PAGELEFT, 0);
+    strip.ScrollTo(5);
+    strip.Scroll(QAbstractSlider::SliderPageStepSub);
     QCOMPARE(strip.First(), 4);
     // Line right stops when the last field is the first visible one.
-    strip.OnHScroll(SB_THUMBPOSITION, 29);
-    strip.OnHScroll(SB_LINERIGHT, 0);
+    strip.ScrollTo(29);
+    strip.Scroll(QAbstractSlider::SliderSingleStepAdd);
     QCOMPARE(strip.First(), 29);
     // Scrolling never changes the current cell.
     QCOMPARE(s.Current(), TextCellId(0));
@@ -582,7 +582,7 @@ void FieldStripTest::scrollingLeavesTheEditorOutOfSightAndTypingBringsItBack()
     std::vector<std::string> texts(60, "I4");
     SStrip s(texts, 400);
     s.Key(Qt::Key_Right, Qt::ControlModifier, 3);
-    s.pStrip->OnHScroll(SB_THUMBPOSITION, 30);
+    s.pStrip->ScrollTo(30);
     // Field 3 is out of view: the editor keeps the keys but is not drawn
     // over another field.
     QVERIFY(s.Editor()->hasFocus());
@@ -681,7 +681,7 @@ void FieldStripTest::theRulerCountsColumnsOfTheRecord()
     if (first > 0)  // more fields after them, so that there is somewhere to scroll
         strTexts.insert(strTexts.end(), 100, "1X");
     SStrip s(strTexts);
-    s.pStrip->OnHScroll(SB_THUMBPOSITION, first);
+    s.pStrip->ScrollTo(first);
     const QImage image = s.Picture();
     const int cw = s.pStrip->GetFontCharWidth();
     const int y = s.pStrip->GetLayoutY(LAYOUT_RULER);
@@ -884,6 +884,22 @@ void FieldStripTest::theEditorsUndoIsTheStripsHistory()
     QCOMPARE(s.Text(1), std::string("I89"));
     QCOMPARE(s.Editor()->text(), QString("I89"));
 
+    // Every key the platform gives Undo and Redo acts on the strip's history
+    // too, never on the line edit's.
+    const QList<QKeySequence> undoKeys = QKeySequence::keyBindings(QKeySequence::Undo);
+    const QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    QVERIFY(!undoKeys.isEmpty() && !redoKeys.isEmpty());
+    for (qsizetype k = 0; k < std::max(undoKeys.size(), redoKeys.size()); ++k) {
+        const QKeyCombination redo = redoKeys[k % redoKeys.size()][0];
+        const QKeyCombination undo = undoKeys[k % undoKeys.size()][0];
+        s.Key(undo.key(), undo.keyboardModifiers());
+        QCOMPARE(s.Text(1), std::string("I5"));
+        QCOMPARE(s.Editor()->text(), QString("I5"));
+        s.Key(redo.key(), redo.keyboardModifiers());
+        QCOMPARE(s.Text(1), std::string("I89"));
+        QCOMPARE(s.Editor()->text(), QString("I89"));
+    }
+
     // The menu's Undo, enabled by the strip's history, takes the visit back.
     QStringList seen;
     QTimer::singleShot(0, [&] {
@@ -891,10 +907,10 @@ void FieldStripTest::theEditorsUndoIsTheStripsHistory()
         if (pMenu == nullptr)
             return;
         for (QAction* pAction : pMenu->actions())
-            if (const int nCode = EditorMenuHistoryCode(pAction))
-                seen << (nCode == FEN_UNDO ? "undo" : "redo") + QString(pAction->isEnabled() ? "+" : "-");
+            if (const HistoryStep step = HistoryStepOfMenuItem(pAction); step != HistoryStep::NONE)
+                seen << (step == HistoryStep::UNDO ? "undo" : "redo") + QString(pAction->isEnabled() ? "+" : "-");
         for (QAction* pAction : pMenu->actions())
-            if (EditorMenuHistoryCode(pAction) == FEN_UNDO)
+            if (HistoryStepOfMenuItem(pAction) == HistoryStep::UNDO)
                 pAction->trigger();
         pMenu->close();
     });

@@ -97,14 +97,9 @@ bool RenderDialogs(const QString& strDir)
     QWidget owner;
     owner.resize(600, 300);
     owner.show();
-    CNewFieldDlg newField(&owner);
-    newField.m_nType = TYPE_CUSTOM;
-    newField.m_strCustom = "2(I3,1X)";
-    newField.OnInitDialog();
+    CNewFieldDlg newField(&owner, TYPE_CUSTOM, "2(I3,1X)");
     newField.show();
-    CChangeValueDlg changeValue(&owner, "F7.3");
-    changeValue.m_strValue = "3.14159";
-    changeValue.OnInitDialog();
+    CChangeValueDlg changeValue(&owner, "F7.3", "3.14159");
     changeValue.show();
     QTest::qWait(20);
     bool bOk = newField.grab().save(QDir(strDir).filePath("new-field.png"));
