@@ -50,6 +50,14 @@ STokens ReadTokens(std::string_view text)
             return out;
         case TOKEN_CONSTANT:
         case TOKEN_HOLLERITH:
+            // A constant goes on over a continuation line by the file's
+            // layout, never by a line end of its own: the file could not
+            // hold it as typed.
+            if (text.substr(token.nOffset, token.nLength).find('\n') != std::string_view::npos) {
+                out.bReadable = false;
+                out.why = Message(IDS_WHY_LINE_END_IN_CONSTANT);
+                return out;
+            }
             if (token.bOpen) {
                 out.bReadable = false;  // characters still owed, or a constant never closed
                 out.why = Message(token.kind == TOKEN_CONSTANT ? IDS_WHY_OPEN_CONSTANT : IDS_WHY_SHORT_HOLLERITH);

@@ -226,6 +226,8 @@ constexpr SStringEntry kStrings[] = {
     {320, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit has that label"},
     {321, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit, nor of the files it includes "
           "(%s), has that label"},
+    // A line end typed or pasted into a character constant.
+    {322, "a line end cannot stand in a character constant"},
 };
 
 }  // namespace

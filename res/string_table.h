@@ -182,6 +182,7 @@ enum StringId : int {
     IDS_INTERRUPTED_SAVE_REMOVED = 303,
     IDS_LABEL_NOT_FOUND = 320,
     IDS_LABEL_NOT_FOUND_INCLUDED = 321,
+    IDS_WHY_LINE_END_IN_CONSTANT = 322,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -131,6 +131,8 @@ TEST(FieldDescription, RefusalsSayWhyInTheRefusingCodesWords)
         {{"I5"}, 0, "5Habc", ROW_TEXT, "5Habc: the Hollerith constant has fewer characters than its count"},
         {{"I5"}, 0, "I5!", ROW_TEXT, "I5!: \"!\" cannot stand in a descriptor"},
         {{"I5"}, 0, "I\x01", ROW_TEXT, "I~: \"~\" cannot stand in a descriptor"},
+        {{"I5"}, 0, "'a\nb'", ROW_TEXT, "'a~b': a line end cannot stand in a character constant"},
+        {{"I5"}, 0, "3Ha\nb", ROW_TEXT, "3Ha~b: a line end cannot stand in a character constant"},
         {{"I5"}, 0, "7", ROW_TEXT, "7: not a descriptor"},
         {{"I5"}, 0, "", ROW_TEXT, "nothing typed"},
         // The renderer: numbers no field can have.
