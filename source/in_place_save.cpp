@@ -231,8 +231,9 @@ bool CSafeFileWriter::KeepOldContents(int fdTarget, const struct stat& target, s
 // to it; until then it is the backup of the new contents.
 CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
 {
-    // The signals are held (the caller): a signal finds either no journal,
-    // or the old or the new file.
+    // Held from before the journal is made until the target is whole: a
+    // signal then finds either no journal or the old or the new file.
+    const CSignalsHeld held;
     if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
         return SystemFailure();
     const int fdTo = OpenFile(m_strTarget, O_RDWR);

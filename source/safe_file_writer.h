@@ -215,7 +215,6 @@ private:
     CommitResult SystemFailure();
     CommitResult Replace(const SFileIdentity* pExpected);
     CommitResult CheckExchanged(const SFileIdentity& expected);
-    CommitResult ReplaceTarget(const SFileIdentity* pExpected, bool bOwnerNeedsInPlace, const struct stat* pWritten);
     CommitResult OverwriteInPlace(const struct stat& target);
     bool KeepOldContents(int fdTarget, const struct stat& target, std::string& strJournal);
     CommitResult WriteOverJournalled(int fdTo, const std::string& strJournal);

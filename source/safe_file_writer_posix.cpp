@@ -637,8 +637,14 @@ CopyResult CSafeFileWriter::CopyThroughBuffer(int fdSource, off_t& nAt, long lon
 
 CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
+    // A signal from here on waits until the save has ended one way or the
+    // other; one that comes once the target holds the new contents does not
+    // fail the save.
+    const CSignalsHeld held;
     const CommitResult result = CommitLocked(pExpected);
     Unlock();
+    if (result == COMMIT_WRITTEN)
+        NoteFileSaved(m_strTarget);
     return result;
 }
 
@@ -697,21 +703,9 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     if (!CloseFile(fd))
         return SystemFailure();  // a delayed write error
 
-    // From the last look at the target until it holds the new contents, a
-    // signal waits; one that comes once it does, does not fail the save.
-    const CSignalsHeld held;
-    const CommitResult result = ReplaceTarget(pExpected, bOwnerNeedsInPlace, bWrittenKnown ? &written : nullptr);
-    if (result == COMMIT_WRITTEN)
-        NoteFileSaved(m_strTarget);
-    return result;
-}
-
-// The last look at the target before it is replaced: still the file that
-// was read? Another program's changes are never overwritten. Another
-// Quillmark process's save waits for the lock this writer holds.
-CommitResult CSafeFileWriter::ReplaceTarget(const SFileIdentity* pExpected, bool bOwnerNeedsInPlace,
-                                            const struct stat* pWritten)
-{
+    // The last look at the target before it is replaced: still the file that
+    // was read? Another program's changes are never overwritten. Another
+    // Quillmark process's save waits for the lock this writer holds.
     struct stat now {};
     const bool bExists = Sys().Stat(m_strTarget.c_str(), &now) == 0;
     if (!bExists && errno != ENOENT)
@@ -730,11 +724,10 @@ CommitResult CSafeFileWriter::ReplaceTarget(const SFileIdentity* pExpected, bool
     // Makes the rename itself durable. The target has been replaced whatever
     // happens here, so a failure cannot be reported as a failed save.
     SyncDirectory(DirectoryOf(m_strTarget));
-    if (pWritten != nullptr)
-        m_written = IdentityOf(*pWritten);
-    struct stat carried {};
-    if (bCheck && CarryAppended(pExpected->nSize) && Sys().Stat(m_strTarget.c_str(), &carried) == 0)
-        m_written = IdentityOf(carried);
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    if (bCheck && CarryAppended(pExpected->nSize) && Sys().Stat(m_strTarget.c_str(), &written) == 0)
+        m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
 }
 
