@@ -11,13 +11,13 @@
 #include "edit_script.h"
 #include "field_output.h"
 #include "interrupted_save.h"
+#include "string_table.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
 #include "statement_index.h"
 #include "statement_session.h"
-#include "string_table.h"
 
 namespace {
 

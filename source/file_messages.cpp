@@ -38,6 +38,5 @@ CResult RecoveryFailure(const SSaveRecovery& recovery, const std::string& path)
 {
     if (recovery.strJournal.empty() || recovery.bRestored)
         return CResult();
-    return CResult(
-        Message(IDS_INTERRUPTED_SAVE_NOT_PUT_BACK, path, SystemReason(recovery.nError), recovery.strJournal));
+    return CResult(Message(IDS_INTERRUPTED_SAVE_NOT_PUT_BACK, path, SystemReason(recovery.nError), recovery.strJournal));
 }

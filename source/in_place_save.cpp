@@ -272,7 +272,7 @@ CommitResult CSafeFileWriter::WriteOverJournalled(int fdTo, const std::string& s
     if (!bOk) {
         if (PutBack(strJournal, m_strTarget, m_pBuffer.get()))
             return Fail(COMMIT_FAILED);  // the old contents, whole again
-        return KeepBackup();             // the journal stays for the next process
+        return KeepBackup();  // the journal stays for the next process
     }
     RemoveFile(strJournal);
     if (!SameContents(m_strTarget, m_strTemporary) || Sys().Unlink(m_strTemporary.c_str()) != 0) {

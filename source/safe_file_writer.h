@@ -122,10 +122,10 @@ enum CommitResult : int {
 // What a Quillmark process interrupted while it saved a file (killed, or the
 // machine stopped) had left beside it, and what was done with it.
 struct SSaveRecovery {
-    std::string strJournal;                     // the old contents of a file overwritten in place; empty: none
-    bool bRestored = false;                     // ... put back into the file, and the journal removed
-    int nError = 0;                             // why they could not be put back (the journal stays)
-    std::vector<std::string> arrRemoved;        // temporary files removed
+    std::string strJournal;  // the old contents of a file overwritten in place; empty: none
+    bool bRestored = false;  // ... put back into the file, and the journal removed
+    int nError = 0;          // why they could not be put back (the journal stays)
+    std::vector<std::string> arrRemoved;       // temporary files removed
     std::vector<std::string> arrOtherJournals;  // journals of another file of that name, left alone
 
     bool Empty() const { return strJournal.empty() && arrRemoved.empty() && arrOtherJournals.empty(); }

@@ -54,14 +54,8 @@ public:
         return -1;
 #endif
     }
-    int Close(int fd) override
-    {
-        return ::close(fd);
-    }
-    int Rename(const char* pszFrom, const char* pszTo) override
-    {
-        return std::rename(pszFrom, pszTo);
-    }
+    int Close(int fd) override { return ::close(fd); }
+    int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
     int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
     {
 #if defined(__linux__) && defined(RENAME_EXCHANGE)

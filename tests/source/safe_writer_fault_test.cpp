@@ -2,18 +2,18 @@
 // made to fail once, and the file must come out either untouched with no
 // temporary file left, or (for a file with several names that was being
 // overwritten in place) with a backup beside it holding the new contents.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <sys/xattr.h>
 
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
+#include <chrono>
 #include <functional>
-#include <string>
 #include <thread>
+#include <string>
 
 #include "faulty_system_calls.h"
 #include "safe_file_writer.h"
