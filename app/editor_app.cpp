@@ -57,7 +57,6 @@ int CEditorApp::Run(int argc, char** argv)
     // Ctrl-C, SIGTERM and SIGHUP end the window as before; a save they
     // interrupt leaves no temporary file. The handler touches nothing of Qt.
     RemoveTemporaryFileOnSignals();
-    SetSavedNote(std::string("quillmark: ") + LoadResourceString(IDS_SAVED_BEFORE_SIGNAL) + "\n");
     const std::vector<std::string> words = WithoutToolkitOptions(
         CommandLineWords(std::vector<std::string>(argv + 1, argv + argc)));
     switch (ReadInfoRequest(words)) {
@@ -143,10 +142,6 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         ShowResult(Owner(), opened);
         return false;
     }
-    // What opening put right (a save of the file that was cut short) is
-    // said before the file is shown.
-    for (const SMessage& note : m_site.m_arrNotes)
-        ShowMessage(Owner(), MessageStyle(note.nStringId), note);
     ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
     // A label followed to its FORMAT statement: the title names that line.
     if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)

@@ -11,7 +11,6 @@
 #include "edit_script.h"
 #include "field_output.h"
 #include "interrupted_save.h"
-#include "string_table.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
@@ -171,7 +170,6 @@ int main(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
     RemoveTemporaryFileOnSignals();
-    SetSavedNote(std::string("quillmark-text: ") + LoadResourceString(IDS_SAVED_BEFORE_SIGNAL) + "\n");
     const std::vector<std::string> args(argv + 1, argv + argc);
     SCliOptions options;
     std::string strError;
@@ -193,8 +191,6 @@ int main(int argc, char** argv)
     CStatementSite site;
     int nStatus = EXIT_DONE;
     const bool bLoaded = LoadStatement(options, list, site, reporter);
-    for (const SMessage& note : site.m_arrNotes)
-        std::cerr << "quillmark-text: " << MessageText(note) << '\n';
     if (!bLoaded) {
         list.Clear();  // a statement that was not found is not shown in part
         nStatus = EXIT_REFUSED;

@@ -212,14 +212,6 @@ constexpr SStringEntry kStrings[] = {
     {180, "as few exponent digits as needed"},
     // The question before discarding a change also offers to save it, as OK does.
     {181, "&Save"},
-    // A signal that comes once the file holds its new contents ends the
-    // program without failing the save.
-    {300, "%s was saved before a signal ended the program"},
-    // What a save that was cut short (the program killed, the machine
-    // stopped) left beside the file, found by the next program to open it.
-    {301, "An earlier save of \"%s\" was cut short; the file holds its contents from before that save again (kept in %s until now)"},
-    {302, "An earlier save of \"%s\" was cut short, and its contents from before that save could not be put back\n%s\nThey are kept in %s."},
-    {303, "Removed %s, left by a save of \"%s\" that was cut short"},
     // A READ, WRITE or PRINT whose label names no FORMAT statement.
     {320, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit has that label"},
     {321, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit, nor of the files it includes "

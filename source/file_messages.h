@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "result.h"
 
@@ -21,12 +20,3 @@ SMessage CannotOpenFile(const std::string& path, int nError);
 // "Unable to write to file ... Press OK to save under a different name":
 // string 25, or string 64 with the reason when nError is not 0.
 SMessage CannotWriteFile(const std::string& path, int nError);
-
-struct SSaveRecovery;
-
-// What the next program to open a file says of a save of it that was cut
-// short: the notes for what was put right (the old contents put back,
-// temporary files removed), and a failure when the old contents could not
-// be put back (the file may then hold part of the new ones).
-std::vector<SMessage> RecoveryNotes(const SSaveRecovery& recovery, const std::string& path);
-CResult RecoveryFailure(const SSaveRecovery& recovery, const std::string& path);

@@ -3,9 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #if !defined(_WIN32)
 #include <pthread.h>
@@ -24,12 +22,6 @@ constexpr std::size_t kPathBuffer = 4096;
 char g_szTemporary[kPathBuffer];
 volatile std::sig_atomic_t g_bRegistered = 0;
 
-// The saved note, written out whole before the flag is set.
-std::string g_strSavedPattern;
-char g_szSaved[kPathBuffer];
-std::size_t g_nSaved = 0;
-volatile std::sig_atomic_t g_bSaved = 0;
-
 constexpr int kSignals[] = {
     SIGINT,
     SIGTERM,
@@ -40,15 +32,6 @@ constexpr int kSignals[] = {
 
 extern "C" void RemoveTemporaryAndEnd(int nSignal)
 {
-    if (g_bSaved != 0) {
-#if defined(_WIN32)
-        std::fwrite(g_szSaved, 1, g_nSaved, stderr);
-        std::_Exit(0);
-#else
-        static_cast<void>(write(STDERR_FILENO, g_szSaved, g_nSaved));
-        _exit(0);
-#endif
-    }
     if (g_bRegistered != 0) {
 #if defined(_WIN32)
         std::remove(g_szTemporary);
@@ -105,32 +88,6 @@ void RegisterTemporaryFile(const std::string& path)
 void ForgetTemporaryFile()
 {
     g_bRegistered = 0;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-void SetSavedNote(const std::string& strPattern)
-{
-    g_strSavedPattern = strPattern;
-}
-
-void NoteFileSaved(const std::string& path)
-{
-    ForgetFileSaved();
-    const std::size_t nAt = g_strSavedPattern.find("%s");
-    if (nAt == std::string::npos)
-        return;
-    const std::string note = g_strSavedPattern.substr(0, nAt) + path + g_strSavedPattern.substr(nAt + 2);
-    if (note.size() >= kPathBuffer)
-        return;
-    std::memcpy(g_szSaved, note.data(), note.size());
-    g_nSaved = note.size();
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    g_bSaved = 1;
-}
-
-void ForgetFileSaved()
-{
-    g_bSaved = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 

@@ -23,16 +23,6 @@ void RemoveTemporaryFileOnSignals();
 void RegisterTemporaryFile(const std::string& path);
 void ForgetTemporaryFile();
 
-// Once a save has put the new contents in place, a signal no longer fails
-// it: the handler writes the saved note to standard error and the process
-// ends with status 0. SetSavedNote: the note, a text with one %s for the
-// file's name and its line end (the front ends set it at start-up).
-// NoteFileSaved: the file is saved (called with the signals held);
-// ForgetFileSaved: a new save begins.
-void SetSavedNote(const std::string& strPattern);
-void NoteFileSaved(const std::string& path);
-void ForgetFileSaved();
-
 // The name registered now; empty when none (for tests).
 std::string RegisteredTemporaryFile();
 

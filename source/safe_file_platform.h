@@ -8,17 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#if !defined(_WIN32)
-#include <sys/types.h>
-#endif
-
-#include "safe_file_writer.h"
-
 namespace safe_file {
-
-// A temporary file is named after its target: ".NAME.XXXXXX". Where that
-// passes the file system's limit on a name, NAME is cut to this many bytes.
-inline constexpr std::size_t kShortName = 32;
 
 // The size of the buffer a save writes through.
 inline constexpr std::size_t kBufferSize = 1 << 16;
@@ -50,26 +40,6 @@ enum LockResult {
 // Takes the lock of the file path names, held through fdLock until it is
 // closed; waits a while for another Quillmark process's save of it to end.
 LockResult LockFile(const std::string& path, int& fdLock);
-// The same without waiting: LOCK_TIMED_OUT at once when another holds it.
-LockResult TryLockFile(const std::string& path, int& fdLock);
-
-// Shared by the replacing and the in-place steps (safe_file_writer_posix.cpp).
-enum DirectorySync {
-    DIRECTORY_SYNCED,
-    DIRECTORY_CANNOT,  // the folder cannot be synced here at all
-    DIRECTORY_FAILED,
-};
-DirectorySync SyncDirectory(const std::string& strDirectory);
-int OpenFile(const std::string& path, int nFlags);
-ssize_t ReadFull(int fd, char* p, std::size_t n);
-bool SameContents(const std::string& strFirst, const std::string& strSecond);
-bool IsNotSupported(int nError);
-ISystemCalls& Sys();
-SFileIdentity IdentityOf(const struct stat& st);
-
-// Puts back what an interrupted in-place save of strTarget left in its
-// journal and removes its temporary files; the caller holds the lock.
-SSaveRecovery RecoverLockedTarget(const std::string& strTarget);
 #endif
 
 }  // namespace safe_file

@@ -11,6 +11,14 @@
 namespace fs = std::filesystem;
 using namespace safe_file;
 
+namespace {
+
+// A temporary file is named after its target: ".NAME.XXXXXX". Where that
+// passes the file system's limit on a name, NAME is cut to this many bytes.
+constexpr std::size_t kShortName = 32;
+
+}  // namespace
+
 CSafeFileWriter::~CSafeFileWriter()
 {
     Abandon();
@@ -19,7 +27,6 @@ CSafeFileWriter::~CSafeFileWriter()
 bool CSafeFileWriter::Begin(const std::string& target)
 {
     Abandon();
-    ForgetFileSaved();
     m_strBackup.clear();
     m_written = SFileIdentity{};
     m_nError = 0;
@@ -34,9 +41,6 @@ bool CSafeFileWriter::Begin(const std::string& target)
         m_nError = EWOULDBLOCK;
         return false;
     }
-    // No other Quillmark process is saving the file now: what a save of it
-    // left beside it was left by one that was interrupted.
-    m_recovery = m_fdLock >= 0 ? RecoverLockedTarget(m_strTarget) : SSaveRecovery{};
 #endif
     if (!CreateTemporary()) {
         Abandon();

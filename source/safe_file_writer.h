@@ -32,7 +32,6 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "source_file.h"
 
@@ -57,13 +56,6 @@ public:
     virtual ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) = 0;
     virtual ssize_t Write(int fd, const void* pData, std::size_t nSize) = 0;
     virtual int Ftruncate(int fd, off_t nSize) = 0;
-    // posix_fallocate(fd, nOffset, nLength), but -1 with errno set as the
-    // other calls: the space is reserved, so no later write runs out of it.
-    virtual int Fallocate(int fd, off_t nOffset, off_t nLength) = 0;
-    // fcntl(fd, F_SETLEASE, nType) on Linux: F_RDLCK is granted only while
-    // no process holds the file open for writing; F_UNLCK lets it go. -1
-    // with EINVAL where the system has no leases.
-    virtual int SetLease(int fd, int nType) = 0;
     virtual int Fsync(int fd) = 0;
     virtual int Close(int fd) = 0;
     virtual int Rename(const char* pszFrom, const char* pszTo) = 0;
@@ -119,29 +111,6 @@ enum CommitResult : int {
                                     // BackupPath() names the file that holds all of them
 };
 
-// What a Quillmark process interrupted while it saved a file (killed, or the
-// machine stopped) had left beside it, and what was done with it.
-struct SSaveRecovery {
-    std::string strJournal;  // the old contents of a file overwritten in place; empty: none
-    bool bRestored = false;  // ... put back into the file, and the journal removed
-    int nError = 0;          // why they could not be put back (the journal stays)
-    std::vector<std::string> arrRemoved;       // temporary files removed
-    std::vector<std::string> arrOtherJournals;  // journals of another file of that name, left alone
-
-    bool Empty() const { return strJournal.empty() && arrRemoved.empty() && arrOtherJournals.empty(); }
-};
-
-#ifndef _WIN32
-// Before a file is read: takes its lock without waiting and, when it was
-// free, puts back the old contents of an in-place save of it that was cut
-// short and removes the temporary files such a save left. Nothing is done
-// while another process saves it.
-SSaveRecovery RecoverInterruptedSave(const std::string& path);
-
-// The journal an in-place save of strTarget keeps its old contents in.
-std::string JournalPath(const std::string& strTarget, unsigned long long nInode);
-#endif
-
 class CSafeFileWriter {
 public:
     CSafeFileWriter() = default;
@@ -187,10 +156,6 @@ public:
     // what the next save of it expects (bKnown false if it could not be read).
     const SFileIdentity& WrittenIdentity() const { return m_written; }
 
-    // After Begin: what an interrupted save of the target had left, and
-    // what became of it.
-    const SSaveRecovery& Recovery() const { return m_recovery; }
-
     // After a failed Begin, Write or Commit: the errno of the system call
     // that failed (a full disk, a read-only folder, ...); 0 when no system
     // call failed (COMMIT_CHANGED, a copy that read back different).
@@ -216,10 +181,6 @@ private:
     CommitResult Replace(const SFileIdentity* pExpected);
     CommitResult CheckExchanged(const SFileIdentity& expected);
     CommitResult OverwriteInPlace(const struct stat& target);
-    bool KeepOldContents(int fdTarget, const struct stat& target, std::string& strJournal);
-    CommitResult WriteOverJournalled(int fdTo, const std::string& strJournal);
-    CommitResult KeepBackup();
-    bool CarryAppended(long long nReadSize);
     CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
     void Unlock();
 #endif
@@ -233,7 +194,6 @@ private:
     std::string m_strTemporary;
     std::string m_strBackup;
     SFileIdentity m_written;
-    SSaveRecovery m_recovery;
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nBuffered = 0;
 };

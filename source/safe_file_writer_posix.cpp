@@ -35,25 +35,6 @@ public:
     ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
     int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
     int Fsync(int fd) override { return ::fsync(fd); }
-    int Fallocate(int fd, off_t nOffset, off_t nLength) override
-    {
-        const int nError = ::posix_fallocate(fd, nOffset, nLength);
-        if (nError == 0)
-            return 0;
-        errno = nError;
-        return -1;
-    }
-    int SetLease(int fd, int nType) override
-    {
-#if defined(__linux__)
-        return ::fcntl(fd, F_SETLEASE, nType);
-#else
-        static_cast<void>(fd);
-        static_cast<void>(nType);
-        errno = EINVAL;
-        return -1;
-#endif
-    }
     int Close(int fd) override { return ::close(fd); }
     int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
     int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
@@ -314,6 +295,12 @@ bool SameContents(const std::string& strFirst, const std::string& strSecond)
     return bSame;
 }
 
+enum DirectorySync {
+    DIRECTORY_SYNCED,
+    DIRECTORY_CANNOT,  // the folder cannot be synced here at all
+    DIRECTORY_FAILED,
+};
+
 // Syncs a folder, so that a name created or renamed in it survives a crash.
 // A folder this user may write but not read cannot be opened, and some file
 // systems refuse to sync a folder (EINVAL): both are lasting conditions, not
@@ -473,10 +460,10 @@ bool IsNamedBy(int fd, const std::string& path)
 // Locks the file a path names, waiting while another process holds the lock.
 // The lock belongs to the file, not to its name: when the holder has put
 // another file in its place meanwhile, that file is locked instead.
-LockResult LockWithin(const std::string& path, int& fdLock, std::chrono::steady_clock::duration wait)
+LockResult LockFile(const std::string& path, int& fdLock)
 {
     fdLock = -1;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
     for (int nTry = 0; nTry < 100; ++nTry) {
         const int fd = OpenToLock(path);
         if (fd < 0)
@@ -491,16 +478,6 @@ LockResult LockWithin(const std::string& path, int& fdLock, std::chrono::steady_
             return result;
     }
     return LOCK_NONE;
-}
-
-LockResult LockFile(const std::string& path, int& fdLock)
-{
-    return LockWithin(path, fdLock, kLockWait);
-}
-
-LockResult TryLockFile(const std::string& path, int& fdLock)
-{
-    return LockWithin(path, fdLock, std::chrono::steady_clock::duration::zero());
 }
 
 // No exchange of two names here: a file system without it (EINVAL), or a
@@ -631,14 +608,8 @@ CopyResult CSafeFileWriter::CopyThroughBuffer(int fdSource, off_t& nAt, long lon
 
 CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
-    // A signal from here on waits until the save has ended one way or the
-    // other; one that comes once the target holds the new contents does not
-    // fail the save.
-    const CSignalsHeld held;
     const CommitResult result = CommitLocked(pExpected);
     Unlock();
-    if (result == COMMIT_WRITTEN)
-        NoteFileSaved(m_strTarget);
     return result;
 }
 
@@ -720,68 +691,7 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     SyncDirectory(DirectoryOf(m_strTarget));
     if (bWrittenKnown)
         m_written = IdentityOf(written);
-    if (bCheck && CarryAppended(pExpected->nSize) && Sys().Stat(m_strTarget.c_str(), &written) == 0)
-        m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
-}
-
-namespace {
-
-// Appends to the target what the old file, open as fdOld, holds from nFrom
-// on; where it has carried up to. Carried bytes are synced.
-long long CarryFrom(int fdOld, long long nFrom, const std::string& strTarget)
-{
-    struct stat old {};
-    if (Sys().Fstat(fdOld, &old) != 0 || old.st_size <= nFrom)
-        return nFrom;
-    const int fdTo = OpenFile(strTarget, O_WRONLY | O_APPEND);
-    if (fdTo < 0)
-        return nFrom;
-    off_t nAt = static_cast<off_t>(nFrom);
-    auto pBuffer = std::make_unique<char[]>(kBufferSize);
-    while (nAt < old.st_size) {
-        const ssize_t n = Sys().Pread(fdOld, pBuffer.get(), kBufferSize, nAt);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || !WriteAll(fdTo, pBuffer.get(), static_cast<std::size_t>(n)))
-            break;
-        nAt += n;
-    }
-    Sys().Fsync(fdTo);
-    CloseFile(fdTo);
-    return nAt;
-}
-
-}  // namespace
-
-// Another program may have opened the old file before it was replaced and
-// still be appending to it (a log line, a note): what it appends goes on at
-// the new file's end, so that nothing it wrote is lost. A read lease tells
-// when no process holds the old file open for writing any more (Linux, the
-// file's owner); without one, the old file's size is watched until it rests.
-// Whether anything was carried.
-bool CSafeFileWriter::CarryAppended(long long nReadSize)
-{
-    if (m_fdLock < 0)
-        return false;
-    constexpr int kQuietLooks = 3;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    auto pause = std::chrono::milliseconds(1);
-    long long nCarried = nReadSize;
-    for (int nQuiet = 0; nQuiet < kQuietLooks && std::chrono::steady_clock::now() < deadline;) {
-        const long long nBefore = nCarried;
-        nCarried = CarryFrom(m_fdLock, nCarried, m_strTarget);
-        if (Sys().SetLease(m_fdLock, F_RDLCK) == 0) {
-            nCarried = CarryFrom(m_fdLock, nCarried, m_strTarget);
-            Sys().SetLease(m_fdLock, F_UNLCK);
-            break;  // no writer holds it: nothing more can come
-        }
-        const bool bWriterHolds = errno == EAGAIN;
-        nQuiet = bWriterHolds || nCarried != nBefore ? 0 : nQuiet + 1;
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(20));
-    }
-    return nCarried != nReadSize;
 }
 
 // Puts the temporary file in the target's place. With an identity to check,
@@ -835,6 +745,82 @@ CommitResult CSafeFileWriter::CheckExchanged(const SFileIdentity& expected)
         return Fail(COMMIT_CHANGED);
     errno = nError;
     return SystemFailure();
+}
+
+// The temporary file holds the complete new contents, synced: it is the
+// backup while the target is overwritten in place (written from the start,
+// then cut to the new length, synced), and is removed only once the target
+// has been read back equal to it.
+CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
+{
+    // The backup's name must be on disk before the target is touched.
+    if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
+        return SystemFailure();
+    const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
+    if (fdFrom < 0)
+        return SystemFailure();
+    const int fdTo = OpenFile(m_strTarget, O_WRONLY);
+    if (fdTo < 0) {
+        m_nError = errno;
+        CloseFile(fdFrom);
+        return Fail(COMMIT_FAILED);
+    }
+    // Opening does not change a file: the one opened must still be the one
+    // just checked, else it is left alone.
+    struct stat opened {};
+    const bool bOpenedKnown = Sys().Fstat(fdTo, &opened) == 0;
+    m_nError = errno;
+    if (!bOpenedKnown || !(IdentityOf(opened) == IdentityOf(target))) {
+        CloseFile(fdTo);
+        CloseFile(fdFrom);
+        return Fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
+    }
+
+    // From here on the backup may be all there is of the new contents: a
+    // signal must leave it alone.
+    ForgetTemporary();
+    bool bTouched = false;  // a write to the target has been attempted
+    bool bOk = true;
+    off_t nTotal = 0;
+    for (;;) {
+        const ssize_t n = ReadFull(fdFrom, m_pBuffer.get(), kBufferSize);
+        if (n <= 0) {
+            bOk = n == 0;
+            break;
+        }
+        bTouched = true;
+        if (!WriteAll(fdTo, m_pBuffer.get(), static_cast<std::size_t>(n))) {
+            bOk = false;
+            break;
+        }
+        nTotal += static_cast<off_t>(n);
+    }
+    if (bOk) {
+        bTouched = true;
+        bOk = Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+    }
+    if (!bOk)
+        m_nError = errno;
+    struct stat written {};
+    const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;
+    CloseFile(fdFrom);
+    if (!CloseFile(fdTo) && bOk) {
+        m_nError = errno;
+        bOk = false;
+    }
+    if (!bTouched)
+        return Fail(COMMIT_FAILED);
+
+    bOk = bOk && SameContents(m_strTarget, m_strTemporary) && Sys().Unlink(m_strTemporary.c_str()) == 0;
+    if (!bOk) {
+        m_strBackup = m_strTemporary;
+        m_strTemporary.clear();
+        return COMMIT_FAILED_BACKUP_KEPT;
+    }
+    m_strTemporary.clear();
+    if (bWrittenKnown)
+        m_written = IdentityOf(written);
+    return COMMIT_WRITTEN;
 }
 
 void CSafeFileWriter::Unlock()

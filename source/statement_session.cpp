@@ -2,9 +2,7 @@
 
 #include <filesystem>
 
-#include "file_messages.h"
 #include "format_placement.h"
-#include "safe_file_writer.h"
 #include "statement_writer.h"
 #include "string_table.h"
 
@@ -83,9 +81,10 @@ LocateResult LocateLabelledFormat(const SStatementRequest& request, CDescriptorL
     return LocateStatement(formatRequest, list, site, agreed, result);
 }
 
-// The statement the request names, or the FORMAT statement its label names.
-CResult OpenLocated(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
-                    IStatementQuestions& questions)
+}  // namespace
+
+CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
+                      IStatementQuestions& questions)
 {
     CResult result;
     LocateResult located = LocateStatement(request, list, site, questions, result);
@@ -102,25 +101,6 @@ CResult OpenLocated(const SStatementRequest& request, CDescriptorList& list, CSt
         return NewStatement(list, site, request.nLine, request.strFile, NEW_STATEMENT_TEXT, request.form);
     default: return result.Ok() ? CResult::Declined() : result;
     }
-}
-
-}  // namespace
-
-CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
-                      IStatementQuestions& questions)
-{
-    std::vector<SMessage> notes;
-#if !defined(_WIN32)
-    // A save of the file that was cut short is put right before a byte of
-    // it is read.
-    const SSaveRecovery recovery = RecoverInterruptedSave(request.strFile);
-    if (CResult failed = RecoveryFailure(recovery, request.strFile); !failed.Ok())
-        return failed;
-    notes = RecoveryNotes(recovery, request.strFile);
-#endif
-    CResult opened = OpenLocated(request, list, site, questions);
-    site.m_arrNotes = std::move(notes);
-    return opened;
 }
 
 int FindEmptyGroup(const CDescriptorList& list)

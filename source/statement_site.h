@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "result.h"
-
 #include "source_file.h"
 
 // A place in the source file: its line and the column in that line, both
@@ -60,10 +58,6 @@ public:
     std::vector<SSourcePlace> m_arrDescriptorEnds;
     std::vector<std::string> m_arrDescriptorTexts;
     std::vector<unsigned long long> m_arrDescriptorIdentities;
-
-    // Notes for the user about the file that are no failure: what opening
-    // it put right (a save of it that had been cut short).
-    std::vector<SMessage> m_arrNotes;
 
     // A new statement on a blank line: the label it was given.
     bool m_bNew = false;

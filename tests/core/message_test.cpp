@@ -52,13 +52,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // the question before discarding a change and its two buttons; the file
     // without a statement to open and the seven texts of the statement
     // picker; the reason a name that is no regular file cannot be opened; the
-    // question's Save button; the file saved before a signal, and what a
-    // save that was cut short left behind; a label that names no FORMAT
-    // statement; a line end in a constant.
+    // question's Save button; a label that names no FORMAT statement; a line
+    // end in a constant.
     int nCount = 0;
     for (int id = -5; id <= 400; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 186);
+    EXPECT_EQ(nCount, 182);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);

@@ -27,8 +27,6 @@ enum class Call {
     CopyFileRange,  // its role is that of the file it copies to
     Write,
     Ftruncate,
-    Fallocate,
-    SetLease,
     Fsync,
     Close,
     Rename,
@@ -47,9 +45,7 @@ enum class Call {
     Fsetxattr,
 };
 
-// Journal: where a file overwritten in place keeps its old contents
-// (".NAME.old...").
-enum class Role { Target, Temporary, Journal, Directory, Other };
+enum class Role { Target, Temporary, Directory, Other };
 
 enum class FaultKind {
     None,
@@ -172,14 +168,6 @@ public:
     {
         return Hit(Call::Ftruncate, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Ftruncate(fd, nSize);
     }
-    int Fallocate(int fd, off_t nOffset, off_t nLength) override
-    {
-        return Hit(Call::Fallocate, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Fallocate(fd, nOffset, nLength);
-    }
-    int SetLease(int fd, int nType) override
-    {
-        return Hit(Call::SetLease, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.SetLease(fd, nType);
-    }
     int Fsync(int fd) override { return Hit(Call::Fsync, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Fsync(fd); }
     int Close(int fd) override
     {
@@ -261,7 +249,7 @@ private:
         if (path == m_strDirectory)
             return Role::Directory;
         if (path.compare(0, m_strTemporaryPrefix.size(), m_strTemporaryPrefix) == 0)
-            return path.compare(m_strTemporaryPrefix.size(), 3, "old") == 0 ? Role::Journal : Role::Temporary;
+            return Role::Temporary;
         return Role::Other;
     }
     Role RoleOf(int fd) const
