@@ -23,3 +23,8 @@ bool CWindowQuestions::ChooseOtherFile(const SMessage& question, bool bFixedForm
     const int nAnswer = ShowMessage(m_owner, MB_OKCANCEL | MB_ICONEXCLAMATION, question);
     return nAnswer == IDOK && Interactive() && m_saveAs.AskFileName(m_owner, bFixedForm, path);
 }
+
+void CWindowQuestions::Tell(const SMessage& note)
+{
+    ShowMessage(m_owner, MB_OK, note);
+}

@@ -1,8 +1,10 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_options.h"
@@ -17,10 +19,20 @@
 #include "source_file.h"
 #include "statement_index.h"
 #include "statement_session.h"
+#include "string_table.h"
 
 namespace {
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
+
+std::string SignalName(int nSignal)
+{
+    constexpr std::pair<int, const char*> kNames[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [nNumber, pszName] : kNames)
+        if (nNumber == nSignal)
+            return pszName;
+    return std::to_string(nSignal);
+}
 
 // Every message goes to standard error as it comes, one line a message that
 // names the file and the line it concerns, and into the JSON output.
@@ -58,6 +70,7 @@ public:
         Report(question);
         return false;
     }
+    void Tell(const SMessage& note) override { Report(note); }
 
     const std::vector<std::string>& Texts() const { return m_texts; }
 
@@ -209,6 +222,10 @@ int main(int argc, char** argv)
             reporter.Report(saved);
             if (!saved.Ok())
                 nStatus = EXIT_REFUSED;
+            // A signal that came while the file was being put in place
+            // waited for the save; the run ends as the save ended.
+            if (const int nSignal = TakeDeferredSignal())
+                reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
         }
     }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if !defined(_WIN32)
@@ -21,6 +22,9 @@ constexpr std::size_t kPathBuffer = 4096;
 // name half written.
 char g_szTemporary[kPathBuffer];
 volatile std::sig_atomic_t g_bRegistered = 0;
+// While a save finishes, a signal is only noted (CSignalsDeferred).
+volatile std::sig_atomic_t g_bDeferring = 0;
+volatile std::sig_atomic_t g_nDeferred = 0;
 
 constexpr int kSignals[] = {
     SIGINT,
@@ -32,6 +36,10 @@ constexpr int kSignals[] = {
 
 extern "C" void RemoveTemporaryAndEnd(int nSignal)
 {
+    if (g_bDeferring != 0) {
+        g_nDeferred = nSignal;
+        return;
+    }
     if (g_bRegistered != 0) {
 #if defined(_WIN32)
         std::remove(g_szTemporary);
@@ -94,6 +102,44 @@ void ForgetTemporaryFile()
 std::string RegisteredTemporaryFile()
 {
     return g_bRegistered != 0 ? std::string(g_szTemporary) : std::string();
+}
+
+CSignalsDeferred::CSignalsDeferred()
+{
+    g_bDeferring = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+CSignalsDeferred::~CSignalsDeferred()
+{
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    g_bDeferring = 0;
+}
+
+int TakeDeferredSignal()
+{
+    const int nSignal = g_nDeferred;
+    g_nDeferred = 0;
+    return nSignal;
+}
+
+void EndWithSignal(int nSignal)
+{
+#if defined(_WIN32)
+    std::signal(nSignal, SIG_DFL);
+    std::raise(nSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(nSignal, &action, nullptr);
+    sigset_t unblocked;
+    sigemptyset(&unblocked);
+    sigaddset(&unblocked, nSignal);
+    pthread_sigmask(SIG_UNBLOCK, &unblocked, nullptr);
+    std::raise(nSignal);
+#endif
+    std::_Exit(128 + nSignal);  // should the signal not end it
 }
 
 #if defined(_WIN32)

@@ -32,6 +32,28 @@ std::string RegisteredTemporaryFile();
 // and exchanges it into the target's place: a signal then finds neither a
 // file made but not yet registered, nor a copy forgotten but still beside
 // the target.
+// While a CSignalsDeferred lives (the writer's Commit), SIGINT, SIGTERM and
+// SIGHUP no longer end the process: the handler only notes the signal, and
+// the save runs to its end, so that the file is left either as it was or
+// saved, never with its fate untold. A save that did not replace the file
+// then ends the process with the signal at once (nothing of it is left); a
+// save that did leaves the signal to the front end, which reports the save
+// before it ends (TakeDeferredSignal, EndWithSignal).
+class CSignalsDeferred {
+public:
+    CSignalsDeferred();
+    ~CSignalsDeferred();
+    CSignalsDeferred(const CSignalsDeferred&) = delete;
+    CSignalsDeferred& operator=(const CSignalsDeferred&) = delete;
+};
+
+// The signal put off while a save was finishing, 0 when none; it is then
+// forgotten.
+int TakeDeferredSignal();
+
+// Ends the process as nSignal ends it by default.
+[[noreturn]] void EndWithSignal(int nSignal);
+
 class CSignalsHeld {
 public:
     CSignalsHeld();

@@ -121,3 +121,11 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
     ReadFileIdentity(m_strTarget, m_written);
     return COMMIT_WRITTEN;
 }
+
+// Here a file is only ever replaced whole, never overwritten in place: no
+// journal is ever left to put back.
+RecoveryResult RecoverInterruptedSave(const std::string&, std::string& strJournal)
+{
+    strJournal.clear();
+    return RECOVERY_NONE;
+}

@@ -27,6 +27,7 @@ enum class Call {
     CopyFileRange,  // its role is that of the file it copies to
     Write,
     Ftruncate,
+    Reserve,
     Fsync,
     Close,
     Rename,
@@ -45,7 +46,9 @@ enum class Call {
     Fsetxattr,
 };
 
-enum class Role { Target, Temporary, Directory, Other };
+// Journal: the file that keeps the old contents of a target overwritten in
+// place (".NAME.qm-old-INODE").
+enum class Role { Target, Temporary, Journal, Directory, Other };
 
 enum class FaultKind {
     None,
@@ -63,6 +66,7 @@ struct SFault {
     FaultKind kind = FaultKind::Error;
     int nErrno = EIO;
     std::function<void()> action = nullptr;  // FaultKind::ActFirst
+    int nCount = 1;                          // how many such calls in a row it strikes, from the nth on
 };
 
 class CFaultySystemCalls final : public ISystemCalls {
@@ -74,7 +78,8 @@ public:
         m_strTemporaryPrefix = (path.parent_path() / ("." + path.filename().string() + ".")).string();
     }
 
-    // The fault strikes the nth matching call from now on, once.
+    // The fault strikes the nth matching call from now on (and the
+    // fault's nCount - 1 after it).
     void Arm(const SFault& fault)
     {
         m_fault = fault;
@@ -168,6 +173,10 @@ public:
     {
         return Hit(Call::Ftruncate, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Ftruncate(fd, nSize);
     }
+    int Reserve(int fd, off_t nSize) override
+    {
+        return Hit(Call::Reserve, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Reserve(fd, nSize);
+    }
     int Fsync(int fd) override { return Hit(Call::Fsync, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Fsync(fd); }
     int Close(int fd) override
     {
@@ -249,7 +258,7 @@ private:
         if (path == m_strDirectory)
             return Role::Directory;
         if (path.compare(0, m_strTemporaryPrefix.size(), m_strTemporaryPrefix) == 0)
-            return Role::Temporary;
+            return path.find(".qm-old-") != std::string::npos ? Role::Journal : Role::Temporary;
         return Role::Other;
     }
     Role RoleOf(int fd) const
@@ -268,7 +277,10 @@ private:
             m_watchAction = nullptr;
             action();
         }
-        if (!m_bArmed || m_bFired || call != m_fault.call || role != m_fault.role || ++m_nMatched != m_fault.nth)
+        if (!m_bArmed || call != m_fault.call || role != m_fault.role)
+            return FaultKind::None;
+        ++m_nMatched;
+        if (m_nMatched < m_fault.nth || m_nMatched >= m_fault.nth + m_fault.nCount)
             return FaultKind::None;
         m_bFired = true;
         if (m_fault.kind == FaultKind::ActFirst && m_fault.action)

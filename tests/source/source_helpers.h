@@ -69,6 +69,8 @@ public:
         return Answer() == IDYES && m_bInteractive;
     }
 
+    void Tell(const SMessage& note) override { Record(note, MB_OK); }
+
     bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override
     {
         Record(question, MB_OKCANCEL | MB_ICONEXCLAMATION);
