@@ -52,9 +52,11 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // the question before discarding a change and its two buttons; the file
     // without a statement to open and the seven texts of the statement
     // picker; the reason a name that is no regular file cannot be opened; the
-    // question's Save button.
+    // question's Save button; a file put back (or not) after an interrupted
+    // save, the old contents kept by a failed one, and a signal that waited
+    // for a save.
     int nCount = 0;
-    for (int id = -5; id <= 300; ++id)
+    for (int id = -5; id <= 320; ++id)
         nCount += LoadResourceString(id) != nullptr;
     EXPECT_EQ(nCount, 183);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)

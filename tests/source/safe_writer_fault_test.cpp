@@ -3,6 +3,7 @@
 // temporary file left, or (for a file with several names that was being
 // overwritten in place, when its old contents cannot be written back) with
 // the journal beside it holding them, which the next run puts back.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -698,6 +699,51 @@ TEST(SafeWriterOrder, ALinkThatCannotBeReadIsNotReplaced)
     EXPECT_NE(writer.Commit(nullptr), COMMIT_WRITTEN);
     EXPECT_EQ(dir.Listing(), "l.for t.for ");
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "l.for"));
+}
+
+}  // namespace
+
+namespace {
+
+// Another program appends a line to the file through a descriptor it opened
+// before the save replaced it, at the moment the watched call is made.
+TEST(SafeWriterAppends, ALineAppendedWhileTheFileIsReplacedIsCarriedOver)
+{
+    for (const bool bExchange : {true, false}) {
+        SCOPED_TRACE(bExchange ? "exchanged" : "renamed over");
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", kOld);
+        SFileIdentity expected;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+        const int fdOther = open(strTarget.c_str(), O_WRONLY | O_APPEND);
+        ASSERT_GE(fdOther, 0);
+        const std::string strLine = "C     appended by another program\n";
+        const auto append = [&] { ASSERT_EQ(write(fdOther, strLine.data(), strLine.size()), ssize_t(strLine.size())); };
+
+        CFaultySystemCalls calls(strTarget);
+        CSystemCallsInstalled installed(&calls);
+        // After the exchange, once the file exchanged out has been checked
+        // to be the one read; or, without an exchange, just before the rename.
+        if (bExchange) {
+            calls.Watch(Call::OpenRead, kTemporary, append);
+        } else {
+            calls.Arm({Call::Renameat2, kTemporary, 1, FaultKind::Error, ENOSYS});
+            calls.Watch(Call::Rename, kTemporary, append);
+        }
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        const std::string strNew = NewContents();
+        ASSERT_TRUE(writer.Write(strNew));
+        EXPECT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
+        close(fdOther);
+        const std::string strNow = ReadWholeFile(strTarget);
+        EXPECT_TRUE(strNow == strNew + strLine)
+            << "the appended line is kept: " << strNow.size() << " bytes, not " << strNew.size() + strLine.size();
+        EXPECT_EQ(dir.Listing(), "t.for ");
+        SFileIdentity now;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, now));
+        EXPECT_EQ(writer.WrittenIdentity(), now) << "the next save expects the file with the line";
+    }
 }
 
 }  // namespace
