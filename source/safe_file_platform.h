@@ -30,6 +30,9 @@ bool ResolveLinks(const std::string& target, std::string& out);
 // Creates the file the template names (its last six characters XXXXXX made
 // unique) and opens it for writing; -1 with errno set where it cannot.
 int MakeTemporary(std::string& strTemplate);
+// Creates a file without a name in the folder, where the file system can;
+// -1 elsewhere.
+int MakeUnnamed(const std::string& strDirectory);
 // Writes all n bytes; false on an error (errno set).
 bool WriteAll(int fd, const char* p, std::size_t n);
 bool CloseFile(int fd);

@@ -59,6 +59,12 @@ bool CSafeFileWriter::Begin(const std::string& target)
 bool CSafeFileWriter::CreateTemporary()
 {
     const fs::path directory(DirectoryOf(m_strTarget));
+    m_fd = MakeUnnamed(directory.string());
+    m_bUnnamed = m_fd >= 0;
+    if (m_bUnnamed) {
+        m_strTemporary.clear();
+        return true;
+    }
     const std::string strName = fs::path(m_strTarget).filename().string();
     for (const std::size_t nKeep : {strName.size(), std::min(strName.size(), kShortName)}) {
         std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + kTemporaryMark + "XXXXXX")).string();
@@ -115,6 +121,7 @@ void CSafeFileWriter::ForgetTemporary()
 
 void CSafeFileWriter::Abandon()
 {
+    m_bUnnamed = false;
     if (m_fd >= 0) {
         CloseFile(m_fd);
         m_fd = -1;

@@ -32,9 +32,12 @@
 // contents.
 //
 // While the temporary file holds only a copy in the making, its name is kept
-// where a signal handler can remove it (interrupted_save.h); a temporary
-// file that a killed process left (".NAME.qm-XXXXXX") is removed by the next
-// save of that file. From the start of Commit to its end, a signal only
+// where a signal handler can remove it (interrupted_save.h). Where the file
+// system can (Linux, O_TMPFILE), the temporary file has no name at all
+// until Commit gives it one just before it takes the target's place, so
+// that a process killed while writing it leaves nothing behind; a
+// temporary file that a killed process left (".NAME.qm-XXXXXX") is removed
+// by the next save of that file. From the start of Commit to its end, a signal only
 // waits for the save to finish (CSignalsDeferred).
 //
 // Lines that another program appends to the old file while it is being
@@ -60,6 +63,12 @@ public:
     virtual ~ISystemCalls() = default;
 
     virtual int Mkstemp(char* pszTemplate) = 0;
+    // A new file without a name in the folder, open for reading and writing
+    // (open with O_TMPFILE); -1 where the file system or the system has no
+    // such files. LinkUnnamed gives it the name pszTo (linkat); -1 with
+    // EEXIST when that name is taken.
+    virtual int OpenUnnamed(const char* pszDirectory) = 0;
+    virtual int LinkUnnamed(int fd, const char* pszTo) = 0;
     virtual int Open(const char* pszPath, int nFlags, mode_t mode) = 0;
     virtual ssize_t Read(int fd, void* pData, std::size_t nSize) = 0;
     virtual ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) = 0;
@@ -214,6 +223,7 @@ private:
     CommitResult Overwrite(int fdTo, const struct stat& target);
     CommitResult RollBack(int nError);
     bool CarryAppended(int fdOld, long long nReadSize);
+    bool NameUnnamed();
     CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
     void Unlock();
 #endif
@@ -224,6 +234,7 @@ private:
     bool m_bRegistered = false;  // the temporary file is registered for removal on a signal
     bool m_bFailed = false;
     bool m_bCarried = false;  // lines appended to the old file were carried over
+    bool m_bUnnamed = false;  // the temporary file has no name yet
     std::string m_strTarget;
     std::string m_strTemporary;
     std::string m_strBackup;

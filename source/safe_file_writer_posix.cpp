@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -33,11 +34,57 @@ namespace safe_file {
 class CPosixSystemCalls final : public ISystemCalls {
 public:
     int Mkstemp(char* pszTemplate) override { return ::mkstemp(pszTemplate); }
-    int Open(const char* pszPath, int nFlags, mode_t mode) override { return ::open(pszPath, nFlags, mode); }
-    ssize_t Read(int fd, void* pData, std::size_t nSize) override { return ::read(fd, pData, nSize); }
-    ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
-    int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
-    int Fsync(int fd) override { return ::fsync(fd); }
+    int OpenUnnamed(const char* pszDirectory) override
+    {
+#if defined(O_TMPFILE)
+        return ::open(pszDirectory, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#else
+        static_cast<void>(pszDirectory);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int LinkUnnamed(int fd, const char* pszTo) override
+    {
+#if defined(__linux__)
+        // Through /proc, which needs no privilege; without /proc mounted, by
+        // the descriptor itself, which some systems allow only to root.
+        const std::string strProc = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, strProc.c_str(), AT_FDCWD, pszTo, AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        const int nError = errno;
+        if (nError != ENOENT || ::access("/proc/self/fd", F_OK) == 0) {
+            errno = nError;
+            return -1;
+        }
+        return ::linkat(fd, "", AT_FDCWD, pszTo, AT_EMPTY_PATH);
+#else
+        static_cast<void>(fd);
+        static_cast<void>(pszTo);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int Open(const char* pszPath, int nFlags, mode_t mode) override
+    {
+        return ::open(pszPath, nFlags, mode);
+    }
+    ssize_t Read(int fd, void* pData, std::size_t nSize) override
+    {
+        return ::read(fd, pData, nSize);
+    }
+    ssize_t Write(int fd, const void* pData, std::size_t nSize) override
+    {
+        return ::write(fd, pData, nSize);
+    }
+    int Ftruncate(int fd, off_t nSize) override
+    {
+        return ::ftruncate(fd, nSize);
+    }
+    int Fsync(int fd) override
+    {
+        return ::fsync(fd);
+    }
     int Reserve(int fd, off_t nSize) override
     {
 #if defined(__linux__)
@@ -227,6 +274,23 @@ bool ResolveLinks(const std::string& target, std::string& out)
 int MakeTemporary(std::string& strTemplate)
 {
     return Sys().Mkstemp(strTemplate.data());
+}
+
+int MakeUnnamed(const std::string& strDirectory)
+{
+    return Sys().OpenUnnamed(strDirectory.c_str());
+}
+
+// Six letters and digits, to make a temporary name unique.
+std::string UniqueSuffix()
+{
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937 generator(std::random_device{}() ^ static_cast<unsigned>(getpid()));
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    std::string s(6, ' ');
+    for (char& c : s)
+        c = kChars[pick(generator)];
+    return s;
 }
 
 int OpenFile(const std::string& path, int nFlags)
@@ -843,6 +907,8 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     }
     if (Sys().Fsync(m_fd) != 0)
         return SystemFailure();
+    if (m_bUnnamed && !NameUnnamed())
+        return SystemFailure();
     // Metadata calls leave the modification time alone: this is the
     // replacement's identity once it has been renamed into place.
     struct stat written {};
@@ -878,6 +944,33 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     else if (bWrittenKnown)
         m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
+}
+
+// Gives the complete, synced copy made without a name the temporary name
+// it needs to be renamed or exchanged into the target's place (or to be
+// read back against the target). False with errno set where it cannot.
+bool CSafeFileWriter::NameUnnamed()
+{
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const std::string strSuffix = kTemporaryMark + UniqueSuffix();
+        for (const bool bShort : {false, true}) {
+            const std::string path =
+                (fs::path(DirectoryOf(m_strTarget)) / ("." + NameBeside(m_strTarget, bShort) + strSuffix)).string();
+            const CSignalsHeld held;  // until the name made is registered
+            if (Sys().LinkUnnamed(m_fd, path.c_str()) == 0) {
+                m_strTemporary = path;
+                m_bUnnamed = false;
+                RegisterTemporaryFile(m_strTemporary);
+                m_bRegistered = true;
+                return true;
+            }
+            if (errno != ENAMETOOLONG)
+                break;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 // Puts the temporary file in the target's place. With an identity to check,

@@ -32,6 +32,13 @@ bool ResolveLinks(const std::string& target, std::string& out)
     return true;
 }
 
+// Windows has no files without a name.
+int MakeUnnamed(const std::string&)
+{
+    errno = ENOTSUP;
+    return -1;
+}
+
 int MakeTemporary(std::string& strTemplate)
 {
     if (_mktemp_s(strTemplate.data(), strTemplate.size() + 1) != 0)

@@ -19,6 +19,8 @@
 
 enum class Call {
     Mkstemp,
+    OpenUnnamed,
+    LinkUnnamed,
     OpenRead,
     OpenWrite,
     OpenDirectory,
@@ -122,6 +124,34 @@ public:
         if (fd >= 0)
             m_fds[fd] = pszTemplate;
         return fd;
+    }
+    // Lets the writer make its temporary file without a name where the
+    // file system can; by default these calls answer that it cannot, so
+    // that the temporary file is named from the start.
+    void AllowUnnamed() { m_bUnnamed = true; }
+
+    int OpenUnnamed(const char* pszDirectory) override
+    {
+        const FaultKind kind = Hit(Call::OpenUnnamed, Role::Temporary);
+        if (!m_bUnnamed) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        if (kind == FaultKind::Error)
+            return Fail();
+        const int fd = m_real.OpenUnnamed(pszDirectory);
+        if (fd >= 0)
+            m_fds[fd] = m_strTemporaryPrefix + "qm-unnamed";
+        return fd;
+    }
+    int LinkUnnamed(int fd, const char* pszTo) override
+    {
+        if (Hit(Call::LinkUnnamed, RoleOf(fd)) == FaultKind::Error)
+            return Fail();
+        const int nResult = m_real.LinkUnnamed(fd, pszTo);
+        if (nResult == 0)
+            m_fds[fd] = pszTo;
+        return nResult;
     }
     int Open(const char* pszPath, int nFlags, mode_t mode) override
     {
@@ -305,6 +335,7 @@ private:
     std::vector<std::pair<Call, Role>> m_log;
     std::pair<Call, Role> m_watch{Call::Mkstemp, Role::Other};
     std::function<void()> m_watchAction;
+    bool m_bUnnamed = false;
 };
 
 // Routes the writer's calls through pCalls while it lives.

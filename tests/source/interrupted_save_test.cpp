@@ -205,11 +205,14 @@ std::string LargeContents(const char* pszLine)
 // with the signal handlers installed, in which fault strikes; the child
 // exits 0 when the save says it wrote the file and a signal was put off
 // until it had, 1 otherwise, unless something ends it first.
-int SaveInChild(const std::string& strTarget, const SFault& fault, const std::string& strNew, int nExpectedSignal)
+int SaveInChild(const std::string& strTarget, const SFault& fault, const std::string& strNew, int nExpectedSignal,
+                bool bUnnamed = false)
 {
     return InChild([&] {
         RemoveTemporaryFileOnSignals();
         CFaultySystemCalls calls(strTarget);
+        if (bUnnamed)
+            calls.AllowUnnamed();
         CSystemCallsInstalled installed(&calls);
         CSafeFileWriter writer;
         if (!writer.Begin(strTarget) || !writer.Write(strNew))
@@ -284,6 +287,44 @@ TEST(InterruptedSave, WhatAKilledSaveLeftIsPutRightByTheNextRun)
         }
         EXPECT_EQ(RecoverInterruptedSave(strTarget, strJournal), RECOVERY_NONE) << "nothing is left to put back";
     }
+}
+
+// Where the file system makes files without a name, a process killed while
+// it writes its copy leaves nothing at all beside the file; a copy that
+// cannot be given its name is not put in place, and leaves nothing either.
+TEST(InterruptedSave, ACopyWithoutANameLeavesNothingBehind)
+{
+    CTempDir dir;
+    const std::string strOld = LargeContents("old ");
+    const std::string strTarget = dir.Write("t.for", strOld);
+    {
+        CFaultySystemCalls calls(strTarget);
+        calls.AllowUnnamed();
+        CSystemCallsInstalled installed(&calls);
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        if (writer.TemporaryPath() != "")
+            GTEST_SKIP() << "this file system makes no files without a name";
+    }
+    const auto kill = [] { raise(SIGKILL); };
+    EXPECT_TRUE(EndedBy(SaveInChild(strTarget, {Call::Write, Role::Temporary, 1, FaultKind::ActFirst, 0, kill},
+                                    LargeContents("new "), 0, true),
+                        SIGKILL));
+    EXPECT_EQ(dir.Listing(), "t.for ") << "nothing is left, without a later run";
+    EXPECT_EQ(ReadWholeFile(strTarget), strOld);
+
+    CFaultySystemCalls calls(strTarget);
+    calls.AllowUnnamed();
+    CSystemCallsInstalled installed(&calls);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write("new\n"));
+    calls.Arm({Call::LinkUnnamed, Role::Temporary, 1, FaultKind::Error, EIO});
+    EXPECT_EQ(writer.Commit(nullptr), COMMIT_FAILED);
+    EXPECT_EQ(writer.Error(), EIO);
+    EXPECT_TRUE(calls.Fired());
+    EXPECT_EQ(dir.Listing(), "t.for ");
+    EXPECT_EQ(ReadWholeFile(strTarget), strOld);
 }
 
 // Only the writer's own leftovers go: a file of the user's with a name
