@@ -83,6 +83,11 @@ public:
     // file system or the system cannot.
     virtual int Reserve(int fd, off_t nSize) = 0;
     virtual int Fsync(int fd) = 0;
+    // Takes a read lease on the file open (read-only) as fd and gives it
+    // back at once: 0 when taken, which only a file nobody holds open for
+    // writing allows; -1 with EAGAIN when somebody does, another errno where
+    // leases cannot be had (ENOTSUP off Linux).
+    virtual int ReadLease(int fd) = 0;
     virtual int Close(int fd) = 0;
     virtual int Rename(const char* pszFrom, const char* pszTo) = 0;
     // renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, nFlags); -1 with ENOSYS
@@ -223,6 +228,7 @@ private:
     CommitResult Overwrite(int fdTo, const struct stat& target);
     CommitResult RollBack(int nError);
     bool CarryAppended(int fdOld, long long nReadSize);
+    bool CarryTail(int fdOld, long long& nCarried, long long nEnd, int& fdNew);
     bool NameUnnamed();
     CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
     void Unlock();

@@ -85,6 +85,19 @@ public:
     {
         return ::fsync(fd);
     }
+    int ReadLease(int fd) override
+    {
+#if defined(__linux__)
+        if (::fcntl(fd, F_SETLEASE, F_RDLCK) != 0)
+            return -1;
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return 0;
+#else
+        static_cast<void>(fd);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
     int Reserve(int fd, off_t nSize) override
     {
 #if defined(__linux__)
@@ -1005,35 +1018,46 @@ CommitResult CSafeFileWriter::Replace(const SFileIdentity* pExpected)
     return COMMIT_WRITTEN;
 }
 
+enum OtherWriters {
+    WRITERS_NONE,     // nobody holds the file open for writing
+    WRITERS_SOME,     // somebody does
+    WRITERS_UNKNOWN,  // no lease to be had here: it cannot be told
+};
+
+OtherWriters FindOtherWriters(int fd)
+{
+    if (Sys().ReadLease(fd) == 0)
+        return WRITERS_NONE;
+    return errno == EAGAIN ? WRITERS_SOME : WRITERS_UNKNOWN;
+}
+
 // Another program that opened the old file before it was replaced may still
 // append to it: what it appends beyond what was read goes on to the end of
-// the new file, until the old one has stopped growing for a while. False
-// when that cannot be done.
+// the new file, until nobody holds the old one open for writing any more
+// (where leases tell), or it has stopped growing for a few milliseconds.
+// A program that keeps it open is not waited for beyond half a second.
+// False when the bytes cannot be carried over.
 bool CSafeFileWriter::CarryAppended(int fdOld, long long nReadSize)
 {
     constexpr int kQuietChecks = 3;  // a millisecond apart
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     int fdNew = -1;
     long long nCarried = nReadSize;
     bool bOk = true;
-    for (int nQuiet = 0; bOk && nQuiet < kQuietChecks;) {
+    for (int nQuiet = 0; bOk;) {
+        // Asked before the size is read: whatever was written until then
+        // is within it.
+        const OtherWriters writers = FindOtherWriters(fdOld);
         struct stat old {};
         if (Sys().Fstat(fdOld, &old) != 0)
             break;
-        if (old.st_size <= nCarried) {
-            ++nQuiet;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            continue;
-        }
-        nQuiet = 0;
-        if (fdNew < 0)
-            fdNew = OpenFile(m_strTarget, O_WRONLY | O_APPEND);
-        const auto pBuffer = std::make_unique<char[]>(kBufferSize);
-        while (bOk && nCarried < old.st_size) {
-            const std::size_t nAsk = static_cast<std::size_t>(std::min<long long>(old.st_size - nCarried, kBufferSize));
-            const ssize_t n = fdNew < 0 ? -1 : Sys().Pread(fdOld, pBuffer.get(), nAsk, nCarried);
-            bOk = n > 0 && WriteAll(fdNew, pBuffer.get(), static_cast<std::size_t>(n));
-            nCarried += bOk ? n : 0;
-        }
+        const bool bGrew = old.st_size > nCarried;
+        bOk = !bGrew || CarryTail(fdOld, nCarried, old.st_size, fdNew);
+        nQuiet = bGrew ? 0 : nQuiet + 1;
+        if (writers == WRITERS_NONE || (writers == WRITERS_UNKNOWN && nQuiet >= kQuietChecks) ||
+            std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (fdNew >= 0) {
         bOk = Sys().Fsync(fdNew) == 0 && bOk;
@@ -1041,6 +1065,26 @@ bool CSafeFileWriter::CarryAppended(int fdOld, long long nReadSize)
         m_bCarried = true;
     }
     return bOk;
+}
+
+// Appends the old file's bytes from nCarried up to nEnd to the new file
+// (opened for appending on the first call).
+bool CSafeFileWriter::CarryTail(int fdOld, long long& nCarried, long long nEnd, int& fdNew)
+{
+    if (fdNew < 0)
+        fdNew = OpenFile(m_strTarget, O_WRONLY | O_APPEND);
+    if (fdNew < 0)
+        return false;
+    while (nCarried < nEnd) {
+        const std::size_t nAsk = static_cast<std::size_t>(std::min<long long>(nEnd - nCarried, kBufferSize));
+        const ssize_t n = Sys().Pread(fdOld, m_pBuffer.get(), nAsk, nCarried);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || !WriteAll(fdNew, m_pBuffer.get(), static_cast<std::size_t>(n)))
+            return false;
+        nCarried += n;
+    }
+    return true;
 }
 
 // After the exchange the temporary name holds what was the target.

@@ -30,6 +30,7 @@ enum class Call {
     Write,
     Ftruncate,
     Reserve,
+    ReadLease,
     Fsync,
     Close,
     Rename,
@@ -202,6 +203,10 @@ public:
     int Ftruncate(int fd, off_t nSize) override
     {
         return Hit(Call::Ftruncate, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Ftruncate(fd, nSize);
+    }
+    int ReadLease(int fd) override
+    {
+        return Hit(Call::ReadLease, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.ReadLease(fd);
     }
     int Reserve(int fd, off_t nSize) override
     {

@@ -10,9 +10,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "faulty_system_calls.h"
 #include "safe_file_writer.h"
@@ -706,8 +708,9 @@ TEST(SafeWriterOrder, ALinkThatCannotBeReadIsNotReplaced)
 namespace {
 
 // Another program appends a line to the file through a descriptor it opened
-// before the save replaced it, at the moment the watched call is made.
-TEST(SafeWriterAppends, ALineAppendedWhileTheFileIsReplacedIsCarriedOver)
+// before the save replaced it, at the moment the watched call is made, and
+// a second line a while later, before it closes the file.
+TEST(SafeWriterAppends, LinesAppendedWhileTheFileIsReplacedAreCarriedOver)
 {
     for (const bool bExchange : {true, false}) {
         SCOPED_TRACE(bExchange ? "exchanged" : "renamed over");
@@ -717,8 +720,17 @@ TEST(SafeWriterAppends, ALineAppendedWhileTheFileIsReplacedIsCarriedOver)
         ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
         const int fdOther = open(strTarget.c_str(), O_WRONLY | O_APPEND);
         ASSERT_GE(fdOther, 0);
-        const std::string strLine = "C     appended by another program\n";
-        const auto append = [&] { ASSERT_EQ(write(fdOther, strLine.data(), strLine.size()), ssize_t(strLine.size())); };
+        const std::string strFirst = "C     appended by another program\n";
+        const std::string strSecond = "C     and another line, later\n";
+        std::thread later;
+        const auto append = [&] {
+            ASSERT_EQ(write(fdOther, strFirst.data(), strFirst.size()), ssize_t(strFirst.size()));
+            later = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                static_cast<void>(write(fdOther, strSecond.data(), strSecond.size()));
+                close(fdOther);
+            });
+        };
 
         CFaultySystemCalls calls(strTarget);
         CSystemCallsInstalled installed(&calls);
@@ -735,14 +747,16 @@ TEST(SafeWriterAppends, ALineAppendedWhileTheFileIsReplacedIsCarriedOver)
         const std::string strNew = NewContents();
         ASSERT_TRUE(writer.Write(strNew));
         EXPECT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
-        close(fdOther);
+        ASSERT_TRUE(later.joinable());
+        later.join();
         const std::string strNow = ReadWholeFile(strTarget);
-        EXPECT_TRUE(strNow == strNew + strLine)
-            << "the appended line is kept: " << strNow.size() << " bytes, not " << strNew.size() + strLine.size();
+        EXPECT_TRUE(strNow == strNew + strFirst + strSecond)
+            << "both lines are kept: " << strNow.size() << " bytes, not "
+            << strNew.size() + strFirst.size() + strSecond.size();
         EXPECT_EQ(dir.Listing(), "t.for ");
         SFileIdentity now;
         ASSERT_TRUE(ReadFileIdentity(strTarget, now));
-        EXPECT_EQ(writer.WrittenIdentity(), now) << "the next save expects the file with the line";
+        EXPECT_EQ(writer.WrittenIdentity(), now) << "the next save expects the file with the lines";
     }
 }
 

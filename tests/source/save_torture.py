@@ -56,6 +56,8 @@ class Torture:
         self.program = program
         self.random = random.Random(seed)
         self.failures = []
+        self.append_pause = 0.02
+        self.append_hold = 0.005
 
     def fail(self, text):
         self.failures.append(text)
@@ -229,8 +231,11 @@ class Torture:
         def append():
             for i in range(count):
                 with open(target, "ab") as f:
+                    # Open a while before it writes, as a program that
+                    # opens its log and then makes up the line.
+                    time.sleep(self.random.uniform(0, self.append_hold))
                     f.write(b"C     appended line %06d\n" % i)
-                time.sleep(self.random.uniform(0, 0.02))
+                time.sleep(self.random.uniform(0, self.append_pause))
             done.set()
 
         thread = threading.Thread(target=append)
@@ -262,13 +267,22 @@ def main():
     parser.add_argument("--disk-steps", type=int, default=24)
     parser.add_argument("--appends", type=int, default=600)
     parser.add_argument("--seed", type=int, default=None)
+    parser.add_argument("--append-pause", type=float, default=0.02, help="longest pause between two appends (s)")
+    parser.add_argument("--append-hold", type=float, default=0.005,
+                        help="longest time the other program holds the file open before it appends (s)")
+    parser.add_argument("--only", choices=["kills", "disk", "appends"], default=None)
     args = parser.parse_args()
     seed = args.seed if args.seed is not None else random.randrange(1 << 30)
     print("seed", seed, flush=True)
     torture = Torture(os.path.abspath(args.program), seed)
-    torture.kills(args.rounds)
-    torture.full_disk(args.disk_steps)
-    torture.appends(args.appends)
+    torture.append_pause = args.append_pause
+    torture.append_hold = args.append_hold
+    if args.only in (None, "kills"):
+        torture.kills(args.rounds)
+    if args.only in (None, "disk"):
+        torture.full_disk(args.disk_steps)
+    if args.only in (None, "appends"):
+        torture.appends(args.appends)
     print("failed" if torture.failures else "passed")
     return 1 if torture.failures else 0
 
