@@ -222,10 +222,6 @@ int main(int argc, char** argv)
             reporter.Report(saved);
             if (!saved.Ok())
                 nStatus = EXIT_REFUSED;
-            // A signal that came while the file was being put in place
-            // waited for the save; the run ends as the save ended.
-            if (const int nSignal = TakeDeferredSignal())
-                reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
         }
     }
 
@@ -242,5 +238,10 @@ int main(int argc, char** argv)
         WritePlain(std::cout, list);
     }
     std::cout.flush();
+    // A signal that came once the file was being put in place waited for
+    // the save and for its report (the fields and the status): the run ends
+    // as the save ended.
+    if (const int nSignal = TakeDeferredSignal())
+        reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
     return nStatus;
 }

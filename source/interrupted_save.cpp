@@ -25,6 +25,7 @@ volatile std::sig_atomic_t g_bRegistered = 0;
 // While a save finishes, a signal is only noted (CSignalsDeferred).
 volatile std::sig_atomic_t g_bDeferring = 0;
 volatile std::sig_atomic_t g_nDeferred = 0;
+bool g_bInstalled = false;  // RemoveTemporaryFileOnSignals was called
 
 constexpr int kSignals[] = {
     SIGINT,
@@ -64,6 +65,7 @@ extern "C" void RemoveTemporaryAndEnd(int nSignal)
 
 void RemoveTemporaryFileOnSignals()
 {
+    g_bInstalled = true;
     for (const int nSignal : kSignals) {
 #if defined(_WIN32)
         std::signal(nSignal, RemoveTemporaryAndEnd);
@@ -113,11 +115,19 @@ CSignalsDeferred::CSignalsDeferred()
 CSignalsDeferred::~CSignalsDeferred()
 {
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    g_bDeferring = 0;
+    if (!m_bKept)
+        g_bDeferring = 0;
+}
+
+void CSignalsDeferred::Keep()
+{
+    m_bKept = g_bInstalled;
 }
 
 int TakeDeferredSignal()
 {
+    g_bDeferring = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     const int nSignal = g_nDeferred;
     g_nDeferred = 0;
     return nSignal;

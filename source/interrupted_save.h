@@ -37,18 +37,24 @@ std::string RegisteredTemporaryFile();
 // the save runs to its end, so that the file is left either as it was or
 // saved, never with its fate untold. A save that did not replace the file
 // then ends the process with the signal at once (nothing of it is left); a
-// save that did leaves the signal to the front end, which reports the save
-// before it ends (TakeDeferredSignal, EndWithSignal).
+// save that did keeps signals put off (Keep) until the front end has
+// reported it and asks for the signal (TakeDeferredSignal, EndWithSignal).
 class CSignalsDeferred {
 public:
     CSignalsDeferred();
     ~CSignalsDeferred();
+    // Signals stay put off after this object, until TakeDeferredSignal;
+    // only where the handlers are installed (a front end that asks).
+    void Keep();
     CSignalsDeferred(const CSignalsDeferred&) = delete;
     CSignalsDeferred& operator=(const CSignalsDeferred&) = delete;
+
+private:
+    bool m_bKept = false;
 };
 
-// The signal put off while a save was finishing, 0 when none; it is then
-// forgotten.
+// Ends the putting off of signals; the signal put off meanwhile, 0 when
+// none (it is then forgotten).
 int TakeDeferredSignal();
 
 // Ends the process as nSignal ends it by default.

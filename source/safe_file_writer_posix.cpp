@@ -859,9 +859,11 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
     CommitResult result = COMMIT_FAILED;
     {
-        const CSignalsDeferred deferred;
+        CSignalsDeferred deferred;
         result = CommitLocked(pExpected);
         Unlock();
+        if (result == COMMIT_WRITTEN || result == COMMIT_FAILED_BACKUP_KEPT)
+            deferred.Keep();
     }
     // The file is as it was and nothing is left beside it: a signal that
     // came meanwhile ends the process now, as it would have then. After a
