@@ -240,8 +240,9 @@ int main(int argc, char** argv)
     std::cout.flush();
     // A signal that came once the file was being put in place waited for
     // the save and for its report (the fields and the status): the run ends
-    // as the save ended.
-    if (const int nSignal = TakeDeferredSignal())
+    // as the save ended. One that comes from now on is put off too, so that
+    // the status stays the save's.
+    if (const int nSignal = DeferredSignal())
         reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
     return nStatus;
 }

@@ -124,6 +124,11 @@ void CSignalsDeferred::Keep()
     m_bKept = g_bInstalled;
 }
 
+int DeferredSignal()
+{
+    return g_nDeferred;
+}
+
 int TakeDeferredSignal()
 {
     g_bDeferring = 0;

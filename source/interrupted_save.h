@@ -56,6 +56,9 @@ private:
 // Ends the putting off of signals; the signal put off meanwhile, 0 when
 // none (it is then forgotten).
 int TakeDeferredSignal();
+// The signal put off so far, 0 when none; signals stay put off, as for a
+// run about to end that reports one.
+int DeferredSignal();
 
 // Ends the process as nSignal ends it by default.
 [[noreturn]] void EndWithSignal(int nSignal);
