@@ -18,7 +18,7 @@ Three parts, each with its own figures:
 2. Full disk. A 409,600-byte file with a second name on a small tmpfs
    (mounted here when this user may mount one; else the part is skipped,
    the fault-injection tests covering it) grows by one byte, with the free
-   room swept from none to more than the save needs. The file must hold
+   room swept page by page from none to more than the save needs. The file must hold
    its old or new contents; a refused save must say the disk is full.
 
 3. Appends. Another program opens the file (one name only: it is replaced
@@ -190,8 +190,13 @@ class Torture:
         filler = os.path.join(mount, "filler")
         names = ["t.f", "t2.f", "filler"]
         counts = {}
-        for step in range(steps):
-            room = step * 3 * len(old) // steps
+        page = os.statvfs(mount).f_frsize
+        # Page by page up to a little more than a save with its journal
+        # needs (the copy, the journal and one more page for the growth),
+        # or in as many even steps as asked.
+        top = 2 * len(old) + 12 * page
+        rooms = range(0, top, page) if steps <= 0 else range(0, top, max(page, top // steps))
+        for room in rooms:
             for name in names:
                 if os.path.exists(os.path.join(mount, name)):
                     os.unlink(os.path.join(mount, name))
@@ -217,7 +222,7 @@ class Torture:
             key = "saved" if saved.returncode == 0 else "refused, disk full, file untouched" if now == old else "?"
             counts[key] = counts.get(key, 0) + 1
         print("Full disk: %d saves of a 409,600-byte file with two names growing by 1 byte, free room swept "
-              "from 0 to %d bytes:" % (steps, 3 * len(old)))
+              "from 0 to %d bytes:" % (len(rooms), top))
         for key in sorted(counts):
             print("  %4d  %s" % (counts[key], key))
 
@@ -264,7 +269,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("program")
     parser.add_argument("--rounds", type=int, default=60)
-    parser.add_argument("--disk-steps", type=int, default=24)
+    parser.add_argument("--disk-steps", type=int, default=0, help="0: every page of free room")
     parser.add_argument("--appends", type=int, default=600)
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--append-pause", type=float, default=0.02, help="longest pause between two appends (s)")
