@@ -1,6 +1,7 @@
 #include "save_statement.h"
 
 #include "flags.h"
+#include "interrupted_save.h"
 #include "statement_session.h"
 #include "statement_writer.h"
 #include "string_table.h"
@@ -12,6 +13,13 @@ int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurren
     bWritten = 0;
     strSavedElsewhere.clear();
     const CResult result = CommitStatement(list, site, nCurrentIndex, questions, &strWrittenTo, nWay);
+    // A signal that came while the file was being put in place waited for
+    // the save: the window ends now, the file saved (or the failure told).
+    const int nSignal = TakeDeferredSignal();
+    if (nSignal != 0 && !result.Ok())
+        ShowResult(owner, result);
+    if (nSignal != 0)
+        EndWithSignal(nSignal);
     if (result.Ok()) {
         if (IsSameFile(strWrittenTo, site.m_strFileName))
             bWritten = 1;

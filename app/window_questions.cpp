@@ -22,3 +22,8 @@ bool CWindowQuestions::ChooseOtherFile(const SMessage& question, bool bFixedForm
     const MessageAnswer answer = ShowMessage(m_owner, kOkCancelQuestion, question);
     return answer == MessageAnswer::OK && Interactive() && m_saveAs.AskFileName(m_owner, bFixedForm, path);
 }
+
+void CWindowQuestions::Tell(const SMessage& note)
+{
+    ShowMessage(m_owner, kPlainMessage, note);
+}

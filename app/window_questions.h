@@ -13,6 +13,7 @@ public:
 
     bool ContinueReadOnly(const SMessage& question) override;
     bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override;
+    void Tell(const SMessage& note) override;
 
 private:
     OwnerHandle m_owner;

@@ -1,8 +1,10 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_options.h"
@@ -17,10 +19,20 @@
 #include "source_file.h"
 #include "statement_index.h"
 #include "statement_session.h"
+#include "string_table.h"
 
 namespace {
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
+
+std::string SignalName(int nSignal)
+{
+    constexpr std::pair<int, const char*> kNames[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [nNumber, pszName] : kNames)
+        if (nNumber == nSignal)
+            return pszName;
+    return std::to_string(nSignal);
+}
 
 // Every message goes to standard error as it comes, one line a message that
 // names the file and the line it concerns, and into the JSON output.
@@ -58,6 +70,7 @@ public:
         Report(question);
         return false;
     }
+    void Tell(const SMessage& note) override { Report(note); }
 
     const std::vector<std::string>& Texts() const { return m_texts; }
 
@@ -225,5 +238,11 @@ int main(int argc, char** argv)
         WritePlain(std::cout, list);
     }
     std::cout.flush();
+    // A signal that came once the file was being put in place waited for
+    // the save and for its report (the fields and the status): the run ends
+    // as the save ended. One that comes from now on is put off too, so that
+    // the status stays the save's.
+    if (const int nSignal = DeferredSignal())
+        reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
     return nStatus;
 }

@@ -212,6 +212,13 @@ constexpr SStringEntry kStrings[] = {
     {180, "as few exponent digits as needed"},
     // The question before discarding a change also offers to save it, as OK does.
     {181, "&Save"},
+    {300, "File \"%s\" was left part written by a save that was interrupted\nIts contents from before that save have "
+          "been put back"},
+    {301, "File \"%s\" was left part written by a save that was interrupted\nIts contents from before that save are "
+          "kept in \"%s\" and could not be put back: %s"},
+    {302, "Unable to write to file \"%s\"\n%s\nIts old contents are kept in \"%s\"; opening the file again puts "
+          "them back"},
+    {303, "Signal %s came while the file was being saved: the save was finished first"},
     // A READ, WRITE or PRINT whose label names no FORMAT statement.
     {320, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit has that label"},
     {321, "Line %d names FORMAT label %d, but no FORMAT statement of its program unit, nor of the files it includes "

@@ -176,6 +176,13 @@ enum StringId : int {
     IDS_TITLE_TABLE_STRICT = 179,
     IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
     IDS_BUTTON_SAVE = 181,
+    // A file overwritten in place (it has several names) by a save that was
+    // interrupted: its old contents put back when it is next opened, or kept.
+    IDS_SAVE_PUT_BACK = 300,
+    IDS_SAVE_NOT_PUT_BACK = 301,
+    IDS_OLD_CONTENTS_KEPT = 302,
+    // quillmark-text, when a signal came while a save was finishing.
+    IDS_SIGNAL_AFTER_SAVE = 303,
     IDS_LABEL_NOT_FOUND = 320,
     IDS_LABEL_NOT_FOUND_INCLUDED = 321,
     IDS_WHY_LINE_END_IN_CONSTANT = 322,

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if !defined(_WIN32)
@@ -21,6 +22,10 @@ constexpr std::size_t kPathBuffer = 4096;
 // name half written.
 char g_szTemporary[kPathBuffer];
 volatile std::sig_atomic_t g_bRegistered = 0;
+// While a save finishes, a signal is only noted (CSignalsDeferred).
+volatile std::sig_atomic_t g_bDeferring = 0;
+volatile std::sig_atomic_t g_nDeferred = 0;
+bool g_bInstalled = false;  // RemoveTemporaryFileOnSignals was called
 
 constexpr int kSignals[] = {
     SIGINT,
@@ -32,6 +37,10 @@ constexpr int kSignals[] = {
 
 extern "C" void RemoveTemporaryAndEnd(int nSignal)
 {
+    if (g_bDeferring != 0) {
+        g_nDeferred = nSignal;
+        return;
+    }
     if (g_bRegistered != 0) {
 #if defined(_WIN32)
         std::remove(g_szTemporary);
@@ -56,6 +65,7 @@ extern "C" void RemoveTemporaryAndEnd(int nSignal)
 
 void RemoveTemporaryFileOnSignals()
 {
+    g_bInstalled = true;
     for (const int nSignal : kSignals) {
 #if defined(_WIN32)
         std::signal(nSignal, RemoveTemporaryAndEnd);
@@ -94,6 +104,57 @@ void ForgetTemporaryFile()
 std::string RegisteredTemporaryFile()
 {
     return g_bRegistered != 0 ? std::string(g_szTemporary) : std::string();
+}
+
+CSignalsDeferred::CSignalsDeferred()
+{
+    g_bDeferring = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+CSignalsDeferred::~CSignalsDeferred()
+{
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (!m_bKept)
+        g_bDeferring = 0;
+}
+
+void CSignalsDeferred::Keep()
+{
+    m_bKept = g_bInstalled;
+}
+
+int DeferredSignal()
+{
+    return g_nDeferred;
+}
+
+int TakeDeferredSignal()
+{
+    g_bDeferring = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    const int nSignal = g_nDeferred;
+    g_nDeferred = 0;
+    return nSignal;
+}
+
+void EndWithSignal(int nSignal)
+{
+#if defined(_WIN32)
+    std::signal(nSignal, SIG_DFL);
+    std::raise(nSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(nSignal, &action, nullptr);
+    sigset_t unblocked;
+    sigemptyset(&unblocked);
+    sigaddset(&unblocked, nSignal);
+    pthread_sigmask(SIG_UNBLOCK, &unblocked, nullptr);
+    std::raise(nSignal);
+#endif
+    std::_Exit(128 + nSignal);  // should the signal not end it
 }
 
 #if defined(_WIN32)

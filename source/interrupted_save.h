@@ -32,6 +32,37 @@ std::string RegisteredTemporaryFile();
 // and exchanges it into the target's place: a signal then finds neither a
 // file made but not yet registered, nor a copy forgotten but still beside
 // the target.
+// While a CSignalsDeferred lives (the writer's Commit), SIGINT, SIGTERM and
+// SIGHUP no longer end the process: the handler only notes the signal, and
+// the save runs to its end, so that the file is left either as it was or
+// saved, never with its fate untold. A save that did not replace the file
+// then ends the process with the signal at once (nothing of it is left); a
+// save that did keeps signals put off (Keep) until the front end has
+// reported it and asks for the signal (TakeDeferredSignal, EndWithSignal).
+class CSignalsDeferred {
+public:
+    CSignalsDeferred();
+    ~CSignalsDeferred();
+    // Signals stay put off after this object, until TakeDeferredSignal;
+    // only where the handlers are installed (a front end that asks).
+    void Keep();
+    CSignalsDeferred(const CSignalsDeferred&) = delete;
+    CSignalsDeferred& operator=(const CSignalsDeferred&) = delete;
+
+private:
+    bool m_bKept = false;
+};
+
+// Ends the putting off of signals; the signal put off meanwhile, 0 when
+// none (it is then forgotten).
+int TakeDeferredSignal();
+// The signal put off so far, 0 when none; signals stay put off, as for a
+// run about to end that reports one.
+int DeferredSignal();
+
+// Ends the process as nSignal ends it by default.
+[[noreturn]] void EndWithSignal(int nSignal);
+
 class CSignalsHeld {
 public:
     CSignalsHeld();

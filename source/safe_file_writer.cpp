@@ -11,14 +11,6 @@
 namespace fs = std::filesystem;
 using namespace safe_file;
 
-namespace {
-
-// A temporary file is named after its target: ".NAME.XXXXXX". Where that
-// passes the file system's limit on a name, NAME is cut to this many bytes.
-constexpr std::size_t kShortName = 32;
-
-}  // namespace
-
 CSafeFileWriter::~CSafeFileWriter()
 {
     Abandon();
@@ -37,10 +29,19 @@ bool CSafeFileWriter::Begin(const std::string& target)
     }
 #if !defined(_WIN32)
     // Held from before the target is read until it has been replaced.
-    if (LockFile(m_strTarget, m_fdLock) == LOCK_TIMED_OUT) {
+    const LockResult lock = LockFile(m_strTarget, m_fdLock);
+    if (lock == LOCK_TIMED_OUT) {
         m_nError = EWOULDBLOCK;
         return false;
     }
+    // Only under the lock: without it, what lies beside the file may be
+    // another save's work in progress.
+    if (lock == LOCK_HELD && RecoverLocked(m_strTarget, m_strBackup) == RECOVERY_FAILED) {
+        m_nError = errno;
+        Abandon();
+        return false;
+    }
+    m_strBackup.clear();
 #endif
     if (!CreateTemporary()) {
         Abandon();
@@ -58,9 +59,15 @@ bool CSafeFileWriter::Begin(const std::string& target)
 bool CSafeFileWriter::CreateTemporary()
 {
     const fs::path directory(DirectoryOf(m_strTarget));
+    m_fd = MakeUnnamed(directory.string());
+    m_bUnnamed = m_fd >= 0;
+    if (m_bUnnamed) {
+        m_strTemporary.clear();
+        return true;
+    }
     const std::string strName = fs::path(m_strTarget).filename().string();
     for (const std::size_t nKeep : {strName.size(), std::min(strName.size(), kShortName)}) {
-        std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + ".XXXXXX")).string();
+        std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + kTemporaryMark + "XXXXXX")).string();
         const CSignalsHeld held;  // until the file made is registered
         m_fd = MakeTemporary(strTemplate);
         if (m_fd >= 0) {
@@ -114,6 +121,7 @@ void CSafeFileWriter::ForgetTemporary()
 
 void CSafeFileWriter::Abandon()
 {
+    m_bUnnamed = false;
     if (m_fd >= 0) {
         CloseFile(m_fd);
         m_fd = -1;

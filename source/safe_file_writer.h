@@ -21,12 +21,28 @@
 // or group this user may not give to a new file (a group member saving a
 // file owned by another user) be replaced without passing it to this user.
 // Such a target is overwritten in place instead, after the complete new
-// contents have been written and synced into the temporary file, which
-// serves as the backup until the target has been read back and found equal
-// to it.
+// contents have been written and synced into the temporary file. Before
+// its first byte is touched, room for the new size is reserved (a full disk
+// then leaves it untouched), and its old contents are copied into a journal
+// beside it, ".NAME.qm-old-INODE", synced together with its name. Should
+// any step of the overwrite fail, the old contents are written back from
+// the journal; should the process die meanwhile (SIGKILL, a power loss),
+// the next save of the file, or RecoverInterruptedSave, writes them back.
+// The journal is removed once the file has been read back equal to the new
+// contents.
 //
 // While the temporary file holds only a copy in the making, its name is kept
-// where a signal handler can remove it (interrupted_save.h).
+// where a signal handler can remove it (interrupted_save.h). Where the file
+// system can (Linux, O_TMPFILE), the temporary file has no name at all
+// until Commit gives it one just before it takes the target's place, so
+// that a process killed while writing it leaves nothing behind; a
+// temporary file that a killed process left (".NAME.qm-XXXXXX") is removed
+// by the next save of that file. From the start of Commit to its end, a signal only
+// waits for the save to finish (CSignalsDeferred).
+//
+// Lines that another program appends to the old file while it is being
+// replaced (after it was checked for the last time) are carried over to the
+// end of the new file.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +63,12 @@ public:
     virtual ~ISystemCalls() = default;
 
     virtual int Mkstemp(char* pszTemplate) = 0;
+    // A new file without a name in the folder, open for reading and writing
+    // (open with O_TMPFILE); -1 where the file system or the system has no
+    // such files. LinkUnnamed gives it the name pszTo (linkat); -1 with
+    // EEXIST when that name is taken.
+    virtual int OpenUnnamed(const char* pszDirectory) = 0;
+    virtual int LinkUnnamed(int fd, const char* pszTo) = 0;
     virtual int Open(const char* pszPath, int nFlags, mode_t mode) = 0;
     virtual ssize_t Read(int fd, void* pData, std::size_t nSize) = 0;
     virtual ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) = 0;
@@ -56,7 +78,16 @@ public:
     virtual ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) = 0;
     virtual ssize_t Write(int fd, const void* pData, std::size_t nSize) = 0;
     virtual int Ftruncate(int fd, off_t nSize) = 0;
+    // Reserves room for the file's first nSize bytes without changing its
+    // size (fallocate with FALLOC_FL_KEEP_SIZE); -1 with ENOTSUP where the
+    // file system or the system cannot.
+    virtual int Reserve(int fd, off_t nSize) = 0;
     virtual int Fsync(int fd) = 0;
+    // Takes a read lease on the file open (read-only) as fd and gives it
+    // back at once: 0 when taken, which only a file nobody holds open for
+    // writing allows; -1 with EAGAIN when somebody does, another errno where
+    // leases cannot be had (ENOTSUP off Linux).
+    virtual int ReadLease(int fd) = 0;
     virtual int Close(int fd) = 0;
     virtual int Rename(const char* pszFrom, const char* pszTo) = 0;
     // renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, nFlags); -1 with ENOSYS
@@ -90,6 +121,19 @@ void SetSystemCalls(ISystemCalls* pCalls);
 // (and out.bKnown false) when it cannot be read.
 bool ReadFileIdentity(const std::string& path, SFileIdentity& out);
 
+enum RecoveryResult : int {
+    RECOVERY_NONE = 0,      // nothing was left by an interrupted save
+    RECOVERY_RESTORED = 1,  // the file was found part overwritten, and holds its old contents again
+    RECOVERY_FAILED = 2,    // it could not be put back: the journal (strJournal) still holds them
+};
+
+// Looks beside the file path names for what an interrupted save of it
+// left: a journal of an overwrite in place, whose old contents are written
+// back into the file (and the journal removed), and temporary copies, which
+// are removed. Waits for another Quillmark process's save of the file to
+// end first.
+RecoveryResult RecoverInterruptedSave(const std::string& path, std::string& strJournal);
+
 #ifndef _WIN32
 // The same of a file open as fd.
 bool ReadOpenFileIdentity(int fd, SFileIdentity& out);
@@ -107,8 +151,8 @@ enum CommitResult : int {
     COMMIT_CHANGED = 2,             // another program changed or replaced the target since
                                     // it was read: untouched, no temporary file is left
     COMMIT_FAILED_BACKUP_KEPT = 3,  // the target was being overwritten in place when a step
-                                    // failed: it may hold a part of the new contents;
-                                    // BackupPath() names the file that holds all of them
+                                    // failed, and its old contents could not be written back:
+                                    // BackupPath() names the journal that holds them
 };
 
 class CSafeFileWriter {
@@ -148,8 +192,8 @@ public:
     const std::string& ResolvedTarget() const { return m_strTarget; }
     const std::string& TemporaryPath() const { return m_strTemporary; }
 
-    // After COMMIT_FAILED_BACKUP_KEPT: the file beside the target that holds
-    // the complete new contents; empty otherwise.
+    // After COMMIT_FAILED_BACKUP_KEPT: the journal beside the target that
+    // holds its old contents; empty otherwise.
     const std::string& BackupPath() const { return m_strBackup; }
 
     // After COMMIT_WRITTEN: the target's identity as this writer left it,
@@ -181,6 +225,11 @@ private:
     CommitResult Replace(const SFileIdentity* pExpected);
     CommitResult CheckExchanged(const SFileIdentity& expected);
     CommitResult OverwriteInPlace(const struct stat& target);
+    CommitResult Overwrite(int fdTo, const struct stat& target);
+    CommitResult RollBack(int nError);
+    bool CarryAppended(int fdOld, long long nReadSize);
+    bool CarryTail(int fdOld, long long& nCarried, long long nEnd, int& fdNew);
+    bool NameUnnamed();
     CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
     void Unlock();
 #endif
@@ -190,9 +239,12 @@ private:
     int m_nError = 0;
     bool m_bRegistered = false;  // the temporary file is registered for removal on a signal
     bool m_bFailed = false;
+    bool m_bCarried = false;  // lines appended to the old file were carried over
+    bool m_bUnnamed = false;  // the temporary file has no name yet
     std::string m_strTarget;
     std::string m_strTemporary;
     std::string m_strBackup;
+    std::string m_strJournal;  // while the target is overwritten in place
     SFileIdentity m_written;
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nBuffered = 0;

@@ -6,16 +6,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #if defined(__linux__)
+#include <linux/falloc.h>
 #include <sys/xattr.h>
 #endif
 
@@ -30,13 +34,89 @@ namespace safe_file {
 class CPosixSystemCalls final : public ISystemCalls {
 public:
     int Mkstemp(char* pszTemplate) override { return ::mkstemp(pszTemplate); }
-    int Open(const char* pszPath, int nFlags, mode_t mode) override { return ::open(pszPath, nFlags, mode); }
-    ssize_t Read(int fd, void* pData, std::size_t nSize) override { return ::read(fd, pData, nSize); }
-    ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
-    int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
-    int Fsync(int fd) override { return ::fsync(fd); }
-    int Close(int fd) override { return ::close(fd); }
-    int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
+    int OpenUnnamed(const char* pszDirectory) override
+    {
+#if defined(O_TMPFILE)
+        return ::open(pszDirectory, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#else
+        static_cast<void>(pszDirectory);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int LinkUnnamed(int fd, const char* pszTo) override
+    {
+#if defined(__linux__)
+        // Through /proc, which needs no privilege; without /proc mounted, by
+        // the descriptor itself, which some systems allow only to root.
+        const std::string strProc = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, strProc.c_str(), AT_FDCWD, pszTo, AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        const int nError = errno;
+        if (nError != ENOENT || ::access("/proc/self/fd", F_OK) == 0) {
+            errno = nError;
+            return -1;
+        }
+        return ::linkat(fd, "", AT_FDCWD, pszTo, AT_EMPTY_PATH);
+#else
+        static_cast<void>(fd);
+        static_cast<void>(pszTo);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int Open(const char* pszPath, int nFlags, mode_t mode) override
+    {
+        return ::open(pszPath, nFlags, mode);
+    }
+    ssize_t Read(int fd, void* pData, std::size_t nSize) override
+    {
+        return ::read(fd, pData, nSize);
+    }
+    ssize_t Write(int fd, const void* pData, std::size_t nSize) override
+    {
+        return ::write(fd, pData, nSize);
+    }
+    int Ftruncate(int fd, off_t nSize) override
+    {
+        return ::ftruncate(fd, nSize);
+    }
+    int Fsync(int fd) override
+    {
+        return ::fsync(fd);
+    }
+    int ReadLease(int fd) override
+    {
+#if defined(__linux__)
+        if (::fcntl(fd, F_SETLEASE, F_RDLCK) != 0)
+            return -1;
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return 0;
+#else
+        static_cast<void>(fd);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int Reserve(int fd, off_t nSize) override
+    {
+#if defined(__linux__)
+        return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, nSize);
+#else
+        static_cast<void>(fd);
+        static_cast<void>(nSize);
+        errno = ENOTSUP;
+        return -1;
+#endif
+    }
+    int Close(int fd) override
+    {
+        return ::close(fd);
+    }
+    int Rename(const char* pszFrom, const char* pszTo) override
+    {
+        return std::rename(pszFrom, pszTo);
+    }
     int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
     {
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
@@ -207,6 +287,23 @@ bool ResolveLinks(const std::string& target, std::string& out)
 int MakeTemporary(std::string& strTemplate)
 {
     return Sys().Mkstemp(strTemplate.data());
+}
+
+int MakeUnnamed(const std::string& strDirectory)
+{
+    return Sys().OpenUnnamed(strDirectory.c_str());
+}
+
+// Six letters and digits, to make a temporary name unique.
+std::string UniqueSuffix()
+{
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937 generator(std::random_device{}() ^ static_cast<unsigned>(getpid()));
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    std::string s(6, ' ');
+    for (char& c : s)
+        c = kChars[pick(generator)];
+    return s;
 }
 
 int OpenFile(const std::string& path, int nFlags)
@@ -524,6 +621,142 @@ KernelCopy CopyInKernel(int fdFrom, off_t& nAt, long long nLeft, int fdTo)
     return KERNEL_COPY_DONE;
 }
 
+// Copies fdFrom's first nLength bytes to fdTo at its offset: within the
+// kernel where it can, else through a buffer. False with errno set when a
+// call fails, or EIO when fdFrom ends early.
+bool CopyAll(int fdFrom, int fdTo, long long nLength)
+{
+    off_t nAt = 0;
+    const KernelCopy copied = CopyInKernel(fdFrom, nAt, nLength, fdTo);
+    if (copied == KERNEL_COPY_FAILED)
+        return false;
+    const auto pBuffer = std::make_unique<char[]>(kBufferSize);
+    while (nAt < nLength) {
+        const std::size_t nAsk = static_cast<std::size_t>(std::min<long long>(nLength - nAt, kBufferSize));
+        const ssize_t n = Sys().Pread(fdFrom, pBuffer.get(), nAsk, nAt);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = EIO;
+        if (n <= 0 || !WriteAll(fdTo, pBuffer.get(), static_cast<std::size_t>(n)))
+            return false;
+        nAt += static_cast<off_t>(n);
+    }
+    return true;
+}
+
+// The target's name as its temporary files and journal carry it: cut where
+// the whole name would pass the file system's limit.
+std::string NameBeside(const std::string& strTarget, bool bShort)
+{
+    const std::string strName = fs::path(strTarget).filename().string();
+    return bShort ? strName.substr(0, std::min(strName.size(), kShortName)) : strName;
+}
+
+std::string JournalSuffix(unsigned long long nInode)
+{
+    return std::string(kTemporaryMark) + "old-" + std::to_string(nInode);
+}
+
+// Where the old contents of a file overwritten in place are kept meanwhile.
+std::string JournalPath(const std::string& strTarget, unsigned long long nInode)
+{
+    return (fs::path(DirectoryOf(strTarget)) / ("." + NameBeside(strTarget, true) + JournalSuffix(nInode))).string();
+}
+
+// Whether a name in the target's folder is one of its temporary files
+// (".NAME.qm-" and six characters), in its full or its short form.
+bool IsTemporaryName(const std::string& strEntry, const std::string& strTarget)
+{
+    constexpr std::size_t kUnique = 6;
+    for (const bool bShort : {false, true}) {
+        const std::string strStart = "." + NameBeside(strTarget, bShort) + kTemporaryMark;
+        if (strEntry.size() == strStart.size() + kUnique && strEntry.compare(0, strStart.size(), strStart) == 0 &&
+            std::all_of(strEntry.end() - kUnique, strEntry.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            return true;
+    }
+    return false;
+}
+
+// Whether a name beside the target is a journal of a file with that inode.
+bool IsJournalOf(const std::string& strEntry, unsigned long long nInode)
+{
+    const std::string strSuffix = JournalSuffix(nInode);
+    return strEntry.size() > strSuffix.size() + 1 && strEntry[0] == '.' &&
+           strEntry.compare(strEntry.size() - strSuffix.size(), strSuffix.size(), strSuffix) == 0;
+}
+
+// Writes the old contents kept in the journal back into the file fdTarget
+// is open on (from its start), cut to their length and synced.
+bool WriteBack(const std::string& strJournal, int fdTarget)
+{
+    const int fdJournal = OpenFile(strJournal, O_RDONLY);
+    if (fdJournal < 0)
+        return false;
+    struct stat journal {};
+    bool bOk = Sys().Fstat(fdJournal, &journal) == 0 && CopyAll(fdJournal, fdTarget, journal.st_size) &&
+               Sys().Ftruncate(fdTarget, journal.st_size) == 0 && Sys().Fsync(fdTarget) == 0;
+    const int nError = errno;
+    CloseFile(fdJournal);
+    errno = nError;
+    return bOk;
+}
+
+// Writes the journal back into the target, opened anew, and removes it.
+bool RestoreFromJournal(const std::string& strTarget, const std::string& strJournal)
+{
+    const int fd = OpenFile(strTarget, O_WRONLY);
+    if (fd < 0)
+        return false;
+    const bool bWritten = WriteBack(strJournal, fd);
+    const int nError = errno;
+    const bool bClosed = CloseFile(fd);
+    if (!bWritten || !bClosed) {
+        errno = bWritten ? errno : nError;
+        return false;
+    }
+    if (Sys().Unlink(strJournal.c_str()) != 0)
+        return false;
+    SyncDirectory(DirectoryOf(strTarget));
+    return true;
+}
+
+// Removes the temporary files beside the target that a killed save left:
+// regular files of this user's, named as the writer names its own.
+void RemoveLeftovers(const std::string& strTarget, const std::vector<std::string>& entries)
+{
+    for (const std::string& strEntry : entries) {
+        if (!IsTemporaryName(strEntry, strTarget))
+            continue;
+        const std::string path = (fs::path(DirectoryOf(strTarget)) / strEntry).string();
+        struct stat st {};
+        if (Sys().Lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid())
+            RemoveFile(path);
+    }
+}
+
+int RecoverLocked(const std::string& strTarget, std::string& strJournal)
+{
+    strJournal.clear();
+    struct stat target {};
+    if (Sys().Stat(strTarget.c_str(), &target) != 0 || !S_ISREG(target.st_mode))
+        return RECOVERY_NONE;
+    std::vector<std::string> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(DirectoryOf(strTarget), error), end; !error && it != end; it.increment(error))
+        entries.push_back(it->path().filename().string());
+    RemoveLeftovers(strTarget, entries);
+    const auto journal = std::find_if(entries.begin(), entries.end(), [&](const std::string& strEntry) {
+        return IsJournalOf(strEntry, static_cast<unsigned long long>(target.st_ino));
+    });
+    if (journal == entries.end())
+        return RECOVERY_NONE;
+    strJournal = (fs::path(DirectoryOf(strTarget)) / *journal).string();
+    const CSignalsHeld held;
+    return RestoreFromJournal(strTarget, strJournal) ? RECOVERY_RESTORED : RECOVERY_FAILED;
+}
+
 }  // namespace safe_file
 
 using namespace safe_file;
@@ -537,6 +770,22 @@ ISystemCalls& PosixSystemCalls()
 void SetSystemCalls(ISystemCalls* pCalls)
 {
     g_pSystemCalls = pCalls;
+}
+
+RecoveryResult RecoverInterruptedSave(const std::string& path, std::string& strJournal)
+{
+    strJournal.clear();
+    std::string strTarget;
+    if (!ResolveLinks(path, strTarget))
+        return RECOVERY_NONE;
+    int fdLock = -1;
+    if (LockFile(strTarget, fdLock) != LOCK_HELD)
+        return RECOVERY_NONE;  // a save in progress (or no locks here): its journal is not a leftover
+    const int nResult = RecoverLocked(strTarget, strJournal);
+    const int nError = errno;
+    CloseFile(fdLock);
+    errno = nError;
+    return static_cast<RecoveryResult>(nResult);
 }
 
 bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
@@ -608,8 +857,21 @@ CopyResult CSafeFileWriter::CopyThroughBuffer(int fdSource, off_t& nAt, long lon
 
 CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
 {
-    const CommitResult result = CommitLocked(pExpected);
-    Unlock();
+    CommitResult result = COMMIT_FAILED;
+    {
+        CSignalsDeferred deferred;
+        result = CommitLocked(pExpected);
+        Unlock();
+        if (result == COMMIT_WRITTEN || result == COMMIT_FAILED_BACKUP_KEPT)
+            deferred.Keep();
+    }
+    // The file is as it was and nothing is left beside it: a signal that
+    // came meanwhile ends the process now, as it would have then. After a
+    // save, or a kept journal, the front end reports first.
+    if (result == COMMIT_FAILED || result == COMMIT_CHANGED) {
+        if (const int nSignal = TakeDeferredSignal())
+            EndWithSignal(nSignal);
+    }
     return result;
 }
 
@@ -633,6 +895,7 @@ CommitResult CSafeFileWriter::SystemFailure()
 CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
 {
     m_written = SFileIdentity{};
+    m_bCarried = false;
     if (m_fd < 0)
         return COMMIT_FAILED;
     if (!Flush())
@@ -658,6 +921,8 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
             return SystemFailure();
     }
     if (Sys().Fsync(m_fd) != 0)
+        return SystemFailure();
+    if (m_bUnnamed && !NameUnnamed())
         return SystemFailure();
     // Metadata calls leave the modification time alone: this is the
     // replacement's identity once it has been renamed into place.
@@ -689,9 +954,38 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     // Makes the rename itself durable. The target has been replaced whatever
     // happens here, so a failure cannot be reported as a failed save.
     SyncDirectory(DirectoryOf(m_strTarget));
-    if (bWrittenKnown)
+    if (m_bCarried)
+        ReadFileIdentity(m_strTarget, m_written);
+    else if (bWrittenKnown)
         m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
+}
+
+// Gives the complete, synced copy made without a name the temporary name
+// it needs to be renamed or exchanged into the target's place (or to be
+// read back against the target). False with errno set where it cannot.
+bool CSafeFileWriter::NameUnnamed()
+{
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        const std::string strSuffix = kTemporaryMark + UniqueSuffix();
+        for (const bool bShort : {false, true}) {
+            const std::string path =
+                (fs::path(DirectoryOf(m_strTarget)) / ("." + NameBeside(m_strTarget, bShort) + strSuffix)).string();
+            const CSignalsHeld held;  // until the name made is registered
+            if (Sys().LinkUnnamed(m_fd, path.c_str()) == 0) {
+                m_strTemporary = path;
+                m_bUnnamed = false;
+                RegisterTemporaryFile(m_strTemporary);
+                m_bRegistered = true;
+                return true;
+            }
+            if (errno != ENAMETOOLONG)
+                break;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 // Puts the temporary file in the target's place. With an identity to check,
@@ -718,7 +1012,81 @@ CommitResult CSafeFileWriter::Replace(const SFileIdentity* pExpected)
         return SystemFailure();
     ForgetTemporary();
     m_strTemporary.clear();
+    // The lock's descriptor holds the old file, now without its name.
+    SFileIdentity held;
+    if (pExpected != nullptr && m_fdLock >= 0 && ReadOpenFileIdentity(m_fdLock, held) &&
+        held.nDevice == pExpected->nDevice && held.nInode == pExpected->nInode)
+        CarryAppended(m_fdLock, pExpected->nSize);
     return COMMIT_WRITTEN;
+}
+
+enum OtherWriters {
+    WRITERS_NONE,     // nobody holds the file open for writing
+    WRITERS_SOME,     // somebody does
+    WRITERS_UNKNOWN,  // no lease to be had here: it cannot be told
+};
+
+OtherWriters FindOtherWriters(int fd)
+{
+    if (Sys().ReadLease(fd) == 0)
+        return WRITERS_NONE;
+    return errno == EAGAIN ? WRITERS_SOME : WRITERS_UNKNOWN;
+}
+
+// Another program that opened the old file before it was replaced may still
+// append to it: what it appends beyond what was read goes on to the end of
+// the new file, until nobody holds the old one open for writing any more
+// (where leases tell), or it has stopped growing for a few milliseconds.
+// A program that keeps it open is not waited for beyond half a second.
+// False when the bytes cannot be carried over.
+bool CSafeFileWriter::CarryAppended(int fdOld, long long nReadSize)
+{
+    constexpr int kQuietChecks = 3;  // a millisecond apart
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    int fdNew = -1;
+    long long nCarried = nReadSize;
+    bool bOk = true;
+    for (int nQuiet = 0; bOk;) {
+        // Asked before the size is read: whatever was written until then
+        // is within it.
+        const OtherWriters writers = FindOtherWriters(fdOld);
+        struct stat old {};
+        if (Sys().Fstat(fdOld, &old) != 0)
+            break;
+        const bool bGrew = old.st_size > nCarried;
+        bOk = !bGrew || CarryTail(fdOld, nCarried, old.st_size, fdNew);
+        nQuiet = bGrew ? 0 : nQuiet + 1;
+        if (writers == WRITERS_NONE || (writers == WRITERS_UNKNOWN && nQuiet >= kQuietChecks) ||
+            std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (fdNew >= 0) {
+        bOk = Sys().Fsync(fdNew) == 0 && bOk;
+        bOk = CloseFile(fdNew) && bOk;
+        m_bCarried = true;
+    }
+    return bOk;
+}
+
+// Appends the old file's bytes from nCarried up to nEnd to the new file
+// (opened for appending on the first call).
+bool CSafeFileWriter::CarryTail(int fdOld, long long& nCarried, long long nEnd, int& fdNew)
+{
+    if (fdNew < 0)
+        fdNew = OpenFile(m_strTarget, O_WRONLY | O_APPEND);
+    if (fdNew < 0)
+        return false;
+    while (nCarried < nEnd) {
+        const std::size_t nAsk = static_cast<std::size_t>(std::min<long long>(nEnd - nCarried, kBufferSize));
+        const ssize_t n = Sys().Pread(fdOld, m_pBuffer.get(), nAsk, nCarried);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || !WriteAll(fdNew, m_pBuffer.get(), static_cast<std::size_t>(n)))
+            return false;
+        nCarried += n;
+    }
+    return true;
 }
 
 // After the exchange the temporary name holds what was the target.
@@ -728,11 +1096,18 @@ CommitResult CSafeFileWriter::CheckExchanged(const SFileIdentity& expected)
     const bool bKnown = Sys().Lstat(m_strTemporary.c_str(), &out) == 0;
     const int nError = errno;
     if (bKnown && IdentityOf(out) == expected) {
-        // The old file. Should it stay, it is a leftover, not a loss: the
-        // target holds the new contents.
-        Sys().Unlink(m_strTemporary.c_str());
-        m_strTemporary.clear();
-        return COMMIT_WRITTEN;
+        // The old file. Lines appended to it from now on go on to the new
+        // one; should that fail, the old file goes back with them.
+        const int fdOld = OpenFile(m_strTemporary, O_RDONLY);
+        const bool bCarried = fdOld >= 0 && CarryAppended(fdOld, expected.nSize);
+        if (fdOld >= 0)
+            CloseFile(fdOld);
+        if (bCarried) {
+            // Should it stay, it is a leftover the next save removes.
+            Sys().Unlink(m_strTemporary.c_str());
+            m_strTemporary.clear();
+            return COMMIT_WRITTEN;
+        }
     }
     // Another program's file, or one that cannot be told: it goes back. Where
     // it cannot be exchanged back, it is renamed back over the new file, or
@@ -741,30 +1116,20 @@ CommitResult CSafeFileWriter::CheckExchanged(const SFileIdentity& expected)
         Sys().Rename(m_strTemporary.c_str(), m_strTarget.c_str());
         m_strTemporary.clear();
     }
-    if (bKnown)
+    if (bKnown && !(IdentityOf(out) == expected))
         return Fail(COMMIT_CHANGED);
-    errno = nError;
+    errno = bKnown ? errno : nError;
     return SystemFailure();
 }
 
-// The temporary file holds the complete new contents, synced: it is the
-// backup while the target is overwritten in place (written from the start,
-// then cut to the new length, synced), and is removed only once the target
-// has been read back equal to it.
+// The temporary file holds the complete new contents, synced. The target
+// is opened, found to be still the file just checked, and handed to
+// Overwrite; the temporary file is removed whatever came of it.
 CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
 {
-    // The backup's name must be on disk before the target is touched.
-    if (SyncDirectory(DirectoryOf(m_strTarget)) == DIRECTORY_FAILED)
+    const int fdTo = OpenFile(m_strTarget, O_RDWR);
+    if (fdTo < 0)
         return SystemFailure();
-    const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
-    if (fdFrom < 0)
-        return SystemFailure();
-    const int fdTo = OpenFile(m_strTarget, O_WRONLY);
-    if (fdTo < 0) {
-        m_nError = errno;
-        CloseFile(fdFrom);
-        return Fail(COMMIT_FAILED);
-    }
     // Opening does not change a file: the one opened must still be the one
     // just checked, else it is left alone.
     struct stat opened {};
@@ -772,14 +1137,82 @@ CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
     m_nError = errno;
     if (!bOpenedKnown || !(IdentityOf(opened) == IdentityOf(target))) {
         CloseFile(fdTo);
-        CloseFile(fdFrom);
         return Fail(bOpenedKnown ? COMMIT_CHANGED : COMMIT_FAILED);
     }
+    const CommitResult result = Overwrite(fdTo, target);
+    if (result == COMMIT_FAILED)
+        return Fail(result);
+    Abandon();  // the temporary file; the journal, if kept, stays
+    return result;
+}
 
-    // From here on the backup may be all there is of the new contents: a
-    // signal must leave it alone.
-    ForgetTemporary();
-    bool bTouched = false;  // a write to the target has been attempted
+// Keeps the target's old contents in the journal beside it, synced with its
+// name: made under a temporary name and renamed once complete, so that a
+// journal is never a part of them.
+bool MakeJournal(int fdTarget, const struct stat& target, const std::string& strTarget, const std::string& strJournal)
+{
+    std::string strTemplate =
+        (fs::path(DirectoryOf(strTarget)) / ("." + NameBeside(strTarget, true) + kTemporaryMark + "XXXXXX")).string();
+    const int fd = MakeTemporary(strTemplate);
+    if (fd < 0)
+        return false;
+    bool bOk = CopyAll(fdTarget, fd, target.st_size) && Sys().Fsync(fd) == 0;
+    int nError = errno;
+    if (!CloseFile(fd) && bOk) {
+        nError = errno;
+        bOk = false;
+    }
+    if (bOk && Sys().Rename(strTemplate.c_str(), strJournal.c_str()) != 0) {
+        nError = errno;
+        bOk = false;
+    }
+    if (!bOk) {
+        RemoveFile(strTemplate);
+        errno = nError;
+        return false;
+    }
+    if (SyncDirectory(DirectoryOf(strJournal)) != DIRECTORY_FAILED)
+        return true;
+    nError = errno;
+    RemoveFile(strJournal);
+    errno = nError;
+    return false;
+}
+
+// The disk (or this user's quota) has no room left, or the file may grow no
+// further: what a reservation that failed says of the writes it foresaw.
+bool IsNoRoom(int nError)
+{
+    return nError == ENOSPC || nError == EDQUOT || nError == EFBIG;
+}
+
+// Overwrites the target, open as fdTo, with the temporary file's contents:
+// room for them reserved and the old contents journaled first, then written
+// from the start, cut to the new length and synced, and read back. Any step
+// that fails from the first write on has the old contents written back.
+CommitResult CSafeFileWriter::Overwrite(int fdTo, const struct stat& target)
+{
+    const int fdFrom = OpenFile(m_strTemporary, O_RDONLY);
+    struct stat from {};
+    if (fdFrom < 0 || Sys().Fstat(fdFrom, &from) != 0) {
+        m_nError = errno;
+        if (fdFrom >= 0)
+            CloseFile(fdFrom);
+        CloseFile(fdTo);
+        return COMMIT_FAILED;
+    }
+    // A full disk is found here, before the file is touched.
+    bool bReady = from.st_size <= target.st_size || Sys().Reserve(fdTo, from.st_size) == 0 || !IsNoRoom(errno);
+    m_strJournal = JournalPath(m_strTarget, static_cast<unsigned long long>(target.st_ino));
+    bReady = bReady && MakeJournal(fdTo, target, m_strTarget, m_strJournal);
+    if (!bReady) {
+        m_nError = errno;
+        m_strJournal.clear();
+        CloseFile(fdFrom);
+        CloseFile(fdTo);
+        return COMMIT_FAILED;
+    }
+
     bool bOk = true;
     off_t nTotal = 0;
     for (;;) {
@@ -788,39 +1221,49 @@ CommitResult CSafeFileWriter::OverwriteInPlace(const struct stat& target)
             bOk = n == 0;
             break;
         }
-        bTouched = true;
         if (!WriteAll(fdTo, m_pBuffer.get(), static_cast<std::size_t>(n))) {
             bOk = false;
             break;
         }
         nTotal += static_cast<off_t>(n);
     }
-    if (bOk) {
-        bTouched = true;
-        bOk = Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
-    }
-    if (!bOk)
-        m_nError = errno;
+    bOk = bOk && Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+    int nError = errno;
     struct stat written {};
     const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;
     CloseFile(fdFrom);
     if (!CloseFile(fdTo) && bOk) {
-        m_nError = errno;
+        nError = errno;
         bOk = false;
     }
-    if (!bTouched)
-        return Fail(COMMIT_FAILED);
-
-    bOk = bOk && SameContents(m_strTarget, m_strTemporary) && Sys().Unlink(m_strTemporary.c_str()) == 0;
-    if (!bOk) {
-        m_strBackup = m_strTemporary;
-        m_strTemporary.clear();
-        return COMMIT_FAILED_BACKUP_KEPT;
+    if (bOk && !SameContents(m_strTarget, m_strTemporary)) {
+        nError = errno != 0 ? errno : EIO;
+        bOk = false;
     }
-    m_strTemporary.clear();
+    // Once the journal is gone the save is done.
+    if (bOk && Sys().Unlink(m_strJournal.c_str()) != 0) {
+        nError = errno;
+        bOk = false;
+    }
+    if (!bOk)
+        return RollBack(nError);
+    m_strJournal.clear();
+    SyncDirectory(DirectoryOf(m_strTarget));
     if (bWrittenKnown)
         m_written = IdentityOf(written);
     return COMMIT_WRITTEN;
+}
+
+// A step of the overwrite failed (nError why): the journal's old contents
+// go back into the target. Where they cannot, the journal stays, named.
+CommitResult CSafeFileWriter::RollBack(int nError)
+{
+    m_nError = nError;
+    const bool bRestored = RestoreFromJournal(m_strTarget, m_strJournal);
+    if (!bRestored)
+        m_strBackup = m_strJournal;
+    m_strJournal.clear();
+    return bRestored ? COMMIT_FAILED : COMMIT_FAILED_BACKUP_KEPT;
 }
 
 void CSafeFileWriter::Unlock()

@@ -32,6 +32,13 @@ bool ResolveLinks(const std::string& target, std::string& out)
     return true;
 }
 
+// Windows has no files without a name.
+int MakeUnnamed(const std::string&)
+{
+    errno = ENOTSUP;
+    return -1;
+}
+
 int MakeTemporary(std::string& strTemplate)
 {
     if (_mktemp_s(strTemplate.data(), strTemplate.size() + 1) != 0)
@@ -120,4 +127,12 @@ CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
     m_strTemporary.clear();
     ReadFileIdentity(m_strTarget, m_written);
     return COMMIT_WRITTEN;
+}
+
+// Here a file is only ever replaced whole, never overwritten in place: no
+// journal is ever left to put back.
+RecoveryResult RecoverInterruptedSave(const std::string&, std::string& strJournal)
+{
+    strJournal.clear();
+    return RECOVERY_NONE;
 }

@@ -20,6 +20,9 @@ public:
     // file to save into (Save As, listing the files of the source form);
     // path comes in as the name to propose.
     virtual bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) = 0;
+    // Something the user must know that asks nothing (a file put back as it
+    // was before an interrupted save).
+    virtual void Tell(const SMessage& note) = 0;
 };
 
 // Answers every question No, as an unattended run does.
@@ -27,4 +30,5 @@ class CNoQuestions : public IStatementQuestions {
 public:
     bool ContinueReadOnly(const SMessage&) override { return false; }
     bool ChooseOtherFile(const SMessage&, bool, std::string&) override { return false; }
+    void Tell(const SMessage&) override {}  // nobody to tell
 };

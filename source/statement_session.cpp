@@ -1,8 +1,11 @@
 #include "statement_session.h"
 
+#include <cerrno>
 #include <filesystem>
 
+#include "file_messages.h"
 #include "format_placement.h"
+#include "safe_file_writer.h"
 #include "statement_writer.h"
 #include "string_table.h"
 
@@ -18,6 +21,7 @@ public:
     {
         return m_questions.ChooseOtherFile(question, bFixedForm, path);
     }
+    void Tell(const SMessage& note) override { m_questions.Tell(note); }
 
 private:
     IStatementQuestions& m_questions;
@@ -86,6 +90,14 @@ LocateResult LocateLabelledFormat(const SStatementRequest& request, CDescriptorL
 CResult OpenStatement(const SStatementRequest& request, CDescriptorList& list, CStatementSite& site,
                       IStatementQuestions& questions)
 {
+    // A file an interrupted save left part written gets its old contents
+    // back before it is read; one that cannot is not opened.
+    std::string strJournal;
+    switch (request.strFile.empty() ? RECOVERY_NONE : RecoverInterruptedSave(request.strFile, strJournal)) {
+    case RECOVERY_NONE: break;
+    case RECOVERY_RESTORED: questions.Tell(Message(IDS_SAVE_PUT_BACK, request.strFile)); break;
+    case RECOVERY_FAILED: return Message(IDS_SAVE_NOT_PUT_BACK, request.strFile, strJournal, SystemReason(errno));
+    }
     CResult result;
     LocateResult located = LocateStatement(request, list, site, questions, result);
     if (located == LOCATE_NO_LIST) {

@@ -337,14 +337,14 @@ enum AttemptResult {
     ATTEMPT_SOURCE_UNREADABLE,  // string 2 (63 with the reason)
     ATTEMPT_SOURCE_CHANGED,     // string 8
     ATTEMPT_TARGET_FAILED,      // string 25 (64 with the reason): another place may do
-    ATTEMPT_BACKUP_KEPT,        // the file was touched; its new contents are in a backup beside it
+    ATTEMPT_BACKUP_KEPT,        // the file was touched; its old contents are in the journal beside it
 };
 
 // How an attempt to write one target ended.
 struct SAttempt {
     AttemptResult result = ATTEMPT_WRITTEN;
     int nError = 0;         // the system's reason for a failure; 0 for none
-    std::string strBackup;  // ATTEMPT_BACKUP_KEPT: the file that holds the new contents
+    std::string strBackup;  // ATTEMPT_BACKUP_KEPT: the journal that holds the old contents
 };
 
 // Replaces the target with what the writer holds. When the target is the
@@ -556,7 +556,7 @@ SAttempt Attempt(const CStatementSite& site, const SStatementOutput& statement, 
     CSafeFileWriter writer;
     CLineReader reader;
     attempt.result = WriteAttempt(site, statement, target, writer, reader, attempt.strBackup);
-    if (attempt.result == ATTEMPT_TARGET_FAILED)
+    if (attempt.result == ATTEMPT_TARGET_FAILED || attempt.result == ATTEMPT_BACKUP_KEPT)
         attempt.nError = writer.Error();
     else if (attempt.result == ATTEMPT_SOURCE_UNREADABLE)
         attempt.nError = reader.Error() != 0 ? reader.Error() : writer.Error();  // the writer's when it copied
@@ -759,7 +759,8 @@ CResult WriteStatement(const CDescriptorList& list, const CStatementSite& site, 
             return CResult();
         case ATTEMPT_SOURCE_UNREADABLE: return CannotOpenFile(site.m_strFileName, attempt.nError);
         case ATTEMPT_SOURCE_CHANGED: return Message(IDS_FILE_CHANGED, site.m_strFileName);
-        case ATTEMPT_BACKUP_KEPT: return Message(IDS_BACKUP_KEPT, target, attempt.strBackup);
+        case ATTEMPT_BACKUP_KEPT:
+            return Message(IDS_OLD_CONTENTS_KEPT, target, SystemReason(attempt.nError), attempt.strBackup);
         case ATTEMPT_TARGET_FAILED: break;
         }
         std::string chosen = target;

@@ -763,12 +763,21 @@ TEST_F(FileMode, ASignalDuringALargeSaveLeavesNoTemporaryFile)
     for (const int nSignal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(nSignal));
         SStartedProcess process = StartProcess(QUILLMARK_TEXT, {m_strFile, "1", "7", "--text", "0:I7", "--write"});
-        // The signal comes as soon as the temporary file is there.
+        // The signal comes as soon as the temporary file is there: named
+        // beside the file, or made without a name (O_TMPFILE), which the
+        // process then holds open as "FOLDER/#INODE (deleted)".
         bool bSeen = false;
+        const std::string strFolder = "/proc/" + std::to_string(process.pid) + "/fd";
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!bSeen && std::chrono::steady_clock::now() < deadline) {
+            std::error_code error;
             for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
                 bSeen = bSeen || entry.path().filename().string().rfind(".big.for.", 0) == 0;
+            for (const auto& entry : std::filesystem::directory_iterator(strFolder, error)) {
+                const std::string strLink = std::filesystem::read_symlink(entry.path(), error).string();
+                bSeen = bSeen || (strLink.rfind(m_dir.Path().string() + "/#", 0) == 0 &&
+                                  strLink.find("(deleted)") != std::string::npos);
+            }
             if (!bSeen)
                 usleep(200);
         }

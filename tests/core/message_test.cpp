@@ -52,12 +52,14 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // the question before discarding a change and its two buttons; the file
     // without a statement to open and the seven texts of the statement
     // picker; the reason a name that is no regular file cannot be opened; the
-    // question's Save button; a label that names no FORMAT statement; a line
-    // end in a constant.
+    // question's Save button; a file put back (or not) after an interrupted
+    // save, the old contents kept by a failed one, and a signal that waited
+    // for a save; a label that names no FORMAT statement; a line end in a
+    // constant.
     int nCount = 0;
     for (int id = -5; id <= 400; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 182);
+    EXPECT_EQ(nCount, 186);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);

@@ -19,6 +19,8 @@
 
 enum class Call {
     Mkstemp,
+    OpenUnnamed,
+    LinkUnnamed,
     OpenRead,
     OpenWrite,
     OpenDirectory,
@@ -27,6 +29,8 @@ enum class Call {
     CopyFileRange,  // its role is that of the file it copies to
     Write,
     Ftruncate,
+    Reserve,
+    ReadLease,
     Fsync,
     Close,
     Rename,
@@ -45,7 +49,9 @@ enum class Call {
     Fsetxattr,
 };
 
-enum class Role { Target, Temporary, Directory, Other };
+// Journal: the file that keeps the old contents of a target overwritten in
+// place (".NAME.qm-old-INODE").
+enum class Role { Target, Temporary, Journal, Directory, Other };
 
 enum class FaultKind {
     None,
@@ -63,6 +69,7 @@ struct SFault {
     FaultKind kind = FaultKind::Error;
     int nErrno = EIO;
     std::function<void()> action = nullptr;  // FaultKind::ActFirst
+    int nCount = 1;                          // how many such calls in a row it strikes, from the nth on
 };
 
 class CFaultySystemCalls final : public ISystemCalls {
@@ -74,7 +81,8 @@ public:
         m_strTemporaryPrefix = (path.parent_path() / ("." + path.filename().string() + ".")).string();
     }
 
-    // The fault strikes the nth matching call from now on, once.
+    // The fault strikes the nth matching call from now on (and the
+    // fault's nCount - 1 after it).
     void Arm(const SFault& fault)
     {
         m_fault = fault;
@@ -117,6 +125,34 @@ public:
         if (fd >= 0)
             m_fds[fd] = pszTemplate;
         return fd;
+    }
+    // Lets the writer make its temporary file without a name where the
+    // file system can; by default these calls answer that it cannot, so
+    // that the temporary file is named from the start.
+    void AllowUnnamed() { m_bUnnamed = true; }
+
+    int OpenUnnamed(const char* pszDirectory) override
+    {
+        const FaultKind kind = Hit(Call::OpenUnnamed, Role::Temporary);
+        if (!m_bUnnamed) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+        if (kind == FaultKind::Error)
+            return Fail();
+        const int fd = m_real.OpenUnnamed(pszDirectory);
+        if (fd >= 0)
+            m_fds[fd] = m_strTemporaryPrefix + "qm-unnamed";
+        return fd;
+    }
+    int LinkUnnamed(int fd, const char* pszTo) override
+    {
+        if (Hit(Call::LinkUnnamed, RoleOf(fd)) == FaultKind::Error)
+            return Fail();
+        const int nResult = m_real.LinkUnnamed(fd, pszTo);
+        if (nResult == 0)
+            m_fds[fd] = pszTo;
+        return nResult;
     }
     int Open(const char* pszPath, int nFlags, mode_t mode) override
     {
@@ -167,6 +203,14 @@ public:
     int Ftruncate(int fd, off_t nSize) override
     {
         return Hit(Call::Ftruncate, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Ftruncate(fd, nSize);
+    }
+    int ReadLease(int fd) override
+    {
+        return Hit(Call::ReadLease, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.ReadLease(fd);
+    }
+    int Reserve(int fd, off_t nSize) override
+    {
+        return Hit(Call::Reserve, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Reserve(fd, nSize);
     }
     int Fsync(int fd) override { return Hit(Call::Fsync, RoleOf(fd)) == FaultKind::Error ? Fail() : m_real.Fsync(fd); }
     int Close(int fd) override
@@ -249,7 +293,7 @@ private:
         if (path == m_strDirectory)
             return Role::Directory;
         if (path.compare(0, m_strTemporaryPrefix.size(), m_strTemporaryPrefix) == 0)
-            return Role::Temporary;
+            return path.find(".qm-old-") != std::string::npos ? Role::Journal : Role::Temporary;
         return Role::Other;
     }
     Role RoleOf(int fd) const
@@ -268,7 +312,10 @@ private:
             m_watchAction = nullptr;
             action();
         }
-        if (!m_bArmed || m_bFired || call != m_fault.call || role != m_fault.role || ++m_nMatched != m_fault.nth)
+        if (!m_bArmed || call != m_fault.call || role != m_fault.role)
+            return FaultKind::None;
+        ++m_nMatched;
+        if (m_nMatched < m_fault.nth || m_nMatched >= m_fault.nth + m_fault.nCount)
             return FaultKind::None;
         m_bFired = true;
         if (m_fault.kind == FaultKind::ActFirst && m_fault.action)
@@ -293,6 +340,7 @@ private:
     std::vector<std::pair<Call, Role>> m_log;
     std::pair<Call, Role> m_watch{Call::Mkstemp, Role::Other};
     std::function<void()> m_watchAction;
+    bool m_bUnnamed = false;
 };
 
 // Routes the writer's calls through pCalls while it lives.

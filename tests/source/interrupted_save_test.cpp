@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -151,9 +152,9 @@ TEST(InterruptedSave, ASignalIgnoredAtStartStaysIgnored)
 }
 
 // The writer registers its temporary file while it holds a copy in the
-// making, and forgets it once the file has taken the target's place, has
-// been removed, or has become the only complete copy (the backup of a file
-// overwritten in place).
+// making, and forgets it once the file has taken the target's place or has
+// been removed. A file overwritten in place has its old contents in the
+// journal beside it, on disk, before its first byte is written.
 TEST(InterruptedSave, TheWriterRegistersTheCopyOnlyWhileItIsAMereCopy)
 {
     for (const bool bTwoNames : {false, true}) {
@@ -165,8 +166,12 @@ TEST(InterruptedSave, TheWriterRegistersTheCopyOnlyWhileItIsAMereCopy)
         CFaultySystemCalls calls(strTarget);
         CSystemCallsInstalled installed(&calls);
         std::string strWhileReplaced = "(not seen)";
-        calls.Watch(bTwoNames ? Call::Write : Call::Rename, bTwoNames ? Role::Target : Role::Temporary,
-                    [&] { strWhileReplaced = RegisteredTemporaryFile(); });
+        bool bJournalThere = false;
+        calls.Watch(bTwoNames ? Call::Write : Call::Rename, bTwoNames ? Role::Target : Role::Temporary, [&] {
+            strWhileReplaced = RegisteredTemporaryFile();
+            for (const auto& entry : fs::directory_iterator(dir.Path()))
+                bJournalThere = bJournalThere || entry.path().filename().string().find(".qm-old-") != std::string::npos;
+        });
         {
             CSafeFileWriter writer;
             ASSERT_TRUE(writer.Begin(strTarget));
@@ -176,7 +181,7 @@ TEST(InterruptedSave, TheWriterRegistersTheCopyOnlyWhileItIsAMereCopy)
             EXPECT_EQ(RegisteredTemporaryFile(), "");
         }
         if (bTwoNames)
-            EXPECT_EQ(strWhileReplaced, "") << "the backup must outlive a signal while the file is overwritten";
+            EXPECT_TRUE(bJournalThere) << "the old contents must outlive the process while the file is overwritten";
         else
             EXPECT_NE(strWhileReplaced, "") << "until renamed, the copy is only a copy";
     }
@@ -185,6 +190,156 @@ TEST(InterruptedSave, TheWriterRegistersTheCopyOnlyWhileItIsAMereCopy)
     ASSERT_TRUE(writer.Begin(dir.File("n.for")));
     writer.Abandon();
     EXPECT_EQ(RegisteredTemporaryFile(), "");
+}
+
+// Contents large enough that a save writes them in several pieces.
+std::string LargeContents(const char* pszLine)
+{
+    std::string s;
+    for (int i = 0; s.size() < 300000; ++i)
+        s += std::string(pszLine) + std::to_string(i) + "\n";
+    return s;
+}
+
+// A save of t.for (a second name u.for when bTwoNames) in a child process
+// with the signal handlers installed, in which fault strikes; the child
+// exits 0 when the save says it wrote the file and a signal was put off
+// until it had, 1 otherwise, unless something ends it first.
+int SaveInChild(const std::string& strTarget, const SFault& fault, const std::string& strNew, int nExpectedSignal,
+                bool bUnnamed = false)
+{
+    return InChild([&] {
+        RemoveTemporaryFileOnSignals();
+        CFaultySystemCalls calls(strTarget);
+        if (bUnnamed)
+            calls.AllowUnnamed();
+        CSystemCallsInstalled installed(&calls);
+        CSafeFileWriter writer;
+        if (!writer.Begin(strTarget) || !writer.Write(strNew))
+            _exit(1);
+        calls.Arm(fault);
+        const CommitResult result = writer.Commit(nullptr);
+        _exit(calls.Fired() && result == COMMIT_WRITTEN && TakeDeferredSignal() == nExpectedSignal ? 0 : 1);
+    });
+}
+
+// A signal that comes while the file is being put in place (overwritten in
+// place, or just after the exchange) waits until the save has finished: the
+// file holds the new contents and the save says so.
+TEST(InterruptedSave, ASignalWhileTheFileIsPutInPlaceWaitsForTheSave)
+{
+    const int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+    for (const bool bTwoNames : {true, false}) {
+        for (const int nSignal : kSignals) {
+            SCOPED_TRACE(std::string(bTwoNames ? "in place, " : "exchanged, ") + strsignal(nSignal));
+            CTempDir dir;
+            const std::string strOld = LargeContents("old ");
+            const std::string strNew = LargeContents("new ");
+            const std::string strTarget = dir.Write("t.for", strOld);
+            if (bTwoNames)
+                fs::create_hard_link(strTarget, dir.File("u.for"));
+            const auto signal = [nSignal] { raise(nSignal); };
+            // The second write into the file, or the sync of the folder after the exchange.
+            const SFault fault = bTwoNames ? SFault{Call::Write, Role::Target, 2, FaultKind::ActFirst, 0, signal}
+                                           : SFault{Call::Fsync, Role::Directory, 1, FaultKind::ActFirst, 0, signal};
+            const int nStatus = SaveInChild(strTarget, fault, strNew, nSignal);
+            EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "status " << nStatus;
+            EXPECT_EQ(ReadWholeFile(strTarget), strNew);
+            EXPECT_EQ(dir.Listing(), bTwoNames ? "t.for u.for " : "t.for ");
+        }
+    }
+}
+
+// SIGKILL cannot wait: a process killed while it overwrites a file in place
+// leaves the file part written, and the journal, which a later run on either
+// name of the file writes back. A process killed just before it renames its
+// copy over the file leaves the copy, which the next save removes.
+TEST(InterruptedSave, WhatAKilledSaveLeftIsPutRightByTheNextRun)
+{
+    for (const bool bTwoNames : {true, false}) {
+        SCOPED_TRACE(bTwoNames ? "in place" : "exchanged");
+        CTempDir dir;
+        const std::string strOld = LargeContents("old ");
+        const std::string strNew = LargeContents("new ");
+        const std::string strTarget = dir.Write("t.for", strOld);
+        if (bTwoNames)
+            fs::create_hard_link(strTarget, dir.File("u.for"));
+        const auto kill = [] { raise(SIGKILL); };
+        const SFault fault = bTwoNames ? SFault{Call::Write, Role::Target, 2, FaultKind::ActFirst, 0, kill}
+                                       : SFault{Call::Rename, Role::Temporary, 1, FaultKind::ActFirst, 0, kill};
+        EXPECT_TRUE(EndedBy(SaveInChild(strTarget, fault, strNew, 0), SIGKILL));
+        std::string strJournal;
+        if (bTwoNames) {
+            EXPECT_NE(ReadWholeFile(strTarget), strOld) << "the kill came in the middle of the overwrite";
+            EXPECT_EQ(RecoverInterruptedSave(dir.File("u.for"), strJournal), RECOVERY_RESTORED);
+            EXPECT_NE(strJournal, "");
+            EXPECT_EQ(ReadWholeFile(strTarget), strOld);
+            EXPECT_EQ(ReadWholeFile(dir.File("u.for")), strOld);
+            EXPECT_EQ(RecoverInterruptedSave(strTarget, strJournal), RECOVERY_NONE);
+            EXPECT_EQ(dir.Listing(), "t.for u.for ") << "a run on t.for removes the copy named after it";
+        } else {
+            EXPECT_EQ(ReadWholeFile(strTarget), strOld);
+            EXPECT_NE(dir.Listing(), "t.for ") << "the full copy is left under its temporary name";
+            CSafeFileWriter writer;
+            ASSERT_TRUE(writer.Begin(strTarget));
+            writer.Abandon();
+            EXPECT_EQ(dir.Listing(), "t.for ") << "the next save removes it";
+        }
+        EXPECT_EQ(RecoverInterruptedSave(strTarget, strJournal), RECOVERY_NONE) << "nothing is left to put back";
+    }
+}
+
+// Where the file system makes files without a name, a process killed while
+// it writes its copy leaves nothing at all beside the file; a copy that
+// cannot be given its name is not put in place, and leaves nothing either.
+TEST(InterruptedSave, ACopyWithoutANameLeavesNothingBehind)
+{
+    CTempDir dir;
+    const std::string strOld = LargeContents("old ");
+    const std::string strTarget = dir.Write("t.for", strOld);
+    {
+        CFaultySystemCalls calls(strTarget);
+        calls.AllowUnnamed();
+        CSystemCallsInstalled installed(&calls);
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        if (writer.TemporaryPath() != "")
+            GTEST_SKIP() << "this file system makes no files without a name";
+    }
+    const auto kill = [] { raise(SIGKILL); };
+    EXPECT_TRUE(EndedBy(SaveInChild(strTarget, {Call::Write, Role::Temporary, 1, FaultKind::ActFirst, 0, kill},
+                                    LargeContents("new "), 0, true),
+                        SIGKILL));
+    EXPECT_EQ(dir.Listing(), "t.for ") << "nothing is left, without a later run";
+    EXPECT_EQ(ReadWholeFile(strTarget), strOld);
+
+    CFaultySystemCalls calls(strTarget);
+    calls.AllowUnnamed();
+    CSystemCallsInstalled installed(&calls);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write("new\n"));
+    calls.Arm({Call::LinkUnnamed, Role::Temporary, 1, FaultKind::Error, EIO});
+    EXPECT_EQ(writer.Commit(nullptr), COMMIT_FAILED);
+    EXPECT_EQ(writer.Error(), EIO);
+    EXPECT_TRUE(calls.Fired());
+    EXPECT_EQ(dir.Listing(), "t.for ");
+    EXPECT_EQ(ReadWholeFile(strTarget), strOld);
+}
+
+// Only the writer's own leftovers go: a file of the user's with a name
+// like them, but not made as the writer makes its own, stays.
+TEST(InterruptedSave, TheNextRunRemovesOnlyTheWritersOwnLeftovers)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", "old\n");
+    dir.Write(".t.for.backup", "the user's");
+    dir.Write(".t.for.qm-abc", "the user's");
+    dir.Write(".t.for.qm-Ab3dE9", "a killed save's copy");
+    dir.Write(".u.for.qm-Ab3dE9", "another file's");
+    std::string strJournal;
+    EXPECT_EQ(RecoverInterruptedSave(strTarget, strJournal), RECOVERY_NONE);
+    EXPECT_EQ(dir.Listing(), ".t.for.backup .t.for.qm-abc .u.for.qm-Ab3dE9 t.for ");
 }
 
 }  // namespace

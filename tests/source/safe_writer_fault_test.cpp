@@ -1,16 +1,20 @@
 // CSafeFileWriter when a system call fails: each call the writer makes is
 // made to fail once, and the file must come out either untouched with no
 // temporary file left, or (for a file with several names that was being
-// overwritten in place) with a backup beside it holding the new contents.
+// overwritten in place, when its old contents cannot be written back) with
+// the journal beside it holding them, which the next run puts back.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "faulty_system_calls.h"
 #include "safe_file_writer.h"
@@ -25,7 +29,7 @@ enum class Outcome {
     NotWritten,  // COMMIT_FAILED: the file untouched, nothing left beside it
     Written,     // COMMIT_WRITTEN: the fault was got over
     InPlace,     // COMMIT_WRITTEN, but into the file itself rather than by a rename
-    BackupKept,  // COMMIT_FAILED_BACKUP_KEPT: the backup holds the new contents
+    BackupKept,  // COMMIT_FAILED_BACKUP_KEPT: the journal holds the old contents
 };
 
 struct SFaultCase {
@@ -128,15 +132,23 @@ protected:
             EXPECT_EQ(dir.Listing(), strNames);
             EXPECT_EQ(strBackup, "");
             break;
-        case Outcome::BackupKept:
+        case Outcome::BackupKept: {
             ASSERT_TRUE(bBegun);
             EXPECT_EQ(result, COMMIT_FAILED_BACKUP_KEPT);
             ASSERT_NE(strBackup, "");
-            EXPECT_EQ(fs::path(strBackup).parent_path(), dir.Path()) << "the backup lies beside the file";
-            EXPECT_EQ(ReadWholeFile(strBackup), strNew) << "the backup holds the complete new contents";
+            EXPECT_EQ(fs::path(strBackup).parent_path(), dir.Path()) << "the journal lies beside the file";
+            EXPECT_EQ(ReadWholeFile(strBackup), kOld) << "the journal holds the complete old contents";
             EXPECT_EQ(dir.Listing(), fs::path(strBackup).filename().string() + " " + strNames)
-                << "the backup is the only file left beside the file";
+                << "the journal is the only file left beside the file";
+            SetSystemCalls(nullptr);
+            std::string strJournal;
+            EXPECT_EQ(RecoverInterruptedSave(dir.File("u.for"), strJournal), RECOVERY_RESTORED)
+                << "a later run on either name finds the journal";
+            EXPECT_EQ(strJournal, strBackup);
+            EXPECT_EQ(ReadWholeFile(strTarget), kOld);
+            EXPECT_EQ(dir.Listing(), strNames);
             break;
+        }
         }
         if (bHardLinked) {
             EXPECT_EQ(ReadWholeFile(dir.File("u.for")), ReadWholeFile(strTarget)) << "both names show one file";
@@ -155,6 +167,7 @@ TEST_P(SafeWriterRenameFault, LeavesTheFileWholeAndNothingBeside)
 constexpr Role kTarget = Role::Target;
 constexpr Role kTemporary = Role::Temporary;
 constexpr Role kDirectory = Role::Directory;
+constexpr Role kJournal = Role::Journal;
 
 INSTANTIATE_TEST_SUITE_P(
     EachCall, SafeWriterRenameFault,
@@ -277,8 +290,8 @@ INSTANTIATE_TEST_SUITE_P(
                    Outcome::Written}),
     PrintName);
 
-// A target with a second name: overwritten in place, the temporary file
-// serving as the backup.
+// A target with a second name: overwritten in place, its old contents kept
+// in the journal until the new ones have been read back.
 class SafeWriterInPlaceFault : public SafeWriterFault {};
 
 TEST_P(SafeWriterInPlaceFault, LeavesTheFileWholeOrTheBackupNamed)
@@ -351,17 +364,17 @@ INSTANTIATE_TEST_SUITE_P(
                    {Call::Read, kTemporary, 2, FaultKind::Error, EIO},
                    false,
                    false,
-                   Outcome::BackupKept},
+                   Outcome::NotWritten},
         SFaultCase{"FirstWriteIntoTheFile",
                    {Call::Write, kTarget, 1, FaultKind::Error, EIO},
                    false,
                    false,
-                   Outcome::BackupKept},
+                   Outcome::NotWritten},
         SFaultCase{"LaterWriteIntoTheFile",
                    {Call::Write, kTarget, 3, FaultKind::Error, ENOSPC},
                    false,
                    false,
-                   Outcome::BackupKept},
+                   Outcome::NotWritten},
         SFaultCase{"ShortWriteIntoTheFileIsContinued",
                    {Call::Write, kTarget, 2, FaultKind::ShortWrite},
                    false,
@@ -371,25 +384,60 @@ INSTANTIATE_TEST_SUITE_P(
                    {Call::Ftruncate, kTarget, 1, FaultKind::Error, EIO},
                    false,
                    false,
-                   Outcome::BackupKept},
+                   Outcome::NotWritten},
         SFaultCase{
-            "SyncingTheFile", {Call::Fsync, kTarget, 1, FaultKind::Error, EIO}, false, false, Outcome::BackupKept},
+            "SyncingTheFile", {Call::Fsync, kTarget, 1, FaultKind::Error, EIO}, false, false, Outcome::NotWritten},
         SFaultCase{
-            "ClosingTheFile", {Call::Close, kTarget, 1, FaultKind::Error, EIO}, false, false, Outcome::BackupKept},
+            "ClosingTheFile", {Call::Close, kTarget, 1, FaultKind::Error, EIO}, false, false, Outcome::NotWritten},
         SFaultCase{"OpeningTheFileToReadItBack",
                    {Call::OpenRead, kTarget, 1, FaultKind::Error, EIO},
                    true,
                    false,
-                   Outcome::BackupKept},
+                   Outcome::NotWritten},
         SFaultCase{
-            "ReadingTheFileBack", {Call::Read, kTarget, 2, FaultKind::Error, EIO}, false, false, Outcome::BackupKept},
+            "ReadingTheFileBack", {Call::Read, kTarget, 2, FaultKind::Error, EIO}, false, false, Outcome::NotWritten},
         SFaultCase{"FileReadsBackDifferent",
                    {Call::Read, kTarget, 3, FaultKind::CorruptRead},
                    false,
                    false,
-                   Outcome::BackupKept},
-        SFaultCase{"RemovingTheBackup",
-                   {Call::Unlink, kTemporary, 1, FaultKind::Error, EIO},
+                   Outcome::NotWritten},
+        // The journal goes last: a journal that cannot be removed would
+        // have the next run put the old contents back, so they go back now.
+        SFaultCase{"RemovingTheJournal",
+                   {Call::Unlink, kJournal, 1, FaultKind::Error, EIO},
+                   false,
+                   false,
+                   Outcome::NotWritten},
+        // Room for the new size is reserved before the file is touched.
+        SFaultCase{"DiskFullWhenReserving",
+                   {Call::Reserve, kTarget, 1, FaultKind::Error, ENOSPC},
+                   false,
+                   false,
+                   Outcome::NotWritten},
+        SFaultCase{"NoReservationOnThisFileSystem",
+                   {Call::Reserve, kTarget, 1, FaultKind::Error, EOPNOTSUPP},
+                   false,
+                   false,
+                   Outcome::InPlace},
+        SFaultCase{"CopyingTheOldContentsIntoTheJournal",
+                   {Call::CopyFileRange, kTemporary, 1, FaultKind::Error, ENOSPC},
+                   true,
+                   false,
+                   Outcome::NotWritten},
+        SFaultCase{"SyncingTheJournal",
+                   {Call::Fsync, kTemporary, 2, FaultKind::Error, EIO},
+                   false,
+                   false,
+                   Outcome::NotWritten},
+        SFaultCase{"NamingTheJournal",
+                   {Call::Rename, kTemporary, 1, FaultKind::Error, EIO},
+                   false,
+                   false,
+                   Outcome::NotWritten},
+        // Cutting the file to length fails, and again when the old contents
+        // are put back: the journal stays, and is named.
+        SFaultCase{"OldContentsCannotBeWrittenBack",
+                   {Call::Ftruncate, kTarget, 1, FaultKind::Error, EIO, nullptr, 2},
                    false,
                    false,
                    Outcome::BackupKept}),
@@ -418,7 +466,7 @@ TEST(SafeWriterOrder, TheCopyIsSyncedBeforeTheRenameAndTheFolderAfterIt)
     EXPECT_GT(calls.First(Call::Fsync, kDirectory), nRename) << "the folder is synced to keep the rename";
 }
 
-TEST(SafeWriterOrder, TheBackupAndItsNameAreOnDiskBeforeTheFileIsOpenedForWriting)
+TEST(SafeWriterOrder, TheJournalAndItsNameAreOnDiskBeforeTheFileIsWritten)
 {
     CTempDir dir;
     const std::string strTarget = dir.Write("t.for", kOld);
@@ -428,21 +476,30 @@ TEST(SafeWriterOrder, TheBackupAndItsNameAreOnDiskBeforeTheFileIsOpenedForWritin
     CSafeFileWriter writer;
     ASSERT_TRUE(writer.Begin(strTarget));
     ASSERT_TRUE(writer.Write(NewContents()));
+    std::string strJournalSeen;
+    calls.Watch(Call::Write, kTarget, [&] {
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().find(".qm-old-") != std::string::npos)
+                strJournalSeen = ReadWholeFile(entry.path().string());
+    });
     ASSERT_EQ(writer.Commit(nullptr), COMMIT_WRITTEN);
 
-    const long nOpen = calls.First(Call::OpenWrite, kTarget);
-    ASSERT_GE(nOpen, 0);
-    EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1) << "a file with two names is never renamed over";
-    EXPECT_LT(calls.Last(Call::Fsync, kTemporary), nOpen);
-    EXPECT_LT(calls.First(Call::Close, kTemporary), nOpen) << "the backup is closed (and its data written)";
-    EXPECT_LT(calls.First(Call::Fsync, kDirectory), nOpen);
-    EXPECT_LT(calls.Last(Call::Stat, kTarget), nOpen);
+    const long nWrite = calls.First(Call::Write, kTarget);
+    ASSERT_GE(nWrite, 0);
+    EXPECT_EQ(strJournalSeen, kOld) << "the journal holds the old contents when the file is first written";
+    EXPECT_EQ(calls.First(Call::Renameat2, kTemporary), -1) << "a file with two names is never renamed over";
+    const long nNamed = calls.First(Call::Rename, kTemporary);
+    EXPECT_LT(calls.Last(Call::Fsync, kTemporary), nNamed) << "the journal is complete once named";
+    EXPECT_LT(nNamed, calls.First(Call::Fsync, kDirectory));
+    EXPECT_LT(calls.First(Call::Fsync, kDirectory), nWrite) << "and its name is on disk";
+    EXPECT_LT(calls.First(Call::Reserve, kTarget), nWrite) << "room is reserved first";
     const long nSync = calls.Last(Call::Fsync, kTarget);
     EXPECT_LT(calls.Last(Call::Write, kTarget), nSync);
     EXPECT_LT(calls.First(Call::Ftruncate, kTarget), nSync);
     EXPECT_LT(nSync, calls.Last(Call::OpenRead, kTarget)) << "what is read back is what was synced";
-    EXPECT_GT(calls.First(Call::Unlink, kTemporary), calls.Last(Call::Read, kTarget))
-        << "the backup is removed only after the file has been read back";
+    EXPECT_GT(calls.First(Call::Unlink, kJournal), calls.Last(Call::Read, kTarget))
+        << "the journal is removed only after the file has been read back";
+    EXPECT_EQ(dir.Listing(), "t.for u.for ");
 }
 
 TEST(SafeWriterOrder, TheFileIsLockedFromBeforeTheCopyUntilAfterItIsReplaced)
@@ -466,11 +523,13 @@ TEST(SafeWriterOrder, TheFileIsLockedFromBeforeTheCopyUntilAfterItIsReplaced)
         ASSERT_GE(nLock, 0) << "the file is locked";
         EXPECT_LT(nLock, calls.First(Call::Mkstemp, kTemporary));
         EXPECT_LT(nLock, calls.Last(Call::Stat, kTarget)) << "the last check is made under the lock";
-        const long nReplaced = bTwoNames ? calls.Last(Call::Unlink, kTemporary)
+        const long nReplaced = bTwoNames ? calls.Last(Call::Unlink, kJournal)
                                          : calls.First(Call::Renameat2, kTemporary);
         ASSERT_GE(nReplaced, 0);
         EXPECT_GT(calls.Last(Call::Close, kTarget), nReplaced) << "the lock is let go once the file is replaced";
-        EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1) << "exchanged with the file, not renamed over it";
+        if (!bTwoNames) {
+            EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1) << "exchanged with the file, not renamed over it";
+        }
     }
 }
 
@@ -610,7 +669,6 @@ TEST(SafeWriterOwner, AFileThisUserMayNotGiveAwayIsWrittenInPlace)
     EXPECT_TRUE(calls.Fired());
     EXPECT_GE(calls.First(Call::OpenWrite, kTarget), 0) << "written in place";
     EXPECT_EQ(calls.First(Call::Renameat2, kTemporary), -1);
-    EXPECT_EQ(calls.First(Call::Rename, kTemporary), -1);
     EXPECT_EQ(calls.First(Call::Fchmod, kTemporary), -1) << "the backup keeps its private bits";
     EXPECT_EQ(calls.First(Call::Fsetxattr, kTemporary), -1) << "and gets none of the file's attributes";
     ASSERT_TRUE(bBackupSeen) << "the backup is there when the file is opened for writing";
@@ -643,6 +701,63 @@ TEST(SafeWriterOrder, ALinkThatCannotBeReadIsNotReplaced)
     EXPECT_NE(writer.Commit(nullptr), COMMIT_WRITTEN);
     EXPECT_EQ(dir.Listing(), "l.for t.for ");
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "l.for"));
+}
+
+}  // namespace
+
+namespace {
+
+// Another program appends a line to the file through a descriptor it opened
+// before the save replaced it, at the moment the watched call is made, and
+// a second line a while later, before it closes the file.
+TEST(SafeWriterAppends, LinesAppendedWhileTheFileIsReplacedAreCarriedOver)
+{
+    for (const bool bExchange : {true, false}) {
+        SCOPED_TRACE(bExchange ? "exchanged" : "renamed over");
+        CTempDir dir;
+        const std::string strTarget = dir.Write("t.for", kOld);
+        SFileIdentity expected;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, expected));
+        const int fdOther = open(strTarget.c_str(), O_WRONLY | O_APPEND);
+        ASSERT_GE(fdOther, 0);
+        const std::string strFirst = "C     appended by another program\n";
+        const std::string strSecond = "C     and another line, later\n";
+        std::thread later;
+        const auto append = [&] {
+            ASSERT_EQ(write(fdOther, strFirst.data(), strFirst.size()), ssize_t(strFirst.size()));
+            later = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                static_cast<void>(write(fdOther, strSecond.data(), strSecond.size()));
+                close(fdOther);
+            });
+        };
+
+        CFaultySystemCalls calls(strTarget);
+        CSystemCallsInstalled installed(&calls);
+        // After the exchange, once the file exchanged out has been checked
+        // to be the one read; or, without an exchange, just before the rename.
+        if (bExchange) {
+            calls.Watch(Call::OpenRead, kTemporary, append);
+        } else {
+            calls.Arm({Call::Renameat2, kTemporary, 1, FaultKind::Error, ENOSYS});
+            calls.Watch(Call::Rename, kTemporary, append);
+        }
+        CSafeFileWriter writer;
+        ASSERT_TRUE(writer.Begin(strTarget));
+        const std::string strNew = NewContents();
+        ASSERT_TRUE(writer.Write(strNew));
+        EXPECT_EQ(writer.Commit(&expected), COMMIT_WRITTEN);
+        ASSERT_TRUE(later.joinable());
+        later.join();
+        const std::string strNow = ReadWholeFile(strTarget);
+        EXPECT_TRUE(strNow == strNew + strFirst + strSecond)
+            << "both lines are kept: " << strNow.size() << " bytes, not "
+            << strNew.size() + strFirst.size() + strSecond.size();
+        EXPECT_EQ(dir.Listing(), "t.for ");
+        SFileIdentity now;
+        ASSERT_TRUE(ReadFileIdentity(strTarget, now));
+        EXPECT_EQ(writer.WrittenIdentity(), now) << "the next save expects the file with the lines";
+    }
 }
 
 }  // namespace

@@ -69,6 +69,8 @@ public:
         return Answer() == MessageAnswer::YES && m_bInteractive;
     }
 
+    void Tell(const SMessage& note) override { Record(note, kPlainMessage); }
+
     bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override
     {
         Record(question, kOkCancelQuestion);
