@@ -33,12 +33,19 @@ public:
 
     // The line for the messages that name no line of their own: the line
     // asked for, then the statement's first line once it is located.
-    void SetStatementLine(long long nLine) { m_nStatementLine = nLine; }
+    // strGiven: the line's word as given (its digits), until the statement
+    // is located.
+    void SetStatementLine(long long nLine, const std::string& strGiven = std::string())
+    {
+        m_nStatementLine = nLine;
+        m_strGivenLine = strGiven;
+    }
 
     void Report(const SMessage& message)
     {
         const std::string text = MessageText(message);
-        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineNumber(message.nLine, m_nStatementLine), text) << '\n';
+        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineText(message.nLine, m_nStatementLine, m_strGivenLine), text)
+                  << '\n';
         m_texts.push_back(text);
         m_messages.push_back(message);
     }
@@ -78,6 +85,7 @@ private:
     bool m_bAgree;
     std::string m_strFile;
     long long m_nStatementLine = 0;
+    std::string m_strGivenLine;
     std::vector<std::string> m_texts;
     std::vector<SMessage> m_messages;
 };
@@ -105,7 +113,7 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatement
         request.strLineDigits = NumberWordDigits(options.strLine);
         request.nColumn = options.nColumn;
         request.form = options.nSourceForm;
-        reporter.SetStatementLine(std::max(0LL, options.nLine));
+        reporter.SetStatementLine(std::max(0LL, options.nLine), request.strLineDigits);
         result = OpenStatement(request, list, site, reporter);
         if (result.Ok())
             reporter.SetStatementLine(site.m_nFirstLine);

@@ -531,9 +531,13 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
     const std::string strNone = m_dir.File("none.for");
     const SCase cases[] = {
         {{m_strFile, "3", "7"}, "quillmark: " + m_strFile + ":3: Line 3 was not found in file \"" + m_strFile + "\""},
-        // Beyond the range of a line number: the number as given.
+        // Beyond the range of a line number: the number as given, in the
+        // prefix as in the text.
         {{m_strFile, "99999999999999999999", "7"},
-         "quillmark: " + m_strFile + ":9223372036854775807: Line 99999999999999999999 was not found in file \"" +
+         "quillmark: " + m_strFile + ":99999999999999999999: Line 99999999999999999999 was not found in file \"" +
+             m_strFile + "\""},
+        {{m_strFile, "0099999999999999999999x", "7"},
+         "quillmark: " + m_strFile + ":99999999999999999999: Line 99999999999999999999 was not found in file \"" +
              m_strFile + "\""},
         {{strNone, "1", "7"},
          "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\" No such file or directory"},

@@ -1,6 +1,7 @@
 // ShowMessage, the string table and the debug log.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -149,6 +150,21 @@ TEST(DiagnosticLine, NamesTheFileAndTheLineOnOneLine)
         EXPECT_EQ(DiagnosticLine(c.strFile, c.nLine, c.strText), c.strLine) << c.strText;
     EXPECT_EQ(DiagnosticLineNumber(14, 12), 14);
     EXPECT_EQ(DiagnosticLineNumber(0, 12), 12);
+    // The line as the prefix writes it: a message's own line first, then the
+    // line asked for as given (however large), then the statement's line.
+    struct STextCase {
+        long long nMessageLine, nStatementLine;
+        std::string strGiven, strText;
+    };
+    const STextCase texts[] = {
+        {14, LLONG_MAX, "99999999999999999999", "14"},
+        {0, LLONG_MAX, "99999999999999999999", "99999999999999999999"},
+        {0, 12, "", "12"},
+        {0, 0, "", ""},
+    };
+    for (const STextCase& c : texts)
+        EXPECT_EQ(DiagnosticLineText(c.nMessageLine, c.nStatementLine, c.strGiven), c.strText) << c.strGiven;
+    EXPECT_EQ(DiagnosticLine("p.for", "99999999999999999999", "x"), "quillmark: p.for:99999999999999999999: x");
 }
 
 TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
