@@ -44,7 +44,8 @@ public:
     void Report(const SMessage& message)
     {
         const std::string text = MessageText(message);
-        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineText(message.nLine, m_nStatementLine, m_strGivenLine), text)
+        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineText(message.nLine, m_nStatementLine, m_strGivenLine),
+                                    text)
                   << '\n';
         m_texts.push_back(text);
         m_messages.push_back(message);
