@@ -1,6 +1,7 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,15 +11,21 @@
 #include "diagnostic_line.h"
 #include "edit_script.h"
 #include "field_output.h"
+#include "file_messages.h"
 #include "interrupted_save.h"
+#include "lock_probe.h"
+#include "message.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "source_file.h"
 #include "statement_index.h"
 #include "statement_session.h"
+#include "string_table.h"
 
 namespace {
+
+SMessage AtTerminal(const SMessage& message);
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
@@ -41,8 +48,9 @@ public:
         m_strGivenLine = strGiven;
     }
 
-    void Report(const SMessage& message)
+    void Report(const SMessage& shown)
     {
+        const SMessage message = AtTerminal(shown);
         const std::string text = MessageText(message);
         std::cerr << DiagnosticLine(m_strFile, DiagnosticLineText(message.nLine, m_nStatementLine, m_strGivenLine),
                                     text)
@@ -90,6 +98,23 @@ private:
     std::vector<std::string> m_texts;
     std::vector<SMessage> m_messages;
 };
+
+// A refused save in the words of a terminal: the window's messages end with
+// "Press OK to save under a different name", and this front end has no OK.
+SMessage AtTerminal(const SMessage& message)
+{
+    SMessage said = message;
+    if (message.nStringId == IDS_CANNOT_WRITE) {
+        said.nStringId = IDS_TEXT_CANNOT_WRITE;
+    } else if (message.nStringId == IDS_CANNOT_WRITE_BECAUSE && message.args.size() == 2) {
+        // The writer gives up on a lock held too long with EWOULDBLOCK.
+        const bool bLock = message.args[1] == MessageArgument(SystemReason(EWOULDBLOCK));
+        said.nStringId = bLock ? IDS_TEXT_LOCK_TIMED_OUT : IDS_TEXT_CANNOT_WRITE_BECAUSE;
+        if (bLock)
+            said.args.pop_back();
+    }
+    return said;
+}
 
 int UsageError(const std::string& strError)
 {
@@ -213,6 +238,11 @@ int main(int argc, char** argv)
         if (report.outcome == EDITS_REFUSED) {
             nStatus = EXIT_REFUSED;
         } else if (options.bWrite) {
+            // The save waits up to a minute for another program's lock: say
+            // so once, before the wait.
+            if (IsLockHeldByAnother(options.strFile))
+                std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
+                          << '\n';
             const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
                                                   options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
             reporter.Report(saved);

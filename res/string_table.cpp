@@ -212,6 +212,14 @@ constexpr SStringEntry kStrings[] = {
     {180, "as few exponent digits as needed"},
     // The question before discarding a change also offers to save it, as OK does.
     {181, "&Save"},
+    // The text front end's refused save says what can be done at a terminal.
+    {340, "Unable to write to file \"%s\"\nThe file is left as it was: make it writable or free space on its disk and "
+          "run again, or copy the file and edit the copy"},
+    {341, "Unable to write to file \"%s\"\n%s\nThe file is left as it was: make it writable or free space on its "
+          "disk and run again, or copy the file and edit the copy"},
+    {342, "Unable to write to file \"%s\"\nAnother program held its lock for 60 seconds\nThe file is left as it was: "
+          "run again once that program has saved it, or copy the file and edit the copy"},
+    {343, "Waiting up to 60 seconds for the lock on file \"%s\": another program holds it while it saves the file"},
 };
 
 }  // namespace

@@ -176,6 +176,11 @@ enum StringId : int {
     IDS_TITLE_TABLE_STRICT = 179,
     IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
     IDS_BUTTON_SAVE = 181,
+    // The text front end's words for a refused save: it has no OK button.
+    IDS_TEXT_CANNOT_WRITE = 340,
+    IDS_TEXT_CANNOT_WRITE_BECAUSE = 341,
+    IDS_TEXT_LOCK_TIMED_OUT = 342,
+    IDS_TEXT_WAITING_FOR_LOCK = 343,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

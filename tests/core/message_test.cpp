@@ -53,11 +53,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // the question before discarding a change and its two buttons; the file
     // without a statement to open and the seven texts of the statement
     // picker; the reason a name that is no regular file cannot be opened; the
-    // question's Save button.
+    // question's Save button; the text front end's four words on a save
+    // (refused three ways, and the wait for a lock).
     int nCount = 0;
-    for (int id = -5; id <= 300; ++id)
+    for (int id = -5; id <= 400; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 179);
+    EXPECT_EQ(nCount, 183);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
