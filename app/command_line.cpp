@@ -210,6 +210,7 @@ void ApplyCommandLine(const SCommandLine& commandLine)
     if (!commandLine.bError) {
         flags.m_strSourceFile = commandLine.arrWords[0];
         flags.m_nStatementLine = commandLine.bPickStatement ? 0 : std::max(0LL, ConvertNumber(commandLine.arrWords[1]));
+        flags.m_strGivenLine = flags.m_nStatementLine > 0 ? NumberWordDigits(commandLine.arrWords[1]) : std::string();
     }
     for (const SCommandOption& option : commandLine.arrOptions) {
         if (option.nKind == OPTION_DEBUG_LOG)

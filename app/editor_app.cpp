@@ -143,6 +143,7 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         return false;
     }
     ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
+    ProcessFlags().m_strGivenLine.clear();
     // A label followed to its FORMAT statement: the title names that line.
     if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)
         strLine = std::to_string(m_site.m_nFirstLine);

@@ -1,6 +1,7 @@
 // quillmark-text: the FORMAT statement at a line of a Fortran source file,
 // or a descriptor list alone, shown and edited from a terminal or a script.
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -12,7 +13,10 @@
 #include "diagnostic_line.h"
 #include "edit_script.h"
 #include "field_output.h"
+#include "file_messages.h"
 #include "interrupted_save.h"
+#include "lock_probe.h"
+#include "message.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
@@ -22,6 +26,8 @@
 #include "string_table.h"
 
 namespace {
+
+SMessage AtTerminal(const SMessage& message);
 
 enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
@@ -45,12 +51,21 @@ public:
 
     // The line for the messages that name no line of their own: the line
     // asked for, then the statement's first line once it is located.
-    void SetStatementLine(long long nLine) { m_nStatementLine = nLine; }
-
-    void Report(const SMessage& message)
+    // strGiven: the line's word as given (its digits), until the statement
+    // is located.
+    void SetStatementLine(long long nLine, const std::string& strGiven = std::string())
     {
+        m_nStatementLine = nLine;
+        m_strGivenLine = strGiven;
+    }
+
+    void Report(const SMessage& shown)
+    {
+        const SMessage message = AtTerminal(shown);
         const std::string text = MessageText(message);
-        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineNumber(message.nLine, m_nStatementLine), text) << '\n';
+        std::cerr << DiagnosticLine(m_strFile, DiagnosticLineText(message.nLine, m_nStatementLine, m_strGivenLine),
+                                    text)
+                  << '\n';
         m_texts.push_back(text);
         m_messages.push_back(message);
     }
@@ -91,9 +106,27 @@ private:
     bool m_bAgree;
     std::string m_strFile;
     long long m_nStatementLine = 0;
+    std::string m_strGivenLine;
     std::vector<std::string> m_texts;
     std::vector<SMessage> m_messages;
 };
+
+// A refused save in the words of a terminal: the window's messages end with
+// "Press OK to save under a different name", and this front end has no OK.
+SMessage AtTerminal(const SMessage& message)
+{
+    SMessage said = message;
+    if (message.nStringId == IDS_CANNOT_WRITE) {
+        said.nStringId = IDS_TEXT_CANNOT_WRITE;
+    } else if (message.nStringId == IDS_CANNOT_WRITE_BECAUSE && message.args.size() == 2) {
+        // The writer gives up on a lock held too long with EWOULDBLOCK.
+        const bool bLock = message.args[1] == MessageArgument(SystemReason(EWOULDBLOCK));
+        said.nStringId = bLock ? IDS_TEXT_LOCK_TIMED_OUT : IDS_TEXT_CANNOT_WRITE_BECAUSE;
+        if (bLock)
+            said.args.pop_back();
+    }
+    return said;
+}
 
 int UsageError(const std::string& strError)
 {
@@ -118,7 +151,7 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatement
         request.strLineDigits = NumberWordDigits(options.strLine);
         request.nColumn = options.nColumn;
         request.form = options.nSourceForm;
-        reporter.SetStatementLine(std::max(0LL, options.nLine));
+        reporter.SetStatementLine(std::max(0LL, options.nLine), request.strLineDigits);
         result = OpenStatement(request, list, site, reporter);
         if (result.Ok())
             reporter.SetStatementLine(site.m_nFirstLine);
@@ -217,6 +250,11 @@ int main(int argc, char** argv)
         if (report.outcome == EDITS_REFUSED) {
             nStatus = EXIT_REFUSED;
         } else if (options.bWrite) {
+            // The save waits up to a minute for another program's lock: say
+            // so once, before the wait.
+            if (IsLockHeldByAnother(options.strFile))
+                std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
+                          << '\n';
             const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
                                                   options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
             reporter.Report(saved);

@@ -16,6 +16,9 @@ struct CProcessFlags {
     int m_bEchoMessages = 0;
     std::string m_strSourceFile;
     long long m_nStatementLine = 0;
+    // The line asked for as its word gave it (its digits), until the
+    // statement is located: the echo names a line beyond any count as given.
+    std::string m_strGivenLine;
 };
 
 // The one instance for the whole run.

@@ -60,8 +60,8 @@ MessageAnswer PresentText(OwnerHandle owner, const SMessageStyle& style, const s
 {
     const CProcessFlags& flags = ProcessFlags();
     if (flags.m_bEchoMessages) {
-        const long long nShown = DiagnosticLineNumber(nLine, flags.m_nStatementLine);
-        std::fprintf(stderr, "%s\n", DiagnosticLine(flags.m_strSourceFile, nShown, text).c_str());
+        const std::string strShown = DiagnosticLineText(nLine, flags.m_nStatementLine, flags.m_strGivenLine);
+        std::fprintf(stderr, "%s\n", DiagnosticLine(flags.m_strSourceFile, strShown, text).c_str());
     }
     if (flags.m_bDebug) {
         // A log that cannot be written loses no message: without the echo

@@ -225,6 +225,14 @@ constexpr SStringEntry kStrings[] = {
           "(%s), has that label"},
     // A line end typed or pasted into a character constant.
     {322, "a line end cannot stand in a character constant"},
+    // The text front end's refused save says what can be done at a terminal.
+    {340, "Unable to write to file \"%s\"\nThe file is left as it was: make it writable or free space on its disk and "
+          "run again, or copy the file and edit the copy"},
+    {341, "Unable to write to file \"%s\"\n%s\nThe file is left as it was: make it writable or free space on its "
+          "disk and run again, or copy the file and edit the copy"},
+    {342, "Unable to write to file \"%s\"\nAnother program held its lock for 60 seconds\nThe file is left as it was: "
+          "run again once that program has saved it, or copy the file and edit the copy"},
+    {343, "Waiting up to 60 seconds for the lock on file \"%s\": another program holds it while it saves the file"},
 };
 
 }  // namespace

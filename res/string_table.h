@@ -186,6 +186,11 @@ enum StringId : int {
     IDS_LABEL_NOT_FOUND = 320,
     IDS_LABEL_NOT_FOUND_INCLUDED = 321,
     IDS_WHY_LINE_END_IN_CONSTANT = 322,
+    // The text front end's words for a refused save: it has no OK button.
+    IDS_TEXT_CANNOT_WRITE = 340,
+    IDS_TEXT_CANNOT_WRITE_BECAUSE = 341,
+    IDS_TEXT_LOCK_TIMED_OUT = 342,
+    IDS_TEXT_WAITING_FOR_LOCK = 343,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -9,7 +9,10 @@
 #include <random>
 #include <regex>
 #include <sstream>
+#include <thread>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -531,9 +534,13 @@ TEST_F(FileMode, WhatCannotBeLocatedGivesTheEditorsMessage)
     const std::string strNone = m_dir.File("none.for");
     const SCase cases[] = {
         {{m_strFile, "3", "7"}, "quillmark: " + m_strFile + ":3: Line 3 was not found in file \"" + m_strFile + "\""},
-        // Beyond the range of a line number: the number as given.
+        // Beyond the range of a line number: the number as given, in the
+        // prefix as in the text.
         {{m_strFile, "99999999999999999999", "7"},
-         "quillmark: " + m_strFile + ":9223372036854775807: Line 99999999999999999999 was not found in file \"" +
+         "quillmark: " + m_strFile + ":99999999999999999999: Line 99999999999999999999 was not found in file \"" +
+             m_strFile + "\""},
+        {{m_strFile, "0099999999999999999999x", "7"},
+         "quillmark: " + m_strFile + ":99999999999999999999: Line 99999999999999999999 was not found in file \"" +
              m_strFile + "\""},
         {{strNone, "1", "7"},
          "quillmark: " + strNone + ":1: Unable to open file \"" + strNone + "\" No such file or directory"},
@@ -611,9 +618,33 @@ TEST_F(FileMode, AFailedWriteIsReportedAndLeavesTheFileWhole)
     EXPECT_EQ(r.nSignal, 0);
     EXPECT_EQ(r.nExitStatus, 1);
     EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":3001: Unable to write to file \"" + m_strFile +
-                            "\" File too large Press OK to save under a different name\n");
+                            "\" File too large"
+                            " The file is left as it was: make it writable or free space on its disk and run again, or "
+                            "copy the file and edit the copy\n");
     EXPECT_EQ(Contents(), strContents);
     EXPECT_EQ(m_dir.Listing(), "f.for ");
+}
+
+// A save that meets another program's lock on the file says once, at the
+// start, that it waits and for what, then saves when the lock is let go.
+TEST_F(FileMode, ASaveThatWaitsForALockSaysSoOnce)
+{
+    Write("l.for", "  100 FORMAT(I5)\n");
+    const int fd = open(m_strFile.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    std::thread release([fd] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        close(fd);
+    });
+    const SProcessResult r = RunText({m_strFile, "1", "7", "--text", "0:I6", "--write"});
+    release.join();
+    EXPECT_EQ(r.nExitStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr, "quillmark-text: Waiting up to 60 seconds for the lock on file \"" + m_strFile +
+                            "\": another program holds it while it saves the file\n");
+    EXPECT_EQ(Contents(), "  100 FORMAT(I6)\n");
+    // No lock held: not a word.
+    EXPECT_EQ(RunText({m_strFile, "1", "7", "--text", "0:I7", "--write"}).strErr, "");
 }
 
 TEST_F(FileMode, TwoDashesEndTheOptions)
@@ -663,7 +694,9 @@ TEST_F(FileMode, AFolderThatTakesNoFileAndAFileThatCannotBeReadSayWhy)
         GTEST_SKIP() << "no way to run without privileges";
     EXPECT_EQ(r.nExitStatus, 1);
     EXPECT_EQ(r.strErr, "quillmark: " + m_strFile + ":1: Unable to write to file \"" + m_strFile +
-                            "\" Permission denied Press OK to save under a different name\n");
+                            "\" Permission denied"
+                            " The file is left as it was: make it writable or free space on its disk and run again, or "
+                            "copy the file and edit the copy\n");
     EXPECT_EQ(Contents(), strContents);
 
     ASSERT_EQ(chmod(m_dir.Path().c_str(), 0755), 0);
@@ -719,9 +752,13 @@ TEST_F(FileMode, TwoSavesAtOnceLoseNoEdit)
         Write(strName, strFirst + "\n" + strSecond + "\n");
         if (bTwoNames)
             fs::create_hard_link(m_strFile, m_dir.File("other.for"));
+        // The later save may first say that it waits for the other's lock.
         const auto changed = [this](const std::string& strErr, const char* pszLine) {
-            return strErr == "quillmark: " + m_strFile + ":" + pszLine + ": File \"" + m_strFile +
-                                 "\" has changed since last read\n";
+            const std::string strChanged = "quillmark: " + m_strFile + ":" + pszLine + ": File \"" + m_strFile +
+                                           "\" has changed since last read\n";
+            const std::string strWait = "quillmark-text: Waiting up to 60 seconds for the lock on file \"" + m_strFile +
+                                        "\"";
+            return strErr == strChanged || (strErr.starts_with(strWait) && strErr.ends_with("\n" + strChanged));
         };
         const int nRounds = bTwoNames ? 40 : 100;
         int nBothSaved = 0;

@@ -1,6 +1,7 @@
 // ShowMessage, the string table and the debug log.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -55,11 +56,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // question's Save button; a file put back (or not) after an interrupted
     // save, the old contents kept by a failed one, and a signal that waited
     // for a save; a label that names no FORMAT statement; a line end in a
-    // constant.
+    // constant; the text front end's four words on a save (refused three
+    // ways, and the wait for a lock).
     int nCount = 0;
     for (int id = -5; id <= 400; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 186);
+    EXPECT_EQ(nCount, 190);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
@@ -152,6 +154,21 @@ TEST(DiagnosticLine, NamesTheFileAndTheLineOnOneLine)
         EXPECT_EQ(DiagnosticLine(c.strFile, c.nLine, c.strText), c.strLine) << c.strText;
     EXPECT_EQ(DiagnosticLineNumber(14, 12), 14);
     EXPECT_EQ(DiagnosticLineNumber(0, 12), 12);
+    // The line as the prefix writes it: a message's own line first, then the
+    // line asked for as given (however large), then the statement's line.
+    struct STextCase {
+        long long nMessageLine, nStatementLine;
+        std::string strGiven, strText;
+    };
+    const STextCase texts[] = {
+        {14, LLONG_MAX, "99999999999999999999", "14"},
+        {0, LLONG_MAX, "99999999999999999999", "99999999999999999999"},
+        {0, 12, "", "12"},
+        {0, 0, "", ""},
+    };
+    for (const STextCase& c : texts)
+        EXPECT_EQ(DiagnosticLineText(c.nMessageLine, c.nStatementLine, c.strGiven), c.strText) << c.strGiven;
+    EXPECT_EQ(DiagnosticLine("p.for", "99999999999999999999", "x"), "quillmark: p.for:99999999999999999999: x");
 }
 
 TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
