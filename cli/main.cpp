@@ -236,6 +236,12 @@ int main(int argc, char** argv)
     list.SetExact(options.bExact);
     CStatementSite site;
     int nStatus = EXIT_DONE;
+    // Opening (which puts right a save that was cut short) and saving wait
+    // up to a minute for another program's lock on the file: say so once,
+    // before the wait.
+    if (options.bHasFile && IsLockHeldByAnother(options.strFile))
+        std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
+                  << '\n';
     const bool bLoaded = LoadStatement(options, list, site, reporter);
     if (!bLoaded) {
         list.Clear();  // a statement that was not found is not shown in part
@@ -250,11 +256,6 @@ int main(int argc, char** argv)
         if (report.outcome == EDITS_REFUSED) {
             nStatus = EXIT_REFUSED;
         } else if (options.bWrite) {
-            // The save waits up to a minute for another program's lock: say
-            // so once, before the wait.
-            if (IsLockHeldByAnother(options.strFile))
-                std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
-                          << '\n';
             const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
                                                   options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
             reporter.Report(saved);
