@@ -99,7 +99,7 @@ const SDecimal& ExactDecimal(double x)
         bool bUsed = false;
         SDecimal value;
     };
-    constexpr std::size_t kEntries = 4096;
+    constexpr std::size_t kEntries = 16384;
     auto& table = ThreadTable<std::array<SEntry, kEntries>>();
     const auto nBits = std::bit_cast<std::uint64_t>(x);
     SEntry& entry = table[(nBits ^ (nBits >> 29) ^ (nBits >> 47)) % kEntries];
