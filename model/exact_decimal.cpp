@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
 #include "exact_field.h"
@@ -41,9 +41,11 @@ SDecimal ConvertExactly(double x)
     // The conversion is exact when it is asked for as many digits as the
     // expansion has (at most 767); converting more only adds zeros, and
     // costs time proportional to them.
+    // to_chars prints the same digits as printf's %.*e, several times as fast.
     std::array<char, 900> buf{};
-    const int n = std::snprintf(buf.data(), buf.size(), "%.*e", ExactDigitCount(x), std::fabs(x));
-    const std::string s(buf.data(), static_cast<std::size_t>(std::max(n, 0)));
+    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(x), std::chars_format::scientific,
+                                      ExactDigitCount(x));
+    const std::string s(buf.data(), result.ptr);
     const std::size_t e = s.find('e');
     v.digits = s.substr(0, 1) + s.substr(2, e - 2);
     v.nExp = std::strtoll(s.c_str() + e + 1, nullptr, 10) + 1;
@@ -97,7 +99,7 @@ const SDecimal& ExactDecimal(double x)
         bool bUsed = false;
         SDecimal value;
     };
-    constexpr std::size_t kEntries = 4096;
+    constexpr std::size_t kEntries = 16384;
     auto& table = ThreadTable<std::array<SEntry, kEntries>>();
     const auto nBits = std::bit_cast<std::uint64_t>(x);
     SEntry& entry = table[(nBits ^ (nBits >> 29) ^ (nBits >> 47)) % kEntries];

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "exact_sample.h"
+#include "number_modes.h"
 
 namespace exact {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "exact_sample.h"
+#include "number_modes.h"
 
 namespace exact {
 

@@ -97,7 +97,7 @@ struct SReading {
 
 bool ReadExactReal(const std::string& text, double& x)
 {
-    constexpr std::size_t kEntries = 4096;
+    constexpr std::size_t kEntries = 16384;
     auto& table = ThreadTable<std::array<SReading, kEntries>>();
     SReading& entry = table[std::hash<std::string>{}(text) % kEntries];
     if (entry.text != text || text.empty()) {
