@@ -205,6 +205,20 @@ std::string LargeContents(const char* pszLine)
 // with the signal handlers installed, in which fault strikes; the child
 // exits 0 when the save says it wrote the file and a signal was put off
 // until it had, 1 otherwise, unless something ends it first.
+// A file t.for of old contents (and u.for, a second name of it, when
+// bTwoNames) in dir, and the new contents a save is to give it.
+struct SSavedFile {
+    std::string strOld = LargeContents("old ");
+    std::string strNew = LargeContents("new ");
+    std::string strTarget;
+
+    SSavedFile(CTempDir& dir, bool bTwoNames) : strTarget(dir.Write("t.for", strOld))
+    {
+        if (bTwoNames)
+            fs::create_hard_link(strTarget, dir.File("u.for"));
+    }
+};
+
 int SaveInChild(const std::string& strTarget, const SFault& fault, const std::string& strNew, int nExpectedSignal,
                 bool bUnnamed = false)
 {
@@ -233,11 +247,9 @@ TEST(InterruptedSave, ASignalWhileTheFileIsPutInPlaceWaitsForTheSave)
         for (const int nSignal : kSignals) {
             SCOPED_TRACE(std::string(bTwoNames ? "in place, " : "exchanged, ") + strsignal(nSignal));
             CTempDir dir;
-            const std::string strOld = LargeContents("old ");
-            const std::string strNew = LargeContents("new ");
-            const std::string strTarget = dir.Write("t.for", strOld);
-            if (bTwoNames)
-                fs::create_hard_link(strTarget, dir.File("u.for"));
+            const SSavedFile file(dir, bTwoNames);
+            const std::string& strNew = file.strNew;
+            const std::string& strTarget = file.strTarget;
             const auto signal = [nSignal] { raise(nSignal); };
             // The second write into the file, or the sync of the folder after the exchange.
             const SFault fault = bTwoNames ? SFault{Call::Write, Role::Target, 2, FaultKind::ActFirst, 0, signal}
@@ -259,11 +271,10 @@ TEST(InterruptedSave, WhatAKilledSaveLeftIsPutRightByTheNextRun)
     for (const bool bTwoNames : {true, false}) {
         SCOPED_TRACE(bTwoNames ? "in place" : "exchanged");
         CTempDir dir;
-        const std::string strOld = LargeContents("old ");
-        const std::string strNew = LargeContents("new ");
-        const std::string strTarget = dir.Write("t.for", strOld);
-        if (bTwoNames)
-            fs::create_hard_link(strTarget, dir.File("u.for"));
+        const SSavedFile file(dir, bTwoNames);
+        const std::string& strOld = file.strOld;
+        const std::string& strNew = file.strNew;
+        const std::string& strTarget = file.strTarget;
         const auto kill = [] { raise(SIGKILL); };
         const SFault fault = bTwoNames ? SFault{Call::Write, Role::Target, 2, FaultKind::ActFirst, 0, kill}
                                        : SFault{Call::Rename, Role::Temporary, 1, FaultKind::ActFirst, 0, kill};
