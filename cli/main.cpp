@@ -33,7 +33,13 @@ enum ExitStatus { EXIT_DONE = 0, EXIT_REFUSED = 1, EXIT_USAGE = 2 };
 
 std::string SignalName(int nSignal)
 {
-    constexpr std::pair<int, const char*> kNames[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    constexpr std::pair<int, const char*> kNames[] = {
+        {SIGINT, "SIGINT"},
+        {SIGTERM, "SIGTERM"},
+#if defined(SIGHUP)  // not on Windows
+        {SIGHUP, "SIGHUP"},
+#endif
+    };
     for (const auto& [nNumber, pszName] : kNames)
         if (nNumber == nSignal)
             return pszName;
