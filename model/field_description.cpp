@@ -250,3 +250,8 @@ std::string TakenBackText(const std::string& strGood, const std::string& strType
 {
     return Shown(strGood) + ": " + Words(IDS_WHY_TAKEN_BACK, Shown(strTyped));
 }
+
+std::string TextCutText(std::size_t nKept, std::size_t nLeftOut)
+{
+    return Words(IDS_STATUS_TEXT_CUT, static_cast<long long>(nKept), static_cast<long long>(nLeftOut));
+}

@@ -4,6 +4,7 @@
 // evaluate, why not (in the words of the code that refused it).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "descriptor_list.h"
@@ -41,3 +42,7 @@ std::string DescribeField(const CDescriptorList& list, int index);
 // A typed text or sample taken back on leaving its field:
 // "I5: \"I5x\" was taken back", strGood the text the field went back to.
 std::string TakenBackText(const std::string& strGood, const std::string& strTyped);
+
+// The note of a text cut to what a field holds: how much was kept and how
+// much left out.
+std::string TextCutText(std::size_t nKept, std::size_t nLeftOut);

@@ -212,6 +212,8 @@ constexpr SStringEntry kStrings[] = {
     {180, "as few exponent digits as needed"},
     // The question before discarding a change also offers to save it, as OK does.
     {181, "&Save"},
+    // Text typed or pasted past what a field holds: the rest is left out.
+    {182, "cut to %d characters, all a field holds; %d more were left out"},
     {300, "File \"%s\" was left part written by a save that was interrupted\nIts contents from before that save have "
           "been put back"},
     {301, "File \"%s\" was left part written by a save that was interrupted\nIts contents from before that save are "

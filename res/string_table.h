@@ -176,6 +176,7 @@ enum StringId : int {
     IDS_TITLE_TABLE_STRICT = 179,
     IDS_WHAT_NEEDED_EXPONENT_DIGITS = 180,
     IDS_BUTTON_SAVE = 181,
+    IDS_STATUS_TEXT_CUT = 182,
     // A file overwritten in place (it has several names) by a save that was
     // interrupted: its old contents put back when it is next opened, or kept.
     IDS_SAVE_PUT_BACK = 300,

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "edit_history.h"
@@ -89,6 +90,10 @@ CFieldEdit::CFieldEdit(QWidget* pParent) : QLineEdit(pParent)
     // UpdateTextMargins) keep the text clear of them.
     setFrame(false);
     UpdateTextMargins();
+    // The edit takes all that is pasted; the strip cuts it to what a field
+    // holds and says how much was left out, where the edit's own limit
+    // would drop it without a word.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 int CFieldEdit::Create(bool bBorder, const QRect& rect)

@@ -532,7 +532,7 @@ QString CFieldStrip::StatusText() const
     if (m_pList == nullptr || i < 0 || i >= m_pList->size())
         return QString();
     const std::string strField = DescribeField(*m_pList, i);
-    return ToScreen(m_strTakenBack.empty() ? strField : m_strTakenBack + "; " + strField);
+    return ToScreen(m_strNote.empty() ? strField : m_strNote + "; " + strField);
 }
 
 void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area)

@@ -50,6 +50,10 @@ class CFieldStrip : public QWidget, public ICellHost {
     Q_OBJECT
 
 public:
+    // The characters a field's text or sample holds; the editor cuts off
+    // what is typed or pasted beyond them and says so.
+    static constexpr int kFieldLength = 32767;
+
     explicit CFieldStrip(QWidget* pParent);
     ~CFieldStrip() override;
     CFieldStrip(const CFieldStrip&) = delete;
@@ -213,6 +217,7 @@ protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
+    bool CutToFieldLength();
     void ConnectEditor();
     void OnSetFocus();
     void FollowFrame();
@@ -271,7 +276,7 @@ private:
     std::array<QLine, 2> m_connector{};
     QString m_strLoaded;
     std::string m_strLoadedBytes;
-    std::string m_strTakenBack;  // the note of the edit last taken back, until the next key or move
+    std::string m_strNote;  // the note of the edit last taken back or cut, until the next key or move
     bool m_bPainting = false;
 };
 

@@ -17,7 +17,7 @@ CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
     // next one does.
     if (bAfter)
         m_nFocusId = {m_nCurrentId.nIndex + 1, m_nCurrentId.row};
-    m_strTakenBack.clear();  // a change since: the note is stale
+    m_strNote.clear();  // a change since: the note is stale
     SetScrollRange(m_pList->size());
     Rebuild(1);
     GiveFocus();
@@ -35,7 +35,7 @@ CResult CFieldStrip::RemoveField()
     const int nSize = m_pList->size();
     if (nIndex >= nSize)
         m_nFocusId = IsSampleRow(m_nCurrentId) ? SampleCellId(nSize - 1) : TextCellId(nSize - 1);
-    m_strTakenBack.clear();
+    m_strNote.clear();
     SetScrollRange(nSize);
     Rebuild(1);
     GiveFocus();
@@ -53,7 +53,7 @@ CResult CFieldStrip::SetFieldValue(const std::string& strValue)
     const CResult result = m_pHistory->ChangeValue(CurrentIndex(), strValue.c_str());
     if (!result.Ok())
         return result;  // refused; the old value stays
-    m_strTakenBack.clear();
+    m_strNote.clear();
     Rebuild(0);
     GiveFocus();
     Invalidate();
@@ -84,7 +84,7 @@ bool CFieldStrip::ShowStep(int nIndex, bool bSampleRow)
     if (nIndex >= 0)
         m_nFocusId = bSampleRow ? SampleCellId(nIndex) : TextCellId(nIndex);
     // The note of an edit taken back speaks of a list that is no more.
-    m_strTakenBack.clear();
+    m_strNote.clear();
     // Every field may have changed: the cells are reloaded and laid out.
     SetScrollRange(m_pList->size());
     Rebuild(1);

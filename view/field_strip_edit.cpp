@@ -1,6 +1,8 @@
 // The editing cycle: what the editor's notifications do. Every keystroke is
 // stored and evaluated at once; leaving the field keeps a valid edit and takes
 // an invalid one back.
+#include <algorithm>
+
 #include "descriptor_list.h"
 #include "edit_history.h"
 #include "field_commands.h"
@@ -35,10 +37,28 @@ void CFieldStrip::ConnectEditor()
         connect(m_wndEdit, editorSignal.pSignal, this, editorSignal.pHandler);
 }
 
+// Text past what a field holds, typed or pasted, is cut off, and the status
+// line says how much was left out. A longer field read from the file keeps
+// its length. Cutting changes the text again, which evaluates what is kept.
+bool CFieldStrip::CutToFieldLength()
+{
+    const QString strEdit = m_wndEdit->text();
+    const qsizetype nLimit = std::max<qsizetype>(kFieldLength, m_strLoaded.size());
+    if (strEdit.size() <= nLimit)
+        return false;
+    qsizetype nKept = nLimit;
+    if (strEdit[nKept - 1].isHighSurrogate())
+        --nKept;  // never half a character
+    m_wndEdit->setText(strEdit.left(nKept));
+    m_strNote = TextCutText(static_cast<std::size_t>(nKept), static_cast<std::size_t>(strEdit.size() - nKept));
+    emit StatusChanged();
+    return true;
+}
+
 void CFieldStrip::OnEditUpdate()
 {
     const int i = CurrentIndex();
-    if (!m_wndEdit->IsEditing() || i < 0 || i >= m_pList->size())
+    if (!m_wndEdit->IsEditing() || i < 0 || i >= m_pList->size() || CutToFieldLength())
         return;
     const bool bSampleRow = IsSampleRow(m_nCurrentId);
     // What the editor was loaded with keeps its exact bytes, even where the
@@ -74,7 +94,7 @@ void CFieldStrip::OnEditUpdate()
     // what the field holds and prints changes.
     m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
     NotifyAccessibility(false);
-    m_strTakenBack.clear();
+    m_strNote.clear();
     emit StatusChanged();
 }
 
@@ -90,7 +110,7 @@ void CFieldStrip::EndEdit()
 {
     m_wndEdit->SetEditing(false);
     const int i = CurrentIndex();
-    m_strTakenBack.clear();
+    m_strNote.clear();
     if (i >= 0 && i < m_pList->size()) {
         // What was typed, for the note should it be taken back: a refused
         // sample leaves the text row "??????".
@@ -98,7 +118,7 @@ void CFieldStrip::EndEdit()
         const CDescriptor& d = m_pList->At(i);
         const std::string strTyped = bSampleRow ? d.Sample() : d.Text();
         if (m_pHistory->Leave(i, m_nCurrentId.row))
-            m_strTakenBack = TakenBackText(d.Text(), strTyped);
+            m_strNote = TakenBackText(d.Text(), strTyped);
     }
     Rebuild(0);  // reloads the field, which leaving it marked changed
     Invalidate();

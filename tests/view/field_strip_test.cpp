@@ -3,6 +3,7 @@
 // and the connector, and what assistive technology is told.
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QMenu>
@@ -131,6 +132,7 @@ private slots:
     void theEditorsDescriptionFollowsWhatIsTyped();
     void typingKeepsTheAccessibleFocusOnTheEditor();
     void theEditorsUndoIsTheStripsHistory();
+    void pastingMoreThanAFieldHoldsSaysWhatWasCut();
 };
 
 void FieldStripTest::typesCharacterByCharacterWithALiveSample()
@@ -921,6 +923,40 @@ void FieldStripTest::theEditorsUndoIsTheStripsHistory()
     QCOMPARE(s.Text(1), std::string("I5"));
     QCOMPARE(s.Editor()->text(), QString("I5"));
     QVERIFY(s.pStrip->History().CanRedo());
+}
+
+// A paste of 100,000 characters keeps what a field holds and the status line
+// says how much was left out; the field evaluates what it kept, and the next
+// key clears the note. A field read from the file keeps a longer text.
+void FieldStripTest::pastingMoreThanAFieldHoldsSaysWhatWasCut()
+{
+    SStrip s({"'a'", "I5"});
+    const QString strPasted = QString(100000, QLatin1Char('x'));
+    QGuiApplication::clipboard()->setText(QLatin1Char('\'') + strPasted);
+    s.SelectAll();
+    s.Key(Qt::Key_V, Qt::ControlModifier);
+    const auto nKept = static_cast<std::size_t>(CFieldStrip::kFieldLength);
+    QCOMPARE(s.Editor()->text().size(), CFieldStrip::kFieldLength);
+    QCOMPARE(s.Text(0), "'" + std::string(nKept - 1, 'x'));
+    QVERIFY2(s.pStrip->StatusText().startsWith(
+                 QStringLiteral("cut to 32767 characters, all a field holds; 67234 more were left out; ")),
+             qPrintable(s.pStrip->StatusText().left(120)));
+    s.Type("'");
+    QCOMPARE(s.Editor()->text().size(), CFieldStrip::kFieldLength);  // still the limit: cut again
+    s.Key(Qt::Key_Backspace);
+    s.Key(Qt::Key_Backspace);
+    s.Type("'");
+    QCOMPARE(s.Text(0), "'" + std::string(nKept - 3, 'x') + "'");
+    QVERIFY(!s.pStrip->StatusText().contains(QStringLiteral("cut to")));
+    QCOMPARE(s.CellText(SampleCellId(0)), std::string(nKept - 3, 'x'));
+
+    // A field read from the file longer than that is edited whole.
+    const std::string strLong = "'" + std::string(40000, 'y') + "'";
+    SStrip t({strLong, "I5"});
+    t.Key(Qt::Key_End);
+    t.Key(Qt::Key_Backspace, Qt::NoModifier, 2);
+    t.Type("z'");
+    QCOMPARE(t.Text(0), strLong.substr(0, strLong.size() - 2) + "z'");
 }
 
 QTEST_MAIN(FieldStripTest)
