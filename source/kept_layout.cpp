@@ -233,6 +233,17 @@ private:
         return n != std::string::npos && m_code[k][n] == ',' ? n : kNone;
     }
 
+    // The comma before byte nTo of line k, past blanks only, that begins the
+    // line's statement text (a list written comma first: "     4  , I3").
+    std::size_t CommaBefore(std::size_t k, std::size_t nTo) const
+    {
+        const std::size_t n = nTo == 0 ? std::string::npos : m_code[k].find_last_not_of(' ', nTo - 1);
+        if (n == std::string::npos || m_code[k][n] != ',')
+            return kNone;
+        const std::size_t nText = m_bFixed ? SFixedLine(m_code[k]).nTextRaw : FreeContinuationStart(m_code[k]);
+        return n >= nText ? n : kNone;
+    }
+
     // Each run of removed descriptors (on one line) goes with one separator:
     // the one after it when the next descriptor stands on the same line,
     // else the one before it when the previous one does; a run alone on its
@@ -270,22 +281,37 @@ private:
                 if (bSideBySide && !SeparatedByComma(y))
                     AppendSeparator(text, breaks);
                 Splice(k, m_end[x - 1].nByte, m_end[y].nByte, text, breaks);
-            } else if (bNext) {
-                const std::size_t nComma = CommaAfter(k, m_end[y].nByte);
-                if (nComma == kNone)
-                    return false;
-                Splice(k, m_start[x].nByte, nComma + 1);
-            } else if (bPrevious) {
-                const std::size_t k2 = m_end[x - 1].nLine;
-                const std::size_t nComma = CommaAfter(k2, m_end[x - 1].nByte);
-                if (nComma == kNone)
-                    return false;
-                Splice(k2, nComma, nComma + 1);
-                Splice(k, m_start[x].nByte, m_end[y].nByte);
-            } else {
+            } else if (!RemoveAloneOnLine(x, y, bPrevious, bNext)) {
                 return false;
             }
         }
+        return true;
+    }
+
+    // A run of removed descriptors x..y alone on its line takes the comma
+    // after it, or the one that begins its line (written comma first), or,
+    // ending the list, the comma after the descriptor before it.
+    bool RemoveAloneOnLine(std::size_t x, std::size_t y, bool bPrevious, bool bNext)
+    {
+        const std::size_t k = m_start[x].nLine;
+        const std::size_t nAfter = bNext ? CommaAfter(k, m_end[y].nByte) : kNone;
+        if (nAfter != kNone) {
+            Splice(k, m_start[x].nByte, nAfter + 1);
+            return true;
+        }
+        const std::size_t nBefore = bNext || bPrevious ? CommaBefore(k, m_start[x].nByte) : kNone;
+        if (nBefore != kNone) {
+            Splice(k, nBefore, m_end[y].nByte);
+            return true;
+        }
+        if (!bPrevious || bNext)
+            return false;
+        const std::size_t k2 = m_end[x - 1].nLine;
+        const std::size_t nComma = CommaAfter(k2, m_end[x - 1].nByte);
+        if (nComma == kNone)
+            return false;
+        Splice(k2, nComma, nComma + 1);
+        Splice(k, m_start[x].nByte, m_end[y].nByte);
         return true;
     }
 
@@ -458,9 +484,11 @@ private:
             return false;
         const bool bComment = line.nComment < line.text.size();
         if (k > 0 && !HoldsText(line.text, line.nComment)) {
-            // Nothing but removed fields stood on it: it goes, unless its
-            // comment would go with it.
-            return !bComment;
+            // Nothing but removed fields stood on it: it goes, and its
+            // comment stays where it stood, as a comment line.
+            if (bComment)
+                group.push_back(CommentLine(line));
+            return KeepSequence(k, group);
         }
         const SContinuationMarks marks = ContinuationMarks(m_bFixed);
         const std::string strEnd = m_bFixed ? std::string() : std::string(" ") + marks.pszLineEnd;
@@ -486,8 +514,24 @@ private:
             line = std::move(rest);
         }
         group.push_back(line.text);
-        // The sequence number beyond column 72 stays on the line's first part.
-        if (!m_sequence[k].empty()) {
+        return KeepSequence(k, group);
+    }
+
+    // A line's comment alone, in its column: what stood before it blanked
+    // (tabs kept, so that the columns stay), the continuation mark too.
+    static std::string CommentLine(const SNewLine& line)
+    {
+        std::string text = line.text;
+        for (std::size_t i = 0; i < line.nComment; ++i)
+            if (text[i] != '\t')
+                text[i] = ' ';
+        return text;
+    }
+
+    // The sequence number beyond column 72 stays on the line's first part.
+    bool KeepSequence(std::size_t k, std::vector<std::string>& group) const
+    {
+        if (!m_sequence[k].empty() && !group.empty()) {
             std::string& first = group.front();
             const SFixedLine fixed(first);
             if (fixed.nUsed < first.size()) {

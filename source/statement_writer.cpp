@@ -241,11 +241,12 @@ void AppendClosing(CStatementBuilder& builder, const std::string& strClosing, co
 
 // The physical lines that stand for the statement: each built line with the
 // comment and the sequence number of the old line whose place it takes, a
-// comment that does not fit on its line as a comment line after it; then
-// the comments of old lines that no new line replaces.
+// comment that does not fit on its line as a comment line after it; and the
+// comments of the old lines that no new line replaces, each to stand as a
+// comment line where its old line stood, so that no comment changes order.
 struct SStatementOutput {
     std::vector<std::vector<std::string>> groups;  // per built line
-    std::vector<std::string> trailing;             // comment lines for the old lines left over
+    std::vector<std::string> dropped;              // the comment of each old line left over, in order (may be empty)
     // The old lines whose places the groups take, one for each; empty for
     // the statement's own lines (site.m_arrLines).
     std::vector<long long> replaced;
@@ -327,8 +328,7 @@ SStatementOutput DressStatementLines(const CStatementSite& site, const std::vect
         output.groups.push_back(std::move(commentLines));
     }
     for (std::size_t k = built.size(); k < site.m_arrLineComments.size(); ++k)
-        if (!site.m_arrLineComments[k].empty())
-            output.trailing.push_back(site.m_arrLineComments[k]);
+        output.dropped.push_back(site.m_arrLineComments[k]);
     return output;
 }
 
@@ -514,19 +514,22 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
                 return ATTEMPT_TARGET_FAILED;
     }
     // The rest of the old statement: its remaining lines are dropped (their
-    // comments kept as comment lines), the comment lines between them kept.
-    std::size_t nTrailing = 0;
+    // comments kept as comment lines in their places), the comment lines
+    // between them kept.
+    const std::size_t nFirstDropped = nOld;
     while (nOld < oldLines.size()) {
         if (!readChecked(line))
             return ATTEMPT_SOURCE_CHANGED;
-        if (nCurrent - 1 == oldLines[nOld])
-            ++nOld;
-        else if (!put(line, reader.LineEnd()))
+        if (nCurrent - 1 != oldLines[nOld]) {
+            if (!put(line, reader.LineEnd()))
+                return ATTEMPT_TARGET_FAILED;
+            continue;
+        }
+        const std::size_t nDropped = nOld++ - nFirstDropped;
+        if (nDropped < statement.dropped.size() && !statement.dropped[nDropped].empty() &&
+            !put(statement.dropped[nDropped], strEnd))
             return ATTEMPT_TARGET_FAILED;
     }
-    for (; nTrailing < statement.trailing.size(); ++nTrailing)
-        if (!put(statement.trailing[nTrailing], strEnd))
-            return ATTEMPT_TARGET_FAILED;
     // The old stretch ended the file with a line that had no line end: so
     // does the new one. (An empty "line" at the end is only the place after
     // the file's last line end; so a blank line that now comes last keeps

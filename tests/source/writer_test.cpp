@@ -264,6 +264,21 @@ TEST_F(SaveTest, AShrinkingStatementLeavesNoTraceButKeepsCommentLines)
     EXPECT_EQ(Contents(), "  100 FORMAT(I5)\nC     keep me\n      END\n");
 }
 
+// The comments of the lines a rebuilt statement no longer needs stay in
+// their order among the comment lines: "one" stood before "between".
+TEST_F(SaveTest, ARebuiltStatementKeepsItsCommentsInOrder)
+{
+    const std::string strFile = "10 format ( &  ! open\n"
+                                "     i5, &  ! one\n"
+                                "! between\n"
+                                "     i3, &  ! two\n"
+                                "     f8.2)\n";
+    ASSERT_EQ(Locate("o.f90", strFile, 1), LOCATE_FOUND);
+    ASSERT_TRUE(m_list.RemoveDescriptor(0));
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(Contents(), "10 format ( i3, f8.2)\n! open\n! one\n! between\n! two\n");
+}
+
 TEST_F(SaveTest, CommentLinesBetweenOldLinesFollowTheLineBeforeThem)
 {
     const std::string strFile = "  100 FORMAT('" + std::string(50, 'a') +
