@@ -1,7 +1,9 @@
 // What the safe file writer asks of the system, written once for POSIX
 // (safe_file_writer_posix.cpp) and once for Windows
-// (safe_file_writer_windows.cpp); the writer's own steps, the same on both,
-// are in safe_file_writer.cpp.
+// (safe_file_writer_windows.cpp). The steps that are the same on both
+// (Begin, Write, Abandon) are in safe_file_writer.cpp; Commit differs and
+// is written once for each: on POSIX it may overwrite a file in place under
+// a journal, on Windows a file is only ever replaced whole.
 #pragma once
 
 #include <cstddef>

@@ -134,6 +134,12 @@ enum RecoveryResult : int {
 // end first.
 RecoveryResult RecoverInterruptedSave(const std::string& path, std::string& strJournal);
 
+// True when the file the path names exists and another process holds the
+// lock a save takes on it now; false otherwise (no file, no locks on this
+// system, or free). Asked without waiting, so that a front end can say
+// that a save will wait.
+bool IsLockHeldByAnother(const std::string& path);
+
 #ifndef _WIN32
 // The same of a file open as fd.
 bool ReadOpenFileIdentity(int fd, SFileIdentity& out);
@@ -220,6 +226,7 @@ private:
     void ForgetTemporary();
 #ifndef _WIN32
     CommitResult CommitLocked(const SFileIdentity* pExpected);
+    bool FinishCopy(bool& bOwnerNeedsInPlace, SFileIdentity& written);
     CommitResult Fail(CommitResult result);
     CommitResult SystemFailure();
     CommitResult Replace(const SFileIdentity* pExpected);

@@ -554,6 +554,18 @@ bool IsNamedBy(int fd, const std::string& path)
            held.st_ino == named.st_ino;
 }
 
+// Whether another process holds the lock of the file a path names now,
+// asked without waiting.
+bool IsLockHeld(const std::string& path)
+{
+    const int fd = OpenToLock(path);
+    if (fd < 0)
+        return false;
+    const LockResult result = WaitForLock(fd, std::chrono::steady_clock::now());
+    CloseFile(fd);  // a lock taken here ends with the descriptor
+    return result == LOCK_TIMED_OUT;
+}
+
 // Locks the file a path names, waiting while another process holds the lock.
 // The lock belongs to the file, not to its name: when the holder has put
 // another file in its place meanwhile, that file is locked instead.
@@ -772,6 +784,11 @@ void SetSystemCalls(ISystemCalls* pCalls)
     g_pSystemCalls = pCalls;
 }
 
+bool IsLockHeldByAnother(const std::string& path)
+{
+    return IsLockHeld(path);
+}
+
 RecoveryResult RecoverInterruptedSave(const std::string& path, std::string& strJournal)
 {
     strJournal.clear();
@@ -892,6 +909,37 @@ CommitResult CSafeFileWriter::SystemFailure()
     return Fail(COMMIT_FAILED);
 }
 
+// The copy, its data flushed, made whole: it gets the target's owner, bits
+// and attributes whichever way it is used next: as the replacement, or as
+// the source of a target with several names that is overwritten in place.
+// A target whose owner or group this user may not give keeps them only
+// when it is overwritten in place (bOwnerNeedsInPlace); the copy then stays
+// this user's own, readable by nobody else (as mkstemp made it). Synced,
+// named and closed; written is its identity (metadata calls leave the
+// modification time alone). False with errno set.
+bool CSafeFileWriter::FinishCopy(bool& bOwnerNeedsInPlace, SFileIdentity& written)
+{
+    struct stat before {};
+    const bool bExisted = Sys().Stat(m_strTarget.c_str(), &before) == 0;
+    if (!bExisted && errno != ENOENT)
+        return false;  // there, but it cannot be examined
+    const OwnerKept owner = bExisted ? KeepOwner(m_fd, before) : OWNER_KEPT;
+    if (owner == OWNER_FAILED)
+        return false;
+    bOwnerNeedsInPlace = owner == OWNER_NOT_KEPT;
+    if (!bOwnerNeedsInPlace &&
+        (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd))))
+        return false;
+    if (Sys().Fsync(m_fd) != 0 || (m_bUnnamed && !NameUnnamed()))
+        return false;
+    struct stat st {};
+    if (Sys().Fstat(m_fd, &st) == 0)
+        written = IdentityOf(st);
+    const int fd = m_fd;
+    m_fd = -1;
+    return CloseFile(fd);  // false: a delayed write error
+}
+
 CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
 {
     m_written = SFileIdentity{};
@@ -900,38 +948,10 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
         return COMMIT_FAILED;
     if (!Flush())
         return Fail(COMMIT_FAILED);
-
-    // The copy gets the target's owner, bits and attributes whichever way it
-    // is used below: as the replacement, or as the backup of a target with
-    // several names that is overwritten in place (which then looks like the
-    // file it stands for). A target whose owner or group this user may not
-    // give keeps them only when it is overwritten in place; the copy is then
-    // only its backup and stays this user's own, readable by nobody else
-    // (as mkstemp made it).
-    struct stat before {};
-    const bool bExisted = Sys().Stat(m_strTarget.c_str(), &before) == 0;
-    if (!bExisted && errno != ENOENT)
-        return SystemFailure();  // there, but it cannot be examined
-    const OwnerKept owner = bExisted ? KeepOwner(m_fd, before) : OWNER_KEPT;
-    if (owner == OWNER_FAILED)
+    bool bOwnerNeedsInPlace = false;
+    SFileIdentity written;
+    if (!FinishCopy(bOwnerNeedsInPlace, written))
         return SystemFailure();
-    const bool bOwnerNeedsInPlace = owner == OWNER_NOT_KEPT;
-    if (!bOwnerNeedsInPlace) {
-        if (!KeepMode(m_fd, bExisted ? &before : nullptr) || (bExisted && !CopyAttributes(m_strTarget, m_fd)))
-            return SystemFailure();
-    }
-    if (Sys().Fsync(m_fd) != 0)
-        return SystemFailure();
-    if (m_bUnnamed && !NameUnnamed())
-        return SystemFailure();
-    // Metadata calls leave the modification time alone: this is the
-    // replacement's identity once it has been renamed into place.
-    struct stat written {};
-    const bool bWrittenKnown = Sys().Fstat(m_fd, &written) == 0;
-    const int fd = m_fd;
-    m_fd = -1;
-    if (!CloseFile(fd))
-        return SystemFailure();  // a delayed write error
 
     // The last look at the target before it is replaced: still the file that
     // was read? Another program's changes are never overwritten. Another
@@ -956,8 +976,8 @@ CommitResult CSafeFileWriter::CommitLocked(const SFileIdentity* pExpected)
     SyncDirectory(DirectoryOf(m_strTarget));
     if (m_bCarried)
         ReadFileIdentity(m_strTarget, m_written);
-    else if (bWrittenKnown)
-        m_written = IdentityOf(written);
+    else
+        m_written = written;
     return COMMIT_WRITTEN;
 }
 
@@ -1186,6 +1206,24 @@ bool IsNoRoom(int nError)
     return nError == ENOSPC || nError == EDQUOT || nError == EFBIG;
 }
 
+// Writes all that fdFrom holds from its offset on into fdTo through the
+// buffer, cuts fdTo to it and syncs it. False with errno set.
+bool WriteWhole(int fdFrom, int fdTo, char* pBuffer)
+{
+    off_t nTotal = 0;
+    for (;;) {
+        const ssize_t n = ReadFull(fdFrom, pBuffer, kBufferSize);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (!WriteAll(fdTo, pBuffer, static_cast<std::size_t>(n)))
+            return false;
+        nTotal += static_cast<off_t>(n);
+    }
+    return Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+}
+
 // Overwrites the target, open as fdTo, with the temporary file's contents:
 // room for them reserved and the old contents journaled first, then written
 // from the start, cut to the new length and synced, and read back. Any step
@@ -1213,21 +1251,7 @@ CommitResult CSafeFileWriter::Overwrite(int fdTo, const struct stat& target)
         return COMMIT_FAILED;
     }
 
-    bool bOk = true;
-    off_t nTotal = 0;
-    for (;;) {
-        const ssize_t n = ReadFull(fdFrom, m_pBuffer.get(), kBufferSize);
-        if (n <= 0) {
-            bOk = n == 0;
-            break;
-        }
-        if (!WriteAll(fdTo, m_pBuffer.get(), static_cast<std::size_t>(n))) {
-            bOk = false;
-            break;
-        }
-        nTotal += static_cast<off_t>(n);
-    }
-    bOk = bOk && Sys().Ftruncate(fdTo, nTotal) == 0 && Sys().Fsync(fdTo) == 0;
+    bool bOk = WriteWhole(fdFrom, fdTo, m_pBuffer.get());
     int nError = errno;
     struct stat written {};
     const bool bWrittenKnown = bOk && Sys().Fstat(fdTo, &written) == 0;

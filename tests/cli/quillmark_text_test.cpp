@@ -791,7 +791,9 @@ TEST_F(FileMode, TwoSavesAtOnceLoseNoEdit)
 // was, and the process ends as the signal ends it.
 TEST_F(FileMode, ASignalDuringALargeSaveLeavesNoTemporaryFile)
 {
-    std::string strContents = "  100 FORMAT(I5)\n";
+    // (the END ends the statement at once: comment lines alone would have
+    // it look through the whole file for a continuation line first)
+    std::string strContents = "  100 FORMAT(I5)\n      END\n";
     const std::string strLine = "C" + std::string(78, '-') + "\n";
     strContents.reserve(105 * 1000 * 1000);
     while (strContents.size() < 100 * 1000 * 1000)
