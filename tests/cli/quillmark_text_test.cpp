@@ -281,18 +281,6 @@ TEST(Usage, ErrorsExitTwoWithTheUsageText)
     EXPECT_EQ(version.strOut, "quillmark-text " QUILLMARK_PROJECT_VERSION "\nno toolkit (text front end)\n");
 }
 
-std::string FindOnPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path != nullptr ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        std::error_code ec;
-        if (!dir.empty() && std::filesystem::is_regular_file(std::filesystem::path(dir) / name, ec))
-            return (std::filesystem::path(dir) / name).string();
-    }
-    return std::string();
-}
-
 // --exact: the samples are what gfortran's WRITE prints, the custom values
 // as given and every other field's value the number its simplified sample
 // shows (which a run without --exact reports), through the modes the list

@@ -88,19 +88,6 @@ std::uint64_t SeedOf(std::uint64_t fixed)
     return fixed + (extra != nullptr ? std::strtoull(extra, nullptr, 10) : 0);
 }
 
-std::string FindOnPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path != nullptr ? path : "");
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        const std::filesystem::path candidate = std::filesystem::path(dir) / name;
-        std::error_code ec;
-        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ec))
-            return candidate.string();
-    }
-    return std::string();
-}
-
 // ---------------------------------------------------------------------------
 // The triples.
 

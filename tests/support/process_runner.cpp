@@ -203,3 +203,16 @@ SPipeResult RunProcessThroughPipe(const std::string& strProgram, const std::vect
         AwaitExit(pid, std::max(nDeadline - NowMs(), 1000LL), result.nExitStatus, result.nSignal);
     return result;
 }
+
+std::string FindOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path != nullptr ? path : "");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(dir) / name;
+        std::error_code ec;
+        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ec))
+            return candidate.string();
+    }
+    return std::string();
+}

@@ -50,3 +50,6 @@ SStartedProcess StartProcess(const std::string& strProgram, const std::vector<st
 // Waits for a started process to end (killing it after nTimeoutSeconds) and
 // collects its result.
 SProcessResult WaitProcess(SStartedProcess& process, int nTimeoutSeconds = 120);
+
+// The program of that name on PATH; empty when there is none.
+std::string FindOnPath(const std::string& name);
