@@ -24,19 +24,26 @@ struct SItemCase {
 };
 
 const SItemCase kItems[] = {
-    {"integer(1)", {ItemType::INTEGER, 1}, "3"},        {"integer(2)", {ItemType::INTEGER, 2}, "3"},
-    {"integer(4)", {ItemType::INTEGER, 4}, "3"},        {"integer(8)", {ItemType::INTEGER, 8}, "3"},
-    {"integer(16)", {ItemType::INTEGER, 16}, "3"},      {"real(4)", {ItemType::REAL, 4}, "2.5"},
-    {"real(8)", {ItemType::REAL, 8}, "2.5"},            {"real(10)", {ItemType::REAL, 10}, "2.5"},
-    {"real(16)", {ItemType::REAL, 16}, "2.5"},          {"complex(4)", {ItemType::COMPLEX, 4}, "(1.5,2.5)"},
-    {"complex(8)", {ItemType::COMPLEX, 8}, "(1.5,2.5)"}, {"logical(1)", {ItemType::LOGICAL, 1}, ".true."},
-    {"logical(4)", {ItemType::LOGICAL, 4}, ".true."},   {"logical(8)", {ItemType::LOGICAL, 8}, ".true."},
+    {"integer(1)", {ItemType::INTEGER, 1}, "3"},
+    {"integer(2)", {ItemType::INTEGER, 2}, "3"},
+    {"integer(4)", {ItemType::INTEGER, 4}, "3"},
+    {"integer(8)", {ItemType::INTEGER, 8}, "3"},
+    {"integer(16)", {ItemType::INTEGER, 16}, "3"},
+    {"real(4)", {ItemType::REAL, 4}, "2.5"},
+    {"real(8)", {ItemType::REAL, 8}, "2.5"},
+    {"real(10)", {ItemType::REAL, 10}, "2.5"},
+    {"real(16)", {ItemType::REAL, 16}, "2.5"},
+    {"complex(4)", {ItemType::COMPLEX, 4}, "(1.5,2.5)"},
+    {"complex(8)", {ItemType::COMPLEX, 8}, "(1.5,2.5)"},
+    {"logical(1)", {ItemType::LOGICAL, 1}, ".true."},
+    {"logical(4)", {ItemType::LOGICAL, 4}, ".true."},
+    {"logical(8)", {ItemType::LOGICAL, 8}, ".true."},
     {"character(5)", {ItemType::CHARACTER, 0}, "'abcde'"},
 };
 
 // Each edit twice, so that a complex item takes both parts; the forms
 // without a width only on output, where gfortran reads them.
-const char* const kEdits[] = {"I5",     "I5.3",   "I0",    "B8",    "O8",    "Z8", "F8.2", "F0.2", "E12.4",
+const char* const kEdits[] = {"I5",      "I5.3",   "I0",     "B8",    "O8",    "Z8", "F8.2", "F0.2", "E12.4",
                               "E12.4E3", "ES12.4", "EN12.4", "D12.4", "G12.4", "G0", "L3",   "A",    "A8"};
 
 bool OutputOnly(const std::string& edit)
@@ -83,8 +90,9 @@ std::string Program(const std::vector<SCase>& cases)
         const SCase& c = cases[k];
         const std::string item = "v" + std::to_string(c.nItem);
         s += "  case (" + std::to_string(k) + ")\n";
-        s += c.bInput ? "    buf = '" + InputFor(c) + "'\n    read (buf, '(2" + c.edit + ")', iostat=ios, iomsg=msg) " + item
-                      : "    write (buf, '(2" + c.edit + ")', iostat=ios, iomsg=msg) " + item;
+        s += c.bInput
+                 ? "    buf = '" + InputFor(c) + "'\n    read (buf, '(2" + c.edit + ")', iostat=ios, iomsg=msg) " + item
+                 : "    write (buf, '(2" + c.edit + ")', iostat=ios, iomsg=msg) " + item;
         s += "\n";
     }
     s += "  end select\n  print '(i0,1x,a)', ios, trim(msg)\nend program\n";
@@ -99,8 +107,8 @@ TEST(ItemTransfer, EveryTypeUnderEveryDataEditIsJudgedAsGfortranDoesIt)
     const std::vector<SCase> cases = Cases();
     CTempDir dir;
     dir.Write("transfer.f90", Program(cases));
-    const SProcessResult build =
-        RunProcess(gfortran, {"-O0", "-w", "-o", dir.File("transfer"), dir.File("transfer.f90")}, dir.Path());
+    const SProcessResult build = RunProcess(
+        gfortran, {"-O0", "-w", "-o", dir.File("transfer"), dir.File("transfer.f90")}, dir.Path());
     ASSERT_EQ(build.nExitStatus, 0) << build.strErr;
 
     std::map<std::string, int> counts;
