@@ -1,0 +1,46 @@
+// What one scoping unit declares, read from its statements' joined texts:
+// the implicit typing rules (the default I-N integer, else real; IMPLICIT
+// with letter ranges; IMPLICIT NONE), type declarations in their old and
+// new forms with attributes and entity lists, DIMENSION and COMMON with
+// array specifications, and integer named constants for array bounds. A
+// name's type and its number of elements follow; what is not known is said
+// so, never guessed.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "item_transfer.h"
+
+struct SDeclaredName {
+    SItemType type;                  // UNKNOWN until declared (then the implicit rule applies)
+    bool bTyped = false;             // given a type by a declaration
+    bool bArray = false;             // given dimensions
+    long long nElements = 1;         // an array's, -1 when a bound is not constant
+    long long nLength = -1;          // CHARACTER: its length, -1 when not known
+    std::optional<long long> value;  // an integer named constant's value
+    std::string strCharacterValue;   // a character named constant's value
+    bool bCharacterConstant = false;
+};
+
+class CDeclarations {
+public:
+    // Reads one statement's joined text; statements that declare nothing are
+    // passed over. Returns whether it declared something.
+    bool Read(std::string_view statement);
+
+    // A name's type as declared, else by the implicit rules; UNKNOWN under
+    // IMPLICIT NONE for an undeclared name.
+    SItemType TypeOf(const std::string& name) const;
+    // A name as declared; nullptr when nothing declares it.
+    const SDeclaredName* Find(const std::string& name) const;
+
+private:
+    std::map<std::string, SDeclaredName> m_names;  // lower case
+    SItemType m_implicit[26] = {};
+    bool m_bImplicitSet[26] = {};
+    bool m_bImplicitNone = false;
+    friend class CDeclarationReader;
+};
