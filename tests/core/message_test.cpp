@@ -61,7 +61,7 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     int nCount = 0;
     for (int id = -5; id <= 400; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 190);
+    EXPECT_EQ(nCount, 191);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
