@@ -53,36 +53,12 @@ std::vector<std::pair<std::size_t, std::size_t>> Parts(const Tokens& t, std::siz
     return parts;
 }
 
-}  // namespace
-
-// Reads the statements of one scoping unit into its declarations.
-class CDeclarationReader {
+// An integer expression of literals, named constants, + - * / and
+// parentheses; nothing when any part is not known.
+class CValueReader {
 public:
-    CDeclarationReader(CDeclarations& decl, Tokens tokens) : m_decl(decl), m_t(std::move(tokens)) {}
+    CValueReader(const CDeclarations& decl, const Tokens& tokens) : m_decl(decl), m_t(tokens) {}
 
-    bool Statement()
-    {
-        if (m_t.empty())
-            return false;
-        if (IsName(m_t, 0, "implicit"))
-            return Implicit();
-        if (IsName(m_t, 0, "dimension"))
-            return Entities(1, nullptr);
-        if (IsName(m_t, 0, "parameter") && Is(m_t, 1, FortranToken::OPEN))
-            return Parameters(2, Closing(m_t, 1));
-        if (IsName(m_t, 0, "common"))
-            return Common();
-        SItemType type;
-        long long nLength = -1;
-        const std::size_t nAfter = TypeSpec(0, type, nLength);
-        if (nAfter == 0 || IsName(m_t, nAfter, "function") || IsOp(m_t, nAfter, "="))
-            return false;
-        return TypeDeclaration(nAfter, type, nLength);
-    }
-
-private:
-    // An integer expression of literals, named constants, + - * / ** and
-    // parentheses; nothing when any part is not known.
     std::optional<long long> Value(std::size_t nFrom, std::size_t nTo) const
     {
         std::size_t i = nFrom;
@@ -139,6 +115,44 @@ private:
             if (const SDeclaredName* p = m_decl.Find(token.strText))
                 return p->value;
         return std::nullopt;
+    }
+
+private:
+    const CDeclarations& m_decl;
+    const Tokens& m_t;
+};
+
+}  // namespace
+
+// Reads the statements of one scoping unit into its declarations.
+class CDeclarationReader {
+public:
+    CDeclarationReader(CDeclarations& decl, Tokens tokens) : m_decl(decl), m_t(std::move(tokens)) {}
+
+    bool Statement()
+    {
+        if (m_t.empty())
+            return false;
+        if (IsName(m_t, 0, "implicit"))
+            return Implicit();
+        if (IsName(m_t, 0, "dimension"))
+            return Entities(1, nullptr);
+        if (IsName(m_t, 0, "parameter") && Is(m_t, 1, FortranToken::OPEN))
+            return Parameters(2, Closing(m_t, 1));
+        if (IsName(m_t, 0, "common"))
+            return Common();
+        SItemType type;
+        long long nLength = -1;
+        const std::size_t nAfter = TypeSpec(0, type, nLength);
+        if (nAfter == 0 || IsName(m_t, nAfter, "function") || IsOp(m_t, nAfter, "="))
+            return false;
+        return TypeDeclaration(nAfter, type, nLength);
+    }
+
+private:
+    std::optional<long long> Value(std::size_t nFrom, std::size_t nTo) const
+    {
+        return CValueReader(m_decl, m_t).Value(nFrom, nTo);
     }
 
     // A type keyword with its kind or length: the index after it, 0 when the
@@ -390,6 +404,12 @@ private:
 bool CDeclarations::Read(std::string_view statement)
 {
     return CDeclarationReader(*this, FortranTokens(statement)).Statement();
+}
+
+std::optional<long long> CDeclarations::IntegerValue(std::string_view expression) const
+{
+    const Tokens tokens = FortranTokens(expression);
+    return CValueReader(*this, tokens).Value(0, tokens.size());
 }
 
 const SDeclaredName* CDeclarations::Find(const std::string& name) const

@@ -36,6 +36,8 @@ public:
     SItemType TypeOf(const std::string& name) const;
     // A name as declared; nullptr when nothing declares it.
     const SDeclaredName* Find(const std::string& name) const;
+    // An integer expression of literals and named constants, when known.
+    std::optional<long long> IntegerValue(std::string_view expression) const;
 
 private:
     std::map<std::string, SDeclaredName> m_names;  // lower case

@@ -1,0 +1,205 @@
+#include "item_types.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using Tokens = std::vector<SFortranToken>;
+
+// The intrinsics whose result type does not follow their argument.
+const std::map<std::string, ItemType, std::less<>>& FixedResults()
+{
+    static const std::map<std::string, ItemType, std::less<>> kResults = {
+        {"int", ItemType::INTEGER},       {"nint", ItemType::INTEGER},      {"len", ItemType::INTEGER},
+        {"len_trim", ItemType::INTEGER},  {"size", ItemType::INTEGER},      {"ichar", ItemType::INTEGER},
+        {"iachar", ItemType::INTEGER},    {"index", ItemType::INTEGER},     {"real", ItemType::REAL},
+        {"dble", ItemType::REAL},         {"cmplx", ItemType::COMPLEX},     {"trim", ItemType::CHARACTER},
+        {"adjustl", ItemType::CHARACTER}, {"adjustr", ItemType::CHARACTER}, {"char", ItemType::CHARACTER},
+        {"achar", ItemType::CHARACTER},   {"repeat", ItemType::CHARACTER},
+    };
+    return kResults;
+}
+
+// The intrinsics whose result has their (first) argument's type.
+bool KeepsArgumentType(std::string_view name)
+{
+    static constexpr std::string_view kNames[] = {"abs",  "mod",  "max",    "min",  "sqrt", "exp",  "log",  "log10",
+                                                  "sin",  "cos",  "tan",    "asin", "acos", "atan", "sinh", "cosh",
+                                                  "tanh", "sign", "modulo", "dim",  "aint", "anint"};
+    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+}
+
+int Rank(ItemType type)
+{
+    return type == ItemType::INTEGER ? 0 : type == ItemType::REAL ? 1 : type == ItemType::COMPLEX ? 2 : -1;
+}
+
+SItemType ConstantType(const SFortranToken& token)
+{
+    switch (token.kind) {
+    case FortranToken::INTEGER: return {ItemType::INTEGER, 0};
+    case FortranToken::REAL: return {ItemType::REAL, token.strText.find('d') != std::string::npos ? 8 : 0};
+    case FortranToken::CHARACTER: return {ItemType::CHARACTER, 0};
+    case FortranToken::LOGICAL: return {ItemType::LOGICAL, 0};
+    default: return {};
+    }
+}
+
+class CTyper {
+public:
+    CTyper(std::string_view text, const CDeclarations& decl) : m_text(text), m_decl(decl) {}
+
+    void Add(const SIoListItem& item, long long nTimes, std::vector<SIoItem>& out) const
+    {
+        if (item.shape == IoItemShape::IMPLIED_DO) {
+            const long long nTrips = Trips(item);
+            for (const SIoListItem& inner : item.items)
+                Add(inner, nTrips < 0 || nTimes < 0 ? -1 : nTimes * nTrips, out);
+            return;
+        }
+        SIoItem typed = Typed(item);
+        typed.nCount = typed.nCount < 0 || nTimes < 0 ? -1 : typed.nCount * nTimes;
+        if (typed.nCount != 0)
+            out.push_back(typed);
+    }
+
+private:
+    long long Trips(const SIoListItem& item) const
+    {
+        std::optional<long long> bounds[3] = {std::nullopt, std::nullopt, 1LL};
+        for (std::size_t i = 0; i < item.bounds.size() && i < 3; ++i)
+            bounds[i] = m_decl.IntegerValue(item.bounds[i]);
+        if (!bounds[0] || !bounds[1] || !bounds[2] || *bounds[2] == 0)
+            return -1;
+        return std::max(0LL, (*bounds[1] - *bounds[0] + *bounds[2]) / *bounds[2]);
+    }
+
+    SIoItem Typed(const SIoListItem& item) const
+    {
+        const std::string_view text = m_text.substr(item.nOffset, item.nEnd - item.nOffset);
+        const Tokens tokens = FortranTokens(text);
+        switch (item.shape) {
+        case IoItemShape::NAME: return Named(item.strName, tokens.size() == 1);
+        case IoItemShape::REFERENCE: return Reference(item.strName, tokens);
+        case IoItemShape::SECTION: return Section(item.strName, tokens);
+        case IoItemShape::CONSTANT: return {ConstantType(tokens.front()), 1};
+        default: return {ExpressionType(tokens), 1};
+        }
+    }
+
+    // A name alone: a scalar, or a whole array of its elements; a component
+    // (x%y) is not known.
+    SIoItem Named(const std::string& name, bool bAlone) const
+    {
+        if (!bAlone)
+            return {{}, 1};
+        const SDeclaredName* p = m_decl.Find(name);
+        return {m_decl.TypeOf(name), p != nullptr && p->bArray ? p->nElements : 1};
+    }
+
+    SIoItem Reference(const std::string& name, const Tokens& tokens) const
+    {
+        const SDeclaredName* p = m_decl.Find(name);
+        if (p != nullptr && (p->bArray || p->type.type == ItemType::CHARACTER))
+            return {m_decl.TypeOf(name), 1};  // an element (or a substring)
+        return {FunctionType(name, tokens), 1};
+    }
+
+    // A substring of a scalar or of an element is one item; an array
+    // section's elements are not counted here (its bounds are expressions).
+    SIoItem Section(const std::string& name, const Tokens& tokens) const
+    {
+        const SDeclaredName* p = m_decl.Find(name);
+        const bool bArray = p != nullptr && p->bArray;
+        bool bColonInSubscripts = false;
+        if (tokens.size() > 1 && tokens[1].kind == FortranToken::OPEN) {
+            const std::size_t nClose = SkipParens(tokens, 1);
+            for (std::size_t i = 2; i < nClose; ++i)
+                bColonInSubscripts = bColonInSubscripts || tokens[i].kind == FortranToken::COLON;
+        }
+        return {m_decl.TypeOf(name), !bArray || !bColonInSubscripts ? 1 : -1};
+    }
+
+    SItemType FunctionType(const std::string& name, const Tokens& tokens) const
+    {
+        const auto it = FixedResults().find(name);
+        if (it != FixedResults().end())
+            return {it->second, name == "dble" ? 8 : 0};
+        if (KeepsArgumentType(name) && tokens.size() > 3)
+            return ExpressionType(Tokens(tokens.begin() + 2, tokens.end() - 1));
+        return {};  // a function of the program's own: its type is not looked up
+    }
+
+    // The usual promotion over the operands when each is known: a
+    // relational or logical operator gives LOGICAL, "//" CHARACTER.
+    SItemType ExpressionType(const Tokens& tokens) const
+    {
+        for (const SFortranToken& token : tokens) {
+            if (token.kind == FortranToken::OPERATOR && IsLogicalOperator(token.strText))
+                return {ItemType::LOGICAL, 0};
+            if (token.kind == FortranToken::OPERATOR && token.strText == "//")
+                return {ItemType::CHARACTER, 0};
+        }
+        SItemType type{ItemType::INTEGER, 0};
+        bool bAny = false;
+        for (std::size_t i = 0; i < tokens.size(); ++i) {
+            const SFortranToken& token = tokens[i];
+            SItemType operand;
+            if (token.kind == FortranToken::NAME) {
+                const bool bCall = i + 1 < tokens.size() && tokens[i + 1].kind == FortranToken::OPEN;
+                const SDeclaredName* p = m_decl.Find(token.strText);
+                operand = bCall && (p == nullptr || !p->bArray) ? FunctionType(token.strText, {})
+                                                                : m_decl.TypeOf(token.strText);
+                if (bCall)
+                    i = SkipParens(tokens, i + 1);
+            } else if (token.kind == FortranToken::OPEN || token.kind == FortranToken::CLOSE ||
+                       token.kind == FortranToken::OPERATOR || token.kind == FortranToken::COMMA) {
+                continue;
+            } else {
+                operand = ConstantType(token);
+            }
+            if (Rank(operand.type) < 0)
+                return {};
+            if (!bAny || Rank(operand.type) > Rank(type.type) ||
+                (Rank(operand.type) == Rank(type.type) && operand.nKind > type.nKind))
+                type = operand;
+            bAny = true;
+        }
+        return bAny ? type : SItemType{};
+    }
+
+    static bool IsLogicalOperator(const std::string& op)
+    {
+        static constexpr std::string_view kOperators[] = {
+            "==",   "/=",   "<",    ">",     "<=",   ">=",    ".eq.",  ".ne.",  ".lt.",
+            ".le.", ".gt.", ".ge.", ".and.", ".or.", ".not.", ".eqv.", ".neqv."};
+        return std::find(std::begin(kOperators), std::end(kOperators), op) != std::end(kOperators);
+    }
+
+    static std::size_t SkipParens(const Tokens& tokens, std::size_t i)
+    {
+        int nDepth = 0;
+        for (; i < tokens.size(); ++i) {
+            nDepth += tokens[i].kind == FortranToken::OPEN ? 1 : tokens[i].kind == FortranToken::CLOSE ? -1 : 0;
+            if (nDepth == 0)
+                return i;
+        }
+        return tokens.size();
+    }
+
+    std::string_view m_text;
+    const CDeclarations& m_decl;
+};
+
+}  // namespace
+
+std::vector<SIoItem> TypeItems(const std::vector<SIoListItem>& items, std::string_view text,
+                               const CDeclarations& declarations)
+{
+    std::vector<SIoItem> typed;
+    const CTyper typer(text, declarations);
+    for (const SIoListItem& item : items)
+        typer.Add(item, 1, typed);
+    return typed;
+}
