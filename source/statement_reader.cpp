@@ -58,40 +58,28 @@ void CStatementReader::Take()
     m_site.m_arrLineComments.emplace_back();
 }
 
-// Reads the statement's lines after its first one, counting their numbers
-// and keeping each as it reads, so the writer can later notice a change.
+bool CStatementReader::NextTextLine(std::string& raw, int bFixedForm)
+{
+    return ::NextTextLine(
+        raw, bFixedForm, [this](std::string& line) { return Next(line); },
+        [this, bFixedForm](const std::string& line) {
+            if (IsPreprocessorLine(line, bFixedForm))
+                SkipDirective(line);
+        });
+}
 
-// Reads past comment and preprocessor lines to the next continuation line
-// and gives it; false when the statement has ended.
 bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
 {
     std::string raw;
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 1)) {
-            lines.SkipDirective(raw);
-            continue;
-        }
-        line = SFixedLine(raw);
-        if (!IsFixedComment(line.image))
-            break;
-    }
+    if (!lines.NextTextLine(raw, 1))
+        return false;
+    line = SFixedLine(raw);
     return IsFixedContinuation(line.image);
 }
 
-// Reads past free-form comment and preprocessor lines; false at the end of
-// the file.
 bool NextFreeLine(CStatementReader& lines, std::string& raw)
 {
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 0))
-            lines.SkipDirective(raw);
-        else if (!IsFreeComment(raw))
-            return true;
-    }
+    return lines.NextTextLine(raw, 0);
 }
 
 // A FORMAT statement's list over fixed-form lines: each line's text from

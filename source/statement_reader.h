@@ -28,8 +28,9 @@ public:
 
     long long Line() const { return m_nLine; }
 
-    // The current line is a preprocessor line that the statement passes over.
-    void SkipDirective(const std::string& raw);
+    // The next line that holds statement text, past comment and preprocessor
+    // lines; false at the end of the file.
+    bool NextTextLine(std::string& raw, int bFixedForm);
 
     // The first statement line that a preprocessor condition (or an
     // include) between the statement's lines makes depend on the
@@ -45,6 +46,9 @@ public:
     void Comment(const std::string& strComment) { m_site.m_arrLineComments.back() = strComment; }
 
 private:
+    // A preprocessor line that the statement passes over.
+    void SkipDirective(const std::string& raw);
+
     CLineReader& m_reader;
     CStatementSite& m_site;
     long long m_nLine;

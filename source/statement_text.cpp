@@ -71,6 +71,13 @@ bool IsFreeComment(const std::string& line)
     return nFirst == std::string::npos || line[nFirst] == '!';
 }
 
+bool IsPassedOver(const std::string& raw, int bFixedForm)
+{
+    if (IsPreprocessorLine(raw, bFixedForm))
+        return true;
+    return bFixedForm ? IsFixedComment(SFixedLine(raw).image) : IsFreeComment(raw);
+}
+
 std::size_t FreeContinuationStart(const std::string& line, bool bInConstant)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t");
@@ -183,28 +190,24 @@ SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SS
 
 SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote)
 {
+    SScanState inside;
+    inside.chQuote = chQuote;
+    const SFormatToken token = CFormatScanner(piece, CFormatScanner::MODE_STATEMENT, inside).NextToken();
     SConstantPiece out;
-    for (std::size_t i = 0; i < piece.size(); ++i) {
-        if (piece[i] != chQuote) {
-            out.chars.push_back({piece[i], i});
-            continue;
-        }
-        if (i + 1 < piece.size() && piece[i + 1] == chQuote) {
-            out.chars.push_back({chQuote, i});  // a doubled quote stands for one
+    out.bClosed = token.kind == TOKEN_CONSTANT && !token.bOpen;
+    out.nEnd = token.End();
+    // The characters before the closing quote, a doubled quote read as one.
+    for (std::size_t i = 0; i + (out.bClosed ? 1 : 0) < out.nEnd; ++i) {
+        out.chars.push_back({piece[i], i});
+        if (piece[i] == chQuote)
             ++i;
-            continue;
-        }
-        out.bClosed = true;
-        out.nEnd = i + 1;
-        return out;
     }
-    out.nEnd = piece.size();
     return out;
 }
 
 void CFreeContinuation::Read(const std::string& raw)
 {
-    if (IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
+    if (IsPassedOver(raw, 0))
         return;
     std::size_t nFrom = 0;
     if (m_bOpen) {

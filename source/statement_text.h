@@ -5,6 +5,7 @@
 // free-form line goes on).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -48,6 +49,25 @@ bool IsFixedContinuation(const std::string& image);
 // character is !.
 bool IsFreeComment(const std::string& line);
 
+// A line that holds no statement text: a comment line or a preprocessor
+// line. Every reading of a statement passes over such lines between its
+// lines.
+bool IsPassedOver(const std::string& raw, int bFixedForm);
+
+// Reads lines with read(raw) up to the next one that holds statement text,
+// handing each line passed over to passed(raw); false at the end of the
+// file.
+template <class Read, class Passed>
+bool NextTextLine(std::string& raw, int bFixedForm, Read read, Passed passed)
+{
+    while (read(raw)) {
+        if (!IsPassedOver(raw, bFixedForm))
+            return true;
+        passed(raw);
+    }
+    return false;
+}
+
 // Where a free-form continuation line's text resumes: after a leading &,
 // else at its first character; but inside a constant that the line goes on
 // with, at its first non-blank, as compilers read a continued constant whose
@@ -87,6 +107,13 @@ struct SPieceScan {
 
 SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SScanState& state,
                      bool bFreeForm = false);
+
+// Where the text a line gives its statement ends: at a comment, and in free
+// form before an "&" that continues the statement.
+inline std::size_t PieceEnd(const SPieceScan& scan, std::size_t nSize)
+{
+    return scan.bContinues ? scan.nContentEnd : std::min(scan.nComment, nSize);
+}
 
 // The characters of a constant read from the start of piece, where the
 // constant is already open: a doubled quote is one character. bClosed when
