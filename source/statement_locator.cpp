@@ -202,8 +202,8 @@ CollectResult CollectStatement(CStatementSite& site, long long line, long long c
         return COLLECT_BLANK;
 
     CollectResult result = COLLECT_FOUND;
-    const std::size_t k = SecondWord(first.text);
-    if (k != std::string::npos && FirstWordIsLabel(first.text, k) && StartsWithFormat(first.text, k))
+    const std::size_t k = FormatKeywordAt(first.text);
+    if (k != std::string::npos)
         result = site.m_bFixedForm && k < kFixedTextStart
                      ? COLLECT_FORMAT_COLUMN
                      : CollectFormatStatement(site, first, k + 6, lines, out.collected);

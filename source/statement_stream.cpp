@@ -106,9 +106,8 @@ int FormatStatementLabel(const SSourceStatement& statement, int bFixedForm, std:
         return 0;
     const std::string& raw = statement.lines.front();
     const std::string text = bFixedForm ? SFixedLine(raw).image : raw;
-    const std::size_t k = SecondWord(text);
-    if (k == std::string::npos || !FirstWordIsLabel(text, k) || !StartsWithFormat(text, k) ||
-        (bFixedForm && k < kFixedTextStart))
+    const std::size_t k = FormatKeywordAt(text);
+    if (k == std::string::npos || (bFixedForm && k < kFixedTextStart))
         return 0;
     if (pKeyword != nullptr)
         *pKeyword = k;

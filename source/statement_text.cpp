@@ -92,6 +92,9 @@ bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
     return nNext == std::string::npos || line[nNext] == '!';
 }
 
+namespace {
+
+// Where the second word of a line starts (npos when there is none).
 std::size_t SecondWord(const std::string& line)
 {
     std::size_t i = line.find_first_not_of(" \t\n\v\f\r");
@@ -104,8 +107,9 @@ std::size_t SecondWord(const std::string& line)
     return i < line.size() ? i : std::string::npos;
 }
 
-// "write(u,'(''Molden Format'')')" has FORMAT as its second word too, inside
-// a constant: only a label before it makes a FORMAT statement.
+// Whether the word before position k (the second word) is a statement
+// label. "write(u,'(''Molden Format'')')" has FORMAT as its second word too,
+// inside a constant: only a label before it makes a FORMAT statement.
 bool FirstWordIsLabel(const std::string& line, std::size_t k)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t\n\v\f\r");
@@ -117,6 +121,7 @@ bool FirstWordIsLabel(const std::string& line, std::size_t k)
                        line.begin() + static_cast<std::ptrdiff_t>(nEnd), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Whether the keyword FORMAT (any case) starts at k.
 bool StartsWithFormat(const std::string& line, std::size_t k)
 {
     static const char kKeyword[] = "FORMAT";
@@ -126,6 +131,14 @@ bool StartsWithFormat(const std::string& line, std::size_t k)
         if (std::toupper(static_cast<unsigned char>(line[k + i])) != kKeyword[i])
             return false;
     return true;
+}
+
+}  // namespace
+
+std::size_t FormatKeywordAt(const std::string& line)
+{
+    const std::size_t k = SecondWord(line);
+    return k != std::string::npos && FirstWordIsLabel(line, k) && StartsWithFormat(line, k) ? k : std::string::npos;
 }
 
 int ParenBlanks(const std::string& line, std::size_t nOpen)
@@ -217,8 +230,8 @@ void CFreeContinuation::Read(const std::string& raw)
         // Hollerith constants may hold "!" or "&").
         m_state = SScanState();
         m_mode = CFormatScanner::MODE_STATEMENT;
-        const std::size_t k = SecondWord(raw);
-        if (k != std::string::npos && FirstWordIsLabel(raw, k) && StartsWithFormat(raw, k)) {
+        const std::size_t k = FormatKeywordAt(raw);
+        if (k != std::string::npos) {
             const std::size_t nOpen = raw.find('(', k + 6);
             if (nOpen != std::string::npos) {
                 m_mode = CFormatScanner::MODE_LIST;

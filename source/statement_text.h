@@ -77,14 +77,9 @@ std::size_t FreeContinuationStart(const std::string& line, bool bInConstant = fa
 // Whether the rest of a line from nFrom is blank or a comment.
 bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom);
 
-// Where the second word of a line starts (npos when there is none).
-std::size_t SecondWord(const std::string& line);
-
-// Whether the word before position k (the second word) is a statement label.
-bool FirstWordIsLabel(const std::string& line, std::size_t k);
-
-// Whether the keyword FORMAT (any case) starts at k.
-bool StartsWithFormat(const std::string& line, std::size_t k);
+// Where the keyword FORMAT (any case) starts when it is a line's second
+// word and a statement label its first; npos for any other line.
+std::size_t FormatKeywordAt(const std::string& line);
 
 // The spaces right after a list's "(" at nOpen, which the writer keeps; 0
 // when they end the line or come before a comment (they lay nothing out).
