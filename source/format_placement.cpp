@@ -253,18 +253,17 @@ public:
 
     std::string Text(const std::string& raw)
     {
-        if (IsPreprocessorLine(raw, m_bFixedForm))
+        const bool bContinuation = !m_bFixedForm && m_free.Open();
+        if (!m_bFixedForm)
+            m_free.Read(raw);
+        if (bContinuation || IsPassedOver(raw, m_bFixedForm))
             return {};
         if (m_bFixedForm) {
             const SFixedLine line(raw);
-            if (IsFixedComment(line.image) || IsFixedContinuation(line.image) || line.image.size() <= kFixedTextStart)
+            if (IsFixedContinuation(line.image) || line.image.size() <= kFixedTextStart)
                 return {};
-            return line.image.substr(kFixedTextStart, kFixedLineLength - kFixedTextStart);
+            return line.image.substr(kFixedTextStart);
         }
-        const bool bContinuation = m_free.Open();
-        m_free.Read(raw);
-        if (bContinuation || IsFreeComment(raw))
-            return {};
         std::size_t i = raw.find_first_not_of(" \t");
         while (i < raw.size() && IsDigit(raw[i]))
             ++i;
