@@ -1,6 +1,7 @@
 #include "format_placement.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -333,106 +334,69 @@ long long FindFormatLabelIn(CLineReader& reader, int nLabel, int bFixedForm)
 
 namespace {
 
-// Follows a file's statements to the FORMAT statement that an I/O statement's
-// label names: the one with that label in the I/O statement's scoping unit,
-// before or after it, noting the files that unit includes.
-class CLabelFollower {
-public:
-    CLabelFollower(long long nLine, long long nColumn, int bFixedForm)
-        : m_nLine(nLine), m_nColumn(nColumn), m_bFixedForm(bFixedForm)
-    {
-    }
-
-    // Reads the next statement; true once the search has ended.
-    bool Statement(const SSourceStatement& statement)
-    {
-        for (const std::string& text : StatementsOf(statement.text))
-            m_units.Statement(text);
-        if (std::string name = IncludedName(statement.text); !name.empty())
-            m_includes.push_back({m_units.Scope(), std::move(name)});
-        const int nFormatLabel = FormatStatementLabel(statement, m_bFixedForm);
-        if (m_nScope >= 0)
-            return nFormatLabel == m_found.nLabel && m_units.Scope() == m_nScope && Found(statement.nLine);
-        if (statement.nLine < m_nLine) {
-            if (nFormatLabel != 0)
-                m_before.push_back({nFormatLabel, m_units.Scope(), statement.nLine});
-            return false;
-        }
-        return statement.nLine != m_nLine || IoStatement(statement);  // (a line that starts no statement)
-    }
-
-    // The search's end: the files the unit includes go with a label not found.
-    SLabelledFormat Result()
-    {
-        for (SInclude& include : m_includes)
-            if (include.nScope == m_nScope)
-                m_found.arrIncludes.push_back(std::move(include.name));
-        return m_found;
-    }
-
-    const SLabelledFormat& Found() const { return m_found; }
-
-private:
-    bool Found(long long nFormatLine)
-    {
-        m_found.nFormatLine = nFormatLine;
-        return true;
-    }
-
-    // The I/O statement on the line: the format the cursor is in, when
-    // several statements share the line. A format string opens itself.
-    bool IoStatement(const SSourceStatement& statement)
-    {
-        const long long nCursor = m_nColumn - 1 - static_cast<long long>(statement.TextStart());
-        const SIoFormat* pChosen = nullptr;
-        const std::vector<SIoFormat> formats = ReadIoFormats(statement.text);
-        for (const SIoFormat& format : formats)
-            if (pChosen == nullptr || static_cast<long long>(format.nStatement) <= nCursor)
-                pChosen = &format;
-        if (pChosen != nullptr && pChosen->kind != IO_FORMAT_LABEL) {
-            m_found.nLabel = -1;
-            statement.PlaceOf(pChosen->nOffset + 1, m_found.nFormatLine, m_found.nFormatColumn);
-            return true;
-        }
-        m_found.nLabel = pChosen != nullptr ? std::max(pChosen->nLabel, 0) : 0;
-        if (m_found.nLabel == 0)
-            return true;
-        m_nScope = m_units.Scope();
-        for (const SCandidate& candidate : m_before)
-            if (candidate.nLabel == m_found.nLabel && candidate.nScope == m_nScope)
-                return Found(candidate.nLine);
-        m_before.clear();
-        return false;
-    }
-
-    struct SInclude {
-        long long nScope;
-        std::string name;
-    };
-    struct SCandidate {
-        int nLabel;
-        long long nScope;
-        long long nLine;
-    };
-    long long m_nLine;
-    long long m_nColumn;
-    int m_bFixedForm;
-    CUnitStack m_units;
-    std::vector<SInclude> m_includes;
-    std::vector<SCandidate> m_before;  // the labelled FORMAT statements before the line
-    SLabelledFormat m_found;
-    long long m_nScope = -1;  // the I/O statement's scoping unit, once it is read
-};
+// The format of the I/O statement the cursor is in, when several statements
+// share the line; none when the statement names no format.
+std::optional<SIoFormat> FormatAtCursor(const SSourceStatement& statement, long long nColumn)
+{
+    const long long nCursor = nColumn - 1 - static_cast<long long>(statement.TextStart());
+    std::optional<SIoFormat> chosen;
+    for (const SIoFormat& format : ReadIoFormats(statement.text))
+        if (!chosen || static_cast<long long>(format.nStatement) <= nCursor)
+            chosen = format;
+    return chosen;
+}
 
 }  // namespace
 
 SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long long nColumn, int bFixedForm)
 {
-    CLabelFollower follower(nLine, nColumn, bFixedForm);
+    struct SUnitName {
+        int nLabel;  // a FORMAT statement's label (0 for an INCLUDE line)
+        long long nScope;
+        long long nLine;
+        std::string strInclude;
+    };
+    std::vector<SUnitName> before;  // the labelled FORMAT statements before the line
+    std::vector<SUnitName> includes;
+    SLabelledFormat found;
+    long long nScope = -1;  // the I/O statement's scoping unit, once it is read
+    CUnitStack units;
     CStatementStream stream(reader, bFixedForm);
     SSourceStatement statement;
-    while (stream.Next(statement))
-        if (follower.Statement(statement))
-            return follower.Found();
-    return follower.Result();
+    while (stream.Next(statement)) {
+        for (const std::string& text : StatementsOf(statement.text))
+            units.Statement(text);
+        if (std::string name = IncludedName(statement.text); !name.empty())
+            includes.push_back({0, units.Scope(), statement.nLine, std::move(name)});
+        const int nFormatLabel = FormatStatementLabel(statement, bFixedForm);
+        if (nScope >= 0 || statement.nLine < nLine) {
+            if (nFormatLabel != 0)
+                before.push_back({nFormatLabel, units.Scope(), statement.nLine, {}});
+        } else if (statement.nLine != nLine) {
+            return found;  // the line starts no statement
+        } else if (const std::optional<SIoFormat> format = FormatAtCursor(statement, nColumn);
+                   format && format->kind != IO_FORMAT_LABEL) {
+            found.nLabel = -1;  // a format string: the constant itself opens
+            statement.PlaceOf(format->nOffset + 1, found.nFormatLine, found.nFormatColumn);
+            return found;
+        } else {
+            found.nLabel = format ? std::max(format->nLabel, 0) : 0;
+            if (found.nLabel == 0)
+                return found;
+            nScope = units.Scope();
+        }
+        // The FORMAT statement with the label in the I/O statement's unit,
+        // before it or after it.
+        for (const SUnitName& candidate : before)
+            if (nScope >= 0 && candidate.nLabel == found.nLabel && candidate.nScope == nScope) {
+                found.nFormatLine = candidate.nLine;
+                return found;
+            }
+        if (nScope >= 0)
+            before.clear();
+    }
+    for (SUnitName& include : includes)
+        if (include.nScope == nScope)
+            found.arrIncludes.push_back(std::move(include.strInclude));
+    return found;
 }

@@ -15,10 +15,10 @@ int ClampToInt(long long n)
 // A fixed-form line whose text runs to column 72 and ends with a quote that
 // closes a constant, followed by a continuation line whose text starts with
 // the same quote: the two are one doubled quote (the constant goes on).
-bool DoubledAcrossLines(const SFixedLine& line, const SPieceScan& scan, const SFixedLine& next)
+bool DoubledAcrossLines(const SFixedLine& line, char chQuote, const SFixedLine& next)
 {
-    return line.image.size() == kFixedLineLength && scan.chLastClosingQuote != 0 &&
-           next.image.size() > kFixedTextStart && next.image[kFixedTextStart] == scan.chLastClosingQuote;
+    return line.image.size() == kFixedLineLength && chQuote != 0 && next.image.size() > kFixedTextStart &&
+           next.image[kFixedTextStart] == chQuote;
 }
 
 }  // namespace
@@ -100,7 +100,8 @@ void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::s
         const long long nColumn = line.RawColumn(nFrom);
         SFixedLine next;
         const bool bNext = NextFixedContinuation(lines, next);
-        const bool bDoubled = !scan.state.InConstant() && bNext && DoubledAcrossLines(line, scan, next);
+        const bool bDoubled = !scan.state.InConstant() && bNext &&
+                              DoubledAcrossLines(line, scan.chLastClosingQuote, next);
         if (scan.state.InConstant() || bDoubled) {
             // (blanks that end the statement's last line mean nothing, even
             // in a constant that never closes)
@@ -180,12 +181,10 @@ void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::s
         for (const SConstantPiece::SChar& c : constant.chars)
             out.AppendMade(c.ch, 1, nLine, nColumn + static_cast<long long>(c.nOffset));
         SFixedLine next;
-        const bool bFull = line.image.size() == kFixedLineLength;
         if (constant.bClosed) {
             const std::string_view after = piece.substr(constant.nEnd);
             const bool bNext = NextFixedContinuation(lines, next);
-            if (bNext && bFull && constant.nEnd == piece.size() && next.image.size() > kFixedTextStart &&
-                next.image[kFixedTextStart] == chQuote) {
+            if (bNext && constant.nEnd == piece.size() && DoubledAcrossLines(line, chQuote, next)) {
                 // A quote in column 72 and one in column 7: one doubled quote.
                 out.AppendMade(chQuote, 1, nLine, nColumn + static_cast<long long>(piece.size()) - 1);
                 line = next;
