@@ -454,32 +454,26 @@ public:
         if (oldLines.empty())
             oldLines.push_back(m_site.m_nFirstLine);
         std::size_t nOld = 0;
-        std::string line;
         for (const std::vector<std::string>& group : statement.groups) {
-            for (; nOld < oldLines.size() && m_nCurrent < oldLines[nOld];)
-                if (const AttemptResult copied = CopyLine(line); copied != kGoOn)
-                    return copied;
             if (nOld < oldLines.size()) {
-                if (!ReadChecked(line))
-                    return ATTEMPT_SOURCE_CHANGED;
-                TakeEnd(m_reader.LineEnd());
-                ++nOld;
+                if (const AttemptResult passed = PassTo(oldLines[nOld++]); passed != kGoOn)
+                    return passed;
+                // Each new line ends as the old line whose place it takes
+                // ended (a file may mix line ends); lines beyond the old
+                // ones as the last of them.
+                if (m_reader.LineEnd() == "\n" || m_reader.LineEnd() == "\r\n")
+                    m_strEnd = m_reader.LineEnd();
             }
-            if (!PutAll(group))
-                return ATTEMPT_TARGET_FAILED;
+            for (const std::string& strLine : group)
+                if (!Put(strLine, m_strEnd))
+                    return ATTEMPT_TARGET_FAILED;
         }
         // The rest of the old statement: its remaining lines are dropped
         // (their comments kept as comment lines in their places), the
         // comment lines between them kept.
-        for (const std::size_t nFirstDropped = nOld; nOld < oldLines.size();) {
-            if (m_nCurrent != oldLines[nOld]) {
-                if (const AttemptResult copied = CopyLine(line); copied != kGoOn)
-                    return copied;
-                continue;
-            }
-            if (!ReadChecked(line))
-                return ATTEMPT_SOURCE_CHANGED;
-            const std::size_t nDropped = nOld++ - nFirstDropped;
+        for (std::size_t nDropped = 0; nOld < oldLines.size(); ++nDropped) {
+            if (const AttemptResult passed = PassTo(oldLines[nOld++]); passed != kGoOn)
+                return passed;
             if (nDropped < statement.dropped.size() && !statement.dropped[nDropped].empty() &&
                 !Put(statement.dropped[nDropped], m_strEnd))
                 return ATTEMPT_TARGET_FAILED;
@@ -488,34 +482,27 @@ public:
     }
 
 private:
-    // Reads the next source line of the stretch and checks that it still
-    // reads as it did when the statement was located.
-    bool ReadChecked(std::string& out)
+    // Copies the lines before an old line of the statement through, then
+    // reads that line; each line read must still read as it did when the
+    // statement was located.
+    AttemptResult PassTo(long long nOldLine)
     {
-        const std::size_t nIndex = static_cast<std::size_t>(m_nCurrent - m_site.m_nFirstLine);
-        if (m_reader.AtEnd())
-            return false;
-        m_reader.ReadSourceLine(out);
-        m_strLastEnd = m_reader.LineEnd();
-        m_bLastEmpty = out.empty();
-        ++m_nCurrent;
-        return !m_reader.Failed() && nIndex < m_site.m_arrOriginalLines.size() &&
-               out == m_site.m_arrOriginalLines[nIndex];
-    }
-
-    AttemptResult CopyLine(std::string& line)
-    {
-        if (!ReadChecked(line))
-            return ATTEMPT_SOURCE_CHANGED;
-        return Put(line, m_reader.LineEnd()) ? kGoOn : ATTEMPT_TARGET_FAILED;
-    }
-
-    // Each new line ends as the old line whose place it takes ended (a file
-    // may mix line ends); lines beyond the old ones as the last of them.
-    void TakeEnd(const std::string& strOld)
-    {
-        if (strOld == "\n" || strOld == "\r\n")
-            m_strEnd = strOld;
+        std::string line;
+        for (;;) {
+            const std::size_t nIndex = static_cast<std::size_t>(m_nCurrent - m_site.m_nFirstLine);
+            if (m_reader.AtEnd())
+                return ATTEMPT_SOURCE_CHANGED;
+            m_reader.ReadSourceLine(line);
+            m_strLastEnd = m_reader.LineEnd();
+            m_bLastEmpty = line.empty();
+            if (m_reader.Failed() || nIndex >= m_site.m_arrOriginalLines.size() ||
+                line != m_site.m_arrOriginalLines[nIndex])
+                return ATTEMPT_SOURCE_CHANGED;
+            if (m_nCurrent++ >= nOldLine)
+                return kGoOn;
+            if (!Put(line, m_reader.LineEnd()))
+                return ATTEMPT_TARGET_FAILED;
+        }
     }
 
     // Each line's end is written when the next line comes, so that the
@@ -526,14 +513,6 @@ private:
         m_strPending = end;
         m_bLastPutEmpty = text.empty();
         return bOk;
-    }
-
-    bool PutAll(const std::vector<std::string>& lines)
-    {
-        for (const std::string& strLine : lines)
-            if (!Put(strLine, m_strEnd))
-                return false;
-        return true;
     }
 
     // The old stretch ended the file with a line that had no line end: so
