@@ -128,7 +128,7 @@ CollectResult CollectFormatStatement(CStatementSite& site, const SFirstLine& fir
         lines.Comment(strComment);
     SFixedLine next;
     std::string nextText;
-    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : NextFreeLine(lines, nextText);
+    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : lines.NextTextLine(nextText, 0);
     if (bFixed)
         nextText = next.image;
     const std::size_t nTextStart = bFixed ? kFixedTextStart : FreeContinuationStart(nextText);

@@ -77,11 +77,6 @@ bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
     return IsFixedContinuation(line.image);
 }
 
-bool NextFreeLine(CStatementReader& lines, std::string& raw)
-{
-    return lines.NextTextLine(raw, 0);
-}
-
 // A FORMAT statement's list over fixed-form lines: each line's text from
 // column 7 (the first from the list's parenthesis) up to column 72. A
 // constant or Hollerith constant still open at a line's end goes on on the
@@ -146,7 +141,7 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
         std::string next;
         // An & that no line follows continues nothing: the line ends the
         // statement with all it holds.
-        if (!scan.bContinues || !NextFreeLine(lines, next)) {
+        if (!scan.bContinues || !lines.NextTextLine(next, 0)) {
             out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
             out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
             return;
@@ -235,7 +230,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
             // after the next line's leading "&": one doubled quote.
             if (EndsWithAmpersand(after) && LastNonWhite(after) == 0) {
                 std::string next;
-                if (NextFreeLine(lines, next) && FreeContinuationStart(next) > 0 &&
+                if (lines.NextTextLine(next, 0) && FreeContinuationStart(next) > 0 &&
                     FreeContinuationStart(next) < next.size() && next[FreeContinuationStart(next)] == chQuote) {
                     out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
                     raw = next;
@@ -246,7 +241,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
             out.strAfterQuote = std::string(after);
             return;
         }
-        if (!bContinued || !NextFreeLine(lines, raw))
+        if (!bContinued || !lines.NextTextLine(raw, 0))
             return;  // a constant left open without an & ends with its line
         nFrom = FreeContinuationStart(raw, true);
     }
