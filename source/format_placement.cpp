@@ -1,10 +1,13 @@
 #include "format_placement.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "char_class.h"
+#include "format_scanner.h"
 #include "io_format.h"
 #include "source_lines.h"
 #include "statement_stream.h"
@@ -227,20 +230,17 @@ private:
 std::vector<std::string> StatementsOf(std::string_view text)
 {
     std::vector<std::string> statements(1);
-    char chQuote = 0;
-    for (const char c : text) {
-        if (chQuote != 0) {
-            chQuote = c == chQuote ? 0 : chQuote;  // a doubled quote closes and opens again
+    CFormatScanner scanner(text, CFormatScanner::MODE_STATEMENT);
+    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END && t.kind != TOKEN_COMMENT;
+         t = scanner.NextToken()) {
+        if (t.kind == TOKEN_CONSTANT)
             continue;
+        for (const char c : scanner.TextOf(t)) {
+            if (c == ';')
+                statements.emplace_back();
+            else if (c != ' ' && c != '\t' && c != '&')
+                statements.back() += ToLower(c);
         }
-        if (c == '\'' || c == '"')
-            chQuote = c;
-        else if (c == '!')
-            break;
-        else if (c == ';')
-            statements.emplace_back();
-        else if (c != ' ' && c != '\t' && c != '&')
-            statements.back() += ToLower(c);
     }
     return statements;
 }
@@ -254,18 +254,17 @@ public:
 
     std::string Text(const std::string& raw)
     {
-        if (IsPreprocessorLine(raw, m_bFixedForm))
+        const bool bContinuation = !m_bFixedForm && m_free.Open();
+        if (!m_bFixedForm)
+            m_free.Read(raw);
+        if (bContinuation || IsPassedOver(raw, m_bFixedForm))
             return {};
         if (m_bFixedForm) {
             const SFixedLine line(raw);
-            if (IsFixedComment(line.image) || IsFixedContinuation(line.image) || line.image.size() <= kFixedTextStart)
+            if (IsFixedContinuation(line.image) || line.image.size() <= kFixedTextStart)
                 return {};
-            return line.image.substr(kFixedTextStart, kFixedLineLength - kFixedTextStart);
+            return line.image.substr(kFixedTextStart);
         }
-        const bool bContinuation = m_free.Open();
-        m_free.Read(raw);
-        if (bContinuation || IsFreeComment(raw))
-            return {};
         std::size_t i = raw.find_first_not_of(" \t");
         while (i < raw.size() && IsDigit(raw[i]))
             ++i;
@@ -333,19 +332,32 @@ long long FindFormatLabelIn(CLineReader& reader, int nLabel, int bFixedForm)
     return 0;
 }
 
+namespace {
+
+// The format of the I/O statement the cursor is in, when several statements
+// share the line; none when the statement names no format.
+std::optional<SIoFormat> FormatAtCursor(const SSourceStatement& statement, long long nColumn)
+{
+    const long long nCursor = nColumn - 1 - static_cast<long long>(statement.TextStart());
+    std::optional<SIoFormat> chosen;
+    for (const SIoFormat& format : ReadIoFormats(statement.text))
+        if (!chosen || static_cast<long long>(format.nStatement) <= nCursor)
+            chosen = format;
+    return chosen;
+}
+
+}  // namespace
+
 SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long long nColumn, int bFixedForm)
 {
-    struct SInclude {
-        long long nScope;
-        std::string name;
-    };
-    std::vector<SInclude> includes;
-    struct SCandidate {
-        int nLabel;
+    struct SUnitName {
+        int nLabel;  // a FORMAT statement's label (0 for an INCLUDE line)
         long long nScope;
         long long nLine;
+        std::string strInclude;
     };
-    std::vector<SCandidate> before;  // the labelled FORMAT statements before the line
+    std::vector<SUnitName> before;  // the labelled FORMAT statements before the line
+    std::vector<SUnitName> includes;
     SLabelledFormat found;
     long long nScope = -1;  // the I/O statement's scoping unit, once it is read
     CUnitStack units;
@@ -355,50 +367,36 @@ SLabelledFormat FindLabelledFormat(CLineReader& reader, long long nLine, long lo
         for (const std::string& text : StatementsOf(statement.text))
             units.Statement(text);
         if (std::string name = IncludedName(statement.text); !name.empty())
-            includes.push_back({units.Scope(), std::move(name)});
+            includes.push_back({0, units.Scope(), statement.nLine, std::move(name)});
         const int nFormatLabel = FormatStatementLabel(statement, bFixedForm);
-        if (nScope < 0 && statement.nLine < nLine) {
+        if (nScope >= 0 || statement.nLine < nLine) {
             if (nFormatLabel != 0)
-                before.push_back({nFormatLabel, units.Scope(), statement.nLine});
-            continue;
-        }
-        if (nScope < 0) {
-            if (statement.nLine != nLine)
-                return found;  // the line starts no statement
-            // The statement the cursor is in, when several share the line.
-            const std::vector<SIoFormat> formats = ReadIoFormats(statement.text);
-            const long long nCursor = nColumn - 1 - static_cast<long long>(statement.TextStart());
-            const SIoFormat* pChosen = nullptr;
-            for (const SIoFormat& format : formats)
-                if (pChosen == nullptr || static_cast<long long>(format.nStatement) <= nCursor)
-                    pChosen = &format;
-            if (pChosen != nullptr && pChosen->kind != IO_FORMAT_LABEL) {
-                // A format string: the constant itself opens.
-                found.nLabel = -1;
-                statement.PlaceOf(pChosen->nOffset + 1, found.nFormatLine, found.nFormatColumn);
-                return found;
-            }
-            found.nLabel = pChosen != nullptr ? pChosen->nLabel : 0;
-            if (found.nLabel <= 0) {
-                found.nLabel = 0;
-                return found;
-            }
-            nScope = units.Scope();
-            for (const SCandidate& candidate : before)
-                if (candidate.nLabel == found.nLabel && candidate.nScope == nScope) {
-                    found.nFormatLine = candidate.nLine;
-                    return found;
-                }
-            before.clear();
-            continue;
-        }
-        if (nFormatLabel == found.nLabel && units.Scope() == nScope) {
-            found.nFormatLine = statement.nLine;
+                before.push_back({nFormatLabel, units.Scope(), statement.nLine, {}});
+        } else if (statement.nLine != nLine) {
+            return found;  // the line starts no statement
+        } else if (const std::optional<SIoFormat> format = FormatAtCursor(statement, nColumn);
+                   format && format->kind != IO_FORMAT_LABEL) {
+            found.nLabel = -1;  // a format string: the constant itself opens
+            statement.PlaceOf(format->nOffset + 1, found.nFormatLine, found.nFormatColumn);
             return found;
+        } else {
+            found.nLabel = format ? std::max(format->nLabel, 0) : 0;
+            if (found.nLabel == 0)
+                return found;
+            nScope = units.Scope();
         }
+        // The FORMAT statement with the label in the I/O statement's unit,
+        // before it or after it.
+        for (const SUnitName& candidate : before)
+            if (nScope >= 0 && candidate.nLabel == found.nLabel && candidate.nScope == nScope) {
+                found.nFormatLine = candidate.nLine;
+                return found;
+            }
+        if (nScope >= 0)
+            before.clear();
     }
-    for (SInclude& include : includes)
+    for (SUnitName& include : includes)
         if (include.nScope == nScope)
-            found.arrIncludes.push_back(std::move(include.name));
+            found.arrIncludes.push_back(std::move(include.strInclude));
     return found;
 }

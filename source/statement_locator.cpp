@@ -128,7 +128,7 @@ CollectResult CollectFormatStatement(CStatementSite& site, const SFirstLine& fir
         lines.Comment(strComment);
     SFixedLine next;
     std::string nextText;
-    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : NextFreeLine(lines, nextText);
+    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : lines.NextTextLine(nextText, 0);
     if (bFixed)
         nextText = next.image;
     const std::size_t nTextStart = bFixed ? kFixedTextStart : FreeContinuationStart(nextText);
@@ -202,8 +202,8 @@ CollectResult CollectStatement(CStatementSite& site, long long line, long long c
         return COLLECT_BLANK;
 
     CollectResult result = COLLECT_FOUND;
-    const std::size_t k = SecondWord(first.text);
-    if (k != std::string::npos && FirstWordIsLabel(first.text, k) && StartsWithFormat(first.text, k))
+    const std::size_t k = FormatKeywordAt(first.text);
+    if (k != std::string::npos)
         result = site.m_bFixedForm && k < kFixedTextStart
                      ? COLLECT_FORMAT_COLUMN
                      : CollectFormatStatement(site, first, k + 6, lines, out.collected);
@@ -473,16 +473,24 @@ std::string ListTextShown(std::string_view text)
     return shown;
 }
 
-// Lets the reader read a statement's lines as if they stood in a file. The
-// reader takes a carriage return before a line feed for part of the line
-// end, so a line that ends in one of its own gets a CR LF end to keep it
-// (and the statement is refused for it, as it is when read from the file).
-void OpenStatementLines(CLineReader& reader, std::span<const std::string> statementLines)
+// Collects a statement from its lines as if they stood in a file, the first
+// as line nLine. The reader takes a carriage return before a line feed for
+// part of the line end, so a line that ends in one of its own gets a CR LF
+// end to keep it (and the statement is refused for it, as it is when read
+// from the file).
+CollectResult CollectStatementLines(std::span<const std::string> statementLines, long long nLine, long long nColumn,
+                                    CStatementSite& site, SStatementText& text)
 {
     std::string strText;
     for (const std::string& strLine : statementLines)
         strText += strLine + (!strLine.empty() && strLine.back() == '\r' ? "\r\n" : "\n");
+    CLineReader reader;
     reader.OpenText(std::move(strText));
+    std::string raw;
+    if (!reader.ReadExistingLine(raw))
+        return COLLECT_BLANK;
+    CStatementReader lines(reader, site, nLine);
+    return CollectStatement(site, nLine, nColumn, raw, text, lines);
 }
 
 }  // namespace
@@ -493,14 +501,8 @@ LocateResult LocateStatementLines(std::span<const std::string> statementLines, l
     list.Clear();
     site = CStatementSite();
     site.m_bFixedForm = bFixedForm;
-    CLineReader reader;
-    OpenStatementLines(reader, statementLines);
-    std::string raw;
-    if (!reader.ReadExistingLine(raw))
-        return LOCATE_BLANK;
-    CStatementReader lines(reader, site, nLine);
     SStatementText text;
-    const CollectResult collected = CollectStatement(site, nLine, nColumn, raw, text, lines);
+    const CollectResult collected = CollectStatementLines(statementLines, nLine, nColumn, site, text);
     if (collected == COLLECT_BLANK)
         return LOCATE_BLANK;
     CResult ignored;
@@ -518,18 +520,12 @@ LocateResult LocateStatementLines(std::span<const std::string> statementLines, l
 bool StatementReadsBack(const CDescriptorList& list, const CStatementSite& site,
                         const std::vector<std::string>& statementLines)
 {
-    CLineReader reader;
-    OpenStatementLines(reader, statementLines);
-    std::string raw;
-    reader.ReadSourceLine(raw);
-
     CStatementSite copySite;
     copySite.m_bFixedForm = site.m_bFixedForm;
-    CStatementReader lines(reader, copySite, 1);
     SStatementText text;
     // The cursor on the format string's opening quote, where the head ends.
     const long long nColumn = static_cast<long long>(site.m_strHead.size()) + 1;
-    if (CollectStatement(copySite, 1, nColumn, raw, text, lines) != COLLECT_FOUND)
+    if (CollectStatementLines(statementLines, 1, nColumn, copySite, text) != COLLECT_FOUND)
         return false;
     CDescriptorList copy(list.Table());
     if (!SplitCollected(copy, copySite, text.collected).Ok())

@@ -15,10 +15,10 @@ int ClampToInt(long long n)
 // A fixed-form line whose text runs to column 72 and ends with a quote that
 // closes a constant, followed by a continuation line whose text starts with
 // the same quote: the two are one doubled quote (the constant goes on).
-bool DoubledAcrossLines(const SFixedLine& line, const SPieceScan& scan, const SFixedLine& next)
+bool DoubledAcrossLines(const SFixedLine& line, char chQuote, const SFixedLine& next)
 {
-    return line.image.size() == kFixedLineLength && scan.chLastClosingQuote != 0 &&
-           next.image.size() > kFixedTextStart && next.image[kFixedTextStart] == scan.chLastClosingQuote;
+    return line.image.size() == kFixedLineLength && chQuote != 0 && next.image.size() > kFixedTextStart &&
+           next.image[kFixedTextStart] == chQuote;
 }
 
 }  // namespace
@@ -58,40 +58,23 @@ void CStatementReader::Take()
     m_site.m_arrLineComments.emplace_back();
 }
 
-// Reads the statement's lines after its first one, counting their numbers
-// and keeping each as it reads, so the writer can later notice a change.
+bool CStatementReader::NextTextLine(std::string& raw, int bFixedForm)
+{
+    return ::NextTextLine(
+        raw, bFixedForm, [this](std::string& line) { return Next(line); },
+        [this, bFixedForm](const std::string& line) {
+            if (IsPreprocessorLine(line, bFixedForm))
+                SkipDirective(line);
+        });
+}
 
-// Reads past comment and preprocessor lines to the next continuation line
-// and gives it; false when the statement has ended.
 bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
 {
     std::string raw;
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 1)) {
-            lines.SkipDirective(raw);
-            continue;
-        }
-        line = SFixedLine(raw);
-        if (!IsFixedComment(line.image))
-            break;
-    }
+    if (!lines.NextTextLine(raw, 1))
+        return false;
+    line = SFixedLine(raw);
     return IsFixedContinuation(line.image);
-}
-
-// Reads past free-form comment and preprocessor lines; false at the end of
-// the file.
-bool NextFreeLine(CStatementReader& lines, std::string& raw)
-{
-    for (;;) {
-        if (!lines.Next(raw))
-            return false;
-        if (IsPreprocessorLine(raw, 0))
-            lines.SkipDirective(raw);
-        else if (!IsFreeComment(raw))
-            return true;
-    }
 }
 
 // A FORMAT statement's list over fixed-form lines: each line's text from
@@ -112,7 +95,8 @@ void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::s
         const long long nColumn = line.RawColumn(nFrom);
         SFixedLine next;
         const bool bNext = NextFixedContinuation(lines, next);
-        const bool bDoubled = !scan.state.InConstant() && bNext && DoubledAcrossLines(line, scan, next);
+        const bool bDoubled = !scan.state.InConstant() && bNext &&
+                              DoubledAcrossLines(line, scan.chLastClosingQuote, next);
         if (scan.state.InConstant() || bDoubled) {
             // (blanks that end the statement's last line mean nothing, even
             // in a constant that never closes)
@@ -157,7 +141,7 @@ void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, st
         std::string next;
         // An & that no line follows continues nothing: the line ends the
         // statement with all it holds.
-        if (!scan.bContinues || !NextFreeLine(lines, next)) {
+        if (!scan.bContinues || !lines.NextTextLine(next, 0)) {
             out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
             out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
             return;
@@ -192,12 +176,10 @@ void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::s
         for (const SConstantPiece::SChar& c : constant.chars)
             out.AppendMade(c.ch, 1, nLine, nColumn + static_cast<long long>(c.nOffset));
         SFixedLine next;
-        const bool bFull = line.image.size() == kFixedLineLength;
         if (constant.bClosed) {
             const std::string_view after = piece.substr(constant.nEnd);
             const bool bNext = NextFixedContinuation(lines, next);
-            if (bNext && bFull && constant.nEnd == piece.size() && next.image.size() > kFixedTextStart &&
-                next.image[kFixedTextStart] == chQuote) {
+            if (bNext && constant.nEnd == piece.size() && DoubledAcrossLines(line, chQuote, next)) {
                 // A quote in column 72 and one in column 7: one doubled quote.
                 out.AppendMade(chQuote, 1, nLine, nColumn + static_cast<long long>(piece.size()) - 1);
                 line = next;
@@ -248,7 +230,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
             // after the next line's leading "&": one doubled quote.
             if (EndsWithAmpersand(after) && LastNonWhite(after) == 0) {
                 std::string next;
-                if (NextFreeLine(lines, next) && FreeContinuationStart(next) > 0 &&
+                if (lines.NextTextLine(next, 0) && FreeContinuationStart(next) > 0 &&
                     FreeContinuationStart(next) < next.size() && next[FreeContinuationStart(next)] == chQuote) {
                     out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
                     raw = next;
@@ -259,7 +241,7 @@ void CollectFreeString(CStatementReader& lines, const std::string& firstLine, st
             out.strAfterQuote = std::string(after);
             return;
         }
-        if (!bContinued || !NextFreeLine(lines, raw))
+        if (!bContinued || !lines.NextTextLine(raw, 0))
             return;  // a constant left open without an & ends with its line
         nFrom = FreeContinuationStart(raw, true);
     }

@@ -23,13 +23,11 @@ public:
     {
     }
 
-    // The next line, or false when the file has no further line.
-    bool Next(std::string& raw);
-
     long long Line() const { return m_nLine; }
 
-    // The current line is a preprocessor line that the statement passes over.
-    void SkipDirective(const std::string& raw);
+    // The next line that holds statement text, past comment and preprocessor
+    // lines; false at the end of the file.
+    bool NextTextLine(std::string& raw, int bFixedForm);
 
     // The first statement line that a preprocessor condition (or an
     // include) between the statement's lines makes depend on the
@@ -45,6 +43,11 @@ public:
     void Comment(const std::string& strComment) { m_site.m_arrLineComments.back() = strComment; }
 
 private:
+    // The next line, or false when the file has no further line.
+    bool Next(std::string& raw);
+    // A preprocessor line that the statement passes over.
+    void SkipDirective(const std::string& raw);
+
     CLineReader& m_reader;
     CStatementSite& m_site;
     long long m_nLine;
@@ -90,10 +93,6 @@ struct SCollected {
 // Reads past comment and preprocessor lines to the next line that continues
 // a fixed-form statement, and gives it; false when the statement has ended.
 bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line);
-
-// Reads past free-form comment and preprocessor lines; false at the end of
-// the file.
-bool NextFreeLine(CStatementReader& lines, std::string& raw);
 
 // A FORMAT statement's list from its "(" at nListStart of the first line.
 void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::size_t nListStart, SCollected& out);

@@ -24,93 +24,67 @@ void CStatementStream::HoldBack(std::string raw)
     m_bHeld = true;
 }
 
+bool CStatementStream::NextTextLine(std::string& raw, std::vector<std::string>* pPassed)
+{
+    return ::NextTextLine(
+        raw, m_bFixedForm, [this](std::string& line) { return ReadLine(line); },
+        [pPassed](const std::string& line) {
+            if (pPassed != nullptr)
+                pPassed->push_back(line);
+        });
+}
+
+// Where a line's statement text starts: in fixed form at column 7; in free
+// form after the first line's label, or after a continuation line's leading
+// "&".
+std::size_t CStatementStream::TextStart(const std::string& raw, const SScanState* pContinued) const
+{
+    if (m_bFixedForm)
+        return kFixedTextStart;
+    if (pContinued != nullptr)
+        return FreeContinuationStart(raw, pContinued->InConstant());
+    std::size_t nFrom = raw.find_first_not_of(" \t");
+    while (nFrom < raw.size() && raw[nFrom] >= '0' && raw[nFrom] <= '9')
+        ++nFrom;
+    return nFrom;
+}
+
+// A line that is no comment, no preprocessor line and, in fixed form, no
+// continuation line starts a statement. Its text (from column 7 to 72 in
+// fixed form, up to a comment) goes on in each line that continues it: in
+// fixed form a line with a mark in column 6, in free form the next line
+// after one whose text ends with "&". The comment and preprocessor lines
+// between its lines are its lines too.
 bool CStatementStream::Next(SSourceStatement& statement)
 {
     statement = SSourceStatement();
-    return m_bFixedForm ? NextFixed(statement) : NextFree(statement);
-}
-
-// Fixed form: a line that is no comment, no preprocessor line and no
-// continuation starts a statement; its text runs from column 7 to column 72,
-// up to a comment, and goes on in each continuation line that follows.
-bool CStatementStream::NextFixed(SSourceStatement& statement)
-{
     std::string raw;
-    SFixedLine line;
-    for (;;) {
-        if (!ReadLine(raw))
+    do {
+        if (!NextTextLine(raw, nullptr))
             return false;
-        if (IsPreprocessorLine(raw, 1))
-            continue;
-        line = SFixedLine(raw);
-        if (!IsFixedComment(line.image) && !IsFixedContinuation(line.image))
-            break;  // (a continuation line that follows no statement is passed over)
-    }
+    } while (m_bFixedForm && IsFixedContinuation(SFixedLine(raw).image));  // (one that follows no statement)
     statement.nLine = m_nLine;
     SScanState state;
+    std::size_t nFrom = TextStart(raw, nullptr);
     std::vector<std::string> between;  // comment lines that may stand inside the statement
     for (;;) {
         statement.lines.push_back(raw);
-        const std::string_view piece = line.image.size() > kFixedTextStart
-                                           ? std::string_view(line.image).substr(kFixedTextStart)
-                                           : "";
-        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state);
-        statement.pieces.push_back({statement.lines.size() - 1, kFixedTextStart, statement.text.size()});
-        statement.text += piece.substr(0, std::min(scan.nComment, piece.size()));
+        const std::string text = m_bFixedForm ? SFixedLine(raw).image : std::move(raw);
+        const std::size_t nStart = std::min(nFrom, text.size());
+        const std::string_view piece = std::string_view(text).substr(nStart);
+        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state, !m_bFixedForm);
+        statement.pieces.push_back({statement.lines.size() - 1, m_bFixedForm ? nFrom : nStart, statement.text.size()});
+        statement.text += piece.substr(0, PieceEnd(scan, piece.size()));
         state = scan.state;
-        for (;;) {
-            if (!ReadLine(raw))
-                return true;
-            line = SFixedLine(raw);
-            if (!IsPreprocessorLine(raw, 1) && !IsFixedComment(line.image))
-                break;
-            between.push_back(raw);
-        }
-        if (!IsFixedContinuation(line.image)) {
+        if ((!m_bFixedForm && !scan.bContinues) || !NextTextLine(raw, &between))
+            return true;
+        if (m_bFixedForm && !IsFixedContinuation(SFixedLine(raw).image)) {
             HoldBack(std::move(raw));
             return true;
         }
         statement.lines.insert(statement.lines.end(), between.begin(), between.end());
         between.clear();
-    }
-}
-
-// Free form: a line that is no comment and no preprocessor line starts a
-// statement, after its label; a line whose text ends with "&" goes on in the
-// next such line, after that line's own leading "&".
-bool CStatementStream::NextFree(SSourceStatement& statement)
-{
-    std::string raw;
-    do {
-        if (!ReadLine(raw))
-            return false;
-    } while (IsPreprocessorLine(raw, 0) || IsFreeComment(raw));
-    statement.nLine = m_nLine;
-    std::size_t nFrom = raw.find_first_not_of(" \t");
-    while (nFrom < raw.size() && raw[nFrom] >= '0' && raw[nFrom] <= '9')
-        ++nFrom;
-    SScanState state;
-    std::vector<std::string> between;
-    for (;;) {
-        statement.lines.push_back(raw);
-        const std::string_view piece = std::string_view(raw).substr(std::min(nFrom, raw.size()));
-        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state, true);
-        const std::size_t nEnd = scan.bContinues ? scan.nContentEnd : std::min(scan.nComment, piece.size());
-        statement.pieces.push_back({statement.lines.size() - 1, std::min(nFrom, raw.size()), statement.text.size()});
-        statement.text += piece.substr(0, nEnd);
-        state = scan.state;
-        if (!scan.bContinues)
-            return true;
-        for (;;) {
-            if (!ReadLine(raw))
-                return true;
-            if (!IsPreprocessorLine(raw, 0) && !IsFreeComment(raw))
-                break;
-            between.push_back(raw);
-        }
-        statement.lines.insert(statement.lines.end(), between.begin(), between.end());
-        between.clear();
-        nFrom = FreeContinuationStart(raw, state.InConstant());
+        nFrom = TextStart(raw, &state);
     }
 }
 
@@ -132,9 +106,8 @@ int FormatStatementLabel(const SSourceStatement& statement, int bFixedForm, std:
         return 0;
     const std::string& raw = statement.lines.front();
     const std::string text = bFixedForm ? SFixedLine(raw).image : raw;
-    const std::size_t k = SecondWord(text);
-    if (k == std::string::npos || !FirstWordIsLabel(text, k) || !StartsWithFormat(text, k) ||
-        (bFixedForm && k < kFixedTextStart))
+    const std::size_t k = FormatKeywordAt(text);
+    if (k == std::string::npos || (bFixedForm && k < kFixedTextStart))
         return 0;
     if (pKeyword != nullptr)
         *pKeyword = k;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "format_scanner.h"
 #include "source_file.h"
 
 // What one of a statement's lines gives to its text: the line (an index
@@ -49,8 +50,8 @@ public:
 private:
     bool ReadLine(std::string& raw);
     void HoldBack(std::string raw);
-    bool NextFixed(SSourceStatement& statement);
-    bool NextFree(SSourceStatement& statement);
+    bool NextTextLine(std::string& raw, std::vector<std::string>* pPassed);
+    std::size_t TextStart(const std::string& raw, const SScanState* pContinued) const;
 
     CLineReader& m_reader;
     int m_bFixedForm;

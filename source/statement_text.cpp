@@ -71,6 +71,13 @@ bool IsFreeComment(const std::string& line)
     return nFirst == std::string::npos || line[nFirst] == '!';
 }
 
+bool IsPassedOver(const std::string& raw, int bFixedForm)
+{
+    if (IsPreprocessorLine(raw, bFixedForm))
+        return true;
+    return bFixedForm ? IsFixedComment(SFixedLine(raw).image) : IsFreeComment(raw);
+}
+
 std::size_t FreeContinuationStart(const std::string& line, bool bInConstant)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t");
@@ -85,6 +92,9 @@ bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom)
     return nNext == std::string::npos || line[nNext] == '!';
 }
 
+namespace {
+
+// Where the second word of a line starts (npos when there is none).
 std::size_t SecondWord(const std::string& line)
 {
     std::size_t i = line.find_first_not_of(" \t\n\v\f\r");
@@ -97,8 +107,9 @@ std::size_t SecondWord(const std::string& line)
     return i < line.size() ? i : std::string::npos;
 }
 
-// "write(u,'(''Molden Format'')')" has FORMAT as its second word too, inside
-// a constant: only a label before it makes a FORMAT statement.
+// Whether the word before position k (the second word) is a statement
+// label. "write(u,'(''Molden Format'')')" has FORMAT as its second word too,
+// inside a constant: only a label before it makes a FORMAT statement.
 bool FirstWordIsLabel(const std::string& line, std::size_t k)
 {
     const std::size_t nFirst = line.find_first_not_of(" \t\n\v\f\r");
@@ -110,6 +121,7 @@ bool FirstWordIsLabel(const std::string& line, std::size_t k)
                        line.begin() + static_cast<std::ptrdiff_t>(nEnd), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Whether the keyword FORMAT (any case) starts at k.
 bool StartsWithFormat(const std::string& line, std::size_t k)
 {
     static const char kKeyword[] = "FORMAT";
@@ -119,6 +131,14 @@ bool StartsWithFormat(const std::string& line, std::size_t k)
         if (std::toupper(static_cast<unsigned char>(line[k + i])) != kKeyword[i])
             return false;
     return true;
+}
+
+}  // namespace
+
+std::size_t FormatKeywordAt(const std::string& line)
+{
+    const std::size_t k = SecondWord(line);
+    return k != std::string::npos && FirstWordIsLabel(line, k) && StartsWithFormat(line, k) ? k : std::string::npos;
 }
 
 int ParenBlanks(const std::string& line, std::size_t nOpen)
@@ -183,28 +203,24 @@ SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SS
 
 SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote)
 {
+    SScanState inside;
+    inside.chQuote = chQuote;
+    const SFormatToken token = CFormatScanner(piece, CFormatScanner::MODE_STATEMENT, inside).NextToken();
     SConstantPiece out;
-    for (std::size_t i = 0; i < piece.size(); ++i) {
-        if (piece[i] != chQuote) {
-            out.chars.push_back({piece[i], i});
-            continue;
-        }
-        if (i + 1 < piece.size() && piece[i + 1] == chQuote) {
-            out.chars.push_back({chQuote, i});  // a doubled quote stands for one
+    out.bClosed = token.kind == TOKEN_CONSTANT && !token.bOpen;
+    out.nEnd = token.End();
+    // The characters before the closing quote, a doubled quote read as one.
+    for (std::size_t i = 0; i + (out.bClosed ? 1 : 0) < out.nEnd; ++i) {
+        out.chars.push_back({piece[i], i});
+        if (piece[i] == chQuote)
             ++i;
-            continue;
-        }
-        out.bClosed = true;
-        out.nEnd = i + 1;
-        return out;
     }
-    out.nEnd = piece.size();
     return out;
 }
 
 void CFreeContinuation::Read(const std::string& raw)
 {
-    if (IsFreeComment(raw) || IsPreprocessorLine(raw, 0))
+    if (IsPassedOver(raw, 0))
         return;
     std::size_t nFrom = 0;
     if (m_bOpen) {
@@ -214,8 +230,8 @@ void CFreeContinuation::Read(const std::string& raw)
         // Hollerith constants may hold "!" or "&").
         m_state = SScanState();
         m_mode = CFormatScanner::MODE_STATEMENT;
-        const std::size_t k = SecondWord(raw);
-        if (k != std::string::npos && FirstWordIsLabel(raw, k) && StartsWithFormat(raw, k)) {
+        const std::size_t k = FormatKeywordAt(raw);
+        if (k != std::string::npos) {
             const std::size_t nOpen = raw.find('(', k + 6);
             if (nOpen != std::string::npos) {
                 m_mode = CFormatScanner::MODE_LIST;

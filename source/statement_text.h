@@ -5,6 +5,7 @@
 // free-form line goes on).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -48,6 +49,25 @@ bool IsFixedContinuation(const std::string& image);
 // character is !.
 bool IsFreeComment(const std::string& line);
 
+// A line that holds no statement text: a comment line or a preprocessor
+// line. Every reading of a statement passes over such lines between its
+// lines.
+bool IsPassedOver(const std::string& raw, int bFixedForm);
+
+// Reads lines with read(raw) up to the next one that holds statement text,
+// handing each line passed over to passed(raw); false at the end of the
+// file.
+template <class Read, class Passed>
+bool NextTextLine(std::string& raw, int bFixedForm, Read read, Passed passed)
+{
+    while (read(raw)) {
+        if (!IsPassedOver(raw, bFixedForm))
+            return true;
+        passed(raw);
+    }
+    return false;
+}
+
 // Where a free-form continuation line's text resumes: after a leading &,
 // else at its first character; but inside a constant that the line goes on
 // with, at its first non-blank, as compilers read a continued constant whose
@@ -57,14 +77,9 @@ std::size_t FreeContinuationStart(const std::string& line, bool bInConstant = fa
 // Whether the rest of a line from nFrom is blank or a comment.
 bool BlankOrCommentFrom(const std::string& line, std::size_t nFrom);
 
-// Where the second word of a line starts (npos when there is none).
-std::size_t SecondWord(const std::string& line);
-
-// Whether the word before position k (the second word) is a statement label.
-bool FirstWordIsLabel(const std::string& line, std::size_t k);
-
-// Whether the keyword FORMAT (any case) starts at k.
-bool StartsWithFormat(const std::string& line, std::size_t k);
+// Where the keyword FORMAT (any case) starts when it is a line's second
+// word and a statement label its first; npos for any other line.
+std::size_t FormatKeywordAt(const std::string& line);
 
 // The spaces right after a list's "(" at nOpen, which the writer keeps; 0
 // when they end the line or come before a comment (they lay nothing out).
@@ -87,6 +102,13 @@ struct SPieceScan {
 
 SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SScanState& state,
                      bool bFreeForm = false);
+
+// Where the text a line gives its statement ends: at a comment, and in free
+// form before an "&" that continues the statement.
+inline std::size_t PieceEnd(const SPieceScan& scan, std::size_t nSize)
+{
+    return scan.bContinues ? scan.nContentEnd : std::min(scan.nComment, nSize);
+}
 
 // The characters of a constant read from the start of piece, where the
 // constant is already open: a doubled quote is one character. bClosed when

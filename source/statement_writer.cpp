@@ -434,6 +434,111 @@ AttemptResult CopyRest(CLineReader& reader, CSafeFileWriter& writer)
     return reader.Failed() ? ATTEMPT_SOURCE_UNREADABLE : kGoOn;
 }
 
+// Writes the stretch of the file that the old statement's lines take: the
+// listed lines are replaced, the others between them (comment lines) are
+// copied through, each read line checked against what the statement was
+// located in.
+class CStretchCopy {
+public:
+    CStretchCopy(const CStatementSite& site, CLineReader& reader, CSafeFileWriter& writer)
+        : m_site(site), m_reader(reader), m_writer(writer), m_nCurrent(site.m_nFirstLine), m_strEnd(site.m_strLineEnd)
+    {
+    }
+
+    AttemptResult Write(const SStatementOutput& statement)
+    {
+        // A new statement takes the place of its blank line.
+        std::vector<long long> oldLines(m_site.m_arrLines.begin(), m_site.m_arrLines.end());
+        if (!statement.replaced.empty())
+            oldLines = statement.replaced;
+        if (oldLines.empty())
+            oldLines.push_back(m_site.m_nFirstLine);
+        std::size_t nOld = 0;
+        for (const std::vector<std::string>& group : statement.groups) {
+            if (nOld < oldLines.size()) {
+                if (const AttemptResult passed = PassTo(oldLines[nOld++]); passed != kGoOn)
+                    return passed;
+                // Each new line ends as the old line whose place it takes
+                // ended (a file may mix line ends); lines beyond the old
+                // ones as the last of them.
+                if (m_reader.LineEnd() == "\n" || m_reader.LineEnd() == "\r\n")
+                    m_strEnd = m_reader.LineEnd();
+            }
+            for (const std::string& strLine : group)
+                if (!Put(strLine, m_strEnd))
+                    return ATTEMPT_TARGET_FAILED;
+        }
+        // The rest of the old statement: its remaining lines are dropped
+        // (their comments kept as comment lines in their places), the
+        // comment lines between them kept.
+        for (std::size_t nDropped = 0; nOld < oldLines.size(); ++nDropped) {
+            if (const AttemptResult passed = PassTo(oldLines[nOld++]); passed != kGoOn)
+                return passed;
+            if (nDropped < statement.dropped.size() && !statement.dropped[nDropped].empty() &&
+                !Put(statement.dropped[nDropped], m_strEnd))
+                return ATTEMPT_TARGET_FAILED;
+        }
+        return Close() ? kGoOn : ATTEMPT_TARGET_FAILED;
+    }
+
+private:
+    // Copies the lines before an old line of the statement through, then
+    // reads that line; each line read must still read as it did when the
+    // statement was located.
+    AttemptResult PassTo(long long nOldLine)
+    {
+        std::string line;
+        for (;;) {
+            const std::size_t nIndex = static_cast<std::size_t>(m_nCurrent - m_site.m_nFirstLine);
+            if (m_reader.AtEnd())
+                return ATTEMPT_SOURCE_CHANGED;
+            m_reader.ReadSourceLine(line);
+            m_strLastEnd = m_reader.LineEnd();
+            m_bLastEmpty = line.empty();
+            if (m_reader.Failed() || nIndex >= m_site.m_arrOriginalLines.size() ||
+                line != m_site.m_arrOriginalLines[nIndex])
+                return ATTEMPT_SOURCE_CHANGED;
+            if (m_nCurrent++ >= nOldLine)
+                return kGoOn;
+            if (!Put(line, m_reader.LineEnd()))
+                return ATTEMPT_TARGET_FAILED;
+        }
+    }
+
+    // Each line's end is written when the next line comes, so that the
+    // file's last line keeps having none when it had none.
+    bool Put(const std::string& text, const std::string& end)
+    {
+        const bool bOk = m_writer.Write(m_strPending) && m_writer.Write(text);
+        m_strPending = end;
+        m_bLastPutEmpty = text.empty();
+        return bOk;
+    }
+
+    // The old stretch ended the file with a line that had no line end: so
+    // does the new one. (An empty "line" at the end is only the place after
+    // the file's last line end; so a blank line that now comes last keeps
+    // its end, or it would be gone.) A file whose last line ended with a
+    // carriage return alone still does.
+    bool Close()
+    {
+        const bool bLastLineOpen = m_strLastEnd.empty() && m_reader.AtEnd() && !m_bLastEmpty && !m_bLastPutEmpty;
+        if (m_strLastEnd == "\r")
+            m_strPending = m_strLastEnd;
+        return bLastLineOpen || m_writer.Write(m_strPending);
+    }
+
+    const CStatementSite& m_site;
+    CLineReader& m_reader;
+    CSafeFileWriter& m_writer;
+    long long m_nCurrent;
+    std::string m_strEnd;
+    std::string m_strLastEnd = "\n";  // the line end of the last old line read
+    bool m_bLastEmpty = false;        // and whether it was empty
+    std::string m_strPending;
+    bool m_bLastPutEmpty = false;
+};
+
 // Streams the source into a replacement of target: the lines before the
 // statement, the new statement in place of the old lines (comment lines
 // between them kept), and every line after it. The writer begins first: it
@@ -452,94 +557,9 @@ AttemptResult WriteAttempt(const CStatementSite& site, const SStatementOutput& s
     const AttemptResult before = CopyLinesBefore(site, reader, writer);
     if (before != kGoOn)
         return before;
-
-    // The old statement's lines: the listed ones are replaced, the others
-    // between them (comment lines) are copied through. A new statement takes
-    // the place of its blank line.
-    std::vector<long long> oldLines(site.m_arrLines.begin(), site.m_arrLines.end());
-    if (!statement.replaced.empty())
-        oldLines = statement.replaced;
-    if (oldLines.empty())
-        oldLines.push_back(site.m_nFirstLine);
-    // Each new line ends as the old line whose place it takes ended (a file
-    // may mix line ends); lines beyond the old ones as the last of them.
-    std::string strEnd = site.m_strLineEnd;
-    const auto takeEnd = [&strEnd](const std::string& strOld) {
-        if (strOld == "\n" || strOld == "\r\n")
-            strEnd = strOld;
-    };
-    std::size_t nOld = 0;
-    long long nCurrent = site.m_nFirstLine;
-    std::string line;
-    std::string strLastEnd = "\n";  // the line end of the last old line read
-    bool bLastEmpty = false;        // and whether it was empty
-    // Reads the next source line of the old statement's stretch and checks
-    // that it still reads as it did when the statement was located.
-    auto readChecked = [&](std::string& out) {
-        const std::size_t nIndex = static_cast<std::size_t>(nCurrent - site.m_nFirstLine);
-        if (reader.AtEnd())
-            return false;
-        reader.ReadSourceLine(out);
-        strLastEnd = reader.LineEnd();
-        bLastEmpty = out.empty();
-        ++nCurrent;
-        return !reader.Failed() && nIndex < site.m_arrOriginalLines.size() && out == site.m_arrOriginalLines[nIndex];
-    };
-    // Each line's end is written when the next line comes, so that the file's
-    // last line keeps having none when it had none.
-    std::string strPending;
-    bool bLastPutEmpty = false;
-    auto put = [&](const std::string& text, const std::string& end) {
-        const bool bOk = writer.Write(strPending) && writer.Write(text);
-        strPending = end;
-        bLastPutEmpty = text.empty();
-        return bOk;
-    };
-
-    for (const std::vector<std::string>& group : statement.groups) {
-        while (nOld < oldLines.size() && nCurrent < oldLines[nOld]) {
-            if (!readChecked(line))
-                return ATTEMPT_SOURCE_CHANGED;
-            if (!put(line, reader.LineEnd()))
-                return ATTEMPT_TARGET_FAILED;
-        }
-        if (nOld < oldLines.size()) {
-            if (!readChecked(line))
-                return ATTEMPT_SOURCE_CHANGED;
-            takeEnd(reader.LineEnd());
-            ++nOld;
-        }
-        for (const std::string& strLine : group)
-            if (!put(strLine, strEnd))
-                return ATTEMPT_TARGET_FAILED;
-    }
-    // The rest of the old statement: its remaining lines are dropped (their
-    // comments kept as comment lines in their places), the comment lines
-    // between them kept.
-    const std::size_t nFirstDropped = nOld;
-    while (nOld < oldLines.size()) {
-        if (!readChecked(line))
-            return ATTEMPT_SOURCE_CHANGED;
-        if (nCurrent - 1 != oldLines[nOld]) {
-            if (!put(line, reader.LineEnd()))
-                return ATTEMPT_TARGET_FAILED;
-            continue;
-        }
-        const std::size_t nDropped = nOld++ - nFirstDropped;
-        if (nDropped < statement.dropped.size() && !statement.dropped[nDropped].empty() &&
-            !put(statement.dropped[nDropped], strEnd))
-            return ATTEMPT_TARGET_FAILED;
-    }
-    // The old stretch ended the file with a line that had no line end: so
-    // does the new one. (An empty "line" at the end is only the place after
-    // the file's last line end; so a blank line that now comes last keeps
-    // its end, or it would be gone.)
-    const bool bLastLineOpen = strLastEnd.empty() && reader.AtEnd() && !bLastEmpty && !bLastPutEmpty;
-    // A file whose last line ended with a carriage return alone still does.
-    if (strLastEnd == "\r")
-        strPending = strLastEnd;
-    if (!bLastLineOpen && !writer.Write(strPending))
-        return ATTEMPT_TARGET_FAILED;
+    const AttemptResult stretch = CStretchCopy(site, reader, writer).Write(statement);
+    if (stretch != kGoOn)
+        return stretch;
     const AttemptResult rest = CopyRest(reader, writer);
     if (rest != kGoOn)
         return rest;
