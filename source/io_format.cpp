@@ -137,6 +137,12 @@ bool ControlListFormat(const Tokens& tokens, std::size_t nOpen, SIoFormat& forma
            ReadFormatItem(tokens, items[1], format);
 }
 
+// Where a statement whose last token is last ends: after that token.
+std::size_t StatementEnd(std::string_view, const SToken& last)
+{
+    return last.nOffset + last.text.size();
+}
+
 // PRINT f [, list] and READ f [, list]: the format up to the first comma.
 bool LeadingFormat(const Tokens& tokens, std::size_t nFrom, SIoFormat& format)
 {
@@ -146,7 +152,16 @@ bool LeadingFormat(const Tokens& tokens, std::size_t nFrom, SIoFormat& format)
     return ReadFormatItem(tokens, {nFrom, nTo}, format);
 }
 
-bool StatementFormat(const Tokens& tokens, SIoFormat& format)
+// The I/O list: the tokens from i to the statement's end.
+void SetList(const Tokens& tokens, std::size_t i, std::size_t nEnd, SIoFormat& format)
+{
+    if (i < tokens.size()) {
+        format.nListFrom = tokens[i].nOffset;
+        format.nListTo = nEnd;
+    }
+}
+
+bool StatementFormat(const Tokens& tokens, std::size_t nEnd, SIoFormat& format)
 {
     std::size_t i = 0;
     // IF (condition) statement
@@ -159,10 +174,22 @@ bool StatementFormat(const Tokens& tokens, SIoFormat& format)
     if ((IsWord(keyword, "write") || IsWord(keyword, "read")) && bOpen) {
         // WRITE(1, 2) = 3 assigns to an array element.
         const std::size_t nAfter = SkipParens(tokens, i + 1);
-        return (nAfter >= tokens.size() || !IsPunct(tokens[nAfter], '=')) && ControlListFormat(tokens, i + 1, format);
+        if ((nAfter < tokens.size() && IsPunct(tokens[nAfter], '=')) || !ControlListFormat(tokens, i + 1, format))
+            return false;
+        format.bInput = IsWord(keyword, "read");
+        SetList(tokens, nAfter, nEnd, format);
+        return true;
     }
-    if (IsWord(keyword, "print") || (IsWord(keyword, "read") && !bOpen))
-        return LeadingFormat(tokens, i + 1, format);
+    if (IsWord(keyword, "print") || (IsWord(keyword, "read") && !bOpen)) {
+        if (!LeadingFormat(tokens, i + 1, format))
+            return false;
+        format.bInput = IsWord(keyword, "read");
+        std::size_t nComma = i + 1;
+        while (nComma < tokens.size() && tokens[nComma].kind != TOKEN_COMMA)
+            ++nComma;
+        SetList(tokens, nComma + 1, nEnd, format);
+        return true;
+    }
     return false;
 }
 
@@ -173,7 +200,9 @@ std::vector<SIoFormat> ReadIoFormats(std::string_view text)
     std::vector<SIoFormat> formats;
     for (const Tokens& tokens : StatementTokens(text)) {
         SIoFormat format;
-        if (StatementFormat(tokens, format)) {
+        // the statement ends before the ";" after its last token, or at the text's end
+        const std::size_t nEnd = tokens.empty() ? 0 : StatementEnd(text, tokens.back());
+        if (StatementFormat(tokens, nEnd, format)) {
             format.nStatement = tokens.front().nOffset;
             formats.push_back(format);
         }

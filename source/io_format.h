@@ -18,6 +18,9 @@ struct SIoFormat {
     int nLabel = 0;              // IO_FORMAT_LABEL: its value (0100 is 100)
     std::size_t nOffset = 0;     // where the format starts in the text (a constant: its opening quote)
     std::size_t nStatement = 0;  // where its statement starts (after a ";" that ends another)
+    bool bInput = false;         // READ
+    std::size_t nListFrom = 0;   // where its I/O list stands in the text (an empty range: none)
+    std::size_t nListTo = 0;
 };
 
 // The formats of the READ, WRITE and PRINT statements in a statement's text

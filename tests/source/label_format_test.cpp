@@ -188,18 +188,19 @@ TEST_F(SourceTest, AByteOrderMarkBeforeLineOneIsKept)
 // offset of the constant; "" when none is read.
 struct SIoCase {
     const char* pszText;
-    const char* pszFormats;  // "L100" a label, "C12" a constant at offset 12, space separated
+    const char* pszFormats;  // "L100" a label, "C12" a constant at offset 12, then > (output) or < (input)
+                             // and the I/O list's text in brackets; space separated
 };
 
 const SIoCase kIoCases[] = {
-    {"WRITE (6, 100) X", "L100"},
-    {"write(unit=6,fmt=0100)", "L100"},
-    {"WRITE (FMT = 10, UNIT = 6)", "L10"},
-    {"READ (5, '(I5)') N", "C9"},
-    {"READ (UNIT=5, FMT='(A)', IOSTAT=K) S", "C18"},
-    {"PRINT '(A)', 'x'", "C6"},
-    {"PRINT 100", "L100"},
-    {"READ 100, N", "L100"},
+    {"WRITE (6, 100) X", "L100>[X]"},
+    {"write(unit=6,fmt=0100)", "L100>[]"},
+    {"WRITE (FMT = 10, UNIT = 6)", "L10>[]"},
+    {"READ (5, '(I5)') N", "C9<[N]"},
+    {"READ (UNIT=5, FMT='(A)', IOSTAT=K) S", "C18<[S]"},
+    {"PRINT '(A)', 'x'", "C6>['x']"},
+    {"PRINT 100", "L100>[]"},
+    {"READ 100, N", "L100<[N]"},
     {"READ *, N", ""},
     {"WRITE (6, *) '(I5)'", ""},
     {"WRITE (6, F) X", ""},
@@ -213,9 +214,9 @@ const SIoCase kIoCases[] = {
     {"WRITE(1, 2) = 3", ""},
     {"WRITEX = 1", ""},
     {"PRINT = 5", ""},
-    {"IF (A .GT. B) PRINT 200, A", "L200"},
-    {"X = 1; WRITE (6, 300) X; PRINT '(A)', 'y'", "L300 C31"},
-    {"WRITE (6, 100) 'it''s (I5)' ! WRITE (6, 200)", "L100"},
+    {"IF (A .GT. B) PRINT 200, A", "L200>[A]"},
+    {"X = 1; WRITE (6, 300) X, Y(I); PRINT '(A)', 'y'", "L300>[X, Y(I)] C37>['y']"},
+    {"WRITE (6, 100) 'it''s (I5)' ! WRITE (6, 200)", "L100>['it''s (I5)']"},
 };
 
 TEST(IoFormat, ReadsTheFormatOfTheControlList)
@@ -224,7 +225,10 @@ TEST(IoFormat, ReadsTheFormatOfTheControlList)
         std::string strGot;
         for (const SIoFormat& format : ReadIoFormats(c.pszText))
             strGot += std::string(strGot.empty() ? "" : " ") + (format.kind == IO_FORMAT_LABEL ? "L" : "C") +
-                      std::to_string(format.kind == IO_FORMAT_LABEL ? format.nLabel : static_cast<int>(format.nOffset));
+                      std::to_string(format.kind == IO_FORMAT_LABEL ? format.nLabel
+                                                                    : static_cast<int>(format.nOffset)) +
+                      (format.bInput ? "<[" : ">[") +
+                      std::string(c.pszText).substr(format.nListFrom, format.nListTo - format.nListFrom) + "]";
         EXPECT_EQ(strGot, c.pszFormats) << c.pszText;
     }
 }
