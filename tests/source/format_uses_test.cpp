@@ -1,0 +1,181 @@
+// What a WRITE will do with its items, from the source alone, checked
+// against gfortran at test time: generated programs declare variables in
+// every form (old and new type declarations, DIMENSION, implicit typing,
+// named constants as bounds), write them through labelled FORMAT statements
+// and format strings, and print each statement's IOSTAT and message. For
+// every statement the file's reading (its FORMAT found by label, its items
+// typed by the declarations, matched to the fields) must give the run
+// time's verdict: no error, or the refusal at the same item.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "descriptor_list.h"
+#include "format_uses.h"
+#include "item_matching.h"
+#include "process_runner.h"
+#include "temp_dir.h"
+
+namespace {
+
+// Each variable: its declarations in three forms (one picked per program),
+// and its name. Arrays have 3 elements (NE is a named constant 3).
+struct SVariable {
+    const char* pszName;
+    const char* pszForms[3];
+    const char* pszValue;
+};
+
+const SVariable kVariables[] = {
+    {"n", {"INTEGER N", "integer :: n", ""}, "7"},
+    {"k8", {"INTEGER*8 K8", "integer(kind=8) :: k8", "integer(8) k8"}, "8"},
+    {"x", {"REAL X", "real :: x", ""}, "1.5"},
+    {"d", {"DOUBLE PRECISION D", "real(8) :: d", "REAL*8 D"}, "2.5d0"},
+    {"z", {"COMPLEX Z", "complex :: z", "complex(4) z"}, "(1.0, 2.0)"},
+    {"t", {"LOGICAL T", "logical :: t", "logical(4) t"}, ".true."},
+    {"s", {"CHARACTER*4 S", "character(len=4) :: s", "character(4) s"}, "'abcd'"},
+    {"ia", {"INTEGER IA(NE)", "integer, dimension(ne) :: ia", "DIMENSION IA(3)"}, "1"},
+    {"xa", {"REAL XA(3)", "real :: xa(1:ne)", "DIMENSION XA(0:2)"}, "2.0"},
+    {"za", {"COMPLEX ZA(NE)", "complex, dimension(3) :: za", "complex za(3)"}, "(1.0, 2.0)"},
+    {"sa", {"CHARACTER*4 SA(3)", "character(len=4), dimension(ne) :: sa", "character(4) sa(3)"}, "'abcd'"},
+};
+
+const char* const kDataEdits[] = {"I5", "F8.2", "E12.4", "ES11.3", "D12.4", "G12.4", "L3", "A", "B8", "Z9", "2I4"};
+const char* const kOtherEdits[] = {"1X", "'|'", "/", ":"};
+
+struct SStatement {
+    std::string format;
+    std::string items;
+    bool bString = false;
+};
+
+std::string RandomFormat(std::mt19937& random, int nDepth)
+{
+    std::string s;
+    const int nFields = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < nFields; ++i) {
+        s += s.empty() ? "" : ", ";
+        const unsigned nPick = random() % 10;
+        if (nPick < 6)
+            s += kDataEdits[random() % std::size(kDataEdits)];
+        else if (nPick < 8 || nDepth > 0)
+            s += kOtherEdits[random() % std::size(kOtherEdits)];
+        else
+            s += std::to_string(1 + random() % 3) + "(" + RandomFormat(random, nDepth + 1) + ")";
+    }
+    return s;
+}
+
+std::string RandomItems(std::mt19937& random)
+{
+    std::string s;
+    const int nItems = static_cast<int>(random() % 4);
+    for (int i = 0; i < nItems; ++i) {
+        const SVariable& v = kVariables[random() % std::size(kVariables)];
+        const std::string name = v.pszName;
+        s += s.empty() ? "" : ", ";
+        const bool bArray = name.size() == 2 && name[1] == 'a';
+        const unsigned nShape = random() % 3;
+        if (bArray && nShape == 1)
+            s += name + "(2)";
+        else if (bArray && nShape == 2)
+            s += "(" + name + "(j), j = 1, 2)";
+        else
+            s += name;
+    }
+    return s;
+}
+
+// One program: its declarations in one form each, then each statement
+// through a labelled FORMAT (or, for some, a format string).
+std::string Program(const std::vector<SStatement>& statements, unsigned nForm)
+{
+    std::string s = "program uses\n  integer, parameter :: ne = 3\n  integer :: ios, j\n  character(200) :: msg\n"
+                    "  character(300) :: rec(400)\n";
+    for (const SVariable& v : kVariables) {
+        const char* pszForm = v.pszForms[nForm];
+        if (*pszForm != '\0')
+            s += std::string("  ") + pszForm + "\n";
+        // (the DIMENSION forms leave the type to the implicit rules)
+    }
+    for (const SVariable& v : kVariables)
+        s += std::string("  ") + v.pszName + " = " + v.pszValue + "\n";
+    int nLabel = 100;
+    for (const SStatement& statement : statements) {
+        s += "  msg = ''\n  rec = ' '\n";
+        if (statement.bString) {
+            s += "  write (rec, \"(" + statement.format + ")\", iostat=ios, iomsg=msg) " + statement.items + "\n";
+        } else {
+            s += "  write (rec, " + std::to_string(nLabel) + ", iostat=ios, iomsg=msg) " + statement.items + "\n";
+            s += std::to_string(nLabel) + " format (" + statement.format + ")\n";
+            ++nLabel;
+        }
+        s += "  print '(i0,1x,a)', ios, trim(msg)\n";
+    }
+    return s + "end program\n";
+}
+
+TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
+{
+    const std::string gfortran = FindOnPath("gfortran");
+    if (gfortran.empty())
+        GTEST_SKIP() << "gfortran is not installed";
+    std::mt19937 random(1210);
+    int nCompared = 0;
+    int nRefused = 0;
+    for (unsigned nForm = 0; nForm < 3; ++nForm) {
+        std::vector<SStatement> statements;
+        for (int i = 0; i < 700; ++i)
+            statements.push_back({RandomFormat(random, 0), RandomItems(random), random() % 5 == 0});
+        CTempDir dir;
+        const std::string source = dir.Write("uses.f90", Program(statements, nForm));
+        const SProcessResult build = RunProcess(gfortran, {"-O0", "-w", "-o", dir.File("uses"), source}, dir.Path());
+        ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
+        const SProcessResult run = RunProcess(dir.File("uses"), {}, dir.Path());
+        ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+        std::vector<std::string> verdicts;
+        std::stringstream out(run.strOut);
+        for (std::string line; std::getline(out, line);)
+            if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9')))
+                verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+
+        CLineReader reader;
+        ASSERT_TRUE(reader.Open(source));
+        const SFileFormats file = ReadFileFormats(reader, 0);
+        std::vector<const SFormatUse*> writes;
+        for (const SFormatUse& use : file.uses)
+            if (use.strList.find("ios") == std::string::npos)  // not the PRINT of the verdict
+                writes.push_back(&use);
+        ASSERT_EQ(writes.size(), statements.size());
+        ASSERT_EQ(verdicts.size(), statements.size());
+        for (std::size_t k = 0; k < writes.size(); ++k) {
+            const SFormatUse& use = *writes[k];
+            SCOPED_TRACE("line " + std::to_string(use.nLine) + ": (" + statements[k].format + ") " +
+                         statements[k].items);
+            std::string format = use.strFormat;
+            for (const SFormatStatement& statement : file.formats)
+                if (use.kind == IO_FORMAT_LABEL && statement.nLabel == use.nLabel && statement.nScope == use.nScope)
+                    format = statement.strList;
+            CDescriptorList list;
+            ASSERT_TRUE(list.Split(format).Ok()) << format;
+            const SItemMatch match = MatchItems(FormatEditsOf(list), use.items, use.bInput);
+            std::string expected = "0";
+            for (const SMatchFinding& finding : match.findings)
+                if (finding.kind == MatchFinding::REFUSED || finding.kind == MatchFinding::NO_DATA_EDIT) {
+                    expected = finding.kind == MatchFinding::REFUSED
+                                   ? "5006 " + RefusalText(finding.transfer, finding.nTransfer)
+                                   : "5006 Insufficient data descriptors in format after reversion";
+                    break;
+                }
+            EXPECT_EQ(verdicts[k], expected);
+            ++nCompared;
+            nRefused += expected != "0" ? 1 : 0;
+        }
+    }
+    std::printf("%d WRITE statements read from their source as gfortran runs them (%d refused)\n", nCompared, nRefused);
+}
+
+}  // namespace
