@@ -362,7 +362,7 @@ void CFieldStrip::ShowCurrentField()
     if (nFirst != m_nFirst) {
         m_nFirst = nFirst;
         Rebuild(0);
-        Invalidate();
+        update();
     }
 }
 

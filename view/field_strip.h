@@ -241,7 +241,6 @@ private:
     void ResetThumb();
     int PageLeft() const;
     void LoadEditor();
-    void Invalidate() { update(); }
     void InvalidateConnectorBand();
     void NotifyAccessibility(bool bFocus);
     void ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area);
