@@ -112,30 +112,11 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
         ShowHelp(Owner(), HELP_KEY, "command line");
         return false;
     }
-    m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
-    // The stored settings, each turned on for this run by its option; the
-    // unattended road neither reads nor stores them, so that it runs the
-    // same on every machine.
-    const bool bStored = !ProcessFlags().m_bDebug;
-    m_list.SetExact(commandLine.bExact != 0 || (bStored && LoadPreference(PREF_EXACT_SAMPLES)));
-    m_pFrame->SetKeepLayout(commandLine.bKeepLayout != 0 || (bStored && LoadPreference(PREF_KEEP_LAYOUT)));
-    m_pFrame->SetStoresSettings(bStored);
-
-    const std::string& strFile = commandLine.arrWords[0];
+    ApplySettings(commandLine);
     SStatementRequest request;
-    request.strFile = strFile;
-    request.form = commandLine.nSourceForm;
     std::string strLine;
-    if (commandLine.bPickStatement) {
-        if (!PickStatement(request))
-            return false;
-        strLine = std::to_string(request.nLine);
-    } else {
-        strLine = commandLine.arrWords[1];
-        request.nLine = ConvertNumber(strLine);
-        request.strLineDigits = NumberWordDigits(strLine);
-        request.nColumn = ConvertNumber(commandLine.arrWords[2]);
-    }
+    if (!RequestStatement(commandLine, request, strLine))
+        return false;
     CWindowQuestions questions(Owner(), m_saveAsDialog);
     const CResult opened = OpenStatement(request, m_list, m_site, questions);
     if (!opened.Ok()) {
@@ -147,12 +128,46 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     // A label followed to its FORMAT statement: the title names that line.
     if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)
         strLine = std::to_string(m_site.m_nFirstLine);
-    const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The empty list "()" shows one empty field to start from; it is not
     // written back, so OK without an edit keeps "()".
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
+    ShowFrame(request.strFile, strLine);
+    return true;
+}
 
+void CEditorApp::ApplySettings(const SCommandLine& commandLine)
+{
+    m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
+    // The stored settings, each turned on for this run by its option; the
+    // unattended road neither reads nor stores them, so that it runs the
+    // same on every machine.
+    const bool bStored = !ProcessFlags().m_bDebug;
+    m_list.SetExact(commandLine.bExact != 0 || (bStored && LoadPreference(PREF_EXACT_SAMPLES)));
+    m_pFrame->SetKeepLayout(commandLine.bKeepLayout != 0 || (bStored && LoadPreference(PREF_KEEP_LAYOUT)));
+    m_pFrame->SetStoresSettings(bStored);
+}
+
+bool CEditorApp::RequestStatement(const SCommandLine& commandLine, SStatementRequest& request, std::string& strLine)
+{
+    request.strFile = commandLine.arrWords[0];
+    request.form = commandLine.nSourceForm;
+    if (commandLine.bPickStatement) {
+        if (!PickStatement(request))
+            return false;
+        strLine = std::to_string(request.nLine);
+        return true;
+    }
+    strLine = commandLine.arrWords[1];
+    request.nLine = ConvertNumber(strLine);
+    request.strLineDigits = NumberWordDigits(strLine);
+    request.nColumn = ConvertNumber(commandLine.arrWords[2]);
+    return true;
+}
+
+void CEditorApp::ShowFrame(const std::string& strFile, const std::string& strLine)
+{
+    const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The title names the descriptor table in force as well.
     const char* pszTable = LoadResourceString(ProcessFlags().m_bStrictTable ? IDS_TITLE_TABLE_STRICT
                                                                             : IDS_TITLE_TABLE_DEFAULT);
@@ -164,7 +179,6 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     m_pFrame->TakeKeyboard();  // without a window manager nobody else gives it the keyboard
     if (ProcessFlags().m_bDebug)
         m_pFrame->PostCommand(CMD_OK);
-    return true;
 }
 
 bool CEditorApp::PickStatement(SStatementRequest& request)

@@ -13,6 +13,7 @@
 #include "statement_site.h"
 
 class CEditorFrame;
+struct SCommandLine;
 
 enum ExitStatus : int {
     EXIT_WRITTEN = 0,           // OK wrote the file
@@ -54,6 +55,13 @@ private:
     // cannot be read, or the list is cancelled (each said in a message but
     // the last).
     bool PickStatement(SStatementRequest& request);
+    // The parts of start-up: the descriptor table and the settings the
+    // command line and the stored preferences give; the statement asked
+    // for (the line as the title names it), false when the list of the
+    // file's statements ends without one; the window shown on it.
+    void ApplySettings(const SCommandLine& commandLine);
+    bool RequestStatement(const SCommandLine& commandLine, SStatementRequest& request, std::string& strLine);
+    void ShowFrame(const std::string& strFile, const std::string& strLine);
 
     CDescriptorList m_list;
     CStatementSite m_site;

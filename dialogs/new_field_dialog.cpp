@@ -36,11 +36,6 @@ constexpr std::array<STypeLabel, 6> kTypeLabels = {{
 constexpr std::array<int, 6> kTypeDescriptors = {IDS_NEW_STRING,  IDS_NEW_CHARACTER, IDS_NEW_LOGICAL,
                                                  IDS_NEW_INTEGER, IDS_NEW_FIXED,     IDS_NEW_SCIENTIFIC};
 
-// The labels the dialog is laid out with, before it is relabelled.
-constexpr std::array<const char*, TYPE_COUNT> kTemplateLabels = {
-    "Character &String", "Character &Variable",  "&Logical", "&Integer",
-    "&Floating-point",   "Scientific &Notation", "&Custom:"};
-
 }  // namespace
 
 std::string NewFieldText(int nType, const std::string& strCustom)
@@ -54,12 +49,27 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent, int nType, const std::string& strCu
     : QDialog(pParent), m_strCustom(strCustom), m_nType(nType)
 {
     setWindowTitle(tr("New Field"));
+    QGroupBox* pGroup = CreateTypeGroup();
+    QLayout* pButtons = CreateButtons();
+    auto* pLayout = new QHBoxLayout(this);
+    pLayout->addWidget(pGroup, 1);
+    pLayout->addLayout(pButtons);
+
+    LabelTypes();
+    ShowChoice();
+    EnableCustomBox();
+    CentreOnOwner(*this);
+}
+
+QGroupBox* CNewFieldDlg::CreateTypeGroup()
+{
     auto* pGroup = new QGroupBox(tr("Descriptor Type"), this);
     auto* pGroupLayout = new QVBoxLayout(pGroup);
     m_pTypes = new QButtonGroup(this);
     QWidget* pPrevious = nullptr;
     for (int nType = 0; nType < TYPE_COUNT; ++nType) {
-        auto* pRadio = new QRadioButton(QString::fromLatin1(kTemplateLabels[static_cast<std::size_t>(nType)]), pGroup);
+        // The ready-made types are labelled from the string table (LabelTypes).
+        auto* pRadio = new QRadioButton(nType == TYPE_CUSTOM ? QStringLiteral("&Custom:") : QString(), pGroup);
         m_pTypes->addButton(pRadio, nType);
         if (nType == TYPE_CUSTOM) {
             // The Custom box stands beside its button, and comes next on Tab.
@@ -84,7 +94,15 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent, int nType, const std::string& strCu
     m_pReason->setWordWrap(true);
     m_pReason->hide();
     pGroupLayout->addWidget(m_pReason);
+    // Any choice of type, by click or key, decides whether the box is usable.
+    connect(m_pTypes, &QButtonGroup::idToggled, this, [this] { EnableCustomBox(); });
+    connect(m_pTypes, &QButtonGroup::idClicked, this, &CNewFieldDlg::OnTypeClicked);
+    connect(m_pCustom, &QLineEdit::textEdited, this, [this] { ShowReason(std::string()); });
+    return pGroup;
+}
 
+QLayout* CNewFieldDlg::CreateButtons()
+{
     m_pBefore = new QPushButton(tr("Insert &Before Current Field"), this);
     m_pAfter = new QPushButton(tr("Insert &After Current Field"), this);
     auto* pCancel = new QPushButton(tr("Cancel"), this);
@@ -95,24 +113,12 @@ CNewFieldDlg::CNewFieldDlg(QWidget* pParent, int nType, const std::string& strCu
     connect(m_pBefore, &QPushButton::clicked, this, &CNewFieldDlg::OnInsertBefore);
     connect(m_pAfter, &QPushButton::clicked, this, &CNewFieldDlg::OnInsertAfter);
     connect(pCancel, &QPushButton::clicked, this, &CNewFieldDlg::reject);
-    // Any choice of type, by click or key, decides whether the box is usable.
-    connect(m_pTypes, &QButtonGroup::idToggled, this, [this] { EnableCustomBox(); });
-    connect(m_pTypes, &QButtonGroup::idClicked, this, &CNewFieldDlg::OnTypeClicked);
-    connect(m_pCustom, &QLineEdit::textEdited, this, [this] { ShowReason(std::string()); });
-
     auto* pButtons = new QVBoxLayout;
     pButtons->addWidget(m_pBefore);
     pButtons->addWidget(m_pAfter);
     pButtons->addWidget(pCancel);
     pButtons->addStretch(1);
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->addWidget(pGroup, 1);
-    pLayout->addLayout(pButtons);
-
-    LabelTypes();
-    ShowChoice();
-    EnableCustomBox();
-    CentreOnOwner(*this);
+    return pButtons;
 }
 
 QAbstractButton* CNewFieldDlg::TypeButton(int nType) const

@@ -10,6 +10,8 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QGroupBox;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -59,6 +61,10 @@ public:
     QLabel* ReasonLabel() const { return m_pReason; }
 
 private:
+    // The group of types with the Custom box and the refusal under them, and
+    // the column of buttons, each with its tab order and connections.
+    QGroupBox* CreateTypeGroup();
+    QLayout* CreateButtons();
     void LabelTypes();
     void ShowChoice();
     void TakeChoice();

@@ -93,14 +93,10 @@ public:
     int Scale() const { return m_nScale; }
     int Plus() const { return m_bPlus; }
     int Comma() const { return m_bComma; }
-    // The rounding mode in force: 0, or the letter after R of the last
-    // rounding descriptor (U, D, Z, N, C, P). Only the exact samples use it.
-    int Rounding() const { return m_nRounding; }
     // Whether the samples are the compiler-exact ones (the list decides).
     bool Exact() const { return m_bExact; }
     int Kind() const { return m_nKind; }
     int GoodKind() const { return m_nGoodKind; }
-    int GoodRepeat() const { return m_nGoodRepeat; }
     const CDescriptorTable& Table() const { return *m_pTable; }
     // The record of the last text that evaluated.
     const SParsedDescriptor& GoodParsed() const { return m_goodParsed; }
@@ -146,7 +142,8 @@ private:
     // The decimal mode in force: 1 after DC (numbers print a decimal comma),
     // 0 after DP and at the start. Inherited like the plus-sign mode.
     int m_bComma = 0;
-    // The rounding mode in force, inherited like the decimal mode.
+    // The rounding mode in force, inherited like the decimal mode: 0, or the
+    // letter after R of the last rounding descriptor (U, D, Z, N, C, P).
     int m_nRounding = 0;
     // The samples are what gfortran prints (the exact mode) rather than the
     // simplified layouts.

@@ -214,8 +214,28 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         const QSignalBlocker blocker(m_pScrollBar);
         m_pScrollBar->setValue(m_nFirst);
     }
+    MatchCellsToList(bRefreshAll != 0);
+    PlaceCellsBeforeFirst();
+    const bool bAllFit = PlaceCellsFromFirst();
+    m_nLaidOutFirst = m_nFirst;
+    // A field scrolled away or cut off is something to scroll to; one field
+    // alone has nowhere to scroll.
+    m_bOverflows = nSize > 1 && (m_nFirst > 0 || !bAllFit);
+    if (m_pScrollBar != nullptr) {
+        m_pScrollBar->setPageStep(std::max(1, std::min(m_nLastText, m_nLastSample) - m_nFirst + 1));
+        if (m_pScrollBar->isHidden() == m_bOverflows) {
+            m_pScrollBar->setVisible(m_bOverflows);
+            update(QRect(0, ClientRect().height() - 1, width(), ScrollBarHeight() + 1));  // the bottom line moves
+        }
+    }
+    if (m_wndEdit != nullptr && m_wndEdit->isVisible())
+        m_wndEdit->raise();
+}
 
+void CFieldStrip::MatchCellsToList(bool bRefreshAll)
+{
     // Grow and shrink: cell i always belongs to descriptor i, by position.
+    const int nSize = m_pList->size();
     for (int i = CellCount(); i < nSize; ++i)
         CreateCells(i, QRect());
     if (CellCount() > nSize) {
@@ -236,14 +256,16 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         SampleCell(i)->SetText(strText);
         nShown = m_pList->Revision(i);
     }
+}
 
-    // Leftwards: the fields before the first visible one end at the left
-    // margin, the nearest showing its right end there.
-    const int cw = m_nCharWidth;
+void CFieldStrip::PlaceCellsBeforeFirst()
+{
+    // The fields before the first visible one end at the left margin, the
+    // nearest showing its right end there.
     const int yText = GetLayoutY(LAYOUT_TEXT_ROW);
     const int ySample = GetLayoutY(LAYOUT_SAMPLE_ROW);
-    int x1 = cw;
-    int x2 = cw;
+    int x1 = m_nCharWidth;
+    int x2 = m_nCharWidth;
     for (int j = m_nFirst - 1; j >= 0; --j) {
         CFieldCell* pText = TextCell(j);
         x1 -= pText->Width();
@@ -254,11 +276,18 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         pSample->MoveTo(QPoint(x2, ySample));
         pSample->Show(true);
     }
+}
 
+bool CFieldStrip::PlaceCellsFromFirst()
+{
     // Rightwards, until neither row fits: neighbouring cells share their
     // one-pixel border, and the cell that reaches the edge is still placed.
+    const int nSize = m_pList->size();
+    const int yText = GetLayoutY(LAYOUT_TEXT_ROW);
+    const int ySample = GetLayoutY(LAYOUT_SAMPLE_ROW);
     const int nRight = ClientRect().width();
-    x1 = x2 = cw;
+    int x1 = m_nCharWidth;
+    int x2 = m_nCharWidth;
     m_nLastText = m_nLastSample = nSize - 1;
     bool bTextFits = true;
     bool bSampleFits = true;
@@ -282,19 +311,7 @@ void CFieldStrip::Rebuild(int bRefreshAll)
         TextCell(k)->Show(false);
         SampleCell(k)->Show(false);
     }
-    m_nLaidOutFirst = m_nFirst;
-    // A field scrolled away or cut off is something to scroll to; one field
-    // alone has nowhere to scroll.
-    m_bOverflows = nSize > 1 && (m_nFirst > 0 || !bTextFits || !bSampleFits);
-    if (m_pScrollBar != nullptr) {
-        m_pScrollBar->setPageStep(std::max(1, std::min(m_nLastText, m_nLastSample) - m_nFirst + 1));
-        if (m_pScrollBar->isHidden() == m_bOverflows) {
-            m_pScrollBar->setVisible(m_bOverflows);
-            update(QRect(0, ClientRect().height() - 1, width(), ScrollBarHeight() + 1));  // the bottom line moves
-        }
-    }
-    if (m_wndEdit != nullptr && m_wndEdit->isVisible())
-        m_wndEdit->raise();
+    return bTextFits && bSampleFits;
 }
 
 bool CFieldStrip::IsPlaced(int nIndex) const
@@ -345,7 +362,7 @@ void CFieldStrip::ShowCurrentField()
     if (nFirst != m_nFirst) {
         m_nFirst = nFirst;
         Rebuild(0);
-        Invalidate();
+        update();
     }
 }
 

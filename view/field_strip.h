@@ -222,6 +222,12 @@ private:
     void OnSetFocus();
     void FollowFrame();
     void CreateCells(int nIndex, const QRect& rect);
+    // The parts of Rebuild: a cell pair per descriptor with its texts up to
+    // date; the fields before the first visible one placed leftwards; the
+    // rest rightwards until neither row fits (true when all of them fit).
+    void MatchCellsToList(bool bRefreshAll);
+    void PlaceCellsBeforeFirst();
+    bool PlaceCellsFromFirst();
     const CFieldCell* CellAt(const QPoint& point) const;
     template <typename F>
     void ForEachShownCell(const QRect& area, F&& visit) const;
@@ -235,7 +241,6 @@ private:
     void ResetThumb();
     int PageLeft() const;
     void LoadEditor();
-    void Invalidate() { update(); }
     void InvalidateConnectorBand();
     void NotifyAccessibility(bool bFocus);
     void ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area);

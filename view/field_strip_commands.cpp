@@ -21,7 +21,7 @@ CResult CFieldStrip::InsertField(const std::string& strText, bool bAfter)
     SetScrollRange(m_pList->size());
     Rebuild(1);
     GiveFocus();
-    Invalidate();
+    update();
     return result;
 }
 
@@ -39,7 +39,7 @@ CResult CFieldStrip::RemoveField()
     SetScrollRange(nSize);
     Rebuild(1);
     GiveFocus();
-    Invalidate();
+    update();
     return result;
 }
 
@@ -56,7 +56,7 @@ CResult CFieldStrip::SetFieldValue(const std::string& strValue)
     m_strNote.clear();
     Rebuild(0);
     GiveFocus();
-    Invalidate();
+    update();
     return result;
 }
 
@@ -88,6 +88,6 @@ bool CFieldStrip::ShowStep(int nIndex, bool bSampleRow)
     // Every field may have changed: the cells are reloaded and laid out.
     SetScrollRange(m_pList->size());
     Rebuild(1);
-    Invalidate();
+    update();
     return true;
 }

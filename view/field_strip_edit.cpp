@@ -81,14 +81,14 @@ void CFieldStrip::OnEditUpdate()
         // In view: the next paint lays the rows out again with the new widths
         // and reloads every field the evaluation changed.
         m_bLayoutOnPaint = 1;
-        Invalidate();
+        update();
     } else {
         // Cut off or scrolled away: the field becomes the first visible one
         // and the editor goes along, keeping what was typed.
         m_nFirst = i;
         Rebuild(0);
         PlaceEditor();
-        Invalidate();
+        update();
     }
     // The editor keeps the focus and its name while it is typed in; only
     // what the field holds and prints changes.
@@ -121,7 +121,7 @@ void CFieldStrip::EndEdit()
             m_strNote = TakenBackText(d.Text(), strTyped);
     }
     Rebuild(0);  // reloads the field, which leaving it marked changed
-    Invalidate();
+    update();
 }
 
 void CFieldStrip::UndoInPlace()

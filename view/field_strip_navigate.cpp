@@ -89,7 +89,7 @@ void CFieldStrip::SelectCell(SCellRef cell)
 void CFieldStrip::SetFirst(int nFirst)
 {
     m_nFirst = nFirst;
-    Invalidate();
+    update();
 }
 
 int CFieldStrip::PageLeft() const
@@ -151,7 +151,7 @@ void CFieldStrip::ScrollFirstTo(int nFirst)
     // it holds the edit (else the focus stays where it is).
     if (m_wndEdit->IsEditing())
         PlaceEditor();
-    Invalidate();
+    update();
     ResetThumb();
 }
 
