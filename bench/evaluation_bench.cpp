@@ -75,7 +75,11 @@ void EditFirstDescriptorValuesExact(benchmark::State& state)
     }
     state.SetComplexityN(list.size());
 }
-BENCHMARK(EditFirstDescriptorValuesExact)->Arg(2000)->Arg(8000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EditFirstDescriptorValuesExact)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // A keystroke that changes no mode: only the later ")" descriptors are due.
 void EditFirstGroupContent(benchmark::State& state)
