@@ -36,7 +36,7 @@ inline std::string Asterisks(long long w)
     return Repeated(w, '*');
 }
 
-inline std::string SignOf(bool bNeg, const SExactModes& modes)
+inline std::string SignOf(bool bNeg, const SNumberModes& modes)
 {
     return bNeg ? "-" : (modes.nPlus ? "+" : "");
 }

@@ -85,7 +85,7 @@ namespace {
 // the number's own width. Asterisks where it does not fit, in a field of one
 // character, or of two with a sign.
 std::string Lay(const std::string& sign, const std::string& whole, const std::string& fraction,
-                const std::string& exponent, long long w, bool bZero, const SExactModes& modes)
+                const std::string& exponent, long long w, bool bZero, const SNumberModes& modes)
 {
     const long long nSign = static_cast<long long>(sign.size());
     const long long nBody = static_cast<long long>(whole.size() + fraction.size() + exponent.size()) + 1;
@@ -317,14 +317,14 @@ constexpr std::size_t kDefaultRealWidth = 25;
 // digits: one for each digit and the sign, and one for the zero before the
 // point of an E or D field without digits there while the count stays
 // within the default width.
-long long MinimalStars(long long nDigits, bool bNeg, const SExactModes& modes, bool bPointZero)
+long long MinimalStars(long long nDigits, bool bNeg, const SNumberModes& modes, bool bPointZero)
 {
     const long long n = nDigits + ((bNeg || modes.nPlus) ? 1 : 0);
     return bPointZero && n + 1 <= static_cast<long long>(kDefaultRealWidth) ? n + 1 : n;
 }
 
 std::string LayMinimal(const std::string& sign, const std::string& whole, const std::string& fraction,
-                       const std::string& exponent, const SExactModes& modes)
+                       const std::string& exponent, const SNumberModes& modes)
 {
     const std::string point = modes.nComma ? "," : ".";
     if (whole.empty() && sign.size() + 2 + fraction.size() + exponent.size() > kDefaultRealWidth)

@@ -12,7 +12,7 @@ struct SRealInput {
     double x;
     long long w, d;
     long long e;  // the exponent digits of a w.dEe form; -1 without
-    const SExactModes& modes;
+    const SNumberModes& modes;
 };
 
 // Infinity and NaN in the field.

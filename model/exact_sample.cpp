@@ -175,7 +175,7 @@ std::string LayDigits(const std::string& sign, std::string digits, bool bZero, l
     return nBody > w ? Asterisks(w) : Repeated(w - nBody, ' ') + body;
 }
 
-std::string LayInteger(long long v, long long w, long long m, const SExactModes& modes)
+std::string LayInteger(long long v, long long w, long long m, const SNumberModes& modes)
 {
     const bool bNeg = v < 0;
     const unsigned long long u = bNeg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
@@ -258,7 +258,7 @@ std::string RealDefault(const std::string& whole, const std::string& fraction, c
     return text;
 }
 
-std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes);
+std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes);
 
 }  // namespace
 
@@ -278,7 +278,7 @@ ExactRounding RoundingOfText(const std::string& text)
     return EXACT_ROUND_NONE;
 }
 
-std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& modes)
+std::string ExactDefaultValue(const SParsedDescriptor& p, const SNumberModes& modes)
 {
     // It depends on the kind, the widths and the sign mode alone, and every
     // keystroke asks again for the defaults of the samples it lays out anew:
@@ -305,7 +305,7 @@ std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& mod
 
 namespace {
 
-std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
+std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
@@ -367,7 +367,8 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
 
 }  // namespace
 
-int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std::string& valueText, std::string& sample)
+int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
+                std::string& sample)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);

@@ -23,7 +23,7 @@ bool ReadExactReal(const std::string& text, double& x);
 // logical, or characters) its simplified default sample shows, as a value
 // text this engine reads. Digits an INTEGER(8) cannot hold are cut from the
 // right, and an exponent a REAL(8) cannot hold is cut to two digits.
-std::string ExactDefaultValue(const SParsedDescriptor& parsed, const SExactModes& modes);
+std::string ExactDefaultValue(const SParsedDescriptor& parsed, const SNumberModes& modes);
 
 // The sample one pass of the parsed descriptor prints for the value (empty:
 // the default value) under the modes. 1 on success; 0 for a descriptor the
@@ -31,5 +31,5 @@ std::string ExactDefaultValue(const SParsedDescriptor& parsed, const SExactModes
 // 12 does not write), and the forms gfortran's library stops on (a scale factor out of E's range, E with no digits,
 // Ew.dDe, Iw.m with m > w). A value that cannot be read into the variable, or that does not fit the field, gives w
 // asterisks, as the compiler prints.
-int ExactSample(const SParsedDescriptor& parsed, const SExactModes& modes, const std::string& value,
+int ExactSample(const SParsedDescriptor& parsed, const SNumberModes& modes, const std::string& value,
                 std::string& sample);

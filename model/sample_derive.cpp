@@ -306,7 +306,7 @@ int CDescriptor::DeriveSimplified(const std::string& sample, std::string& text, 
         return 0;
     std::string strSample = sample;
     // After DC a real number is typed with a decimal comma, as it is shown.
-    if (m_bComma && IsRealFamily(FamilyOf(kind)))
+    if (m_modes.nComma && IsRealFamily(FamilyOf(kind)))
         std::replace(strSample.begin(), strSample.end(), ',', '.');
     const SDeriveInput in{strSample, good, kind, good.bUpperCase};
     const long long nColumn = kind == KIND_T ? PrintColumn() : 0;

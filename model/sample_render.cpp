@@ -25,10 +25,8 @@ struct SRenderInput {
     const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
-    bool bWidthless;      // written without a width: the defaults below apply
-    int nPlus;            // the plus-sign mode in force
-    int nScale;           // the scale factor in force
-    int nComma;           // the decimal-comma mode in force
+    bool bWidthless;  // written without a width: the defaults below apply
+    const SNumberModes& modes;
     bool bExtended;       // the table in force knows the later forms
     long long nMaxWidth;  // the largest width, digit count or position the table takes
     SMessage* pWhy;       // receives why the descriptor is refused (may be nullptr)
@@ -117,8 +115,8 @@ int LogicalValue(const std::string& value, long long w, std::string& sample)
 CSampleNumber NumberFor(const SRenderInput& in)
 {
     CSampleNumber number;
-    number.SetScale(in.nScale);
-    number.SetPlus(in.nPlus);
+    number.SetScale(static_cast<int>(in.modes.nScale));
+    number.SetPlus(in.modes.nPlus);
     return number;
 }
 
@@ -176,7 +174,8 @@ int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sampl
 {
     if (m > in.nMaxWidth)
         return RefuseAbove(in, m);
-    sample = in.value.empty() ? SignPrefix(in.nPlus) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + AtLeastDigits("1234567", m)
+                              : MinimalCustom(in, 'I', m, 0, 0);
     return 1;
 }
 
@@ -184,7 +183,8 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
     if (d > in.nMaxWidth)
         return RefuseAbove(in, d);
-    sample = in.value.empty() ? SignPrefix(in.nPlus) + "1234567." + CountingRun1(d) : MinimalCustom(in, 'F', 0, d, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + "1234567." + CountingRun1(d)
+                              : MinimalCustom(in, 'F', 0, d, 0);
     return 1;
 }
 
@@ -205,7 +205,7 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
                            in.kind == KIND_GWDE)
                               ? ToUpper(in.p.chExponentLetter)
                               : (bDouble ? 'D' : 'E');
-    sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
+    sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
 }
@@ -232,7 +232,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
     if (in.p.nW != 0 || !in.bExtended)
         return Refuse(in, Message(IDS_WHY_G_WIDTH));  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
-        sample = SignPrefix(in.nPlus) + "1234567.1234567";
+        sample = SignPrefix(in.modes.nPlus) + "1234567.1234567";
     else if (!GeneralValueWithoutBlanks(in, sample))
         sample = in.value;
     return 1;
@@ -254,7 +254,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
             sample = Asterisks(w);
         return 1;
     }
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     if (m == 0)
         sample = SignPrefix(s) + CountingRun1(w - s);
     else
@@ -278,7 +278,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
     }
     if (w - d - 1 < 0)
         return FieldTooNarrow(in, w, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
     return 1;
 }
@@ -311,7 +311,7 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, 3, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     const bool bDouble = in.kind == KIND_D || in.kind == KIND_DWD;
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + (bDouble ? "D+12" : "E+12");
     return 1;
@@ -342,7 +342,7 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     const char chLetter = in.bWidthless ? 'E' : ExponentLetter(in);
     sample = SignPrefix(s) + CountingRun1(w - d - nDigits - 3 - s) + "." + CountingRun1(d) + chLetter + "+" +
              CountingRun1(nDigits);
@@ -376,7 +376,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
         sample = RightAligned(in.value, w);
         return 1;
     }
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     const char chLetter = in.kind == KIND_GWDE ? ExponentLetter(in) : 'E';
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + chLetter + "+12";
     return 1;
@@ -458,7 +458,7 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     else if (m == 0)
         sample = DigitRun(1, w, base);
     else
-        sample = Blanks(w - m) + DigitRun(0, m - in.nPlus - 1, base);
+        sample = Blanks(w - m) + DigitRun(0, m - in.modes.nPlus - 1, base);
     return 1;
 }
 
@@ -492,8 +492,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
-        sample = bMinimal ? SignPrefix(in.nPlus) + body
-                          : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
+        sample = bMinimal ? SignPrefix(in.modes.nPlus) + body
+                          : SignPrefix(in.modes.nPlus) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
         return 1;
     }
     char* pEnd = nullptr;
@@ -511,7 +511,7 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     const long long nDigits = static_cast<long long>(text.size() - nExp);
     if (in.kind == KIND_EXWDE && nDigits < e)
         text.insert(nExp, static_cast<std::size_t>(e - nDigits), '0');
-    if (in.nPlus && text[0] != '-')
+    if (in.modes.nPlus && text[0] != '-')
         text.insert(0, "+");
     if (bMinimal)
         sample = text;
@@ -667,56 +667,57 @@ bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
     return !bGeneral || value.empty() || number.Parse(value.c_str());
 }
 
-}  // namespace
-
-SExactModes CDescriptor::ExactModes() const
+// The modes after a mode descriptor: those before it, with what it sets.
+void SetMode(SNumberModes& modes, const SParsedDescriptor& parsed)
 {
-    SExactModes modes;
-    modes.nPlus = m_bPlus;
-    modes.nScale = m_nScale;
-    modes.nComma = m_bComma;
-    modes.nRound = m_nRounding != 0 ? RoundingOfText(std::string("R") + static_cast<char>(m_nRounding))
-                                    : EXACT_ROUND_NONE;
-    return modes;
+    switch (parsed.nKind) {
+    case KIND_P: modes.nScale = static_cast<int>(parsed.nCount); break;
+    case KIND_SP:
+    case KIND_SS:
+    case KIND_S: modes.nPlus = parsed.nKind == KIND_SP ? 1 : 0; break;
+    case KIND_DC:
+    case KIND_DP: modes.nComma = parsed.nKind == KIND_DC ? 1 : 0; break;
+    default: modes.nRound = RoundingOfText(std::string("R") + parsed.chRounding); break;
+    }
 }
+
+}  // namespace
 
 int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed, SMessage* pWhy)
 {
     const DescriptorKind kind = parsed.nKind;
     if (!IsKind(kind) || kind == KIND_EMPTY)
         return 0;
-    switch (kind) {
-    case KIND_T: {
-        const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
-        if (parsed.nCount > MaxWidth(*m_pTable)) {
-            if (pWhy != nullptr)
-                *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
-            return 0;
-        }
-        return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
+    if (kind == KIND_T)
+        return RenderTab(sample, parsed, pWhy);
+    if (kind == KIND_CLOSE)
+        return RenderGroupClose(sample, pWhy);
+    if (IsModeKind(kind)) {
+        SetMode(m_modes, parsed);
+        sample.clear();
+        return 1;
     }
-    case KIND_CLOSE: return RenderGroupClose(sample, pWhy);
-    case KIND_P:
-        m_nScale = static_cast<int>(parsed.nCount);
-        sample.clear();
-        return 1;
-    case KIND_SP:
-    case KIND_SS:
-    case KIND_S:
-        m_bPlus = kind == KIND_SP ? 1 : 0;
-        sample.clear();
-        return 1;
-    case KIND_DC:
-    case KIND_DP:
-        m_bComma = kind == KIND_DC ? 1 : 0;
-        sample.clear();
-        return 1;
-    case KIND_ROUND:
-        m_nRounding = parsed.chRounding;
-        sample.clear();
-        return 1;
-    default: break;
+    return RenderField(sample, value, parsed, pWhy);
+}
+
+// Tn: blanks from the print column up to column n.
+int CDescriptor::RenderTab(std::string& sample, const SParsedDescriptor& parsed, SMessage* pWhy) const
+{
+    const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
+    if (parsed.nCount > MaxWidth(*m_pTable)) {
+        if (pWhy != nullptr)
+            *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
+        return 0;
     }
+    return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
+}
+
+// The sample of a descriptor that prints: its default or its value, in the
+// simplified layouts or, where it can, as the compiler prints it.
+int CDescriptor::RenderField(std::string& sample, const std::string& value, const SParsedDescriptor& parsed,
+                             SMessage* pWhy)
+{
+    const DescriptorKind kind = parsed.nKind;
     const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
     const bool bExtended = m_pTable->ExtendedForms();
     // The descriptor is judged by its default sample, whatever its value: a
@@ -725,8 +726,7 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     SParsedDescriptor clamped;
     const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
     const long long nMax = MaxWidth(*m_pTable);
-    const SRenderInput standard{shown,     kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
-                                bExtended, nMax, pWhy};
+    const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
     if (!rule.fn(standard, sample))
         return 0;
     // The exact mode shows what gfortran prints where it can; the forms it
@@ -734,18 +734,17 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
         std::string strExact;
-        if (ExactSample(shown, ExactModes(), value, strExact)) {
+        if (ExactSample(shown, m_modes, value, strExact)) {
             sample = std::move(strExact);
             return 1;
         }
     }
     if (!value.empty()) {
-        const SRenderInput custom{shown,     kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
-                                  bExtended, nMax, pWhy};
+        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
         if (!rule.fn(custom, sample))
             return 0;
     }
-    if (m_bComma && ShowsDecimalPoint(kind, value))
+    if (m_modes.nComma && ShowsDecimalPoint(kind, value))
         std::replace(sample.begin(), sample.end(), '.', ',');
     return 1;
 }
