@@ -162,6 +162,10 @@ private:
     SParsedDescriptor m_parsed;
     SParsedDescriptor m_goodParsed;
 
+    // The latest reading of the value (or default value) the exact sample
+    // showed, kept so that laying the sample out again reads nothing again.
+    SRealReading m_reading;
+
     // Why the last evaluation failed; empty after a success.
     SMessage m_refusal;
 

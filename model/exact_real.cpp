@@ -267,7 +267,7 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 {
     const long long nPrecision = in.d + k;
     mode = EffectiveRounding(mode, nPrecision);
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     const long long nPlaces = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
     SDecimal v = Converted(exact, exact.nExp + nPlaces);
     // The digits before the point that the conversion printed ("0" for a
@@ -372,7 +372,7 @@ int LayExponent(const SRealInput& in, char chLetter, std::string& sample)
     const long long nPrecision = k <= 0 ? d + k - 1 : d;
     const ExactRounding mode = EffectiveRounding(in.modes.nRound, nPrecision);
     const long long nConverted = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     const SDecimal v = OwnRounded(Converted(exact, nConverted + 1), k > 0 ? d + 1 : d + k, mode);
     const long long nExp = IsZero(v) ? 0 : v.nExp - k;
     std::string exponent;
@@ -408,7 +408,7 @@ int LayScientific(const SRealInput& in, std::string& sample)
 {
     const ExactRounding mode = in.modes.nRound;
     const long long nConverted = OwnRounding(mode) ? in.d + kGuardDigits : in.d;
-    const SDecimal v = OwnRounded(Converted(ExactDecimal(in.x), nConverted + 1), in.d + 1, mode);
+    const SDecimal v = OwnRounded(Converted(in.exact, nConverted + 1), in.d + 1, mode);
     const long long top = IsZero(v) ? 0 : v.nExp - 1;
     std::string exponent;
     if (!ExponentPart(top, MinimalExponentWidth(in.w, in.e), 'E', exponent)) {
@@ -427,7 +427,7 @@ int LayScientific(const SRealInput& in, std::string& sample)
 int LayEngineering(const SRealInput& in, std::string& sample)
 {
     const ExactRounding mode = in.modes.nRound;
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     // The estimate: the power of ten of the value rounded to one digit, one
     // less when that digit is a 1 that rounding carried into.
     const SDecimal one = Converted(exact, 1);
@@ -520,7 +520,7 @@ int LayGeneral(const SRealInput& in, std::string& sample)
     long long nPad = in.e <= 0 ? 4 : in.e + 2;
     if (nPad >= in.w)
         nPad = in.w - 1;
-    const SRealInput fixed{in.x, in.w - nPad, nFixed, -1, in.modes};
+    const SRealInput fixed{in.x, in.exact, in.w - nPad, nFixed, -1, in.modes};
     const std::string body = LayFixed(fixed, 0, in.modes.nRound);
     sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Repeated(nPad, ' ');
     return 1;
@@ -538,11 +538,11 @@ int LayGeneralMinimal(const SRealInput& in, std::string& sample)
     const long long nFixed = GeneralFixedDigits(in.x, d, in.modes.nRound);
     if (nFixed < 0) {
         const long long nCompensate = bDefaultDigits && in.modes.nScale > 0 ? 1 : 0;
-        const SRealInput exponent{in.x, 0, d - nCompensate, in.e, in.modes};
+        const SRealInput exponent{in.x, in.exact, 0, d - nCompensate, in.e, in.modes};
         return LayExponent(exponent, 'E', sample);
     }
     // The fixed form in a field wide enough for every double, its blanks cut.
-    const SRealInput fixed{in.x, nFixed + 400, nFixed, -1, in.modes};
+    const SRealInput fixed{in.x, in.exact, nFixed + 400, nFixed, -1, in.modes};
     sample = LayFixed(fixed, 0, in.modes.nRound);
     sample.erase(0, std::min(sample.find_first_not_of(' '), sample.size()));
     const std::size_t nZero = sample.find_first_not_of("+-");

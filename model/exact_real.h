@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "exact_decimal.h"
 #include "number_modes.h"
 
 namespace exact {
 
 struct SRealInput {
     double x;
+    const SDecimal& exact;  // the exact decimal expansion of x
     long long w, d;
     long long e;  // the exponent digits of a w.dEe form; -1 without
     const SNumberModes& modes;

@@ -367,15 +367,14 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
 
 }  // namespace
 
-int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
-                std::string& sample)
+namespace {
+
+// A, L, I, B, O and Z: the value laid out directly. -1 for another family.
+int LayDataSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+                  const std::string& value, std::string& sample)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
-    if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
-        return 0;
-    const std::string value = valueText.empty() ? ExactDefaultValue(p, modes) : valueText;
     switch (family) {
     case FAMILY_CHARACTER:
         if (!p.bHasWidth)
@@ -406,21 +405,38 @@ int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std
         sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, BaseOf(family));
         return 1;
     }
-    case FAMILY_FIXED:
-    case FAMILY_DOUBLE:
-    case FAMILY_EXPONENT:
-    case FAMILY_ENGINEERING:
-    case FAMILY_SCIENTIFIC:
-    case FAMILY_GENERAL: break;
-    default: return 0;
+    default: return -1;
     }
+}
+
+// The reading of a value text: the one the field keeps, brought up to date,
+// or one made now.
+const SRealReading& ReadingOf(const std::string& value, SRealReading* pReading, SRealReading& local)
+{
+    SRealReading& reading = pReading != nullptr ? *pReading : local;
+    if (!reading.bTaken || reading.strText != value) {
+        reading.strText = value;
+        reading.bTaken = true;
+        reading.bRead = ReadExactReal(value, reading.x);
+        reading.exact = reading.bRead && std::isfinite(reading.x) ? ExactDecimal(reading.x) : SDecimal();
+    }
+    return reading;
+}
+
+// F, D, E, EN, ES and G.
+int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+                  const std::string& value, std::string& sample, SRealReading* pReading)
+{
+    const DescriptorKind kind = p.nKind;
+    const DescriptorFamily family = FamilyOf(kind);
     // G0, G0.d and G0.dEe have a layout of their own; an exponent width after
     // a letter other than E (E12.3D2) the library refuses.
     const bool bGeneralMinimal = wd.w == 0 && family == FAMILY_GENERAL;
     if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
-    double x = 0;
-    if (!ReadExactReal(value, x)) {
+    SRealReading local;
+    const SRealReading& reading = ReadingOf(value, pReading, local);
+    if (!reading.bRead) {
         sample = Asterisks(std::max(wd.w, 1LL));
         return 1;
     }
@@ -428,8 +444,8 @@ int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std
     // E0.0, ES0.0, EN0.0 and D0.0 show the 17 digits after the point that
     // the library takes for a REAL(8) when the form gives none.
     const long long d = wd.w == 0 && wd.d == 0 && family != FAMILY_FIXED && family != FAMILY_GENERAL ? 17 : wd.d;
-    const SRealInput in{x, wd.w, d, e, modes};
-    if (!std::isfinite(x)) {
+    const SRealInput in{reading.x, reading.exact, wd.w, d, e, modes};
+    if (!std::isfinite(reading.x)) {
         sample = NotFinite(in);
         return 1;
     }
@@ -441,4 +457,22 @@ int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std
     case FAMILY_SCIENTIFIC: return LayScientific(in, sample);
     default: return bGeneralMinimal ? LayGeneralMinimal(in, sample) : LayGeneral(in, sample);
     }
+}
+
+}  // namespace
+
+int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
+                std::string& sample, SRealReading* pReading)
+{
+    const SFieldWidths wd = WidthsOf(p, DefaultWidths(p.nKind));
+    if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
+        return 0;
+    const std::string strDefault = valueText.empty() ? ExactDefaultValue(p, modes) : std::string();
+    const std::string& value = valueText.empty() ? strDefault : valueText;
+    const int nData = LayDataSample(p, wd, modes, value, sample);
+    if (nData >= 0)
+        return nData;
+    if (!IsRealFamily(FamilyOf(p.nKind)) || FamilyOf(p.nKind) == FAMILY_HEX_REAL)
+        return 0;
+    return LayRealSample(p, wd, modes, value, sample, pReading);
 }

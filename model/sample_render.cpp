@@ -734,7 +734,7 @@ int CDescriptor::RenderField(std::string& sample, const std::string& value, cons
     // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
         std::string strExact;
-        if (ExactSample(shown, m_modes, value, strExact)) {
+        if (ExactSample(shown, m_modes, value, strExact, &m_reading)) {
             sample = std::move(strExact);
             return 1;
         }
