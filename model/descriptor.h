@@ -2,6 +2,7 @@
 // it inherits, kept in agreement by evaluation in either direction.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -163,8 +164,9 @@ private:
     SParsedDescriptor m_goodParsed;
 
     // The latest reading of the value (or default value) the exact sample
-    // showed, kept so that laying the sample out again reads nothing again.
-    SRealReading m_reading;
+    // showed, kept so that laying the sample out again reads nothing again;
+    // made by the first exact sample.
+    std::unique_ptr<SRealReading> m_pReading;
 
     // Why the last evaluation failed; empty after a success.
     SMessage m_refusal;

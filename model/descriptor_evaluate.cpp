@@ -59,7 +59,8 @@ int CDescriptor::EvaluateTextToSample()
         return 1;
     }
     const SParsedDescriptor& parsed = ParsedText();
-    m_refusal = parsed.refusal;
+    // A record that is valid carries no refusal (and an empty one costs no copy).
+    m_refusal = parsed.IsValid() ? SMessage() : parsed.refusal;
     if (!parsed.IsValid() || !Render(m_strSample, m_strValue, parsed, &m_refusal)) {
         m_strSample = INVALID_MARKER;
         m_nRepeat = 1;

@@ -734,7 +734,9 @@ int CDescriptor::RenderField(std::string& sample, const std::string& value, cons
     // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
         std::string strExact;
-        if (ExactSample(shown, m_modes, value, strExact, &m_reading)) {
+        if (m_pReading == nullptr)
+            m_pReading = std::make_unique<SRealReading>();
+        if (ExactSample(shown, m_modes, value, strExact, m_pReading.get())) {
             sample = std::move(strExact);
             return 1;
         }
