@@ -109,12 +109,25 @@ enum DescriptorFamily : int {
     FAMILY_EMPTY,         // the empty field
 };
 
+// Which numbers a form is written with: a width w, digits d (or a minimum
+// m), an exponent width e.
+enum FormParts : unsigned char {
+    PARTS_NONE = 0,
+    PARTS_W = 1,
+    PARTS_D = 2,
+    PARTS_E = 4,
+};
+
 struct SKindTraits {
     DescriptorFamily family;
-    bool bSetsMode;       // the descriptors after it inherit what it sets
-    bool bEndsRecord;     // n/, / and \ end the current output record
-    bool bOpensGroup;     // ( and *(
-    bool bLaterStandard;  // a form of Fortran 90 and later
+    bool bSetsMode;                     // the descriptors after it inherit what it sets
+    bool bEndsRecord;                   // n/, / and \ end the current output record
+    bool bOpensGroup;                   // ( and *(
+    bool bLaterStandard;                // a form of Fortran 90 and later
+    unsigned char nParts = PARTS_NONE;  // the numbers it is written with
+    // Written alone, it stands for the form with these numbers: E, EN and ES
+    // for w.dEe, F, D and G for w.d, I, L, A, B, O and Z for w.
+    unsigned char nDefaultParts = PARTS_NONE;
 };
 
 const SKindTraits& KindTraits(int kind);
@@ -134,6 +147,21 @@ inline bool OpensGroup(int kind)
 inline bool EndsRecord(int kind)
 {
     return KindTraits(kind).bEndsRecord;
+}
+
+// Whether the form is written with digits (Iw.m, Fw.d ...), and whether it
+// has an exponent width, written (Ew.dEe) or by default (E alone).
+inline bool IsWrittenWithDigits(int kind)
+{
+    return (KindTraits(kind).nParts & PARTS_D) != 0;
+}
+inline bool IsWrittenWithExponent(int kind)
+{
+    return (KindTraits(kind).nParts & PARTS_E) != 0;
+}
+inline bool HasExponentWidth(int kind)
+{
+    return ((KindTraits(kind).nParts | KindTraits(kind).nDefaultParts) & PARTS_E) != 0;
 }
 
 // Whether a kind is valid (not KIND_NONE, not out of range).

@@ -42,12 +42,6 @@ const char* LettersOf(DescriptorFamily family)
     }
 }
 
-// The forms written with an exponent width, w.dEe.
-bool HasExponentPart(DescriptorKind kind)
-{
-    return kind == KIND_EWDE || kind == KIND_ENWDE || kind == KIND_ESWDE || kind == KIND_GWDE;
-}
-
 bool IsWidthlessReal(DescriptorKind kind)
 {
     return kind == KIND_E || kind == KIND_D || kind == KIND_G || kind == KIND_EN || kind == KIND_ES;
@@ -105,7 +99,7 @@ bool DeriveExponentForm(const std::string& s, const SParsedDescriptor& good, lon
     const long long w = static_cast<long long>(s.size());
     // Without a letter the exponent took three digits in the form without Ee.
     long long e = 0;
-    if (shape.bLetter && (shape.nExponentDigits != kDefaultExponentDigits || HasExponentPart(good.nKind)))
+    if (shape.bLetter && (shape.nExponentDigits != kDefaultExponentDigits || IsWrittenWithExponent(good.nKind)))
         e = shape.nExponentDigits;
     if (family == FAMILY_DOUBLE && e > 0)
         return false;
@@ -137,7 +131,7 @@ bool DeriveGeneralFixedForm(const std::string& s, const SParsedDescriptor& good,
     const long long d = bZero ? nAfter + 1 : nAfter + (bZeroWhole ? 0 : static_cast<long long>(strWhole.size()));
     const long long w = static_cast<long long>(s.size());
     text = (good.bHasRepeat ? good.strRepeat : std::string()) + Cased("G", good.bUpperCase);
-    const bool bExponentWidth = e != kDefaultExponentDigits || HasExponentPart(good.nKind);
+    const bool bExponentWidth = e != kDefaultExponentDigits || IsWrittenWithExponent(good.nKind);
     if (good.nKind == KIND_G && w == 15 && d == 7 && !bExponentWidth)
         return true;
     text += WidthsText(w, d, bExponentWidth ? e : 0, good.bUpperCase);

@@ -217,12 +217,6 @@ int BaseOf(DescriptorFamily family)
     return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
 }
 
-bool HasExponentWidth(DescriptorKind kind)
-{
-    return kind == KIND_EWDE || kind == KIND_ENWDE || kind == KIND_ESWDE || kind == KIND_GWDE || kind == KIND_E ||
-           kind == KIND_EN || kind == KIND_ES;
-}
-
 // The default widths of the forms written without a width.
 SFieldWidths DefaultWidths(DescriptorKind kind)
 {
@@ -320,7 +314,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
     }
     case FAMILY_LOGICAL: return "T";
     case FAMILY_INTEGER: {
-        const bool bWithM = kind == KIND_IWM;
+        const bool bWithM = IsWrittenWithDigits(kind);
         std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? 7 : wd.w - s) : CountingRun(wd.d - s, 0);
         digits = digits.substr(0, 18);
         return digits.empty() ? "0" : digits;
@@ -329,7 +323,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
     case FAMILY_OCTAL:
     case FAMILY_HEX: {
         const int base = BaseOf(family);
-        const bool bWithM = kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
+        const bool bWithM = IsWrittenWithDigits(kind);
         std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? (base == 8 ? 7 : 8) : wd.w, 1, base)
                                                   : CountingRun(wd.d - s, 0, base);
         digits = digits.substr(0, base == 2 ? 63 : base == 8 ? 21 : 15);
@@ -400,8 +394,7 @@ int LayDataSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNum
             sample = Asterisks(std::max(wd.w, 1LL));
             return 1;
         }
-        const bool bWithM = kind == KIND_IWM || kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
-        const long long m = bWithM ? wd.d : -1;
+        const long long m = IsWrittenWithDigits(kind) ? wd.d : -1;
         sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, BaseOf(family));
         return 1;
     }

@@ -201,10 +201,7 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
     const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE ||
-                           in.kind == KIND_GWDE)
-                              ? ToUpper(in.p.chExponentLetter)
-                              : (bDouble ? 'D' : 'E');
+    const char chLetter = IsWrittenWithExponent(in.kind) ? ToUpper(in.p.chExponentLetter) : (bDouble ? 'D' : 'E');
     sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
@@ -240,7 +237,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {7, 0, 0}, in.kind == KIND_IWM, false);
+    const SWidths wd = ReadWidths(in, {7, 0, 0}, IsWrittenWithDigits(in.kind), false);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
@@ -351,7 +348,7 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
-    const bool bExponentWidth = in.kind == KIND_GWDE;
+    const bool bExponentWidth = IsWrittenWithExponent(in.kind);
     const SWidths wd = ReadWidths(in, {15, 7, 0}, true, bExponentWidth);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
@@ -377,7 +374,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
         return 1;
     }
     const int s = in.modes.nPlus;
-    const char chLetter = in.kind == KIND_GWDE ? ExponentLetter(in) : 'E';
+    const char chLetter = IsWrittenWithExponent(in.kind) ? ExponentLetter(in) : 'E';
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + chLetter + "+12";
     return 1;
 }
@@ -444,8 +441,7 @@ std::string RadixValue(const std::string& value, long long w, int base)
 int RenderRadix(const SRenderInput& in, std::string& sample)
 {
     const int base = RadixOf(in.kind);
-    const bool bWithM = in.kind == KIND_BWM || in.kind == KIND_OWM || in.kind == KIND_ZWM;
-    const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, bWithM, false);
+    const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, IsWrittenWithDigits(in.kind), false);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
@@ -481,10 +477,10 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
 int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, in.kind == KIND_EXWDE);
+    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, IsWrittenWithExponent(in.kind));
     const long long w = wd.w, d = wd.d;
     // EXw.dE0 takes the exponent digits it needs: one in the default sample.
-    const long long e = in.kind == KIND_EXWDE ? std::max(wd.e, 1LL) : 2;
+    const long long e = IsWrittenWithExponent(in.kind) ? std::max(wd.e, 1LL) : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
         return RefuseAbove(in, Largest({w, d, e}));
@@ -509,7 +505,7 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     // The exponent has at least e digits when EXw.dEe asks for them.
     const std::size_t nExp = text.find('P') + 2;  // past the P and its sign
     const long long nDigits = static_cast<long long>(text.size() - nExp);
-    if (in.kind == KIND_EXWDE && nDigits < e)
+    if (IsWrittenWithExponent(in.kind) && nDigits < e)
         text.insert(nExp, static_cast<std::size_t>(e - nDigits), '0');
     if (in.modes.nPlus && text[0] != '-')
         text.insert(0, "+");
