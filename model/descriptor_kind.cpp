@@ -121,6 +121,23 @@ const SKindTraits& KindTraits(int kind)
     return kTraits[static_cast<std::size_t>(IsKind(kind) ? kind : KIND_NONE)];
 }
 
+SFormWidths DefaultWidths(int kind)
+{
+    const SKindTraits& traits = KindTraits(kind);
+    long long w = 15;
+    switch (traits.family) {
+    case FAMILY_INTEGER:
+    case FAMILY_OCTAL: w = 7; break;
+    case FAMILY_BINARY:
+    case FAMILY_HEX: w = 8; break;
+    case FAMILY_LOGICAL: w = 2; break;
+    case FAMILY_CHARACTER: w = 10; break;
+    default: break;
+    }
+    const unsigned nParts = traits.nParts | traits.nDefaultParts;
+    return {w, (nParts & PARTS_D) != 0 ? 7 : 0, (nParts & PARTS_E) != 0 ? 2 : 0};
+}
+
 bool IsDataFamily(DescriptorFamily family)
 {
     switch (family) {

@@ -164,6 +164,15 @@ inline bool HasExponentWidth(int kind)
     return ((KindTraits(kind).nParts | KindTraits(kind).nDefaultParts) & PARTS_E) != 0;
 }
 
+// The numbers of a form: the width w, the digits d (or the minimum m) and
+// the exponent width e.
+struct SFormWidths {
+    long long w = 0, d = 0, e = 0;
+};
+// The numbers a form written alone stands for: I as I7, F as F15.7, E as
+// E15.7E2, L as L2, A as A10, B and Z as B8 and Z8, O as O7.
+SFormWidths DefaultWidths(int kind);
+
 // Whether a kind is valid (not KIND_NONE, not out of range).
 inline bool IsKind(int kind)
 {

@@ -201,34 +201,18 @@ std::string LayBits(long long v, long long w, long long m, int base)
 // The descriptor's widths, its defaults when written without one (the
 // widths the simplified samples take for F, E, I ... alone).
 
-struct SFieldWidths {
-    long long w, d, e;
-};
+using SFieldWidths = SFormWidths;
 
-SFieldWidths WidthsOf(const SParsedDescriptor& p, SFieldWidths defaults)
+SFieldWidths WidthsOf(const SParsedDescriptor& p)
 {
     if (!p.bHasWidth)
-        return defaults;
+        return DefaultWidths(p.nKind);
     return {p.nW, p.nD, p.nE};
 }
 
 int BaseOf(DescriptorFamily family)
 {
     return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
-}
-
-// The default widths of the forms written without a width.
-SFieldWidths DefaultWidths(DescriptorKind kind)
-{
-    switch (FamilyOf(kind)) {
-    case FAMILY_INTEGER: return {7, 0, 0};
-    case FAMILY_BINARY:
-    case FAMILY_HEX: return {8, 0, 0};
-    case FAMILY_OCTAL: return {7, 0, 0};
-    case FAMILY_LOGICAL: return {2, 0, 0};
-    case FAMILY_CHARACTER: return {10, 0, 0};
-    default: return {15, 7, HasExponentWidth(kind) ? 2 : 0};
-    }
 }
 
 // "1234567890123..." of n digits (none for n <= 0).
@@ -303,7 +287,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
+    const SFieldWidths wd = WidthsOf(p);
     const long long s = modes.nPlus ? 1 : 0;
     switch (family) {
     case FAMILY_CHARACTER: {
@@ -457,7 +441,7 @@ int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNum
 int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
                 std::string& sample, SRealReading* pReading)
 {
-    const SFieldWidths wd = WidthsOf(p, DefaultWidths(p.nKind));
+    const SFieldWidths wd = WidthsOf(p);
     if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
         return 0;
     const std::string strDefault = valueText.empty() ? ExactDefaultValue(p, modes) : std::string();

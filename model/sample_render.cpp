@@ -120,17 +120,15 @@ CSampleNumber NumberFor(const SRenderInput& in)
     return number;
 }
 
-// Width, digits and exponent digits of a numeric descriptor, its defaults
-// when it was written without a width.
-struct SWidths {
-    long long w, d, e;
-};
+// Width, digits and exponent digits of a numeric descriptor, the ones it
+// stands for when it was written without a width.
+using SWidths = SFormWidths;
 
-SWidths ReadWidths(const SRenderInput& in, SWidths defaults, bool bHasD, bool bHasE)
+SWidths ReadWidths(const SRenderInput& in)
 {
     if (in.bWidthless)
-        return defaults;
-    return {in.p.nW, bHasD ? in.p.nD : 0, bHasE ? in.p.nE : 0};
+        return DefaultWidths(in.kind);
+    return {in.p.nW, IsWrittenWithDigits(in.kind) ? in.p.nD : 0, IsWrittenWithExponent(in.kind) ? in.p.nE : 0};
 }
 
 // A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
@@ -237,7 +235,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {7, 0, 0}, IsWrittenWithDigits(in.kind), false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
@@ -261,7 +259,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
 
 int RenderFixed(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
@@ -298,7 +296,7 @@ int CustomExponent(const SRenderInput& in, long long w, long long d, long long e
 // Dw.d, Ew.d, ENw.d and ESw.d (and D alone): the exponent takes four characters.
 int RenderExponentWD(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, 0, sample);
@@ -325,7 +323,7 @@ bool RefusesExponentWidth(const SRenderInput& in, long long e)
 // Ew.dEe, ENw.dEe and ESw.dEe, and E, EN and ES alone.
 int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, true);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d, e = wd.e;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
@@ -349,7 +347,7 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
     const bool bExponentWidth = IsWrittenWithExponent(in.kind);
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, bExponentWidth);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
@@ -381,7 +379,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 
 int RenderLogical(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 2 : in.p.nW;
+    const long long w = ReadWidths(in).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
@@ -395,7 +393,7 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 
 int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 10 : in.p.nW;
+    const long long w = ReadWidths(in).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
@@ -441,7 +439,7 @@ std::string RadixValue(const std::string& value, long long w, int base)
 int RenderRadix(const SRenderInput& in, std::string& sample)
 {
     const int base = RadixOf(in.kind);
-    const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, IsWrittenWithDigits(in.kind), false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
@@ -477,7 +475,7 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
 int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, IsWrittenWithExponent(in.kind));
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     // EXw.dE0 takes the exponent digits it needs: one in the default sample.
     const long long e = IsWrittenWithExponent(in.kind) ? std::max(wd.e, 1LL) : 2;
