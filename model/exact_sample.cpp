@@ -16,6 +16,7 @@
 #include "descriptor_kind.h"
 #include "exact_field.h"
 #include "exact_real.h"
+#include "sample_number.h"
 
 using namespace exact;
 
@@ -50,37 +51,12 @@ bool ParseReal(const std::string& text, double& x)
         x = std::nan("");
         return true;
     }
-    bool bDigits = false, bPoint = false;
-    for (; k < s.size(); ++k) {
-        if (IsDigit(s[k])) {
-            bDigits = true;
-            c += s[k];
-        } else if ((s[k] == '.' || s[k] == ',') && !bPoint) {
-            bPoint = true;
-            c += '.';
-        } else {
-            break;
-        }
-    }
-    if (!bDigits)
+    SNumberParts parts;
+    if (!ScanNumber(s.c_str(), SYNTAX_FORTRAN, parts))
         return false;
-    if (k < s.size()) {
-        const char chLetter = ToUpper(s[k]);
-        if (chLetter == 'E' || chLetter == 'D' || chLetter == 'Q')
-            ++k;
-        else if (s[k] != '+' && s[k] != '-')
-            return false;
-        c += 'e';
-        if (k < s.size() && (s[k] == '+' || s[k] == '-'))
-            c += s[k++];
-        if (k == s.size())
-            return false;
-        for (; k < s.size(); ++k) {
-            if (!IsDigit(s[k]))
-                return false;
-            c += s[k];
-        }
-    }
+    c = (parts.chSign == '-' ? "-" : "") + parts.strInteger + "." + parts.strFraction;
+    if (!parts.strExponent.empty())
+        c += std::string("e") + parts.chExpSign + parts.strExponent;
     x = std::strtod(c.c_str(), nullptr);
     return true;
 }
