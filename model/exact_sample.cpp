@@ -194,11 +194,7 @@ int BaseOf(DescriptorFamily family)
 // "1234567890123..." of n digits (none for n <= 0).
 std::string CountingRun(long long n, long long from = 1, int base = 10)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (long long i = from; i < from + n && i - from < kMaxExactWidth; ++i)
-        s += kDigits[i % base];
-    return s;
+    return DigitRun(from, from + std::min(n, kMaxExactWidth) - 1, base);
 }
 
 std::string RealDefault(const std::string& whole, const std::string& fraction, const std::string& exponent)

@@ -10,6 +10,7 @@
 
 #include "char_class.h"
 #include "descriptor.h"
+#include "exact_field.h"
 #include "exact_sample.h"
 #include "sample_number.h"
 #include "string_table.h"
@@ -52,13 +53,12 @@ long long Largest(std::initializer_list<long long> numbers)
     return std::max(numbers);
 }
 
+using exact::Asterisks;
+using exact::DigitRun;
+
 std::string Blanks(long long n)
 {
-    return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string();
-}
-std::string Asterisks(long long w)
-{
-    return w > 0 ? std::string(static_cast<std::size_t>(w), '*') : std::string();
+    return exact::Repeated(n, ' ');
 }
 
 // A real field too narrow for any number, its digits and its exponent (F3.3,
@@ -70,16 +70,6 @@ int FieldTooNarrow(const SRenderInput& in, long long w, std::string& sample)
         return Refuse(in, Message(IDS_WHY_ZERO_WIDTH));
     sample = Asterisks(w);
     return 1;
-}
-
-// The digits of i mod base for i = from .. to, with 10 to 15 written A to F.
-std::string DigitRun(long long from, long long to, int base)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (long long i = from; i <= to; ++i)
-        s += kDigits[i % base];
-    return s;
 }
 
 std::string CountingRun1(long long n)
