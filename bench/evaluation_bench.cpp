@@ -50,6 +50,37 @@ BENCHMARK(EditFirstDescriptor)
     ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMicrosecond);
 
+// The same edit over real fields, each with a value of its own, with the
+// compiler's samples: every F and E sample is laid out again from its value.
+void EditFirstDescriptorValuesExact(benchmark::State& state)
+{
+    CDescriptorList list;
+    list.SetExact(true);
+    std::string strList = "(SP";
+    for (long long i = 0; i < state.range(0) / 4; ++i)
+        strList += ",2(F11.3,E13.5)";
+    if (!list.Split(strList + ")\n")) {
+        state.SkipWithError("list did not split");
+        return;
+    }
+    for (int i = 0; i < list.size(); ++i) {
+        const int nKind = list.At(i).Kind();
+        if (nKind == KIND_FWD || nKind == KIND_EWD)
+            list.SetValue(i, (std::to_string(i * 37 % 100000) + "." + std::to_string(i)).c_str());
+    }
+    bool bPlus = false;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(list.SetText(0, bPlus ? "SP" : "SS"));
+        bPlus = !bPlus;
+    }
+    state.SetComplexityN(list.size());
+}
+BENCHMARK(EditFirstDescriptorValuesExact)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
+
 // A keystroke that changes no mode: only the later ")" descriptors are due.
 void EditFirstGroupContent(benchmark::State& state)
 {

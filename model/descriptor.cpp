@@ -90,10 +90,7 @@ void CDescriptor::RevertToGood()
     m_bParsed = true;
     // A failed evaluation inherited the previous descriptor's modes; a mode
     // descriptor taken back must pass its own modes on again.
-    m_nScale = m_nGoodScale;
-    m_bPlus = m_bGoodPlus;
-    m_bComma = m_bGoodComma;
-    m_nRounding = m_nGoodRounding;
+    m_modes = m_goodModes;
     m_refusal = SMessage();
     Touch();
 }

@@ -2,6 +2,7 @@
 // it inherits, kept in agreement by evaluation in either direction.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,9 +91,12 @@ public:
     // How many characters the repeated sample shows: the sample times its
     // passes, cut to MAX_SAMPLE_LENGTH.
     long long ShownWidth() const;
-    int Scale() const { return m_nScale; }
-    int Plus() const { return m_bPlus; }
-    int Comma() const { return m_bComma; }
+    // The modes in force: the sign, the scale factor, the decimal symbol and
+    // the rounding (which only the exact samples use).
+    const SNumberModes& Modes() const { return m_modes; }
+    int Scale() const { return static_cast<int>(m_modes.nScale); }
+    int Plus() const { return m_modes.nPlus; }
+    int Comma() const { return m_modes.nComma; }
     // Whether the samples are the compiler-exact ones (the list decides).
     bool Exact() const { return m_bExact; }
     int Kind() const { return m_nKind; }
@@ -114,8 +118,6 @@ private:
     // sample's own value exactly as typed.
     int DeriveSimplified(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
     int DeriveExact(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
-    // The modes in force, as the exact samples take them.
-    SExactModes ExactModes() const;
     int EvaluateSampleToText();
     void RecordGood();
     void Touch();
@@ -124,6 +126,8 @@ private:
     static void EvaluateOnward(CDescriptor* pFirst, long long nColumn, bool bAll, bool bDependents, bool bEveryOne);
     long long PrintColumn() const;
     int RenderGroupClose(std::string& sample, SMessage* pWhy) const;
+    int RenderTab(std::string& sample, const SParsedDescriptor& parsed, SMessage* pWhy) const;
+    int RenderField(std::string& sample, const std::string& value, const SParsedDescriptor& parsed, SMessage* pWhy);
 
     std::string m_strText;
     std::string m_strSample;
@@ -136,15 +140,9 @@ private:
     unsigned long long m_nRevision = 0;
     unsigned long long m_nIdentity = 0;
     int m_nRepeat = 1;
-    int m_nScale = 0;
-    int m_bPlus = 0;
     int m_nKind = KIND_NONE;
-    // The decimal mode in force: 1 after DC (numbers print a decimal comma),
-    // 0 after DP and at the start. Inherited like the plus-sign mode.
-    int m_bComma = 0;
-    // The rounding mode in force, inherited like the decimal mode: 0, or the
-    // letter after R of the last rounding descriptor (U, D, Z, N, C, P).
-    int m_nRounding = 0;
+    // The modes in force, inherited from the descriptor before.
+    SNumberModes m_modes;
     // The samples are what gfortran prints (the exact mode) rather than the
     // simplified layouts.
     bool m_bExact = false;
@@ -153,10 +151,7 @@ private:
     // good text and sample, the kind, the repeat count and the modes.
     int m_nGoodKind = KIND_NONE;
     int m_nGoodRepeat = 1;
-    int m_nGoodScale = 0;
-    int m_bGoodPlus = 0;
-    int m_bGoodComma = 0;
-    int m_nGoodRounding = 0;
+    SNumberModes m_goodModes;
 
     // The table the descriptor is read with.
     const CDescriptorTable* m_pTable;
@@ -166,6 +161,11 @@ private:
     bool m_bParsed = false;
     SParsedDescriptor m_parsed;
     SParsedDescriptor m_goodParsed;
+
+    // The latest reading of the value (or default value) the exact sample
+    // showed, kept so that laying the sample out again reads nothing again;
+    // made by the first exact sample.
+    std::unique_ptr<SRealReading> m_pReading;
 
     // Why the last evaluation failed; empty after a success.
     SMessage m_refusal;

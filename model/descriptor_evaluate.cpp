@@ -27,17 +27,7 @@ int CDescriptor::Evaluate()
 int CDescriptor::EvaluateSelf(long long column)
 {
     Touch();
-    if (m_pPrev != nullptr) {
-        m_nScale = m_pPrev->m_nScale;
-        m_bPlus = m_pPrev->m_bPlus;
-        m_bComma = m_pPrev->m_bComma;
-        m_nRounding = m_pPrev->m_nRounding;
-    } else {
-        m_nScale = 0;
-        m_bPlus = 0;
-        m_bComma = 0;
-        m_nRounding = 0;
-    }
+    m_modes = m_pPrev != nullptr ? m_pPrev->m_modes : SNumberModes();
     m_nPassColumn = column;
     int nResult = m_bFromText ? EvaluateTextToSample() : EvaluateSampleToText();
     m_nPassColumn = -1;
@@ -69,7 +59,8 @@ int CDescriptor::EvaluateTextToSample()
         return 1;
     }
     const SParsedDescriptor& parsed = ParsedText();
-    m_refusal = parsed.refusal;
+    // A record that is valid carries no refusal (and an empty one costs no copy).
+    m_refusal = parsed.IsValid() ? SMessage() : parsed.refusal;
     if (!parsed.IsValid() || !Render(m_strSample, m_strValue, parsed, &m_refusal)) {
         m_strSample = INVALID_MARKER;
         m_nRepeat = 1;
@@ -122,10 +113,7 @@ void CDescriptor::RecordGood()
     m_strGoodSample = m_strSample;
     m_nGoodKind = m_nKind;
     m_nGoodRepeat = m_nRepeat;
-    m_nGoodScale = m_nScale;
-    m_bGoodPlus = m_bPlus;
-    m_bGoodComma = m_bComma;
-    m_nGoodRounding = m_nRounding;
+    m_goodModes = m_modes;
 }
 
 long long CDescriptor::ColumnWidth() const

@@ -109,12 +109,25 @@ enum DescriptorFamily : int {
     FAMILY_EMPTY,         // the empty field
 };
 
+// Which numbers a form is written with: a width w, digits d (or a minimum
+// m), an exponent width e.
+enum FormParts : unsigned char {
+    PARTS_NONE = 0,
+    PARTS_W = 1,
+    PARTS_D = 2,
+    PARTS_E = 4,
+};
+
 struct SKindTraits {
     DescriptorFamily family;
-    bool bSetsMode;       // the descriptors after it inherit what it sets
-    bool bEndsRecord;     // n/, / and \ end the current output record
-    bool bOpensGroup;     // ( and *(
-    bool bLaterStandard;  // a form of Fortran 90 and later
+    bool bSetsMode;                     // the descriptors after it inherit what it sets
+    bool bEndsRecord;                   // n/, / and \ end the current output record
+    bool bOpensGroup;                   // ( and *(
+    bool bLaterStandard;                // a form of Fortran 90 and later
+    unsigned char nParts = PARTS_NONE;  // the numbers it is written with
+    // Written alone, it stands for the form with these numbers: E, EN and ES
+    // for w.dEe, F, D and G for w.d, I, L, A, B, O and Z for w.
+    unsigned char nDefaultParts = PARTS_NONE;
 };
 
 const SKindTraits& KindTraits(int kind);
@@ -135,6 +148,30 @@ inline bool EndsRecord(int kind)
 {
     return KindTraits(kind).bEndsRecord;
 }
+
+// Whether the form is written with digits (Iw.m, Fw.d ...), and whether it
+// has an exponent width, written (Ew.dEe) or by default (E alone).
+inline bool IsWrittenWithDigits(int kind)
+{
+    return (KindTraits(kind).nParts & PARTS_D) != 0;
+}
+inline bool IsWrittenWithExponent(int kind)
+{
+    return (KindTraits(kind).nParts & PARTS_E) != 0;
+}
+inline bool HasExponentWidth(int kind)
+{
+    return ((KindTraits(kind).nParts | KindTraits(kind).nDefaultParts) & PARTS_E) != 0;
+}
+
+// The numbers of a form: the width w, the digits d (or the minimum m) and
+// the exponent width e.
+struct SFormWidths {
+    long long w = 0, d = 0, e = 0;
+};
+// The numbers a form written alone stands for: I as I7, F as F15.7, E as
+// E15.7E2, L as L2, A as A10, B and Z as B8 and Z8, O as O7.
+SFormWidths DefaultWidths(int kind);
 
 // Whether a kind is valid (not KIND_NONE, not out of range).
 inline bool IsKind(int kind)

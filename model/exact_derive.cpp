@@ -42,12 +42,6 @@ const char* LettersOf(DescriptorFamily family)
     }
 }
 
-// The forms written with an exponent width, w.dEe.
-bool HasExponentPart(DescriptorKind kind)
-{
-    return kind == KIND_EWDE || kind == KIND_ENWDE || kind == KIND_ESWDE || kind == KIND_GWDE;
-}
-
 bool IsWidthlessReal(DescriptorKind kind)
 {
     return kind == KIND_E || kind == KIND_D || kind == KIND_G || kind == KIND_EN || kind == KIND_ES;
@@ -105,7 +99,7 @@ bool DeriveExponentForm(const std::string& s, const SParsedDescriptor& good, lon
     const long long w = static_cast<long long>(s.size());
     // Without a letter the exponent took three digits in the form without Ee.
     long long e = 0;
-    if (shape.bLetter && (shape.nExponentDigits != kDefaultExponentDigits || HasExponentPart(good.nKind)))
+    if (shape.bLetter && (shape.nExponentDigits != kDefaultExponentDigits || IsWrittenWithExponent(good.nKind)))
         e = shape.nExponentDigits;
     if (family == FAMILY_DOUBLE && e > 0)
         return false;
@@ -137,7 +131,7 @@ bool DeriveGeneralFixedForm(const std::string& s, const SParsedDescriptor& good,
     const long long d = bZero ? nAfter + 1 : nAfter + (bZeroWhole ? 0 : static_cast<long long>(strWhole.size()));
     const long long w = static_cast<long long>(s.size());
     text = (good.bHasRepeat ? good.strRepeat : std::string()) + Cased("G", good.bUpperCase);
-    const bool bExponentWidth = e != kDefaultExponentDigits || HasExponentPart(good.nKind);
+    const bool bExponentWidth = e != kDefaultExponentDigits || IsWrittenWithExponent(good.nKind);
     if (good.nKind == KIND_G && w == 15 && d == 7 && !bExponentWidth)
         return true;
     text += WidthsText(w, d, bExponentWidth ? e : 0, good.bUpperCase);
@@ -177,7 +171,7 @@ bool PrintsValue(DescriptorFamily family)
 // Whether some value prints as the sample: the value the sample shows, or,
 // as a rounding mode other than to nearest may have moved the last digit
 // shown by one, one of the doubles next to it.
-bool PrintsSample(const SParsedDescriptor& parsed, const SExactModes& modes, const std::string& value,
+bool PrintsSample(const SParsedDescriptor& parsed, const SNumberModes& modes, const std::string& value,
                   const std::string& sample)
 {
     std::string printed;
@@ -218,7 +212,7 @@ int CDescriptor::DeriveExact(const std::string& sample, std::string& text, const
     if (!PrintsValue(family))
         return DeriveSimplified(sample, text, good);
     std::string strSample = sample;
-    if (m_bComma && IsRealFamily(family))
+    if (m_modes.nComma && IsRealFamily(family))
         std::replace(strSample.begin(), strSample.end(), ',', '.');
     // A minimal width (I0, F0.3, G0) keeps its text when it prints the
     // sample; otherwise the sample's own width is taken.
@@ -227,10 +221,10 @@ int CDescriptor::DeriveExact(const std::string& sample, std::string& text, const
         from.nW = 1;
     bool bDerived = false;
     if (family == FAMILY_GENERAL)
-        bDerived = DeriveExponentForm(strSample, from, m_nScale, text) || DeriveGeneralFixedForm(strSample, from, text);
+        bDerived = DeriveExponentForm(strSample, from, Scale(), text) || DeriveGeneralFixedForm(strSample, from, text);
     else if (family == FAMILY_EXPONENT || family == FAMILY_DOUBLE || family == FAMILY_ENGINEERING ||
              family == FAMILY_SCIENTIFIC)
-        bDerived = DeriveExponentForm(strSample, from, m_nScale, text);
+        bDerived = DeriveExponentForm(strSample, from, Scale(), text);
     else
         bDerived = DeriveSimplified(strSample, text, from) != 0;
 
@@ -240,9 +234,9 @@ int CDescriptor::DeriveExact(const std::string& sample, std::string& text, const
         return 0;
     // F prints the value times 10^k after a scale factor k, and reads a
     // number without an exponent back divided by it.
-    if (family == FAMILY_FIXED && m_nScale != 0)
-        value += "E" + std::to_string(-m_nScale);
-    const SExactModes modes = ExactModes();
+    if (family == FAMILY_FIXED && Scale() != 0)
+        value += "E" + std::to_string(-Scale());
+    const SNumberModes& modes = m_modes;
     if (good.bHasWidth && good.nW == 0 && PrintsSample(good, modes, value, sample)) {
         text = m_strGoodText;
         return 1;

@@ -1,5 +1,6 @@
-// What every compiler-exact layout uses: a per-thread table of the latest
-// results, the bound on a sample's width, runs of one character and the sign.
+// What every layout of samples uses: a per-thread table of the latest
+// results, the bound on a sample's width, runs of one character or of
+// digits, and the sign.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,17 @@ inline std::string Asterisks(long long w)
     return Repeated(w, '*');
 }
 
-inline std::string SignOf(bool bNeg, const SExactModes& modes)
+// The digits of i mod base for i = from .. to, with 10 to 15 written A to F.
+inline std::string DigitRun(long long from, long long to, int base)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string s;
+    for (long long i = from; i <= to; ++i)
+        s += kDigits[i % base];
+    return s;
+}
+
+inline std::string SignOf(bool bNeg, const SNumberModes& modes)
 {
     return bNeg ? "-" : (modes.nPlus ? "+" : "");
 }

@@ -85,7 +85,7 @@ namespace {
 // the number's own width. Asterisks where it does not fit, in a field of one
 // character, or of two with a sign.
 std::string Lay(const std::string& sign, const std::string& whole, const std::string& fraction,
-                const std::string& exponent, long long w, bool bZero, const SExactModes& modes)
+                const std::string& exponent, long long w, bool bZero, const SNumberModes& modes)
 {
     const long long nSign = static_cast<long long>(sign.size());
     const long long nBody = static_cast<long long>(whole.size() + fraction.size() + exponent.size()) + 1;
@@ -137,107 +137,128 @@ struct SShiftedBuffer {
     }
 };
 
+// Where the shifted digits stand in the buffer: nDigits of them, nZero zeros
+// after the point before them, nAfter places after the point, nShownBefore
+// digits before it.
+struct SShiftedDigits {
+    SShiftedBuffer b;
+    long long nDigits = 0, nZero = 0, nAfter = 0, nShownBefore = 0;
+};
+
+// The library's shift of the converted digits past the point.
+SShiftedDigits Shifted(const SDecimal& converted, long long nBefore, long long nPlaces, long long d, long long k,
+                       bool bOwn)
+{
+    SShiftedDigits s;
+    SShiftedBuffer& b = s.b;
+    b.buf = "+" + DigitsFrom(converted, nBefore - 1, 0) + "." + DigitsFrom(converted, -1, -nPlaces) + '\0';
+    s.nDigits = nBefore + nPlaces;
+    s.nZero = -(nBefore + k);
+    b.Move(1, 0, nBefore);
+    s.nAfter = d - s.nZero;
+    if (s.nAfter == 0 && d > 0) {
+        b.Move(1, 0, s.nDigits - 1);
+        b.Set(1, '0');
+        s.nAfter = 1;
+        s.nZero = d - 1;
+    } else if (s.nAfter < 0) {
+        for (long long i = 0; i < s.nDigits; ++i)
+            b.Set(i, '0');
+        b.Set(s.nDigits - 1, '1');
+        s.nAfter = d;
+        s.nZero = 0;
+    }
+    if (bOwn)
+        b.Move(0, 1, s.nDigits);
+    return s;
+}
+
+// The digit from which the library's own rounding rounds the shifted digits
+// up; 0 for no rounding.
+char RoundingDigit(const SShiftedDigits& s, ExactRounding mode, bool bNeg)
+{
+    switch (mode) {
+    case EXACT_ROUND_UP:
+    case EXACT_ROUND_DOWN:
+        if (bNeg == (mode == EXACT_ROUND_DOWN))
+            for (long long i = s.nAfter; i < s.nDigits; ++i)
+                if (s.b.At(i) != '0')
+                    return '0';
+        return 0;
+    case EXACT_ROUND_NEAREST: {
+        if (s.b.At(s.nAfter) != '5')
+            return '5';
+        bool bTie = true;
+        for (long long i = s.nAfter + 1; i < s.nDigits; ++i)
+            bTie = bTie && s.b.At(i) == '0';
+        const char chLast = s.b.At(s.nAfter - 1);
+        return bTie && !(IsDigit(chLast) && (chLast - '0') % 2 == 1) ? 0 : '5';
+    }
+    case EXACT_ROUND_COMPATIBLE: return '5';
+    default: return 0;
+    }
+}
+
+// The library's own rounding of the shifted digits from chRound up.
+void RoundShifted(SShiftedDigits& s, char chRound)
+{
+    SShiftedBuffer& b = s.b;
+    if (s.nAfter == 0) {
+        s.nDigits = 0;
+        if (b.At(0) >= chRound) {
+            s.nShownBefore = 1;
+            --b.o;
+            b.Set(0, '1');
+            s.nDigits = 1;
+        }
+        return;
+    }
+    if (s.nAfter >= s.nDigits)
+        return;
+    long long i = s.nDigits = s.nAfter;
+    if (b.At(i) < chRound)
+        return;
+    for (--i; i >= 0; --i) {
+        if (b.At(i) != '9') {
+            b.Set(i, static_cast<char>(b.At(i) + 1));
+            return;
+        }
+        b.Set(i, '0');
+    }
+    --b.o;
+    b.Set(0, '1');
+    if (s.nZero > 0) {
+        --s.nZero;
+        ++s.nAfter;
+    } else {
+        ++s.nShownBefore;
+    }
+}
+
 std::string LayFixedShiftedOut(const SRealInput& in, const SDecimal& converted, long long nBefore, long long nPlaces,
                                long long k, ExactRounding mode, bool bExactZero)
 {
     const bool bOwn = OwnRounding(mode);
-    const long long d = in.d;
-    SShiftedBuffer b;
-    b.buf = "+" + DigitsFrom(converted, nBefore - 1, 0) + "." + DigitsFrom(converted, -1, -nPlaces) + '\0';
-    long long nDigits = nBefore + nPlaces;
-    long long nZero = -(nBefore + k);
-    b.Move(1, 0, nBefore);
-    long long nAfter = d - nZero;
-    if (nAfter == 0 && d > 0) {
-        b.Move(1, 0, nDigits - 1);
-        b.Set(1, '0');
-        nAfter = 1;
-        nZero = d - 1;
-    } else if (nAfter < 0) {
-        for (long long i = 0; i < nDigits; ++i)
-            b.Set(i, '0');
-        b.Set(nDigits - 1, '1');
-        nAfter = d;
-        nZero = 0;
-    }
-    long long nShownBefore = 0;
-    if (bOwn)
-        b.Move(0, 1, nDigits);
-
-    // The library's own rounding of the digits.
-    const bool bNeg = converted.bNeg;
-    char chRound = 0;  // the digit from which it rounds up; 0: no rounding
-    if (!bExactZero) {
-        switch (mode) {
-        case EXACT_ROUND_UP:
-        case EXACT_ROUND_DOWN:
-            if (bNeg == (mode == EXACT_ROUND_DOWN))
-                for (long long i = nAfter; i < nDigits && chRound == 0; ++i)
-                    if (b.At(i) != '0')
-                        chRound = '0';
-            break;
-        case EXACT_ROUND_NEAREST: {
-            chRound = '5';
-            if (b.At(nAfter) == '5') {
-                bool bTie = true;
-                for (long long i = nAfter + 1; i < nDigits; ++i)
-                    bTie = bTie && b.At(i) == '0';
-                const char chLast = b.At(nAfter - 1);
-                if (bTie && !(IsDigit(chLast) && (chLast - '0') % 2 == 1))
-                    chRound = 0;
-            }
-            break;
-        }
-        case EXACT_ROUND_COMPATIBLE: chRound = '5'; break;
-        default: break;
-        }
-    }
-    if (chRound != 0 && nAfter == 0) {
-        nDigits = 0;
-        if (b.At(0) >= chRound) {
-            nShownBefore = 1;
-            --b.o;
-            b.Set(0, '1');
-            nDigits = 1;
-        }
-    } else if (chRound != 0 && nAfter < nDigits) {
-        long long i = nDigits = nAfter;
-        if (b.At(i) >= chRound) {
-            for (--i; i >= 0; --i) {
-                if (b.At(i) != '9') {
-                    b.Set(i, static_cast<char>(b.At(i) + 1));
-                    break;
-                }
-                b.Set(i, '0');
-            }
-            if (i < 0) {
-                --b.o;
-                b.Set(0, '1');
-                if (nZero > 0) {
-                    --nZero;
-                    ++nAfter;
-                } else {
-                    ++nShownBefore;
-                }
-            }
-        }
-    }
+    SShiftedDigits s = Shifted(converted, nBefore, nPlaces, in.d, k, bOwn);
+    const char chRound = bExactZero ? 0 : RoundingDigit(s, mode, converted.bNeg);
+    if (chRound != 0)
+        RoundShifted(s, chRound);
     bool bZero = true;
-    for (long long i = 0; i < nDigits; ++i)
-        bZero = bZero && b.At(i) == '0';
+    for (long long i = 0; i < s.nDigits; ++i)
+        bZero = bZero && s.b.At(i) == '0';
 
     std::string whole, fraction;
     long long pos = 0;
-    for (long long i = 0; i < nShownBefore; ++i)
-        whole += i < nDigits ? b.At(pos + i) : '0';
-    pos += nShownBefore;
-    nDigits = std::max(nDigits - nShownBefore, 0LL);
+    for (long long i = 0; i < s.nShownBefore; ++i)
+        whole += i < s.nDigits ? s.b.At(pos + i) : '0';
+    pos += s.nShownBefore;
+    const long long nDigits = std::max(s.nDigits - s.nShownBefore, 0LL);
     if (!bOwn)
         ++pos;
-    fraction = Repeated(nZero, '0');
-    for (long long i = 0; i < nAfter; ++i)
-        fraction += i < nDigits ? b.At(pos + i) : '0';
-    return Lay(SignOf(bNeg, in.modes), whole, fraction, "", in.w, bZero, in.modes);
+    fraction = Repeated(s.nZero, '0');
+    for (long long i = 0; i < s.nAfter; ++i)
+        fraction += i < nDigits ? s.b.At(pos + i) : '0';
+    return Lay(SignOf(converted.bNeg, in.modes), whole, fraction, "", in.w, bZero, in.modes);
 }
 
 // Whether the library's own rounding leaves converted digits as they are,
@@ -267,7 +288,7 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
 {
     const long long nPrecision = in.d + k;
     mode = EffectiveRounding(mode, nPrecision);
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     const long long nPlaces = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
     SDecimal v = Converted(exact, exact.nExp + nPlaces);
     // The digits before the point that the conversion printed ("0" for a
@@ -317,14 +338,14 @@ constexpr std::size_t kDefaultRealWidth = 25;
 // digits: one for each digit and the sign, and one for the zero before the
 // point of an E or D field without digits there while the count stays
 // within the default width.
-long long MinimalStars(long long nDigits, bool bNeg, const SExactModes& modes, bool bPointZero)
+long long MinimalStars(long long nDigits, bool bNeg, const SNumberModes& modes, bool bPointZero)
 {
     const long long n = nDigits + ((bNeg || modes.nPlus) ? 1 : 0);
     return bPointZero && n + 1 <= static_cast<long long>(kDefaultRealWidth) ? n + 1 : n;
 }
 
 std::string LayMinimal(const std::string& sign, const std::string& whole, const std::string& fraction,
-                       const std::string& exponent, const SExactModes& modes)
+                       const std::string& exponent, const SNumberModes& modes)
 {
     const std::string point = modes.nComma ? "," : ".";
     if (whole.empty() && sign.size() + 2 + fraction.size() + exponent.size() > kDefaultRealWidth)
@@ -372,7 +393,7 @@ int LayExponent(const SRealInput& in, char chLetter, std::string& sample)
     const long long nPrecision = k <= 0 ? d + k - 1 : d;
     const ExactRounding mode = EffectiveRounding(in.modes.nRound, nPrecision);
     const long long nConverted = OwnRounding(mode) ? std::max(nPrecision + kGuardDigits, 0LL) : nPrecision;
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     const SDecimal v = OwnRounded(Converted(exact, nConverted + 1), k > 0 ? d + 1 : d + k, mode);
     const long long nExp = IsZero(v) ? 0 : v.nExp - k;
     std::string exponent;
@@ -408,7 +429,7 @@ int LayScientific(const SRealInput& in, std::string& sample)
 {
     const ExactRounding mode = in.modes.nRound;
     const long long nConverted = OwnRounding(mode) ? in.d + kGuardDigits : in.d;
-    const SDecimal v = OwnRounded(Converted(ExactDecimal(in.x), nConverted + 1), in.d + 1, mode);
+    const SDecimal v = OwnRounded(Converted(in.exact, nConverted + 1), in.d + 1, mode);
     const long long top = IsZero(v) ? 0 : v.nExp - 1;
     std::string exponent;
     if (!ExponentPart(top, MinimalExponentWidth(in.w, in.e), 'E', exponent)) {
@@ -427,7 +448,7 @@ int LayScientific(const SRealInput& in, std::string& sample)
 int LayEngineering(const SRealInput& in, std::string& sample)
 {
     const ExactRounding mode = in.modes.nRound;
-    const SDecimal& exact = ExactDecimal(in.x);
+    const SDecimal& exact = in.exact;
     // The estimate: the power of ten of the value rounded to one digit, one
     // less when that digit is a 1 that rounding carried into.
     const SDecimal one = Converted(exact, 1);
@@ -520,7 +541,7 @@ int LayGeneral(const SRealInput& in, std::string& sample)
     long long nPad = in.e <= 0 ? 4 : in.e + 2;
     if (nPad >= in.w)
         nPad = in.w - 1;
-    const SRealInput fixed{in.x, in.w - nPad, nFixed, -1, in.modes};
+    const SRealInput fixed{in.x, in.exact, in.w - nPad, nFixed, -1, in.modes};
     const std::string body = LayFixed(fixed, 0, in.modes.nRound);
     sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Repeated(nPad, ' ');
     return 1;
@@ -538,11 +559,11 @@ int LayGeneralMinimal(const SRealInput& in, std::string& sample)
     const long long nFixed = GeneralFixedDigits(in.x, d, in.modes.nRound);
     if (nFixed < 0) {
         const long long nCompensate = bDefaultDigits && in.modes.nScale > 0 ? 1 : 0;
-        const SRealInput exponent{in.x, 0, d - nCompensate, in.e, in.modes};
+        const SRealInput exponent{in.x, in.exact, 0, d - nCompensate, in.e, in.modes};
         return LayExponent(exponent, 'E', sample);
     }
     // The fixed form in a field wide enough for every double, its blanks cut.
-    const SRealInput fixed{in.x, nFixed + 400, nFixed, -1, in.modes};
+    const SRealInput fixed{in.x, in.exact, nFixed + 400, nFixed, -1, in.modes};
     sample = LayFixed(fixed, 0, in.modes.nRound);
     sample.erase(0, std::min(sample.find_first_not_of(' '), sample.size()));
     const std::size_t nZero = sample.find_first_not_of("+-");

@@ -4,15 +4,17 @@
 
 #include <string>
 
+#include "exact_decimal.h"
 #include "number_modes.h"
 
 namespace exact {
 
 struct SRealInput {
     double x;
+    const SDecimal& exact;  // the exact decimal expansion of x
     long long w, d;
     long long e;  // the exponent digits of a w.dEe form; -1 without
-    const SExactModes& modes;
+    const SNumberModes& modes;
 };
 
 // Infinity and NaN in the field.

@@ -16,6 +16,7 @@
 #include "descriptor_kind.h"
 #include "exact_field.h"
 #include "exact_real.h"
+#include "sample_number.h"
 
 using namespace exact;
 
@@ -50,37 +51,12 @@ bool ParseReal(const std::string& text, double& x)
         x = std::nan("");
         return true;
     }
-    bool bDigits = false, bPoint = false;
-    for (; k < s.size(); ++k) {
-        if (IsDigit(s[k])) {
-            bDigits = true;
-            c += s[k];
-        } else if ((s[k] == '.' || s[k] == ',') && !bPoint) {
-            bPoint = true;
-            c += '.';
-        } else {
-            break;
-        }
-    }
-    if (!bDigits)
+    SNumberParts parts;
+    if (!ScanNumber(s.c_str(), SYNTAX_FORTRAN, parts))
         return false;
-    if (k < s.size()) {
-        const char chLetter = ToUpper(s[k]);
-        if (chLetter == 'E' || chLetter == 'D' || chLetter == 'Q')
-            ++k;
-        else if (s[k] != '+' && s[k] != '-')
-            return false;
-        c += 'e';
-        if (k < s.size() && (s[k] == '+' || s[k] == '-'))
-            c += s[k++];
-        if (k == s.size())
-            return false;
-        for (; k < s.size(); ++k) {
-            if (!IsDigit(s[k]))
-                return false;
-            c += s[k];
-        }
-    }
+    c = (parts.chSign == '-' ? "-" : "") + parts.strInteger + "." + parts.strFraction;
+    if (!parts.strExponent.empty())
+        c += std::string("e") + parts.chExpSign + parts.strExponent;
     x = std::strtod(c.c_str(), nullptr);
     return true;
 }
@@ -175,7 +151,7 @@ std::string LayDigits(const std::string& sign, std::string digits, bool bZero, l
     return nBody > w ? Asterisks(w) : Repeated(w - nBody, ' ') + body;
 }
 
-std::string LayInteger(long long v, long long w, long long m, const SExactModes& modes)
+std::string LayInteger(long long v, long long w, long long m, const SNumberModes& modes)
 {
     const bool bNeg = v < 0;
     const unsigned long long u = bNeg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
@@ -201,14 +177,12 @@ std::string LayBits(long long v, long long w, long long m, int base)
 // The descriptor's widths, its defaults when written without one (the
 // widths the simplified samples take for F, E, I ... alone).
 
-struct SFieldWidths {
-    long long w, d, e;
-};
+using SFieldWidths = SFormWidths;
 
-SFieldWidths WidthsOf(const SParsedDescriptor& p, SFieldWidths defaults)
+SFieldWidths WidthsOf(const SParsedDescriptor& p)
 {
     if (!p.bHasWidth)
-        return defaults;
+        return DefaultWidths(p.nKind);
     return {p.nW, p.nD, p.nE};
 }
 
@@ -217,34 +191,10 @@ int BaseOf(DescriptorFamily family)
     return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
 }
 
-bool HasExponentWidth(DescriptorKind kind)
-{
-    return kind == KIND_EWDE || kind == KIND_ENWDE || kind == KIND_ESWDE || kind == KIND_GWDE || kind == KIND_E ||
-           kind == KIND_EN || kind == KIND_ES;
-}
-
-// The default widths of the forms written without a width.
-SFieldWidths DefaultWidths(DescriptorKind kind)
-{
-    switch (FamilyOf(kind)) {
-    case FAMILY_INTEGER: return {7, 0, 0};
-    case FAMILY_BINARY:
-    case FAMILY_HEX: return {8, 0, 0};
-    case FAMILY_OCTAL: return {7, 0, 0};
-    case FAMILY_LOGICAL: return {2, 0, 0};
-    case FAMILY_CHARACTER: return {10, 0, 0};
-    default: return {15, 7, HasExponentWidth(kind) ? 2 : 0};
-    }
-}
-
 // "1234567890123..." of n digits (none for n <= 0).
 std::string CountingRun(long long n, long long from = 1, int base = 10)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (long long i = from; i < from + n && i - from < kMaxExactWidth; ++i)
-        s += kDigits[i % base];
-    return s;
+    return DigitRun(from, from + std::min(n, kMaxExactWidth) - 1, base);
 }
 
 std::string RealDefault(const std::string& whole, const std::string& fraction, const std::string& exponent)
@@ -258,7 +208,7 @@ std::string RealDefault(const std::string& whole, const std::string& fraction, c
     return text;
 }
 
-std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes);
+std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes);
 
 }  // namespace
 
@@ -278,7 +228,7 @@ ExactRounding RoundingOfText(const std::string& text)
     return EXACT_ROUND_NONE;
 }
 
-std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& modes)
+std::string ExactDefaultValue(const SParsedDescriptor& p, const SNumberModes& modes)
 {
     // It depends on the kind, the widths and the sign mode alone, and every
     // keystroke asks again for the defaults of the samples it lays out anew:
@@ -305,11 +255,11 @@ std::string ExactDefaultValue(const SParsedDescriptor& p, const SExactModes& mod
 
 namespace {
 
-std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
+std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
+    const SFieldWidths wd = WidthsOf(p);
     const long long s = modes.nPlus ? 1 : 0;
     switch (family) {
     case FAMILY_CHARACTER: {
@@ -320,7 +270,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
     }
     case FAMILY_LOGICAL: return "T";
     case FAMILY_INTEGER: {
-        const bool bWithM = kind == KIND_IWM;
+        const bool bWithM = IsWrittenWithDigits(kind);
         std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? 7 : wd.w - s) : CountingRun(wd.d - s, 0);
         digits = digits.substr(0, 18);
         return digits.empty() ? "0" : digits;
@@ -329,7 +279,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
     case FAMILY_OCTAL:
     case FAMILY_HEX: {
         const int base = BaseOf(family);
-        const bool bWithM = kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
+        const bool bWithM = IsWrittenWithDigits(kind);
         std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? (base == 8 ? 7 : 8) : wd.w, 1, base)
                                                   : CountingRun(wd.d - s, 0, base);
         digits = digits.substr(0, base == 2 ? 63 : base == 8 ? 21 : 15);
@@ -367,14 +317,14 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SExactModes& modes)
 
 }  // namespace
 
-int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std::string& valueText, std::string& sample)
+namespace {
+
+// A, L, I, B, O and Z: the value laid out directly. -1 for another family.
+int LayDataSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+                  const std::string& value, std::string& sample)
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFieldWidths wd = WidthsOf(p, DefaultWidths(kind));
-    if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
-        return 0;
-    const std::string value = valueText.empty() ? ExactDefaultValue(p, modes) : valueText;
     switch (family) {
     case FAMILY_CHARACTER:
         if (!p.bHasWidth)
@@ -400,26 +350,42 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
             sample = Asterisks(std::max(wd.w, 1LL));
             return 1;
         }
-        const bool bWithM = kind == KIND_IWM || kind == KIND_BWM || kind == KIND_OWM || kind == KIND_ZWM;
-        const long long m = bWithM ? wd.d : -1;
+        const long long m = IsWrittenWithDigits(kind) ? wd.d : -1;
         sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, BaseOf(family));
         return 1;
     }
-    case FAMILY_FIXED:
-    case FAMILY_DOUBLE:
-    case FAMILY_EXPONENT:
-    case FAMILY_ENGINEERING:
-    case FAMILY_SCIENTIFIC:
-    case FAMILY_GENERAL: break;
-    default: return 0;
+    default: return -1;
     }
+}
+
+// The reading of a value text: the one the field keeps, brought up to date,
+// or one made now.
+const SRealReading& ReadingOf(const std::string& value, SRealReading* pReading, SRealReading& local)
+{
+    SRealReading& reading = pReading != nullptr ? *pReading : local;
+    if (!reading.bTaken || reading.strText != value) {
+        reading.strText = value;
+        reading.bTaken = true;
+        reading.bRead = ReadExactReal(value, reading.x);
+        reading.exact = reading.bRead && std::isfinite(reading.x) ? ExactDecimal(reading.x) : SDecimal();
+    }
+    return reading;
+}
+
+// F, D, E, EN, ES and G.
+int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+                  const std::string& value, std::string& sample, SRealReading* pReading)
+{
+    const DescriptorKind kind = p.nKind;
+    const DescriptorFamily family = FamilyOf(kind);
     // G0, G0.d and G0.dEe have a layout of their own; an exponent width after
     // a letter other than E (E12.3D2) the library refuses.
     const bool bGeneralMinimal = wd.w == 0 && family == FAMILY_GENERAL;
     if (p.bHasWidth && HasExponentWidth(kind) && ToUpper(p.chExponentLetter) != 'E')
         return 0;
-    double x = 0;
-    if (!ReadExactReal(value, x)) {
+    SRealReading local;
+    const SRealReading& reading = ReadingOf(value, pReading, local);
+    if (!reading.bRead) {
         sample = Asterisks(std::max(wd.w, 1LL));
         return 1;
     }
@@ -427,8 +393,8 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     // E0.0, ES0.0, EN0.0 and D0.0 show the 17 digits after the point that
     // the library takes for a REAL(8) when the form gives none.
     const long long d = wd.w == 0 && wd.d == 0 && family != FAMILY_FIXED && family != FAMILY_GENERAL ? 17 : wd.d;
-    const SRealInput in{x, wd.w, d, e, modes};
-    if (!std::isfinite(x)) {
+    const SRealInput in{reading.x, reading.exact, wd.w, d, e, modes};
+    if (!std::isfinite(reading.x)) {
         sample = NotFinite(in);
         return 1;
     }
@@ -440,4 +406,22 @@ int ExactSample(const SParsedDescriptor& p, const SExactModes& modes, const std:
     case FAMILY_SCIENTIFIC: return LayScientific(in, sample);
     default: return bGeneralMinimal ? LayGeneralMinimal(in, sample) : LayGeneral(in, sample);
     }
+}
+
+}  // namespace
+
+int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
+                std::string& sample, SRealReading* pReading)
+{
+    const SFieldWidths wd = WidthsOf(p);
+    if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
+        return 0;
+    const std::string strDefault = valueText.empty() ? ExactDefaultValue(p, modes) : std::string();
+    const std::string& value = valueText.empty() ? strDefault : valueText;
+    const int nData = LayDataSample(p, wd, modes, value, sample);
+    if (nData >= 0)
+        return nData;
+    if (!IsRealFamily(FamilyOf(p.nKind)) || FamilyOf(p.nKind) == FAMILY_HEX_REAL)
+        return 0;
+    return LayRealSample(p, wd, modes, value, sample, pReading);
 }

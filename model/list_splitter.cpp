@@ -290,6 +290,79 @@ private:
         return PlainItem(k, kStart);
     }
 
+    // Where the scan of one group's list stands.
+    struct SGroupScan {
+        int nDepth = 0;
+        int nSizeAtStart = 0;    // the descriptors before the group's first
+        bool bExtended = false;  // the table in force knows the later forms
+        State state = ITEM_START;
+        std::size_t nStart = 0;  // where the current descriptor begins
+        std::size_t nKept = 0;   // where the last Hollerith constant ended
+    };
+    // What one token did to the scan: the scan goes on, the group closed, or
+    // the scan failed (Fail noted where).
+    enum Step { STEP_ON, STEP_CLOSED, STEP_FAILED };
+
+    Step Closed(std::size_t& k, const SFormatToken& t, std::size_t& nClose)
+    {
+        nClose = t.nOffset;
+        ++k;
+        return STEP_CLOSED;
+    }
+    Step Failed(std::size_t nAt)
+    {
+        Fail(nAt);
+        return STEP_FAILED;
+    }
+
+    Step AtItemStart(std::size_t& k, const SFormatToken& t, SGroupScan& scan, std::size_t& nClose)
+    {
+        // The empty list, "()", prints an empty record (default table).
+        if (t.kind == TOKEN_CLOSE && scan.nDepth == 0 && scan.bExtended && m_list.size() == scan.nSizeAtStart)
+            return Closed(k, t, nClose);
+        return Item(k, scan.nStart, scan.nKept, scan.nDepth, scan.state) ? STEP_ON : STEP_FAILED;
+    }
+
+    Step AtItemEnd(std::size_t& k, const SFormatToken& t, SGroupScan& scan, std::size_t& nClose)
+    {
+        if (!IsSeparatorToken(t.kind)) {
+            // The default table reads a constant and the item beside it as
+            // two items with no comma between them, as compilers do
+            // ("x="2X, 'a' 'b').
+            if (!scan.bExtended || !NextToConstant(k) || !AppendItem(scan.nStart, t.nOffset, scan.nKept))
+                return Failed(t.nOffset);
+            scan.state = ITEM_START;
+            return STEP_ON;
+        }
+        if (!AppendItem(scan.nStart, t.nOffset, scan.nKept))
+            return Failed(t.nOffset);
+        if (t.kind == TOKEN_CLOSE)
+            return Closed(k, t, nClose);
+        if (t.kind == TOKEN_COMMA) {
+            ++k;
+            scan.state = ITEM_START;
+        } else {
+            scan.state = AFTER_SEP;
+        }
+        return STEP_ON;
+    }
+
+    Step AfterSeparator(std::size_t& k, const SFormatToken& t, SGroupScan& scan, std::size_t& nClose)
+    {
+        if (scan.state == AFTER_SEP && IsMark(t.kind)) {
+            if (!Append(t.nOffset, t.End()))
+                return Failed(t.nOffset);
+            ++k;
+        } else if (t.kind == TOKEN_CLOSE) {
+            return Closed(k, t, nClose);
+        } else {
+            if (t.kind == TOKEN_COMMA)
+                ++k;
+            scan.state = ITEM_START;
+        }
+        return STEP_ON;
+    }
+
     // Scans one parenthesised list whose "(" is the first token at or after
     // k (after layout). True with nClose at its ")" and k past it.
     bool ScanGroupList(std::size_t& k, int nDepth, std::size_t& nClose)
@@ -298,68 +371,24 @@ private:
         if (Tok(k).kind != TOKEN_OPEN)
             return Fail(Tok(k).kind == TOKEN_END ? m_text.size() : Tok(k).nOffset);
         ++k;
-        const int nSizeAtStart = m_list.size();
-        const bool bExtended = m_list.Table().ExtendedForms();
-        State state = ITEM_START;
-        std::size_t nStart = 0;  // where the current descriptor begins
-        std::size_t nKept = 0;   // where the last Hollerith constant ended
+        SGroupScan scan;
+        scan.nDepth = nDepth;
+        scan.nSizeAtStart = m_list.size();
+        scan.bExtended = m_list.Table().ExtendedForms();
         for (;;) {
             SkipLayout(k);
             const SFormatToken& t = Tok(k);
             if (t.kind == TOKEN_END)
                 return Fail(m_text.size());
-            switch (state) {
-            case ITEM_START:
-                // The empty list, "()", prints an empty record (default table).
-                if (t.kind == TOKEN_CLOSE && nDepth == 0 && bExtended && m_list.size() == nSizeAtStart) {
-                    nClose = t.nOffset;
-                    ++k;
-                    return true;
-                }
-                if (!Item(k, nStart, nKept, nDepth, state))
-                    return false;
-                break;
-            case ITEM_END:
-                if (!IsSeparatorToken(t.kind)) {
-                    // The default table reads a constant and the item beside
-                    // it as two items with no comma between them, as
-                    // compilers do ("x="2X, 'a' 'b').
-                    if (!bExtended || !NextToConstant(k) || !AppendItem(nStart, t.nOffset, nKept))
-                        return Fail(t.nOffset);
-                    state = ITEM_START;
-                    break;
-                }
-                if (!AppendItem(nStart, t.nOffset, nKept))
-                    return Fail(t.nOffset);
-                if (t.kind == TOKEN_CLOSE) {
-                    nClose = t.nOffset;
-                    ++k;
-                    return true;
-                }
-                if (t.kind == TOKEN_COMMA) {
-                    ++k;
-                    state = ITEM_START;
-                } else {
-                    state = AFTER_SEP;
-                }
-                break;
-            case AFTER_MARK:
-            case AFTER_SEP:
-                if (state == AFTER_SEP && IsMark(t.kind)) {
-                    if (!Append(t.nOffset, t.End()))
-                        return Fail(t.nOffset);
-                    ++k;
-                } else if (t.kind == TOKEN_CLOSE) {
-                    nClose = t.nOffset;
-                    ++k;
-                    return true;
-                } else {
-                    if (t.kind == TOKEN_COMMA)
-                        ++k;
-                    state = ITEM_START;
-                }
-                break;
-            }
+            Step step = STEP_ON;
+            if (scan.state == ITEM_START)
+                step = AtItemStart(k, t, scan, nClose);
+            else if (scan.state == ITEM_END)
+                step = AtItemEnd(k, t, scan, nClose);
+            else
+                step = AfterSeparator(k, t, scan, nClose);
+            if (step != STEP_ON)
+                return step == STEP_CLOSED;
         }
     }
 

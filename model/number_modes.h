@@ -15,10 +15,12 @@ enum ExactRounding : int {
     EXACT_ROUND_PROCESSOR,   // RP: as gfortran chooses, to nearest, ties to even
 };
 
-// The modes the descriptors before this one set.
-struct SExactModes {
+// The modes the descriptors before this one set: a descriptor holds them as
+// one value, inherits them whole from the one before it and passes them on.
+struct SNumberModes {
     int nPlus = 0;         // SP in force: positive numbers print a plus sign
     long long nScale = 0;  // the kP scale factor
     int nComma = 0;        // DC in force: the decimal symbol is a comma
     ExactRounding nRound = EXACT_ROUND_NONE;
+    bool operator==(const SNumberModes&) const = default;
 };

@@ -192,11 +192,6 @@ bool IsWidthlessExponent(DescriptorKind kind)
     return kind == KIND_E || kind == KIND_G || kind == KIND_EN || kind == KIND_ES;
 }
 
-bool HasExponentPart(DescriptorKind kind)
-{
-    return kind == KIND_EWDE || kind == KIND_GWDE || kind == KIND_ENWDE || kind == KIND_ESWDE;
-}
-
 int DeriveExponent(const SDeriveInput& in, long long, std::string& text)
 {
     const std::string& s = in.sample;
@@ -222,7 +217,7 @@ int DeriveExponent(const SDeriveInput& in, long long, std::string& text)
     if (IsWidthlessExponent(in.kind) && w == 15 && d == 7 && e == 2)
         return 1;
     text += std::to_string(w) + "." + std::to_string(d);
-    const char chLetter = HasExponentPart(in.kind) ? in.p.chExponentLetter : 'E';
+    const char chLetter = IsWrittenWithExponent(in.kind) ? in.p.chExponentLetter : 'E';
     if (e == 2 && chLetter == 'E')
         return 1;
     text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
@@ -306,7 +301,7 @@ int CDescriptor::DeriveSimplified(const std::string& sample, std::string& text, 
         return 0;
     std::string strSample = sample;
     // After DC a real number is typed with a decimal comma, as it is shown.
-    if (m_bComma && IsRealFamily(FamilyOf(kind)))
+    if (m_modes.nComma && IsRealFamily(FamilyOf(kind)))
         std::replace(strSample.begin(), strSample.end(), ',', '.');
     const SDeriveInput in{strSample, good, kind, good.bUpperCase};
     const long long nColumn = kind == KIND_T ? PrintColumn() : 0;

@@ -26,39 +26,21 @@ const char* TakeDigits(const char* p, std::string& out)
     return p;
 }
 
-// The parts of a number text, as ScanNumber finds them.
-struct SNumberParts {
-    char chSign = '+';
-    std::string strInteger;
-    bool bPoint = false;
-    std::string strFraction;
-    char chExpSign = '+';
-    std::string strExponent;
-};
-
-// Splits a number text: sign, integer digits, point and fraction digits, an
-// optional upper-case E or D, exponent sign and digits, with blanks allowed
-// between all parts. 0 when anything is left over.
-int ScanNumber(const char* p, SNumberParts& parts)
+const char* SkipInner(const char* p, NumberSyntax syntax)
 {
-    p = SkipBlanks(p);
-    if (*p == '+' || *p == '-') {
-        parts.chSign = *p++;
-        p = SkipBlanks(p);
-    }
-    p = SkipBlanks(TakeDigits(p, parts.strInteger));
-    if (*p == '.') {
-        parts.bPoint = true;
-        p = SkipBlanks(TakeDigits(SkipBlanks(p + 1), parts.strFraction));
-    }
-    if (*p == 'E' || *p == 'D')
-        p = SkipBlanks(p + 1);
-    if (*p == '+' || *p == '-') {
-        parts.chExpSign = *p++;
-        p = SkipBlanks(p);
-    }
-    p = SkipBlanks(TakeDigits(p, parts.strExponent));
-    return *p == '\0' ? 1 : 0;
+    return syntax == SYNTAX_LOOSE ? SkipBlanks(p) : p;
+}
+
+bool IsPoint(char c, NumberSyntax syntax)
+{
+    return c == '.' || (syntax == SYNTAX_FORTRAN && c == ',');
+}
+
+bool IsExponentLetter(char c, NumberSyntax syntax)
+{
+    if (syntax == SYNTAX_FORTRAN)
+        c = ToUpper(c);
+    return c == 'E' || c == 'D' || (syntax == SYNTAX_FORTRAN && c == 'Q');
 }
 
 std::size_t SignificantLength(const std::string& digits)
@@ -87,6 +69,37 @@ void Append(std::string& out, long long n, char c)
 }
 
 }  // namespace
+
+bool ScanNumber(const char* p, NumberSyntax syntax, SNumberParts& parts)
+{
+    p = SkipBlanks(p);
+    if (*p == '+' || *p == '-') {
+        parts.chSign = *p++;
+        p = SkipInner(p, syntax);
+    }
+    p = SkipInner(TakeDigits(p, parts.strInteger), syntax);
+    if (IsPoint(*p, syntax)) {
+        parts.bPoint = true;
+        p = SkipInner(TakeDigits(SkipInner(p + 1, syntax), parts.strFraction), syntax);
+    }
+    bool bMark = false;  // a letter or a sign opens the exponent
+    if (IsExponentLetter(*p, syntax)) {
+        p = SkipInner(p + 1, syntax);
+        bMark = true;
+    }
+    if (*p == '+' || *p == '-') {
+        parts.chExpSign = *p++;
+        p = SkipInner(p, syntax);
+        bMark = true;
+    }
+    p = SkipBlanks(TakeDigits(p, parts.strExponent));
+    if (*p != '\0')
+        return false;
+    if (syntax == SYNTAX_LOOSE)
+        return true;
+    const bool bDigits = !parts.strInteger.empty() || !parts.strFraction.empty();
+    return bDigits && bMark == !parts.strExponent.empty();
+}
 
 CSampleNumber::CSampleNumber()
 {
@@ -122,7 +135,7 @@ int CSampleNumber::GetExponent() const
 int CSampleNumber::Parse(const char* text)
 {
     SNumberParts parts;
-    if (!ScanNumber(text, parts))
+    if (!ScanNumber(text, SYNTAX_LOOSE, parts))
         return 0;
     m_chSign = parts.chSign;
     if (!parts.strFraction.empty())

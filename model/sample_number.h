@@ -4,6 +4,29 @@
 
 #include <string>
 
+// The parts of a number text: sign, integer digits, point and fraction
+// digits, exponent sign and digits.
+struct SNumberParts {
+    char chSign = '+';
+    std::string strInteger;
+    bool bPoint = false;
+    std::string strFraction;
+    char chExpSign = '+';
+    std::string strExponent;
+};
+
+// How a number text is read. The simplified samples read it loosely: blanks
+// between all parts, an upper-case E or D or the exponent's sign alone or
+// nothing before the exponent's digits, a part without digits as zero. A
+// value the compiler reads (SYNTAX_FORTRAN) has blanks only around it, a
+// comma for the point too, E, D or Q in either case or the exponent's sign
+// before the exponent's digits, and digits in the number and in an exponent.
+enum NumberSyntax { SYNTAX_LOOSE, SYNTAX_FORTRAN };
+
+// The one reader of number texts: splits text into parts; false when it is
+// no number in the syntax.
+bool ScanNumber(const char* text, NumberSyntax syntax, SNumberParts& parts);
+
 class CSampleNumber {
 public:
     CSampleNumber();

@@ -10,6 +10,7 @@
 
 #include "char_class.h"
 #include "descriptor.h"
+#include "exact_field.h"
 #include "exact_sample.h"
 #include "sample_number.h"
 #include "string_table.h"
@@ -25,10 +26,8 @@ struct SRenderInput {
     const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
-    bool bWidthless;      // written without a width: the defaults below apply
-    int nPlus;            // the plus-sign mode in force
-    int nScale;           // the scale factor in force
-    int nComma;           // the decimal-comma mode in force
+    bool bWidthless;  // written without a width: the defaults below apply
+    const SNumberModes& modes;
     bool bExtended;       // the table in force knows the later forms
     long long nMaxWidth;  // the largest width, digit count or position the table takes
     SMessage* pWhy;       // receives why the descriptor is refused (may be nullptr)
@@ -54,13 +53,12 @@ long long Largest(std::initializer_list<long long> numbers)
     return std::max(numbers);
 }
 
+using exact::Asterisks;
+using exact::DigitRun;
+
 std::string Blanks(long long n)
 {
-    return n > 0 ? std::string(static_cast<std::size_t>(n), ' ') : std::string();
-}
-std::string Asterisks(long long w)
-{
-    return w > 0 ? std::string(static_cast<std::size_t>(w), '*') : std::string();
+    return exact::Repeated(n, ' ');
 }
 
 // A real field too narrow for any number, its digits and its exponent (F3.3,
@@ -72,16 +70,6 @@ int FieldTooNarrow(const SRenderInput& in, long long w, std::string& sample)
         return Refuse(in, Message(IDS_WHY_ZERO_WIDTH));
     sample = Asterisks(w);
     return 1;
-}
-
-// The digits of i mod base for i = from .. to, with 10 to 15 written A to F.
-std::string DigitRun(long long from, long long to, int base)
-{
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (long long i = from; i <= to; ++i)
-        s += kDigits[i % base];
-    return s;
 }
 
 std::string CountingRun1(long long n)
@@ -117,22 +105,20 @@ int LogicalValue(const std::string& value, long long w, std::string& sample)
 CSampleNumber NumberFor(const SRenderInput& in)
 {
     CSampleNumber number;
-    number.SetScale(in.nScale);
-    number.SetPlus(in.nPlus);
+    number.SetScale(static_cast<int>(in.modes.nScale));
+    number.SetPlus(in.modes.nPlus);
     return number;
 }
 
-// Width, digits and exponent digits of a numeric descriptor, its defaults
-// when it was written without a width.
-struct SWidths {
-    long long w, d, e;
-};
+// Width, digits and exponent digits of a numeric descriptor, the ones it
+// stands for when it was written without a width.
+using SWidths = SFormWidths;
 
-SWidths ReadWidths(const SRenderInput& in, SWidths defaults, bool bHasD, bool bHasE)
+SWidths ReadWidths(const SRenderInput& in)
 {
     if (in.bWidthless)
-        return defaults;
-    return {in.p.nW, bHasD ? in.p.nD : 0, bHasE ? in.p.nE : 0};
+        return DefaultWidths(in.kind);
+    return {in.p.nW, IsWrittenWithDigits(in.kind) ? in.p.nD : 0, IsWrittenWithExponent(in.kind) ? in.p.nE : 0};
 }
 
 // A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
@@ -176,7 +162,8 @@ int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sampl
 {
     if (m > in.nMaxWidth)
         return RefuseAbove(in, m);
-    sample = in.value.empty() ? SignPrefix(in.nPlus) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + AtLeastDigits("1234567", m)
+                              : MinimalCustom(in, 'I', m, 0, 0);
     return 1;
 }
 
@@ -184,7 +171,8 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
     if (d > in.nMaxWidth)
         return RefuseAbove(in, d);
-    sample = in.value.empty() ? SignPrefix(in.nPlus) + "1234567." + CountingRun1(d) : MinimalCustom(in, 'F', 0, d, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + "1234567." + CountingRun1(d)
+                              : MinimalCustom(in, 'F', 0, d, 0);
     return 1;
 }
 
@@ -201,11 +189,8 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
     const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = (in.kind == KIND_EWDE || in.kind == KIND_ENWDE || in.kind == KIND_ESWDE ||
-                           in.kind == KIND_GWDE)
-                              ? ToUpper(in.p.chExponentLetter)
-                              : (bDouble ? 'D' : 'E');
-    sample = SignPrefix(in.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
+    const char chLetter = IsWrittenWithExponent(in.kind) ? ToUpper(in.p.chExponentLetter) : (bDouble ? 'D' : 'E');
+    sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
 }
@@ -232,7 +217,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
     if (in.p.nW != 0 || !in.bExtended)
         return Refuse(in, Message(IDS_WHY_G_WIDTH));  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
-        sample = SignPrefix(in.nPlus) + "1234567.1234567";
+        sample = SignPrefix(in.modes.nPlus) + "1234567.1234567";
     else if (!GeneralValueWithoutBlanks(in, sample))
         sample = in.value;
     return 1;
@@ -240,7 +225,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {7, 0, 0}, in.kind == KIND_IWM, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
@@ -254,7 +239,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
             sample = Asterisks(w);
         return 1;
     }
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     if (m == 0)
         sample = SignPrefix(s) + CountingRun1(w - s);
     else
@@ -264,7 +249,7 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
 
 int RenderFixed(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
@@ -278,7 +263,7 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
     }
     if (w - d - 1 < 0)
         return FieldTooNarrow(in, w, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
     return 1;
 }
@@ -301,7 +286,7 @@ int CustomExponent(const SRenderInput& in, long long w, long long d, long long e
 // Dw.d, Ew.d, ENw.d and ESw.d (and D alone): the exponent takes four characters.
 int RenderExponentWD(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, 0, sample);
@@ -311,7 +296,7 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, 3, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     const bool bDouble = in.kind == KIND_D || in.kind == KIND_DWD;
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + (bDouble ? "D+12" : "E+12");
     return 1;
@@ -328,7 +313,7 @@ bool RefusesExponentWidth(const SRenderInput& in, long long e)
 // Ew.dEe, ENw.dEe and ESw.dEe, and E, EN and ES alone.
 int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, true);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d, e = wd.e;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
@@ -342,7 +327,7 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
-    const int s = in.nPlus;
+    const int s = in.modes.nPlus;
     const char chLetter = in.bWidthless ? 'E' : ExponentLetter(in);
     sample = SignPrefix(s) + CountingRun1(w - d - nDigits - 3 - s) + "." + CountingRun1(d) + chLetter + "+" +
              CountingRun1(nDigits);
@@ -351,8 +336,8 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
 
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
-    const bool bExponentWidth = in.kind == KIND_GWDE;
-    const SWidths wd = ReadWidths(in, {15, 7, 0}, true, bExponentWidth);
+    const bool bExponentWidth = IsWrittenWithExponent(in.kind);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
@@ -376,15 +361,15 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
         sample = RightAligned(in.value, w);
         return 1;
     }
-    const int s = in.nPlus;
-    const char chLetter = in.kind == KIND_GWDE ? ExponentLetter(in) : 'E';
+    const int s = in.modes.nPlus;
+    const char chLetter = IsWrittenWithExponent(in.kind) ? ExponentLetter(in) : 'E';
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + chLetter + "+12";
     return 1;
 }
 
 int RenderLogical(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 2 : in.p.nW;
+    const long long w = ReadWidths(in).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
@@ -398,7 +383,7 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 
 int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
-    const long long w = in.bWidthless ? 10 : in.p.nW;
+    const long long w = ReadWidths(in).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
@@ -444,8 +429,7 @@ std::string RadixValue(const std::string& value, long long w, int base)
 int RenderRadix(const SRenderInput& in, std::string& sample)
 {
     const int base = RadixOf(in.kind);
-    const bool bWithM = in.kind == KIND_BWM || in.kind == KIND_OWM || in.kind == KIND_ZWM;
-    const SWidths wd = ReadWidths(in, {base == 8 ? 7 : 8, 0, 0}, bWithM, false);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
@@ -458,7 +442,7 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     else if (m == 0)
         sample = DigitRun(1, w, base);
     else
-        sample = Blanks(w - m) + DigitRun(0, m - in.nPlus - 1, base);
+        sample = Blanks(w - m) + DigitRun(0, m - in.modes.nPlus - 1, base);
     return 1;
 }
 
@@ -481,10 +465,10 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
 int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in, {15, 7, 2}, true, in.kind == KIND_EXWDE);
+    const SWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     // EXw.dE0 takes the exponent digits it needs: one in the default sample.
-    const long long e = in.kind == KIND_EXWDE ? std::max(wd.e, 1LL) : 2;
+    const long long e = IsWrittenWithExponent(in.kind) ? std::max(wd.e, 1LL) : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
         return RefuseAbove(in, Largest({w, d, e}));
@@ -492,8 +476,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
-        sample = bMinimal ? SignPrefix(in.nPlus) + body
-                          : SignPrefix(in.nPlus) + Blanks(w - d - e - 6 - in.nPlus) + body;
+        sample = bMinimal ? SignPrefix(in.modes.nPlus) + body
+                          : SignPrefix(in.modes.nPlus) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
         return 1;
     }
     char* pEnd = nullptr;
@@ -509,9 +493,9 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     // The exponent has at least e digits when EXw.dEe asks for them.
     const std::size_t nExp = text.find('P') + 2;  // past the P and its sign
     const long long nDigits = static_cast<long long>(text.size() - nExp);
-    if (in.kind == KIND_EXWDE && nDigits < e)
+    if (IsWrittenWithExponent(in.kind) && nDigits < e)
         text.insert(nExp, static_cast<std::size_t>(e - nDigits), '0');
-    if (in.nPlus && text[0] != '-')
+    if (in.modes.nPlus && text[0] != '-')
         text.insert(0, "+");
     if (bMinimal)
         sample = text;
@@ -667,56 +651,57 @@ bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
     return !bGeneral || value.empty() || number.Parse(value.c_str());
 }
 
-}  // namespace
-
-SExactModes CDescriptor::ExactModes() const
+// The modes after a mode descriptor: those before it, with what it sets.
+void SetMode(SNumberModes& modes, const SParsedDescriptor& parsed)
 {
-    SExactModes modes;
-    modes.nPlus = m_bPlus;
-    modes.nScale = m_nScale;
-    modes.nComma = m_bComma;
-    modes.nRound = m_nRounding != 0 ? RoundingOfText(std::string("R") + static_cast<char>(m_nRounding))
-                                    : EXACT_ROUND_NONE;
-    return modes;
+    switch (parsed.nKind) {
+    case KIND_P: modes.nScale = static_cast<int>(parsed.nCount); break;
+    case KIND_SP:
+    case KIND_SS:
+    case KIND_S: modes.nPlus = parsed.nKind == KIND_SP ? 1 : 0; break;
+    case KIND_DC:
+    case KIND_DP: modes.nComma = parsed.nKind == KIND_DC ? 1 : 0; break;
+    default: modes.nRound = RoundingOfText(std::string("R") + parsed.chRounding); break;
+    }
 }
+
+}  // namespace
 
 int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed, SMessage* pWhy)
 {
     const DescriptorKind kind = parsed.nKind;
     if (!IsKind(kind) || kind == KIND_EMPTY)
         return 0;
-    switch (kind) {
-    case KIND_T: {
-        const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
-        if (parsed.nCount > MaxWidth(*m_pTable)) {
-            if (pWhy != nullptr)
-                *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
-            return 0;
-        }
-        return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
+    if (kind == KIND_T)
+        return RenderTab(sample, parsed, pWhy);
+    if (kind == KIND_CLOSE)
+        return RenderGroupClose(sample, pWhy);
+    if (IsModeKind(kind)) {
+        SetMode(m_modes, parsed);
+        sample.clear();
+        return 1;
     }
-    case KIND_CLOSE: return RenderGroupClose(sample, pWhy);
-    case KIND_P:
-        m_nScale = static_cast<int>(parsed.nCount);
-        sample.clear();
-        return 1;
-    case KIND_SP:
-    case KIND_SS:
-    case KIND_S:
-        m_bPlus = kind == KIND_SP ? 1 : 0;
-        sample.clear();
-        return 1;
-    case KIND_DC:
-    case KIND_DP:
-        m_bComma = kind == KIND_DC ? 1 : 0;
-        sample.clear();
-        return 1;
-    case KIND_ROUND:
-        m_nRounding = parsed.chRounding;
-        sample.clear();
-        return 1;
-    default: break;
+    return RenderField(sample, value, parsed, pWhy);
+}
+
+// Tn: blanks from the print column up to column n.
+int CDescriptor::RenderTab(std::string& sample, const SParsedDescriptor& parsed, SMessage* pWhy) const
+{
+    const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
+    if (parsed.nCount > MaxWidth(*m_pTable)) {
+        if (pWhy != nullptr)
+            *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
+        return 0;
     }
+    return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
+}
+
+// The sample of a descriptor that prints: its default or its value, in the
+// simplified layouts or, where it can, as the compiler prints it.
+int CDescriptor::RenderField(std::string& sample, const std::string& value, const SParsedDescriptor& parsed,
+                             SMessage* pWhy)
+{
+    const DescriptorKind kind = parsed.nKind;
     const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
     const bool bExtended = m_pTable->ExtendedForms();
     // The descriptor is judged by its default sample, whatever its value: a
@@ -725,8 +710,7 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     SParsedDescriptor clamped;
     const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
     const long long nMax = MaxWidth(*m_pTable);
-    const SRenderInput standard{shown,     kind, kNoValue, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
-                                bExtended, nMax, pWhy};
+    const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
     if (!rule.fn(standard, sample))
         return 0;
     // The exact mode shows what gfortran prints where it can; the forms it
@@ -734,18 +718,19 @@ int CDescriptor::Render(std::string& sample, const std::string& value, const SPa
     // such as a scale factor out of E's range) keep the simplified sample.
     if (m_bExact) {
         std::string strExact;
-        if (ExactSample(shown, ExactModes(), value, strExact)) {
+        if (m_pReading == nullptr)
+            m_pReading = std::make_unique<SRealReading>();
+        if (ExactSample(shown, m_modes, value, strExact, m_pReading.get())) {
             sample = std::move(strExact);
             return 1;
         }
     }
     if (!value.empty()) {
-        const SRenderInput custom{shown,     kind, value, rule.bWidthless, m_bPlus, m_nScale, m_bComma,
-                                  bExtended, nMax, pWhy};
+        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
         if (!rule.fn(custom, sample))
             return 0;
     }
-    if (m_bComma && ShowsDecimalPoint(kind, value))
+    if (m_modes.nComma && ShowsDecimalPoint(kind, value))
         std::replace(sample.begin(), sample.end(), '.', ',');
     return 1;
 }

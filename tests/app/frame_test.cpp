@@ -688,7 +688,7 @@ void FrameTest::theStripsSettingsSwitchTheSamplesAndAreStoredWhenAsked()
     QVERIFY(strip.Editor()->IsEditing());  // a menu leaves the edit where it is
 
     const std::string strSimplified = strip.SampleCell(2)->Text();
-    SExactModes modes;
+    SNumberModes modes;
     modes.nPlus = 1;
     std::string strExact;
     QVERIFY(ExactSample(window.list.At(2).GoodParsed(), modes, std::string(), strExact));

@@ -109,10 +109,11 @@ struct SDescriptorTestAccess {
     {
         return d.m_strText + "|" + d.m_strSample + "|" + d.m_strValue + "|" + d.m_strGoodText + "|" +
                d.m_strGoodSample + "|" + std::to_string(d.m_bFromText) + "|" + std::to_string(d.m_nRepeat) + "|" +
-               std::to_string(d.m_nScale) + "|" + std::to_string(d.m_bPlus) + "|" + std::to_string(d.m_nKind) + "|" +
-               std::to_string(d.m_nGoodKind) + "|" + std::to_string(d.m_nGoodRepeat) + "|" +
-               std::to_string(d.m_nGoodScale) + "|" + std::to_string(d.m_bGoodPlus) + "|" + std::to_string(d.m_bComma) +
-               std::to_string(d.m_bGoodComma);
+               std::to_string(d.m_modes.nScale) + "|" + std::to_string(d.m_modes.nPlus) + "|" +
+               std::to_string(d.m_nKind) + "|" + std::to_string(d.m_nGoodKind) + "|" + std::to_string(d.m_nGoodRepeat) +
+               "|" + std::to_string(d.m_goodModes.nScale) + "|" + std::to_string(d.m_goodModes.nPlus) + "|" +
+               std::to_string(d.m_modes.nComma) + std::to_string(d.m_goodModes.nComma) + "|" +
+               std::to_string(d.m_modes.nRound) + std::to_string(d.m_goodModes.nRound);
     }
 };
 

@@ -34,7 +34,7 @@ namespace {
 struct SExactCase {
     char chType;           // R: REAL(8), I: INTEGER(8), L: LOGICAL, A: CHARACTER
     std::string strModes;  // the mode descriptors before the field ("SP,2P,")
-    SExactModes modes;
+    SNumberModes modes;
     std::string strDescriptor;
     std::string strValue;
 };
@@ -108,7 +108,7 @@ public:
     void Modes(SExactCase& c, bool bScale, long long kLo, long long kHi)
     {
         c.strModes.clear();
-        c.modes = SExactModes{};
+        c.modes = SNumberModes{};
         static const std::vector<std::string> kSigns{"", "", "SP,", "SS,", "S,"};
         const std::string sign = Pick(kSigns);
         c.strModes += sign;
@@ -583,7 +583,7 @@ TEST(ExactSample, DefaultValueIsTheNumberTheSimplifiedSampleShows)
             std::string shown = list.At(list.size() - 1).Sample();
             if (shown.find('*') != std::string::npos || shown == INVALID_MARKER)
                 continue;
-            SExactModes modes;
+            SNumberModes modes;
             modes.nPlus = bPlus ? 1 : 0;
             const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
             const std::string value = ExactDefaultValue(parsed, modes);
@@ -608,7 +608,7 @@ TEST(ExactSample, DefaultValueIsTheNumberTheSimplifiedSampleShows)
     // The minimal widths show the simplified samples' value 1234567.1234567
     // (their simplified samples show it rounded: 0.123E+7).
     for (const char* text : {"E0.3", "D0.2", "ES0.5", "EN0.1", "G0", "G0.4", "F0.7"}) {
-        const std::string value = ExactDefaultValue(ParseDescriptor(text, DefaultDescriptorTable()), SExactModes{});
+        const std::string value = ExactDefaultValue(ParseDescriptor(text, DefaultDescriptorTable()), SNumberModes{});
         EXPECT_EQ(std::strtod(value.c_str(), nullptr), 1234567.1234567) << text;
     }
 }
@@ -621,7 +621,7 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
     const auto exact = [](const std::string& text, const std::string& value, std::string& sample) {
         const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
         EXPECT_TRUE(parsed.IsValid()) << text;
-        return ExactSample(parsed, SExactModes{}, value, sample);
+        return ExactSample(parsed, SNumberModes{}, value, sample);
     };
     std::string sample;
     for (const char* text : {"EX", "EX12.3", "EX20.6E3", "'text'", "3X", "SP", "/"})
@@ -646,7 +646,7 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
     }
     // Scale factors as large as a kP takes, with narrow and wide fields.
     for (const long long k : {99999LL, -99999LL}) {
-        SExactModes modes;
+        SNumberModes modes;
         modes.nScale = k;
         for (const char* text : {"F20.5", "E20.5", "D20.5", "G20.5", "F1000000.999990", "E1000000.999990"}) {
             const SParsedDescriptor parsed = ParseDescriptor(text, DefaultDescriptorTable());
@@ -767,7 +767,7 @@ TEST(ExactSample, ListInExactModePrintsTheLineOfItsWriteStatement)
             const DescriptorFamily family = FamilyOf(parsed.nKind);
             if (!TakesItem(parsed.nKind))
                 continue;
-            SExactModes modes;
+            SNumberModes modes;
             modes.nPlus = list.At(i).Plus();
             for (int r = 0; r < list.At(i).Passes(); ++r, ++nItem)
                 if (l.items[nItem].empty())
