@@ -15,7 +15,6 @@
 #include "field_output.h"
 #include "file_messages.h"
 #include "interrupted_save.h"
-#include "message.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
@@ -246,8 +245,7 @@ int main(int argc, char** argv)
     // up to a minute for another program's lock on the file: say so once,
     // before the wait.
     if (options.bHasFile && IsLockHeldByAnother(options.strFile))
-        std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
-                  << '\n';
+        std::cerr << "quillmark-text: " << MessageText(Message(IDS_TEXT_WAITING_FOR_LOCK, options.strFile)) << '\n';
     const bool bLoaded = LoadStatement(options, list, site, reporter);
     if (!bLoaded) {
         list.Clear();  // a statement that was not found is not shown in part
