@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "source_file.h"
+#include "command_options.h"
 
 enum EditAction {
     EDIT_INSERT,  // --insert I:TEXT   New Field before field I
