@@ -151,31 +151,30 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
     return ReadStatementWords(reading.positional, options, strError);
 }
 
-const char* CliUsageText()
+std::string CliUsageText()
 {
     constexpr std::size_t kHelpColumn = 21;  // where an option's help starts
-    static const std::string strText = "Usage: quillmark-text [options] FILE LINE COLUMN\n"
-                                       "       quillmark-text [options] --list 'TEXT'\n"
-                                       "       quillmark-text [--json] --list-statements FILE\n"
-                                       "\n"
-                                       "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"
-                                       "each descriptor's text above what it prints, with a column ruler, and\n"
-                                       "applies edits to them. FILE LINE COLUMN names the statement that starts\n"
-                                       "on LINE of a source file (COLUMN, the cursor column, picks the format\n"
-                                       "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT\n"
-                                       "with a label of its own.\n"
-                                       "\n"
-                                       "Options:\n" +
-                                       OptionHelp(PROGRAM_TEXT, SECTION_OPTIONS, kHelpColumn) +
-                                       "\n"
-                                       "Edits, applied in the order given (fields are numbered from 0):\n" +
-                                       OptionHelp(PROGRAM_TEXT, SECTION_EDITS, kHelpColumn) +
-                                       "\n"
-                                       "A typed text or sample that does not evaluate is taken back, as in the\n"
-                                       "editor. Each message goes to standard error as one line:\n"
-                                       "quillmark: FILE:LINE: text. Exit status: 0 done (with --write: the file\n"
-                                       "holds the edited statement), 1 the statement was not found or an\n"
-                                       "operation or the save was refused (the message says why), 2 a usage\n"
-                                       "error.\n";
-    return strText.c_str();
+    return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
+           "       quillmark-text [options] --list 'TEXT'\n"
+           "       quillmark-text [--json] --list-statements FILE\n"
+           "\n"
+           "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"
+           "each descriptor's text above what it prints, with a column ruler, and\n"
+           "applies edits to them. FILE LINE COLUMN names the statement that starts\n"
+           "on LINE of a source file (COLUMN, the cursor column, picks the format\n"
+           "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT\n"
+           "with a label of its own.\n"
+           "\n"
+           "Options:\n" +
+           OptionHelp(PROGRAM_TEXT, SECTION_OPTIONS, kHelpColumn) +
+           "\n"
+           "Edits, applied in the order given (fields are numbered from 0):\n" +
+           OptionHelp(PROGRAM_TEXT, SECTION_EDITS, kHelpColumn) +
+           "\n"
+           "A typed text or sample that does not evaluate is taken back, as in the\n"
+           "editor. Each message goes to standard error as one line:\n"
+           "quillmark: FILE:LINE: text. Exit status: 0 done (with --write: the file\n"
+           "holds the edited statement), 1 the statement was not found or an\n"
+           "operation or the save was refused (the message says why), 2 a usage\n"
+           "error.\n";
 }

@@ -53,4 +53,4 @@ enum ParseOutcome {
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError);
 
 // The text --help prints.
-const char* CliUsageText();
+std::string CliUsageText();
