@@ -13,31 +13,26 @@ constexpr SOptionRow kOptionRows[] = {
     {PROGRAM_WINDOW, "-d:1:", ARGUMENT_REQUIRED, SET_DEBUG_LOG, SECTION_OPTIONS, "-d:1:LOG",
      "unattended: messages go into the file LOG, questions are\n"
      "answered No and OK is pressed by itself (off screen when\n"
-     "there is no display); LOG must be another file than FILE",
-     false},
+     "there is no display); LOG must be another file than FILE"},
     {PROGRAM_WINDOW, "-fps4", ARGUMENT_IGNORED, SET_STRICT_TABLE, SECTION_OPTIONS, "-fps4",
-     "recognise only the standard descriptor forms", false},
+     "recognise only the standard descriptor forms"},
     {PROGRAM_WINDOW, "--exact", ARGUMENT_NONE, SET_EXACT, SECTION_OPTIONS, "--exact",
      "show each sample exactly as gfortran prints the value\n"
-     "(REAL(8), INTEGER(8)) instead of the simplified layout",
-     false},
+     "(REAL(8), INTEGER(8)) instead of the simplified layout"},
     {PROGRAM_WINDOW, "--keep-layout", ARGUMENT_NONE, SET_KEEP_LAYOUT, SECTION_OPTIONS, "--keep-layout",
      "OK changes only the text of the fields that changed and\n"
      "keeps the statement's lines, blanks and comments\n"
      "(the two settings of the strip's context menu; an\n"
-     "option turns its setting on for this run)",
-     false},
+     "option turns its setting on for this run)"},
     {PROGRAM_WINDOW, "--free-form", ARGUMENT_NONE, SET_FREE_FORM, SECTION_OPTIONS, "--free-form",
-     "read FILE in free source form, whatever its suffix", false, true},
+     "read FILE in free source form, whatever its suffix"},
     {PROGRAM_WINDOW, "--fixed-form", ARGUMENT_NONE, SET_FIXED_FORM, SECTION_OPTIONS, "--fixed-form",
      "read FILE in fixed source form, whatever its suffix\n"
      "(by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"
-     "every other suffix fixed form)",
-     false, true},
+     "every other suffix fixed form)"},
     {PROGRAM_WINDOW, "--", ARGUMENT_NONE, SET_END_OF_OPTIONS, SECTION_OPTIONS, "--",
      "ends the options: FILE LINE COLUMN follow it, so that a\n"
-     "FILE named like an option is read as a file",
-     false},
+     "FILE named like an option is read as a file"},
 
     {PROGRAM_TEXT, "--list", ARGUMENT_REQUIRED, SET_LIST, SECTION_OPTIONS, "--list TEXT",
      "a descriptor list alone, parentheses included:\n"
@@ -46,16 +41,14 @@ constexpr SOptionRow kOptionRows[] = {
     {PROGRAM_TEXT, "--list-statements", ARGUMENT_NONE, SET_LIST_STATEMENTS, SECTION_OPTIONS, "--list-statements",
      "list FILE's FORMAT statements and format strings, one\n"
      "a line: LINE COLUMN LABEL (- for none) LIST, tab\n"
-     "separated; LINE COLUMN open it",
-     false},
+     "separated; LINE COLUMN open it"},
     {PROGRAM_TEXT, "--write", ARGUMENT_NONE, SET_WRITE, SECTION_OPTIONS, "--write",
-     "after the edits, write the statement back into FILE", false},
+     "after the edits, write the statement back into FILE"},
     {PROGRAM_TEXT, "--keep-layout", ARGUMENT_NONE, SET_KEEP_LAYOUT, SECTION_OPTIONS, "--keep-layout",
      "with --write: keep the statement's own layout (the\n"
      "unchanged fields' bytes, lines, comments); only\n"
      "what the edits changed is written anew, and a\n"
-     "statement that did not change is not written",
-     false},
+     "statement that did not change is not written"},
     {PROGRAM_TEXT, "--free-form", ARGUMENT_NONE, SET_FREE_FORM, SECTION_OPTIONS, "--free-form",
      "read FILE in free source form, whatever its suffix", false, true},
     {PROGRAM_TEXT, "--fixed-form", ARGUMENT_NONE, SET_FIXED_FORM, SECTION_OPTIONS, "--fixed-form",
@@ -65,40 +58,33 @@ constexpr SOptionRow kOptionRows[] = {
      false, true},
     {PROGRAM_TEXT, "--fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_OPTIONS, "--fps4",
      "recognise only descriptors with explicit widths\n"
-     "(no I, F, E, ... without a width, no $)",
-     false},
-    {PROGRAM_TEXT, "-fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_HIDDEN, "", "", false},
-    {PROGRAM_TEXT, "--json", ARGUMENT_NONE, SET_JSON, SECTION_OPTIONS, "--json", "print the fields as one JSON object",
-     false},
+     "(no I, F, E, ... without a width, no $)"},
+    {PROGRAM_TEXT, "-fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_HIDDEN},
+    {PROGRAM_TEXT, "--json", ARGUMENT_NONE, SET_JSON, SECTION_OPTIONS, "--json", "print the fields as one JSON object"},
     {PROGRAM_TEXT, "--exact", ARGUMENT_NONE, SET_EXACT, SECTION_OPTIONS, "--exact",
      "show each sample exactly as gfortran prints the\n"
      "value (REAL(8), INTEGER(8)) through the descriptor,\n"
-     "instead of the simplified layout",
-     false},
+     "instead of the simplified layout"},
     {PROGRAM_TEXT, "--live", ARGUMENT_NONE, SET_LIVE, SECTION_OPTIONS, "--live",
      "leave the last typed field as typed, even when it\n"
-     "does not evaluate (shows the marker ?\?\?\?\?\?)",
-     false},
-    {PROGRAM_TEXT, "--help", ARGUMENT_IGNORED, SET_HELP, SECTION_OPTIONS, "--help, --version", "", false},
-    {PROGRAM_TEXT, "-h", ARGUMENT_IGNORED, SET_HELP, SECTION_HIDDEN, "", "", false},
-    {PROGRAM_TEXT, "--version", ARGUMENT_IGNORED, SET_VERSION, SECTION_HIDDEN, "", "", false},
+     "does not evaluate (shows the marker ?\?\?\?\?\?)"},
+    {PROGRAM_TEXT, "--help", ARGUMENT_IGNORED, SET_HELP, SECTION_OPTIONS, "--help, --version", ""},
+    {PROGRAM_TEXT, "-h", ARGUMENT_IGNORED, SET_HELP, SECTION_HIDDEN},
+    {PROGRAM_TEXT, "--version", ARGUMENT_IGNORED, SET_VERSION, SECTION_HIDDEN},
     {PROGRAM_TEXT, "--", ARGUMENT_IGNORED, SET_END_OF_OPTIONS, SECTION_OPTIONS, "--",
      "ends the options: FILE LINE COLUMN follow, so that a\n"
-     "FILE named like an option is read as a file",
-     false},
+     "FILE named like an option is read as a file"},
     {PROGRAM_TEXT, "--insert", ARGUMENT_REQUIRED, SET_INSERT, SECTION_EDITS, "--insert I:TEXT",
      "insert a field with descriptor TEXT before field I\n"
-     "(I may be the number of fields: append)",
-     false},
-    {PROGRAM_TEXT, "--remove", ARGUMENT_REQUIRED, SET_REMOVE, SECTION_EDITS, "--remove I", "remove field I", false},
+     "(I may be the number of fields: append)"},
+    {PROGRAM_TEXT, "--remove", ARGUMENT_REQUIRED, SET_REMOVE, SECTION_EDITS, "--remove I", "remove field I"},
     {PROGRAM_TEXT, "--text", ARGUMENT_REQUIRED, SET_TEXT, SECTION_EDITS, "--text I:TEXT",
-     "type TEXT as field I's descriptor text", false},
+     "type TEXT as field I's descriptor text"},
     {PROGRAM_TEXT, "--sample", ARGUMENT_REQUIRED, SET_SAMPLE, SECTION_EDITS, "--sample I:TEXT",
      "type TEXT as field I's sample; the descriptor is\n"
-     "rebuilt to print it",
-     false},
+     "rebuilt to print it"},
     {PROGRAM_TEXT, "--value", ARGUMENT_REQUIRED, SET_VALUE, SECTION_EDITS, "--value I:VALUE",
-     "give field I a custom sample value (empty: default)", false},
+     "give field I a custom sample value (empty: default)"},
 };
 
 bool SameIgnoringCase(const std::string& strWord, const std::string& strName)
