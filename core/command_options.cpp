@@ -34,10 +34,9 @@ constexpr SOptionRow kOptionRows[] = {
      "ends the options: FILE LINE COLUMN follow it, so that a\n"
      "FILE named like an option is read as a file"},
 
-    {PROGRAM_TEXT, "--list", ARGUMENT_REQUIRED, SET_LIST, SECTION_OPTIONS, "--list TEXT",
+    {PROGRAM_TEXT, "--list", ARGUMENT_ONCE, SET_LIST, SECTION_OPTIONS, "--list TEXT",
      "a descriptor list alone, parentheses included:\n"
-     "'(I5, 2X, 3(F7.3))'",
-     true},
+     "'(I5, 2X, 3(F7.3))'"},
     {PROGRAM_TEXT, "--list-statements", ARGUMENT_NONE, SET_LIST_STATEMENTS, SECTION_OPTIONS, "--list-statements",
      "list FILE's FORMAT statements and format strings, one\n"
      "a line: LINE COLUMN LABEL (- for none) LIST, tab\n"
@@ -50,16 +49,15 @@ constexpr SOptionRow kOptionRows[] = {
      "what the edits changed is written anew, and a\n"
      "statement that did not change is not written"},
     {PROGRAM_TEXT, "--free-form", ARGUMENT_NONE, SET_FREE_FORM, SECTION_OPTIONS, "--free-form",
-     "read FILE in free source form, whatever its suffix", false, true},
+     "read FILE in free source form, whatever its suffix"},
     {PROGRAM_TEXT, "--fixed-form", ARGUMENT_NONE, SET_FIXED_FORM, SECTION_OPTIONS, "--fixed-form",
      "read FILE in fixed source form, whatever its suffix\n"
      "(by suffix: .f90 .f95 .f03 .f08 free form, in any\n"
-     "case; every other suffix fixed form)",
-     false, true},
+     "case; every other suffix fixed form)"},
     {PROGRAM_TEXT, "--fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_OPTIONS, "--fps4",
      "recognise only descriptors with explicit widths\n"
      "(no I, F, E, ... without a width, no $)"},
-    {PROGRAM_TEXT, "-fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_HIDDEN},
+    {PROGRAM_TEXT, "-fps4", ARGUMENT_NONE, SET_STRICT_TABLE, SECTION_HIDDEN, "", ""},
     {PROGRAM_TEXT, "--json", ARGUMENT_NONE, SET_JSON, SECTION_OPTIONS, "--json", "print the fields as one JSON object"},
     {PROGRAM_TEXT, "--exact", ARGUMENT_NONE, SET_EXACT, SECTION_OPTIONS, "--exact",
      "show each sample exactly as gfortran prints the\n"
@@ -69,8 +67,8 @@ constexpr SOptionRow kOptionRows[] = {
      "leave the last typed field as typed, even when it\n"
      "does not evaluate (shows the marker ?\?\?\?\?\?)"},
     {PROGRAM_TEXT, "--help", ARGUMENT_IGNORED, SET_HELP, SECTION_OPTIONS, "--help, --version", ""},
-    {PROGRAM_TEXT, "-h", ARGUMENT_IGNORED, SET_HELP, SECTION_HIDDEN},
-    {PROGRAM_TEXT, "--version", ARGUMENT_IGNORED, SET_VERSION, SECTION_HIDDEN},
+    {PROGRAM_TEXT, "-h", ARGUMENT_IGNORED, SET_HELP, SECTION_HIDDEN, "", ""},
+    {PROGRAM_TEXT, "--version", ARGUMENT_IGNORED, SET_VERSION, SECTION_HIDDEN, "", ""},
     {PROGRAM_TEXT, "--", ARGUMENT_IGNORED, SET_END_OF_OPTIONS, SECTION_OPTIONS, "--",
      "ends the options: FILE LINE COLUMN follow, so that a\n"
      "FILE named like an option is read as a file"},
@@ -104,6 +102,16 @@ struct SNamedWord {
     bool bHasArgument = false;
 };
 
+bool IsForm(OptionSetting nSetting)
+{
+    return nSetting == SET_FREE_FORM || nSetting == SET_FIXED_FORM;
+}
+
+SourceForm FormOf(OptionSetting nSetting)
+{
+    return nSetting == SET_FREE_FORM ? SOURCE_FORM_FREE : SOURCE_FORM_FIXED;
+}
+
 // The word split as the row's program reads it.
 SNamedWord SplitWord(const std::string& strWord, const SOptionRow& row)
 {
@@ -123,7 +131,7 @@ SNamedWord SplitWord(const std::string& strWord, const SOptionRow& row)
 bool NamesOption(const std::string& strWord, const SOptionRow& row, SNamedWord& named)
 {
     named = SplitWord(strWord, row);
-    const bool bAnyCase = row.nProgram == PROGRAM_WINDOW || row.bAnyCase;
+    const bool bAnyCase = row.nProgram == PROGRAM_WINDOW || IsForm(row.nSetting);
     return bAnyCase ? SameIgnoringCase(named.strName, row.pszName) : named.strName == row.pszName;
 }
 
@@ -132,21 +140,11 @@ bool IsOptionWord(const std::string& strWord)
     return strWord.size() > 1 && strWord[0] == '-' && !std::isdigit(static_cast<unsigned char>(strWord[1]));
 }
 
-bool IsForm(OptionSetting nSetting)
-{
-    return nSetting == SET_FREE_FORM || nSetting == SET_FIXED_FORM;
-}
-
-SourceForm FormOf(OptionSetting nSetting)
-{
-    return nSetting == SET_FREE_FORM ? SOURCE_FORM_FREE : SOURCE_FORM_FIXED;
-}
-
 // What is wrong with an option just read, given what came before it.
 std::string OptionError(const SOptionWord& option, const SOptionReading& reading, bool bHadArgument)
 {
     const SOptionRow& row = *option.pRow;
-    if (row.bOnce && reading.Has(row.nSetting))
+    if (row.nArgument == ARGUMENT_ONCE && reading.Has(row.nSetting))
         return option.strName + " may be given only once";
     if (IsForm(row.nSetting) && reading.nSourceForm != SOURCE_FORM_BY_SUFFIX &&
         reading.nSourceForm != FormOf(row.nSetting))
@@ -175,7 +173,7 @@ SOptionWord ReadOption(const std::vector<std::string>& words, std::size_t& i, Op
     }
     option.strName = named.strName;
     option.strError = OptionError(option, reading, named.bHasArgument);
-    if (option.pRow->nArgument != ARGUMENT_REQUIRED)
+    if (option.pRow->nArgument != ARGUMENT_REQUIRED && option.pRow->nArgument != ARGUMENT_ONCE)
         return option;
     // Taken even after an error, so that it is read as no other word.
     if (named.bHasArgument)

@@ -51,6 +51,7 @@ enum OptionSetting : int {
 enum OptionArgument : int {
     ARGUMENT_NONE,      // a flag: an argument is an error
     ARGUMENT_REQUIRED,  // it takes one
+    ARGUMENT_ONCE,      // it takes one, and may be given only once
     ARGUMENT_IGNORED,   // whatever follows the name is passed over
 };
 
@@ -67,10 +68,8 @@ struct SOptionRow {
     OptionArgument nArgument;
     OptionSetting nSetting;
     OptionSection nSection;
-    const char* pszShown;   // the option in --help, its argument named
-    const char* pszHelp;    // its help, lines separated by '\n'; "" for none
-    bool bOnce;             // given twice: an error
-    bool bAnyCase = false;  // quillmark-text reads its name in any case too
+    const char* pszShown;  // the option in --help, its argument named
+    const char* pszHelp;   // its help, lines separated by '\n'; "" for none
 };
 
 // One option word read (with the next word when that is its argument).
