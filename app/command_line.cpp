@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <strings.h>
 #include <system_error>
 
 #include "flags.h"
@@ -15,9 +14,9 @@
 
 namespace {
 
-constexpr std::size_t kPlaceWords = 3;  // FILE LINE COLUMN
-constexpr std::size_t kMaxOptions = 5;  // -d:1:LOG, -fps4, a source form, --exact, --keep-layout
-constexpr std::size_t kOptionPrefixLength = 5;
+constexpr std::size_t kPlaceWords = 3;   // FILE LINE COLUMN
+constexpr std::size_t kMaxOptions = 5;   // -d:1:LOG, -fps4, a source form, --exact, --keep-layout
+constexpr std::size_t kHelpColumn = 17;  // where --help starts an option's help
 constexpr const char* kEndOfOptions = "--";
 
 bool IsBlank(char ch)
@@ -40,12 +39,6 @@ void SplitWords(const std::string& strText, std::size_t nFrom, std::vector<std::
     }
 }
 
-// The first five characters of the word equal the option, regardless of case.
-bool StartsWithOption(const std::string& strWord, const char* pszOption)
-{
-    return strWord.size() >= kOptionPrefixLength && strncasecmp(strWord.c_str(), pszOption, kOptionPrefixLength) == 0;
-}
-
 // Without "--": FILE LINE COLUMN first, the options after them; with it:
 // the options before it, FILE LINE COLUMN after it.
 void SplitPlaceAndOptions(const std::vector<std::string>& words, std::vector<std::string>& place,
@@ -62,35 +55,25 @@ void SplitPlaceAndOptions(const std::vector<std::string>& words, std::vector<std
     options.assign(split, words.end());
 }
 
-// Reads one option word into the command line; strFile is the source file.
-void ReadOption(const std::string& strWord, const std::string& strFile, SCommandLine& commandLine)
+// Reads the option words into the command line; strFile is the source file.
+void ReadWindowOptions(const std::vector<std::string>& options, const std::string& strFile, SCommandLine& commandLine)
 {
-    const SourceFormOption formOption = ReadSourceFormOption(strWord, commandLine.nSourceForm);
-    if (formOption != FORM_OPTION_NONE) {
-        commandLine.arrOptions.push_back({OPTION_SOURCE_FORM, strWord});
-        if (formOption == FORM_OPTION_CONFLICT)
-            commandLine.bError = 1;
-    } else if (StartsWithOption(strWord, "-d:1:")) {
+    const SOptionReading reading = ReadOptions(options, PROGRAM_WINDOW);
+    for (const SOptionWord& option : reading.options) {
         // The log is emptied before the file is read: a log that is the
         // file itself would destroy it.
-        const std::string strLog = strWord.substr(kOptionPrefixLength);
-        const bool bIsFile = NamesSameFile(strLog, strFile);
-        commandLine.arrOptions.push_back({bIsFile ? OPTION_LOG_IS_FILE : OPTION_DEBUG_LOG, strLog});
-        commandLine.bDebug = 1;
-        commandLine.bError = commandLine.bError || bIsFile;
-    } else if (strcasecmp(strWord.c_str(), "--exact") == 0) {
-        commandLine.arrOptions.push_back({OPTION_EXACT, std::string()});
-        commandLine.bExact = 1;
-    } else if (strcasecmp(strWord.c_str(), "--keep-layout") == 0) {
-        commandLine.arrOptions.push_back({OPTION_KEEP_LAYOUT, std::string()});
-        commandLine.bKeepLayout = 1;
-    } else if (StartsWithOption(strWord, "-fps4")) {
-        commandLine.arrOptions.push_back({OPTION_STRICT_TABLE, std::string()});
-        commandLine.bStrictTable = 1;
-    } else {
-        commandLine.arrOptions.push_back({OPTION_UNKNOWN, strWord});
-        commandLine.bError = 1;
+        if (option.strError.empty() && option.pRow->nSetting == SET_DEBUG_LOG)
+            commandLine.arrDebugLogs.push_back({option.strArgument, NamesSameFile(option.strArgument, strFile)});
     }
+    const bool bLogIsFile = std::any_of(commandLine.arrDebugLogs.begin(), commandLine.arrDebugLogs.end(),
+                                        [](const SDebugLog& log) { return log.bIsSourceFile; });
+    commandLine.bDebug = !commandLine.arrDebugLogs.empty();
+    commandLine.bStrictTable = reading.Has(SET_STRICT_TABLE);
+    commandLine.bExact = reading.Has(SET_EXACT);
+    commandLine.bKeepLayout = reading.Has(SET_KEEP_LAYOUT);
+    commandLine.nSourceForm = reading.nSourceForm;
+    // A word among the options that is none is an error too.
+    commandLine.bError = commandLine.bError || reading.bError || !reading.positional.empty() || bLogIsFile;
 }
 
 // The name made absolute, with the links of the part that exists resolved.
@@ -173,25 +156,21 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words)
     commandLine.arrWords = place;
     commandLine.arrWords.insert(commandLine.arrWords.end(), options.begin(), options.end());
     const bool bEndOfOptions = std::find(words.begin(), words.end(), kEndOfOptions) != words.end();
-    if (place.size() == 1 && !place[0].empty() && (bEndOfOptions || (options.empty() && place[0].rfind('-', 0) != 0)) &&
-        options.size() <= kMaxOptions) {
-        commandLine.bPickStatement = 1;
-        for (const std::string& strWord : options)
-            ReadOption(strWord, place[0], commandLine);
-        commandLine.bError = commandLine.bError || commandLine.bDebug;
-        return commandLine;
-    }
-    if (place.size() != kPlaceWords || options.size() > kMaxOptions) {
+    const bool bPick = place.size() == 1 && !place[0].empty() &&
+                       (bEndOfOptions || (options.empty() && place[0].rfind('-', 0) != 0)) &&
+                       options.size() <= kMaxOptions;
+    if (!bPick && (place.size() != kPlaceWords || options.size() > kMaxOptions)) {
         commandLine.bError = 1;
         return commandLine;
     }
+    commandLine.bPickStatement = bPick;
     // A line that is no number at all is a bad command line too; one that
     // starts with digits is taken as far as they go (12abc is line 12).
-    // Line 0 or below names no line: a bad command line as well.
-    if (!IsNumberWord(place[1]) || ConvertNumber(place[1]) < 1)
-        commandLine.bError = 1;
-    for (const std::string& strWord : options)
-        ReadOption(strWord, place[0], commandLine);
+    // Line 0 or below names no line: a bad command line as well. A file
+    // alone cannot run unattended.
+    commandLine.bError = bPick ? 0 : !IsNumberWord(place[1]) || ConvertNumber(place[1]) < 1;
+    ReadWindowOptions(options, place[0], commandLine);
+    commandLine.bError = commandLine.bError || (bPick && commandLine.bDebug);
     return commandLine;
 }
 
@@ -212,14 +191,14 @@ void ApplyCommandLine(const SCommandLine& commandLine)
         flags.m_nStatementLine = commandLine.bPickStatement ? 0 : std::max(0LL, ConvertNumber(commandLine.arrWords[1]));
         flags.m_strGivenLine = flags.m_nStatementLine > 0 ? NumberWordDigits(commandLine.arrWords[1]) : std::string();
     }
-    for (const SCommandOption& option : commandLine.arrOptions) {
-        if (option.nKind == OPTION_DEBUG_LOG)
-            StartLog(option.strArgument);
-        else if (option.nKind == OPTION_LOG_IS_FILE)
+    for (const SDebugLog& log : commandLine.arrDebugLogs) {
+        if (log.bIsSourceFile)
             flags.m_bDebug = 1;  // unattended all the same, but the file is not opened as a log
-        else if (option.nKind == OPTION_STRICT_TABLE)
-            flags.m_bStrictTable = 1;
+        else
+            StartLog(log.strName);
     }
+    if (commandLine.bStrictTable)
+        flags.m_bStrictTable = 1;
     if (commandLine.bError)
         flags.m_bCommandLineError = 1;
 }
@@ -245,10 +224,9 @@ const char* CommandLineUsage()
 
 std::string CommandLineProblem(const SCommandLine& commandLine)
 {
-    for (const SCommandOption& option : commandLine.arrOptions)
-        if (option.nKind == OPTION_LOG_IS_FILE)
-            return "the log \"" + option.strArgument + "\" is the source file \"" + commandLine.arrWords[0] +
-                   "\" itself";
+    for (const SDebugLog& log : commandLine.arrDebugLogs)
+        if (log.bIsSourceFile)
+            return "the log \"" + log.strName + "\" is the source file \"" + commandLine.arrWords[0] + "\" itself";
     return std::string();
 }
 
@@ -265,45 +243,31 @@ InfoRequest ReadInfoRequest(const std::vector<std::string>& words)
 
 const char* CommandLineHelp()
 {
-    return "Usage: quillmark FILE LINE COLUMN [OPTION...]\n"
-           "       quillmark [OPTION...] -- FILE LINE COLUMN\n"
-           "       quillmark FILE\n"
-           "       quillmark [OPTION...] -- FILE\n"
-           "       quillmark --help | --version\n"
-           "\n"
-           "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
-           "that starts on LINE of the Fortran source FILE in a window that shows each\n"
-           "edit descriptor as a field; OK writes the statement back into FILE.\n"
-           "COLUMN, the cursor column, picks the format string on its line. A blank\n"
-           "line starts a new FORMAT statement with a label of its own. A READ, WRITE\n"
-           "or PRINT whose format is a label opens the FORMAT statement it names.\n"
-           "With FILE alone, a list of FILE's FORMAT statements and format strings\n"
-           "comes first: type to filter it, Enter opens the chosen one (-d:1: needs\n"
-           "LINE and COLUMN).\n"
-           "\n"
-           "Options (in any order and any case):\n"
-           "  -d:1:LOG       unattended: messages go into the file LOG, questions are\n"
-           "                 answered No and OK is pressed by itself (off screen when\n"
-           "                 there is no display); LOG must be another file than FILE\n"
-           "  -fps4          recognise only the standard descriptor forms\n"
-           "  --exact        show each sample exactly as gfortran prints the value\n"
-           "                 (REAL(8), INTEGER(8)) instead of the simplified layout\n"
-           "  --keep-layout  OK changes only the text of the fields that changed and\n"
-           "                 keeps the statement's lines, blanks and comments\n"
-           "                 (the two settings of the strip's context menu; an\n"
-           "                 option turns its setting on for this run)\n"
-           "  --free-form    read FILE in free source form, whatever its suffix\n"
-           "  --fixed-form   read FILE in fixed source form, whatever its suffix\n"
-           "                 (by suffix: .f90 .f95 .f03 .f08 free form, in any case;\n"
-           "                 every other suffix fixed form)\n"
-           "  --             ends the options: FILE LINE COLUMN follow it, so that a\n"
-           "                 FILE named like an option is read as a file\n"
-           "  Qt's own options (-style, -stylesheet, -platform, -reverse, ...) go to\n"
-           "                 the toolkit\n"
-           "\n"
-           "Every message the window shows or the log receives is also written to\n"
-           "standard error as one line: quillmark: FILE:LINE: text\n"
-           "\n"
-           "Exit status: 0 the file was written, 1 it was not (Cancel, a refused or\n"
-           "failed save, no statement there, no display), 2 a bad command line.\n";
+    static const std::string strHelp = "Usage: quillmark FILE LINE COLUMN [OPTION...]\n"
+                                       "       quillmark [OPTION...] -- FILE LINE COLUMN\n"
+                                       "       quillmark FILE\n"
+                                       "       quillmark [OPTION...] -- FILE\n"
+                                       "       quillmark --help | --version\n"
+                                       "\n"
+                                       "Opens the FORMAT statement (or the format string of a WRITE, PRINT or READ)\n"
+                                       "that starts on LINE of the Fortran source FILE in a window that shows each\n"
+                                       "edit descriptor as a field; OK writes the statement back into FILE.\n"
+                                       "COLUMN, the cursor column, picks the format string on its line. A blank\n"
+                                       "line starts a new FORMAT statement with a label of its own. A READ, WRITE\n"
+                                       "or PRINT whose format is a label opens the FORMAT statement it names.\n"
+                                       "With FILE alone, a list of FILE's FORMAT statements and format strings\n"
+                                       "comes first: type to filter it, Enter opens the chosen one (-d:1: needs\n"
+                                       "LINE and COLUMN).\n"
+                                       "\n"
+                                       "Options (in any order and any case):\n" +
+                                       OptionHelp(PROGRAM_WINDOW, SECTION_OPTIONS, kHelpColumn) +
+                                       "  Qt's own options (-style, -stylesheet, -platform, -reverse, ...) go to\n"
+                                       "                 the toolkit\n"
+                                       "\n"
+                                       "Every message the window shows or the log receives is also written to\n"
+                                       "standard error as one line: quillmark: FILE:LINE: text\n"
+                                       "\n"
+                                       "Exit status: 0 the file was written, 1 it was not (Cancel, a refused or\n"
+                                       "failed save, no statement there, no display), 2 a bad command line.\n";
+    return strHelp.c_str();
 }

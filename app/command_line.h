@@ -11,24 +11,15 @@
 #include "number_word.h"
 #include "source_file.h"
 
-enum CommandOptionKind {
-    OPTION_DEBUG_LOG,     // "-d:1:" followed by the log's name
-    OPTION_LOG_IS_FILE,   // a debug log that names the source file itself: a command-line error
-    OPTION_STRICT_TABLE,  // "-fps4"
-    OPTION_SOURCE_FORM,   // "--free-form" or "--fixed-form"
-    OPTION_EXACT,         // "--exact": the samples as the compiler prints them
-    OPTION_KEEP_LAYOUT,   // "--keep-layout": OK changes only what was edited
-    OPTION_UNKNOWN,       // anything else: a command-line error
-};
-
-struct SCommandOption {
-    CommandOptionKind nKind;
-    std::string strArgument;  // the debug log's name for OPTION_DEBUG_LOG
+// A debug log the command line names (-d:1:LOG).
+struct SDebugLog {
+    std::string strName;
+    bool bIsSourceFile = false;  // it names the source file itself: a command-line error
 };
 
 struct SCommandLine {
     std::vector<std::string> arrWords;               // FILE LINE COLUMN (when given), then the options; no "--"
-    std::vector<SCommandOption> arrOptions;          // the options, in order
+    std::vector<SDebugLog> arrDebugLogs;             // the debug options, in order
     int bError = 0;                                  // other than three words FILE LINE COLUMN or more than three
                                                      // options, a line that is no number, an unknown option,
                                                      // both source forms, or a debug log that is the source file

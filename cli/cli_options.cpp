@@ -1,20 +1,33 @@
 #include "cli_options.h"
 
 #include <cstddef>
+#include <utility>
 
 #include "number_word.h"
 
 namespace {
 
+// The edits, by the setting of their option.
 struct SEditOption {
-    const char* pszName;
+    OptionSetting nSetting;
     EditAction action;
     bool bTakesText;
 };
 
 constexpr SEditOption kEditOptions[] = {
-    {"--insert", EDIT_INSERT, true}, {"--remove", EDIT_REMOVE, false}, {"--text", EDIT_TEXT, true},
-    {"--sample", EDIT_SAMPLE, true}, {"--value", EDIT_VALUE, true},
+    {SET_INSERT, EDIT_INSERT, true}, {SET_REMOVE, EDIT_REMOVE, false}, {SET_TEXT, EDIT_TEXT, true},
+    {SET_SAMPLE, EDIT_SAMPLE, true}, {SET_VALUE, EDIT_VALUE, true},
+};
+
+// The flags, by the setting of their option.
+constexpr std::pair<OptionSetting, bool SCliOptions::*> kFlags[] = {
+    {SET_STRICT_TABLE, &SCliOptions::bStrict},
+    {SET_JSON, &SCliOptions::bJson},
+    {SET_LIVE, &SCliOptions::bLive},
+    {SET_WRITE, &SCliOptions::bWrite},
+    {SET_EXACT, &SCliOptions::bExact},
+    {SET_KEEP_LAYOUT, &SCliOptions::bKeepLayout},
+    {SET_LIST_STATEMENTS, &SCliOptions::bListStatements},
 };
 
 // A field index: decimal digits only, kept in range of long long.
@@ -31,39 +44,50 @@ bool ParseIndex(const std::string& s, long long& nIndex)
     return true;
 }
 
-bool ParseEdit(const SEditOption& option, const std::string& strArgument, SEdit& edit, std::string& strError)
+bool ParseEdit(const SEditOption& option, const SOptionWord& word, SEdit& edit, std::string& strError)
 {
+    const std::string& strArgument = word.strArgument;
     edit.action = option.action;
-    edit.strOption = std::string(option.pszName) + " " + strArgument;
+    edit.strOption = word.strName + " " + strArgument;
     std::string strIndex = strArgument;
     if (option.bTakesText) {
         const std::size_t nColon = strArgument.find(':');
         if (nColon == std::string::npos) {
-            strError = std::string(option.pszName) + " needs INDEX:TEXT, got '" + strArgument + "'";
+            strError = word.strName + " needs INDEX:TEXT, got '" + strArgument + "'";
             return false;
         }
         strIndex = strArgument.substr(0, nColon);
         edit.strText = strArgument.substr(nColon + 1);
     }
     if (!ParseIndex(strIndex, edit.nIndex)) {
-        strError = std::string(option.pszName) + ": '" + strIndex + "' is not a field index";
+        strError = word.strName + ": '" + strIndex + "' is not a field index";
         return false;
     }
     return true;
 }
 
-// Splits "--name=value" into name and value; other words are left whole.
-void SplitInlineValue(std::string& strWord, std::string& strValue, bool& bHasValue)
+// Takes one option read without an error into the options: PARSE_RUN to go on.
+ParseOutcome TakeOption(const SOptionWord& word, SCliOptions& options, std::string& strError)
 {
-    bHasValue = false;
-    if (strWord.rfind("--", 0) != 0)
-        return;
-    const std::size_t nEq = strWord.find('=');
-    if (nEq == std::string::npos)
-        return;
-    strValue = strWord.substr(nEq + 1);
-    strWord.resize(nEq);
-    bHasValue = true;
+    const OptionSetting nSetting = word.pRow->nSetting;
+    if (nSetting == SET_HELP || nSetting == SET_VERSION)
+        return nSetting == SET_HELP ? PARSE_HELP : PARSE_VERSION;
+    for (const auto& [nFlag, pMember] : kFlags)
+        if (nFlag == nSetting)
+            options.*pMember = true;
+    if (nSetting == SET_LIST) {
+        options.bHasList = true;
+        options.strList = word.strArgument;
+    }
+    for (const SEditOption& option : kEditOptions) {
+        SEdit edit{};
+        if (option.nSetting != nSetting)
+            continue;
+        if (!ParseEdit(option, word, edit, strError))
+            return PARSE_USAGE_ERROR;
+        options.edits.push_back(edit);
+    }
+    return PARSE_RUN;
 }
 
 // --list-statements FILE: the file alone, with --json, --fps4 and a source
@@ -82,150 +106,54 @@ ParseOutcome ReadListStatements(const std::vector<std::string>& positional, SCli
     return PARSE_RUN;
 }
 
-}  // namespace
-
-ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError)
+// FILE LINE COLUMN, and the options that need them or exclude them.
+ParseOutcome ReadStatementWords(const std::vector<std::string>& positional, SCliOptions& options, std::string& strError)
 {
-    std::vector<std::string> positional;
-    bool bPositionalOnly = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (bPositionalOnly) {
-            positional.push_back(args[i]);
-            continue;
-        }
-        std::string strWord = args[i];
-        std::string strValue;
-        bool bHasValue = false;
-        SplitInlineValue(strWord, strValue, bHasValue);
-
-        // The argument of an option: after "=" or the next word.
-        auto takeValue = [&](std::string& out) {
-            if (bHasValue) {
-                out = strValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                strError = strWord + " needs an argument";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        auto flagOnly = [&]() {
-            if (bHasValue)
-                strError = strWord + " takes no argument";
-            return !bHasValue;
-        };
-
-        if (strWord == "--help" || strWord == "-h")
-            return PARSE_HELP;
-        if (strWord == "--version")
-            return PARSE_VERSION;
-        if (strWord == "--fps4" || strWord == "-fps4") {
-            if (!flagOnly())
-                return PARSE_USAGE_ERROR;
-            options.bStrict = true;
-            continue;
-        }
-        switch (ReadSourceFormOption(strWord, options.nSourceForm)) {
-        case FORM_OPTION_TAKEN:
-            if (!flagOnly())
-                return PARSE_USAGE_ERROR;
-            continue;
-        case FORM_OPTION_CONFLICT:
-            strError = "--free-form and --fixed-form exclude each other";
-            return PARSE_USAGE_ERROR;
-        case FORM_OPTION_NONE: break;
-        }
-        if (strWord == "--list-statements") {
-            if (!flagOnly())
-                return PARSE_USAGE_ERROR;
-            options.bListStatements = true;
-            continue;
-        }
-        if (strWord == "--json" || strWord == "--live" || strWord == "--write" || strWord == "--exact" ||
-            strWord == "--keep-layout") {
-            if (!flagOnly())
-                return PARSE_USAGE_ERROR;
-            (strWord == "--json"          ? options.bJson
-             : strWord == "--live"        ? options.bLive
-             : strWord == "--exact"       ? options.bExact
-             : strWord == "--keep-layout" ? options.bKeepLayout
-                                          : options.bWrite) = true;
-            continue;
-        }
-        if (strWord == "--list") {
-            if (options.bHasList) {
-                strError = "--list may be given only once";
-                return PARSE_USAGE_ERROR;
-            }
-            if (!takeValue(options.strList))
-                return PARSE_USAGE_ERROR;
-            options.bHasList = true;
-            continue;
-        }
-        bool bEdit = false;
-        for (const SEditOption& option : kEditOptions) {
-            if (strWord != option.pszName)
-                continue;
-            std::string strArgument;
-            SEdit edit{};
-            if (!takeValue(strArgument) || !ParseEdit(option, strArgument, edit, strError))
-                return PARSE_USAGE_ERROR;
-            options.edits.push_back(edit);
-            bEdit = true;
-        }
-        if (bEdit)
-            continue;
-        const bool bNumber = strWord.size() > 1 && strWord[1] >= '0' && strWord[1] <= '9';
-        if (strWord.rfind("-", 0) == 0 && strWord.size() > 1 && !bNumber) {
-            if (strWord == "--") {
-                bPositionalOnly = true;
-                continue;
-            }
-            strError = "unknown option '" + args[i] + "'";
-            return PARSE_USAGE_ERROR;
-        }
-        positional.push_back(args[i]);
-    }
-    if (options.bListStatements)
-        return ReadListStatements(positional, options, strError);
     if (positional.size() == 3) {
         options.bHasFile = true;
         options.strFile = positional[0];
         options.strLine = positional[1];
         options.nLine = ConvertNumber(positional[1]);
         options.nColumn = ConvertNumber(positional[2]);
-        if (!IsNumberWord(positional[1])) {
+        if (!IsNumberWord(positional[1]))
             strError = "LINE must be a number, not '" + positional[1] + "'";
-            return PARSE_USAGE_ERROR;
-        }
-        if (options.nLine < 1) {
+        else if (options.nLine < 1)
             strError = "LINE must be a line number from 1 up, not '" + positional[1] + "'";
-            return PARSE_USAGE_ERROR;
-        }
     } else if (!positional.empty()) {
         strError = "give FILE LINE COLUMN (three words), not " + std::to_string(positional.size());
-        return PARSE_USAGE_ERROR;
     }
-    if (options.bHasList == options.bHasFile) {
+    if (!strError.empty())
+        return PARSE_USAGE_ERROR;
+    if (options.bHasList == options.bHasFile)
         strError = options.bHasList ? "give either --list 'TEXT' or FILE LINE COLUMN, not both"
                                     : "nothing to show: give FILE LINE COLUMN or --list 'TEXT'";
-        return PARSE_USAGE_ERROR;
-    }
-    if (options.bWrite && !options.bHasFile) {
+    else if (options.bWrite && !options.bHasFile)
         strError = "--write needs FILE LINE COLUMN";
-        return PARSE_USAGE_ERROR;
-    }
-    if (options.bKeepLayout && !options.bWrite) {
+    else if (options.bKeepLayout && !options.bWrite)
         strError = "--keep-layout needs --write";
-        return PARSE_USAGE_ERROR;
-    }
-    return PARSE_RUN;
+    return strError.empty() ? PARSE_RUN : PARSE_USAGE_ERROR;
 }
 
-const char* CliUsageText()
+}  // namespace
+
+ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError)
 {
+    const SOptionReading reading = ReadOptions(args, PROGRAM_TEXT);
+    for (const SOptionWord& word : reading.options) {
+        strError = word.strError;
+        const ParseOutcome outcome = strError.empty() ? TakeOption(word, options, strError) : PARSE_USAGE_ERROR;
+        if (outcome != PARSE_RUN)
+            return outcome;
+    }
+    options.nSourceForm = reading.nSourceForm;
+    if (options.bListStatements)
+        return ReadListStatements(reading.positional, options, strError);
+    return ReadStatementWords(reading.positional, options, strError);
+}
+
+std::string CliUsageText()
+{
+    constexpr std::size_t kHelpColumn = 21;  // where an option's help starts
     return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
            "       quillmark-text [options] --list 'TEXT'\n"
            "       quillmark-text [--json] --list-statements FILE\n"
@@ -237,41 +165,11 @@ const char* CliUsageText()
            "string of a WRITE, PRINT or READ); a blank line starts a new FORMAT\n"
            "with a label of its own.\n"
            "\n"
-           "Options:\n"
-           "  --list TEXT        a descriptor list alone, parentheses included:\n"
-           "                     '(I5, 2X, 3(F7.3))'\n"
-           "  --list-statements  list FILE's FORMAT statements and format strings, one\n"
-           "                     a line: LINE COLUMN LABEL (- for none) LIST, tab\n"
-           "                     separated; LINE COLUMN open it\n"
-           "  --write            after the edits, write the statement back into FILE\n"
-           "  --keep-layout      with --write: keep the statement's own layout (the\n"
-           "                     unchanged fields' bytes, lines, comments); only\n"
-           "                     what the edits changed is written anew, and a\n"
-           "                     statement that did not change is not written\n"
-           "  --free-form        read FILE in free source form, whatever its suffix\n"
-           "  --fixed-form       read FILE in fixed source form, whatever its suffix\n"
-           "                     (by suffix: .f90 .f95 .f03 .f08 free form, in any\n"
-           "                     case; every other suffix fixed form)\n"
-           "  --fps4             recognise only descriptors with explicit widths\n"
-           "                     (no I, F, E, ... without a width, no $)\n"
-           "  --json             print the fields as one JSON object\n"
-           "  --exact            show each sample exactly as gfortran prints the\n"
-           "                     value (REAL(8), INTEGER(8)) through the descriptor,\n"
-           "                     instead of the simplified layout\n"
-           "  --live             leave the last typed field as typed, even when it\n"
-           "                     does not evaluate (shows the marker ?\?\?\?\?\?)\n"
-           "  --help, --version\n"
-           "  --                 ends the options: FILE LINE COLUMN follow, so that a\n"
-           "                     FILE named like an option is read as a file\n"
+           "Options:\n" +
+           OptionHelp(PROGRAM_TEXT, SECTION_OPTIONS, kHelpColumn) +
            "\n"
-           "Edits, applied in the order given (fields are numbered from 0):\n"
-           "  --insert I:TEXT    insert a field with descriptor TEXT before field I\n"
-           "                     (I may be the number of fields: append)\n"
-           "  --remove I         remove field I\n"
-           "  --text I:TEXT      type TEXT as field I's descriptor text\n"
-           "  --sample I:TEXT    type TEXT as field I's sample; the descriptor is\n"
-           "                     rebuilt to print it\n"
-           "  --value I:VALUE    give field I a custom sample value (empty: default)\n"
+           "Edits, applied in the order given (fields are numbered from 0):\n" +
+           OptionHelp(PROGRAM_TEXT, SECTION_EDITS, kHelpColumn) +
            "\n"
            "A typed text or sample that does not evaluate is taken back, as in the\n"
            "editor. Each message goes to standard error as one line:\n"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "source_file.h"
+#include "command_options.h"
 
 enum EditAction {
     EDIT_INSERT,  // --insert I:TEXT   New Field before field I
@@ -53,4 +53,4 @@ enum ParseOutcome {
 ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& options, std::string& strError);
 
 // The text --help prints.
-const char* CliUsageText();
+std::string CliUsageText();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "field_layout.h"
 
@@ -119,54 +120,73 @@ void WritePlain(std::ostream& out, const CDescriptorList& list)
     WriteFieldTable(out, list, layout);
 }
 
-std::string JsonString(const std::string& text)
+JsonValue JsonText(const std::string& text)
 {
-    std::string s = "\"";
-    for (char ch : text) {
+    std::string strUtf8;
+    for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': s += "\\\""; break;
-        case '\\': s += "\\\\"; break;
-        case '\n': s += "\\n"; break;
-        case '\r': s += "\\r"; break;
-        case '\t': s += "\\t"; break;
-        case '\b': s += "\\b"; break;
-        case '\f': s += "\\f"; break;
-        default:
-            if (c < 0x20 || c >= 0x7f) {
-                char szEscape[8];
-                std::snprintf(szEscape, sizeof szEscape, "\\u%04x", c);
-                s += szEscape;
-            } else {
-                s += ch;
-            }
+        if (c < 0x80) {
+            strUtf8 += ch;
+        } else {
+            strUtf8 += static_cast<char>(0xc0 | (c >> 6));
+            strUtf8 += static_cast<char>(0x80 | (c & 0x3f));
         }
     }
-    return s + "\"";
+    return strUtf8;
 }
 
-void WriteJson(std::ostream& out, const CDescriptorList& list, const std::vector<std::string>& messages,
-               const JsonMembers& extra)
+JsonValue FieldsJson(const CDescriptorList& list, const std::vector<std::string>& messages)
 {
     const std::vector<SFieldPlace> layout = LayOutFields(list);
-    out << "{\"fields\": [";
+    JsonValue fields = JsonValue::array();
     for (int i = 0; i < list.size(); ++i) {
         const CDescriptor& d = list.At(i);
-        const SFieldPlace& f = layout[static_cast<std::size_t>(i)];
         std::string strRepeated;
         list.GetRepeatedSample(i, strRepeated);
-        out << (i ? ",\n  " : "\n  ") << "{\"text\": " << JsonString(d.Text())
-            << ", \"sample\": " << JsonString(d.Sample()) << ", \"repeated_sample\": " << JsonString(strRepeated)
-            << ", \"value\": " << JsonString(d.Value()) << ", \"kind\": " << d.Kind() << ", \"repeat\": " << d.Repeat()
-            << ", \"column\": " << f.nColumn << ", \"scale\": " << d.Scale()
-            << ", \"plus\": " << (d.Plus() ? "true" : "false") << "}";
+        fields.push_back({{"text", JsonText(d.Text())},
+                          {"sample", JsonText(d.Sample())},
+                          {"repeated_sample", JsonText(strRepeated)},
+                          {"value", JsonText(d.Value())},
+                          {"kind", static_cast<int>(d.Kind())},
+                          {"repeat", d.Repeat()},
+                          {"column", layout[static_cast<std::size_t>(i)].nColumn},
+                          {"scale", d.Scale()},
+                          {"plus", static_cast<bool>(d.Plus())}});
     }
-    out << (list.size() ? "\n ]" : "]") << ",\n \"balanced\": " << (list.IsBalanced() ? "true" : "false")
-        << ",\n \"messages\": [";
-    for (std::size_t i = 0; i < messages.size(); ++i)
-        out << (i ? ", " : "") << JsonString(messages[i]);
-    out << "]";
-    for (const std::string& member : extra)
-        out << ",\n " << member;
+    JsonValue texts = JsonValue::array();
+    for (const std::string& message : messages)
+        texts.push_back(JsonText(message));
+    return {{"fields", fields}, {"balanced", static_cast<bool>(list.IsBalanced())}, {"messages", texts}};
+}
+
+std::string JsonLine(const JsonValue& value)
+{
+    if (!value.is_object() && !value.is_array())
+        return value.dump(-1, ' ', true);
+    std::string strLine;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        strLine += strLine.empty() ? "" : ", ";
+        if (value.is_object())
+            strLine += JsonValue(it.key()).dump() + ": ";
+        strLine += JsonLine(it.value());
+    }
+    return value.is_object() ? "{" + strLine + "}" : "[" + strLine + "]";
+}
+
+void WriteJson(std::ostream& out, const JsonValue& document)
+{
+    const char* pszBetween = "";
+    out << "{";
+    for (auto it = document.begin(); it != document.end(); ++it) {
+        out << pszBetween << JsonValue(it.key()).dump() << ": ";
+        pszBetween = ",\n ";
+        if (it.key() != "fields" || it.value().empty()) {
+            out << JsonLine(it.value());
+            continue;
+        }
+        for (std::size_t i = 0; i < it.value().size(); ++i)
+            out << (i ? ",\n  " : "[\n  ") << JsonLine(it.value()[i]);
+        out << "\n ]";
+    }
     out << "}\n";
 }

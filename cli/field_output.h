@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "descriptor_list.h"
 #include "field_layout.h"
 
@@ -13,12 +15,18 @@
 // print and a column ruler; then one line per field with its index.
 void WritePlain(std::ostream& out, const CDescriptorList& list);
 
-// Extra members of the JSON object, already rendered as JSON ("name": value).
-using JsonMembers = std::vector<std::string>;
+// A JSON document, its members in the order they were put in.
+using JsonValue = nlohmann::ordered_json;
 
-void WriteJson(std::ostream& out, const CDescriptorList& list, const std::vector<std::string>& messages,
-               const JsonMembers& extra = {});
+// A text as a JSON string: each byte one character, a byte above 127 the
+// code point of the same value, so that the bytes come back exactly.
+JsonValue JsonText(const std::string& text);
 
-// A JSON string literal: quotes, escapes, and every byte above 127 written
-// as the code point of the same value, so the bytes come back exactly.
-std::string JsonString(const std::string& text);
+// The fields, whether the parentheses balance, and the messages' texts.
+JsonValue FieldsJson(const CDescriptorList& list, const std::vector<std::string>& messages);
+
+// A document on one line, ", " between items and ": " after a name.
+std::string JsonLine(const JsonValue& value);
+
+// The fields' document: each member on a line of its own, and each field.
+void WriteJson(std::ostream& out, const JsonValue& document);

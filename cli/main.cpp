@@ -15,7 +15,6 @@
 #include "field_output.h"
 #include "file_messages.h"
 #include "interrupted_save.h"
-#include "message.h"
 #include "number_word.h"
 #include "quillmark_version.h"
 #include "result.h"
@@ -96,16 +95,15 @@ public:
     const std::vector<std::string>& Texts() const { return m_texts; }
 
     // Each message with its string ID and the place in the file it concerns.
-    std::string DiagnosticsJson() const
+    JsonValue DiagnosticsJson() const
     {
-        std::string s = "\"diagnostics\": [";
+        JsonValue diagnostics = JsonValue::array();
         for (std::size_t i = 0; i < m_messages.size(); ++i) {
             const SMessage& m = m_messages[i];
-            s += std::string(i ? ", " : "") + "{\"id\": " + std::to_string(m.nStringId) +
-                 ", \"message\": " + JsonString(m_texts[i]) + ", \"line\": " + std::to_string(m.nLine) +
-                 ", \"column\": " + std::to_string(m.nColumn) + "}";
+            diagnostics.push_back(
+                {{"id", m.nStringId}, {"message", JsonText(m_texts[i])}, {"line", m.nLine}, {"column", m.nColumn}});
         }
-        return s + "]";
+        return diagnostics;
     }
 
 private:
@@ -166,47 +164,52 @@ bool LoadStatement(const SCliOptions& options, CDescriptorList& list, CStatement
     return result.Ok();
 }
 
-std::string StatementJson(const CStatementSite& site)
+JsonValue StatementJson(const CStatementSite& site)
 {
-    std::string strLines = "[";
-    for (std::size_t i = 0; i < site.m_arrLines.size(); ++i)
-        strLines += (i ? ", " : "") + std::to_string(site.m_arrLines[i]);
-    strLines += "]";
     // The line on which each descriptor's text began when it was read.
-    std::string strFieldLines = "[";
-    for (std::size_t i = 0; i < site.m_arrDescriptorPlaces.size(); ++i)
-        strFieldLines += (i ? ", " : "") + std::to_string(site.m_arrDescriptorPlaces[i].nLine);
-    strFieldLines += "]";
-    return "\"statement\": {\"file\": " + JsonString(site.m_strFileName) +
-           ", \"first_line\": " + std::to_string(site.m_nFirstLine) + ", \"lines\": " + strLines +
-           ", \"field_lines\": " + strFieldLines + ", \"head\": " + JsonString(site.m_strHead) +
-           ", \"tail\": " + JsonString(site.m_strTail) + ", \"paren_blanks\": " + std::to_string(site.m_nParenBlanks) +
-           ", \"fixed_form\": " + (site.m_bFixedForm ? "true" : "false") +
-           ", \"delimiter\": " + JsonString(std::string(1, site.m_chDelimiter)) +
-           ", \"label\": " + JsonString(site.Label()) + ", \"new\": " + (site.m_bNew ? "true" : "false") +
-           // A format string: what stands after the list inside it.
-           (site.m_chDelimiter != 'f' ? ", \"inner_tail\": " + JsonString(site.m_strInnerTail) : std::string()) + "}";
+    JsonValue fieldLines = JsonValue::array();
+    for (const auto& place : site.m_arrDescriptorPlaces)
+        fieldLines.push_back(place.nLine);
+    JsonValue statement = {{"file", JsonText(site.m_strFileName)},
+                           {"first_line", site.m_nFirstLine},
+                           {"lines", site.m_arrLines},
+                           {"field_lines", fieldLines},
+                           {"head", JsonText(site.m_strHead)},
+                           {"tail", JsonText(site.m_strTail)},
+                           {"paren_blanks", site.m_nParenBlanks},
+                           {"fixed_form", site.m_bFixedForm != 0},
+                           {"delimiter", JsonText(std::string(1, site.m_chDelimiter))},
+                           {"label", JsonText(site.Label())},
+                           {"new", site.m_bNew}};
+    // A format string: what stands after the list inside it.
+    if (site.m_chDelimiter != 'f')
+        statement["inner_tail"] = JsonText(site.m_strInnerTail);
+    return statement;
+}
+
+const CDescriptorTable& TableOf(const SCliOptions& options)
+{
+    return options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable();
 }
 
 // --list-statements: the file's statements, one a line or as JSON.
 int ListStatements(const SCliOptions& options)
 {
     std::vector<SIndexedStatement> statements;
-    const CResult result = IndexStatements(options.strFile, options.nSourceForm,
-                                           options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable(),
-                                           statements);
+    const CResult result = IndexStatements(options.strFile, options.nSourceForm, TableOf(options), statements);
     CCliReporter reporter(true, options.strFile);
     reporter.Report(result);
     if (options.bJson) {
-        std::cout << "{\"file\": " << JsonString(options.strFile) << ", \"statements\": [";
-        for (std::size_t i = 0; i < statements.size(); ++i) {
-            const SIndexedStatement& s = statements[i];
-            std::cout << (i ? ", " : "") << "{\"line\": " << s.nLine << ", \"column\": " << s.nColumn
-                      << ", \"label\": " << (s.nLabel != 0 ? std::to_string(s.nLabel) : std::string("null"))
-                      << ", \"kind\": \"" << (s.bString ? "string" : "format")
-                      << "\", \"list\": " << JsonString(s.strList) << "}";
-        }
-        std::cout << "], " << reporter.DiagnosticsJson() << "}\n";
+        JsonValue list = JsonValue::array();
+        for (const SIndexedStatement& s : statements)
+            list.push_back({{"line", s.nLine},
+                            {"column", s.nColumn},
+                            {"label", s.nLabel != 0 ? JsonValue(s.nLabel) : JsonValue(nullptr)},
+                            {"kind", s.bString ? "string" : "format"},
+                            {"list", JsonText(s.strList)}});
+        const JsonValue document = {
+            {"file", JsonText(options.strFile)}, {"statements", list}, {"diagnostics", reporter.DiagnosticsJson()}};
+        std::cout << JsonLine(document) << '\n';
     } else {
         for (const SIndexedStatement& s : statements)
             std::cout << s.nLine << '\t' << s.nColumn << '\t' << (s.nLabel != 0 ? std::to_string(s.nLabel) : "-")
@@ -214,6 +217,73 @@ int ListStatements(const SCliOptions& options)
     }
     std::cout.flush();
     return result.Ok() ? EXIT_DONE : EXIT_REFUSED;
+}
+
+// The edits and the write of a statement that was loaded: EXIT_DONE,
+// EXIT_REFUSED, or EXIT_USAGE (said on standard error).
+int EditAndWrite(const SCliOptions& options, CDescriptorList& list, CStatementSite& site, CCliReporter& reporter)
+{
+    const SEditReport report = ApplyEdits(list, options.edits, options.bLive);
+    for (const std::string& note : report.notes)
+        std::cerr << "quillmark-text: " << note << '\n';
+    if (report.outcome == EDITS_USAGE_ERROR)
+        return UsageError(report.strError);
+    reporter.Report(report.refusal);
+    if (report.outcome == EDITS_REFUSED)
+        return EXIT_REFUSED;
+    if (!options.bWrite)
+        return EXIT_DONE;
+    const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
+                                          options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
+    reporter.Report(saved);
+    return saved.Ok() ? EXIT_DONE : EXIT_REFUSED;
+}
+
+// The fields as JSON, or for a person when there are any.
+void WriteFields(const SCliOptions& options, const CDescriptorList& list, const CStatementSite& site, bool bLoaded,
+                 const CCliReporter& reporter)
+{
+    if (options.bJson) {
+        JsonValue document = FieldsJson(list, reporter.Texts());
+        // A statement that was not found stands nowhere.
+        if (options.bHasFile)
+            document["statement"] = bLoaded ? StatementJson(site) : JsonValue(nullptr);
+        document["diagnostics"] = reporter.DiagnosticsJson();
+        WriteJson(std::cout, document);
+    } else if (list.size() > 0) {
+        if (site.m_bNew)
+            std::cout << "New FORMAT statement " << site.Label() << " on line " << site.m_nFirstLine << "\n\n";
+        WritePlain(std::cout, list);
+    }
+    std::cout.flush();
+}
+
+// A list, or the statement in a file: loaded, edited, written and shown.
+int RunStatement(const SCliOptions& options)
+{
+    CCliReporter reporter(!options.bWrite, options.bHasFile ? options.strFile : std::string());
+    CDescriptorList list(TableOf(options));
+    list.SetExact(options.bExact);
+    CStatementSite site;
+    // Opening (which puts right a save that was cut short) and saving wait
+    // up to a minute for another program's lock on the file: say so once,
+    // before the wait.
+    if (options.bHasFile && IsLockHeldByAnother(options.strFile))
+        std::cerr << "quillmark-text: " << MessageText(Message(IDS_TEXT_WAITING_FOR_LOCK, options.strFile)) << '\n';
+    const bool bLoaded = LoadStatement(options, list, site, reporter);
+    if (!bLoaded)
+        list.Clear();  // a statement that was not found is not shown in part
+    const int nStatus = bLoaded ? EditAndWrite(options, list, site, reporter) : EXIT_REFUSED;
+    if (nStatus == EXIT_USAGE)
+        return nStatus;
+    WriteFields(options, list, site, bLoaded, reporter);
+    // A signal that came once the file was being put in place waited for
+    // the save and for its report (the fields and the status): the run ends
+    // as the save ended. One that comes from now on is put off too, so that
+    // the status stays the save's.
+    if (const int nSignal = DeferredSignal())
+        reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
+    return nStatus;
 }
 
 }  // namespace
@@ -234,60 +304,5 @@ int main(int argc, char** argv)
     case PARSE_USAGE_ERROR: return UsageError(strError);
     case PARSE_RUN: break;
     }
-    if (options.bListStatements)
-        return ListStatements(options);
-
-    CCliReporter reporter(!options.bWrite, options.bHasFile ? options.strFile : std::string());
-    CDescriptorList list(options.bStrict ? StrictDescriptorTable() : DefaultDescriptorTable());
-    list.SetExact(options.bExact);
-    CStatementSite site;
-    int nStatus = EXIT_DONE;
-    // Opening (which puts right a save that was cut short) and saving wait
-    // up to a minute for another program's lock on the file: say so once,
-    // before the wait.
-    if (options.bHasFile && IsLockHeldByAnother(options.strFile))
-        std::cerr << "quillmark-text: " << FormatMessageText(IDS_TEXT_WAITING_FOR_LOCK, options.strFile.c_str())
-                  << '\n';
-    const bool bLoaded = LoadStatement(options, list, site, reporter);
-    if (!bLoaded) {
-        list.Clear();  // a statement that was not found is not shown in part
-        nStatus = EXIT_REFUSED;
-    } else {
-        const SEditReport report = ApplyEdits(list, options.edits, options.bLive);
-        for (const std::string& note : report.notes)
-            std::cerr << "quillmark-text: " << note << '\n';
-        if (report.outcome == EDITS_USAGE_ERROR)
-            return UsageError(report.strError);
-        reporter.Report(report.refusal);
-        if (report.outcome == EDITS_REFUSED) {
-            nStatus = EXIT_REFUSED;
-        } else if (options.bWrite) {
-            const CResult saved = CommitStatement(list, site, report.nCurrent, reporter, nullptr,
-                                                  options.bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD);
-            reporter.Report(saved);
-            if (!saved.Ok())
-                nStatus = EXIT_REFUSED;
-        }
-    }
-
-    if (options.bJson) {
-        JsonMembers extra;
-        // A statement that was not found stands nowhere.
-        if (options.bHasFile)
-            extra.push_back(bLoaded ? StatementJson(site) : std::string("\"statement\": null"));
-        extra.push_back(reporter.DiagnosticsJson());
-        WriteJson(std::cout, list, reporter.Texts(), extra);
-    } else if (list.size() > 0) {
-        if (site.m_bNew)
-            std::cout << "New FORMAT statement " << site.Label() << " on line " << site.m_nFirstLine << "\n\n";
-        WritePlain(std::cout, list);
-    }
-    std::cout.flush();
-    // A signal that came once the file was being put in place waited for
-    // the save and for its report (the fields and the status): the run ends
-    // as the save ended. One that comes from now on is put off too, so that
-    // the status stays the save's.
-    if (const int nSignal = DeferredSignal())
-        reporter.Report(Message(IDS_SIGNAL_AFTER_SAVE, SignalName(nSignal)));
-    return nStatus;
+    return options.bListStatements ? ListStatements(options) : RunStatement(options);
 }

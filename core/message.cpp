@@ -1,6 +1,5 @@
 #include "message.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 #include "diagnostic_line.h"
@@ -8,8 +7,6 @@
 #include "string_table.h"
 
 namespace {
-
-constexpr std::size_t kMessageBufferSize = 512;
 
 // Writes to standard error; questions get their negative answer, so that an
 // unattended run never stops at one.
@@ -28,19 +25,6 @@ public:
 
 CStandardErrorPresenter g_standardErrorPresenter;
 IMessagePresenter* g_pPresenter = &g_standardErrorPresenter;
-
-std::string FormatV(int messageId, va_list args)
-{
-    const char* pszFormat = LoadResourceString(messageId);
-    if (pszFormat == nullptr)
-        return std::string();
-    char buffer[kMessageBufferSize];
-    // vsnprintf always terminates and cuts a longer result to 511 characters.
-    int n = std::vsnprintf(buffer, sizeof buffer, pszFormat, args);
-    if (n < 0)
-        return std::string();
-    return std::string(buffer);
-}
 
 // Rewrites the log from the start with the text and one line end.
 int WriteLog(const std::string& strLogName, const std::string& text)
@@ -84,24 +68,6 @@ void SetMessagePresenter(IMessagePresenter* pPresenter)
 IMessagePresenter* GetMessagePresenter()
 {
     return g_pPresenter;
-}
-
-std::string FormatMessageText(int messageId, ...)
-{
-    va_list args;
-    va_start(args, messageId);
-    std::string text = FormatV(messageId, args);
-    va_end(args);
-    return text;
-}
-
-MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, ...)
-{
-    va_list args;
-    va_start(args, messageId);
-    std::string text = FormatV(messageId, args);
-    va_end(args);
-    return PresentText(owner, style, text, 0);
 }
 
 MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, const SMessage& message)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "result.h"
 
@@ -65,14 +66,17 @@ public:
 void SetMessagePresenter(IMessagePresenter* pPresenter);
 IMessagePresenter* GetMessagePresenter();
 
-// Loads string `messageId`, formats it printf-style with the arguments into at
-// most 511 characters, and either writes it to the debug log (debug mode;
-// result NONE) or hands it to the presenter (result: the button pressed).
-MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, ...);
-
-// A message of a result, shown as ShowMessage shows one (the debug log in
-// debug mode); returns the button pressed.
+// Shows a message's text (MessageText): writes it to the debug log (debug
+// mode; result NONE) or hands it to the presenter (result: the button
+// pressed).
 MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, const SMessage& message);
+
+// The same for string `messageId` with its arguments (numbers and texts).
+template <typename... Args>
+MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, Args&&... args)
+{
+    return ShowMessage(owner, style, Message(messageId, std::forward<Args>(args)...));
+}
 
 // The box style a message of the string table is shown with when it tells
 // rather than asks: a warning, but for the plain refusals of OK.
@@ -80,9 +84,6 @@ SMessageStyle MessageStyle(int nStringId);
 
 // Shows every message of a result in turn, each in its style.
 void ShowResult(OwnerHandle owner, const CResult& result);
-
-// The formatting step alone: the text ShowMessage would show.
-std::string FormatMessageText(int messageId, ...);
 
 // Debug mode: sets the debug flag, remembers the log's name and creates (or
 // empties) the log with a single line end. Returns 1 when the log could be

@@ -44,24 +44,6 @@ int IsFixedForm(const std::string& fileName, SourceForm form)
     return 1;
 }
 
-SourceFormOption ReadSourceFormOption(const std::string& word, SourceForm& form)
-{
-    std::string strLower = word;
-    for (char& c : strLower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    SourceForm named = SOURCE_FORM_BY_SUFFIX;
-    if (strLower == "--free-form")
-        named = SOURCE_FORM_FREE;
-    else if (strLower == "--fixed-form")
-        named = SOURCE_FORM_FIXED;
-    else
-        return FORM_OPTION_NONE;
-    if (form != SOURCE_FORM_BY_SUFFIX && form != named)
-        return FORM_OPTION_CONFLICT;
-    form = named;
-    return FORM_OPTION_TAKEN;
-}
-
 int IsReadOnlyFile(const std::string& path)
 {
     struct stat st {};

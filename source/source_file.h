@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "command_options.h"  // SourceForm
+
 // A file's identity and state as it was read: which file (device and inode)
 // and what it held (size, modification time to the nanosecond). A save
 // checks them again just before it replaces the file.
@@ -20,31 +22,10 @@ struct SFileIdentity {
     bool operator==(const SFileIdentity&) const = default;
 };
 
-// How a file's source form is chosen: by the suffix of its name, as
-// compilers choose it, or by a command-line option that overrides the suffix
-// (code bases that keep free-form code in .F files compile it with a switch).
-enum SourceForm : int {
-    SOURCE_FORM_BY_SUFFIX = 0,
-    SOURCE_FORM_FIXED = 1,  // --fixed-form
-    SOURCE_FORM_FREE = 2,   // --free-form
-};
-
 // 1 for fixed source form. By suffix, free form are .f90, .f95, .f03 and
 // .f08 in any case (.F90 too); every other name, one without a suffix
 // included, is fixed form.
 int IsFixedForm(const std::string& fileName, SourceForm form = SOURCE_FORM_BY_SUFFIX);
-
-enum SourceFormOption : int {
-    FORM_OPTION_NONE = 0,      // the word is no source-form option
-    FORM_OPTION_TAKEN = 1,     // form now holds the form it names
-    FORM_OPTION_CONFLICT = 2,  // it names the other form than one given before
-};
-
-// Reads a command-line word as one of the source-form options both programs
-// take, "--free-form" and "--fixed-form" in any case. form holds what earlier
-// words chose (SOURCE_FORM_BY_SUFFIX when none did); the same option twice is
-// taken, the two together are a conflict.
-SourceFormOption ReadSourceFormOption(const std::string& word, SourceForm& form);
 
 // 1 when the path exists and is not writable.
 int IsReadOnlyFile(const std::string& path);

@@ -16,9 +16,10 @@ set -euo pipefail
 # (qt6-base-dev; CMake's Qt packages look for OpenGL and EGL); libxcb, through
 # which the help viewer hands the keyboard back without a window manager;
 # a real font, by which text is measured even off screen; scdoc for the
-# manual pages.
+# manual pages; nlohmann-json (header-only), with which quillmark-text
+# writes its JSON.
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libgl-dev libglx-dev libegl-dev
-              fonts-dejavu-core scdoc)
+              fonts-dejavu-core scdoc nlohmann-json3-dev)
 
 # To test, on top of those: GoogleTest and Google Benchmark; gfortran, the
 # authority the samples and saved statements are compared with; the road

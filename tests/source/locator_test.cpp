@@ -421,33 +421,6 @@ TEST(SourceForm, FollowsTheSuffixUnlessAnOptionChooses)
     }
 }
 
-TEST(SourceForm, OptionsNameOneFormInAnyCase)
-{
-    struct SCase {
-        std::vector<std::string> words;
-        SourceFormOption last;  // what the last word gives
-        SourceForm form;
-    };
-    const SCase cases[] = {
-        {{"--free-form"}, FORM_OPTION_TAKEN, SOURCE_FORM_FREE},
-        {{"--FIXED-FORM"}, FORM_OPTION_TAKEN, SOURCE_FORM_FIXED},
-        {{"--Free-Form", "--free-form"}, FORM_OPTION_TAKEN, SOURCE_FORM_FREE},
-        {{"--free-form", "--fixed-form"}, FORM_OPTION_CONFLICT, SOURCE_FORM_FREE},
-        {{"-free-form"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
-        {{"--free"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
-        {{"--free-formx"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
-        {{"-fps4"}, FORM_OPTION_NONE, SOURCE_FORM_BY_SUFFIX},
-    };
-    for (const SCase& c : cases) {
-        SourceForm form = SOURCE_FORM_BY_SUFFIX;
-        SourceFormOption result = FORM_OPTION_NONE;
-        for (const std::string& word : c.words)
-            result = ReadSourceFormOption(word, form);
-        EXPECT_EQ(result, c.last) << c.words.back();
-        EXPECT_EQ(form, c.form) << c.words.back();
-    }
-}
-
 TEST_F(SourceTest, AnOptionOverridesTheFormOfTheSuffix)
 {
     const std::string strFree = "900 format (i5, &\n   & f7.2)\n";
