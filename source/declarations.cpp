@@ -1,5 +1,6 @@
 #include "declarations.h"
 
+#include <limits>
 #include <vector>
 
 #include "fortran_tokens.h"
@@ -73,11 +74,14 @@ public:
             ++i;
         std::optional<long long> value = Product(i, nTo);
         if (value && bNegative)
-            value = -*value;
+            value = *value == std::numeric_limits<long long>::min() ? std::nullopt : std::optional<long long>(-*value);
         while (value && i < nTo && (IsOp(m_t, i, "+") || IsOp(m_t, i, "-"))) {
             const bool bMinus = IsOp(m_t, i++, "-");
             const std::optional<long long> next = Product(i, nTo);
-            value = next ? std::optional<long long>(bMinus ? *value - *next : *value + *next) : std::nullopt;
+            long long nResult = 0;
+            const bool bOverflow = !next || (bMinus ? __builtin_sub_overflow(*value, *next, &nResult)
+                                                    : __builtin_add_overflow(*value, *next, &nResult));
+            value = bOverflow ? std::nullopt : std::optional<long long>(nResult);
         }
         return value;
     }
@@ -88,9 +92,12 @@ public:
         while (value && i < nTo && (IsOp(m_t, i, "*") || IsOp(m_t, i, "/"))) {
             const bool bDivide = IsOp(m_t, i++, "/");
             const std::optional<long long> next = Primary(i, nTo);
-            if (!next || (bDivide && *next == 0))
-                return std::nullopt;
-            value = bDivide ? *value / *next : *value * *next;
+            long long nResult = 0;
+            if (!next ||
+                (bDivide && (*next == 0 || (*next == -1 && *value == std::numeric_limits<long long>::min()))) ||
+                (!bDivide && __builtin_mul_overflow(*value, *next, &nResult)))
+                return std::nullopt;  // not known, or past what a count can be
+            value = bDivide ? *value / *next : nResult;
         }
         return value;
     }
@@ -312,7 +319,10 @@ private:
                 nElements = -1;
                 continue;
             }
-            nElements *= std::max(0LL, *upper - *lower + 1);
+            long long nExtent = 0;
+            if (__builtin_sub_overflow(*upper, *lower, &nExtent) || __builtin_add_overflow(nExtent, 1LL, &nExtent) ||
+                __builtin_mul_overflow(nElements, std::max(0LL, nExtent), &nElements))
+                nElements = -1;
         }
         name.nElements = nElements;
     }

@@ -55,24 +55,34 @@ public:
         if (item.shape == IoItemShape::IMPLIED_DO) {
             const long long nTrips = Trips(item);
             for (const SIoListItem& inner : item.items)
-                Add(inner, nTrips < 0 || nTimes < 0 ? -1 : nTimes * nTrips, out);
+                Add(inner, Times(nTrips, nTimes), out);
             return;
         }
         SIoItem typed = Typed(item);
-        typed.nCount = typed.nCount < 0 || nTimes < 0 ? -1 : typed.nCount * nTimes;
+        typed.nCount = Times(typed.nCount, nTimes);
         if (typed.nCount != 0)
             out.push_back(typed);
     }
 
 private:
+    // A count times another; -1 (not known) when either is, or past what
+    // a count can be.
+    static long long Times(long long nCount, long long nTimes)
+    {
+        long long nProduct = 0;
+        return nCount < 0 || nTimes < 0 || __builtin_mul_overflow(nCount, nTimes, &nProduct) ? -1 : nProduct;
+    }
+
     long long Trips(const SIoListItem& item) const
     {
         std::optional<long long> bounds[3] = {std::nullopt, std::nullopt, 1LL};
         for (std::size_t i = 0; i < item.bounds.size() && i < 3; ++i)
             bounds[i] = m_decl.IntegerValue(item.bounds[i]);
-        if (!bounds[0] || !bounds[1] || !bounds[2] || *bounds[2] == 0)
+        long long nSpan = 0;
+        if (!bounds[0] || !bounds[1] || !bounds[2] || *bounds[2] == 0 ||
+            __builtin_sub_overflow(*bounds[1], *bounds[0], &nSpan) || __builtin_add_overflow(nSpan, *bounds[2], &nSpan))
             return -1;
-        return std::max(0LL, (*bounds[1] - *bounds[0] + *bounds[2]) / *bounds[2]);
+        return std::max(0LL, nSpan / *bounds[2]);
     }
 
     SIoItem Typed(const SIoListItem& item) const

@@ -59,6 +59,9 @@ const SDeclarationCase kCases[] = {
      {"nmax integer 0 =100", "a real 0 x100", "b real 0 x100", "c real 0 x-1", "w real 0 x5", "x real 0",
       "y real 0 x3"}},
     {{"real function f(x)", "integer = 3", "type point", "real :: u(n)"}, {"f real 0", "u real 0 x-1"}},
+    {{"INTEGER, PARAMETER :: BIG = 999999999999 * 999999999999, NEG = -(-9 - 99999999999999999 / 10)",
+      "REAL H(BIG), G(999999999999, 999999999999)"},
+     {"big integer 0", "neg integer 0 =10000000000000008", "h real 0 x-1", "g real 0 x-1"}},
 };
 
 TEST(Declarations, EveryFormAndWhatItGivesAName)

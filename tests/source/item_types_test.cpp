@@ -21,7 +21,7 @@ std::string Shown(const std::vector<SIoItem>& items)
     return s;
 }
 
-const std::vector<const char*> kDeclarations = {"integer, parameter :: n = 4",
+const std::vector<const char*> kDeclarations = {"integer, parameter :: n = 4, big = 999999999999999",
                                                 "real(8) :: a(n, 2), x",
                                                 "integer :: k(10), m",
                                                 "character(len=8) :: s, names(3)",
@@ -46,6 +46,7 @@ const std::pair<const char*, const char*> kCases[] = {
     {"p, p%x, myfunc(x), v, a(1:2, 1), undeclared_thing", "derived 0 x1; unknown 0 x1; unknown 0 x1; real 0 x-1; "
                                                           "real 8 x-1; unknown 0 x1"},
     {"(k(i), i = 5, 1)", ""},
+    {"((a(i, j), i = 1, big), j = 1, big)", "real 8 x-1"},
 };
 
 TEST(ItemTypes, EveryItemTakesTheTypeAndCountItsDeclarationsGive)
