@@ -83,7 +83,8 @@ private:
         item.nOffset = m_tokens[nFrom].nOffset;
         item.nEnd = m_tokens[nTo - 1].nEnd;
         const SFortranToken& first = m_tokens[nFrom];
-        if (first.kind == FortranToken::OPEN && Closing(m_tokens, nFrom, nTo) == nTo - 1 && ImpliedDo(nFrom, nTo, item))
+        if (first.kind == FortranToken::OPEN && m_nDepth < kMaxDepth && Closing(m_tokens, nFrom, nTo) == nTo - 1 &&
+            ImpliedDo(nFrom, nTo, item))
             return item;
         if (nTo - nFrom == 1 && first.kind != FortranToken::NAME && first.kind != FortranToken::OPEN) {
             item.shape = first.kind == FortranToken::OPERATOR ? IoItemShape::EXPRESSION : IoItemShape::CONSTANT;
@@ -139,7 +140,9 @@ private:
             item.bounds.push_back(Text(nControl + 2, nControlEnd));
             for (std::size_t k = parts.size() - nBounds + 1; k < parts.size(); ++k)
                 item.bounds.push_back(Text(parts[k].first, parts[k].second));
+            ++m_nDepth;
             item.items = List(nFrom + 1, parts[parts.size() - nBounds - 1].second);
+            --m_nDepth;
             return true;
         }
         return false;
@@ -148,6 +151,10 @@ private:
     std::string_view m_text;
     const Tokens& m_tokens;
     bool m_bOk = true;
+    // Implied-DO lists nested deeper than any compiler takes are read as
+    // expressions, so that no text can exhaust the stack.
+    static constexpr int kMaxDepth = 64;
+    int m_nDepth = 0;
 };
 
 }  // namespace

@@ -69,6 +69,16 @@ TEST(IoItems, EveryShapeAnItemTakes)
 
 TEST(IoItems, UnbalancedListsAreSaidSoAndNeverCrash)
 {
+    // implied-DO lists nested 100,000 deep
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "(";
+    deep += "x";
+    for (int i = 0; i < 100000; ++i)
+        deep += ", i = 1, 2)";
+    bool bDeep = false;
+    EXPECT_EQ(ReadIoItems(deep, &bDeep).size(), 1U);
+    EXPECT_TRUE(bDeep);
     for (const char* pszList : {"a(1, b", "x)", "(y(j), j=1", "((", ")))", "a(((((((((("}) {
         bool bOk = true;
         ReadIoItems(pszList, &bOk);
