@@ -12,7 +12,15 @@ case $build in /*) ;; *) build=$top/$build ;; esac
 out=${2:-$build/package}
 
 if [ -f "$build/CPackConfig.cmake" ]; then
-    cmake --build "$build" > /dev/null
+    # (the build's own messages only when it fails: stdout is the package's path)
+    log=$(mktemp)
+    cmake --build "$build" > "$log" 2>&1 || {
+        cat "$log" >&2
+        rm -f "$log"
+        echo "build_deb.sh: building $build failed" >&2
+        exit 1
+    }
+    rm -f "$log"
 else
     # The trees of the dev and release presets (CMakePresets.json) are set up
     # here; any other has to be configured and built first.
