@@ -1,7 +1,11 @@
 #include "cli_options.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <utility>
+
+#include "format_check.h"
 
 #include "number_word.h"
 
@@ -28,6 +32,14 @@ constexpr std::pair<OptionSetting, bool SCliOptions::*> kFlags[] = {
     {SET_EXACT, &SCliOptions::bExact},
     {SET_KEEP_LAYOUT, &SCliOptions::bKeepLayout},
     {SET_LIST_STATEMENTS, &SCliOptions::bListStatements},
+    {SET_CHECK, &SCliOptions::bCheck},
+    {SET_ITEMS, &SCliOptions::bItems},
+};
+
+// The options that take a word, by their setting.
+constexpr std::pair<OptionSetting, std::string SCliOptions::*> kWords[] = {
+    {SET_DIAGNOSTICS, &SCliOptions::strDiagnostics},
+    {SET_STANDARD, &SCliOptions::strStandard},
 };
 
 // A field index: decimal digits only, kept in range of long long.
@@ -75,6 +87,9 @@ ParseOutcome TakeOption(const SOptionWord& word, SCliOptions& options, std::stri
     for (const auto& [nFlag, pMember] : kFlags)
         if (nFlag == nSetting)
             options.*pMember = true;
+    for (const auto& [nWord, pMember] : kWords)
+        if (nWord == nSetting)
+            options.*pMember = word.strArgument;
     if (nSetting == SET_LIST) {
         options.bHasList = true;
         options.strList = word.strArgument;
@@ -106,6 +121,34 @@ ParseOutcome ReadListStatements(const std::vector<std::string>& positional, SCli
     return PARSE_RUN;
 }
 
+// --check PATH...: paths, with --diagnostics, --std, --fps4 and a source
+// form; no edits, no list, no write.
+ParseOutcome ReadCheck(const std::vector<std::string>& positional, SCliOptions& options, std::string& strError)
+{
+    if (positional.empty())
+        strError = "--check needs at least one PATH (a file or a folder)";
+    else if (options.bHasList || options.bWrite || options.bLive || options.bExact || options.bItems ||
+             options.bListStatements || !options.edits.empty())
+        strError = "--check takes only --diagnostics, --std, --fps4, --free-form or --fixed-form";
+    options.checkPaths = positional;
+    return strError.empty() ? PARSE_RUN : PARSE_USAGE_ERROR;
+}
+
+// What --diagnostics and --std name, and where they may stand.
+bool CheckWords(SCliOptions& options, const SOptionReading& reading, std::string& strError)
+{
+    static constexpr const char* kDiagnostics[] = {"gcc", "json", "sarif"};
+    if (std::find(std::begin(kDiagnostics), std::end(kDiagnostics), options.strDiagnostics) == std::end(kDiagnostics))
+        strError = "--diagnostics takes gcc, json or sarif, not '" + options.strDiagnostics + "'";
+    else if (!options.strStandard.empty() && !IsKnownStandard(options.strStandard))
+        strError = "--std takes f77, f90, f95, f2003, f2008 or f2018, not '" + options.strStandard + "'";
+    else if (reading.Has(SET_DIAGNOSTICS) && !options.bCheck)
+        strError = "--diagnostics needs --check";
+    else if (reading.Has(SET_STANDARD) && !options.bCheck && !options.bItems)
+        strError = "--std needs --check or --items";
+    return strError.empty();
+}
+
 // FILE LINE COLUMN, and the options that need them or exclude them.
 ParseOutcome ReadStatementWords(const std::vector<std::string>& positional, SCliOptions& options, std::string& strError)
 {
@@ -131,6 +174,8 @@ ParseOutcome ReadStatementWords(const std::vector<std::string>& positional, SCli
         strError = "--write needs FILE LINE COLUMN";
     else if (options.bKeepLayout && !options.bWrite)
         strError = "--keep-layout needs --write";
+    else if (options.bItems && (!options.bHasFile || options.bWrite || options.bLive || !options.edits.empty()))
+        strError = "--items needs FILE LINE COLUMN, and takes no edits";
     return strError.empty() ? PARSE_RUN : PARSE_USAGE_ERROR;
 }
 
@@ -146,6 +191,10 @@ ParseOutcome ParseCliOptions(const std::vector<std::string>& args, SCliOptions& 
             return outcome;
     }
     options.nSourceForm = reading.nSourceForm;
+    if (!CheckWords(options, reading, strError))
+        return PARSE_USAGE_ERROR;
+    if (options.bCheck)
+        return ReadCheck(reading.positional, options, strError);
     if (options.bListStatements)
         return ReadListStatements(reading.positional, options, strError);
     return ReadStatementWords(reading.positional, options, strError);
@@ -157,6 +206,8 @@ std::string CliUsageText()
     return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
            "       quillmark-text [options] --list 'TEXT'\n"
            "       quillmark-text [--json] --list-statements FILE\n"
+           "       quillmark-text [--diagnostics=FORMAT] --check PATH...\n"
+           "       quillmark-text [--json] --items FILE LINE COLUMN\n"
            "\n"
            "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"
            "each descriptor's text above what it prints, with a column ruler, and\n"
@@ -171,10 +222,14 @@ std::string CliUsageText()
            "Edits, applied in the order given (fields are numbered from 0):\n" +
            OptionHelp(PROGRAM_TEXT, SECTION_EDITS, kHelpColumn) +
            "\n"
+           "Checking formats against the I/O lists that use them:\n" +
+           OptionHelp(PROGRAM_TEXT, SECTION_CHECK, kHelpColumn) +
+           "\n"
            "A typed text or sample that does not evaluate is taken back, as in the\n"
            "editor. Each message goes to standard error as one line:\n"
            "quillmark: FILE:LINE: text. Exit status: 0 done (with --write: the file\n"
            "holds the edited statement), 1 the statement was not found or an\n"
            "operation or the save was refused (the message says why), 2 a usage\n"
-           "error.\n";
+           "error. With --check: 0 no findings, 1 findings (or a PATH that could\n"
+           "not be read), 2 a usage error.\n";
 }

@@ -39,6 +39,12 @@ struct SCliOptions {
     long long nLine = 0;  // converted as the C library's decimal conversion does
     long long nColumn = 0;
     std::vector<SEdit> edits;
+    // Checking formats against the I/O lists that use them.
+    bool bCheck = false;  // --check PATH...
+    std::vector<std::string> checkPaths;
+    std::string strDiagnostics = "gcc";  // --diagnostics=
+    bool bItems = false;                 // --items, with FILE LINE COLUMN
+    std::string strStandard;             // --std=
 };
 
 enum ParseOutcome {

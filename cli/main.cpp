@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "check_output.h"
 #include "cli_options.h"
 #include "descriptor_list.h"
 #include "diagnostic_line.h"
@@ -304,5 +305,9 @@ int main(int argc, char** argv)
     case PARSE_USAGE_ERROR: return UsageError(strError);
     case PARSE_RUN: break;
     }
+    if (options.bCheck)
+        return RunCheck(options);
+    if (options.bItems)
+        return RunItems(options);
     return options.bListStatements ? ListStatements(options) : RunStatement(options);
 }

@@ -72,6 +72,21 @@ constexpr SOptionRow kOptionRows[] = {
     {PROGRAM_TEXT, "--", ARGUMENT_IGNORED, SET_END_OF_OPTIONS, SECTION_OPTIONS, "--",
      "ends the options: FILE LINE COLUMN follow, so that a\n"
      "FILE named like an option is read as a file"},
+    {PROGRAM_TEXT, "--check", ARGUMENT_NONE, SET_CHECK, SECTION_CHECK, "--check PATH...",
+     "check the FORMAT statements and format strings of the\n"
+     "Fortran files under each PATH (folders searched, files\n"
+     "chosen by suffix) against the I/O lists that use them;\n"
+     "one line a finding: FILE:LINE:COLUMN: error|warning|note: text"},
+    {PROGRAM_TEXT, "--diagnostics", ARGUMENT_ONCE, SET_DIAGNOSTICS, SECTION_CHECK, "--diagnostics=FORMAT",
+     "with --check: gcc (the lines above, the default), json\n"
+     "(one object) or sarif (SARIF 2.1.0)"},
+    {PROGRAM_TEXT, "--items", ARGUMENT_NONE, SET_ITEMS, SECTION_CHECK, "--items",
+     "with FILE LINE COLUMN: for each I/O statement using the\n"
+     "format there, each field and the items it edits, the\n"
+     "records, the findings (with --json: as one object)"},
+    {PROGRAM_TEXT, "--std", ARGUMENT_ONCE, SET_STANDARD, SECTION_CHECK, "--std=STANDARD",
+     "the standard the code is held to: f77 f90 f95 f2003\n"
+     "f2008 f2018"},
     {PROGRAM_TEXT, "--insert", ARGUMENT_REQUIRED, SET_INSERT, SECTION_EDITS, "--insert I:TEXT",
      "insert a field with descriptor TEXT before field I\n"
      "(I may be the number of fields: append)"},

@@ -46,6 +46,10 @@ enum OptionSetting : int {
     SET_HELP,             // --help
     SET_VERSION,          // --version
     SET_END_OF_OPTIONS,   // --: the words after it are no options
+    SET_CHECK,            // --check PATH...
+    SET_DIAGNOSTICS,      // --diagnostics=gcc|json|sarif
+    SET_ITEMS,            // --items
+    SET_STANDARD,         // --std=f77|f90|f95|f2003|f2008|f2018
 };
 
 enum OptionArgument : int {
@@ -60,6 +64,7 @@ enum OptionSection : int {
     SECTION_HIDDEN,   // not listed (another spelling of a listed one)
     SECTION_OPTIONS,  // "Options"
     SECTION_EDITS,    // quillmark-text's "Edits"
+    SECTION_CHECK,    // quillmark-text's "Checking formats against I/O lists"
 };
 
 struct SOptionRow {

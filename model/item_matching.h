@@ -29,6 +29,7 @@ std::vector<SFormatEdit> FormatEditsOf(const CDescriptorList& list);
 struct SIoItem {
     SItemType type;
     long long nCount = 1;
+    std::size_t nSource = 0;  // the item of the list as written (at its top level) it comes from
 };
 
 // One element of an item and the field that edits it (a complex element

@@ -235,6 +235,18 @@ constexpr SStringEntry kStrings[] = {
     {342, "Unable to write to file \"%s\"\nAnother program held its lock for 60 seconds\nThe file is left as it was: "
           "run again once that program has saved it, or copy the file and edit the copy"},
     {343, "Waiting up to 60 seconds for the lock on file \"%s\": another program holds it while it saves the file"},
+    // The check of formats against the I/O lists that use them.
+    {400, "Expected %s for item %d in formatted transfer, got %s"},
+    {401, "Run-time crash: %s item %d (%s) under %s stops the run time with an internal error"},
+    {402, "Bytes transferred: %s item %d (%s) under %s is transferred as bytes or bits, not as its value"},
+    {403, "Insufficient data descriptors in format after reversion: no data edit descriptor for item %d (%s)"},
+    {404, "items %d to %d start a new record at the group of line %d"},
+    {405, "item %d starts a new record at the group of line %d"},
+    {406, "FORMAT label %d not defined in this program unit"},
+    {407, "FORMAT label %d defined but not used"},
+    {408, "Constant string in input format: READ through the character constant edit %s"},
+    {409, "Format not read: it cannot be read from column %d of its list on"},
+    {410, "Format not checked: it is given by the variable or expression %s"},
 };
 
 }  // namespace

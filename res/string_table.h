@@ -192,6 +192,18 @@ enum StringId : int {
     IDS_TEXT_CANNOT_WRITE_BECAUSE = 341,
     IDS_TEXT_LOCK_TIMED_OUT = 342,
     IDS_TEXT_WAITING_FOR_LOCK = 343,
+    // The check of formats against the I/O lists that use them (400-459).
+    IDS_CHECK_REFUSED = 400,
+    IDS_CHECK_CRASHES = 401,
+    IDS_CHECK_ODD = 402,
+    IDS_CHECK_NO_DATA_EDIT = 403,
+    IDS_CHECK_NEW_RECORDS = 404,
+    IDS_CHECK_NEW_RECORD = 405,
+    IDS_CHECK_LABEL_NOT_FORMAT = 406,
+    IDS_CHECK_UNUSED_FORMAT = 407,
+    IDS_CHECK_READ_INTO_CONSTANT = 408,
+    IDS_CHECK_UNREADABLE_FORMAT = 409,
+    IDS_CHECK_NOT_CHECKED = 410,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -435,10 +435,34 @@ SItemType CDeclarations::TypeOf(const std::string& name) const
         return p->type;
     if (name.empty() || name[0] < 'a' || name[0] > 'z')
         return {};
+    if (m_bOpenNames)
+        return {};
     const int nLetter = name[0] - 'a';
     if (m_bImplicitSet[nLetter])
         return m_implicit[nLetter];
     if (m_bImplicitNone)
         return {};
     return {name[0] >= 'i' && name[0] <= 'n' ? ItemType::INTEGER : ItemType::REAL, 0};
+}
+
+void CDeclarations::Import(const CDeclarations& module, const std::vector<std::pair<std::string, std::string>>& names,
+                           bool bOnly)
+{
+    // A name the module declares is taken with the type it has there (its
+    // implicit rules included); the module's implicit rules stay in it.
+    const auto take = [&](const std::string& local, const std::string& remote) {
+        // (a name it does not declare, a procedure's, is not known)
+        const SDeclaredName* p = module.Find(remote);
+        SDeclaredName name = p != nullptr ? *p : SDeclaredName();
+        name.type = p != nullptr ? module.TypeOf(remote) : SItemType();
+        name.bTyped = true;
+        m_names[local] = name;
+    };
+    if (!bOnly)
+        for (const auto& [name, declared] : module.m_names)
+            take(name, name);
+    for (const auto& [local, remote] : names)
+        take(local, remote);
+    // A module that brings names of modules not read brings unknown ones.
+    m_bOpenNames = m_bOpenNames || (module.m_bOpenNames && !bOnly);
 }

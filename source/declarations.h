@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "item_transfer.h"
 
@@ -39,10 +41,22 @@ public:
     // An integer expression of literals and named constants, when known.
     std::optional<long long> IntegerValue(std::string_view expression) const;
 
+    // USE of a module whose declarations are known: the names it declares
+    // (with bOnly, those of names alone, each as a local name and the
+    // module's name for it; renames are added either way).
+    void Import(const CDeclarations& module, const std::vector<std::pair<std::string, std::string>>& names, bool bOnly);
+    // USE of a module not read, or an INCLUDE file not found: a name that no
+    // declaration here types may come from there, so its type is not known.
+    void OpenNames() { m_bOpenNames = true; }
+
 private:
     std::map<std::string, SDeclaredName> m_names;  // lower case
     SItemType m_implicit[26] = {};
     bool m_bImplicitSet[26] = {};
     bool m_bImplicitNone = false;
+    bool m_bOpenNames = false;
     friend class CDeclarationReader;
 };
+
+// The modules of a run by name (lower case): what each declares.
+using ModuleTable = std::map<std::string, CDeclarations>;

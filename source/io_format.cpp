@@ -97,14 +97,29 @@ bool HasKeyword(const Tokens& tokens, const SItem& item)
            (item.nFrom + 2 >= item.nTo || !IsPunct(tokens[item.nFrom + 2], '='));
 }
 
+bool ReadLabelOrConstant(const Tokens& tokens, SItem item, SIoFormat& format);
+
 // What a format item holds: digits only (blanks between them, as fixed form
 // reads them) make a label; one constant is a format string.
-bool ReadFormatItem(const Tokens& tokens, SItem item, SIoFormat& format)
+bool ReadFormatItem(const Tokens& tokens, SItem item, SIoFormat& format, bool bOthers)
 {
     if (item.nFrom >= item.nTo)
         return false;
+    if (ReadLabelOrConstant(tokens, item, format))
+        return true;
+    // a name or an expression; "*" is list-directed
+    if (!bOthers || (item.nTo - item.nFrom == 1 && IsPunct(tokens[item.nFrom], '*')))
+        return false;
+    format = {IO_FORMAT_OTHER, 0, tokens[item.nFrom].nOffset};
+    format.nFormatTo = tokens[item.nTo - 1].nOffset + tokens[item.nTo - 1].text.size();
+    return true;
+}
+
+bool ReadLabelOrConstant(const Tokens& tokens, SItem item, SIoFormat& format)
+{
     if (item.nTo - item.nFrom == 1 && tokens[item.nFrom].kind == TOKEN_CONSTANT) {
         format = {IO_FORMAT_CONSTANT, 0, tokens[item.nFrom].nOffset};
+        format.nFormatTo = tokens[item.nFrom].nOffset + tokens[item.nFrom].text.size();
         return true;
     }
     std::string strDigits;
@@ -117,24 +132,25 @@ bool ReadFormatItem(const Tokens& tokens, SItem item, SIoFormat& format)
     if (nFirst == std::string::npos || strDigits.size() - nFirst > kLabelDigits)
         return false;  // 0 is no label, nor a number of six digits
     format = {IO_FORMAT_LABEL, std::stoi(strDigits.substr(nFirst)), tokens[item.nFrom].nOffset};
+    format.nFormatTo = tokens[item.nTo - 1].nOffset + tokens[item.nTo - 1].text.size();
     return true;
 }
 
 // The format item of a control list: FMT= anywhere, or the second item when
 // the first two are given without keywords; none with a namelist.
-bool ControlListFormat(const Tokens& tokens, std::size_t nOpen, SIoFormat& format)
+bool ControlListFormat(const Tokens& tokens, std::size_t nOpen, SIoFormat& format, bool bOthers)
 {
     const std::vector<SItem> items = ControlItems(tokens, nOpen);
     for (const SItem& item : items) {
         if (!HasKeyword(tokens, item))
             continue;
         if (IsWord(tokens[item.nFrom], "fmt"))
-            return ReadFormatItem(tokens, {item.nFrom + 2, item.nTo}, format);
+            return ReadFormatItem(tokens, {item.nFrom + 2, item.nTo}, format, bOthers);
         if (IsWord(tokens[item.nFrom], "nml"))
             return false;
     }
     return items.size() >= 2 && !HasKeyword(tokens, items[0]) && !HasKeyword(tokens, items[1]) &&
-           ReadFormatItem(tokens, items[1], format);
+           ReadFormatItem(tokens, items[1], format, bOthers);
 }
 
 // Where a statement whose last token is last ends: after that token.
@@ -144,12 +160,12 @@ std::size_t StatementEnd(std::string_view, const SToken& last)
 }
 
 // PRINT f [, list] and READ f [, list]: the format up to the first comma.
-bool LeadingFormat(const Tokens& tokens, std::size_t nFrom, SIoFormat& format)
+bool LeadingFormat(const Tokens& tokens, std::size_t nFrom, SIoFormat& format, bool bOthers)
 {
     std::size_t nTo = nFrom;
     while (nTo < tokens.size() && tokens[nTo].kind != TOKEN_COMMA)
         ++nTo;
-    return ReadFormatItem(tokens, {nFrom, nTo}, format);
+    return ReadFormatItem(tokens, {nFrom, nTo}, format, bOthers);
 }
 
 // The I/O list: the tokens from i to the statement's end.
@@ -161,7 +177,7 @@ void SetList(const Tokens& tokens, std::size_t i, std::size_t nEnd, SIoFormat& f
     }
 }
 
-bool StatementFormat(const Tokens& tokens, std::size_t nEnd, SIoFormat& format)
+bool StatementFormat(const Tokens& tokens, std::size_t nEnd, SIoFormat& format, bool bOthers)
 {
     std::size_t i = 0;
     // IF (condition) statement
@@ -174,14 +190,15 @@ bool StatementFormat(const Tokens& tokens, std::size_t nEnd, SIoFormat& format)
     if ((IsWord(keyword, "write") || IsWord(keyword, "read")) && bOpen) {
         // WRITE(1, 2) = 3 assigns to an array element.
         const std::size_t nAfter = SkipParens(tokens, i + 1);
-        if ((nAfter < tokens.size() && IsPunct(tokens[nAfter], '=')) || !ControlListFormat(tokens, i + 1, format))
+        if ((nAfter < tokens.size() && IsPunct(tokens[nAfter], '=')) ||
+            !ControlListFormat(tokens, i + 1, format, bOthers))
             return false;
         format.bInput = IsWord(keyword, "read");
         SetList(tokens, nAfter, nEnd, format);
         return true;
     }
     if (IsWord(keyword, "print") || (IsWord(keyword, "read") && !bOpen)) {
-        if (!LeadingFormat(tokens, i + 1, format))
+        if (!LeadingFormat(tokens, i + 1, format, bOthers))
             return false;
         format.bInput = IsWord(keyword, "read");
         std::size_t nComma = i + 1;
@@ -195,14 +212,14 @@ bool StatementFormat(const Tokens& tokens, std::size_t nEnd, SIoFormat& format)
 
 }  // namespace
 
-std::vector<SIoFormat> ReadIoFormats(std::string_view text)
+std::vector<SIoFormat> ReadIoFormats(std::string_view text, bool bOthers)
 {
     std::vector<SIoFormat> formats;
     for (const Tokens& tokens : StatementTokens(text)) {
         SIoFormat format;
         // the statement ends before the ";" after its last token, or at the text's end
         const std::size_t nEnd = tokens.empty() ? 0 : StatementEnd(text, tokens.back());
-        if (StatementFormat(tokens, nEnd, format)) {
+        if (StatementFormat(tokens, nEnd, format, bOthers)) {
             format.nStatement = tokens.front().nOffset;
             formats.push_back(format);
         }

@@ -11,6 +11,7 @@
 enum IoFormatKind : int {
     IO_FORMAT_LABEL,     // a statement label: the FORMAT statement it names
     IO_FORMAT_CONSTANT,  // a character constant: the format string
+    IO_FORMAT_OTHER,     // a name or an expression (only when asked for): a variable, or a named constant
 };
 
 struct SIoFormat {
@@ -21,10 +22,13 @@ struct SIoFormat {
     bool bInput = false;         // READ
     std::size_t nListFrom = 0;   // where its I/O list stands in the text (an empty range: none)
     std::size_t nListTo = 0;
+    std::size_t nFormatTo = 0;  // where the format item ends in the text
 };
 
 // The formats of the READ, WRITE and PRINT statements in a statement's text
 // (statements separated by ";" each count) whose format is a label or a
 // character constant; a list-directed "*", a variable, an expression or a
 // namelist names none.
-std::vector<SIoFormat> ReadIoFormats(std::string_view text);
+// With bOthers, those whose format is a name or another expression as well
+// (IO_FORMAT_OTHER; not "*").
+std::vector<SIoFormat> ReadIoFormats(std::string_view text, bool bOthers = false);

@@ -209,7 +209,11 @@ std::vector<SIoItem> TypeItems(const std::vector<SIoListItem>& items, std::strin
 {
     std::vector<SIoItem> typed;
     const CTyper typer(text, declarations);
-    for (const SIoListItem& item : items)
-        typer.Add(item, 1, typed);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::size_t nFirst = typed.size();
+        typer.Add(items[i], 1, typed);
+        for (std::size_t k = nFirst; k < typed.size(); ++k)
+            typed[k].nSource = i;
+    }
     return typed;
 }

@@ -1,0 +1,406 @@
+#include "format_check.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "descriptor_kind.h"
+#include "descriptor_list.h"
+#include "format_uses.h"
+#include "item_matching.h"
+#include "result.h"
+#include "string_table.h"
+
+namespace {
+
+// A format's text as the descriptor lists read it, with where each of its
+// characters stands in its statement's text.
+struct SFormatText {
+    std::string text;
+    std::vector<std::size_t> offsets;
+};
+
+// A FORMAT statement's list: its characters stand as they are.
+SFormatText ListText(const SFormatStatement& format)
+{
+    SFormatText text{format.strList, {}};
+    for (std::size_t i = 0; i < format.strList.size(); ++i)
+        text.offsets.push_back(format.nListFrom + i);
+    return text;
+}
+
+// A format string's value: a doubled quote is one, at its first place.
+SFormatText StringText(const std::string& item, std::size_t nFrom)
+{
+    SFormatText text;
+    const std::size_t nQuote = item.find_first_of("'\"");
+    if (nQuote == std::string::npos)
+        return text;
+    const char chQuote = item[nQuote];
+    for (std::size_t i = nQuote + 1; i < item.size(); ++i) {
+        if (item[i] == chQuote && (i + 1 >= item.size() || item[i + 1] != chQuote))
+            break;
+        text.text += item[i];
+        text.offsets.push_back(nFrom + i);
+        i += item[i] == chQuote ? 1 : 0;
+    }
+    return text;
+}
+
+SCheckPlace PlaceIn(const SSourceStatement& places, std::size_t nOffset)
+{
+    SCheckPlace place;
+    places.PlaceOf(nOffset, place.nLine, place.nColumn);
+    return place;
+}
+
+const char* TypeName(const SItemType& type)
+{
+    constexpr const char* kNames[] = {"INTEGER", "REAL", "COMPLEX", "LOGICAL", "CHARACTER", "derived-type", "unknown"};
+    return kNames[static_cast<std::size_t>(type.type)];
+}
+
+constexpr std::pair<CheckRule, CheckSeverity> kSeverities[] = {
+    {CheckRule::REFUSED, CheckSeverity::ERROR},
+    {CheckRule::CRASHES, CheckSeverity::ERROR},
+    {CheckRule::ODD, CheckSeverity::WARNING},
+    {CheckRule::NO_DATA_EDIT, CheckSeverity::ERROR},
+    {CheckRule::NEW_RECORDS, CheckSeverity::NOTE},
+    {CheckRule::LABEL_NOT_FORMAT, CheckSeverity::ERROR},
+    {CheckRule::UNUSED_FORMAT, CheckSeverity::WARNING},
+    {CheckRule::READ_INTO_CONSTANT, CheckSeverity::ERROR},
+    {CheckRule::UNREADABLE_FORMAT, CheckSeverity::ERROR},
+    {CheckRule::NOT_CHECKED, CheckSeverity::NOTE},
+};
+
+SCheckFinding Finding(CheckRule rule, SCheckPlace place)
+{
+    SCheckFinding finding;
+    finding.rule = rule;
+    finding.place = place;
+    for (const auto& [r, severity] : kSeverities)
+        if (r == rule)
+            finding.severity = severity;
+    return finding;
+}
+
+// One use's format, read: its fields and where each stands.
+struct SReadFormat {
+    std::vector<SFormatEdit> edits;
+    std::vector<std::string> texts;
+    std::vector<SCheckPlace> places;
+    bool bOk = false;
+    long long nFailColumn = 0;
+    SCheckPlace failPlace;
+};
+
+SReadFormat ReadFormat(const SFormatText& text, const SSourceStatement& places)
+{
+    SReadFormat format;
+    // What follows the list's closing parenthesis is not read by the run time.
+    std::string list = text.text;
+    const std::size_t nStart = list.find_first_not_of(" \t");
+    if (nStart == std::string::npos || list[nStart] != '(') {
+        format.nFailColumn = 1;
+        format.failPlace = PlaceIn(places, text.offsets.empty() ? 0 : text.offsets.front());
+        return format;
+    }
+    CDescriptorList descriptors;
+    SSplitLayout layout;
+    const CResult result = descriptors.Split(list, &layout);
+    const auto placeOf = [&](std::size_t nAt) {
+        return PlaceIn(places, text.offsets.empty() ? 0 : text.offsets[std::min(nAt, text.offsets.size() - 1)]);
+    };
+    if (!result.Ok()) {
+        format.nFailColumn = result.Messages().empty() ? 1 : std::max(1LL, result.Messages().front().nColumn);
+        format.failPlace = placeOf(static_cast<std::size_t>(format.nFailColumn - 1));
+        return format;
+    }
+    format.edits = FormatEditsOf(descriptors);
+    for (int i = 0; i < descriptors.size(); ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        format.texts.push_back(descriptors.At(i).Text());
+        format.places.push_back(n < layout.descriptors.size() ? placeOf(layout.descriptors[n].nOffset) : placeOf(0));
+    }
+    format.bOk = true;
+    return format;
+}
+
+// The finding of the matching, placed.
+SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, const SReadFormat& format,
+                             SCheckPlace related)
+{
+    constexpr std::pair<MatchFinding, CheckRule> kRules[] = {
+        {MatchFinding::REFUSED, CheckRule::REFUSED},
+        {MatchFinding::CRASHES, CheckRule::CRASHES},
+        {MatchFinding::ODD, CheckRule::ODD},
+        {MatchFinding::NO_DATA_EDIT, CheckRule::NO_DATA_EDIT},
+        {MatchFinding::NEW_RECORDS, CheckRule::NEW_RECORDS},
+    };
+    CheckRule rule = CheckRule::ODD;
+    for (const auto& [kind, r] : kRules)
+        if (kind == found.kind)
+            rule = r;
+    SCheckFinding finding = Finding(rule, {use.nLine, use.nColumn});
+    finding.related = related;
+    finding.nItem = found.nTransfer;
+    finding.nLastItem = found.nLastTransfer;
+    if (found.nField < format.places.size()) {
+        finding.field = format.places[found.nField];
+        finding.strField = format.texts[found.nField];
+    }
+    if (found.nItem < use.items.size()) {
+        const SIoItem& item = use.items[found.nItem];
+        if (item.nSource < use.listItems.size()) {
+            const SIoListItem& written = use.listItems[item.nSource];
+            finding.strItem = use.strList.substr(written.nOffset, written.nEnd - written.nOffset);
+        }
+        finding.strGot = TypeName(item.type);
+    }
+    if (rule == CheckRule::REFUSED) {
+        finding.strExpected = found.transfer.pszExpected;
+        finding.strGot = found.transfer.pszGot;
+    }
+    return finding;
+}
+
+// The first character constant edit a READ reaches: one that no ":"
+// stands before (with items left, the run time goes on past a ":").
+std::size_t ReachedConstant(const SReadFormat& format)
+{
+    for (std::size_t i = 0; i < format.edits.size(); ++i) {
+        if (format.edits[i].nKind == KIND_COLON)
+            return format.edits.size();
+        if (format.edits[i].nKind == KIND_STRING)
+            return i;
+    }
+    return format.edits.size();
+}
+
+// The fields and the items each edits, as written, each once.
+std::vector<SFieldItems> FieldItems(const SFormatUse& use, const SReadFormat& format, const SItemMatch& match)
+{
+    std::vector<SFieldItems> fields;
+    for (std::size_t i = 0; i < format.texts.size(); ++i)
+        fields.push_back({format.texts[i], format.places[i], {}, false});
+    for (const SItemEdit& edit : match.edits) {
+        if (edit.nField >= fields.size() || edit.nItem >= use.items.size())
+            continue;
+        SFieldItems& field = fields[edit.nField];
+        field.bReused = field.bReused || edit.bReverted;
+        const std::size_t nSource = use.items[edit.nItem].nSource;
+        if (nSource >= use.listItems.size())
+            continue;
+        const SIoListItem& written = use.listItems[nSource];
+        const std::string text = use.strList.substr(written.nOffset, written.nEnd - written.nOffset);
+        if (std::find(field.items.begin(), field.items.end(), text) == field.items.end())
+            field.items.push_back(text);
+    }
+    return fields;
+}
+
+class CFileChecker {
+public:
+    CFileChecker(const SFileFormats& file) : m_file(file) {}
+
+    SFileCheck Check()
+    {
+        SFileCheck check;
+        for (const SFormatUse& use : m_file.uses)
+            check.uses.push_back(Use(use));
+        for (const SFormatUseReport& report : check.uses)
+            check.findings.insert(check.findings.end(), report.findings.begin(), report.findings.end());
+        Unused(check.findings);
+        check.findings.insert(check.findings.end(), m_formatFindings.begin(), m_formatFindings.end());
+        std::stable_sort(check.findings.begin(), check.findings.end(), [](const auto& a, const auto& b) {
+            return std::tie(a.place.nLine, a.place.nColumn) < std::tie(b.place.nLine, b.place.nColumn);
+        });
+        return check;
+    }
+
+private:
+    const SFormatStatement* FormatNamed(const SFormatUse& use) const
+    {
+        for (const SFormatStatement& format : m_file.formats)
+            if (format.nLabel == use.nLabel && format.nScope == use.nScope)
+                return &format;
+        return nullptr;
+    }
+
+    SFormatUseReport Use(const SFormatUse& use)
+    {
+        SFormatUseReport report;
+        report.place = {use.nLine, use.nColumn};
+        report.bInput = use.bInput;
+        report.format = PlaceIn(use.places, use.nFormatFrom);
+        report.formatEnd = PlaceIn(use.places, use.nFormatTo > 0 ? use.nFormatTo - 1 : 0);
+        if (use.kind == IO_FORMAT_LABEL) {
+            m_used.insert({use.nScope, use.nLabel});
+            const SFormatStatement* pFormat = FormatNamed(use);
+            if (pFormat == nullptr) {
+                SCheckFinding finding = Finding(CheckRule::LABEL_NOT_FORMAT, report.format);
+                finding.nLabel = use.nLabel;
+                report.findings.push_back(finding);
+                return report;
+            }
+            report.format = {pFormat->nLine, pFormat->nColumn};
+            report.bFormatStatement = true;
+            report.formatEnd = PlaceIn(pFormat->places, pFormat->nListFrom + pFormat->strList.size());
+            Match(use, ListText(*pFormat), pFormat->places, report, pFormat);
+        } else if (use.kind == IO_FORMAT_CONSTANT) {
+            Match(use, StringText(use.strFormatItem, use.nFormatFrom), use.places, report, nullptr);
+        } else if (use.bFormatConstant) {
+            // a named constant: its fields stand where the name does
+            SFormatText text{use.strFormat, std::vector<std::size_t>(use.strFormat.size(), use.nFormatFrom)};
+            Match(use, text, use.places, report, nullptr);
+        } else {
+            m_variableScopes.insert(use.nScope);
+            SCheckFinding finding = Finding(CheckRule::NOT_CHECKED, report.format);
+            finding.strItem = use.strFormatItem;
+            report.findings.push_back(finding);
+        }
+        return report;
+    }
+
+    void Match(const SFormatUse& use, const SFormatText& text, const SSourceStatement& places, SFormatUseReport& report,
+               const SFormatStatement* pStatement)
+    {
+        const SReadFormat format = ReadFormat(text, places);
+        if (!format.bOk) {
+            // said once for a FORMAT statement, however many statements use it
+            if (pStatement == nullptr || m_unreadable.insert(pStatement).second) {
+                SCheckFinding finding = Finding(CheckRule::UNREADABLE_FORMAT, format.failPlace);
+                finding.nFailColumn = format.nFailColumn;
+                finding.related = report.place;
+                (pStatement != nullptr ? m_formatFindings : report.findings).push_back(finding);
+            }
+            return;
+        }
+        report.bChecked = true;
+        const SItemMatch match = MatchItems(format.edits, use.items, use.bInput);
+        bool bStopped = false;  // the run time stops at the first refusal: what would follow it is not said
+        for (const SMatchFinding& found : match.findings) {
+            const bool bStops = found.kind == MatchFinding::REFUSED || found.kind == MatchFinding::CRASHES ||
+                                found.kind == MatchFinding::NO_DATA_EDIT;
+            if (!(bStops && bStopped))
+                report.findings.push_back(MatchFindingOf(found, use, format, report.format));
+            bStopped = bStopped || bStops;
+        }
+        if (use.bInput && ReachedConstant(format) < format.edits.size()) {
+            const std::size_t nField = ReachedConstant(format);
+            SCheckFinding finding = Finding(CheckRule::READ_INTO_CONSTANT, report.place);
+            finding.field = format.places[nField];
+            finding.strField = format.texts[nField];
+            finding.related = report.format;
+            report.findings.push_back(finding);
+        }
+        report.fields = FieldItems(use, format, match);
+        report.nRecords = match.nRecords;
+    }
+
+    // The FORMAT statements no statement names; a program unit that names a
+    // format by a variable (ASSIGN) may use any of its own.
+    void Unused(std::vector<SCheckFinding>& findings) const
+    {
+        for (const SFormatStatement& format : m_file.formats) {
+            if (m_used.count({format.nScope, format.nLabel}) != 0 || m_variableScopes.count(format.nScope) != 0)
+                continue;
+            SCheckFinding finding = Finding(CheckRule::UNUSED_FORMAT, {format.nLine, format.nColumn});
+            finding.nLabel = format.nLabel;
+            findings.push_back(finding);
+        }
+    }
+
+    const SFileFormats& m_file;
+    std::set<std::pair<long long, int>> m_used;
+    std::set<long long> m_variableScopes;
+    std::set<const SFormatStatement*> m_unreadable;
+    std::vector<SCheckFinding> m_formatFindings;
+};
+
+}  // namespace
+
+void ReadModules(CLineReader& reader, int bFixedForm, ModuleTable& modules)
+{
+    SFormatContext context;
+    context.pDefined = &modules;
+    ReadFileFormats(reader, bFixedForm, context);
+}
+
+SFileCheck CheckFile(CLineReader& reader, const SCheckOptions& options)
+{
+    SFormatContext context;
+    context.pModules = options.pModules;
+    context.strIncludeFolder = options.strIncludeFolder;
+    context.bOtherFormats = true;
+    const SFileFormats file = ReadFileFormats(reader, options.bFixedForm, context);
+    SFileCheck check = CFileChecker(file).Check();
+    check.bRead = !reader.Failed();
+    return check;
+}
+
+std::string FindingText(const SCheckFinding& f)
+{
+    switch (f.rule) {
+    case CheckRule::REFUSED: return MessageText(Message(IDS_CHECK_REFUSED, f.strExpected, f.nItem, f.strGot));
+    case CheckRule::CRASHES: return MessageText(Message(IDS_CHECK_CRASHES, f.strGot, f.nItem, f.strItem, f.strField));
+    case CheckRule::ODD: return MessageText(Message(IDS_CHECK_ODD, f.strGot, f.nItem, f.strItem, f.strField));
+    case CheckRule::NO_DATA_EDIT: return MessageText(Message(IDS_CHECK_NO_DATA_EDIT, f.nItem, f.strItem));
+    case CheckRule::NEW_RECORDS:
+        return f.nLastItem > f.nItem ? MessageText(Message(IDS_CHECK_NEW_RECORDS, f.nItem, f.nLastItem, f.field.nLine))
+                                     : MessageText(Message(IDS_CHECK_NEW_RECORD, f.nItem, f.field.nLine));
+    case CheckRule::LABEL_NOT_FORMAT: return MessageText(Message(IDS_CHECK_LABEL_NOT_FORMAT, f.nLabel));
+    case CheckRule::UNUSED_FORMAT: return MessageText(Message(IDS_CHECK_UNUSED_FORMAT, f.nLabel));
+    case CheckRule::READ_INTO_CONSTANT: return MessageText(Message(IDS_CHECK_READ_INTO_CONSTANT, f.strField));
+    case CheckRule::UNREADABLE_FORMAT: return MessageText(Message(IDS_CHECK_UNREADABLE_FORMAT, f.nFailColumn));
+    case CheckRule::NOT_CHECKED: return MessageText(Message(IDS_CHECK_NOT_CHECKED, f.strItem));
+    }
+    return std::string();
+}
+
+namespace {
+
+bool HasFortranSuffix(const std::filesystem::path& path)
+{
+    static constexpr std::string_view kSuffixes[] = {".f",   ".for", ".ftn", ".f77", ".f90",
+                                                     ".f95", ".f03", ".f08", ".fpp"};
+    std::string suffix = path.extension().string();
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return std::find(std::begin(kSuffixes), std::end(kSuffixes), suffix) != std::end(kSuffixes);
+}
+
+}  // namespace
+
+std::vector<std::string> FortranFilesUnder(const std::vector<std::string>& paths, std::vector<std::string>& unreadable)
+{
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(path, error)) {
+            files.push_back(path);
+            continue;
+        }
+        if (!std::filesystem::is_directory(path, error)) {
+            unreadable.push_back(path);
+            continue;
+        }
+        std::vector<std::string> found;
+        const auto options = std::filesystem::directory_options::skip_permission_denied;
+        for (auto it = std::filesystem::recursive_directory_iterator(path, options, error);
+             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+            if (it->is_regular_file(error) && HasFortranSuffix(it->path()))
+                found.push_back(it->path().string());
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+bool IsKnownStandard(const std::string& strStandard)
+{
+    static constexpr std::string_view kStandards[] = {"f77", "f90", "f95", "f2003", "f2008", "f2018"};
+    return std::find(std::begin(kStandards), std::end(kStandards), strStandard) != std::end(kStandards);
+}
