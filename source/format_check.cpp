@@ -284,7 +284,8 @@ private:
         for (const SMatchFinding& found : match.findings) {
             const bool bStops = found.kind == MatchFinding::REFUSED || found.kind == MatchFinding::CRASHES ||
                                 found.kind == MatchFinding::NO_DATA_EDIT;
-            if (!(bStops && bStopped))
+            // nor a record after it
+            if (!((bStops || found.kind == MatchFinding::NEW_RECORDS) && bStopped))
                 report.findings.push_back(MatchFindingOf(found, use, format, report.format));
             bStopped = bStopped || bStops;
         }

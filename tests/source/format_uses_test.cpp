@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "descriptor_list.h"
+#include "format_check.h"
 #include "format_uses.h"
 #include "item_matching.h"
 #include "process_runner.h"
@@ -176,6 +177,108 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
         }
     }
     std::printf("%d WRITE statements read from their source as gfortran runs them (%d refused)\n", nCompared, nRefused);
+}
+
+// The same statements, their variables declared in a module of another
+// file that the program USEs, their format strings in apostrophes (the
+// constants in them doubled), checked by the file checker of a run that
+// read the module first: its errors must be the run time's refusals.
+std::string ModuleOf(unsigned nForm)
+{
+    std::string s = "module vars\n  integer, parameter :: ne = 3\n";
+    for (const SVariable& v : kVariables)
+        if (*v.pszForms[nForm] != '\0')
+            s += std::string("  ") + v.pszForms[nForm] + "\n";
+    return s + "end module\n";
+}
+
+std::string UsingProgram(const std::vector<SStatement>& statements)
+{
+    std::string s = "program uses\n  use vars\n  integer :: ios, j\n  character(200) :: msg\n"
+                    "  character(300) :: rec(400)\n";
+    for (const SVariable& v : kVariables)
+        s += std::string("  ") + v.pszName + " = " + v.pszValue + "\n";
+    int nLabel = 100;
+    for (const SStatement& statement : statements) {
+        std::string format;
+        for (const char ch : statement.format)
+            format += ch == '\'' && statement.bString ? std::string("''") : std::string(1, ch);
+        s += "  msg = ''\n  rec = ' '\n";
+        if (statement.bString)
+            s += "  write (rec, '(" + format + ")', iostat=ios, iomsg=msg) " + statement.items + "\n";
+        else
+            s += "  write (rec, fmt=" + std::to_string(nLabel) + ", iostat=ios, iomsg=msg) " + statement.items + "\n" +
+                 std::to_string(nLabel) + " format (" + format + ")\n";
+        nLabel += statement.bString ? 0 : 1;
+        s += "  print '(i0,1x,a)', ios, trim(msg)\n";
+    }
+    return s + "end program\n";
+}
+
+// The first error the checker finds for a use, as the run time would print it.
+std::string CheckedVerdict(const SFormatUseReport& use)
+{
+    for (const SCheckFinding& finding : use.findings)
+        if (finding.severity == CheckSeverity::ERROR)
+            return finding.rule == CheckRule::NO_DATA_EDIT
+                       ? "5006 Insufficient data descriptors in format after reversion"
+                       : "5006 " + FindingText(finding);
+    return "0";
+}
+
+TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
+{
+    const std::string gfortran = FindOnPath("gfortran");
+    if (gfortran.empty())
+        GTEST_SKIP() << "gfortran is not installed";
+    std::mt19937 random(3210);
+    int nCompared = 0, nRefused = 0, nWarnings = 0;
+    for (unsigned nForm = 0; nForm < 3; ++nForm) {
+        std::vector<SStatement> statements;
+        for (int i = 0; i < 700; ++i)
+            statements.push_back({RandomFormat(random, 0), RandomItems(random), random() % 3 == 0});
+        CTempDir dir;
+        const std::string module = dir.Write("vars.f90", ModuleOf(nForm));
+        const std::string source = dir.Write("uses.f90", UsingProgram(statements));
+        const SProcessResult build = RunProcess(gfortran, {"-O0", "-w", "-o", dir.File("uses"), module, source},
+                                                dir.Path());
+        ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
+        const SProcessResult run = RunProcess(dir.File("uses"), {}, dir.Path());
+        ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+        std::vector<std::string> verdicts;
+        std::stringstream out(run.strOut);
+        for (std::string line; std::getline(out, line);)
+            if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9')))
+                verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+
+        ModuleTable modules;
+        CLineReader moduleReader;
+        ASSERT_TRUE(moduleReader.Open(module));
+        ReadModules(moduleReader, 0, modules);
+        CLineReader reader;
+        ASSERT_TRUE(reader.Open(source));
+        SCheckOptions options;
+        options.bFixedForm = 0;
+        options.pModules = &modules;
+        const SFileCheck check = CheckFile(reader, options);
+        // a WRITE, then the PRINT of its verdict
+        ASSERT_EQ(check.uses.size(), 2 * statements.size());
+        ASSERT_EQ(verdicts.size(), statements.size());
+        for (std::size_t k = 0; k < statements.size(); ++k) {
+            const SFormatUseReport& use = check.uses[2 * k];
+            SCOPED_TRACE("line " + std::to_string(use.place.nLine) + ": (" + statements[k].format + ") " +
+                         statements[k].items);
+            ASSERT_TRUE(use.bChecked);
+            const std::string expected = CheckedVerdict(use);
+            EXPECT_EQ(verdicts[k], expected);
+            ++nCompared;
+            nRefused += expected != "0" ? 1 : 0;
+            for (const SCheckFinding& finding : use.findings)
+                nWarnings += finding.severity == CheckSeverity::WARNING ? 1 : 0;
+        }
+    }
+    std::printf("%d WRITE statements checked as gfortran runs them (%d refused, %d warnings)\n", nCompared, nRefused,
+                nWarnings);
 }
 
 }  // namespace

@@ -1,0 +1,173 @@
+// quillmark-text --check and --items end to end: small Fortran files, one
+// for each kind of finding (and the places they name across continuation
+// lines and inside format strings), modules used from another file of the
+// run, INCLUDE files beside a file, the three forms of diagnostics and the
+// exit statuses.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "process_runner.h"
+#include "temp_dir.h"
+
+namespace {
+
+SProcessResult Text(const std::vector<std::string>& args, const std::string& strDir)
+{
+    return RunProcess(QUILLMARK_TEXT, args, strDir);
+}
+
+struct SCase {
+    const char* pszName;
+    const char* pszFile;
+    const char* pszSource;
+    const char* pszExpected;  // --check's lines
+};
+
+const SCase kCases[] = {
+    {"a clean file", "clean.f90",
+     "program p\n  integer :: n\n  real :: x\n  write (6, 100) n, x\n100 format (I5, F8.3)\nend program\n", ""},
+    {"a refused item, its field on a continuation line", "refused.f",
+     "      PROGRAM P\n      INTEGER N\n      WRITE (6, 100) N, N\n  100 FORMAT (I5,\n     $        F8.3)\n      END\n",
+     "refused.f:3:7: error: Expected REAL for item 2 in formatted transfer, got INTEGER\n"},
+    {"the field inside a format string with doubled quotes", "string.f90",
+     "program p\n  character(4) :: s\n  print '(''it''''s'', I3)', s\nend program\n",
+     "string.f90:3:3: error: Expected INTEGER for item 1 in formatted transfer, got CHARACTER\n"},
+    {"bytes under A, an implied-DO list's items counted", "bytes.f",
+     "      PROGRAM P\n      INTEGER IA(3)\n      WRITE (6, '(3I4, A)') (IA(J), J = 1, 3), IA(1)\n      END\n",
+     "bytes.f:3:7: warning: Bytes transferred: INTEGER item 4 (IA(1)) under A is transferred as bytes or bits, "
+     "not as its value\n"},
+    {"no data edit, a READ through a constant", "nodata.f90",
+     "program p\n  integer :: n\n  write (6, '(1X)') n\n  read (5, '(''x'', I3)') n\nend program\n",
+     "nodata.f90:3:3: error: Insufficient data descriptors in format after reversion: no data edit descriptor for "
+     "item 1 (n)\n"
+     "nodata.f90:4:3: error: Constant string in input format: READ through the character constant edit 'x'\n"},
+    {"reversion, a named constant as the format", "reversion.f90",
+     "program p\n  character(*), parameter :: f = '(2I4)'\n  integer :: a(5)\n  write (6, f) a\nend program\n",
+     "reversion.f90:4:3: note: items 3 to 5 start a new record at the group of line 4\n"},
+    {"a missing and an unused label, a variable format", "labels.f",
+     "      SUBROUTINE S(F)\n      CHARACTER*(*) F\n      WRITE (6, F) 1\n      END\n"
+     "      PROGRAM P\n      WRITE (6, 200) 1\n  100 FORMAT (I5)\n      END\n",
+     "labels.f:3:17: note: Format not checked: it is given by the variable or expression F\n"
+     "labels.f:6:17: error: FORMAT label 200 not defined in this program unit\n"
+     "labels.f:7:7: warning: FORMAT label 100 defined but not used\n"},
+    {"an unreadable format", "unreadable.f90", "program p\n  write (6, '(I3, W5)') 1\nend program\n",
+     "unreadable.f90:2:21: error: Format not read: it cannot be read from column 8 of its list on\n"},
+    {"a module of another file is read first; one not read leaves names unknown", "uses.f90",
+     "program p\n  use shapes\n  use elsewhere, only: k\n  write (6, '(I5)') area, k\nend program\n",
+     "uses.f90:4:3: error: Expected INTEGER for item 1 in formatted transfer, got REAL\n"},
+    {"an INCLUDE file beside the file declares", "included.f",
+     "      PROGRAM P\n      INCLUDE 'decl.h'\n      WRITE (6, '(F8.2)') NSIZE\n      END\n",
+     "included.f:3:7: error: Expected REAL for item 1 in formatted transfer, got CHARACTER\n"},
+};
+
+const char kModule[] = "module shapes\n  real :: area\nend module\n";
+const char kInclude[] = "      CHARACTER*8 NSIZE\n";
+
+TEST(Check, EachFindingIsOneLineWithItsPlace)
+{
+    CTempDir dir;
+    dir.Write("shapes.f90", kModule);
+    dir.Write("decl.h", kInclude);
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(c.pszName);
+        dir.Write(c.pszFile, c.pszSource);
+        const SProcessResult run = Text({"--check", c.pszFile, "shapes.f90"}, dir.Path().string());
+        EXPECT_EQ(run.strOut, c.pszExpected);
+        EXPECT_EQ(run.nExitStatus, *c.pszExpected == '\0' ? 0 : 1) << run.strErr;
+    }
+}
+
+TEST(Check, FoldersJsonSarifAndTheExitStatuses)
+{
+    CTempDir dir;
+    std::filesystem::create_directories(dir.Path() / "src" / "deep");
+    dir.Write("shapes.f90", kModule);
+    dir.Write("decl.h", kInclude);
+    for (const SCase& c : kCases)
+        dir.Write(std::string("src/deep/") + c.pszFile, c.pszSource);
+    dir.Write("src/notes.txt", "write (6, 100) x\n");  // no Fortran suffix: not read
+    std::size_t nExpected = 0;
+    for (const SCase& c : kCases)
+        for (const char* p = c.pszExpected; *p != '\0'; ++p)
+            nExpected += *p == '\n' ? 1 : 0;
+    const std::string root = dir.Path().string();
+    const SProcessResult gcc = Text({"--check", "."}, root);
+    EXPECT_EQ(gcc.nExitStatus, 1);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(gcc.strOut.begin(), gcc.strOut.end(), '\n')), nExpected - 1)
+        << gcc.strOut;  // the module is read, but the INCLUDE file is not beside the files in src/deep
+
+    const SProcessResult json = Text({"--check", "--diagnostics=json", "src", "shapes.f90"}, root);
+    const nlohmann::json document = nlohmann::json::parse(json.strOut);
+    std::size_t nFindings = 0;
+    for (const auto& file : document.at("files"))
+        for (const auto& finding : file.at("findings")) {
+            ++nFindings;
+            EXPECT_TRUE(finding.at("severity") == "error" || finding.at("severity") == "warning" ||
+                        finding.at("severity") == "note");
+            EXPECT_GE(finding.at("line").get<int>(), 1);
+            EXPECT_FALSE(finding.at("message").get<std::string>().empty());
+        }
+    EXPECT_EQ(nFindings, nExpected - 1);  // the module is read: only the included file's finding is missing
+
+    const SProcessResult sarif = Text({"--check", "--diagnostics", "sarif", "src", "shapes.f90"}, root);
+    const nlohmann::json log = nlohmann::json::parse(sarif.strOut);
+    EXPECT_EQ(log.at("version"), "2.1.0");
+    ASSERT_EQ(log.at("runs").size(), 1u);
+    const auto& run = log.at("runs")[0];
+    std::set<std::string> ruleIds;
+    for (const auto& rule : run.at("tool").at("driver").at("rules"))
+        ruleIds.insert(rule.at("id").get<std::string>());
+    EXPECT_EQ(run.at("tool").at("driver").at("name"), "quillmark-text");
+    EXPECT_EQ(run.at("results").size(), nFindings);
+    for (const auto& result : run.at("results")) {
+        EXPECT_EQ(ruleIds.count(result.at("ruleId").get<std::string>()), 1u);
+        EXPECT_FALSE(result.at("message").at("text").get<std::string>().empty());
+        const auto& location = result.at("locations").at(0).at("physicalLocation");
+        EXPECT_FALSE(location.at("artifactLocation").at("uri").get<std::string>().empty());
+        EXPECT_GE(location.at("region").at("startLine").get<int>(), 1);
+        EXPECT_GE(location.at("region").at("startColumn").get<int>(), 1);
+    }
+
+    EXPECT_EQ(Text({"--check", "src/deep/clean.f90"}, root).nExitStatus, 0);
+    EXPECT_EQ(Text({"--check", "no-such-folder"}, root).nExitStatus, 1);
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--check"},
+                                                {"--check", "--diagnostics=xml", "."},
+                                                {"--check", "--std=f66", "."},
+                                                {"--diagnostics=json", "src/deep/clean.f90", "1", "1"},
+                                                {"--check", "--write", "."}})
+        EXPECT_EQ(Text(bad, root).nExitStatus, 2) << bad[1];
+}
+
+TEST(Check, ItemsShowEachFieldsItemsForEachUse)
+{
+    CTempDir dir;
+    dir.Write("items.f",
+              "      PROGRAM P\n      INTEGER N\n      REAL X(2), Y(3)\n      WRITE (6, 100) N, X(1), (Y(J), J=1,3)\n"
+              "      WRITE (6, 100) N\n  100 FORMAT (I5, 2F8.3,\n     $        :, 1X, (F6.1))\n      END\n");
+    const SProcessResult run = Text({"--items", "--json", "items.f", "7", "9"}, dir.Path().string());
+    ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+    const nlohmann::json document = nlohmann::json::parse(run.strOut);
+    const auto& uses = document.at("uses");
+    ASSERT_EQ(uses.size(), 2u);
+    const auto& fields = uses[0].at("fields");
+    ASSERT_EQ(fields.size(), 7u);  // I5, 2F8.3, :, 1X, (, F6.1, )
+    EXPECT_EQ(fields[0].at("items"), nlohmann::json::array({"N"}));
+    EXPECT_EQ(fields[1].at("items"), nlohmann::json::array({"X(1)", "(Y(J), J=1,3)"}));
+    EXPECT_EQ(fields[5].at("items"), nlohmann::json::array({"(Y(J), J=1,3)"}));
+    EXPECT_EQ(fields[5].at("line"), 7);
+    EXPECT_EQ(fields[5].at("column"), 23);
+    EXPECT_EQ(fields[5].at("reused"), true);  // Y(3) by reversion to the group (F6.1)
+    EXPECT_EQ(fields[1].at("reused"), false);
+    EXPECT_EQ(uses[0].at("records"), 2);
+    EXPECT_EQ(uses[1].at("records"), 1);
+    EXPECT_EQ(Text({"--items", "items.f", "2", "9"}, dir.Path().string()).nExitStatus, 1);
+}
+
+}  // namespace
