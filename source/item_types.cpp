@@ -53,9 +53,7 @@ public:
     void Add(const SIoListItem& item, long long nTimes, std::vector<SIoItem>& out) const
     {
         if (item.shape == IoItemShape::IMPLIED_DO) {
-            const long long nTrips = Trips(item);
-            for (const SIoListItem& inner : item.items)
-                Add(inner, Times(nTrips, nTimes), out);
+            ImpliedDo(item, Times(Trips(item), nTimes), out);
             return;
         }
         SIoItem typed = Typed(item);
@@ -65,6 +63,36 @@ public:
     }
 
 private:
+    // An implied-DO list goes through its items once a trip: items of one
+    // type may be counted together, others are repeated in their order.
+    void ImpliedDo(const SIoListItem& item, long long nTrips, std::vector<SIoItem>& out) const
+    {
+        constexpr long long kMaxElements = 100000;  // past that the matching stops anyway
+        std::vector<SIoItem> once;
+        for (const SIoListItem& inner : item.items)
+            Add(inner, 1, once);
+        const bool bOneType = std::all_of(once.begin(), once.end(), [&](const SIoItem& typed) {
+            return typed.type.type == once.front().type.type && typed.type.nKind == once.front().type.nKind;
+        });
+        long long nElements = 0;  // in one trip; -1 when not known
+        for (const SIoItem& typed : once)
+            if (nElements >= 0 && (typed.nCount < 0 || __builtin_add_overflow(nElements, typed.nCount, &nElements)))
+                nElements = -1;
+        if (nTrips == 0)
+            return;
+        if (bOneType) {
+            for (SIoItem typed : once)
+                if ((typed.nCount = Times(typed.nCount, nTrips)) != 0)
+                    out.push_back(typed);
+        } else if (nTrips < 0 || nElements < 0 || Times(nElements, nTrips) < 0 ||
+                   Times(nElements, nTrips) > kMaxElements) {
+            out.push_back({once.front().type, -1});  // the order is not followed so far
+        } else {
+            for (long long nTrip = 0; nTrip < nTrips; ++nTrip)
+                out.insert(out.end(), once.begin(), once.end());
+        }
+    }
+
     // A count times another; -1 (not known) when either is, or past what
     // a count can be.
     static long long Times(long long nCount, long long nTimes)

@@ -70,7 +70,9 @@ std::string RandomFormat(std::mt19937& random, int nDepth)
     return s;
 }
 
-std::string RandomItems(std::mt19937& random)
+// bMixed: implied-DO lists of an array's elements with another item in each
+// trip, and nested ones, as well.
+std::string RandomItems(std::mt19937& random, bool bMixed = false)
 {
     std::string s;
     const int nItems = static_cast<int>(random() % 4);
@@ -79,11 +81,16 @@ std::string RandomItems(std::mt19937& random)
         const std::string name = v.pszName;
         s += s.empty() ? "" : ", ";
         const bool bArray = name.size() == 2 && name[1] == 'a';
-        const unsigned nShape = random() % 3;
+        const unsigned nShape = random() % (bMixed ? 5 : 3);
         if (bArray && nShape == 1)
             s += name + "(2)";
         else if (bArray && nShape == 2)
             s += "(" + name + "(j), j = 1, 2)";
+        else if (bArray && nShape == 3)
+            s += std::string("(") + kVariables[random() % std::size(kVariables)].pszName + ", " + name +
+                 "(j), j = 1, " + std::to_string(1 + random() % 3) + ")";
+        else if (bArray && nShape == 4)
+            s += "((" + name + "(j), j = 1, 2), k = 1, 2)";
         else
             s += name;
     }
@@ -119,6 +126,23 @@ std::string Program(const std::vector<SStatement>& statements, unsigned nForm)
     return s + "end program\n";
 }
 
+// The sources compiled into one program and run: the IOSTAT and message
+// it prints for each statement.
+void RunVerdicts(const std::string& gfortran, const std::vector<std::string>& sources, const CTempDir& dir,
+                 std::vector<std::string>& verdicts)
+{
+    std::vector<std::string> args = {"-O0", "-w", "-ffree-line-length-none", "-o", dir.File("uses")};
+    args.insert(args.end(), sources.begin(), sources.end());
+    const SProcessResult build = RunProcess(gfortran, args, dir.Path());
+    ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
+    const SProcessResult run = RunProcess(dir.File("uses"), {}, dir.Path());
+    ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+    std::stringstream out(run.strOut);
+    for (std::string line; std::getline(out, line);)
+        if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9')))
+            verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+}
+
 TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
 {
     const std::string gfortran = FindOnPath("gfortran");
@@ -133,15 +157,8 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
             statements.push_back({RandomFormat(random, 0), RandomItems(random), random() % 5 == 0});
         CTempDir dir;
         const std::string source = dir.Write("uses.f90", Program(statements, nForm));
-        const SProcessResult build = RunProcess(gfortran, {"-O0", "-w", "-o", dir.File("uses"), source}, dir.Path());
-        ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
-        const SProcessResult run = RunProcess(dir.File("uses"), {}, dir.Path());
-        ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
         std::vector<std::string> verdicts;
-        std::stringstream out(run.strOut);
-        for (std::string line; std::getline(out, line);)
-            if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9')))
-                verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+        ASSERT_NO_FATAL_FAILURE(RunVerdicts(gfortran, {source}, dir, verdicts));
 
         CLineReader reader;
         ASSERT_TRUE(reader.Open(source));
@@ -194,7 +211,7 @@ std::string ModuleOf(unsigned nForm)
 
 std::string UsingProgram(const std::vector<SStatement>& statements)
 {
-    std::string s = "program uses\n  use vars\n  integer :: ios, j\n  character(200) :: msg\n"
+    std::string s = "program uses\n  use vars\n  integer :: ios, j, k\n  character(200) :: msg\n"
                     "  character(300) :: rec(400)\n";
     for (const SVariable& v : kVariables)
         s += std::string("  ") + v.pszName + " = " + v.pszValue + "\n";
@@ -236,20 +253,12 @@ TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
     for (unsigned nForm = 0; nForm < 3; ++nForm) {
         std::vector<SStatement> statements;
         for (int i = 0; i < 700; ++i)
-            statements.push_back({RandomFormat(random, 0), RandomItems(random), random() % 3 == 0});
+            statements.push_back({RandomFormat(random, 0), RandomItems(random, true), random() % 3 == 0});
         CTempDir dir;
         const std::string module = dir.Write("vars.f90", ModuleOf(nForm));
         const std::string source = dir.Write("uses.f90", UsingProgram(statements));
-        const SProcessResult build = RunProcess(gfortran, {"-O0", "-w", "-o", dir.File("uses"), module, source},
-                                                dir.Path());
-        ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
-        const SProcessResult run = RunProcess(dir.File("uses"), {}, dir.Path());
-        ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
         std::vector<std::string> verdicts;
-        std::stringstream out(run.strOut);
-        for (std::string line; std::getline(out, line);)
-            if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9')))
-                verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+        ASSERT_NO_FATAL_FAILURE(RunVerdicts(gfortran, {module, source}, dir, verdicts));
 
         ModuleTable modules;
         CLineReader moduleReader;
