@@ -206,7 +206,7 @@ std::string CliUsageText()
     return "Usage: quillmark-text [options] FILE LINE COLUMN\n"
            "       quillmark-text [options] --list 'TEXT'\n"
            "       quillmark-text [--json] --list-statements FILE\n"
-           "       quillmark-text [--diagnostics=FORMAT] --check PATH...\n"
+           "       quillmark-text [--diagnostics=KIND] --check PATH...\n"
            "       quillmark-text [--json] --items FILE LINE COLUMN\n"
            "\n"
            "Shows the edit descriptors of a Fortran FORMAT statement as fields:\n"

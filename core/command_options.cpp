@@ -76,8 +76,9 @@ constexpr SOptionRow kOptionRows[] = {
      "check the FORMAT statements and format strings of the\n"
      "Fortran files under each PATH (folders searched, files\n"
      "chosen by suffix) against the I/O lists that use them;\n"
-     "one line a finding: FILE:LINE:COLUMN: error|warning|note: text"},
-    {PROGRAM_TEXT, "--diagnostics", ARGUMENT_ONCE, SET_DIAGNOSTICS, SECTION_CHECK, "--diagnostics=FORMAT",
+     "one line a finding: FILE:LINE:COLUMN: error: text (or\n"
+     "warning:, note:)"},
+    {PROGRAM_TEXT, "--diagnostics", ARGUMENT_ONCE, SET_DIAGNOSTICS, SECTION_CHECK, "--diagnostics=KIND",
      "with --check: gcc (the lines above, the default), json\n"
      "(one object) or sarif (SARIF 2.1.0)"},
     {PROGRAM_TEXT, "--items", ARGUMENT_NONE, SET_ITEMS, SECTION_CHECK, "--items",
