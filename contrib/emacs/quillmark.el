@@ -20,6 +20,12 @@
 ;; Quillmark writes each message as one line that names the file and the
 ;; line ("quillmark: FILE:LINE: text"), so the report says where it points.
 ;;
+;; M-x quillmark-check checks the FORMAT statements of the file (with a
+;; prefix argument, of a file or folder you name) against the READ, WRITE
+;; and PRINT statements that use them, with quillmark-text --check, in a
+;; compilation buffer: each finding is a line "FILE:LINE:COLUMN: error:
+;; text" (or warning:, note:), and `next-error' (M-g n) goes to the next.
+;;
 ;; In your init file:
 ;;
 ;;   (require 'quillmark)
@@ -28,6 +34,7 @@
 ;;; Code:
 
 (require 'subr-x)
+(require 'compile)
 
 (defgroup quillmark nil
   "Edit Fortran FORMAT statements field by field."
@@ -53,6 +60,10 @@ Nil leaves the choice to the setting stored by Quillmark's window."
 The statement's lines, blanks and comments stay as they are.  Nil leaves
 the choice to the setting stored by Quillmark's window."
   :type 'boolean)
+
+(defcustom quillmark-text-program "quillmark-text"
+  "The checker `quillmark-check' starts: Quillmark's text front end."
+  :type 'string)
 
 (defun quillmark--column ()
   "The column of point in bytes from 1, as Quillmark counts it."
@@ -96,6 +107,26 @@ exit status."
       (message "Quillmark left the file unchanged (exit status %s)%s"
                status (if (string-empty-p output) "" (concat ": " output))))
     status))
+
+;;;###autoload
+(defun quillmark-check (path)
+  "Check the FORMAT statements of PATH against the I/O lists that use them.
+PATH is a file or a folder (read recursively); interactively, the file
+the buffer visits (saved first), or with a prefix argument one you name.
+The findings go to a compilation buffer, where `next-error' visits them.
+Returns that buffer."
+  (interactive
+   (list (if (or current-prefix-arg (not buffer-file-name))
+             (read-file-name "Check file or folder: " nil default-directory t)
+           buffer-file-name)))
+  (when (and buffer-file-name (equal (expand-file-name path) buffer-file-name))
+    (save-buffer))
+  (let ((command (mapconcat #'shell-quote-argument
+                            (append (list quillmark-text-program "--check")
+                                    (split-string-and-unquote quillmark-options)
+                                    (list (expand-file-name path)))
+                            " ")))
+    (compilation-start command nil (lambda (_mode) "*quillmark-check*"))))
 
 (provide 'quillmark)
 

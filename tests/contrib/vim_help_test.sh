@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Vim plug-in's help: helptags builds its tags without a complaint,
 # ":help quillmark" opens it, and every setting the plug-in reads
-# (g:quillmark_...) and its command have a tag that :help finds.
+# (g:quillmark_...) and each of its commands have a tag that :help finds.
 #
 #   vim_help_test.sh CONTRIB_VIM
 set -euo pipefail
@@ -14,7 +14,8 @@ fail() {
     exit 1
 }
 cp -r "$contrib" "$work/vim"
-topics=(quillmark :Quillmark $(grep -o 'g:quillmark_[a-z_]*' "$contrib/plugin/quillmark.vim" | sort -u))
+commands=$(grep -oE '^command!.* Quillmark[A-Za-z]*' "$contrib/plugin/quillmark.vim" | grep -oE 'Quillmark[A-Za-z]*$' | sed 's/^/:/')
+topics=(quillmark $commands $(grep -o 'g:quillmark_[a-z_]*' "$contrib/plugin/quillmark.vim" | sort -u))
 [ "${#topics[@]}" -gt 4 ] || fail "found too few settings in the plug-in: ${topics[*]}"
 {
     echo "set runtimepath+=$work/vim"

@@ -18,6 +18,13 @@
 "                         the statement's lines, blanks and comments
 "                         (--keep-layout; default 0, the stored setting)
 "
+" :QuillmarkCheck [PATH...] checks the FORMAT statements of the files and
+" folders named (default: the buffer's file, saved first) against the I/O
+" lists that use them, with quillmark-text --check, and puts each finding in
+" the quickfix list: :copen lists them, :cc goes to one.
+"
+"   g:quillmark_text_program   the text front end (default "quillmark-text")
+"
 " A key of your own, in ~/.vimrc:   nnoremap <F7> :Quillmark<CR>
 
 if exists('g:loaded_quillmark')
@@ -36,6 +43,9 @@ if !exists('g:quillmark_exact')
 endif
 if !exists('g:quillmark_keep_layout')
   let g:quillmark_keep_layout = 0
+endif
+if !exists('g:quillmark_text_program')
+  let g:quillmark_text_program = 'quillmark-text'
 endif
 
 function! s:Quillmark() abort
@@ -80,3 +90,35 @@ function! s:Quillmark() abort
 endfunction
 
 command! -bar Quillmark call s:Quillmark()
+
+" The checker's lines, "FILE:LINE:COLUMN: error: text" (or warning:, note:).
+let s:check_format = '%f:%l:%c: %trror: %m,%f:%l:%c: %tarning: %m,%f:%l:%c: %tote: %m'
+
+function! s:QuillmarkCheck(...) abort
+  let l:paths = copy(a:000)
+  if empty(l:paths)
+    if empty(expand('%:p')) || !empty(&buftype)
+      echohl ErrorMsg | echomsg 'Quillmark: this buffer holds no file' | echohl None
+      return
+    endif
+    update
+    let l:paths = [expand('%:p')]
+  endif
+  let l:command = shellescape(g:quillmark_text_program) . ' --check'
+  if !empty(g:quillmark_options)
+    let l:command .= ' ' . g:quillmark_options
+  endif
+  let l:command .= ' ' . join(map(l:paths, 'shellescape(expand(v:val))'), ' ')
+  let l:lines = systemlist(l:command)
+  let l:status = v:shell_error
+  " 0: no finding; 1: findings; anything else: the checker could not run.
+  if l:status > 1
+    echohl ErrorMsg | echomsg 'Quillmark: the check did not run (exit status ' . l:status . '): '
+          \ . join(l:lines, ' | ') | echohl None
+    return
+  endif
+  call setqflist([], ' ', {'title': 'Quillmark check', 'lines': l:lines, 'efm': s:check_format})
+  echomsg 'Quillmark: ' . len(getqflist()) . ' findings'
+endfunction
+
+command! -bar -nargs=* -complete=file QuillmarkCheck call s:QuillmarkCheck(<f-args>)
