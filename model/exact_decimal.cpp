@@ -80,13 +80,6 @@ bool RoundsAway(const SDecimal& v, long long nKeep, ExactRounding mode)
     return (lastKept - '0') % 2 != 0;
 }
 
-// The digit of v at 10^p ('0' outside its digits).
-char DigitAt(const SDecimal& v, long long p)
-{
-    const long long i = v.nExp - 1 - p;
-    return i >= 0 && i < static_cast<long long>(v.digits.size()) ? v.digits[static_cast<std::size_t>(i)] : '0';
-}
-
 }  // namespace
 
 // The expansion of x. A keystroke lays out every later sample again, most of
@@ -154,9 +147,13 @@ SDecimal Rounded(const SDecimal& v, long long nKeep, ExactRounding mode)
 // The digits of v from 10^hi down to 10^lo.
 std::string DigitsFrom(const SDecimal& v, long long hi, long long lo)
 {
-    std::string s;
-    for (long long p = hi; p >= lo; --p)
-        s += DigitAt(v, p);
+    std::string s(hi >= lo ? static_cast<std::size_t>(hi - lo + 1) : 0, '0');
+    // The digits stand at 10^(nExp - 1) down to 10^(nExp - size); zeros around them.
+    const long long top = std::min(hi, v.nExp - 1);
+    const long long bottom = std::max(lo, v.nExp - static_cast<long long>(v.digits.size()));
+    if (top >= bottom)
+        s.replace(static_cast<std::size_t>(hi - top), static_cast<std::size_t>(top - bottom + 1), v.digits,
+                  static_cast<std::size_t>(v.nExp - 1 - top), static_cast<std::size_t>(top - bottom + 1));
     return s;
 }
 

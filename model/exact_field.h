@@ -41,9 +41,12 @@ inline std::string Asterisks(long long w)
 inline std::string DigitRun(long long from, long long to, int base)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (long long i = from; i <= to; ++i)
-        s += kDigits[i % base];
+    std::string s(to >= from ? static_cast<std::size_t>(to - from + 1) : 0, '0');
+    long long nDigit = from % base;
+    for (char& c : s) {
+        c = kDigits[nDigit];
+        nDigit = nDigit + 1 == base ? 0 : nDigit + 1;
+    }
     return s;
 }
 

@@ -41,7 +41,7 @@ SDecimal Converted(const SDecimal& exact, long long nSignificant)
 }
 
 // The library's own rounding of converted digits to the first nKeep.
-SDecimal OwnRounded(const SDecimal& v, long long nKeep, ExactRounding mode)
+SDecimal OwnRounded(SDecimal v, long long nKeep, ExactRounding mode)
 {
     return OwnRounding(mode) ? Rounded(v, nKeep, mode) : v;
 }
@@ -99,8 +99,13 @@ std::string Lay(const std::string& sign, const std::string& whole, const std::st
     const bool bLeadZero = whole.empty() && nBlanks > 0;
     if (bLeadZero)
         --nBlanks;
-    return Repeated(nBlanks, ' ') + sign + (bLeadZero ? "0" : "") + whole + (modes.nComma ? "," : ".") + fraction +
-           exponent;
+    std::string s;
+    s.reserve(static_cast<std::size_t>(w));
+    s.append(static_cast<std::size_t>(nBlanks), ' ').append(sign);
+    if (bLeadZero)
+        s += '0';
+    s.append(whole).append(1, modes.nComma ? ',' : '.').append(fraction).append(exponent);
+    return s;
 }
 
 // The library's digit buffer for F with a negative scale factor that moves
@@ -304,12 +309,17 @@ std::string LayFixed(const SRealInput& in, long long k, ExactRounding mode)
         return LayFixedShiftedOut(in, v, nBefore, nPlaces, k, mode, exact.digits.empty());
     if (!IsZero(v))
         v.nExp += k;
+    // More digits before the point than the field holds: its asterisks,
+    // without building the digits (a scale factor may ask for millions).
+    if (in.w > 0 && v.nExp > in.w)
+        return Asterisks(in.w);
     // Whether the number is zero is judged on the digits shown, or, where
     // the library's own rounding leaves the digits as converted, on all of
     // them (F0.0 of -0.09 under RU prints asterisks, not -0.).
     const bool bAllDigits = OwnRoundingKeepsDigits(v, v.nExp + in.d, mode);
     const bool bZeroConverted = IsZero(v);
-    v = OwnRounded(v, v.nExp + in.d, mode);
+    const long long nKeep = v.nExp + in.d;
+    v = OwnRounded(std::move(v), nKeep, mode);
     const std::string whole = v.nExp > 0 ? DigitsFrom(v, v.nExp - 1, 0) : std::string();
     return Lay(SignOf(v.bNeg, in.modes), whole, DigitsFrom(v, -1, -in.d), "", in.w,
                bAllDigits ? bZeroConverted : IsZero(v), in.modes);

@@ -51,12 +51,12 @@ bool ParseReal(const std::string& text, double& x)
         x = std::nan("");
         return true;
     }
-    SNumberParts parts;
-    if (!ScanNumber(s.c_str(), SYNTAX_FORTRAN, parts))
+    SDecimal v;
+    if (!ReadDecimal(s.c_str(), SYNTAX_FORTRAN, v))
         return false;
-    c = (parts.chSign == '-' ? "-" : "") + parts.strInteger + "." + parts.strFraction;
-    if (!parts.strExponent.empty())
-        c += std::string("e") + parts.chExpSign + parts.strExponent;
+    // The decimal value, correctly rounded to the nearest double (an
+    // exponent too large for any field reads as an infinity or a zero).
+    c = (v.bNeg ? "-0." : "0.") + v.digits + "e" + std::to_string(v.nExp);
     x = std::strtod(c.c_str(), nullptr);
     return true;
 }
@@ -398,6 +398,10 @@ int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNum
         sample = NotFinite(in);
         return 1;
     }
+    // F0.d prints every digit before the point: past the bound on a
+    // sample's width the exact samples leave it.
+    if (family == FAMILY_FIXED && wd.w == 0 && reading.exact.nExp + modes.nScale > kMaxExactWidth)
+        return 0;
     switch (family) {
     case FAMILY_FIXED: sample = LayFixed(in, modes.nScale, modes.nRound); return 1;
     case FAMILY_DOUBLE: return LayExponent(in, 'D', sample);

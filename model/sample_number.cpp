@@ -1,15 +1,14 @@
 #include "sample_number.h"
 
-#include "char_class.h"
-
 #include <algorithm>
-#include <climits>
+
+#include "char_class.h"
+#include "exact_field.h"
 
 namespace {
 
-// Exponents are held as digit strings; up to this many significant digits
-// they are also computed with in 64 bits, where the sums with a scale factor
-// of any int cannot overflow. A number with a larger exponent fits no field.
+// Exponents of up to this many significant digits are computed with in 64
+// bits, where the sums with a scale factor of any int cannot overflow.
 constexpr std::size_t kMaxExponentDigits = 17;
 
 const char* SkipBlanks(const char* p)
@@ -43,29 +42,18 @@ bool IsExponentLetter(char c, NumberSyntax syntax)
     return c == 'E' || c == 'D' || (syntax == SYNTAX_FORTRAN && c == 'Q');
 }
 
-std::size_t SignificantLength(const std::string& digits)
+// The exponent the parts write, or +-kHugeExponent past 17 significant digits.
+long long ExponentOf(const SNumberParts& parts)
 {
-    std::size_t nFirst = digits.find_first_not_of('0');
-    return nFirst == std::string::npos ? 0 : digits.size() - nFirst;
-}
-
-long long DigitsValue(const std::string& digits)
-{
+    const std::string& digits = parts.strExponent;
+    const std::size_t nFirst = std::min(digits.find_first_not_of('0'), digits.size());
     long long n = 0;
-    for (char c : digits)
-        n = n * 10 + (c - '0');
-    return n;
-}
-
-long long Clamp(long long n, long long lo, long long hi)
-{
-    return std::min(std::max(n, lo), hi);
-}
-
-void Append(std::string& out, long long n, char c)
-{
-    if (n > 0)
-        out.append(static_cast<std::size_t>(n), c);
+    if (digits.size() - nFirst > kMaxExponentDigits)
+        n = exact::kHugeExponent;
+    else
+        for (std::size_t i = nFirst; i < digits.size(); ++i)
+            n = n * 10 + (digits[i] - '0');
+    return parts.chExpSign == '-' ? -n : n;
 }
 
 }  // namespace
@@ -101,176 +89,106 @@ bool ScanNumber(const char* p, NumberSyntax syntax, SNumberParts& parts)
     return bDigits && bMark == !parts.strExponent.empty();
 }
 
-CSampleNumber::CSampleNumber()
-{
-    SetZero();
-}
+namespace exact {
 
-void CSampleNumber::SetZero()
-{
-    m_chSign = '+';
-    m_chExpSign = '+';
-    m_strDigits = "0";
-    m_strExponent = "1";
-}
-
-bool CSampleNumber::ExponentTooLarge() const
-{
-    return SignificantLength(m_strExponent) > kMaxExponentDigits;
-}
-
-long long CSampleNumber::Exponent() const
-{
-    if (ExponentTooLarge())
-        return m_chExpSign == '-' ? LLONG_MIN / 2 : LLONG_MAX / 2;
-    long long n = DigitsValue(m_strExponent);  // leading zeros add nothing
-    return m_chExpSign == '-' ? -n : n;
-}
-
-int CSampleNumber::GetExponent() const
-{
-    return static_cast<int>(Clamp(Exponent(), INT_MIN, INT_MAX));
-}
-
-int CSampleNumber::Parse(const char* text)
+bool ReadDecimal(const char* text, NumberSyntax syntax, SDecimal& v)
 {
     SNumberParts parts;
-    if (!ScanNumber(text, SYNTAX_LOOSE, parts))
-        return 0;
-    m_chSign = parts.chSign;
-    if (!parts.strFraction.empty())
-        m_strDigits = parts.strInteger + "." + parts.strFraction;
-    else
-        m_strDigits = parts.strInteger.empty() ? "0" : parts.strInteger;
-    if (!parts.strExponent.empty()) {
-        m_chExpSign = parts.chExpSign;
-        m_strExponent = parts.strExponent;
-    } else {
-        m_chExpSign = '+';
-        m_strExponent = "0";
+    if (!ScanNumber(text, syntax, parts))
+        return false;
+    v.bNeg = parts.chSign == '-';
+    // The digits without their leading and trailing zeros; the exponent
+    // counts the integer digits after the leading zeros.
+    const std::string all = parts.strInteger + parts.strFraction;
+    const std::size_t nFirst = all.find_first_not_of('0');
+    if (nFirst == std::string::npos) {
+        v.digits.clear();
+        v.nExp = 0;
+        return true;
     }
-    Normalize();
-    return 1;
+    const std::size_t nLast = all.find_last_not_of('0');
+    v.digits = all.substr(nFirst, nLast - nFirst + 1);
+    const long long nExp = ExponentOf(parts);
+    const long long nShift = static_cast<long long>(parts.strInteger.size()) - static_cast<long long>(nFirst);
+    v.nExp = nExp >= kHugeExponent || nExp <= -kHugeExponent ? nExp : nExp + nShift;
+    return true;
 }
 
-// Strips leading and trailing zeros and the point from m_strDigits, moving
-// the exponent so that it counts the digits before the point.
-void CSampleNumber::Normalize()
+namespace {
+
+// The value zero stands in the cut layouts as its one digit, 0.0 × 10^1.
+SDecimal CutView(const SDecimal& v)
 {
-    const std::string& s = m_strDigits;
-    std::size_t p = s.find_first_not_of("0.");
-    if (p == std::string::npos) {
-        SetZero();
-        return;
-    }
-    std::size_t q = s.find('.');
-    if (q == std::string::npos)
-        q = s.size();
-    std::size_t t = s.size() - 1;
-    while (t > p && s[t] == '0')
-        --t;  // stops at the point too: zeros before it remain
-
-    std::string strDigits;
-    strDigits.reserve(t - p + 1);
-    for (std::size_t i = p; i <= t; ++i)
-        if (s[i] != '.')
-            strDigits += s[i];
-
-    if (!ExponentTooLarge()) {
-        long long nShift = p < q ? static_cast<long long>(q - p)
-                                 : static_cast<long long>(q) - static_cast<long long>(p) + 1;
-        long long nExponent = Exponent() + nShift;
-        m_chExpSign = nExponent < 0 ? '-' : '+';
-        m_strExponent = std::to_string(nExponent < 0 ? -nExponent : nExponent);
-    }
-    m_strDigits = std::move(strDigits);
+    if (!IsZero(v))
+        return v;
+    SDecimal zero;
+    zero.digits = "0";
+    zero.nExp = 1;
+    return zero;
 }
 
-int CSampleNumber::FormatInteger(std::string& out, int w, int m) const
+std::string CutSign(const SDecimal& v, const SNumberModes& modes)
 {
-    if (ExponentTooLarge())
-        return 0;
-    const long long E = Exponent();
-    const long long c = static_cast<long long>(m_strDigits.size());
-    const long long f = SignWidth();
-    if (E < c)
-        return 0;  // the number has a fraction
-    const long long z = std::max(0LL, m - E);
-    if (E + z + f > w)
-        return 0;
-    out.clear();
-    Append(out, w - E - z - f, ' ');
-    if (f)
-        out += m_chSign == '-' ? '-' : '+';
-    Append(out, z, '0');
-    out += m_strDigits;
-    Append(out, E - c, '0');
-    return 1;
+    return SignOf(v.bNeg && !IsZero(v), modes);
 }
 
-// b blanks, the sign, the digits before the point and their trailing zeros,
-// the point, the zeros after it, the digits after it and the zeros that
-// fill the d places.
-void CSampleNumber::AppendPointed(std::string& out, long long b, const SPointLayout& layout) const
+// The sign, the digits of v before the point (those from 10^(nBefore - 1)
+// down), the point and the d digits after it, right-aligned in w; false
+// where they do not fit.
+bool CutPointed(const SDecimal& v, const SNumberModes& modes, long long w, long long nBefore, long long d,
+                long long nAfterWidth, std::string& out)
 {
-    out.clear();
-    Append(out, b, ' ');
-    if (SignWidth())
-        out += m_chSign == '-' ? '-' : '+';
-    out.append(m_strDigits, 0, static_cast<std::size_t>(layout.L));
-    Append(out, layout.IZ, '0');
+    const std::string sign = CutSign(v, modes);
+    const long long nBlanks = w - (static_cast<long long>(sign.size()) + std::max(nBefore, 0LL) + 1 + d + nAfterWidth);
+    if (nBlanks < 0)
+        return false;
+    const SDecimal shown = CutView(v);
+    out = Repeated(nBlanks, ' ') + sign;
+    out += DigitsFrom(shown, nBefore - 1, 0);
     out += '.';
-    Append(out, layout.Z, '0');
-    out.append(m_strDigits, static_cast<std::size_t>(layout.L), static_cast<std::size_t>(std::max(0LL, layout.D)));
-    Append(out, layout.T, '0');
+    out += DigitsFrom(shown, -1, -d);
+    return true;
 }
 
-int CSampleNumber::FormatFixed(std::string& out, int w, int d) const
+}  // namespace
+
+bool CutInteger(const SDecimal& v, const SNumberModes& modes, long long w, long long m, std::string& out)
 {
-    if (ExponentTooLarge())
-        return 0;
-    const long long c = static_cast<long long>(m_strDigits.size());
-    const long long P = Exponent() + m_nScale;
-    SPointLayout layout;
-    layout.L = Clamp(P, 0, c);
-    layout.IZ = std::max(0LL, P - c);
-    layout.Z = P < 0 ? std::min(-P, static_cast<long long>(d)) : 0;
-    layout.D = c - layout.L;
-    layout.T = d - layout.D - layout.Z;
-    if (layout.T < 0) {
-        layout.D = d - layout.Z;  // the digits beyond the d places are dropped
-        layout.T = 0;
-    }
-    const long long b = w - (SignWidth() + layout.Width());
-    if (b < 0)
-        return 0;
-    AppendPointed(out, b, layout);
-    return 1;
+    if (HasHugeExponent(v))
+        return false;
+    const SDecimal shown = CutView(v);
+    const long long nDigits = std::max(shown.nExp, m);
+    const std::string sign = CutSign(v, modes);
+    if (shown.nExp < static_cast<long long>(shown.digits.size()) || nDigits + static_cast<long long>(sign.size()) > w)
+        return false;  // a fraction, or too wide
+    out = Repeated(w - nDigits - static_cast<long long>(sign.size()), ' ') + sign + DigitsFrom(shown, nDigits - 1, 0);
+    return true;
 }
 
-int CSampleNumber::FormatExponent(std::string& out, int w, int d, int e) const
+bool CutFixed(const SDecimal& v, const SNumberModes& modes, long long w, long long d, std::string& out)
 {
-    if (ExponentTooLarge())
-        return 0;
-    const long long c = static_cast<long long>(m_strDigits.size());
-    const long long k = m_nScale;
-    const long long X = Exponent() - k;
-    SPointLayout layout;
-    layout.L = Clamp(k, 0, c);
-    layout.IZ = std::max(0LL, k - c);
-    layout.Z = std::min(std::max(0LL, -k), static_cast<long long>(d));
-    layout.D = c - layout.L;
-    if (layout.Z + layout.D > d)
-        layout.D = d - layout.Z;
-    layout.T = d - layout.D - layout.Z;
-    const std::string x = std::to_string(X < 0 ? -X : X);
-    const long long EZ = std::max(0LL, e - static_cast<long long>(x.size()));
-    const long long b = w - (SignWidth() + layout.Width() + 1 + EZ + static_cast<long long>(x.size()));
-    if (b < 0)
-        return 0;
-    AppendPointed(out, b, layout);
-    out += X < 0 ? '-' : '+';
-    Append(out, EZ, '0');
-    out += x;
-    return 1;
+    if (HasHugeExponent(v))
+        return false;
+    SDecimal scaled = CutView(v);
+    scaled.nExp += modes.nScale;
+    return CutPointed(scaled, modes, w, scaled.nExp, d, 0, out);
 }
+
+bool CutExponent(const SDecimal& v, const SNumberModes& modes, long long w, long long d, long long e, std::string& out)
+{
+    if (HasHugeExponent(v))
+        return false;
+    const long long k = modes.nScale;
+    const long long nExp = CutView(v).nExp - k;
+    const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
+    const long long nDigits = std::max(e, static_cast<long long>(digits.size()));
+    SDecimal scaled = CutView(v);
+    scaled.nExp = k;
+    if (!CutPointed(scaled, modes, w, k, d, 1 + nDigits, out))
+        return false;
+    out += nExp < 0 ? '-' : '+';
+    out += Repeated(nDigits - static_cast<long long>(digits.size()), '0') + digits;
+    return true;
+}
+
+}  // namespace exact

@@ -1,8 +1,12 @@
-// A number typed as a custom sample value, kept as decimal digits (never as
-// binary floating point) and laid out as an I, F or E field would print it.
+// Reading a number text into the one decimal value of the samples
+// (exact::SDecimal, never binary floating point), and the simplified layouts
+// of that value: the I, F and E fields with the digits past the field cut.
 #pragma once
 
 #include <string>
+
+#include "exact_decimal.h"
+#include "number_modes.h"
 
 // The parts of a number text: sign, integer digits, point and fraction
 // digits, exponent sign and digits.
@@ -23,52 +27,35 @@ struct SNumberParts {
 // before the exponent's digits, and digits in the number and in an exponent.
 enum NumberSyntax { SYNTAX_LOOSE, SYNTAX_FORTRAN };
 
-// The one reader of number texts: splits text into parts; false when it is
-// no number in the syntax.
+// Splits text into parts; false when it is no number in the syntax.
 bool ScanNumber(const char* text, NumberSyntax syntax, SNumberParts& parts);
 
-class CSampleNumber {
-public:
-    CSampleNumber();
+namespace exact {
 
-    void SetScale(int k) { m_nScale = k; }
-    void SetPlus(int plus) { m_bPlus = plus; }
-    void SetZero();
-    int GetExponent() const;
+// An exponent of more than 17 significant digits fits no field: a decimal
+// read with one holds this exponent (or its negative), which every layout
+// refuses and which still reads as an infinity or a zero.
+inline constexpr long long kHugeExponent = 1LL << 62;
 
-    // Reads a number such as "-1.5E3", " + 1 . 5 E - 2 " or "1.5+3"; 0 when
-    // the text is not a number.
-    int Parse(const char* text);
+inline bool HasHugeExponent(const SDecimal& v)
+{
+    return v.nExp >= kHugeExponent || v.nExp <= -kHugeExponent;
+}
 
-    // Layouts into out; each answers 0 when the number cannot be laid out in
-    // w characters (out is then unspecified).
-    int FormatInteger(std::string& out, int w, int m) const;
-    int FormatFixed(std::string& out, int w, int d) const;
-    int FormatExponent(std::string& out, int w, int d, int e) const;
+// The one reader of number texts: the decimal value of text in the syntax
+// (its sign kept for a zero too); false when it is no number.
+bool ReadDecimal(const char* text, NumberSyntax syntax, SDecimal& v);
 
-    const std::string& Digits() const { return m_strDigits; }
-    char Sign() const { return m_chSign; }
+// The simplified layouts: the digits past the field are cut, not rounded, a
+// zero before the point shows only for the value zero (whose one digit it
+// is), the exponent has no letter and e digits or more, and a zero has no
+// sign but the plus mode's. Each lays v out in out and answers false where
+// it does not fit in w characters (out is then unspecified).
+// Iw.m (m = 0: Iw); false for a value with a fraction.
+bool CutInteger(const SDecimal& v, const SNumberModes& modes, long long w, long long m, std::string& out);
+// Fw.d, the value times 10^k for the scale factor k.
+bool CutFixed(const SDecimal& v, const SNumberModes& modes, long long w, long long d, std::string& out);
+// Ew.dEe, with k digits before the point for the scale factor k.
+bool CutExponent(const SDecimal& v, const SNumberModes& modes, long long w, long long d, long long e, std::string& out);
 
-private:
-    // Where the digits of a number written with a point go: L significant
-    // digits before the point, IZ zeros after them, the point, Z zeros, D
-    // significant digits, T zeros.
-    struct SPointLayout {
-        long long L = 0, IZ = 0, Z = 0, D = 0, T = 0;
-        long long Width() const { return L + IZ + 1 + Z + D + T; }
-    };
-
-    void Normalize();
-    void AppendPointed(std::string& out, long long b, const SPointLayout& layout) const;
-    bool ExponentTooLarge() const;
-    long long Exponent() const;
-    // 1 when a sign is shown (plus mode or a negative number), else 0.
-    long long SignWidth() const { return (m_bPlus || m_chSign == '-') ? 1 : 0; }
-
-    int m_nScale = 0;
-    int m_bPlus = 0;
-    char m_chSign = '+';
-    char m_chExpSign = '+';
-    std::string m_strDigits;    // significant digits: the number is 0.digits x 10^exponent
-    std::string m_strExponent;  // the exponent's magnitude, decimal digits
-};
+}  // namespace exact

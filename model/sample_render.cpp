@@ -31,6 +31,7 @@ struct SRenderInput {
     bool bExtended;       // the table in force knows the later forms
     long long nMaxWidth;  // the largest width, digit count or position the table takes
     SMessage* pWhy;       // receives why the descriptor is refused (may be nullptr)
+    bool bJudgeOnly;      // only whether the descriptor is valid is asked: its default is not built
 };
 
 // Refuses the descriptor, saying why: 0, as a renderer returns it then.
@@ -102,12 +103,10 @@ int LogicalValue(const std::string& value, long long w, std::string& sample)
     return 1;
 }
 
-CSampleNumber NumberFor(const SRenderInput& in)
+// The custom value as the simplified samples read it; false when it is no number.
+bool ReadValue(const SRenderInput& in, exact::SDecimal& v)
 {
-    CSampleNumber number;
-    number.SetScale(static_cast<int>(in.modes.nScale));
-    number.SetPlus(in.modes.nPlus);
-    return number;
+    return exact::ReadDecimal(in.value.c_str(), SYNTAX_LOOSE, v);
 }
 
 // Width, digits and exponent digits of a numeric descriptor, the ones it
@@ -145,16 +144,16 @@ std::string AtLeastDigits(const std::string& digits, long long m)
 
 std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, long long d, long long e)
 {
-    CSampleNumber number = NumberFor(in);
+    exact::SDecimal v;
     std::string out;
-    const int w = static_cast<int>(kMaxStrictWidth);
-    bool bOk = number.Parse(in.value.c_str()) != 0;
+    const long long w = kMaxStrictWidth;
+    bool bOk = ReadValue(in, v);
     if (bOk && chLayout == 'I')
-        bOk = number.FormatInteger(out, w, static_cast<int>(m)) != 0;
+        bOk = exact::CutInteger(v, in.modes, w, m, out);
     else if (bOk && chLayout == 'F')
-        bOk = number.FormatFixed(out, w, static_cast<int>(d)) != 0;
+        bOk = exact::CutFixed(v, in.modes, w, d, out);
     else if (bOk)
-        bOk = number.FormatExponent(out, w, static_cast<int>(d), static_cast<int>(e)) != 0;
+        bOk = exact::CutExponent(v, in.modes, w, d, e, out);
     return bOk ? WithoutLeadingBlanks(out) : std::string("*");
 }
 
@@ -203,9 +202,9 @@ bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
 {
     if (LogicalValue(in.value, 1, sample))
         return true;
-    CSampleNumber number = NumberFor(in);
+    exact::SDecimal v;
     std::string out;
-    if (!number.Parse(in.value.c_str()) || !number.FormatInteger(out, static_cast<int>(kMaxStrictWidth), 0))
+    if (!ReadValue(in, v) || !exact::CutInteger(v, in.modes, kMaxStrictWidth, 0, out))
         return false;
     sample = WithoutLeadingBlanks(out);
     return true;
@@ -234,11 +233,13 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
     if (m > w)
         return Refuse(in, Message(IDS_WHY_DIGITS_ABOVE_WIDTH, m, w));
     if (!in.value.empty()) {
-        CSampleNumber number = NumberFor(in);
-        if (!number.Parse(in.value.c_str()) || !number.FormatInteger(sample, static_cast<int>(w), static_cast<int>(m)))
+        exact::SDecimal v;
+        if (!ReadValue(in, v) || !exact::CutInteger(v, in.modes, w, m, sample))
             sample = Asterisks(w);
         return 1;
     }
+    if (in.bJudgeOnly)
+        return 1;
     const int s = in.modes.nPlus;
     if (m == 0)
         sample = SignPrefix(s) + CountingRun1(w - s);
@@ -256,13 +257,15 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
     if (w > in.nMaxWidth || d > in.nMaxWidth)
         return RefuseAbove(in, Largest({w, d}));
     if (!in.value.empty()) {
-        CSampleNumber number = NumberFor(in);
-        if (!number.Parse(in.value.c_str()) || !number.FormatFixed(sample, static_cast<int>(w), static_cast<int>(d)))
+        exact::SDecimal v;
+        if (!ReadValue(in, v) || !exact::CutFixed(v, in.modes, w, d, sample))
             sample = Asterisks(w);
         return 1;
     }
     if (w - d - 1 < 0)
         return FieldTooNarrow(in, w, sample);
+    if (in.bJudgeOnly)
+        return 1;
     const int s = in.modes.nPlus;
     sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
     return 1;
@@ -276,9 +279,8 @@ char ExponentLetter(const SRenderInput& in)
 
 int CustomExponent(const SRenderInput& in, long long w, long long d, long long e, std::string& sample)
 {
-    CSampleNumber number = NumberFor(in);
-    if (!number.Parse(in.value.c_str()) ||
-        !number.FormatExponent(sample, static_cast<int>(w), static_cast<int>(d), static_cast<int>(e)))
+    exact::SDecimal v;
+    if (!ReadValue(in, v) || !exact::CutExponent(v, in.modes, w, d, e, sample))
         sample = Asterisks(w);
     return 1;
 }
@@ -296,6 +298,8 @@ int RenderExponentWD(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, 3, sample);
+    if (in.bJudgeOnly)
+        return 1;
     const int s = in.modes.nPlus;
     const bool bDouble = in.kind == KIND_D || in.kind == KIND_DWD;
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + (bDouble ? "D+12" : "E+12");
@@ -327,6 +331,8 @@ int RenderExponentWDE(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
         return CustomExponent(in, w, d, e, sample);
+    if (in.bJudgeOnly)
+        return 1;
     const int s = in.modes.nPlus;
     const char chLetter = in.bWidthless ? 'E' : ExponentLetter(in);
     sample = SignPrefix(s) + CountingRun1(w - d - nDigits - 3 - s) + "." + CountingRun1(d) + chLetter + "+" +
@@ -353,14 +359,15 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
     if (!in.value.empty()) {
         if (LogicalValue(in.value, w, sample))
             return 1;
-        CSampleNumber number = NumberFor(in);
-        if (number.Parse(in.value.c_str()) &&
-            (number.FormatInteger(sample, static_cast<int>(w), 0) ||
-             number.FormatExponent(sample, static_cast<int>(w), static_cast<int>(d), 3)))
+        exact::SDecimal v;
+        if (ReadValue(in, v) &&
+            (exact::CutInteger(v, in.modes, w, 0, sample) || exact::CutExponent(v, in.modes, w, d, 3, sample)))
             return 1;
         sample = RightAligned(in.value, w);
         return 1;
     }
+    if (in.bJudgeOnly)
+        return 1;
     const int s = in.modes.nPlus;
     const char chLetter = IsWrittenWithExponent(in.kind) ? ExponentLetter(in) : 'E';
     sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + chLetter + "+12";
@@ -647,8 +654,8 @@ bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
     if (!IsRealFamily(FamilyOf(kind)))
         return false;
     const bool bGeneral = FamilyOf(kind) == FAMILY_GENERAL;
-    CSampleNumber number;
-    return !bGeneral || value.empty() || number.Parse(value.c_str());
+    exact::SDecimal v;
+    return !bGeneral || value.empty() || exact::ReadDecimal(value.c_str(), SYNTAX_LOOSE, v);
 }
 
 // The modes after a mode descriptor: those before it, with what it sets.
@@ -710,7 +717,8 @@ int CDescriptor::RenderField(std::string& sample, const std::string& value, cons
     SParsedDescriptor clamped;
     const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
     const long long nMax = MaxWidth(*m_pTable);
-    const SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
+    // Where the compiler's sample replaces it, the default is only judged.
+    SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_modes, bExtended, nMax, pWhy, m_bExact};
     if (!rule.fn(standard, sample))
         return 0;
     // The exact mode shows what gfortran prints where it can; the forms it
@@ -724,9 +732,12 @@ int CDescriptor::RenderField(std::string& sample, const std::string& value, cons
             sample = std::move(strExact);
             return 1;
         }
+        standard.bJudgeOnly = false;
+        if (!rule.fn(standard, sample))
+            return 0;
     }
     if (!value.empty()) {
-        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_modes, bExtended, nMax, pWhy};
+        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_modes, bExtended, nMax, pWhy, false};
         if (!rule.fn(custom, sample))
             return 0;
     }
@@ -779,10 +790,13 @@ int CDescriptor::RenderGroupClose(std::string& sample, SMessage* pWhy) const
     // Only what is shown is built: one pass, itself cut to the limit.
     const long long nShown = std::min(nTotal, MAX_SAMPLE_LENGTH);
     std::string strPass;
+    strPass.reserve(static_cast<std::size_t>(nShown));
     for (const CDescriptor* p = pOpen; p != this && static_cast<long long>(strPass.size()) < nShown; p = p->m_pNext) {
-        std::string strRepeated;
-        p->GetRepeatedSample(strRepeated);
-        strPass += strRepeated;
+        // Its repeated sample (GetRepeatedSample), appended in place.
+        const std::string& strSample = p->m_strSample;
+        const std::size_t nWidth = static_cast<std::size_t>(p->ShownWidth());
+        for (std::size_t n = 0; n < nWidth && !strSample.empty(); n += strSample.size())
+            strPass.append(strSample, 0, nWidth - n);
     }
     if (static_cast<long long>(strPass.size()) > nShown)
         strPass.resize(static_cast<std::size_t>(nShown));

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -655,6 +656,15 @@ TEST(ExactSample, RefusesWhatItCannotShowAndStarsWhatItCannotRead)
             }
         }
     }
+    // A scale factor as large as an int (a kP count too large saturates to
+    // it): F shows its asterisks without building a digit before the point
+    // for each power of ten, and F0.d, which would print them all, is left to
+    // the simplified sample.
+    SNumberModes huge;
+    huge.nScale = INT_MAX;
+    ASSERT_EQ(ExactSample(ParseDescriptor("F10.3", DefaultDescriptorTable()), huge, "1.5", sample), 1);
+    EXPECT_EQ(sample, "**********");
+    EXPECT_EQ(ExactSample(ParseDescriptor("F0.3", DefaultDescriptorTable()), huge, "1.5", sample), 0);
 }
 
 namespace {

@@ -1,5 +1,5 @@
-// CSampleNumber: reading a typed number into digits and exponent, and the
-// integer, fixed-point and exponent layouts, all on the digit string.
+// The one reader of number texts into a decimal value, and the simplified
+// layouts of that value (integer, fixed point and exponent, digits cut).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,10 +10,10 @@ namespace {
 
 struct SParseCase {
     const char* text;
-    int result;
-    char sign;
-    const char* digits;
-    int exponent;
+    bool result;
+    bool bNeg;
+    const char* digits;  // without leading and trailing zeros: "" for zero
+    long long exponent;  // the value is 0.digits x 10^exponent (0 for zero)
 };
 
 void PrintTo(const SParseCase& c, std::ostream* os)
@@ -26,51 +26,57 @@ class ParseNumber : public ::testing::TestWithParam<SParseCase> {};
 TEST_P(ParseNumber, GivesSignDigitsAndExponent)
 {
     const SParseCase& c = GetParam();
-    CSampleNumber n;
-    ASSERT_EQ(n.Parse(c.text), c.result) << c.text;
+    exact::SDecimal v;
+    ASSERT_EQ(exact::ReadDecimal(c.text, SYNTAX_LOOSE, v), c.result) << c.text;
     if (!c.result)
         return;
-    EXPECT_EQ(n.Sign(), c.sign) << c.text;
-    EXPECT_EQ(n.Digits(), c.digits) << c.text;
-    EXPECT_EQ(n.GetExponent(), c.exponent) << c.text;
+    EXPECT_EQ(v.bNeg, c.bNeg) << c.text;
+    EXPECT_EQ(v.digits, c.digits) << c.text;
+    EXPECT_EQ(v.nExp, c.exponent) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseNumber,
-                         ::testing::Values(SParseCase{"42", 1, '+', "42", 2}, SParseCase{"123.45", 1, '+', "12345", 3},
-                                           SParseCase{"0.00123", 1, '+', "123", -2}, SParseCase{"007", 1, '+', "7", 1},
-                                           SParseCase{"10.0", 1, '+', "10", 2}, SParseCase{"100", 1, '+', "1", 3},
-                                           SParseCase{"-0.0", 1, '+', "0", 1}, SParseCase{"0.05", 1, '+', "5", -1},
-                                           SParseCase{"1E3", 1, '+', "1", 4}, SParseCase{"1D3", 1, '+', "1", 4},
-                                           SParseCase{"1.5+3", 1, '+', "15", 4}, SParseCase{"1.5 3", 1, '+', "15", 4},
-                                           SParseCase{" + 1 . 5 E - 2 ", 1, '+', "15", -1},
-                                           SParseCase{"-.5", 1, '-', "5", 0}, SParseCase{"5.", 1, '+', "5", 1},
-                                           SParseCase{"+", 1, '+', "0", 1}, SParseCase{".", 1, '+', "0", 1},
-                                           SParseCase{"E", 1, '+', "0", 1}, SParseCase{"   ", 1, '+', "0", 1},
-                                           SParseCase{"1E-", 1, '+', "1", 1}, SParseCase{"1E003", 1, '+', "1", 4},
-                                           SParseCase{"1.5e3", 0, '+', "", 0}, SParseCase{"1.5d3", 0, '+', "", 0},
-                                           SParseCase{"abc", 0, '+', "", 0}, SParseCase{"1 2", 1, '+', "1", 3},
-                                           SParseCase{"1 2 3", 0, '+', "", 0}, SParseCase{"--1", 1, '+', "0", 1},
-                                           SParseCase{"1.2.3", 0, '+', "", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseNumber,
+    ::testing::Values(SParseCase{"42", true, false, "42", 2}, SParseCase{"123.45", true, false, "12345", 3},
+                      SParseCase{"0.00123", true, false, "123", -2}, SParseCase{"007", true, false, "7", 1},
+                      SParseCase{"10.0", true, false, "1", 2}, SParseCase{"100", true, false, "1", 3},
+                      SParseCase{"-0.0", true, true, "", 0}, SParseCase{"0.05", true, false, "5", -1},
+                      SParseCase{"1E3", true, false, "1", 4}, SParseCase{"1D3", true, false, "1", 4},
+                      SParseCase{"1.5+3", true, false, "15", 4}, SParseCase{"1.5 3", true, false, "15", 4},
+                      SParseCase{" + 1 . 5 E - 2 ", true, false, "15", -1}, SParseCase{"-.5", true, true, "5", 0},
+                      SParseCase{"5.", true, false, "5", 1}, SParseCase{"+", true, false, "", 0},
+                      SParseCase{".", true, false, "", 0}, SParseCase{"E", true, false, "", 0},
+                      SParseCase{"   ", true, false, "", 0}, SParseCase{"1E-", true, false, "1", 1},
+                      SParseCase{"1E003", true, false, "1", 4}, SParseCase{"1.5e3", false, false, "", 0},
+                      SParseCase{"1.5d3", false, false, "", 0}, SParseCase{"abc", false, false, "", 0},
+                      SParseCase{"1 2", true, false, "1", 3}, SParseCase{"1 2 3", false, false, "", 0},
+                      SParseCase{"--1", true, true, "", 0}, SParseCase{"1.2.3", false, false, "", 0}));
 
-TEST(ParseNumber, ParseSetsEveryPartAfresh)
+TEST(ParseNumber, TheCompilersSyntaxIsStricter)
 {
-    CSampleNumber n;
-    ASSERT_TRUE(n.Parse("-1.5E-7"));
-    ASSERT_TRUE(n.Parse("42"));
-    EXPECT_EQ(n.Sign(), '+');
-    EXPECT_EQ(n.Digits(), "42");
-    EXPECT_EQ(n.GetExponent(), 2);
+    exact::SDecimal v;
+    ASSERT_TRUE(exact::ReadDecimal(" -1,5q-2 ", SYNTAX_FORTRAN, v));
+    EXPECT_TRUE(v.bNeg);
+    EXPECT_EQ(v.digits, "15");
+    EXPECT_EQ(v.nExp, -1);
+    for (const char* text : {"1 2", "1E", ".", "1.5 E3", "E5", "--1"})
+        EXPECT_FALSE(exact::ReadDecimal(text, SYNTAX_FORTRAN, v)) << text;
 }
 
 TEST(ParseNumber, HugeExponentsSaturateInsteadOfWrapping)
 {
-    CSampleNumber n;
-    ASSERT_TRUE(n.Parse("1E99999999999999999999"));
-    EXPECT_EQ(n.GetExponent(), INT_MAX);
-    ASSERT_TRUE(n.Parse("1E-99999999999999999999"));
-    EXPECT_EQ(n.GetExponent(), INT_MIN);
-    ASSERT_TRUE(n.Parse("1E3000000000"));
-    EXPECT_EQ(n.GetExponent(), INT_MAX);
+    exact::SDecimal v;
+    ASSERT_TRUE(exact::ReadDecimal("1E99999999999999999999", SYNTAX_LOOSE, v));
+    EXPECT_TRUE(exact::HasHugeExponent(v));
+    EXPECT_GT(v.nExp, 0);
+    ASSERT_TRUE(exact::ReadDecimal("1E-99999999999999999999", SYNTAX_LOOSE, v));
+    EXPECT_TRUE(exact::HasHugeExponent(v));
+    EXPECT_LT(v.nExp, 0);
+    ASSERT_TRUE(exact::ReadDecimal("1E3000000000", SYNTAX_LOOSE, v));
+    EXPECT_FALSE(exact::HasHugeExponent(v));
+    EXPECT_EQ(v.nExp, 3000000001);
+    ASSERT_TRUE(exact::ReadDecimal("0E99999999999999999999", SYNTAX_LOOSE, v));
+    EXPECT_TRUE(v.digits.empty()) << "a zero is a zero whatever its exponent";
 }
 
 struct SLayoutCase {
@@ -92,21 +98,22 @@ class Layout : public ::testing::TestWithParam<SLayoutCase> {};
 TEST_P(Layout, FitsTheNumberIntoItsWidth)
 {
     const SLayoutCase& c = GetParam();
-    CSampleNumber n;
-    n.SetScale(c.scale);
-    n.SetPlus(c.plus);
-    ASSERT_TRUE(n.Parse(c.value));
+    SNumberModes modes;
+    modes.nScale = c.scale;
+    modes.nPlus = c.plus;
+    exact::SDecimal v;
+    ASSERT_TRUE(exact::ReadDecimal(c.value, SYNTAX_LOOSE, v));
     std::string out;
-    int result = 0;
+    bool result = false;
     switch (c.form) {
-    case 'I': result = n.FormatInteger(out, c.w, c.d); break;
-    case 'F': result = n.FormatFixed(out, c.w, c.d); break;
-    default: result = n.FormatExponent(out, c.w, c.d, c.e); break;
+    case 'I': result = exact::CutInteger(v, modes, c.w, c.d, out); break;
+    case 'F': result = exact::CutFixed(v, modes, c.w, c.d, out); break;
+    default: result = exact::CutExponent(v, modes, c.w, c.d, c.e, out); break;
     }
     if (c.out == nullptr) {
-        EXPECT_EQ(result, 0) << c.value << " gave '" << out << "'";
+        EXPECT_FALSE(result) << c.value << " gave '" << out << "'";
     } else {
-        ASSERT_EQ(result, 1) << c.value;
+        ASSERT_TRUE(result) << c.value;
         EXPECT_EQ(out, c.out) << c.value;
         EXPECT_EQ(out.size(), static_cast<std::size_t>(c.w));
     }
