@@ -12,6 +12,9 @@
 # AFTER_FILTER the second program runs that benchmark instead: one program
 # given twice compares two of its benchmarks, such as one keystroke with
 # the simplified and with the compiler's samples.
+#
+# CLOCK=cpu compares the CPU time of each run instead of its real time: on a
+# machine that other work shares, the real time counts the waits for a core.
 set -euo pipefail
 before=$1
 after=$2
@@ -19,12 +22,14 @@ filter=$3
 rounds=${4:-7}
 after_filter=${5:-$filter}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+column=3
+[ "${CLOCK:-real}" = cpu ] && column=4
 
-# The real time of the one benchmark the filter selects, in ms.
+# The real (or CPU) time of the one benchmark the filter selects, in ms.
 time_of() {
     "$1" --benchmark_filter="$2" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
         --benchmark_format=csv 2> /dev/null |
-        awk -F, '/_median/ { t = $3; u = $5; gsub(/"/, "", u); if (u == "us") t /= 1000; if (u == "ns") t /= 1e6; print t }'
+        awk -F, -v c="$column" '/_median/ { t = $c; u = $5; gsub(/"/, "", u); if (u == "us") t /= 1000; if (u == "ns") t /= 1e6; print t }'
 }
 
 declare -a times_before times_after
