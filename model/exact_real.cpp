@@ -77,35 +77,44 @@ std::string NotFinite(const SRealInput& in)
     return s;
 }
 
+bool LayInField(const SFieldParts& parts, long long w, FieldRule rule, const SNumberModes& modes, std::string& out)
+{
+    const bool bCompiler = rule == FIELD_COMPILER;
+    const long long nSign = static_cast<long long>(parts.sign.size());
+    const long long nBody = static_cast<long long>(parts.whole.size() + parts.fraction.size() + parts.exponent.size()) +
+                            1;
+    if (w <= 0 && bCompiler) {
+        const long long d = static_cast<long long>(parts.fraction.size());
+        w = parts.bZero ? d + nSign + 1 + (d == 0 ? 1 : 0) : std::max(nBody + nSign, 2LL);
+    }
+    long long nBlanks = w - nBody - nSign;
+    if (nBlanks < 0 || (bCompiler && (w == 1 || (w == 2 && nSign > 0)))) {
+        out = bCompiler ? Asterisks(w) : std::string();
+        return false;
+    }
+    const bool bLeadZero = bCompiler && parts.whole.empty() && nBlanks > 0;
+    if (bLeadZero)
+        --nBlanks;
+    out.clear();
+    out.reserve(static_cast<std::size_t>(w));
+    out.append(static_cast<std::size_t>(nBlanks), ' ').append(parts.sign);
+    if (bLeadZero)
+        out += '0';
+    out.append(parts.whole).append(1, bCompiler && modes.nComma ? ',' : '.').append(parts.fraction);
+    out.append(parts.exponent);
+    return true;
+}
+
 namespace {
 
-// One number in its field: sign, the digits before the point (an empty
-// string: the zero there is shown only where a blank is left for it), the
-// point, the digits after it and the exponent part. A width of 0 (F0.d) is
-// the number's own width. Asterisks where it does not fit, in a field of one
-// character, or of two with a sign.
+// One number in its field under the compiler's rule; asterisks where it
+// does not fit.
 std::string Lay(const std::string& sign, const std::string& whole, const std::string& fraction,
                 const std::string& exponent, long long w, bool bZero, const SNumberModes& modes)
 {
-    const long long nSign = static_cast<long long>(sign.size());
-    const long long nBody = static_cast<long long>(whole.size() + fraction.size() + exponent.size()) + 1;
-    if (w <= 0) {
-        const long long d = static_cast<long long>(fraction.size());
-        w = bZero ? d + nSign + 1 + (d == 0 ? 1 : 0) : std::max(nBody + nSign, 2LL);
-    }
-    long long nBlanks = w - nBody - nSign;
-    if (nBlanks < 0 || w == 1 || (w == 2 && nSign > 0))
-        return Asterisks(w);
-    const bool bLeadZero = whole.empty() && nBlanks > 0;
-    if (bLeadZero)
-        --nBlanks;
-    std::string s;
-    s.reserve(static_cast<std::size_t>(w));
-    s.append(static_cast<std::size_t>(nBlanks), ' ').append(sign);
-    if (bLeadZero)
-        s += '0';
-    s.append(whole).append(1, modes.nComma ? ',' : '.').append(fraction).append(exponent);
-    return s;
+    std::string out;
+    LayInField(SFieldParts{sign, whole, fraction, exponent, bZero}, w, FIELD_COMPILER, modes, out);
+    return out;
 }
 
 // The library's digit buffer for F with a negative scale factor that moves

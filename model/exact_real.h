@@ -9,6 +9,26 @@
 
 namespace exact {
 
+// How a number's parts stand in their field. Under the compiler's rule as
+// gfortran's library puts them: a zero before the point where a blank is
+// left for it, asterisks in a field of one character or of two with a sign,
+// a width of 0 (F0.d) as the number's own width, and the decimal symbol of
+// the modes. Under the simplified samples' rule the parts alone, the point a
+// point (the samples turn it into the comma later).
+enum FieldRule { FIELD_COMPILER, FIELD_SIMPLIFIED };
+
+// The parts of a number in a field: sign, the digits before the point (an
+// empty string: the compiler's rule shows a zero there only where a blank
+// is left for it), the digits after the point and the exponent part.
+struct SFieldParts {
+    std::string sign, whole, fraction, exponent;
+    bool bZero = false;  // the number shown is zero (F0.d lays out its own width by it)
+};
+
+// The parts right-aligned in w characters under the rule; false where they
+// do not fit (out is then w asterisks under the compiler's rule).
+bool LayInField(const SFieldParts& parts, long long w, FieldRule rule, const SNumberModes& modes, std::string& out);
+
 struct SRealInput {
     double x;
     const SDecimal& exact;  // the exact decimal expansion of x

@@ -4,6 +4,7 @@
 
 #include "char_class.h"
 #include "exact_field.h"
+#include "exact_real.h"
 
 namespace {
 
@@ -133,21 +134,23 @@ std::string CutSign(const SDecimal& v, const SNumberModes& modes)
 }
 
 // The sign, the digits of v before the point (those from 10^(nBefore - 1)
-// down), the point and the d digits after it, right-aligned in w; false
-// where they do not fit.
+// down), the point, the d digits after it and the exponent part,
+// right-aligned in w under the simplified rule; false where they do not fit.
+// The digits are built only for a field that holds them.
 bool CutPointed(const SDecimal& v, const SNumberModes& modes, long long w, long long nBefore, long long d,
-                long long nAfterWidth, std::string& out)
+                const std::string& exponent, std::string& out)
 {
-    const std::string sign = CutSign(v, modes);
-    const long long nBlanks = w - (static_cast<long long>(sign.size()) + std::max(nBefore, 0LL) + 1 + d + nAfterWidth);
-    if (nBlanks < 0)
+    SFieldParts parts;
+    parts.sign = CutSign(v, modes);
+    const long long nWidth = static_cast<long long>(parts.sign.size() + exponent.size()) + std::max(nBefore, 0LL) + 1 +
+                             d;
+    if (nWidth > w)
         return false;
     const SDecimal shown = CutView(v);
-    out = Repeated(nBlanks, ' ') + sign;
-    out += DigitsFrom(shown, nBefore - 1, 0);
-    out += '.';
-    out += DigitsFrom(shown, -1, -d);
-    return true;
+    parts.whole = DigitsFrom(shown, nBefore - 1, 0);
+    parts.fraction = DigitsFrom(shown, -1, -d);
+    parts.exponent = exponent;
+    return LayInField(parts, w, FIELD_SIMPLIFIED, modes, out);
 }
 
 }  // namespace
@@ -171,7 +174,7 @@ bool CutFixed(const SDecimal& v, const SNumberModes& modes, long long w, long lo
         return false;
     SDecimal scaled = CutView(v);
     scaled.nExp += modes.nScale;
-    return CutPointed(scaled, modes, w, scaled.nExp, d, 0, out);
+    return CutPointed(scaled, modes, w, scaled.nExp, d, std::string(), out);
 }
 
 bool CutExponent(const SDecimal& v, const SNumberModes& modes, long long w, long long d, long long e, std::string& out)
@@ -182,13 +185,13 @@ bool CutExponent(const SDecimal& v, const SNumberModes& modes, long long w, long
     const long long nExp = CutView(v).nExp - k;
     const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
     const long long nDigits = std::max(e, static_cast<long long>(digits.size()));
+    if (1 + nDigits > w)
+        return false;  // the exponent alone does not fit (and is not built)
     SDecimal scaled = CutView(v);
     scaled.nExp = k;
-    if (!CutPointed(scaled, modes, w, k, d, 1 + nDigits, out))
-        return false;
-    out += nExp < 0 ? '-' : '+';
-    out += Repeated(nDigits - static_cast<long long>(digits.size()), '0') + digits;
-    return true;
+    const std::string exponent = (nExp < 0 ? "-" : "+") +
+                                 Repeated(nDigits - static_cast<long long>(digits.size()), '0') + digits;
+    return CutPointed(scaled, modes, w, k, d, exponent, out);
 }
 
 }  // namespace exact
