@@ -1,4 +1,5 @@
-// Process-wide flags, set once by start-up from the command line.
+// The run's flags, set by start-up from the command line. The application
+// object owns them (app/run_context.h); the messages read them.
 #pragma once
 
 #include <string>
@@ -20,6 +21,3 @@ struct CProcessFlags {
     // statement is located: the echo names a line beyond any count as given.
     std::string m_strGivenLine;
 };
-
-// The one instance for the whole run.
-CProcessFlags& ProcessFlags();
