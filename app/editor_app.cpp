@@ -73,11 +73,12 @@ int CEditorApp::Run(int argc, char** argv)
     }
     if (platform == PLATFORM_NONE) {
         if (!commandLine.bError)
-            std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark"));
+            std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark").c_str());
         return commandLine.bError ? EXIT_BAD_COMMAND_LINE : EXIT_NOT_WRITTEN;
     }
     UsePlatform(platform);
-    if (IsOffscreenFallback())
+    m_run.Flags().m_bNoDisplay = platform == PLATFORM_OFFSCREEN ? 1 : 0;
+    if (platform == PLATFORM_OFFSCREEN)
         qInstallMessageHandler(QuietToolkitMessages);
 
     QApplication app(argc, argv);

@@ -22,7 +22,8 @@ struct SStandIns {
 class CRunContext {
 public:
     explicit CRunContext(const SStandIns& standIns = {})
-        : m_messages(m_flags, standIns.pPresenter != nullptr ? *standIns.pPresenter : m_messageBoxes),
+        : m_helpViewer(m_flags),
+          m_messages(m_flags, standIns.pPresenter != nullptr ? *standIns.pPresenter : m_messageBoxes),
           m_dialogs(standIns.pDialogs != nullptr ? *standIns.pDialogs : m_modalDialogs),
           m_help(standIns.pHelp != nullptr ? *standIns.pHelp : m_helpViewer)
     {

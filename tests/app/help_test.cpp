@@ -416,7 +416,8 @@ void HelpTest::programStartsTheViewerAndClosesIt()
     QCOMPARE(DefaultHelpChannel(), strChannel);
     QCOMPARE(CHelpViewerProcess::ViewerProgram(), QString(QUILLMARK_HELP_PROGRAM));
     {
-        CHelpViewerProcess link;
+        const CProcessFlags flags;
+        CHelpViewerProcess link(flags);
         link.Show(nullptr, QUILLMARK_HELP_SOURCE, HELP_CONTEXT, "1");
         QString strFile, strAnchor;
         const bool bUp = WaitForStatus(strChannel, strFile, strAnchor);
