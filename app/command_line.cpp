@@ -88,9 +88,9 @@ std::filesystem::path ResolvedName(const std::string& strName)
 }
 
 // Creates a debug log; one that cannot be written is reported once.
-void StartLog(const std::string& strLog)
+void StartLog(CProcessFlags& flags, const std::string& strLog)
 {
-    if (!StartDebugLog(strLog))
+    if (!StartDebugLog(flags, strLog))
         std::fprintf(stderr, "quillmark: cannot write the log \"%s\"; its messages go to standard error\n",
                      strLog.c_str());
 }
@@ -182,9 +182,8 @@ bool NamesSameFile(const std::string& strFirst, const std::string& strSecond)
     return ResolvedName(strFirst) == ResolvedName(strSecond);
 }
 
-void ApplyCommandLine(const SCommandLine& commandLine)
+void ApplyCommandLine(const SCommandLine& commandLine, CProcessFlags& flags)
 {
-    CProcessFlags& flags = ProcessFlags();
     flags.m_bEchoMessages = 1;
     if (!commandLine.bError) {
         flags.m_strSourceFile = commandLine.arrWords[0];
@@ -195,7 +194,7 @@ void ApplyCommandLine(const SCommandLine& commandLine)
         if (log.bIsSourceFile)
             flags.m_bDebug = 1;  // unattended all the same, but the file is not opened as a log
         else
-            StartLog(log.strName);
+            StartLog(flags, log.strName);
     }
     if (commandLine.bStrictTable)
         flags.m_bStrictTable = 1;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "flags.h"
 #include "number_word.h"
 #include "source_file.h"
 
@@ -63,13 +64,13 @@ SCommandLine ParseCommandLine(const std::vector<std::string>& words);
 // through a link, or another link to the same file.
 bool NamesSameFile(const std::string& strFirst, const std::string& strSecond);
 
-// Sets the process-wide flags from a parsed command line, turns the echo of
+// Sets the run's flags from a parsed command line, turns the echo of
 // the messages on standard error on for the command line's file, and
 // creates the debug log (with its single line end) for each debug option,
 // in order. A log that names the source file is never opened: debug mode
 // comes on without it. A log that cannot be written is reported on
 // standard error, where its messages go instead.
-void ApplyCommandLine(const SCommandLine& commandLine);
+void ApplyCommandLine(const SCommandLine& commandLine, CProcessFlags& flags);
 
 // The main window's title: "Quillmark - ABSOLUTE PATH - line LINEWORD", the
 // path made absolute from the current directory, the line word as typed;

@@ -5,8 +5,6 @@
 
 namespace {
 
-bool g_bOffscreenFallback = false;
-
 bool IsSet(const char* pszName)
 {
     const char* pszValue = std::getenv(pszName);
@@ -40,19 +38,10 @@ void UsePlatform(PlatformChoice choice)
 #else
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
-    g_bOffscreenFallback = true;
 }
 
-bool IsOffscreenFallback()
+std::string NoDisplayMessage(const char* pszProgram)
 {
-    return g_bOffscreenFallback;
-}
-
-const char* NoDisplayMessage(const char* pszProgram)
-{
-    static std::string strMessage;
-    strMessage = std::string(pszProgram) +
-                 ": no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it on a desktop, "
-                 "or add -d:1:LOGFILE to run unattended";
-    return strMessage.c_str();
+    return std::string(pszProgram) + ": no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it on a desktop, "
+                                     "or add -d:1:LOGFILE to run unattended";
 }

@@ -3,6 +3,8 @@
 // display must be noticed first.
 #pragma once
 
+#include <string>
+
 enum PlatformChoice {
     PLATFORM_NATIVE,     // a display is there, or QT_QPA_PLATFORM names the platform
     PLATFORM_OFFSCREEN,  // no display, but an unattended run needs none: draw off screen
@@ -20,9 +22,5 @@ PlatformChoice ChoosePlatform(bool bUnattended);
 // offscreen platform. Call before the application object is constructed.
 void UsePlatform(PlatformChoice choice);
 
-// True when this run draws off screen because there was no display: nothing
-// can be shown to a user, so no help viewer is started.
-bool IsOffscreenFallback();
-
 // The one line that says why the program cannot run without a display.
-const char* NoDisplayMessage(const char* pszProgram);
+std::string NoDisplayMessage(const char* pszProgram);

@@ -5,10 +5,8 @@
 #include <cstring>
 
 #include "command_line.h"
-#include "dialog_runner.h"
 #include "display.h"
 #include "editor_frame.h"
-#include "flags.h"
 #include "help.h"
 #include "interrupted_save.h"
 #include "number_word.h"
@@ -35,16 +33,11 @@ void QuietToolkitMessages(QtMsgType type, const QMessageLogContext&, const QStri
 
 }  // namespace
 
-CEditorApp::CEditorApp()
+CEditorApp::CEditorApp(const SStandIns& standIns) : m_run(standIns), m_saveAsDialog(m_run.Dialogs())
 {
-    SetMessagePresenter(&m_presenter);
 }
 
-CEditorApp::~CEditorApp()
-{
-    m_pFrame.reset();
-    SetMessagePresenter(nullptr);
-}
+CEditorApp::~CEditorApp() = default;
 
 OwnerHandle CEditorApp::Owner() const
 {
@@ -80,11 +73,12 @@ int CEditorApp::Run(int argc, char** argv)
     }
     if (platform == PLATFORM_NONE) {
         if (!commandLine.bError)
-            std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark"));
+            std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark").c_str());
         return commandLine.bError ? EXIT_BAD_COMMAND_LINE : EXIT_NOT_WRITTEN;
     }
     UsePlatform(platform);
-    if (IsOffscreenFallback())
+    m_run.Flags().m_bNoDisplay = platform == PLATFORM_OFFSCREEN ? 1 : 0;
+    if (platform == PLATFORM_OFFSCREEN)
         qInstallMessageHandler(QuietToolkitMessages);
 
     QApplication app(argc, argv);
@@ -104,12 +98,12 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
 {
     m_list.Clear();
     m_site = CStatementSite();
-    m_pFrame = std::make_unique<CEditorFrame>(m_list, m_site);
+    m_pFrame = std::make_unique<CEditorFrame>(m_list, m_site, m_run);
 
     const SCommandLine commandLine = ParseCommandLine(words);
-    ApplyCommandLine(commandLine);
+    ApplyCommandLine(commandLine, m_run.Flags());
     if (commandLine.bError) {
-        ShowHelp(Owner(), HELP_KEY, "command line");
+        ShowHelp(m_run.Help(), m_run.Messages(), Owner(), HELP_KEY, "command line");
         return false;
     }
     ApplySettings(commandLine);
@@ -117,14 +111,14 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     std::string strLine;
     if (!RequestStatement(commandLine, request, strLine))
         return false;
-    CWindowQuestions questions(Owner(), m_saveAsDialog);
+    CWindowQuestions questions(Owner(), m_run.Messages(), m_saveAsDialog);
     const CResult opened = OpenStatement(request, m_list, m_site, questions);
     if (!opened.Ok()) {
-        ShowResult(Owner(), opened);
+        m_run.Messages().ShowResult(Owner(), opened);
         return false;
     }
-    ProcessFlags().m_nStatementLine = m_site.m_nFirstLine;
-    ProcessFlags().m_strGivenLine.clear();
+    m_run.Flags().m_nStatementLine = m_site.m_nFirstLine;
+    m_run.Flags().m_strGivenLine.clear();
     // A label followed to its FORMAT statement: the title names that line.
     if (!m_site.m_bNew && m_site.m_nFirstLine != request.nLine)
         strLine = std::to_string(m_site.m_nFirstLine);
@@ -138,11 +132,11 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
 
 void CEditorApp::ApplySettings(const SCommandLine& commandLine)
 {
-    m_list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
+    m_list.SetTable(m_run.Flags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
     // The stored settings, each turned on for this run by its option; the
     // unattended road neither reads nor stores them, so that it runs the
     // same on every machine.
-    const bool bStored = !ProcessFlags().m_bDebug;
+    const bool bStored = !m_run.Flags().m_bDebug;
     m_list.SetExact(commandLine.bExact != 0 || (bStored && LoadPreference(PREF_EXACT_SAMPLES)));
     m_pFrame->SetKeepLayout(commandLine.bKeepLayout != 0 || (bStored && LoadPreference(PREF_KEEP_LAYOUT)));
     m_pFrame->SetStoresSettings(bStored);
@@ -169,15 +163,15 @@ void CEditorApp::ShowFrame(const std::string& strFile, const std::string& strLin
 {
     const std::string strNewLabel = m_site.m_bNew ? m_site.Label() : std::string();
     // The title names the descriptor table in force as well.
-    const char* pszTable = LoadResourceString(ProcessFlags().m_bStrictTable ? IDS_TITLE_TABLE_STRICT
-                                                                            : IDS_TITLE_TABLE_DEFAULT);
+    const char* pszTable = LoadResourceString(m_run.Flags().m_bStrictTable ? IDS_TITLE_TABLE_STRICT
+                                                                           : IDS_TITLE_TABLE_DEFAULT);
     m_pFrame->setWindowTitle(
         QString::fromLocal8Bit((MakeWindowTitle(strFile, strLine, strNewLabel) + " - " + pszTable).c_str()));
     m_pFrame->CreateControls();
     m_pFrame->SetCurrentControl(kStripRow);
     m_pFrame->show();
     m_pFrame->TakeKeyboard();  // without a window manager nobody else gives it the keyboard
-    if (ProcessFlags().m_bDebug)
+    if (m_run.Flags().m_bDebug)
         m_pFrame->PostCommand(CMD_OK);
 }
 
@@ -186,15 +180,15 @@ bool CEditorApp::PickStatement(SStatementRequest& request)
     std::vector<SIndexedStatement> statements;
     const CResult indexed = IndexStatements(request.strFile, request.form, m_list.Table(), statements);
     if (!indexed.Ok()) {
-        ShowResult(Owner(), indexed);
+        m_run.Messages().ShowResult(Owner(), indexed);
         return false;
     }
     if (statements.empty()) {
-        ShowResult(Owner(), Message(IDS_NO_STATEMENTS, request.strFile));
+        m_run.Messages().ShowResult(Owner(), Message(IDS_NO_STATEMENTS, request.strFile));
         return false;
     }
     CStatementPickerDlg picker(nullptr, request.strFile, std::move(statements));
-    if (RunDialog(picker) != QDialog::Accepted || picker.Chosen() == nullptr)
+    if (m_run.Dialogs().Run(picker) != QDialog::Accepted || picker.Chosen() == nullptr)
         return false;  // Cancel: nothing opened, the file left alone
     request.nLine = picker.Chosen()->nLine;
     request.nColumn = picker.Chosen()->nColumn;
@@ -204,7 +198,7 @@ bool CEditorApp::PickStatement(SStatementRequest& request)
 int CEditorApp::ExitInstance()
 {
     int nStatus = EXIT_NOT_WRITTEN;
-    if (ProcessFlags().m_bCommandLineError)
+    if (m_run.Flags().m_bCommandLineError)
         nStatus = EXIT_BAD_COMMAND_LINE;
     else if (m_pFrame != nullptr && m_pFrame->FileWritten())
         nStatus = EXIT_WRITTEN;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "descriptor_list.h"
-#include "message_box.h"
+#include "run_context.h"
 #include "save_as_dialog.h"
 #include "statement_locator.h"
 #include "statement_site.h"
@@ -25,7 +25,8 @@ enum ExitStatus : int {
 
 class CEditorApp {
 public:
-    CEditorApp();
+    // With the program's own services, or the stand-ins a test gives.
+    explicit CEditorApp(const SStandIns& standIns = {});
     ~CEditorApp();
     CEditorApp(const CEditorApp&) = delete;
     CEditorApp& operator=(const CEditorApp&) = delete;
@@ -46,6 +47,7 @@ public:
     CEditorFrame* Frame() const { return m_pFrame.get(); }
     CDescriptorList& List() { return m_list; }
     const CStatementSite& Site() const { return m_site; }
+    const CProcessFlags& Flags() const { return m_run.Flags(); }
     // The owner of the messages start-up shows: the main window.
     OwnerHandle Owner() const;
 
@@ -63,9 +65,10 @@ private:
     bool RequestStatement(const SCommandLine& commandLine, SStatementRequest& request, std::string& strLine);
     void ShowFrame(const std::string& strFile, const std::string& strLine);
 
+    // The run's context first: the window and the dialogs use it.
+    CRunContext m_run;
     CDescriptorList m_list;
     CStatementSite m_site;
-    CMessageBoxPresenter m_presenter;
     CSaveAsDialog m_saveAsDialog;
     std::unique_ptr<CEditorFrame> m_pFrame;
 };

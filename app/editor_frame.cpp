@@ -23,18 +23,16 @@
 
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
-#include "dialog_runner.h"
 #include "edit_history.h"
 #include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
-#include "flags.h"
-#include "frame_keys.h"
 #include "help.h"
 #include "message_box.h"
 #include "new_field_dialog.h"
 #include "preferences.h"
 #include "program_icon.h"
+#include "run_context.h"
 #include "save_statement.h"
 #include "statement_site.h"
 #include "string_table.h"
@@ -91,7 +89,8 @@ QAccessibleInterface* EditorFrameAccessible(const QString&, QObject* pObject)
 
 }  // namespace
 
-CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site) : QWidget(nullptr), m_list(list), m_site(site)
+CEditorFrame::CEditorFrame(CDescriptorList& list, CStatementSite& site, CRunContext& run)
+    : QWidget(nullptr), m_list(list), m_site(site), m_run(run), m_saveAs(run.Dialogs())
 {
     setWindowTitle(QString());
     setWindowIcon(ProgramIcon());
@@ -181,7 +180,7 @@ void CEditorFrame::CreateControls()
         if (chLetter != 0)
             m_hotKeyMap[static_cast<unsigned short>(std::toupper(static_cast<unsigned char>(chLetter)))] = nRow;
     }
-    new CFrameKeyFilter(this);
+    new CFrameKeyFilter(this, *this);
 }
 
 // One column: the strip in its frame, the status line, the buttons' row
@@ -383,8 +382,8 @@ char CEditorFrame::HotKeyLetter(int nRow) const
 
 void CEditorFrame::OnDestroy()
 {
-    if (!ProcessFlags().m_bCommandLineError)
-        ShowHelp(OwnerOf(this), HELP_QUIT);
+    if (!m_run.Flags().m_bCommandLineError)
+        ShowHelp(m_run.Help(), m_run.Messages(), OwnerOf(this), HELP_QUIT);
 }
 
 void CEditorFrame::closeEvent(QCloseEvent* pEvent)
@@ -400,14 +399,14 @@ void CEditorFrame::closeEvent(QCloseEvent* pEvent)
 
 bool CEditorFrame::MayDiscard()
 {
-    if (ProcessFlags().m_bDebug || m_pStrip == nullptr || !m_pStrip->History().IsChanged())
+    if (m_run.Messages().Unattended() || m_pStrip == nullptr || !m_pStrip->History().IsChanged())
         return true;
     // A second close while the question stands (the window manager's close
     // pressed again) waits for its answer.
     if (m_bAsking)
         return false;
     m_bAsking = true;
-    const ChangesAnswer answer = AskDiscardChanges(this);
+    const ChangesAnswer answer = AskDiscardChanges(this, m_run.Dialogs());
     m_bAsking = false;
     if (answer == ChangesAnswer::DISCARD)
         return true;
@@ -463,7 +462,7 @@ void CEditorFrame::OnNewField()
     dialog.m_fnInsert = [this](const std::string& strText, bool bAfter) {
         return InsertRefusalText(m_list.Table(), strText, m_pStrip->InsertField(strText, bAfter));
     };
-    const int nResult = RunDialog(dialog);
+    const int nResult = m_run.Dialogs().Run(dialog);
     ReturnToStatement();
     if (nResult == QDialog::Accepted && dialog.m_nType == TYPE_STRING)
         SelectConstantCharacters();
@@ -482,7 +481,7 @@ void CEditorFrame::SelectConstantCharacters()
 
 void CEditorFrame::OnRemoveField()
 {
-    ShowResult(OwnerOf(this), m_pStrip->RemoveField());
+    m_run.Messages().ShowResult(OwnerOf(this), m_pStrip->RemoveField());
     ReturnToStatement();
 }
 
@@ -494,8 +493,8 @@ void CEditorFrame::OnChangeValue()
     m_pStrip->GetFieldValue(strValue);
     m_list.GetSample(m_pStrip->CurrentIndex(), strShown);
     CChangeValueDlg dialog(this, strText, strValue, strShown, m_pStrip->CurrentFieldArea());
-    if (RunDialog(dialog) == QDialog::Accepted)
-        ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
+    if (m_run.Dialogs().Run(dialog) == QDialog::Accepted)
+        m_run.Messages().ShowResult(OwnerOf(this), m_pStrip->SetFieldValue(dialog.m_strValue));
     ReturnToStatement();
 }
 
@@ -509,9 +508,10 @@ bool CEditorFrame::Save()
 {
     int bWritten = 0;
     const int nIndex = m_pStrip != nullptr ? m_pStrip->CurrentIndex() : 0;
-    CWindowQuestions questions(OwnerOf(m_pStrip), *m_pSaveAs);
+    CWindowQuestions questions(OwnerOf(m_pStrip), m_run.Messages(), *m_pSaveAs);
     const WriteWay nWay = m_bKeepLayout ? WRITE_KEEP_LAYOUT : WRITE_REBUILD;
-    if (SaveStatement(m_list, m_site, nIndex, OwnerOf(m_pStrip), questions, nWay, bWritten, m_strSavedElsewhere)) {
+    if (SaveStatement(m_list, m_site, nIndex, m_run.Messages(), OwnerOf(m_pStrip), questions, nWay, bWritten,
+                      m_strSavedElsewhere)) {
         m_bWritten = bWritten != 0;
         m_bMayClose = true;
         return true;
@@ -538,7 +538,7 @@ void CEditorFrame::OnCancel()
 
 void CEditorFrame::OnHelp()
 {
-    ShowHelp(OwnerOf(this), HELP_CONTEXT, "1");
+    ShowHelp(m_run.Help(), m_run.Messages(), OwnerOf(this), HELP_CONTEXT, "1");
     // The viewer is a window of its own that takes the keyboard while it is
     // open and gives it back when it closes; the statement is what takes it
     // then. (Taking the keyboard here would race the viewer's window.)

@@ -12,22 +12,25 @@
 #include <string>
 
 #include "control_table.h"
+#include "frame_keys.h"
 #include "save_as_dialog.h"
 
 class CDescriptorList;
 class CFieldStrip;
+class CRunContext;
 class CStatementSite;
 class QAction;
 class QLabel;
 class QPushButton;
 
-class CEditorFrame : public QWidget {
+class CEditorFrame : public QWidget, public IKeyedWindow {
     Q_OBJECT
 
 public:
     // Creates the window hidden, with an empty title and the program's icon,
-    // over the statement's descriptors and where it stands in its file.
-    CEditorFrame(CDescriptorList& list, CStatementSite& site);
+    // over the statement's descriptors and where it stands in its file, in
+    // the run's context (all three outlive the window).
+    CEditorFrame(CDescriptorList& list, CStatementSite& site, CRunContext& run);
     ~CEditorFrame() override;
     CEditorFrame(const CEditorFrame&) = delete;
     CEditorFrame& operator=(const CEditorFrame&) = delete;
@@ -40,8 +43,8 @@ public:
 
     // Makes a row of the control table current: the default-button style
     // moves to it (to OK when the strip is current) and it takes the focus.
-    void SetCurrentControl(int nRow);
-    int CurrentControl() const { return m_nCurrentRow; }
+    void SetCurrentControl(int nRow) override;
+    int CurrentControl() const override { return m_nCurrentRow; }
 
     // Gives the window the keyboard: when it is shown, and after a command
     // whose dialog or message box had it.
@@ -51,21 +54,21 @@ public:
     // button's click triggers it, as do its keys.
     QAction* CommandAction(int nCommandId) const;
     // Triggers a command's action once the event loop comes round to it.
-    void PostCommand(int nCommandId);
+    void PostCommand(int nCommandId) override;
 
     // Undo and Redo (the platform's keys, and Ctrl+Z; Ctrl+Shift+Z and
     // Ctrl+Y), from any control of the window: the step is taken back or
     // made again in the strip, whose field it touched becomes current, and
     // the statement has the keyboard. Nothing happens when there is nothing
     // to undo or redo.
-    QAction* UndoAction() const { return m_pUndo; }
-    QAction* RedoAction() const { return m_pRedo; }
+    QAction* UndoAction() const override { return m_pUndo; }
+    QAction* RedoAction() const override { return m_pRedo; }
 
     // The control of a row (nullptr for the sentinel), the row of a control
     // (-1 for none), the row a hot key stands for (-1 for none).
     QWidget* Control(int nRow) const;
-    int RowOfControl(const QWidget* pControl) const;
-    int HotKeyRow(int nKey) const;
+    int RowOfControl(const QWidget* pControl) const override;
+    int HotKeyRow(int nKey) const override;
     char HotKeyLetter(int nRow) const;
 
     CFieldStrip* Strip() const { return m_pStrip; }
@@ -143,6 +146,7 @@ private:
 
     CDescriptorList& m_list;
     CStatementSite& m_site;
+    CRunContext& m_run;
     CSaveAsDialog m_saveAs;
     ISaveAsDialog* m_pSaveAs = &m_saveAs;
     CFieldStrip* m_pStrip = nullptr;

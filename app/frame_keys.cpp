@@ -7,9 +7,7 @@
 #include <QWidget>
 
 #include "control_table.h"
-#include "editor_frame.h"
 #include "field_edit.h"
-#include "field_strip.h"
 
 namespace {
 
@@ -38,9 +36,10 @@ void OpenContextMenu(QWidget* pWidget)
 
 }  // namespace
 
-CFrameKeyFilter::CFrameKeyFilter(CEditorFrame* pFrame) : QObject(pFrame), m_pFrame(pFrame)
+CFrameKeyFilter::CFrameKeyFilter(QWidget* pWindow, IKeyedWindow& keyed)
+    : QObject(pWindow), m_pWindow(pWindow), m_keyed(keyed)
 {
-    Watch(pFrame);
+    Watch(pWindow);
 }
 
 void CFrameKeyFilter::Watch(QWidget* pWidget)
@@ -58,7 +57,7 @@ bool CFrameKeyFilter::eventFilter(QObject* pObject, QEvent* pEvent)
         return false;
     }
     QWidget* pWidget = qobject_cast<QWidget*>(pObject);
-    if (pWidget == nullptr || pWidget->window() != m_pFrame)
+    if (pWidget == nullptr || pWidget->window() != m_pWindow)
         return false;
     switch (pEvent->type()) {
     case QEvent::ShortcutOverride:
@@ -66,7 +65,7 @@ bool CFrameKeyFilter::eventFilter(QObject* pObject, QEvent* pEvent)
         return OnHotKey(static_cast<QKeyEvent*>(pEvent), true);
     case QEvent::KeyPress: return OnKeyPress(static_cast<QKeyEvent*>(pEvent));
     case QEvent::MouseButtonPress:
-        if (static_cast<QMouseEvent*>(pEvent)->button() == Qt::LeftButton && pWidget != m_pFrame)
+        if (static_cast<QMouseEvent*>(pEvent)->button() == Qt::LeftButton && pWidget != m_pWindow)
             MakeClickedControlCurrent(pWidget);
         return false;  // the click is then processed as usual
     default: return false;
@@ -78,7 +77,7 @@ bool CFrameKeyFilter::OnKeyPress(QKeyEvent* pEvent)
     if (IsAltHeld(pEvent))
         return OnHotKey(pEvent, false);
     if (IsContextMenuKey(pEvent)) {
-        if (QWidget* pFocus = QApplication::focusWidget(); pFocus != nullptr && pFocus->window() == m_pFrame)
+        if (QWidget* pFocus = QApplication::focusWidget(); pFocus != nullptr && pFocus->window() == m_pWindow)
             OpenContextMenu(pFocus);
         return true;
     }
@@ -87,22 +86,22 @@ bool CFrameKeyFilter::OnKeyPress(QKeyEvent* pEvent)
     // Undo and Redo are the window's from any control, the editor included,
     // whose line edit would otherwise keep a history of its own.
     switch (HistoryStepOfKey(pEvent)) {
-    case HistoryStep::UNDO: m_pFrame->UndoAction()->trigger(); return true;
-    case HistoryStep::REDO: m_pFrame->RedoAction()->trigger(); return true;
+    case HistoryStep::UNDO: m_keyed.UndoAction()->trigger(); return true;
+    case HistoryStep::REDO: m_keyed.RedoAction()->trigger(); return true;
     case HistoryStep::NONE: break;
     }
     switch (pEvent->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
-        const int nCommand = g_controlTable[static_cast<std::size_t>(m_pFrame->CurrentControl())].nCommandId;
-        m_pFrame->PostCommand(nCommand == CMD_FORMAT_STATEMENT ? CMD_OK : nCommand);
+        const int nCommand = g_controlTable[static_cast<std::size_t>(m_keyed.CurrentControl())].nCommandId;
+        m_keyed.PostCommand(nCommand == CMD_FORMAT_STATEMENT ? CMD_OK : nCommand);
         return true;
     }
-    case Qt::Key_Escape: m_pFrame->PostCommand(CMD_CANCEL); return true;
+    case Qt::Key_Escape: m_keyed.PostCommand(CMD_CANCEL); return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
         const bool bBackwards = pEvent->key() == Qt::Key_Backtab || (pEvent->modifiers() & Qt::ShiftModifier);
-        m_pFrame->SetCurrentControl(NextTabRow(m_pFrame->CurrentControl(), bBackwards));
+        m_keyed.SetCurrentControl(NextTabRow(m_keyed.CurrentControl(), bBackwards));
         return true;
     }
     default: return false;
@@ -113,28 +112,28 @@ bool CFrameKeyFilter::OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly)
 {
     if (!IsAltHeld(pEvent))
         return false;
-    const int nRow = m_pFrame->HotKeyRow(pEvent->key());
+    const int nRow = m_keyed.HotKeyRow(pEvent->key());
     if (nRow < 0)
         return false;
     pEvent->accept();
     if (bOverrideOnly)
         return true;  // the key press follows and is handled then
-    m_pFrame->SetCurrentControl(nRow);
+    m_keyed.SetCurrentControl(nRow);
     // No OK in place of the strip here: Alt+F only moves to the strip.
-    m_pFrame->PostCommand(g_controlTable[static_cast<std::size_t>(nRow)].nCommandId);
+    m_keyed.PostCommand(g_controlTable[static_cast<std::size_t>(nRow)].nCommandId);
     return true;
 }
 
 void CFrameKeyFilter::MakeClickedControlCurrent(QWidget* pWidget)
 {
     QWidget* pChild = pWidget;
-    while (pChild->parentWidget() != nullptr && pChild->parentWidget() != m_pFrame)
+    while (pChild->parentWidget() != nullptr && pChild->parentWidget() != m_pWindow)
         pChild = pChild->parentWidget();
-    const int nRow = m_pFrame->RowOfControl(pChild);
+    const int nRow = m_keyed.RowOfControl(pChild);
     // A click into the text box being typed in, in the current control, only
     // moves its caret: making the control current again would end the edit.
-    if (nRow == m_pFrame->CurrentControl() && pWidget != pChild && pWidget == QApplication::focusWidget())
+    if (nRow == m_keyed.CurrentControl() && pWidget != pChild && pWidget == QApplication::focusWidget())
         return;
     if (nRow >= 0)
-        m_pFrame->SetCurrentControl(nRow);
+        m_keyed.SetCurrentControl(nRow);
 }

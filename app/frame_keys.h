@@ -15,16 +15,35 @@
 
 #include <QObject>
 
-class CEditorFrame;
+class QAction;
 class QKeyEvent;
 class QWidget;
 
+// What the filter does to the window it watches, in the rows of the control
+// table: the window implements it, so that the filter needs no more of it.
+class IKeyedWindow {
+public:
+    virtual int CurrentControl() const = 0;
+    virtual void SetCurrentControl(int nRow) = 0;
+    // The row of a control (-1 for none), the row a hot key stands for (-1
+    // for none).
+    virtual int RowOfControl(const QWidget* pControl) const = 0;
+    virtual int HotKeyRow(int nKey) const = 0;
+    // Triggers a command's action once the event loop comes round to it.
+    virtual void PostCommand(int nCommandId) = 0;
+    virtual QAction* UndoAction() const = 0;
+    virtual QAction* RedoAction() const = 0;
+
+protected:
+    ~IKeyedWindow() = default;
+};
+
 class CFrameKeyFilter : public QObject {
 public:
-    // Installs itself on the frame and each of its widgets, and on each
-    // widget added later; a child of the frame, so it ends (and is removed)
-    // with it.
-    explicit CFrameKeyFilter(CEditorFrame* pFrame);
+    // Installs itself on the window and each of its widgets, and on each
+    // widget added later; a child of the window, so it ends (and is
+    // removed) with it. `keyed` is the window's own side of the keys.
+    CFrameKeyFilter(QWidget* pWindow, IKeyedWindow& keyed);
 
 protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
@@ -35,5 +54,6 @@ private:
     bool OnHotKey(QKeyEvent* pEvent, bool bOverrideOnly);
     void MakeClickedControlCurrent(QWidget* pWidget);
 
-    CEditorFrame* m_pFrame;
+    QWidget* m_pWindow;
+    IKeyedWindow& m_keyed;
 };

@@ -2,24 +2,12 @@
 
 #include <QCoreApplication>
 #include <filesystem>
-#include <memory>
 #include <system_error>
 
-#include "help_link.h"
 #include "statement_locator.h"
 #include "string_table.h"
 
 namespace {
-
-IHelpViewer* g_pViewer = nullptr;
-
-IHelpViewer& Viewer()
-{
-    if (g_pViewer != nullptr)
-        return *g_pViewer;
-    static CHelpViewerProcess processViewer;
-    return processViewer;
-}
 
 std::string HelpFileName()
 {
@@ -43,23 +31,19 @@ std::string FindHelpFile(const std::string& strProgramPath)
     return std::string();
 }
 
-void SetHelpViewer(IHelpViewer* pViewer)
-{
-    g_pViewer = pViewer;
-}
-
-void ShowHelp(OwnerHandle owner, int nCommand, const std::string& strData)
+void ShowHelp(IHelpViewer& viewer, const CMessages& messages, OwnerHandle owner, int nCommand,
+              const std::string& strData)
 {
     // Closing the viewer needs no help file: a missing file is reported when
     // help is asked for, not again when the window closes.
     if (nCommand == HELP_QUIT) {
-        Viewer().Quit();
+        viewer.Quit();
         return;
     }
     const std::string strFile = FindHelpFile(QCoreApplication::applicationFilePath().toStdString());
     if (strFile.empty()) {
-        ShowMessage(owner, kPlainMessage, IDS_NO_HELP_FILE, HelpFileName().c_str());
+        messages.Show(owner, kPlainMessage, IDS_NO_HELP_FILE, HelpFileName().c_str());
         return;
     }
-    Viewer().Show(owner, strFile, nCommand, strData);
+    viewer.Show(owner, strFile, nCommand, strData);
 }

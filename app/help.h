@@ -22,7 +22,8 @@ enum HelpCommand : int {
 // Empty when none is a regular file.
 std::string FindHelpFile(const std::string& strProgramPath);
 
-// Where the requests go: by default a help viewer process of our own.
+// Where the requests go: the program's is a help viewer process of its own
+// (help_link.h).
 class IHelpViewer {
 public:
     virtual ~IHelpViewer() = default;
@@ -32,11 +33,8 @@ public:
     virtual void Quit() = 0;
 };
 
-// Installs the viewer (nullptr: the default viewer process). The caller
-// keeps ownership.
-void SetHelpViewer(IHelpViewer* pViewer);
-
-// Makes a help request. HELP_QUIT only closes the viewer; the others look
-// for the help file beside this program and report string 19, owned by
-// `owner`, when there is none.
-void ShowHelp(OwnerHandle owner, int nCommand, const std::string& strData = std::string());
+// Makes a help request of the viewer. HELP_QUIT only closes it; the others
+// look for the help file beside this program and report string 19 among
+// the messages, owned by `owner`, when there is none.
+void ShowHelp(IHelpViewer& viewer, const CMessages& messages, OwnerHandle owner, int nCommand,
+              const std::string& strData = std::string());

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <signal.h>
 
-#include "display.h"
 #include "help_channel.h"
 #include "owner_window.h"
 #include "x11_focus.h"
@@ -59,7 +58,7 @@ void CHelpViewerProcess::Show(OwnerHandle owner, const std::string& strFile, int
     if (SendHelpRequest(strChannel, request))
         return;  // a viewer is open already and now shows the topic
 
-    if (IsOffscreenFallback()) {
+    if (m_flags.m_bNoDisplay) {
         std::fprintf(stderr, "quillmark: help: %s, topic \"%s\" (no display to show it on)\n", strFile.c_str(),
                      strData.c_str());
         return;

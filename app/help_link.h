@@ -7,10 +7,15 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "flags.h"
 #include "help.h"
 
 class CHelpViewerProcess : public IHelpViewer {
 public:
+    // Reads the run's flags (without a display no viewer is started); they
+    // outlive it.
+    explicit CHelpViewerProcess(const CProcessFlags& flags) : m_flags(flags) {}
+
     void Show(OwnerHandle owner, const std::string& strFile, int nCommand, const std::string& strData) override;
     void Quit() override;
 
@@ -19,6 +24,7 @@ public:
     static QString ViewerProgram();
 
 private:
+    const CProcessFlags& m_flags;
     bool m_bAsked = false;     // this run has asked the viewer for a topic
     qint64 m_nStartedPid = 0;  // the viewer this run started, 0 for none
 };

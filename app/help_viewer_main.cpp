@@ -14,7 +14,7 @@
 int main(int argc, char** argv)
 {
     if (ChoosePlatform(false) == PLATFORM_NONE) {
-        std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark-help"));
+        std::fprintf(stderr, "%s\n", NoDisplayMessage("quillmark-help").c_str());
         return 1;
     }
     QApplication app(argc, argv);

@@ -115,7 +115,7 @@ constexpr std::array<SChangesButton, 3> kChangesButtons = {{
 
 }  // namespace
 
-ChangesAnswer AskDiscardChanges(QWidget* pOwner)
+ChangesAnswer AskDiscardChanges(QWidget* pOwner, IDialogRunner& dialogs)
 {
     QMessageBox box(pOwner != nullptr && pOwner->isVisible() ? pOwner->window() : nullptr);
     ConfigureMessageBox(box, kWarningMessage, QString::fromLatin1(LoadResourceString(IDS_DISCARD_CHANGES)),
@@ -125,7 +125,7 @@ ChangesAnswer AskDiscardChanges(QWidget* pOwner)
         box.button(entry.button)->setText(QString::fromLatin1(LoadResourceString(entry.nCaptionId)));
     box.setDefaultButton(QMessageBox::Cancel);
     box.setEscapeButton(QMessageBox::Cancel);
-    RunDialog(box);
+    dialogs.Run(box);
     const QAbstractButton* pClicked = box.clickedButton();
     for (const SChangesButton& entry : kChangesButtons)
         if (pClicked != nullptr && pClicked == box.button(entry.button))

@@ -9,6 +9,8 @@
 #include "message.h"
 #include "owner_window.h"
 
+class IDialogRunner;
+
 // Gives the box its caption, plain text, icon, buttons and default button.
 void ConfigureMessageBox(QMessageBox& box, const SMessageStyle& style, const QString& strText,
                          const QString& strCaption);
@@ -26,9 +28,9 @@ enum class ChangesAnswer {
 // Asks whether to discard the changes to the statement, in a box of the
 // presenter's style with the standard buttons Save, Discard and Cancel (the
 // last captioned Keep editing); Keep editing is the default and the answer
-// to Escape and to closing the box. Run through RunDialog, so that tests
-// answer it.
-ChangesAnswer AskDiscardChanges(QWidget* pOwner);
+// to Escape and to closing the box. Run by the dialogs' runner, so that
+// tests answer it.
+ChangesAnswer AskDiscardChanges(QWidget* pOwner, IDialogRunner& dialogs);
 
 class CMessageBoxPresenter : public IMessagePresenter {
 public:

@@ -16,6 +16,8 @@
 // user chose to exit anyway, or the run is not interactive; 0 when the
 // window must stay open. bWritten is 1 only when the file that was opened
 // now holds the statement; when Save As put it into another file,
-// strSavedElsewhere names that file. Messages are owned by `owner`.
-int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex, OwnerHandle owner,
-                  IStatementQuestions& questions, WriteWay nWay, int& bWritten, std::string& strSavedElsewhere);
+// strSavedElsewhere names that file. Messages go among `messages`, owned
+// by `owner`.
+int SaveStatement(CDescriptorList& list, const CStatementSite& site, int nCurrentIndex, const CMessages& messages,
+                  OwnerHandle owner, IStatementQuestions& questions, WriteWay nWay, int& bWritten,
+                  std::string& strSavedElsewhere);

@@ -9,7 +9,10 @@
 
 class CWindowQuestions : public IStatementQuestions {
 public:
-    CWindowQuestions(OwnerHandle owner, ISaveAsDialog& saveAs) : m_owner(owner), m_saveAs(saveAs) {}
+    CWindowQuestions(OwnerHandle owner, const CMessages& messages, ISaveAsDialog& saveAs)
+        : m_owner(owner), m_messages(messages), m_saveAs(saveAs)
+    {
+    }
 
     bool ContinueReadOnly(const SMessage& question) override;
     bool ChooseOtherFile(const SMessage& question, bool bFixedForm, std::string& path) override;
@@ -17,5 +20,6 @@ public:
 
 private:
     OwnerHandle m_owner;
+    const CMessages& m_messages;
     ISaveAsDialog& m_saveAs;
 };

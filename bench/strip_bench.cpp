@@ -14,6 +14,7 @@
 #include "editor_frame.h"
 #include "field_edit.h"
 #include "field_strip.h"
+#include "run_context.h"
 #include "statement_site.h"
 
 namespace {
@@ -62,6 +63,7 @@ struct SStripCase {
 // The window over a statement, shown and active, with the editor on the
 // first field's text cell.
 struct SWindow {
+    CRunContext run;
     CDescriptorList list;
     CStatementSite site;
     std::unique_ptr<CEditorFrame> pFrame;
@@ -77,7 +79,7 @@ struct SWindow {
         site.m_strHead = "  100 FORMAT";
         site.m_bFixedForm = 1;
         site.m_chDelimiter = 'f';
-        pFrame = std::make_unique<CEditorFrame>(list, site);
+        pFrame = std::make_unique<CEditorFrame>(list, site, run);
         pFrame->CreateControls();
         pFrame->SetCurrentControl(0);
         pFrame->show();

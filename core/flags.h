@@ -1,4 +1,5 @@
-// Process-wide flags, set once by start-up from the command line.
+// The run's flags, set by start-up from the command line. The application
+// object owns them (app/run_context.h); the messages read them.
 #pragma once
 
 #include <string>
@@ -8,6 +9,8 @@ struct CProcessFlags {
     int m_bStrictTable = 0;       // -fps4: the descriptor classifier reads the strict table
     int m_bCommandLineError = 0;  // the command line was rejected
     std::string m_strDebugLog;    // the debug log's file name; empty unless in debug mode
+    int m_bNoDisplay = 0;         // the run draws off screen for want of a display: nothing
+                                  // is shown to a user, so no help viewer is started
     // The echo of the messages on standard error: on, every message shown or
     // logged is also written there as one line that names the source file as
     // the command line gave it, and the message's line or else the
@@ -20,6 +23,3 @@ struct CProcessFlags {
     // statement is located: the echo names a line beyond any count as given.
     std::string m_strGivenLine;
 };
-
-// The one instance for the whole run.
-CProcessFlags& ProcessFlags();

@@ -1,11 +1,11 @@
-// The one reporting function and the debug log. Toolkit-free: the window
-// installs a presenter that shows a real message box; without one a message
-// goes to standard error.
+// The run's messages and the debug log. Toolkit-free: the window gives the
+// messages a presenter that shows a real message box.
 #pragma once
 
 #include <string>
 #include <utility>
 
+#include "flags.h"
 #include "result.h"
 
 // An opaque owner window handle; only the presenter interprets it.
@@ -60,32 +60,42 @@ public:
                                   const std::string& caption) = 0;
 };
 
-// Installs the presenter used outside debug mode; nullptr restores the
-// default, which writes the text to standard error and gives each question
-// the answer that changes nothing: No, or Cancel where there is no No. The caller keeps ownership.
-void SetMessagePresenter(IMessagePresenter* pPresenter);
-IMessagePresenter* GetMessagePresenter();
+// The run's messages: each one is written to the debug log in debug mode
+// (the answer NONE) or else handed to the presenter (the answer: the button
+// pressed); with the echo on it is also one line on standard error. Reads
+// the run's flags as they stand at each message. Both are the owner's, who
+// keeps them alive while this lives.
+class CMessages {
+public:
+    CMessages(const CProcessFlags& flags, IMessagePresenter& presenter) : m_flags(flags), m_presenter(presenter) {}
 
-// Shows a message's text (MessageText): writes it to the debug log (debug
-// mode; result NONE) or hands it to the presenter (result: the button
-// pressed).
-MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, const SMessage& message);
+    // Shows a message's text (MessageText).
+    MessageAnswer Show(OwnerHandle owner, const SMessageStyle& style, const SMessage& message) const;
 
-// The same for string `messageId` with its arguments (numbers and texts).
-template <typename... Args>
-MessageAnswer ShowMessage(OwnerHandle owner, const SMessageStyle& style, int messageId, Args&&... args)
-{
-    return ShowMessage(owner, style, Message(messageId, std::forward<Args>(args)...));
-}
+    // The same for string `messageId` with its arguments (numbers and texts).
+    template <typename... Args>
+    MessageAnswer Show(OwnerHandle owner, const SMessageStyle& style, int messageId, Args&&... args) const
+    {
+        return Show(owner, style, Message(messageId, std::forward<Args>(args)...));
+    }
+
+    // Shows every message of a result in turn, each in its style (MessageStyle).
+    void ShowResult(OwnerHandle owner, const CResult& result) const;
+
+    // Debug mode: nobody is asked, OK is pressed by itself and every
+    // question is answered No, whatever the log says.
+    bool Unattended() const { return m_flags.m_bDebug != 0; }
+
+private:
+    const CProcessFlags& m_flags;
+    IMessagePresenter& m_presenter;
+};
 
 // The box style a message of the string table is shown with when it tells
 // rather than asks: a warning, but for the plain refusals of OK.
 SMessageStyle MessageStyle(int nStringId);
 
-// Shows every message of a result in turn, each in its style.
-void ShowResult(OwnerHandle owner, const CResult& result);
-
 // Debug mode: sets the debug flag, remembers the log's name and creates (or
 // empties) the log with a single line end. Returns 1 when the log could be
 // written, 0 otherwise (debug mode is on either way).
-int StartDebugLog(const std::string& strLogName);
+int StartDebugLog(CProcessFlags& flags, const std::string& strLogName);

@@ -2,18 +2,7 @@
 
 #include <QDialog>
 
-namespace {
-
-IDialogRunner* g_pRunner = nullptr;
-
-}  // namespace
-
-void SetDialogRunner(IDialogRunner* pRunner)
+int CModalDialogRunner::Run(QDialog& dialog)
 {
-    g_pRunner = pRunner;
-}
-
-int RunDialog(QDialog& dialog)
-{
-    return g_pRunner != nullptr ? g_pRunner->Run(dialog) : dialog.exec();
+    return dialog.exec();
 }

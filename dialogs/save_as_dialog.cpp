@@ -49,7 +49,7 @@ bool CSaveAsDialog::AskFileName(OwnerHandle owner, bool bFixedForm, std::string&
 {
     QFileDialog dialog(WidgetOf(owner));
     ConfigureSaveAsDialog(dialog, bFixedForm, path);
-    if (RunDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogs.Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
     return true;

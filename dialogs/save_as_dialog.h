@@ -9,6 +9,7 @@
 
 #include "message.h"
 
+class IDialogRunner;
 class QFileDialog;
 
 // A file-type filter in the pipe form "Text (*.x) | *.x | ... ||" turned into
@@ -29,7 +30,13 @@ public:
     virtual bool AskFileName(OwnerHandle owner, bool bFixedForm, std::string& path) = 0;
 };
 
+// The program's: a QFileDialog run by the runner it is given, which the
+// caller keeps alive while this lives.
 class CSaveAsDialog : public ISaveAsDialog {
 public:
+    explicit CSaveAsDialog(IDialogRunner& dialogs) : m_dialogs(dialogs) {}
     bool AskFileName(OwnerHandle owner, bool bFixedForm, std::string& path) override;
+
+private:
+    IDialogRunner& m_dialogs;
 };

@@ -37,8 +37,7 @@ using DialogStep = std::function<void(QDialog&)>;
 // dialog the script has no step for is cancelled.
 class CScriptedDialogs : public IDialogRunner {
 public:
-    CScriptedDialogs() { SetDialogRunner(this); }
-    ~CScriptedDialogs() override { SetDialogRunner(nullptr); }
+    CScriptedDialogs() = default;
     CScriptedDialogs(const CScriptedDialogs&) = delete;
     CScriptedDialogs& operator=(const CScriptedDialogs&) = delete;
 
@@ -100,17 +99,18 @@ DialogStep SetToDefault(const char* pszTyped)
 
 // A shown main window over the given descriptors; its file does not exist.
 struct SWindow {
-    explicit SWindow(const std::vector<const char*>& texts)
+    explicit SWindow(const std::vector<const char*>& texts, const SStandIns& standIns = {}, bool bStrictTable = false)
+        : run(standIns)
     {
-        // The table the command line chose, as start-up gives it the list.
-        list.SetTable(ProcessFlags().m_bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
+        // The table the command line chose (-fps4), as start-up gives it the list.
+        list.SetTable(bStrictTable ? StrictDescriptorTable() : DefaultDescriptorTable());
         for (const char* pszText : texts)
             list.InsertDescriptor(list.size(), pszText);
         site.m_strFileName = "/no/such/dir/prog.for";
         site.m_strHead = "  100 FORMAT";
         site.m_bFixedForm = 1;
         site.m_chDelimiter = 'f';
-        pFrame = std::make_unique<CEditorFrame>(list, site);
+        pFrame = std::make_unique<CEditorFrame>(list, site, run.Context());
         pFrame->CreateControls();
         pFrame->SetCurrentControl(kStripRow);
         pFrame->show();
@@ -150,6 +150,7 @@ struct SWindow {
         QCOMPARE(Strip().CellCount(), list.size());
     }
 
+    CTestRun run;
     CDescriptorList list;
     CStatementSite site;
     std::unique_ptr<CEditorFrame> pFrame;
@@ -186,9 +187,6 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { ProcessFlags() = CProcessFlags(); }
-    void cleanup() { ProcessFlags() = CProcessFlags(); }
-
     void newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent();
     void newFieldRefusesATextThatIsNoDescriptor();
     void theStrictTableRefusesACustomF();
@@ -202,7 +200,7 @@ void CommandsTest::newFieldInsertsBeforeOrAfterAndTheNewFieldIsCurrent()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
-    SWindow window({"1X", "I5", "F7.2"});
+    SWindow window({"1X", "I5", "F7.2"}, {.pPresenter = &presenter, .pDialogs = &dialogs});
     dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "3X")};
     window.Command(CMD_NEW_FIELD);
     QCOMPARE(window.Texts(), (Texts{"1X", "3X", "I5", "F7.2"}));
@@ -248,7 +246,7 @@ void CommandsTest::newFieldRefusesATextThatIsNoDescriptor()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
-    SWindow window({"I5", "F7.2", ")"});
+    SWindow window({"I5", "F7.2", ")"}, {.pPresenter = &presenter, .pDialogs = &dialogs});
     window.GoTo(TextCellId(1));
     dialogs.m_steps = {[&](QDialog& d) {
         auto& dialog = dynamic_cast<CNewFieldDlg&>(d);
@@ -308,8 +306,7 @@ void CommandsTest::theStrictTableRefusesACustomF()
     for (int bStrict : {1, 0}) {
         CRecordingPresenter presenter;
         CScriptedDialogs dialogs;
-        ProcessFlags().m_bStrictTable = bStrict;
-        SWindow window({"I5"});
+        SWindow window({"I5"}, {.pPresenter = &presenter, .pDialogs = &dialogs}, bStrict);
         QString strReason;
         dialogs.m_steps = {[&](QDialog& d) {
             Insert(TYPE_CUSTOM, true, "F")(d);
@@ -326,7 +323,7 @@ void CommandsTest::theStrictTableRefusesACustomF()
 void CommandsTest::removeFieldKeepsOneAndMovesToTheNewLast()
 {
     CRecordingPresenter presenter;
-    SWindow window({"1X", "I5", "F7.2"});
+    SWindow window({"1X", "I5", "F7.2"}, {.pPresenter = &presenter});
     // The last of several, from the sample row: the new last field is
     // current, in the sample row.
     window.GoTo(SampleCellId(2));
@@ -352,7 +349,7 @@ void CommandsTest::changeValueShowsTheValueOrTheDefault()
 {
     CRecordingPresenter presenter;
     CScriptedDialogs dialogs;
-    SWindow window({"1X", "I5", "A"});
+    SWindow window({"1X", "I5", "A"}, {.pPresenter = &presenter, .pDialogs = &dialogs});
     window.GoTo(TextCellId(1));
     // The dialog opens beside the field, below it, not over its text or
     // sample, and on the screen.
@@ -401,8 +398,8 @@ void CommandsTest::saveAsIntoAnotherFileIsNoRewrite()
     WriteWholeFile(strFile, strSource);
     QCOMPARE(chmod(strFile.c_str(), 0444), 0);
 
-    CEditorApp app;
     CRecordingPresenter presenter;
+    CEditorApp app({.pPresenter = &presenter});
     presenter.m_answers = {MessageAnswer::YES, MessageAnswer::OK};  // show the read-only file; then save elsewhere
     struct CChooser : ISaveAsDialog {
         std::string strChosen;
@@ -453,7 +450,7 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
     const std::string strOriginal = "      WRITE (6, 110)\n  110 FORMAT()\n      END\n";
     WriteWholeFile(strFile, strOriginal);
     {
-        CEditorApp app;
+        CEditorApp app({.pPresenter = &presenter, .pDialogs = &dialogs, .pHelp = &viewer});
         QVERIFY(app.InitInstance({strFile, "2", "7"}));
         QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
         QCOMPARE(app.List().size(), 1);
@@ -465,7 +462,7 @@ void CommandsTest::theEmptyListStartsFromAnEmptyFieldAndOkKeepsIt()
         QCOMPARE(ReadWholeFile(strFile), strOriginal);
     }
     {
-        CEditorApp app;
+        CEditorApp app({.pPresenter = &presenter, .pDialogs = &dialogs, .pHelp = &viewer});
         QVERIFY(app.InitInstance({strFile, "2", "7"}));
         QVERIFY(QTest::qWaitForWindowActive(app.Frame()));
         dialogs.m_steps = {Insert(TYPE_CUSTOM, true, "I0"), Insert(TYPE_CUSTOM, true, "\"n =\"")};

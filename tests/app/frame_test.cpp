@@ -46,8 +46,7 @@ const char* const kNoHelpFile = "Unable to find the helpfile \"KELDRANO.HLP\"";
 // clicking the button with the given caption, and notes what it asked.
 class CAnsweringBoxes : public IDialogRunner {
 public:
-    explicit CAnsweringBoxes(const char* pszAnswer) : m_strAnswer(pszAnswer) { SetDialogRunner(this); }
-    ~CAnsweringBoxes() override { SetDialogRunner(nullptr); }
+    explicit CAnsweringBoxes(const char* pszAnswer) : m_strAnswer(pszAnswer) {}
     CAnsweringBoxes(const CAnsweringBoxes&) = delete;
     CAnsweringBoxes& operator=(const CAnsweringBoxes&) = delete;
 
@@ -91,7 +90,7 @@ const char* const kDiscardQuestion = "Discard the changes to the FORMAT statemen
 // A shown main window over a list of the given descriptors, whose file
 // does not exist; or over the statement located at a line of a real file.
 struct SWindow {
-    explicit SWindow(const std::vector<const char*>& texts)
+    explicit SWindow(const std::vector<const char*>& texts, const SStandIns& standIns = {}) : run(standIns)
     {
         for (const char* pszText : texts)
             list.InsertDescriptor(list.size(), pszText);
@@ -104,7 +103,7 @@ struct SWindow {
         site.m_chDelimiter = 'f';
         Open();
     }
-    SWindow(const std::string& strFile, long long nLine)
+    SWindow(const std::string& strFile, long long nLine, const SStandIns& standIns = {}) : run(standIns)
     {
         SStatementRequest request;
         request.strFile = strFile;
@@ -117,7 +116,7 @@ struct SWindow {
     }
     void Open()
     {
-        pFrame = std::make_unique<CEditorFrame>(list, site);
+        pFrame = std::make_unique<CEditorFrame>(list, site, run.Context());
         pFrame->CreateControls();
         pFrame->SetCurrentControl(kStripRow);
         pFrame->show();
@@ -131,6 +130,7 @@ struct SWindow {
     }
     QPushButton* Button(int nRow) const { return qobject_cast<QPushButton*>(pFrame->Control(nRow)); }
 
+    CTestRun run;
     CDescriptorList list;
     CStatementSite site;
     bool bLocated = false;
@@ -143,8 +143,6 @@ class FrameTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { ProcessFlags() = CProcessFlags(); }
-    void cleanup() { ProcessFlags() = CProcessFlags(); }
     void aDroppedFileStartsItsOwnProgramAndLeavesTheWindow();
 
     void keepsItsHeightAndAMinimumWidthOf76Characters();
@@ -322,7 +320,7 @@ void FrameTest::tabAndShiftTabCycleThroughTheControlsWithTheDefaultButton()
 void FrameTest::enterInTheStripActsAsOk()
 {
     CRecordingPresenter presenter;
-    SWindow window({"2(", "I5"});  // unbalanced: OK refuses and says why
+    SWindow window({"2(", "I5"}, {.pPresenter = &presenter});  // unbalanced: OK refuses and says why
     QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
     QTest::keyClick(window.Focus(), Qt::Key_Return);
     QTRY_COMPARE(presenter.m_messages.size(), size_t(1));
@@ -333,7 +331,7 @@ void FrameTest::enterInTheStripActsAsOk()
 void FrameTest::enterOnAButtonActsAsThatButton()
 {
     CRecordingPresenter presenter;
-    SWindow window({"I5"});
+    SWindow window({"I5"}, {.pPresenter = &presenter});
     CEditorFrame& frame = *window.pFrame;
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     QTest::keyClick(window.Focus(), Qt::Key_Tab, Qt::ShiftModifier);  // Help
@@ -362,7 +360,7 @@ void FrameTest::escapeActsAsCancelFromAnyControl()
 {
     for (int nTabs : {0, 4}) {  // from the strip, and from OK
         CRecordingPresenter presenter;
-        SWindow window({"I5"});
+        SWindow window({"I5"}, {.pPresenter = &presenter});
         QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
         for (int i = 0; i < nTabs; ++i)
             QTest::keyClick(window.Focus(), Qt::Key_Tab);
@@ -377,7 +375,7 @@ void FrameTest::escapeActsAsCancelFromAnyControl()
 void FrameTest::altLetterMakesItsControlCurrentAndRunsItsCommand()
 {
     CRecordingPresenter presenter;
-    SWindow window({"I5"});
+    SWindow window({"I5"}, {.pPresenter = &presenter});
     CEditorFrame& frame = *window.pFrame;
     QVERIFY(QTest::qWaitForWindowActive(&frame));
 
@@ -425,7 +423,7 @@ void FrameTest::altLetterMakesItsControlCurrentAndRunsItsCommand()
 void FrameTest::aClickMakesItsControlCurrent()
 {
     CRecordingPresenter presenter;
-    SWindow window({"I5"});
+    SWindow window({"I5"}, {.pPresenter = &presenter});
     CEditorFrame& frame = *window.pFrame;
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     QTest::keyClick(window.Focus(), Qt::Key_Tab);
@@ -444,7 +442,7 @@ void FrameTest::okRefusesUnbalancedParentheses()
 {
     const std::string strFile = SourceFile("  100 FORMAT(2(I5))\n");
     CRecordingPresenter presenter;
-    SWindow window(strFile, 1);
+    SWindow window(strFile, 1, {.pPresenter = &presenter});
     QVERIFY(window.bLocated);
     QCOMPARE(window.list.size(), 3);
     window.list.RemoveDescriptor(2);  // the group's ")"
@@ -467,8 +465,8 @@ void FrameTest::okAsksToExitAnywayWhenTheWriteFails()
     for (const SCase& c :
          {SCase{MessageAnswer::NO, false}, SCase{MessageAnswer::CANCEL, false}, SCase{MessageAnswer::YES, true}}) {
         CRecordingPresenter presenter;
-        presenter.m_answers = {MessageAnswer::OK, c.answer};  // the write's own message, then string 6
-        SWindow window({"I5", "F7.3"});                       // its file does not exist
+        presenter.m_answers = {MessageAnswer::OK, c.answer};         // the write's own message, then string 6
+        SWindow window({"I5", "F7.3"}, {.pPresenter = &presenter});  // its file does not exist
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         window.pFrame->CommandAction(CMD_OK)->trigger();
         QVERIFY(presenter.m_messages.size() >= 2);
@@ -484,8 +482,8 @@ void FrameTest::okInDebugModeClosesAfterAFailedWrite()
 {
     const std::string strLog = QDir(m_dir.path()).filePath("run.log").toStdString();
     CRecordingPresenter presenter;
-    StartDebugLog(strLog);
-    SWindow window({"I5"});
+    SWindow window({"I5"}, {.pPresenter = &presenter});
+    StartDebugLog(window.run.Flags(), strLog);
     QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
     window.pFrame->CommandAction(CMD_OK)->trigger();
     QCOMPARE(closed.count(), 1);
@@ -498,7 +496,7 @@ void FrameTest::okTakesTheCurrentFieldBackToItsLastGoodState()
 {
     const std::string strFile = SourceFile("  100 FORMAT(I5, F7.3)\n");
     CRecordingPresenter presenter;
-    SWindow window(strFile, 1);
+    SWindow window(strFile, 1, {.pPresenter = &presenter});
     QVERIFY(window.bLocated);
     // An edit in progress that never became valid is dropped, not written.
     window.list.SetText(0, "I5(");
@@ -516,7 +514,7 @@ void FrameTest::keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning()
 {
     const std::string strFile = SourceFile("  100 FORMAT(1X, I5, F7.2)\n");
     CRecordingPresenter presenter;
-    SWindow window(strFile, 1);
+    SWindow window(strFile, 1, {.pPresenter = &presenter});
     CEditorFrame& frame = *window.pFrame;
     QVERIFY(QTest::qWaitForWindowActive(&frame));
     auto* pEditor = qobject_cast<QLineEdit*>(window.Focus());
@@ -564,7 +562,7 @@ void FrameTest::keysReachTheEditorButEnterEscapeAndTabKeepTheirMeaning()
     // the discarding is confirmed).
     CAnsweringBoxes boxes(kDiscard);
     WriteWholeFile(strFile, "  100 FORMAT(1X, I5, F7.2)\n");
-    SWindow again(strFile, 1);
+    SWindow again(strFile, 1, {.pPresenter = &presenter, .pDialogs = &boxes});
     QVERIFY(QTest::qWaitForWindowActive(again.pFrame.get()));
     QTest::keyClicks(again.Focus(), "9");
     QSignalSpy cancelled(again.pFrame.get(), &CEditorFrame::Closed);
@@ -578,7 +576,7 @@ void FrameTest::aRefusedOkShowsTheFieldTakenBack()
 {
     const std::string strFile = SourceFile("  100 FORMAT(2(I5))\n");
     CRecordingPresenter presenter;
-    SWindow window(strFile, 1);
+    SWindow window(strFile, 1, {.pPresenter = &presenter});
     QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
     window.list.RemoveDescriptor(2);  // the group's ")"
     QTest::keyClicks(window.Focus(), "x");
@@ -599,12 +597,12 @@ void FrameTest::closingQuitsTheHelpViewerUnlessTheCommandLineWasBad()
 {
     CRecordingHelpViewer viewer;
     {
-        SWindow window({"I5"});
+        SWindow window({"I5"}, {.pHelp = &viewer});
         window.pFrame->OnDestroy();
         QCOMPARE(viewer.m_nQuits, 1);
     }
-    ProcessFlags().m_bCommandLineError = 1;
-    SWindow window({"I5"});
+    SWindow window({"I5"}, {.pHelp = &viewer});
+    window.run.Flags().m_bCommandLineError = 1;
     window.pFrame->OnDestroy();
     QCOMPARE(viewer.m_nQuits, 1);
 }
@@ -840,7 +838,7 @@ void FrameTest::theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus()
 void FrameTest::undoAndRedoKeysGoToTheWindowsHistory()
 {
     CRecordingPresenter presenter;
-    SWindow window({"1X", "I5", "SP", "F7.2"});
+    SWindow window({"1X", "I5", "SP", "F7.2"}, {.pPresenter = &presenter});
     CEditorFrame& frame = *window.pFrame;
     CFieldStrip& strip = *frame.Strip();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -902,7 +900,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
     const std::string strFile = SourceFile("  100 FORMAT(1X, I5, F7.2)\n");
     {
         CAnsweringBoxes boxes(kKeepEditing);
-        SWindow window(strFile, 1);
+        SWindow window(strFile, 1, {.pDialogs = &boxes});
         CEditorFrame& frame = *window.pFrame;
         QVERIFY(QTest::qWaitForWindowActive(&frame));
         QSignalSpy closed(&frame, &CEditorFrame::Closed);
@@ -942,7 +940,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
     {
         // Discard closes as Cancel: nothing written.
         CAnsweringBoxes boxes(kDiscard);
-        SWindow window(strFile, 1);
+        SWindow window(strFile, 1, {.pDialogs = &boxes});
         QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         window.pFrame->CommandAction(CMD_REMOVE_FIELD)->trigger();
@@ -956,7 +954,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         // Escape and from the window manager's close alike.
         for (bool bEscape : {true, false}) {
             CAnsweringBoxes boxes(kSave);
-            SWindow window(strFile, 1);
+            SWindow window(strFile, 1, {.pDialogs = &boxes});
             QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
             QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
             QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
@@ -978,7 +976,7 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
         // A save that is refused leaves the window open, as OK does.
         CRecordingPresenter presenter;
         CAnsweringBoxes boxes(kSave);
-        SWindow window(strFile, 1);
+        SWindow window(strFile, 1, {.pPresenter = &presenter, .pDialogs = &boxes});
         QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
@@ -992,8 +990,8 @@ void FrameTest::theDiscardQuestionComesOnlyAfterAChange()
     {
         // The unattended road never asks.
         CAnsweringBoxes boxes(kKeepEditing);
-        StartDebugLog(QDir(m_dir.path()).filePath("run.log").toStdString());
-        SWindow window(strFile, 1);
+        SWindow window(strFile, 1, {.pDialogs = &boxes});
+        StartDebugLog(window.run.Flags(), QDir(m_dir.path()).filePath("run.log").toStdString());
         QSignalSpy closed(window.pFrame.get(), &CEditorFrame::Closed);
         window.pFrame->CommandAction(CMD_REMOVE_FIELD)->trigger();
         window.pFrame->CommandAction(CMD_CANCEL)->trigger();

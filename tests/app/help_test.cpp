@@ -182,10 +182,11 @@ void HelpTest::findsTheBuiltHelpFileFromTheBuiltProgram()
 void HelpTest::reportsString19WhenThereIsNoHelpFile()
 {
     // The test program's folder has no help file, neither above nor beside.
+    CProcessFlags flags;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
     int owner = 0;
-    ShowHelp(&owner, HELP_CONTEXT, "1");
+    ShowHelp(viewer, CMessages(flags, presenter), &owner, HELP_CONTEXT, "1");
     QCOMPARE(presenter.m_messages.size(), size_t(1));
     QCOMPARE(presenter.m_messages[0].text, std::string("Unable to find the helpfile \"KELDRANO.HLP\""));
     QCOMPARE(presenter.m_messages[0].style, kPlainMessage);
@@ -195,9 +196,10 @@ void HelpTest::reportsString19WhenThereIsNoHelpFile()
 
 void HelpTest::quittingNeedsNoHelpFile()
 {
+    CProcessFlags flags;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
-    ShowHelp(nullptr, HELP_QUIT);
+    ShowHelp(viewer, CMessages(flags, presenter), nullptr, HELP_QUIT);
     QVERIFY(presenter.m_messages.empty());
     QCOMPARE(viewer.m_nQuits, 1);
 }
@@ -414,7 +416,8 @@ void HelpTest::programStartsTheViewerAndClosesIt()
     QCOMPARE(DefaultHelpChannel(), strChannel);
     QCOMPARE(CHelpViewerProcess::ViewerProgram(), QString(QUILLMARK_HELP_PROGRAM));
     {
-        CHelpViewerProcess link;
+        const CProcessFlags flags;
+        CHelpViewerProcess link(flags);
         link.Show(nullptr, QUILLMARK_HELP_SOURCE, HELP_CONTEXT, "1");
         QString strFile, strAnchor;
         const bool bUp = WaitForStatus(strChannel, strFile, strAnchor);

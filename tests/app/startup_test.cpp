@@ -65,11 +65,11 @@ void StartUpTest::showsTheProgramIconWithoutLoadingImagePlugins()
 {
     if (ImagePluginsLoaded() != 0)
         QSKIP("the image format plug-ins cannot be watched here");
-    CFlagsReset reset;
+    CTestRun run;
     CDescriptorList list;
     CStatementSite site;
     {
-        CEditorFrame frame(list, site);
+        CEditorFrame frame(list, site, run.Context());
         const QImage icon = frame.windowIcon().pixmap(64, 64).toImage();
         QCOMPARE(ImagePluginsLoaded(), 0);
         QCOMPARE(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
@@ -227,15 +227,15 @@ void StartUpTest::refusesALogThatIsTheSourceFileBeforeOpeningIt()
     QVERIFY(folder.mkdir("sub"));
     const std::string strRoundabout = folder.filePath("sub/.././prog.for").toStdString();
     for (const std::string& strLog : {strFile, strSymlink, strHardLink, strRoundabout}) {
-        CFlagsReset reset;
+        CProcessFlags flags;
         const SCommandLine commandLine = ParseCommandLine({strFile, "1", "7", "-fps4", "-D:1:" + strLog});
         QVERIFY2(commandLine.bError, strLog.c_str());
         QCOMPARE(CommandLineProblem(commandLine),
                  "the log \"" + strLog + "\" is the source file \"" + strFile + "\" itself");
-        ApplyCommandLine(commandLine);
-        QCOMPARE(ProcessFlags().m_bCommandLineError, 1);
-        QCOMPARE(ProcessFlags().m_bDebug, 1);  // unattended all the same
-        QCOMPARE(ProcessFlags().m_strDebugLog, std::string());
+        ApplyCommandLine(commandLine, flags);
+        QCOMPARE(flags.m_bCommandLineError, 1);
+        QCOMPARE(flags.m_bDebug, 1);  // unattended all the same
+        QCOMPARE(flags.m_strDebugLog, std::string());
         QCOMPARE(ReadWholeFile(strFile), strText);
     }
     // Another file is a log like any other.
@@ -247,14 +247,14 @@ void StartUpTest::refusesALogThatIsTheSourceFileBeforeOpeningIt()
 
 void StartUpTest::createsTheDebugLogEvenWhenTheOtherOptionIsBad()
 {
-    CFlagsReset reset;
+    CProcessFlags flags;
     QTemporaryDir dir;
     const std::string strLog = QDir(dir.path()).filePath("run.log").toStdString();
     WriteWholeFile(strLog, "old contents\n");
-    ApplyCommandLine(ParseCommandLine({"p.for", "1", "1", "-d:1:" + strLog, "-bad"}));
-    QCOMPARE(ProcessFlags().m_bDebug, 1);
-    QCOMPARE(ProcessFlags().m_bCommandLineError, 1);
-    QCOMPARE(ProcessFlags().m_strDebugLog, strLog);
+    ApplyCommandLine(ParseCommandLine({"p.for", "1", "1", "-d:1:" + strLog, "-bad"}), flags);
+    QCOMPARE(flags.m_bDebug, 1);
+    QCOMPARE(flags.m_bCommandLineError, 1);
+    QCOMPARE(flags.m_strDebugLog, strLog);
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
 }
 
@@ -300,15 +300,14 @@ void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic_data()
 void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic()
 {
     QFETCH(QStringList, words);
-    CFlagsReset reset;
-    CEditorApp app;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
+    CEditorApp app({.pPresenter = &presenter, .pHelp = &viewer});
     Words arrWords;
     for (const QString& word : words)
         arrWords.push_back(word.toStdString());
     QVERIFY(!app.InitInstance(arrWords));
-    QCOMPARE(ProcessFlags().m_bCommandLineError, 1);
+    QCOMPARE(app.Flags().m_bCommandLineError, 1);
     QVERIFY(!app.Frame()->isVisible());
     // No help file lies beside the test program, so the help request ends
     // in string 19 (with a help file the keyword topic opens: road_test).
@@ -321,16 +320,15 @@ void StartUpTest::rejectsABadCommandLineThroughTheHelpTopic()
 
 void StartUpTest::opensTheStatementWithItsButtonsAndHotKeys()
 {
-    CFlagsReset reset;
     QTemporaryDir dir;
     const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
     WriteWholeFile(strFile, "C     Report\n  100 FORMAT(I5,F7.3)\n      END\n");
-    CEditorApp app;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
+    CEditorApp app({.pPresenter = &presenter, .pHelp = &viewer});
     QVERIFY(app.InitInstance({strFile, "2abc", "7", "-fps4"}));
     CEditorFrame* pFrame = app.Frame();
-    QCOMPARE(ProcessFlags().m_bStrictTable, 1);
+    QCOMPARE(app.Flags().m_bStrictTable, 1);
     QCOMPARE(app.List().size(), 2);
     // The title names the table in force.
     QCOMPARE(pFrame->windowTitle(), QString::fromStdString("Quillmark - " + strFile + " - line 2abc - strict table"));
@@ -380,14 +378,13 @@ void StartUpTest::opensTheStatementWithItsButtonsAndHotKeys()
 
 void StartUpTest::savesByItselfInDebugMode()
 {
-    CFlagsReset reset;
     QTemporaryDir dir;
     const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
     const std::string strLog = QDir(dir.path()).filePath("run.log").toStdString();
     WriteWholeFile(strFile, "  100 FORMAT(I5,F7.3)\n      END\n");
-    CEditorApp app;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
+    CEditorApp app({.pPresenter = &presenter, .pHelp = &viewer});
     QVERIFY(app.InitInstance({strFile, "1", "7", "-d:1:" + strLog}));
     QCOMPARE(ReadWholeFile(strLog), std::string("\n"));
     QTRY_VERIFY(!app.Frame()->isVisible());
@@ -403,14 +400,13 @@ void StartUpTest::startsANewLabelledStatementInTheChosenForm()
     // A .F file holding free-form code: --free-form reads it so, and the new
     // statement on the blank line gets the first label the file leaves free,
     // at the start of the line; the title names it.
-    CFlagsReset reset;
     QTemporaryDir dir;
     const std::string strFile = QDir(dir.path()).filePath("prog.F").toStdString();
     const std::string strLog = QDir(dir.path()).filePath("run.log").toStdString();
     WriteWholeFile(strFile, "program p\n100 format (i3)\n\nend program p\n");
-    CEditorApp app;
     CRecordingPresenter presenter;
     CRecordingHelpViewer viewer;
+    CEditorApp app({.pPresenter = &presenter, .pHelp = &viewer});
     QVERIFY(app.InitInstance({strFile, "3", "1", "-d:1:" + strLog, "--FREE-FORM"}));
     QCOMPARE(app.Frame()->windowTitle(),
              QString::fromStdString("Quillmark - " + strFile + " - line 3 - label 110 - default table"));
@@ -423,12 +419,11 @@ void StartUpTest::startsANewLabelledStatementInTheChosenForm()
 
 void StartUpTest::endsWithoutAWindowWhenTheStatementIsNotFound()
 {
-    CFlagsReset reset;
     QTemporaryDir dir;
     const std::string strFile = QDir(dir.path()).filePath("prog.for").toStdString();
     WriteWholeFile(strFile, "      X = 1\n      END\n");
-    CEditorApp app;
     CRecordingPresenter presenter;
+    CEditorApp app({.pPresenter = &presenter});
     QVERIFY(!app.InitInstance({strFile, "1", "7"}));
     QVERIFY(!app.Frame()->isVisible());
     QCOMPARE(presenter.m_messages.size(), size_t(1));

@@ -1,4 +1,4 @@
-// ShowMessage, the string table and the debug log.
+// The run's messages, the string table and the debug log.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -25,12 +25,11 @@ protected:
                  ("quillmark-log-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
     }
-    void TearDown() override
-    {
-        ProcessFlags() = CProcessFlags();
-        std::filesystem::remove(m_path);
-    }
+    void TearDown() override { std::filesystem::remove(m_path); }
     std::filesystem::path m_path;
+    CProcessFlags m_flags;
+    CRecordingPresenter m_presenter;
+    CMessages m_messages{m_flags, m_presenter};
 };
 
 }  // namespace
@@ -83,9 +82,11 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
 
 TEST(ShowMessage, FormatsTheStringAndHandsItToThePresenterWithTheCaption)
 {
+    CProcessFlags flags;
     CRecordingPresenter presenter(MessageAnswer::YES);
+    const CMessages messages(flags, presenter);
     int dummy = 0;
-    const MessageAnswer answer = ShowMessage(&dummy, kYesNoQuestion, IDS_READ_ONLY, "prog.for");
+    const MessageAnswer answer = messages.Show(&dummy, kYesNoQuestion, IDS_READ_ONLY, "prog.for");
     EXPECT_EQ(answer, MessageAnswer::YES);
     ASSERT_EQ(presenter.m_messages.size(), 1u);
     EXPECT_EQ(presenter.m_messages[0].owner, &dummy);
@@ -97,9 +98,11 @@ TEST(ShowMessage, FormatsTheStringAndHandsItToThePresenterWithTheCaption)
 
 TEST(ShowMessage, CutsALongTextTo511Characters)
 {
+    CProcessFlags flags;
     CRecordingPresenter presenter;
+    const CMessages messages(flags, presenter);
     const std::string strLongName(2000, 'x');
-    ShowMessage(nullptr, kPlainMessage, IDS_READ_ONLY, strLongName.c_str());
+    messages.Show(nullptr, kPlainMessage, IDS_READ_ONLY, strLongName.c_str());
     ASSERT_EQ(presenter.m_messages.size(), 1u);
     EXPECT_EQ(presenter.m_messages[0].text.size(), 511u);
     EXPECT_EQ(presenter.m_messages[0].text.substr(0, 10), "The file \"");
@@ -107,30 +110,28 @@ TEST(ShowMessage, CutsALongTextTo511Characters)
 
 TEST_F(DebugLog, StartsWithOneLineEndAndKeepsOnlyTheLastMessage)
 {
-    CRecordingPresenter presenter;
-    ASSERT_EQ(StartDebugLog(m_path.string()), 1);
+    ASSERT_EQ(StartDebugLog(m_flags, m_path.string()), 1);
     EXPECT_EQ(ReadWholeFile(m_path.string()), "\n");
-    EXPECT_EQ(ShowMessage(nullptr, kWarningMessage, IDS_PARSE_FAILED, 17), MessageAnswer::NONE);
+    EXPECT_EQ(m_messages.Show(nullptr, kWarningMessage, IDS_PARSE_FAILED, 17), MessageAnswer::NONE);
     EXPECT_EQ(ReadWholeFile(m_path.string()), "FORMAT parse failed in column 17\n");
     // A question is asked of nobody: the result is NONE, never YES.
-    EXPECT_EQ(ShowMessage(nullptr, kYesNoQuestion, IDS_READ_ONLY, "a.for"), MessageAnswer::NONE);
+    EXPECT_EQ(m_messages.Show(nullptr, kYesNoQuestion, IDS_READ_ONLY, "a.for"), MessageAnswer::NONE);
     EXPECT_EQ(ReadWholeFile(m_path.string()),
               "The file \"a.for\" is read-only; changes will be saved to a different file\n"
               "Continue anyway?\n");
-    EXPECT_TRUE(presenter.m_messages.empty());
+    EXPECT_TRUE(m_presenter.m_messages.empty());
 }
 
 TEST_F(DebugLog, ALogThatCannotBeWrittenSendsItsMessagesToStandardError)
 {
-    CRecordingPresenter presenter;
     const std::string strBad = (m_path / "no-such-dir" / "log.txt").string();
-    EXPECT_EQ(StartDebugLog(strBad), 0);
-    EXPECT_EQ(ProcessFlags().m_bDebug, 1);
+    EXPECT_EQ(StartDebugLog(m_flags, strBad), 0);
+    EXPECT_EQ(m_flags.m_bDebug, 1);
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(ShowMessage(nullptr, kPlainMessage, IDS_UNBALANCED), MessageAnswer::NONE);
+    EXPECT_EQ(m_messages.Show(nullptr, kPlainMessage, IDS_UNBALANCED), MessageAnswer::NONE);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Mismatched repeatables detected in Format statement\nExit aborted\n");
-    EXPECT_TRUE(presenter.m_messages.empty());
+    EXPECT_TRUE(m_presenter.m_messages.empty());
 }
 
 TEST(DiagnosticLine, NamesTheFileAndTheLineOnOneLine)
@@ -173,30 +174,28 @@ TEST(DiagnosticLine, NamesTheFileAndTheLineOnOneLine)
 
 TEST_F(DebugLog, WithTheEchoOnEveryMessageAlsoGoesToStandardErrorOnce)
 {
-    CRecordingPresenter presenter;
-    CProcessFlags& flags = ProcessFlags();
-    flags.m_bEchoMessages = 1;
-    flags.m_strSourceFile = "p.for";
+    m_flags.m_bEchoMessages = 1;
+    m_flags.m_strSourceFile = "p.for";
     ::testing::internal::CaptureStderr();
-    ShowMessage(nullptr, kPlainMessage, IDS_NO_HELP_FILE, "KELDRANO.HLP");  // before the statement is found
-    flags.m_nStatementLine = 12;
-    ShowMessage(nullptr, kPlainMessage, IDS_UNBALANCED);
-    ShowMessage(nullptr, kPlainMessage, Message(IDS_PARSE_FAILED, 5).At(14, 5));
+    m_messages.Show(nullptr, kPlainMessage, IDS_NO_HELP_FILE, "KELDRANO.HLP");  // before the statement is found
+    m_flags.m_nStatementLine = 12;
+    m_messages.Show(nullptr, kPlainMessage, IDS_UNBALANCED);
+    m_messages.Show(nullptr, kPlainMessage, Message(IDS_PARSE_FAILED, 5).At(14, 5));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "quillmark: p.for: Unable to find the helpfile \"KELDRANO.HLP\"\n"
               "quillmark: p.for:12: Mismatched repeatables detected in Format statement Exit aborted\n"
               "quillmark: p.for:14: FORMAT parse failed in column 5\n");
-    EXPECT_EQ(presenter.m_messages.size(), 3u);  // the boxes are shown all the same
+    EXPECT_EQ(m_presenter.m_messages.size(), 3u);  // the boxes are shown all the same
 
     // Into the log, and once onto standard error, whether the log takes it or not.
     for (const std::string& strLog : {m_path.string(), (m_path / "no-such-dir" / "log.txt").string()}) {
-        StartDebugLog(strLog);
+        StartDebugLog(m_flags, strLog);
         ::testing::internal::CaptureStderr();
-        ShowMessage(nullptr, kPlainMessage, IDS_LAST_DESCRIPTOR);
+        m_messages.Show(nullptr, kPlainMessage, IDS_LAST_DESCRIPTOR);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "quillmark: p.for:12: A Format statement must have at least one descriptor\n")
             << strLog;
     }
     EXPECT_EQ(ReadWholeFile(m_path.string()), "A Format statement must have at least one descriptor\n");
-    EXPECT_EQ(presenter.m_messages.size(), 3u);
+    EXPECT_EQ(m_presenter.m_messages.size(), 3u);
 }

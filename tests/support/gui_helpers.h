@@ -7,16 +7,28 @@
 #include <string>
 #include <vector>
 
-#include "flags.h"
 #include "help.h"
+#include "recording_presenter.h"
+#include "run_context.h"
 
-// Clears the process-wide flags when it ends (each test starts clean).
-class CFlagsReset {
+// The run a test's window works in without the application object: the
+// stand-ins given, and messages on standard error when no presenter is.
+class CTestRun {
 public:
-    CFlagsReset() { ProcessFlags() = CProcessFlags(); }
-    ~CFlagsReset() { ProcessFlags() = CProcessFlags(); }
-    CFlagsReset(const CFlagsReset&) = delete;
-    CFlagsReset& operator=(const CFlagsReset&) = delete;
+    explicit CTestRun(const SStandIns& standIns = {})
+        : m_context({standIns.pPresenter != nullptr ? standIns.pPresenter : &m_standardError, standIns.pDialogs,
+                     standIns.pHelp})
+    {
+    }
+    CTestRun(const CTestRun&) = delete;
+    CTestRun& operator=(const CTestRun&) = delete;
+
+    CRunContext& Context() { return m_context; }
+    CProcessFlags& Flags() { return m_context.Flags(); }
+
+private:
+    CStandardErrorPresenter m_standardError;
+    CRunContext m_context;
 };
 
 // A help viewer that records the requests instead of opening a window.
@@ -27,8 +39,7 @@ public:
         int nCommand;
         std::string strData;
     };
-    CRecordingHelpViewer() { SetHelpViewer(this); }
-    ~CRecordingHelpViewer() override { SetHelpViewer(nullptr); }
+    CRecordingHelpViewer() = default;
     CRecordingHelpViewer(const CRecordingHelpViewer&) = delete;
     CRecordingHelpViewer& operator=(const CRecordingHelpViewer&) = delete;
 

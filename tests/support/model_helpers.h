@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "descriptor_list.h"
-#include "flags.h"
 
 // The descriptor table the tests' lists are read with: the default one, or
 // the strict one (that -fps4 selects) while a CStrictTable lives.
@@ -21,26 +20,19 @@ inline const CDescriptorTable& TestTable()
 }
 
 // Chooses the strict table (or the default one) for the tests' lists for the
-// life of the object; the program's strict-table flag, which the front ends
-// read, follows.
+// life of the object.
 class CStrictTable {
 public:
-    explicit CStrictTable(bool bStrict = true) : m_pOld(TestTablePointer()), m_nOld(ProcessFlags().m_bStrictTable)
+    explicit CStrictTable(bool bStrict = true) : m_pOld(TestTablePointer())
     {
         TestTablePointer() = bStrict ? &StrictDescriptorTable() : &DefaultDescriptorTable();
-        ProcessFlags().m_bStrictTable = bStrict ? 1 : 0;
     }
-    ~CStrictTable()
-    {
-        TestTablePointer() = m_pOld;
-        ProcessFlags().m_bStrictTable = m_nOld;
-    }
+    ~CStrictTable() { TestTablePointer() = m_pOld; }
     CStrictTable(const CStrictTable&) = delete;
     CStrictTable& operator=(const CStrictTable&) = delete;
 
 private:
     const CDescriptorTable* m_pOld;
-    int m_nOld;
 };
 
 // The descriptor texts of a list, in order.

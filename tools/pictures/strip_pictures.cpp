@@ -14,6 +14,7 @@
 #include "descriptor_list.h"
 #include "editor_frame.h"
 #include "new_field_dialog.h"
+#include "run_context.h"
 #include "statement_index.h"
 #include "statement_picker_dialog.h"
 #include "statement_site.h"
@@ -76,7 +77,8 @@ bool Render(const SPicture& picture, const QString& strPath)
     site.m_chDelimiter = 'f';
     if (list.size() == 0)
         list.InsertEmptyField(0);  // as start-up does for "()"
-    CEditorFrame frame(list, site);
+    CRunContext run;
+    CEditorFrame frame(list, site, run);
     frame.setWindowTitle(QStringLiteral("Quillmark - /home/ana/src/report.for - line 16"));
     frame.CreateControls();
     frame.SetCurrentControl(0);

@@ -1,7 +1,0 @@
-#include "flags.h"
-
-CProcessFlags& ProcessFlags()
-{
-    static CProcessFlags flags;
-    return flags;
-}
