@@ -7,67 +7,33 @@
 #include <vector>
 
 #include "char_class.h"
-#include "format_scanner.h"
+#include "fortran_tokens.h"
 #include "io_format.h"
 #include "program_units.h"
 #include "source_lines.h"
 #include "statement_stream.h"
 #include "statement_text.h"
 
-namespace {
-
-// The statement text of a line that starts a statement: without its label
-// (and in fixed form without the sequence field); empty for a line that
-// starts none (a comment, a preprocessor line, a continuation line).
-class CStatementLines {
-public:
-    explicit CStatementLines(int bFixedForm) : m_bFixedForm(bFixedForm) {}
-
-    std::string Text(const std::string& raw)
-    {
-        const bool bContinuation = !m_bFixedForm && m_free.Open();
-        if (!m_bFixedForm)
-            m_free.Read(raw);
-        if (bContinuation || IsPassedOver(raw, m_bFixedForm))
-            return {};
-        if (m_bFixedForm) {
-            const SFixedLine line(raw);
-            if (IsFixedContinuation(line.image) || line.image.size() <= kFixedTextStart)
-                return {};
-            return line.image.substr(kFixedTextStart);
-        }
-        std::size_t i = raw.find_first_not_of(" \t");
-        while (i < raw.size() && IsDigit(raw[i]))
-            ++i;
-        return raw.substr(i);
-    }
-
-private:
-    int m_bFixedForm;
-    CFreeContinuation m_free;
-};
-
-}  // namespace
-
 bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm)
 {
     CUnitStack units;
-    CStatementLines lines(bFixedForm);
-    std::string raw;
-    for (long long n = 1; n < nLine && reader.ReadExistingLine(raw); ++n)
-        for (const std::string& statement : StatementsOf(lines.Text(raw)))
-            units.Statement(statement);
+    CStatementStream stream(reader, bFixedForm);
+    SSourceStatement statement;
+    bool bAfter = false;  // a statement after the line has been read
+    while (!bAfter && stream.Next(statement)) {
+        bAfter = statement.nLine > nLine;
+        if (statement.nLine < nLine)
+            for (const std::string& text : StatementsOf(statement.text))
+                units.Statement(text);
+    }
     if (!units.Empty())
         return units.AllowsFormat();
     // Outside every unit: the FORMAT opens a main program of its own, which
     // holds only if statements follow that are not another unit.
-    reader.ReadExistingLine(raw);  // the line itself
-    while (reader.ReadExistingLine(raw)) {
-        for (const std::string& statement : StatementsOf(lines.Text(raw))) {
-            if (!statement.empty())
-                return !OpensProgramUnit(statement);
-        }
-    }
+    for (; bAfter; bAfter = stream.Next(statement))
+        for (const std::string& text : StatementsOf(statement.text))
+            if (!text.empty())
+                return !OpensProgramUnit(text);
     return false;
 }
 
@@ -77,17 +43,13 @@ namespace {
 // statement.
 std::string IncludedName(const std::string& text)
 {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string::npos || text.size() - i < 8)
+    const std::vector<SFortranToken> tokens = FortranTokens(text);
+    if (tokens.size() < 2 || tokens[0].strText != "include" || tokens[1].kind != FortranToken::CHARACTER ||
+        tokens[0].nOffset != text.find_first_not_of(" \t"))
         return std::string();
-    for (const char c : std::string_view("include"))
-        if (ToLower(text[i++]) != c)
-            return std::string();
-    i = text.find_first_not_of(" \t", i);
-    if (i == std::string::npos || (text[i] != '\'' && text[i] != '"'))
-        return std::string();
-    const std::size_t nClose = text.find(text[i], i + 1);
-    return nClose == std::string::npos ? std::string() : text.substr(i + 1, nClose - i - 1);
+    const std::size_t nQuote = tokens[1].nOffset;
+    const SCharacterRest name = ReadCharacterRest(std::string_view(text).substr(nQuote + 1), text[nQuote]);
+    return name.bClosed ? name.strValue : std::string();
 }
 
 }  // namespace

@@ -61,19 +61,9 @@ private:
     void Character(char chQuote)
     {
         const std::size_t nFrom = m_nPos++;
-        std::string value;
-        while (m_nPos < m_text.size()) {
-            if (m_text[m_nPos] == chQuote && At(m_nPos + 1) == chQuote) {
-                value += chQuote;
-                m_nPos += 2;
-            } else if (m_text[m_nPos] == chQuote) {
-                ++m_nPos;
-                break;
-            } else {
-                value += m_text[m_nPos++];
-            }
-        }
-        Push(FortranToken::CHARACTER, nFrom, std::move(value));
+        SCharacterRest rest = ReadCharacterRest(m_text.substr(m_nPos), chQuote);
+        m_nPos += rest.nEnd;
+        Push(FortranToken::CHARACTER, nFrom, std::move(rest.strValue));
     }
 
     // Digits, a fraction (not the start of ".eq."), an exponent, a kind.
@@ -178,6 +168,25 @@ private:
 };
 
 }  // namespace
+
+SCharacterRest ReadCharacterRest(std::string_view text, char chQuote)
+{
+    SCharacterRest rest;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == chQuote && (i + 1 >= text.size() || text[i + 1] != chQuote)) {
+            rest.bClosed = true;
+            ++i;
+            break;
+        }
+        rest.strValue += text[i];
+        rest.offsets.push_back(i);
+        if (text[i] == chQuote)
+            ++i;  // a doubled quote stands for one
+    }
+    rest.nEnd = i;
+    return rest;
+}
 
 std::vector<SFortranToken> FortranTokens(std::string_view text)
 {

@@ -32,6 +32,20 @@ struct SFortranToken {
     std::size_t nEnd = 0;
 };
 
+// The rest of a character constant that text starts inside (its opening
+// quote chQuote stood before text): its value, a doubled quote read as one,
+// where each character of the value stands in text, whether its closing
+// quote stands in text and where the constant ends (after that quote; the
+// text's end when it does not close).
+struct SCharacterRest {
+    std::string strValue;
+    std::vector<std::size_t> offsets;
+    bool bClosed = false;
+    std::size_t nEnd = 0;
+};
+
+SCharacterRest ReadCharacterRest(std::string_view text, char chQuote);
+
 // The tokens of text, blanks left out (in fixed form blanks inside a name
 // or number are already gone where the caller joined the text so; here a
 // blank ends a token). A "!" outside a constant ends the text.

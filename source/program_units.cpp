@@ -1,7 +1,7 @@
 #include "program_units.h"
 
 #include "char_class.h"
-#include "format_scanner.h"
+#include "fortran_tokens.h"
 
 namespace {
 
@@ -195,17 +195,13 @@ bool OpensProgramUnit(std::string_view s)
 std::vector<std::string> StatementsOf(std::string_view text)
 {
     std::vector<std::string> statements(1);
-    CFormatScanner scanner(text, CFormatScanner::MODE_STATEMENT);
-    for (SFormatToken t = scanner.NextToken(); t.kind != TOKEN_END && t.kind != TOKEN_COMMENT;
-         t = scanner.NextToken()) {
-        if (t.kind == TOKEN_CONSTANT)
+    for (const SFortranToken& token : FortranTokens(text)) {
+        if (token.kind == FortranToken::CHARACTER || token.strText == "&")
             continue;
-        for (const char c : scanner.TextOf(t)) {
-            if (c == ';')
-                statements.emplace_back();
-            else if (c != ' ' && c != '\t' && c != '&')
-                statements.back() += ToLower(c);
-        }
+        if (token.strText == ";")
+            statements.emplace_back();
+        else
+            statements.back() += token.strText;
     }
     return statements;
 }

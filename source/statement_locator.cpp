@@ -91,84 +91,65 @@ struct SStatementText {
     bool bNulByte = false;
 };
 
-// The statement's first line, as the collectors read it.
-struct SFirstLine {
-    const std::string& raw;
-    SFixedLine fixed;
-    std::string text;  // the fixed-form image, or the free-form line
-};
-
 // A FORMAT statement whose keyword ends at nAfterKeyword: the head up to the
 // list's "(" (over two lines when the keyword ends its line), then the list.
-CollectResult CollectFormatStatement(CStatementSite& site, const SFirstLine& first, std::size_t nAfterKeyword,
-                                     CStatementReader& lines, SCollected& collected)
+CollectResult CollectFormatStatement(const SCollector& c, const SStatementLine& first, std::size_t nAfterKeyword)
 {
+    CStatementSite& site = c.site;
     const bool bFixed = site.m_bFixedForm != 0;
+    const std::string& text = first.Text();
     site.m_chDelimiter = 'f';
     std::size_t nHeadEnd = 0;
     std::string strComment;
-    if (!ListOnNextLine(first.text, nAfterKeyword, bFixed, nHeadEnd, strComment)) {
-        std::size_t nListStart = first.text.find('(', nAfterKeyword);
+    if (!ListOnNextLine(text, nAfterKeyword, bFixed, nHeadEnd, strComment)) {
+        std::size_t nListStart = text.find('(', nAfterKeyword);
         if (nListStart == std::string::npos)
-            nListStart = first.text.size();
-        if (CommentBefore(first.text, nListStart, bFixed))
+            nListStart = text.size();
+        if (CommentBefore(text, nListStart, bFixed))
             return COLLECT_NO_LIST;  // a FORMAT commented out
-        site.m_strHead = first.text.substr(0, nListStart);
-        site.m_nParenBlanks = ParenBlanks(first.text, nListStart);
-        if (bFixed)
-            CollectFixedFormat(lines, first.fixed, nListStart, collected);
-        else
-            CollectFreeFormat(lines, first.raw, nListStart, collected);
+        site.m_strHead = text.substr(0, nListStart);
+        site.m_nParenBlanks = ParenBlanks(text, nListStart);
+        (bFixed ? CollectFixedFormat : CollectFreeFormat)(c, first, nListStart);
         return COLLECT_FOUND;
     }
     // The head runs over two lines: the keyword's line (with the free-form
     // &) and the next line's text up to the parenthesis.
-    lines.Take();
-    if (!strComment.empty())
-        lines.Comment(strComment);
-    SFixedLine next;
-    std::string nextText;
-    const bool bFound = bFixed ? NextFixedContinuation(lines, next) : lines.NextTextLine(nextText, 0);
-    if (bFixed)
-        nextText = next.image;
-    const std::size_t nTextStart = bFixed ? kFixedTextStart : FreeContinuationStart(nextText);
-    const std::size_t nListStart = bFound ? nextText.find_first_not_of(" \t", nTextStart) : std::string::npos;
+    c.out.Take(site, first.nLine);
+    site.m_arrLineComments.back() = strComment;
+    SStatementLine next;
+    const bool bFound = c.lines.Continue(true, false, next);
+    const std::string& nextText = next.Text();
+    const std::size_t nListStart = bFound ? nextText.find_first_not_of(" \t", next.nFrom) : std::string::npos;
     if (nListStart == std::string::npos || nextText[nListStart] != '(')
         return COLLECT_NO_LIST;
-    site.m_strHead = first.text.substr(0, nHeadEnd) + "\n" + nextText.substr(0, nListStart);
+    site.m_strHead = text.substr(0, nHeadEnd) + "\n" + nextText.substr(0, nListStart);
     site.m_nParenBlanks = ParenBlanks(nextText, nListStart);
-    if (bFixed)
-        CollectFixedFormat(lines, next, nListStart, collected);
-    else
-        CollectFreeFormat(lines, nextText, nListStart, collected);
+    (bFixed ? CollectFixedFormat : CollectFreeFormat)(c, std::move(next), nListStart);
     return COLLECT_FOUND;
 }
 
 // The format string of an I/O statement: the constant that opens last at or
 // before the cursor column.
-CollectResult CollectFormatString(CStatementSite& site, const SFirstLine& first, long long column,
-                                  CStatementReader& lines, SCollected& collected)
+CollectResult CollectFormatString(const SCollector& c, const SStatementLine& first, long long column)
 {
+    CStatementSite& site = c.site;
     const bool bFixed = site.m_bFixedForm != 0;
-    const std::size_t nQuote = FindOpeningQuote(first.text, column);
-    if (nQuote == std::string::npos || CommentBefore(first.text, nQuote, bFixed))
+    const std::string& text = first.Text();
+    const std::size_t nQuote = FindOpeningQuote(text, column);
+    if (nQuote == std::string::npos || CommentBefore(text, nQuote, bFixed))
         return COLLECT_NO_LIST;
-    site.m_strHead = first.text.substr(0, nQuote);
+    site.m_strHead = text.substr(0, nQuote);
     site.m_nParenBlanks = 0;
-    site.m_chDelimiter = first.text[nQuote];
-    if (bFixed)
-        CollectFixedString(lines, first.fixed, nQuote + 1, first.text[nQuote], collected);
-    else
-        CollectFreeString(lines, first.raw, nQuote + 1, first.text[nQuote], collected);
-    return bFixed && !collected.bClosed ? COLLECT_UNCLOSED : COLLECT_FOUND;
+    site.m_chDelimiter = text[nQuote];
+    (bFixed ? CollectFixedString : CollectFreeString)(c, first, nQuote + 1, text[nQuote]);
+    return bFixed && !c.out.bClosed ? COLLECT_UNCLOSED : COLLECT_FOUND;
 }
 
 // What makes the statement's lines impossible to rewrite as they are: a NUL
 // byte (it would cut a text short, and the save would drop what followed), a
 // carriage return inside a line (it would be taken for a line end once the
 // line is rewritten), a preprocessor condition between them.
-CollectResult CheckStatementLines(const CStatementSite& site, long long line, const CStatementReader& lines,
-                                  SStatementText& out)
+CollectResult CheckStatementLines(const CStatementSite& site, long long line, SStatementText& out)
 {
     for (const int nStatementLine : site.m_arrLines) {
         const std::string& original = site.m_arrOriginalLines[static_cast<std::size_t>(nStatementLine - line)];
@@ -178,8 +159,8 @@ CollectResult CheckStatementLines(const CStatementSite& site, long long line, co
             return COLLECT_BAD_BYTE;
         }
     }
-    if (lines.ConditionalLine() != 0) {
-        out.nBadLine = ClampToInt(lines.ConditionalLine());
+    if (const long long nConditional = ConditionalLine(site); nConditional != 0) {
+        out.nBadLine = ClampToInt(nConditional);
         return COLLECT_CONDITIONAL;
     }
     return COLLECT_FOUND;
@@ -190,32 +171,33 @@ CollectResult CheckStatementLines(const CStatementSite& site, long long line, co
 // lines, delimiter, blanks, line comments, original lines) and the
 // descriptor-list text to split.
 CollectResult CollectStatement(CStatementSite& site, long long line, long long column, const std::string& raw,
-                               SStatementText& out, CStatementReader& lines)
+                               SStatementText& out, CLineReader& reader)
 {
-    const SFixedLine fixedLine(raw);
-    const SFirstLine first{raw, fixedLine, site.m_bFixedForm ? fixedLine.image : raw};
+    const SStatementLine first(line, raw, site.m_bFixedForm, 0);
     site.m_arrLines.clear();
     site.m_arrLineComments.clear();
     site.m_arrOriginalLines.assign(1, raw);
     site.m_nFirstLine = ClampToInt(line);
-    if (IsBlankLine(first.text))
+    if (IsBlankLine(first.Text()))
         return COLLECT_BLANK;
 
+    CStatementStream lines(reader, site.m_bFixedForm, line);
+    lines.OnRead([&site](const std::string& read) { site.m_arrOriginalLines.push_back(read); });
+    const SCollector c{lines, site, out.collected};
     CollectResult result = COLLECT_FOUND;
-    const std::size_t k = FormatKeywordAt(first.text);
+    const std::size_t k = FormatKeywordAt(first.Text());
     if (k != std::string::npos)
-        result = site.m_bFixedForm && k < kFixedTextStart
-                     ? COLLECT_FORMAT_COLUMN
-                     : CollectFormatStatement(site, first, k + 6, lines, out.collected);
+        result = site.m_bFixedForm && k < kFixedTextStart ? COLLECT_FORMAT_COLUMN
+                                                          : CollectFormatStatement(c, first, k + 6);
     else
-        result = CollectFormatString(site, first, column, lines, out.collected);
+        result = CollectFormatString(c, first, column);
     if (result == COLLECT_FORMAT_COLUMN || result == COLLECT_NO_LIST)
         return result;
     // The original lines run to the statement's last line, not to the line
     // that ended it.
     const long long nLast = site.m_arrLines.empty() ? line : site.m_arrLines.back();
     site.m_arrOriginalLines.resize(static_cast<std::size_t>(nLast - line + 1));
-    const CollectResult checked = CheckStatementLines(site, line, lines, out);
+    const CollectResult checked = CheckStatementLines(site, line, out);
     return checked != COLLECT_FOUND ? checked : result;
 }
 
@@ -308,28 +290,39 @@ void ForgetStatement(CStatementSite& site)
 }
 
 // Reads the file up to the statement's line; false (with the result) when
-// the line is not there. before follows the lines before it in free form.
+// the line is not there. In free form bOpenBefore tells whether the lines
+// before it leave a statement open.
 bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementRequest& request, std::string& raw,
-                  CFreeContinuation& before, CResult& result)
+                  bool& bOpenBefore, CResult& result)
 {
-    long long nReads = 0;
     site.m_strLineEnd = "\n";
     bool bLineEndKnown = false;
-    while (nReads < request.nLine) {
-        if (nReads > 0 && !site.m_bFixedForm)
-            before.Read(raw);
-        site.m_nFirstLineOffset = reader.Offset();
-        if (!reader.ReadExistingLine(raw))
-            break;
-        ++nReads;
+    const auto noteLineEnd = [&](const std::string&) {
         if (!bLineEndKnown && !reader.LineEnd().empty()) {
             site.m_strLineEnd = reader.LineEnd() == "\r\n" ? "\r\n" : "\n";
             bLineEndKnown = true;
         }
-        // In fixed form no line before the statement's own is looked at
-        // again here: once the line end is known they are passed over
-        // without being copied out of the buffer.
-        if (bLineEndKnown && site.m_bFixedForm && nReads < request.nLine - 1)
+    };
+    long long nReads = 0;
+    if (!site.m_bFixedForm) {
+        CStatementStream before(reader, 0);
+        before.StopAfter(request.nLine - 1);
+        before.OnRead(noteLineEnd);
+        for (SSourceStatement statement; before.Next(statement);) {
+        }
+        bOpenBefore = before.Open();
+        nReads = before.Line();
+    }
+    while (nReads < request.nLine) {
+        site.m_nFirstLineOffset = reader.Offset();
+        if (!reader.ReadExistingLine(raw))
+            break;
+        ++nReads;
+        noteLineEnd(raw);
+        // In fixed form no line before the statement's own is looked at:
+        // once the line end is known they are passed over without being
+        // copied out of the buffer.
+        if (bLineEndKnown && nReads < request.nLine - 1)
             nReads += reader.CopyLines(request.nLine - 1 - nReads, [](const char*, std::size_t) { return true; });
     }
     if (reader.Failed() || nReads < request.nLine) {
@@ -343,21 +336,13 @@ bool ReadUpToLine(CLineReader& reader, CStatementSite& site, const SStatementReq
 
 // A blank line may start a new statement unless a statement around it
 // would take the new one as its continuation.
-LocateResult BlankLine(CStatementSite& site, CStatementReader& lines, const CFreeContinuation& before, long long nLine,
-                       CResult& result)
+LocateResult BlankLine(CStatementSite& site, CLineReader& reader, bool bOpenBefore, long long nLine, CResult& result)
 {
     const SMessage refusal = Message(IDS_CONTINUATION_AFTER_BLANK, ClampToInt(nLine)).At(nLine);
-    if (!site.m_bFixedForm && before.Open()) {
+    SStatementLine next;
+    if (site.m_bFixedForm ? CStatementStream(reader, 1, nLine).Continue(false, false, next) : bOpenBefore) {
         result = refusal;
         return LOCATE_FAILED;
-    }
-    if (site.m_bFixedForm) {
-        SFixedLine next;
-        if (NextFixedContinuation(lines, next)) {
-            result = refusal;
-            return LOCATE_FAILED;
-        }
-        site.m_arrOriginalLines.resize(1);  // the lines looked at are none of the statement's
     }
     return LOCATE_BLANK;
 }
@@ -420,16 +405,15 @@ LocateResult LocateStatement(const SStatementRequest& request, CDescriptorList& 
     site = CStatementSite();
     CLineReader reader;
     std::string raw;
-    CFreeContinuation before;  // free form: whether the lines before the line leave a statement open
+    bool bOpenBefore = false;  // free form: the lines before the line leave a statement open
     if (!OpenSource(request, reader, site, questions, result) ||
-        !ReadUpToLine(reader, site, request, raw, before, result))
+        !ReadUpToLine(reader, site, request, raw, bOpenBefore, result))
         return LOCATE_FAILED;
 
-    CStatementReader lines(reader, site, request.nLine);
     SStatementText text;
-    const CollectResult collected = CollectStatement(site, request.nLine, request.nColumn, raw, text, lines);
+    const CollectResult collected = CollectStatement(site, request.nLine, request.nColumn, raw, text, reader);
     if (collected == COLLECT_BLANK)
-        return BlankLine(site, lines, before, request.nLine, result);
+        return BlankLine(site, reader, bOpenBefore, request.nLine, result);
     const LocateResult failed = CollectFailure(collected, text, request.nLine, result);
     if (failed != LOCATE_FOUND) {
         ForgetStatement(site);
@@ -489,8 +473,7 @@ CollectResult CollectStatementLines(std::span<const std::string> statementLines,
     std::string raw;
     if (!reader.ReadExistingLine(raw))
         return COLLECT_BLANK;
-    CStatementReader lines(reader, site, nLine);
-    return CollectStatement(site, nLine, nColumn, raw, text, lines);
+    return CollectStatement(site, nLine, nColumn, raw, text, reader);
 }
 
 }  // namespace

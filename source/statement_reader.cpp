@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "fortran_tokens.h"
 #include "source_lines.h"
 
 namespace {
@@ -23,58 +24,33 @@ bool DoubledAcrossLines(const SFixedLine& line, char chQuote, const SFixedLine& 
 
 }  // namespace
 
-bool CStatementReader::Next(std::string& raw)
+void SCollected::Take(CStatementSite& site, long long nLine)
 {
-    if (!m_reader.ReadExistingLine(raw))
-        return false;
-    ++m_nLine;
-    m_site.m_arrOriginalLines.push_back(raw);
-    return true;
+    site.m_arrLines.push_back(ClampToInt(nLine));
+    site.m_arrLineComments.emplace_back();
+    lineStarts.push_back(text.size());
 }
 
-void CStatementReader::SkipDirective(const std::string& raw)
+long long ConditionalLine(const CStatementSite& site)
 {
-    switch (ClassifyDirective(raw)) {
-    case DIRECTIVE_OPEN: ++m_nGapDepth; break;
-    case DIRECTIVE_BRANCH: m_bGapChooses = m_bGapChooses || m_nGapDepth == 0; break;
-    case DIRECTIVE_CLOSE:
-        m_bGapChooses = m_bGapChooses || m_nGapDepth == 0;
-        m_nGapDepth = std::max(0, m_nGapDepth - 1);
-        break;
-    case DIRECTIVE_INCLUDE: m_bGapChooses = true; break;
-    case DIRECTIVE_OTHER: break;
+    // The preprocessor lines between two statement lines must close every
+    // condition they open, and choose nothing outside them.
+    for (std::size_t k = 1; k < site.m_arrLines.size(); ++k) {
+        int nDepth = 0;
+        bool bChooses = false;
+        for (long long n = site.m_arrLines[k - 1] + 1; n < site.m_arrLines[k]; ++n) {
+            const std::string& raw = site.m_arrOriginalLines[static_cast<std::size_t>(n - site.m_nFirstLine)];
+            if (!IsPreprocessorLine(raw, site.m_bFixedForm))
+                continue;
+            const DirectiveKind kind = ClassifyDirective(raw);
+            bChooses = bChooses || kind == DIRECTIVE_INCLUDE ||
+                       (nDepth == 0 && (kind == DIRECTIVE_BRANCH || kind == DIRECTIVE_CLOSE));
+            nDepth += kind == DIRECTIVE_OPEN ? 1 : kind == DIRECTIVE_CLOSE && nDepth > 0 ? -1 : 0;
+        }
+        if (nDepth != 0 || bChooses)
+            return site.m_arrLines[k];
     }
-}
-
-void CStatementReader::Take()
-{
-    // The preprocessor lines since the statement's last line must close
-    // every condition they open, and choose nothing outside them.
-    if ((m_nGapDepth != 0 || m_bGapChooses) && m_nConditionalLine == 0)
-        m_nConditionalLine = m_nLine;
-    m_nGapDepth = 0;
-    m_bGapChooses = false;
-    m_site.m_arrLines.push_back(ClampToInt(m_nLine));
-    m_site.m_arrLineComments.emplace_back();
-}
-
-bool CStatementReader::NextTextLine(std::string& raw, int bFixedForm)
-{
-    return ::NextTextLine(
-        raw, bFixedForm, [this](std::string& line) { return Next(line); },
-        [this, bFixedForm](const std::string& line) {
-            if (IsPreprocessorLine(line, bFixedForm))
-                SkipDirective(line);
-        });
-}
-
-bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
-{
-    std::string raw;
-    if (!lines.NextTextLine(raw, 1))
-        return false;
-    line = SFixedLine(raw);
-    return IsFixedContinuation(line.image);
+    return 0;
 }
 
 // A FORMAT statement's list over fixed-form lines: each line's text from
@@ -82,21 +58,21 @@ bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line)
 // constant or Hollerith constant still open at a line's end goes on on the
 // next line, the line read as filled with blanks to column 72; elsewhere a
 // line end separates the lines' texts.
-void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::size_t nListStart, SCollected& out)
+void CollectFixedFormat(const SCollector& c, SStatementLine line, std::size_t nListStart)
 {
-    SFixedLine line = first;
+    SCollected& out = c.out;
     std::size_t nFrom = nListStart;
     SScanState state;
     for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(line.image).substr(nFrom);
+        out.Take(c.site, line.nLine);
+        const long long nLine = line.nLine;
+        const std::string_view piece = std::string_view(line.fixed.image).substr(nFrom);
         const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state);
-        const long long nColumn = line.RawColumn(nFrom);
-        SFixedLine next;
-        const bool bNext = NextFixedContinuation(lines, next);
+        const long long nColumn = line.fixed.RawColumn(nFrom);
+        SStatementLine next;
+        const bool bNext = c.lines.Continue(false, false, next);
         const bool bDoubled = !scan.state.InConstant() && bNext &&
-                              DoubledAcrossLines(line, scan.chLastClosingQuote, next);
+                              DoubledAcrossLines(line.fixed, scan.chLastClosingQuote, next.fixed);
         if (scan.state.InConstant() || bDoubled) {
             // (blanks that end the statement's last line mean nothing, even
             // in a constant that never closes)
@@ -104,7 +80,7 @@ void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::s
             state = scan.state;
             if (!bNext)
                 return;
-            const std::size_t nFill = kFixedLineLength - std::min(line.image.size(), kFixedLineLength);
+            const std::size_t nFill = kFixedLineLength - std::min(line.fixed.image.size(), kFixedLineLength);
             out.fills.push_back(out.text.size());
             out.AppendMade(' ', nFill, nLine, nColumn + static_cast<long long>(piece.size()));
             state = ScanPiece(std::string(nFill, ' '), CFormatScanner::MODE_LIST, state).state;
@@ -118,71 +94,66 @@ void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::s
             if (!bNext)
                 return;
         }
-        line = next;
+        line = std::move(next);
         nFrom = kFixedTextStart + (bDoubled ? 1 : 0);
         if (bDoubled)
-            out.AppendMade(scan.chLastClosingQuote, 1, lines.Line(), line.RawColumn(kFixedTextStart));
+            out.AppendMade(scan.chLastClosingQuote, 1, line.nLine, line.fixed.RawColumn(kFixedTextStart));
     }
 }
 
 // A FORMAT statement's list over free-form lines: a line goes on on the next
-// one (after comment lines) when its text, up to a comment, ends with "&";
-// the next line's text starts after its own leading "&".
-void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart, SCollected& out)
+// one when its text, up to a comment, ends with "&".
+void CollectFreeFormat(const SCollector& c, SStatementLine line, std::size_t nListStart)
 {
-    std::string raw = firstLine;
     std::size_t nFrom = nListStart;
     SScanState state;
     for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(raw).substr(nFrom);
+        c.out.Take(c.site, line.nLine);
+        const long long nLine = line.nLine;
+        const std::string_view piece = std::string_view(line.raw).substr(nFrom);
         const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true);
-        std::string next;
+        SStatementLine next;
         // An & that no line follows continues nothing: the line ends the
         // statement with all it holds.
-        if (!scan.bContinues || !lines.NextTextLine(next, 0)) {
-            out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
-            out.AppendMade('\n', 1, nLine, static_cast<long long>(raw.size()) + 1);
+        if (!c.lines.Continue(scan.bContinues, scan.state.InConstant(), next)) {
+            c.out.Append(piece, 0, piece.size(), nLine, static_cast<long long>(nFrom) + 1);
+            c.out.AppendMade('\n', 1, nLine, static_cast<long long>(line.raw.size()) + 1);
             return;
         }
-        out.Append(piece, 0, scan.nContentEnd, nLine, static_cast<long long>(nFrom) + 1);
+        c.out.Append(piece, 0, scan.nContentEnd, nLine, static_cast<long long>(nFrom) + 1);
         // What follows the & is a comment or nothing.
         const std::size_t nComment = piece.find_first_not_of(" \t", scan.nContentEnd + 1);
         if (nComment != std::string::npos)
-            lines.Comment(std::string(piece.substr(nComment)));
+            c.site.m_arrLineComments.back() = std::string(piece.substr(nComment));
         state = scan.state;
-        raw = std::move(next);
-        nFrom = FreeContinuationStart(raw, state.InConstant());
+        nFrom = next.nFrom;
+        line = std::move(next);
     }
 }
 
 // A format string's content over fixed-form lines, from after its opening
 // quote: the constant goes on over continuation lines, each read as filled
 // to column 72, until its closing quote; doubled quotes are one character.
-void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::size_t nAfterQuote, char chQuote,
-                        SCollected& out)
+void CollectFixedString(const SCollector& c, SStatementLine line, std::size_t nAfterQuote, char chQuote)
 {
-    SFixedLine line = first;
+    SCollected& out = c.out;
     std::size_t nFrom = nAfterQuote;
-    SScanState state;
-    state.chQuote = chQuote;
     for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(line.image).substr(nFrom);
-        const long long nColumn = line.RawColumn(nFrom);
-        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
-        for (const SConstantPiece::SChar& c : constant.chars)
-            out.AppendMade(c.ch, 1, nLine, nColumn + static_cast<long long>(c.nOffset));
-        SFixedLine next;
+        out.Take(c.site, line.nLine);
+        const long long nLine = line.nLine;
+        const std::string_view piece = std::string_view(line.fixed.image).substr(nFrom);
+        const long long nColumn = line.fixed.RawColumn(nFrom);
+        const SCharacterRest constant = ReadCharacterRest(piece, chQuote);
+        for (std::size_t i = 0; i < constant.strValue.size(); ++i)
+            out.AppendMade(constant.strValue[i], 1, nLine, nColumn + static_cast<long long>(constant.offsets[i]));
+        SStatementLine next;
         if (constant.bClosed) {
             const std::string_view after = piece.substr(constant.nEnd);
-            const bool bNext = NextFixedContinuation(lines, next);
-            if (bNext && constant.nEnd == piece.size() && DoubledAcrossLines(line, chQuote, next)) {
+            const bool bNext = c.lines.Continue(false, false, next);
+            if (bNext && constant.nEnd == piece.size() && DoubledAcrossLines(line.fixed, chQuote, next.fixed)) {
                 // A quote in column 72 and one in column 7: one doubled quote.
                 out.AppendMade(chQuote, 1, nLine, nColumn + static_cast<long long>(piece.size()) - 1);
-                line = next;
+                line = std::move(next);
                 nFrom = kFixedTextStart + 1;
                 continue;
             }
@@ -190,17 +161,17 @@ void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::s
             const std::size_t nLast = after.find_last_not_of(' ');
             out.strAfterQuote = std::string(after.substr(0, nLast == std::string::npos ? 0 : nLast + 1));
             if (bNext && ScanPiece(after, CFormatScanner::MODE_STATEMENT, SScanState()).state.InConstant())
-                out.nTailContinued = lines.Line();
+                out.nTailContinued = next.nLine;
             return;
         }
-        if (!NextFixedContinuation(lines, next)) {
+        if (!c.lines.Continue(false, false, next)) {
             out.bClosed = false;
             return;
         }
         out.fills.push_back(out.text.size());
-        out.AppendMade(' ', kFixedLineLength - std::min(line.image.size(), kFixedLineLength), nLine,
+        out.AppendMade(' ', kFixedLineLength - std::min(line.fixed.image.size(), kFixedLineLength), nLine,
                        nColumn + static_cast<long long>(piece.size()));
-        line = next;
+        line = std::move(next);
         nFrom = kFixedTextStart;
     }
 }
@@ -208,42 +179,39 @@ void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::s
 // A format string's content over free-form lines: an "&" that ends a line
 // inside the constant continues it after the next line's leading "&". A
 // constant left open without one ends with its line.
-void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char chQuote,
-                       SCollected& out)
+void CollectFreeString(const SCollector& c, SStatementLine line, std::size_t nAfterQuote, char chQuote)
 {
-    std::string raw = firstLine;
     std::size_t nFrom = nAfterQuote;
     for (;;) {
-        out.Take(lines);
-        const long long nLine = lines.Line();
-        const std::string_view piece = std::string_view(raw).substr(nFrom);
-        const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
+        c.out.Take(c.site, line.nLine);
+        const long long nLine = line.nLine;
+        const std::string_view piece = std::string_view(line.raw).substr(nFrom);
+        const SCharacterRest constant = ReadCharacterRest(piece, chQuote);
         const bool bContinued = !constant.bClosed && EndsWithAmpersand(piece);
-        for (const SConstantPiece::SChar& c : constant.chars) {
-            if (bContinued && c.nOffset >= LastNonWhite(piece))
+        for (std::size_t i = 0; i < constant.strValue.size(); ++i) {
+            if (bContinued && constant.offsets[i] >= LastNonWhite(piece))
                 break;
-            out.AppendMade(c.ch, 1, nLine, static_cast<long long>(nFrom + c.nOffset) + 1);
+            c.out.AppendMade(constant.strValue[i], 1, nLine, static_cast<long long>(nFrom + constant.offsets[i]) + 1);
         }
+        SStatementLine next;
         if (constant.bClosed) {
             const std::string_view after = piece.substr(constant.nEnd);
             // A quote right before the "&" that ends the line, and one right
             // after the next line's leading "&": one doubled quote.
-            if (EndsWithAmpersand(after) && LastNonWhite(after) == 0) {
-                std::string next;
-                if (lines.NextTextLine(next, 0) && FreeContinuationStart(next) > 0 &&
-                    FreeContinuationStart(next) < next.size() && next[FreeContinuationStart(next)] == chQuote) {
-                    out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
-                    raw = next;
-                    nFrom = FreeContinuationStart(next) + 1;
-                    continue;
-                }
+            if (EndsWithAmpersand(after) && LastNonWhite(after) == 0 && c.lines.Continue(true, false, next) &&
+                next.nFrom > 0 && next.nFrom < next.raw.size() && next.raw[next.nFrom] == chQuote) {
+                c.out.AppendMade(chQuote, 1, nLine, static_cast<long long>(nFrom + constant.nEnd));
+                nFrom = next.nFrom + 1;
+                line = std::move(next);
+                continue;
             }
-            out.strAfterQuote = std::string(after);
+            c.out.strAfterQuote = std::string(after);
             return;
         }
-        if (!bContinued || !lines.NextTextLine(raw, 0))
+        if (!bContinued || !c.lines.Continue(true, true, next))
             return;  // a constant left open without an & ends with its line
-        nFrom = FreeContinuationStart(raw, true);
+        nFrom = next.nFrom;
+        line = std::move(next);
     }
 }
 

@@ -1,7 +1,6 @@
-// Reading a statement's lines from a source file into the text the splitter
-// reads: the lines that belong to it (continuation lines, past comment and
-// preprocessor lines), each line's text joined with the scanner's reading
-// of where constants open and close, and where each character stood.
+// Collecting a statement's lines, as the stream gives them, into the text the
+// splitter reads: each line's text joined with the scanner's reading of where
+// constants open and close, and where each character stood.
 #pragma once
 
 #include <cstddef>
@@ -9,52 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "source_file.h"
 #include "statement_site.h"
+#include "statement_stream.h"
 #include "statement_text.h"
-
-// Reads the statement's lines after its first one, counting their numbers
-// and keeping each as it reads in the site, so the writer can later notice a
-// change; it records which lines the statement takes.
-class CStatementReader {
-public:
-    CStatementReader(CLineReader& reader, CStatementSite& site, long long nLine)
-        : m_reader(reader), m_site(site), m_nLine(nLine)
-    {
-    }
-
-    long long Line() const { return m_nLine; }
-
-    // The next line that holds statement text, past comment and preprocessor
-    // lines; false at the end of the file.
-    bool NextTextLine(std::string& raw, int bFixedForm);
-
-    // The first statement line that a preprocessor condition (or an
-    // include) between the statement's lines makes depend on the
-    // preprocessor; 0 when there is none. Such a statement cannot be
-    // rewritten: its lines are broken anew, so the condition would choose
-    // other text.
-    long long ConditionalLine() const { return m_nConditionalLine; }
-
-    // The current line belongs to the statement.
-    void Take();
-
-    // The current line ends with a comment that the collected text leaves out.
-    void Comment(const std::string& strComment) { m_site.m_arrLineComments.back() = strComment; }
-
-private:
-    // The next line, or false when the file has no further line.
-    bool Next(std::string& raw);
-    // A preprocessor line that the statement passes over.
-    void SkipDirective(const std::string& raw);
-
-    CLineReader& m_reader;
-    CStatementSite& m_site;
-    long long m_nLine;
-    int m_nGapDepth = 0;         // conditions opened since the last statement line
-    bool m_bGapChooses = false;  // a branch, close or include outside them
-    long long m_nConditionalLine = 0;
-};
 
 // The statement's text as it is collected from its lines, with where each
 // character stood in the file.
@@ -83,26 +39,32 @@ struct SCollected {
             places.push_back({nLine, nColumn});
         }
     }
-    void Take(CStatementReader& lines)
-    {
-        lines.Take();
-        lineStarts.push_back(text.size());
-    }
+    // The statement takes the line (its comment is yet to be known).
+    void Take(CStatementSite& site, long long nLine);
 };
 
-// Reads past comment and preprocessor lines to the next line that continues
-// a fixed-form statement, and gives it; false when the statement has ended.
-bool NextFixedContinuation(CStatementReader& lines, SFixedLine& line);
+// The collectors read the statement's lines from the stream, from its first
+// line (first) on, and record in the site which lines it takes and the
+// comments the text leaves out.
+struct SCollector {
+    CStatementStream& lines;
+    CStatementSite& site;
+    SCollected& out;
+};
 
 // A FORMAT statement's list from its "(" at nListStart of the first line.
-void CollectFixedFormat(CStatementReader& lines, const SFixedLine& first, std::size_t nListStart, SCollected& out);
-void CollectFreeFormat(CStatementReader& lines, const std::string& firstLine, std::size_t nListStart, SCollected& out);
+void CollectFixedFormat(const SCollector& c, SStatementLine first, std::size_t nListStart);
+void CollectFreeFormat(const SCollector& c, SStatementLine first, std::size_t nListStart);
 
 // A format string's content from after its opening quote at nAfterQuote.
-void CollectFixedString(CStatementReader& lines, const SFixedLine& first, std::size_t nAfterQuote, char chQuote,
-                        SCollected& out);
-void CollectFreeString(CStatementReader& lines, const std::string& firstLine, std::size_t nAfterQuote, char chQuote,
-                       SCollected& out);
+void CollectFixedString(const SCollector& c, SStatementLine first, std::size_t nAfterQuote, char chQuote);
+void CollectFreeString(const SCollector& c, SStatementLine first, std::size_t nAfterQuote, char chQuote);
+
+// The first statement line that a preprocessor condition (or an include)
+// between the statement's lines makes depend on the preprocessor; 0 when
+// there is none. Such a statement cannot be rewritten: its lines are broken
+// anew, so the condition would choose other text.
+long long ConditionalLine(const CStatementSite& site);
 
 // The place in the file of an offset of the collected text; its end maps
 // after its last character (to the end of the last line's text when that is

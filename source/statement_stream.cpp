@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "source_lines.h"
-#include "statement_text.h"
 
 bool CStatementStream::ReadLine(std::string& raw)
 {
@@ -12,79 +11,102 @@ bool CStatementStream::ReadLine(std::string& raw)
         raw = std::move(m_strHeld);
         return true;
     }
-    if (!m_reader.ReadExistingLine(raw))
+    if (m_nLine == m_nLast || !m_reader.ReadExistingLine(raw))
         return false;
     ++m_nLine;
+    if (m_onRead)
+        m_onRead(raw);
     return true;
 }
 
-void CStatementStream::HoldBack(std::string raw)
-{
-    m_strHeld = std::move(raw);
-    m_bHeld = true;
-}
-
+// Reads up to the next line that holds statement text; the comment and
+// preprocessor lines passed over go to pPassed.
 bool CStatementStream::NextTextLine(std::string& raw, std::vector<std::string>* pPassed)
 {
-    return ::NextTextLine(
-        raw, m_bFixedForm, [this](std::string& line) { return ReadLine(line); },
-        [pPassed](const std::string& line) {
-            if (pPassed != nullptr)
-                pPassed->push_back(line);
-        });
+    while (ReadLine(raw)) {
+        if (!IsPassedOver(raw, m_bFixedForm))
+            return true;
+        if (pPassed != nullptr)
+            pPassed->push_back(raw);
+    }
+    return false;
 }
 
-// Where a line's statement text starts: in fixed form at column 7; in free
-// form after the first line's label, or after a continuation line's leading
-// "&".
-std::size_t CStatementStream::TextStart(const std::string& raw, const SScanState* pContinued) const
+// Where a statement's first line's text starts: in fixed form at column 7;
+// in free form after its label.
+std::size_t CStatementStream::FirstTextStart(const std::string& raw) const
 {
     if (m_bFixedForm)
         return kFixedTextStart;
-    if (pContinued != nullptr)
-        return FreeContinuationStart(raw, pContinued->InConstant());
     std::size_t nFrom = raw.find_first_not_of(" \t");
     while (nFrom < raw.size() && raw[nFrom] >= '0' && raw[nFrom] <= '9')
         ++nFrom;
     return nFrom;
 }
 
+// A line continues the statement in fixed form when column 6 holds a mark;
+// in free form when the text of the line before ended with "&". The comment
+// and preprocessor lines between its lines are the statement's lines too.
+bool CStatementStream::Continue(bool bGoesOn, bool bInConstant, SStatementLine& line)
+{
+    m_passed.clear();
+    std::string raw;
+    if ((!m_bFixedForm && !bGoesOn) || !NextTextLine(raw, &m_passed))
+        return false;
+    if (m_bFixedForm && !IsFixedContinuation(SFixedLine(raw).image)) {
+        m_strHeld = std::move(raw);
+        m_bHeld = true;
+        return false;
+    }
+    const std::size_t nFrom = m_bFixedForm ? kFixedTextStart : FreeContinuationStart(raw, bInConstant);
+    line = SStatementLine(m_nLine, std::move(raw), m_bFixedForm, nFrom);
+    return true;
+}
+
 // A line that is no comment, no preprocessor line and, in fixed form, no
 // continuation line starts a statement. Its text (from column 7 to 72 in
-// fixed form, up to a comment) goes on in each line that continues it: in
-// fixed form a line with a mark in column 6, in free form the next line
-// after one whose text ends with "&". The comment and preprocessor lines
-// between its lines are its lines too.
+// fixed form, up to a comment) goes on in each line that continues it. A
+// FORMAT statement's list, from its "(", is read as a list (its Hollerith
+// constants may hold "!", "&" or quotes).
 bool CStatementStream::Next(SSourceStatement& statement)
 {
-    statement = SSourceStatement();
     std::string raw;
     do {
         if (!NextTextLine(raw, nullptr))
             return false;
     } while (m_bFixedForm && IsFixedContinuation(SFixedLine(raw).image));  // (one that follows no statement)
-    statement.nLine = m_nLine;
+    statement = SSourceStatement();
+    m_bOpen = false;
+    const std::size_t nFirst = FirstTextStart(raw);
+    SStatementLine line(m_nLine, std::move(raw), m_bFixedForm, nFirst);
+    statement.nLine = line.nLine;
+    const std::size_t nKeyword = FormatKeywordAt(line.Text());
+    std::size_t nList = nKeyword == std::string::npos || (m_bFixedForm && nKeyword < kFixedTextStart)
+                            ? std::string::npos
+                            : line.Text().find('(', nKeyword + 6);
+    CFormatScanner::Mode mode = CFormatScanner::MODE_STATEMENT;
     SScanState state;
-    std::size_t nFrom = TextStart(raw, nullptr);
-    std::vector<std::string> between;  // comment lines that may stand inside the statement
     for (;;) {
-        statement.lines.push_back(raw);
-        const std::string text = m_bFixedForm ? SFixedLine(raw).image : std::move(raw);
-        const std::size_t nStart = std::min(nFrom, text.size());
+        statement.lines.push_back(line.raw);
+        const std::string& text = line.Text();
+        const std::size_t nStart = std::min(line.nFrom, text.size());
         const std::string_view piece = std::string_view(text).substr(nStart);
-        const SPieceScan scan = ScanPiece(piece, CFormatScanner::MODE_STATEMENT, state, !m_bFixedForm);
-        statement.pieces.push_back({statement.lines.size() - 1, m_bFixedForm ? nFrom : nStart, statement.text.size()});
-        statement.text += piece.substr(0, PieceEnd(scan, piece.size()));
+        std::size_t nHead = 0;  // the FORMAT keyword before the list's "("
+        if (nList != std::string::npos && nList >= nStart) {
+            nHead = nList - nStart;
+            mode = CFormatScanner::MODE_LIST;
+            nList = std::string::npos;
+        }
+        const SPieceScan scan = ScanPiece(piece.substr(nHead), mode, state, !m_bFixedForm);
+        statement.pieces.push_back(
+            {statement.lines.size() - 1, m_bFixedForm ? line.nFrom : nStart, statement.text.size()});
+        statement.text += piece.substr(0, nHead + PieceEnd(scan, piece.size() - nHead));
         state = scan.state;
-        if ((!m_bFixedForm && !scan.bContinues) || !NextTextLine(raw, &between))
-            return true;
-        if (m_bFixedForm && !IsFixedContinuation(SFixedLine(raw).image)) {
-            HoldBack(std::move(raw));
+        if (!Continue(scan.bContinues, state.InConstant(), line)) {
+            m_bOpen = !m_bFixedForm && scan.bContinues;
             return true;
         }
-        statement.lines.insert(statement.lines.end(), between.begin(), between.end());
-        between.clear();
-        nFrom = TextStart(raw, &state);
+        statement.lines.insert(statement.lines.end(), m_passed.begin(), m_passed.end());
     }
 }
 

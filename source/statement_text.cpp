@@ -201,49 +201,6 @@ SPieceScan ScanPiece(std::string_view piece, CFormatScanner::Mode mode, const SS
     return scan;
 }
 
-SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote)
-{
-    SScanState inside;
-    inside.chQuote = chQuote;
-    const SFormatToken token = CFormatScanner(piece, CFormatScanner::MODE_STATEMENT, inside).NextToken();
-    SConstantPiece out;
-    out.bClosed = token.kind == TOKEN_CONSTANT && !token.bOpen;
-    out.nEnd = token.End();
-    // The characters before the closing quote, a doubled quote read as one.
-    for (std::size_t i = 0; i + (out.bClosed ? 1 : 0) < out.nEnd; ++i) {
-        out.chars.push_back({piece[i], i});
-        if (piece[i] == chQuote)
-            ++i;
-    }
-    return out;
-}
-
-void CFreeContinuation::Read(const std::string& raw)
-{
-    if (IsPassedOver(raw, 0))
-        return;
-    std::size_t nFrom = 0;
-    if (m_bOpen) {
-        nFrom = FreeContinuationStart(raw, m_state.InConstant());
-    } else {
-        // A new statement: a FORMAT statement's list is read as a list (its
-        // Hollerith constants may hold "!" or "&").
-        m_state = SScanState();
-        m_mode = CFormatScanner::MODE_STATEMENT;
-        const std::size_t k = FormatKeywordAt(raw);
-        if (k != std::string::npos) {
-            const std::size_t nOpen = raw.find('(', k + 6);
-            if (nOpen != std::string::npos) {
-                m_mode = CFormatScanner::MODE_LIST;
-                nFrom = nOpen;
-            }
-        }
-    }
-    const SPieceScan scan = ScanPiece(std::string_view(raw).substr(nFrom), m_mode, m_state, true);
-    m_bOpen = scan.bContinues;
-    m_state = scan.state;
-}
-
 bool SplitsCharacter(std::string_view text, std::size_t n)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };

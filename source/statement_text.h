@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "format_scanner.h"
 
@@ -54,20 +53,6 @@ bool IsFreeComment(const std::string& line);
 // lines.
 bool IsPassedOver(const std::string& raw, int bFixedForm);
 
-// Reads lines with read(raw) up to the next one that holds statement text,
-// handing each line passed over to passed(raw); false at the end of the
-// file.
-template <class Read, class Passed>
-bool NextTextLine(std::string& raw, int bFixedForm, Read read, Passed passed)
-{
-    while (read(raw)) {
-        if (!IsPassedOver(raw, bFixedForm))
-            return true;
-        passed(raw);
-    }
-    return false;
-}
-
 // Where a free-form continuation line's text resumes: after a leading &,
 // else at its first character; but inside a constant that the line goes on
 // with, at its first non-blank, as compilers read a continued constant whose
@@ -110,21 +95,6 @@ inline std::size_t PieceEnd(const SPieceScan& scan, std::size_t nSize)
     return scan.bContinues ? scan.nContentEnd : std::min(scan.nComment, nSize);
 }
 
-// The characters of a constant read from the start of piece, where the
-// constant is already open: a doubled quote is one character. bClosed when
-// its closing quote stands in the piece, nEnd after that quote.
-struct SConstantPiece {
-    struct SChar {
-        char ch;
-        std::size_t nOffset;
-    };
-    std::vector<SChar> chars;
-    bool bClosed = false;
-    std::size_t nEnd = 0;
-};
-
-SConstantPiece ReadConstantPiece(std::string_view piece, char chQuote);
-
 // Whether a line broken before text[n] would cut a UTF-8 character in two:
 // text[n] continues a sequence that a lead byte before it opened. (Bytes of
 // other encodings never count as cut.)
@@ -134,18 +104,3 @@ bool SplitsCharacter(std::string_view text, std::size_t n);
 // whether it is an "&".
 std::size_t LastNonWhite(std::string_view text);
 bool EndsWithAmpersand(std::string_view text);
-
-// Follows free-form lines as they are read before a line, to tell whether
-// the last one holding statement text ends with an & that continues it:
-// then the next such line, past blank, comment and preprocessor lines, goes
-// on with that statement. A FORMAT statement's list is read as a list.
-class CFreeContinuation {
-public:
-    void Read(const std::string& raw);
-    bool Open() const { return m_bOpen; }
-
-private:
-    SScanState m_state;
-    CFormatScanner::Mode m_mode = CFormatScanner::MODE_STATEMENT;
-    bool m_bOpen = false;
-};

@@ -101,6 +101,23 @@ TEST_F(SourceTest, AListOnAContinuationLineOpensSavesBackAndCompiles)
     }
 }
 
+TEST_F(SourceTest, ACommentInAListOnAContinuationLineStaysWithItsLine)
+{
+    // The keyword's line is the statement's first line: a comment on a line
+    // of the list is that line's, and a save keeps it after that line.
+    const std::string strFixed = "      PROGRAM P\n  100 FORMAT\n     1 (I3, ! first\n     2  I4)\n      END\n";
+    ASSERT_EQ(Locate("h.f", strFixed, 2), LOCATE_FOUND) << Message();
+    EXPECT_EQ(m_list.m_arrLineComments, (Strings{"", "! first", ""}));
+    ASSERT_TRUE(m_list.InsertDescriptor(2, "I6"));
+    ASSERT_EQ(WriteStatement(m_list, 0), 1) << Message();
+    EXPECT_EQ(Contents(), "      PROGRAM P\n  100 FORMAT\n     1 (I3, I4, I6)\n! first\n      END\n");
+
+    ASSERT_EQ(Locate("h.f90", "program p\n100 format &\n  & (i3, & ! first\n  & i4, &\n  & i5)\nend\n", 2),
+              LOCATE_FOUND)
+        << Message();
+    EXPECT_EQ(m_list.m_arrLineComments, (Strings{"", "! first", "", ""}));
+}
+
 TEST_F(SourceTest, PreprocessorLinesAreNoStatementLines)
 {
     // "#endif" has a letter in column 6: it once read as a fixed-form

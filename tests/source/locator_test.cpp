@@ -3,6 +3,7 @@
 // message the locator gives.
 #include <sys/stat.h>
 
+#include "fortran_tokens.h"
 #include "source_helpers.h"
 #include "statement_text.h"
 #include "string_table.h"
@@ -378,16 +379,16 @@ TEST_F(SourceTest, AReadOnlyFileAsksBeforeGoingOn)
 // The characters of a constant read from inside it, and where it closes.
 std::string ConstantRead(std::string_view piece, char chQuote, bool& bClosed, std::size_t& nEnd)
 {
-    const SConstantPiece constant = ReadConstantPiece(piece, chQuote);
-    std::string s;
-    for (const SConstantPiece::SChar& c : constant.chars)
-        s += c.ch;
+    const SCharacterRest constant = ReadCharacterRest(piece, chQuote);
+    EXPECT_EQ(constant.offsets.size(), constant.strValue.size());
+    for (std::size_t i = 0; i < constant.offsets.size(); ++i)
+        EXPECT_EQ(piece[constant.offsets[i]], constant.strValue[i]) << "each character where it stands";
     bClosed = constant.bClosed;
     nEnd = constant.nEnd;
-    return s;
+    return constant.strValue;
 }
 
-TEST(ReadConstantPiece, TakesTheConstantsContentOut)
+TEST(ReadCharacterRest, TakesTheConstantsContentOut)
 {
     bool bClosed = false;
     std::size_t nEnd = 0;
