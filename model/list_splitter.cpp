@@ -5,6 +5,7 @@
 // token whatever separators it holds.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "char_class.h"
@@ -89,7 +90,45 @@ private:
         const std::size_t nFloor = std::max(nFrom, nKept);
         while (nTo > nFloor && IsBlank(m_text[nTo - 1]))
             --nTo;
-        return Append(nFrom, nTo);
+        if (Append(nFrom, nTo))
+            return true;
+        return m_list.Table().ExtendedForms() && nKept <= nFrom && AppendPieces(nFrom, nTo);
+    }
+
+    // The default table reads an item that no row accepts whole as the items
+    // that blanks part in it with no comma between them, as the compilers
+    // that accept a missing comma do ("(A A A)", "(I5 2X)"): each piece is
+    // the shortest run up to a blank that is a descriptor. Nothing is
+    // appended unless every piece is one.
+    bool AppendPieces(std::size_t nFrom, std::size_t nTo)
+    {
+        std::vector<std::pair<std::size_t, std::size_t>> pieces;
+        for (std::size_t nStart = nFrom; nStart < nTo;) {
+            std::size_t nEnd = nStart;
+            for (;;) {
+                nEnd = std::min(m_text.find_first_of(" \t\n\v\f\r", nEnd + 1), nTo);
+                if (ParseDescriptor(m_text.substr(nStart, nEnd - nStart), m_list.Table()).IsValid())
+                    break;
+                if (nEnd == nTo)
+                    return false;
+            }
+            pieces.emplace_back(nStart, nEnd);
+            nStart = nEnd;
+            while (nStart < nTo && IsBlank(m_text[nStart]))
+                ++nStart;
+        }
+        if (pieces.size() < 2)
+            return false;
+        const int nSize = m_list.size();
+        for (const auto& [nStart, nEnd] : pieces) {
+            if (!Append(nStart, nEnd)) {
+                while (m_list.size() > nSize)
+                    m_list.RemoveDescriptor(m_list.size() - 1);
+                m_layout.descriptors.resize(static_cast<std::size_t>(nSize));
+                return false;
+            }
+        }
+        return true;
     }
 
     // Whether the item from nStart up to token k holds only an optional
@@ -120,7 +159,8 @@ private:
     }
 
     // Whether token k, or the last token before it that is no layout, is a
-    // character or Hollerith constant.
+    // character or Hollerith constant, or that token closes a group ("2(I5)
+    // I5" reads as compilers that accept a missing comma read it).
     bool NextToConstant(std::size_t k) const
     {
         const auto isConstant = [](FormatTokenKind kind) { return kind == TOKEN_CONSTANT || kind == TOKEN_HOLLERITH; };
@@ -128,7 +168,7 @@ private:
             return true;
         while (k > 0 && IsLayoutToken(Tok(k - 1).kind))
             --k;
-        return k > 0 && isConstant(Tok(k - 1).kind);
+        return k > 0 && (isConstant(Tok(k - 1).kind) || Tok(k - 1).kind == TOKEN_CLOSE);
     }
 
     // A group: the opener's text runs from nStart to the "(" at token k;

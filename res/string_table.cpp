@@ -247,6 +247,28 @@ constexpr SStringEntry kStrings[] = {
     {408, "Constant string in input format: READ through the character constant edit %s"},
     {409, "Format not read: it cannot be read from column %d of its list on"},
     {410, "Format not checked: it is given by the variable or expression %s"},
+    // A form of a later standard than the one checked against (--std=), a form
+    // in none, and a form deleted by then.
+    {460, "%s is a form of %s, later than the standard checked against"},
+    {461, "%s is in no Fortran standard: an extension that some compilers refuse"},
+    {462, "%s was deleted from the standard in %s"},
+    // The forms compilers are known to read differently.
+    {463, "%s has no width: compilers that accept it give it different widths, and gfortran refuses it for most "
+          "descriptors"},
+    {464, "%s has a zero width, a form of Fortran 2018 output that older compilers refuse"},
+    {465, "%s has a zero width, which is for output only: a READ with it fails at run time"},
+    {466, "no comma after %s: compilers that accept the items without it may read them differently"},
+    {467, "%s is not the last item of the format: an unlimited group must end the outermost list"},
+    {468, "%s is an extension that keeps the record open: some compilers refuse it, write ADVANCE='NO' instead"},
+    {469, "%s is a Hollerith constant, deleted from Fortran 95 on: write it as a character constant"},
+    {470, "%s has no count: an extension that some compilers refuse, write 1X"},
+    {471, "%s under scale factor %dP: k must lie above -d and below d+2, else the run time refuses the value"},
+    {480, "FORTRAN 77"},
+    {481, "Fortran 90"},
+    {482, "Fortran 95"},
+    {483, "Fortran 2003"},
+    {484, "Fortran 2008"},
+    {485, "Fortran 2018"},
 };
 
 }  // namespace

@@ -204,6 +204,27 @@ enum StringId : int {
     IDS_CHECK_READ_INTO_CONSTANT = 408,
     IDS_CHECK_UNREADABLE_FORMAT = 409,
     IDS_CHECK_NOT_CHECKED = 410,
+    // The portability of a format: a form beyond the standard checked
+    // against, and the forms compilers read differently.
+    IDS_PORT_BEYOND_STANDARD = 460,
+    IDS_PORT_NO_STANDARD = 461,
+    IDS_PORT_DELETED = 462,
+    IDS_PORT_WIDTH_LEFT_OUT = 463,
+    IDS_PORT_ZERO_WIDTH_EXPONENT = 464,
+    IDS_PORT_ZERO_WIDTH_INPUT = 465,
+    IDS_PORT_MISSING_COMMA = 466,
+    IDS_PORT_UNLIMITED_NOT_LAST = 467,
+    IDS_PORT_RECORD_MARK = 468,
+    IDS_PORT_HOLLERITH = 469,
+    IDS_PORT_X_WITHOUT_COUNT = 470,
+    IDS_PORT_SCALE_AGAINST_DIGITS = 471,
+    // The standards' names, as the findings above name them.
+    IDS_WHAT_STD_F77 = 480,
+    IDS_WHAT_STD_F90 = 481,
+    IDS_WHAT_STD_F95 = 482,
+    IDS_WHAT_STD_F2003 = 483,
+    IDS_WHAT_STD_F2008 = 484,
+    IDS_WHAT_STD_F2018 = 485,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

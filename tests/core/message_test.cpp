@@ -56,11 +56,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // save, the old contents kept by a failed one, and a signal that waited
     // for a save; a label that names no FORMAT statement; a line end in a
     // constant; the text front end's four words on a save (refused three
-    // ways, and the wait for a lock); the first string of the format check.
+    // ways, and the wait for a lock); the format check's eleven strings, the
+    // twelve portability findings of a format and the six standards' names.
     int nCount = 0;
-    for (int id = -5; id <= 400; ++id)
+    for (int id = -5; id <= 500; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 192);
+    EXPECT_EQ(nCount, 220);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);

@@ -247,16 +247,22 @@ INSTANTIATE_TEST_SUITE_P(
                       SSplitLaterCase{"(\"first part \"  \"second part\")\n", {"\"first part \"", "\"second part\""}},
                       SSplitLaterCase{"('a'x/X'b' 'c'(I2), 4Hx, y 2X)\n",
                                       {"'a'", "x", "/", "X", "'b'", "'c'", "(", "I2", ")", "4Hx, y", "2X"}},
-                      SSplitLaterCase{"(I3'a''b')\n", {"I3", "'a''b'"}}));
+                      SSplitLaterCase{"(I3'a''b')\n", {"I3", "'a''b'"}},
+                      // Items that blanks part with no comma, as the compilers
+                      // that accept a missing comma read them; the portability
+                      // findings name each.
+                      SSplitLaterCase{"(A A A)\n", {"A", "A", "A"}},
+                      SSplitLaterCase{"(I5 5X, E12.3\n E12.3 1 0X)\n", {"I5", "5X", "E12.3", "E12.3", "1 0X"}},
+                      SSplitLaterCase{"(2(I5) I5, 2(A)A)\n", {"2(", "I5", ")", "I5", "2(", "A", ")", "A"}}));
 
 TEST(SplitLater, TheStrictTableRefusesTheLaterListsWhereItDidBefore)
 {
     struct {
         const char* text;
         int column;
-    } const cases[] = {{"()\n", 2},       {"(100(I5))\n", 6},  {"(*(I5))\n", 6},
-                       {"(0E16.8)\n", 8}, {"(DT'a,b')\n", 6},  {"('a'x)\n", 5},
-                       {"(A1000)\n", 7},  {"(4H)(,/I2)\n", 8}, {"(I5,T1000)\n", 10}};
+    } const cases[] = {{"()\n", 2},          {"(100(I5))\n", 6}, {"(*(I5))\n", 6}, {"(0E16.8)\n", 8},
+                       {"(DT'a,b')\n", 6},   {"('a'x)\n", 5},    {"(A1000)\n", 7}, {"(4H)(,/I2)\n", 8},
+                       {"(I5,T1000)\n", 10}, {"(A A A)\n", 7}};
     CStrictTable strict;
     for (const auto& c : cases) {
         CDescriptorList list(TestTable());

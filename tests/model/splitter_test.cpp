@@ -128,7 +128,9 @@ INSTANTIATE_TEST_SUITE_P(Lists, SplitFailure,
                                            SFailCase{"(I5,,A3)\n", 5},
                                            SFailCase{"(I5,Q7)\n", 7},  // at the separator after the descriptor
                                            SFailCase{"(5Habc)\n", 9},  // a Hollerith constant runs past the end
-                                           SFailCase{"(2Q,I5)\n", 4}, SFailCase{"(I5\xe9)\n", 5}, SFailCase{"", 1}));
+                                           SFailCase{"(2Q,I5)\n", 4}, SFailCase{"(I5\xe9)\n", 5}, SFailCase{"", 1},
+                                           // blanks part it, but not into descriptors
+                                           SFailCase{"(I5 B C)\n", 8}, SFailCase{"(I5 2(I5))\n", 9}));
 
 TEST(SplitFailure, AScaleFactorFailsAfterItsLetter)
 {
