@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
 
 #include "descriptor_kind.h"
 #include "descriptor_list.h"
+#include "format_portability.h"
 #include "format_uses.h"
 #include "item_matching.h"
 #include "result.h"
@@ -73,6 +75,7 @@ constexpr std::pair<CheckRule, CheckSeverity> kSeverities[] = {
     {CheckRule::READ_INTO_CONSTANT, CheckSeverity::ERROR},
     {CheckRule::UNREADABLE_FORMAT, CheckSeverity::ERROR},
     {CheckRule::NOT_CHECKED, CheckSeverity::NOTE},
+    {CheckRule::PORTABILITY, CheckSeverity::WARNING},
 };
 
 SCheckFinding Finding(CheckRule rule, SCheckPlace place)
@@ -94,9 +97,37 @@ struct SReadFormat {
     bool bOk = false;
     long long nFailColumn = 0;
     SCheckPlace failPlace;
+    std::vector<SCheckFinding> portability;  // placed at their fields
 };
 
-SReadFormat ReadFormat(const SFormatText& text, const SSourceStatement& places)
+// What a format holds that is beyond the standard asked for, or that
+// compilers read differently.
+std::vector<SCheckFinding> PortabilityOf(const CDescriptorList& descriptors, const SSplitLayout& layout,
+                                         const std::string& list, const SPortabilityQuery& asked,
+                                         const std::function<SCheckPlace(std::size_t)>& placeOf)
+{
+    SPortabilityQuery query;
+    query.standard = asked.standard;
+    query.nUses = asked.nUses;
+    query.text = list;
+    query.pLayout = &layout;
+    std::vector<SCheckFinding> findings;
+    for (const SPortabilityFinding& found : PortabilityFindings(descriptors, query)) {
+        const auto nField = static_cast<std::size_t>(std::max(0, found.nField));
+        const std::size_t nAt = found.kind == PORT_MISSING_COMMA     ? found.nOffset
+                                : nField < layout.descriptors.size() ? layout.descriptors[nField].nOffset
+                                                                     : 0;
+        SCheckFinding finding = Finding(CheckRule::PORTABILITY, placeOf(nAt));
+        finding.field = finding.place;
+        if (nField < static_cast<std::size_t>(descriptors.size()))
+            finding.strField = descriptors.At(found.nField).Text();
+        finding.portability = PortabilityMessage(found, descriptors);
+        findings.push_back(finding);
+    }
+    return findings;
+}
+
+SReadFormat ReadFormat(const SFormatText& text, const SSourceStatement& places, const SPortabilityQuery& query)
 {
     SReadFormat format;
     // What follows the list's closing parenthesis is not read by the run time.
@@ -124,6 +155,7 @@ SReadFormat ReadFormat(const SFormatText& text, const SSourceStatement& places)
         format.texts.push_back(descriptors.At(i).Text());
         format.places.push_back(n < layout.descriptors.size() ? placeOf(layout.descriptors[n].nOffset) : placeOf(0));
     }
+    format.portability = PortabilityOf(descriptors, layout, list, query, placeOf);
     format.bOk = true;
     return format;
 }
@@ -203,7 +235,7 @@ std::vector<SFieldItems> FieldItems(const SFormatUse& use, const SReadFormat& fo
 
 class CFileChecker {
 public:
-    CFileChecker(const SFileFormats& file) : m_file(file) {}
+    CFileChecker(const SFileFormats& file, FortranStandard standard) : m_file(file), m_standard(standard) {}
 
     SFileCheck Check()
     {
@@ -267,7 +299,11 @@ private:
     void Match(const SFormatUse& use, const SFormatText& text, const SSourceStatement& places, SFormatUseReport& report,
                const SFormatStatement* pStatement)
     {
-        const SReadFormat format = ReadFormat(text, places);
+        SPortabilityQuery query;
+        query.standard = m_standard;
+        query.nUses = use.bInput ? FORMAT_USE_INPUT : FORMAT_USE_OUTPUT;
+        const SReadFormat format = ReadFormat(text, places, query);
+        Portability(format, report, pStatement);
         if (!format.bOk) {
             // said once for a FORMAT statement, however many statements use it
             if (pStatement == nullptr || m_unreadable.insert(pStatement).second) {
@@ -301,6 +337,21 @@ private:
         report.nRecords = match.nRecords;
     }
 
+    // A FORMAT statement's portability is said once, whatever uses it (a
+    // READ may add what input alone makes unportable); a format string's
+    // with its statement.
+    void Portability(const SReadFormat& format, SFormatUseReport& report, const SFormatStatement* pStatement)
+    {
+        for (SCheckFinding finding : format.portability) {
+            finding.related = report.place;
+            if (pStatement == nullptr)
+                report.findings.push_back(finding);
+            else if (m_portable.insert({finding.place.nLine, finding.place.nColumn, MessageText(finding.portability)})
+                         .second)
+                m_formatFindings.push_back(finding);
+        }
+    }
+
     // The FORMAT statements no statement names; a program unit that names a
     // format by a variable (ASSIGN) may use any of its own.
     void Unused(std::vector<SCheckFinding>& findings) const
@@ -318,6 +369,8 @@ private:
     std::set<std::pair<long long, int>> m_used;
     std::set<long long> m_variableScopes;
     std::set<const SFormatStatement*> m_unreadable;
+    std::set<std::tuple<long long, long long, std::string>> m_portable;
+    FortranStandard m_standard;
     std::vector<SCheckFinding> m_formatFindings;
 };
 
@@ -337,7 +390,7 @@ SFileCheck CheckFile(CLineReader& reader, const SCheckOptions& options)
     context.strIncludeFolder = options.strIncludeFolder;
     context.bOtherFormats = true;
     const SFileFormats file = ReadFileFormats(reader, options.bFixedForm, context);
-    SFileCheck check = CFileChecker(file).Check();
+    SFileCheck check = CFileChecker(file, StandardFromWord(options.strStandard).value_or(STD_NONE)).Check();
     check.bRead = !reader.Failed();
     return check;
 }
@@ -357,6 +410,7 @@ std::string FindingText(const SCheckFinding& f)
     case CheckRule::READ_INTO_CONSTANT: return MessageText(Message(IDS_CHECK_READ_INTO_CONSTANT, f.strField));
     case CheckRule::UNREADABLE_FORMAT: return MessageText(Message(IDS_CHECK_UNREADABLE_FORMAT, f.nFailColumn));
     case CheckRule::NOT_CHECKED: return MessageText(Message(IDS_CHECK_NOT_CHECKED, f.strItem));
+    case CheckRule::PORTABILITY: return MessageText(f.portability);
     }
     return std::string();
 }
@@ -402,6 +456,5 @@ std::vector<std::string> FortranFilesUnder(const std::vector<std::string>& paths
 
 bool IsKnownStandard(const std::string& strStandard)
 {
-    static constexpr std::string_view kStandards[] = {"f77", "f90", "f95", "f2003", "f2008", "f2018"};
-    return std::find(std::begin(kStandards), std::end(kStandards), strStandard) != std::end(kStandards);
+    return StandardFromWord(strStandard).has_value();
 }

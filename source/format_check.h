@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "declarations.h"
+#include "result.h"
 #include "source_file.h"
 
 enum class CheckRule : int {
@@ -24,12 +25,13 @@ enum class CheckRule : int {
     READ_INTO_CONSTANT,  // a READ whose format reaches a character constant edit
     UNREADABLE_FORMAT,   // a format that cannot be read
     NOT_CHECKED,         // a format given by a variable or an expression
+    PORTABILITY,         // a form beyond --std=, or one compilers read differently
 };
 
 // The rules' ids, as SARIF and JSON name them, by CheckRule.
 inline constexpr const char* kCheckRuleIds[] = {
-    "refused-item",     "run-time-crash", "bytes-transferred",  "no-data-edit",      "new-records",
-    "label-not-format", "unused-format",  "read-into-constant", "unreadable-format", "not-checked",
+    "refused-item",  "run-time-crash",     "bytes-transferred", "no-data-edit", "new-records", "label-not-format",
+    "unused-format", "read-into-constant", "unreadable-format", "not-checked",  "portability",
 };
 
 enum class CheckSeverity : int { ERROR, WARNING, NOTE };
@@ -54,6 +56,7 @@ struct SCheckFinding {
     std::string strField;       // the field's descriptor
     std::string strItem;        // the item as written; NOT_CHECKED: the format as written
     long long nFailColumn = 0;  // UNREADABLE_FORMAT: where in the format's list reading fails (from 1)
+    SMessage portability;       // PORTABILITY: what is not portable (the model's words, with their values)
 };
 
 // One field of a format as one use of it goes through: the items it edits

@@ -84,6 +84,27 @@ TEST(Check, EachFindingIsOneLineWithItsPlace)
     }
 }
 
+// Portability is said at the field, once for a FORMAT statement whatever
+// uses it; a form of a later standard only when --std= names an earlier one.
+TEST(Check, PortabilityAtTheFieldAndByTheStandardAsked)
+{
+    CTempDir dir;
+    dir.Write("port.f", "      PROGRAM P\n      WRITE (6, 100) 1\n      WRITE (6, 100) 2\n"
+                        "  100 FORMAT (I5,\n     $        G0, $)\n      PRINT '(A A)', 'x', 'y'\n      END\n");
+    const std::string strForms =
+        "port.f:5:19: warning: $ is an extension that keeps the record open: some compilers refuse it, write "
+        "ADVANCE='NO' instead\n"
+        "port.f:6:16: warning: no comma after A: compilers that accept the items without it may read them "
+        "differently\n";
+    const SProcessResult any = Text({"--check", "port.f"}, dir.Path().string());
+    EXPECT_EQ(any.strOut, strForms);
+    const SProcessResult f95 = Text({"--check", "--std=f95", "port.f"}, dir.Path().string());
+    EXPECT_EQ(f95.strOut, "port.f:5:15: warning: G0 is a form of Fortran 2008, later than the standard checked "
+                          "against\n" +
+                              strForms);
+    EXPECT_EQ(Text({"--check", "--std=f2008", "port.f"}, dir.Path().string()).strOut, strForms);
+}
+
 TEST(Check, FoldersJsonSarifAndTheExitStatuses)
 {
     CTempDir dir;
