@@ -233,6 +233,9 @@ std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, cons
             check.pModules = &modules;
             check.strStandard = options.strStandard;
             checked[i].check = CheckFile(reader, check);
+            // Only the findings are written: a file's fields and items go
+            // now, so that memory does not grow with the number of files.
+            checked[i].check.uses = std::vector<SFormatUseReport>();
         }
         progress.Done();
     });
