@@ -182,7 +182,7 @@ int RunItems(const SCliOptions& options)
 {
     SCliOptions one = options;
     one.checkPaths = {options.strFile};
-    const std::vector<SCheckedFile> checked = CheckFiles({options.strFile}, one, false);
+    const std::vector<SCheckedFile> checked = CheckFiles({options.strFile}, one, false, true);
     if (!checked.front().check.bRead) {
         std::cerr << "quillmark-text: " << options.strFile << ": cannot be read\n";
         return 1;
@@ -207,7 +207,8 @@ int RunItems(const SCliOptions& options)
     return uses.empty() ? 1 : 0;
 }
 
-std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, const SCliOptions& options, bool bProgress)
+std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, const SCliOptions& options, bool bProgress,
+                                     bool bKeepUses)
 {
     // The modules of every file first, each file's in a table of its own.
     std::vector<ModuleTable> defined(files.size());
@@ -233,9 +234,11 @@ std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, cons
             check.pModules = &modules;
             check.strStandard = options.strStandard;
             checked[i].check = CheckFile(reader, check);
-            // Only the findings are written: a file's fields and items go
-            // now, so that memory does not grow with the number of files.
-            checked[i].check.uses = std::vector<SFormatUseReport>();
+            // Over many files only the findings are written: each file's
+            // fields and items go now, so that memory does not grow with
+            // the number of files.
+            if (!bKeepUses)
+                checked[i].check.uses = std::vector<SFormatUseReport>();
         }
         progress.Done();
     });
@@ -287,7 +290,7 @@ int RunCheck(const SCliOptions& options)
     const std::vector<std::string> files = FortranFilesUnder(options.checkPaths, unreadable);
     for (const std::string& path : unreadable)
         std::cerr << "quillmark-text: " << path << ": no such file or folder\n";
-    const std::vector<SCheckedFile> checked = CheckFiles(files, options, QUILLMARK_ISATTY(2) != 0);
+    const std::vector<SCheckedFile> checked = CheckFiles(files, options, QUILLMARK_ISATTY(2) != 0, false);
     bool bFindings = !unreadable.empty();
     for (const SCheckedFile& file : checked) {
         if (!file.check.bRead)

@@ -18,7 +18,9 @@ struct SCheckedFile {
 };
 
 // The files checked, read on every core; modules first, then each file.
-std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, const SCliOptions& options, bool bProgress);
+// Without bKeepUses only each file's findings are kept.
+std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, const SCliOptions& options, bool bProgress,
+                                     bool bKeepUses);
 
 // The findings in the form --diagnostics names.
 void WriteGcc(std::ostream& out, const std::vector<SCheckedFile>& files);
