@@ -415,20 +415,6 @@ std::string FindingText(const SCheckFinding& f)
     return std::string();
 }
 
-namespace {
-
-bool HasFortranSuffix(const std::filesystem::path& path)
-{
-    static constexpr std::string_view kSuffixes[] = {".f",   ".for", ".ftn", ".f77", ".f90",
-                                                     ".f95", ".f03", ".f08", ".fpp"};
-    std::string suffix = path.extension().string();
-    for (char& c : suffix)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return std::find(std::begin(kSuffixes), std::end(kSuffixes), suffix) != std::end(kSuffixes);
-}
-
-}  // namespace
-
 std::vector<std::string> FortranFilesUnder(const std::vector<std::string>& paths, std::vector<std::string>& unreadable)
 {
     std::vector<std::string> files;
@@ -446,7 +432,7 @@ std::vector<std::string> FortranFilesUnder(const std::vector<std::string>& paths
         const auto options = std::filesystem::directory_options::skip_permission_denied;
         for (auto it = std::filesystem::recursive_directory_iterator(path, options, error);
              !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-            if (it->is_regular_file(error) && HasFortranSuffix(it->path()))
+            if (it->is_regular_file(error) && HasFortranSuffix(it->path().string()))
                 found.push_back(it->path().string());
         std::sort(found.begin(), found.end());
         files.insert(files.end(), found.begin(), found.end());

@@ -25,23 +25,52 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 }  // namespace
 
+namespace {
+
+// The suffixes compilers read as Fortran, and whether each is free form.
+struct SFortranSuffix {
+    const char* pszSuffix;
+    bool bFreeForm;
+};
+constexpr SFortranSuffix kFortranSuffixes[] = {
+    {".f", false},  {".for", false}, {".ftn", false}, {".f77", false}, {".fpp", false},
+    {".f90", true}, {".f95", true},  {".f03", true},  {".f08", true},
+};
+
+// A file name's suffix, in lower case ("" for none).
+std::string LowerSuffix(const std::string& fileName)
+{
+    const std::size_t nSlash = fileName.find_last_of("/\\");
+    const std::string strName = nSlash == std::string::npos ? fileName : fileName.substr(nSlash + 1);
+    const std::size_t nDot = strName.rfind('.');
+    std::string strSuffix = nDot == std::string::npos ? std::string() : strName.substr(nDot);
+    for (char& c : strSuffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return strSuffix;
+}
+
+const SFortranSuffix* FortranSuffixOf(const std::string& fileName)
+{
+    const std::string strSuffix = LowerSuffix(fileName);
+    for (const SFortranSuffix& suffix : kFortranSuffixes)
+        if (strSuffix == suffix.pszSuffix)
+            return &suffix;
+    return nullptr;
+}
+
+}  // namespace
+
 int IsFixedForm(const std::string& fileName, SourceForm form)
 {
     if (form != SOURCE_FORM_BY_SUFFIX)
         return form == SOURCE_FORM_FIXED ? 1 : 0;
-    const std::size_t nSlash = fileName.find_last_of("/\\");
-    const std::string strName = nSlash == std::string::npos ? fileName : fileName.substr(nSlash + 1);
-    const std::size_t nDot = strName.rfind('.');
-    if (nDot == std::string::npos)
-        return 1;
-    std::string strExtension = strName.substr(nDot);
-    for (char& c : strExtension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    static const char* const kFreeFormSuffixes[] = {".f90", ".f95", ".f03", ".f08"};
-    for (const char* pszSuffix : kFreeFormSuffixes)
-        if (strExtension == pszSuffix)
-            return 0;
-    return 1;
+    const SFortranSuffix* pSuffix = FortranSuffixOf(fileName);
+    return pSuffix != nullptr && pSuffix->bFreeForm ? 0 : 1;
+}
+
+bool HasFortranSuffix(const std::string& fileName)
+{
+    return FortranSuffixOf(fileName) != nullptr;
 }
 
 int IsReadOnlyFile(const std::string& path)

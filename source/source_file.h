@@ -26,6 +26,8 @@ struct SFileIdentity {
 // .f08 in any case (.F90 too); every other name, one without a suffix
 // included, is fixed form.
 int IsFixedForm(const std::string& fileName, SourceForm form = SOURCE_FORM_BY_SUFFIX);
+// Whether a file's suffix is one compilers read as Fortran (any case).
+bool HasFortranSuffix(const std::string& fileName);
 
 // 1 when the path exists and is not writable.
 int IsReadOnlyFile(const std::string& path);
