@@ -176,13 +176,31 @@ void WriteUse(std::ostream& out, const std::string& file, const SFormatUseReport
             << SeverityWord(finding.severity) << ": " << FindingText(finding) << '\n';
 }
 
+SCheckedFile CheckOne(const std::string& file, const SCliOptions& options, const ModuleTable& modules)
+{
+    SCheckedFile checked;
+    checked.strFile = file;
+    CLineReader reader;
+    if (!reader.Open(file)) {
+        checked.check.bRead = false;
+        return checked;
+    }
+    SCheckOptions check;
+    check.bFixedForm = IsFixedForm(file, options.nSourceForm);
+    check.strIncludeFolder = FolderOf(file);
+    check.pModules = &modules;
+    check.strStandard = options.strStandard;
+    checked.check = CheckFile(reader, check);
+    return checked;
+}
+
 }  // namespace
 
 int RunItems(const SCliOptions& options)
 {
-    SCliOptions one = options;
-    one.checkPaths = {options.strFile};
-    const std::vector<SCheckedFile> checked = CheckFiles({options.strFile}, one, false, true);
+    // A file checked alone may USE the modules of the files beside it.
+    const std::vector<SCheckedFile> checked = {
+        CheckOne(options.strFile, options, ModulesBeside(options.strFile, options.nSourceForm))};
     if (!checked.front().check.bRead) {
         std::cerr << "quillmark-text: " << options.strFile << ": cannot be read\n";
         return 1;
@@ -223,23 +241,12 @@ std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, cons
     std::vector<SCheckedFile> checked(files.size());
     CProgress progress(bProgress, files.size());
     OnEveryCore(files.size(), [&](std::size_t i) {
-        checked[i].strFile = files[i];
-        CLineReader reader;
-        if (!reader.Open(files[i])) {
-            checked[i].check.bRead = false;
-        } else {
-            SCheckOptions check;
-            check.bFixedForm = IsFixedForm(files[i], options.nSourceForm);
-            check.strIncludeFolder = FolderOf(files[i]);
-            check.pModules = &modules;
-            check.strStandard = options.strStandard;
-            checked[i].check = CheckFile(reader, check);
-            // Over many files only the findings are written: each file's
-            // fields and items go now, so that memory does not grow with
-            // the number of files.
-            if (!bKeepUses)
-                checked[i].check.uses = std::vector<SFormatUseReport>();
-        }
+        checked[i] = CheckOne(files[i], options, modules);
+        // Over many files only the findings are written: each file's
+        // fields and items go now, so that memory does not grow with the
+        // number of files.
+        if (!bKeepUses)
+            checked[i].check.uses = std::vector<SFormatUseReport>();
         progress.Done();
     });
     return checked;

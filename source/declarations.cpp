@@ -148,6 +148,8 @@ public:
             return Parameters(2, Closing(m_t, 1));
         if (IsName(m_t, 0, "common"))
             return Common();
+        if (IsName(m_t, 0, "namelist"))
+            return Namelist();
         SItemType type;
         long long nLength = -1;
         const std::size_t nAfter = TypeSpec(0, type, nLength);
@@ -362,6 +364,16 @@ private:
         }
         m_t = std::move(kept);
         return Entities(1, nullptr);
+    }
+
+    // NAMELIST /group/ a, b [,] /other/ c: the groups' names, which a READ
+    // or WRITE may give where a format stands.
+    bool Namelist()
+    {
+        for (std::size_t i = 1; i + 2 < m_t.size(); ++i)
+            if (IsOp(m_t, i, "/") && Is(m_t, i + 1, FortranToken::NAME) && IsOp(m_t, i + 2, "/"))
+                m_decl.m_names[m_t[i + 1].strText].bNamelist = true;
+        return true;
     }
 
     // IMPLICIT NONE, or IMPLICIT type (a-h, o-z) [, type (i-n)]...

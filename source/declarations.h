@@ -25,6 +25,7 @@ struct SDeclaredName {
     std::optional<long long> value;  // an integer named constant's value
     std::string strCharacterValue;   // a character named constant's value
     bool bCharacterConstant = false;
+    bool bNamelist = false;  // a NAMELIST group's name
 };
 
 class CDeclarations {

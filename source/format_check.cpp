@@ -374,6 +374,21 @@ private:
     std::vector<SCheckFinding> m_formatFindings;
 };
 
+// The Fortran files in a folder (with Iterator recursive, below it too), in
+// name order.
+template <class Iterator>
+std::vector<std::string> FortranFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> found;
+    std::error_code error;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (auto it = Iterator(folder, options, error); !error && it != Iterator(); it.increment(error))
+        if (it->is_regular_file(error) && HasFortranSuffix(it->path().string()))
+            found.push_back(it->path().string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 }  // namespace
 
 void ReadModules(CLineReader& reader, int bFixedForm, ModuleTable& modules)
@@ -428,16 +443,22 @@ std::vector<std::string> FortranFilesUnder(const std::vector<std::string>& paths
             unreadable.push_back(path);
             continue;
         }
-        std::vector<std::string> found;
-        const auto options = std::filesystem::directory_options::skip_permission_denied;
-        for (auto it = std::filesystem::recursive_directory_iterator(path, options, error);
-             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-            if (it->is_regular_file(error) && HasFortranSuffix(it->path().string()))
-                found.push_back(it->path().string());
-        std::sort(found.begin(), found.end());
+        const std::vector<std::string> found = FortranFilesIn<std::filesystem::recursive_directory_iterator>(path);
         files.insert(files.end(), found.begin(), found.end());
     }
     return files;
+}
+
+ModuleTable ModulesBeside(const std::string& strFile, SourceForm form)
+{
+    const std::filesystem::path folder = std::filesystem::path(strFile).parent_path();
+    ModuleTable modules;
+    for (const std::string& file : FortranFilesIn<std::filesystem::directory_iterator>(folder.empty() ? "." : folder)) {
+        CLineReader reader;
+        if (reader.Open(file))
+            ReadModules(reader, IsFixedForm(file, form), modules);
+    }
+    return modules;
 }
 
 bool IsKnownStandard(const std::string& strStandard)

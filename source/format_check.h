@@ -97,6 +97,10 @@ struct SFileCheck {
 // The modules the file defines, added to modules (the first pass of a run).
 void ReadModules(CLineReader& reader, int bFixedForm, ModuleTable& modules);
 
+// The modules defined by the Fortran files of a file's own folder (not of
+// the folders below it): what a file checked alone may USE.
+ModuleTable ModulesBeside(const std::string& strFile, SourceForm form);
+
 // The file checked.
 SFileCheck CheckFile(CLineReader& reader, const SCheckOptions& options);
 

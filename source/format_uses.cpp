@@ -210,6 +210,8 @@ private:
             const std::vector<SFortranToken> tokens = FortranTokens(name);
             const SDeclaredName* p = tokens.size() == 1 && IsName(tokens, 0) ? Declarations().Find(tokens[0].strText)
                                                                              : nullptr;
+            if (p != nullptr && p->bNamelist)
+                return;  // WRITE (u, group): namelist output, no format
             use.bFormatConstant = p != nullptr && p->bCharacterConstant;
             use.strFormat = use.bFormatConstant ? p->strCharacterValue : std::string();
         }

@@ -57,6 +57,8 @@ const SCase kCases[] = {
      "labels.f:3:17: note: Format not checked: it is given by the variable or expression F\n"
      "labels.f:6:17: error: FORMAT label 200 not defined in this program unit\n"
      "labels.f:7:7: warning: FORMAT label 100 defined but not used\n"},
+    {"a namelist group where a format stands is namelist output", "namelist.f90",
+     "program p\n  integer :: n\n  namelist /grp/ n\n  write (6, grp)\n  read (5, grp)\nend program\n", ""},
     {"an unreadable format", "unreadable.f90", "program p\n  write (6, '(I3, W5)') 1\nend program\n",
      "unreadable.f90:2:21: error: Format not read: it cannot be read from column 8 of its list on\n"},
     {"a module of another file is read first; one not read leaves names unknown", "uses.f90",
@@ -189,6 +191,23 @@ TEST(Check, ItemsShowEachFieldsItemsForEachUse)
     EXPECT_EQ(uses[0].at("records"), 2);
     EXPECT_EQ(uses[1].at("records"), 1);
     EXPECT_EQ(Text({"--items", "items.f", "2", "9"}, dir.Path().string()).nExitStatus, 1);
+}
+
+// A file looked at alone sees the modules of the files in its folder, not
+// those of the folders below it.
+TEST(Check, ItemsSeeTheModulesBesideTheFile)
+{
+    CTempDir dir;
+    dir.Write("shapes.f90", kModule);
+    std::filesystem::create_directory(dir.Path() / "deeper");
+    dir.Write("deeper/more.f90", "module more\n  integer :: k\nend module\n");
+    dir.Write("uses.f90", "program p\n  use shapes\n  use more\n  write (6, '(I5, F5.1)') area, k\nend program\n");
+    const SProcessResult run = Text({"--items", "uses.f90", "4", "14"}, dir.Path().string());
+    EXPECT_EQ(run.nExitStatus, 0) << run.strErr;
+    EXPECT_NE(run.strOut.find("uses.f90:4:3: error: Expected INTEGER for item 1 in formatted transfer, got REAL"),
+              std::string::npos)
+        << run.strOut;
+    EXPECT_EQ(run.strOut.find("item 2"), std::string::npos) << run.strOut;  // k: not known
 }
 
 }  // namespace
