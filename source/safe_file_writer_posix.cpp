@@ -45,6 +45,29 @@ int Missing(int nError, const Arguments&...)
 class CPosixSystemCalls final : public ISystemCalls {
 public:
     int Mkstemp(char* pszTemplate) override { return ::mkstemp(pszTemplate); }
+    int Open(const char* pszPath, int nFlags, mode_t mode) override { return ::open(pszPath, nFlags, mode); }
+    ssize_t Read(int fd, void* pData, std::size_t nSize) override { return ::read(fd, pData, nSize); }
+    ssize_t Write(int fd, const void* pData, std::size_t nSize) override { return ::write(fd, pData, nSize); }
+    int Ftruncate(int fd, off_t nSize) override { return ::ftruncate(fd, nSize); }
+    int Fsync(int fd) override { return ::fsync(fd); }
+    int Close(int fd) override { return ::close(fd); }
+    int Rename(const char* pszFrom, const char* pszTo) override { return std::rename(pszFrom, pszTo); }
+    ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) override
+    {
+        return ::pread(fd, pData, nSize, nOffset);
+    }
+    int Flock(int fd, int nOperation) override { return ::flock(fd, nOperation); }
+    int Unlink(const char* pszPath) override { return ::unlink(pszPath); }
+    int Fchmod(int fd, mode_t mode) override { return ::fchmod(fd, mode); }
+    int Fchown(int fd, uid_t uid, gid_t gid) override { return ::fchown(fd, uid, gid); }
+    mode_t Umask(mode_t mask) override { return ::umask(mask); }
+    int Stat(const char* pszPath, struct stat* pStat) override { return ::stat(pszPath, pStat); }
+    int Lstat(const char* pszPath, struct stat* pStat) override { return ::lstat(pszPath, pStat); }
+    int Fstat(int fd, struct stat* pStat) override { return ::fstat(fd, pStat); }
+    ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
+    {
+        return ::readlink(pszPath, pBuffer, nSize);
+    }
     int OpenUnnamed(const char* pszDirectory) override
     {
 #if defined(O_TMPFILE)
@@ -69,26 +92,6 @@ public:
         return Missing(ENOTSUP, fd, pszTo);
 #endif
     }
-    int Open(const char* pszPath, int nFlags, mode_t mode) override
-    {
-        return ::open(pszPath, nFlags, mode);
-    }
-    ssize_t Read(int fd, void* pData, std::size_t nSize) override
-    {
-        return ::read(fd, pData, nSize);
-    }
-    ssize_t Write(int fd, const void* pData, std::size_t nSize) override
-    {
-        return ::write(fd, pData, nSize);
-    }
-    int Ftruncate(int fd, off_t nSize) override
-    {
-        return ::ftruncate(fd, nSize);
-    }
-    int Fsync(int fd) override
-    {
-        return ::fsync(fd);
-    }
     int ReadLease(int fd) override
     {
 #if defined(__linux__)
@@ -108,14 +111,6 @@ public:
         return Missing(ENOTSUP, fd, nSize);
 #endif
     }
-    int Close(int fd) override
-    {
-        return ::close(fd);
-    }
-    int Rename(const char* pszFrom, const char* pszTo) override
-    {
-        return std::rename(pszFrom, pszTo);
-    }
     int Renameat2(const char* pszFrom, const char* pszTo, unsigned nFlags) override
     {
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
@@ -124,10 +119,6 @@ public:
         return Missing(ENOSYS, pszFrom, pszTo, nFlags);
 #endif
     }
-    ssize_t Pread(int fd, void* pData, std::size_t nSize, off_t nOffset) override
-    {
-        return ::pread(fd, pData, nSize, nOffset);
-    }
     ssize_t CopyFileRange(int fdIn, off_t* pOffsetIn, int fdOut, std::size_t nSize) override
     {
 #if defined(__linux__)
@@ -135,42 +126,6 @@ public:
 #else
         return Missing(ENOSYS, fdIn, pOffsetIn, fdOut, nSize);
 #endif
-    }
-    int Flock(int fd, int nOperation) override
-    {
-        return ::flock(fd, nOperation);
-    }
-    int Unlink(const char* pszPath) override
-    {
-        return ::unlink(pszPath);
-    }
-    int Fchmod(int fd, mode_t mode) override
-    {
-        return ::fchmod(fd, mode);
-    }
-    int Fchown(int fd, uid_t uid, gid_t gid) override
-    {
-        return ::fchown(fd, uid, gid);
-    }
-    mode_t Umask(mode_t mask) override
-    {
-        return ::umask(mask);
-    }
-    int Stat(const char* pszPath, struct stat* pStat) override
-    {
-        return ::stat(pszPath, pStat);
-    }
-    int Lstat(const char* pszPath, struct stat* pStat) override
-    {
-        return ::lstat(pszPath, pStat);
-    }
-    int Fstat(int fd, struct stat* pStat) override
-    {
-        return ::fstat(fd, pStat);
-    }
-    ssize_t Readlink(const char* pszPath, char* pBuffer, std::size_t nSize) override
-    {
-        return ::readlink(pszPath, pBuffer, nSize);
     }
 #if defined(__linux__)
     ssize_t Listxattr(const char* pszPath, char* pList, std::size_t nSize) override
@@ -677,16 +632,11 @@ bool MakeJournal(int fdTarget, long long nSize, const std::string& strTarget, co
     if (!journal.IsOpen())
         return false;
     const bool bSynced = CopyAll(fdTarget, journal.Get(), nSize) && Sys().Fsync(journal.Get()) == 0;
-    if (!CloseAfter(journal, bSynced) || Sys().Rename(strTemplate.c_str(), strJournal.c_str()) != 0) {
-        const int nError = errno;
-        RemoveFile(strTemplate);
-        errno = nError;
-        return false;
-    }
-    if (SyncDirectory(DirectoryOf(strJournal)) != DIRECTORY_FAILED)
+    const bool bNamed = CloseAfter(journal, bSynced) && Sys().Rename(strTemplate.c_str(), strJournal.c_str()) == 0;
+    if (bNamed && SyncDirectory(DirectoryOf(strJournal)) != DIRECTORY_FAILED)
         return true;
     const int nError = errno;
-    RemoveFile(strJournal);
+    RemoveFile(bNamed ? strJournal : strTemplate);
     errno = nError;
     return false;
 }
