@@ -432,7 +432,7 @@ bool CopyAll(int fdFrom, int fdTo, long long nLength)
 }
 
 // Whether two files hold the same bytes; false also when either cannot be
-// read to its end.
+// read to its end (errno tells why: EIO where they differ).
 bool SameContents(const std::string& strFirst, const std::string& strSecond)
 {
     CFile first(OpenFile(strFirst, O_RDONLY));
@@ -446,9 +446,12 @@ bool SameContents(const std::string& strFirst, const std::string& strSecond)
     for (;;) {
         const ssize_t nFirst = ReadFull(first.Get(), pFirst.get(), kBufferSize);
         const ssize_t nSecond = ReadFull(second.Get(), pSecond.get(), kBufferSize);
-        if (nFirst < 0 || nFirst != nSecond ||
-            std::memcmp(pFirst.get(), pSecond.get(), static_cast<std::size_t>(nFirst)) != 0)
+        if (nFirst < 0 || nSecond < 0)
             return false;
+        if (nFirst != nSecond || std::memcmp(pFirst.get(), pSecond.get(), static_cast<std::size_t>(nFirst)) != 0) {
+            errno = EIO;  // no call failed: the bytes differ
+            return false;
+        }
         if (nFirst == 0)
             return true;
     }
@@ -835,7 +838,7 @@ SOutcome Overwrite(CFile& to, const STemporary& temp, const SPlacing& placing)
         bOk = false;
     }
     if (bOk && !SameContents(placing.strTarget, temp.path)) {
-        nError = errno != 0 ? errno : EIO;
+        nError = errno;
         bOk = false;
     }
     // Once the journal is gone the save is done.
