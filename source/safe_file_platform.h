@@ -8,6 +8,7 @@
 // they return (errno, SOutcome).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -30,6 +31,20 @@ inline std::string DirectoryOf(const std::string& strTarget)
 {
     const std::filesystem::path directory = std::filesystem::path(strTarget).parent_path();
     return directory.empty() ? std::string(".") : directory.string();
+}
+
+// The target's name as its temporary files and journal carry it: cut where
+// the whole name would pass the file system's limit.
+inline std::string NameBeside(const std::string& strTarget, bool bShort)
+{
+    const std::string strName = std::filesystem::path(strTarget).filename().string();
+    return bShort ? strName.substr(0, std::min(strName.size(), kShortName)) : strName;
+}
+
+// A file beside the target: "." NAME strSuffix, NAME cut when bShort.
+inline std::string PathBeside(const std::string& strTarget, bool bShort, const std::string& strSuffix)
+{
+    return (std::filesystem::path(DirectoryOf(strTarget)) / ("." + NameBeside(strTarget, bShort) + strSuffix)).string();
 }
 
 // The temporary file holds only a copy in the making: a signal removes it.

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "interrupted_save.h"
 #include "safe_file_platform.h"
 
-namespace fs = std::filesystem;
 using namespace safe_file;
 
 CSafeFileWriter::~CSafeFileWriter()
@@ -56,16 +54,14 @@ bool CSafeFileWriter::Begin(const std::string& target)
 // the full one is too long for the file system.
 bool CSafeFileWriter::CreateTemporary()
 {
-    const fs::path directory(DirectoryOf(m_strTarget));
-    m_temp.fd = MakeUnnamed(directory.string());
+    m_temp.fd = MakeUnnamed(DirectoryOf(m_strTarget));
     m_temp.bUnnamed = m_temp.fd >= 0;
     if (m_temp.bUnnamed) {
         m_temp.path.clear();
         return true;
     }
-    const std::string strName = fs::path(m_strTarget).filename().string();
-    for (const std::size_t nKeep : {strName.size(), std::min(strName.size(), kShortName)}) {
-        std::string strTemplate = (directory / ("." + strName.substr(0, nKeep) + kTemporaryMark + "XXXXXX")).string();
+    for (const bool bShort : {false, true}) {
+        std::string strTemplate = PathBeside(m_strTarget, bShort, std::string(kTemporaryMark) + "XXXXXX");
         const CSignalsHeld held;  // until the file made is registered
         m_temp.fd = MakeTemporary(strTemplate);
         if (m_temp.fd >= 0) {

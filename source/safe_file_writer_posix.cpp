@@ -169,9 +169,10 @@ ISystemCalls& Sys()
     return g_pSystemCalls != nullptr ? *g_pSystemCalls : PosixSystemCalls();
 }
 
-// What an errno says of the call that failed with it. ENOTSUP and
-// EOPNOTSUPP (another number on some systems) both mean that the file
+// What an errno says of the call that failed with it; ENOTSUP and
+// EOPNOTSUPP (another number on some systems) both say that the file
 // system does not offer the operation.
+//
 // Setting an attribute was refused rather than failed: a namespace this user
 // may not write (security.*, trusted.*), or one the file system does not keep.
 constexpr int kRefused[] = {EPERM, EACCES, ENOTSUP, EOPNOTSUPP};
@@ -295,20 +296,6 @@ std::string UniqueSuffix()
     for (char& c : s)
         c = kChars[pick(generator)];
     return s;
-}
-
-// The target's name as its temporary files and journal carry it: cut where
-// the whole name would pass the file system's limit.
-std::string NameBeside(const std::string& strTarget, bool bShort)
-{
-    const std::string strName = fs::path(strTarget).filename().string();
-    return bShort ? strName.substr(0, std::min(strName.size(), kShortName)) : strName;
-}
-
-// A file beside the target: "." NAME strSuffix, NAME cut when bShort.
-std::string PathBeside(const std::string& strTarget, bool bShort, const std::string& strSuffix)
-{
-    return (fs::path(DirectoryOf(strTarget)) / ("." + NameBeside(strTarget, bShort) + strSuffix)).string();
 }
 
 std::string JournalSuffix(unsigned long long nInode)
