@@ -35,6 +35,19 @@ constexpr int kSignals[] = {
 #endif
 };
 
+// Gives the signal its default action again (async-signal-safe).
+void RestoreDefault(int nSignal)
+{
+#if defined(_WIN32)
+    std::signal(nSignal, SIG_DFL);
+#else
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(nSignal, &action, nullptr);
+#endif
+}
+
 extern "C" void RemoveTemporaryAndEnd(int nSignal)
 {
     if (g_bDeferring != 0) {
@@ -50,14 +63,7 @@ extern "C" void RemoveTemporaryAndEnd(int nSignal)
     }
     // The default action: the process ends as the signal ends it, once the
     // handler has returned and the signal is no longer blocked.
-#if defined(_WIN32)
-    std::signal(nSignal, SIG_DFL);
-#else
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(nSignal, &action, nullptr);
-#endif
+    RestoreDefault(nSignal);
     std::raise(nSignal);
 }
 
@@ -140,20 +146,14 @@ int TakeDeferredSignal()
 
 void EndWithSignal(int nSignal)
 {
-#if defined(_WIN32)
-    std::signal(nSignal, SIG_DFL);
-    std::raise(nSignal);
-#else
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(nSignal, &action, nullptr);
+    RestoreDefault(nSignal);
+#if !defined(_WIN32)
     sigset_t unblocked;
     sigemptyset(&unblocked);
     sigaddset(&unblocked, nSignal);
     pthread_sigmask(SIG_UNBLOCK, &unblocked, nullptr);
-    std::raise(nSignal);
 #endif
+    std::raise(nSignal);
     std::_Exit(128 + nSignal);  // should the signal not end it
 }
 

@@ -161,6 +161,30 @@ enum CommitResult : int {
                                     // BackupPath() names the journal that holds them
 };
 
+namespace safe_file {
+
+// The writer's temporary file, as its steps pass it on: open as fd, named
+// path (empty while it has no name, bUnnamed), registered for removal on
+// a signal while it holds only a copy in the making (bRegistered).
+struct STemporary {
+    int fd = -1;
+    std::string path;
+    bool bUnnamed = false;
+    bool bRegistered = false;
+};
+
+// What a step of Commit came to: the errno of the call that failed (0 when
+// none did), the journal kept after COMMIT_FAILED_BACKUP_KEPT, the target's
+// identity after COMMIT_WRITTEN.
+struct SOutcome {
+    CommitResult result = COMMIT_FAILED;
+    int nError = 0;
+    std::string strBackup;
+    SFileIdentity written;
+};
+
+}  // namespace safe_file
+
 class CSafeFileWriter {
 public:
     CSafeFileWriter() = default;
@@ -196,7 +220,7 @@ public:
 
     // The file that is being replaced, links resolved.
     const std::string& ResolvedTarget() const { return m_strTarget; }
-    const std::string& TemporaryPath() const { return m_strTemporary; }
+    const std::string& TemporaryPath() const { return m_temp.path; }
 
     // After COMMIT_FAILED_BACKUP_KEPT: the journal beside the target that
     // holds its old contents; empty otherwise.
@@ -223,35 +247,16 @@ public:
 private:
     bool Flush();
     bool CreateTemporary();
-    void ForgetTemporary();
-#ifndef _WIN32
     CommitResult CommitLocked(const SFileIdentity* pExpected);
-    bool FinishCopy(bool& bOwnerNeedsInPlace, SFileIdentity& written);
-    CommitResult Fail(CommitResult result);
-    CommitResult SystemFailure();
-    CommitResult Replace(const SFileIdentity* pExpected);
-    CommitResult CheckExchanged(const SFileIdentity& expected);
-    CommitResult OverwriteInPlace(const struct stat& target);
-    CommitResult Overwrite(int fdTo, const struct stat& target);
-    CommitResult RollBack(int nError);
-    bool CarryAppended(int fdOld, long long nReadSize);
-    bool CarryTail(int fdOld, long long& nCarried, long long nEnd, int& fdNew);
-    bool NameUnnamed();
-    CopyResult CopyThroughBuffer(int fdSource, off_t& nAt, long long nLeft);
+    safe_file::SOutcome CommitSteps(const SFileIdentity* pExpected);
     void Unlock();
-#endif
 
-    int m_fd = -1;
+    safe_file::STemporary m_temp;
     int m_fdLock = -1;  // the target, opened to hold its lock
     int m_nError = 0;
-    bool m_bRegistered = false;  // the temporary file is registered for removal on a signal
     bool m_bFailed = false;
-    bool m_bCarried = false;  // lines appended to the old file were carried over
-    bool m_bUnnamed = false;  // the temporary file has no name yet
     std::string m_strTarget;
-    std::string m_strTemporary;
     std::string m_strBackup;
-    std::string m_strJournal;  // while the target is overwritten in place
     SFileIdentity m_written;
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nBuffered = 0;

@@ -1,4 +1,4 @@
-// The safe file writer's system calls on Windows.
+// The safe file writer's steps on Windows.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "safe_file_platform.h"
-#include "safe_file_writer.h"
 #include "windows_api.h"
 
 namespace fs = std::filesystem;
@@ -56,10 +56,6 @@ bool WriteAll(int fd, const char* p, std::size_t n)
     }
     return true;
 }
-bool SyncFile(int fd)
-{
-    return _commit(fd) == 0;
-}
 bool CloseFile(int fd)
 {
     return _close(fd) == 0;
@@ -68,20 +64,53 @@ void RemoveFile(const std::string& path)
 {
     std::remove(path.c_str());
 }
-void KeepMode(int, const std::string& strTarget, const std::string& strTemporary)
+
+// Saves here take no lock; a file is only ever replaced whole, never
+// overwritten in place: no journal is ever left to put back.
+LockResult LockFile(const std::string&, int& fdLock)
 {
+    fdLock = -1;
+    return LOCK_NONE;
+}
+RecoveryResult RecoverLocked(const std::string&, std::string& strJournal)
+{
+    strJournal.clear();
+    return RECOVERY_NONE;
+}
+
+// The copy keeps the target's read-only bit; synced and closed.
+bool FinishCopy(STemporary& temp, const std::string& strTarget, SFinished&)
+{
+    if (_commit(temp.fd) != 0)
+        return false;
     struct _stat st {};
     if (_stat(strTarget.c_str(), &st) == 0)
-        _chmod(strTemporary.c_str(), st.st_mode & (_S_IREAD | _S_IWRITE));
+        _chmod(temp.path.c_str(), st.st_mode & (_S_IREAD | _S_IWRITE));
+    return CloseFile(std::exchange(temp.fd, -1));
 }
-bool ReplaceFile(const std::string& strFrom, const std::string& strTo)
+
+bool LookAtTarget(const std::string& strTarget, STargetNow& now)
 {
-    return MoveFileExA(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    now.bExists = ReadFileIdentity(strTarget, now.identity);
+    return true;
+}
+
+// MoveFileEx tells why it failed in GetLastError, not errno: no errno is
+// given.
+SOutcome PutInPlace(STemporary& temp, const SPlacing& placing)
+{
+    // Once in the target's place, the temporary name is no longer the copy's.
+    Forget(temp);
+    if (MoveFileExA(temp.path.c_str(), placing.strTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ==
+        0)
+        return Failed(0);
+    temp.path.clear();
+    SOutcome outcome{COMMIT_WRITTEN, 0, {}, {}};
+    ReadFileIdentity(placing.strTarget, outcome.written);
+    return outcome;
 }
 
 }  // namespace safe_file
-
-using namespace safe_file;
 
 bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
 {
@@ -97,48 +126,8 @@ bool ReadFileIdentity(const std::string& path, SFileIdentity& out)
     return true;
 }
 
-CommitResult CSafeFileWriter::Commit(const SFileIdentity* pExpected)
-{
-    m_written = SFileIdentity{};
-    if (m_fd < 0)
-        return COMMIT_FAILED;
-    const bool bOk = Flush() && SyncFile(m_fd);
-    if (bOk)
-        KeepMode(m_fd, m_strTarget, m_strTemporary);
-    const bool bClosed = CloseFile(m_fd);
-    m_fd = -1;
-    if (!bOk || !bClosed) {
-        Abandon();
-        return COMMIT_FAILED;
-    }
-    if (pExpected != nullptr && pExpected->bKnown) {
-        SFileIdentity now;
-        if (!ReadFileIdentity(m_strTarget, now) || !(now == *pExpected)) {
-            Abandon();
-            return COMMIT_CHANGED;
-        }
-    }
-    // Once in the target's place, the temporary name is no longer the copy's.
-    ForgetTemporary();
-    if (!ReplaceFile(m_strTemporary, m_strTarget)) {
-        Abandon();
-        return COMMIT_FAILED;
-    }
-    m_strTemporary.clear();
-    ReadFileIdentity(m_strTarget, m_written);
-    return COMMIT_WRITTEN;
-}
-
 // Saves here take no lock.
 bool IsLockHeldByAnother(const std::string&)
 {
     return false;
-}
-
-// Here a file is only ever replaced whole, never overwritten in place: no
-// journal is ever left to put back.
-RecoveryResult RecoverInterruptedSave(const std::string&, std::string& strJournal)
-{
-    strJournal.clear();
-    return RECOVERY_NONE;
 }

@@ -685,6 +685,33 @@ TEST(SafeWriterOwner, AFileThisUserMayNotGiveAwayIsWrittenInPlace)
     EXPECT_EQ(dir.Listing(), "t.for ") << "the backup " << strBackup << " is removed";
 }
 
+// A file written in place that reads back other than what was written: no
+// call failed, the data did, and that is the reason given (EIO), never the
+// errno some earlier call left behind. The old contents are back.
+TEST(SafeWriterInPlace, AFileThatReadsBackDifferentFailsWithAnInputOutputError)
+{
+    CTempDir dir;
+    const std::string strTarget = dir.Write("t.for", kOld);
+    fs::create_hard_link(strTarget, dir.File("u.for"));
+    CFaultySystemCalls calls(strTarget);
+    CSystemCallsInstalled installed(&calls);
+    CSafeFileWriter writer;
+    ASSERT_TRUE(writer.Begin(strTarget));
+    ASSERT_TRUE(writer.Write(NewContents()));
+    for (const int nLeft : {EPERM, EAGAIN}) {
+        calls.Arm({Call::Read, kTarget, 3, FaultKind::CorruptRead});
+        // What an earlier call may have left, just before the file is read back.
+        calls.Watch(Call::OpenRead, kTarget, [nLeft] { errno = nLeft; });
+        ASSERT_EQ(writer.Commit(nullptr), COMMIT_FAILED);
+        EXPECT_TRUE(calls.Fired());
+        EXPECT_EQ(writer.Error(), EIO) << "left: " << nLeft;
+        EXPECT_EQ(ReadWholeFile(strTarget), kOld);
+        EXPECT_EQ(dir.Listing(), "t.for u.for ");
+        ASSERT_TRUE(writer.Begin(strTarget));
+        ASSERT_TRUE(writer.Write(NewContents()));
+    }
+}
+
 // A link that cannot be read is not taken for the file: renaming over it
 // would cut it off from the file it stands for.
 TEST(SafeWriterOrder, ALinkThatCannotBeReadIsNotReplaced)
