@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,13 +44,15 @@ struct SStatement {
     std::vector<SIoItem> list;
 };
 
-SStatement RandomStatement(std::mt19937& random)
+SStatement RandomStatement(std::mt19937& random, CKindTally& kinds)
 {
     SStatement statement;
     SFormatStyle style;
     style.chQuote = '"';
     style.bTabs = true;
-    statement.format = RandomFormat(random, style);
+    std::set<std::string> formatKinds;
+    statement.format = RandomFormat(random, style, &formatKinds);
+    kinds.Add(formatKinds);
     const int nItems = static_cast<int>(random() % 5);
     for (int i = 0; i < nItems; ++i) {
         const SVariable& v = kVariables[random() % std::size(kVariables)];
@@ -95,8 +98,14 @@ TEST(ItemMatching, VerdictsAndRecordsAreTheRunTimes)
         GTEST_SKIP() << "gfortran is not installed";
     std::mt19937 random(20261210);
     std::vector<SStatement> statements;
+    CKindTally kinds;
     for (int i = 0; i < 1500; ++i)
-        statements.push_back(RandomStatement(random));
+        statements.push_back(RandomStatement(random, kinds));
+    // every edit family, with and without widths, every control edit, groups
+    // nested and not, "*(": each in some statement
+    std::vector<std::string> required = FormatKinds(false);
+    required.push_back("T30");
+    EXPECT_EQ(kinds.Missing(required), std::vector<std::string>());
     CTempDir dir;
     dir.Write("matching.f90", Program(statements));
     const SProcessResult build = RunProcess(

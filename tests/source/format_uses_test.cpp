@@ -200,7 +200,7 @@ const std::vector<std::string> kVariableItemKinds = {
     "scalar",           "array element", "whole array", "section", "implied-DO", "implied-DO with another item",
     "nested implied-DO"};
 const std::vector<std::string> kExpressionKinds = {
-    "expression with promotion", "INT", "REAL", "DBLE", "LEN", "TRIM", "constant item"};
+    "expression with promotion", "INT()", "REAL()", "DBLE()", "LEN()", "TRIM()", "constant item"};
 
 struct SStatement {
     std::string format;
@@ -267,7 +267,7 @@ std::string ExpressionItem(std::mt19937& random, SStatement& statement)
     if (nPick <= 3) {
         constexpr const char* kNumeric[] = {"INT", "REAL", "DBLE"};
         const char* pszFunction = kNumeric[nPick - 1];
-        statement.kinds.insert(pszFunction);
+        statement.kinds.insert(std::string(pszFunction) + "()");
         std::string call = std::string(pszFunction) + "(" + RandomVariable(random, "IRZ", false).pszName + ")";
         std::transform(call.begin(), call.end(), call.begin(),
                        [](char ch) { return static_cast<char>(std::tolower(ch)); });
@@ -275,7 +275,7 @@ std::string ExpressionItem(std::mt19937& random, SStatement& statement)
     }
     if (nPick <= 5) {
         const char* pszFunction = nPick == 4 ? "LEN" : "TRIM";
-        statement.kinds.insert(pszFunction);
+        statement.kinds.insert(std::string(pszFunction) + "()");
         return std::string(nPick == 4 ? "len(" : "trim(") + RandomVariable(random, "C", false).pszName + ")";
     }
     statement.kinds.insert("constant item");
@@ -403,8 +403,10 @@ struct SCrossing {
     int nRefusedReads = 0;
     int nRefusedWrites = 0;
 
-    void Add(const SStatement& statement, unsigned nForm, bool bRefused, bool bReversion)
+    // verdict: the run time's, as the test prints it ("0": no error).
+    void Add(const SStatement& statement, unsigned nForm, const std::string& verdict, bool bReversion)
     {
+        const bool bRefused = verdict != "0";
         std::set<std::string> kinds = statement.kinds;
         for (const std::string& name : statement.names)
             for (const SVariable& v : kVariables)
@@ -414,6 +416,10 @@ struct SCrossing {
         if (bReversion)
             kinds.insert("reversion");
         kinds.insert(bRefused ? "refused" : "not refused");
+        if (bRefused)
+            kinds.insert(verdict.find("Constant") != std::string::npos       ? "stopped at a constant"
+                         : verdict.find("Insufficient") != std::string::npos ? "no data edit"
+                                                                             : "refused item");
         (statement.bRead ? reads : writes).Add(kinds);
         (statement.bRead ? nRefusedReads : nRefusedWrites) += bRefused ? 1 : 0;
     }
@@ -423,9 +429,11 @@ struct SCrossing {
     {
         std::vector<std::string> common = kDeclarationKinds;
         common.insert(common.end(), kVariableItemKinds.begin(), kVariableItemKinds.end());
-        for (const char* pszKind : {"format string", "FORMAT statement", "reversion", "refused", "not refused"})
+        for (const char* pszKind : {"format string", "FORMAT statement", "reversion", "refused", "not refused",
+                                    "refused item", "no data edit"})
             common.push_back(pszKind);
         std::vector<std::string> readKinds = common;
+        readKinds.push_back("stopped at a constant");
         const std::vector<std::string> inputFormats = FormatKinds(true);
         readKinds.insert(readKinds.end(), inputFormats.begin(), inputFormats.end());
         std::vector<std::string> writeKinds = common;
@@ -502,7 +510,7 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
             ASSERT_TRUE(list.Split(format).Ok()) << format;
             const SItemMatch match = MatchItems(FormatEditsOf(list), use.items, use.bInput);
             EXPECT_EQ(verdicts[k], MatchVerdict(match));
-            crossing.Add(statements[k], nForm, MatchVerdict(match) != "0", HasNewRecords(match));
+            crossing.Add(statements[k], nForm, verdicts[k], HasNewRecords(match));
         }
     }
     crossing.ExpectCrossed();
@@ -599,7 +607,7 @@ TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
             const bool bReversion = std::any_of(use.findings.begin(), use.findings.end(), [](const SCheckFinding& f) {
                 return f.rule == CheckRule::NEW_RECORDS;
             });
-            crossing.Add(statements[k], nForm, expected != "0", bReversion);
+            crossing.Add(statements[k], nForm, verdicts[k], bReversion);
             for (const SCheckFinding& finding : use.findings)
                 nWarnings += finding.severity == CheckSeverity::WARNING ? 1 : 0;
         }
