@@ -71,6 +71,8 @@ public:
 
     long long Records() const { return m_nRecords; }
     std::size_t ReversionField() const { return m_nReversion; }
+    // The first character constant edit gone past (kEnd: none yet).
+    std::size_t Constant() const { return m_nConstant; }
 
 private:
     void Open(const SFormatEdit& edit)
@@ -113,6 +115,8 @@ private:
 
     void PassControl(const SFormatEdit& edit)
     {
+        if ((edit.nKind == KIND_STRING || edit.nKind == KIND_HOLLERITH) && m_nConstant == kEnd)
+            m_nConstant = m_nPos;
         if (edit.nKind == KIND_SLASH)
             ++m_nRecords;
         else if (edit.nKind == KIND_NSLASH)
@@ -126,6 +130,7 @@ private:
     long long m_nRepeatLeft = 0;
     std::size_t m_nReversion = 0;
     long long m_nRecords = 0;
+    std::size_t m_nConstant = kEnd;
     std::vector<SGroupPass> m_groups;
 };
 
@@ -136,13 +141,15 @@ public:
     }
 
     // One element (both parts of a complex one); false when the format
-    // has no data edit to take it.
+    // has no data edit to take it, or a READ stops at a constant first.
     bool Take(std::size_t nItem, long long nElement, const SItemType& type)
     {
         ++m_nTransfer;
         const int nParts = type.type == ItemType::COMPLEX ? 2 : 1;
         for (int nPart = 0; nPart < nParts; ++nPart) {
             const std::size_t nField = NextField(nItem);
+            if (ReachedConstant(nItem, m_nTransfer))
+                return false;
             if (nField == kEnd) {
                 Find({MatchFinding::NO_DATA_EDIT, nItem, m_nTransfer, m_format.empty() ? 0 : m_format.size() - 1, {}});
                 return false;
@@ -153,27 +160,40 @@ public:
         return true;
     }
 
-    SItemMatch Finish(bool bComplete)
+    // bStopped: the run time stopped at an item. Otherwise it goes on after
+    // the last item to the next data edit or ":" (as far as that even when
+    // the count of the items is not known, which may be none), beginning
+    // records.
+    SItemMatch Finish(bool bComplete, bool bStopped, std::size_t nItems)
     {
         m_match.bComplete = bComplete;
-        if (bComplete) {
-            m_cursor.Next(true);  // the records begun after the last item, up to the next data edit or ":"
-            m_match.nRecords = m_cursor.Records() + 1;
-        } else {
-            m_match.nRecords = -1;
-        }
+        m_cursor.Next(true);
+        if (!bStopped)
+            ReachedConstant(nItems, 0);
+        m_match.nRecords = bComplete ? m_cursor.Records() + 1 : -1;
         return std::move(m_match);
     }
 
 private:
     void Find(SMatchFinding finding) { m_match.findings.push_back(finding); }
 
+    // A READ that has gone past a character constant edit stops there.
+    bool AtConstant() const { return m_bInput && m_cursor.Constant() != kEnd; }
+
+    bool ReachedConstant(std::size_t nItem, long long nTransfer)
+    {
+        if (!AtConstant())
+            return false;
+        Find({MatchFinding::READ_CONSTANT, nItem, nTransfer, m_cursor.Constant(), {}});
+        return true;
+    }
+
     // The field of the next data edit, past the format's end by reversion
     // (a new record); kEnd when a whole pass meets no data edit.
     std::size_t NextField(std::size_t nItem)
     {
         std::size_t nField = m_cursor.Next(false);
-        if (nField == kEnd && m_bDataSinceReversion) {
+        if (nField == kEnd && m_bDataSinceReversion && !AtConstant()) {
             m_cursor.Revert();
             m_bReverted = true;
             m_bDataSinceReversion = false;
@@ -238,15 +258,15 @@ SItemMatch MatchItems(const std::vector<SFormatEdit>& format, const std::vector<
     long long nElements = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i].nCount < 0)
-            return matcher.Finish(false);
+            return matcher.Finish(false, false, items.size());
         for (long long e = 0; e < items[i].nCount; ++e) {
             if (++nElements > nMaxElements)
-                return matcher.Finish(false);
+                return matcher.Finish(false, false, items.size());
             if (!matcher.Take(i, e, items[i].type))
-                return matcher.Finish(true);
+                return matcher.Finish(true, true, items.size());
         }
     }
-    SItemMatch match = matcher.Finish(true);
+    SItemMatch match = matcher.Finish(true, false, items.size());
     // The last item a reversion put in a later record closes the note.
     for (SMatchFinding& finding : match.findings)
         if (finding.kind == MatchFinding::NEW_RECORDS && !match.edits.empty())

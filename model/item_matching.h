@@ -4,7 +4,9 @@
 // (with its repeat count) in a new record once the format's end is reached,
 // "*(" repeated while items remain, ":" ending the transfer when none does,
 // and the records that "/" and reversion begin. With each item's type known,
-// what the run time does with it (item_transfer.h).
+// what the run time does with it (item_transfer.h). A READ stops at the
+// first character constant edit it reaches: before an item's field, or after
+// the last item, on the way to the next data edit or ":".
 #pragma once
 
 #include <cstddef>
@@ -44,18 +46,20 @@ struct SItemEdit {
 };
 
 enum class MatchFinding {
-    REFUSED,       // the run time stops at this element (the first refusal only: the transfer ends there)
-    CRASHES,       // the run time stops with an internal error
-    ODD,           // taken, but its bytes or bits are transferred (once per item and field)
-    NO_DATA_EDIT,  // items, but no data edit to take them: "Insufficient data descriptors"
-    NEW_RECORDS,   // items that reversion puts in later records
+    REFUSED,        // the run time stops at this element (the first refusal only: the transfer ends there)
+    CRASHES,        // the run time stops with an internal error
+    ODD,            // taken, but its bytes or bits are transferred (once per item and field)
+    NO_DATA_EDIT,   // items, but no data edit to take them: "Insufficient data descriptors"
+    NEW_RECORDS,    // items that reversion puts in later records
+    READ_CONSTANT,  // a READ reaches a character constant edit: "Constant string in input format"
 };
 
 struct SMatchFinding {
     MatchFinding kind = MatchFinding::ODD;
-    std::size_t nItem = 0;
-    long long nTransfer = 0;  // the run time's item number
-    std::size_t nField = 0;   // the field concerned (NO_DATA_EDIT: the last field; NEW_RECORDS: the group reverted to)
+    std::size_t nItem = 0;    // READ_CONSTANT after the last item: the number of items
+    long long nTransfer = 0;  // the run time's item number (READ_CONSTANT after the last item: 0)
+    std::size_t nField = 0;   // the field concerned (NO_DATA_EDIT: the last field; NEW_RECORDS: the group reverted to;
+                              // READ_CONSTANT: the constant)
     STransfer transfer;       // REFUSED, CRASHES, ODD: the judgement
     long long nLastTransfer = 0;  // NEW_RECORDS: the last item number the later records take
 };

@@ -170,6 +170,7 @@ SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, 
         {MatchFinding::ODD, CheckRule::ODD},
         {MatchFinding::NO_DATA_EDIT, CheckRule::NO_DATA_EDIT},
         {MatchFinding::NEW_RECORDS, CheckRule::NEW_RECORDS},
+        {MatchFinding::READ_CONSTANT, CheckRule::READ_INTO_CONSTANT},
     };
     CheckRule rule = CheckRule::ODD;
     for (const auto& [kind, r] : kRules)
@@ -196,19 +197,6 @@ SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, 
         finding.strGot = found.transfer.pszGot;
     }
     return finding;
-}
-
-// The first character constant edit a READ reaches: one that no ":"
-// stands before (with items left, the run time goes on past a ":").
-std::size_t ReachedConstant(const SReadFormat& format)
-{
-    for (std::size_t i = 0; i < format.edits.size(); ++i) {
-        if (format.edits[i].nKind == KIND_COLON)
-            return format.edits.size();
-        if (format.edits[i].nKind == KIND_STRING)
-            return i;
-    }
-    return format.edits.size();
 }
 
 // The fields and the items each edits, as written, each once.
@@ -319,19 +307,11 @@ private:
         bool bStopped = false;  // the run time stops at the first refusal: what would follow it is not said
         for (const SMatchFinding& found : match.findings) {
             const bool bStops = found.kind == MatchFinding::REFUSED || found.kind == MatchFinding::CRASHES ||
-                                found.kind == MatchFinding::NO_DATA_EDIT;
+                                found.kind == MatchFinding::NO_DATA_EDIT || found.kind == MatchFinding::READ_CONSTANT;
             // nor a record after it
             if (!((bStops || found.kind == MatchFinding::NEW_RECORDS) && bStopped))
                 report.findings.push_back(MatchFindingOf(found, use, format, report.format));
             bStopped = bStopped || bStops;
-        }
-        if (use.bInput && ReachedConstant(format) < format.edits.size()) {
-            const std::size_t nField = ReachedConstant(format);
-            SCheckFinding finding = Finding(CheckRule::READ_INTO_CONSTANT, report.place);
-            finding.field = format.places[nField];
-            finding.strField = format.texts[nField];
-            finding.related = report.format;
-            report.findings.push_back(finding);
         }
         report.fields = FieldItems(use, format, match);
         report.nRecords = match.nRecords;

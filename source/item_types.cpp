@@ -122,7 +122,7 @@ private:
         case IoItemShape::REFERENCE: return Reference(item.strName, tokens);
         case IoItemShape::SECTION: return Section(item.strName, tokens);
         case IoItemShape::CONSTANT: return {ConstantType(tokens.front()), 1};
-        default: return {ExpressionType(tokens), 1};
+        default: return {ComplexConstant(tokens) ? ComplexConstantType(tokens) : ExpressionType(tokens), 1};
         }
     }
 
@@ -145,18 +145,82 @@ private:
     }
 
     // A substring of a scalar or of an element is one item; an array
-    // section's elements are not counted here (its bounds are expressions).
+    // section has the product of its subscripts' extents, where each is
+    // known: a subscript alone, a triplet whose bounds are constant, or ":"
+    // alone over a one-dimensional array.
     SIoItem Section(const std::string& name, const Tokens& tokens) const
     {
         const SDeclaredName* p = m_decl.Find(name);
-        const bool bArray = p != nullptr && p->bArray;
-        bool bColonInSubscripts = false;
-        if (tokens.size() > 1 && tokens[1].kind == FortranToken::OPEN) {
-            const std::size_t nClose = SkipParens(tokens, 1);
-            for (std::size_t i = 2; i < nClose; ++i)
-                bColonInSubscripts = bColonInSubscripts || tokens[i].kind == FortranToken::COLON;
+        if (p == nullptr || !p->bArray || tokens.size() < 2 || tokens[1].kind != FortranToken::OPEN)
+            return {m_decl.TypeOf(name), 1};
+        const std::size_t nClose = SkipParens(tokens, 1);
+        long long nCount = 1;
+        std::size_t nFrom = 2;
+        for (std::size_t i = 2; i <= nClose && i < tokens.size(); ++i) {
+            if (i < nClose && (tokens[i].kind == FortranToken::OPEN))
+                i = SkipParens(tokens, i);
+            else if (i == nClose || tokens[i].kind == FortranToken::COMMA) {
+                const Tokens subscript(tokens.begin() + static_cast<std::ptrdiff_t>(nFrom),
+                                       tokens.begin() + static_cast<std::ptrdiff_t>(i));
+                const bool bOnly = nFrom == 2 && i == nClose;
+                nCount = Times(nCount, Extent(subscript, bOnly ? p->nElements : -1));
+                nFrom = i + 1;
+            }
         }
-        return {m_decl.TypeOf(name), !bArray || !bColonInSubscripts ? 1 : -1};
+        return {m_decl.TypeOf(name), nCount};
+    }
+
+    // The elements one subscript selects: 1 for one alone; a triplet's
+    // (":" alone: nWhole); -1 when not known.
+    long long Extent(const Tokens& subscript, long long nWhole) const
+    {
+        std::string parts[3];
+        std::size_t nPart = 0;
+        for (const SFortranToken& token : subscript) {
+            if (token.kind == FortranToken::COLON && nPart < 2)
+                ++nPart;
+            else
+                parts[nPart] += token.strText + " ";
+        }
+        if (nPart == 0)
+            return 1;
+        if (parts[0].empty() && parts[1].empty() && parts[2].empty())
+            return nWhole;
+        const std::optional<long long> from = m_decl.IntegerValue(parts[0]);
+        const std::optional<long long> to = m_decl.IntegerValue(parts[1]);
+        const std::optional<long long> step = parts[2].empty() ? 1LL : m_decl.IntegerValue(parts[2]);
+        long long nSpan = 0;
+        if (!from || !to || !step || *step == 0 || __builtin_sub_overflow(*to, *from, &nSpan) ||
+            __builtin_add_overflow(nSpan, *step, &nSpan))
+            return -1;
+        return std::max(0LL, nSpan / *step);
+    }
+
+    // (re, im): two signed integer or real literals in parentheses.
+    static bool ComplexConstant(const Tokens& tokens)
+    {
+        std::size_t i = 1;
+        const auto part = [&tokens, &i] {
+            if (i < tokens.size() && tokens[i].kind == FortranToken::OPERATOR &&
+                (tokens[i].strText == "+" || tokens[i].strText == "-"))
+                ++i;
+            return i < tokens.size() &&
+                   (tokens[i].kind == FortranToken::INTEGER || tokens[i].kind == FortranToken::REAL) && ++i > 0;
+        };
+        const bool bOpen = !tokens.empty() && tokens[0].kind == FortranToken::OPEN;
+        if (!bOpen || !part() || i >= tokens.size() || tokens[i++].kind != FortranToken::COMMA || !part())
+            return false;
+        return i + 1 == tokens.size() && tokens[i].kind == FortranToken::CLOSE;
+    }
+
+    // Its parts' kind: the larger of a real part's.
+    static SItemType ComplexConstantType(const Tokens& tokens)
+    {
+        SItemType type{ItemType::COMPLEX, 0};
+        for (const SFortranToken& token : tokens)
+            if (token.kind == FortranToken::REAL)
+                type.nKind = std::max(type.nKind, ConstantType(token).nKind);
+        return type;
     }
 
     SItemType FunctionType(const std::string& name, const Tokens& tokens) const

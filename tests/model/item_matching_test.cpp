@@ -1,6 +1,6 @@
 // Items matched to fields, checked against gfortran at test time: random
-// formats (data edits of every family, constants, "/", ":", groups with
-// repeat counts, "*(") written with random I/O lists (scalars, arrays and
+// formats (random_format.h: data edits of every family, constants, "/",
+// ":", "T", groups with repeat counts, "*(") written with random I/O lists (scalars, arrays and
 // implied-DO lists of every type) in one program. For each statement the
 // run time's verdict (refused, and at which item, or not) must be the
 // matching's, and where it writes, the records it writes must be the
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "descriptor_list.h"
 #include "item_matching.h"
 #include "process_runner.h"
+#include "random_format.h"
 #include "temp_dir.h"
 
 namespace {
@@ -36,39 +38,21 @@ const char* const kDeclarations = "  integer :: n = 7, an(3) = 7\n  integer(8) :
                                   "  logical :: t = .true., at(3) = .true.\n"
                                   "  character(4) :: s = 'abcd', as(3) = 'abcd'\n  integer :: i\n";
 
-const char* const kDataEdits[] = {"I5", "F8.2", "E12.4", "ES11.3", "D12.4", "G12.4", "L3", "A", "B8", "Z9", "2I4"};
-const char* const kOtherEdits[] = {"1X", "\"|\"", "/", ":", "T30"};
-
 struct SStatement {
     std::string format;
     std::string items;
     std::vector<SIoItem> list;
 };
 
-std::string RandomFormat(std::mt19937& random, int nDepth)
-{
-    std::string s;
-    const int nFields = 1 + static_cast<int>(random() % 4);
-    for (int i = 0; i < nFields; ++i) {
-        if (!s.empty())
-            s += ", ";
-        const unsigned nPick = random() % 10;
-        if (nPick < 6)
-            s += kDataEdits[random() % std::size(kDataEdits)];
-        else if (nPick < 8 || nDepth > 0)
-            s += kOtherEdits[random() % std::size(kOtherEdits)];
-        else
-            s += std::to_string(1 + random() % 3) + "(" + RandomFormat(random, nDepth + 1) + ")";
-    }
-    return s;
-}
-
-SStatement RandomStatement(std::mt19937& random)
+SStatement RandomStatement(std::mt19937& random, CKindTally& kinds)
 {
     SStatement statement;
-    statement.format = RandomFormat(random, 0);
-    if (random() % 6 == 0)
-        statement.format += ", *(" + std::string(kDataEdits[random() % std::size(kDataEdits)]) + ")";
+    SFormatStyle style;
+    style.chQuote = '"';
+    style.bTabs = true;
+    std::set<std::string> formatKinds;
+    statement.format = RandomFormat(random, style, &formatKinds);
+    kinds.Add(formatKinds);
     const int nItems = static_cast<int>(random() % 5);
     for (int i = 0; i < nItems; ++i) {
         const SVariable& v = kVariables[random() % std::size(kVariables)];
@@ -114,8 +98,14 @@ TEST(ItemMatching, VerdictsAndRecordsAreTheRunTimes)
         GTEST_SKIP() << "gfortran is not installed";
     std::mt19937 random(20261210);
     std::vector<SStatement> statements;
+    CKindTally kinds;
     for (int i = 0; i < 1500; ++i)
-        statements.push_back(RandomStatement(random));
+        statements.push_back(RandomStatement(random, kinds));
+    // every edit family, with and without widths, every control edit, groups
+    // nested and not, "*(": each in some statement
+    std::vector<std::string> required = FormatKinds(false);
+    required.push_back("T30");
+    EXPECT_EQ(kinds.Missing(required), std::vector<std::string>());
     CTempDir dir;
     dir.Write("matching.f90", Program(statements));
     const SProcessResult build = RunProcess(

@@ -1,14 +1,23 @@
-// What a WRITE will do with its items, from the source alone, checked
-// against gfortran at test time: generated programs declare variables in
-// every form (old and new type declarations, DIMENSION, implicit typing,
-// named constants as bounds), write them through labelled FORMAT statements
-// and format strings, and print each statement's IOSTAT and message. For
-// every statement the file's reading (its FORMAT found by label, its items
-// typed by the declarations, matched to the fields) must give the run
-// time's verdict: no error, or the refusal at the same item.
+// What a READ or WRITE will do with its items, from the source alone,
+// checked against gfortran at test time: generated programs declare
+// variables in every form (old and new type declarations, kinds, DIMENSION,
+// implicit typing by first letter and by IMPLICIT, named constants as
+// bounds and kinds), write them and read them (from what a WRITE of the
+// same items through the same format wrote) through labelled FORMAT
+// statements and format strings (random_format.h), and print each
+// statement's IOSTAT and message. For every statement the file's reading
+// (its FORMAT found by label, its items typed by the declarations, matched
+// to the fields) must give the run time's verdict: no error, or the refusal
+// at the same item, or the character constant a READ stops at. Each set
+// must hold every kind of declaration, edit, group and item it means to:
+// the kinds are counted, and one that no statement holds fails the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,110 +27,339 @@
 #include "format_uses.h"
 #include "item_matching.h"
 #include "process_runner.h"
+#include "random_format.h"
 #include "temp_dir.h"
 
 namespace {
 
+// A declaration and the kind of declaration it is.
+struct SForm {
+    const char* pszDeclaration;  // "" for none: the implicit rules type the name
+    const char* pszKind;
+};
+
 // Each variable: its declarations in three forms (one picked per program),
-// and its name. Arrays have 3 elements (NE is a named constant 3).
+// its type ('I' integer, 'R' real, 'Z' complex, 'L' logical, 'C'
+// character) and whether it is an array of 3 elements (NE is a named
+// constant 3).
 struct SVariable {
     const char* pszName;
-    const char* pszForms[3];
-    const char* pszValue;
+    SForm forms[3];
+    char chType;
+    bool bArray;
 };
 
 const SVariable kVariables[] = {
-    {"n", {"INTEGER N", "integer :: n", ""}, "7"},
-    {"k8", {"INTEGER*8 K8", "integer(kind=8) :: k8", "integer(8) k8"}, "8"},
-    {"x", {"REAL X", "real :: x", ""}, "1.5"},
-    {"d", {"DOUBLE PRECISION D", "real(8) :: d", "REAL*8 D"}, "2.5d0"},
-    {"z", {"COMPLEX Z", "complex :: z", "complex(4) z"}, "(1.0, 2.0)"},
-    {"t", {"LOGICAL T", "logical :: t", "logical(4) t"}, ".true."},
-    {"s", {"CHARACTER*4 S", "character(len=4) :: s", "character(4) s"}, "'abcd'"},
-    {"ia", {"INTEGER IA(NE)", "integer, dimension(ne) :: ia", "DIMENSION IA(3)"}, "1"},
-    {"xa", {"REAL XA(3)", "real :: xa(1:ne)", "DIMENSION XA(0:2)"}, "2.0"},
-    {"za", {"COMPLEX ZA(NE)", "complex, dimension(3) :: za", "complex za(3)"}, "(1.0, 2.0)"},
-    {"sa", {"CHARACTER*4 SA(3)", "character(len=4), dimension(ne) :: sa", "character(4) sa(3)"}, "'abcd'"},
+    {"n", {{"INTEGER N", "INTEGER"}, {"integer :: n", "INTEGER"}, {"", "implicit by first letter"}}, 'I', false},
+    {"k1",
+     {{"INTEGER*1 K1", "INTEGER*1"}, {"integer(kind=1) :: k1", "INTEGER(KIND=k)"}, {"integer(1) k1", "INTEGER(k)"}},
+     'I',
+     false},
+    {"k2",
+     {{"INTEGER*2 K2", "INTEGER*2"}, {"integer(2) :: k2", "INTEGER(k)"}, {"integer(kind=2) k2", "INTEGER(KIND=k)"}},
+     'I',
+     false},
+    {"k4",
+     {{"INTEGER*4 K4", "INTEGER*4"}, {"integer(kind=4) :: k4", "INTEGER(KIND=k)"}, {"integer(4) k4", "INTEGER(k)"}},
+     'I',
+     false},
+    {"k8",
+     {{"INTEGER*8 K8", "INTEGER*8"}, {"integer(kind=8) :: k8", "INTEGER(KIND=k)"}, {"integer(8) k8", "INTEGER(k)"}},
+     'I',
+     false},
+    {"x", {{"REAL X", "REAL"}, {"real :: x", "REAL"}, {"", "implicit by first letter"}}, 'R', false},
+    {"r4", {{"REAL*4 R4", "REAL*4"}, {"real(kind=4) :: r4", "REAL(KIND=k)"}, {"real(4) r4", "REAL(k)"}}, 'R', false},
+    {"d",
+     {{"DOUBLE PRECISION D", "DOUBLE PRECISION"}, {"real(8) :: d", "REAL(8)"}, {"REAL*8 D", "REAL*8"}},
+     'R',
+     false},
+    {"e",
+     {{"real(kind=dp) :: e", "REAL(KIND=dp)"},
+      {"REAL(dp) E", "REAL(dp)"},
+      {"double precision :: e", "DOUBLE PRECISION"}},
+     'R',
+     false},
+    {"w", {{"", "IMPLICIT statement"}, {"REAL*8 W", "REAL*8"}, {"", "IMPLICIT statement"}}, 'R', false},
+    {"z", {{"COMPLEX Z", "COMPLEX"}, {"complex :: z", "COMPLEX"}, {"complex(4) z", "COMPLEX(k)"}}, 'Z', false},
+    {"zd",
+     {{"COMPLEX*16 ZD", "COMPLEX*16"},
+      {"double complex :: zd", "DOUBLE COMPLEX"},
+      {"complex(kind=8) zd", "COMPLEX(KIND=k)"}},
+     'Z',
+     false},
+    {"q", {{"", "IMPLICIT statement"}, {"DOUBLE COMPLEX Q", "DOUBLE COMPLEX"}, {"", "IMPLICIT statement"}}, 'Z', false},
+    {"t", {{"LOGICAL T", "LOGICAL"}, {"logical :: t", "LOGICAL"}, {"logical(4) t", "LOGICAL(k)"}}, 'L', false},
+    {"l1",
+     {{"LOGICAL*1 L1", "LOGICAL*1"}, {"logical(1) :: l1", "LOGICAL(k)"}, {"logical(kind=1) l1", "LOGICAL(KIND=k)"}},
+     'L',
+     false},
+    {"l2",
+     {{"LOGICAL*2 L2", "LOGICAL*2"}, {"logical(kind=2) :: l2", "LOGICAL(KIND=k)"}, {"logical(2) l2", "LOGICAL(k)"}},
+     'L',
+     false},
+    {"l4",
+     {{"LOGICAL*4 L4", "LOGICAL*4"}, {"logical(4) :: l4", "LOGICAL(k)"}, {"logical(kind=4) l4", "LOGICAL(KIND=k)"}},
+     'L',
+     false},
+    {"l8",
+     {{"LOGICAL*8 L8", "LOGICAL*8"}, {"logical(kind=8) :: l8", "LOGICAL(KIND=k)"}, {"logical(8) l8", "LOGICAL(k)"}},
+     'L',
+     false},
+    {"u", {{"", "IMPLICIT statement"}, {"LOGICAL U", "LOGICAL"}, {"", "IMPLICIT statement"}}, 'L', false},
+    {"s",
+     {{"CHARACTER*8 S", "CHARACTER*8"},
+      {"character(len=20) :: s", "CHARACTER(LEN=20)"},
+      {"character(20) s", "CHARACTER(20)"}},
+     'C',
+     false},
+    {"c",
+     {{"", "IMPLICIT statement"}, {"CHARACTER C*4", "CHARACTER name*4"}, {"character(len=8) :: c", "CHARACTER(LEN=8)"}},
+     'C',
+     false},
+    {"ia",
+     {{"INTEGER IA(NE)", "INTEGER"},
+      {"integer, dimension(ne) :: ia", "INTEGER"},
+      {"DIMENSION IA(3)", "implicit by first letter"}},
+     'I',
+     true},
+    {"ka",
+     {{"INTEGER*2 KA(3)", "INTEGER*2"},
+      {"integer(kind=8), dimension(ne) :: ka", "INTEGER(KIND=k)"},
+      {"integer(1) ka(ne)", "INTEGER(k)"}},
+     'I',
+     true},
+    {"xa",
+     {{"REAL XA(3)", "REAL"}, {"real :: xa(1:ne)", "REAL"}, {"DIMENSION XA(0:2)", "implicit by first letter"}},
+     'R',
+     true},
+    {"da",
+     {{"DOUBLE PRECISION DA(3)", "DOUBLE PRECISION"},
+      {"real(kind=dp) :: da(ne)", "REAL(KIND=dp)"},
+      {"REAL*8 DA(NE)", "REAL*8"}},
+     'R',
+     true},
+    {"wa",
+     {{"DIMENSION WA(3)", "IMPLICIT statement"},
+      {"real(8) wa(3)", "REAL(8)"},
+      {"dimension wa(0:2)", "IMPLICIT statement"}},
+     'R',
+     true},
+    {"za",
+     {{"COMPLEX ZA(NE)", "COMPLEX"}, {"complex, dimension(3) :: za", "COMPLEX"}, {"complex*16 za(3)", "COMPLEX*16"}},
+     'Z',
+     true},
+    {"ta",
+     {{"LOGICAL TA(3)", "LOGICAL"},
+      {"logical(kind=1), dimension(ne) :: ta", "LOGICAL(KIND=k)"},
+      {"LOGICAL*8 TA(NE)", "LOGICAL*8"}},
+     'L',
+     true},
+    {"sa",
+     {{"CHARACTER*4 SA(3)", "CHARACTER*4"},
+      {"character(len=4), dimension(ne) :: sa", "CHARACTER(LEN=4)"},
+      {"character(4) sa(3)", "CHARACTER(4)"}},
+     'C',
+     true},
 };
 
-const char* const kDataEdits[] = {"I5", "F8.2", "E12.4", "ES11.3", "D12.4", "G12.4", "L3", "A", "B8", "Z9", "2I4"};
-const char* const kOtherEdits[] = {"1X", "'|'", "/", ":"};
+// The implicit rules of the program (and of the module that declares its
+// variables), which type w, q, u and c where nothing declares them.
+const char* const kImplicit = "  IMPLICIT DOUBLE PRECISION (W), COMPLEX*16 (Q), LOGICAL (U), CHARACTER*8 (C)\n";
+const char* const kParameters = "  integer, parameter :: ne = 3, dp = kind(1.0d0)\n";
+
+// The kinds each generated set must hold: the forms of declaration, and
+// the forms of the items (a READ's are variables only).
+const std::vector<std::string> kDeclarationKinds = {
+    "INTEGER",
+    "INTEGER*1",
+    "INTEGER*2",
+    "INTEGER*4",
+    "INTEGER*8",
+    "INTEGER(KIND=k)",
+    "REAL",
+    "REAL*4",
+    "REAL*8",
+    "REAL(8)",
+    "REAL(KIND=dp)",
+    "DOUBLE PRECISION",
+    "COMPLEX",
+    "COMPLEX*16",
+    "DOUBLE COMPLEX",
+    "LOGICAL",
+    "LOGICAL*1",
+    "LOGICAL*2",
+    "LOGICAL*4",
+    "LOGICAL*8",
+    "CHARACTER*8",
+    "CHARACTER(LEN=20)",
+    "CHARACTER(20)",
+    "implicit by first letter",
+    "IMPLICIT statement",
+};
+const std::vector<std::string> kVariableItemKinds = {
+    "scalar",           "array element", "whole array", "section", "implied-DO", "implied-DO with another item",
+    "nested implied-DO"};
+const std::vector<std::string> kExpressionKinds = {
+    "expression with promotion", "INT()", "REAL()", "DBLE()", "LEN()", "TRIM()", "constant item"};
 
 struct SStatement {
     std::string format;
     std::string items;
     bool bString = false;
+    bool bRead = false;
+    std::vector<std::string> names;  // the variables its items name
+    std::set<std::string> kinds;     // of its format and items (its variables' declarations are the program's)
 };
 
-std::string RandomFormat(std::mt19937& random, int nDepth)
+const SVariable& RandomVariable(std::mt19937& random, const char* pszTypes, bool bArray)
 {
-    std::string s;
-    const int nFields = 1 + static_cast<int>(random() % 4);
-    for (int i = 0; i < nFields; ++i) {
-        s += s.empty() ? "" : ", ";
-        const unsigned nPick = random() % 10;
-        if (nPick < 6)
-            s += kDataEdits[random() % std::size(kDataEdits)];
-        else if (nPick < 8 || nDepth > 0)
-            s += kOtherEdits[random() % std::size(kOtherEdits)];
-        else
-            s += std::to_string(1 + random() % 3) + "(" + RandomFormat(random, nDepth + 1) + ")";
+    for (;;) {
+        const SVariable& v = kVariables[random() % std::size(kVariables)];
+        if (v.bArray == bArray && std::strchr(pszTypes, v.chType) != nullptr)
+            return v;
     }
-    return s;
 }
 
-// bMixed: implied-DO lists of an array's elements with another item in each
-// trip, and nested ones, as well.
-std::string RandomItems(std::mt19937& random, bool bMixed = false)
+// A variable item: a scalar, or an array, its element or section, or an
+// implied-DO list of its elements (with another item in each trip, or
+// nested).
+std::string VariableItem(std::mt19937& random, SStatement& statement)
 {
-    std::string s;
+    const SVariable& v = kVariables[random() % std::size(kVariables)];
+    const std::string name = v.pszName;
+    statement.names.push_back(name);
+    if (!v.bArray) {
+        statement.kinds.insert("scalar");
+        return name;
+    }
+    constexpr const char* kShapes[] = {
+        "whole array", "array element", "section", "implied-DO", "implied-DO with another item", "nested implied-DO"};
+    const unsigned nShape = random() % std::size(kShapes);
+    statement.kinds.insert(kShapes[nShape]);
+    if (nShape == 1)
+        return name + "(2)";
+    if (nShape == 2)
+        return name + "(1:2)";
+    if (nShape == 3)
+        return "(" + name + "(j), j = 1, 2)";
+    if (nShape == 4) {
+        const SVariable& other = RandomVariable(random, "IRZLC", false);
+        statement.names.push_back(other.pszName);
+        return std::string("(") + other.pszName + ", " + name + "(j), j = 1, " + std::to_string(1 + random() % 3) + ")";
+    }
+    if (nShape == 5)
+        return "((" + name + "(j), j = 1, 2), k = 1, 2)";
+    return name;
+}
+
+// An item a WRITE alone may have: an expression of two types, an intrinsic
+// function's value, a constant.
+std::string ExpressionItem(std::mt19937& random, SStatement& statement)
+{
+    constexpr const char* kConstants[] = {"7", "2.5", "1.0d0", "'ab'", ".true.", "(1.0, 2.0)"};
+    const unsigned nPick = random() % 7;
+    if (nPick == 0) {
+        const SVariable& a = RandomVariable(random, "I", false);
+        const SVariable& b = RandomVariable(random, "RZ", false);
+        statement.kinds.insert("expression with promotion");
+        return std::string(a.pszName) + (random() % 2 == 0 ? " + " : " * ") + b.pszName;
+    }
+    if (nPick <= 3) {
+        constexpr const char* kNumeric[] = {"INT", "REAL", "DBLE"};
+        const char* pszFunction = kNumeric[nPick - 1];
+        statement.kinds.insert(std::string(pszFunction) + "()");
+        std::string call = std::string(pszFunction) + "(" + RandomVariable(random, "IRZ", false).pszName + ")";
+        std::transform(call.begin(), call.end(), call.begin(),
+                       [](char ch) { return static_cast<char>(std::tolower(ch)); });
+        return call;
+    }
+    if (nPick <= 5) {
+        const char* pszFunction = nPick == 4 ? "LEN" : "TRIM";
+        statement.kinds.insert(std::string(pszFunction) + "()");
+        return std::string(nPick == 4 ? "len(" : "trim(") + RandomVariable(random, "C", false).pszName + ")";
+    }
+    statement.kinds.insert("constant item");
+    return kConstants[random() % std::size(kConstants)];
+}
+
+// A READ or WRITE (one in nReads a READ), its format a format string one
+// time in nStrings.
+SStatement RandomStatement(std::mt19937& random, unsigned nReads, unsigned nStrings)
+{
+    SStatement statement;
+    statement.bRead = random() % nReads == 0;
+    SFormatStyle style;
+    style.bInput = statement.bRead;
+    statement.format = RandomFormat(random, style, &statement.kinds);
+    statement.bString = random() % nStrings == 0;
     const int nItems = static_cast<int>(random() % 4);
     for (int i = 0; i < nItems; ++i) {
-        const SVariable& v = kVariables[random() % std::size(kVariables)];
-        const std::string name = v.pszName;
-        s += s.empty() ? "" : ", ";
-        const bool bArray = name.size() == 2 && name[1] == 'a';
-        const unsigned nShape = random() % (bMixed ? 5 : 3);
-        if (bArray && nShape == 1)
-            s += name + "(2)";
-        else if (bArray && nShape == 2)
-            s += "(" + name + "(j), j = 1, 2)";
-        else if (bArray && nShape == 3)
-            s += std::string("(") + kVariables[random() % std::size(kVariables)].pszName + ", " + name +
-                 "(j), j = 1, " + std::to_string(1 + random() % 3) + ")";
-        else if (bArray && nShape == 4)
-            s += "((" + name + "(j), j = 1, 2), k = 1, 2)";
-        else
-            s += name;
+        statement.items += statement.items.empty() ? "" : ", ";
+        statement.items += !statement.bRead && random() % 4 == 0 ? ExpressionItem(random, statement)
+                                                                 : VariableItem(random, statement);
     }
-    return s;
+    return statement;
+}
+
+// The value every variable is given before a READ's statements: what
+// every edit writes and reads back (no bits that B8 cannot write, no
+// blanks that L cannot read).
+std::string ResetOf(const std::vector<std::string>& names)
+{
+    std::string s;
+    for (const std::string& name : names) {
+        const SVariable* pVariable = nullptr;
+        for (const SVariable& v : kVariables)
+            pVariable = v.pszName == name ? &v : pVariable;
+        const char type = pVariable->chType;
+        s += s.empty() ? "  " : "; ";
+        s += name + " = " +
+             (type == 'L'   ? std::string(".false.")
+              : type == 'C' ? "repeat(achar(0), len(" + name + "))"
+                            : "0");
+    }
+    return s.empty() ? s : s + "\n";
+}
+
+std::vector<std::string> AllNames()
+{
+    std::vector<std::string> names;
+    for (const SVariable& v : kVariables)
+        names.push_back(v.pszName);
+    return names;
+}
+
+// One statement's lines: a WRITE with its IOSTAT and message; a READ
+// reads what a WRITE of its items through the same format has written
+// (what each edit writes, it reads), then prints its IOSTAT and message.
+std::string StatementLines(const SStatement& statement, const std::string& format)
+{
+    std::string s = "  msg = ''\n  rec = ' '\n";
+    if (statement.bRead)
+        s += ResetOf(statement.names) + "  write (rec, " + format + ", iostat=ios) " + statement.items + "\n";
+    s += std::string("  ") + (statement.bRead ? "read" : "write") + " (rec, " + format + ", iostat=ios, iomsg=msg) " +
+         statement.items + "\n";
+    return s + "  print '(i0,1x,a)', ios, trim(msg)\n";
 }
 
 // One program: its declarations in one form each, then each statement
 // through a labelled FORMAT (or, for some, a format string).
 std::string Program(const std::vector<SStatement>& statements, unsigned nForm)
 {
-    std::string s = "program uses\n  integer, parameter :: ne = 3\n  integer :: ios, j\n  character(200) :: msg\n"
-                    "  character(300) :: rec(400)\n";
-    for (const SVariable& v : kVariables) {
-        const char* pszForm = v.pszForms[nForm];
-        if (*pszForm != '\0')
-            s += std::string("  ") + pszForm + "\n";
-        // (the DIMENSION forms leave the type to the implicit rules)
-    }
+    std::string s = std::string("program uses\n") + kImplicit + kParameters +
+                    "  integer :: ios, j, k\n  character(200) :: msg\n  character(300) :: rec(400)\n";
     for (const SVariable& v : kVariables)
-        s += std::string("  ") + v.pszName + " = " + v.pszValue + "\n";
+        if (*v.forms[nForm].pszDeclaration != '\0')
+            s += std::string("  ") + v.forms[nForm].pszDeclaration + "\n";
+    s += ResetOf(AllNames());
     int nLabel = 100;
     for (const SStatement& statement : statements) {
-        s += "  msg = ''\n  rec = ' '\n";
         if (statement.bString) {
-            s += "  write (rec, \"(" + statement.format + ")\", iostat=ios, iomsg=msg) " + statement.items + "\n";
+            s += StatementLines(statement, "\"(" + statement.format + ")\"");
         } else {
-            s += "  write (rec, " + std::to_string(nLabel) + ", iostat=ios, iomsg=msg) " + statement.items + "\n";
-            s += std::to_string(nLabel) + " format (" + statement.format + ")\n";
-            ++nLabel;
+            s += StatementLines(statement, std::to_string(nLabel));
+            s += std::to_string(nLabel++) + " format (" + statement.format + ")\n";
         }
-        s += "  print '(i0,1x,a)', ios, trim(msg)\n";
     }
     return s + "end program\n";
 }
@@ -143,18 +381,111 @@ void RunVerdicts(const std::string& gfortran, const std::vector<std::string>& so
             verdicts.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
 }
 
+// The statements' uses among a file's: a READ's is the second of its two.
+template <typename TUse>
+std::vector<const TUse*> StatementUses(const std::vector<TUse>& uses, const std::vector<SStatement>& statements)
+{
+    std::vector<const TUse*> found;
+    std::size_t nUse = 0;
+    for (const SStatement& statement : statements) {
+        nUse += statement.bRead ? 1 : 0;
+        found.push_back(nUse < uses.size() ? &uses[nUse] : nullptr);
+        nUse += 2;  // the statement and the PRINT of its verdict
+    }
+    return found;
+}
+
+// The kinds a set of statements holds, READ and WRITE apart, with the
+// declarations of the variables each names in its program's form.
+struct SCrossing {
+    CKindTally reads;
+    CKindTally writes;
+    int nRefusedReads = 0;
+    int nRefusedWrites = 0;
+
+    // verdict: the run time's, as the test prints it ("0": no error).
+    void Add(const SStatement& statement, unsigned nForm, const std::string& verdict, bool bReversion)
+    {
+        const bool bRefused = verdict != "0";
+        std::set<std::string> kinds = statement.kinds;
+        for (const std::string& name : statement.names)
+            for (const SVariable& v : kVariables)
+                if (v.pszName == name)
+                    kinds.insert(v.forms[nForm].pszKind);
+        kinds.insert(statement.bString ? "format string" : "FORMAT statement");
+        if (bReversion)
+            kinds.insert("reversion");
+        kinds.insert(bRefused ? "refused" : "not refused");
+        if (bRefused)
+            kinds.insert(verdict.find("Constant") != std::string::npos       ? "stopped at a constant"
+                         : verdict.find("Insufficient") != std::string::npos ? "no data edit"
+                                                                             : "refused item");
+        (statement.bRead ? reads : writes).Add(kinds);
+        (statement.bRead ? nRefusedReads : nRefusedWrites) += bRefused ? 1 : 0;
+    }
+
+    // Every kind held by some statement, READ and WRITE each.
+    void ExpectCrossed() const
+    {
+        std::vector<std::string> common = kDeclarationKinds;
+        common.insert(common.end(), kVariableItemKinds.begin(), kVariableItemKinds.end());
+        for (const char* pszKind : {"format string", "FORMAT statement", "reversion", "refused", "not refused",
+                                    "refused item", "no data edit"})
+            common.push_back(pszKind);
+        std::vector<std::string> readKinds = common;
+        readKinds.push_back("stopped at a constant");
+        const std::vector<std::string> inputFormats = FormatKinds(true);
+        readKinds.insert(readKinds.end(), inputFormats.begin(), inputFormats.end());
+        std::vector<std::string> writeKinds = common;
+        const std::vector<std::string> outputFormats = FormatKinds(false);
+        writeKinds.insert(writeKinds.end(), outputFormats.begin(), outputFormats.end());
+        writeKinds.insert(writeKinds.end(), kExpressionKinds.begin(), kExpressionKinds.end());
+        EXPECT_EQ(reads.Missing(readKinds), std::vector<std::string>()) << "kinds no READ holds";
+        EXPECT_EQ(writes.Missing(writeKinds), std::vector<std::string>()) << "kinds no WRITE holds";
+    }
+
+    void Print(const char* pszWhat) const
+    {
+        std::printf(
+            "%s: %d READ statements (%d refused), %d WRITE statements (%d refused)\nREAD kinds:\n%sWRITE kinds:\n%s",
+            pszWhat, reads.Count("refused") + reads.Count("not refused"), nRefusedReads,
+            writes.Count("refused") + writes.Count("not refused"), nRefusedWrites, reads.Table().c_str(),
+            writes.Table().c_str());
+    }
+};
+
+// The run time's verdict as the matching gives it: no error, or the first
+// that stops the transfer.
+std::string MatchVerdict(const SItemMatch& match)
+{
+    for (const SMatchFinding& finding : match.findings) {
+        if (finding.kind == MatchFinding::REFUSED)
+            return "5006 " + RefusalText(finding.transfer, finding.nTransfer);
+        if (finding.kind == MatchFinding::NO_DATA_EDIT)
+            return "5006 Insufficient data descriptors in format after reversion";
+        if (finding.kind == MatchFinding::READ_CONSTANT)
+            return "5006 Constant string in input format";
+    }
+    return "0";
+}
+
+bool HasNewRecords(const SItemMatch& match)
+{
+    return std::any_of(match.findings.begin(), match.findings.end(),
+                       [](const SMatchFinding& f) { return f.kind == MatchFinding::NEW_RECORDS; });
+}
+
 TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
 {
     const std::string gfortran = FindOnPath("gfortran");
     if (gfortran.empty())
         GTEST_SKIP() << "gfortran is not installed";
     std::mt19937 random(1210);
-    int nCompared = 0;
-    int nRefused = 0;
+    SCrossing crossing;
     for (unsigned nForm = 0; nForm < 3; ++nForm) {
         std::vector<SStatement> statements;
         for (int i = 0; i < 700; ++i)
-            statements.push_back({RandomFormat(random, 0), RandomItems(random), random() % 5 == 0});
+            statements.push_back(RandomStatement(random, 3, 5));
         CTempDir dir;
         const std::string source = dir.Write("uses.f90", Program(statements, nForm));
         std::vector<std::string> verdicts;
@@ -163,16 +494,14 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
         CLineReader reader;
         ASSERT_TRUE(reader.Open(source));
         const SFileFormats file = ReadFileFormats(reader, 0);
-        std::vector<const SFormatUse*> writes;
-        for (const SFormatUse& use : file.uses)
-            if (use.strList.find("ios") == std::string::npos)  // not the PRINT of the verdict
-                writes.push_back(&use);
-        ASSERT_EQ(writes.size(), statements.size());
         ASSERT_EQ(verdicts.size(), statements.size());
-        for (std::size_t k = 0; k < writes.size(); ++k) {
-            const SFormatUse& use = *writes[k];
+        const std::vector<const SFormatUse*> uses = StatementUses(file.uses, statements);
+        for (std::size_t k = 0; k < statements.size(); ++k) {
+            ASSERT_NE(uses[k], nullptr);
+            const SFormatUse& use = *uses[k];
             SCOPED_TRACE("line " + std::to_string(use.nLine) + ": (" + statements[k].format + ") " +
                          statements[k].items);
+            ASSERT_EQ(use.bInput, statements[k].bRead);
             std::string format = use.strFormat;
             for (const SFormatStatement& statement : file.formats)
                 if (use.kind == IO_FORMAT_LABEL && statement.nLabel == use.nLabel && statement.nScope == use.nScope)
@@ -180,20 +509,12 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
             CDescriptorList list;
             ASSERT_TRUE(list.Split(format).Ok()) << format;
             const SItemMatch match = MatchItems(FormatEditsOf(list), use.items, use.bInput);
-            std::string expected = "0";
-            for (const SMatchFinding& finding : match.findings)
-                if (finding.kind == MatchFinding::REFUSED || finding.kind == MatchFinding::NO_DATA_EDIT) {
-                    expected = finding.kind == MatchFinding::REFUSED
-                                   ? "5006 " + RefusalText(finding.transfer, finding.nTransfer)
-                                   : "5006 Insufficient data descriptors in format after reversion";
-                    break;
-                }
-            EXPECT_EQ(verdicts[k], expected);
-            ++nCompared;
-            nRefused += expected != "0" ? 1 : 0;
+            EXPECT_EQ(verdicts[k], MatchVerdict(match));
+            crossing.Add(statements[k], nForm, verdicts[k], HasNewRecords(match));
         }
     }
-    std::printf("%d WRITE statements read from their source as gfortran runs them (%d refused)\n", nCompared, nRefused);
+    crossing.ExpectCrossed();
+    crossing.Print("read from their source as gfortran runs them");
 }
 
 // The same statements, their variables declared in a module of another
@@ -202,32 +523,29 @@ TEST(FormatUses, WhatTheRunTimeDoesWithTheItemsIsReadFromTheSource)
 // read the module first: its errors must be the run time's refusals.
 std::string ModuleOf(unsigned nForm)
 {
-    std::string s = "module vars\n  integer, parameter :: ne = 3\n";
+    std::string s = std::string("module vars\n") + kImplicit + kParameters;
     for (const SVariable& v : kVariables)
-        if (*v.pszForms[nForm] != '\0')
-            s += std::string("  ") + v.pszForms[nForm] + "\n";
+        if (*v.forms[nForm].pszDeclaration != '\0')
+            s += std::string("  ") + v.forms[nForm].pszDeclaration + "\n";
     return s + "end module\n";
 }
 
 std::string UsingProgram(const std::vector<SStatement>& statements)
 {
-    std::string s = "program uses\n  use vars\n  integer :: ios, j, k\n  character(200) :: msg\n"
-                    "  character(300) :: rec(400)\n";
-    for (const SVariable& v : kVariables)
-        s += std::string("  ") + v.pszName + " = " + v.pszValue + "\n";
+    std::string s = std::string("program uses\n  use vars\n") + kImplicit +
+                    "  integer :: ios, j, k\n  character(200) :: msg\n  character(300) :: rec(400)\n" +
+                    ResetOf(AllNames());
     int nLabel = 100;
     for (const SStatement& statement : statements) {
         std::string format;
         for (const char ch : statement.format)
             format += ch == '\'' && statement.bString ? std::string("''") : std::string(1, ch);
-        s += "  msg = ''\n  rec = ' '\n";
-        if (statement.bString)
-            s += "  write (rec, '(" + format + ")', iostat=ios, iomsg=msg) " + statement.items + "\n";
-        else
-            s += "  write (rec, fmt=" + std::to_string(nLabel) + ", iostat=ios, iomsg=msg) " + statement.items + "\n" +
-                 std::to_string(nLabel) + " format (" + format + ")\n";
-        nLabel += statement.bString ? 0 : 1;
-        s += "  print '(i0,1x,a)', ios, trim(msg)\n";
+        if (statement.bString) {
+            s += StatementLines(statement, "'(" + format + ")'");
+        } else {
+            s += StatementLines(statement, "fmt=" + std::to_string(nLabel));
+            s += std::to_string(nLabel++) + " format (" + format + ")\n";
+        }
     }
     return s + "end program\n";
 }
@@ -235,11 +553,15 @@ std::string UsingProgram(const std::vector<SStatement>& statements)
 // The first error the checker finds for a use, as the run time would print it.
 std::string CheckedVerdict(const SFormatUseReport& use)
 {
-    for (const SCheckFinding& finding : use.findings)
-        if (finding.severity == CheckSeverity::ERROR)
-            return finding.rule == CheckRule::NO_DATA_EDIT
-                       ? "5006 Insufficient data descriptors in format after reversion"
-                       : "5006 " + FindingText(finding);
+    for (const SCheckFinding& finding : use.findings) {
+        if (finding.severity != CheckSeverity::ERROR)
+            continue;
+        if (finding.rule == CheckRule::NO_DATA_EDIT)
+            return "5006 Insufficient data descriptors in format after reversion";
+        if (finding.rule == CheckRule::READ_INTO_CONSTANT)
+            return "5006 Constant string in input format";
+        return "5006 " + FindingText(finding);
+    }
     return "0";
 }
 
@@ -249,11 +571,12 @@ TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
     if (gfortran.empty())
         GTEST_SKIP() << "gfortran is not installed";
     std::mt19937 random(3210);
-    int nCompared = 0, nRefused = 0, nWarnings = 0;
+    SCrossing crossing;
+    int nWarnings = 0;
     for (unsigned nForm = 0; nForm < 3; ++nForm) {
         std::vector<SStatement> statements;
         for (int i = 0; i < 700; ++i)
-            statements.push_back({RandomFormat(random, 0), RandomItems(random, true), random() % 3 == 0});
+            statements.push_back(RandomStatement(random, 3, 3));
         CTempDir dir;
         const std::string module = dir.Write("vars.f90", ModuleOf(nForm));
         const std::string source = dir.Write("uses.f90", UsingProgram(statements));
@@ -270,24 +593,28 @@ TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
         options.bFixedForm = 0;
         options.pModules = &modules;
         const SFileCheck check = CheckFile(reader, options);
-        // a WRITE, then the PRINT of its verdict
-        ASSERT_EQ(check.uses.size(), 2 * statements.size());
         ASSERT_EQ(verdicts.size(), statements.size());
+        const std::vector<const SFormatUseReport*> uses = StatementUses(check.uses, statements);
         for (std::size_t k = 0; k < statements.size(); ++k) {
-            const SFormatUseReport& use = check.uses[2 * k];
+            ASSERT_NE(uses[k], nullptr);
+            const SFormatUseReport& use = *uses[k];
             SCOPED_TRACE("line " + std::to_string(use.place.nLine) + ": (" + statements[k].format + ") " +
                          statements[k].items);
             ASSERT_TRUE(use.bChecked);
+            ASSERT_EQ(use.bInput, statements[k].bRead);
             const std::string expected = CheckedVerdict(use);
             EXPECT_EQ(verdicts[k], expected);
-            ++nCompared;
-            nRefused += expected != "0" ? 1 : 0;
+            const bool bReversion = std::any_of(use.findings.begin(), use.findings.end(), [](const SCheckFinding& f) {
+                return f.rule == CheckRule::NEW_RECORDS;
+            });
+            crossing.Add(statements[k], nForm, verdicts[k], bReversion);
             for (const SCheckFinding& finding : use.findings)
                 nWarnings += finding.severity == CheckSeverity::WARNING ? 1 : 0;
         }
     }
-    std::printf("%d WRITE statements checked as gfortran runs them (%d refused, %d warnings)\n", nCompared, nRefused,
-                nWarnings);
+    crossing.ExpectCrossed();
+    crossing.Print("checked as gfortran runs them");
+    std::printf("%d warnings\n", nWarnings);
 }
 
 }  // namespace

@@ -38,13 +38,20 @@ const std::pair<const char*, const char*> kCases[] = {
     {"((a(i, j), i = 1, n), j = 1, 2)", "real 8 x8"},
     {"(k(i), i = 1, m)", "integer 0 x-1"},
     {"3, 2.5, 1.5d0, 'text', .true.", "integer 0 x1; real 0 x1; real 8 x1; character 0 x1; logical 0 x1"},
+    // complex constants, against a parenthesized expression and a list
+    {"(1.0, 2.0), (-1, +2.5d0), (1.0 + x), (m, i = 1, 2)", "complex 0 x1; complex 8 x1; real 8 x1; integer 0 x2"},
     {"m + 1, m * x, z(1) + 1, m > 1, s // 'x', -m", "integer 0 x1; real 8 x1; complex 0 x1; logical 0 x1; "
                                                     "character 0 x1; integer 0 x1"},
     {"int(x), nint(x), real(m), dble(m), len(s), trim(s), abs(x), sqrt(a(1, 1)), mod(m, 3)",
      "integer 0 x1; integer 0 x1; real 0 x1; real 8 x1; integer 0 x1; character 0 x1; real 8 x1; real 8 x1; "
      "integer 0 x1"},
     {"p, p%x, myfunc(x), v, a(1:2, 1), undeclared_thing", "derived 0 x1; unknown 0 x1; unknown 0 x1; real 0 x-1; "
-                                                          "real 8 x-1; unknown 0 x1"},
+                                                          "real 8 x2; unknown 0 x1"},
+    // sections: constant bounds (named constants too), steps, ":" over one
+    // dimension, and what is not known
+    {"k(2:5), k(1:n), k(1:10:3), k(:), k(5:1), a(:, 1), a(1:n, 1:2), k(1:m), k(m:), k(:n)",
+     "integer 0 x4; integer 0 x4; integer 0 x4; integer 0 x10; real 8 x-1; real 8 x8; integer 0 x-1; "
+     "integer 0 x-1; integer 0 x-1"},
     {"(k(i), i = 5, 1)", ""},
     {"((a(i, j), i = 1, big), j = 1, big)", "real 8 x-1"},
 };
