@@ -164,3 +164,15 @@ bool IsRealFamily(DescriptorFamily family)
     default: return false;
     }
 }
+
+int RadixOf(DescriptorFamily family)
+{
+    return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
+}
+
+SFormWidths FormWidths(int kind, long long w, long long d, long long e)
+{
+    if (IsWrittenAlone(kind))
+        return DefaultWidths(kind);
+    return {w, IsWrittenWithDigits(kind) ? d : 0, IsWrittenWithExponent(kind) ? e : 0};
+}

@@ -163,6 +163,12 @@ inline bool HasExponentWidth(int kind)
 {
     return ((KindTraits(kind).nParts | KindTraits(kind).nDefaultParts) & PARTS_E) != 0;
 }
+// Whether the kind is a form written alone (E, F, I ...) that stands for
+// the form with its default numbers.
+inline bool IsWrittenAlone(int kind)
+{
+    return KindTraits(kind).nParts == PARTS_NONE && KindTraits(kind).nDefaultParts != PARTS_NONE;
+}
 
 // The numbers of a form: the width w, the digits d (or the minimum m) and
 // the exponent width e.
@@ -172,6 +178,9 @@ struct SFormWidths {
 // The numbers a form written alone stands for: I as I7, F as F15.7, E as
 // E15.7E2, L as L2, A as A10, B and Z as B8 and Z8, O as O7.
 SFormWidths DefaultWidths(int kind);
+// The numbers of a form of the kind written with w, d and e: those it is
+// written with (the others 0), or, written alone, those it stands for.
+SFormWidths FormWidths(int kind, long long w, long long d, long long e);
 
 // Whether a kind is valid (not KIND_NONE, not out of range).
 inline bool IsKind(int kind)
@@ -184,3 +193,5 @@ bool IsRealFamily(DescriptorFamily family);
 // The families that take an item of the output list: character, logical,
 // the integer and bit families and the real ones.
 bool IsDataFamily(DescriptorFamily family);
+// The base of the bit families' digits: 2, 8 or 16 (B, O, Z).
+int RadixOf(DescriptorFamily family);

@@ -50,6 +50,20 @@ inline std::string DigitRun(long long from, long long to, int base)
     return s;
 }
 
+// The decimal digits of |n|.
+inline std::string MagnitudeDigits(long long n)
+{
+    return std::to_string(n < 0 ? -n : n);
+}
+
+// An exponent's sign and its digits, with zeros before them up to nMin
+// digits: what every exponent part, exact or cut, is made of.
+inline std::string SignedExponent(long long nExp, long long nMin)
+{
+    const std::string digits = MagnitudeDigits(nExp);
+    return (nExp < 0 ? "-" : "+") + Repeated(nMin - static_cast<long long>(digits.size()), '0') + digits;
+}
+
 inline std::string SignOf(bool bNeg, const SNumberModes& modes)
 {
     return bNeg ? "-" : (modes.nPlus ? "+" : "");

@@ -374,29 +374,21 @@ std::string LayMinimal(const std::string& sign, const std::string& whole, const 
 
 bool ExponentPart(long long nExp, long long e, char chLetter, std::string& out)
 {
-    const std::string sign = nExp < 0 ? "-" : "+";
-    const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
-    const long long n = static_cast<long long>(digits.size());
+    const long long n = static_cast<long long>(MagnitudeDigits(nExp).size());
     if (e == kMinimalExponent || (e < kMinimalExponent && nExp == 0)) {
-        out = nExp == 0 ? std::string() : std::string(1, chLetter) + sign + digits;
+        out = nExp == 0 ? std::string() : chLetter + SignedExponent(nExp, 0);
         return true;
     }
     if (e < kMinimalExponent)
         e = -e + kMinimalExponent;  // a width of 0 with e digits
     if (e == 0)
         e = n;
-    if (e > 0) {
-        if (n > e)
-            return false;
-        out = std::string(1, chLetter) + sign + Repeated(e - n, '0') + digits;
-        return true;
-    }
-    if (n <= 2)
-        out = std::string(1, chLetter) + sign + Repeated(2 - n, '0') + digits;
-    else if (n == 3)
-        out = sign + digits;
-    else
+    if (e > 0 ? n > e : n > 3)
         return false;
+    // Without e: the letter and two digits, or three digits without the letter.
+    out = e > 0    ? chLetter + SignedExponent(nExp, e)
+          : n <= 2 ? chLetter + SignedExponent(nExp, 2)
+                   : SignedExponent(nExp, 3);
     return true;
 }
 

@@ -177,18 +177,9 @@ std::string LayBits(long long v, long long w, long long m, int base)
 // The descriptor's widths, its defaults when written without one (the
 // widths the simplified samples take for F, E, I ... alone).
 
-using SFieldWidths = SFormWidths;
-
-SFieldWidths WidthsOf(const SParsedDescriptor& p)
+SFormWidths WidthsOf(const SParsedDescriptor& p)
 {
-    if (!p.bHasWidth)
-        return DefaultWidths(p.nKind);
-    return {p.nW, p.nD, p.nE};
-}
-
-int BaseOf(DescriptorFamily family)
-{
-    return family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : 16;
+    return FormWidths(p.nKind, p.nW, p.nD, p.nE);
 }
 
 // "1234567890123..." of n digits (none for n <= 0).
@@ -259,7 +250,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFieldWidths wd = WidthsOf(p);
+    const SFormWidths wd = WidthsOf(p);
     const long long s = modes.nPlus ? 1 : 0;
     switch (family) {
     case FAMILY_CHARACTER: {
@@ -278,7 +269,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
     case FAMILY_BINARY:
     case FAMILY_OCTAL:
     case FAMILY_HEX: {
-        const int base = BaseOf(family);
+        const int base = RadixOf(family);
         const bool bWithM = IsWrittenWithDigits(kind);
         std::string digits = !bWithM || wd.d == 0 ? CountingRun(wd.w == 0 ? (base == 8 ? 7 : 8) : wd.w, 1, base)
                                                   : CountingRun(wd.d - s, 0, base);
@@ -298,21 +289,12 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
     // The minimal widths of the exponent forms and G0 show 1234567.1234567.
     if (wd.w == 0)
         return "1234567.1234567";
-    switch (family) {
-    case FAMILY_DOUBLE:
-    case FAMILY_GENERAL: return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
-    case FAMILY_EXPONENT:
-    case FAMILY_ENGINEERING:
-    case FAMILY_SCIENTIFIC:
-        if (HasExponentWidth(kind)) {
-            // Ew.dE0 shows one exponent digit.
-            const long long e = std::max(wd.e, 1LL);
-            return RealDefault(CountingRun(std::min(wd.w - wd.d - e - 3 - s, 300LL)), CountingRun(wd.d),
-                               CountingRun(e));
-        }
-        return RealDefault(CountingRun(std::min(wd.w - wd.d - 5 - s, 300LL)), CountingRun(wd.d), "12");
-    default: return std::string();
-    }
+    if (!IsRealFamily(family) || family == FAMILY_HEX_REAL)
+        return std::string();
+    // The exponent has e digits (one for Ew.dE0) where E, EN and ES have an
+    // exponent width, else two.
+    const long long e = HasExponentWidth(kind) && family != FAMILY_GENERAL ? std::max(wd.e, 1LL) : 2;
+    return RealDefault(CountingRun(std::min(wd.w - wd.d - e - 3 - s, 300LL)), CountingRun(wd.d), CountingRun(e));
 }
 
 }  // namespace
@@ -320,7 +302,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
 namespace {
 
 // A, L, I, B, O and Z: the value laid out directly. -1 for another family.
-int LayDataSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+int LayDataSample(const SParsedDescriptor& p, const SFormWidths& wd, const SNumberModes& modes,
                   const std::string& value, std::string& sample)
 {
     const DescriptorKind kind = p.nKind;
@@ -351,7 +333,7 @@ int LayDataSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNum
             return 1;
         }
         const long long m = IsWrittenWithDigits(kind) ? wd.d : -1;
-        sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, BaseOf(family));
+        sample = family == FAMILY_INTEGER ? LayInteger(v, wd.w, m, modes) : LayBits(v, wd.w, m, RadixOf(family));
         return 1;
     }
     default: return -1;
@@ -373,7 +355,7 @@ const SRealReading& ReadingOf(const std::string& value, SRealReading* pReading, 
 }
 
 // F, D, E, EN, ES and G.
-int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNumberModes& modes,
+int LayRealSample(const SParsedDescriptor& p, const SFormWidths& wd, const SNumberModes& modes,
                   const std::string& value, std::string& sample, SRealReading* pReading)
 {
     const DescriptorKind kind = p.nKind;
@@ -417,7 +399,7 @@ int LayRealSample(const SParsedDescriptor& p, const SFieldWidths& wd, const SNum
 int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
                 std::string& sample, SRealReading* pReading)
 {
-    const SFieldWidths wd = WidthsOf(p);
+    const SFormWidths wd = WidthsOf(p);
     if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
         return 0;
     const std::string strDefault = valueText.empty() ? ExactDefaultValue(p, modes) : std::string();

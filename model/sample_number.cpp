@@ -183,15 +183,11 @@ bool CutExponent(const SDecimal& v, const SNumberModes& modes, long long w, long
         return false;
     const long long k = modes.nScale;
     const long long nExp = CutView(v).nExp - k;
-    const std::string digits = std::to_string(nExp < 0 ? -nExp : nExp);
-    const long long nDigits = std::max(e, static_cast<long long>(digits.size()));
-    if (1 + nDigits > w)
+    if (1 + std::max(e, static_cast<long long>(MagnitudeDigits(nExp).size())) > w)
         return false;  // the exponent alone does not fit (and is not built)
     SDecimal scaled = CutView(v);
     scaled.nExp = k;
-    const std::string exponent = (nExp < 0 ? "-" : "+") +
-                                 Repeated(nDigits - static_cast<long long>(digits.size()), '0') + digits;
-    return CutPointed(scaled, modes, w, k, d, exponent, out);
+    return CutPointed(scaled, modes, w, k, d, SignedExponent(nExp, e), out);
 }
 
 }  // namespace exact

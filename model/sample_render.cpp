@@ -6,27 +6,25 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 
 #include "char_class.h"
-#include "descriptor.h"
+#include "descriptor_kind.h"
 #include "exact_field.h"
 #include "exact_sample.h"
 #include "sample_number.h"
+#include "sample_render.h"
 #include "string_table.h"
 
 namespace {
 
 // The strict table's largest width, digit count and position.
 constexpr long long kMaxStrictWidth = 999;
-constexpr int kMaxGroupRepeat = 99;
 
 // What a renderer needs besides the descriptor itself.
 struct SRenderInput {
     const SParsedDescriptor& p;
     DescriptorKind kind;
     const std::string& value;
-    bool bWidthless;  // written without a width: the defaults below apply
     const SNumberModes& modes;
     bool bExtended;       // the table in force knows the later forms
     long long nMaxWidth;  // the largest width, digit count or position the table takes
@@ -46,12 +44,6 @@ int Refuse(const SRenderInput& in, SMessage why)
 int RefuseAbove(const SRenderInput& in, long long n)
 {
     return Refuse(in, Message(IDS_WHY_ABOVE_LIMIT, n, in.nMaxWidth));
-}
-
-// The largest of the numbers, for the message of a refusal.
-long long Largest(std::initializer_list<long long> numbers)
-{
-    return std::max(numbers);
 }
 
 using exact::Asterisks;
@@ -111,13 +103,9 @@ bool ReadValue(const SRenderInput& in, exact::SDecimal& v)
 
 // Width, digits and exponent digits of a numeric descriptor, the ones it
 // stands for when it was written without a width.
-using SWidths = SFormWidths;
-
-SWidths ReadWidths(const SRenderInput& in)
+SFormWidths ReadWidths(const SRenderInput& in)
 {
-    if (in.bWidthless)
-        return DefaultWidths(in.kind);
-    return {in.p.nW, IsWrittenWithDigits(in.kind) ? in.p.nD : 0, IsWrittenWithExponent(in.kind) ? in.p.nE : 0};
+    return FormWidths(in.kind, in.p.nW, in.p.nD, in.p.nE);
 }
 
 // A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
@@ -138,8 +126,7 @@ std::string WithoutLeadingBlanks(const std::string& s)
 // The digits of a default value brought up to m digits with leading zeros.
 std::string AtLeastDigits(const std::string& digits, long long m)
 {
-    const long long nZeros = m - static_cast<long long>(digits.size());
-    return (nZeros > 0 ? std::string(static_cast<std::size_t>(nZeros), '0') : std::string()) + digits;
+    return exact::Repeated(m - static_cast<long long>(digits.size()), '0') + digits;
 }
 
 std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, long long d, long long e)
@@ -175,21 +162,37 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
     return 1;
 }
 
+// The exponent letter of a form: that of w.dEe as typed, in upper case,
+// else D for the D forms and E for the others.
+char ExponentLetter(const SRenderInput& in)
+{
+    if (IsWrittenWithExponent(in.kind))
+        return ToUpper(in.p.chExponentLetter);
+    return FamilyOf(in.kind) == FAMILY_DOUBLE ? 'D' : 'E';
+}
+
+// The default sample of a real field of width w: its digits counted from 1
+// before and after the d places of the point, then the exponent part.
+std::string CountedReal(const SRenderInput& in, long long w, long long d, const std::string& exponent)
+{
+    const int s = in.modes.nPlus;
+    const long long nBefore = w - d - 1 - static_cast<long long>(exponent.size()) - s;
+    return SignPrefix(s) + CountingRun1(nBefore) + "." + CountingRun1(d) + exponent;
+}
+
 // E0.d, D0.d, ES0.d, EN0.d and G0.d print the default value 1234567.1234567
 // as 0.123E+7, or, scaled to one or up to three digits, as 1.235E+6.
 int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std::string& sample)
 {
     if (d > in.nMaxWidth || e > in.nMaxWidth)
-        return RefuseAbove(in, Largest({d, e}));
+        return RefuseAbove(in, std::max({d, e}));
     if (!in.value.empty()) {
         sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
         return 1;
     }
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
-    const bool bDouble = in.kind == KIND_DWD;
-    const char chLetter = IsWrittenWithExponent(in.kind) ? ToUpper(in.p.chExponentLetter) : (bDouble ? 'D' : 'E');
-    sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + chLetter + "+" +
+    sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + ExponentLetter(in) + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
 }
@@ -224,7 +227,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in);
+    const SFormWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
@@ -250,12 +253,12 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
 
 int RenderFixed(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in);
+    const SFormWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
     if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d}));
+        return RefuseAbove(in, std::max({w, d}));
     if (!in.value.empty()) {
         exact::SDecimal v;
         if (!ReadValue(in, v) || !exact::CutFixed(v, in.modes, w, d, sample))
@@ -266,15 +269,8 @@ int RenderFixed(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (in.bJudgeOnly)
         return 1;
-    const int s = in.modes.nPlus;
-    sample = SignPrefix(s) + CountingRun1(w - d - 1 - s) + "." + CountingRun1(d);
+    sample = CountedReal(in, w, d, std::string());
     return 1;
-}
-
-// The exponent letter of a Gw.dEe or Ew.dEe form: the letter as typed, in upper case.
-char ExponentLetter(const SRenderInput& in)
-{
-    return ToUpper(in.p.chExponentLetter);
 }
 
 int CustomExponent(const SRenderInput& in, long long w, long long d, long long e, std::string& sample)
@@ -285,65 +281,43 @@ int CustomExponent(const SRenderInput& in, long long w, long long d, long long e
     return 1;
 }
 
-// Dw.d, Ew.d, ENw.d and ESw.d (and D alone): the exponent takes four characters.
-int RenderExponentWD(const SRenderInput& in, std::string& sample)
-{
-    const SWidths wd = ReadWidths(in);
-    const long long w = wd.w, d = wd.d;
-    if (IsMinimalWidth(in, w))
-        return RenderMinimalExponent(in, d, 0, sample);
-    if (w > in.nMaxWidth || d > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d}));
-    if (w - d - 5 < 0)
-        return FieldTooNarrow(in, w, sample);
-    if (!in.value.empty())
-        return CustomExponent(in, w, d, 3, sample);
-    if (in.bJudgeOnly)
-        return 1;
-    const int s = in.modes.nPlus;
-    const bool bDouble = in.kind == KIND_D || in.kind == KIND_DWD;
-    sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + (bDouble ? "D+12" : "E+12");
-    return 1;
-}
-
 // An exponent width of 0 (E12.3E0) asks for as few exponent digits as the
 // exponent needs, at least one; the default table reads it so, as gfortran
 // prints it, the strict table refuses it: an exponent part holds a digit.
 bool RefusesExponentWidth(const SRenderInput& in, long long e)
 {
-    return !in.bWidthless && e < 1 && !in.bExtended;
+    return !IsWrittenAlone(in.kind) && e < 1 && !in.bExtended;
 }
 
-// Ew.dEe, ENw.dEe and ESw.dEe, and E, EN and ES alone.
-int RenderExponentWDE(const SRenderInput& in, std::string& sample)
+// Dw.d, Ew.d, ENw.d and ESw.d, their w.dEe forms and D, E, EN and ES alone:
+// the exponent takes e digits, where the form has an exponent width, else
+// two after its letter and sign (three without the letter in a custom one).
+int RenderExponent(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in);
+    const SFormWidths wd = ReadWidths(in);
+    const bool bExponentWidth = HasExponentWidth(in.kind);
     const long long w = wd.w, d = wd.d, e = wd.e;
     if (IsMinimalWidth(in, w))
         return RenderMinimalExponent(in, d, e, sample);
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d, e}));
-    if (RefusesExponentWidth(in, e))
+        return RefuseAbove(in, std::max({w, d, e}));
+    if (bExponentWidth && RefusesExponentWidth(in, e))
         return Refuse(in, Message(IDS_WHY_NO_EXPONENT_DIGIT));
-    // The default sample's exponent of Ew.dE0 counts one digit.
-    const long long nDigits = std::max(e, 1LL);
+    // The default sample of Ew.dE0 counts one exponent digit.
+    const long long nDigits = bExponentWidth ? std::max(e, 1LL) : 2;
     if (w - d - nDigits - 3 < 0)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
-        return CustomExponent(in, w, d, e, sample);
-    if (in.bJudgeOnly)
-        return 1;
-    const int s = in.modes.nPlus;
-    const char chLetter = in.bWidthless ? 'E' : ExponentLetter(in);
-    sample = SignPrefix(s) + CountingRun1(w - d - nDigits - 3 - s) + "." + CountingRun1(d) + chLetter + "+" +
-             CountingRun1(nDigits);
+        return CustomExponent(in, w, d, bExponentWidth ? e : 3, sample);
+    if (!in.bJudgeOnly)
+        sample = CountedReal(in, w, d, ExponentLetter(in) + ("+" + CountingRun1(nDigits)));
     return 1;
 }
 
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
     const bool bExponentWidth = IsWrittenWithExponent(in.kind);
-    const SWidths wd = ReadWidths(in);
+    const SFormWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
@@ -351,7 +325,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
         return RenderMinimalExponent(in, d, wd.e, sample);
     }
     if (w > in.nMaxWidth || d > in.nMaxWidth || wd.e > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d, wd.e}));
+        return RefuseAbove(in, std::max({w, d, wd.e}));
     if (bExponentWidth && RefusesExponentWidth(in, wd.e))
         return Refuse(in, Message(IDS_WHY_NO_EXPONENT_DIGIT));
     if (w - d - 5 < 0)
@@ -368,9 +342,7 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
     }
     if (in.bJudgeOnly)
         return 1;
-    const int s = in.modes.nPlus;
-    const char chLetter = IsWrittenWithExponent(in.kind) ? ExponentLetter(in) : 'E';
-    sample = SignPrefix(s) + CountingRun1(w - d - 5 - s) + "." + CountingRun1(d) + chLetter + "+12";
+    sample = CountedReal(in, w, d, ExponentLetter(in) + std::string("+12"));
     return 1;
 }
 
@@ -394,7 +366,7 @@ int RenderCharacter(const SRenderInput& in, std::string& sample)
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
-        sample = in.bWidthless ? in.value : RightAligned(in.value, w);
+        sample = IsWrittenAlone(in.kind) ? in.value : RightAligned(in.value, w);
         return 1;
     }
     sample.clear();
@@ -403,22 +375,9 @@ int RenderCharacter(const SRenderInput& in, std::string& sample)
     return 1;
 }
 
-int RadixOf(DescriptorKind kind)
-{
-    switch (FamilyOf(kind)) {
-    case FAMILY_BINARY: return 2;
-    case FAMILY_OCTAL: return 8;
-    default: return 16;
-    }
-}
-
 bool IsRadixDigit(char c, int base)
 {
-    if (base == 2)
-        return c == '0' || c == '1';
-    if (base == 8)
-        return IsOctalDigit(c) != 0;
-    return IsHexDigit(c);
+    return base == 16 ? IsHexDigit(c) : c >= '0' && c < '0' + base;
 }
 
 // A custom value keeps its w low-order digits, padded with zeros on the left;
@@ -435,8 +394,8 @@ std::string RadixValue(const std::string& value, long long w, int base)
 
 int RenderRadix(const SRenderInput& in, std::string& sample)
 {
-    const int base = RadixOf(in.kind);
-    const SWidths wd = ReadWidths(in);
+    const int base = RadixOf(FamilyOf(in.kind));
+    const SFormWidths wd = ReadWidths(in);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
@@ -472,13 +431,13 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
 int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
-    const SWidths wd = ReadWidths(in);
+    const SFormWidths wd = ReadWidths(in);
     const long long w = wd.w, d = wd.d;
     // EXw.dE0 takes the exponent digits it needs: one in the default sample.
     const long long e = IsWrittenWithExponent(in.kind) ? std::max(wd.e, 1LL) : 2;
     const bool bMinimal = IsMinimalWidth(in, w) || in.kind == KIND_EX;
     if (w > in.nMaxWidth || d > in.nMaxWidth || e > in.nMaxWidth)
-        return RefuseAbove(in, Largest({w, d, e}));
+        return RefuseAbove(in, std::max({w, d, e}));
     if (!bMinimal && w - d - e - 6 < 0)
         return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
@@ -527,14 +486,6 @@ int RenderHollerith(const SRenderInput& in, std::string& sample)
     return 1;
 }
 
-int RenderBlanks(long long n, long long nMaxWidth, std::string& sample)
-{
-    if (n > nMaxWidth)
-        return 0;
-    sample = Blanks(n);
-    return 1;
-}
-
 int RenderEmpty(const SRenderInput&, std::string& sample)
 {
     sample.clear();
@@ -547,105 +498,69 @@ int RenderOneBlank(const SRenderInput&, std::string& sample)
     return 1;
 }
 
-int RenderTabRight(const SRenderInput& in, std::string& sample)
+// TRn and nX: n blanks.
+int RenderCountedBlanks(const SRenderInput& in, std::string& sample)
 {
     if (in.p.nCount > in.nMaxWidth)
         return RefuseAbove(in, in.p.nCount);
-    return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
-}
-int RenderSkip(const SRenderInput& in, std::string& sample)
-{
-    if (in.p.nCount > in.nMaxWidth)
-        return RefuseAbove(in, in.p.nCount);
-    return RenderBlanks(in.p.nCount, in.nMaxWidth, sample);
+    sample = Blanks(in.p.nCount);
+    return 1;
 }
 
 using RenderFn = int (*)(const SRenderInput&, std::string&);
 
-struct SRenderRule {
-    RenderFn fn;
-    bool bWidthless;
-};
-
 // How each kind is rendered; the kinds with their own members (T, the group
 // close and the mode descriptors) are handled by CDescriptor::Render itself.
-constexpr std::array<SRenderRule, KIND_COUNT> kRules = [] {
-    std::array<SRenderRule, KIND_COUNT> rules{};
-    auto set = [&rules](int kind, RenderFn fn, bool bWidthless = false) {
-        rules[static_cast<std::size_t>(kind)] = {fn, bWidthless};
-    };
+constexpr std::array<RenderFn, KIND_COUNT> kRenderers = [] {
+    std::array<RenderFn, KIND_COUNT> rules{};
+    auto set = [&rules](int kind, RenderFn fn) { rules[static_cast<std::size_t>(kind)] = fn; };
     set(KIND_STRING, RenderString);
     set(KIND_HOLLERITH, RenderHollerith);
     set(KIND_TL, RenderEmpty);
-    set(KIND_TR, RenderTabRight);
-    set(KIND_NX, RenderSkip);
+    set(KIND_TR, RenderCountedBlanks);
+    set(KIND_NX, RenderCountedBlanks);
     set(KIND_X, RenderOneBlank);
-    set(KIND_A, RenderCharacter, true);
+    set(KIND_A, RenderCharacter);
     set(KIND_AW, RenderCharacter);
-    set(KIND_I, RenderInteger, true);
+    set(KIND_I, RenderInteger);
     set(KIND_IW, RenderInteger);
     set(KIND_IWM, RenderInteger);
-    set(KIND_F, RenderFixed, true);
+    set(KIND_F, RenderFixed);
     set(KIND_FWD, RenderFixed);
-    set(KIND_D, RenderExponentWD, true);
-    set(KIND_DWD, RenderExponentWD);
-    set(KIND_E, RenderExponentWDE, true);
-    set(KIND_EWD, RenderExponentWD);
-    set(KIND_EWDE, RenderExponentWDE);
-    set(KIND_G, RenderGeneral, true);
+    set(KIND_D, RenderExponent);
+    set(KIND_DWD, RenderExponent);
+    set(KIND_E, RenderExponent);
+    set(KIND_EWD, RenderExponent);
+    set(KIND_EWDE, RenderExponent);
+    set(KIND_G, RenderGeneral);
     set(KIND_GWD, RenderGeneral);
     set(KIND_GWDE, RenderGeneral);
-    set(KIND_EN, RenderExponentWDE, true);
-    set(KIND_ENWD, RenderExponentWD);
-    set(KIND_ENWDE, RenderExponentWDE);
-    set(KIND_ES, RenderExponentWDE, true);
-    set(KIND_ESWD, RenderExponentWD);
-    set(KIND_ESWDE, RenderExponentWDE);
-    set(KIND_L, RenderLogical, true);
+    set(KIND_EN, RenderExponent);
+    set(KIND_ENWD, RenderExponent);
+    set(KIND_ENWDE, RenderExponent);
+    set(KIND_ES, RenderExponent);
+    set(KIND_ESWD, RenderExponent);
+    set(KIND_ESWDE, RenderExponent);
+    set(KIND_L, RenderLogical);
     set(KIND_LW, RenderLogical);
-    set(KIND_B, RenderRadix, true);
+    set(KIND_B, RenderRadix);
     set(KIND_BW, RenderRadix);
     set(KIND_BWM, RenderRadix);
-    set(KIND_O, RenderRadix, true);
+    set(KIND_O, RenderRadix);
     set(KIND_OW, RenderRadix);
     set(KIND_OWM, RenderRadix);
-    set(KIND_Z, RenderRadix, true);
+    set(KIND_Z, RenderRadix);
     set(KIND_ZW, RenderRadix);
     set(KIND_ZWM, RenderRadix);
     for (int kind : {KIND_OPEN, KIND_BN, KIND_BZ, KIND_Q, KIND_NSLASH, KIND_SLASH, KIND_BACKSLASH, KIND_COLON,
                      KIND_OPEN_ANY, KIND_ROUND, KIND_DT})
         set(kind, RenderEmpty);
-    set(KIND_EX, RenderHexSignificand, true);
+    set(KIND_EX, RenderHexSignificand);
     set(KIND_EXWD, RenderHexSignificand);
     set(KIND_EXWDE, RenderHexSignificand);
     set(KIND_GW, RenderGeneralMinimal);
     return rules;
 }();
-
-// The largest width, digit count or position a table takes: the strict
-// table's three digits, or what an int holds.
-long long MaxWidth(const CDescriptorTable& table)
-{
-    return table.ExtendedForms() ? INT_MAX : kMaxStrictWidth;
-}
-
-// A descriptor wider than the longest sample is shown as if it were that
-// wide, so that a width of two thousand million builds no sample of
-// gigabytes (the repeated samples are cut to the same length). A width above
-// what an int holds stays beyond every table's limit.
-// parsed itself when it is not that wide (no copy on every keystroke), else
-// its copy in clamped.
-const SParsedDescriptor& WithinSampleLength(const SParsedDescriptor& parsed, SParsedDescriptor& clamped)
-{
-    const auto tooWide = [](long long n) { return n > MAX_SAMPLE_LENGTH && n <= INT_MAX; };
-    if (!tooWide(parsed.nW) && !tooWide(parsed.nD) && !tooWide(parsed.nE) && !tooWide(parsed.nCount))
-        return parsed;
-    clamped = parsed;
-    for (long long* pNumber : {&clamped.nW, &clamped.nD, &clamped.nE, &clamped.nCount})
-        if (tooWide(*pNumber))
-            *pNumber = MAX_SAMPLE_LENGTH;
-    return clamped;
-}
 
 // Whether the sample is a number whose decimal point the decimal mode turns
 // into a comma: the real kinds, and a G field unless it shows a value as text.
@@ -658,152 +573,47 @@ bool ShowsDecimalPoint(DescriptorKind kind, const std::string& value)
     return !bGeneral || value.empty() || exact::ReadDecimal(value.c_str(), SYNTAX_LOOSE, v);
 }
 
-// The modes after a mode descriptor: those before it, with what it sets.
-void SetMode(SNumberModes& modes, const SParsedDescriptor& parsed)
-{
-    switch (parsed.nKind) {
-    case KIND_P: modes.nScale = static_cast<int>(parsed.nCount); break;
-    case KIND_SP:
-    case KIND_SS:
-    case KIND_S: modes.nPlus = parsed.nKind == KIND_SP ? 1 : 0; break;
-    case KIND_DC:
-    case KIND_DP: modes.nComma = parsed.nKind == KIND_DC ? 1 : 0; break;
-    default: modes.nRound = RoundingOfText(std::string("R") + parsed.chRounding); break;
-    }
-}
-
 }  // namespace
-
-int CDescriptor::Render(std::string& sample, const std::string& value, const SParsedDescriptor& parsed, SMessage* pWhy)
-{
-    const DescriptorKind kind = parsed.nKind;
-    if (!IsKind(kind) || kind == KIND_EMPTY)
-        return 0;
-    if (kind == KIND_T)
-        return RenderTab(sample, parsed, pWhy);
-    if (kind == KIND_CLOSE)
-        return RenderGroupClose(sample, pWhy);
-    if (IsModeKind(kind)) {
-        SetMode(m_modes, parsed);
-        sample.clear();
-        return 1;
-    }
-    return RenderField(sample, value, parsed, pWhy);
-}
-
-// Tn: blanks from the print column up to column n.
-int CDescriptor::RenderTab(std::string& sample, const SParsedDescriptor& parsed, SMessage* pWhy) const
-{
-    const long long n = std::min(parsed.nCount, MAX_SAMPLE_LENGTH);
-    if (parsed.nCount > MaxWidth(*m_pTable)) {
-        if (pWhy != nullptr)
-            *pWhy = Message(IDS_WHY_ABOVE_LIMIT, parsed.nCount, MaxWidth(*m_pTable));
-        return 0;
-    }
-    return RenderBlanks(n - PrintColumn(), INT_MAX, sample);
-}
 
 // The sample of a descriptor that prints: its default or its value, in the
 // simplified layouts or, where it can, as the compiler prints it.
-int CDescriptor::RenderField(std::string& sample, const std::string& value, const SParsedDescriptor& parsed,
-                             SMessage* pWhy)
+int RenderSample(const SSampleInput& in, std::string& sample, SMessage* pWhy)
 {
+    const SParsedDescriptor& parsed = in.parsed;
     const DescriptorKind kind = parsed.nKind;
-    const SRenderRule& rule = kRules[static_cast<std::size_t>(kind)];
-    const bool bExtended = m_pTable->ExtendedForms();
+    const RenderFn render = kRenderers[static_cast<std::size_t>(kind)];
+    const long long nMax = in.bExtended ? INT_MAX : kMaxStrictWidth;
     // The descriptor is judged by its default sample, whatever its value: a
     // text that is valid with one value is valid with every other.
     static const std::string kNoValue;
-    SParsedDescriptor clamped;
-    const SParsedDescriptor& shown = WithinSampleLength(parsed, clamped);
-    const long long nMax = MaxWidth(*m_pTable);
     // Where the compiler's sample replaces it, the default is only judged.
-    SRenderInput standard{shown, kind, kNoValue, rule.bWidthless, m_modes, bExtended, nMax, pWhy, m_bExact};
-    if (!rule.fn(standard, sample))
+    SRenderInput standard{parsed, kind, kNoValue, in.modes, in.bExtended, nMax, pWhy, in.bExact};
+    if (!render(standard, sample))
         return 0;
     // The exact mode shows what gfortran prints where it can; the forms it
     // leaves (those without a value, EX, and those the library stops on,
     // such as a scale factor out of E's range) keep the simplified sample.
-    if (m_bExact) {
+    if (in.bExact) {
         std::string strExact;
-        if (m_pReading == nullptr)
-            m_pReading = std::make_unique<SRealReading>();
-        if (ExactSample(shown, m_modes, value, strExact, m_pReading.get())) {
+        if (ExactSample(parsed, in.modes, in.value, strExact, in.pReading)) {
             sample = std::move(strExact);
             return 1;
         }
         standard.bJudgeOnly = false;
-        if (!rule.fn(standard, sample))
+        if (!render(standard, sample))
             return 0;
     }
-    if (!value.empty()) {
-        const SRenderInput custom{shown, kind, value, rule.bWidthless, m_modes, bExtended, nMax, pWhy, false};
-        if (!rule.fn(custom, sample))
+    if (!in.value.empty()) {
+        const SRenderInput custom{parsed, kind, in.value, in.modes, in.bExtended, nMax, pWhy, false};
+        if (!render(custom, sample))
             return 0;
     }
-    if (m_modes.nComma && ShowsDecimalPoint(kind, value))
+    if (in.modes.nComma && ShowsDecimalPoint(kind, in.value))
         std::replace(sample.begin(), sample.end(), '.', ',');
     return 1;
 }
 
-// A group's ")" shows the group's extra passes: one pass is what the
-// descriptors from the opener up to here print, written c - 1 times for an
-// opener with repeat count c. An unlimited group, *(, repeats as long as data
-// remain: its ")" shows no extra passes.
-int CDescriptor::RenderGroupClose(std::string& sample, SMessage* pWhy) const
+long long MaxFieldNumber(bool bExtended)
 {
-    sample.clear();
-    const CDescriptor* pOpen = m_pPrev;
-    for (int nDepth = 1; pOpen != nullptr; pOpen = pOpen->m_pPrev) {
-        if (pOpen->m_nKind == KIND_CLOSE)
-            ++nDepth;
-        else if (OpensGroup(pOpen->m_nKind) && --nDepth == 0)
-            break;
-    }
-    if (pOpen == nullptr) {
-        sample = INVALID_MARKER;
-        return 1;
-    }
-    const long long c = pOpen->m_nRepeat;
-    if (c <= 1 || pOpen->m_nKind == KIND_OPEN_ANY)
-        return 1;
-    const bool bCut = m_pTable->ExtendedForms();
-    if (!bCut && c > kMaxGroupRepeat) {
-        if (pWhy != nullptr)
-            *pWhy = Message(IDS_WHY_GROUP_REPEAT, kMaxGroupRepeat);
-        return 0;
-    }
-
-    // The length of one pass (each part is at most MAX_SAMPLE_LENGTH, so the
-    // sum stops growing soon after the limit without overflowing).
-    long long nPass = 0;
-    for (const CDescriptor* p = pOpen; p != this && nPass <= MAX_SAMPLE_LENGTH; p = p->m_pNext)
-        nPass += p->ShownWidth();
-    if (nPass == 0)
-        return 1;
-    const long long nTotal = nPass > MAX_SAMPLE_LENGTH ? nPass : nPass * (c - 1);
-    if (nTotal > MAX_SAMPLE_LENGTH && !bCut) {
-        if (pWhy != nullptr)
-            *pWhy = Message(IDS_WHY_GROUP_LENGTH, MAX_SAMPLE_LENGTH);
-        return 0;
-    }
-    // Only what is shown is built: one pass, itself cut to the limit.
-    const long long nShown = std::min(nTotal, MAX_SAMPLE_LENGTH);
-    std::string strPass;
-    strPass.reserve(static_cast<std::size_t>(nShown));
-    for (const CDescriptor* p = pOpen; p != this && static_cast<long long>(strPass.size()) < nShown; p = p->m_pNext) {
-        // Its repeated sample (GetRepeatedSample), appended in place.
-        const std::string& strSample = p->m_strSample;
-        const std::size_t nWidth = static_cast<std::size_t>(p->ShownWidth());
-        for (std::size_t n = 0; n < nWidth && !strSample.empty(); n += strSample.size())
-            strPass.append(strSample, 0, nWidth - n);
-    }
-    if (static_cast<long long>(strPass.size()) > nShown)
-        strPass.resize(static_cast<std::size_t>(nShown));
-    nPass = static_cast<long long>(strPass.size());
-    sample.reserve(static_cast<std::size_t>(nShown));
-    while (static_cast<long long>(sample.size()) + nPass <= nShown)
-        sample += strPass;
-    sample.append(strPass, 0, static_cast<std::size_t>(nShown - static_cast<long long>(sample.size())));
-    return 1;
+    return bExtended ? INT_MAX : kMaxStrictWidth;
 }
