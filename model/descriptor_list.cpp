@@ -130,9 +130,13 @@ int CDescriptorList::GetText(int index, std::string& out) const
 
 int CDescriptorList::SetText(int index, const char* text)
 {
-    CDescriptor& d = Item(index);
-    d.SetText(text);
-    int nResult = d.Evaluate();
+    Item(index).SetText(text);
+    return EvaluateChanged(index);
+}
+
+int CDescriptorList::EvaluateChanged(int index)
+{
+    const int nResult = Item(index).Evaluate();
     m_bInvalid = nResult ? 0 : 1;
     return nResult;
 }
@@ -151,11 +155,8 @@ int CDescriptorList::GetRepeatedSample(int index, std::string& out) const
 
 int CDescriptorList::SetSample(int index, const char* text)
 {
-    CDescriptor& d = Item(index);
-    d.SetSample(text);
-    int nResult = d.Evaluate();
-    m_bInvalid = nResult ? 0 : 1;
-    return nResult;
+    Item(index).SetSample(text);
+    return EvaluateChanged(index);
 }
 
 int CDescriptorList::GetTextLength(int index) const

@@ -110,6 +110,9 @@ private:
     friend struct SDescriptorTestAccess;  // the tests' reference evaluation
     friend class CListSplitter;
     CDescriptor& Item(int index) { return *m_arrDescriptors[static_cast<std::size_t>(index)]; }
+    // Evaluates the field at index after its text or sample changed; the
+    // list is invalid while it does not evaluate.
+    int EvaluateChanged(int index);
     // Puts a descriptor at index, linked to its neighbours; returns it.
     CDescriptor* LinkIn(int index, std::unique_ptr<CDescriptor> pNew);
     void Unlink(int index);

@@ -116,13 +116,7 @@ bool CLineReader::Open(const std::string& path)
         return false;
     }
     m_strText.clear();
-    m_pBuffer = std::make_unique<char[]>(kBufferSize);
-    m_nBufferStart = 0;
-    m_nPos = m_nLength = 0;
-    m_bEnd = false;
-    m_bAtStart = true;
-    m_bByteOrderMark = false;
-    Fill();  // so that Offset() stands past a byte-order mark from the start
+    Restart();
     return true;
 }
 
@@ -131,13 +125,18 @@ void CLineReader::OpenText(std::string text)
     m_pFile.reset();
     m_strText = std::move(text);
     m_nTextRead = 0;
+    Restart();
+}
+
+void CLineReader::Restart()
+{
     m_pBuffer = std::make_unique<char[]>(kBufferSize);
     m_nBufferStart = 0;
     m_nPos = m_nLength = 0;
     m_bEnd = false;
     m_bAtStart = true;
     m_bByteOrderMark = false;
-    Fill();
+    Fill();  // so that Offset() stands past a byte-order mark from the start
 }
 
 bool CLineReader::Fill()

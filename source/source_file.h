@@ -108,6 +108,8 @@ public:
     long long CopyLines(long long n, Sink&& sink);
 
 private:
+    // Reading starts again at the beginning of the file or text.
+    void Restart();
     bool Fill();
     void PassByteOrderMark();
 
