@@ -324,7 +324,7 @@ std::vector<std::string> CutLines(std::mt19937& random, const std::string& first
     std::string line = first;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool bQuotes = i > 0 && (text[i] == '\'' || text[i] == '"') && text[i - 1] == text[i];
-        if (i > nFrom && !bQuotes && (line.size() >= 64 || random() % 12 == 0)) {
+        if (i > nFrom && !bQuotes && (line.size() >= 60 || random() % 12 == 0)) {
             lines.push_back(line);
             line = "     &";
         }
@@ -385,8 +385,13 @@ TEST(FormatUses, ConstantsContinuedOverFixedFormLinesAreReadAsGfortranReadsThem)
         write.chQuote = random() % 2 == 0 ? '\'' : '"';
         for (unsigned n = 1 + random() % 3; n > 0; --n) {
             std::string text;
-            for (unsigned k = 1 + random() % 60; k > 0; --k)
-                text += kLetters[random() % (sizeof kLetters - 1)];
+            // (no two quotes side by side: a run of quotes, doubled twice,
+            // would keep a line from being cut before column 72)
+            for (unsigned k = 1 + random() % 60; k > 0; --k) {
+                const char ch = kLetters[random() % (sizeof kLetters - 1)];
+                text += (ch == '\'' || ch == '"') && !text.empty() && (text.back() == '\'' || text.back() == '"') ? 'a'
+                                                                                                                  : ch;
+            }
             write.strings.push_back(text);
         }
         writes.push_back(write);
