@@ -202,6 +202,16 @@ private:
         text += m_strSeparator.substr(1);
     }
 
+    // The next run [nFirst, j) of kNone entries of map from j on; false for none.
+    static bool NextRun(const std::vector<std::size_t>& map, std::size_t& j, std::size_t& nFirst)
+    {
+        while (j < map.size() && map[j] != kNone)
+            ++j;
+        for (nFirst = j; j < map.size() && map[j] == kNone;)
+            ++j;
+        return nFirst < map.size();
+    }
+
     void Splice(std::size_t nLine, std::size_t nFrom, std::size_t nTo, std::string text = std::string(),
                 std::vector<std::size_t> breaks = {})
     {
@@ -252,14 +262,7 @@ private:
     bool Remove()
     {
         const std::size_t n = m_start.size();
-        for (std::size_t j = 0; j < n;) {
-            if (m_current[j] != kNone) {
-                ++j;
-                continue;
-            }
-            const std::size_t x = j;
-            while (j < n && m_current[j] == kNone)
-                ++j;
+        for (std::size_t j = 0, x = 0; NextRun(m_current, j, x);) {
             const std::size_t y = j - 1;
             const std::size_t k = m_start[x].nLine;
             if (m_end[y].nLine != k)
@@ -322,14 +325,7 @@ private:
     bool Insert()
     {
         const std::size_t nSize = m_original.size();
-        for (std::size_t a = 0; a < nSize;) {
-            if (m_original[a] != kNone) {
-                ++a;
-                continue;
-            }
-            const std::size_t p = a;
-            while (a < nSize && m_original[a] == kNone)
-                ++a;
+        for (std::size_t a = 0, p = 0; NextRun(m_original, a, p);) {
             std::string text;
             std::vector<std::size_t> breaks;
             const auto at = [this](std::size_t i) -> const CDescriptor& { return m_list.At(static_cast<int>(i)); };

@@ -120,6 +120,14 @@ bool CLineReader::Open(const std::string& path)
     return true;
 }
 
+void CLineReader::OpenLines(std::span<const std::string> lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + (!line.empty() && line.back() == '\r' ? "\r\n" : "\n");
+    OpenText(std::move(text));
+}
+
 void CLineReader::OpenText(std::string text)
 {
     m_pFile.reset();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "command_options.h"  // SourceForm
@@ -55,6 +56,10 @@ public:
 
     // Reads the lines of a text held in memory instead of a file.
     void OpenText(std::string text);
+    // Reads the lines given as if they stood in a file. A line end is taken
+    // to be part of "\r\n", so a line that ends in a carriage return of its
+    // own gets a CR LF end to keep it.
+    void OpenLines(std::span<const std::string> lines);
 
     // Lets the file go before its end is read, as a save must before it
     // replaces the file (Windows refuses to replace a file that is open).

@@ -458,18 +458,13 @@ std::string ListTextShown(std::string_view text)
 }
 
 // Collects a statement from its lines as if they stood in a file, the first
-// as line nLine. The reader takes a carriage return before a line feed for
-// part of the line end, so a line that ends in one of its own gets a CR LF
-// end to keep it (and the statement is refused for it, as it is when read
-// from the file).
+// as line nLine (a line that ends in a carriage return of its own is refused
+// for it, as it is when read from the file).
 CollectResult CollectStatementLines(std::span<const std::string> statementLines, long long nLine, long long nColumn,
                                     CStatementSite& site, SStatementText& text)
 {
-    std::string strText;
-    for (const std::string& strLine : statementLines)
-        strText += strLine + (!strLine.empty() && strLine.back() == '\r' ? "\r\n" : "\n");
     CLineReader reader;
-    reader.OpenText(std::move(strText));
+    reader.OpenLines(statementLines);
     std::string raw;
     if (!reader.ReadExistingLine(raw))
         return COLLECT_BLANK;

@@ -63,6 +63,34 @@ bool CStatementStream::Continue(bool bGoesOn, bool bInConstant, SStatementLine& 
     return true;
 }
 
+namespace {
+
+// Where a FORMAT statement's list opens: its "(" as the first thing after the
+// keyword (from nSeek, npos once found or not to be found), on the keyword's
+// line or on a line after it. npos when the line does not open it.
+std::size_t ListOpening(const std::string& text, std::size_t nFrom, std::size_t& nSeek)
+{
+    if (nSeek == std::string::npos)
+        return nSeek;
+    const std::size_t nNext = text.find_first_not_of(" \t", std::max(nSeek, nFrom));
+    nSeek = nNext == std::string::npos || text[nNext] == '!' || text[nNext] == '&' ? 0 : std::string::npos;
+    return nNext != std::string::npos && text[nNext] == '(' ? nNext : std::string::npos;
+}
+
+}  // namespace
+
+// A fixed-form line that ends inside a constant that goes on on the next line
+// is read as filled with blanks to column 72: the blanks are the constant's.
+void CStatementStream::Fill(SSourceStatement& statement, std::size_t nImage, CFormatScanner::Mode mode,
+                            SScanState& state) const
+{
+    if (!m_bFixedForm || !state.InConstant() || nImage >= kFixedLineLength)
+        return;
+    const std::string fill(kFixedLineLength - nImage, ' ');
+    state = ScanPiece(fill, mode, state).state;
+    statement.text += fill;
+}
+
 // A line that is no comment, no preprocessor line and, in fixed form, no
 // continuation line starts a statement. Its text (from column 7 to 72 in
 // fixed form, up to a comment) goes on in each line that continues it. A
@@ -81,9 +109,9 @@ bool CStatementStream::Next(SSourceStatement& statement)
     SStatementLine line(m_nLine, std::move(raw), m_bFixedForm, nFirst);
     statement.nLine = line.nLine;
     const std::size_t nKeyword = FormatKeywordAt(line.Text());
-    std::size_t nList = nKeyword == std::string::npos || (m_bFixedForm && nKeyword < kFixedTextStart)
+    std::size_t nSeek = nKeyword == std::string::npos || (m_bFixedForm && nKeyword < kFixedTextStart)
                             ? std::string::npos
-                            : line.Text().find('(', nKeyword + 6);
+                            : nKeyword + 6;
     CFormatScanner::Mode mode = CFormatScanner::MODE_STATEMENT;
     SScanState state;
     for (;;) {
@@ -92,20 +120,21 @@ bool CStatementStream::Next(SSourceStatement& statement)
         const std::size_t nStart = std::min(line.nFrom, text.size());
         const std::string_view piece = std::string_view(text).substr(nStart);
         std::size_t nHead = 0;  // the FORMAT keyword before the list's "("
-        if (nList != std::string::npos && nList >= nStart) {
+        if (const std::size_t nList = ListOpening(text, nStart, nSeek); nList != std::string::npos) {
             nHead = nList - nStart;
             mode = CFormatScanner::MODE_LIST;
-            nList = std::string::npos;
         }
         const SPieceScan scan = ScanPiece(piece.substr(nHead), mode, state, !m_bFixedForm);
-        statement.pieces.push_back(
-            {statement.lines.size() - 1, m_bFixedForm ? line.nFrom : nStart, statement.text.size()});
-        statement.text += piece.substr(0, nHead + PieceEnd(scan, piece.size() - nHead));
         state = scan.state;
+        statement.pieces.push_back({statement.lines.size() - 1, m_bFixedForm ? line.nFrom : nStart,
+                                    statement.text.size(), state.InConstant()});
+        statement.text += piece.substr(0, nHead + PieceEnd(scan, piece.size() - nHead));
+        const std::size_t nImage = text.size();
         if (!Continue(scan.bContinues, state.InConstant(), line)) {
             m_bOpen = !m_bFixedForm && scan.bContinues;
             return true;
         }
+        Fill(statement, nImage, mode, state);
         statement.lines.insert(statement.lines.end(), m_passed.begin(), m_passed.end());
     }
 }

@@ -3,7 +3,9 @@
 // and preprocessor lines between them), where each line's text starts and
 // the statement's text joined over those lines without label, comments and
 // continuation marks, read with the descriptor lists' scanner (a FORMAT
-// statement's list as a list). Every reader of statements takes its lines
+// statement's list as a list). A fixed-form line that ends inside a constant
+// going on on the next line gives the constant blanks up to column 72, as
+// compilers read it. Every reader of statements takes its lines
 // from here: the statement list, the locator, label following, FORMAT
 // placement and the writer's read-back. One line is held back at a time; the
 // file is never held whole.
@@ -26,6 +28,7 @@ struct STextPiece {
     std::size_t nLine = 0;
     std::size_t nColumn = 0;
     std::size_t nOffset = 0;
+    bool bOpen = false;  // a constant is still open at the line's end
 };
 
 struct SSourceStatement {
@@ -103,6 +106,7 @@ private:
     bool ReadLine(std::string& raw);
     bool NextTextLine(std::string& raw, std::vector<std::string>* pPassed);
     std::size_t FirstTextStart(const std::string& raw) const;
+    void Fill(SSourceStatement& statement, std::size_t nImage, CFormatScanner::Mode mode, SScanState& state) const;
 
     CLineReader& m_reader;
     int m_bFixedForm;

@@ -12,6 +12,7 @@
 #include "source_file.h"
 #include "source_lines.h"
 #include "statement_locator.h"
+#include "statement_stream.h"
 #include "statement_text.h"
 #include "string_table.h"
 
@@ -253,28 +254,18 @@ struct SStatementOutput {
 };
 
 // Whether a character or Hollerith constant is still open at the end of each
-// line of a FORMAT statement (a constant split over lines), as the reader
-// takes the lines: from column 7, or after a free-form line's leading "&".
+// line of a FORMAT statement (a constant split over lines), as the statement
+// stream reads the lines.
 std::vector<bool> OpenConstants(const std::vector<std::string>& lines, bool bFixedForm)
 {
-    std::vector<bool> open;
-    SScanState state;
-    for (const std::string& line : lines) {
-        std::string piece;
-        if (bFixedForm) {
-            const SFixedLine fixed(line);
-            piece = fixed.image.substr(std::min(fixed.image.size(), kFixedTextStart));
-            state = ScanPiece(piece, CFormatScanner::MODE_LIST, state).state;
-            if (state.InConstant())
-                state = ScanPiece(std::string(kFixedLineLength - std::min(fixed.image.size(), kFixedLineLength), ' '),
-                                  CFormatScanner::MODE_LIST, state)
-                            .state;
-        } else {
-            piece = line.substr(std::min(line.size(), FreeContinuationStart(line)));
-            state = ScanPiece(piece, CFormatScanner::MODE_LIST, state, true).state;
-        }
-        open.push_back(state.InConstant());
-    }
+    std::vector<bool> open(lines.size(), false);
+    CLineReader reader;
+    reader.OpenLines(lines);
+    CStatementStream stream(reader, bFixedForm ? 1 : 0);
+    for (SSourceStatement statement; stream.Next(statement);)
+        for (const STextPiece& piece : statement.pieces)
+            if (const auto k = static_cast<std::size_t>(statement.nLine - 1) + piece.nLine; k < open.size())
+                open[k] = piece.bOpen;
     return open;
 }
 

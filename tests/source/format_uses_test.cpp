@@ -25,9 +25,11 @@
 #include "descriptor_list.h"
 #include "format_check.h"
 #include "format_uses.h"
+#include "fortran_tokens.h"
 #include "item_matching.h"
 #include "process_runner.h"
 #include "random_format.h"
+#include "statement_writer.h"
 #include "temp_dir.h"
 
 namespace {
@@ -615,6 +617,148 @@ TEST(FormatUses, TheCheckersErrorsAreTheRunTimesRefusals)
     crossing.ExpectCrossed();
     crossing.Print("checked as gfortran runs them");
     std::printf("%d warnings\n", nWarnings);
+}
+
+// A character constant continued over fixed-form lines takes the blanks that
+// fill each of its lines up to column 72. Generated programs write strings
+// through FORMAT statements, format strings and named constants whose
+// constants are cut over lines at random places (never between the two
+// quotes of a doubled one); what gfortran prints for each must be the text
+// of the strings in the format the file's reading joined.
+struct SContinuedWrite {
+    int nKind = 0;  // 0: a FORMAT statement, 1: a format string, 2: a named constant
+    std::vector<std::string> strings;
+    char chQuote = '\'';  // a format string's or named constant's own delimiter
+};
+
+// The strings as a format's list: "('ab','c''d')".
+std::string StringsList(const std::vector<std::string>& strings)
+{
+    std::string list = "(";
+    for (const std::string& text : strings)
+        list += (list.size() > 1 ? "," : "") + ("'" + QuoteText(text, '\'') + "'");
+    return list + ")";
+}
+
+// The statement's lines: text cut at random places after nFrom (each line
+// at most 72 columns; never between two quotes, which may be a doubled one),
+// the first line after six blanks or its label, the others after a
+// continuation mark.
+std::vector<std::string> CutLines(std::mt19937& random, const std::string& first, const std::string& text,
+                                  std::size_t nFrom)
+{
+    std::vector<std::string> lines;
+    std::string line = first;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool bQuotes = i > 0 && (text[i] == '\'' || text[i] == '"') && text[i - 1] == text[i];
+        if (i > nFrom && !bQuotes && (line.size() >= 60 || random() % 12 == 0)) {
+            lines.push_back(line);
+            line = "     &";
+        }
+        line += text[i];
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+std::string ContinuedProgram(std::mt19937& random, const std::vector<SContinuedWrite>& writes)
+{
+    std::string declarations, statements;
+    int nLabel = 100;
+    for (const SContinuedWrite& write : writes) {
+        const std::string list = StringsList(write.strings);
+        const std::string constant = std::string(1, write.chQuote) + QuoteText(list, write.chQuote) + write.chQuote;
+        std::vector<std::string> lines;
+        if (write.nKind == 0) {
+            statements += "      WRITE(*," + std::to_string(nLabel) + ")\n";
+            lines = CutLines(random, "  " + std::to_string(nLabel++) + " ", "FORMAT" + list, 7);
+        } else if (write.nKind == 1) {
+            lines = CutLines(random, "      ", "WRITE(*," + constant + ")", 9);
+        } else {
+            const std::string name = "F" + std::to_string(nLabel++);
+            declarations += "      CHARACTER*(*) " + name + "\n";
+            statements += "      WRITE(*," + name + ")\n";
+            const std::string text = "PARAMETER (" + name + " = " + constant + ")";
+            for (const std::string& line : CutLines(random, "      ", text, text.find(write.chQuote) + 1))
+                declarations += line + "\n";
+        }
+        for (const std::string& line : lines)
+            statements += line + "\n";
+    }
+    return "      PROGRAM CONT\n" + declarations + statements + "      END\n";
+}
+
+// The text of the strings in a format: its character constants' values.
+std::string StringsOf(const std::string& format)
+{
+    std::string text;
+    for (const SFortranToken& token : FortranTokens(format))
+        if (token.kind == FortranToken::CHARACTER)
+            text += token.strText;
+    return text;
+}
+
+TEST(FormatUses, ConstantsContinuedOverFixedFormLinesAreReadAsGfortranReadsThem)
+{
+    const std::string gfortran = FindOnPath("gfortran");
+    if (gfortran.empty())
+        GTEST_SKIP() << "gfortran is not installed";
+    std::mt19937 random(7210);
+    const char kLetters[] = "ab XY'\"";
+    std::vector<SContinuedWrite> writes;
+    for (int i = 0; i < 300; ++i) {
+        SContinuedWrite write;
+        write.nKind = static_cast<int>(random() % 3);
+        write.chQuote = random() % 2 == 0 ? '\'' : '"';
+        for (unsigned n = 1 + random() % 3; n > 0; --n) {
+            std::string text;
+            // (no two quotes side by side: a run of quotes, doubled twice,
+            // would keep a line from being cut before column 72)
+            for (unsigned k = 1 + random() % 60; k > 0; --k) {
+                const char ch = kLetters[random() % (sizeof kLetters - 1)];
+                text += (ch == '\'' || ch == '"') && !text.empty() && (text.back() == '\'' || text.back() == '"') ? 'a'
+                                                                                                                  : ch;
+            }
+            write.strings.push_back(text);
+        }
+        writes.push_back(write);
+    }
+    CTempDir dir;
+    const std::string source = dir.Write("cont.f", ContinuedProgram(random, writes));
+    const SProcessResult build = RunProcess(gfortran, {"-w", "-o", dir.File("cont"), source}, dir.Path());
+    ASSERT_EQ(build.nExitStatus, 0) << build.strErr.substr(0, 2000);
+    const SProcessResult run = RunProcess(dir.File("cont"), {}, dir.Path());
+    ASSERT_EQ(run.nExitStatus, 0) << run.strErr;
+    std::vector<std::string> printed;
+    std::stringstream out(run.strOut);
+    for (std::string line; std::getline(out, line);)
+        printed.push_back(line);
+
+    CLineReader reader;
+    ASSERT_TRUE(reader.Open(source));
+    SFormatContext context;
+    context.bOtherFormats = true;
+    const SFileFormats file = ReadFileFormats(reader, 1, context);
+    ASSERT_EQ(file.uses.size(), writes.size());
+    ASSERT_EQ(printed.size(), writes.size());
+    int nFilled = 0;
+    for (std::size_t k = 0; k < writes.size(); ++k) {
+        const SFormatUse& use = file.uses[k];
+        SCOPED_TRACE("line " + std::to_string(use.nLine) + ": " + StringsList(writes[k].strings));
+        std::string format = use.strFormat;
+        for (const SFormatStatement& statement : file.formats)
+            if (use.kind == IO_FORMAT_LABEL && statement.nLabel == use.nLabel)
+                format = statement.strList;
+        EXPECT_EQ(StringsOf(format), printed[k]);
+        std::size_t nWritten = 0;
+        for (const std::string& text : writes[k].strings)
+            nWritten += text.size();
+        nFilled += printed[k].size() > nWritten ? 1 : 0;
+    }
+    // (most constants were cut on lines shorter than 72 columns)
+    EXPECT_GT(nFilled, static_cast<int>(writes.size()) / 2);
+    std::printf("%zu continued constants read as gfortran prints them (%d with blanks filled in)\n", writes.size(),
+                nFilled);
 }
 
 }  // namespace
