@@ -119,7 +119,9 @@ private:
     int DeriveSimplified(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
     int DeriveExact(const std::string& sample, std::string& text, const SParsedDescriptor& good) const;
     int EvaluateSampleToText();
-    void RecordGood();
+    // Takes the text, sample, kind, repeat count, modes and record just
+    // evaluated as the good state that RevertToGood brings back.
+    void RecordGood(const SParsedDescriptor& parsed);
     void Touch();
     const SParsedDescriptor& ParsedText();
     long long ColumnWidth() const;

@@ -59,8 +59,7 @@ int CDescriptor::EvaluateTextToSample()
         m_strSample.clear();
         m_nRepeat = 1;
         m_nKind = KIND_EMPTY;
-        m_strGoodText = m_strText;
-        RecordGood();
+        RecordGood(m_goodParsed);
         return 1;
     }
     const SParsedDescriptor& parsed = ParsedText();
@@ -75,9 +74,7 @@ int CDescriptor::EvaluateTextToSample()
     m_nRepeat = static_cast<int>(parsed.nRepeat);
     m_nKind = parsed.nKind;
     m_refusal = SMessage();
-    m_strGoodText = m_strText;
-    m_goodParsed = parsed;
-    RecordGood();
+    RecordGood(parsed);
     return 1;
 }
 
@@ -104,17 +101,18 @@ int CDescriptor::EvaluateSampleToText()
     m_nRepeat = static_cast<int>(m_goodParsed.nRepeat);
     m_nKind = m_goodParsed.nKind;
     m_strText = strText;
-    m_strGoodText = m_strText;
     m_parsed = derived;
     m_strParsedText = m_strText;
     m_bParsed = true;
-    m_goodParsed = derived;
-    RecordGood();
+    RecordGood(derived);
     return 1;
 }
 
-void CDescriptor::RecordGood()
+void CDescriptor::RecordGood(const SParsedDescriptor& parsed)
 {
+    m_strGoodText = m_strText;
+    if (&parsed != &m_goodParsed)
+        m_goodParsed = parsed;
     m_strGoodSample = m_strSample;
     m_nGoodKind = m_nKind;
     m_nGoodRepeat = m_nRepeat;
