@@ -30,6 +30,13 @@ struct SParsedDescriptor {
     bool IsValid() const { return nKind != KIND_NONE; }
 };
 
+// The numbers a read descriptor's form stands for (FormWidths of its kind,
+// width, digits and exponent digits).
+inline SFormWidths FormWidths(const SParsedDescriptor& p)
+{
+    return FormWidths(p.nKind, p.nW, p.nD, p.nE);
+}
+
 // Reads one descriptor text with the table's rows. Numbers read as counts of
 // at most five characters (CountValue). A text that no row accepts, or whose
 // repeat count the table refuses, gives KIND_NONE and says why in refusal.

@@ -86,107 +86,37 @@ bool ReadExactReal(const std::string& text, double& x)
 
 namespace {
 
-// An INTEGER(8): an optional sign and decimal digits, blanks around them.
-bool ReadInteger(const std::string& text, long long& v)
-{
-    std::size_t i = 0, n = text.size();
-    while (i < n && IsBlank(text[i]))
-        ++i;
-    while (n > i && IsBlank(text[n - 1]))
-        --n;
-    if (i == n)
-        return false;
-    bool bNeg = false;
-    if (text[i] == '+' || text[i] == '-')
-        bNeg = text[i++] == '-';
-    if (i == n)
-        return false;
-    unsigned long long u = 0;
-    const unsigned long long limit = bNeg ? 9223372036854775808ULL : 9223372036854775807ULL;
-    for (; i < n; ++i) {
-        if (!IsDigit(text[i]))
-            return false;
-        const unsigned digit = static_cast<unsigned>(text[i] - '0');
-        if (u > (limit - digit) / 10)
-            return false;
-        u = u * 10 + digit;
-    }
-    v = bNeg ? static_cast<long long>(0ULL - u) : static_cast<long long>(u);
-    return true;
-}
-
-// A LOGICAL as Fortran reads it: an optional point, then T or F, then anything.
-bool ReadLogical(const std::string& text, bool& b)
-{
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string::npos)
-        return false;
-    if (text[i] == '.')
-        ++i;
-    if (i >= text.size())
-        return false;
-    const char c = ToUpper(text[i]);
-    if (c != 'T' && c != 'F')
-        return false;
-    b = c == 'T';
-    return true;
-}
-
 // ---------------------------------------------------------------------------
 // Integers, bits, logicals and characters.
 
 // Iw, Iw.m and the bit forms: m is -1 when not written. A zero with m
-// written as 0 prints only blanks.
-std::string LayDigits(const std::string& sign, std::string digits, bool bZero, long long w, long long m)
+// written as 0 prints only blanks, a number too wide asterisks.
+std::string LayWholeNumber(const std::string& sign, const std::string& digits, bool bZero, long long w, long long m)
 {
     if (m == 0 && bZero)
-        return Repeated(w == 0 ? 1 : w, ' ');
-    const long long n = static_cast<long long>(digits.size());
-    if (m > n)
-        digits.insert(0, static_cast<std::size_t>(m - n), '0');
-    const std::string body = sign + digits;
-    const long long nBody = static_cast<long long>(body.size());
-    if (w == 0)
-        return body;
-    return nBody > w ? Asterisks(w) : Repeated(w - nBody, ' ') + body;
+        return Blanks(w == 0 ? 1 : w);
+    std::string out;
+    return LayDigits(sign, digits, m, w, out) ? out : Asterisks(w);
 }
 
 std::string LayInteger(long long v, long long w, long long m, const SNumberModes& modes)
 {
     const bool bNeg = v < 0;
     const unsigned long long u = bNeg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-    return LayDigits(bNeg ? "-" : (modes.nPlus ? "+" : ""), std::to_string(u), v == 0, w, m);
+    return LayWholeNumber(SignOf(bNeg, modes), std::to_string(u), v == 0, w, m);
 }
 
 // The bits of the INTEGER(8), as an unsigned number in the base.
 std::string LayBits(long long v, long long w, long long m, int base)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    unsigned long long u = static_cast<unsigned long long>(v);
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[u % static_cast<unsigned>(base)]);
-        u /= static_cast<unsigned>(base);
-    } while (u != 0);
     // The library tests for a zero in the low 32 bits only (its count of
     // bits is passed on as an int), so that 2^32 with m = 0 prints blanks.
-    return LayDigits("", digits, static_cast<std::uint32_t>(static_cast<unsigned long long>(v)) == 0, w, m);
+    const auto u = static_cast<unsigned long long>(v);
+    return LayWholeNumber("", DigitsInBase(u, base), static_cast<std::uint32_t>(u) == 0, w, m);
 }
 
 // ---------------------------------------------------------------------------
-// The descriptor's widths, its defaults when written without one (the
-// widths the simplified samples take for F, E, I ... alone).
-
-SFormWidths WidthsOf(const SParsedDescriptor& p)
-{
-    return FormWidths(p.nKind, p.nW, p.nD, p.nE);
-}
-
-// "1234567890123..." of n digits (none for n <= 0).
-std::string CountingRun(long long n, long long from = 1, int base = 10)
-{
-    return DigitRun(from, from + std::min(n, kMaxExactWidth) - 1, base);
-}
+// The default values.
 
 std::string RealDefault(const std::string& whole, const std::string& fraction, const std::string& exponent)
 {
@@ -250,15 +180,13 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
 {
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
-    const SFormWidths wd = WidthsOf(p);
+    // The widths bounded as the samples bound them.
+    const SFormWidths given = FormWidths(p);
+    const SFormWidths wd{std::min(given.w, kMaxExactWidth), std::min(given.d, kMaxExactWidth),
+                         std::min(given.e, kMaxExactWidth)};
     const long long s = modes.nPlus ? 1 : 0;
     switch (family) {
-    case FAMILY_CHARACTER: {
-        std::string t;
-        for (long long i = 0; i < wd.w && i < kMaxExactWidth; ++i)
-            t += static_cast<char>('a' + i % 26);
-        return t;
-    }
+    case FAMILY_CHARACTER: return AlphabetRun(wd.w);
     case FAMILY_LOGICAL: return "T";
     case FAMILY_INTEGER: {
         const bool bWithM = IsWrittenWithDigits(kind);
@@ -276,9 +204,7 @@ std::string DefaultValueOf(const SParsedDescriptor& p, const SNumberModes& modes
         digits = digits.substr(0, base == 2 ? 63 : base == 8 ? 21 : 15);
         // The digits as a decimal value text.
         unsigned long long u = 0;
-        for (char c : digits)
-            u = u * static_cast<unsigned>(base) + static_cast<unsigned>(IsDigit(c) ? c - '0' : c - 'A' + 10);
-        return std::to_string(u);
+        return ValueOfDigits(digits, base, u) ? std::to_string(u) : "0";
     }
     case FAMILY_FIXED:
         if (wd.w == 0)
@@ -308,19 +234,11 @@ int LayDataSample(const SParsedDescriptor& p, const SFormWidths& wd, const SNumb
     const DescriptorKind kind = p.nKind;
     const DescriptorFamily family = FamilyOf(kind);
     switch (family) {
-    case FAMILY_CHARACTER:
-        if (!p.bHasWidth)
-            sample = value;
-        else if (static_cast<long long>(value.size()) >= wd.w)
-            sample = value.substr(0, static_cast<std::size_t>(wd.w));
-        else
-            sample = Repeated(wd.w - static_cast<long long>(value.size()), ' ') + value;
+    case FAMILY_CHARACTER: sample = p.bHasWidth ? RightAligned(value, wd.w) : value; return 1;
+    case FAMILY_LOGICAL:
+        if (!LayLogical(value, SYNTAX_FORTRAN, wd.w, sample))
+            sample = Asterisks(wd.w);
         return 1;
-    case FAMILY_LOGICAL: {
-        bool b = false;
-        sample = ReadLogical(value, b) ? Repeated(wd.w - 1, ' ') + (b ? "T" : "F") : Asterisks(wd.w);
-        return 1;
-    }
     case FAMILY_INTEGER:
     case FAMILY_BINARY:
     case FAMILY_OCTAL:
@@ -399,7 +317,7 @@ int LayRealSample(const SParsedDescriptor& p, const SFormWidths& wd, const SNumb
 int ExactSample(const SParsedDescriptor& p, const SNumberModes& modes, const std::string& valueText,
                 std::string& sample, SRealReading* pReading)
 {
-    const SFormWidths wd = WidthsOf(p);
+    const SFormWidths wd = FormWidths(p);
     if (wd.w > kMaxExactWidth || wd.d > kMaxExactWidth || wd.e > kMaxExactWidth || wd.w < 0)
         return 0;
     const std::string strDefault = valueText.empty() ? ExactDefaultValue(p, modes) : std::string();

@@ -1,6 +1,7 @@
 #include "sample_number.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "char_class.h"
 #include "exact_field.h"
@@ -115,6 +116,53 @@ bool ReadDecimal(const char* text, NumberSyntax syntax, SDecimal& v)
     return true;
 }
 
+bool ReadInteger(const std::string& text, long long& v)
+{
+    SNumberParts parts;
+    if (!ScanNumber(text.c_str(), SYNTAX_FORTRAN, parts) || parts.bPoint || !parts.strExponent.empty())
+        return false;
+    const bool bNeg = parts.chSign == '-';
+    unsigned long long u = 0;
+    constexpr unsigned long long kLargest = 9223372036854775807ULL;
+    if (!ValueOfDigits(parts.strInteger, 10, u) || u > kLargest + (bNeg ? 1 : 0))
+        return false;
+    v = bNeg ? static_cast<long long>(0ULL - u) : static_cast<long long>(u);
+    return true;
+}
+
+bool ReadLogical(const std::string& text, NumberSyntax syntax, bool& b)
+{
+    if (syntax == SYNTAX_LOOSE) {
+        static constexpr std::pair<const char*, bool> kSpellings[] = {
+            {".TRUE.", true}, {".T.", true}, {".FALSE.", false}, {".F.", false}};
+        for (const auto& [spelling, bValue] : kSpellings)
+            if (EqualsNoCase(text, spelling)) {
+                b = bValue;
+                return true;
+            }
+        return false;
+    }
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos)
+        return false;
+    if (text[i] == '.')
+        ++i;
+    const char c = i < text.size() ? ToUpper(text[i]) : '\0';
+    if (c != 'T' && c != 'F')
+        return false;
+    b = c == 'T';
+    return true;
+}
+
+bool LayLogical(const std::string& text, NumberSyntax syntax, long long w, std::string& out)
+{
+    bool b = false;
+    if (!ReadLogical(text, syntax, b))
+        return false;
+    out = Blanks(w - 1) + (b ? "T" : "F");
+    return true;
+}
+
 namespace {
 
 // The value zero stands in the cut layouts as its one digit, 0.0 × 10^1.
@@ -164,8 +212,7 @@ bool CutInteger(const SDecimal& v, const SNumberModes& modes, long long w, long 
     const std::string sign = CutSign(v, modes);
     if (shown.nExp < static_cast<long long>(shown.digits.size()) || nDigits + static_cast<long long>(sign.size()) > w)
         return false;  // a fraction, or too wide
-    out = Repeated(w - nDigits - static_cast<long long>(sign.size()), ' ') + sign + DigitsFrom(shown, nDigits - 1, 0);
-    return true;
+    return LayDigits(sign, DigitsFrom(shown, shown.nExp - 1, 0), m, w, out);
 }
 
 bool CutFixed(const SDecimal& v, const SNumberModes& modes, long long w, long long d, std::string& out)

@@ -1,6 +1,8 @@
-// Reading a number text into the one decimal value of the samples
-// (exact::SDecimal, never binary floating point), and the simplified layouts
-// of that value: the I, F and E fields with the digits past the field cut.
+// Reading a value text, for the simplified samples and the compiler's alike:
+// a number into the one decimal value of the samples (exact::SDecimal, never
+// binary floating point), an INTEGER(8) and a logical; and the simplified
+// layouts of a decimal value: the I, F and E fields with the digits past the
+// field cut.
 #pragma once
 
 #include <string>
@@ -19,12 +21,14 @@ struct SNumberParts {
     std::string strExponent;
 };
 
-// How a number text is read. The simplified samples read it loosely: blanks
-// between all parts, an upper-case E or D or the exponent's sign alone or
-// nothing before the exponent's digits, a part without digits as zero. A
-// value the compiler reads (SYNTAX_FORTRAN) has blanks only around it, a
+// How a value text is read. The simplified samples read a number loosely:
+// blanks between all parts, an upper-case E or D or the exponent's sign alone
+// or nothing before the exponent's digits, a part without digits as zero;
+// and a logical as one of .TRUE., .T., .FALSE. and .F. in either case. A
+// number the compiler reads (SYNTAX_FORTRAN) has blanks only around it, a
 // comma for the point too, E, D or Q in either case or the exponent's sign
-// before the exponent's digits, and digits in the number and in an exponent.
+// before the exponent's digits, and digits in the number and in an exponent;
+// a logical, blanks, an optional point, then T or F and anything after.
 enum NumberSyntax { SYNTAX_LOOSE, SYNTAX_FORTRAN };
 
 // Splits text into parts; false when it is no number in the syntax.
@@ -45,6 +49,16 @@ inline bool HasHugeExponent(const SDecimal& v)
 // The one reader of number texts: the decimal value of text in the syntax
 // (its sign kept for a zero too); false when it is no number.
 bool ReadDecimal(const char* text, NumberSyntax syntax, SDecimal& v);
+
+// An INTEGER(8) as the compiler reads it: an optional sign and decimal
+// digits, blanks around them; false for another text or one out of range.
+bool ReadInteger(const std::string& text, long long& v);
+
+// A logical value text in the syntax; false when it is none.
+bool ReadLogical(const std::string& text, NumberSyntax syntax, bool& b);
+// The logical the text holds in the syntax as an L field of width w shows
+// it, T or F right-aligned; false (out unchanged) when it holds none.
+bool LayLogical(const std::string& text, NumberSyntax syntax, long long w, std::string& out);
 
 // The simplified layouts: the digits past the field are cut, not rounded, a
 // zero before the point shows only for the value zero (whose one digit it

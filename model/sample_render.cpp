@@ -46,12 +46,16 @@ int RefuseAbove(const SRenderInput& in, long long n)
     return Refuse(in, Message(IDS_WHY_ABOVE_LIMIT, n, in.nMaxWidth));
 }
 
+using exact::AlphabetRun;
 using exact::Asterisks;
-using exact::DigitRun;
+using exact::AtLeastDigits;
+using exact::Blanks;
+using exact::CountingRun;
+using exact::RightAligned;
 
-std::string Blanks(long long n)
+std::string SignPrefix(const SNumberModes& modes)
 {
-    return exact::Repeated(n, ' ');
+    return exact::SignOf(false, modes);
 }
 
 // A real field too narrow for any number, its digits and its exponent (F3.3,
@@ -65,47 +69,27 @@ int FieldTooNarrow(const SRenderInput& in, long long w, std::string& sample)
     return 1;
 }
 
-std::string CountingRun1(long long n)
+// The custom value as the simplified samples read it, cut into w characters
+// in the layout of the letter: I with m = n digits, F with d = n, E with
+// d = n and e exponent digits; false when it is no number or does not fit.
+bool CutCustom(const SRenderInput& in, char chLayout, long long w, long long n, long long e, std::string& out)
 {
-    return DigitRun(1, n, 10);
-}
-std::string SignPrefix(int nPlus)
-{
-    return nPlus ? "+" : "";
+    exact::SDecimal v;
+    if (!exact::ReadDecimal(in.value.c_str(), SYNTAX_LOOSE, v))
+        return false;
+    if (chLayout == 'I')
+        return exact::CutInteger(v, in.modes, w, n, out);
+    if (chLayout == 'F')
+        return exact::CutFixed(v, in.modes, w, n, out);
+    return exact::CutExponent(v, in.modes, w, n, e, out);
 }
 
-// The value's first min(length, w) characters, right-aligned in w.
-std::string RightAligned(const std::string& value, long long w)
+// The custom value cut into its field, or w asterisks.
+int CustomOrAsterisks(const SRenderInput& in, char chLayout, long long w, long long n, long long e, std::string& sample)
 {
-    long long n = std::min(static_cast<long long>(value.size()), w);
-    return Blanks(w - n) + value.substr(0, static_cast<std::size_t>(std::max(0LL, n)));
-}
-
-// ".TRUE."/".T." and ".FALSE."/".F." as an L field shows them; 0 for another value.
-int LogicalValue(const std::string& value, long long w, std::string& sample)
-{
-    char chLetter = 0;
-    if (EqualsNoCase(value, ".TRUE.") || EqualsNoCase(value, ".T."))
-        chLetter = 'T';
-    else if (EqualsNoCase(value, ".FALSE.") || EqualsNoCase(value, ".F."))
-        chLetter = 'F';
-    if (chLetter == 0)
-        return 0;
-    sample = Blanks(w - 1) + chLetter;
+    if (!CutCustom(in, chLayout, w, n, e, sample))
+        sample = Asterisks(w);
     return 1;
-}
-
-// The custom value as the simplified samples read it; false when it is no number.
-bool ReadValue(const SRenderInput& in, exact::SDecimal& v)
-{
-    return exact::ReadDecimal(in.value.c_str(), SYNTAX_LOOSE, v);
-}
-
-// Width, digits and exponent digits of a numeric descriptor, the ones it
-// stands for when it was written without a width.
-SFormWidths ReadWidths(const SRenderInput& in)
-{
-    return FormWidths(in.kind, in.p.nW, in.p.nD, in.p.nE);
 }
 
 // A width of 0 asks for the minimal width (I0, F0.d, E0.d, G0 ...): the
@@ -123,33 +107,19 @@ std::string WithoutLeadingBlanks(const std::string& s)
     return n == std::string::npos ? std::string() : s.substr(n);
 }
 
-// The digits of a default value brought up to m digits with leading zeros.
-std::string AtLeastDigits(const std::string& digits, long long m)
+// A custom value in a minimal width: laid out in the widest field, its
+// blanks cut; an asterisk where it does not print.
+std::string MinimalCustom(const SRenderInput& in, char chLayout, long long n, long long e)
 {
-    return exact::Repeated(m - static_cast<long long>(digits.size()), '0') + digits;
-}
-
-std::string MinimalCustom(const SRenderInput& in, char chLayout, long long m, long long d, long long e)
-{
-    exact::SDecimal v;
     std::string out;
-    const long long w = kMaxStrictWidth;
-    bool bOk = ReadValue(in, v);
-    if (bOk && chLayout == 'I')
-        bOk = exact::CutInteger(v, in.modes, w, m, out);
-    else if (bOk && chLayout == 'F')
-        bOk = exact::CutFixed(v, in.modes, w, d, out);
-    else if (bOk)
-        bOk = exact::CutExponent(v, in.modes, w, d, e, out);
-    return bOk ? WithoutLeadingBlanks(out) : std::string("*");
+    return CutCustom(in, chLayout, kMaxStrictWidth, n, e, out) ? WithoutLeadingBlanks(out) : std::string("*");
 }
 
 int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sample)
 {
     if (m > in.nMaxWidth)
         return RefuseAbove(in, m);
-    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + AtLeastDigits("1234567", m)
-                              : MinimalCustom(in, 'I', m, 0, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0);
     return 1;
 }
 
@@ -157,8 +127,7 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
     if (d > in.nMaxWidth)
         return RefuseAbove(in, d);
-    sample = in.value.empty() ? SignPrefix(in.modes.nPlus) + "1234567." + CountingRun1(d)
-                              : MinimalCustom(in, 'F', 0, d, 0);
+    sample = in.value.empty() ? SignPrefix(in.modes) + "1234567." + CountingRun(d) : MinimalCustom(in, 'F', d, 0);
     return 1;
 }
 
@@ -177,7 +146,7 @@ std::string CountedReal(const SRenderInput& in, long long w, long long d, const 
 {
     const int s = in.modes.nPlus;
     const long long nBefore = w - d - 1 - static_cast<long long>(exponent.size()) - s;
-    return SignPrefix(s) + CountingRun1(nBefore) + "." + CountingRun1(d) + exponent;
+    return SignPrefix(in.modes) + CountingRun(nBefore) + "." + CountingRun(d) + exponent;
 }
 
 // E0.d, D0.d, ES0.d, EN0.d and G0.d print the default value 1234567.1234567
@@ -187,12 +156,12 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     if (d > in.nMaxWidth || e > in.nMaxWidth)
         return RefuseAbove(in, std::max({d, e}));
     if (!in.value.empty()) {
-        sample = MinimalCustom(in, 'E', 0, d, std::max(1LL, e));
+        sample = MinimalCustom(in, 'E', d, std::max(1LL, e));
         return 1;
     }
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
-    sample = SignPrefix(in.modes.nPlus) + (bScaled ? "1." : "0.") + CountingRun1(d) + ExponentLetter(in) + "+" +
+    sample = SignPrefix(in.modes) + (bScaled ? "1." : "0.") + CountingRun(d) + ExponentLetter(in) + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
 }
@@ -203,11 +172,10 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // blanks; false when it is neither.
 bool GeneralValueWithoutBlanks(const SRenderInput& in, std::string& sample)
 {
-    if (LogicalValue(in.value, 1, sample))
+    if (exact::LayLogical(in.value, SYNTAX_LOOSE, 1, sample))
         return true;
-    exact::SDecimal v;
     std::string out;
-    if (!ReadValue(in, v) || !exact::CutInteger(v, in.modes, kMaxStrictWidth, 0, out))
+    if (!CutCustom(in, 'I', kMaxStrictWidth, 0, 0, out))
         return false;
     sample = WithoutLeadingBlanks(out);
     return true;
@@ -219,7 +187,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
     if (in.p.nW != 0 || !in.bExtended)
         return Refuse(in, Message(IDS_WHY_G_WIDTH));  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
-        sample = SignPrefix(in.modes.nPlus) + "1234567.1234567";
+        sample = SignPrefix(in.modes) + "1234567.1234567";
     else if (!GeneralValueWithoutBlanks(in, sample))
         sample = in.value;
     return 1;
@@ -227,7 +195,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
 
 int RenderInteger(const SRenderInput& in, std::string& sample)
 {
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalInteger(in, m, sample);
@@ -235,49 +203,33 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
         return RefuseAbove(in, w);
     if (m > w)
         return Refuse(in, Message(IDS_WHY_DIGITS_ABOVE_WIDTH, m, w));
-    if (!in.value.empty()) {
-        exact::SDecimal v;
-        if (!ReadValue(in, v) || !exact::CutInteger(v, in.modes, w, m, sample))
-            sample = Asterisks(w);
-        return 1;
-    }
+    if (!in.value.empty())
+        return CustomOrAsterisks(in, 'I', w, m, 0, sample);
     if (in.bJudgeOnly)
         return 1;
     const int s = in.modes.nPlus;
     if (m == 0)
-        sample = SignPrefix(s) + CountingRun1(w - s);
+        sample = SignPrefix(in.modes) + CountingRun(w - s);
     else
-        sample = SignPrefix(s) + Blanks(w - m) + DigitRun(0, m - s - 1, 10);
+        sample = SignPrefix(in.modes) + Blanks(w - m) + CountingRun(m - s, 0);
     return 1;
 }
 
 int RenderFixed(const SRenderInput& in, std::string& sample)
 {
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalFixed(in, d, sample);
     if (w > in.nMaxWidth || d > in.nMaxWidth)
         return RefuseAbove(in, std::max({w, d}));
-    if (!in.value.empty()) {
-        exact::SDecimal v;
-        if (!ReadValue(in, v) || !exact::CutFixed(v, in.modes, w, d, sample))
-            sample = Asterisks(w);
-        return 1;
-    }
+    if (!in.value.empty())
+        return CustomOrAsterisks(in, 'F', w, d, 0, sample);
     if (w - d - 1 < 0)
         return FieldTooNarrow(in, w, sample);
     if (in.bJudgeOnly)
         return 1;
     sample = CountedReal(in, w, d, std::string());
-    return 1;
-}
-
-int CustomExponent(const SRenderInput& in, long long w, long long d, long long e, std::string& sample)
-{
-    exact::SDecimal v;
-    if (!ReadValue(in, v) || !exact::CutExponent(v, in.modes, w, d, e, sample))
-        sample = Asterisks(w);
     return 1;
 }
 
@@ -294,7 +246,7 @@ bool RefusesExponentWidth(const SRenderInput& in, long long e)
 // two after its letter and sign (three without the letter in a custom one).
 int RenderExponent(const SRenderInput& in, std::string& sample)
 {
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const bool bExponentWidth = HasExponentWidth(in.kind);
     const long long w = wd.w, d = wd.d, e = wd.e;
     if (IsMinimalWidth(in, w))
@@ -308,16 +260,16 @@ int RenderExponent(const SRenderInput& in, std::string& sample)
     if (w - d - nDigits - 3 < 0)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty())
-        return CustomExponent(in, w, d, bExponentWidth ? e : 3, sample);
+        return CustomOrAsterisks(in, 'E', w, d, bExponentWidth ? e : 3, sample);
     if (!in.bJudgeOnly)
-        sample = CountedReal(in, w, d, ExponentLetter(in) + ("+" + CountingRun1(nDigits)));
+        sample = CountedReal(in, w, d, ExponentLetter(in) + ("+" + CountingRun(nDigits)));
     return 1;
 }
 
 int RenderGeneral(const SRenderInput& in, std::string& sample)
 {
     const bool bExponentWidth = IsWrittenWithExponent(in.kind);
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const long long w = wd.w, d = wd.d;
     if (IsMinimalWidth(in, w) && (in.kind == KIND_GWD || bExponentWidth)) {
         if (!in.value.empty() && GeneralValueWithoutBlanks(in, sample))
@@ -331,11 +283,9 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
     if (w - d - 5 < 0)
         return FieldTooNarrow(in, w, sample);
     if (!in.value.empty()) {
-        if (LogicalValue(in.value, w, sample))
+        if (exact::LayLogical(in.value, SYNTAX_LOOSE, w, sample))
             return 1;
-        exact::SDecimal v;
-        if (ReadValue(in, v) &&
-            (exact::CutInteger(v, in.modes, w, 0, sample) || exact::CutExponent(v, in.modes, w, d, 3, sample)))
+        if (CutCustom(in, 'I', w, 0, 0, sample) || CutCustom(in, 'E', w, d, 3, sample))
             return 1;
         sample = RightAligned(in.value, w);
         return 1;
@@ -348,11 +298,11 @@ int RenderGeneral(const SRenderInput& in, std::string& sample)
 
 int RenderLogical(const SRenderInput& in, std::string& sample)
 {
-    const long long w = ReadWidths(in).w;
+    const long long w = FormWidths(in.p).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
-        if (!LogicalValue(in.value, w, sample))
+        if (!exact::LayLogical(in.value, SYNTAX_LOOSE, w, sample))
             sample = Asterisks(w);
         return 1;
     }
@@ -362,40 +312,31 @@ int RenderLogical(const SRenderInput& in, std::string& sample)
 
 int RenderCharacter(const SRenderInput& in, std::string& sample)
 {
-    const long long w = ReadWidths(in).w;
+    const long long w = FormWidths(in.p).w;
     if (w > in.nMaxWidth)
         return RefuseAbove(in, w);
     if (!in.value.empty()) {
         sample = IsWrittenAlone(in.kind) ? in.value : RightAligned(in.value, w);
         return 1;
     }
-    sample.clear();
-    for (long long i = 0; i < w; ++i)
-        sample += static_cast<char>('a' + i % 26);
+    sample = AlphabetRun(w);
     return 1;
-}
-
-bool IsRadixDigit(char c, int base)
-{
-    return base == 16 ? IsHexDigit(c) : c >= '0' && c < '0' + base;
 }
 
 // A custom value keeps its w low-order digits, padded with zeros on the left;
 // any character that is no digit of the base gives asterisks.
 std::string RadixValue(const std::string& value, long long w, int base)
 {
-    if (!std::all_of(value.begin(), value.end(), [base](char c) { return IsRadixDigit(c, base); }))
+    if (!std::all_of(value.begin(), value.end(), [base](char c) { return exact::DigitValue(c, base) >= 0; }))
         return Asterisks(w);
     const long long L = static_cast<long long>(value.size());
-    if (L <= w)
-        return std::string(static_cast<std::size_t>(w - L), '0') + value;
-    return value.substr(static_cast<std::size_t>(L - w));
+    return L <= w ? AtLeastDigits(value, w) : value.substr(static_cast<std::size_t>(L - w));
 }
 
 int RenderRadix(const SRenderInput& in, std::string& sample)
 {
     const int base = RadixOf(FamilyOf(in.kind));
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const long long w = wd.w, m = wd.d;
     if (IsMinimalWidth(in, w))
         return RenderMinimalRadix(in, m, base, sample);
@@ -406,9 +347,9 @@ int RenderRadix(const SRenderInput& in, std::string& sample)
     if (!in.value.empty())
         sample = RadixValue(in.value, w, base);
     else if (m == 0)
-        sample = DigitRun(1, w, base);
+        sample = CountingRun(w, 1, base);
     else
-        sample = Blanks(w - m) + DigitRun(0, m - in.modes.nPlus - 1, base);
+        sample = Blanks(w - m) + CountingRun(m - in.modes.nPlus, 0, base);
     return 1;
 }
 
@@ -419,7 +360,7 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
     if (m > in.nMaxWidth)
         return RefuseAbove(in, m);
     if (in.value.empty()) {
-        sample = AtLeastDigits(DigitRun(1, base == 8 ? 7 : 8, base), m);
+        sample = AtLeastDigits(CountingRun(base == 8 ? 7 : 8, 1, base), m);
         return 1;
     }
     const long long L = static_cast<long long>(in.value.size());
@@ -431,7 +372,7 @@ int RenderMinimalRadix(const SRenderInput& in, long long m, int base, std::strin
 // 0X1.hhhP+ee. The default counts its digits; a custom value is converted.
 int RenderHexSignificand(const SRenderInput& in, std::string& sample)
 {
-    const SFormWidths wd = ReadWidths(in);
+    const SFormWidths wd = FormWidths(in.p);
     const long long w = wd.w, d = wd.d;
     // EXw.dE0 takes the exponent digits it needs: one in the default sample.
     const long long e = IsWrittenWithExponent(in.kind) ? std::max(wd.e, 1LL) : 2;
@@ -441,9 +382,9 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
     if (!bMinimal && w - d - e - 6 < 0)
         return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
-        const std::string body = "0X1." + DigitRun(1, d, 16) + "P+" + CountingRun1(e);
-        sample = bMinimal ? SignPrefix(in.modes.nPlus) + body
-                          : SignPrefix(in.modes.nPlus) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
+        const std::string body = "0X1." + CountingRun(d, 1, 16) + "P+" + CountingRun(e);
+        sample = bMinimal ? SignPrefix(in.modes) + body
+                          : SignPrefix(in.modes) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
         return 1;
     }
     char* pEnd = nullptr;
