@@ -5,14 +5,13 @@
 // print the sample's own value exactly as it was typed. A sample that no
 // descriptor of the kind prints is refused.
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "char_class.h"
 #include "descriptor.h"
+#include "exact_field.h"
+#include "sample_derive.h"
 
 namespace {
 
@@ -23,75 +22,12 @@ constexpr int kNeighbours = 2;
 // exponent letter and its sign.
 constexpr long long kGeneralBlanksBeyondDigits = 2;
 
-std::string Cased(const std::string& letters, bool bUpper)
-{
-    std::string s = letters;
-    for (char& c : s)
-        c = bUpper ? ToUpper(c) : ToLower(c);
-    return s;
-}
-
-const char* LettersOf(DescriptorFamily family)
-{
-    switch (family) {
-    case FAMILY_DOUBLE: return "D";
-    case FAMILY_ENGINEERING: return "EN";
-    case FAMILY_SCIENTIFIC: return "ES";
-    case FAMILY_GENERAL: return "G";
-    default: return "E";
-    }
-}
-
-bool IsWidthlessReal(DescriptorKind kind)
-{
-    return kind == KIND_E || kind == KIND_D || kind == KIND_G || kind == KIND_EN || kind == KIND_ES;
-}
-
-// The exponent form's sample, [sign]digits.digits then E or D and a signed
-// exponent, or the sign alone before an exponent of three digits.
-struct SExponentShape {
-    long long nAfter = 0;  // digits after the point
-    bool bLetter = false;  // the exponent starts with a letter
-    long long nExponentDigits = 0;
-};
-
-bool ReadExponentShape(const std::string& s, SExponentShape& shape)
-{
-    const std::size_t nPoint = s.find('.');
-    if (nPoint == std::string::npos)
-        return false;
-    std::size_t i = nPoint + 1;
-    while (i < s.size() && IsDigit(s[i]))
-        ++i;
-    shape.nAfter = static_cast<long long>(i - nPoint - 1);
-    if (i < s.size() && (ToUpper(s[i]) == 'E' || ToUpper(s[i]) == 'D')) {
-        shape.bLetter = true;
-        ++i;
-    }
-    if (i >= s.size() || (s[i] != '+' && s[i] != '-'))
-        return false;
-    const std::size_t nDigits = ++i;
-    while (i < s.size() && IsDigit(s[i]))
-        ++i;
-    shape.nExponentDigits = static_cast<long long>(i - nDigits);
-    return i == s.size() && i > nDigits;
-}
-
-// w.d and the exponent part of a text whose letters are already written.
-std::string WidthsText(long long w, long long d, long long e, bool bUpper)
-{
-    std::string text = std::to_string(w) + "." + std::to_string(d);
-    if (e > 0)
-        text += Cased("E", bUpper) + std::to_string(e);
-    return text;
-}
-
 // E, D, EN, ES, and G in its exponent form. Ew.d prints d digits after the
 // point, or d - k + 1 of them after a positive scale factor k.
 bool DeriveExponentForm(const std::string& s, const SParsedDescriptor& good, long long nScale, std::string& text)
 {
     SExponentShape shape;
-    if (!ReadExponentShape(s, shape))
+    if (!ReadExponentShape(s, SYNTAX_FORTRAN, shape))
         return false;
     const DescriptorFamily family = FamilyOf(good.nKind);
     const bool bScaled = family == FAMILY_EXPONENT || family == FAMILY_DOUBLE || family == FAMILY_GENERAL;
@@ -103,10 +39,10 @@ bool DeriveExponentForm(const std::string& s, const SParsedDescriptor& good, lon
         e = shape.nExponentDigits;
     if (family == FAMILY_DOUBLE && e > 0)
         return false;
-    text = (good.bHasRepeat ? good.strRepeat : std::string()) + Cased(LettersOf(family), good.bUpperCase);
-    if (IsWidthlessReal(good.nKind) && w == 15 && d == 7 && e == 0)
+    text = RepeatPrefix(good) + Cased(ExponentFormLetters(family), good.bUpperCase);
+    if (IsDefaultForm(good.nKind, w, d) && e == 0)
         return true;
-    text += WidthsText(w, d, e, good.bUpperCase);
+    text += WidthsText(w, d, e > 0 ? 'E' : 0, e, good.bUpperCase);
     return true;
 }
 
@@ -130,11 +66,11 @@ bool DeriveGeneralFixedForm(const std::string& s, const SParsedDescriptor& good,
     const bool bZero = bZeroWhole && s.find_first_of("123456789", nPoint) > nEnd;
     const long long d = bZero ? nAfter + 1 : nAfter + (bZeroWhole ? 0 : static_cast<long long>(strWhole.size()));
     const long long w = static_cast<long long>(s.size());
-    text = (good.bHasRepeat ? good.strRepeat : std::string()) + Cased("G", good.bUpperCase);
+    text = RepeatPrefix(good) + Cased("G", good.bUpperCase);
     const bool bExponentWidth = e != kDefaultExponentDigits || IsWrittenWithExponent(good.nKind);
-    if (good.nKind == KIND_G && w == 15 && d == 7 && !bExponentWidth)
+    if (IsDefaultForm(good.nKind, w, d) && !bExponentWidth)
         return true;
-    text += WidthsText(w, d, bExponentWidth ? e : 0, good.bUpperCase);
+    text += WidthsText(w, d, bExponentWidth ? 'E' : 0, e, good.bUpperCase);
     return true;
 }
 
@@ -147,15 +83,10 @@ bool SampleValue(const std::string& s, DescriptorFamily family, std::string& val
     if (nFirst == std::string::npos)
         return false;
     value = s.substr(nFirst, s.find_last_not_of(' ') - nFirst + 1);
-    const int nBase = family == FAMILY_BINARY ? 2 : family == FAMILY_OCTAL ? 8 : family == FAMILY_HEX ? 16 : 0;
-    if (nBase == 0)
+    if (family != FAMILY_BINARY && family != FAMILY_OCTAL && family != FAMILY_HEX)
         return true;
-    if (!IsHexDigit(value[0]))
-        return false;  // no sign, which strtoull would take
-    errno = 0;
-    char* pEnd = nullptr;
-    const unsigned long long u = std::strtoull(value.c_str(), &pEnd, nBase);
-    if (errno != 0 || *pEnd != '\0')
+    unsigned long long u = 0;
+    if (!exact::ValueOfDigits(value, RadixOf(family), u))
         return false;
     value = std::to_string(static_cast<long long>(u));
     return true;

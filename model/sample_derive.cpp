@@ -8,6 +8,8 @@
 
 #include "char_class.h"
 #include "descriptor.h"
+#include "exact_field.h"
+#include "sample_derive.h"
 
 namespace {
 
@@ -18,15 +20,8 @@ struct SDeriveInput {
     bool upperCase;
 
     long long L() const { return static_cast<long long>(sample.size()); }
-    std::string Prefix() const { return p.bHasRepeat ? p.strRepeat : std::string(); }
-    // Letters in the case the old text was written in.
-    std::string Letters(const char* letters) const
-    {
-        std::string s(letters);
-        for (char& c : s)
-            c = upperCase ? ToUpper(c) : ToLower(c);
-        return s;
-    }
+    std::string Prefix() const { return RepeatPrefix(p); }
+    std::string Letters(const char* letters) const { return Cased(letters, upperCase); }
 };
 
 using DeriveFn = int (*)(const SDeriveInput&, long long column, std::string&);
@@ -75,48 +70,33 @@ int DeriveSkip(const SDeriveInput& in, long long, std::string& text)
 // the sample has its default width.
 int DeriveWidthOnly(const SDeriveInput& in, long long, std::string& text)
 {
-    const bool bCharacter = in.kind == KIND_A || in.kind == KIND_AW;
-    const char* pszLetter = bCharacter ? "A" : "L";
-    const bool bWidthless = in.kind == (bCharacter ? KIND_A : KIND_L);
-    const long long nDefault = bCharacter ? 10 : 2;
-    text = in.Prefix() + in.Letters(pszLetter);
-    if (!(bWidthless && in.L() == nDefault))
+    text = in.Prefix() + in.Letters(FamilyOf(in.kind) == FAMILY_CHARACTER ? "A" : "L");
+    if (!IsDefaultForm(in.kind, in.L(), 0))
         text += std::to_string(in.L());
     return 1;
 }
 
-// The letter, digit test and defaults of the integer and radix families.
+// The letter, the form with m and the base of the digits a sample's digits
+// are looked for in, of the integer and radix families (B's are decimal).
 struct SDigitFamily {
+    DescriptorFamily family;
     const char* pszLetter;
-    DescriptorKind widthless;
     DescriptorKind withM;
-    long long nDefaultWidth;
-    bool (*isDigit)(char);
+    int nBase;
 };
-
-bool IsDecimalDigit(char c)
-{
-    return IsDigit(c);
-}
-bool IsOctal(char c)
-{
-    return IsOctalDigit(c) != 0;
-}
 
 const SDigitFamily& DigitFamilyOf(DescriptorKind kind)
 {
-    static const SDigitFamily kFamilies[] = {
-        {"I", KIND_I, KIND_IWM, 7, IsDecimalDigit},
-        {"B", KIND_B, KIND_BWM, 8, IsDecimalDigit},
-        {"O", KIND_O, KIND_OWM, 7, IsOctal},
-        {"Z", KIND_Z, KIND_ZWM, 8, IsHexDigit},
+    static constexpr SDigitFamily kFamilies[] = {
+        {FAMILY_INTEGER, "I", KIND_IWM, 10},
+        {FAMILY_BINARY, "B", KIND_BWM, 10},
+        {FAMILY_OCTAL, "O", KIND_OWM, 8},
+        {FAMILY_HEX, "Z", KIND_ZWM, 16},
     };
-    switch (FamilyOf(kind)) {
-    case FAMILY_BINARY: return kFamilies[1];
-    case FAMILY_OCTAL: return kFamilies[2];
-    case FAMILY_HEX: return kFamilies[3];
-    default: return kFamilies[0];
-    }
+    for (const SDigitFamily& family : kFamilies)
+        if (family.family == FamilyOf(kind))
+            return family;
+    return kFamilies[0];
 }
 
 int DeriveDigits(const SDeriveInput& in, long long, std::string& text)
@@ -127,7 +107,7 @@ int DeriveDigits(const SDeriveInput& in, long long, std::string& text)
     const long long w = in.L();
     long long m = 0;
     std::size_t nFirst = 0;
-    while (nFirst < in.sample.size() && !family.isDigit(in.sample[nFirst]))
+    while (nFirst < in.sample.size() && exact::DigitValue(in.sample[nFirst], family.nBase) < 0)
         ++nFirst;
     if (nFirst < in.sample.size() && in.sample[nFirst] == '0') {
         m = static_cast<long long>(in.sample.size() - nFirst);  // a leading zero asks for digits
@@ -137,7 +117,7 @@ int DeriveDigits(const SDeriveInput& in, long long, std::string& text)
             m = w;
     }
     text = in.Prefix() + in.Letters(family.pszLetter);
-    if (in.kind == family.widthless && w == family.nDefaultWidth && m == 0)
+    if (IsDefaultForm(in.kind, w, m))
         return 1;
     text += std::to_string(w);
     if (m > 0)
@@ -154,8 +134,8 @@ int DeriveFixed(const SDeriveInput& in, long long, std::string& text)
     const long long d = in.L() - B - 1;
     const long long w = B + 1 + d;
     text = in.Prefix() + in.Letters("F");
-    if (!(in.kind == KIND_F && w == 15 && d == 7))
-        text += std::to_string(w) + "." + std::to_string(d);
+    if (!IsDefaultForm(in.kind, w, d))
+        text += WidthsText(w, d, 0, 0, in.upperCase);
     return 1;
 }
 
@@ -171,57 +151,22 @@ int DeriveDouble(const SDeriveInput& in, long long, std::string& text)
     const long long d = static_cast<long long>(nEnd - nPoint - 1);
     const long long w = B + d + 5;  // the exponent always takes four characters
     text = in.Prefix() + in.Letters("D");
-    if (!(in.kind == KIND_D && w == 15 && d == 7))
-        text += std::to_string(w) + "." + std::to_string(d);
+    if (!IsDefaultForm(in.kind, w, d))
+        text += WidthsText(w, d, 0, 0, in.upperCase);
     return 1;
-}
-
-// The letters of the exponent family a kind belongs to.
-const char* ExponentLetters(DescriptorKind kind)
-{
-    switch (FamilyOf(kind)) {
-    case FAMILY_GENERAL: return "G";
-    case FAMILY_ENGINEERING: return "EN";
-    case FAMILY_SCIENTIFIC: return "ES";
-    default: return "E";
-    }
-}
-
-bool IsWidthlessExponent(DescriptorKind kind)
-{
-    return kind == KIND_E || kind == KIND_G || kind == KIND_EN || kind == KIND_ES;
 }
 
 int DeriveExponent(const SDeriveInput& in, long long, std::string& text)
 {
-    const std::string& s = in.sample;
-    const std::size_t nPoint = s.find('.');
-    if (nPoint == std::string::npos)
+    SExponentShape shape;
+    if (!ReadExponentShape(in.sample, SYNTAX_LOOSE, shape))
         return 0;
-    const std::size_t nMark = s.find_first_of("EDed+", nPoint + 1);
-    if (nMark == std::string::npos)
-        return 0;
-    const bool bLetter = s[nMark] != '+';
-    std::size_t nDigits = nMark + 1;
-    if (bLetter) {
-        if (nDigits >= s.size() || s[nDigits] != '+')
-            return 0;  // only a + exponent sign is taken
-        ++nDigits;
-    }
-    const long long B = static_cast<long long>(nPoint);
-    const long long d = static_cast<long long>(nMark - nPoint - 1);
-    const long long e = static_cast<long long>(s.size() - nDigits);
-    const long long w = B + 1 + d + (bLetter ? 1 : 0) + 1 + e;
-
-    text = in.Prefix() + in.Letters(ExponentLetters(in.kind));
-    if (IsWidthlessExponent(in.kind) && w == 15 && d == 7 && e == 2)
+    const long long w = in.L(), d = shape.nAfter, e = shape.nExponentDigits;
+    text = in.Prefix() + in.Letters(ExponentFormLetters(FamilyOf(in.kind)));
+    if (IsDefaultForm(in.kind, w, d) && e == 2)
         return 1;
-    text += std::to_string(w) + "." + std::to_string(d);
     const char chLetter = IsWrittenWithExponent(in.kind) ? in.p.chExponentLetter : 'E';
-    if (e == 2 && chLetter == 'E')
-        return 1;
-    text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
-    text += std::to_string(e);
+    text += WidthsText(w, d, e == 2 && chLetter == 'E' ? 0 : chLetter, e, in.upperCase);
     return 1;
 }
 
@@ -239,14 +184,10 @@ int DeriveHexSignificand(const SDeriveInput& in, long long, std::string& text)
     const long long d = static_cast<long long>(nMark - nPoint - 1);
     const long long e = static_cast<long long>(s.size() - nMark - 2);
     text = in.Prefix() + in.Letters("EX");
-    if (in.kind == KIND_EX && w == 15 && d == 7 && e == 2)
+    if (IsDefaultForm(in.kind, w, d) && e == 2)
         return 1;
-    text += std::to_string(w) + "." + std::to_string(d);
-    if (e != 2 || in.kind == KIND_EXWDE) {
-        const char chLetter = in.kind == KIND_EXWDE ? in.p.chExponentLetter : 'E';
-        text += in.upperCase ? ToUpper(chLetter) : ToLower(chLetter);
-        text += std::to_string(e);
-    }
+    const char chLetter = in.kind == KIND_EXWDE ? in.p.chExponentLetter : 'E';
+    text += WidthsText(w, d, e != 2 || in.kind == KIND_EXWDE ? chLetter : 0, e, in.upperCase);
     return 1;
 }
 
@@ -283,6 +224,69 @@ constexpr std::array<DeriveFn, KIND_COUNT> kDerivers = [] {
 }();
 
 }  // namespace
+
+std::string Cased(const std::string& letters, bool bUpper)
+{
+    std::string s = letters;
+    for (char& c : s)
+        c = bUpper ? ToUpper(c) : ToLower(c);
+    return s;
+}
+
+const char* ExponentFormLetters(DescriptorFamily family)
+{
+    static const std::array<std::pair<DescriptorFamily, const char*>, 4> kLetters{{
+        {FAMILY_DOUBLE, "D"},
+        {FAMILY_ENGINEERING, "EN"},
+        {FAMILY_SCIENTIFIC, "ES"},
+        {FAMILY_GENERAL, "G"},
+    }};
+    for (const auto& [f, letters] : kLetters)
+        if (f == family)
+            return letters;
+    return "E";
+}
+
+bool IsDefaultForm(DescriptorKind kind, long long w, long long d)
+{
+    const SFormWidths widths = DefaultWidths(kind);
+    return IsWrittenAlone(kind) && widths.w == w && widths.d == d;
+}
+
+std::string WidthsText(long long w, long long d, char chLetter, long long e, bool bUpper)
+{
+    std::string text = std::to_string(w) + "." + std::to_string(d);
+    if (chLetter != 0)
+        text += Cased(std::string(1, chLetter), bUpper) + std::to_string(e);
+    return text;
+}
+
+bool ReadExponentShape(const std::string& s, NumberSyntax syntax, SExponentShape& shape)
+{
+    const bool bLoose = syntax == SYNTAX_LOOSE;
+    const std::size_t nPoint = s.find('.');
+    if (nPoint == std::string::npos)
+        return false;
+    std::size_t i = nPoint + 1;
+    if (bLoose)
+        i = s.find_first_of("EDed+", i);
+    else
+        while (i < s.size() && IsDigit(s[i]))
+            ++i;
+    if (i == std::string::npos)
+        return false;
+    shape.nAfter = static_cast<long long>(i - nPoint - 1);
+    shape.bLetter = i < s.size() && (ToUpper(s[i]) == 'E' || ToUpper(s[i]) == 'D');
+    if (shape.bLetter)
+        ++i;
+    if (i >= s.size() || (s[i] != '+' && (bLoose || s[i] != '-')))
+        return false;
+    const std::size_t nDigits = ++i;
+    while (i < s.size() && (bLoose || IsDigit(s[i])))
+        ++i;
+    shape.nExponentDigits = static_cast<long long>(i - nDigits);
+    return i == s.size() && (bLoose || i > nDigits);
+}
 
 int CDescriptor::Derive(const std::string& sample, std::string& text, const SParsedDescriptor& good) const
 {
