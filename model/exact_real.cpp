@@ -59,7 +59,7 @@ std::string NotFinite(const SRealInput& in)
         nb = bNaN ? 3 : (bSign ? 4 : 3);
     if (nb < 3)
         return Asterisks(nb);
-    std::string s = Repeated(nb, ' ');
+    std::string s = Blanks(nb);
     if (bNaN)
         return s.replace(static_cast<std::size_t>(nb - 3), 3, "NaN");
     if (bNeg && nb == 3)
@@ -554,7 +554,7 @@ int LayGeneral(const SRealInput& in, std::string& sample)
         nPad = in.w - 1;
     const SRealInput fixed{in.x, in.exact, in.w - nPad, nFixed, -1, in.modes};
     const std::string body = LayFixed(fixed, 0, in.modes.nRound);
-    sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Repeated(nPad, ' ');
+    sample = body.find('*') != std::string::npos ? Asterisks(in.w) : body + Blanks(nPad);
     return 1;
 }
 

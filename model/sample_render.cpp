@@ -52,11 +52,7 @@ using exact::AtLeastDigits;
 using exact::Blanks;
 using exact::CountingRun;
 using exact::RightAligned;
-
-std::string SignPrefix(const SNumberModes& modes)
-{
-    return exact::SignOf(false, modes);
-}
+using exact::SignOf;
 
 // A real field too narrow for any number, its digits and its exponent (F3.3,
 // E8.2E4) is still a descriptor: it prints w asterisks, whatever the value.
@@ -119,7 +115,7 @@ int RenderMinimalInteger(const SRenderInput& in, long long m, std::string& sampl
 {
     if (m > in.nMaxWidth)
         return RefuseAbove(in, m);
-    sample = in.value.empty() ? SignPrefix(in.modes) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0);
+    sample = in.value.empty() ? SignOf(false, in.modes) + AtLeastDigits("1234567", m) : MinimalCustom(in, 'I', m, 0);
     return 1;
 }
 
@@ -127,7 +123,7 @@ int RenderMinimalFixed(const SRenderInput& in, long long d, std::string& sample)
 {
     if (d > in.nMaxWidth)
         return RefuseAbove(in, d);
-    sample = in.value.empty() ? SignPrefix(in.modes) + "1234567." + CountingRun(d) : MinimalCustom(in, 'F', d, 0);
+    sample = in.value.empty() ? SignOf(false, in.modes) + "1234567." + CountingRun(d) : MinimalCustom(in, 'F', d, 0);
     return 1;
 }
 
@@ -146,7 +142,7 @@ std::string CountedReal(const SRenderInput& in, long long w, long long d, const 
 {
     const int s = in.modes.nPlus;
     const long long nBefore = w - d - 1 - static_cast<long long>(exponent.size()) - s;
-    return SignPrefix(in.modes) + CountingRun(nBefore) + "." + CountingRun(d) + exponent;
+    return SignOf(false, in.modes) + CountingRun(nBefore) + "." + CountingRun(d) + exponent;
 }
 
 // E0.d, D0.d, ES0.d, EN0.d and G0.d print the default value 1234567.1234567
@@ -161,7 +157,7 @@ int RenderMinimalExponent(const SRenderInput& in, long long d, long long e, std:
     }
     const DescriptorFamily family = FamilyOf(in.kind);
     const bool bScaled = family == FAMILY_ENGINEERING || family == FAMILY_SCIENTIFIC;
-    sample = SignPrefix(in.modes) + (bScaled ? "1." : "0.") + CountingRun(d) + ExponentLetter(in) + "+" +
+    sample = SignOf(false, in.modes) + (bScaled ? "1." : "0.") + CountingRun(d) + ExponentLetter(in) + "+" +
              AtLeastDigits(bScaled ? "6" : "7", e);
     return 1;
 }
@@ -187,7 +183,7 @@ int RenderGeneralMinimal(const SRenderInput& in, std::string& sample)
     if (in.p.nW != 0 || !in.bExtended)
         return Refuse(in, Message(IDS_WHY_G_WIDTH));  // Gw without .d is only valid with a width of 0
     if (in.value.empty())
-        sample = SignPrefix(in.modes) + "1234567.1234567";
+        sample = SignOf(false, in.modes) + "1234567.1234567";
     else if (!GeneralValueWithoutBlanks(in, sample))
         sample = in.value;
     return 1;
@@ -209,9 +205,9 @@ int RenderInteger(const SRenderInput& in, std::string& sample)
         return 1;
     const int s = in.modes.nPlus;
     if (m == 0)
-        sample = SignPrefix(in.modes) + CountingRun(w - s);
+        sample = SignOf(false, in.modes) + CountingRun(w - s);
     else
-        sample = SignPrefix(in.modes) + Blanks(w - m) + CountingRun(m - s, 0);
+        sample = SignOf(false, in.modes) + Blanks(w - m) + CountingRun(m - s, 0);
     return 1;
 }
 
@@ -383,8 +379,8 @@ int RenderHexSignificand(const SRenderInput& in, std::string& sample)
         return FieldTooNarrow(in, w, sample);
     if (in.value.empty()) {
         const std::string body = "0X1." + CountingRun(d, 1, 16) + "P+" + CountingRun(e);
-        sample = bMinimal ? SignPrefix(in.modes) + body
-                          : SignPrefix(in.modes) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
+        sample = bMinimal ? SignOf(false, in.modes) + body
+                          : SignOf(false, in.modes) + Blanks(w - d - e - 6 - in.modes.nPlus) + body;
         return 1;
     }
     char* pEnd = nullptr;
