@@ -14,16 +14,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source_file="$work/prog.f"
-cat > "$source_file" <<'FORTRAN'
-      PROGRAM P
-      INTEGER N
-      REAL X
-      LOGICAL L
-      WRITE (6, 100) N, X
-      WRITE (6, 100) N, L
-  100 FORMAT (I5, F8.2)
-      END
-FORTRAN
+# a FORMAT two WRITEs use, the second with an item of the wrong type
+cp "$here/lsp_fixture.f" "$source_file"
 HOME=$work QUILLMARK_LSP=$server QUILLMARK_SOURCE=$source_file \
     timeout 120 emacs --batch -q -L "$plugin" -l "$here/emacs_eglot_test.el"
 echo "emacs: hover, definition and diagnostics through eglot"

@@ -14,16 +14,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache
 source_file="$work/prog.f"
-cat > "$source_file" <<'FORTRAN'
-      PROGRAM P
-      INTEGER N
-      REAL X
-      LOGICAL L
-      WRITE (6, 100) N, X
-      WRITE (6, 100) N, L
-  100 FORMAT (I5, F8.2)
-      END
-FORTRAN
+# a FORMAT two WRITEs use, the second with an item of the wrong type
+cp "$here/lsp_fixture.f" "$source_file"
 timeout 120 nvim --headless --clean \
     --cmd "set runtimepath^=$plugin" \
     --cmd "let g:quillmark_lsp_command = ['$server']" \
