@@ -256,6 +256,8 @@ private:
         report.bInput = use.bInput;
         report.format = PlaceIn(use.places, use.nFormatFrom);
         report.formatEnd = PlaceIn(use.places, use.nFormatTo > 0 ? use.nFormatTo - 1 : 0);
+        report.item = report.format;
+        report.itemEnd = report.formatEnd;
         if (use.kind == IO_FORMAT_LABEL) {
             m_used.insert({use.nScope, use.nLabel});
             const SFormatStatement* pFormat = FormatNamed(use);

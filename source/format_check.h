@@ -73,6 +73,8 @@ struct SFormatUseReport {
     SCheckPlace place;      // the I/O statement
     SCheckPlace format;     // the FORMAT statement, or the format string's opening quote
     SCheckPlace formatEnd;  // the format item's end (the format string's closing quote)
+    SCheckPlace item;       // the format item in the I/O statement (a label, a string, a name)
+    SCheckPlace itemEnd;    // its last character
     bool bInput = false;
     bool bFormatStatement = false;  // the format is a FORMAT statement's
     bool bChecked = false;          // its format was found and read

@@ -37,14 +37,10 @@ bool OpeningPlace(const SSourceStatement& statement, int bFixedForm, SIndexedSta
 
 }  // namespace
 
-CResult IndexStatements(const std::string& strFile, SourceForm form, const CDescriptorTable& table,
-                        std::vector<SIndexedStatement>& statements)
+bool IndexStatements(CLineReader& reader, int bFixedForm, const CDescriptorTable& table,
+                     std::vector<SIndexedStatement>& statements)
 {
     statements.clear();
-    CLineReader reader;
-    if (!reader.Open(strFile))
-        return CannotOpenFile(strFile, reader.Error());
-    const int bFixedForm = IsFixedForm(strFile, form);
     CStatementStream stream(reader, bFixedForm);
     SSourceStatement statement;
     CDescriptorList list(table);
@@ -52,6 +48,7 @@ CResult IndexStatements(const std::string& strFile, SourceForm form, const CDesc
     while (stream.Next(statement)) {
         SIndexedStatement entry;
         entry.nLine = statement.nLine;
+        entry.nLastLine = statement.nLine + static_cast<long long>(statement.lines.size()) - 1;
         if (!OpeningPlace(statement, bFixedForm, entry))
             continue;
         // The locator reads on from the line that opens it.
@@ -61,7 +58,15 @@ CResult IndexStatements(const std::string& strFile, SourceForm form, const CDesc
             LOCATE_FOUND)
             statements.push_back(std::move(entry));
     }
-    if (reader.Failed())
+    return !reader.Failed();
+}
+
+CResult IndexStatements(const std::string& strFile, SourceForm form, const CDescriptorTable& table,
+                        std::vector<SIndexedStatement>& statements)
+{
+    statements.clear();
+    CLineReader reader;
+    if (!reader.Open(strFile) || !IndexStatements(reader, IsFixedForm(strFile, form), table, statements))
         return CannotOpenFile(strFile, reader.Error());
     return CResult();
 }

@@ -12,11 +12,12 @@
 #include "source_file.h"
 
 struct SIndexedStatement {
-    long long nLine = 0;    // the line it starts on
-    long long nColumn = 0;  // the column that opens it (a format string: inside its opening quote)
-    int nLabel = 0;         // the statement's label; 0 when it has none
-    bool bString = false;   // a format string, not a FORMAT statement
-    std::string strList;    // its descriptor list as it reads, on one line
+    long long nLine = 0;      // the line it starts on
+    long long nColumn = 0;    // the column that opens it (a format string: inside its opening quote)
+    int nLabel = 0;           // the statement's label; 0 when it has none
+    bool bString = false;     // a format string, not a FORMAT statement
+    std::string strList;      // its descriptor list as it reads, on one line
+    long long nLastLine = 0;  // the statement's last line
 };
 
 // Fills statements with the file's statements that LocateStatement opens at
@@ -24,3 +25,7 @@ struct SIndexedStatement {
 // only when the file cannot be read.
 CResult IndexStatements(const std::string& strFile, SourceForm form, const CDescriptorTable& table,
                         std::vector<SIndexedStatement>& statements);
+// The same over an opened reader (a file or a text held in memory); false
+// when reading failed.
+bool IndexStatements(CLineReader& reader, int bFixedForm, const CDescriptorTable& table,
+                     std::vector<SIndexedStatement>& statements);

@@ -36,7 +36,8 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libgl-de
 # with bash-completion; the Debian package takes its dependencies from
 # dpkg-shlibdeps (dpkg-dev), which CPack reaches through file. The layout
 # check lists the files git tracks (git). The editor plug-ins are tested in the editors
-# themselves, run headless (vim, emacs-nox). The start-up timing
+# themselves, run headless (vim, emacs-nox), and the language server's in
+# Neovim and in Emacs with Eglot (neovim, elpa-eglot). The start-up timing
 # (bench/first_paint.sh) watches the window's first drawing through the X
 # server's Damage extension (libxcb-damage0-dev). quillmark-text is
 # cross-compiled for Windows with MinGW-w64 and run there under Wine, so
@@ -45,6 +46,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev gfortran qt6-base-priv
                xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl
                clang clang-format libclang-rt-14-dev libxcb-damage0-dev
                man-db groff-base desktop-file-utils bash-completion dpkg-dev file git vim emacs-nox
+               neovim elpa-eglot
                g++-mingw-w64-x86-64-posix wine64)
 
 to_run=false

@@ -75,7 +75,7 @@ if examples_run < 8:
 # items, tooltips and the words of the status line, which explain
 # themselves, and the strings loaded only by number (the dialogs' options).
 not_message_names = re.compile(r"IDS_(CAPTION|NEW_|HELP_BASE_NAME|OPTION_|TITLE|STRIP_CAPTION|BUTTON_|SAVE_FILTER|"
-                               r"MENU_|WHAT_|WHY_|COLUMNS_|TIP_|STATUS_|PICKER_)")
+                               r"MENU_|WHAT_|WHY_|COLUMNS_|TIP_|STATUS_|PICKER_|LSP_(PRINTS|EDITS|FORMAT_USED|USED_BY|USAGE))")
 with open(os.path.join(source_dir, "res/string_table.h"), encoding="utf-8") as f:
     names = dict((int(n), name) for name, n in re.findall(r"^\s*(IDS_[A-Z0-9_]+)\s*=\s*(\d+)", f.read(), re.M))
 with open(os.path.join(source_dir, "res/string_table.cpp"), encoding="utf-8") as f:
@@ -94,6 +94,10 @@ with open(os.path.join(source_dir, "packaging/diagnostics.scd"), encoding="utf-8
     diagnostics = plain(f.read())
 with open(os.path.join(source_dir, "res/help/quillmark-help.html"), encoding="utf-8") as f:
     help_text = f.read()
+# The language server's answers to a message it cannot take go to the
+# editor, not to the user of the window: its own page explains them.
+with open(os.path.join(source_dir, "packaging/quillmark-lsp.1.scd"), encoding="utf-8") as f:
+    server_errors = plain(f.read())
 help_messages = plain(help_text[help_text.find('<a name="messages">'):])
 messages = {n: t for n, t in strings.items() if n in names and not not_message_names.match(names[n])}
 if len(messages) < 30:
@@ -101,7 +105,10 @@ if len(messages) < 30:
 for number, text in sorted(messages.items()):
     first_line = text.split("\\n")[0]
     words = max(re.split(r"%[sd]", first_line), key=len).strip().strip('"').strip()
-    for name, where in (("the manual pages' DIAGNOSTICS", diagnostics), ("the help's Messages", help_messages)):
+    places = (("the manual pages' DIAGNOSTICS", diagnostics), ("the help's Messages", help_messages))
+    if names[number].startswith("IDS_LSP_"):
+        places = (("quillmark-lsp(1)'s ERRORS", server_errors),)
+    for name, where in places:
         if words.lower() not in where.lower():
             failures.append(f'message {number} ("{first_line}") is not explained in {name}')
 

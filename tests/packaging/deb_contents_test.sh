@@ -19,7 +19,7 @@ listing=$(dpkg-deb -c "$package") || fail "dpkg-deb -c cannot read $package"
 while read -r file; do
     grep -q " \./usr/$file\$" <<< "$listing" || fail "the package lacks /usr/$file"
 done < "$here/installed_files.txt"
-for program_file in quillmark quillmark-text quillmark-help; do
+for program_file in quillmark quillmark-text quillmark-lsp quillmark-help; do
     grep -q "^-rwxr-xr-x root/root .* \./usr/bin/$program_file\$" <<< "$listing" ||
         fail "/usr/bin/$program_file is not an executable owned by root"
 done

@@ -27,12 +27,12 @@ cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$wor
 while read -r file; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done < "$here/installed_files.txt"
-for program in quillmark quillmark-text quillmark-help; do
+for program in quillmark quillmark-text quillmark-lsp quillmark-help; do
     [ -x "$prefix/bin/$program" ] || fail "$program is not executable"
 done
 
 # The manual pages: roff that man renders without a warning.
-for page in quillmark quillmark-text; do
+for page in quillmark quillmark-text quillmark-lsp; do
     MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1" > "$work/$page.txt" 2> "$work/$page.err" ||
         fail "man -l $page.1 failed"
     [ ! -s "$work/$page.err" ] || fail "man warns about $page.1: $(cat "$work/$page.err")"
@@ -60,6 +60,16 @@ headless=(env DISPLAY= WAYLAND_DISPLAY= QT_QPA_PLATFORM=)
 [ "$("$prefix/bin/quillmark-text" --version | head -n 1)" = "quillmark-text $version" ] ||
     fail "quillmark-text --version: $("$prefix/bin/quillmark-text" --version)"
 "$prefix/bin/quillmark-text" --help | grep -q "^Usage: quillmark-text" || fail "quillmark-text --help"
+[ "$("$prefix/bin/quillmark-lsp" --version)" = "quillmark-lsp $version" ] ||
+    fail "quillmark-lsp --version: $("$prefix/bin/quillmark-lsp" --version 2>&1)"
+# the installed server answers an editor's first and last requests
+lsp_message() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+{
+    lsp_message '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+    lsp_message '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+    lsp_message '{"jsonrpc":"2.0","method":"exit"}'
+} | "$prefix/bin/quillmark-lsp" > "$work/lsp.out" || fail "quillmark-lsp did not exit with 0 after shutdown and exit"
+grep -q '"hoverProvider":true' "$work/lsp.out" || fail "quillmark-lsp answered: $(cat "$work/lsp.out")"
 [ "$("${headless[@]}" "$prefix/bin/quillmark" --version | head -n 1)" = "quillmark $version" ] ||
     fail "quillmark --version: $("${headless[@]}" "$prefix/bin/quillmark" --version 2>&1)"
 "${headless[@]}" "$prefix/bin/quillmark" --version | grep -q "^Qt 6\." || fail "quillmark --version names no Qt"

@@ -1,0 +1,192 @@
+// The server run as an editor runs it: messages framed on its standard
+// input, its answers and notifications read back from its standard output.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "language_server.h"
+#include "message_stream.h"
+#include "process_runner.h"
+
+using nlohmann::json;
+
+namespace {
+
+const char* const kUri = "file:///work/prog.f";
+
+// A fixed-form program whose FORMAT two WRITEs use, one of them with an
+// item of the wrong type.
+const char* const kProgram = "      PROGRAM P\n"
+                             "      INTEGER N\n"
+                             "      REAL X\n"
+                             "      LOGICAL L\n"
+                             "      WRITE (6, 100) N, X\n"
+                             "      WRITE (6, 100) N, L\n"
+                             "  100 FORMAT (I5, F8.2)\n"
+                             "      END\n";
+
+std::string Framed(const json& message)
+{
+    const std::string body = message.dump();
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+json Request(int id, const char* method, json params)
+{
+    return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+
+json Notification(const char* method, json params)
+{
+    return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+
+json At(int line, int character)
+{
+    return {{"textDocument", {{"uri", kUri}}}, {"position", {{"line", line}, {"character", character}}}};
+}
+
+// The messages the server wrote.
+std::vector<json> Messages(const std::string& output)
+{
+    std::istringstream in(output);
+    std::vector<json> messages;
+    std::string body;
+    while (ReadMessage(in, body) == MessageRead::MESSAGE)
+        messages.push_back(json::parse(body));
+    return messages;
+}
+
+const json* Answer(const std::vector<json>& messages, int id)
+{
+    for (const json& m : messages)
+        if (m.contains("id") && m["id"] == id)
+            return &m;
+    return nullptr;
+}
+
+std::vector<json> Published(const std::vector<json>& messages)
+{
+    std::vector<json> published;
+    for (const json& m : messages)
+        if (m.value("method", "") == "textDocument/publishDiagnostics")
+            published.push_back(m["params"]);
+    return published;
+}
+
+// Runs the server program over the input; its messages and exit status.
+std::vector<json> RunServer(const std::string& input, int& nExit)
+{
+    const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "lsp_input";
+    std::ofstream(file, std::ios::binary) << input;
+    const SProcessResult result = RunProcess("/bin/sh", {"-c", "exec \"$0\" < \"$1\"", QUILLMARK_LSP, file.string()});
+    nExit = result.nExitStatus;
+    return Messages(result.strOut);
+}
+
+}  // namespace
+
+TEST(LanguageServer, AnEditorsSessionFromInitializeToExit)
+{
+    std::string input = Framed(Request(1, "initialize", {{"capabilities", json::object()}}));
+    input += Framed(Notification("initialized", json::object()));
+    input += Framed(Notification(
+        "textDocument/didOpen",
+        {{"textDocument", {{"uri", kUri}, {"languageId", "fortran"}, {"version", 1}, {"text", kProgram}}}}));
+    input += Framed(Request(2, "textDocument/hover", At(6, 20)));       // on F8.2
+    input += Framed(Request(3, "textDocument/definition", At(4, 17)));  // on the 100 of the first WRITE
+    json references = At(6, 10);
+    references["context"] = {{"includeDeclaration", false}};
+    input += Framed(Request(4, "textDocument/references", references));
+    input += Framed(Request(5, "textDocument/documentSymbol", {{"textDocument", {{"uri", kUri}}}}));
+    // the second WRITE's L becomes X: the mismatch goes
+    const json range = {{"start", {{"line", 5}, {"character", 24}}}, {"end", {{"line", 5}, {"character", 25}}}};
+    json change = {{"textDocument", {{"uri", kUri}, {"version", 2}}}};
+    change["contentChanges"] = json::array({json{{"range", range}, {"text", "X"}}});
+    input += Framed(Notification("textDocument/didChange", change));
+    input += Framed(Request(6, "textDocument/hover", At(6, 15)));  // on I5
+    input += Framed(Request(7, "shutdown", nullptr));
+    input += Framed(Notification("exit", nullptr));
+    int nExit = -1;
+    const std::vector<json> messages = RunServer(input, nExit);
+    EXPECT_EQ(nExit, 0);
+
+    const json* pInit = Answer(messages, 1);
+    ASSERT_NE(pInit, nullptr);
+    EXPECT_EQ((*pInit)["result"]["capabilities"]["positionEncoding"], "utf-16");
+    EXPECT_EQ((*pInit)["result"]["capabilities"]["textDocumentSync"]["change"], 2);
+
+    const json hover = (*Answer(messages, 2))["result"];
+    const std::string text = hover["contents"]["value"];
+    EXPECT_NE(text.find("F8.2: real, 8 wide, 2 decimals, columns 6 to 13"), std::string::npos) << text;
+    EXPECT_NE(text.find("`X` in the statement on line 5"), std::string::npos) << text;
+    EXPECT_NE(text.find("`L` in the statement on line 6"), std::string::npos) << text;
+    EXPECT_EQ(hover["range"]["start"], json({{"line", 6}, {"character", 18}}));
+    EXPECT_EQ(hover["range"]["end"], json({{"line", 6}, {"character", 22}}));
+
+    EXPECT_EQ((*Answer(messages, 3))["result"]["range"]["start"]["line"], 6);
+    const json found = (*Answer(messages, 4))["result"];
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0]["range"]["start"]["line"], 4);
+    EXPECT_EQ(found[1]["range"]["start"]["line"], 5);
+    const json symbols = (*Answer(messages, 5))["result"];
+    ASSERT_EQ(symbols.size(), 1u);
+    EXPECT_EQ(symbols[0]["name"], "100 FORMAT");
+
+    const std::vector<json> published = Published(messages);
+    ASSERT_EQ(published.size(), 2u);
+    ASSERT_EQ(published[0]["diagnostics"].size(), 1u);
+    const json d = published[0]["diagnostics"][0];
+    EXPECT_EQ(d["code"], "refused-item");
+    EXPECT_EQ(d["range"]["start"]["line"], 5);
+    EXPECT_EQ(d["relatedInformation"][0]["location"]["range"]["start"]["line"], 6);
+    EXPECT_TRUE(published[1]["diagnostics"].empty()) << published[1].dump();
+    const std::string after = (*Answer(messages, 6))["result"]["contents"]["value"];
+    EXPECT_NE(after.find("`N` in the statement on line 6"), std::string::npos) << after;
+    EXPECT_EQ((*Answer(messages, 7))["result"], nullptr);
+}
+
+TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
+{
+    std::ostringstream out;
+    CLanguageServer server(out);
+    const std::vector<std::pair<std::string, int>> cases = {
+        {Request(1, "textDocument/hover", At(0, 0)).dump(), -32002},  // before initialize
+        {Request(2, "initialize", {{"capabilities", {{"general", {{"positionEncodings", {"utf-8"}}}}}}}).dump(), 0},
+        {"{not json", -32700},
+        {"[1, 2]", -32600},
+        {Request(3, "textDocument/noSuchThing", json::object()).dump(), -32601},
+        {Request(4, "textDocument/hover", {{"textDocument", 5}}).dump(), -32602},
+        {Request(5, "textDocument/hover", At(0, 0)).dump(), 0},  // a document not open: no hover
+        {Request(6, "shutdown", nullptr).dump(), 0},
+        {Request(7, "textDocument/hover", At(0, 0)).dump(), -32600},  // after shutdown
+    };
+    for (const auto& [body, nCode] : cases)
+        server.Receive(body);
+    server.ReceiveBadHeader();
+    const std::vector<json> messages = Messages(out.str());
+    ASSERT_EQ(messages.size(), cases.size() + 1);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const int nCode = messages[i].contains("error") ? messages[i]["error"]["code"].get<int>() : 0;
+        EXPECT_EQ(nCode, cases[i].second) << cases[i].first;
+    }
+    EXPECT_EQ(messages[1]["result"]["capabilities"]["positionEncoding"], "utf-8");
+    EXPECT_EQ(messages.back()["error"]["code"], -32700);
+    EXPECT_FALSE(server.Exited());
+    server.Receive(Notification("exit", nullptr).dump());
+    EXPECT_TRUE(server.Exited());
+    EXPECT_EQ(server.ExitCode(), 0);
+
+    // exit without shutdown: the protocol's exit code 1; a cut stream ends the run too
+    int nExit = -1;
+    RunServer(Framed(Notification("exit", nullptr)), nExit);
+    EXPECT_EQ(nExit, 1);
+    RunServer("Content-Length: 500\r\n\r\n{\"jsonrpc\"", nExit);
+    EXPECT_EQ(nExit, 1);
+}
