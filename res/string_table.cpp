@@ -270,18 +270,18 @@ constexpr SStringEntry kStrings[] = {
     {484, "Fortran 2008"},
     {485, "Fortran 2018"},
     // The language server.
-    {500, "prints"},
-    {501, "edits %s in the statement on line %s"},
-    {502, "edits no item of the statement on line %s"},
-    {503, "the format these items go through"},
-    {504, "the statement whose items go through this format"},
-    {505, "the server has not been initialized"},
-    {506, "the message is not a JSON-RPC request or notification: %s"},
-    {507, "no such method: %s"},
-    {508, "the parameters are not what %s takes"},
-    {509, "a message header without a Content-Length"},
-    {510, "the server is shutting down"},
-    {511, "Usage: quillmark-lsp [--help | --version]\n\n"
+    {540, "prints"},
+    {541, "edits %s in the statement on line %s"},
+    {542, "edits no item of the statement on line %s"},
+    {543, "the format these items go through"},
+    {544, "the statement whose items go through this format"},
+    {545, "the server has not been initialized"},
+    {546, "the message is not a JSON-RPC request or notification: %s"},
+    {547, "no such method: %s"},
+    {548, "the parameters are not what %s takes"},
+    {549, "a message header without a Content-Length"},
+    {550, "the server is shutting down"},
+    {551, "Usage: quillmark-lsp [--help | --version]\n\n"
           "The Fortran FORMAT language server: speaks the Language Server Protocol\n"
           "over standard input and output, for an editor to start. See quillmark-lsp(1).\n"},
 };

@@ -227,18 +227,18 @@ enum StringId : int {
     IDS_WHAT_STD_F2018 = 485,
     // The language server's words: a descriptor's hover, the links between a
     // finding's statements, and its answers to a message it cannot take.
-    IDS_LSP_PRINTS = 500,
-    IDS_LSP_EDITS = 501,
-    IDS_LSP_EDITS_NOTHING = 502,
-    IDS_LSP_FORMAT_USED = 503,
-    IDS_LSP_USED_BY = 504,
-    IDS_LSP_NOT_INITIALIZED = 505,
-    IDS_LSP_NOT_JSON = 506,
-    IDS_LSP_NO_METHOD = 507,
-    IDS_LSP_BAD_PARAMS = 508,
-    IDS_LSP_BAD_HEADER = 509,
-    IDS_LSP_SHUT_DOWN = 510,
-    IDS_LSP_USAGE = 511,
+    IDS_LSP_PRINTS = 540,
+    IDS_LSP_EDITS = 541,
+    IDS_LSP_EDITS_NOTHING = 542,
+    IDS_LSP_FORMAT_USED = 543,
+    IDS_LSP_USED_BY = 544,
+    IDS_LSP_NOT_INITIALIZED = 545,
+    IDS_LSP_NOT_JSON = 546,
+    IDS_LSP_NO_METHOD = 547,
+    IDS_LSP_BAD_PARAMS = 548,
+    IDS_LSP_BAD_HEADER = 549,
+    IDS_LSP_SHUT_DOWN = 550,
+    IDS_LSP_USAGE = 551,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.
