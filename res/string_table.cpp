@@ -269,6 +269,19 @@ constexpr SStringEntry kStrings[] = {
     {483, "Fortran 2003"},
     {484, "Fortran 2008"},
     {485, "Fortran 2018"},
+    {500, "%s at line %d: %s, %s"},
+    {501, "%d items"},
+    {502, "1 item"},
+    {503, "%d records"},
+    {504, "1 record"},
+    {505, "records not known"},
+    {506, "No READ, WRITE or PRINT statement uses this FORMAT statement"},
+    {507, "edits %s"},
+    {508, "used again by reversion, for the items of later records"},
+    {509, "edits no item: the I/O list has ended before it"},
+    {510, "edits no item: a colon (:) ends the transfer before it"},
+    {511, "no item"},
+    {512, "Statements that use this format"},
 };
 
 }  // namespace
