@@ -280,8 +280,7 @@ constexpr SStringEntry kStrings[] = {
     {508, "used again by reversion, for the items of later records"},
     {509, "edits no item: the I/O list has ended before it"},
     {510, "edits no item: a colon (:) ends the transfer before it"},
-    {511, "no item"},
-    {512, "Statements that use this format"},
+    {511, "Statements that use this format"},
 };
 
 }  // namespace

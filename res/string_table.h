@@ -236,8 +236,7 @@ enum StringId : int {
     IDS_STATUS_FIELD_REUSED = 508,
     IDS_STATUS_NO_ITEM_ENDED = 509,
     IDS_STATUS_NO_ITEM_COLON = 510,
-    IDS_STATUS_NO_ITEM_LABEL = 511,
-    IDS_STATUS_USES_NAME = 512,
+    IDS_STATUS_USES_NAME = 511,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

@@ -58,12 +58,12 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // constant; the text front end's four words on a save (refused three
     // ways, and the wait for a lock); the format check's eleven strings, the
     // twelve portability findings of a format, the six standards' names, and
-    // the thirteen words of the statements that use a format and what each
+    // the twelve words of the statements that use a format and what each
     // field edits.
     int nCount = 0;
     for (int id = -5; id <= 600; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 233);
+    EXPECT_EQ(nCount, 232);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
