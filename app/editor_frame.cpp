@@ -568,7 +568,9 @@ void CEditorFrame::CreateUsesList()
         return;
     m_pUses = new QComboBox(this);
     m_pUses->setObjectName(QStringLiteral("statementUses"));
+    // Read by the statement in view (its current text); what it is, by its description.
     m_pUses->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_USES_NAME)));
+    m_pUses->setAccessibleDescription(m_pUses->accessibleName());
     m_pUses->setFocusPolicy(Qt::ClickFocus);
     for (const SStatementUse& use : m_uses.uses)
         m_pUses->addItem(QString::fromStdString(use.strStatus));
