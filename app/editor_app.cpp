@@ -126,6 +126,12 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     // written back, so OK without an edit keeps "()".
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
+    // The I/O statements that use it, read from the file as it was opened.
+    if (!m_site.m_bNew) {
+        const SSourcePlace at = m_site.m_arrDescriptorPlaces.empty() ? SSourcePlace{m_site.m_nFirstLine, 1}
+                                                                     : m_site.m_arrDescriptorPlaces.front();
+        m_pFrame->SetUses(FormatItemsInFile(request.strFile, request.form, std::string(), at.nLine, at.nColumn));
+    }
     ShowFrame(request.strFile, strLine);
     return true;
 }

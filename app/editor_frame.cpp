@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -153,8 +154,9 @@ void CEditorFrame::CreateControls()
     m_pStatus->setTextFormat(Qt::PlainText);
     m_pStatus->setFocusPolicy(Qt::NoFocus);
     m_pStatus->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_NAME)));
-    connect(m_pStrip, &CFieldStrip::StatusChanged, this, &CEditorFrame::UpdateStatusLine);
-    UpdateStatusLine();
+    connect(m_pStrip, &CFieldStrip::StatusChanged, this, &CEditorFrame::MatchUse);
+    CreateUsesList();
+    MatchUse();
     for (int nRow = kStripRow + 1; nRow < kSentinelRow; ++nRow) {
         const SControlEntry& entry = g_controlTable[static_cast<std::size_t>(nRow)];
         auto* pButton = new QPushButton(QString::fromLatin1(LoadResourceString(entry.nCaptionId)), this);
@@ -198,6 +200,8 @@ void CEditorFrame::LayOutControls()
     pColumn->addWidget(m_pStrip->Frame());
     m_pStatus->setMinimumHeight(m_nStatusHeight);
     pColumn->addWidget(m_pStatus);
+    if (m_pUses != nullptr)
+        pColumn->addWidget(m_pUses);
     // Two groups a character apart inside, at least two apart from each
     // other and as far apart as the width allows.
     auto* pButtons = new QHBoxLayout;
@@ -555,15 +559,88 @@ void CEditorFrame::ReturnToStatement()
         TakeKeyboard();
 }
 
+// The list of the statements that use the statement opened, each by its
+// status line's words; the mouse and a screen reader reach it, and the
+// keys go through it (Ctrl+PageDown, Ctrl+PageUp), the window's actions.
+void CEditorFrame::CreateUsesList()
+{
+    if (m_uses.uses.empty())
+        return;
+    m_pUses = new QComboBox(this);
+    m_pUses->setObjectName(QStringLiteral("statementUses"));
+    // Read by the statement in view (its current text); what it is, by its description.
+    m_pUses->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_USES_NAME)));
+    m_pUses->setAccessibleDescription(m_pUses->accessibleName());
+    m_pUses->setFocusPolicy(Qt::ClickFocus);
+    for (const SStatementUse& use : m_uses.uses)
+        m_pUses->addItem(QString::fromStdString(use.strStatus));
+    connect(m_pUses, &QComboBox::activated, this, [this](int nUse) {
+        ShowUse(nUse);
+        SetCurrentControl(kStripRow);
+    });
+    const auto addStep = [this](QKeyCombination keys, int nStep) {
+        auto* pAction = new QAction(this);
+        pAction->setShortcut(QKeySequence(keys));
+        pAction->setShortcutContext(Qt::WindowShortcut);
+        connect(pAction, &QAction::triggered, this, [this, nStep] {
+            const int nCount = static_cast<int>(m_uses.uses.size());
+            ShowUse((m_nUse + nStep + nCount) % nCount);
+        });
+        addAction(pAction);
+        return pAction;
+    };
+    m_pNextUse = addStep(Qt::ControlModifier | Qt::Key_PageDown, 1);
+    m_pPreviousUse = addStep(Qt::ControlModifier | Qt::Key_PageUp, -1);
+}
+
+void CEditorFrame::ShowUse(int nUse)
+{
+    if (nUse < 0 || static_cast<std::size_t>(nUse) >= m_uses.uses.size())
+        return;
+    m_nUse = nUse;
+    if (m_pUses != nullptr && m_pUses->currentIndex() != nUse)
+        m_pUses->setCurrentIndex(nUse);
+    MatchUse();
+}
+
+// The statement in view matched against the list as it stands (each key
+// and move): the strip's marks, the list's entry and the status line.
+void CEditorFrame::MatchUse()
+{
+    if (!m_uses.uses.empty()) {
+        SStatementUse& use = m_uses.uses[static_cast<std::size_t>(m_nUse)];
+        MatchUseAgain(use, m_list);
+        std::vector<SFieldItemMark> marks;
+        for (const SFieldUse& field : use.fields) {
+            SFieldItemMark mark;
+            mark.bNoItem = field.noItem != NoItem::NONE;
+            mark.strShown = QString::fromStdString(field.strShown);
+            mark.strWords = QString::fromStdString(FieldUseText(field));
+            mark.bReused = field.bReused;
+            mark.bFinding = !field.strFinding.empty() && field.severity != CheckSeverity::NOTE;
+            marks.push_back(std::move(mark));
+        }
+        m_pStrip->SetItemMarks(std::move(marks));
+        if (m_pUses != nullptr)
+            m_pUses->setItemText(m_nUse, QString::fromStdString(use.strStatus));
+    }
+    UpdateStatusLine();
+}
+
 void CEditorFrame::UpdateStatusLine()
 {
-    const QString strText = m_pStrip->StatusText();
+    QString strText = m_pStrip->StatusText();
+    const std::string& strUse = m_uses.uses.empty() ? m_uses.strNone
+                                                    : m_uses.uses[static_cast<std::size_t>(m_nUse)].strStatus;
+    if (!strUse.empty())
+        strText += QStringLiteral(" \u2014 ") + QString::fromStdString(strUse);
     if (m_pStatus->text() == strText)
         return;
     m_pStatus->setText(strText);
     // The description carries the text too, for readers that show a label's
-    // name and description only.
+    // name and description only; the tip, for a line longer than the window.
     m_pStatus->setAccessibleDescription(strText);
+    m_pStatus->setToolTip(strText);
 }
 
 void CEditorFrame::TakeKeyboard()

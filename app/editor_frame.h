@@ -12,6 +12,7 @@
 #include <string>
 
 #include "control_table.h"
+#include "format_items.h"
 #include "frame_keys.h"
 #include "save_as_dialog.h"
 
@@ -20,6 +21,7 @@ class CFieldStrip;
 class CRunContext;
 class CStatementSite;
 class QAction;
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -95,6 +97,21 @@ public:
     void SetStoresSettings(bool bStore) { m_bStoreSettings = bStore; }
     bool KeepsLayout() const { return m_bKeepLayout; }
 
+    // The I/O statements that use the statement opened (call before
+    // CreateControls): over each field the items it edits for the one in
+    // view, first the first by line; the list of them in the window and
+    // Ctrl+PageDown and Ctrl+PageUp go from one to the next and back. An
+    // edit matches the items again at once. Without any, the status line
+    // says that none uses it.
+    void SetUses(SFormatItems uses) { m_uses = std::move(uses); }
+    // The statement in view (its index in the list) and the list.
+    int CurrentUse() const { return m_nUse; }
+    const std::vector<SStatementUse>& Uses() const { return m_uses.uses; }
+    QComboBox* UsesList() const { return m_pUses; }
+    QAction* NextUseAction() const { return m_pNextUse; }
+    QAction* PreviousUseAction() const { return m_pPreviousUse; }
+    void ShowUse(int nUse);
+
     // The window is going away: the help viewer is closed, unless the
     // command line was bad and the viewer shows its help.
     void OnDestroy();
@@ -136,6 +153,8 @@ private:
     void OnHelp();
     void ReturnToStatement();
     void UpdateStatusLine();
+    void CreateUsesList();
+    void MatchUse();
     void OnHistoryStep(bool (CFieldStrip::*pStep)());
     // Whether the window may close: yes without a change (one undone back to
     // the opening list is none) and on the unattended road; else the user
@@ -169,4 +188,9 @@ private:
     bool m_bStoreSettings = false;
     std::string m_strSavedElsewhere;
     std::function<void(const QString&)> m_openDropped;
+    SFormatItems m_uses;
+    int m_nUse = 0;
+    QComboBox* m_pUses = nullptr;
+    QAction* m_pNextUse = nullptr;
+    QAction* m_pPreviousUse = nullptr;
 };

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "format_items.h"
 #include "quillmark_version.h"
 #include "source_file.h"
 
@@ -78,12 +79,6 @@ private:
     bool m_bWritten = false;
 };
 
-std::string FolderOf(const std::string& file)
-{
-    const std::string folder = std::filesystem::path(file).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 JsonValue PlaceJson(const SCheckPlace& place)
 {
     if (place.nLine == 0)
@@ -121,36 +116,30 @@ JsonValue SarifRules()
     return rules;
 }
 
-// Whether the format of a use stands at LINE COLUMN: a FORMAT statement on
-// any of its lines, a format string between its quotes.
-bool FormatAt(const SFormatUseReport& use, long long nLine, long long nColumn)
+JsonValue UseJson(const SStatementUse& shown)
 {
-    const SCheckPlace& from = use.format;
-    const SCheckPlace& to = use.formatEnd;
-    if (nLine < from.nLine || nLine > to.nLine)
-        return false;
-    return use.bFormatStatement ||
-           ((nLine != from.nLine || nColumn >= from.nColumn) && (nLine != to.nLine || nColumn <= to.nColumn));
-}
-
-JsonValue UseJson(const SFormatUseReport& use)
-{
+    constexpr const char* kNoItemWords[] = {nullptr, "list-ended", "colon"};
+    const SFormatUseReport& use = shown.report;
     JsonValue fields = JsonValue::array();
     for (const SFieldItems& field : use.fields) {
         JsonValue items = JsonValue::array();
         for (const std::string& item : field.items)
             items.push_back(JsonText(item));
+        const char* pszNoItem = kNoItemWords[static_cast<std::size_t>(field.noItem)];
         fields.push_back({{"field", JsonText(field.strField)},
                           {"line", field.place.nLine},
                           {"column", field.place.nColumn},
                           {"items", items},
-                          {"reused", field.bReused}});
+                          {"reused", field.bReused},
+                          {"no_item", pszNoItem != nullptr ? JsonValue(pszNoItem) : JsonValue(nullptr)}});
     }
     JsonValue findings = JsonValue::array();
     for (const SCheckFinding& finding : use.findings)
         findings.push_back(FindingJson(finding));
     return {{"line", use.place.nLine},
             {"column", use.place.nColumn},
+            {"statement", JsonText(use.strStatement)},
+            {"status", JsonText(shown.strStatus)},
             {"input", use.bInput},
             {"checked", use.bChecked},
             {"records", use.nRecords >= 0 ? JsonValue(use.nRecords) : JsonValue(nullptr)},
@@ -158,8 +147,9 @@ JsonValue UseJson(const SFormatUseReport& use)
             {"findings", findings}};
 }
 
-void WriteUse(std::ostream& out, const std::string& file, const SFormatUseReport& use)
+void WriteUse(std::ostream& out, const std::string& file, const SStatementUse& shown)
 {
+    const SFormatUseReport& use = shown.report;
     out << (use.bInput ? "READ" : "WRITE") << " on line " << use.place.nLine << ", column " << use.place.nColumn;
     if (use.nRecords >= 0)
         out << ": " << use.nRecords << (use.nRecords == 1 ? " record" : " records");
@@ -169,7 +159,10 @@ void WriteUse(std::ostream& out, const std::string& file, const SFormatUseReport
         out << "  " << i << '\t' << field.strField << '\t';
         for (std::size_t k = 0; k < field.items.size(); ++k)
             out << (k == 0 ? "" : ", ") << field.items[k];
-        out << (field.bReused ? "\t(again by reversion)" : "") << '\n';
+        out << (field.bReused ? "\t(again by reversion)" : "");
+        if (field.noItem != NoItem::NONE)
+            out << "\t(" << NoItemText(field.noItem) << ')';
+        out << '\n';
     }
     for (const SCheckFinding& finding : use.findings)
         out << "  " << file << ':' << finding.place.nLine << ':' << finding.place.nColumn << ": "
@@ -180,17 +173,7 @@ SCheckedFile CheckOne(const std::string& file, const SCliOptions& options, const
 {
     SCheckedFile checked;
     checked.strFile = file;
-    CLineReader reader;
-    if (!reader.Open(file)) {
-        checked.check.bRead = false;
-        return checked;
-    }
-    SCheckOptions check;
-    check.bFixedForm = IsFixedForm(file, options.nSourceForm);
-    check.strIncludeFolder = FolderOf(file);
-    check.pModules = &modules;
-    check.strStandard = options.strStandard;
-    checked.check = CheckFile(reader, check);
+    checked.check = CheckFileWith(file, options.nSourceForm, options.strStandard, modules);
     return checked;
 }
 
@@ -199,30 +182,27 @@ SCheckedFile CheckOne(const std::string& file, const SCliOptions& options, const
 int RunItems(const SCliOptions& options)
 {
     // A file checked alone may USE the modules of the files beside it.
-    const std::vector<SCheckedFile> checked = {
-        CheckOne(options.strFile, options, ModulesBeside(options.strFile, options.nSourceForm))};
-    if (!checked.front().check.bRead) {
+    bool bRead = true;
+    const SFormatItems found = FormatItemsInFile(options.strFile, options.nSourceForm, options.strStandard,
+                                                 options.nLine, options.nColumn, &bRead);
+    if (!bRead) {
         std::cerr << "quillmark-text: " << options.strFile << ": cannot be read\n";
         return 1;
     }
-    std::vector<const SFormatUseReport*> uses;
-    for (const SFormatUseReport& use : checked.front().check.uses)
-        if (FormatAt(use, options.nLine, options.nColumn))
-            uses.push_back(&use);
     if (options.bJson) {
         JsonValue list = JsonValue::array();
-        for (const SFormatUseReport* pUse : uses)
-            list.push_back(UseJson(*pUse));
+        for (const SStatementUse& use : found.uses)
+            list.push_back(UseJson(use));
         std::cout << JsonValue({{"file", JsonText(options.strFile)}, {"uses", list}}).dump(2) << '\n';
     } else {
-        for (const SFormatUseReport* pUse : uses)
-            WriteUse(std::cout, options.strFile, *pUse);
+        for (const SStatementUse& use : found.uses)
+            WriteUse(std::cout, options.strFile, use);
     }
-    if (uses.empty())
+    if (found.uses.empty())
         std::cerr << "quillmark-text: " << options.strFile << ':' << options.nLine
                   << ": no I/O statement uses a format here\n";
     std::cout.flush();
-    return uses.empty() ? 1 : 0;
+    return found.uses.empty() ? 1 : 0;
 }
 
 std::vector<SCheckedFile> CheckFiles(const std::vector<std::string>& files, const SCliOptions& options, bool bProgress,

@@ -225,6 +225,18 @@ enum StringId : int {
     IDS_WHAT_STD_F2003 = 483,
     IDS_WHAT_STD_F2008 = 484,
     IDS_WHAT_STD_F2018 = 485,
+    // The statements that use the format in view, and what each field edits
+    // for the one in view (500-519).
+    IDS_STATUS_USE = 500,
+    IDS_STATUS_USE_ITEMS = 501,    // + 502
+    IDS_STATUS_USE_RECORDS = 503,  // + 504
+    IDS_STATUS_USE_RECORDS_UNKNOWN = 505,
+    IDS_STATUS_NO_USE = 506,
+    IDS_STATUS_FIELD_ITEMS = 507,
+    IDS_STATUS_FIELD_REUSED = 508,
+    IDS_STATUS_NO_ITEM_ENDED = 509,
+    IDS_STATUS_NO_ITEM_COLON = 510,
+    IDS_STATUS_USES_NAME = 511,
     // The language server's words: a descriptor's hover, the links between a
     // finding's statements, and its answers to a message it cannot take.
     IDS_LSP_PRINTS = 540,

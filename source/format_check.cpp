@@ -160,9 +160,20 @@ SReadFormat ReadFormat(const SFormatText& text, const SSourceStatement& places, 
     return format;
 }
 
+// A use's items, as the matching takes them and as they are written.
+struct SUseItems {
+    const std::vector<SIoItem>& items;
+    const std::vector<std::string>& texts;  // by SIoItem::nSource
+
+    const std::string* TextOf(std::size_t nItem) const
+    {
+        return nItem < items.size() && items[nItem].nSource < texts.size() ? &texts[items[nItem].nSource] : nullptr;
+    }
+};
+
 // The finding of the matching, placed.
-SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, const SReadFormat& format,
-                             SCheckPlace related)
+SCheckFinding MatchFindingOf(const SMatchFinding& found, const SUseItems& use, const SReadFormat& format,
+                             SCheckPlace place, SCheckPlace related)
 {
     constexpr std::pair<MatchFinding, CheckRule> kRules[] = {
         {MatchFinding::REFUSED, CheckRule::REFUSED},
@@ -176,21 +187,18 @@ SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, 
     for (const auto& [kind, r] : kRules)
         if (kind == found.kind)
             rule = r;
-    SCheckFinding finding = Finding(rule, {use.nLine, use.nColumn});
+    SCheckFinding finding = Finding(rule, place);
     finding.related = related;
     finding.nItem = found.nTransfer;
     finding.nLastItem = found.nLastTransfer;
     if (found.nField < format.places.size()) {
         finding.field = format.places[found.nField];
         finding.strField = format.texts[found.nField];
+        finding.nFieldIndex = static_cast<long long>(found.nField);
     }
-    if (found.nItem < use.items.size()) {
-        const SIoItem& item = use.items[found.nItem];
-        if (item.nSource < use.listItems.size()) {
-            const SIoListItem& written = use.listItems[item.nSource];
-            finding.strItem = use.strList.substr(written.nOffset, written.nEnd - written.nOffset);
-        }
-        finding.strGot = TypeName(item.type);
+    if (const std::string* pText = use.TextOf(found.nItem)) {
+        finding.strItem = *pText;
+        finding.strGot = TypeName(use.items[found.nItem].type);
     }
     if (rule == CheckRule::REFUSED) {
         finding.strExpected = found.transfer.pszExpected;
@@ -199,26 +207,78 @@ SCheckFinding MatchFindingOf(const SMatchFinding& found, const SFormatUse& use, 
     return finding;
 }
 
+// Why the data edits no element reached edit none: the transfer ends at the
+// field of the last element (or before the first field), and the run time
+// goes on from there to the next data edit, or to a ":" that stops it.
+void MarkUnused(std::vector<SFieldItems>& fields, const std::vector<SFormatEdit>& edits, const SItemMatch& match)
+{
+    const std::size_t nFrom = match.edits.empty() ? 0 : match.edits.back().nField + 1;
+    NoItem why = NoItem::LIST_ENDED;
+    for (std::size_t i = nFrom; i < edits.size() && !IsDataFamily(FamilyOf(edits[i].nKind)); ++i)
+        if (edits[i].nKind == KIND_COLON) {
+            why = NoItem::COLON;
+            break;
+        }
+    for (std::size_t i = 0; i < fields.size() && i < edits.size(); ++i)
+        if (IsDataFamily(FamilyOf(edits[i].nKind)) && fields[i].items.empty())
+            fields[i].noItem = i >= nFrom ? why : NoItem::LIST_ENDED;
+}
+
 // The fields and the items each edits, as written, each once.
-std::vector<SFieldItems> FieldItems(const SFormatUse& use, const SReadFormat& format, const SItemMatch& match)
+std::vector<SFieldItems> FieldItems(const SUseItems& use, const SReadFormat& format, const SItemMatch& match)
 {
     std::vector<SFieldItems> fields;
     for (std::size_t i = 0; i < format.texts.size(); ++i)
         fields.push_back({format.texts[i], format.places[i], {}, false});
     for (const SItemEdit& edit : match.edits) {
+        const std::string* pText = use.TextOf(edit.nItem);
         if (edit.nField >= fields.size() || edit.nItem >= use.items.size())
             continue;
         SFieldItems& field = fields[edit.nField];
         field.bReused = field.bReused || edit.bReverted;
-        const std::size_t nSource = use.items[edit.nItem].nSource;
-        if (nSource >= use.listItems.size())
-            continue;
-        const SIoListItem& written = use.listItems[nSource];
-        const std::string text = use.strList.substr(written.nOffset, written.nEnd - written.nOffset);
-        if (std::find(field.items.begin(), field.items.end(), text) == field.items.end())
-            field.items.push_back(text);
+        if (pText != nullptr && std::find(field.items.begin(), field.items.end(), *pText) == field.items.end())
+            field.items.push_back(*pText);
     }
+    if (match.bComplete)
+        MarkUnused(fields, format.edits, match);
     return fields;
+}
+
+bool IsMatchRule(CheckRule rule)
+{
+    constexpr CheckRule kMatchRules[] = {CheckRule::REFUSED,     CheckRule::CRASHES,
+                                         CheckRule::ODD,         CheckRule::NO_DATA_EDIT,
+                                         CheckRule::NEW_RECORDS, CheckRule::READ_INTO_CONSTANT};
+    return std::find(std::begin(kMatchRules), std::end(kMatchRules), rule) != std::end(kMatchRules);
+}
+
+// A read format matched with a use's items: the report's fields, records
+// and the findings of the matching.
+void MatchRead(SFormatUseReport& report, const SReadFormat& format)
+{
+    report.bChecked = true;
+    const SUseItems use{report.items, report.itemTexts};
+    const SItemMatch match = MatchItems(format.edits, report.items, report.bInput);
+    bool bStopped = false;  // the run time stops at the first refusal: what would follow it is not said
+    for (const SMatchFinding& found : match.findings) {
+        const bool bStops = found.kind == MatchFinding::REFUSED || found.kind == MatchFinding::CRASHES ||
+                            found.kind == MatchFinding::NO_DATA_EDIT || found.kind == MatchFinding::READ_CONSTANT;
+        // nor a record after it
+        if (!((bStops || found.kind == MatchFinding::NEW_RECORDS) && bStopped))
+            report.findings.push_back(MatchFindingOf(found, use, format, report.place, report.format));
+        bStopped = bStopped || bStops;
+    }
+    report.fields = FieldItems(use, format, match);
+    report.nRecords = match.nRecords;
+}
+
+// The items of a list at its top level, as written.
+std::vector<std::string> ItemTexts(const SFormatUse& use)
+{
+    std::vector<std::string> texts;
+    for (const SIoListItem& written : use.listItems)
+        texts.push_back(use.strList.substr(written.nOffset, written.nEnd - written.nOffset));
+    return texts;
 }
 
 class CFileChecker {
@@ -258,6 +318,9 @@ private:
         report.formatEnd = PlaceIn(use.places, use.nFormatTo > 0 ? use.nFormatTo - 1 : 0);
         report.item = report.format;
         report.itemEnd = report.formatEnd;
+        report.strStatement = use.strStatement;
+        report.items = use.items;
+        report.itemTexts = ItemTexts(use);
         if (use.kind == IO_FORMAT_LABEL) {
             m_used.insert({use.nScope, use.nLabel});
             const SFormatStatement* pFormat = FormatNamed(use);
@@ -304,19 +367,7 @@ private:
             }
             return;
         }
-        report.bChecked = true;
-        const SItemMatch match = MatchItems(format.edits, use.items, use.bInput);
-        bool bStopped = false;  // the run time stops at the first refusal: what would follow it is not said
-        for (const SMatchFinding& found : match.findings) {
-            const bool bStops = found.kind == MatchFinding::REFUSED || found.kind == MatchFinding::CRASHES ||
-                                found.kind == MatchFinding::NO_DATA_EDIT || found.kind == MatchFinding::READ_CONSTANT;
-            // nor a record after it
-            if (!((bStops || found.kind == MatchFinding::NEW_RECORDS) && bStopped))
-                report.findings.push_back(MatchFindingOf(found, use, format, report.format));
-            bStopped = bStopped || bStops;
-        }
-        report.fields = FieldItems(use, format, match);
-        report.nRecords = match.nRecords;
+        MatchRead(report, format);
     }
 
     // A FORMAT statement's portability is said once, whatever uses it (a
@@ -390,6 +441,24 @@ SFileCheck CheckFile(CLineReader& reader, const SCheckOptions& options)
     SFileCheck check = CFileChecker(file, StandardFromWord(options.strStandard).value_or(STD_NONE)).Check();
     check.bRead = !reader.Failed();
     return check;
+}
+
+void MatchAgain(SFormatUseReport& report, const CDescriptorList& list)
+{
+    SReadFormat format;
+    format.edits = FormatEditsOf(list);
+    for (int i = 0; i < list.size(); ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        format.texts.push_back(list.At(i).Text());
+        format.places.push_back(n < report.fields.size() ? report.fields[n].place
+                                : report.fields.empty()  ? report.format
+                                                         : report.fields.back().place);
+    }
+    std::erase_if(report.findings, [](const SCheckFinding& finding) { return IsMatchRule(finding.rule); });
+    MatchRead(report, format);
+    std::stable_sort(report.findings.begin(), report.findings.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.place.nLine, a.place.nColumn) < std::tie(b.place.nLine, b.place.nColumn);
+    });
 }
 
 std::string FindingText(const SCheckFinding& f)

@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "declarations.h"
+#include "item_matching.h"
 #include "result.h"
 #include "source_file.h"
+
+class CDescriptorList;
 
 enum class CheckRule : int {
     REFUSED,             // the run time stops: "Expected REAL for item 2 in formatted transfer, got INTEGER"
@@ -51,21 +54,28 @@ struct SCheckFinding {
     long long nItem = 0;  // the run time's item numbers (from 1), 0 for none
     long long nLastItem = 0;
     int nLabel = 0;
-    std::string strExpected;    // REFUSED: the type the edit expects, in the run time's words
-    std::string strGot;         // REFUSED: the item's; ODD, CRASHES: the item's type
-    std::string strField;       // the field's descriptor
-    std::string strItem;        // the item as written; NOT_CHECKED: the format as written
-    long long nFailColumn = 0;  // UNREADABLE_FORMAT: where in the format's list reading fails (from 1)
-    SMessage portability;       // PORTABILITY: what is not portable (the model's words, with their values)
+    std::string strExpected;     // REFUSED: the type the edit expects, in the run time's words
+    std::string strGot;          // REFUSED: the item's; ODD, CRASHES: the item's type
+    std::string strField;        // the field's descriptor
+    std::string strItem;         // the item as written; NOT_CHECKED: the format as written
+    long long nFailColumn = 0;   // UNREADABLE_FORMAT: where in the format's list reading fails (from 1)
+    SMessage portability;        // PORTABILITY: what is not portable (the model's words, with their values)
+    long long nFieldIndex = -1;  // the field concerned, counted in its format from 0 (-1: none)
 };
 
+// Why a data edit edits no item: the list ran out before the run time
+// reached it, or a ":" stopped the transfer before it.
+enum class NoItem : int { NONE, LIST_ENDED, COLON };
+
 // One field of a format as one use of it goes through: the items it edits
-// (as written, each once), and whether reversion used it again.
+// (as written, each once), whether reversion used it again, and, for a data
+// edit that edits none, why.
 struct SFieldItems {
     std::string strField;
     SCheckPlace place;
     std::vector<std::string> items;
     bool bReused = false;
+    NoItem noItem = NoItem::NONE;
 };
 
 // One I/O statement and its format.
@@ -81,6 +91,9 @@ struct SFormatUseReport {
     std::vector<SFieldItems> fields;
     long long nRecords = -1;  // the records one execution transfers; -1 when not known
     std::vector<SCheckFinding> findings;
+    std::string strStatement;            // its keyword and control list as written: "WRITE (6, 100)"
+    std::vector<SIoItem> items;          // its items, typed, to match them again
+    std::vector<std::string> itemTexts;  // the items of its list at the top level, as written
 };
 
 struct SCheckOptions {
@@ -105,6 +118,11 @@ ModuleTable ModulesBeside(const std::string& strFile, SourceForm form);
 
 // The file checked.
 SFileCheck CheckFile(CLineReader& reader, const SCheckOptions& options);
+
+// The use matched again against its format as it now reads (after an
+// edit): its fields, records and the findings of the matching. The fields
+// keep the places they had by their order.
+void MatchAgain(SFormatUseReport& report, const CDescriptorList& list);
 
 // A finding's words (from the string table).
 std::string FindingText(const SCheckFinding& finding);

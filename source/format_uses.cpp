@@ -80,6 +80,28 @@ bool ReadUse(const std::vector<SFortranToken>& t, SUse& use)
     return true;
 }
 
+// An I/O statement's keyword and control list as written ("WRITE (6, 100)",
+// "PRINT 100"): from its keyword (past a logical IF) to its list, without
+// the comma before the list.
+std::string StatementHead(std::string_view text, const SIoFormat& format)
+{
+    const std::size_t nTo = format.nListTo > format.nListFrom ? format.nListFrom : text.size();
+    const std::string_view head = text.substr(format.nStatement, nTo - format.nStatement);
+    std::size_t nFrom = 0;
+    int nDepth = 0;
+    for (const SFortranToken& token : FortranTokens(head)) {
+        nDepth += token.kind == FortranToken::OPEN ? 1 : token.kind == FortranToken::CLOSE ? -1 : 0;
+        if (nDepth == 0 && token.kind == FortranToken::NAME &&
+            (token.strText == "read" || token.strText == "write" || token.strText == "print")) {
+            nFrom = token.nOffset;
+            break;
+        }
+    }
+    const std::size_t nEnd = head.find_last_not_of(" \t,");
+    return nEnd == std::string_view::npos || nEnd < nFrom ? std::string()
+                                                          : std::string(head.substr(nFrom, nEnd + 1 - nFrom));
+}
+
 class CFormatReader {
 public:
     CFormatReader(int bFixedForm, const SFormatContext& context) : m_bFixedForm(bFixedForm), m_context(context) {}
@@ -199,6 +221,7 @@ private:
         use.bInput = format.bInput;
         use.kind = format.kind;
         use.nLabel = format.nLabel;
+        use.strStatement = StatementHead(statement.text, format);
         if (format.kind == IO_FORMAT_CONSTANT) {
             const std::vector<SFortranToken> tokens = FortranTokens(
                 std::string_view(statement.text).substr(format.nOffset));

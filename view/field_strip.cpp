@@ -532,9 +532,10 @@ QString CFieldStrip::CurrentFieldDetails() const
     const SFieldPlace place = LayOutFields(*m_pList, i + 1)[static_cast<std::size_t>(i)];
     const QString strColumns = ToScreen(ColumnsText(place));
     return tr("descriptor %1, sample %2, %3")
-        .arg(ToScreen(strText),
-             strSpoken == strShown && !strShown.isEmpty() ? QStringLiteral("\"%1\"").arg(strShown) : strSpoken,
-             strColumns);
+               .arg(ToScreen(strText),
+                    strSpoken == strShown && !strShown.isEmpty() ? QStringLiteral("\"%1\"").arg(strShown) : strSpoken,
+                    strColumns) +
+           (CurrentItemWords().isEmpty() ? QString() : QStringLiteral("; ") + CurrentItemWords());
 }
 
 QString CFieldStrip::CurrentFieldDescription() const
@@ -549,7 +550,31 @@ QString CFieldStrip::StatusText() const
     if (m_pList == nullptr || i < 0 || i >= m_pList->size())
         return QString();
     const std::string strField = DescribeField(*m_pList, i);
-    return ToScreen(m_strNote.empty() ? strField : m_strNote + "; " + strField);
+    const QString strWords = CurrentItemWords();
+    return ToScreen(m_strNote.empty() ? strField : m_strNote + "; " + strField) +
+           (strWords.isEmpty() ? QString() : QStringLiteral("; ") + strWords);
+}
+
+void CFieldStrip::SetItemMarks(std::vector<SFieldItemMark> marks)
+{
+    m_itemMarks = std::move(marks);
+    if (m_wndEdit != nullptr && m_wndEdit->isVisible())
+        m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
+    NotifyAccessibility(false);
+    update();
+}
+
+const SFieldItemMark* CFieldStrip::ItemMark(int nIndex) const
+{
+    return nIndex >= 0 && static_cast<std::size_t>(nIndex) < m_itemMarks.size()
+               ? &m_itemMarks[static_cast<std::size_t>(nIndex)]
+               : nullptr;
+}
+
+QString CFieldStrip::CurrentItemWords() const
+{
+    const SFieldItemMark* pMark = ItemMark(CurrentIndex());
+    return pMark != nullptr ? pMark->strWords : QString();
 }
 
 void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect& area)
@@ -559,7 +584,10 @@ void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect&
     // window's coordinates.
     QWidget* pWindow = window();
     const QRect windowArea(mapTo(pWindow, area.topLeft()), area.size());
-    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex)), pWindow, windowArea);
+    const SFieldItemMark* pMark = ItemMark(nIndex);
+    const QString strWords = pMark != nullptr && !pMark->strWords.isEmpty() ? QStringLiteral("\n") + pMark->strWords
+                                                                            : QString();
+    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex)) + strWords, pWindow, windowArea);
 }
 
 // A tooltip over a field, on a cell or on the editor over the current one,

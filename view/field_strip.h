@@ -32,6 +32,18 @@
 // many blanks it is ("4 blanks"), an empty one as "empty".
 QString SpokenText(const QString& strText);
 
+// What a field edits for the I/O statement in view, as the strip marks it:
+// the items over its text cell, a sign when reversion uses it again, a sign
+// dimmed for a field that edits no item, a field with a finding in colour
+// and with a sign.
+struct SFieldItemMark {
+    QString strShown;  // the items over the field, shortened
+    QString strWords;  // the field's use in words: its tooltip, the status line, the screen reader
+    bool bReused = false;
+    bool bNoItem = false;
+    bool bFinding = false;
+};
+
 class CDescriptorList;
 class CEditHistory;
 class CFieldEdit;
@@ -202,6 +214,13 @@ public:
     // change (Undo, Redo and the commands).
     QString StatusText() const;
 
+    // What each field edits for the I/O statement in view (none: nothing is
+    // shown over the fields); by field, as the list stands.
+    void SetItemMarks(std::vector<SFieldItemMark> marks);
+    const SFieldItemMark* ItemMark(int nIndex) const;
+    // The current field's use in words ("" for none).
+    QString CurrentItemWords() const;
+
 signals:
     // The status line changed: a key was typed, the current field moved or
     // was left.
@@ -250,6 +269,7 @@ private:
     void DrawConnector(QPainter& painter);
     void DrawRuler(QPainter& painter, const QRect& updateRect);
     void DrawFrame(QPainter& painter);
+    void DrawItemMarks(QPainter& painter, const QRect& area);
 
     CDescriptorList* m_pList = nullptr;
     std::unique_ptr<CEditHistory> m_pHistory;  // every edit goes through it
@@ -283,6 +303,7 @@ private:
     std::string m_strLoadedBytes;
     std::string m_strNote;  // the note of the edit last taken back or cut, until the next key or move
     bool m_bPainting = false;
+    std::vector<SFieldItemMark> m_itemMarks;
 };
 
 // Visits the cells that are shown and meet area, in both rows: the placed

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <QWindow>
 #include <map>
@@ -49,9 +50,16 @@ public:
                 .arg(IsSampleRow(m_nId) ? QWidget::tr("sample") : QWidget::tr("descriptor"))
                 .arg(SpokenText(ToScreen(pCell->Text())));
         case QAccessible::Value: return ToScreen(pCell->Text());
-        case QAccessible::Description:
-            return i < m_pStrip->List()->size() && IsInvalidField(m_pStrip->List()->At(i)) ? QWidget::tr("not valid")
-                                                                                           : QString();
+        case QAccessible::Description: {
+            // not valid, and what it edits for the statement in view
+            QStringList parts;
+            if (i < m_pStrip->List()->size() && IsInvalidField(m_pStrip->List()->At(i)))
+                parts.append(QWidget::tr("not valid"));
+            if (const SFieldItemMark* pMark = m_pStrip->ItemMark(i); pMark != nullptr && !IsSampleRow(m_nId))
+                if (!pMark->strWords.isEmpty())
+                    parts.append(pMark->strWords);
+            return parts.join(QStringLiteral("; "));
+        }
         default: return QString();
         }
     }

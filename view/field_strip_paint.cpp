@@ -19,6 +19,14 @@ namespace {
 constexpr int kTickLength[] = {2, 4, 6};
 constexpr int kLabelGap = 8;
 
+// The signs of the items' marks, before the items: a finding's and
+// reversion's; a field that edits no item's, alone; and the colour of a finding, which the sign and a frame
+// around the field carry without colour too.
+const QString kFindingSign = QStringLiteral("! ");
+const QString kReusedSign = QStringLiteral("\u21BB ");
+const QString kNoItemSign = QStringLiteral("\u2205");
+const QColor kFindingColour(0xC0, 0x00, 0x00);
+
 }  // namespace
 
 void CFieldStrip::paintEvent(QPaintEvent* pEvent)
@@ -43,6 +51,7 @@ void CFieldStrip::paintEvent(QPaintEvent* pEvent)
     ForEachShownCell(area, [&](const CFieldCell& cell) { cell.Paint(painter); });
     painter.setFont(m_hFont);
     DrawConnector(painter);
+    DrawItemMarks(painter, area);
     DrawRuler(painter, area);
     DrawFrame(painter);
 }
@@ -69,6 +78,54 @@ void CFieldStrip::DrawConnector(QPainter& painter)
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     for (const QLine& line : m_connector)
         painter.drawLine(line);
+}
+
+// The items each shown field edits, in the line between the caption and the
+// text cells, cut to the room up to the next field.
+void CFieldStrip::DrawItemMarks(QPainter& painter, const QRect& area)
+{
+    const int h = m_nFontHeight;
+    const int nEnd = std::min(m_nPlacedEnd, CellCount());
+    if (m_itemMarks.empty() || area.bottom() < h)
+        return;
+    const QFontMetrics metrics(m_hFont);
+    for (int j = m_nFirst; j < nEnd; ++j) {
+        const SFieldItemMark* pMark = ItemMark(j);
+        const CFieldCell* pCell = TextCell(j);
+        if (pMark == nullptr || pCell == nullptr || !pCell->IsVisible())
+            continue;
+        const QRect cell = pCell->Rect();
+        // The room runs to the next field with items of its own, or to the
+        // sign of one with none, which stands at its right end.
+        int nNext = j + 1;
+        while (nNext < nEnd &&
+               (ItemMark(nNext) == nullptr || (ItemMark(nNext)->strShown.isEmpty() && !ItemMark(nNext)->bNoItem)))
+            ++nNext;
+        const QRect next = nNext < nEnd ? TextCell(nNext)->Rect() : QRect();
+        const int nSign = metrics.horizontalAdvance(kNoItemSign);
+        const int nRight = nNext >= nEnd              ? ClientRect().right()
+                           : ItemMark(nNext)->bNoItem ? next.right() - nSign - m_nCharWidth / 2
+                                                      : next.left() - m_nCharWidth / 2;
+        // The signs first, where cutting never takes them.
+        const QString strLabel = (pMark->bFinding ? kFindingSign : QString()) +
+                                 (pMark->bReused ? kReusedSign : QString()) + pMark->strShown;
+        const QColor colour = pMark->bFinding  ? kFindingColour
+                              : pMark->bNoItem ? palette().color(QPalette::Disabled, QPalette::WindowText)
+                                               : palette().color(QPalette::WindowText);
+        painter.setPen(colour);
+        if (pMark->bNoItem && !pMark->bFinding) {
+            painter.drawText(QRect(cell.right() + 1 - nSign, h, nSign, h), Qt::AlignLeft | Qt::AlignVCenter,
+                             kNoItemSign);
+        } else {
+            const int nWidth = std::max(m_nCharWidth, nRight - cell.left());
+            painter.drawText(QRect(cell.left(), h, nWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
+                             metrics.elidedText(strLabel, Qt::ElideRight, nWidth));
+        }
+        if (pMark->bFinding) {
+            painter.setPen(QPen(kFindingColour, 2));
+            painter.drawRect(cell.adjusted(-1, -1, 1, 1));
+        }
+    }
 }
 
 void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)

@@ -1,6 +1,7 @@
 // The main window: its size, its keyboard model and its commands.
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
@@ -29,6 +30,7 @@
 #include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
+#include "format_items.h"
 #include "gui_helpers.h"
 #include "preferences.h"
 #include "recording_presenter.h"
@@ -103,7 +105,8 @@ struct SWindow {
         site.m_chDelimiter = 'f';
         Open();
     }
-    SWindow(const std::string& strFile, long long nLine, const SStandIns& standIns = {}) : run(standIns)
+    SWindow(const std::string& strFile, long long nLine, const SStandIns& standIns = {}, bool bUses = false)
+        : run(standIns)
     {
         SStatementRequest request;
         request.strFile = strFile;
@@ -112,11 +115,13 @@ struct SWindow {
         CNoQuestions questions;
         CResult result;
         bLocated = LocateStatement(request, list, site, questions, result) == LOCATE_FOUND;
-        Open();
+        // the statements that use it, as start-up reads them
+        Open(bUses ? FormatItemsInFile(strFile, SOURCE_FORM_BY_SUFFIX, "", nLine, 7) : SFormatItems());
     }
-    void Open()
+    void Open(SFormatItems uses = {})
     {
         pFrame = std::make_unique<CEditorFrame>(list, site, run.Context());
+        pFrame->SetUses(std::move(uses));
         pFrame->CreateControls();
         pFrame->SetCurrentControl(kStripRow);
         pFrame->show();
@@ -167,6 +172,8 @@ private slots:
     void theWindowGrewByExactlyTheStatusLine();
     void theButtonsTipsNameTheirKeysAndAFieldsTipIsItsStatus();
     void undoAndRedoKeysGoToTheWindowsHistory();
+    void theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys();
+    void aFormatNoStatementUsesSaysSo();
     void theDiscardQuestionComesOnlyAfterAChange();
 
 private:
@@ -648,6 +655,125 @@ void FrameTest::theWindowIsAFrameToAssistiveTechnology()
     for (int i = 0; i < 7; ++i)
         QTest::keyClick(window.Focus(), Qt::Key_Tab);
     QCOMPARE(window.Focus(), static_cast<QWidget*>(frame.Strip()->Editor()));
+}
+
+namespace {
+
+// Whether the strip shows a pixel of the finding's colour around a cell.
+bool ShowsFindingColour(CFieldStrip& strip, const QRect& cell)
+{
+    const QImage picture = strip.grab().toImage();
+    const qreal scale = picture.devicePixelRatio();
+    const QRect around = cell.adjusted(-2, -2, 2, 2);
+    for (int y = around.top(); y <= around.bottom(); ++y)
+        for (int x = around.left(); x <= around.right(); ++x) {
+            const QColor colour = picture.pixelColor(qRound(x * scale), qRound(y * scale));
+            if (colour.red() > 150 && colour.green() < 80 && colour.blue() < 80)
+                return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+// A FORMAT used by two WRITEs: over each field the items it edits for the
+// statement in view, first the first; Ctrl+PageDown and Ctrl+PageUp and the
+// list go from one statement to the other (Ctrl+Up and Ctrl+Down still
+// change the row); the finding on a field is in its colour and sign, its
+// tooltip, the status line and its accessible description; typing matches
+// again before the field is left.
+void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
+{
+    const std::string strFile = SourceFile("      PROGRAM P\n      INTEGER N, I\n      REAL X(3), Y(3)\n"
+                                           "      CHARACTER*8 NAME\n  100 FORMAT (I5, F8.3, :, 1X, (F6.1))\n"
+                                           "      WRITE (6, 100) N, X(I), (Y(J), J=1,3)\n"
+                                           "      WRITE (6, 100) NAME\n      END\n");
+    SWindow window(strFile, 5, {}, true);
+    QVERIFY(window.bLocated);
+    CEditorFrame& frame = *window.pFrame;
+    CFieldStrip& strip = *frame.Strip();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QLabel* pStatus = frame.StatusLine();
+    QComboBox* pList = frame.UsesList();
+    QVERIFY(pList != nullptr);
+    QCOMPARE(pList->count(), 2);
+    QVERIFY(!pList->accessibleName().isEmpty());
+    QCOMPARE(pList->itemText(1), QString("WRITE (6, 100) at line 7: 1 item, 1 record"));
+    QCOMPARE(frame.CurrentUse(), 0);
+    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    QCOMPARE(strip.ItemMark(0)->strShown, QString("N"));
+    QCOMPARE(strip.ItemMark(1)->strShown, QString("X(I)"));
+    QVERIFY(strip.ItemMark(5)->bReused);
+    QVERIFY(!strip.ItemMark(0)->bFinding);
+    QVERIFY(!ShowsFindingColour(strip, strip.TextCell(0)->Rect()));
+
+    // The next statement: NAME under I5 is refused, the rest edits nothing.
+    QTest::keyClick(window.Focus(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(frame.CurrentUse(), 1);
+    QCOMPARE(pList->currentIndex(), 1);
+    QCOMPARE(strip.CurrentId(), TextCellId(0));
+    QCOMPARE(window.Focus(), static_cast<QWidget*>(strip.Editor()));
+    const QString strRefused = "Expected INTEGER for item 1 in formatted transfer, got CHARACTER";
+    QVERIFY(strip.ItemMark(0)->bFinding);
+    QCOMPARE(strip.ItemMark(0)->strShown, QString("NAME"));
+    QVERIFY(strip.ItemMark(1)->bNoItem);
+    QVERIFY(strip.ItemMark(5)->bNoItem);
+    QVERIFY2(pStatus->text().contains(strRefused), qPrintable(pStatus->text()));
+    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 7: 1 item, 1 record"), qPrintable(pStatus->text()));
+    QVERIFY(strip.Editor()->accessibleDescription().contains(strRefused));
+    QAccessibleInterface* pStripInterface = QAccessible::queryAccessibleInterface(&strip);
+    QAccessibleInterface* pCell = nullptr;
+    for (int k = 0; k < pStripInterface->childCount() && pCell == nullptr; ++k)
+        if (pStripInterface->child(k)->role() == QAccessible::Cell)
+            pCell = pStripInterface->child(k);  // the text cell of field 1
+    QVERIFY(pCell != nullptr);
+    QVERIFY2(pCell->text(QAccessible::Description).contains(strRefused),
+             qPrintable(pCell->text(QAccessible::Description)));
+    strip.update();
+    QVERIFY(ShowsFindingColour(strip, strip.TextCell(0)->Rect()));
+    const QPoint at = strip.TextCell(0)->Rect().center();
+    QHelpEvent help(QEvent::ToolTip, at, strip.mapToGlobal(at));
+    QApplication::sendEvent(&strip, &help);
+    QTRY_VERIFY2(QToolTip::text().contains(strRefused), qPrintable(QToolTip::text()));
+
+    // Typing matches again at once, before the field is left.
+    QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.Focus(), "A8");
+    QVERIFY(!strip.ItemMark(0)->bFinding);
+    QVERIFY2(!pStatus->text().contains("Expected"), qPrintable(pStatus->text()));
+    QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.Focus(), "F8.2");
+    QVERIFY(strip.ItemMark(0)->bFinding);
+    QVERIFY2(pStatus->text().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));
+    QCOMPARE(strip.CurrentId(), TextCellId(0));
+
+    // Ctrl+Down keeps its meaning; Ctrl+PageUp goes back, and round.
+    QTest::keyClick(window.Focus(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(strip.CurrentId(), SampleCellId(0));
+    QTest::keyClick(window.Focus(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(frame.CurrentUse(), 0);
+    QVERIFY2(pStatus->text().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));  // N under F8.2
+    QTest::keyClick(window.Focus(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(frame.CurrentUse(), 1);
+    // The list, as the mouse or a screen reader chooses in it.
+    pList->setCurrentIndex(0);
+    emit pList->activated(0);
+    QCOMPARE(frame.CurrentUse(), 0);
+    QCOMPARE(frame.CurrentControl(), kStripRow);
+    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+}
+
+void FrameTest::aFormatNoStatementUsesSaysSo()
+{
+    const std::string strFile = SourceFile("      PROGRAM P\n  100 FORMAT (I5)\n      END\n");
+    SWindow window(strFile, 2, {}, true);
+    QVERIFY(window.bLocated);
+    QVERIFY(QTest::qWaitForWindowActive(window.pFrame.get()));
+    QVERIFY(window.pFrame->UsesList() == nullptr);
+    QVERIFY(
+        window.pFrame->StatusLine()->text().endsWith("No READ, WRITE or PRINT statement uses this FORMAT statement"));
+    QTest::keyClick(window.Focus(), Qt::Key_PageDown, Qt::ControlModifier);  // nothing to go to
+    QCOMPARE(window.pFrame->CurrentUse(), 0);
 }
 
 QTEST_MAIN(FrameTest)

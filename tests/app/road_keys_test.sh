@@ -716,6 +716,9 @@ else
         grep -q '^2	frame	' "$work/a11y-tree" && fail "the border around the statement is an object of its own"
         grep -q '	scroll bar	Fields	' "$work/a11y-tree" || fail "the scroll bar has no name"
         grep -q '^2	push button[^	]*	Settings	' "$work/a11y-tree" || fail "the Settings button is not listed"
+        # the list of the statements that use the FORMAT, read by the one in view
+        grep -q '^2	combo box	WRITE (6, 100) at line 3: 2 items, 1 record	Statements that use this format' \
+            "$work/a11y-tree" || fail "the list of the statements that use the FORMAT is not listed"
         grep -q '	text	Field 3 of 5, sample row	descriptor 4X, sample 4 blanks, columns 8 to 11$' "$work/a11y-tree" ||
             fail "the editor on 4X's sample is not described as expected:"
         ((road_failed)) && sed 's/^/    /' "$work/a11y-tree"
@@ -731,10 +734,13 @@ else
             'key:ctrl+Right' 'a11y-now:left' 'key:Return'
         expect_status 0
         expect_file prog.for "$(fixed_with '1X, I6, 4X, F11.3')"
-        expect_status_line first '1X: skip 1 column, column 1'
-        expect_status_line moved 'I6: integer, 6 wide, columns 2 to 7'
-        expect_status_line typed 'I6x: I is written I, Iw or Iw.m'
-        expect_status_line left 'I6: "I6x" was taken back; 4X: skip 4 columns, columns 8 to 11'
+        # Each ends with the WRITE that uses the FORMAT, matched again at
+        # each key: with I6x no data edit, N and X take F11.3 in two records.
+        use='WRITE (6, 100) at line 3: 2 items'
+        expect_status_line first "1X: skip 1 column, column 1 — $use, 1 record"
+        expect_status_line moved "I6: integer, 6 wide, columns 2 to 7; edits N — $use, 1 record"
+        expect_status_line typed "I6x: I is written I, Iw or Iw.m — $use, 2 records"
+        expect_status_line left "I6: \"I6x\" was taken back; 4X: skip 4 columns, columns 8 to 11 — $use, 1 record"
         finish_road prog.for
     fi
     stop_a11y_listener

@@ -190,6 +190,11 @@ TEST(Check, ItemsShowEachFieldsItemsForEachUse)
     EXPECT_EQ(fields[1].at("reused"), false);
     EXPECT_EQ(uses[0].at("records"), 2);
     EXPECT_EQ(uses[1].at("records"), 1);
+    EXPECT_EQ(uses[0].at("status"), "WRITE (6, 100) at line 4: 3 items, 2 records");
+    EXPECT_EQ(uses[1].at("status"), "WRITE (6, 100) at line 5: 1 item, 1 record");
+    EXPECT_EQ(fields[1].at("no_item"), nullptr);
+    EXPECT_EQ(uses[1].at("fields")[1].at("no_item"), "list-ended");  // N alone: the list ends at 2F8.3
+    EXPECT_EQ(uses[1].at("fields")[5].at("no_item"), "list-ended");
     EXPECT_EQ(Text({"--items", "items.f", "2", "9"}, dir.Path().string()).nExitStatus, 1);
 }
 

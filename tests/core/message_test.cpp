@@ -57,12 +57,13 @@ TEST(StringTable, HoldsEveryStringAndNoOthers)
     // for a save; a label that names no FORMAT statement; a line end in a
     // constant; the text front end's four words on a save (refused three
     // ways, and the wait for a lock); the format check's eleven strings, the
-    // twelve portability findings of a format and the six standards' names;
-    // the language server's twelve.
+    // twelve portability findings of a format, the six standards' names, the
+    // twelve words of the statements that use a format and what each field
+    // edits, and the language server's twelve.
     int nCount = 0;
     for (int id = -5; id <= 600; ++id)
         nCount += LoadResourceString(id) != nullptr;
-    EXPECT_EQ(nCount, 232);
+    EXPECT_EQ(nCount, 244);
     for (int id = IDS_PARSE_FAILED_AT_LINE; id <= IDS_PICKER_LIST; ++id)
         EXPECT_NE(LoadResourceString(id), nullptr) << id;
     EXPECT_NE(LoadResourceString(IDS_NO_FREE_LABEL), nullptr);
