@@ -5,6 +5,7 @@
 #include "char_class.h"
 #include "descriptor_list.h"
 #include "field_description.h"
+#include "format_items.h"
 #include "result.h"
 #include "statement_locator.h"
 #include "string_table.h"
@@ -95,22 +96,21 @@ int DescriptorAt(const SFeatureInput& in, STextPosition pos, CDescriptorList& li
     return -1;
 }
 
-// What each use of the format does with the field that starts at place.
-std::string ItemsText(const SFeatureInput& in, SCheckPlace place)
+// What each statement that uses the format does with field i, in the
+// words of the window's status line: the statement, then what the field
+// edits and the finding on it.
+std::string UsesText(const SFeatureInput& in, const SIndexedStatement& statement, int i)
 {
     std::string text;
-    for (const SFormatUseReport& use : in.analysis.check.uses)
-        for (const SFieldItems& field : use.fields) {
-            if (field.place.nLine != place.nLine || field.place.nColumn != place.nColumn)
-                continue;
-            std::string items;
-            for (const std::string& item : field.items)
-                items += (items.empty() ? "`" : ", `") + item + "`";
-            const std::string line = std::to_string(use.place.nLine);
-            text += "\n\n" + (items.empty() ? MessageText(Message(IDS_LSP_EDITS_NOTHING, line))
-                                            : MessageText(Message(IDS_LSP_EDITS, items, line)));
+    const SFormatItems uses = FormatItemsAt(in.analysis.check, statement.nLine, statement.nColumn);
+    for (const SStatementUse& use : uses.uses) {
+        text += "\n\n" + use.strStatus;
+        if (i < static_cast<int>(use.fields.size())) {
+            const std::string words = FieldUseText(use.fields[static_cast<std::size_t>(i)]);
+            text += words.empty() ? "" : ": " + words;
         }
-    return text;
+    }
+    return uses.strNone.empty() ? text : "\n\n" + uses.strNone;
 }
 
 // A sample in a Markdown code span that shows its blanks: backquotes
@@ -141,7 +141,7 @@ json HoverAt(const SFeatureInput& in, STextPosition pos)
     std::string value = DescribeField(list, i);
     if (!sample.empty())
         value += "\n\n" + MessageText(Message(IDS_LSP_PRINTS)) + " " + CodeSpan(sample);
-    value += ItemsText(in, {from.nLine, from.nColumn});
+    value += UsesText(in, *pStatement, i);
     return {{"contents", {{"kind", "markdown"}, {"value", value}}},
             {"range", RangeOf(in, {from.nLine, from.nColumn}, {end.nLine, end.nColumn})}};
 }

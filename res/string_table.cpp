@@ -283,8 +283,6 @@ constexpr SStringEntry kStrings[] = {
     {511, "Statements that use this format"},
     // The language server.
     {540, "prints"},
-    {541, "edits %s in the statement on line %s"},
-    {542, "edits no item of the statement on line %s"},
     {543, "the format these items go through"},
     {544, "the statement whose items go through this format"},
     {545, "the server has not been initialized"},

@@ -240,8 +240,6 @@ enum StringId : int {
     // The language server's words: a descriptor's hover, the links between a
     // finding's statements, and its answers to a message it cannot take.
     IDS_LSP_PRINTS = 540,
-    IDS_LSP_EDITS = 541,
-    IDS_LSP_EDITS_NOTHING = 542,
     IDS_LSP_FORMAT_USED = 543,
     IDS_LSP_USED_BY = 544,
     IDS_LSP_NOT_INITIALIZED = 545,

@@ -33,7 +33,7 @@
 (let* ((hover (quillmark-test-request :textDocument/hover 6 19))
        (text (plist-get (plist-get hover :contents) :value)))
   (unless (and text (string-match-p "F8\\.2: real, 8 wide, 2 decimals" text)
-               (string-match-p "`L` in the statement on line 6" text))
+               (string-match-p "WRITE (6, 100) at line 6: 2 items, 1 record: edits L" text))
     (quillmark-test-fail "hover: %S" hover)))
 (let* ((definition (quillmark-test-request :textDocument/definition 4 17))
        (location (if (vectorp definition) (aref definition 0) definition)))

@@ -31,7 +31,7 @@ local hover = request('textDocument/hover', 6, 19)
 if not hover or not hover.contents.value:find('F8.2: real, 8 wide, 2 decimals', 1, true) then
     return fail('hover: ' .. vim.inspect(hover))
 end
-if not hover.contents.value:find('`L` in the statement on line 6', 1, true) then
+if not hover.contents.value:find('WRITE (6, 100) at line 6: 2 items, 1 record: edits L', 1, true) then
     return fail('hover names no item: ' .. hover.contents.value)
 end
 -- the 100 of line 5's WRITE goes to the FORMAT on line 7

@@ -125,8 +125,9 @@ TEST(LanguageServer, AnEditorsSessionFromInitializeToExit)
     const json hover = (*Answer(messages, 2))["result"];
     const std::string text = hover["contents"]["value"];
     EXPECT_NE(text.find("F8.2: real, 8 wide, 2 decimals, columns 6 to 13"), std::string::npos) << text;
-    EXPECT_NE(text.find("`X` in the statement on line 5"), std::string::npos) << text;
-    EXPECT_NE(text.find("`L` in the statement on line 6"), std::string::npos) << text;
+    EXPECT_NE(text.find("WRITE (6, 100) at line 5: 2 items, 1 record: edits X"), std::string::npos) << text;
+    EXPECT_NE(text.find("WRITE (6, 100) at line 6: 2 items, 1 record: edits L; Expected REAL"), std::string::npos)
+        << text;
     EXPECT_EQ(hover["range"]["start"], json({{"line", 6}, {"character", 18}}));
     EXPECT_EQ(hover["range"]["end"], json({{"line", 6}, {"character", 22}}));
 
@@ -148,7 +149,7 @@ TEST(LanguageServer, AnEditorsSessionFromInitializeToExit)
     EXPECT_EQ(d["relatedInformation"][0]["location"]["range"]["start"]["line"], 6);
     EXPECT_TRUE(published[1]["diagnostics"].empty()) << published[1].dump();
     const std::string after = (*Answer(messages, 6))["result"]["contents"]["value"];
-    EXPECT_NE(after.find("`N` in the statement on line 6"), std::string::npos) << after;
+    EXPECT_NE(after.find("WRITE (6, 100) at line 6: 2 items, 1 record: edits N"), std::string::npos) << after;
     EXPECT_EQ((*Answer(messages, 7))["result"], nullptr);
 }
 
