@@ -19,7 +19,8 @@
 struct SServerSettings {
     bool bStrict = false;  // only descriptors with explicit widths, as -fps4
     SourceForm form = SOURCE_FORM_BY_SUFFIX;
-    bool bExact = false;  // samples as gfortran prints them
+    bool bExact = false;                  // samples as gfortran prints them
+    std::string strWindow = "quillmark";  // the window, for the command that opens a statement in it
 };
 
 const CDescriptorTable& TableOf(const SServerSettings& settings);

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <istream>
 #include <ostream>
+#include <sstream>
 
 #include "lsp_features.h"
 #include "message_stream.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "string_table.h"
+#include "window_launch.h"
 
 using nlohmann::json;
 
@@ -21,6 +24,7 @@ constexpr int kInvalidRequest = -32600;
 constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
 constexpr int kServerNotInitialized = -32002;
+constexpr int kRequestFailed = -32803;
 
 constexpr int kSyncIncremental = 2;
 
@@ -40,6 +44,8 @@ void ReadSettings(const json& j, SServerSettings& settings)
         settings.bStrict = j["strictTable"].get<bool>();
     if (j.contains("exactSamples") && j["exactSamples"].is_boolean())
         settings.bExact = j["exactSamples"].get<bool>();
+    if (j.contains("windowPath") && j["windowPath"].is_string())
+        settings.strWindow = j["windowPath"].get<std::string>();
     if (j.contains("sourceForm") && j["sourceForm"].is_string()) {
         const auto it = kForms.find(j["sourceForm"].get<std::string>());
         if (it != kForms.end())
@@ -69,6 +75,8 @@ const std::vector<CLanguageServer::SMethod>& CLanguageServer::Methods()
         {"textDocument/definition", &CLanguageServer::Definition, true},
         {"textDocument/references", &CLanguageServer::References, true},
         {"textDocument/documentSymbol", &CLanguageServer::DocumentSymbol, true},
+        {"textDocument/codeAction", &CLanguageServer::CodeAction, true},
+        {"workspace/executeCommand", &CLanguageServer::ExecuteCommand, true},
     };
     return kMethods;
 }
@@ -137,6 +145,9 @@ void CLanguageServer::Dispatch(const json& message)
     } catch (const json::exception&) {
         if (bRequest)
             ReplyError(id, kInvalidParams, MessageText(Message(IDS_LSP_BAD_PARAMS, method)));
+    } catch (const SRequestFailed& failed) {
+        if (bRequest)
+            ReplyError(id, kRequestFailed, failed.text);
     }
 }
 
@@ -183,6 +194,8 @@ json CLanguageServer::Initialize(const json& params)
         {"definitionProvider", true},
         {"referencesProvider", true},
         {"documentSymbolProvider", true},
+        {"codeActionProvider", true},
+        {"executeCommandProvider", {{"commands", {kEditFormatCommand}}}},
     };
     return {{"capabilities", capabilities},
             {"serverInfo", {{"name", "quillmark-lsp"}, {"version", QUILLMARK_VERSION}}}};
@@ -309,4 +322,47 @@ json CLanguageServer::DocumentSymbol(const json& params)
     if (pOpen == nullptr)
         return json::array();
     return DocumentSymbols({pOpen->doc, pOpen->analysis, m_settings, m_encoding});
+}
+
+json CLanguageServer::CodeAction(const json& params)
+{
+    SOpenDocument* pOpen = DocumentOf(params);
+    if (pOpen == nullptr)
+        return json::array();
+    return CodeActionsAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding},
+                         PositionOf(params.at("range").at("start")));
+}
+
+namespace {
+
+// Whether the document holds what its file holds (line ends aside).
+bool IsSaved(const CTextDocument& doc, const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream text;
+    text << file.rdbuf();
+    return SplitLines(text.str()) == doc.Lines();
+}
+
+}  // namespace
+
+json CLanguageServer::ExecuteCommand(const json& params)
+{
+    const std::string command = params.at("command").get<std::string>();
+    if (command != kEditFormatCommand)
+        throw SRequestFailed{MessageText(Message(IDS_LSP_NO_METHOD, command))};
+    const json& args = params.at("arguments");
+    const std::string uri = args.at(0).get<std::string>();
+    const std::string path = PathOfUri(uri);
+    const auto it = m_documents.find(uri);
+    if (path.empty() || (it != m_documents.end() && !IsSaved(it->second->doc, path)))
+        throw SRequestFailed{MessageText(Message(IDS_LSP_NOT_SAVED, path.empty() ? uri : path))};
+    std::string why;
+    const std::vector<std::string> words = {path, std::to_string(args.at(1).get<long long>()),
+                                            std::to_string(args.at(2).get<long long>())};
+    if (!StartDetached(m_settings.strWindow, words, why))
+        throw SRequestFailed{MessageText(Message(IDS_LSP_CANNOT_START, m_settings.strWindow, why))};
+    return nullptr;
 }

@@ -14,6 +14,11 @@
 #include "document_analysis.h"
 #include "text_document.h"
 
+// A request the server took but could not carry out, with why.
+struct SRequestFailed {
+    std::string text;
+};
+
 class CLanguageServer {
 public:
     explicit CLanguageServer(std::ostream& out);
@@ -59,6 +64,8 @@ private:
     nlohmann::json Definition(const nlohmann::json& params);
     nlohmann::json References(const nlohmann::json& params);
     nlohmann::json DocumentSymbol(const nlohmann::json& params);
+    nlohmann::json CodeAction(const nlohmann::json& params);
+    nlohmann::json ExecuteCommand(const nlohmann::json& params);
 
     SOpenDocument* DocumentOf(const nlohmann::json& params);
     void Analyse(SOpenDocument& open);

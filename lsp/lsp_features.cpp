@@ -233,3 +233,22 @@ json Diagnostics(const SFeatureInput& in)
     }
     return diagnostics;
 }
+
+json CodeActionsAt(const SFeatureInput& in, STextPosition pos)
+{
+    const long long nLine = pos.nLine + 1;
+    SCheckPlace open;
+    if (const SIndexedStatement* pStatement = StatementAt(in.analysis, nLine))
+        open = {pStatement->nLine, pStatement->nColumn};
+    for (const SFormatUseReport& use : in.analysis.check.uses)
+        if (open.nLine == 0 && use.bFormatStatement && use.place.nLine <= nLine && nLine <= use.itemEnd.nLine)
+            open = use.item;  // the window follows the label from the statement's line
+    json actions = json::array();
+    if (open.nLine == 0)
+        return actions;
+    const std::string title = MessageText(Message(IDS_LSP_EDIT_FORMAT));
+    const json command = {
+        {"title", title}, {"command", kEditFormatCommand}, {"arguments", {in.doc.Uri(), open.nLine, open.nColumn}}};
+    actions.push_back(json{{"title", title}, {"kind", "refactor"}, {"command", command}});
+    return actions;
+}

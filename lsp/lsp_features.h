@@ -26,5 +26,13 @@ nlohmann::json DefinitionAt(const SFeatureInput& in, STextPosition pos);
 nlohmann::json ReferencesAt(const SFeatureInput& in, STextPosition pos, bool bDeclaration);
 // The DocumentSymbols of the FORMAT statements.
 nlohmann::json DocumentSymbols(const SFeatureInput& in);
+// The command that opens a statement in the window: its arguments are the
+// document's URI, the line and the byte column the window opens it at. (An
+// editor's own command of that kind keeps the shorter name.)
+inline constexpr const char* kEditFormatCommand = "quillmark.server.editFormat";
+
+// The CodeActions at pos: "Edit FORMAT in Quillmark" on a FORMAT statement,
+// a format string, or an I/O statement that names a FORMAT's label.
+nlohmann::json CodeActionsAt(const SFeatureInput& in, STextPosition pos);
 // The diagnostics of publishDiagnostics.
 nlohmann::json Diagnostics(const SFeatureInput& in);

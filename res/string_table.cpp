@@ -294,6 +294,9 @@ constexpr SStringEntry kStrings[] = {
     {551, "Usage: quillmark-lsp [--help | --version]\n\n"
           "The Fortran FORMAT language server: speaks the Language Server Protocol\n"
           "over standard input and output, for an editor to start. See quillmark-lsp(1).\n"},
+    {552, "Edit FORMAT in Quillmark"},
+    {553, "%s has changes that are not saved: save it, then open the FORMAT in Quillmark"},
+    {554, "cannot start %s: %s"},
 };
 
 }  // namespace

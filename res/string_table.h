@@ -249,6 +249,9 @@ enum StringId : int {
     IDS_LSP_BAD_HEADER = 549,
     IDS_LSP_SHUT_DOWN = 550,
     IDS_LSP_USAGE = 551,
+    IDS_LSP_EDIT_FORMAT = 552,
+    IDS_LSP_NOT_SAVED = 553,
+    IDS_LSP_CANNOT_START = 554,
 };
 
 // The text of string `id`, or nullptr when the table has no such string.

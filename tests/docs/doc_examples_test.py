@@ -75,7 +75,7 @@ if examples_run < 8:
 # items, tooltips and the words of the status line, which explain
 # themselves, and the strings loaded only by number (the dialogs' options).
 not_message_names = re.compile(r"IDS_(CAPTION|NEW_|HELP_BASE_NAME|OPTION_|TITLE|STRIP_CAPTION|BUTTON_|SAVE_FILTER|"
-                               r"MENU_|WHAT_|WHY_|COLUMNS_|TIP_|STATUS_|PICKER_|LSP_(PRINTS|FORMAT_USED|USED_BY|USAGE))")
+                               r"MENU_|WHAT_|WHY_|COLUMNS_|TIP_|STATUS_|PICKER_|LSP_(PRINTS|FORMAT_USED|USED_BY|USAGE|EDIT_FORMAT))")
 with open(os.path.join(source_dir, "res/string_table.h"), encoding="utf-8") as f:
     names = dict((int(n), name) for name, n in re.findall(r"^\s*(IDS_[A-Z0-9_]+)\s*=\s*(\d+)", f.read(), re.M))
 with open(os.path.join(source_dir, "res/string_table.cpp"), encoding="utf-8") as f:

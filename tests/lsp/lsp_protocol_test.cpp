@@ -2,10 +2,12 @@
 // input, its answers and notifications read back from its standard output.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -190,4 +192,70 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
     EXPECT_EQ(nExit, 1);
     RunServer("Content-Length: 500\r\n\r\n{\"jsonrpc\"", nExit);
     EXPECT_EQ(nExit, 1);
+}
+
+TEST(LanguageServer, TheCodeActionStartsTheWindowOnTheFileAsSaved)
+{
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "lsp_window";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path file = dir / "prog.f", said = dir / "said", window = dir / "window";
+    std::ofstream(file, std::ios::binary) << kProgram;
+    // a stand-in window that writes down the words it was started with
+    std::ofstream(window) << "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + said.string() + ".part\"; mv \"" + said.string() +
+                                 ".part\" \"" + said.string() + "\"\n";
+    std::filesystem::permissions(window, std::filesystem::perms::owner_all);
+    const std::string uri = "file://" + file.string();
+
+    std::ostringstream out;
+    CLanguageServer server(out);
+    server.Receive(
+        Request(1, "initialize",
+                {{"capabilities", json::object()}, {"initializationOptions", {{"windowPath", window.string()}}}})
+            .dump());
+    server.Receive(
+        Notification("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", kProgram}}}})
+            .dump());
+    const json range = {{"start", {{"line", 4}, {"character", 0}}}, {"end", {{"line", 4}, {"character", 0}}}};
+    server.Receive(
+        Request(2, "textDocument/codeAction",
+                {{"textDocument", {{"uri", uri}}}, {"range", range}, {"context", {{"diagnostics", json::array()}}}})
+            .dump());
+    server.Receive(
+        Request(3, "textDocument/codeAction",
+                {{"textDocument", {{"uri", uri}}},
+                 {"range", {{"start", {{"line", 1}, {"character", 0}}}, {"end", {{"line", 1}, {"character", 0}}}}}})
+            .dump());
+    std::vector<json> messages = Messages(out.str());
+    const json actions = (*Answer(messages, 2))["result"];
+    ASSERT_EQ(actions.size(), 1u);
+    EXPECT_EQ(actions[0]["title"], "Edit FORMAT in Quillmark");
+    EXPECT_TRUE((*Answer(messages, 3))["result"].empty());  // a declaration holds no format
+
+    server.Receive(Request(4, "workspace/executeCommand", actions[0]["command"]).dump());
+    for (int i = 0; i < 100 && !std::filesystem::exists(said); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::ifstream in(said);
+    std::string words;
+    std::getline(in, words);
+    EXPECT_EQ(words, file.string() + "|5|17|");  // the WRITE's line and the column of its label
+
+    // a change not saved: the window would not see it
+    server.Receive(
+        Notification("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                                                {"contentChanges", {{{"text", std::string(kProgram) + "C\n"}}}}})
+            .dump());
+    server.Receive(Request(5, "workspace/executeCommand", actions[0]["command"]).dump());
+    // no such program
+    server.Receive(Notification("workspace/didChangeConfiguration",
+                                {{"settings", {{"quillmark", {{"windowPath", (dir / "none").string()}}}}}})
+                       .dump());
+    std::ofstream(file, std::ios::binary) << kProgram << "C\n";
+    server.Receive(Request(6, "workspace/executeCommand", actions[0]["command"]).dump());
+    messages = Messages(out.str());
+    const json unsaved = (*Answer(messages, 5))["error"];
+    EXPECT_EQ(unsaved["code"], -32803);
+    EXPECT_NE(unsaved["message"].get<std::string>().find("not saved"), std::string::npos) << unsaved;
+    const json missing = (*Answer(messages, 6))["error"];
+    EXPECT_NE(missing["message"].get<std::string>().find("cannot start"), std::string::npos) << missing;
 }
