@@ -15,6 +15,7 @@
 #include "language_server.h"
 #include "message_stream.h"
 #include "process_runner.h"
+#include "temp_dir.h"
 
 using nlohmann::json;
 
@@ -83,11 +84,12 @@ std::vector<json> Published(const std::vector<json>& messages)
 }
 
 // Runs the server program over the input; its messages and exit status.
+// Each run has a folder of its own: the tests run in parallel.
 std::vector<json> RunServer(const std::string& input, int& nExit)
 {
-    const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "lsp_input";
-    std::ofstream(file, std::ios::binary) << input;
-    const SProcessResult result = RunProcess("/bin/sh", {"-c", "exec \"$0\" < \"$1\"", QUILLMARK_LSP, file.string()});
+    const CTempDir dir;
+    const std::string file = dir.Write("lsp_input", input);
+    const SProcessResult result = RunProcess("/bin/sh", {"-c", "exec \"$0\" < \"$1\"", QUILLMARK_LSP, file});
     nExit = result.nExitStatus;
     return Messages(result.strOut);
 }
@@ -196,9 +198,8 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
 
 TEST(LanguageServer, TheCodeActionStartsTheWindowOnTheFileAsSaved)
 {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "lsp_window";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const CTempDir temp;
+    const std::filesystem::path dir = temp.Path();
     const std::filesystem::path file = dir / "prog.f", said = dir / "said", window = dir / "window";
     std::ofstream(file, std::ios::binary) << kProgram;
     // a stand-in window that writes down the words it was started with
