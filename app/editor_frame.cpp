@@ -149,10 +149,8 @@ void CEditorFrame::CreateControls()
     m_arrControls[kStripRow] = m_pStrip;
     // The status line: a label no key or click makes current, read by
     // screen readers by its name, its text and its description.
-    m_pStatus = new QLabel(this);
+    m_pStatus = new CStatusLine(this);
     m_pStatus->setObjectName(QStringLiteral("fieldStatus"));
-    m_pStatus->setTextFormat(Qt::PlainText);
-    m_pStatus->setFocusPolicy(Qt::NoFocus);
     m_pStatus->setAccessibleName(QString::fromLatin1(LoadResourceString(IDS_STATUS_NAME)));
     connect(m_pStrip, &CFieldStrip::StatusChanged, this, &CEditorFrame::MatchUse);
     CreateUsesList();
@@ -198,7 +196,11 @@ void CEditorFrame::LayOutControls()
     pColumn->setContentsMargins(kFrameMargin, kFrameMargin, kFrameMargin, m_nLineHeight);
     pColumn->setSpacing(m_nLineHeight / 2);
     pColumn->addWidget(m_pStrip->Frame());
-    m_pStatus->setMinimumHeight(m_nStatusHeight);
+    // With the statements that use the format, two lines: the field's words,
+    // the items it edits and their finding, and the statement in view.
+    const int nLines = m_uses.uses.empty() && m_uses.strNone.empty() ? 1 : 2;
+    m_pStatus->SetLines(nLines);
+    m_pStatus->setMinimumHeight(m_nStatusHeight + (nLines - 1) * QFontMetrics(m_pStatus->font()).lineSpacing());
     pColumn->addWidget(m_pStatus);
     if (m_pUses != nullptr)
         pColumn->addWidget(m_pUses);
@@ -603,11 +605,18 @@ void CEditorFrame::ShowUse(int nUse)
     MatchUse();
 }
 
-// The statement in view matched against the list as it stands (each key
-// and move): the strip's marks, the list's entry and the status line.
+// The statement in view matched against the list as it stands (each edit,
+// and a change of statement): the strip's marks, the list's entry and the
+// status line. A move that changes no field only renews the status line.
 void CEditorFrame::MatchUse()
 {
-    if (!m_uses.uses.empty()) {
+    std::vector<unsigned long long> arrRevisions(static_cast<std::size_t>(m_list.size()));
+    for (int i = 0; i < m_list.size(); ++i)
+        arrRevisions[static_cast<std::size_t>(i)] = m_list.Revision(i);
+    const bool bChanged = m_nMatchedUse != m_nUse || arrRevisions != m_arrMatchedRevisions;
+    m_arrMatchedRevisions = std::move(arrRevisions);
+    m_nMatchedUse = m_nUse;
+    if (bChanged && !m_uses.uses.empty()) {
         SStatementUse& use = m_uses.uses[static_cast<std::size_t>(m_nUse)];
         MatchUseAgain(use, m_list);
         std::vector<SFieldItemMark> marks;
@@ -629,18 +638,9 @@ void CEditorFrame::MatchUse()
 
 void CEditorFrame::UpdateStatusLine()
 {
-    QString strText = m_pStrip->StatusText();
     const std::string& strUse = m_uses.uses.empty() ? m_uses.strNone
                                                     : m_uses.uses[static_cast<std::size_t>(m_nUse)].strStatus;
-    if (!strUse.empty())
-        strText += QStringLiteral(" \u2014 ") + QString::fromStdString(strUse);
-    if (m_pStatus->text() == strText)
-        return;
-    m_pStatus->setText(strText);
-    // The description carries the text too, for readers that show a label's
-    // name and description only; the tip, for a line longer than the window.
-    m_pStatus->setAccessibleDescription(strText);
-    m_pStatus->setToolTip(strText);
+    m_pStatus->SetParts(m_pStrip->StatusText(), QString::fromStdString(strUse));
 }
 
 void CEditorFrame::TakeKeyboard()

@@ -10,11 +10,13 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "control_table.h"
 #include "format_items.h"
 #include "frame_keys.h"
 #include "save_as_dialog.h"
+#include "status_line.h"
 
 class CDescriptorList;
 class CFieldStrip;
@@ -75,7 +77,7 @@ public:
 
     CFieldStrip* Strip() const { return m_pStrip; }
     // The status line under the strip: the current field in words.
-    QLabel* StatusLine() const { return m_pStatus; }
+    CStatusLine* StatusLine() const { return m_pStatus; }
 
     // The Save As dialog OK offers when the file cannot be written (the
     // window's own unless one is given; the caller keeps ownership).
@@ -169,7 +171,7 @@ private:
     CSaveAsDialog m_saveAs;
     ISaveAsDialog* m_pSaveAs = &m_saveAs;
     CFieldStrip* m_pStrip = nullptr;
-    QLabel* m_pStatus = nullptr;
+    CStatusLine* m_pStatus = nullptr;
     QPushButton* m_pSettings = nullptr;  // the Settings button and its menu
     std::array<QWidget*, kControlRows> m_arrControls{};
     std::array<char, kControlRows> m_arrHotKeys{};
@@ -190,6 +192,10 @@ private:
     std::function<void(const QString&)> m_openDropped;
     SFormatItems m_uses;
     int m_nUse = 0;
+    // The fields' revisions and the statement when the items were last
+    // matched: a move that changes neither matches nothing again.
+    std::vector<unsigned long long> m_arrMatchedRevisions;
+    int m_nMatchedUse = -1;
     QComboBox* m_pUses = nullptr;
     QAction* m_pNextUse = nullptr;
     QAction* m_pPreviousUse = nullptr;

@@ -693,14 +693,23 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     CEditorFrame& frame = *window.pFrame;
     CFieldStrip& strip = *frame.Strip();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
-    QLabel* pStatus = frame.StatusLine();
+    CStatusLine* pStatus = frame.StatusLine();
+    // What shows fits the line; the whole is the screen reader's and the tip's.
+    const auto fits = [pStatus] {
+        const QStringList lines = pStatus->text().split('\n');
+        const QFontMetrics metrics(pStatus->font());
+        return lines.size() <= 2 && std::all_of(lines.begin(), lines.end(), [&](const QString& strLine) {
+                   return metrics.horizontalAdvance(strLine) <= pStatus->contentsRect().width();
+               });
+    };
+    const auto shown = [pStatus] { return pStatus->text().replace('\n', ' '); };
     QComboBox* pList = frame.UsesList();
     QVERIFY(pList != nullptr);
     QCOMPARE(pList->count(), 2);
     QVERIFY(!pList->accessibleName().isEmpty());
     QCOMPARE(pList->itemText(1), QString("WRITE (6, 100) at line 7: 1 item, 1 record"));
     QCOMPARE(frame.CurrentUse(), 0);
-    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
     QCOMPARE(strip.ItemMark(0)->strShown, QString("N"));
     QCOMPARE(strip.ItemMark(1)->strShown, QString("X(I)"));
     QVERIFY(strip.ItemMark(5)->bReused);
@@ -718,8 +727,11 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QCOMPARE(strip.ItemMark(0)->strShown, QString("NAME"));
     QVERIFY(strip.ItemMark(1)->bNoItem);
     QVERIFY(strip.ItemMark(5)->bNoItem);
-    QVERIFY2(pStatus->text().contains(strRefused), qPrintable(pStatus->text()));
-    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 7: 1 item, 1 record"), qPrintable(pStatus->text()));
+    QVERIFY2(shown().contains(strRefused), qPrintable(pStatus->text()));
+    QVERIFY(fits());
+    QCOMPARE(pStatus->accessibleDescription(), pStatus->WholeText());
+    QCOMPARE(pStatus->toolTip(), pStatus->WholeText());
+    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 7: 1 item, 1 record"), qPrintable(pStatus->text()));
     QVERIFY(strip.Editor()->accessibleDescription().contains(strRefused));
     QAccessibleInterface* pStripInterface = QAccessible::queryAccessibleInterface(&strip);
     QAccessibleInterface* pCell = nullptr;
@@ -740,11 +752,11 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window.Focus(), "A8");
     QVERIFY(!strip.ItemMark(0)->bFinding);
-    QVERIFY2(!pStatus->text().contains("Expected"), qPrintable(pStatus->text()));
+    QVERIFY2(!shown().contains("Expected"), qPrintable(pStatus->text()));
     QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window.Focus(), "F8.2");
     QVERIFY(strip.ItemMark(0)->bFinding);
-    QVERIFY2(pStatus->text().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));
+    QVERIFY2(shown().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));
     QCOMPARE(strip.CurrentId(), TextCellId(0));
 
     // Ctrl+Down keeps its meaning; Ctrl+PageUp goes back, and round.
@@ -752,7 +764,7 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QCOMPARE(strip.CurrentId(), SampleCellId(0));
     QTest::keyClick(window.Focus(), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(frame.CurrentUse(), 0);
-    QVERIFY2(pStatus->text().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));  // N under F8.2
+    QVERIFY2(shown().contains("Expected REAL for item 1"), qPrintable(pStatus->text()));  // N under F8.2
     QTest::keyClick(window.Focus(), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(frame.CurrentUse(), 1);
     // The list, as the mouse or a screen reader chooses in it.
@@ -760,7 +772,18 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     emit pList->activated(0);
     QCOMPARE(frame.CurrentUse(), 0);
     QCOMPARE(frame.CurrentControl(), kStripRow);
-    QVERIFY2(pStatus->text().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    // Too narrow for the field's words too: they are cut with an ellipsis;
+    // wide enough, the line shows whole, the statement too.
+    pStatus->resize(pStatus->width() / 4, pStatus->height());
+    QVERIFY2(pStatus->text().endsWith(QChar(0x2026)), qPrintable(pStatus->text()));
+    QVERIFY(fits());
+    pStatus->resize(4000, pStatus->height());
+    QCOMPARE(pStatus->text(), pStatus->WholeText());
+    // At the window's own width the whole line shows, in two lines at most.
+    frame.adjustSize();
+    QTRY_COMPARE(shown(), pStatus->WholeText());
+    QVERIFY(fits());
 }
 
 void FrameTest::aFormatNoStatementUsesSaysSo()
