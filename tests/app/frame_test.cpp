@@ -709,7 +709,8 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QVERIFY(!pList->accessibleName().isEmpty());
     QCOMPARE(pList->itemText(1), QString("WRITE (6, 100) at line 7: 1 item, 1 record"));
     QCOMPARE(frame.CurrentUse(), 0);
-    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"),
+             qPrintable(pStatus->text()));
     QCOMPARE(strip.ItemMark(0)->strShown, QString("N"));
     QCOMPARE(strip.ItemMark(1)->strShown, QString("X(I)"));
     QVERIFY(strip.ItemMark(5)->bReused);
@@ -772,7 +773,8 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     emit pList->activated(0);
     QCOMPARE(frame.CurrentUse(), 0);
     QCOMPARE(frame.CurrentControl(), kStripRow);
-    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"), qPrintable(pStatus->text()));
+    QVERIFY2(pStatus->WholeText().endsWith("WRITE (6, 100) at line 6: 3 items, 3 records"),
+             qPrintable(pStatus->text()));
     // Too narrow for the field's words too: they are cut with an ellipsis;
     // wide enough, the line shows whole, the statement too.
     pStatus->resize(pStatus->width() / 4, pStatus->height());
