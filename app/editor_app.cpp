@@ -127,11 +127,14 @@ bool CEditorApp::InitInstance(const std::vector<std::string>& words)
     if (m_list.size() == 0)
         m_list.InsertEmptyField(0);
     // The I/O statements that use it, read from the file as it was opened.
-    if (!m_site.m_bNew) {
-        const SSourcePlace at = m_site.m_arrDescriptorPlaces.empty() ? SSourcePlace{m_site.m_nFirstLine, 1}
-                                                                     : m_site.m_arrDescriptorPlaces.front();
-        m_pFrame->SetUses(FormatItemsInFile(request.strFile, request.form, std::string(), at.nLine, at.nColumn));
+    SFormatItems uses = FormatItemsOfStatement(m_site, request.form, std::string());
+    // An unattended run logs them as quillmark-text --items writes them.
+    if (!uses.uses.empty()) {
+        std::string strText = UsesText(request.strFile, uses);
+        strText.pop_back();  // the log adds the last line end
+        m_run.Messages().Log(strText);
     }
+    m_pFrame->SetUses(std::move(uses));
     ShowFrame(request.strFile, strLine);
     return true;
 }

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -14,6 +16,7 @@
 #include "editor_frame.h"
 #include "field_edit.h"
 #include "field_strip.h"
+#include "format_items.h"
 #include "run_context.h"
 #include "statement_site.h"
 
@@ -58,7 +61,19 @@ struct SStripCase {
     char chOn;
     char chOff;
     bool bValues = false;  // every field that prints a number gets a value of its own
+    int nItems = 0;        // a WRITE of that many items uses the FORMAT, matched again at each key
 };
+
+// A free-form program whose WRITE gives the FORMAT labelled 100 (the list
+// as given) nItems array elements, ten to a line.
+std::string ProgramWithItems(const std::string& strList, int nItems)
+{
+    std::string s = "program p\n  integer n(" + std::to_string(nItems) + ")\n  write (6, 100) &\n";
+    for (int i = 1; i <= nItems; ++i)
+        s += (i % 10 == 1 ? "    " : "") + std::string("n(") + std::to_string(i) + ")" +
+             (i == nItems ? "\n" : (i % 10 == 0 ? ", &\n" : ", "));
+    return s + "100 format " + strList + "end program p\n";
+}
 
 // The window over a statement, shown and active, with the editor on the
 // first field's text cell.
@@ -69,17 +84,22 @@ struct SWindow {
     std::unique_ptr<CEditorFrame> pFrame;
     CFieldStrip* pStrip = nullptr;
     CPaintCounter* pPaints = nullptr;
+    QTemporaryDir folder;
+    SFormatItems uses;
 
-    bool Open(const std::string& strList, bool bExact)
+    bool Open(const std::string& strList, bool bExact, int nItems = 0)
     {
         list.SetExact(bExact);
         if (!list.Split(strList))
+            return false;
+        if (nItems > 0 && !UseWithItems(strList, nItems))
             return false;
         site.m_strFileName = "report.for";
         site.m_strHead = "  100 FORMAT";
         site.m_bFixedForm = 1;
         site.m_chDelimiter = 'f';
         pFrame = std::make_unique<CEditorFrame>(list, site, run);
+        pFrame->SetUses(std::move(uses));
         pFrame->CreateControls();
         pFrame->SetCurrentControl(0);
         pFrame->show();
@@ -89,6 +109,15 @@ struct SWindow {
         pPaints = new CPaintCounter(pStrip);
         QApplication::processEvents();  // the first paints
         return QApplication::focusWidget() == pStrip->Editor() && pStrip->CurrentId() == TextCellId(0);
+    }
+
+    // The WRITE of nItems items that uses the list, read from its program.
+    bool UseWithItems(const std::string& strList, int nItems)
+    {
+        const std::string strFile = folder.filePath(QStringLiteral("items.f90")).toStdString();
+        std::ofstream(strFile) << ProgramWithItems(strList, nItems);
+        uses = FormatItemsInFile(strFile, SOURCE_FORM_BY_SUFFIX, std::string(), 3 + (nItems + 9) / 10 + 1, 1);
+        return uses.uses.size() == 1 && uses.uses[0].report.items.size() == static_cast<std::size_t>(nItems);
     }
 
     // One key pressed and released in the editor, a character as typed
@@ -157,7 +186,7 @@ void TypeIntoFirstField(benchmark::State& state, SStripCase c)
     const char* pszFirst = c.pszFirst;
     const char chOn = c.chOn, chOff = c.chOff;
     SWindow window;
-    if (!window.Open(GroupedList(pszFirst, c.pszGroup, state.range(0)), c.bExact)) {
+    if (!window.Open(GroupedList(pszFirst, c.pszGroup, state.range(0)), c.bExact, c.nItems)) {
         state.SkipWithError("the window did not open with the editor on the first field");
         return;
     }
@@ -218,6 +247,9 @@ void Sizes(benchmark::internal::Benchmark* pBenchmark)
 
 // I5 -> I55 -> I5: no mode changes; the later ")" fields are due.
 BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstField, SStripCase{"I5", "2(I5,2X)", false, '5', '\b'})->Apply(Sizes);
+// The same with a WRITE of 500 items in view: each key matches them again.
+BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstFieldItems, SStripCase{"I5", "2(I5,2X)", false, '5', '\b', false, 500})
+    ->Apply(Sizes);
 // SP -> S -> SP: the first field is a sign mode and every later field is due.
 BENCHMARK_CAPTURE(TypeIntoFirstField, KeyInFirstModeField, SStripCase{"SP", "2(I5,2X)", false, '\b', 'P'})
     ->Apply(Sizes);

@@ -22,13 +22,7 @@
 
 namespace {
 
-constexpr const char* kSeverityWords[] = {"error", "warning", "note"};
 constexpr const char* kSarifLevels[] = {"error", "warning", "note"};
-
-const char* SeverityWord(CheckSeverity severity)
-{
-    return kSeverityWords[static_cast<std::size_t>(severity)];
-}
 
 const char* RuleId(CheckRule rule)
 {
@@ -147,28 +141,6 @@ JsonValue UseJson(const SStatementUse& shown)
             {"findings", findings}};
 }
 
-void WriteUse(std::ostream& out, const std::string& file, const SStatementUse& shown)
-{
-    const SFormatUseReport& use = shown.report;
-    out << (use.bInput ? "READ" : "WRITE") << " on line " << use.place.nLine << ", column " << use.place.nColumn;
-    if (use.nRecords >= 0)
-        out << ": " << use.nRecords << (use.nRecords == 1 ? " record" : " records");
-    out << '\n';
-    for (std::size_t i = 0; i < use.fields.size(); ++i) {
-        const SFieldItems& field = use.fields[i];
-        out << "  " << i << '\t' << field.strField << '\t';
-        for (std::size_t k = 0; k < field.items.size(); ++k)
-            out << (k == 0 ? "" : ", ") << field.items[k];
-        out << (field.bReused ? "\t(again by reversion)" : "");
-        if (field.noItem != NoItem::NONE)
-            out << "\t(" << NoItemText(field.noItem) << ')';
-        out << '\n';
-    }
-    for (const SCheckFinding& finding : use.findings)
-        out << "  " << file << ':' << finding.place.nLine << ':' << finding.place.nColumn << ": "
-            << SeverityWord(finding.severity) << ": " << FindingText(finding) << '\n';
-}
-
 SCheckedFile CheckOne(const std::string& file, const SCliOptions& options, const ModuleTable& modules)
 {
     SCheckedFile checked;
@@ -195,8 +167,7 @@ int RunItems(const SCliOptions& options)
             list.push_back(UseJson(use));
         std::cout << JsonValue({{"file", JsonText(options.strFile)}, {"uses", list}}).dump(2) << '\n';
     } else {
-        for (const SStatementUse& use : found.uses)
-            WriteUse(std::cout, options.strFile, use);
+        std::cout << UsesText(options.strFile, found);
     }
     if (found.uses.empty())
         std::cerr << "quillmark-text: " << options.strFile << ':' << options.nLine

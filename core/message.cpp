@@ -41,6 +41,12 @@ MessageAnswer CMessages::Show(OwnerHandle owner, const SMessageStyle& style, con
     return m_presenter.Present(owner, style, text, pszCaption != nullptr ? pszCaption : "");
 }
 
+void CMessages::Log(const std::string& text) const
+{
+    if (m_flags.m_bDebug && !WriteLog(m_flags.m_strDebugLog, text) && !m_flags.m_bEchoMessages)
+        std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 SMessageStyle MessageStyle(int nStringId)
 {
     return nStringId == IDS_UNBALANCED || nStringId == IDS_EMPTY_GROUP_EXIT ? kPlainMessage : kWarningMessage;

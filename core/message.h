@@ -86,6 +86,10 @@ public:
     // question is answered No, whatever the log says.
     bool Unattended() const { return m_flags.m_bDebug != 0; }
 
+    // Debug mode: the log holds the text (what the window shows besides
+    // its messages), until a message takes its place. Nothing otherwise.
+    void Log(const std::string& text) const;
+
 private:
     const CProcessFlags& m_flags;
     IMessagePresenter& m_presenter;

@@ -461,6 +461,12 @@ void MatchAgain(SFormatUseReport& report, const CDescriptorList& list)
     });
 }
 
+const char* SeverityWord(CheckSeverity severity)
+{
+    constexpr const char* kSeverityWords[] = {"error", "warning", "note"};
+    return kSeverityWords[static_cast<std::size_t>(severity)];
+}
+
 std::string FindingText(const SCheckFinding& f)
 {
     switch (f.rule) {

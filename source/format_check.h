@@ -127,6 +127,9 @@ void MatchAgain(SFormatUseReport& report, const CDescriptorList& list);
 // A finding's words (from the string table).
 std::string FindingText(const SCheckFinding& finding);
 
+// A severity as a finding line says it: "error", "warning" or "note".
+const char* SeverityWord(CheckSeverity severity);
+
 // The Fortran source files among the paths: files as given, folders searched
 // (their files in name order) for the suffixes compilers read as Fortran.
 // unreadable receives the paths that are neither.

@@ -2,12 +2,47 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <tuple>
 
 #include "descriptor_list.h"
+#include "statement_locator.h"
 #include "string_table.h"
 
 namespace {
+
+// Where the statement the locator opened reads from: its first descriptor,
+// or its first line.
+SSourcePlace FirstDescriptorPlace(const CStatementSite& site)
+{
+    return site.m_arrDescriptorPlaces.empty() ? SSourcePlace{site.m_nFirstLine, 1} : site.m_arrDescriptorPlaces.front();
+}
+
+// Opens nothing for writing and asks nobody: a read-only file is read all the same.
+class CReadOnlyQuestions : public IStatementQuestions {
+public:
+    bool ContinueReadOnly(const SMessage&) override { return true; }
+    bool ChooseOtherFile(const SMessage&, bool, std::string&) override { return false; }
+    void Tell(const SMessage&) override {}
+};
+
+// The place of the format the locator opens at (nLine, nColumn): the
+// place itself where it opens none.
+SSourcePlace LocatedFormat(const std::string& strFile, SourceForm form, long long nLine, long long nColumn)
+{
+    SStatementRequest request;
+    request.strFile = strFile;
+    request.nLine = nLine;
+    request.nColumn = nColumn;
+    request.form = form;
+    CDescriptorList list;
+    CStatementSite site;
+    CReadOnlyQuestions questions;
+    CResult result;
+    if (LocateStatement(request, list, site, questions, result) != LOCATE_FOUND || site.m_bNew)
+        return {nLine, nColumn};
+    return FirstDescriptorPlace(site);
+}
 
 template <typename... Args>
 std::string Words(int nStringId, Args&&... args)
@@ -102,6 +137,40 @@ void MatchUseAgain(SStatementUse& use, const CDescriptorList& list)
     use = DescribeUse(report);
 }
 
+namespace {
+
+void WriteUse(std::ostream& out, const std::string& file, const SStatementUse& shown)
+{
+    const SFormatUseReport& use = shown.report;
+    out << (use.bInput ? "READ" : "WRITE") << " on line " << use.place.nLine << ", column " << use.place.nColumn;
+    if (use.nRecords >= 0)
+        out << ": " << use.nRecords << (use.nRecords == 1 ? " record" : " records");
+    out << '\n';
+    for (std::size_t i = 0; i < use.fields.size(); ++i) {
+        const SFieldItems& field = use.fields[i];
+        out << "  " << i << '\t' << field.strField << '\t';
+        for (std::size_t k = 0; k < field.items.size(); ++k)
+            out << (k == 0 ? "" : ", ") << field.items[k];
+        out << (field.bReused ? "\t(again by reversion)" : "");
+        if (field.noItem != NoItem::NONE)
+            out << "\t(" << NoItemText(field.noItem) << ')';
+        out << '\n';
+    }
+    for (const SCheckFinding& finding : use.findings)
+        out << "  " << file << ':' << finding.place.nLine << ':' << finding.place.nColumn << ": "
+            << SeverityWord(finding.severity) << ": " << FindingText(finding) << '\n';
+}
+
+}  // namespace
+
+std::string UsesText(const std::string& strFile, const SFormatItems& found)
+{
+    std::ostringstream out;
+    for (const SStatementUse& use : found.uses)
+        WriteUse(out, strFile, use);
+    return out.str();
+}
+
 std::string NoItemText(NoItem why)
 {
     constexpr std::pair<NoItem, int> kNoItemWords[] = {{NoItem::LIST_ENDED, IDS_STATUS_NO_ITEM_ENDED},
@@ -168,5 +237,22 @@ SFormatItems FormatItemsInFile(const std::string& strFile, SourceForm form, cons
     const SFileCheck check = CheckFileWith(strFile, form, strStandard, ModulesBeside(strFile, form));
     if (pRead != nullptr)
         *pRead = check.bRead;
-    return FormatItemsAt(check, nLine, nColumn);
+    SFormatItems found = FormatItemsAt(check, nLine, nColumn);
+    // No format there: the one the window opens on that line, wherever on
+    // the statement the cursor stands (a format string's statement).
+    if (found.uses.empty() && check.bRead) {
+        const SSourcePlace at = LocatedFormat(strFile, form, nLine, nColumn);
+        if (at.nLine != nLine || at.nColumn != nColumn)
+            found = FormatItemsAt(check, at.nLine, at.nColumn);
+    }
+    return found;
+}
+
+SFormatItems FormatItemsOfStatement(const CStatementSite& site, SourceForm form, const std::string& strStandard,
+                                    bool* pRead)
+{
+    if (site.m_bNew)
+        return {};
+    const SSourcePlace at = FirstDescriptorPlace(site);
+    return FormatItemsInFile(site.m_strFileName, form, strStandard, at.nLine, at.nColumn, pRead);
 }

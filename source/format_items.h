@@ -12,6 +12,7 @@
 
 #include "format_check.h"
 #include "source_file.h"
+#include "statement_site.h"
 
 class CDescriptorList;
 
@@ -51,6 +52,12 @@ SFormatItems FormatItemsAt(const SFileCheck& check, long long nLine, long long n
 SFormatItems FormatItemsInFile(const std::string& strFile, SourceForm form, const std::string& strStandard,
                                long long nLine, long long nColumn, bool* pRead = nullptr);
 
+// The uses of the statement the locator opened in a file (the window and
+// --items open it alike, wherever on the statement the cursor stood): read
+// at its first descriptor, or its first line. None for a new statement.
+SFormatItems FormatItemsOfStatement(const CStatementSite& site, SourceForm form, const std::string& strStandard,
+                                    bool* pRead = nullptr);
+
 // The file checked with the modules given, its INCLUDE files from its folder.
 SFileCheck CheckFileWith(const std::string& strFile, SourceForm form, const std::string& strStandard,
                          const ModuleTable& modules);
@@ -66,6 +73,11 @@ void MatchUseAgain(SStatementUse& use, const CDescriptorList& list);
 // reversion uses it again, the finding on it; "" for a field that edits
 // nothing and has nothing said of it.
 std::string FieldUseText(const SFieldUse& field);
+
+// Each use as --items writes it: the statement and its records, a line per
+// field (its index, text and items, used again, why it edits none), and
+// its findings as FILE:LINE:COLUMN: severity: words.
+std::string UsesText(const std::string& strFile, const SFormatItems& found);
 
 // Why a field edits no item, in words ("" for NONE).
 std::string NoItemText(NoItem why);

@@ -742,6 +742,34 @@ else
         expect_status_line typed "I6x: I is written I, Iw or Iw.m — $use, 2 records"
         expect_status_line left "I6: \"I6x\" was taken back; 4X: skip 4 columns, columns 8 to 11 — $use, 1 record"
         finish_road prog.for
+
+        # A FORMAT two WRITEs use: Ctrl+PageDown brings the second into view,
+        # whose L the run time refuses under F11.3, said on the status line
+        # and in the field's description; Ctrl+PageUp goes back, and I6
+        # retyped as F6.1 is refused for N before the field is left. The
+        # text typed back, OK writes the statement as it was.
+        two_uses='      PROGRAM P\n      LOGICAL L\n  100 FORMAT(1X, I6, F11.3)\n      WRITE (6, 100) N, X\n'
+        two_uses+='      WRITE (6, 100) N, L\n      END'
+        printf "$two_uses" > "$work/two.for"
+        road "the WRITEs that use the FORMAT, one after the other, and a mismatch typed" two.for 3 7 \
+            'a11y-now:first' 'key:ctrl+Next' 'a11y-now:second' 'key:ctrl+Right ctrl+Right' 'a11y-now:refused' \
+            'key:ctrl+Prior ctrl+Left' 'key:BackSpace BackSpace' 'type:F6.1' 'a11y-now:typed' \
+            'key:BackSpace BackSpace BackSpace BackSpace' 'type:I6' 'key:Return'
+        expect_status 0
+        expect_file two.for "$(printf "$two_uses")"
+        first='WRITE (6, 100) at line 4: 2 items, 1 record'
+        second='WRITE (6, 100) at line 5: 2 items, 1 record'
+        expect_status_line first "1X: skip 1 column, column 1 — $first"
+        expect_status_line second "1X: skip 1 column, column 1 — $second"
+        grep -q "^2	combo box	$second	" "$work/a11y-second" || fail "the list does not show the second WRITE"
+        refused='Expected REAL for item 2 in formatted transfer, got LOGICAL'
+        expect_status_line refused "F11.3: real, 11 wide, 3 decimals, columns 8 to 18; edits L; $refused — $second"
+        grep -q "	text	Field 3 of 3, text row	.*$refused" "$work/a11y-refused" ||
+            fail "the field's description does not say the finding"
+        expect_status_line typed \
+            "F6.1: real, 6 wide, 1 decimal, columns 2 to 7; edits N; Expected REAL for item 1 in formatted transfer, got INTEGER — $first"
+        ((road_failed)) && grep '	label	\|	text	' "$work"/a11y-{first,second,refused,typed} | sed 's/^/    /'
+        finish_road two.for
     fi
     stop_a11y_listener
     unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON

@@ -196,6 +196,12 @@ TEST(Check, ItemsShowEachFieldsItemsForEachUse)
     EXPECT_EQ(uses[1].at("fields")[1].at("no_item"), "list-ended");  // N alone: the list ends at 2F8.3
     EXPECT_EQ(uses[1].at("fields")[5].at("no_item"), "list-ended");
     EXPECT_EQ(Text({"--items", "items.f", "2", "9"}, dir.Path().string()).nExitStatus, 1);
+    // A format string's statement, the cursor past the string: the window
+    // opens the string there, and --items lists its use.
+    dir.Write("string.f90", "program p\n  write (6, '(1x,i5)') 42\nend program p\n");
+    const SProcessResult past = Text({"--items", "string.f90", "2", "25"}, dir.Path().string());
+    EXPECT_EQ(past.nExitStatus, 0) << past.strErr;
+    EXPECT_EQ(past.strOut, "WRITE on line 2, column 3: 1 record\n  0\t1x\t\n  1\ti5\t42\n");
 }
 
 // A file looked at alone sees the modules of the files in its folder, not

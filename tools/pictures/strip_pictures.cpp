@@ -13,6 +13,7 @@
 #include "change_value_dialog.h"
 #include "descriptor_list.h"
 #include "editor_frame.h"
+#include "format_items.h"
 #include "new_field_dialog.h"
 #include "run_context.h"
 #include "statement_index.h"
@@ -24,9 +25,37 @@ namespace {
 
 struct SPicture {
     const char* pszName;
-    const char* pszList;         // the descriptor list, as it follows FORMAT
-    std::function<void()> keys;  // what the user types before the picture
+    const char* pszList;               // the descriptor list, as it follows FORMAT
+    std::function<void()> keys;        // what the user types before the picture
+    const char* pszProgram = nullptr;  // a program whose line 7 is that FORMAT statement, whose WRITEs the window shows
 };
+
+// A program whose FORMAT two WRITEs use: the first gives it three records
+// by reversion, the second a CHARACTER item where an integer is edited.
+const char* const kSurvey = "      PROGRAM SURVEY\n"
+                            "      INTEGER N(3)\n"
+                            "      REAL DEPTH(3), TEMP(3)\n"
+                            "      CHARACTER*8 NAME\n"
+                            "      WRITE (6, 110) (N(I), DEPTH(I), TEMP(I), I=1,3)\n"
+                            "      WRITE (6, 110) NAME, DEPTH(1)\n"
+                            "  110 FORMAT (1X, I6, 4X, F11.3, 4X, E13.5)\n"
+                            "      END\n";
+
+// The statements that use the picture's FORMAT, read from its program
+// written into a folder of its own.
+SFormatItems UsesOf(const SPicture& picture)
+{
+    if (picture.pszProgram == nullptr)
+        return {};
+    QTemporaryDir temporary;
+    const std::string strFile = QDir(temporary.path()).filePath(QStringLiteral("survey.f")).toStdString();
+    std::FILE* pFile = std::fopen(strFile.c_str(), "w");
+    if (pFile == nullptr)
+        return {};
+    std::fputs(picture.pszProgram, pFile);
+    std::fclose(pFile);
+    return FormatItemsInFile(strFile, SOURCE_FORM_BY_SUFFIX, std::string(), 7, 7);
+}
 
 QWidget* Focus()
 {
@@ -80,6 +109,7 @@ bool Render(const SPicture& picture, const QString& strPath)
     CRunContext run;
     CEditorFrame frame(list, site, run);
     frame.setWindowTitle(QStringLiteral("Quillmark - /home/ana/src/report.for - line 16"));
+    frame.SetUses(UsesOf(picture));
     frame.CreateControls();
     frame.SetCurrentControl(0);
     frame.show();
@@ -173,6 +203,15 @@ int main(int argc, char** argv)
         {"empty-format", "()", nullptr},
         // The status line under the strip, on the bundled example's F11.3.
         {"status", "(1X,I6,4X,F11.3,4X,E13.5)", [] { Keys(Qt::Key_Right, Qt::ControlModifier, 3); }},
+        // Over each field the items each WRITE gives it, the second WRITE's
+        // refused item marked.
+        {"items", "(1X, I6, 4X, F11.3, 4X, E13.5)", [] { Keys(Qt::Key_Right, Qt::ControlModifier); }, kSurvey},
+        {"items-refused", "(1X, I6, 4X, F11.3, 4X, E13.5)",
+         [] {
+             Keys(Qt::Key_Right, Qt::ControlModifier);
+             Keys(Qt::Key_PageDown, Qt::ControlModifier);
+         },
+         kSurvey},
         {"sample-row", "(SP, I5, F9.3, E12.4)",
          [] {
              Keys(Qt::Key_Right, Qt::ControlModifier, 2);
@@ -182,13 +221,20 @@ int main(int argc, char** argv)
          }},
     };
     int nStatus = 0;
+    // A second argument renders only the pictures whose names begin with it
+    // (the script renders the items again at a scale factor of 2).
+    const QString strOnly = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const SPicture& picture : pictures) {
+        if (!QString::fromLatin1(picture.pszName).startsWith(strOnly))
+            continue;
         const QString strPath = QDir(strDir).filePath(QString::fromLatin1(picture.pszName) + ".png");
         const bool bOk = Render(picture, strPath);
         std::printf("%s %s\n", bOk ? "wrote" : "FAILED", qPrintable(strPath));
         nStatus |= bOk ? 0 : 1;
     }
-    nStatus |= RenderDialogs(strDir) ? 0 : 1;
-    nStatus |= RenderPicker(strDir) ? 0 : 1;
+    if (strOnly.isEmpty()) {
+        nStatus |= RenderDialogs(strDir) ? 0 : 1;
+        nStatus |= RenderPicker(strDir) ? 0 : 1;
+    }
     return nStatus;
 }
