@@ -2,8 +2,11 @@
 // input, its answers and notifications read back from its standard output.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +246,13 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
         {Request(3, "textDocument/noSuchThing", json::object()).dump(), -32601},
         {Request(4, "textDocument/hover", {{"textDocument", 5}}).dump(), -32602},
         {Request(5, "textDocument/hover", At(0, 0)).dump(), 0},  // a document not open: no hover
+        // numbers that are no integers (1e300 is past what a line number can be)
+        {R"({"jsonrpc":"2.0","id":8,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///x.f"},)"
+         R"("position":{"line":1e300,"character":0}}})",
+         -32602},
+        {R"({"jsonrpc":"2.0","id":9,"method":"textDocument/definition","params":{"textDocument":{"uri":"file:///x.f"},)"
+         R"("position":{"line":0,"character":-2.5}}})",
+         -32602},
         {Request(6, "shutdown", nullptr).dump(), 0},
         {Request(7, "textDocument/hover", At(0, 0)).dump(), -32600},  // after shutdown
     };
@@ -262,6 +272,18 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
     EXPECT_TRUE(server.Exited());
     EXPECT_EQ(server.ExitCode(), 0);
 
+    // a change that gives no version after the largest one: the version
+    // cannot go past it
+    std::ostringstream last;
+    CLanguageServer highest(last);
+    highest.Receive(Request(1, "initialize", {{"capabilities", json::object()}}).dump());
+    highest.Receive(Notification("textDocument/didOpen",
+                                 {{"textDocument", {{"uri", kUri}, {"version", LLONG_MAX}, {"text", kProgram}}}})
+                        .dump());
+    highest.Receive(Notification("textDocument/didChange",
+                                 {{"textDocument", {{"uri", kUri}}}, {"contentChanges", {{{"text", kProgram}}}}})
+                        .dump());
+    EXPECT_EQ(Published(Messages(last.str())).back()["version"], LLONG_MAX);
 
     // exit without shutdown: the protocol's exit code 1; a cut stream ends the run too
     int nExit = -1;
@@ -334,4 +356,29 @@ TEST(LanguageServer, TheCodeActionStartsTheWindowOnTheFileAsSaved)
     EXPECT_NE(unsaved["message"].get<std::string>().find("not saved"), std::string::npos) << unsaved;
     const json missing = (*Answer(messages, 6))["error"];
     EXPECT_NE(missing["message"].get<std::string>().find("cannot start"), std::string::npos) << missing;
+}
+
+TEST(LanguageServer, TheCommandOnAFileThatIsNoRegularFileIsRefusedWithoutReadingIt)
+{
+    // a pipe no one writes to: opening it to compare would wait for ever
+    const CTempDir temp;
+    const std::filesystem::path pipe = temp.Path() / "prog.f";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string uri = "file://" + pipe.string();
+    std::ostringstream out;
+    bool bStarted = false;
+    CLanguageServer server(out, [&](const std::string&, const std::vector<std::string>&, std::string&) {
+        bStarted = true;
+        return true;
+    });
+    server.Receive(Request(1, "initialize", {{"capabilities", json::object()}}).dump());
+    server.Receive(
+        Notification("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", kProgram}}}})
+            .dump());
+    server.Receive(Request(2, "workspace/executeCommand",
+                           {{"command", "quillmark.server.editFormat"}, {"arguments", {uri, 5, 17}}})
+                       .dump());
+    const json error = (*Answer(Messages(out.str()), 2))["error"];
+    EXPECT_EQ(error["code"], -32803);
+    EXPECT_FALSE(bStarted);
 }
