@@ -39,6 +39,7 @@ if command -v clang++ > /dev/null 2>&1; then
     trap 'rm -rf "$scratch"' EXIT
     QUILLMARK_FUZZ_CORPUS=$scratch/list fuzz/run.sh fuzz_list_edits 60 -seed=1 -runs=60000
     QUILLMARK_FUZZ_CORPUS=$scratch/round fuzz/run.sh fuzz_statement_round_trip 60 -seed=1 -runs=15000
+    QUILLMARK_FUZZ_CORPUS=$scratch/lsp fuzz/run.sh fuzz_language_server 60 -seed=1 -runs=500
     echo "All tests passed (normal and sanitized builds, fuzz targets)."
 else
     echo "clang++ not found: the fuzz targets were not run."

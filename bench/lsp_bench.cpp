@@ -1,9 +1,15 @@
 // The language server on a fixed-form file of 10,000 lines with 500 FORMAT
 // statements, each used by a WRITE: a keystroke's change to the diagnostics
 // published for it, and a hover on a descriptor of the last FORMAT. Both go
-// through the server's message handling as a client's messages do.
+// through the server's message handling as a client's messages do. And
+// what an open document costs in memory beyond its text: N copies of a
+// 2,000-line file opened in one server.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -91,5 +97,80 @@ void HoverOnDescriptor(benchmark::State& state)
         state.SkipWithError("the hover did not describe F10.3");
 }
 BENCHMARK(HoverOnDescriptor)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// A 2,000-line program as a code base has them: declarations, named
+// formats, FORMAT statements and format strings, each used by a WRITE or a
+// READ, and lines of comments and assignments between them.
+std::string RealisticProgram()
+{
+    std::string text = "      PROGRAM REPORT\n      IMPLICIT NONE\n      INTEGER N, K, IDS(10)\n"
+                       "      REAL X, Y(3)\n      DOUBLE PRECISION D\n      CHARACTER*12 NAME\n"
+                       "      CHARACTER*(*) HEAD\n      PARAMETER (HEAD = '(A, I5, F10.3)')\n";
+    int nLine = 8;
+    for (int i = 0; nLine < 2000 - 1; ++i) {
+        const std::string label = std::to_string(100 + i);
+        text += "C     SECTION " + label + ": THE TOTALS OF THE RUN, WRITTEN AND READ BACK\n";
+        text += "      WRITE (6, " + label + ") N, X, (Y(K), K = 1, 3), D\n";
+        text += "  " + label + " FORMAT (1X, 'COUNT', I6, 2X, F10.3, 3ES12.4, ' D=', D15.7)\n";
+        text += "      WRITE (6, '(A12, 10I5)') NAME, IDS\n";
+        text += "      READ (5, HEAD) NAME, N, X\n";
+        nLine += 5;
+        for (int k = 0; k < 15 && nLine < 2000 - 1; ++k, ++nLine)
+            text += k % 3 ? "      X = X + Y(1) * 2.5 - D / 3.0\n" : "C     THE NEXT STEP OF THE COMPUTATION\n";
+    }
+    return text + "      END\n";
+}
+
+// The bytes a process holds: resident, and allocated on the heap (freed
+// heap returned first, so that one measurement does not use another's).
+struct SMemory {
+    long long nResident = 0;
+    long long nHeap = 0;
+};
+
+SMemory MemoryNow()
+{
+    malloc_trim(0);
+    SMemory memory;
+    long long nPages = 0, nResident = 0;
+    std::ifstream("/proc/self/statm") >> nPages >> nResident;
+    memory.nResident = nResident * sysconf(_SC_PAGESIZE);
+    memory.nHeap = static_cast<long long>(mallinfo2().uordblks);
+    return memory;
+}
+
+}  // namespace
+
+// N copies of the 2,000-line program open under different URIs: what each
+// adds to the process, resident and on the heap, in KiB, beside its text.
+void MemoryPerOpenDocument(benchmark::State& state)
+{
+    const std::string text = RealisticProgram();
+    const auto nDocuments = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::ostringstream out;
+        const SMemory before = MemoryNow();
+        {
+            CLanguageServer server(out);
+            server.Receive(Message("initialize", {{"capabilities", json::object()}}, 1).dump());
+            for (int i = 0; i < nDocuments; ++i) {
+                const std::string uri = "file:///bench/copy" + std::to_string(i) + ".f";
+                server.Receive(Message("textDocument/didOpen",
+                                       {{"textDocument",
+                                         {{"uri", uri}, {"languageId", "fortran"}, {"version", 1}, {"text", text}}}})
+                                   .dump());
+                out.str(std::string());
+            }
+            const SMemory after = MemoryNow();
+            state.counters["resident_KiB_per_file"] = static_cast<double>(after.nResident - before.nResident) / 1024.0 /
+                                                      nDocuments;
+            state.counters["heap_KiB_per_file"] = static_cast<double>(after.nHeap - before.nHeap) / 1024.0 / nDocuments;
+        }
+    }
+    state.counters["text_KiB"] = static_cast<double>(text.size()) / 1024.0;
+}
+BENCHMARK(MemoryPerOpenDocument)->Arg(1)->Arg(50)->Arg(200)->Arg(500)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,18 +1,20 @@
 #include "language_server.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 #include "lsp_features.h"
 #include "message_stream.h"
 #include "quillmark_version.h"
 #include "result.h"
 #include "string_table.h"
-#include "window_launch.h"
 
 using nlohmann::json;
 
@@ -28,9 +30,25 @@ constexpr int kRequestFailed = -32803;
 
 constexpr int kSyncIncremental = 2;
 
+// A number the protocol gives as an integer. A float (1e300) is no
+// parameter the server takes: converting one past a long long's range is
+// undefined; an unsigned integer past it stands at its largest.
+long long IntegerOf(const json& j)
+{
+    if (j.is_number_unsigned())
+        return static_cast<long long>(std::min<std::uint64_t>(j.get<std::uint64_t>(), LLONG_MAX));
+    return j.get_ref<const json::number_integer_t&>();  // anything else throws: a bad parameter
+}
+
+// A member that is an integer, or nDefault when it is not there.
+long long IntegerOr(const json& object, const char* pszKey, long long nDefault)
+{
+    return object.contains(pszKey) ? IntegerOf(object.at(pszKey)) : nDefault;
+}
+
 STextPosition PositionOf(const json& position)
 {
-    return {position.at("line").get<long long>(), position.at("character").get<long long>()};
+    return {IntegerOf(position.at("line")), IntegerOf(position.at("character"))};
 }
 
 // The settings a client's JSON gives; those it leaves out keep their value.
@@ -55,7 +73,7 @@ void ReadSettings(const json& j, SServerSettings& settings)
 
 }  // namespace
 
-CLanguageServer::CLanguageServer(std::ostream& out) : m_out(out)
+CLanguageServer::CLanguageServer(std::ostream& out, Starter starter) : m_out(out), m_starter(std::move(starter))
 {
 }
 
@@ -247,7 +265,7 @@ json CLanguageServer::DidOpen(const json& params)
     const json& item = params.at("textDocument");
     const std::string uri = item.at("uri").get<std::string>();
     auto open = std::make_unique<SOpenDocument>(
-        SOpenDocument{CTextDocument(uri, item.value("version", 0LL), item.at("text").get<std::string>()), {}});
+        SOpenDocument{CTextDocument(uri, IntegerOr(item, "version", 0), item.at("text").get<std::string>()), {}});
     Analyse(*open);
     m_documents[uri] = std::move(open);
     return nullptr;
@@ -258,7 +276,8 @@ json CLanguageServer::DidChange(const json& params)
     SOpenDocument* pOpen = DocumentOf(params);
     if (pOpen == nullptr)
         return nullptr;
-    const long long nVersion = params.at("textDocument").value("version", pOpen->doc.Version() + 1);
+    const long long nHad = pOpen->doc.Version();
+    const long long nVersion = IntegerOr(params.at("textDocument"), "version", nHad < LLONG_MAX ? nHad + 1 : nHad);
     for (const json& change : params.at("contentChanges")) {
         const std::string text = change.at("text").get<std::string>();
         if (!change.contains("range")) {
@@ -292,28 +311,30 @@ json CLanguageServer::DidChangeConfiguration(const json& params)
 
 json CLanguageServer::Hover(const json& params)
 {
+    const STextPosition pos = PositionOf(params.at("position"));  // read first: bad whether the document is open or not
     SOpenDocument* pOpen = DocumentOf(params);
     if (pOpen == nullptr)
         return nullptr;
-    return HoverAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, PositionOf(params.at("position")));
+    return HoverAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
 }
 
 json CLanguageServer::Definition(const json& params)
 {
+    const STextPosition pos = PositionOf(params.at("position"));  // read first: bad whether the document is open or not
     SOpenDocument* pOpen = DocumentOf(params);
     if (pOpen == nullptr)
         return nullptr;
-    return DefinitionAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, PositionOf(params.at("position")));
+    return DefinitionAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
 }
 
 json CLanguageServer::References(const json& params)
 {
+    const STextPosition pos = PositionOf(params.at("position"));
     SOpenDocument* pOpen = DocumentOf(params);
     if (pOpen == nullptr)
         return json::array();
     const bool bDeclaration = params.value("context", json::object()).value("includeDeclaration", false);
-    return ReferencesAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, PositionOf(params.at("position")),
-                        bDeclaration);
+    return ReferencesAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos, bDeclaration);
 }
 
 json CLanguageServer::DocumentSymbol(const json& params)
@@ -335,9 +356,13 @@ json CLanguageServer::CodeAction(const json& params)
 
 namespace {
 
-// Whether the document holds what its file holds (line ends aside).
+// Whether the document holds what its file holds (line ends aside). Only a
+// regular file is read: a device or a pipe may never end.
 bool IsSaved(const CTextDocument& doc, const std::string& path)
 {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
@@ -360,9 +385,9 @@ json CLanguageServer::ExecuteCommand(const json& params)
     if (path.empty() || (it != m_documents.end() && !IsSaved(it->second->doc, path)))
         throw SRequestFailed{MessageText(Message(IDS_LSP_NOT_SAVED, path.empty() ? uri : path))};
     std::string why;
-    const std::vector<std::string> words = {path, std::to_string(args.at(1).get<long long>()),
-                                            std::to_string(args.at(2).get<long long>())};
-    if (!StartDetached(m_settings.strWindow, words, why))
+    const std::vector<std::string> words = {path, std::to_string(IntegerOf(args.at(1))),
+                                            std::to_string(IntegerOf(args.at(2)))};
+    if (!m_starter(m_settings.strWindow, words, why))
         throw SRequestFailed{MessageText(Message(IDS_LSP_CANNOT_START, m_settings.strWindow, why))};
     return nullptr;
 }

@@ -8,11 +8,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "document_analysis.h"
 #include "text_document.h"
+#include "window_launch.h"
 
 // A request the server took but could not carry out, with why.
 struct SRequestFailed {
@@ -21,7 +23,11 @@ struct SRequestFailed {
 
 class CLanguageServer {
 public:
-    explicit CLanguageServer(std::ostream& out);
+    // What starts the window: a program, its words, why it could not (as
+    // StartDetached).
+    using Starter = std::function<bool(const std::string&, const std::vector<std::string>&, std::string&)>;
+
+    explicit CLanguageServer(std::ostream& out, Starter starter = StartDetached);
 
     // Takes one message's content (the base protocol's body).
     void Receive(const std::string& body);
@@ -73,6 +79,7 @@ private:
     void TakeSettings(const nlohmann::json& settings);
 
     std::ostream& m_out;
+    Starter m_starter;
     bool m_bInitialized = false;
     bool m_bShutDown = false;
     bool m_bExited = false;

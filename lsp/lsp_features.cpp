@@ -150,9 +150,12 @@ json DefinitionAt(const SFeatureInput& in, STextPosition pos)
 {
     const SCheckPlace at{pos.nLine + 1, ByteColumnOf(in, pos)};
     for (const SFormatUseReport& use : in.analysis.check.uses) {
-        if (!use.bFormatStatement || !(use.item <= at) || !(at <= use.itemEnd))
+        if (!(use.item <= at) || !(at <= use.itemEnd))
             continue;
-        return LocationOf(in, WordRange(in, use.format));
+        if (use.bFormatStatement)
+            return LocationOf(in, WordRange(in, use.format));
+        if (use.constant.nLine != 0)  // a named constant: where its value is given
+            return LocationOf(in, RangeOf(in, use.constant, {use.constantEnd.nLine, use.constantEnd.nColumn + 1}));
     }
     return nullptr;
 }

@@ -19,7 +19,7 @@ struct SFeatureInput {
 // A Hover, or null where the position holds no descriptor.
 nlohmann::json HoverAt(const SFeatureInput& in, STextPosition pos);
 // The Location of the FORMAT statement a label in an I/O statement names,
-// or null.
+// or of where a named constant given as its format has its value; or null.
 nlohmann::json DefinitionAt(const SFeatureInput& in, STextPosition pos);
 // The Locations of the I/O statements that use the FORMAT statement or
 // format string at pos (the FORMAT statement too with bDeclaration).

@@ -1,5 +1,6 @@
 #include "message_stream.h"
 
+#include <algorithm>
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -36,6 +37,24 @@ bool ContentLength(const std::string& line, std::size_t& n)
     return error == std::errc() && end == last && end != line.data() + i;
 }
 
+// The n bytes of a body, read a part at a time: a length that the input
+// does not hold takes no more memory than the input does. False when the
+// input ends first.
+bool ReadBody(std::istream& in, std::size_t n, std::string& body)
+{
+    constexpr std::size_t kPart = std::size_t{1} << 16;
+    body.clear();
+    while (body.size() < n) {
+        const std::size_t nHad = body.size();
+        const std::size_t nPart = std::min(kPart, n - nHad);
+        body.resize(nHad + nPart);
+        in.read(body.data() + nHad, static_cast<std::streamsize>(nPart));
+        if (static_cast<std::size_t>(in.gcount()) != nPart)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 MessageRead ReadMessage(std::istream& in, std::string& body)
@@ -49,9 +68,7 @@ MessageRead ReadMessage(std::istream& in, std::string& body)
                 continue;  // blank lines between messages
             if (!bLength || n > kMaxContentLength)
                 return MessageRead::BAD_HEADER;
-            body.assign(n, '\0');
-            in.read(body.data(), static_cast<std::streamsize>(n));
-            return static_cast<std::size_t>(in.gcount()) == n ? MessageRead::MESSAGE : MessageRead::END;
+            return ReadBody(in, n, body) ? MessageRead::MESSAGE : MessageRead::END;
         }
         bAny = true;
         std::size_t nValue = 0;

@@ -1,6 +1,8 @@
 #include "declarations.h"
 
+#include <algorithm>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "fortran_tokens.h"
@@ -134,7 +136,10 @@ private:
 // Reads the statements of one scoping unit into its declarations.
 class CDeclarationReader {
 public:
-    CDeclarationReader(CDeclarations& decl, Tokens tokens) : m_decl(decl), m_t(std::move(tokens)) {}
+    CDeclarationReader(CDeclarations& decl, Tokens tokens, const PlaceOfOffset& placeOf)
+        : m_decl(decl), m_t(std::move(tokens)), m_placeOf(placeOf)
+    {
+    }
 
     bool Statement()
     {
@@ -284,13 +289,13 @@ private:
                 Dimensions(pDeclared->dimension->first, pDeclared->dimension->second, name);
             }
             if (pDeclared != nullptr)
-                Type(name, *pDeclared, i, nEnd);
+                Type(name, *pDeclared, nStart, i, nEnd);
             bAny = true;
         }
         return bAny;
     }
 
-    void Type(SDeclaredName& name, const SDeclared& declared, std::size_t i, std::size_t nEnd)
+    void Type(SDeclaredName& name, const SDeclared& declared, std::size_t nName, std::size_t i, std::size_t nEnd)
     {
         name.type = declared.type;
         name.bTyped = true;
@@ -300,11 +305,23 @@ private:
         if (!declared.bParameter || !IsOp(m_t, i, "="))
             return;
         if (name.type.type == ItemType::CHARACTER && i + 2 == nEnd && Is(m_t, i + 1, FortranToken::CHARACTER)) {
-            name.bCharacterConstant = true;
-            name.strCharacterValue = m_t[i + 1].strText;
+            CharacterConstant(name, nName, i + 1);
         } else if (name.type.type == ItemType::INTEGER) {
             name.value = Value(i + 1, nEnd);
         }
+    }
+
+    // name = 'value': the name's token at nName, the value's at nValue.
+    void CharacterConstant(SDeclaredName& name, std::size_t nName, std::size_t nValue) const
+    {
+        name.bCharacterConstant = true;
+        name.strCharacterValue = m_t[nValue].strText;
+        name.valuePlace = {};
+        if (!m_placeOf)
+            return;
+        std::tie(name.valuePlace.nLine, name.valuePlace.nColumn) = m_placeOf(m_t[nName].nOffset);
+        std::tie(name.valuePlace.nEndLine,
+                 name.valuePlace.nEndColumn) = m_placeOf(std::max(m_t[nValue].nEnd, m_t[nValue].nOffset + 1) - 1);
     }
 
     void Dimensions(std::size_t nFrom, std::size_t nTo, SDeclaredName& name) const
@@ -337,8 +354,7 @@ private:
                 continue;
             SDeclaredName& name = m_decl.m_names[m_t[nStart].strText];
             if (Is(m_t, nStart + 2, FortranToken::CHARACTER) && nEnd == nStart + 3) {
-                name.bCharacterConstant = true;
-                name.strCharacterValue = m_t[nStart + 2].strText;
+                CharacterConstant(name, nStart, nStart + 2);
             } else {
                 name.value = Value(nStart + 2, nEnd);
             }
@@ -421,11 +437,12 @@ private:
 
     CDeclarations& m_decl;
     Tokens m_t;
+    const PlaceOfOffset& m_placeOf;
 };
 
-bool CDeclarations::Read(std::string_view statement)
+bool CDeclarations::Read(std::string_view statement, const PlaceOfOffset& placeOf)
 {
-    return CDeclarationReader(*this, FortranTokens(statement)).Statement();
+    return CDeclarationReader(*this, FortranTokens(statement), placeOf).Statement();
 }
 
 std::optional<long long> CDeclarations::IntegerValue(std::string_view expression) const
@@ -468,6 +485,7 @@ void CDeclarations::Import(const CDeclarations& module, const std::vector<std::p
         SDeclaredName name = p != nullptr ? *p : SDeclaredName();
         name.type = p != nullptr ? module.TypeOf(remote) : SItemType();
         name.bTyped = true;
+        name.valuePlace = {};  // the module's places are in its own file
         m_names[local] = name;
     };
     if (!bOnly)

@@ -7,6 +7,7 @@
 // so, never guessed.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,18 @@
 #include <vector>
 
 #include "item_transfer.h"
+
+// Where a named constant's value is given: from its name to the value's
+// last character ("FMT = '(I5)'"), lines and columns from 1; 0: not known.
+struct SValuePlace {
+    long long nLine = 0;
+    long long nColumn = 0;
+    long long nEndLine = 0;
+    long long nEndColumn = 0;
+};
+
+// The line and column (from 1) of an offset in a statement's text.
+using PlaceOfOffset = std::function<std::pair<long long, long long>(std::size_t)>;
 
 struct SDeclaredName {
     SItemType type;                  // UNKNOWN until declared (then the implicit rule applies)
@@ -25,14 +38,16 @@ struct SDeclaredName {
     std::optional<long long> value;  // an integer named constant's value
     std::string strCharacterValue;   // a character named constant's value
     bool bCharacterConstant = false;
+    SValuePlace valuePlace;  // a character named constant's, in this unit's file (not a module's)
     bool bNamelist = false;  // a NAMELIST group's name
 };
 
 class CDeclarations {
 public:
     // Reads one statement's joined text; statements that declare nothing are
-    // passed over. Returns whether it declared something.
-    bool Read(std::string_view statement);
+    // passed over. Returns whether it declared something. With placeOf, a
+    // character named constant keeps where its value is given.
+    bool Read(std::string_view statement, const PlaceOfOffset& placeOf = {});
 
     // A name's type as declared, else by the implicit rules; UNKNOWN under
     // IMPLICIT NONE for an undeclared name.

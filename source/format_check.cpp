@@ -338,6 +338,8 @@ private:
             Match(use, StringText(use.strFormatItem, use.nFormatFrom), use.places, report, nullptr);
         } else if (use.bFormatConstant) {
             // a named constant: its fields stand where the name does
+            report.constant = {use.constant.nLine, use.constant.nColumn};
+            report.constantEnd = {use.constant.nEndLine, use.constant.nEndColumn};
             SFormatText text{use.strFormat, std::vector<std::size_t>(use.strFormat.size(), use.nFormatFrom)};
             Match(use, text, use.places, report, nullptr);
         } else {

@@ -85,6 +85,8 @@ struct SFormatUseReport {
     SCheckPlace formatEnd;  // the format item's end (the format string's closing quote)
     SCheckPlace item;       // the format item in the I/O statement (a label, a string, a name)
     SCheckPlace itemEnd;    // its last character
+    SCheckPlace constant;   // a named constant's: where its value is given ("FMT = '(I5)'"), when in this file
+    SCheckPlace constantEnd;
     bool bInput = false;
     bool bFormatStatement = false;  // the format is a FORMAT statement's
     bool bChecked = false;          // its format was found and read

@@ -115,7 +115,12 @@ public:
             if (const std::string module = ModuleName(tokens); !module.empty())
                 m_modules[m_units.Scope()] = module;
             if (!UseOrInclude(tokens))
-                Declarations().Read(part);
+                Declarations().Read(part, [&](std::size_t nOffset) {
+                    std::pair<long long, long long> place;
+                    statement.PlaceOf(static_cast<std::size_t>(part.data() - statement.text.data()) + nOffset,
+                                      place.first, place.second);
+                    return place;
+                });
         }
         if (const int nLabel = FormatStatementLabel(statement, m_bFixedForm); nLabel != 0)
             Format(statement, nLabel);
@@ -237,6 +242,7 @@ private:
                 return;  // WRITE (u, group): namelist output, no format
             use.bFormatConstant = p != nullptr && p->bCharacterConstant;
             use.strFormat = use.bFormatConstant ? p->strCharacterValue : std::string();
+            use.constant = use.bFormatConstant ? p->valuePlace : SValuePlace();
         }
         use.strList = statement.text.substr(format.nListFrom, format.nListTo - format.nListFrom);
         use.listItems = ReadIoItems(use.strList);

@@ -34,6 +34,7 @@ struct SFormatUse {
     std::size_t nListFrom = 0;           // the list in the text
     std::vector<SIoListItem> listItems;  // the list's items as written (offsets into strList)
     bool bFormatConstant = false;        // IO_FORMAT_OTHER: a named character constant (strFormat its value)
+    SValuePlace constant;                // where that constant's value is given, when in this file
     std::string strStatement;            // its keyword and control list as written: "WRITE (6, 100)"
 };
 

@@ -2,7 +2,12 @@
 // input, its answers and notifications read back from its standard output.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -94,7 +99,79 @@ std::vector<json> RunServer(const std::string& input, int& nExit)
     return Messages(result.strOut);
 }
 
+// The text a Range covers in a document's text (ASCII, so UTF-16 units are bytes).
+std::string TextOf(const std::string& text, const json& range)
+{
+    std::vector<std::size_t> starts = {0};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    const auto offset = [&](const json& p) {
+        return starts.at(p["line"].get<std::size_t>()) + p["character"].get<std::size_t>();
+    };
+    return text.substr(offset(range["start"]), offset(range["end"]) - offset(range["start"]));
+}
+
 }  // namespace
+
+TEST(LanguageServer, DefinitionOfANamedFormatIsWhereItsValueIsGiven)
+{
+    // each program: where "definition" is asked (the first of the word
+    // marked in the line marked), and the text its answer covers ("" for none)
+    const struct {
+        const char* pszUri;
+        const char* pszText;
+        const char* pszAskedLine;
+        const char* pszAskedWord;
+        const char* pszGiven;
+    } kCases[] = {
+        {"file:///w/free.f90",
+         "program p\n  character(*), parameter :: fmt = '(I5)'\n  integer :: n = 1\n  write (6, fmt) n\nend program "
+         "p\n",
+         "write", "fmt", "fmt = '(I5)'"},
+        {"file:///w/head.f",
+         "      PROGRAM P\n      CHARACTER*8 HEAD\n      PARAMETER (N = 2, HEAD = '(A)')\n"
+         "      WRITE (*, FMT=HEAD) 'X'\n      END\n",
+         "WRITE", "HEAD", "HEAD = '(A)'"},
+        {"file:///w/print.f",
+         "      PROGRAM P\n      CHARACTER*(*) FMT\n      PARAMETER (FMT =\n     &  '(F8.2)')\n"
+         "      PRINT FMT, 1.0\n      END\n",
+         "PRINT", "FMT", "FMT =\n     &  '(F8.2)'"},
+        {"file:///w/host.f90",
+         "program p\n  character(*), parameter :: rfmt = \"(I5)\"\ncontains\n  subroutine s(n)\n"
+         "    integer :: n\n    read (5, rfmt) n\n  end subroutine s\nend program p\n",
+         "read", "rfmt", "rfmt = \"(I5)\""},
+        {"file:///w/variable.f90",
+         "program p\n  character(8) :: fmt\n  fmt = '(I5)'\n  write (6, fmt) 1\nend program p\n", "write", "fmt", ""},
+        {"file:///w/module.f90",
+         "module m\n  character(*), parameter :: mfmt = '(I5)'\nend module m\nprogram p\n  use m\n"
+         "  write (6, mfmt) 1\nend program p\n",
+         "write", "mfmt", ""},
+    };
+    for (const auto& c : kCases) {
+        const std::string text = c.pszText;
+        const std::size_t nLineStart = text.rfind('\n', text.find(c.pszAskedLine)) + 1;
+        const std::size_t nAsked = text.find(c.pszAskedWord, text.find(c.pszAskedLine) + 5);
+        const long long nLine = std::count(text.begin(), text.begin() + static_cast<long>(nLineStart), '\n');
+        std::ostringstream out;
+        CLanguageServer server(out);
+        server.Receive(Request(1, "initialize", {{"capabilities", json::object()}}).dump());
+        server.Receive(Notification("textDocument/didOpen",
+                                    {{"textDocument", {{"uri", c.pszUri}, {"version", 1}, {"text", text}}}})
+                           .dump());
+        // on the name's first character and on its last
+        for (const std::size_t nAt : {nAsked, nAsked + std::strlen(c.pszAskedWord) - 1}) {
+            server.Receive(Request(2, "textDocument/definition",
+                                   {{"textDocument", {{"uri", c.pszUri}}},
+                                    {"position", {{"line", nLine}, {"character", nAt - nLineStart}}}})
+                               .dump());
+            const std::vector<json> messages = Messages(out.str());
+            const json result = messages.back()["result"];
+            EXPECT_EQ(result.is_null() ? "" : TextOf(text, result["range"]), c.pszGiven) << c.pszUri;
+            EXPECT_EQ(result.is_null() ? c.pszUri : result["uri"], c.pszUri);
+        }
+    }
+}
 
 TEST(LanguageServer, AnEditorsSessionFromInitializeToExit)
 {
@@ -169,6 +246,13 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
         {Request(3, "textDocument/noSuchThing", json::object()).dump(), -32601},
         {Request(4, "textDocument/hover", {{"textDocument", 5}}).dump(), -32602},
         {Request(5, "textDocument/hover", At(0, 0)).dump(), 0},  // a document not open: no hover
+        // numbers that are no integers (1e300 is past what a line number can be)
+        {R"({"jsonrpc":"2.0","id":8,"method":"textDocument/hover","params":{"textDocument":{"uri":"file:///x.f"},)"
+         R"("position":{"line":1e300,"character":0}}})",
+         -32602},
+        {R"({"jsonrpc":"2.0","id":9,"method":"textDocument/definition","params":{"textDocument":{"uri":"file:///x.f"},)"
+         R"("position":{"line":0,"character":-2.5}}})",
+         -32602},
         {Request(6, "shutdown", nullptr).dump(), 0},
         {Request(7, "textDocument/hover", At(0, 0)).dump(), -32600},  // after shutdown
     };
@@ -187,6 +271,19 @@ TEST(LanguageServer, BadInputGetsAnErrorAndTheServerGoesOn)
     server.Receive(Notification("exit", nullptr).dump());
     EXPECT_TRUE(server.Exited());
     EXPECT_EQ(server.ExitCode(), 0);
+
+    // a change that gives no version after the largest one: the version
+    // cannot go past it
+    std::ostringstream last;
+    CLanguageServer highest(last);
+    highest.Receive(Request(1, "initialize", {{"capabilities", json::object()}}).dump());
+    highest.Receive(Notification("textDocument/didOpen",
+                                 {{"textDocument", {{"uri", kUri}, {"version", LLONG_MAX}, {"text", kProgram}}}})
+                        .dump());
+    highest.Receive(Notification("textDocument/didChange",
+                                 {{"textDocument", {{"uri", kUri}}}, {"contentChanges", {{{"text", kProgram}}}}})
+                        .dump());
+    EXPECT_EQ(Published(Messages(last.str())).back()["version"], LLONG_MAX);
 
     // exit without shutdown: the protocol's exit code 1; a cut stream ends the run too
     int nExit = -1;
@@ -259,4 +356,29 @@ TEST(LanguageServer, TheCodeActionStartsTheWindowOnTheFileAsSaved)
     EXPECT_NE(unsaved["message"].get<std::string>().find("not saved"), std::string::npos) << unsaved;
     const json missing = (*Answer(messages, 6))["error"];
     EXPECT_NE(missing["message"].get<std::string>().find("cannot start"), std::string::npos) << missing;
+}
+
+TEST(LanguageServer, TheCommandOnAFileThatIsNoRegularFileIsRefusedWithoutReadingIt)
+{
+    // a pipe no one writes to: opening it to compare would wait for ever
+    const CTempDir temp;
+    const std::filesystem::path pipe = temp.Path() / "prog.f";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string uri = "file://" + pipe.string();
+    std::ostringstream out;
+    bool bStarted = false;
+    CLanguageServer server(out, [&](const std::string&, const std::vector<std::string>&, std::string&) {
+        bStarted = true;
+        return true;
+    });
+    server.Receive(Request(1, "initialize", {{"capabilities", json::object()}}).dump());
+    server.Receive(
+        Notification("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", kProgram}}}})
+            .dump());
+    server.Receive(Request(2, "workspace/executeCommand",
+                           {{"command", "quillmark.server.editFormat"}, {"arguments", {uri, 5, 17}}})
+                       .dump());
+    const json error = (*Answer(Messages(out.str()), 2))["error"];
+    EXPECT_EQ(error["code"], -32803);
+    EXPECT_FALSE(bStarted);
 }

@@ -78,6 +78,45 @@ TEST(Declarations, EveryFormAndWhatItGivesAName)
     }
 }
 
+TEST(Declarations, ACharacterConstantKeepsWhereItsValueIsGiven)
+{
+    // each offset of the statement on line 7, at its column
+    const PlaceOfOffset placeOf = [](std::size_t n) { return std::make_pair(7LL, static_cast<long long>(n) + 1); };
+    const struct {
+        const char* pszStatement;
+        const char* pszName;
+        const char* pszGiven;  // "" for no place
+    } kCases[] = {
+        {"CHARACTER(*), PARAMETER :: FMT = '(I5)'", "fmt", "FMT = '(I5)'"},
+        {"character(len=*), parameter :: a = '(A)', fmt='(2I3, ''it''''s'')'", "fmt", "fmt='(2I3, ''it''''s'')'"},
+        {"character*(*) , parameter :: s*4 = \"(A)\"", "s", "s*4 = \"(A)\""},
+        {"PARAMETER (N = 3, HEAD = '(A)')", "head", "HEAD = '(A)'"},
+        {"CHARACTER*8 HEAD", "head", ""},
+        {"CHARACTER*8 HEAD = '(A)'", "head", ""},  // no PARAMETER: a variable's first value
+        {"INTEGER, PARAMETER :: N = 3", "n", ""},
+    };
+    for (const auto& c : kCases) {
+        CDeclarations decl;
+        decl.Read(c.pszStatement, placeOf);
+        const SDeclaredName* p = decl.Find(c.pszName);
+        ASSERT_NE(p, nullptr) << c.pszStatement;
+        const SValuePlace& at = p->valuePlace;
+        const std::string statement = c.pszStatement;
+        const std::string given = at.nLine == 0
+                                      ? std::string()
+                                      : statement.substr(static_cast<std::size_t>(at.nColumn - 1),
+                                                         static_cast<std::size_t>(at.nEndColumn - at.nColumn + 1));
+        EXPECT_EQ(given, c.pszGiven) << c.pszStatement;
+        EXPECT_EQ(at.nLine, *c.pszGiven == '\0' ? 0 : 7) << c.pszStatement;
+        // read without places, or brought by USE from another file: none
+        CDeclarations unplaced, user;
+        unplaced.Read(c.pszStatement);
+        EXPECT_EQ(unplaced.Find(c.pszName)->valuePlace.nLine, 0) << c.pszStatement;
+        user.Import(decl, {}, false);
+        EXPECT_EQ(user.Find(c.pszName)->valuePlace.nLine, 0) << c.pszStatement;
+    }
+}
+
 TEST(Declarations, BrokenStatementsDeclareWhatTheyCanAndNeverCrash)
 {
     for (const char* pszStatement : {"integer ::", "real (", "character*(", "dimension a(", "parameter (n =",
