@@ -627,6 +627,9 @@ void CEditorFrame::MatchUse()
             mark.strWords = QString::fromStdString(FieldUseText(field));
             mark.bReused = field.bReused;
             mark.bFinding = !field.strFinding.empty() && field.severity != CheckSeverity::NOTE;
+            mark.bTypedSample = field.bTypedSample;
+            if (field.bTypedSample)
+                mark.strSample = field.strSample;
             marks.push_back(std::move(mark));
         }
         m_pStrip->SetItemMarks(std::move(marks));

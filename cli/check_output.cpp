@@ -115,7 +115,9 @@ JsonValue UseJson(const SStatementUse& shown)
     constexpr const char* kNoItemWords[] = {nullptr, "list-ended", "colon"};
     const SFormatUseReport& use = shown.report;
     JsonValue fields = JsonValue::array();
-    for (const SFieldItems& field : use.fields) {
+    for (std::size_t i = 0; i < use.fields.size(); ++i) {
+        const SFieldItems& field = use.fields[i];
+        const SFieldUse* pShown = i < shown.fields.size() ? &shown.fields[i] : nullptr;
         JsonValue items = JsonValue::array();
         for (const std::string& item : field.items)
             items.push_back(JsonText(item));
@@ -125,7 +127,9 @@ JsonValue UseJson(const SStatementUse& shown)
                           {"column", field.place.nColumn},
                           {"items", items},
                           {"reused", field.bReused},
-                          {"no_item", pszNoItem != nullptr ? JsonValue(pszNoItem) : JsonValue(nullptr)}});
+                          {"no_item", pszNoItem != nullptr ? JsonValue(pszNoItem) : JsonValue(nullptr)},
+                          {"sample", pShown != nullptr ? JsonText(pShown->strSample) : JsonValue(nullptr)},
+                          {"typed_sample", pShown != nullptr && pShown->bTypedSample}});
     }
     JsonValue findings = JsonValue::array();
     for (const SCheckFinding& finding : use.findings)

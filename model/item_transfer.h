@@ -10,7 +10,8 @@ enum class ItemType { INTEGER, REAL, COMPLEX, LOGICAL, CHARACTER, DERIVED, UNKNO
 
 struct SItemType {
     ItemType type = ItemType::UNKNOWN;
-    int nKind = 0;  // the kind in bytes (a complex's part); 0: the default kind
+    int nKind = 0;           // the kind in bytes (a complex's part); 0: the default kind
+    long long nLength = -1;  // CHARACTER: its length, -1 when not known
 };
 
 enum class TransferVerdict {

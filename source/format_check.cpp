@@ -14,6 +14,7 @@
 #include "item_matching.h"
 #include "result.h"
 #include "string_table.h"
+#include "typed_sample.h"
 
 namespace {
 
@@ -229,7 +230,7 @@ std::vector<SFieldItems> FieldItems(const SUseItems& use, const SReadFormat& for
 {
     std::vector<SFieldItems> fields;
     for (std::size_t i = 0; i < format.texts.size(); ++i)
-        fields.push_back({format.texts[i], format.places[i], {}, false});
+        fields.push_back({format.texts[i], format.places[i], {}, false, NoItem::NONE, {}});
     for (const SItemEdit& edit : match.edits) {
         const std::string* pText = use.TextOf(edit.nItem);
         if (edit.nField >= fields.size() || edit.nItem >= use.items.size())
@@ -239,6 +240,9 @@ std::vector<SFieldItems> FieldItems(const SUseItems& use, const SReadFormat& for
         if (pText != nullptr && std::find(field.items.begin(), field.items.end(), *pText) == field.items.end())
             field.items.push_back(*pText);
     }
+    std::vector<std::vector<SItemType>> types = FirstRecordTypes(match, use.items, fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i].types = std::move(types[i]);
     if (match.bComplete)
         MarkUnused(fields, format.edits, match);
     return fields;

@@ -76,6 +76,7 @@ struct SFieldItems {
     std::vector<std::string> items;
     bool bReused = false;
     NoItem noItem = NoItem::NONE;
+    std::vector<SItemType> types;  // the types of the elements it edits in the first record it edits
 };
 
 // One I/O statement and its format.

@@ -8,6 +8,7 @@
 #include "descriptor_list.h"
 #include "statement_locator.h"
 #include "string_table.h"
+#include "typed_sample.h"
 
 namespace {
 
@@ -90,6 +91,14 @@ void PlaceFindings(const SFormatUseReport& report, std::vector<SFieldUse>& field
     }
 }
 
+// The list a use's format reads as, from its fields' texts.
+void ReadList(const SFormatUseReport& report, CDescriptorList& list)
+{
+    for (const SFieldItems& field : report.fields)
+        if (!list.InsertDescriptor(list.size(), field.strField.c_str()))
+            list.InsertEmptyField(list.size());
+}
+
 }  // namespace
 
 std::string ShortenedText(const std::string& text, std::size_t nMax)
@@ -135,6 +144,24 @@ void MatchUseAgain(SStatementUse& use, const CDescriptorList& list)
     SFormatUseReport report = use.report;
     MatchAgain(report, list);
     use = DescribeUse(report);
+    SampleUse(use, list);
+}
+
+void SampleUse(SStatementUse& use, const CDescriptorList& list)
+{
+    std::vector<std::vector<SItemType>> types;
+    types.reserve(use.report.fields.size());
+    for (const SFieldItems& field : use.report.fields)
+        types.push_back(field.types);
+    std::vector<std::optional<std::string>> typed = TypedSamples(list, types);
+    for (std::size_t i = 0; i < use.fields.size() && i < typed.size(); ++i) {
+        SFieldUse& field = use.fields[i];
+        field.bTypedSample = typed[i].has_value();
+        if (field.bTypedSample)
+            field.strSample = std::move(*typed[i]);
+        else
+            list.GetRepeatedSample(static_cast<int>(i), field.strSample);
+    }
 }
 
 namespace {
@@ -154,6 +181,8 @@ void WriteUse(std::ostream& out, const std::string& file, const SStatementUse& s
         out << (field.bReused ? "\t(again by reversion)" : "");
         if (field.noItem != NoItem::NONE)
             out << "\t(" << NoItemText(field.noItem) << ')';
+        if (i < shown.fields.size())
+            out << "\tsample \"" << shown.fields[i].strSample << '"';
         out << '\n';
     }
     for (const SCheckFinding& finding : use.findings)
@@ -202,8 +231,12 @@ SFormatItems FormatItemsAt(const SFileCheck& check, long long nLine, long long n
 {
     SFormatItems items;
     for (const SFormatUseReport& report : check.uses)
-        if (FormatAt(report, nLine, nColumn))
+        if (FormatAt(report, nLine, nColumn)) {
             items.uses.push_back(DescribeUse(report));
+            CDescriptorList list;
+            ReadList(report, list);
+            SampleUse(items.uses.back(), list);
+        }
     std::stable_sort(items.uses.begin(), items.uses.end(), [](const SStatementUse& a, const SStatementUse& b) {
         return std::tie(a.report.place.nLine, a.report.place.nColumn) <
                std::tie(b.report.place.nLine, b.report.place.nColumn);

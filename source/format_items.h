@@ -25,6 +25,8 @@ struct SFieldUse {
     NoItem noItem = NoItem::NONE;    // a data edit that edits no item, and why
     std::string strFinding;          // the finding on it, as --items words it ("" for none)
     CheckSeverity severity = CheckSeverity::NOTE;
+    std::string strSample;      // the sample it shows for this statement's items (its own, repeated, when not typed)
+    bool bTypedSample = false;  // strSample is laid out by the items' types, not the field's own
 };
 
 // One I/O statement that uses the statement opened.
@@ -65,8 +67,13 @@ SFileCheck CheckFileWith(const std::string& strFile, SourceForm form, const std:
 // One use in words: its fields and its status line.
 SStatementUse DescribeUse(const SFormatUseReport& report);
 
-// The use matched again against its format as it now reads, after an edit.
+// The use matched again against its format as it now reads, after an edit,
+// its fields' samples from the list's.
 void MatchUseAgain(SStatementUse& use, const CDescriptorList& list);
+
+// Each field's sample for the use's items (TypedSamples), from the list its
+// format reads as.
+void SampleUse(SStatementUse& use, const CDescriptorList& list);
 
 // A field's use in words, for its tooltip, the status line and the screen
 // reader: the items it edits (or that it edits none, and why), whether

@@ -40,7 +40,7 @@ SItemType ConstantType(const SFortranToken& token)
     switch (token.kind) {
     case FortranToken::INTEGER: return {ItemType::INTEGER, 0};
     case FortranToken::REAL: return {ItemType::REAL, token.strText.find('d') != std::string::npos ? 8 : 0};
-    case FortranToken::CHARACTER: return {ItemType::CHARACTER, 0};
+    case FortranToken::CHARACTER: return {ItemType::CHARACTER, 0, static_cast<long long>(token.strText.size())};
     case FortranToken::LOGICAL: return {ItemType::LOGICAL, 0};
     default: return {};
     }
@@ -133,14 +133,28 @@ private:
         if (!bAlone)
             return {{}, 1};
         const SDeclaredName* p = m_decl.Find(name);
-        return {m_decl.TypeOf(name), p != nullptr && p->bArray ? p->nElements : 1};
+        return {Declared(name, p), p != nullptr && p->bArray ? p->nElements : 1};
+    }
+
+    // A name's type, a character one with its declared length (a named
+    // constant of length * its value's).
+    SItemType Declared(const std::string& name, const SDeclaredName* p) const
+    {
+        SItemType type = m_decl.TypeOf(name);
+        if (type.type == ItemType::CHARACTER && p != nullptr && p->bTyped)
+            type.nLength = p->nLength >= 0 || !p->bCharacterConstant
+                               ? p->nLength
+                               : static_cast<long long>(p->strCharacterValue.size());
+        return type;
     }
 
     SIoItem Reference(const std::string& name, const Tokens& tokens) const
     {
         const SDeclaredName* p = m_decl.Find(name);
-        if (p != nullptr && (p->bArray || p->type.type == ItemType::CHARACTER))
-            return {m_decl.TypeOf(name), 1};  // an element (or a substring)
+        if (p != nullptr && p->bArray)
+            return {Declared(name, p), 1};  // an element
+        if (p != nullptr && p->type.type == ItemType::CHARACTER)
+            return {m_decl.TypeOf(name), 1};  // a substring
         return {FunctionType(name, tokens), 1};
     }
 
@@ -154,6 +168,9 @@ private:
         if (p == nullptr || !p->bArray || tokens.size() < 2 || tokens[1].kind != FortranToken::OPEN)
             return {m_decl.TypeOf(name), 1};
         const std::size_t nClose = SkipParens(tokens, 1);
+        // A section of whole elements keeps their length; one of substrings
+        // has another.
+        const SItemType type = nClose + 1 == tokens.size() ? Declared(name, p) : m_decl.TypeOf(name);
         long long nCount = 1;
         std::size_t nFrom = 2;
         for (std::size_t i = 2; i <= nClose && i < tokens.size(); ++i) {
@@ -167,7 +184,7 @@ private:
                 nFrom = i + 1;
             }
         }
-        return {m_decl.TypeOf(name), nCount};
+        return {type, nCount};
     }
 
     // The elements one subscript selects: 1 for one alone; a triplet's

@@ -188,7 +188,7 @@ void CFieldStrip::CreateCells(int nIndex, const QRect& rect)
     pText->SetKind(CELL_TEXT);
     m_arrTextCells.push_back(std::move(pText));
 
-    m_pList->GetRepeatedSample(nIndex, strText);
+    ShownSample(nIndex, strText);
     auto pSample = std::make_unique<CFieldCell>(this, SampleCellId(nIndex), strText, rect);
     pSample->SetKind(CELL_SAMPLE);
     m_arrSampleCells.push_back(std::move(pSample));
@@ -252,7 +252,7 @@ void CFieldStrip::MatchCellsToList(bool bRefreshAll)
             continue;
         m_pList->GetText(i, strText);
         TextCell(i)->SetText(strText);
-        m_pList->GetRepeatedSample(i, strText);
+        ShownSample(i, strText);
         SampleCell(i)->SetText(strText);
         nShown = m_pList->Revision(i);
     }
@@ -525,7 +525,7 @@ QString CFieldStrip::CurrentFieldDetails() const
         return QString();
     std::string strText, strSample;
     m_pList->GetText(i, strText);
-    m_pList->GetRepeatedSample(i, strSample);
+    ShownSample(i, strSample);
     const QString strShown = ToScreen(strSample);
     const QString strSpoken = SpokenText(strShown);
     // The columns as the user counts them, from 1 in each record.
@@ -558,6 +558,15 @@ QString CFieldStrip::StatusText() const
 void CFieldStrip::SetItemMarks(std::vector<SFieldItemMark> marks)
 {
     m_itemMarks = std::move(marks);
+    // A sample the types changed is laid out at the next paint.
+    std::string strSample;
+    for (int i = 0; m_pList != nullptr && i < std::min(CellCount(), m_pList->size()); ++i) {
+        ShownSample(i, strSample);
+        if (SampleCell(i)->Text() != strSample) {
+            SampleCell(i)->SetText(strSample);
+            m_bLayoutOnPaint = 1;
+        }
+    }
     if (m_wndEdit != nullptr && m_wndEdit->isVisible())
         m_wndEdit->setAccessibleDescription(CurrentFieldDetails());
     NotifyAccessibility(false);
@@ -569,6 +578,15 @@ const SFieldItemMark* CFieldStrip::ItemMark(int nIndex) const
     return nIndex >= 0 && static_cast<std::size_t>(nIndex) < m_itemMarks.size()
                ? &m_itemMarks[static_cast<std::size_t>(nIndex)]
                : nullptr;
+}
+
+void CFieldStrip::ShownSample(int nIndex, std::string& out) const
+{
+    const SFieldItemMark* pMark = ItemMark(nIndex);
+    if (pMark != nullptr && pMark->bTypedSample)
+        out = pMark->strSample;
+    else
+        m_pList->GetRepeatedSample(nIndex, out);
 }
 
 QString CFieldStrip::CurrentItemWords() const

@@ -35,13 +35,16 @@ QString SpokenText(const QString& strText);
 // What a field edits for the I/O statement in view, as the strip marks it:
 // the items over its text cell, a sign when reversion uses it again, a sign
 // dimmed for a field that edits no item, a field with a finding in colour
-// and with a sign.
+// and with a sign. A field whose items' types lay its sample out otherwise
+// shows that sample in its sample row.
 struct SFieldItemMark {
     QString strShown;  // the items over the field, shortened
     QString strWords;  // the field's use in words: its tooltip, the status line, the screen reader
     bool bReused = false;
     bool bNoItem = false;
     bool bFinding = false;
+    bool bTypedSample = false;
+    std::string strSample;  // with bTypedSample: the sample the items show, in the list's bytes
 };
 
 class CDescriptorList;
@@ -218,6 +221,9 @@ public:
     // shown over the fields); by field, as the list stands.
     void SetItemMarks(std::vector<SFieldItemMark> marks);
     const SFieldItemMark* ItemMark(int nIndex) const;
+    // The sample field nIndex's cell shows: its mark's typed sample, else
+    // its own repeated one.
+    void ShownSample(int nIndex, std::string& out) const;
     // The current field's use in words ("" for none).
     QString CurrentItemWords() const;
 

@@ -69,7 +69,7 @@ void CFieldStrip::OnEditUpdate()
     if (CFieldCell* pCell = Cell(m_nCurrentId)) {
         if (bSampleRow) {
             std::string strRepeated;
-            m_pList->GetRepeatedSample(i, strRepeated);
+            ShownSample(i, strRepeated);
             pCell->SetText(strRepeated);
         } else {
             pCell->SetText(strText);

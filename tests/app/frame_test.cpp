@@ -754,6 +754,12 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QTest::keyClicks(window.Focus(), "A8");
     QVERIFY(!strip.ItemMark(0)->bFinding);
     QVERIFY2(!shown().contains("Expected"), qPrintable(pStatus->text()));
+    // The sample follows NAME's type: A alone is its eight characters wide
+    // (A's own sample is ten), shown and said at once.
+    QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window.Focus(), "A");
+    QCOMPARE(strip.SampleCell(0)->Text(), std::string("abcdefgh"));
+    QVERIFY(strip.CurrentFieldDetails().contains("abcdefgh"));
     QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window.Focus(), "F8.2");
     QVERIFY(strip.ItemMark(0)->bFinding);

@@ -204,6 +204,31 @@ TEST(Check, ItemsShowEachFieldsItemsForEachUse)
     EXPECT_EQ(past.strOut, "WRITE on line 2, column 3: 1 record\n  0\t1x\t\n  1\ti5\t42\n");
 }
 
+// Each field's sample as the window shows it for the statement's items: a
+// CHARACTER*3 under A in its length, an integer under G as under I, and a
+// field that edits no item its own, in text and JSON.
+TEST(Check, ItemsShowEachFieldsSampleForItsItems)
+{
+    CTempDir dir;
+    dir.Write("typed.f90", "program p\n  character(len=3) :: c\n  integer :: n\n"
+                           "  write (*, '(A, G6.1, F5.1)') c, n\nend program\n");
+    const SProcessResult json = Text({"--items", "--json", "typed.f90", "4", "15"}, dir.Path().string());
+    ASSERT_EQ(json.nExitStatus, 0) << json.strErr;
+    const nlohmann::json document = nlohmann::json::parse(json.strOut);
+    const auto& fields = document.at("uses")[0].at("fields");
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0].at("sample"), "abc");
+    EXPECT_EQ(fields[0].at("typed_sample"), true);
+    EXPECT_EQ(fields[1].at("sample"), "123456");
+    EXPECT_EQ(fields[1].at("typed_sample"), true);
+    EXPECT_EQ(fields[2].at("sample"), "123.1");
+    EXPECT_EQ(fields[2].at("typed_sample"), false);
+    const SProcessResult text = Text({"--items", "typed.f90", "4", "15"}, dir.Path().string());
+    ASSERT_EQ(text.nExitStatus, 0) << text.strErr;
+    EXPECT_NE(text.strOut.find("  0\tA\tc\tsample \"abc\"\n"), std::string::npos) << text.strOut;
+    EXPECT_NE(text.strOut.find("\tsample \"123.1\"\n"), std::string::npos) << text.strOut;
+}
+
 // A file looked at alone sees the modules of the files in its folder, not
 // those of the folders below it.
 TEST(Check, ItemsSeeTheModulesBesideTheFile)

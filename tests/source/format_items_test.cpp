@@ -206,6 +206,52 @@ TEST(FormatItems, MatchedAgainAsTheListIsEdited)
     }
 }
 
+// Each field's sample for the statement's items, typed from the
+// declarations: an integer and a logical under G, a character item of
+// declared length under A and Aw, a whole array under a repeated edit and a
+// repeated group, a section of it; a real, a substring of unknown length and
+// an undeclared name under IMPLICIT NONE keep the field's own sample, as
+// does a field that edits no item. Matched again after an edit, and a value
+// of the user's own is kept.
+TEST(FormatItems, EachFieldsSampleFollowsItsItemsTypes)
+{
+    CTempDir dir;
+    const std::string file = dir.Write("typed.f90", "program t\n  implicit none\n  integer :: n, k(3)\n"
+                                                    "  logical :: l\n  character(len=5) :: c, w(4)\n  real :: r\n"
+                                                    "  write (*, 100) n, l, c, c, k, w(2:3), r, c(1:2), u\n"
+                                                    "100 format (G8.2, G0, A, A7, 3G4.1, 2(A3), G9.2, A, A, I5)\n"
+                                                    "end program\n");
+    SFormatItems found = FormatItemsInFile(file, SOURCE_FORM_BY_SUFFIX, "", 8, 1);
+    ASSERT_EQ(found.uses.size(), 1u);
+    SStatementUse& use = found.uses.front();
+    const struct {
+        const char* pszSample;
+        bool bTyped;
+    } kExpected[] = {
+        {"12345678", true},     {"T", true},           {"abcde", true},       {"  abcde", true},
+        {"123412341234", true}, {"", false},           {"abc", true},         {"abc", true},
+        {"12.12E+12", false},   {"abcdefghij", false}, {"abcdefghij", false}, {"12345", false},
+    };
+    ASSERT_EQ(use.fields.size(), std::size(kExpected));
+    for (std::size_t k = 0; k < use.fields.size(); ++k) {
+        SCOPED_TRACE("field " + std::to_string(k) + " " + use.report.fields[k].strField);
+        EXPECT_EQ(use.fields[k].strSample, kExpected[k].pszSample);
+        EXPECT_EQ(use.fields[k].bTypedSample, kExpected[k].bTyped);
+    }
+
+    CDescriptorList list;
+    ASSERT_TRUE(list.Split("(L3, G0, A, A2)").Ok());
+    ASSERT_TRUE(list.SetValue(1, "F"));
+    MatchUseAgain(use, list);
+    ASSERT_EQ(use.fields.size(), 4u);
+    EXPECT_FALSE(use.fields[0].bTypedSample);  // an integer under L: its bytes
+    EXPECT_EQ(use.fields[0].strSample, "  T");
+    EXPECT_FALSE(use.fields[1].bTypedSample);  // the user's own value
+    EXPECT_EQ(use.fields[1].strSample, "F");
+    EXPECT_EQ(use.fields[2].strSample, "abcde");
+    EXPECT_EQ(use.fields[3].strSample, "ab");
+}
+
 TEST(FormatItems, ShortenedByCharactersNotBytes)
 {
     EXPECT_EQ(ShortenedText("abc", 3), "abc");
