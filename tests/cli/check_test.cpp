@@ -201,7 +201,8 @@ TEST(Check, ItemsShowEachFieldsItemsForEachUse)
     dir.Write("string.f90", "program p\n  write (6, '(1x,i5)') 42\nend program p\n");
     const SProcessResult past = Text({"--items", "string.f90", "2", "25"}, dir.Path().string());
     EXPECT_EQ(past.nExitStatus, 0) << past.strErr;
-    EXPECT_EQ(past.strOut, "WRITE on line 2, column 3: 1 record\n  0\t1x\t\n  1\ti5\t42\n");
+    EXPECT_EQ(past.strOut,
+              "WRITE on line 2, column 3: 1 record\n  0\t1x\t\tsample \" \"\n  1\ti5\t42\tsample \"12345\"\n");
 }
 
 // Each field's sample as the window shows it for the statement's items: a
