@@ -260,6 +260,12 @@ CLanguageServer::SOpenDocument* CLanguageServer::DocumentOf(const json& params)
     return it == m_documents.end() ? nullptr : it->second.get();
 }
 
+CLanguageServer::SOpenDocument* CLanguageServer::DocumentAt(const json& params, STextPosition& pos)
+{
+    pos = PositionOf(params.at("position"));
+    return DocumentOf(params);
+}
+
 json CLanguageServer::DidOpen(const json& params)
 {
     const json& item = params.at("textDocument");
@@ -311,26 +317,22 @@ json CLanguageServer::DidChangeConfiguration(const json& params)
 
 json CLanguageServer::Hover(const json& params)
 {
-    const STextPosition pos = PositionOf(params.at("position"));  // read first: bad whether the document is open or not
-    SOpenDocument* pOpen = DocumentOf(params);
-    if (pOpen == nullptr)
-        return nullptr;
-    return HoverAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
+    STextPosition pos;
+    const SOpenDocument* pOpen = DocumentAt(params, pos);
+    return pOpen == nullptr ? json(nullptr) : HoverAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
 }
 
 json CLanguageServer::Definition(const json& params)
 {
-    const STextPosition pos = PositionOf(params.at("position"));  // read first: bad whether the document is open or not
-    SOpenDocument* pOpen = DocumentOf(params);
-    if (pOpen == nullptr)
-        return nullptr;
-    return DefinitionAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
+    STextPosition pos;
+    const SOpenDocument* pOpen = DocumentAt(params, pos);
+    return pOpen == nullptr ? json(nullptr) : DefinitionAt({pOpen->doc, pOpen->analysis, m_settings, m_encoding}, pos);
 }
 
 json CLanguageServer::References(const json& params)
 {
-    const STextPosition pos = PositionOf(params.at("position"));
-    SOpenDocument* pOpen = DocumentOf(params);
+    STextPosition pos;
+    const SOpenDocument* pOpen = DocumentAt(params, pos);
     if (pOpen == nullptr)
         return json::array();
     const bool bDeclaration = params.value("context", json::object()).value("includeDeclaration", false);

@@ -74,6 +74,9 @@ private:
     nlohmann::json ExecuteCommand(const nlohmann::json& params);
 
     SOpenDocument* DocumentOf(const nlohmann::json& params);
+    // The open document a positional request names, its position read first
+    // (bad whether the document is open or not); nullptr when it is not open.
+    SOpenDocument* DocumentAt(const nlohmann::json& params, STextPosition& pos);
     void Analyse(SOpenDocument& open);
     const ModuleTable& ModulesOf(const std::string& strUri);
     void TakeSettings(const nlohmann::json& settings);
