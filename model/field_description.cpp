@@ -239,11 +239,11 @@ std::string DescribeField(const CDescriptor& d, const SFieldPlace& place)
     return strLine;
 }
 
-std::string DescribeField(const CDescriptorList& list, int index)
+std::string DescribeField(const CDescriptorList& list, int index, const std::vector<long long>& widths)
 {
     if (index < 0 || index >= list.size())
         return std::string();
-    return DescribeField(list.At(index), LayOutFields(list, index + 1)[static_cast<std::size_t>(index)]);
+    return DescribeField(list.At(index), LayOutFields(list, widths, index + 1)[static_cast<std::size_t>(index)]);
 }
 
 std::string TakenBackText(const std::string& strGood, const std::string& strTyped)

@@ -35,9 +35,10 @@ std::string InsertRefusalText(const CDescriptorTable& table, const std::string& 
 // to 22" (a field that prints nothing leaves the columns out), or for a
 // field that does not evaluate, its RefusalText. The first form takes the
 // place LayOutFields gave the field; the second lays out the fields up to
-// it (linear in index).
+// it (linear in index), with the widths of the samples the fields show
+// instead of their own where there are any.
 std::string DescribeField(const CDescriptor& d, const SFieldPlace& place);
-std::string DescribeField(const CDescriptorList& list, int index);
+std::string DescribeField(const CDescriptorList& list, int index, const std::vector<long long>& widths = {});
 
 // A typed text or sample taken back on leaving its field:
 // "I5: \"I5x\" was taken back", strGood the text the field went back to.

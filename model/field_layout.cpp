@@ -2,6 +2,11 @@
 
 std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount)
 {
+    return LayOutFields(list, {}, nCount);
+}
+
+std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, const std::vector<long long>& widths, int nCount)
+{
     const int nEnd = nCount < 0 || nCount > list.size() ? list.size() : nCount;
     std::vector<SFieldPlace> places;
     places.reserve(static_cast<std::size_t>(nEnd));
@@ -9,7 +14,8 @@ std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount)
     long long nColumn = 0;
     for (int i = 0; i < nEnd; ++i) {
         const CDescriptor& d = list.At(i);
-        const long long nWidth = d.ShownWidth();
+        const std::size_t n = static_cast<std::size_t>(i);
+        const long long nWidth = n < widths.size() && widths[n] >= 0 ? widths[n] : d.ShownWidth();
         places.push_back({nRecord, nColumn, nWidth});
         nColumn += nWidth;
         if (EndsRecord(d.Kind())) {

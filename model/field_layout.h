@@ -17,6 +17,12 @@ struct SFieldPlace {
 // nCount fields only.
 std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, int nCount = -1);
 
+// The same where fields show other samples than their own (the ones an
+// I/O statement's items give them): a field with a width of 0 or more in
+// widths is that wide; one past its end or at -1 shows its own.
+std::vector<SFieldPlace> LayOutFields(const CDescriptorList& list, const std::vector<long long>& widths,
+                                      int nCount = -1);
+
 // The mark of a column ruler at a column boundary (the number of characters
 // printed before it): the longest every 10 columns, with the tens written
 // under it, a medium one every 5, a short one elsewhere.

@@ -107,15 +107,14 @@ public:
 
     std::vector<std::optional<std::string>> Make()
     {
+        long long nColumn = 0;  // where the record stands, as the samples shown lay it out
         for (int i = 0; i < m_list.size(); ++i) {
             const CDescriptor& d = m_list.At(i);
-            if (Custom(d))
-                continue;  // a value or a sample of the user's own is shown as it is
-            std::string sample;
-            if (IsDataFamily(FamilyOf(d.Kind())) && Field(i, 0, sample))
-                m_samples[static_cast<std::size_t>(i)] = std::move(sample);
-            else if (d.Kind() == KIND_CLOSE)
-                GroupClose(i);
+            const std::optional<std::string>& shown = m_samples[static_cast<std::size_t>(i)];
+            if (!Custom(d))  // a value or a sample of the user's own is shown as it is
+                Lay(i, nColumn);
+            nColumn = EndsRecord(d.Kind()) ? 0
+                                           : nColumn + (shown ? static_cast<long long>(shown->size()) : d.ShownWidth());
         }
         return std::move(m_samples);
     }
@@ -152,6 +151,29 @@ private:
         if (pEnded != nullptr)
             *pEnded = nTo - nFrom < static_cast<std::size_t>(d.Passes());
         return bTyped;
+    }
+
+    // Field i's sample where its items or the samples before it change it.
+    void Lay(int i, long long nColumn)
+    {
+        const CDescriptor& d = m_list.At(i);
+        std::string sample;
+        if (IsDataFamily(FamilyOf(d.Kind())) && Field(i, 0, sample))
+            m_samples[static_cast<std::size_t>(i)] = std::move(sample);
+        else if (d.Kind() == KIND_CLOSE)
+            GroupClose(i);
+        else if (d.Kind() == KIND_T)
+            Tab(d, nColumn, m_samples[static_cast<std::size_t>(i)]);
+    }
+
+    // Tn: blanks up to column n from where the samples before it end, where
+    // a typed sample moved that place.
+    static void Tab(const CDescriptor& d, long long nColumn, std::optional<std::string>& shown)
+    {
+        const long long nTo = std::min(d.GoodParsed().nCount, MAX_SAMPLE_LENGTH);
+        const auto nBlanks = static_cast<std::size_t>(std::max(nTo - nColumn, 0LL));
+        if (nBlanks != d.Sample().size())
+            shown = std::string(nBlanks, ' ');
     }
 
     // The ")" of a repeated group: its later passes, each field of the

@@ -33,7 +33,8 @@ std::vector<std::vector<SItemType>> FirstRecordTypes(const SItemMatch& match, co
 // sample: a data edit's one sample for each element of its first pass
 // through its repeat count, a repeated group's ")" the group's later passes
 // from its fields' elements, each as far as the elements go (a nested
-// group's fields as they show in its first pass). None for a field whose
+// group's fields as they show in its first pass), a Tn the blanks up to
+// column n from where those samples end. None for a field whose
 // sample the types leave as it is. Linear in the fields and elements.
 std::vector<std::optional<std::string>> TypedSamples(const CDescriptorList& list,
                                                      const std::vector<std::vector<SItemType>>& types);

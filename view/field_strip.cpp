@@ -529,7 +529,7 @@ QString CFieldStrip::CurrentFieldDetails() const
     const QString strShown = ToScreen(strSample);
     const QString strSpoken = SpokenText(strShown);
     // The columns as the user counts them, from 1 in each record.
-    const SFieldPlace place = LayOutFields(*m_pList, i + 1)[static_cast<std::size_t>(i)];
+    const SFieldPlace place = LayOutFields(*m_pList, ShownWidths(), i + 1)[static_cast<std::size_t>(i)];
     const QString strColumns = ToScreen(ColumnsText(place));
     return tr("descriptor %1, sample %2, %3")
                .arg(ToScreen(strText),
@@ -549,7 +549,7 @@ QString CFieldStrip::StatusText() const
     const int i = CurrentIndex();
     if (m_pList == nullptr || i < 0 || i >= m_pList->size())
         return QString();
-    const std::string strField = DescribeField(*m_pList, i);
+    const std::string strField = DescribeField(*m_pList, i, ShownWidths());
     const QString strWords = CurrentItemWords();
     return ToScreen(m_strNote.empty() ? strField : m_strNote + "; " + strField) +
            (strWords.isEmpty() ? QString() : QStringLiteral("; ") + strWords);
@@ -589,6 +589,15 @@ void CFieldStrip::ShownSample(int nIndex, std::string& out) const
         m_pList->GetRepeatedSample(nIndex, out);
 }
 
+std::vector<long long> CFieldStrip::ShownWidths() const
+{
+    std::vector<long long> widths;
+    widths.reserve(m_itemMarks.size());
+    for (const SFieldItemMark& mark : m_itemMarks)
+        widths.push_back(mark.bTypedSample ? static_cast<long long>(mark.strSample.size()) : -1);
+    return widths;
+}
+
 QString CFieldStrip::CurrentItemWords() const
 {
     const SFieldItemMark* pMark = ItemMark(CurrentIndex());
@@ -605,7 +614,8 @@ void CFieldStrip::ShowFieldTip(const QPoint& globalPos, int nIndex, const QRect&
     const SFieldItemMark* pMark = ItemMark(nIndex);
     const QString strWords = pMark != nullptr && !pMark->strWords.isEmpty() ? QStringLiteral("\n") + pMark->strWords
                                                                             : QString();
-    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex)) + strWords, pWindow, windowArea);
+    QToolTip::showText(globalPos, ToScreen(DescribeField(*m_pList, nIndex, ShownWidths())) + strWords, pWindow,
+                       windowArea);
 }
 
 // A tooltip over a field, on a cell or on the editor over the current one,

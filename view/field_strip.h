@@ -224,6 +224,9 @@ public:
     // The sample field nIndex's cell shows: its mark's typed sample, else
     // its own repeated one.
     void ShownSample(int nIndex, std::string& out) const;
+    // The widths of the typed samples by field (-1 where a field shows its
+    // own), for LayOutFields: the columns as the cells show them.
+    std::vector<long long> ShownWidths() const;
     // The current field's use in words ("" for none).
     QString CurrentItemWords() const;
 

@@ -148,7 +148,7 @@ void CFieldStrip::DrawRuler(QPainter& painter, const QRect& area)
     painter.drawLine(cw, y, static_cast<int>(nEnd), y);
 
     // One tick per column of the fields from the first visible one on.
-    const std::vector<SFieldPlace> places = LayOutFields(*m_pList, nLast + 1);
+    const std::vector<SFieldPlace> places = LayOutFields(*m_pList, ShownWidths(), nLast + 1);
     const int nLabelTop = y + kLabelGap;
     long long nColumn = 0;
     long long nRemaining = 0;

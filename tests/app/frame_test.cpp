@@ -760,6 +760,10 @@ void FrameTest::theStatementsThatUseTheFormatMarkItsFieldsAndGoByKeys()
     QTest::keyClicks(window.Focus(), "A");
     QCOMPARE(strip.SampleCell(0)->Text(), std::string("abcdefgh"));
     QVERIFY(strip.CurrentFieldDetails().contains("abcdefgh"));
+    // Its columns are the ones it fills, and the next field's follow them.
+    QVERIFY2(pStatus->WholeText().contains("columns 1 to 8;"), qPrintable(pStatus->WholeText()));
+    QVERIFY(strip.CurrentFieldDetails().contains("columns 1 to 8;"));
+    QCOMPARE(LayOutFields(*strip.List(), strip.ShownWidths())[1].nColumn, 8LL);
     QTest::keyClick(window.Focus(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window.Focus(), "F8.2");
     QVERIFY(strip.ItemMark(0)->bFinding);

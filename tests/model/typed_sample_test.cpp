@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "descriptor_list.h"
+#include "field_description.h"
 #include "process_runner.h"
 #include "temp_dir.h"
 #include "typed_sample.h"
@@ -225,6 +226,65 @@ TEST(TypedSample, LongRunsAreCutAndUnlimitedGroupsShowNoLaterPasses)
     EXPECT_EQ(static_cast<long long>(samples[0]->size()), MAX_SAMPLE_LENGTH);
     EXPECT_EQ(samples[2], "1234567");
     EXPECT_FALSE(samples[3].has_value());
+}
+
+// Where typed samples change a field's width, what follows stands where
+// it would after a field written with that width: a Tn's blanks reach
+// column n from where the typed samples end, and every field's record and
+// columns are those of the list written out. Each case: the list, the
+// items it edits, the same list with the widths the items give.
+TEST(TypedSample, FieldsAfterATypedSampleStandWhereItsWidthPutsThem)
+{
+    const SItemType c5{ItemType::CHARACTER, 0, 5};
+    const SItemType c12{ItemType::CHARACTER, 0, 12};
+    const SItemType i4{ItemType::INTEGER, 4};
+    const SItemType l4{ItemType::LOGICAL, 4};
+    struct SCase {
+        const char* pszList;
+        std::vector<std::pair<SItemType, long long>> items;
+        const char* pszWritten;
+    } const kCases[] = {
+        {"(A, T20, A)", {{c5, 2}}, "(A5, T20, A5)"},
+        {"(A, T20, A)", {{c12, 1}, {c5, 1}}, "(A12, T20, A5)"},
+        {"(A, T3, I3)", {{c12, 1}, {i4, 1}}, "(A12, T3, I3)"},
+        {"(G0, 1X, G0, T30, L2)", {{i4, 2}, {l4, 1}}, "(I0, 1X, I0, T30, L2)"},
+        {"(2(A, 1X), T25, A)", {{c5, 3}}, "(2(A5, 1X), T25, A5)"},
+        {"(A, /, T10, G4.1, T20, I2)", {{c12, 1}, {l4, 1}, {i4, 1}}, "(A12, /, T10, L4, T20, I2)"},
+        {"(T5, A, T40)", {{c12, 1}}, "(T5, A12, T40)"},
+    };
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(c.pszList);
+        CDescriptorList list, written;
+        ASSERT_TRUE(list.Split(std::string(c.pszList) + "\n").Ok());
+        ASSERT_TRUE(written.Split(std::string(c.pszWritten) + "\n").Ok());
+        std::vector<SIoItem> items;
+        for (const auto& [type, nElements] : c.items)
+            items.push_back({type, nElements});
+        const SItemMatch match = MatchItems(FormatEditsOf(list), items, false);
+        const std::vector<std::optional<std::string>> typed = TypedSamples(
+            list, FirstRecordTypes(match, items, static_cast<std::size_t>(list.size())));
+        std::vector<long long> widths;
+        for (int i = 0; i < list.size(); ++i) {
+            std::string shown, expected;
+            const std::optional<std::string>& own = typed[static_cast<std::size_t>(i)];
+            if (own)
+                shown = *own;
+            else
+                list.GetRepeatedSample(i, shown);
+            written.GetRepeatedSample(i, expected);
+            EXPECT_EQ(shown, expected) << "field " << i;
+            widths.push_back(own ? static_cast<long long>(own->size()) : -1);
+        }
+        const std::vector<SFieldPlace> places = LayOutFields(list, widths);
+        const std::vector<SFieldPlace> expected = LayOutFields(written);
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            EXPECT_EQ(places[i].nRecord, expected[i].nRecord) << "field " << i;
+            EXPECT_EQ(places[i].nColumn, expected[i].nColumn) << "field " << i;
+            EXPECT_EQ(places[i].nWidth, expected[i].nWidth) << "field " << i;
+        }
+        // the status line's columns are the laid-out ones
+        EXPECT_NE(DescribeField(list, list.size() - 1, widths).find(ColumnsText(expected.back())), std::string::npos);
+    }
 }
 
 }  // namespace
