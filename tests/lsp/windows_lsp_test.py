@@ -13,7 +13,8 @@ must be framed exactly (Content-Length, CR LF, CR LF, that many bytes),
 and the session must do what it is there for on the native side (a hover,
 a definition, diagnostics, the module beside the file read from the disk,
 the file compared with the disk before the window is started, a path in a
-message).
+message, a device that is not read: the null device, empty as the document
+that names it, must be refused as no file).
 
     windows_lsp_test.py WINDOWS_EXE NATIVE_PROGRAM
 
@@ -107,7 +108,7 @@ def check_session(messages, uri, path):
     """What the session is there to show, on the native side."""
     published = [m["params"] for m in messages if m.get("method") == "textDocument/publishDiagnostics"]
     expectations = [
-        ("every request answered", all(answer(messages, id) for id in range(1, 10))),
+        ("every request answered", all(answer(messages, id) for id in range(1, 11))),
         ("a hover on the FORMAT's field", bool(answer(messages, 2).get("result"))),
         ("a definition at the FORMAT", bool(answer(messages, 3).get("result"))),
         ("references to the label", len(answer(messages, 4).get("result") or []) == 3),
@@ -119,6 +120,7 @@ def check_session(messages, uri, path):
          "cannot start" in answer(messages, 6).get("error", {}).get("message", "")),
         ("the path of a file not saved",
          path in answer(messages, 8).get("error", {}).get("message", "")),
+        ("the device refused", "not saved" in answer(messages, 10).get("error", {}).get("message", "")),
     ]
     for what, held in expectations:
         if not held:
@@ -145,12 +147,14 @@ def main():
         placeholders = {"@" + name + "@": text for name, text in recorded["files"].items()}
         env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"), WINEDEBUG="-all")
 
-        native_messages = run("native", [native], filled(recorded["messages"], {**placeholders, "@URI@": native_uri}),
-                              work, env)
-        windows_messages = run("Windows", [wine, exe],
-                               filled(recorded["messages"], {**placeholders, "@URI@": windows_uri}), work, env)
+        native_names = {**placeholders, "@URI@": native_uri, "@DEVICE@": "file:///dev/null"}
+        windows_names = {**placeholders, "@URI@": windows_uri, "@DEVICE@": "file:///C:/windows/NUL"}
+        native_messages = run("native", [native], filled(recorded["messages"], native_names), work, env)
+        windows_messages = run("Windows", [wine, exe], filled(recorded["messages"], windows_names), work, env)
         check_session(native_messages, native_uri, path)
-        windows_messages = replaced(windows_messages, [(windows_uri, native_uri), (windows_path, path)])
+        windows_messages = replaced(windows_messages, [(windows_uri, native_uri), (windows_path, path),
+                                                       ("file:///C:/windows/NUL", "file:///dev/null"),
+                                                       ("C:\\windows\\NUL", "/dev/null")])
         if windows_messages != native_messages:
             failures.append("the messages differ once the URI and path are read alike:")
             for w, n in zip(windows_messages + [None] * len(native_messages),
