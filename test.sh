@@ -25,7 +25,8 @@ tests/packaging/deb_contents_test.sh "$package" build/app/quillmark "$version"
 # and its saves byte for byte, the server's answers to an editor's session.
 tools/setup.sh windows-text
 tests/cli/windows_text_test.sh build-windows/cli/quillmark-text.exe build/cli/quillmark-text
-tests/lsp/windows_lsp_test.py build-windows/lsp/quillmark-lsp.exe build/lsp/quillmark-lsp
+tests/lsp/windows_lsp_test.py build-windows/lsp/quillmark-lsp.exe build/lsp/quillmark-lsp \
+    build-windows/cli/quillmark-text.exe build/cli/quillmark-text
 
 # The asan test preset sets ASAN_OPTIONS and UBSAN_OPTIONS (leaks reported,
 # the first error ends the test).

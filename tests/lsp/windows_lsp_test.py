@@ -14,9 +14,11 @@ and the session must do what it is there for on the native side (a hover,
 a definition, diagnostics, the module beside the file read from the disk,
 the file compared with the disk before the window is started, a path in a
 message, a device that is not read: the null device, empty as the document
-that names it, must be refused as no file).
+that names it, must be refused as no file). Last the window is started for
+real, each side's quillmark-text standing in for it: it prints the
+statement, which must not reach the server's output, the editor's.
 
-    windows_lsp_test.py WINDOWS_EXE NATIVE_PROGRAM
+    windows_lsp_test.py WINDOWS_EXE NATIVE_PROGRAM WINDOWS_TEXT_EXE NATIVE_TEXT_PROGRAM
 
 Needs Wine (wine64); says SKIP and passes without it.
 """
@@ -30,7 +32,7 @@ import tempfile
 import urllib.parse
 
 here = os.path.dirname(os.path.abspath(__file__))
-exe, native = (os.path.abspath(a) for a in sys.argv[1:3])
+exe, native, text_exe, native_text = (os.path.abspath(a) for a in sys.argv[1:5])
 failures = []
 HEADER = re.compile(rb"Content-Length: (\d+)\r\n\r\n")
 
@@ -108,7 +110,7 @@ def check_session(messages, uri, path):
     """What the session is there to show, on the native side."""
     published = [m["params"] for m in messages if m.get("method") == "textDocument/publishDiagnostics"]
     expectations = [
-        ("every request answered", all(answer(messages, id) for id in range(1, 11))),
+        ("every request answered", all(answer(messages, id) for id in range(1, 12))),
         ("a hover on the FORMAT's field", bool(answer(messages, 2).get("result"))),
         ("a definition at the FORMAT", bool(answer(messages, 3).get("result"))),
         ("references to the label", len(answer(messages, 4).get("result") or []) == 3),
@@ -121,6 +123,7 @@ def check_session(messages, uri, path):
         ("the path of a file not saved",
          path in answer(messages, 8).get("error", {}).get("message", "")),
         ("the device refused", "not saved" in answer(messages, 10).get("error", {}).get("message", "")),
+        ("the window started", answer(messages, 11).get("result", 0) is None),
     ]
     for what, held in expectations:
         if not held:
@@ -147,8 +150,9 @@ def main():
         placeholders = {"@" + name + "@": text for name, text in recorded["files"].items()}
         env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"), WINEDEBUG="-all")
 
-        native_names = {**placeholders, "@URI@": native_uri, "@DEVICE@": "file:///dev/null"}
-        windows_names = {**placeholders, "@URI@": windows_uri, "@DEVICE@": "file:///C:/windows/NUL"}
+        native_names = {**placeholders, "@URI@": native_uri, "@DEVICE@": "file:///dev/null", "@WINDOW@": native_text}
+        windows_names = {**placeholders, "@URI@": windows_uri, "@DEVICE@": "file:///C:/windows/NUL",
+                         "@WINDOW@": "Z:" + text_exe.replace("/", "\\")}
         native_messages = run("native", [native], filled(recorded["messages"], native_names), work, env)
         windows_messages = run("Windows", [wine, exe], filled(recorded["messages"], windows_names), work, env)
         check_session(native_messages, native_uri, path)
