@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: once in a normal build, then
 # builds the Debian package from it and checks what it holds; the text
-# front end cross-built for Windows, under Wine; once under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz
-# target briefly.
+# front end and the language server cross-built for Windows, under Wine;
+# once under AddressSanitizer and UndefinedBehaviorSanitizer; then runs
+# each fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -20,10 +20,13 @@ package=$(tools/build_deb.sh build)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
 tests/packaging/deb_contents_test.sh "$package" build/app/quillmark "$version"
 
-# quillmark-text for Windows, cross-compiled and run under Wine on the same
-# inputs as the native build: its output, and its saves byte for byte.
+# quillmark-text and quillmark-lsp for Windows, cross-compiled and run under
+# Wine on the same inputs as the native build: the text front end's output
+# and its saves byte for byte, the server's answers to an editor's session.
 tools/setup.sh windows-text
 tests/cli/windows_text_test.sh build-windows/cli/quillmark-text.exe build/cli/quillmark-text
+tests/lsp/windows_lsp_test.py build-windows/lsp/quillmark-lsp.exe build/lsp/quillmark-lsp \
+    build-windows/cli/quillmark-text.exe build/cli/quillmark-text
 
 # The asan test preset sets ASAN_OPTIONS and UBSAN_OPTIONS (leaks reported,
 # the first error ends the test).

@@ -32,11 +32,6 @@ struct SDocumentAnalysis {
     SFileCheck check;
 };
 
-// The path a file: URI names ("" for another scheme), percent escapes decoded.
-std::string PathOfUri(const std::string& strUri);
-// The file: URI of an absolute path.
-std::string UriOfPath(const std::string& strPath);
-
 // The document read. modules: what its USE statements may find.
 SDocumentAnalysis AnalyseDocument(const CTextDocument& doc, const SServerSettings& settings,
                                   const ModuleTable& modules);

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <utility>
 
+#include "file_uri.h"
 #include "lsp_features.h"
 #include "message_stream.h"
 #include "quillmark_version.h"

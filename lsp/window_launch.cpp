@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <process.h>
+
+#include "windows_api.h"
 #else
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -25,11 +27,42 @@ std::vector<char*> ArgumentVector(const std::string& strProgram, const std::vect
 
 }  // namespace
 
+std::string QuotedArgument(const std::string& arg)
+{
+    if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos)
+        return arg;
+    // Backslashes are doubled only before a quote (and before the closing
+    // one); a quote is escaped with one more.
+    std::string quoted = "\"";
+    std::size_t nBackslashes = 0;
+    for (const char c : arg) {
+        if (c == '\\') {
+            ++nBackslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * nBackslashes + 1 : nBackslashes, '\\');
+        quoted += c;
+        nBackslashes = 0;
+    }
+    quoted.append(2 * nBackslashes, '\\');
+    return quoted + '"';
+}
+
 #ifdef _WIN32
 
+// _spawnvp joins the words with spaces, as they stand: each is quoted first.
+// The program would inherit the handles of standard input and output, the
+// protocol's: the editor's messages must not be read by the window, nor
+// what the window writes reach the editor, so they are not handed down.
 bool StartDetached(const std::string& strProgram, const std::vector<std::string>& args, std::string& strWhy)
 {
-    std::vector<char*> argv = ArgumentVector(strProgram, args);
+    for (const DWORD nHandle : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE})
+        SetHandleInformation(GetStdHandle(nHandle), HANDLE_FLAG_INHERIT, 0);
+    std::vector<std::string> quoted;
+    for (const std::string& arg : args)
+        quoted.push_back(QuotedArgument(arg));
+    const std::string program = QuotedArgument(strProgram);
+    std::vector<char*> argv = ArgumentVector(program, quoted);
     if (_spawnvp(_P_DETACH, strProgram.c_str(), argv.data()) != -1)
         return true;
     strWhy = std::strerror(errno);

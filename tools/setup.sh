@@ -39,9 +39,10 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libgl-de
 # themselves, run headless (vim, emacs-nox), and the language server's in
 # Neovim and in Emacs with Eglot (neovim, elpa-eglot). The start-up timing
 # (bench/first_paint.sh) watches the window's first drawing through the X
-# server's Damage extension (libxcb-damage0-dev). quillmark-text is
-# cross-compiled for Windows with MinGW-w64 and run there under Wine, so
-# that the Windows way of saving runs too.
+# server's Damage extension (libxcb-damage0-dev). quillmark-text and
+# quillmark-lsp are cross-compiled for Windows with MinGW-w64 and run there
+# under Wine, so that the Windows way of saving, of reading a path from a
+# URI and of framing the server's messages runs too.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev gfortran qt6-base-private-dev
                xvfb xauth xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi acl
                clang clang-format libclang-rt-14-dev libxcb-damage0-dev
