@@ -14,9 +14,6 @@
 
 using CStringArray = std::vector<std::string>;
 
-// 1 for the characters 0 to 7, else 0.
-int IsOctalDigit(char c);
-
 class CDescriptorList;
 
 class CDescriptor {
