@@ -589,10 +589,9 @@ void CEditorFrame::CreateUsesList()
             ShowUse((m_nUse + nStep + nCount) % nCount);
         });
         addAction(pAction);
-        return pAction;
     };
-    m_pNextUse = addStep(Qt::ControlModifier | Qt::Key_PageDown, 1);
-    m_pPreviousUse = addStep(Qt::ControlModifier | Qt::Key_PageUp, -1);
+    addStep(Qt::ControlModifier | Qt::Key_PageDown, 1);
+    addStep(Qt::ControlModifier | Qt::Key_PageUp, -1);
 }
 
 void CEditorFrame::ShowUse(int nUse)

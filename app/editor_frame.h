@@ -108,10 +108,7 @@ public:
     void SetUses(SFormatItems uses) { m_uses = std::move(uses); }
     // The statement in view (its index in the list) and the list.
     int CurrentUse() const { return m_nUse; }
-    const std::vector<SStatementUse>& Uses() const { return m_uses.uses; }
     QComboBox* UsesList() const { return m_pUses; }
-    QAction* NextUseAction() const { return m_pNextUse; }
-    QAction* PreviousUseAction() const { return m_pPreviousUse; }
     void ShowUse(int nUse);
 
     // The window is going away: the help viewer is closed, unless the
@@ -197,6 +194,4 @@ private:
     std::vector<unsigned long long> m_arrMatchedRevisions;
     int m_nMatchedUse = -1;
     QComboBox* m_pUses = nullptr;
-    QAction* m_pNextUse = nullptr;
-    QAction* m_pPreviousUse = nullptr;
 };

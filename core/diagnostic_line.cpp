@@ -27,22 +27,12 @@ std::string OneLine(const std::string& strText)
 
 }  // namespace
 
-long long DiagnosticLineNumber(long long nMessageLine, long long nStatementLine)
-{
-    return nMessageLine > 0 ? nMessageLine : nStatementLine;
-}
-
 std::string DiagnosticLineText(long long nMessageLine, long long nStatementLine, const std::string& strGivenLine)
 {
     if (nMessageLine <= 0 && !strGivenLine.empty())
         return strGivenLine;
-    const long long nLine = DiagnosticLineNumber(nMessageLine, nStatementLine);
+    const long long nLine = nMessageLine > 0 ? nMessageLine : nStatementLine;
     return nLine > 0 ? std::to_string(nLine) : std::string();
-}
-
-std::string DiagnosticLine(const std::string& strFile, long long nLine, const std::string& strText)
-{
-    return DiagnosticLine(strFile, nLine > 0 ? std::to_string(nLine) : std::string(), strText);
 }
 
 std::string DiagnosticLine(const std::string& strFile, const std::string& strLine, const std::string& strText)

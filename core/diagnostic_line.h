@@ -5,21 +5,16 @@
 
 #include <string>
 
-// The line a message concerns: its own line (SMessage::nLine) when it names
-// one, else the first line of the statement (the line asked for while none
-// is located).
-long long DiagnosticLineNumber(long long nMessageLine, long long nStatementLine);
-
-// The same line as the FILE:LINE prefix writes it: the line asked for as its
-// word gave it (strGivenLine, its digits however many) while the message names
-// no line of its own and the statement is not located, so that a line beyond
-// any count reads as the message text names it; "" for no line.
+// The line a message concerns as the FILE:LINE prefix writes it: its own
+// line (SMessage::nLine) when it names one, else the first line of the
+// statement (the line asked for while none is located); the line asked for
+// as its word gave it (strGivenLine, its digits however many) while the
+// message names no line of its own and the statement is not located, so that
+// a line beyond any count reads as the message text names it; "" for no line.
 std::string DiagnosticLineText(long long nMessageLine, long long nStatementLine, const std::string& strGivenLine);
 
-// "quillmark: FILE:LINE: text"; "quillmark: FILE: text" when nLine is 0;
+// "quillmark: FILE:LINE: text"; "quillmark: FILE: text" when strLine is "";
 // "quillmark: text" when there is no file. The line ends of the text and
 // the name, each run of them, become one blank, so that the message stands
 // on one line; the result ends without a line end.
-std::string DiagnosticLine(const std::string& strFile, long long nLine, const std::string& strText);
-// The same with the line as text ("" for none).
 std::string DiagnosticLine(const std::string& strFile, const std::string& strLine, const std::string& strText);

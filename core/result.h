@@ -43,10 +43,6 @@ inline MessageArgument ToMessageArgument(long long n)
 {
     return n;
 }
-inline MessageArgument ToMessageArgument(long n)
-{
-    return static_cast<long long>(n);
-}
 inline MessageArgument ToMessageArgument(int n)
 {
     return static_cast<long long>(n);

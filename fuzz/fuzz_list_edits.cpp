@@ -84,7 +84,7 @@ void CheckList(const CDescriptorList& list, const std::string& where)
     const int nStep = n <= kAllColumnsUpTo ? 1 : std::max(1, n / 64);
     for (int i = 0; i < n; i = (i + nStep < n || i == n - 1) ? i + nStep : n - 1) {
         const long long nLaidOut = std::min<long long>(places[static_cast<std::size_t>(i)].nColumn, INT_MAX);
-        const int nColumn = list.GetColumn(i);
+        const int nColumn = list.At(i).GetColumn();
         FUZZ_CHECK(nLaidOut == nColumn || (cutBefore[static_cast<std::size_t>(i)] && nLaidOut < nColumn),
                    where + ": field " + std::to_string(i) + " laid out at column " + std::to_string(nLaidOut) +
                        ", GetColumn " + std::to_string(nColumn) + "\n" + fuzz::DescribeList(list));

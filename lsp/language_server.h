@@ -79,7 +79,6 @@ private:
     SOpenDocument* DocumentAt(const nlohmann::json& params, STextPosition& pos);
     void Analyse(SOpenDocument& open);
     const ModuleTable& ModulesOf(const std::string& strUri);
-    void TakeSettings(const nlohmann::json& settings);
 
     std::ostream& m_out;
     Starter m_starter;

@@ -25,10 +25,6 @@ inline bool IsUpper(char c)
 {
     return std::isupper(static_cast<unsigned char>(c)) != 0;
 }
-inline bool IsHexDigit(char c)
-{
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
 inline char ToUpper(char c)
 {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

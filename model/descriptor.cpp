@@ -121,8 +121,3 @@ long long CDescriptor::PrintColumn() const
 {
     return m_nPassColumn >= 0 ? m_nPassColumn : GetColumn();
 }
-
-int IsOctalDigit(char c)
-{
-    return c >= '0' && c <= '7';
-}

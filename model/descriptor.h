@@ -14,9 +14,6 @@
 
 using CStringArray = std::vector<std::string>;
 
-// 1 for the characters 0 to 7, else 0.
-int IsOctalDigit(char c);
-
 class CDescriptorList;
 
 class CDescriptor {
@@ -96,12 +93,8 @@ public:
     const SNumberModes& Modes() const { return m_modes; }
     int Scale() const { return static_cast<int>(m_modes.nScale); }
     int Plus() const { return m_modes.nPlus; }
-    int Comma() const { return m_modes.nComma; }
-    // Whether the samples are the compiler-exact ones (the list decides).
-    bool Exact() const { return m_bExact; }
     int Kind() const { return m_nKind; }
     int GoodKind() const { return m_nGoodKind; }
-    const CDescriptorTable& Table() const { return *m_pTable; }
     // The record of the last text that evaluated.
     const SParsedDescriptor& GoodParsed() const { return m_goodParsed; }
     // Why the last evaluation failed, as the parser, the renderer or the

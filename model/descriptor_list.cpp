@@ -192,11 +192,6 @@ int CDescriptorList::IsBalanced() const
     return nDepth == 0 ? 1 : 0;
 }
 
-int CDescriptorList::GetColumn(int index) const
-{
-    return At(index).GetColumn();
-}
-
 void CDescriptorList::RevertToGood(int index)
 {
     Item(index).RevertToGood();

@@ -80,7 +80,6 @@ public:
     // The descriptor's revision (CDescriptor::Revision): a view that keeps
     // the revision it last showed knows whether the field changed since.
     unsigned long long Revision(int index) const { return At(index).Revision(); }
-    int GetColumn(int index) const;
     void RevertToGood(int index);
     int EvaluateFromText(int index);
     int size() const { return static_cast<int>(m_arrDescriptors.size()); }

@@ -75,7 +75,6 @@ struct SPortabilityFinding {
 enum FormatUse : unsigned {
     FORMAT_USE_OUTPUT = 1,
     FORMAT_USE_INPUT = 2,
-    FORMAT_USE_BOTH = 3,
 };
 
 struct SPortabilityQuery {

@@ -78,7 +78,6 @@ public:
 
     // The state after the tokens read so far.
     const SScanState& State() const { return m_state; }
-    std::size_t Position() const { return m_nPos; }
     std::string_view Text() const { return m_text; }
     std::string_view TextOf(const SFormatToken& token) const { return m_text.substr(token.nOffset, token.nLength); }
 

@@ -6,13 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "char_class.h"
 #include "fortran_tokens.h"
 #include "io_format.h"
 #include "program_units.h"
-#include "source_lines.h"
 #include "statement_stream.h"
-#include "statement_text.h"
 
 bool FormatMayStandAt(CLineReader& reader, long long nLine, int bFixedForm)
 {

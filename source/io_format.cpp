@@ -153,12 +153,6 @@ bool ControlListFormat(const Tokens& tokens, std::size_t nOpen, SIoFormat& forma
            ReadFormatItem(tokens, items[1], format, bOthers);
 }
 
-// Where a statement whose last token is last ends: after that token.
-std::size_t StatementEnd(std::string_view, const SToken& last)
-{
-    return last.nOffset + last.text.size();
-}
-
 // PRINT f [, list] and READ f [, list]: the format up to the first comma.
 bool LeadingFormat(const Tokens& tokens, std::size_t nFrom, SIoFormat& format, bool bOthers)
 {
@@ -218,7 +212,7 @@ std::vector<SIoFormat> ReadIoFormats(std::string_view text, bool bOthers)
     for (const Tokens& tokens : StatementTokens(text)) {
         SIoFormat format;
         // the statement ends before the ";" after its last token, or at the text's end
-        const std::size_t nEnd = tokens.empty() ? 0 : StatementEnd(text, tokens.back());
+        const std::size_t nEnd = tokens.empty() ? 0 : tokens.back().nOffset + tokens.back().text.size();
         if (StatementFormat(tokens, nEnd, format, bOthers)) {
             format.nStatement = tokens.front().nOffset;
             formats.push_back(format);

@@ -561,11 +561,6 @@ CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line
     return CResult();
 }
 
-std::string ExpandFixedLine(const std::string& source)
-{
-    return SFixedLine(source).image;
-}
-
 std::string FixedSequenceField(const std::string& source)
 {
     return source.substr(SFixedLine(source).nUsed);

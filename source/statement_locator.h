@@ -67,10 +67,6 @@ inline constexpr const char* NEW_STATEMENT_TEXT = "'First Descriptor'";
 CResult NewStatement(CDescriptorList& list, CStatementSite& site, long long line, const std::string& fileName,
                      const char* firstText, SourceForm form = SOURCE_FORM_BY_SUFFIX);
 
-// The fixed-form image of a raw line: tabs in the label and continuation
-// field expanded, at most 72 characters.
-std::string ExpandFixedLine(const std::string& source);
-
 // What a fixed-form line holds beyond column 72 (a sequence number, or
 // nothing), as it stands in the line.
 std::string FixedSequenceField(const std::string& source);

@@ -10,7 +10,6 @@
 #include "kept_layout.h"
 #include "safe_file_writer.h"
 #include "source_file.h"
-#include "source_lines.h"
 #include "statement_locator.h"
 #include "statement_stream.h"
 #include "statement_text.h"

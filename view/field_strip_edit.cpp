@@ -5,7 +5,6 @@
 
 #include "descriptor_list.h"
 #include "edit_history.h"
-#include "field_commands.h"
 #include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"

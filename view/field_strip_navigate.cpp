@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "descriptor_list.h"
-#include "field_description.h"
 #include "field_edit.h"
 #include "field_strip.h"
 #include "strip_text.h"

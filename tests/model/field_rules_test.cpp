@@ -64,7 +64,7 @@ TEST(LayOutFields, AgreesWithEachDescriptorsColumnOnRandomLists)
         for (int i = 0; i < list.size(); ++i) {
             std::string strRepeated;
             list.GetRepeatedSample(i, strRepeated);
-            ASSERT_EQ(places[static_cast<std::size_t>(i)].nColumn, list.GetColumn(i));
+            ASSERT_EQ(places[static_cast<std::size_t>(i)].nColumn, list.At(i).GetColumn());
             ASSERT_EQ(places[static_cast<std::size_t>(i)].nWidth, static_cast<long long>(strRepeated.size()));
         }
     }

@@ -157,7 +157,7 @@ TEST(LaterForm, TheDecimalModeTurnsPointsIntoCommasUntilDP)
     ASSERT_TRUE(list.InsertDescriptor(1, "DC"));
     EXPECT_FALSE(list.SetText(1, "DQ"));
     list.RevertToGood(1);
-    EXPECT_EQ(list.At(1).Comma(), 1);
+    EXPECT_EQ(list.At(1).Modes().nComma, 1);
 }
 
 TEST(LaterForm, MinimalWidthsLayOutCustomValuesWithoutBlanks)

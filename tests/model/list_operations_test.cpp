@@ -142,12 +142,12 @@ TEST(GetColumn, CountsRepeatedSamplesBackToTheLastRecordEnd)
 {
     CDescriptorList list(TestTable());
     ASSERT_TRUE(Append(list, {"3I5", "A2", "/", "I3", "2/", "F7.3", "\\", "L2"}));
-    EXPECT_EQ(list.GetColumn(0), 0);
-    EXPECT_EQ(list.GetColumn(1), 15);
-    EXPECT_EQ(list.GetColumn(2), 17);
-    EXPECT_EQ(list.GetColumn(3), 0);
-    EXPECT_EQ(list.GetColumn(5), 0);
-    EXPECT_EQ(list.GetColumn(7), 0);
+    EXPECT_EQ(list.At(0).GetColumn(), 0);
+    EXPECT_EQ(list.At(1).GetColumn(), 15);
+    EXPECT_EQ(list.At(2).GetColumn(), 17);
+    EXPECT_EQ(list.At(3).GetColumn(), 0);
+    EXPECT_EQ(list.At(5).GetColumn(), 0);
+    EXPECT_EQ(list.At(7).GetColumn(), 0);
 }
 
 TEST(GetRepeatedSample, WritesTheSampleRepeatCountTimes)

@@ -251,13 +251,4 @@ TEST(CountValue, ReadsUpToFiveCharactersAndSaturatesAtSix)
     EXPECT_EQ(CountValue("x"), 0);
 }
 
-TEST(IsOctalDigit, AcceptsZeroToSeven)
-{
-    std::string octal;
-    for (int c = 0; c < 256; ++c)
-        if (IsOctalDigit(static_cast<char>(c)))
-            octal += static_cast<char>(c);
-    EXPECT_EQ(octal, "01234567");
-}
-
 }  // namespace

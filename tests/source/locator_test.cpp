@@ -48,11 +48,11 @@ TEST_F(SourceTest, FixedFormKeywordPlacement)
 
 TEST_F(SourceTest, FixedFormTabsExpandToTheirColumns)
 {
-    EXPECT_EQ(ExpandFixedLine("100\tFORMAT(I5)"), "100   FORMAT(I5)");
-    EXPECT_EQ(ExpandFixedLine("\t1X, I5)"), "     1X, I5)");  // a tab before a digit: the continuation column
-    EXPECT_EQ(ExpandFixedLine("\t\tX"), "      \tX");
-    EXPECT_EQ(ExpandFixedLine("123456\tX"), "123456\tX");
-    EXPECT_EQ(ExpandFixedLine(std::string(80, 'x')), std::string(72, 'x'));
+    EXPECT_EQ(SFixedLine("100\tFORMAT(I5)").image, "100   FORMAT(I5)");
+    EXPECT_EQ(SFixedLine("\t1X, I5)").image, "     1X, I5)");  // a tab before a digit: the continuation column
+    EXPECT_EQ(SFixedLine("\t\tX").image, "      \tX");
+    EXPECT_EQ(SFixedLine("123456\tX").image, "123456\tX");
+    EXPECT_EQ(SFixedLine(std::string(80, 'x')).image, std::string(72, 'x'));
     ASSERT_EQ(Locate("t.f", "100\tFORMAT(I5,\n\t1X)\n", 1), LOCATE_FOUND);
     EXPECT_EQ(Texts(m_list), (Strings{"I5", "X"}));  // continuation mark 1, text "X)"
     EXPECT_EQ(m_list.m_arrLines, (Lines{1, 2}));
